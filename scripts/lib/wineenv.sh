@@ -1,0 +1,80 @@
+# Sourced by scripts/test, scripts/run and scripts/bench: a private Wine prefix, a display,
+# a persistent wineserver and a PulseAudio null sink, all stopped again by vr_env_stop.
+# Needs BUILD_DIR. Starts only what is missing and stops exactly what it started, by pid.
+
+VR_PIDS=()
+
+vr_env_prefix() {
+  export WINEPREFIX="${WINEPREFIX_OVERRIDE:-$BUILD_DIR/wineprefix}"
+  export WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  export LANG=C.UTF-8 LC_ALL=C.UTF-8
+  unset http_proxy https_proxy HTTP_PROXY HTTPS_PROXY ftp_proxy FTP_PROXY all_proxy ALL_PROXY no_proxy NO_PROXY
+  if [ ! -f "$WINEPREFIX/.vr_ready" ]; then
+    rm -rf "$WINEPREFIX"
+    mkdir -p "$WINEPREFIX"
+    env -u DISPLAY wineboot -i >/dev/null 2>&1
+    env -u DISPLAY wine winecfg -v win10 >/dev/null 2>&1
+    wineserver -w
+    ln -sf /usr/share/wine/fonts/*.ttf /usr/share/wine/fonts/*.fon "$WINEPREFIX/drive_c/windows/Fonts/"
+    touch "$WINEPREFIX/.vr_ready"
+  fi
+}
+
+# A private Xvfb when there is no display (or VR_PRIVATE_DISPLAY=1).
+vr_env_display() {
+  if [ -n "${DISPLAY:-}" ] && [ "${VR_PRIVATE_DISPLAY:-0}" != 1 ]; then return; fi
+  local fd_file; fd_file="$(mktemp)"
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$fd_file" >/dev/null 2>&1 &
+  VR_PIDS+=($!)
+  local i
+  for i in $(seq 1 100); do
+    [ -s "$fd_file" ] && break
+    sleep 0.05
+  done
+  export DISPLAY=":$(head -n1 "$fd_file")"
+  rm -f "$fd_file"
+}
+
+# A persistent wineserver, with the prefix's services started on /dev/null so that they do not
+# hold CTest's output pipes open.
+vr_env_wineserver() {
+  wineserver -p >/dev/null 2>&1 &
+  VR_WINESERVER_STARTED=1
+  wine wineboot >/dev/null 2>&1 </dev/null || true
+}
+
+# A PulseAudio server with a null sink, kept awake, for tests that play sound for real.
+vr_env_sound() {
+  command -v pulseaudio >/dev/null || return 0
+  VR_PA_DIR="$(mktemp -d)"
+  pulseaudio -n --daemonize=no --exit-idle-time=-1 --use-pid-file=no --log-target="file:$VR_PA_DIR/pa.log" \
+    -L "module-native-protocol-unix auth-anonymous=1 socket=$VR_PA_DIR/pa.sock" \
+    -L "module-null-sink sink_name=test_sink rate=44100" -L module-always-sink >/dev/null 2>&1 &
+  VR_PIDS+=($!)
+  export PULSE_SERVER="unix:$VR_PA_DIR/pa.sock" VR_PA_DIR
+  local i
+  for i in $(seq 1 100); do
+    [ -S "$VR_PA_DIR/pa.sock" ] && break
+    sleep 0.05
+  done
+  pacat --playback --raw --format=s16le --rate=44100 --channels=2 --latency-msec=10 -d test_sink /dev/zero \
+    >/dev/null 2>&1 &
+  VR_PIDS+=($!)
+}
+
+vr_env_stop() {
+  if [ "${VR_WINESERVER_STARTED:-0}" = 1 ]; then
+    wineserver -k >/dev/null 2>&1 || true
+    VR_WINESERVER_STARTED=0
+  fi
+  local p
+  for p in "${VR_PIDS[@]}"; do
+    kill "$p" 2>/dev/null || true
+  done
+  for p in "${VR_PIDS[@]}"; do
+    wait "$p" 2>/dev/null || true
+  done
+  VR_PIDS=()
+  [ -n "${VR_PA_DIR:-}" ] && rm -rf "$VR_PA_DIR"
+  return 0
+}

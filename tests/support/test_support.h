@@ -1,0 +1,80 @@
+// Helpers shared by the test executables.
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace testsupport {
+
+// A fresh folder under the Wine prefix's temp folder, removed with everything in it when the
+// object goes. Path() ends without a backslash.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::wstring& Path() const { return path_; }
+    std::wstring File(const std::wstring& name) const { return path_ + L"\\" + name; }
+
+private:
+    std::wstring path_;
+};
+
+// Whole-file helpers (binary).
+std::vector<uint8_t> ReadFileBytes(const std::wstring& path);
+void WriteFileBytes(const std::wstring& path, const std::vector<uint8_t>& bytes);
+void WriteFileBytes(const std::wstring& path, const std::string& bytes);
+
+// Dispatches this thread's messages until `done` returns true or `timeoutMs` passes.
+// Returns the last value of `done` (without a predicate: pumps for the whole time and returns true).
+bool PumpMessagesUntil(const std::function<bool()>& done, DWORD timeoutMs);
+void PumpMessagesFor(DWORD ms);
+
+// A 32-bit top-down DIB section with a memory DC, for rendering and reading pixels.
+class DibSurface {
+public:
+    DibSurface(int width, int height, uint32_t fill = 0);
+    ~DibSurface();
+    DibSurface(const DibSurface&) = delete;
+    DibSurface& operator=(const DibSurface&) = delete;
+    HDC Dc() const { return dc_; }
+    HBITMAP Bitmap() const { return bmp_; }
+    int Width() const { return w_; }
+    int Height() const { return h_; }
+    // 0xAARRGGBB as stored in memory (B, G, R, A bytes).
+    uint32_t Pixel(int x, int y) const;
+    // The pixel as a Windows colour 0x00BBGGRR (alpha dropped).
+    COLORREF Color(int x, int y) const;
+    void Fill(uint32_t argb);
+    // Pixels in the rectangle whose RGB equals the colour (0x00BBGGRR, alpha ignored).
+    int CountColor(const RECT& r, COLORREF color) const;
+    uint32_t* Bits() const { return bits_; }
+    // Saves the surface as a 24-bit BMP (for looking at a failure).
+    void SaveBmp(const std::wstring& path) const;
+
+private:
+    int w_, h_;
+    HDC dc_ = nullptr;
+    HBITMAP bmp_ = nullptr;
+    HGDIOBJ old_ = nullptr;
+    uint32_t* bits_ = nullptr;
+};
+
+// The bytes of an RCDATA resource of this executable (empty when there is none).
+std::vector<uint8_t> ReadResource(const wchar_t* name, const wchar_t* type = MAKEINTRESOURCEW(10));
+
+// Folders of the source and build trees (from the environment CTest sets), with backslashes.
+std::wstring SourceDir();
+std::wstring BuildDir();
+// The directory holding the running executable, without trailing backslash.
+std::wstring ExeDir();
+
+// UTF-8 <-> UTF-16 for test messages.
+std::string Narrow(const std::wstring& s);
+std::wstring Widen(const std::string& s);
+
+}  // namespace testsupport
