@@ -85,13 +85,14 @@ TEST(Resources, ProgramIconHasTheThreeSizes) {
 }
 
 TEST(Resources, RenderedSkinIsEmbeddedWithItsSize) {
-    std::vector<uint8_t> png = ReadResource(L"BTN_DEMO");
+    // The message box's button strip: four 80 x 26 frames.
+    std::vector<uint8_t> png = ReadResource(L"MSG_BTN");
     ASSERT_GE(png.size(), 33u);
     const uint8_t signature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
     ASSERT_EQ(memcmp(png.data(), signature, 8), 0);
     ASSERT_EQ(memcmp(png.data() + 12, "IHDR", 4), 0);
-    EXPECT_EQ(BigEndian32(png.data() + 16), 300u);
-    EXPECT_EQ(BigEndian32(png.data() + 20), 30u);
+    EXPECT_EQ(BigEndian32(png.data() + 16), 320u);
+    EXPECT_EQ(BigEndian32(png.data() + 20), 26u);
     EXPECT_EQ(png[25], 6) << "colour type RGBA";
 }
 
