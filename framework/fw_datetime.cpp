@@ -1,0 +1,715 @@
+#include "fw_datetime.h"
+
+#include <cmath>
+
+namespace fw {
+
+namespace {
+
+// Days from 1970-01-01 to a proleptic Gregorian date, and back (H. Hinnant's civil algorithms).
+int64_t DaysFromCivil(int64_t y, unsigned m, unsigned d) {
+    y -= m <= 2;
+    const int64_t era = (y >= 0 ? y : y - 399) / 400;
+    const unsigned yoe = static_cast<unsigned>(y - era * 400);
+    const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + static_cast<int64_t>(doe) - 719468;
+}
+
+void CivilFromDays(int64_t z, int& year, int& month, int& day) {
+    z += 719468;
+    const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+    const unsigned doe = static_cast<unsigned>(z - era * 146097);
+    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const int64_t y = static_cast<int64_t>(yoe) + era * 400;
+    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const unsigned mp = (5 * doy + 2) / 153;
+    const unsigned d = doy - (153 * mp + 2) / 5 + 1;
+    const unsigned m = mp < 10 ? mp + 3 : mp - 9;
+    year = static_cast<int>(y + (m <= 2));
+    month = static_cast<int>(m);
+    day = static_cast<int>(d);
+}
+
+constexpr int64_t kDay0 = 25569;  // 1970-01-01 - 1899-12-30
+
+// Rounds to the millisecond, then splits into the day number and the milliseconds of the day.
+void SplitMs(TDateTime dt, int64_t& dayNo, int64_t& timeMs) {
+    const int64_t ms = static_cast<int64_t>(std::nearbyint(static_cast<long double>(dt) * MSecsPerDay));
+    dayNo = ms / MSecsPerDay;
+    timeMs = ms - dayNo * MSecsPerDay;
+    if (timeMs < 0) timeMs = -timeMs;
+}
+
+TDateTime Combine(int64_t dayNo, int64_t timeMs) {
+    const double frac = static_cast<double>(timeMs) / static_cast<double>(MSecsPerDay);
+    return dayNo >= 0 ? static_cast<double>(dayNo) + frac : static_cast<double>(dayNo) - frac;
+}
+
+// Position on a continuous millisecond time line.
+int64_t ToLinearMs(TDateTime dt) {
+    int64_t d, t;
+    SplitMs(dt, d, t);
+    return d * MSecsPerDay + t;
+}
+
+TDateTime FromLinearMs(int64_t linear) {
+    int64_t d = linear / MSecsPerDay;
+    int64_t t = linear - d * MSecsPerDay;
+    if (t < 0) {
+        --d;
+        t += MSecsPerDay;
+    }
+    return Combine(d, t);
+}
+
+}  // namespace
+
+bool IsLeapYear(int year) { return (year % 4 == 0) && (year % 100 != 0 || year % 400 == 0); }
+
+int DaysInAMonth(int year, int month) {
+    static const int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (month < 1 || month > 12) return 0;
+    return month == 2 && IsLeapYear(year) ? 29 : kDays[month - 1];
+}
+
+int DaysInMonth(TDateTime dt) {
+    int y, m, d;
+    DecodeDate(dt, y, m, d);
+    return DaysInAMonth(y, m);
+}
+
+bool TryEncodeDate(int year, int month, int day, TDateTime& result) {
+    if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1 || day > DaysInAMonth(year, month)) return false;
+    result = static_cast<double>(DaysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) + kDay0);
+    return true;
+}
+
+bool TryEncodeTime(int hour, int min, int sec, int msec, TDateTime& result) {
+    if (hour < 0 || hour > 23 || min < 0 || min > 59 || sec < 0 || sec > 59 || msec < 0 || msec > 999) return false;
+    const int64_t ms = ((static_cast<int64_t>(hour) * 60 + min) * 60 + sec) * 1000 + msec;
+    result = static_cast<double>(ms) / static_cast<double>(MSecsPerDay);
+    return true;
+}
+
+TDateTime EncodeDate(int year, int month, int day) {
+    TDateTime r;
+    if (!TryEncodeDate(year, month, day, r)) throw EConvertError(L"Invalid argument to date encode");
+    return r;
+}
+
+TDateTime EncodeTime(int hour, int min, int sec, int msec) {
+    TDateTime r;
+    if (!TryEncodeTime(hour, min, sec, msec, r)) throw EConvertError(L"Invalid argument to time encode");
+    return r;
+}
+
+TDateTime EncodeDateTime(int year, int month, int day, int hour, int min, int sec, int msec) {
+    const TDateTime d = EncodeDate(year, month, day);
+    const TDateTime t = EncodeTime(hour, min, sec, msec);
+    return d >= 0 ? d + t : d - t;
+}
+
+void DecodeDateTime(TDateTime dt, int& year, int& month, int& day, int& hour, int& min, int& sec, int& msec) {
+    int64_t d, t;
+    SplitMs(dt, d, t);
+    CivilFromDays(d - kDay0, year, month, day);
+    msec = static_cast<int>(t % 1000);
+    t /= 1000;
+    sec = static_cast<int>(t % 60);
+    t /= 60;
+    min = static_cast<int>(t % 60);
+    hour = static_cast<int>(t / 60);
+}
+
+void DecodeDate(TDateTime dt, int& year, int& month, int& day) {
+    int h, n, s, z;
+    DecodeDateTime(dt, year, month, day, h, n, s, z);
+}
+
+void DecodeTime(TDateTime dt, int& hour, int& min, int& sec, int& msec) {
+    int y, m, d;
+    DecodeDateTime(dt, y, m, d, hour, min, sec, msec);
+}
+
+TDateTime DateOf(TDateTime dt) {
+    int64_t d, t;
+    SplitMs(dt, d, t);
+    return static_cast<double>(d);
+}
+
+TDateTime TimeOf(TDateTime dt) {
+    int64_t d, t;
+    SplitMs(dt, d, t);
+    return static_cast<double>(t) / static_cast<double>(MSecsPerDay);
+}
+
+int YearOf(TDateTime dt) { int y, m, d; DecodeDate(dt, y, m, d); return y; }
+int MonthOf(TDateTime dt) { int y, m, d; DecodeDate(dt, y, m, d); return m; }
+int DayOf(TDateTime dt) { int y, m, d; DecodeDate(dt, y, m, d); return d; }
+int HourOf(TDateTime dt) { int h, n, s, z; DecodeTime(dt, h, n, s, z); return h; }
+int MinuteOf(TDateTime dt) { int h, n, s, z; DecodeTime(dt, h, n, s, z); return n; }
+int SecondOf(TDateTime dt) { int h, n, s, z; DecodeTime(dt, h, n, s, z); return s; }
+int MilliSecondOf(TDateTime dt) { int h, n, s, z; DecodeTime(dt, h, n, s, z); return z; }
+
+int DayOfTheWeek(TDateTime dt) {
+    int64_t d, t;
+    SplitMs(dt, d, t);
+    // Day 0 (30 December 1899) was a Saturday.
+    const int64_t r = ((d + 5) % 7 + 7) % 7;  // 0 = Monday
+    return static_cast<int>(r) + 1;
+}
+
+int DayOfWeek(TDateTime dt) { return DayOfTheWeek(dt) % 7 + 1; }
+
+TDateTime IncMonth(TDateTime dt, int months) {
+    int y, m, d, h, n, s, z;
+    DecodeDateTime(dt, y, m, d, h, n, s, z);
+    int64_t total = static_cast<int64_t>(y) * 12 + (m - 1) + months;
+    int64_t ny = total >= 0 ? total / 12 : (total - 11) / 12;
+    int nm = static_cast<int>(total - ny * 12) + 1;
+    if (ny < 1 || ny > 9999) throw EConvertError(L"Invalid argument to date encode");
+    const int last = DaysInAMonth(static_cast<int>(ny), nm);
+    if (d > last) d = last;
+    return EncodeDateTime(static_cast<int>(ny), nm, d, h, n, s, z);
+}
+
+TDateTime IncYear(TDateTime dt, int years) { return IncMonth(dt, years * 12); }
+
+TDateTime IncMilliSecond(TDateTime dt, int64_t msecs) { return FromLinearMs(ToLinearMs(dt) + msecs); }
+TDateTime IncSecond(TDateTime dt, int64_t seconds) { return IncMilliSecond(dt, seconds * 1000); }
+TDateTime IncMinute(TDateTime dt, int64_t minutes) { return IncMilliSecond(dt, minutes * 60000); }
+TDateTime IncHour(TDateTime dt, int64_t hours) { return IncMilliSecond(dt, hours * 3600000); }
+TDateTime IncDay(TDateTime dt, int64_t days) { return IncMilliSecond(dt, days * MSecsPerDay); }
+
+TDateTime SystemTimeToDateTime(const SYSTEMTIME& st) {
+    return EncodeDateTime(st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond, st.wMilliseconds);
+}
+
+SYSTEMTIME DateTimeToSystemTime(TDateTime dt) {
+    int y, m, d, h, n, s, z;
+    DecodeDateTime(dt, y, m, d, h, n, s, z);
+    SYSTEMTIME st{};
+    st.wYear = static_cast<WORD>(y);
+    st.wMonth = static_cast<WORD>(m);
+    st.wDay = static_cast<WORD>(d);
+    st.wDayOfWeek = static_cast<WORD>(DayOfWeek(dt) - 1);
+    st.wHour = static_cast<WORD>(h);
+    st.wMinute = static_cast<WORD>(n);
+    st.wSecond = static_cast<WORD>(s);
+    st.wMilliseconds = static_cast<WORD>(z);
+    return st;
+}
+
+// --- clock -----------------------------------------------------------------------------------
+
+namespace {
+
+SRWLOCK g_clockLock = SRWLOCK_INIT;
+TClockFunc g_clock;
+
+}  // namespace
+
+TClockFunc SetClock(TClockFunc clock) {
+    AcquireSRWLockExclusive(&g_clockLock);
+    TClockFunc old = std::move(g_clock);
+    g_clock = std::move(clock);
+    ReleaseSRWLockExclusive(&g_clockLock);
+    return old;
+}
+
+TDateTime Now() {
+    AcquireSRWLockShared(&g_clockLock);
+    TClockFunc c = g_clock;
+    ReleaseSRWLockShared(&g_clockLock);
+    if (c) return c();
+    SYSTEMTIME st;
+    GetLocalTime(&st);
+    return SystemTimeToDateTime(st);
+}
+
+TDateTime Date() { return DateOf(Now()); }
+TDateTime Time() { return TimeOf(Now()); }
+
+// --- format settings -------------------------------------------------------------------------
+
+namespace {
+
+std::wstring LocaleInfo(LCID lcid, LCTYPE type, const wchar_t* fallback) {
+    wchar_t buf[256];
+    int n = GetLocaleInfoW(lcid, type, buf, 256);
+    if (n <= 1) return fallback;
+    return std::wstring(buf, static_cast<size_t>(n - 1));
+}
+
+int LocaleInt(LCID lcid, LCTYPE type, int fallback) {
+    return StrToIntDef(LocaleInfo(lcid, type, L""), fallback);
+}
+
+}  // namespace
+
+TFormatSettings GetLocaleFormatSettings(LCID lcid) {
+    TFormatSettings fs;
+    fs.ShortDateFormat = LocaleInfo(lcid, LOCALE_SSHORTDATE, L"M/d/yyyy");
+    fs.LongDateFormat = LocaleInfo(lcid, LOCALE_SLONGDATE, L"dddd, MMMM d, yyyy");
+    fs.DateSeparator = LocaleInfo(lcid, LOCALE_SDATE, L"/")[0];
+    std::wstring timeSep = LocaleInfo(lcid, LOCALE_STIME, L":");
+    fs.TimeSeparator = timeSep[0];
+    fs.DecimalSeparator = LocaleInfo(lcid, LOCALE_SDECIMAL, L".")[0];
+    fs.TimeAMString = LocaleInfo(lcid, LOCALE_S1159, L"");
+    fs.TimePMString = LocaleInfo(lcid, LOCALE_S2359, L"");
+
+    // The long time format always shows seconds, whatever the locale's own pattern leaves out.
+    const bool h24 = LocaleInt(lcid, LOCALE_ITIME, 0) == 1;
+    const bool leadingZero = LocaleInt(lcid, LOCALE_ITLZERO, 0) == 1;
+    const bool markFirst = LocaleInt(lcid, LOCALE_ITIMEMARKPOSN, 0) == 1;
+    const std::wstring hour = h24 ? (leadingZero ? L"HH" : L"H") : (leadingZero ? L"hh" : L"h");
+    const std::wstring sep(1, fs.TimeSeparator);
+    auto withMark = [&](const std::wstring& body) {
+        if (h24) return body;
+        return markFirst ? L"tt " + body : body + L" tt";
+    };
+    fs.LongTimeFormat = withMark(hour + sep + L"mm" + sep + L"ss");
+    fs.ShortTimeFormat = withMark(hour + sep + L"mm");
+
+    // LOCALE_S*DAYNAME1 is Monday; the settings keep Sunday first.
+    for (int i = 0; i < 7; ++i) {
+        const int src = (i + 6) % 7;  // Sunday -> 6 (DAYNAME7)
+        fs.ShortDayNames[i] = LocaleInfo(lcid, LOCALE_SABBREVDAYNAME1 + src, L"");
+        fs.LongDayNames[i] = LocaleInfo(lcid, LOCALE_SDAYNAME1 + src, L"");
+    }
+    for (int i = 0; i < 12; ++i) {
+        fs.ShortMonthNames[i] = LocaleInfo(lcid, LOCALE_SABBREVMONTHNAME1 + i, L"");
+        fs.LongMonthNames[i] = LocaleInfo(lcid, LOCALE_SMONTHNAME1 + i, L"");
+    }
+    return fs;
+}
+
+const TFormatSettings& DefaultFormatSettings() {
+    static const TFormatSettings fs = GetLocaleFormatSettings(LOCALE_USER_DEFAULT);
+    return fs;
+}
+
+// --- formatting ------------------------------------------------------------------------------
+
+namespace {
+
+wchar_t Lower(wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c + 32) : c; }
+
+std::wstring Pad(int v, int width) {
+    std::wstring s = std::to_wstring(v);
+    while (static_cast<int>(s.size()) < width) s.insert(s.begin(), L'0');
+    return s;
+}
+
+bool MatchAt(const std::wstring& f, size_t i, const wchar_t* word) {
+    for (size_t k = 0; word[k]; ++k)
+        if (i + k >= f.size() || Lower(f[i + k]) != word[k]) return false;
+    return true;
+}
+
+// Whether a pattern shows AM/PM (which makes its hours 12-hour ones).
+bool HasAmPm(const std::wstring& f) {
+    for (size_t i = 0; i < f.size(); ++i) {
+        const wchar_t c = f[i];
+        if (c == L'"' || c == L'\'') {
+            size_t e = f.find(c, i + 1);
+            if (e == std::wstring::npos) return false;
+            i = e;
+            continue;
+        }
+        if (Lower(c) == L't' || MatchAt(f, i, L"am/pm") || MatchAt(f, i, L"a/p") || MatchAt(f, i, L"ampm")) return true;
+    }
+    return false;
+}
+
+void AppendFormat(std::wstring& out, const std::wstring& f, TDateTime dt, const TFormatSettings& fs, int depth) {
+    int y, mo, d, h, n, s, z;
+    DecodeDateTime(dt, y, mo, d, h, n, s, z);
+    const bool ampm = HasAmPm(f);
+    const std::wstring& ampmText = h < 12 ? fs.TimeAMString : fs.TimePMString;
+    bool afterHour = false;
+    size_t i = 0;
+    while (i < f.size()) {
+        const wchar_t c = f[i];
+        const wchar_t lc = Lower(c);
+        size_t run = 1;
+        while (i + run < f.size() && Lower(f[i + run]) == lc) ++run;
+        switch (lc) {
+            case L'y':
+                out += run <= 2 ? Pad(y % 100, 2) : Pad(y, 4);
+                afterHour = false;
+                i += run;
+                break;
+            case L'm':
+                if (afterHour && run <= 2) {
+                    out += run == 2 ? Pad(n, 2) : std::to_wstring(n);
+                } else if (run <= 2) {
+                    out += run == 2 ? Pad(mo, 2) : std::to_wstring(mo);
+                } else {
+                    out += run == 3 ? fs.ShortMonthNames[mo - 1] : fs.LongMonthNames[mo - 1];
+                }
+                afterHour = false;
+                i += run;
+                break;
+            case L'd':
+                if (run <= 2) {
+                    out += run == 2 ? Pad(d, 2) : std::to_wstring(d);
+                } else if (run <= 4) {
+                    const int wd = DayOfWeek(dt) - 1;
+                    out += run == 3 ? fs.ShortDayNames[wd] : fs.LongDayNames[wd];
+                } else if (depth < 2) {
+                    AppendFormat(out, run == 5 ? fs.ShortDateFormat : fs.LongDateFormat, dt, fs, depth + 1);
+                }
+                afterHour = false;
+                i += run;
+                break;
+            case L'h': {
+                int hh = h;
+                if (ampm) {
+                    hh = h % 12;
+                    if (hh == 0) hh = 12;
+                }
+                out += run >= 2 ? Pad(hh, 2) : std::to_wstring(hh);
+                afterHour = true;
+                i += run;
+                break;
+            }
+            case L'n':
+                out += run >= 2 ? Pad(n, 2) : std::to_wstring(n);
+                afterHour = false;
+                i += run;
+                break;
+            case L's':
+                out += run >= 2 ? Pad(s, 2) : std::to_wstring(s);
+                afterHour = false;
+                i += run;
+                break;
+            case L'z':
+                out += run >= 3 ? Pad(z, 3) : std::to_wstring(z);
+                afterHour = false;
+                i += run;
+                break;
+            case L't':
+                if (run >= 2)
+                    out += ampmText;
+                else if (!ampmText.empty())
+                    out += ampmText[0];
+                afterHour = false;
+                i += run;
+                break;
+            case L'a':
+                if (MatchAt(f, i, L"am/pm")) {
+                    out += ampmText;
+                    i += 5;
+                } else if (MatchAt(f, i, L"a/p")) {
+                    const bool upper = f[i] == L'A';
+                    out += h < 12 ? (upper ? L'A' : L'a') : (upper ? L'P' : L'p');
+                    i += 3;
+                } else if (MatchAt(f, i, L"ampm")) {
+                    out += ampmText;
+                    i += 4;
+                } else {
+                    out += c;
+                    ++i;
+                    break;
+                }
+                afterHour = false;
+                break;
+            case L'c':
+                if (depth < 2) {
+                    AppendFormat(out, fs.ShortDateFormat, dt, fs, depth + 1);
+                    if (h || n || s || z) {
+                        out += L' ';
+                        AppendFormat(out, fs.LongTimeFormat, dt, fs, depth + 1);
+                    }
+                }
+                afterHour = false;
+                ++i;
+                break;
+            case L'/':
+                out += fs.DateSeparator;
+                ++i;
+                break;
+            case L':':
+                out += fs.TimeSeparator;
+                ++i;
+                break;
+            case L'"':
+            case L'\'': {
+                size_t e = f.find(c, i + 1);
+                if (e == std::wstring::npos) e = f.size();
+                out.append(f, i + 1, e - i - 1);
+                i = e + 1;
+                break;
+            }
+            default:
+                out += c;
+                ++i;
+                break;
+        }
+    }
+}
+
+bool IsMidnight(TDateTime dt) {
+    int64_t d, t;
+    SplitMs(dt, d, t);
+    return t == 0;
+}
+
+}  // namespace
+
+std::wstring FormatDateTime(const std::wstring& format, TDateTime dt, const TFormatSettings& fs) {
+    std::wstring out;
+    AppendFormat(out, format, dt, fs, 0);
+    return out;
+}
+
+std::wstring DateToStr(TDateTime dt, const TFormatSettings& fs) { return FormatDateTime(fs.ShortDateFormat, dt, fs); }
+
+std::wstring TimeToStr(TDateTime dt, const TFormatSettings& fs) { return FormatDateTime(fs.LongTimeFormat, dt, fs); }
+
+std::wstring DateTimeToStr(TDateTime dt, const TFormatSettings& fs) {
+    if (IsMidnight(dt)) return DateToStr(dt, fs);
+    return DateToStr(dt, fs) + L" " + TimeToStr(dt, fs);
+}
+
+// --- parsing ---------------------------------------------------------------------------------
+
+namespace {
+
+struct Scanner {
+    const std::wstring& s;
+    size_t pos = 0;
+
+    bool AtEnd() const { return pos >= s.size(); }
+    void SkipBlanks() {
+        while (pos < s.size() && (s[pos] == L' ' || s[pos] == L'\t')) ++pos;
+    }
+    // Digits at the position (blanks before them skipped); at most 9.
+    bool Number(int& value, int& digits) {
+        SkipBlanks();
+        size_t start = pos;
+        int64_t v = 0;
+        while (pos < s.size() && s[pos] >= L'0' && s[pos] <= L'9' && pos - start < 9) {
+            v = v * 10 + (s[pos] - L'0');
+            ++pos;
+        }
+        digits = static_cast<int>(pos - start);
+        if (digits == 0 || (pos < s.size() && s[pos] >= L'0' && s[pos] <= L'9')) return false;
+        value = static_cast<int>(v);
+        return true;
+    }
+    // The character, with blanks before it allowed (unless the character is itself a blank).
+    bool Char(wchar_t c) {
+        if (pos < s.size() && s[pos] == c) {
+            ++pos;
+            return true;
+        }
+        size_t save = pos;
+        SkipBlanks();
+        if (pos < s.size() && s[pos] == c) {
+            ++pos;
+            return true;
+        }
+        pos = save;
+        return false;
+    }
+    bool Text(const std::wstring& t) {
+        if (t.empty() || pos + t.size() > s.size()) return false;
+        if (!AnsiSameText(s.substr(pos, t.size()), t)) return false;
+        pos += t.size();
+        return true;
+    }
+};
+
+// 1 = AM, 2 = PM, 0 = none. The locale's strings first, then the English ones.
+int ScanAmPm(Scanner& sc, const TFormatSettings& fs) {
+    size_t save = sc.pos;
+    sc.SkipBlanks();
+    // Longer strings first so that one string being the prefix of the other does not matter.
+    const std::wstring* cands[4] = {&fs.TimeAMString, &fs.TimePMString, nullptr, nullptr};
+    static const std::wstring kAm = L"AM", kPm = L"PM";
+    cands[2] = &kAm;
+    cands[3] = &kPm;
+    int best = 0;
+    size_t bestLen = 0;
+    for (int k = 0; k < 4; ++k) {
+        const std::wstring& t = *cands[k];
+        if (t.empty() || t.size() <= bestLen) continue;
+        size_t p = sc.pos;
+        if (sc.Text(t)) {
+            best = (k % 2 == 0) ? 1 : 2;
+            bestLen = t.size();
+        }
+        sc.pos = p;
+    }
+    if (best) {
+        sc.pos += bestLen;
+        return best;
+    }
+    sc.pos = save;
+    return 0;
+}
+
+// The order of day, month and year in the short date format: "MDY", "DMY", "YMD" ...
+std::wstring DateOrder(const TFormatSettings& fs) {
+    std::wstring order;
+    const std::wstring& f = fs.ShortDateFormat;
+    for (size_t i = 0; i < f.size() && order.size() < 3; ++i) {
+        wchar_t c = f[i];
+        if (c == L'"' || c == L'\'') {
+            size_t e = f.find(c, i + 1);
+            if (e == std::wstring::npos) break;
+            i = e;
+            continue;
+        }
+        c = Lower(c);
+        wchar_t k = c == L'd' ? L'D' : c == L'm' ? L'M' : c == L'y' ? L'Y' : 0;
+        if (k && order.find(k) == std::wstring::npos) order += k;
+    }
+    if (order.size() != 3) return L"MDY";
+    return order;
+}
+
+bool ScanDate(Scanner& sc, const TFormatSettings& fs, TDateTime& result) {
+    int n[3], len[3];
+    if (!sc.Number(n[0], len[0])) return false;
+    if (!sc.Char(fs.DateSeparator)) return false;
+    if (!sc.Number(n[1], len[1])) return false;
+    int count = 2;
+    if (sc.Char(fs.DateSeparator)) {
+        // A separator after day and month without a year ("05.03.") is allowed.
+        size_t save = sc.pos;
+        if (sc.Number(n[2], len[2]))
+            count = 3;
+        else
+            sc.pos = save;
+    }
+    const std::wstring order = DateOrder(fs);
+    int y = 0, m = 0, d = 0, ylen = 4;
+    if (count == 3) {
+        for (int k = 0; k < 3; ++k) {
+            if (order[k] == L'Y') { y = n[k]; ylen = len[k]; }
+            else if (order[k] == L'M') m = n[k];
+            else d = n[k];
+        }
+    } else {
+        // Month and day in the format's order; the year is the current one.
+        int k = 0;
+        for (wchar_t c : order) {
+            if (c == L'Y') continue;
+            if (c == L'M') m = n[k++];
+            else d = n[k++];
+        }
+        y = YearOf(Now());
+    }
+    if (count == 3 && ylen <= 2 && y <= 99) {
+        const int window = fs.TwoDigitYearCenturyWindow;
+        const int base = YearOf(Now()) - window;
+        y += base / 100 * 100;
+        if (window > 0 && y < base) y += 100;
+    }
+    return TryEncodeDate(y, m, d, result);
+}
+
+bool ScanTime(Scanner& sc, const TFormatSettings& fs, TDateTime& result) {
+    int ampm = ScanAmPm(sc, fs);
+    int h, m, s = 0, ms = 0, len;
+    if (!sc.Number(h, len)) return false;
+    if (!sc.Char(fs.TimeSeparator)) return false;
+    if (!sc.Number(m, len)) return false;
+    if (sc.Char(fs.TimeSeparator)) {
+        if (!sc.Number(s, len)) return false;
+        if (sc.pos < sc.s.size() && (sc.s[sc.pos] == L'.' || sc.s[sc.pos] == fs.DecimalSeparator)) {
+            ++sc.pos;
+            // Fraction of a second; digits beyond the millisecond are cut.
+            size_t start = sc.pos;
+            int v = 0, digits = 0;
+            while (sc.pos < sc.s.size() && sc.s[sc.pos] >= L'0' && sc.s[sc.pos] <= L'9') {
+                if (digits < 3) {
+                    v = v * 10 + (sc.s[sc.pos] - L'0');
+                    ++digits;
+                }
+                ++sc.pos;
+            }
+            if (sc.pos == start) return false;
+            while (digits < 3) {
+                v *= 10;
+                ++digits;
+            }
+            ms = v;
+        }
+    }
+    if (ampm == 0) ampm = ScanAmPm(sc, fs);
+    if (ampm) {
+        if (h < 1 || h > 12) return false;
+        if (h == 12) h = 0;
+        if (ampm == 2) h += 12;
+    }
+    return TryEncodeTime(h, m, s, ms, result);
+}
+
+bool Finished(Scanner& sc) {
+    sc.SkipBlanks();
+    return sc.AtEnd();
+}
+
+}  // namespace
+
+bool TryStrToDate(const std::wstring& s, TDateTime& result, const TFormatSettings& fs) {
+    Scanner sc{s};
+    TDateTime d;
+    if (!ScanDate(sc, fs, d) || !Finished(sc)) return false;
+    result = d;
+    return true;
+}
+
+bool TryStrToTime(const std::wstring& s, TDateTime& result, const TFormatSettings& fs) {
+    Scanner sc{s};
+    TDateTime t;
+    if (!ScanTime(sc, fs, t) || !Finished(sc)) return false;
+    result = t;
+    return true;
+}
+
+bool TryStrToDateTime(const std::wstring& s, TDateTime& result, const TFormatSettings& fs) {
+    Scanner sc{s};
+    TDateTime d, t = 0;
+    if (ScanDate(sc, fs, d)) {
+        if (Finished(sc)) {
+            result = d;
+            return true;
+        }
+        if (ScanTime(sc, fs, t) && Finished(sc)) {
+            result = d >= 0 ? d + t : d - t;
+            return true;
+        }
+    }
+    return TryStrToTime(s, result, fs);
+}
+
+TDateTime StrToDate(const std::wstring& s, const TFormatSettings& fs) {
+    TDateTime r;
+    if (!TryStrToDate(s, r, fs)) throw EConvertError(L"'" + s + L"' is not a valid date");
+    return r;
+}
+
+TDateTime StrToTime(const std::wstring& s, const TFormatSettings& fs) {
+    TDateTime r;
+    if (!TryStrToTime(s, r, fs)) throw EConvertError(L"'" + s + L"' is not a valid time");
+    return r;
+}
+
+TDateTime StrToDateTime(const std::wstring& s, const TFormatSettings& fs) {
+    TDateTime r;
+    if (!TryStrToDateTime(s, r, fs)) throw EConvertError(L"'" + s + L"' is not a valid date and time");
+    return r;
+}
+
+TDateTime StrToDateTimeDef(const std::wstring& s, TDateTime def, const TFormatSettings& fs) {
+    TDateTime r;
+    return TryStrToDateTime(s, r, fs) ? r : def;
+}
+
+}  // namespace fw

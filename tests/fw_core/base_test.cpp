@@ -1,0 +1,201 @@
+// Base routines: rounding, integer texts, string and path helpers, hex, colours, messages.
+#include <gtest/gtest.h>
+
+#include <climits>
+
+#include "fw_base.h"
+#include "test_support.h"
+
+using namespace fw;
+using testsupport::Narrow;
+
+TEST(BaseRounding, HalvesGoToEven) {
+    struct Case { long double x; int64_t expected; } cases[] = {
+        {0.5L, 0}, {1.5L, 2}, {2.5L, 2}, {3.5L, 4}, {-0.5L, 0}, {-1.5L, -2}, {-2.5L, -2},
+        {2.4999L, 2}, {2.5001L, 3}, {-2.5001L, -3}, {1e12L + 0.5L, 1000000000000LL},
+    };
+    for (const auto& c : cases) EXPECT_EQ(RoundHalfEven(c.x), c.expected) << static_cast<double>(c.x);
+    EXPECT_EQ(DivTrunc(-7, 2), -3);
+    EXPECT_EQ(DivTrunc(7, -2), -3);
+}
+
+TEST(BaseIntegers, StrToIntDefAcceptsSignDecimalAndDollarHex) {
+    struct Case { const wchar_t* text; int expected; } cases[] = {
+        {L"12", 12}, {L"-7", -7}, {L"+7", 7}, {L"$1F", 31}, {L"$ff", 255}, {L"-$10", -16}, {L" 5", 5},
+        {L"2147483647", INT_MAX}, {L"-2147483648", INT_MIN}, {L"$FFFFFFFF", -1}, {L"$80000000", INT_MIN},
+        // Not numbers: the default.
+        {L"", 99}, {L"12a", 99}, {L"5 ", 99}, {L"-", 99}, {L"$", 99}, {L"0x10", 99}, {L"2147483648", 99},
+        {L"-2147483649", 99}, {L"$100000000", 99}, {L"1.5", 99}, {L"--1", 99},
+    };
+    for (const auto& c : cases) EXPECT_EQ(StrToIntDef(c.text, 99), c.expected) << Narrow(c.text);
+    EXPECT_THROW(StrToInt(L"x1"), EConvertError);
+    int64_t big = 0;
+    EXPECT_TRUE(TryStrToInt64(L"-9223372036854775808", big));
+    EXPECT_EQ(big, INT64_MIN);
+    EXPECT_FALSE(TryStrToInt64(L"9223372036854775808", big));
+}
+
+TEST(BaseIntegers, IniRuleReadsZeroXAsHexadecimal) {
+    struct Case { const wchar_t* text; int expected; } cases[] = {
+        {L"0x1F", 31}, {L"0X1f", 31}, {L"0x7FFFFFFF", INT_MAX}, {L"0xFFFFFFFF", -1}, {L"10", 10}, {L"-1", -1},
+        {L"$10", 16},
+        // "0x" alone is only two characters: not hexadecimal, and no decimal number either.
+        {L"0x", -5}, {L"0xZZ", -5}, {L"0x-1", -5}, {L"0x100000000", -5}, {L"abc", -5}, {L"", -5},
+    };
+    for (const auto& c : cases) EXPECT_EQ(IniStrToIntDef(c.text, -5), c.expected) << Narrow(c.text);
+}
+
+TEST(BaseStrings, TrimAndCase) {
+    EXPECT_EQ(Trim(L" \t a b \r\n"), L"a b");
+    EXPECT_EQ(TrimLeft(L"  a "), L"a ");
+    EXPECT_EQ(TrimRight(L"  a \x01"), L"  a");
+    EXPECT_EQ(Trim(L"   "), L"");
+    // The invariant mapping touches ASCII letters only (language codes must not change with the
+    // user's locale).
+    EXPECT_EQ(UpperCase(L"enu-\u00e4x0c09"), L"ENU-\u00e4X0C09");
+    EXPECT_EQ(LowerCase(L"ENU-\u00c4X"), L"enu-\u00c4x");
+    EXPECT_TRUE(SameText(L"LangCode", L"LANGCODE"));
+    EXPECT_FALSE(SameText(L"LangCode", L"LangCod"));
+    EXPECT_LT(CompareText(L"abc", L"ABD"), 0);
+    EXPECT_GT(CompareText(L"abcd", L"ABC"), 0);
+}
+
+TEST(BaseStrings, UnicodeCaseInsensitiveMatching) {
+    EXPECT_TRUE(AnsiSameText(L"\u00c4rger", L"\u00e4RGER"));
+    EXPECT_FALSE(SameText(L"\u00c4rger", L"\u00e4RGER"));  // ASCII-only comparison
+    EXPECT_FALSE(AnsiSameText(L"abc", L"abcd"));
+    EXPECT_EQ(PosText(L"CAPTION", L"TfrmAbout.lblver.caption"), 17u);
+    EXPECT_EQ(PosText(L"x", L"abc"), std::wstring::npos);
+    EXPECT_TRUE(StartsText(L"tfrm", L"TfrmAbout"));
+    EXPECT_TRUE(EndsText(L".CAPTION", L"a.Caption"));
+    EXPECT_FALSE(EndsText(L"long suffix", L"short"));
+}
+
+TEST(BaseStrings, StringReplaceDoesNotRescanReplacements) {
+    EXPECT_EQ(StringReplace(L"Current Version:%s", L"%s", L"1.14.52"), L"Current Version:1.14.52");
+    EXPECT_EQ(StringReplace(L"aaa", L"a", L"aa"), L"aaaaaa");
+    EXPECT_EQ(StringReplace(L"aXa", L"x", L"-", true, true), L"a-a");
+    EXPECT_EQ(StringReplace(L"aXa", L"x", L"-"), L"aXa");
+    EXPECT_EQ(StringReplace(L"a a a", L"a", L"b", false), L"b a a");
+    EXPECT_EQ(StringReplace(L"abc", L"", L"x"), L"abc");
+}
+
+TEST(BaseStrings, FormatNeverCrashesOnStrayPercent) {
+    EXPECT_EQ(Format(L"Unable to write to %s", {L"C:\\x\\y.dat"}), L"Unable to write to C:\\x\\y.dat");
+    EXPECT_EQ(Format(L"100% sure", {}), L"100% sure");
+    EXPECT_EQ(Format(L"50% of %s", {L"x"}), L"50% of x");
+    EXPECT_EQ(Format(L"%d of %s", {L"3", L"5"}), L"3 of 5");
+    EXPECT_EQ(Format(L"%%s %s", {L"a"}), L"%s a");
+    EXPECT_EQ(Format(L"%s and %s", {L"one"}), L"one and ");
+    EXPECT_EQ(Format(L"%q %", {L"unused"}), L"%q %");
+    EXPECT_EQ(Format(L"%-5s|", {L"x"}), L"x|");
+    // An argument holding "%s" is not expanded again.
+    EXPECT_EQ(Format(L"%s%s", {L"%s", L"b"}), L"%sb");
+}
+
+TEST(BaseStrings, EncodingConversionsRoundTripAndNeverFail) {
+    const std::wstring text = L"Gr\u00fc\u00dfe \u20ac \u6f22\u5b57 \U0001D11E";
+    EXPECT_EQ(Utf8ToWide(WideToUtf8(text)), text);
+    EXPECT_EQ(WideToUtf8(L"\u00e9"), std::string("\xC3\xA9"));
+    // A cut sequence becomes U+FFFD instead of failing.
+    EXPECT_EQ(Utf8ToWide(std::string("a\xC3")), std::wstring(L"a\uFFFD"));
+    EXPECT_EQ(AnsiToWide(WideToAnsi(L"Gr\u00fc\u00dfe", 1252), 1252), L"Gr\u00fc\u00dfe");
+    EXPECT_EQ(AnsiToWide(std::string("\xE9"), 1252), L"\u00e9");
+    EXPECT_EQ(Utf8ToWide(std::string()), L"");
+}
+
+TEST(BaseHex, BinToHexUpperAndHexToBinStopsAtFirstBadPair) {
+    const std::vector<uint8_t> bytes = {0x00, 0x80, 0x25, 0xE6, 0x40, 0xFF};
+    EXPECT_EQ(BinToHex(bytes), L"008025E640FF");
+    EXPECT_EQ(HexToBin(L"008025e640Ff"), bytes);
+    EXPECT_EQ(HexToBin(L"0a0B"), (std::vector<uint8_t>{0x0A, 0x0B}));
+    EXPECT_EQ(HexToBin(L"01zz02"), (std::vector<uint8_t>{0x01}));
+    EXPECT_EQ(HexToBin(L"010"), (std::vector<uint8_t>{0x01}));  // a lone last digit is ignored
+    EXPECT_TRUE(HexToBin(L"g0").empty());
+    EXPECT_TRUE(HexToBin(L"").empty());
+}
+
+TEST(BasePaths, SplitAndExpand) {
+    EXPECT_EQ(ExtractFilePath(L"C:\\a\\b.ini"), L"C:\\a\\");
+    EXPECT_EQ(ExtractFileDir(L"C:\\a\\b.ini"), L"C:\\a");
+    EXPECT_EQ(ExtractFileDir(L"C:\\b.ini"), L"C:\\");
+    EXPECT_EQ(ExtractFileName(L"C:\\a\\b.ini"), L"b.ini");
+    EXPECT_EQ(ExtractFileName(L"b.ini"), L"b.ini");
+    EXPECT_EQ(ExtractFileExt(L"C:\\a.d\\b"), L"");
+    EXPECT_EQ(ExtractFileExt(L"C:\\a\\b.tar.ini"), L".ini");
+    EXPECT_EQ(ChangeFileExt(L"C:\\a.d\\b", L".ini"), L"C:\\a.d\\b.ini");
+    EXPECT_EQ(ChangeFileExt(L"English.ini", L""), L"English");
+    EXPECT_EQ(IncludeTrailingPathDelimiter(L"C:\\a"), L"C:\\a\\");
+    EXPECT_EQ(IncludeTrailingPathDelimiter(L"C:\\a\\"), L"C:\\a\\");
+    EXPECT_EQ(ExcludeTrailingPathDelimiter(L"C:\\a\\"), L"C:\\a");
+
+    wchar_t cwd[MAX_PATH];
+    GetCurrentDirectoryW(MAX_PATH, cwd);
+    EXPECT_EQ(ExpandFileName(L"x.ini"), IncludeTrailingPathDelimiter(cwd) + L"x.ini");
+    EXPECT_EQ(ExpandFileName(L"C:\\a\\..\\b\\.\\c.ini"), L"C:\\b\\c.ini");
+    EXPECT_FALSE(GetModuleName().empty());
+    EXPECT_TRUE(FileExists(GetModuleName()));
+    EXPECT_FALSE(DirectoryExists(GetModuleName()));
+}
+
+TEST(BaseTypes, RectsPointsAndShiftStates) {
+    const TRect r(10, 20, 30, 40);
+    EXPECT_TRUE(r.Contains(TPoint(10, 20)));
+    EXPECT_FALSE(r.Contains(TPoint(30, 25)));  // right edge outside
+    EXPECT_FALSE(r.Contains(TPoint(15, 40)));  // bottom edge outside
+    EXPECT_EQ(r.Width(), 20);
+    // The same answer as the system's PtInRect for every point around the edges.
+    for (int x = 8; x <= 32; ++x)
+        for (int y = 18; y <= 42; ++y)
+            EXPECT_EQ(r.Contains(TPoint(x, y)), PtInRect(r.Ptr(), POINT{x, y}) != FALSE) << x << "," << y;
+    EXPECT_EQ(IntersectRects(r, TRect(25, 0, 50, 25)), TRect(25, 20, 30, 25));
+    EXPECT_TRUE(IntersectRects(r, TRect(30, 0, 50, 25)).IsEmpty());
+    EXPECT_EQ(Bounds(1, 2, 3, 4), TRect(1, 2, 4, 6));
+
+    TShiftState s = ssShift | ssCtrl;
+    EXPECT_TRUE(s.Contains(ssShift));
+    EXPECT_FALSE(s.Contains(ssAlt));
+    s.Exclude(ssShift).Include(ssDouble);
+    EXPECT_EQ(s, ssCtrl | ssDouble);
+    const TShiftState k = KeysToShiftState(MK_LBUTTON | MK_SHIFT);
+    EXPECT_TRUE(k.Contains(ssLeft));
+    EXPECT_TRUE(k.Contains(ssShift));
+    EXPECT_FALSE(k.Contains(ssRight));
+}
+
+TEST(BaseTypes, MessagePositionsAreSigned) {
+    TMessage m;
+    m.LParam = MAKELPARAM(static_cast<WORD>(-5), static_cast<WORD>(-1200));
+    EXPECT_EQ(m.XPos(), -5);
+    EXPECT_EQ(m.YPos(), -1200);
+    EXPECT_EQ(CM_RECREATEWND, 0xB033u);
+    EXPECT_EQ(CN_COMMAND, 0xBC00u + WM_COMMAND);
+}
+
+TEST(BaseColors, SystemColorsResolveAndNonColorsStayValid) {
+    EXPECT_EQ(ColorToRGB(clBtnFace), GetSysColor(COLOR_BTNFACE));
+    EXPECT_EQ(ColorToRGB(clBackground), GetSysColor(COLOR_BACKGROUND));
+    EXPECT_EQ(ColorToRGB(clActiveCaption), GetSysColor(COLOR_ACTIVECAPTION));
+    EXPECT_EQ(ColorToRGB(clRed), 0x0000FFu);
+    EXPECT_EQ(ColorToRGB(clSkyBlue), 0xF0CAA6u);
+    EXPECT_LE(ColorToRGB(clNone), 0xFFFFFFu);
+    EXPECT_LE(ColorToRGB(clDefault), 0xFFFFFFu);
+    EXPECT_TRUE(IsSysColor(clInfoBk));
+    EXPECT_FALSE(IsSysColor(clNone));
+}
+
+TEST(BaseExceptions, MessagesAndHierarchy) {
+    try {
+        throw EIniFileException(L"Unable to write to C:\\\u00e4.dat");
+    } catch (const Exception& e) {
+        EXPECT_EQ(e.Message, L"Unable to write to C:\\\u00e4.dat");
+        EXPECT_STREQ(e.what(), "Unable to write to C:\\\xC3\xA4.dat");
+    }
+    try {
+        RaiseLastOSError(ERROR_FILE_NOT_FOUND);
+        FAIL() << "no exception";
+    } catch (const EOSError& e) {
+        EXPECT_EQ(e.ErrorCode, static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+        EXPECT_NE(e.Message.find(L"2"), std::wstring::npos);
+    }
+}

@@ -1,0 +1,293 @@
+// Date-time values: calendar, rounding, clock, formatting and parsing under fixed settings.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <oleauto.h>
+
+#include <cmath>
+#include <random>
+
+#include "fixed_formats.h"
+#include "fw_datetime.h"
+#include "test_support.h"
+
+using namespace fw;
+using testsupport::EnUsFormats;
+using testsupport::GermanFormats;
+using testsupport::Narrow;
+
+namespace {
+
+// Pins the clock for a test and restores the system clock afterwards.
+class ClockPin {
+public:
+    explicit ClockPin(TDateTime t) { old_ = SetClock([t] { return t; }); }
+    ~ClockPin() { SetClock(old_); }
+
+private:
+    TClockFunc old_;
+};
+
+std::wstring Decoded(TDateTime dt) {
+    int y, m, d, h, n, s, z;
+    DecodeDateTime(dt, y, m, d, h, n, s, z);
+    wchar_t buf[64];
+    swprintf(buf, 64, L"%04d-%02d-%02d %02d:%02d:%02d.%03d", y, m, d, h, n, s, z);
+    return buf;
+}
+
+}  // namespace
+
+TEST(DateCalendar, DayNumbersMatchTheSystemsVariantDates) {
+    EXPECT_EQ(EncodeDate(2024, 3, 5), 45356.0);
+    EXPECT_EQ(EncodeDate(1899, 12, 30), 0.0);
+    EXPECT_EQ(EncodeDate(1, 1, 1), -693593.0);
+    EXPECT_EQ(EncodeDate(9999, 12, 31), 2958465.0);
+    // OLE automation dates use the same day numbers: an independent oracle for every 97th day
+    // between 1900 and 2200.
+    for (int day = 1; day < 110000; day += 97) {
+        SYSTEMTIME st{};
+        ASSERT_TRUE(VariantTimeToSystemTime(static_cast<double>(day), &st));
+        int y, m, d;
+        DecodeDate(day, y, m, d);
+        EXPECT_EQ(y, st.wYear) << day;
+        EXPECT_EQ(m, st.wMonth) << day;
+        EXPECT_EQ(d, st.wDay) << day;
+        EXPECT_EQ(EncodeDate(st.wYear, st.wMonth, st.wDay), day);
+        EXPECT_EQ(DayOfWeek(day), st.wDayOfWeek + 1) << day;
+    }
+    TDateTime out;
+    EXPECT_FALSE(TryEncodeDate(2023, 2, 29, out));
+    EXPECT_FALSE(TryEncodeDate(2024, 13, 1, out));
+    EXPECT_FALSE(TryEncodeDate(0, 1, 1, out));
+    EXPECT_FALSE(TryEncodeTime(24, 0, 0, 0, out));
+    EXPECT_THROW(EncodeDate(2024, 4, 31), EConvertError);
+}
+
+TEST(DateCalendar, MonthLengthsAndWeekDays) {
+    EXPECT_EQ(DaysInMonth(EncodeDate(2024, 2, 10)), 29);
+    EXPECT_EQ(DaysInMonth(EncodeDate(2023, 2, 10)), 28);
+    EXPECT_EQ(DaysInAMonth(1900, 2), 28);
+    EXPECT_EQ(DaysInAMonth(2000, 2), 29);
+    EXPECT_EQ(DaysInAMonth(2024, 4), 30);
+    EXPECT_EQ(DayOfTheWeek(EncodeDate(2024, 3, 4)), 1);   // Monday
+    EXPECT_EQ(DayOfTheWeek(EncodeDate(2024, 3, 5)), 2);   // Tuesday
+    EXPECT_EQ(DayOfTheWeek(EncodeDate(2024, 3, 10)), 7);  // Sunday
+    EXPECT_EQ(DayOfWeek(EncodeDate(2024, 3, 10)), 1);
+    EXPECT_EQ(DayOfTheWeek(EncodeDateTime(1899, 12, 29, 6, 0, 0, 0)), 5);  // Friday, a negative value
+    EXPECT_EQ(DayOf(EncodeDateTime(2024, 3, 5, 23, 59, 59, 0)), 5);
+}
+
+TEST(DateCalendar, DecodingRoundsToTheMillisecondFirst) {
+    const TDateTime t = EncodeDateTime(2024, 3, 5, 14, 7, 9, 0);
+    // A value a hair below the second must not decode as 14:07:08.999.
+    EXPECT_EQ(Decoded(t - 1e-10), L"2024-03-05 14:07:09.000");
+    EXPECT_EQ(Decoded(t + 1e-10), L"2024-03-05 14:07:09.000");
+    // Just below midnight rounds into the next day, never to hour 24.
+    EXPECT_EQ(Decoded(EncodeDate(2024, 2, 29) + (MSecsPerDay - 0.4) / MSecsPerDay),
+              L"2024-03-01 00:00:00.000");
+    EXPECT_EQ(Decoded(EncodeDate(2024, 2, 29) + (MSecsPerDay - 0.6) / MSecsPerDay),
+              L"2024-02-29 23:59:59.999");
+    EXPECT_EQ(Decoded(EncodeDate(2024, 2, 29) + (MSecsPerDay - 1.0) / MSecsPerDay),
+              L"2024-02-29 23:59:59.999");
+    // Before 1899-12-30 the fraction still counts forward from midnight.
+    EXPECT_EQ(EncodeDateTime(1899, 12, 29, 6, 0, 0, 0), -1.25);
+    EXPECT_EQ(Decoded(-1.25), L"1899-12-29 06:00:00.000");
+    EXPECT_EQ(DateOf(-1.25), -1.0);
+    EXPECT_EQ(TimeOf(-1.25), 0.25);
+}
+
+TEST(DateCalendar, MonthAndYearStepsClampToTheLastDay) {
+    struct Case { TDateTime from; int months; const wchar_t* expected; } cases[] = {
+        {EncodeDateTime(2024, 1, 31, 8, 30, 0, 0), 1, L"2024-02-29 08:30:00.000"},
+        {EncodeDateTime(2023, 1, 31, 8, 30, 0, 0), 1, L"2023-02-28 08:30:00.000"},
+        {EncodeDate(2024, 3, 31), -1, L"2024-02-29 00:00:00.000"},
+        {EncodeDate(2024, 3, 31), 1, L"2024-04-30 00:00:00.000"},
+        {EncodeDate(2023, 12, 15), 1, L"2024-01-15 00:00:00.000"},
+        {EncodeDate(2024, 1, 15), -1, L"2023-12-15 00:00:00.000"},
+        {EncodeDate(2024, 1, 15), -13, L"2022-12-15 00:00:00.000"},
+        {EncodeDate(2024, 5, 31), 25, L"2026-06-30 00:00:00.000"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(Decoded(IncMonth(c.from, c.months)), c.expected) << c.months;
+    EXPECT_EQ(Decoded(IncYear(EncodeDateTime(2024, 2, 29, 9, 0, 0, 0))), L"2025-02-28 09:00:00.000");
+    EXPECT_EQ(Decoded(IncYear(EncodeDate(2024, 2, 29), 4)), L"2028-02-29 00:00:00.000");
+    EXPECT_EQ(Decoded(IncYear(EncodeDate(2024, 2, 29), -1)), L"2023-02-28 00:00:00.000");
+}
+
+TEST(DateCalendar, HourAndMinuteStepsFollowTheTimeLine) {
+    const TDateTime late = EncodeDateTime(2024, 12, 31, 23, 59, 0, 0);
+    EXPECT_EQ(Decoded(IncMinute(late)), L"2025-01-01 00:00:00.000");
+    EXPECT_EQ(Decoded(IncHour(late, 25)), L"2025-01-02 00:59:00.000");
+    EXPECT_EQ(Decoded(IncMinute(late, -60 * 24)), L"2024-12-30 23:59:00.000");
+    EXPECT_EQ(Decoded(IncDay(late, 2)), L"2025-01-02 23:59:00.000");
+    EXPECT_EQ(Decoded(IncSecond(late, 61)), L"2025-01-01 00:00:01.000");
+    // Adding a plain fraction to a negative value would move the clock backwards.
+    EXPECT_EQ(Decoded(IncHour(-1.25)), L"1899-12-29 07:00:00.000");
+    EXPECT_EQ(Decoded(IncHour(EncodeDateTime(1899, 12, 29, 23, 30, 0, 0))), L"1899-12-30 00:30:00.000");
+    EXPECT_EQ(Decoded(IncMinute(EncodeDateTime(1899, 12, 30, 0, 10, 0, 0), -20)), L"1899-12-29 23:50:00.000");
+    // Many small steps do not drift.
+    TDateTime t = EncodeDate(2024, 3, 5);
+    for (int i = 0; i < 1440; ++i) t = IncMinute(t);
+    EXPECT_EQ(Decoded(t), L"2024-03-06 00:00:00.000");
+}
+
+TEST(DateClock, ReplaceableClockDrivesNowDateAndTime) {
+    const TDateTime fixed = EncodeDateTime(2024, 3, 5, 14, 7, 9, 250);
+    {
+        ClockPin pin(fixed);
+        EXPECT_EQ(Now(), fixed);
+        EXPECT_EQ(Date(), EncodeDate(2024, 3, 5));
+        EXPECT_EQ(Decoded(Time()), L"1899-12-30 14:07:09.250");
+    }
+    // Back on the system clock.
+    SYSTEMTIME st;
+    GetLocalTime(&st);
+    EXPECT_LT(std::fabs(Now() - SystemTimeToDateTime(st)), 5.0 / SecsPerDay);
+}
+
+TEST(DateFormat, ProgramPatternsReadMinutesAfterHoursAndIgnoreCase) {
+    const TDateTime t = EncodeDateTime(2024, 3, 5, 14, 7, 9, 0);
+    for (const auto& fs : {EnUsFormats(), GermanFormats()}) {
+        EXPECT_EQ(FormatDateTime(L"YYYYMMDDhhmmss", t, fs), L"20240305140709");
+        EXPECT_EQ(FormatDateTime(L"yyyymmddhhnnss", t, fs), L"20240305140709");
+    }
+    EXPECT_EQ(FormatDateTime(L"MM/DD hh:mm:ss", t, EnUsFormats()), L"03/05 14:07:09");
+    EXPECT_EQ(FormatDateTime(L"MM/DD hh:mm:ss", t, GermanFormats()), L"03.05 14:07:09");
+    EXPECT_EQ(FormatDateTime(L"dddd, mmmm d yy", t, EnUsFormats()), L"Tuesday, March 5 24");
+    EXPECT_EQ(FormatDateTime(L"ddd d. mmm", t, GermanFormats()), L"Di 5. M\u00e4r");
+    EXPECT_EQ(FormatDateTime(L"h:nn am/pm 'at' \"hh\" zzz", t, EnUsFormats()), L"2:07 PM at hh 000");
+    EXPECT_EQ(FormatDateTime(L"h a/p", EncodeTime(9, 0, 0, 0), EnUsFormats()), L"9 a");
+    EXPECT_EQ(FormatDateTime(L"yyyy", EncodeDate(987, 6, 5), EnUsFormats()), L"0987");
+}
+
+TEST(DateFormat, DateTimeToStrUnderBothSettings) {
+    const auto us = EnUsFormats();
+    const auto de = GermanFormats();
+    struct Case { TDateTime t; const wchar_t* us; const wchar_t* de; } cases[] = {
+        {EncodeDateTime(2024, 3, 5, 14, 7, 9, 0), L"3/5/2024 2:07:09 PM", L"05.03.2024 14:07:09"},
+        {EncodeDate(2024, 3, 5), L"3/5/2024", L"05.03.2024"},  // midnight: the date alone
+        {EncodeDateTime(2024, 3, 5, 0, 0, 0, 1), L"3/5/2024 12:00:00 AM", L"05.03.2024 00:00:00"},
+        {EncodeDateTime(2024, 12, 31, 12, 0, 0, 0), L"12/31/2024 12:00:00 PM", L"31.12.2024 12:00:00"},
+        {EncodeDateTime(2024, 1, 9, 9, 5, 3, 0), L"1/9/2024 9:05:03 AM", L"09.01.2024 09:05:03"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(DateTimeToStr(c.t, us), c.us);
+        EXPECT_EQ(DateTimeToStr(c.t, de), c.de);
+    }
+    EXPECT_EQ(TimeToStr(0.0, us), L"12:00:00 AM");
+    EXPECT_EQ(TimeToStr(0.5, us), L"12:00:00 PM");
+    EXPECT_EQ(TimeToStr(0.5, de), L"12:00:00");
+    EXPECT_EQ(DateToStr(EncodeDateTime(2024, 3, 5, 14, 0, 0, 0), de), L"05.03.2024");
+}
+
+TEST(DateParse, UsTable) {
+    ClockPin pin(EncodeDateTime(2026, 6, 15, 10, 0, 0, 0));
+    const auto us = EnUsFormats();
+    struct Case { const wchar_t* text; const wchar_t* expected; } cases[] = {
+        {L"3/5/2024 2:07:09 PM", L"2024-03-05 14:07:09.000"},
+        {L"3/5/2024", L"2024-03-05 00:00:00.000"},
+        {L"  03/05/2024   14:07  ", L"2024-03-05 14:07:00.000"},
+        {L"3/5/2024 12:00:00 AM", L"2024-03-05 00:00:00.000"},
+        {L"3/5/2024 12:30 pm", L"2024-03-05 12:30:00.000"},
+        {L"3/5/2024 2:07:09.5 PM", L"2024-03-05 14:07:09.500"},
+        {L"3/5/24 2:07 PM", L"2024-03-05 14:07:00.000"},
+        {L"3/5/80", L"1980-03-05 00:00:00.000"},   // within 50 years before 2026
+        {L"3/5/75", L"2075-03-05 00:00:00.000"},   // earlier than 1976: the next century
+        {L"3/5/0075", L"0075-03-05 00:00:00.000"}, // four digits are taken as written
+        {L"3/5", L"2026-03-05 00:00:00.000"},      // the current year
+        {L"3/5 8:00", L"2026-03-05 08:00:00.000"},
+        {L"2/29/2024", L"2024-02-29 00:00:00.000"},
+        {L"14:07:09", L"1899-12-30 14:07:09.000"}, // a time alone
+        {L"AM 9:15", L"1899-12-30 09:15:00.000"},
+    };
+    for (const auto& c : cases) {
+        TDateTime v = -1;
+        ASSERT_TRUE(TryStrToDateTime(c.text, v, us)) << Narrow(c.text);
+        EXPECT_EQ(Decoded(v), c.expected) << Narrow(c.text);
+    }
+    const wchar_t* garbage[] = {L"",          L"   ",          L"abc",         L"3/5/2024 x",      L"13/5/2024",
+                                L"2/30/2024", L"2/29/2023",    L"3/5/2024 13:00 PM", L"25:00",     L"3//2024",
+                                L"3/5/2024 2:07:09 PM junk",   L"3/5/2024 2:07:60", L"3/5/2024 0:30 AM", L"3/5/2024 14",
+                                L"3.5.2024",  L"3/5/12345",    L"-3/5/2024"};
+    for (const wchar_t* g : garbage) {
+        TDateTime v = 123;
+        EXPECT_FALSE(TryStrToDateTime(g, v, us)) << Narrow(g);
+        EXPECT_EQ(v, 123) << Narrow(g);
+    }
+    EXPECT_THROW(StrToDateTime(L"nonsense", us), EConvertError);
+    EXPECT_EQ(StrToDateTimeDef(L"nonsense", 7, us), 7);
+}
+
+TEST(DateParse, GermanTable) {
+    ClockPin pin(EncodeDateTime(2026, 6, 15, 10, 0, 0, 0));
+    const auto de = GermanFormats();
+    struct Case { const wchar_t* text; const wchar_t* expected; } cases[] = {
+        {L"05.03.2024 14:07:09", L"2024-03-05 14:07:09.000"},
+        {L"5.3.2024", L"2024-03-05 00:00:00.000"},
+        {L"5.3.24 9:05", L"2024-03-05 09:05:00.000"},
+        {L"05.03.", L"2026-03-05 00:00:00.000"},  // day and month with the separator after them
+        {L"05.03", L"2026-03-05 00:00:00.000"},
+        {L"31.12.2024 23:59:59", L"2024-12-31 23:59:59.000"},
+        {L" 00:00:01 ", L"1899-12-30 00:00:01.000"},
+    };
+    for (const auto& c : cases) {
+        TDateTime v = -1;
+        ASSERT_TRUE(TryStrToDateTime(c.text, v, de)) << Narrow(c.text);
+        EXPECT_EQ(Decoded(v), c.expected) << Narrow(c.text);
+    }
+    const wchar_t* garbage[] = {L"3/5/2024", L"05.13.2024", L"32.01.2024", L"05.03.2024 24:00:00", L"05.03.2024 2:07 PMX",
+                                L"05.03.2024 14:07:09 x"};
+    for (const wchar_t* g : garbage) {
+        TDateTime v;
+        EXPECT_FALSE(TryStrToDateTime(g, v, de)) << Narrow(g);
+    }
+    TDateTime t;
+    EXPECT_TRUE(TryStrToTime(L"14:07:09", t, de));
+    EXPECT_EQ(Decoded(t), L"1899-12-30 14:07:09.000");
+    EXPECT_FALSE(TryStrToTime(L"05.03.2024", t, de));
+    EXPECT_TRUE(TryStrToDate(L"05.03.2024", t, de));
+    EXPECT_FALSE(TryStrToDate(L"05.03.2024 14:00", t, de));
+}
+
+TEST(DateParse, EveryWrittenTextReadsBackToTheSameSecond) {
+    ClockPin pin(EncodeDateTime(2026, 6, 15, 10, 0, 0, 0));
+    std::mt19937 rng(20240305);
+    std::uniform_int_distribution<int> day(1, 80000);  // 1900 .. 2119
+    std::uniform_int_distribution<int> sec(0, SecsPerDay - 1);
+    for (const auto& fs : {EnUsFormats(), GermanFormats()}) {
+        for (int i = 0; i < 2000; ++i) {
+            const TDateTime v = day(rng) + (i % 10 == 0 ? 0 : sec(rng)) / static_cast<double>(SecsPerDay);
+            const std::wstring text = DateTimeToStr(v, fs);
+            TDateTime back;
+            ASSERT_TRUE(TryStrToDateTime(text, back, fs)) << Narrow(text);
+            EXPECT_EQ(Decoded(back), Decoded(v)) << Narrow(text);
+            ASSERT_TRUE(TryStrToTime(TimeToStr(v, fs), back, fs)) << Narrow(TimeToStr(v, fs));
+            EXPECT_EQ(Decoded(back), Decoded(TimeOf(v)));
+        }
+    }
+}
+
+TEST(DateLocale, WineSettingsMatchTheFixedRecords) {
+    const TFormatSettings us = GetLocaleFormatSettings(MAKELCID(0x0409, SORT_DEFAULT));
+    const TFormatSettings fixedUs = EnUsFormats();
+    EXPECT_EQ(us.ShortDateFormat, fixedUs.ShortDateFormat);
+    EXPECT_EQ(us.LongTimeFormat, fixedUs.LongTimeFormat);
+    EXPECT_EQ(us.DateSeparator, fixedUs.DateSeparator);
+    EXPECT_EQ(us.TimeSeparator, fixedUs.TimeSeparator);
+    EXPECT_EQ(us.TimeAMString, fixedUs.TimeAMString);
+    EXPECT_EQ(us.TimePMString, fixedUs.TimePMString);
+    for (int i = 0; i < 7; ++i) EXPECT_EQ(us.LongDayNames[i], fixedUs.LongDayNames[i]);
+    for (int i = 0; i < 12; ++i) EXPECT_EQ(us.LongMonthNames[i], fixedUs.LongMonthNames[i]);
+    EXPECT_EQ(DateTimeToStr(EncodeDateTime(2024, 3, 5, 14, 7, 9, 0), us), L"3/5/2024 2:07:09 PM");
+
+    const TFormatSettings de = GetLocaleFormatSettings(MAKELCID(0x0407, SORT_DEFAULT));
+    EXPECT_EQ(de.DateSeparator, L'.');
+    EXPECT_EQ(de.LongTimeFormat, L"HH:mm:ss");
+    EXPECT_EQ(de.LongDayNames[0], L"Sonntag");
+    EXPECT_EQ(de.LongMonthNames[2], L"M\u00e4rz");
+    // Wine's German short date has no leading zeros; the text reads back either way.
+    const TDateTime t = EncodeDateTime(2024, 3, 5, 14, 7, 9, 0);
+    EXPECT_EQ(DateTimeToStr(t, de), L"5.3.2024 14:07:09");
+    TDateTime back;
+    ASSERT_TRUE(TryStrToDateTime(DateTimeToStr(t, de), back, GermanFormats()));
+    EXPECT_EQ(back, t);
+}

@@ -1,0 +1,229 @@
+// TIniFile against the real profile functions.
+#include <gtest/gtest.h>
+
+#include "fixed_formats.h"
+#include "fw_inifiles.h"
+#include "test_support.h"
+
+using namespace fw;
+using testsupport::TempDir;
+
+namespace {
+
+std::wstring ReadAnsiFile(const std::wstring& path) {
+    const auto b = testsupport::ReadFileBytes(path);
+    TEncoding e;
+    return DecodeText(b.data(), b.size(), e);
+}
+
+std::vector<std::wstring> Lines(const TStrings& l) {
+    std::vector<std::wstring> v;
+    for (int i = 0; i < l.Count(); ++i) v.push_back(l[i]);
+    return v;
+}
+
+}  // namespace
+
+TEST(IniFile, TypedValuesRoundTrip) {
+    TempDir dir;
+    TIniFile ini(dir.File(L"data.dat"));
+    ini.SetFormatSettings(testsupport::EnUsFormats());
+    ini.WriteString(L"CONFIG", L"Language", L"Deutsch");
+    ini.WriteInteger(L"CONFIG", L"NEWSID", -1);
+    ini.WriteBool(L"CONFIG", L"AUTEUPDATE", false);
+    ini.WriteBool(L"CONFIG", L"CHECKNEWS", true);
+    ini.WriteString(L"CONFIG", L"HEX", L"0x1F");
+    ini.WriteString(L"CONFIG", L"DOLLAR", L"$20");
+    ini.WriteString(L"CONFIG", L"BAD", L"12abc");
+    ini.WriteString(L"CONFIG", L"SEVEN", L"7");
+
+    EXPECT_EQ(ini.ReadString(L"config", L"language", L"English"), L"Deutsch");
+    EXPECT_EQ(ini.ReadString(L"CONFIG", L"SetupVer", L""), L"");
+    EXPECT_EQ(ini.ReadString(L"CONFIG", L"Missing", L"dflt"), L"dflt");
+    EXPECT_EQ(ini.ReadInteger(L"CONFIG", L"NEWSID", 5), -1);
+    EXPECT_EQ(ini.ReadInteger(L"CONFIG", L"HEX", 5), 31);
+    EXPECT_EQ(ini.ReadInteger(L"CONFIG", L"DOLLAR", 5), 32);
+    EXPECT_EQ(ini.ReadInteger(L"CONFIG", L"BAD", 5), 5);
+    EXPECT_EQ(ini.ReadInteger(L"CONFIG", L"PERIOD", -1), -1);
+    EXPECT_FALSE(ini.ReadBool(L"CONFIG", L"AUTEUPDATE", true));
+    EXPECT_TRUE(ini.ReadBool(L"CONFIG", L"CHECKNEWS", false));
+    EXPECT_TRUE(ini.ReadBool(L"CONFIG", L"SEVEN", false));
+    EXPECT_TRUE(ini.ReadBool(L"CONFIG", L"Missing", true));
+    ini.UpdateFile();
+    const std::wstring text = ReadAnsiFile(ini.GetFileName());
+    EXPECT_NE(text.find(L"AUTEUPDATE=0"), std::wstring::npos);
+    EXPECT_NE(text.find(L"CHECKNEWS=1"), std::wstring::npos);
+    EXPECT_NE(text.find(L"NEWSID=-1"), std::wstring::npos);
+}
+
+TEST(IniFile, DateTimesUseTheSettingsGiven) {
+    TempDir dir;
+    TIniFile ini(dir.File(L"dates.dat"));
+    ini.SetFormatSettings(testsupport::GermanFormats());
+    const TDateTime created = EncodeDateTime(2024, 3, 5, 14, 7, 9, 0);
+    ini.WriteDateTime(L"R20240305140709", L"CREATEDATETIME", created);
+    ini.WriteDateTime(L"R20240305140709", L"MIDNIGHT", EncodeDate(2024, 3, 5));
+    ini.WriteTime(L"R20240305140709", L"WAKETIME", EncodeTime(8, 30, 0, 0));
+    ini.WriteDate(L"BACKUP", L"BACKTIME", created);
+    ini.WriteString(L"R20240305140709", L"ENDTIME", L"");
+    ini.WriteString(L"R20240305140709", L"BROKEN", L"3/5/2024 2:07:09 PM");
+
+    EXPECT_EQ(ini.ReadString(L"R20240305140709", L"CREATEDATETIME", L""), L"05.03.2024 14:07:09");
+    EXPECT_EQ(ini.ReadString(L"R20240305140709", L"MIDNIGHT", L""), L"05.03.2024");
+    EXPECT_EQ(ini.ReadString(L"R20240305140709", L"WAKETIME", L""), L"08:30:00");
+    EXPECT_EQ(ini.ReadString(L"BACKUP", L"BACKTIME", L""), L"05.03.2024");
+    EXPECT_EQ(ini.ReadDateTime(L"R20240305140709", L"CREATEDATETIME", 0), created);
+    EXPECT_EQ(ini.ReadDateTime(L"R20240305140709", L"MIDNIGHT", 0), EncodeDate(2024, 3, 5));
+    EXPECT_EQ(ini.ReadTime(L"R20240305140709", L"WAKETIME", 0), EncodeTime(8, 30, 0, 0));
+    EXPECT_EQ(ini.ReadDate(L"BACKUP", L"BACKTIME", 0), EncodeDate(2024, 3, 5));
+    // Empty, missing and unparseable texts give the default.
+    EXPECT_EQ(ini.ReadDateTime(L"R20240305140709", L"ENDTIME", 0), 0);
+    EXPECT_EQ(ini.ReadDateTime(L"R20240305140709", L"LASTTIME", 0), 0);
+    EXPECT_EQ(ini.ReadDateTime(L"R20240305140709", L"BROKEN", 0), 0);
+    EXPECT_EQ(ini.ReadTime(L"R20240305140709", L"CREATEDATETIME", 0), 0);
+}
+
+TEST(IniFile, LongValuesComeBackWhole) {
+    TempDir dir;
+    TIniFile ini(dir.File(L"long.dat"));
+    for (size_t len : {2046u, 2047u, 2048u, 4095u, 4096u, 10000u, 70000u}) {
+        std::wstring v;
+        for (size_t i = 0; i < len; ++i) v += static_cast<wchar_t>(L'a' + i % 26);
+        ini.WriteString(L"UNFINISHED", L"R" + IntToStr(static_cast<int64_t>(len)), v);
+        EXPECT_EQ(ini.ReadString(L"UNFINISHED", L"R" + IntToStr(static_cast<int64_t>(len)), L""), v) << len;
+    }
+    // A long default too.
+    const std::wstring longDefault(5000, L'd');
+    EXPECT_EQ(ini.ReadString(L"UNFINISHED", L"none", longDefault), longDefault);
+}
+
+TEST(IniFile, SectionsLargerThanAnyFixedBufferListWhole) {
+    TempDir dir;
+    const std::wstring path = dir.File(L"many.dat");
+    // 3000 keys of 19 characters: far more than 16 K characters of key names.
+    std::string text = "[CONFIG]\r\nLanguage=English\r\n[UNFINISHED]\r\n";
+    std::vector<std::wstring> expected;
+    for (int i = 0; i < 3000; ++i) {
+        char key[32];
+        snprintf(key, sizeof key, "R2024%02d%02d%08d", i % 12 + 1, i % 28 + 1, i);
+        text += std::string(key) + "=Reminder " + std::to_string(i) + "\r\n";
+        expected.push_back(testsupport::Widen(key));
+    }
+    std::vector<std::wstring> sections = {L"CONFIG", L"UNFINISHED"};
+    for (int i = 0; i < 1500; ++i) {
+        char sec[32];
+        snprintf(sec, sizeof sec, "R2023010112%06d", i);
+        text += std::string("[") + sec + "]\r\nPERIOD=1\r\n";
+        sections.push_back(testsupport::Widen(sec));
+    }
+    testsupport::WriteFileBytes(path, text);
+
+    TIniFile ini(path);
+    TStringList keys;
+    ini.ReadSection(L"UNFINISHED", keys);
+    EXPECT_EQ(Lines(keys), expected);
+    TStringList names;
+    ini.ReadSections(names);
+    EXPECT_EQ(Lines(names), sections);
+    EXPECT_EQ(ini.ReadString(L"UNFINISHED", expected.back(), L""), L"Reminder 2999");
+}
+
+TEST(IniFile, SectionAndKeyMaintenance) {
+    TempDir dir;
+    const std::wstring path = dir.File(L"m.dat");
+    testsupport::WriteFileBytes(path, std::string("[Empty]\r\n[UNFINISHED]\r\nR1=a\r\nR2=b\r\n[R1]\r\nPERIOD=0\r\n"));
+    TIniFile ini(path);
+    EXPECT_FALSE(ini.SectionExists(L"Empty"));  // a section counts only with a key
+    EXPECT_TRUE(ini.SectionExists(L"r1"));
+    EXPECT_FALSE(ini.SectionExists(L"R9"));
+    EXPECT_TRUE(ini.ValueExists(L"UNFINISHED", L"r2"));
+    EXPECT_FALSE(ini.ValueExists(L"UNFINISHED", L"R3"));
+
+    ini.EraseSection(L"R1");
+    ini.DeleteKey(L"UNFINISHED", L"R1");
+    ini.UpdateFile();
+    EXPECT_FALSE(ini.SectionExists(L"R1"));
+    TStringList keys;
+    ini.ReadSection(L"UNFINISHED", keys);
+    EXPECT_EQ(Lines(keys), (std::vector<std::wstring>{L"R2"}));
+    TStringList values;
+    ini.ReadSectionValues(L"UNFINISHED", values);
+    EXPECT_EQ(Lines(values), (std::vector<std::wstring>{L"R2=b"}));
+    const std::wstring text = ReadAnsiFile(path);
+    EXPECT_EQ(text.find(L"PERIOD"), std::wstring::npos);
+    EXPECT_EQ(text.find(L"R1="), std::wstring::npos);
+
+    // Erasing in a file that does not exist is not an error.
+    TIniFile none(dir.File(L"none.dat"));
+    EXPECT_NO_THROW(none.EraseSection(L"X"));
+    EXPECT_NO_THROW(none.DeleteKey(L"X", L"Y"));
+}
+
+TEST(IniFile, RelativeNamesBecomeAbsolute) {
+    TempDir dir;
+    wchar_t old[MAX_PATH];
+    GetCurrentDirectoryW(MAX_PATH, old);
+    ASSERT_TRUE(SetCurrentDirectoryW(dir.Path().c_str()));
+    {
+        TIniFile ini(L"rel.ini");
+        EXPECT_EQ(ini.GetFileName(), dir.File(L"rel.ini"));
+        ini.WriteString(L"S", L"K", L"V");
+        ini.UpdateFile();
+    }
+    SetCurrentDirectoryW(old);
+    EXPECT_TRUE(FileExists(dir.File(L"rel.ini")));
+}
+
+TEST(IniFile, RefusedWriteNamesTheFile) {
+    TempDir dir;
+    // A missing folder: the one failure that also happens when the tests run as root.
+    const std::wstring path = dir.File(L"missing\\folder\\data.dat");
+    TIniFile ini(path);
+    try {
+        ini.WriteString(L"CONFIG", L"Language", L"English");
+        FAIL() << "no exception";
+    } catch (const EIniFileException& e) {
+        EXPECT_EQ(e.Message, L"Unable to write to " + path);
+    }
+    EXPECT_THROW(ini.WriteInteger(L"CONFIG", L"NEWSID", 1), EIniFileException);
+    ini.SetCreateUnicode(true);
+    EXPECT_THROW(ini.WriteBool(L"CONFIG", L"CHECKNEWS", true), EIniFileException);
+    EXPECT_EQ(ini.ReadString(L"CONFIG", L"Language", L"none"), L"none");
+}
+
+TEST(IniFile, UnicodeOptionCreatesAUtf16FileThatKeepsAnyText) {
+    TempDir dir;
+    const std::wstring path = dir.File(L"u.dat");
+    const std::wstring name = L"\u6f22\u5b57 \u0420\u0443\u0441 \u00e9";
+    {
+        TIniFile ini(path);
+        ini.SetCreateUnicode(true);
+        ini.WriteString(L"UNFINISHED", L"R20240305140709", name);
+        ini.UpdateFile();
+    }
+    const auto bytes = testsupport::ReadFileBytes(path);
+    ASSERT_GE(bytes.size(), 2u);
+    EXPECT_EQ(bytes[0], 0xFF);
+    EXPECT_EQ(bytes[1], 0xFE);
+    TIniFile again(path);
+    EXPECT_EQ(again.ReadString(L"UNFINISHED", L"R20240305140709", L""), name);
+    std::wstring longName;
+    while (longName.size() < 6000) longName += name;
+    again.WriteString(L"UNFINISHED", L"R20240305140710", longName);
+    again.UpdateFile();
+    EXPECT_EQ(again.ReadString(L"UNFINISHED", L"R20240305140710", L""), longName);
+    const auto after = testsupport::ReadFileBytes(path);
+    ASSERT_GE(after.size(), 2u);
+    EXPECT_EQ(after[0], 0xFF);  // still UTF-16 after further writes
+    // The option leaves an existing (ANSI) file as it is.
+    const std::wstring ansi = dir.File(L"a.dat");
+    testsupport::WriteFileBytes(ansi, std::string("[CONFIG]\r\nNEWSID=3\r\n"));
+    TIniFile old(ansi);
+    old.SetCreateUnicode(true);
+    old.WriteString(L"CONFIG", L"Language", L"English");
+    old.UpdateFile();
+    const auto ab = testsupport::ReadFileBytes(ansi);
+    ASSERT_FALSE(ab.empty());
+    EXPECT_EQ(ab[0], '[');
+    EXPECT_EQ(old.ReadInteger(L"CONFIG", L"NEWSID", 0), 3);
+}

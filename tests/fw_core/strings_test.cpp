@@ -1,0 +1,247 @@
+// String lists: encodings with byte-order-mark detection, text splitting, sorting and lookups.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "fw_strings.h"
+#include "test_support.h"
+
+using namespace fw;
+using testsupport::TempDir;
+
+namespace {
+
+std::vector<uint8_t> Bytes(std::initializer_list<int> b) {
+    std::vector<uint8_t> v;
+    for (int x : b) v.push_back(static_cast<uint8_t>(x));
+    return v;
+}
+
+std::vector<uint8_t> Concat(std::vector<uint8_t> a, const std::vector<uint8_t>& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+// The lines "Gr\u00fc\u00dfe", "x=1" and (for the Unicode encodings) Chinese characters, in each
+// encoding as another program would write them.
+struct Sample {
+    TEncoding enc;
+    std::vector<uint8_t> bytes;
+    std::vector<std::wstring> lines;
+};
+
+std::vector<Sample> Samples() {
+    std::vector<Sample> s;
+    // UTF-16LE with BOM: "Gr\u00fc\u00dfe\r\n\u6f22\u5b57\r\n"
+    s.push_back({TEncoding::UTF16LE,
+                 Bytes({0xFF, 0xFE, 'G', 0, 'r', 0, 0xFC, 0, 0xDF, 0, 'e', 0, '\r', 0, '\n', 0, 0x22, 0x6F, 0x57, 0x5B,
+                        '\r', 0, '\n', 0}),
+                 {L"Gr\u00fc\u00dfe", L"\u6f22\u5b57"}});
+    s.push_back({TEncoding::UTF16BE,
+                 Bytes({0xFE, 0xFF, 0, 'G', 0, 'r', 0, 0xFC, 0, 0xDF, 0, 'e', 0, '\r', 0, '\n', 0x6F, 0x22, 0x5B, 0x57,
+                        0, '\r', 0, '\n'}),
+                 {L"Gr\u00fc\u00dfe", L"\u6f22\u5b57"}});
+    s.push_back({TEncoding::UTF8,
+                 Bytes({0xEF, 0xBB, 0xBF, 'G', 'r', 0xC3, 0xBC, 0xC3, 0x9F, 'e', '\r', '\n', 0xE6, 0xBC, 0xA2, 0xE5, 0xAD,
+                        0x97, '\r', '\n'}),
+                 {L"Gr\u00fc\u00dfe", L"\u6f22\u5b57"}});
+    // The ANSI code page of the test prefix is 1252.
+    s.push_back({TEncoding::Ansi, Bytes({'G', 'r', 0xFC, 0xDF, 'e', '\r', '\n', 'x', '=', '1', '\r', '\n'}),
+                 {L"Gr\u00fc\u00dfe", L"x=1"}});
+    return s;
+}
+
+BOOL CALLBACK FirstNamedResource(HMODULE, LPCWSTR, LPWSTR n, LONG_PTR p) {
+    if (IS_INTRESOURCE(n)) return TRUE;
+    *reinterpret_cast<std::wstring*>(p) = n;
+    return FALSE;
+}
+
+std::vector<std::wstring> Lines(const TStrings& l) {
+    std::vector<std::wstring> v;
+    for (int i = 0; i < l.Count(); ++i) v.push_back(l[i]);
+    return v;
+}
+
+}  // namespace
+
+TEST(StringsEncoding, EachByteOrderMarkIsDetectedAndSavedBackByteExact) {
+    ASSERT_EQ(GetACP(), 1252u) << "the test prefix is expected to use the Western ANSI code page";
+    TempDir dir;
+    for (const Sample& s : Samples()) {
+        TStringList l;
+        l.LoadFromBytes(s.bytes.data(), s.bytes.size());
+        EXPECT_EQ(l.GetEncoding(), s.enc);
+        EXPECT_EQ(Lines(l), s.lines);
+        EXPECT_EQ(l.SaveToBytes(), s.bytes);
+
+        // Through a file and a stream as well.
+        const std::wstring f = dir.File(L"s.txt");
+        testsupport::WriteFileBytes(f, s.bytes);
+        TStringList fromFile;
+        fromFile.LoadFromFile(f);
+        EXPECT_EQ(Lines(fromFile), s.lines);
+        fromFile.Add(L"more");
+        fromFile.SaveToFile(f);
+        EXPECT_EQ(testsupport::ReadFileBytes(f), Concat(s.bytes, EncodeText(L"more\r\n", s.enc, false)));
+
+        std::istringstream in(std::string(s.bytes.begin(), s.bytes.end()));
+        TStringList fromStream;
+        fromStream.LoadFromStream(in);
+        EXPECT_EQ(fromStream.GetEncoding(), s.enc);
+        std::ostringstream out;
+        fromStream.SaveToStream(out);
+        EXPECT_EQ(out.str(), std::string(s.bytes.begin(), s.bytes.end()));
+    }
+}
+
+TEST(StringsEncoding, WithoutAMarkTheTextIsAnsiEvenWhenItLooksLikeUtf8) {
+    const auto b = Bytes({'c', 'a', 'f', 0xC3, 0xA9});
+    TEncoding e;
+    EXPECT_EQ(DecodeText(b.data(), b.size(), e), L"caf\u00c3\u00a9");
+    EXPECT_EQ(e, TEncoding::Ansi);
+    // A lone byte after a UTF-16 mark is not half a character.
+    const auto odd = Bytes({0xFF, 0xFE, 'a', 0, 'b'});
+    EXPECT_EQ(DecodeText(odd.data(), odd.size(), e), L"a");
+    EXPECT_EQ(e, TEncoding::UTF16LE);
+    const auto empty = Bytes({0xEF, 0xBB, 0xBF});
+    EXPECT_EQ(DecodeText(empty.data(), empty.size(), e), L"");
+    EXPECT_EQ(e, TEncoding::UTF8);
+    // Explicit encodings on save.
+    TStringList l;
+    l.Add(L"\u00e9");
+    EXPECT_EQ(l.SaveToBytes(TEncoding::UTF8), Bytes({0xEF, 0xBB, 0xBF, 0xC3, 0xA9, '\r', '\n'}));
+    EXPECT_EQ(l.SaveToBytes(TEncoding::UTF16BE), Bytes({0xFE, 0xFF, 0, 0xE9, 0, '\r', 0, '\n'}));
+}
+
+TEST(StringsEncoding, MissingFilesAndResourcesRaiseWithTheirName) {
+    TempDir dir;
+    TStringList l;
+    const std::wstring missing = dir.File(L"nothere.txt");
+    try {
+        l.LoadFromFile(missing);
+        FAIL() << "no exception";
+    } catch (const EFOpenError& e) {
+        EXPECT_NE(e.Message.find(missing), std::wstring::npos);
+    }
+    try {
+        l.SaveToFile(dir.File(L"no\\such\\folder.txt"));
+        FAIL() << "no exception";
+    } catch (const EFCreateError& e) {
+        EXPECT_NE(e.Message.find(L"folder.txt"), std::wstring::npos);
+    }
+    EXPECT_THROW(l.LoadFromResource(GetModuleHandleW(nullptr), L"NO_SUCH_RESOURCE_NAME"), EFOpenError);
+}
+
+TEST(StringsEncoding, ResourcesLoadLikeTheirBytes) {
+    // Any RCDATA resource of this executable: the list must hold what its bytes decode to.
+    std::wstring name;
+    EnumResourceNamesW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(10), FirstNamedResource,
+                       reinterpret_cast<LONG_PTR>(&name));
+    if (name.empty()) GTEST_SKIP() << "no named RCDATA resource in this build";
+    const std::vector<uint8_t> bytes = testsupport::ReadResource(name.c_str());
+    TStringList fromRes, fromBytes;
+    fromRes.LoadFromResource(GetModuleHandleW(nullptr), name.c_str());
+    fromBytes.LoadFromBytes(bytes.data(), bytes.size());
+    EXPECT_EQ(Lines(fromRes), Lines(fromBytes));
+    EXPECT_EQ(fromRes.GetEncoding(), fromBytes.GetEncoding());
+}
+
+TEST(StringsText, LineBreaksOfEveryKindSplitLines) {
+    TStringList l;
+    l.SetText(L"a\nb\r\nc\rd");
+    EXPECT_EQ(Lines(l), (std::vector<std::wstring>{L"a", L"b", L"c", L"d"}));
+    l.SetText(L"a\r\n");
+    EXPECT_EQ(Lines(l), (std::vector<std::wstring>{L"a"}));
+    l.SetText(L"\r\n\r\n");
+    EXPECT_EQ(Lines(l), (std::vector<std::wstring>{L"", L""}));
+    l.SetText(L"\n\r");  // LF, then CR: two line ends
+    EXPECT_EQ(l.Count(), 2);
+    l.SetText(L"");
+    EXPECT_EQ(l.Count(), 0);
+    l.SetText(L"x\r\ny");
+    EXPECT_EQ(l.GetText(), L"x\r\ny\r\n");
+}
+
+TEST(StringsList, IndexOfIgnoresCaseAndIndexErrorsRaise) {
+    TStringList l;
+    l.Add(L"English");
+    l.Add(L"Deutsch");
+    l.Add(L"\u00c4rger");
+    EXPECT_EQ(l.IndexOf(L"DEUTSCH"), 1);
+    EXPECT_EQ(l.IndexOf(L"\u00e4RGER"), 2);
+    EXPECT_EQ(l.IndexOf(L"Fran\u00e7ais"), -1);
+    l.SetCaseSensitive(true);
+    EXPECT_EQ(l.IndexOf(L"DEUTSCH"), -1);
+    EXPECT_THROW(l.GetString(3), EListError);
+    EXPECT_THROW(l.Delete(-1), EListError);
+    EXPECT_THROW(l.Insert(5, L"x"), EListError);
+    l.Insert(3, L"last");
+    EXPECT_EQ(l[3], L"last");
+    l.Delete(0);
+    EXPECT_EQ(l[0], L"Deutsch");
+    l.Move(0, 2);
+    EXPECT_EQ(Lines(l), (std::vector<std::wstring>{L"\u00c4rger", L"last", L"Deutsch"}));
+    l.Exchange(0, 2);
+    EXPECT_EQ(l[0], L"Deutsch");
+}
+
+TEST(StringsList, SortIgnoresCaseAndKeepsEqualOnesInOrder) {
+    TStringList l;
+    for (const wchar_t* s : {L"b", L"A", L"c", L"a", L"B", L"\u00e4", L"C"}) l.Add(s);
+    int tag = 0;
+    for (int i = 0; i < l.Count(); ++i) l.PutObject(i, reinterpret_cast<TObject*>(static_cast<intptr_t>(++tag)));
+    l.Sort();
+    EXPECT_EQ(Lines(l), (std::vector<std::wstring>{L"A", L"a", L"b", L"B", L"c", L"C", L"\u00e4"}));
+    // Objects travel with their strings.
+    EXPECT_EQ(reinterpret_cast<intptr_t>(l.GetObject(0)), 2);
+    EXPECT_EQ(reinterpret_cast<intptr_t>(l.GetObject(1)), 4);
+}
+
+TEST(StringsList, SortedListsPlaceAndFind) {
+    TStringList l;
+    l.SetSorted(true);
+    l.Add(L"pear");
+    l.Add(L"Apple");
+    l.Add(L"fig");
+    EXPECT_EQ(l.Add(L"APPLE"), 0);  // ignored duplicate
+    EXPECT_EQ(Lines(l), (std::vector<std::wstring>{L"Apple", L"fig", L"pear"}));
+    int at;
+    EXPECT_TRUE(l.Find(L"FIG", at));
+    EXPECT_EQ(at, 1);
+    EXPECT_FALSE(l.Find(L"grape", at));
+    EXPECT_EQ(at, 2);
+    EXPECT_EQ(l.IndexOf(L"Pear"), 2);
+    EXPECT_THROW(l.Insert(0, L"x"), EListError);
+    l.SetDuplicates(dupError);
+    EXPECT_THROW(l.Add(L"fig"), EListError);
+    l.SetDuplicates(dupAccept);
+    l.Add(L"fig");
+    EXPECT_EQ(l.Count(), 4);
+}
+
+TEST(StringsList, NameValueLinesAndCopies) {
+    TStringList l;
+    l.Add(L"name=Vesk");
+    l.Add(L"lang=ENU=x");
+    l.Add(L"novalue");
+    EXPECT_EQ(l.GetName(1), L"lang");
+    EXPECT_EQ(l.GetValueFromIndex(1), L"ENU=x");
+    EXPECT_EQ(l.GetName(2), L"");
+    EXPECT_EQ(l.IndexOfName(L"LANG"), 1);
+    EXPECT_EQ(l.GetValue(L"name"), L"Vesk");
+    l.SetValue(L"ver", L"1.14");
+    EXPECT_EQ(l[3], L"ver=1.14");
+    l.SetValue(L"name", L"");
+    EXPECT_EQ(l.IndexOfName(L"name"), -1);
+
+    TStringList copy(l);
+    copy.Add(L"extra");
+    EXPECT_EQ(copy.Count(), l.Count() + 1);
+    TStringList assigned;
+    assigned.Add(L"old");
+    assigned = l;
+    EXPECT_EQ(Lines(assigned), Lines(l));
+    assigned.AddStrings(assigned);
+    EXPECT_EQ(assigned.Count(), 2 * l.Count());
+}
