@@ -1,0 +1,1537 @@
+#include "fw_controls.h"
+
+#include <algorithm>
+#include <set>
+
+namespace fw {
+
+namespace {
+
+TControl* gMouseControl = nullptr;
+TControl* gCaptureControl = nullptr;
+HWND gTrackedWnd = nullptr;
+
+
+// Restores a device context saved on construction, also when a paint throws.
+class DCStateGuard {
+public:
+    explicit DCStateGuard(HDC dc) : dc_(dc), saved_(SaveDC(dc)) {}
+    ~DCStateGuard() { RestoreDC(dc_, saved_); }
+    DCStateGuard(const DCStateGuard&) = delete;
+    DCStateGuard& operator=(const DCStateGuard&) = delete;
+
+private:
+    HDC dc_;
+    int saved_;
+};
+
+// Binds a control canvas to a device context for one paint and lets go of it afterwards.
+class CanvasBinding {
+public:
+    CanvasBinding(TCanvas* canvas, HDC dc, TFont* font) : canvas_(canvas) {
+        canvas_->Lock();
+        canvas_->SetHandle(dc);
+        if (font) canvas_->GetFont()->Assign(font);
+    }
+    ~CanvasBinding() {
+        canvas_->SetHandle(nullptr);
+        canvas_->Unlock();
+    }
+    CanvasBinding(const CanvasBinding&) = delete;
+    CanvasBinding& operator=(const CanvasBinding&) = delete;
+
+private:
+    TCanvas* canvas_;
+};
+
+std::set<std::wstring>& RegisteredClasses() {
+    static std::set<std::wstring> s;
+    return s;
+}
+
+template <class E, class... Args>
+void Fire(const E& ev, Args&&... args) {
+    E copy = ev;
+    if (copy) copy(std::forward<Args>(args)...);
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+
+HCURSOR CursorHandle(TCursor Cursor) {
+    const wchar_t* id = IDC_ARROW;
+    switch (Cursor) {
+        case crNone: return nullptr;
+        case crCross: id = IDC_CROSS; break;
+        case crIBeam: id = IDC_IBEAM; break;
+        case crSizeNESW: id = IDC_SIZENESW; break;
+        case crSizeNS: case crVSplit: id = IDC_SIZENS; break;
+        case crSizeNWSE: id = IDC_SIZENWSE; break;
+        case crSizeWE: case crHSplit: id = IDC_SIZEWE; break;
+        case crUpArrow: id = IDC_UPARROW; break;
+        case crHourGlass: id = IDC_WAIT; break;
+        case crNo: case crNoDrop: id = IDC_NO; break;
+        case crAppStart: id = IDC_APPSTARTING; break;
+        case crHelp: id = IDC_HELP; break;
+        case crHandPoint: id = IDC_HAND; break;
+        case crSizeAll: id = IDC_SIZEALL; break;
+        default: id = IDC_ARROW; break;
+    }
+    HCURSOR c = LoadCursorW(nullptr, id);
+    return c ? c : LoadCursorW(nullptr, IDC_ARROW);
+}
+
+namespace {
+TCursor gGlobalCursor = crDefault;
+}
+
+TCursor GetGlobalCursor() {
+    return gGlobalCursor;
+}
+
+void SetGlobalCursor(TCursor Value) {
+    gGlobalCursor = Value;
+}
+
+TShiftState MouseKeysToShift(WPARAM Keys) {
+    TShiftState s;
+    if (Keys & MK_SHIFT) s.Include(ssShift);
+    if (Keys & MK_CONTROL) s.Include(ssCtrl);
+    if (Keys & MK_LBUTTON) s.Include(ssLeft);
+    if (Keys & MK_RBUTTON) s.Include(ssRight);
+    if (Keys & MK_MBUTTON) s.Include(ssMiddle);
+    if (GetKeyState(VK_MENU) < 0) s.Include(ssAlt);
+    return s;
+}
+
+TShiftState KeyDataToShiftState(LPARAM KeyData) {
+    TShiftState s;
+    if (GetKeyState(VK_SHIFT) < 0) s.Include(ssShift);
+    if (GetKeyState(VK_CONTROL) < 0) s.Include(ssCtrl);
+    if (KeyData & 0x20000000) s.Include(ssAlt);
+    return s;
+}
+
+// ---------------------------------------------------------------------------------------------
+// TControlCanvas
+
+TControlCanvas::~TControlCanvas() {
+    SetHandle(nullptr);
+    if (FOwnDC) DeleteDC(FOwnDC);
+}
+
+void TControlCanvas::CreateHandle() {
+    // Outside painting a canvas still measures text: a screen-compatible context with the font.
+    if (!FOwnDC) FOwnDC = CreateCompatibleDC(nullptr);
+    SetHandle(FOwnDC);
+    if (FControl && FControl->GetFont()) GetFont()->Assign(FControl->GetFont());
+}
+
+// ---------------------------------------------------------------------------------------------
+// Mouse tracking
+
+std::function<void(TControl*)>& TMouseTracker::OnMouseControlChanged() {
+    static std::function<void(TControl*)> f;
+    return f;
+}
+
+TControl* TMouseTracker::ControlUnderMouse() {
+    return gMouseControl;
+}
+
+TControl* TMouseTracker::CaptureControl() {
+    return gCaptureControl;
+}
+
+static TWinControl* WindowOf(TControl* c) {
+    if (!c) return nullptr;
+    if (auto* w = dynamic_cast<TWinControl*>(c)) return w;
+    return c->GetParent();
+}
+
+void TMouseTracker::SetControlUnderMouse(TControl* Control) {
+    if (Control == gMouseControl) return;
+    TControl* old = gMouseControl;
+    gMouseControl = Control;
+    std::shared_ptr<bool> newAlive = Control ? Control->AliveToken() : nullptr;
+    if (old) old->Perform(CM_MOUSELEAVE, 0, 0);
+    if (Control && *newAlive && gMouseControl == Control) Control->Perform(CM_MOUSEENTER, 0, 0);
+    auto hook = OnMouseControlChanged();
+    if (hook) hook(gMouseControl);
+}
+
+void TMouseTracker::MouseMoved(TWinControl* Receiver, const TPoint& ClientPos) {
+    TControl* target = nullptr;
+    TRect cr = Receiver->GetClientRect();
+    if (cr.Contains(ClientPos)) {
+        TControl* c = Receiver->ControlAtPos(ClientPos, true);
+        target = c ? c : Receiver;
+    } else {
+        // A captured move outside the window: whatever lies under the point.
+        TPoint sp = Receiver->ClientToScreen(ClientPos);
+        TWinControl* wc = FindControl(WindowFromPoint(sp));
+        if (wc && wc != Receiver) {
+            TPoint cp = wc->ScreenToClient(sp);
+            if (wc->GetClientRect().Contains(cp)) {
+                TControl* c = wc->ControlAtPos(cp, true);
+                target = c ? c : wc;
+            }
+        }
+    }
+    HWND wnd = Receiver->HandleAllocated() ? Receiver->GetHandle() : nullptr;
+    if (wnd && gTrackedWnd != wnd && cr.Contains(ClientPos)) {
+        TRACKMOUSEEVENT tme{};
+        tme.cbSize = sizeof(tme);
+        tme.dwFlags = TME_LEAVE;
+        tme.hwndTrack = wnd;
+        if (TrackMouseEvent(&tme)) gTrackedWnd = wnd;
+    }
+    SetControlUnderMouse(target);
+}
+
+void TMouseTracker::MouseLeftWindow(TWinControl* Receiver) {
+    if (Receiver->HandleAllocated() && gTrackedWnd == Receiver->GetHandle()) gTrackedWnd = nullptr;
+    // While the window holds the capture its moves keep coming; the release recomputes.
+    if (Receiver->HandleAllocated() && GetCapture() == Receiver->GetHandle()) return;
+    // Only the window's own control or one of its windowless children is cleared: the first move
+    // in a child window may arrive before the parent's leave.
+    TControl* c = gMouseControl;
+    if (!c) return;
+    if (c == Receiver || (c->GetParent() == Receiver && !dynamic_cast<TWinControl*>(c))) SetControlUnderMouse(nullptr);
+}
+
+void TMouseTracker::Forget(TControl* Control) {
+    if (!Control) return;
+    auto within = [Control](TControl* c) {
+        for (TControl* p = c; p; p = p->GetParent())
+            if (p == Control) return true;
+        return false;
+    };
+    if (gMouseControl && within(gMouseControl)) {
+        gMouseControl = nullptr;
+        auto hook = OnMouseControlChanged();
+        if (hook) hook(nullptr);
+    }
+    if (gCaptureControl && within(gCaptureControl)) {
+        gCaptureControl = nullptr;
+    }
+}
+
+void TMouseTracker::SetCaptureControl(TControl* Control) {
+    gCaptureControl = nullptr;
+    if (!Control) {
+        if (GetCapture()) ReleaseCapture();
+        return;
+    }
+    TWinControl* w = WindowOf(Control);
+    if (!w || !w->HandleAllocated()) return;
+    if (GetCapture() != w->GetHandle()) SetCapture(w->GetHandle());
+    gCaptureControl = Control;
+}
+
+TWinControl* FindControl(HWND Wnd) {
+    if (!Wnd) return nullptr;
+    return static_cast<TWinControl*>(FindWindowObject(Wnd));
+}
+
+TControl* FindDragTarget(const TPoint& ScreenPos, bool AllowDisabled) {
+    TWinControl* w = FindControl(WindowFromPoint(ScreenPos));
+    if (!w) return nullptr;
+    TControl* c = w->ControlAtPos(w->ScreenToClient(ScreenPos), AllowDisabled);
+    return c ? c : w;
+}
+
+// ---------------------------------------------------------------------------------------------
+// TControl
+
+TControl::TControl(TComponent* AOwner) : TComponent(AOwner), FFont(std::make_unique<TFont>()) {
+    FFont->OnChange = [this](TObject*) { FontChanged(); };
+    WindowProc = [this](TMessage& m) { WndProc(m); };
+}
+
+TControl::~TControl() {
+    *FAlive = false;
+    TMouseTracker::Forget(this);
+    if (FParent) FParent->RemoveControl(this);
+    if (FFont) FFont->OnChange = nullptr;
+}
+
+void TControl::DestroyingResources() {
+    TMouseTracker::Forget(this);
+    if (FParent) SetParent(nullptr);
+}
+
+LRESULT TControl::Perform(UINT Msg, WPARAM WParam, LPARAM LParam) {
+    TMessage m{Msg, WParam, LParam, 0};
+    TWndMethodProc proc = WindowProc;  // a handler may replace WindowProc while it runs
+    if (proc) proc(m);
+    return m.Result;
+}
+
+void TControl::SetParent(TWinControl* AParent) {
+    if (AParent == FParent) return;
+    if (AParent == this) throw Exception(L"A control cannot have itself as its parent");
+    if (FParent) FParent->RemoveControl(this);
+    if (AParent) AParent->InsertControl(this);
+}
+
+void TControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
+    if (FAutoSize) {
+        int w = AWidth, h = AHeight;
+        if (CanAutoSize(w, h)) {
+            AWidth = w;
+            AHeight = h;
+        }
+    }
+    if (AWidth < 0) AWidth = 0;
+    if (AHeight < 0) AHeight = 0;
+    if (!CanResize(AWidth, AHeight)) {
+        AWidth = FWidth;
+        AHeight = FHeight;
+    }
+    if (ALeft == FLeft && ATop == FTop && AWidth == FWidth && AHeight == FHeight) return;
+    TRect old = GetBoundsRect();
+    FLeft = ALeft;
+    FTop = ATop;
+    FWidth = AWidth;
+    FHeight = AHeight;
+    BoundsChanged(old);
+}
+
+void TControl::BoundsChanged(const TRect& OldBounds) {
+    // Never paints synchronously: bounds change inside Paint.
+    if (FParent && FParent->HandleAllocated() && FVisible) {
+        RECT o = OldBounds;
+        InvalidateRect(FParent->GetHandle(), &o, TRUE);
+        RECT n = GetBoundsRect();
+        InvalidateRect(FParent->GetHandle(), &n, !(FControlStyle & csOpaque));
+    }
+    if (FParent && FAlign != alNone && !FParent->FAligning) FParent->Realign();
+    if (OldBounds.Width() != FWidth || OldBounds.Height() != FHeight) Resize();
+}
+
+TRect TControl::GetClientRect() const {
+    return TRect(0, 0, FWidth, FHeight);
+}
+
+void TControl::SetClientWidth(int Value) {
+    SetWidth(Value + (FWidth - GetClientWidth()));
+}
+
+void TControl::SetClientHeight(int Value) {
+    SetHeight(Value + (FHeight - GetClientHeight()));
+}
+
+TPoint TControl::ClientOrigin() const {
+    if (!FParent) return TPoint(FLeft, FTop);
+    TPoint p = FParent->ClientOrigin();
+    return TPoint(p.X + FLeft, p.Y + FTop);
+}
+
+TPoint TControl::ClientToScreen(const TPoint& P) const {
+    TPoint o = ClientOrigin();
+    return TPoint(P.X + o.X, P.Y + o.Y);
+}
+
+TPoint TControl::ScreenToClient(const TPoint& P) const {
+    TPoint o = ClientOrigin();
+    return TPoint(P.X - o.X, P.Y - o.Y);
+}
+
+bool TControl::Showing() const {
+    if (!FVisible) return false;
+    if (FParent) return FParent->Showing();
+    if (auto* w = dynamic_cast<const TWinControl*>(this))
+        return w->HandleAllocated() && IsWindowVisible(const_cast<TWinControl*>(w)->GetHandle());
+    return false;
+}
+
+void TControl::SetVisible(bool Value) {
+    if (Value == FVisible) return;
+    if (!Value) TMouseTracker::Forget(this);
+    FVisible = Value;
+    InvalidateControl(true, false);
+    Perform(CM_VISIBLECHANGED, Value ? 1 : 0, 0);
+    if (FParent && FAlign != alNone) FParent->Realign();
+}
+
+void TControl::SetEnabled(bool Value) {
+    if (Value == FEnabled) return;
+    FEnabled = Value;
+    Perform(CM_ENABLEDCHANGED, 0, 0);
+}
+
+void TControl::SetText(const std::wstring& Value) {
+    if (Value == GetTextValue()) return;
+    SetTextValue(Value);
+    Perform(CM_TEXTCHANGED, 0, 0);
+}
+
+void TControl::SetTextValue(const std::wstring& Value) {
+    FText = Value;
+}
+
+void TControl::SetColor(TColor Value) {
+    if (Value == FColor && !FParentColor) return;
+    FColor = Value;
+    FParentColor = false;
+    Perform(CM_COLORCHANGED, 0, 0);
+}
+
+void TControl::SetParentColor(bool Value) {
+    if (Value == FParentColor) return;
+    FParentColor = Value;
+    if (Value && FParent) Perform(CM_PARENTCOLORCHANGED, 0, 0);
+}
+
+void TControl::SetFont(TFont* Value) {
+    FFont->Assign(Value);
+}
+
+void TControl::SetParentFont(bool Value) {
+    if (Value == FParentFont) return;
+    FParentFont = Value;
+    if (Value && FParent) Perform(CM_PARENTFONTCHANGED, 0, 0);
+}
+
+void TControl::FontChanged() {
+    // A font set on the control itself ends its following of the parent's font; a copy of the
+    // parent's font (FUpdatingFont) keeps it.
+    if (!FUpdatingFont) FParentFont = false;
+    Perform(CM_FONTCHANGED, 0, 0);
+}
+
+void TControl::SetShowHint(bool Value) {
+    FShowHint = Value;
+    FParentShowHint = false;
+    if (auto* w = dynamic_cast<TWinControl*>(this)) {
+        for (TControl* c : std::vector<TControl*>(w->FControls)) c->Perform(CM_PARENTSHOWHINTCHANGED, 0, 0);
+        for (TWinControl* c : std::vector<TWinControl*>(w->FWinControls)) c->Perform(CM_PARENTSHOWHINTCHANGED, 0, 0);
+    }
+}
+
+void TControl::SetParentShowHint(bool Value) {
+    FParentShowHint = Value;
+    if (Value && FParent) FShowHint = FParent->FShowHint;
+}
+
+void TControl::SetCursor(TCursor Value) {
+    FCursor = Value;
+}
+
+void TControl::SetAlign(TAlign Value) {
+    if (Value == FAlign) return;
+    FAlign = Value;
+    if (FParent) FParent->Realign();
+}
+
+void TControl::SetAnchors(TAnchors Value) {
+    FAnchors = Value;
+}
+
+void TControl::SetAutoSize(bool Value) {
+    if (Value == FAutoSize) return;
+    FAutoSize = Value;
+    if (Value) SetBounds(FLeft, FTop, FWidth, FHeight);
+}
+
+bool TControl::CanAutoSize(int& NewWidth, int& NewHeight) {
+    (void)NewWidth;
+    (void)NewHeight;
+    return false;
+}
+
+bool TControl::CanResize(int& NewWidth, int& NewHeight) {
+    (void)NewWidth;
+    (void)NewHeight;
+    return true;
+}
+
+void TControl::Resize() {
+    Fire(OnResize, this);
+}
+
+void TControl::InvalidateControl(bool IsVisible, bool IsOpaque) {
+    if (!IsVisible || !FParent || !FParent->HandleAllocated()) return;
+    RECT r = GetBoundsRect();
+    InvalidateRect(FParent->GetHandle(), &r, !IsOpaque);
+}
+
+void TControl::Invalidate() {
+    InvalidateControl(FVisible, (FControlStyle & csOpaque) != 0);
+}
+
+void TControl::Update() {
+    if (FParent) FParent->Update();
+}
+
+void TControl::Repaint() {
+    if (!FVisible || !FParent || !FParent->HandleAllocated()) return;
+    if (FControlStyle & csOpaque) {
+        // Straight onto the parent's device context: this control and the windowless controls
+        // above it, without repainting the parent beneath.
+        HDC dc = GetDC(FParent->GetHandle());
+        if (!dc) return;
+        struct Release {
+            HWND w;
+            HDC dc;
+            ~Release() { ReleaseDC(w, dc); }
+        } release{FParent->GetHandle(), dc};
+        IntersectClipRect(dc, FLeft, FTop, FLeft + FWidth, FTop + FHeight);
+        FParent->PaintControls(dc, this);
+    } else {
+        Invalidate();
+        Update();
+    }
+}
+
+void TControl::BringToFront() {
+    if (auto* w = dynamic_cast<TWinControl*>(this)) {
+        if (w->FHandle) SetWindowPos(w->FHandle, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        return;
+    }
+    if (!FParent) return;
+    auto& v = FParent->FControls;
+    auto it = std::find(v.begin(), v.end(), this);
+    if (it != v.end()) {
+        v.erase(it);
+        v.push_back(this);
+        Invalidate();
+    }
+}
+
+void TControl::SendToBack() {
+    if (auto* w = dynamic_cast<TWinControl*>(this)) {
+        if (w->FHandle) SetWindowPos(w->FHandle, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        return;
+    }
+    if (!FParent) return;
+    auto& v = FParent->FControls;
+    auto it = std::find(v.begin(), v.end(), this);
+    if (it != v.end()) {
+        v.erase(it);
+        v.insert(v.begin(), this);
+        Invalidate();
+    }
+}
+
+bool TControl::GetMouseCapture() const {
+    return gCaptureControl == this;
+}
+
+void TControl::SetMouseCapture(bool Value) {
+    if (Value == GetMouseCapture()) return;
+    TMouseTracker::SetCaptureControl(Value ? this : nullptr);
+}
+
+void TControl::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
+    Fire(OnMouseDown, this, Button, Shift, X, Y);
+}
+
+void TControl::MouseMove(TShiftState Shift, int X, int Y) {
+    Fire(OnMouseMove, this, Shift, X, Y);
+}
+
+void TControl::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
+    Fire(OnMouseUp, this, Button, Shift, X, Y);
+}
+
+void TControl::Click() {
+    Fire(OnClick, this);
+}
+
+void TControl::DblClick() {
+    Fire(OnDblClick, this);
+}
+
+bool TControl::DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos) {
+    bool handled = false;
+    Fire(OnMouseWheel, this, Shift, WheelDelta, MousePos, handled);
+    return handled;
+}
+
+void TControl::HandleMouseMessage(TMessage& M) {
+    std::shared_ptr<bool> alive = FAlive;
+    TShiftState shift = MouseKeysToShift(M.WParam);
+    int x = M.XPos(), y = M.YPos();
+    TMouseButton button = mbLeft;
+    switch (M.Msg) {
+        case WM_RBUTTONDOWN: case WM_RBUTTONUP: case WM_RBUTTONDBLCLK: button = mbRight; break;
+        case WM_MBUTTONDOWN: case WM_MBUTTONUP: case WM_MBUTTONDBLCLK: button = mbMiddle; break;
+        default: break;
+    }
+    switch (M.Msg) {
+        case WM_MOUSEMOVE:
+            DefaultHandler(M);
+            if (*alive) MouseMove(shift, x, y);
+            return;
+        case WM_LBUTTONDBLCLK:
+        case WM_RBUTTONDBLCLK:
+        case WM_MBUTTONDBLCLK:
+            if (FControlStyle & csDoubleClicks) {
+                DefaultHandler(M);
+                if (!*alive) return;
+                if (button == mbLeft && (FControlStyle & csCaptureMouse)) SetMouseCapture(true);
+                MouseDown(button, shift | TShiftState(ssDouble), x, y);
+                if (*alive && button == mbLeft && (FControlStyle & csClickEvents)) DblClick();
+                return;
+            }
+            // A control without double clicks sees the second press of a quick pair as a press.
+            [[fallthrough]];
+        case WM_LBUTTONDOWN:
+        case WM_RBUTTONDOWN:
+        case WM_MBUTTONDOWN:
+            DefaultHandler(M);
+            if (!*alive) return;
+            if (button == mbLeft) {
+                if (FControlStyle & csCaptureMouse) SetMouseCapture(true);
+                if (FControlStyle & csClickEvents) FControlState |= csClicked;
+            }
+            MouseDown(button, shift, x, y);
+            return;
+        case WM_LBUTTONUP:
+        case WM_RBUTTONUP:
+        case WM_MBUTTONUP:
+            DefaultHandler(M);
+            if (!*alive) return;
+            if (button == mbLeft) {
+                if (FControlStyle & csCaptureMouse) SetMouseCapture(false);
+                if (FControlState & csClicked) {
+                    FControlState &= ~static_cast<TControlState>(csClicked);
+                    if (GetClientRect().Contains(TPoint(x, y))) {
+                        Click();
+                        if (!*alive) return;
+                    }
+                }
+            }
+            MouseUp(button, shift, x, y);
+            return;
+        default:
+            DefaultHandler(M);
+    }
+}
+
+void TControl::WndProc(TMessage& Message) {
+    switch (Message.Msg) {
+        case WM_MOUSEMOVE:
+        case WM_LBUTTONDOWN: case WM_LBUTTONUP: case WM_LBUTTONDBLCLK:
+        case WM_RBUTTONDOWN: case WM_RBUTTONUP: case WM_RBUTTONDBLCLK:
+        case WM_MBUTTONDOWN: case WM_MBUTTONUP: case WM_MBUTTONDBLCLK:
+            HandleMouseMessage(Message);
+            return;
+        case WM_MOUSEWHEEL:
+            // Never to the default window procedure: it forwards the wheel to the parent window,
+            // which the framework does itself (once).
+            Message.Result = Perform(CM_MOUSEWHEEL, Message.WParam, Message.LParam);
+            return;
+        case CM_MOUSEWHEEL: {
+            std::shared_ptr<bool> alive = FAlive;
+            TShiftState shift = MouseKeysToShift(LOWORD(Message.WParam));
+            int delta = static_cast<short>(HIWORD(Message.WParam));
+            TPoint pos(Message.XPos(), Message.YPos());
+            if (DoMouseWheel(shift, delta, pos))
+                Message.Result = 1;
+            else if (*alive && FParent)
+                Message.Result = FParent->Perform(CM_MOUSEWHEEL, Message.WParam, Message.LParam);
+            else
+                Message.Result = 0;
+            return;
+        }
+        case CM_MOUSEENTER:
+            Fire(OnMouseEnter, this);
+            return;
+        case CM_MOUSELEAVE:
+            Fire(OnMouseLeave, this);
+            return;
+        case CM_FONTCHANGED:
+        case CM_COLORCHANGED:
+        case CM_ENABLEDCHANGED:
+            Invalidate();
+            return;
+        case CM_PARENTFONTCHANGED:
+            if (FParentFont && FParent) {
+                FUpdatingFont = true;
+                try {
+                    FFont->Assign(FParent->GetFont());
+                } catch (...) {
+                    FUpdatingFont = false;
+                    throw;
+                }
+                FUpdatingFont = false;
+            }
+            return;
+        case CM_PARENTCOLORCHANGED:
+            if (FParentColor && FParent) {
+                FColor = FParent->GetColor();
+                Perform(CM_COLORCHANGED, 0, 0);
+            }
+            return;
+        case CM_PARENTSHOWHINTCHANGED:
+            if (FParentShowHint && FParent) {
+                FShowHint = FParent->GetShowHint();
+                if (auto* w = dynamic_cast<TWinControl*>(this)) {
+                    for (TControl* c : std::vector<TControl*>(w->FControls)) c->Perform(CM_PARENTSHOWHINTCHANGED, 0, 0);
+                    for (TWinControl* c : std::vector<TWinControl*>(w->FWinControls))
+                        c->Perform(CM_PARENTSHOWHINTCHANGED, 0, 0);
+                }
+            }
+            return;
+        default:
+            DefaultHandler(Message);
+    }
+}
+
+void TControl::DefaultHandler(TMessage& Message) {
+    (void)Message;
+}
+
+// ---------------------------------------------------------------------------------------------
+// TGraphicControl
+
+TGraphicControl::TGraphicControl(TComponent* AOwner)
+    : TControl(AOwner), FCanvas(std::make_unique<TControlCanvas>(this)) {}
+
+TGraphicControl::~TGraphicControl() = default;
+
+void TGraphicControl::WndProc(TMessage& Message) {
+    if (Message.Msg == WM_PAINT) {
+        HDC dc = reinterpret_cast<HDC>(Message.WParam);
+        if (dc) {
+            CanvasBinding bind(FCanvas.get(), dc, FFont.get());
+            Paint();
+        }
+        Message.Result = 0;
+        return;
+    }
+    TControl::WndProc(Message);
+}
+
+// ---------------------------------------------------------------------------------------------
+// TWinControl
+
+TWinControl::TWinControl(TComponent* AOwner) : TControl(AOwner) {}
+
+TWinControl::~TWinControl() {
+    *FAlive = false;
+    TMouseTracker::Forget(this);
+    if (FHandle) {
+        // No message may reach the half-destroyed object.
+        HWND h = FHandle;
+        FHandle = nullptr;
+        UnbindWindowObject(h);
+        DestroyWindow(h);
+    }
+    // Leaves the parent while it is still known to be windowed (a bare delete skips Free()).
+    if (FParent) FParent->RemoveControl(this);
+    for (TControl* c : std::vector<TControl*>(FControls)) c->FParent = nullptr;
+    for (TWinControl* c : std::vector<TWinControl*>(FWinControls)) c->FParent = nullptr;
+}
+
+void TWinControl::DestroyingResources() {
+    // Children go with their parent, whoever owns them.
+    while (!FControls.empty()) {
+        TControl* c = FControls.back();
+        c->Free();
+        if (!FControls.empty() && FControls.back() == c) FControls.pop_back();
+    }
+    while (!FWinControls.empty()) {
+        TWinControl* c = FWinControls.back();
+        c->Free();
+        if (!FWinControls.empty() && FWinControls.back() == c) FWinControls.pop_back();
+    }
+    TMouseTracker::Forget(this);
+    if (FParent) SetParent(nullptr);
+    DestroyHandle();
+}
+
+HWND TWinControl::GetHandle() {
+    HandleNeeded();
+    return FHandle;
+}
+
+void TWinControl::HandleNeeded() {
+    if (FHandle) return;
+    if (FParent) FParent->HandleNeeded();
+    if (!FHandle) CreateWnd();
+}
+
+void TWinControl::DestroyHandle() {
+    if (!FHandle) return;
+    FControlState |= csDestroyingHandle;
+    DestroyWnd();
+    FControlState &= ~static_cast<TControlState>(csDestroyingHandle);
+}
+
+void TWinControl::DestroyWnd() {
+    HWND h = FHandle;
+    if (!h) return;
+    DestroyWindow(h);
+    // WM_NCDESTROY unbound the handle; a foreign DestroyWindow failure leaves it to us.
+    if (FHandle == h) {
+        UnbindWindowObject(h);
+        FHandle = nullptr;
+    }
+}
+
+void TWinControl::CreateParams(TCreateParams& Params) {
+    Params.Caption = FText;
+    Params.Style = WS_CLIPSIBLINGS;
+    if (FControlStyle & csAcceptsControls) Params.Style |= WS_CLIPCHILDREN;
+    if (FParent)
+        Params.Style |= WS_CHILD;
+    else
+        Params.Style |= WS_POPUP;
+    if (FVisible && FParent) Params.Style |= WS_VISIBLE;
+    if (!FEnabled) Params.Style |= WS_DISABLED;
+    Params.ExStyle = 0;
+    Params.X = FLeft;
+    Params.Y = FTop;
+    Params.Width = FWidth;
+    Params.Height = FHeight;
+    Params.WndParent = FParent ? FParent->GetHandle() : nullptr;
+    Params.WindowClassStyle = CS_DBLCLKS;
+    Params.WinClassName = ClassName();
+}
+
+void TWinControl::CreateWnd() {
+    TCreateParams p;
+    CreateParams(p);
+    HINSTANCE inst = GetModuleHandleW(nullptr);
+    if (!RegisteredClasses().count(p.WinClassName)) {
+        WNDCLASSEXW wc{};
+        wc.cbSize = sizeof(wc);
+        if (!p.SysClassName.empty()) {
+            WNDCLASSEXW sys{};
+            sys.cbSize = sizeof(sys);
+            if (!GetClassInfoExW(nullptr, p.SysClassName.c_str(), &sys)) RaiseLastOSError();
+            wc = sys;
+            wc.cbSize = sizeof(wc);
+            wc.hInstance = inst;
+        }
+        wc.style = p.WindowClassStyle | (p.SysClassName.empty() ? 0 : wc.style);
+        wc.lpfnWndProc = FwWindowProc;
+        wc.hInstance = inst;
+        if (!wc.hCursor) wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        wc.hbrBackground = p.WindowClassBackground;
+        wc.lpszClassName = p.WinClassName.c_str();
+        wc.lpszMenuName = nullptr;
+        if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) RaiseLastOSError();
+        RegisteredClasses().insert(p.WinClassName);
+    }
+    if (!p.SysClassName.empty() && !FDefWndProc) {
+        WNDCLASSEXW sys{};
+        sys.cbSize = sizeof(sys);
+        if (GetClassInfoExW(nullptr, p.SysClassName.c_str(), &sys)) FDefWndProc = sys.lpfnWndProc;
+    }
+    SetCreatingWindowObject(this);
+    HWND h = CreateWindowExW(p.ExStyle, p.WinClassName.c_str(), p.Caption.c_str(), p.Style, p.X, p.Y, p.Width,
+                             p.Height, p.WndParent, nullptr, inst, nullptr);
+    DWORD err = GetLastError();
+    SetCreatingWindowObject(nullptr);
+    if (!h) RaiseLastOSError(err);
+    if (FHandle != h) {
+        FHandle = h;
+        BindWindowObject(h, this);
+    }
+    if (FFont && (FDefWndProc != nullptr)) SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(FFont->GetHandle()), 0);
+    for (TWinControl* c : std::vector<TWinControl*>(FWinControls))
+        if (c->FParent == this) c->HandleNeeded();
+    UpdateBoundsFromWindow();
+    CreateHandleDone();
+}
+
+TControl* TWinControl::GetControl(int Index) const {
+    if (Index < 0 || Index >= GetControlCount())
+        throw EListError(L"List index out of bounds (" + std::to_wstring(Index) + L")");
+    size_t i = static_cast<size_t>(Index);
+    if (i < FControls.size()) return FControls[i];
+    return FWinControls[i - FControls.size()];
+}
+
+bool TWinControl::ContainsControl(TControl* AControl) const {
+    for (TControl* c = AControl; c; c = c->GetParent())
+        if (c == this) return true;
+    return false;
+}
+
+void TWinControl::InsertControl(TControl* AControl) {
+    if (auto* w = dynamic_cast<TWinControl*>(AControl)) {
+        FWinControls.push_back(w);
+    } else {
+        FControls.push_back(AControl);
+    }
+    AControl->FParent = this;
+    if (FAlignSize.X < 0) {
+        TRect cr = GetClientRect();
+        FAlignSize = TPoint(cr.Width(), cr.Height());
+    }
+    if (AControl->FParentFont) AControl->Perform(CM_PARENTFONTCHANGED, 0, 0);
+    if (AControl->FParentColor) AControl->Perform(CM_PARENTCOLORCHANGED, 0, 0);
+    if (AControl->FParentShowHint) AControl->FShowHint = FShowHint;
+    if (auto* w = dynamic_cast<TWinControl*>(AControl)) {
+        if (FHandle) {
+            if (w->FHandle)
+                ::SetParent(w->FHandle, FHandle);
+            else
+                w->HandleNeeded();
+        }
+    } else {
+        AControl->Invalidate();
+    }
+    if (AControl->FAlign != alNone) Realign();
+}
+
+void TWinControl::RemoveControl(TControl* AControl) {
+    TMouseTracker::Forget(AControl);
+    // Looked up in both lists: during a destructor the dynamic type no longer tells which.
+    auto wit = std::find(FWinControls.begin(), FWinControls.end(), AControl);
+    if (wit != FWinControls.end()) {
+        TWinControl* w = *wit;
+        FWinControls.erase(wit);
+        if (w->FHandle) w->DestroyHandle();
+    }
+    auto it = std::find(FControls.begin(), FControls.end(), AControl);
+    if (it != FControls.end()) {
+        AControl->Invalidate();
+        FControls.erase(std::find(FControls.begin(), FControls.end(), AControl));
+    }
+    AControl->FParent = nullptr;
+}
+
+TControl* TWinControl::ControlAtPos(const TPoint& Pos, bool AllowDisabled) const {
+    for (auto it = FControls.rbegin(); it != FControls.rend(); ++it) {
+        TControl* c = *it;
+        if (!c->FVisible) continue;
+        if (!AllowDisabled && !c->FEnabled) continue;
+        if (c->GetBoundsRect().Contains(Pos)) return c;
+    }
+    return nullptr;
+}
+
+void TWinControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
+    if (!FHandle) {
+        TControl::SetBounds(ALeft, ATop, AWidth, AHeight);
+        return;
+    }
+    if (FAutoSize) {
+        int w = AWidth, h = AHeight;
+        if (CanAutoSize(w, h)) {
+            AWidth = w;
+            AHeight = h;
+        }
+    }
+    if (AWidth < 0) AWidth = 0;
+    if (AHeight < 0) AHeight = 0;
+    if (!CanResize(AWidth, AHeight)) {
+        AWidth = FWidth;
+        AHeight = FHeight;
+    }
+    if (ALeft == FLeft && ATop == FTop && AWidth == FWidth && AHeight == FHeight) return;
+    SetWindowPos(FHandle, nullptr, ALeft, ATop, AWidth, AHeight, SWP_NOZORDER | SWP_NOACTIVATE);
+    UpdateBoundsFromWindow();
+}
+
+TPoint TWinControl::WindowPosToParentClient(const RECT& WindowRect) const {
+    POINT p{WindowRect.left, WindowRect.top};
+    if (FParent && FParent->FHandle) ::ScreenToClient(FParent->FHandle, &p);
+    return TPoint(p.x, p.y);
+}
+
+void TWinControl::UpdateBoundsFromWindow() {
+    if (!FHandle || IsIconic(FHandle)) return;
+    RECT wr;
+    if (!GetWindowRect(FHandle, &wr)) return;
+    TPoint p = WindowPosToParentClient(wr);
+    int w = wr.right - wr.left, h = wr.bottom - wr.top;
+    if (p.X == FLeft && p.Y == FTop && w == FWidth && h == FHeight) return;
+    TRect old = GetBoundsRect();
+    FLeft = p.X;
+    FTop = p.Y;
+    FWidth = w;
+    FHeight = h;
+    BoundsChanged(old);
+}
+
+void TWinControl::BoundsChanged(const TRect& OldBounds) {
+    if (FParent && FAlign != alNone && !FParent->FAligning) FParent->Realign();
+    Realign();
+    if (OldBounds.Width() != FWidth || OldBounds.Height() != FHeight) Resize();
+}
+
+TRect TWinControl::GetClientRect() const {
+    if (FHandle) {
+        RECT r;
+        if (::GetClientRect(FHandle, &r)) return TRect(r);
+    }
+    return TRect(0, 0, FWidth, FHeight);
+}
+
+TPoint TWinControl::ClientOrigin() const {
+    if (FHandle) {
+        POINT p{0, 0};
+        ::ClientToScreen(FHandle, &p);
+        return TPoint(p.x, p.y);
+    }
+    return TControl::ClientOrigin();
+}
+
+void TWinControl::Realign() {
+    TRect cr = GetClientRect();
+    TPoint newSize(cr.Width(), cr.Height());
+    if (FAlignSize.X < 0) FAlignSize = newSize;
+    if (FAligning) return;
+    FAligning = true;
+    try {
+        AlignControls(cr);
+    } catch (...) {
+        FAligning = false;
+        throw;
+    }
+    FAligning = false;
+    FAlignSize = newSize;
+}
+
+void TWinControl::AlignControls(TRect& Rect) {
+    int dx = Rect.Width() - FAlignSize.X;
+    int dy = Rect.Height() - FAlignSize.Y;
+    std::vector<TControl*> all(FControls.begin(), FControls.end());
+    all.insert(all.end(), FWinControls.begin(), FWinControls.end());
+    // Anchors: distances to the anchored edges are kept when the client size changes.
+    if (dx != 0 || dy != 0) {
+        for (TControl* c : all) {
+            if (c->FAlign != alNone) continue;
+            int l = c->FLeft, t = c->FTop, w = c->FWidth, h = c->FHeight;
+            if (c->FAnchors & akRight) {
+                if (c->FAnchors & akLeft)
+                    w += dx;
+                else
+                    l += dx;
+            } else if (!(c->FAnchors & akLeft)) {
+                l += dx / 2;
+            }
+            if (c->FAnchors & akBottom) {
+                if (c->FAnchors & akTop)
+                    h += dy;
+                else
+                    t += dy;
+            } else if (!(c->FAnchors & akTop)) {
+                t += dy / 2;
+            }
+            if (l != c->FLeft || t != c->FTop || w != c->FWidth || h != c->FHeight) c->SetBounds(l, t, w, h);
+        }
+    }
+    TRect r = Rect;
+    for (TAlign a : {alTop, alBottom, alLeft, alRight, alClient}) {
+        for (TControl* c : all) {
+            if (c->FAlign != a || !c->FVisible) continue;
+            switch (a) {
+                case alTop:
+                    c->SetBounds(r.Left, r.Top, r.Width(), c->FHeight);
+                    r.Top += c->FHeight;
+                    break;
+                case alBottom:
+                    c->SetBounds(r.Left, r.Bottom - c->FHeight, r.Width(), c->FHeight);
+                    r.Bottom -= c->FHeight;
+                    break;
+                case alLeft:
+                    c->SetBounds(r.Left, r.Top, c->FWidth, r.Height());
+                    r.Left += c->FWidth;
+                    break;
+                case alRight:
+                    c->SetBounds(r.Right - c->FWidth, r.Top, c->FWidth, r.Height());
+                    r.Right -= c->FWidth;
+                    break;
+                case alClient:
+                    c->SetBounds(r.Left, r.Top, r.Width(), r.Height());
+                    break;
+                default:
+                    break;
+            }
+        }
+    }
+}
+
+void TWinControl::SetVisible(bool Value) {
+    if (Value == FVisible) return;
+    if (!Value) TMouseTracker::Forget(this);
+    FVisible = Value;
+    if (FHandle) {
+        ShowWindow(FHandle, Value ? SW_SHOWNA : SW_HIDE);
+    } else if (Value && FParent && FParent->FHandle) {
+        HandleNeeded();
+    }
+    Perform(CM_VISIBLECHANGED, Value ? 1 : 0, 0);
+    if (FParent && FAlign != alNone) FParent->Realign();
+}
+
+void TWinControl::SetEnabled(bool Value) {
+    if (Value == FEnabled) return;
+    FEnabled = Value;
+    if (FHandle) EnableWindow(FHandle, Value);
+    Perform(CM_ENABLEDCHANGED, 0, 0);
+}
+
+void TWinControl::SetTextValue(const std::wstring& Value) {
+    FText = Value;
+    if (FHandle) SetWindowTextW(FHandle, Value.c_str());
+}
+
+std::wstring TWinControl::GetTextValue() const {
+    if (FHandle && FDefWndProc) {
+        int n = GetWindowTextLengthW(FHandle);
+        std::wstring s(static_cast<size_t>(n) + 1, L'\0');
+        int got = GetWindowTextW(FHandle, s.data(), n + 1);
+        s.resize(static_cast<size_t>(got > 0 ? got : 0));
+        return s;
+    }
+    return FText;
+}
+
+bool TWinControl::CanFocus() const {
+    for (const TControl* c = this; c; c = c->GetParent())
+        if (!c->GetVisible() || !c->GetEnabled()) return false;
+    return true;
+}
+
+bool TWinControl::Focused() const {
+    return FHandle && GetFocus() == FHandle;
+}
+
+void TWinControl::SetFocus() {
+    TWinControl* top = this;
+    while (top->FParent) top = top->FParent;
+    HandleNeeded();
+    if (top != this && top->FHandle && GetActiveWindow() != top->FHandle) {
+        // A background form is not pulled forward: the control gets the focus when its form is
+        // activated.
+        top->Perform(CM_FOCUSCHANGED, 0, reinterpret_cast<LPARAM>(this));
+        return;
+    }
+    ::SetFocus(FHandle);
+}
+
+void TWinControl::Invalidate() {
+    if (FHandle) InvalidateRect(FHandle, nullptr, !(FControlStyle & csOpaque));
+}
+
+void TWinControl::Update() {
+    if (FHandle) UpdateWindow(FHandle);
+}
+
+void TWinControl::Repaint() {
+    Invalidate();
+    Update();
+}
+
+void TWinControl::PaintWindow(HDC DC) {
+    // Standard controls paint themselves into a given context.
+    if (FDefWndProc) {
+        TMessage m{WM_PAINT, reinterpret_cast<WPARAM>(DC), 0, 0};
+        DefaultHandler(m);
+    }
+}
+
+void TWinControl::PaintControls(HDC DC, TControl* First) {
+    std::vector<TControl*> list = FControls;
+    size_t i = 0;
+    if (First) {
+        auto it = std::find(list.begin(), list.end(), First);
+        if (it != list.end()) i = static_cast<size_t>(it - list.begin());
+    }
+    for (; i < list.size(); ++i) {
+        TControl* c = list[i];
+        if (std::find(FControls.begin(), FControls.end(), c) == FControls.end()) continue;
+        if (!c->FVisible) continue;
+        RECT b = c->GetBoundsRect();
+        if (!RectVisible(DC, &b)) continue;
+        if (FControlState & csPaintCopy) c->FControlState |= csPaintCopy;
+        {
+            DCStateGuard guard(DC);
+            OffsetViewportOrgEx(DC, c->FLeft, c->FTop, nullptr);
+            IntersectClipRect(DC, 0, 0, c->FWidth, c->FHeight);
+            c->Perform(WM_PAINT, reinterpret_cast<WPARAM>(DC), 0);
+        }
+        c->FControlState &= ~static_cast<TControlState>(csPaintCopy);
+    }
+}
+
+void TWinControl::PaintHandler(HDC PaintDC, const TRect& UpdateRect) {
+    (void)UpdateRect;
+    {
+        DCStateGuard guard(PaintDC);
+        // Opaque windowless children paint all their pixels: the parent does not paint under them.
+        for (TControl* c : FControls) {
+            if (c->FVisible && (c->FControlStyle & csOpaque))
+                ExcludeClipRect(PaintDC, c->FLeft, c->FTop, c->FLeft + c->FWidth, c->FTop + c->FHeight);
+        }
+        PaintWindow(PaintDC);
+    }
+    PaintControls(PaintDC, nullptr);
+}
+
+void TWinControl::PaintTo(HDC DC, int X, int Y) {
+    DCStateGuard guard(DC);
+    OffsetViewportOrgEx(DC, X, Y, nullptr);
+    TRect cr = GetClientRect();
+    IntersectClipRect(DC, 0, 0, cr.Width(), cr.Height());
+    Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(DC), reinterpret_cast<LPARAM>(DC));
+    Perform(WM_PAINT, reinterpret_cast<WPARAM>(DC), 0);
+    // Windowed children bottom first: in the windows' z-order when they exist.
+    std::vector<TWinControl*> order;
+    if (FHandle) {
+        for (HWND w = GetWindow(FHandle, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT)) {
+            auto it = std::find(FWinControls.begin(), FWinControls.end(), FindControl(w));
+            if (it != FWinControls.end()) order.insert(order.begin(), *it);
+        }
+        for (TWinControl* c : FWinControls)
+            if (std::find(order.begin(), order.end(), c) == order.end()) order.insert(order.begin(), c);
+    } else {
+        order = FWinControls;
+    }
+    for (TWinControl* c : order) {
+        if (c->FVisible) c->PaintTo(DC, c->FLeft, c->FTop);
+    }
+}
+
+bool TWinControl::DoKeyDown(WORD& Key, TShiftState Shift) {
+    TKeyEvent ev = OnKeyDown;
+    if (ev) ev(this, Key, Shift);
+    return Key == 0;
+}
+
+bool TWinControl::DoKeyUp(WORD& Key, TShiftState Shift) {
+    TKeyEvent ev = OnKeyUp;
+    if (ev) ev(this, Key, Shift);
+    return Key == 0;
+}
+
+bool TWinControl::DoKeyPress(wchar_t& Key) {
+    TKeyPressEvent ev = OnKeyPress;
+    if (ev) ev(this, Key);
+    return Key == 0;
+}
+
+bool TWinControl::RouteMouseToChild(TMessage& M) {
+    TControl* target = nullptr;
+    TPoint p(M.XPos(), M.YPos());
+    if (gCaptureControl && GetCapture() == FHandle) {
+        if (gCaptureControl == this) return false;
+        if (gCaptureControl->FParent == this && !dynamic_cast<TWinControl*>(gCaptureControl)) target = gCaptureControl;
+    }
+    if (!target && !(gCaptureControl == this)) target = ControlAtPos(p, false);
+    if (!target) return false;
+    LPARAM l = MAKELPARAM(static_cast<short>(p.X - target->FLeft), static_cast<short>(p.Y - target->FTop));
+    M.Result = target->Perform(M.Msg, M.WParam, l);
+    return true;
+}
+
+void TWinControl::WndProc(TMessage& Message) {
+    switch (Message.Msg) {
+        case WM_PAINT: {
+            HDC given = reinterpret_cast<HDC>(Message.WParam);
+            if (given) {
+                PaintHandler(given, TRect());
+                Message.Result = 0;
+                return;
+            }
+            if (!FHandle) return;
+            PAINTSTRUCT ps{};
+            HDC dc = BeginPaint(FHandle, &ps);
+            struct End {
+                HWND w;
+                PAINTSTRUCT* ps;
+                ~End() { EndPaint(w, ps); }
+            } end{FHandle, &ps};
+            TRect r(ps.rcPaint);
+            if (FDoubleBuffered) {
+                if (r.IsEmpty()) return;
+                HDC mem = CreateCompatibleDC(dc);
+                HBITMAP bmp = CreateCompatibleBitmap(dc, r.Width(), r.Height());
+                HGDIOBJ old = SelectObject(mem, bmp);
+                struct Free {
+                    HDC mem;
+                    HBITMAP bmp;
+                    HGDIOBJ old;
+                    ~Free() {
+                        SelectObject(mem, old);
+                        DeleteObject(bmp);
+                        DeleteDC(mem);
+                    }
+                } freeMem{mem, bmp, old};
+                SetWindowOrgEx(mem, r.Left, r.Top, nullptr);
+                // Through WindowProc: a class (or a hook) may answer the erase itself.
+                Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(mem), reinterpret_cast<LPARAM>(mem));
+                PaintHandler(mem, r);
+                BitBlt(dc, r.Left, r.Top, r.Width(), r.Height(), mem, r.Left, r.Top, SRCCOPY);
+            } else {
+                PaintHandler(dc, r);
+            }
+            Message.Result = 0;
+            return;
+        }
+        case WM_ERASEBKGND: {
+            if (FDefWndProc) break;
+            HDC dc = reinterpret_cast<HDC>(Message.WParam);
+            // The buffered paint erases its own memory bitmap; any other context is filled.
+            if (FDoubleBuffered && FHandle && WindowFromDC(dc) == FHandle) {
+                Message.Result = 1;
+                return;
+            }
+            if (FColor != clNone && FColor != clDefault) {
+                TRect r = GetClientRect();
+                RECT rr = r;
+                HBRUSH b = CreateSolidBrush(ColorToRGB(FColor));
+                ::FillRect(dc, &rr, b);
+                DeleteObject(b);
+            }
+            Message.Result = 1;
+            return;
+        }
+        case WM_MOUSEMOVE: {
+            std::shared_ptr<bool> alive = FAlive;
+            TMouseTracker::MouseMoved(this, TPoint(Message.XPos(), Message.YPos()));
+            if (!*alive || RouteMouseToChild(Message)) return;
+            break;
+        }
+        case WM_LBUTTONUP: case WM_RBUTTONUP: case WM_MBUTTONUP: {
+            std::shared_ptr<bool> alive = FAlive;
+            TPoint p(Message.XPos(), Message.YPos());
+            if (!RouteMouseToChild(Message)) TControl::WndProc(Message);
+            // The capture may be gone: what lies under the pointer now gets enter/leave.
+            if (*alive && gCaptureControl == nullptr) TMouseTracker::MouseMoved(this, p);
+            return;
+        }
+        case WM_LBUTTONDOWN: case WM_RBUTTONDOWN: case WM_MBUTTONDOWN:
+        case WM_LBUTTONDBLCLK: case WM_RBUTTONDBLCLK: case WM_MBUTTONDBLCLK:
+            if (RouteMouseToChild(Message)) return;
+            break;
+        case WM_MOUSELEAVE:
+            TMouseTracker::MouseLeftWindow(this);
+            DefaultHandler(Message);
+            return;
+        case WM_CANCELMODE:
+            // A modal loop or menu takes over the mouse: no click may complete afterwards.
+            FControlState &= ~static_cast<TControlState>(csClicked);
+            for (TControl* c : FControls) c->FControlState &= ~static_cast<TControlState>(csClicked);
+            if (gCaptureControl && WindowOf(gCaptureControl) == this) TMouseTracker::SetCaptureControl(nullptr);
+            DefaultHandler(Message);
+            return;
+        case WM_CAPTURECHANGED:
+            if (gCaptureControl && reinterpret_cast<HWND>(Message.LParam) != FHandle) {
+                TWinControl* w = WindowOf(gCaptureControl);
+                if (w == this) gCaptureControl = nullptr;
+            }
+            DefaultHandler(Message);
+            return;
+        case WM_SETCURSOR:
+            if (gGlobalCursor != crDefault) {
+                ::SetCursor(CursorHandle(gGlobalCursor));
+                Message.Result = 1;
+                return;
+            }
+            if (reinterpret_cast<HWND>(Message.WParam) == FHandle && LOWORD(Message.LParam) == HTCLIENT) {
+                TCursor cur = FCursor;
+                POINT pt;
+                if (GetCursorPos(&pt)) {
+                    TPoint cp = ScreenToClient(TPoint(pt.x, pt.y));
+                    TControl* c = ControlAtPos(cp, true);
+                    if (c && c->FCursor != crDefault) cur = c->FCursor;
+                }
+                if (cur != crDefault) {
+                    ::SetCursor(CursorHandle(cur));
+                    Message.Result = 1;
+                    return;
+                }
+            }
+            break;
+        case WM_PRINTCLIENT:
+            // How AnimateWindow and PrintWindow capture the window's picture.
+            if (FDefWndProc) break;
+            PaintTo(reinterpret_cast<HDC>(Message.WParam), 0, 0);
+            Message.Result = 0;
+            return;
+        case WM_WINDOWPOSCHANGED: {
+            std::shared_ptr<bool> alive = FAlive;
+            DefaultHandler(Message);
+            if (*alive) UpdateBoundsFromWindow();
+            return;
+        }
+        case WM_SETFOCUS: {
+            std::shared_ptr<bool> alive = FAlive;
+            DefaultHandler(Message);
+            if (!*alive) return;
+            TWinControl* top = this;
+            while (top->FParent) top = top->FParent;
+            if (top != this) top->Perform(CM_FOCUSCHANGED, 1, reinterpret_cast<LPARAM>(this));
+            if (*alive) Perform(CM_ENTER, 0, 0);
+            return;
+        }
+        case WM_KILLFOCUS: {
+            std::shared_ptr<bool> alive = FAlive;
+            DefaultHandler(Message);
+            if (*alive) Perform(CM_EXIT, 0, 0);
+            return;
+        }
+        case CM_ENTER:
+            Fire(OnEnter, this);
+            return;
+        case CM_EXIT:
+            Fire(OnExit, this);
+            return;
+        case WM_KEYDOWN: case WM_SYSKEYDOWN: {
+            WORD key = static_cast<WORD>(Message.WParam);
+            TWinControl* top = this;
+            while (top->FParent) top = top->FParent;
+            if (top != this && top->PreviewKey(Message.Msg, key, KeyDataToShiftState(Message.LParam))) return;
+            if (DoKeyDown(key, KeyDataToShiftState(Message.LParam))) return;
+            Message.WParam = key;
+            break;
+        }
+        case WM_KEYUP: case WM_SYSKEYUP: {
+            WORD key = static_cast<WORD>(Message.WParam);
+            if (DoKeyUp(key, KeyDataToShiftState(Message.LParam))) return;
+            Message.WParam = key;
+            break;
+        }
+        case WM_CHAR: {
+            wchar_t ch = static_cast<wchar_t>(Message.WParam);
+            if (DoKeyPress(ch)) return;
+            Message.WParam = ch;
+            break;
+        }
+        case WM_COMMAND: case WM_NOTIFY:
+        case WM_CTLCOLORBTN: case WM_CTLCOLOREDIT: case WM_CTLCOLORLISTBOX: case WM_CTLCOLORSTATIC:
+        case WM_CTLCOLORSCROLLBAR: case WM_CTLCOLORDLG: case WM_CTLCOLORMSGBOX:
+        case WM_HSCROLL: case WM_VSCROLL: case WM_DRAWITEM: case WM_MEASUREITEM: {
+            // Reflected to the child control that sent it.
+            HWND child = nullptr;
+            if (Message.Msg == WM_NOTIFY)
+                child = reinterpret_cast<NMHDR*>(Message.LParam)->hwndFrom;
+            else if (Message.Msg == WM_DRAWITEM)
+                child = reinterpret_cast<DRAWITEMSTRUCT*>(Message.LParam)->hwndItem;
+            else if (Message.Msg != WM_MEASUREITEM)
+                child = reinterpret_cast<HWND>(Message.LParam);
+            TWinControl* c = child && child != FHandle ? FindControl(child) : nullptr;
+            if (c) {
+                Message.Result = c->Perform(CN_BASE + Message.Msg, Message.WParam, Message.LParam);
+                return;
+            }
+            break;
+        }
+        case CM_FONTCHANGED: {
+            TControl::WndProc(Message);
+            if (FHandle && FDefWndProc)
+                SendMessageW(FHandle, WM_SETFONT, reinterpret_cast<WPARAM>(FFont->GetHandle()), 1);
+            for (TControl* c : std::vector<TControl*>(FControls)) c->Perform(CM_PARENTFONTCHANGED, 0, 0);
+            for (TWinControl* c : std::vector<TWinControl*>(FWinControls)) c->Perform(CM_PARENTFONTCHANGED, 0, 0);
+            return;
+        }
+        case CM_COLORCHANGED: {
+            TControl::WndProc(Message);
+            for (TControl* c : std::vector<TControl*>(FControls)) c->Perform(CM_PARENTCOLORCHANGED, 0, 0);
+            for (TWinControl* c : std::vector<TWinControl*>(FWinControls)) c->Perform(CM_PARENTCOLORCHANGED, 0, 0);
+            return;
+        }
+        case CM_ENABLEDCHANGED:
+            Invalidate();
+            return;
+        default:
+            break;
+    }
+    TControl::WndProc(Message);
+}
+
+void TWinControl::DefaultHandler(TMessage& Message) {
+    if (!FHandle) return;
+    // Framework messages mean nothing to Windows.
+    if (Message.Msg >= CM_BASE && Message.Msg < CM_BASE + 0x1000) return;
+    if (Message.Msg >= CN_BASE && Message.Msg < CN_BASE + 0x400) {
+        if (FDefWndProc)
+            Message.Result = CallWindowProcW(FDefWndProc, FHandle, Message.Msg - CN_BASE, Message.WParam, Message.LParam);
+        return;
+    }
+    if (FDefWndProc)
+        Message.Result = CallWindowProcW(FDefWndProc, FHandle, Message.Msg, Message.WParam, Message.LParam);
+    else
+        Message.Result = DefWindowProcW(FHandle, Message.Msg, Message.WParam, Message.LParam);
+}
+
+// ---------------------------------------------------------------------------------------------
+// TCustomControl
+
+TCustomControl::TCustomControl(TComponent* AOwner)
+    : TWinControl(AOwner), FCanvas(std::make_unique<TControlCanvas>(this)) {}
+
+TCustomControl::~TCustomControl() = default;
+
+void TCustomControl::CreateParams(TCreateParams& Params) {
+    TWinControl::CreateParams(Params);
+    Params.WindowClassStyle |= CS_DBLCLKS;
+}
+
+void TCustomControl::PaintWindow(HDC DC) {
+    CanvasBinding bind(FCanvas.get(), DC, FFont.get());
+    FControlState |= csCustomPaint;
+    struct Clear {
+        TControlState& s;
+        ~Clear() { s &= ~static_cast<TControlState>(csCustomPaint); }
+    } clear{FControlState};
+    Paint();
+}
+
+void TCustomControl::Paint() {
+    Fire(OnPaint, this);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The window procedure
+
+LRESULT CALLBACK FwWindowProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
+    TWinControl* c = FindControl(Wnd);
+    if (!c) {
+        // The first message of a window being created binds it (WM_GETMINMAXINFO comes before
+        // WM_NCCREATE).
+        void* creating = TakeCreatingWindowObject();
+        if (!creating) return DefWindowProcW(Wnd, Msg, WParam, LParam);
+        c = static_cast<TWinControl*>(creating);
+        c->FHandle = Wnd;
+        BindWindowObject(Wnd, c);
+    }
+    std::shared_ptr<bool> alive = c->AliveToken();
+    ++c->FMessageDepth;
+    TMessage m{Msg, WParam, LParam, 0};
+    const TMessage original = m;
+    try {
+        TWndMethodProc proc = c->WindowProc;
+        if (proc)
+            proc(m);
+        else
+            c->DefaultHandler(m);
+        // With the message as it arrived: a handler may have changed Msg to switch off the
+        // default processing.
+        if (*alive) c->AfterMessage(original);
+    } catch (...) {
+        HandleCallbackException();
+    }
+    if (!*alive) {
+        if (Msg == WM_NCDESTROY) UnbindWindowObject(Wnd);
+        return m.Result;
+    }
+    --c->FMessageDepth;
+    if (Msg == WM_NCDESTROY) {
+        UnbindWindowObject(Wnd);
+        if (c->FHandle == Wnd) c->FHandle = nullptr;
+    }
+    if (c->FMessageDepth == 0) {
+        // Deferred work (a released form) runs once no message of the window is on the stack.
+        try {
+            c->AfterOutermostMessage();
+        } catch (...) {
+            HandleCallbackException();
+        }
+    }
+    return m.Result;
+}
+
+}  // namespace fw

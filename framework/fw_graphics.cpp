@@ -1,0 +1,971 @@
+#include "fw_graphics.h"
+
+#include "fw_jpeg.h"
+#include "fw_png.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace fw {
+
+int ScreenPixelsPerInch() {
+    static const int ppi = [] {
+        HDC dc = GetDC(nullptr);
+        int v = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 96;
+        if (dc) ReleaseDC(nullptr, dc);
+        return v > 0 ? v : 96;
+    }();
+    return ppi;
+}
+
+// ---------------------------------------------------------------------------------------------
+
+void TGraphicsObject::Changed() {
+    if (FCanvasHook) FCanvasHook();
+    if (OnChange) {
+        TNotifyEvent h = OnChange;
+        h(this);
+    }
+}
+
+TFont::TFont() : FPixelsPerInch(ScreenPixelsPerInch()) {}
+
+TFont::~TFont() {
+    if (FHandle) DeleteObject(FHandle);
+}
+
+void TFont::Changed() {
+    // The canvas hook deselects the old handle first, so it can be deleted.
+    if (FCanvasHook) FCanvasHook();
+    if (FHandle) {
+        DeleteObject(FHandle);
+        FHandle = nullptr;
+    }
+    if (OnChange) {
+        TNotifyEvent h = OnChange;
+        h(this);
+    }
+}
+
+void TFont::SetName(const std::wstring& Value) {
+    if (Value.empty() || Value == FName) return;
+    FName = Value;
+    Changed();
+}
+
+void TFont::SetHeight(int Value) {
+    if (Value == FHeight) return;
+    FHeight = Value;
+    Changed();
+}
+
+int TFont::GetSize() const { return -MulDiv(FHeight, 72, FPixelsPerInch); }
+
+void TFont::SetSize(int Value) { SetHeight(-MulDiv(Value, FPixelsPerInch, 72)); }
+
+void TFont::SetColor(TColor Value) {
+    if (Value == FColor) return;
+    FColor = Value;
+    // The colour is not part of the HFONT: keep the handle.
+    if (FCanvasHook) FCanvasHook();
+    if (OnChange) {
+        TNotifyEvent h = OnChange;
+        h(this);
+    }
+}
+
+void TFont::SetStyle(TFontStyles Value) {
+    if (Value == FStyle) return;
+    FStyle = Value;
+    Changed();
+}
+
+void TFont::SetCharset(BYTE Value) {
+    if (Value == FCharset) return;
+    FCharset = Value;
+    Changed();
+}
+
+HFONT TFont::GetHandle() {
+    if (!FHandle) {
+        LOGFONTW lf{};
+        lf.lfHeight = FHeight;
+        lf.lfWeight = (FStyle & fsBold) ? FW_BOLD : FW_NORMAL;
+        lf.lfItalic = (FStyle & fsItalic) ? 1 : 0;
+        lf.lfUnderline = (FStyle & fsUnderline) ? 1 : 0;
+        lf.lfStrikeOut = (FStyle & fsStrikeOut) ? 1 : 0;
+        lf.lfCharSet = FCharset;
+        lf.lfOutPrecision = OUT_DEFAULT_PRECIS;
+        lf.lfClipPrecision = CLIP_DEFAULT_PRECIS;
+        lf.lfQuality = DEFAULT_QUALITY;
+        lf.lfPitchAndFamily = DEFAULT_PITCH;
+        wcsncpy(lf.lfFaceName, FName.c_str(), LF_FACESIZE - 1);
+        FHandle = CreateFontIndirectW(&lf);
+    }
+    return FHandle;
+}
+
+void TFont::Assign(TPersistent* Source) {
+    if (auto* f = dynamic_cast<TFont*>(Source)) {
+        if (f == this) return;
+        bool handleChange = f->FName != FName || f->FHeight != FHeight || f->FStyle != FStyle ||
+                            f->FCharset != FCharset || f->FPixelsPerInch != FPixelsPerInch;
+        bool colorChange = f->FColor != FColor;
+        FName = f->FName;
+        FHeight = f->FHeight;
+        FStyle = f->FStyle;
+        FCharset = f->FCharset;
+        FPixelsPerInch = f->FPixelsPerInch;
+        FColor = f->FColor;
+        if (handleChange) {
+            Changed();
+        } else if (colorChange) {
+            FColor = f->FColor;
+            if (FCanvasHook) FCanvasHook();
+            if (OnChange) {
+                TNotifyEvent h = OnChange;
+                h(this);
+            }
+        }
+        return;
+    }
+    TGraphicsObject::Assign(Source);
+}
+
+TPen::~TPen() {
+    if (FHandle) DeleteObject(FHandle);
+}
+
+void TPen::Changed() {
+    if (FCanvasHook) FCanvasHook();
+    if (FHandle) {
+        DeleteObject(FHandle);
+        FHandle = nullptr;
+    }
+    if (OnChange) {
+        TNotifyEvent h = OnChange;
+        h(this);
+    }
+}
+
+void TPen::SetColor(TColor Value) {
+    if (Value == FColor) return;
+    FColor = Value;
+    Changed();
+}
+
+void TPen::SetWidth(int Value) {
+    if (Value < 1) Value = 1;
+    if (Value == FWidth) return;
+    FWidth = Value;
+    Changed();
+}
+
+void TPen::SetStyle(TPenStyle Value) {
+    if (Value == FStyle) return;
+    FStyle = Value;
+    Changed();
+}
+
+HPEN TPen::GetHandle() {
+    if (!FHandle) {
+        if (FStyle == psClear || FColor == clNone) {
+            FHandle = CreatePen(PS_NULL, 0, 0);
+        } else {
+            int style = FStyle == psDash ? PS_DASH : FStyle == psDot ? PS_DOT : PS_SOLID;
+            FHandle = CreatePen(style, FWidth, ColorToRGB(FColor));
+        }
+    }
+    return FHandle;
+}
+
+void TPen::Assign(TPersistent* Source) {
+    if (auto* p = dynamic_cast<TPen*>(Source)) {
+        if (p == this) return;
+        FColor = p->FColor;
+        FWidth = p->FWidth;
+        FStyle = p->FStyle;
+        Changed();
+        return;
+    }
+    TGraphicsObject::Assign(Source);
+}
+
+TBrush::~TBrush() {
+    if (FHandle) DeleteObject(FHandle);
+}
+
+void TBrush::Changed() {
+    if (FCanvasHook) FCanvasHook();
+    if (FHandle) {
+        DeleteObject(FHandle);
+        FHandle = nullptr;
+    }
+    if (OnChange) {
+        TNotifyEvent h = OnChange;
+        h(this);
+    }
+}
+
+void TBrush::SetColor(TColor Value) {
+    if (Value == FColor) return;
+    FColor = Value;
+    // Delphi-style: giving a clear brush a colour makes it solid again.
+    if (FStyle == bsClear && Value != clNone) FStyle = bsSolid;
+    Changed();
+}
+
+void TBrush::SetStyle(TBrushStyle Value) {
+    if (Value == FStyle) return;
+    FStyle = Value;
+    Changed();
+}
+
+HBRUSH TBrush::GetHandle() {
+    if (!FHandle) {
+        if (FStyle == bsClear || FColor == clNone) {
+            LOGBRUSH lb{BS_NULL, 0, 0};
+            FHandle = CreateBrushIndirect(&lb);
+        } else {
+            FHandle = CreateSolidBrush(ColorToRGB(FColor));
+        }
+    }
+    return FHandle;
+}
+
+void TBrush::Assign(TPersistent* Source) {
+    if (auto* b = dynamic_cast<TBrush*>(Source)) {
+        if (b == this) return;
+        FColor = b->FColor;
+        FStyle = b->FStyle;
+        Changed();
+        return;
+    }
+    TGraphicsObject::Assign(Source);
+}
+
+// ---------------------------------------------------------------------------------------------
+
+TCanvas::TCanvas() { Init(); }
+
+TCanvas::TCanvas(HDC dc) {
+    Init();
+    FHandle = dc;
+}
+
+void TCanvas::Init() {
+    InitializeCriticalSection(&FLock);
+    FFont.FCanvasHook = [this] {
+        if (FFontSelected && FHandle) SelectObject(FHandle, FOldFont);
+        FFontSelected = false;
+    };
+    FPen.FCanvasHook = [this] {
+        if (FPenSelected && FHandle) SelectObject(FHandle, FOldPen);
+        FPenSelected = false;
+    };
+    FBrush.FCanvasHook = [this] {
+        if (FBrushSelected && FHandle) SelectObject(FHandle, FOldBrush);
+        FBrushSelected = false;
+    };
+}
+
+TCanvas::~TCanvas() {
+    DeselectObjects();
+    FFont.FCanvasHook = nullptr;
+    FPen.FCanvasHook = nullptr;
+    FBrush.FCanvasHook = nullptr;
+    DeleteCriticalSection(&FLock);
+}
+
+void TCanvas::DeselectObjects() {
+    if (FHandle) {
+        if (FFontSelected) SelectObject(FHandle, FOldFont);
+        if (FPenSelected) SelectObject(FHandle, FOldPen);
+        if (FBrushSelected) SelectObject(FHandle, FOldBrush);
+    }
+    FFontSelected = FPenSelected = FBrushSelected = false;
+}
+
+HDC TCanvas::GetHandle() {
+    if (!FHandle) CreateHandle();
+    return FHandle;
+}
+
+void TCanvas::SetHandle(HDC dc) {
+    if (dc == FHandle) return;
+    DeselectObjects();
+    FHandle = dc;
+}
+
+// The objects are re-selected when something else (RestoreDC, a caller's SelectObject) replaced
+// them in the device context since the last operation.
+void TCanvas::RequireFont() {
+    HDC dc = GetHandle();
+    if (!dc) return;
+    HFONT font = FFont.GetHandle();
+    if (!FFontSelected) {
+        FOldFont = SelectObject(dc, font);
+        FFontSelected = true;
+    } else if (GetCurrentObject(dc, OBJ_FONT) != font) {
+        SelectObject(dc, font);
+    }
+    SetTextColor(dc, FFont.GetColor() == clNone ? ColorToRGB(clWindowText) : ColorToRGB(FFont.GetColor()));
+    if (FBrush.GetStyle() == bsClear || FBrush.GetColor() == clNone) {
+        SetBkMode(dc, TRANSPARENT);
+    } else {
+        SetBkMode(dc, OPAQUE);
+        SetBkColor(dc, ColorToRGB(FBrush.GetColor()));
+    }
+}
+
+void TCanvas::RequirePen() {
+    HDC dc = GetHandle();
+    if (!dc) return;
+    HPEN pen = FPen.GetHandle();
+    if (!FPenSelected) {
+        FOldPen = SelectObject(dc, pen);
+        FPenSelected = true;
+    } else if (GetCurrentObject(dc, OBJ_PEN) != pen) {
+        SelectObject(dc, pen);
+    }
+}
+
+void TCanvas::RequireBrush() {
+    HDC dc = GetHandle();
+    if (!dc) return;
+    HBRUSH brush = FBrush.GetHandle();
+    if (!FBrushSelected) {
+        FOldBrush = SelectObject(dc, brush);
+        FBrushSelected = true;
+    } else if (GetCurrentObject(dc, OBJ_BRUSH) != brush) {
+        SelectObject(dc, brush);
+    }
+}
+
+void TCanvas::TextOut(int X, int Y, const std::wstring& Text) {
+    RequireFont();
+    if (HDC dc = GetHandle()) ExtTextOutW(dc, X, Y, 0, nullptr, Text.c_str(), UINT(Text.size()), nullptr);
+}
+
+void TCanvas::TextRect(const TRect& Rect, int X, int Y, const std::wstring& Text) {
+    RequireFont();
+    HDC dc = GetHandle();
+    if (!dc) return;
+    UINT opts = ETO_CLIPPED;
+    if (FBrush.GetStyle() != bsClear && FBrush.GetColor() != clNone) opts |= ETO_OPAQUE;
+    RECT r = Rect;
+    ExtTextOutW(dc, X, Y, opts, &r, Text.c_str(), UINT(Text.size()), nullptr);
+}
+
+int TCanvas::DrawText(const std::wstring& Text, TRect& Rect, UINT Flags) {
+    RequireFont();
+    HDC dc = GetHandle();
+    if (!dc) return 0;
+    // DT_MODIFYSTRING may write into the buffer: give it a private, padded copy.
+    std::wstring buf = Text;
+    buf.resize(Text.size() + 8, L'\0');
+    return ::DrawTextW(dc, buf.data(), int(Text.size()), Rect.Ptr(), Flags);
+}
+
+SIZE TCanvas::TextExtent(const std::wstring& Text) {
+    SIZE s{0, 0};
+    RequireFont();
+    if (HDC dc = GetHandle()) GetTextExtentPoint32W(dc, Text.c_str(), int(Text.size()), &s);
+    return s;
+}
+
+void TCanvas::FillRect(const TRect& Rect) {
+    HDC dc = GetHandle();
+    if (!dc || FBrush.GetStyle() == bsClear || FBrush.GetColor() == clNone) return;
+    RECT r = Rect;
+    ::FillRect(dc, &r, FBrush.GetHandle());
+}
+
+void TCanvas::FrameRect(const TRect& Rect) {
+    HDC dc = GetHandle();
+    if (!dc || FBrush.GetStyle() == bsClear || FBrush.GetColor() == clNone) return;
+    RECT r = Rect;
+    ::FrameRect(dc, &r, FBrush.GetHandle());
+}
+
+void TCanvas::Rectangle(const TRect& Rect) {
+    RequirePen();
+    RequireBrush();
+    if (HDC dc = GetHandle()) ::Rectangle(dc, Rect.Left, Rect.Top, Rect.Right, Rect.Bottom);
+}
+
+void TCanvas::MoveTo(int X, int Y) {
+    if (HDC dc = GetHandle()) MoveToEx(dc, X, Y, nullptr);
+}
+
+void TCanvas::LineTo(int X, int Y) {
+    RequirePen();
+    if (HDC dc = GetHandle()) ::LineTo(dc, X, Y);
+}
+
+TColor TCanvas::GetPixel(int X, int Y) {
+    HDC dc = GetHandle();
+    return dc ? TColor(::GetPixel(dc, X, Y)) : clBlack;
+}
+
+void TCanvas::SetPixel(int X, int Y, TColor Color) {
+    // clNone is "no colour": it must not reach GDI as the white its low bytes would spell.
+    if (Color == clNone) return;
+    if (HDC dc = GetHandle()) ::SetPixelV(dc, X, Y, ColorToRGB(Color));
+}
+
+void TCanvas::Draw(int X, int Y, TGraphic* Graphic) {
+    if (!Graphic || Graphic->GetEmpty()) return;
+    Graphic->Draw(this, Bounds(X, Y, Graphic->GetWidth(), Graphic->GetHeight()));
+}
+
+void TCanvas::StretchDraw(const TRect& Rect, TGraphic* Graphic) {
+    if (!Graphic || Graphic->GetEmpty()) return;
+    Graphic->Draw(this, Rect);
+}
+
+void TCanvas::CopyRect(const TRect& Dest, TCanvas* Source, const TRect& SourceRect) {
+    HDC dc = GetHandle();
+    HDC src = Source ? Source->GetHandle() : nullptr;
+    if (!dc || !src) return;
+    int oldMode = SetStretchBltMode(dc, COLORONCOLOR);
+    StretchBlt(dc, Dest.Left, Dest.Top, Dest.Width(), Dest.Height(), src, SourceRect.Left, SourceRect.Top,
+               SourceRect.Width(), SourceRect.Height(), SRCCOPY);
+    SetStretchBltMode(dc, oldMode);
+}
+
+TRect TCanvas::ClipRect() {
+    RECT r{0, 0, 0, 0};
+    if (HDC dc = GetHandle()) GetClipBox(dc, &r);
+    return TRect(r);
+}
+
+void TCanvas::Lock() { EnterCriticalSection(&FLock); }
+void TCanvas::Unlock() { LeaveCriticalSection(&FLock); }
+
+// ---------------------------------------------------------------------------------------------
+
+std::vector<uint8_t> ReadWholeFile(const std::wstring& FileName) {
+    HANDLE f = CreateFileW(FileName.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (f == INVALID_HANDLE_VALUE) throw EFOpenError(L"Cannot open file \"" + FileName + L"\". " + SysErrorMessage(GetLastError()));
+    std::vector<uint8_t> bytes;
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(f, &size) || size.QuadPart > 0x40000000) {
+        CloseHandle(f);
+        throw EFOpenError(L"Cannot read file \"" + FileName + L"\".");
+    }
+    bytes.resize(size_t(size.QuadPart));
+    DWORD got = 0;
+    size_t done = 0;
+    while (done < bytes.size()) {
+        DWORD want = DWORD(std::min<size_t>(bytes.size() - done, 1u << 24));
+        if (!ReadFile(f, bytes.data() + done, want, &got, nullptr) || got == 0) break;
+        done += got;
+    }
+    CloseHandle(f);
+    bytes.resize(done);
+    return bytes;
+}
+
+void TGraphic::LoadFromFile(const std::wstring& FileName) {
+    std::vector<uint8_t> b = ReadWholeFile(FileName);
+    LoadFromMemory(b.data(), b.size());
+}
+
+void TGraphic::LoadFromResource(HINSTANCE Instance, const wchar_t* Name, const wchar_t* Type) {
+    HRSRC r = FindResourceW(Instance, Name, Type);
+    HGLOBAL g = r ? LoadResource(Instance, r) : nullptr;
+    const void* p = g ? LockResource(g) : nullptr;
+    if (!p) throw EInvalidGraphic(L"Resource not found");
+    LoadFromMemory(static_cast<const uint8_t*>(p), SizeofResource(Instance, r));
+}
+
+void TGraphic::Changed() {
+    if (OnChange) {
+        TNotifyEvent h = OnChange;
+        h(this);
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+
+// A canvas over a memory DC that holds the bitmap. The DC lives as long as the canvas (callers may
+// keep its handle); a resized bitmap is selected into the same DC.
+class TBitmap::TBitmapCanvas : public TCanvas {
+public:
+    explicit TBitmapCanvas(TBitmap* owner) : FOwner(owner) {}
+    ~TBitmapCanvas() override { Release(); }
+    void Release() {
+        if (!FHandle) return;
+        DeselectObjects();
+        SelectObject(FHandle, FOldBitmap);
+        DeleteDC(FHandle);
+        FHandle = nullptr;
+        FOldBitmap = nullptr;
+    }
+    // Puts another bitmap (or none) into the DC, before the old one is deleted.
+    void Reselect(HBITMAP bitmap) {
+        if (FHandle) SelectObject(FHandle, bitmap ? static_cast<HGDIOBJ>(bitmap) : FOldBitmap);
+    }
+
+protected:
+    void CreateHandle() override {
+        HDC dc = CreateCompatibleDC(nullptr);
+        if (!dc) return;
+        FOldBitmap = GetCurrentObject(dc, OBJ_BITMAP);
+        if (FOwner->FHandle) SelectObject(dc, FOwner->FHandle);
+        FHandle = dc;
+    }
+
+private:
+    TBitmap* FOwner;
+    HGDIOBJ FOldBitmap = nullptr;
+};
+
+TBitmap::TBitmap() = default;
+
+TBitmap::~TBitmap() {
+    FCanvas.reset();
+    if (FHandle) DeleteObject(FHandle);
+}
+
+size_t TBitmap::BytesPerRow() const { return (size_t(FWidth) * BytesPerPixel() + 3) & ~size_t(3); }
+
+ptrdiff_t TBitmap::RowStride() const {
+    return FTopDown ? ptrdiff_t(BytesPerRow()) : -ptrdiff_t(BytesPerRow());
+}
+
+uint8_t* TBitmap::ScanLine(int Y) {
+    if (!FBits || Y < 0 || Y >= FHeight) return nullptr;
+    size_t row = FTopDown ? size_t(Y) : size_t(FHeight - 1 - Y);
+    return FBits + row * BytesPerRow();
+}
+
+const uint8_t* TBitmap::ScanLine(int Y) const { return const_cast<TBitmap*>(this)->ScanLine(Y); }
+
+void TBitmap::Recreate(int AWidth, int AHeight, TPixelFormat Format, bool TopDown, bool Keep) {
+    if (AWidth < 0) AWidth = 0;
+    if (AHeight < 0) AHeight = 0;
+    HBITMAP nh = nullptr;
+    uint8_t* nbits = nullptr;
+    if (AWidth > 0 && AHeight > 0) {
+        BITMAPINFO bi{};
+        bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+        bi.bmiHeader.biWidth = AWidth;
+        bi.bmiHeader.biHeight = TopDown ? -AHeight : AHeight;
+        bi.bmiHeader.biPlanes = 1;
+        bi.bmiHeader.biBitCount = Format == pf32bit ? 32 : 24;
+        bi.bmiHeader.biCompression = BI_RGB;
+        void* bits = nullptr;
+        nh = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+        if (!nh || !bits) throw EOSError(L"Out of system resources", GetLastError());
+        nbits = static_cast<uint8_t*>(bits);
+        const size_t nrow = (size_t(AWidth) * (Format == pf32bit ? 4 : 3) + 3) & ~size_t(3);
+        std::memset(nbits, 0, nrow * AHeight);
+        if (Keep && FBits) {
+            GdiFlush();
+            const int w = std::min(AWidth, FWidth), h = std::min(AHeight, FHeight);
+            const int sbpp = BytesPerPixel(), dbpp = Format == pf32bit ? 4 : 3;
+            for (int y = 0; y < h; ++y) {
+                const uint8_t* s = ScanLine(y);
+                uint8_t* d = nbits + (TopDown ? size_t(y) : size_t(AHeight - 1 - y)) * nrow;
+                if (sbpp == dbpp) {
+                    std::memcpy(d, s, size_t(w) * sbpp);
+                } else {
+                    for (int x = 0; x < w; ++x) {
+                        d[x * dbpp] = s[x * sbpp];
+                        d[x * dbpp + 1] = s[x * sbpp + 1];
+                        d[x * dbpp + 2] = s[x * sbpp + 2];
+                        if (dbpp == 4) d[x * 4 + 3] = 255;
+                    }
+                }
+            }
+        }
+    }
+    if (FCanvas) FCanvas->Reselect(nh);
+    if (FHandle) DeleteObject(FHandle);
+    FHandle = nh;
+    FBits = nbits;
+    // A zero-sized bitmap keeps its nominal size so that Width/Height read back what was set.
+    FWidth = AWidth;
+    FHeight = AHeight;
+    FPixelFormat = Format;
+    FTopDown = TopDown;
+    Changed();
+}
+
+void TBitmap::SetSize(int AWidth, int AHeight) {
+    if (AWidth == FWidth && AHeight == FHeight && (FHandle || AWidth <= 0 || AHeight <= 0)) return;
+    Recreate(AWidth, AHeight, FPixelFormat, FTopDown, true);
+}
+
+void TBitmap::SetPixelFormat(TPixelFormat Value) {
+    if (Value == FPixelFormat) return;
+    Recreate(FWidth, FHeight, Value, FTopDown, true);
+}
+
+void TBitmap::SetTopDown(bool Value) {
+    if (Value == FTopDown) return;
+    Recreate(FWidth, FHeight, FPixelFormat, Value, true);
+}
+
+HBITMAP TBitmap::GetHandle() { return FHandle; }
+
+TCanvas* TBitmap::GetCanvas() {
+    if (!FCanvas) FCanvas = std::make_unique<TBitmapCanvas>(this);
+    return FCanvas.get();
+}
+
+void TBitmap::FreeCanvas() {
+    if (FCanvas) FCanvas->Release();
+}
+
+void TBitmap::Draw(TCanvas* ACanvas, const TRect& Rect) {
+    if (!ACanvas || GetEmpty() || !FHandle) return;
+    HDC dst = ACanvas->GetHandle();
+    HDC src = GetCanvas()->GetHandle();
+    if (!dst || !src) return;
+    GdiFlush();
+    if (Rect.Width() == FWidth && Rect.Height() == FHeight) {
+        BitBlt(dst, Rect.Left, Rect.Top, FWidth, FHeight, src, 0, 0, SRCCOPY);
+    } else {
+        int old = SetStretchBltMode(dst, COLORONCOLOR);
+        StretchBlt(dst, Rect.Left, Rect.Top, Rect.Width(), Rect.Height(), src, 0, 0, FWidth, FHeight, SRCCOPY);
+        SetStretchBltMode(dst, old);
+    }
+}
+
+void TBitmap::LoadFromMemory(const uint8_t* Data, size_t Size) {
+    if (!Data || Size < sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER) || Data[0] != 'B' || Data[1] != 'M')
+        throw EInvalidGraphic(L"Bitmap image is not valid");
+    BITMAPFILEHEADER fh;
+    std::memcpy(&fh, Data, sizeof(fh));
+    BITMAPINFOHEADER ih;
+    std::memcpy(&ih, Data + sizeof(fh), sizeof(ih));
+    const size_t infoOff = sizeof(fh);
+    if (ih.biSize < sizeof(BITMAPINFOHEADER) || ih.biSize > Size - infoOff || ih.biWidth <= 0 || ih.biHeight == 0 ||
+        ih.biWidth > 32768 || ih.biHeight > 32768 || ih.biHeight < -32768 || fh.bfOffBits >= Size)
+        throw EInvalidGraphic(L"Bitmap image is not valid");
+    const int w = ih.biWidth, h = ih.biHeight < 0 ? -ih.biHeight : ih.biHeight;
+    // Compressed data may promise any size in a few bytes: keep to what a picture of the program
+    // can be before a bitmap of that size is made.
+    if (uint64_t(w) * uint64_t(h) > png::kMaxPixels) throw EInvalidGraphic(L"Bitmap image is not valid");
+    // The pixel data must be all there (for uncompressed bitmaps GDI would read past the end).
+    if (ih.biCompression == BI_RGB || ih.biCompression == BI_BITFIELDS) {
+        uint64_t row = ((uint64_t(w) * ih.biBitCount + 31) / 32) * 4;
+        if (ih.biBitCount == 0 || row * h > Size - fh.bfOffBits) throw EInvalidGraphic(L"Bitmap image is not valid");
+    } else if (ih.biSizeImage == 0 || ih.biSizeImage > Size - fh.bfOffBits) {
+        // Compressed data must say how long it is, and be that long.
+        throw EInvalidGraphic(L"Bitmap image is not valid");
+    }
+    // The colour table and masks lie between the header and the pixel data.
+    const size_t infoSize = fh.bfOffBits - infoOff;
+    if (fh.bfOffBits < infoOff + ih.biSize) throw EInvalidGraphic(L"Bitmap image is not valid");
+    std::vector<uint8_t> info(Data + infoOff, Data + infoOff + infoSize);
+    info.resize(std::max(info.size(), sizeof(BITMAPINFO) + 256 * sizeof(RGBQUAD)), 0);
+    Recreate(w, h, ih.biBitCount == 32 ? pf32bit : pf24bit, true, false);
+    HDC dc = GetCanvas()->GetHandle();
+    if (!dc) throw EInvalidGraphic(L"Bitmap image is not valid");
+    int lines = SetDIBitsToDevice(dc, 0, 0, w, h, 0, 0, 0, h, Data + fh.bfOffBits,
+                                  reinterpret_cast<const BITMAPINFO*>(info.data()), DIB_RGB_COLORS);
+    GdiFlush();
+    if (lines == 0) throw EInvalidGraphic(L"Bitmap image is not valid");
+    if (ih.biBitCount == 32 && (ih.biCompression == BI_RGB)) {
+        // GDI drops alpha on the way in: copy it straight from the file.
+        for (int y = 0; y < h; ++y) {
+            int srcRow = ih.biHeight > 0 ? h - 1 - y : y;
+            const uint8_t* s = Data + fh.bfOffBits + size_t(srcRow) * w * 4;
+            uint8_t* d = ScanLine(y);
+            for (int x = 0; x < w; ++x) d[x * 4 + 3] = s[x * 4 + 3];
+        }
+    }
+    Changed();
+}
+
+void TBitmap::Assign(TPersistent* Source) {
+    if (auto* b = dynamic_cast<TBitmap*>(Source)) {
+        if (b == this) return;
+        Recreate(b->FWidth, b->FHeight, b->FPixelFormat, FTopDown, false);
+        if (FBits && b->FBits) {
+            GdiFlush();
+            const size_t n = size_t(FWidth) * BytesPerPixel();
+            for (int y = 0; y < FHeight; ++y) std::memcpy(ScanLine(y), b->ScanLine(y), n);
+        }
+        Changed();
+        return;
+    }
+    if (auto* g = dynamic_cast<TGraphic*>(Source)) {
+        Recreate(g->GetWidth(), g->GetHeight(), FPixelFormat, FTopDown, false);
+        if (!g->GetEmpty()) GetCanvas()->StretchDraw(Rect(0, 0, FWidth, FHeight), g);
+        GdiFlush();
+        Changed();
+        return;
+    }
+    TGraphic::Assign(Source);
+}
+
+// ---------------------------------------------------------------------------------------------
+
+TBitmap32::TBitmap32() { SetPixelFormat(pf32bit); }
+
+void TBitmap32::Clear(uint32_t ARGB) { FillRect(0, 0, GetWidth(), GetHeight(), ARGB); }
+
+void TBitmap32::FillRect(int X1, int Y1, int X2, int Y2, uint32_t ARGB) {
+    X1 = std::max(X1, 0);
+    Y1 = std::max(Y1, 0);
+    X2 = std::min(X2, GetWidth());
+    Y2 = std::min(Y2, GetHeight());
+    if (X1 >= X2 || Y1 >= Y2 || !Bits()) return;
+    GdiFlush();
+    for (int y = Y1; y < Y2; ++y) std::fill_n(PixelPtr(X1, y), X2 - X1, ARGB);
+}
+
+void TBitmap32::DrawTo(HDC Dest, int X, int Y) {
+    if (!Dest || GetEmpty()) return;
+    HDC src = GetCanvas()->GetHandle();
+    GdiFlush();
+    BitBlt(Dest, X, Y, GetWidth(), GetHeight(), src, 0, 0, SRCCOPY);
+}
+
+void TBitmap32::DrawTo(TBitmap32* Dest, int X, int Y) {
+    if (!Dest || Dest == this || GetEmpty() || Dest->GetEmpty()) return;
+    GdiFlush();
+    const int x0 = std::max(0, -X), y0 = std::max(0, -Y);
+    const int x1 = std::min(GetWidth(), Dest->GetWidth() - X), y1 = std::min(GetHeight(), Dest->GetHeight() - Y);
+    for (int y = y0; y < y1; ++y) {
+        const uint8_t* s = ScanLine(y) + size_t(x0) * 4;
+        uint8_t* d = Dest->ScanLine(y + Y) + size_t(x0 + X) * 4;
+        if (FDrawMode == dmOpaque) {
+            std::memcpy(d, s, size_t(x1 - x0) * 4);
+            continue;
+        }
+        for (int x = x0; x < x1; ++x, s += 4, d += 4) {
+            const unsigned a = s[3];
+            if (a == 0) continue;
+            if (a == 255) {
+                std::memcpy(d, s, 4);
+                continue;
+            }
+            for (int c = 0; c < 3; ++c) d[c] = uint8_t((s[c] * a + d[c] * (255 - a) + 127) / 255);
+            d[3] = uint8_t(a + d[3] * (255 - a) / 255);
+        }
+    }
+}
+
+void TBitmap32::CopyFromCanvas(TCanvas* Source, const TRect& SourceRect) {
+    if (!Source || GetEmpty()) return;
+    GetCanvas()->CopyRect(Rect(0, 0, GetWidth(), GetHeight()), Source, SourceRect);
+    GdiFlush();
+}
+
+void TBitmap32::ScaleAlpha(const TRect& R, int Factor) {
+    if (Factor < 0 || Factor > 255 || !Bits()) return;
+    const int l = std::max<int>(R.Left, 0), t = std::max<int>(R.Top, 0);
+    const int r = std::min<int>(R.Right, GetWidth()), b = std::min<int>(R.Bottom, GetHeight());
+    if (l >= r || t >= b) return;
+    GdiFlush();
+    // round(c * f / 255) with halves to even, exactly: q = floor(n / 255), remainder decides.
+    auto roundDiv = [](unsigned n) -> uint8_t {
+        unsigned q = n / 255, rem = n % 255;
+        // 255 is odd, so an exact half never occurs: rem > 127 rounds up.
+        return uint8_t(rem > 127 ? q + 1 : q);
+    };
+    for (int y = t; y < b; ++y) {
+        uint8_t* p = ScanLine(y) + size_t(l) * 4;
+        for (int x = l; x < r; ++x, p += 4) {
+            p[0] = roundDiv(p[0] * unsigned(Factor));
+            p[1] = roundDiv(p[1] * unsigned(Factor));
+            p[2] = roundDiv(p[2] * unsigned(Factor));
+            p[3] = uint8_t(p[3] * unsigned(Factor) / 255);
+        }
+    }
+}
+
+void TBitmap32::ResetAlpha(uint8_t Alpha) {
+    if (!Bits()) return;
+    GdiFlush();
+    for (int y = 0; y < GetHeight(); ++y) {
+        uint8_t* p = ScanLine(y);
+        for (int x = 0; x < GetWidth(); ++x) p[x * 4 + 3] = Alpha;
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+
+TIcon::~TIcon() {
+    if (FHandle) DestroyIcon(FHandle);
+}
+
+void TIcon::SetHandle(HICON Value) {
+    if (Value == FHandle) return;
+    if (FHandle) DestroyIcon(FHandle);
+    FHandle = Value;
+    FWidth = FHeight = 0;
+    if (FHandle) {
+        ICONINFO ii{};
+        if (GetIconInfo(FHandle, &ii)) {
+            BITMAP bm{};
+            if (ii.hbmColor && GetObjectW(ii.hbmColor, sizeof(bm), &bm)) {
+                FWidth = bm.bmWidth;
+                FHeight = bm.bmHeight;
+            } else if (ii.hbmMask && GetObjectW(ii.hbmMask, sizeof(bm), &bm)) {
+                FWidth = bm.bmWidth;
+                FHeight = bm.bmHeight / 2;
+            }
+            if (ii.hbmColor) DeleteObject(ii.hbmColor);
+            if (ii.hbmMask) DeleteObject(ii.hbmMask);
+        }
+    }
+    Changed();
+}
+
+HICON TIcon::ReleaseHandle() {
+    HICON h = FHandle;
+    FHandle = nullptr;
+    FWidth = FHeight = 0;
+    return h;
+}
+
+void TIcon::Draw(TCanvas* ACanvas, const TRect& Rect) {
+    if (!ACanvas || !FHandle) return;
+    if (HDC dc = ACanvas->GetHandle()) DrawIconEx(dc, Rect.Left, Rect.Top, FHandle, Rect.Width(), Rect.Height(), 0, nullptr, DI_NORMAL);
+}
+
+void TIcon::LoadFromMemory(const uint8_t* Data, size_t Size) {
+    // ICONDIR: reserved 0, type 1, count; then 16-byte entries.
+    if (!Data || Size < 6 + 16 || Data[0] != 0 || Data[1] != 0 || Data[2] != 1 || Data[3] != 0)
+        throw EInvalidGraphic(L"Icon image is not valid");
+    const int count = Data[4] | (Data[5] << 8);
+    if (count == 0 || Size < 6 + size_t(count) * 16) throw EInvalidGraphic(L"Icon image is not valid");
+    int best = -1, bestScore = INT_MAX;
+    for (int i = 0; i < count; ++i) {
+        const uint8_t* e = Data + 6 + i * 16;
+        int w = e[0] ? e[0] : 256, h = e[1] ? e[1] : 256;
+        uint32_t len = e[8] | (e[9] << 8) | (e[10] << 16) | (uint32_t(e[11]) << 24);
+        uint32_t off = e[12] | (e[13] << 8) | (e[14] << 16) | (uint32_t(e[15]) << 24);
+        if (off >= Size || len > Size - off || len < 40) continue;
+        int bits = e[6] | (e[7] << 8);
+        int score = std::abs(w - 32) + std::abs(h - 32);
+        score = score * 64 - bits;  // the deepest colour among equally near sizes
+        if (score < bestScore) {
+            bestScore = score;
+            best = i;
+        }
+    }
+    if (best < 0) throw EInvalidGraphic(L"Icon image is not valid");
+    const uint8_t* e = Data + 6 + best * 16;
+    uint32_t len = e[8] | (e[9] << 8) | (e[10] << 16) | (uint32_t(e[11]) << 24);
+    uint32_t off = e[12] | (e[13] << 8) | (e[14] << 16) | (uint32_t(e[15]) << 24);
+    int w = e[0] ? e[0] : 256, h = e[1] ? e[1] : 256;
+    HICON icon = CreateIconFromResourceEx(const_cast<PBYTE>(Data + off), len, TRUE, 0x00030000, w, h, LR_DEFAULTCOLOR);
+    if (!icon) throw EInvalidGraphic(L"Icon image is not valid");
+    SetHandle(icon);
+}
+
+void TIcon::LoadFromResourceName(HINSTANCE Instance, const wchar_t* Name, int Size) {
+    HICON icon = static_cast<HICON>(LoadImageW(Instance, Name, IMAGE_ICON, Size, Size, Size ? 0 : LR_DEFAULTSIZE));
+    if (!icon) throw EInvalidGraphic(L"Icon resource not found");
+    SetHandle(icon);
+}
+
+void TIcon::Assign(TPersistent* Source) {
+    if (auto* i = dynamic_cast<TIcon*>(Source)) {
+        if (i == this) return;
+        SetHandle(i->FHandle ? CopyIcon(i->FHandle) : nullptr);
+        return;
+    }
+    TGraphic::Assign(Source);
+}
+
+// ---------------------------------------------------------------------------------------------
+
+std::unique_ptr<TGraphic> NewGraphicLike(const TGraphic* Source) {
+    if (!Source) return nullptr;
+    if (dynamic_cast<const TPngImage*>(Source)) return std::make_unique<TPngImage>();
+    if (dynamic_cast<const TJPEGImage*>(Source)) return std::make_unique<TJPEGImage>();
+    if (dynamic_cast<const TBitmap32*>(Source)) return std::make_unique<TBitmap32>();
+    if (dynamic_cast<const TBitmap*>(Source)) return std::make_unique<TBitmap>();
+    if (dynamic_cast<const TIcon*>(Source)) return std::make_unique<TIcon>();
+    return nullptr;
+}
+
+TPicture::~TPicture() = default;
+
+void TPicture::Adopt(std::unique_ptr<TGraphic> g) {
+    FGraphic = std::move(g);
+    if (FGraphic) {
+        FGraphic->OnChange = [this](TObject*) {
+            if (OnChange) {
+                TNotifyEvent h = OnChange;
+                h(this);
+            }
+        };
+    }
+    if (OnChange) {
+        TNotifyEvent h = OnChange;
+        h(this);
+    }
+}
+
+void TPicture::SetGraphic(TGraphic* Value) {
+    if (Value == FGraphic.get()) return;
+    if (!Value) {
+        Adopt(nullptr);
+        return;
+    }
+    std::unique_ptr<TGraphic> g = NewGraphicLike(Value);
+    if (!g) throw EConvertError(L"Cannot assign a " + Value->ClassName() + L" to a TPicture");
+    g->Assign(Value);
+    Adopt(std::move(g));
+}
+
+void TPicture::LoadFromMemory(const uint8_t* Data, size_t Size) {
+    std::unique_ptr<TGraphic> g;
+    static const uint8_t pngSig[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    if (Data && Size >= 8 && std::memcmp(Data, pngSig, 8) == 0) {
+        g = std::make_unique<TPngImage>();
+    } else if (Data && Size >= 3 && Data[0] == 0xFF && Data[1] == 0xD8 && Data[2] == 0xFF) {
+        g = std::make_unique<TJPEGImage>();
+    } else if (Data && Size >= 2 && Data[0] == 'B' && Data[1] == 'M') {
+        g = std::make_unique<TBitmap>();
+    } else if (Data && Size >= 4 && Data[0] == 0 && Data[1] == 0 && Data[2] == 1 && Data[3] == 0) {
+        g = std::make_unique<TIcon>();
+    } else {
+        throw EInvalidGraphic(L"Unknown picture file format");
+    }
+    g->LoadFromMemory(Data, Size);
+    Adopt(std::move(g));
+}
+
+void TPicture::LoadFromFile(const std::wstring& FileName) {
+    std::vector<uint8_t> b = ReadWholeFile(FileName);
+    LoadFromMemory(b.data(), b.size());
+}
+
+void TPicture::LoadFromResource(HINSTANCE Instance, const wchar_t* Name, const wchar_t* Type) {
+    HRSRC r = FindResourceW(Instance, Name, Type);
+    HGLOBAL g = r ? LoadResource(Instance, r) : nullptr;
+    const void* p = g ? LockResource(g) : nullptr;
+    if (!p) throw EInvalidGraphic(L"Resource not found");
+    LoadFromMemory(static_cast<const uint8_t*>(p), SizeofResource(Instance, r));
+}
+
+void TPicture::Assign(TPersistent* Source) {
+    if (!Source) {
+        SetGraphic(nullptr);
+        return;
+    }
+    if (auto* p = dynamic_cast<TPicture*>(Source)) {
+        if (p == this) return;
+        SetGraphic(p->FGraphic.get());
+        return;
+    }
+    if (auto* g = dynamic_cast<TGraphic*>(Source)) {
+        SetGraphic(g);
+        return;
+    }
+    TPersistent::Assign(Source);
+}
+
+}  // namespace fw

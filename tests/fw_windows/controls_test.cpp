@@ -1,0 +1,240 @@
+// Control properties: parent font and colour, text notification, layout, handlers that free
+// their sender, and the application's shutdown order.
+#include "window_fixture.h"
+
+using namespace fw;
+using namespace fwtest;
+
+namespace {
+
+class ControlsTest : public WindowTest {};
+
+class TPanel : public TCustomControl {
+public:
+    FW_CLASSNAME(TPanel)
+    explicit TPanel(TComponent* AOwner) : TCustomControl(AOwner) {}
+};
+
+}  // namespace
+
+TEST_F(ControlsTest, ParentFontAndColourFollowUntilSetOnTheControl) {
+    TTestForm* form = NewForm();
+    auto* follower = new TColorBox(form);
+    follower->SetParent(form);
+    auto* own = new TColorBox(form);
+    own->SetParent(form);
+    own->GetFont()->SetName(L"Courier New");
+    EXPECT_FALSE(own->GetParentFont());
+    form->GetFont()->SetSize(14);
+    EXPECT_EQ(follower->GetFont()->GetSize(), 14);
+    EXPECT_TRUE(follower->GetParentFont());
+    EXPECT_NE(own->GetFont()->GetSize(), 14);
+    EXPECT_EQ(own->GetFont()->GetName(), L"Courier New");
+
+    EXPECT_EQ(follower->GetColor(), clWhite);
+    own->SetColor(clRed);
+    form->SetColor(clNavy);
+    EXPECT_EQ(follower->GetColor(), clNavy);
+    EXPECT_EQ(own->GetColor(), clRed);
+    own->SetParentColor(true);
+    EXPECT_EQ(own->GetColor(), clNavy);
+}
+
+TEST_F(ControlsTest, TextChangeNotifiesOnlyOnChange) {
+    TTestForm* form = NewForm();
+    auto* c = new TColorBox(form);
+    int changes = 0;
+    TWndMethodProc saved = c->WindowProc;
+    c->WindowProc = [&](TMessage& m) {
+        if (m.Msg == CM_TEXTCHANGED) ++changes;
+        saved(m);
+    };
+    c->SetCaption(L"one");
+    c->SetCaption(L"one");
+    c->SetText(L"two");
+    EXPECT_EQ(changes, 2);
+    EXPECT_EQ(c->GetCaption(), L"two");
+    c->WindowProc = saved;
+}
+
+TEST_F(ControlsTest, VisibleCaptionChangeRepaintsTheFrame) {
+    TTestForm* form = NewForm();
+    form->SetBorderStyle(bsSingle);
+    form->Show();
+    int ncpaints = 0;
+    TWndMethodProc saved = form->WindowProc;
+    form->WindowProc = [&](TMessage& m) {
+        if (m.Msg == WM_NCPAINT) ++ncpaints;
+        saved(m);
+    };
+    form->SetCaption(L"You have missed some reminders");
+    form->WindowProc = saved;
+    EXPECT_GE(ncpaints, 1);
+    wchar_t buf[64] = {};
+    GetWindowTextW(form->GetHandle(), buf, 64);
+    EXPECT_STREQ(buf, L"You have missed some reminders");
+}
+
+TEST_F(ControlsTest, AnchorsAndAlignFollowTheParentsClientSize) {
+    TTestForm* form = NewForm(200, 100);
+    auto* topRight = new TColorBox(form);
+    topRight->SetBounds(150, 10, 40, 20);
+    topRight->SetAnchors(akTop | akRight);
+    topRight->SetParent(form);
+    auto* stretch = new TPanel(form);
+    stretch->SetBounds(10, 40, 180, 20);
+    stretch->SetAnchors(akLeft | akRight | akBottom);
+    stretch->SetParent(form);
+    auto* bottom = new TColorBox(form);
+    bottom->SetHeight(10);
+    bottom->SetAlign(alBottom);
+    bottom->SetParent(form);
+    EXPECT_EQ(bottom->GetBoundsRect(), TRect(0, 90, 200, 100));
+    form->HandleNeeded();
+    form->SetBounds(0, 0, 260, 130);
+    EXPECT_EQ(topRight->GetBoundsRect(), TRect(210, 10, 250, 30));
+    EXPECT_EQ(stretch->GetBoundsRect(), TRect(10, 70, 250, 90));
+    EXPECT_EQ(bottom->GetBoundsRect(), TRect(0, 120, 260, 130));
+    RECT wr;
+    GetWindowRect(stretch->GetHandle(), &wr);
+    EXPECT_EQ(wr.right - wr.left, 240);
+}
+
+TEST_F(ControlsTest, ResizeFiresAfterASizeChangeOnly) {
+    TTestForm* form = NewForm();
+    auto* c = new TColorBox(form);
+    c->SetParent(form);
+    int resizes = 0;
+    c->OnResize = [&](TObject*) { ++resizes; };
+    c->SetBounds(0, 0, 10, 10);
+    c->SetLeft(5);
+    c->SetWidth(20);
+    EXPECT_EQ(resizes, 2);
+}
+
+TEST_F(ControlsTest, HandlersMayFreeTheirSender) {
+    TTestForm* form = NewForm(200, 100);
+    auto* child = new TColorBox(form);
+    child->SetBounds(0, 0, 50, 50);
+    child->SetParent(form);
+    std::shared_ptr<bool> alive = child->AliveToken();
+    child->OnClick = [child](TObject*) { child->Free(); };
+    int ups = 0;
+    child->OnMouseUp = [&](TObject*, TMouseButton, TShiftState, int, int) { ++ups; };
+    HWND h = form->GetHandle();
+    SendMessageW(h, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
+    SendMessageW(h, WM_LBUTTONUP, 0, MAKELPARAM(10, 10));
+    EXPECT_FALSE(*alive);
+    EXPECT_EQ(ups, 0);
+    EXPECT_EQ(form->GetControlCount(), 0);
+    auto* panel = new TPanel(form);
+    panel->SetBounds(0, 0, 50, 50);
+    panel->SetParent(form);
+    std::shared_ptr<bool> panelAlive = panel->AliveToken();
+    panel->OnMouseDown = [panel](TObject*, TMouseButton, TShiftState, int, int) { panel->Free(); };
+    SendMessageW(panel->GetHandle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
+    EXPECT_FALSE(*panelAlive);
+    EXPECT_TRUE(Errors.empty());
+}
+
+TEST_F(ControlsTest, WindowedChildAddedUnderAParentWithAHandleGetsOneAtOnce) {
+    TTestForm* form = NewForm();
+    form->HandleNeeded();
+    auto* panel = new TPanel(form);
+    panel->SetBounds(5, 5, 20, 20);
+    panel->SetParent(form);
+    EXPECT_TRUE(panel->HandleAllocated());
+    EXPECT_EQ(GetParent(panel->GetHandle()), form->GetHandle());
+    // Controls free their children with themselves, whoever owns them.
+    auto* inner = new TColorBox(form);
+    inner->SetParent(panel);
+    std::shared_ptr<bool> innerAlive = inner->AliveToken();
+    HWND ph = panel->GetHandle();
+    panel->Free();
+    EXPECT_FALSE(*innerAlive);
+    EXPECT_FALSE(IsWindow(ph));
+    EXPECT_EQ(form->GetComponentCount(), 0);
+}
+
+TEST_F(ControlsTest, ShutdownDestroysTheMainFormFirst) {
+    struct TMainW : TForm {
+        FW_CLASSNAME(TfrmShutdownMain)
+        TMainW(const TFormKey& k, TComponent* o) : TForm(k, o) {}
+    };
+    struct TOtherW : TForm {
+        FW_CLASSNAME(TfrmShutdownOther)
+        TOtherW(const TFormKey& k, TComponent* o) : TForm(k, o) {}
+    };
+    TMainW* mainForm = nullptr;
+    TOtherW* other = nullptr;
+    Application->CreateForm(mainForm);
+    Application->CreateForm(other);
+    ASSERT_EQ(Application->GetMainForm(), mainForm);
+    std::shared_ptr<bool> otherAlive = other->AliveToken();
+    std::shared_ptr<bool> mainAlive = mainForm->AliveToken();
+    bool otherAliveInMainDestroy = false;
+    mainForm->OnDestroy = [&](TObject*) { otherAliveInMainDestroy = *otherAlive; };
+    Application->DestroyForms();
+    EXPECT_TRUE(otherAliveInMainDestroy);
+    EXPECT_FALSE(*mainAlive);
+    EXPECT_FALSE(*otherAlive);
+    EXPECT_EQ(Application->GetMainForm(), nullptr);
+}
+
+TEST_F(ControlsTest, WindowProcIsReplaceableForWindowlessControlsToo) {
+    TTestForm* form = NewForm();
+    auto* c = new TColorBox(form);
+    c->SetParent(form);
+    c->SetBounds(0, 0, 10, 10);
+    std::vector<UINT> seen;
+    TWndMethodProc saved = c->WindowProc;
+    c->WindowProc = [&](TMessage& m) {
+        seen.push_back(m.Msg);
+        if (m.Msg == WM_APP) {
+            m.Result = 42;
+            return;
+        }
+        saved(m);
+    };
+    EXPECT_EQ(c->Perform(WM_APP, 0, 0), 42);
+    testsupport::DibSurface dib(20, 20);
+    form->PaintTo(dib.Dc(), 0, 0);
+    EXPECT_NE(std::find(seen.begin(), seen.end(), static_cast<UINT>(WM_PAINT)), seen.end());
+    // Message 0 (a handler switched the default processing off) is harmless.
+    EXPECT_EQ(c->Perform(0, 0, 0), 0);
+    EXPECT_EQ(form->Perform(0, 0, 0), 0);
+    c->WindowProc = saved;
+    EXPECT_EQ(c->Perform(WM_APP, 0, 0), 0);
+}
+
+TEST_F(ControlsTest, ABareDeleteStillLeavesTheParentAndTheOwner) {
+    TTestForm* form = NewForm();
+    form->HandleNeeded();
+    auto* panel = new TPanel(form);
+    panel->SetParent(form);
+    auto* box = new TColorBox(form);
+    box->SetParent(form);
+    HWND ph = panel->GetHandle();
+    delete panel;
+    delete box;
+    EXPECT_EQ(form->GetControlCount(), 0);
+    EXPECT_EQ(form->GetComponentCount(), 0);
+    EXPECT_FALSE(IsWindow(ph));
+    testsupport::DibSurface dib(50, 50);
+    EXPECT_NO_THROW(form->PaintTo(dib.Dc(), 0, 0));
+}
+
+TEST_F(ControlsTest, ShowHintFollowsTheParentUntilSetOnTheControl) {
+    TTestForm* form = NewForm();
+    auto* panel = new TPanel(form);
+    panel->SetParent(form);
+    auto* inner = new TColorBox(form);
+    inner->SetParent(panel);
+    auto* own = new TColorBox(form);
+    own->SetParent(panel);
+    own->SetShowHint(false);
+    form->SetShowHint(true);
+    EXPECT_TRUE(panel->GetShowHint());
+    EXPECT_TRUE(inner->GetShowHint());
+    EXPECT_FALSE(own->GetShowHint());
+}

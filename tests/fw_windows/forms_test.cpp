@@ -1,0 +1,450 @@
+// Forms: window class and handle binding, creation order, closing, modal loops, deferred release,
+// activation events, the application's message hook and hints.
+#include "window_fixture.h"
+
+using namespace fw;
+using namespace fwtest;
+
+namespace {
+
+class FormsTest : public WindowTest {};
+
+class TFirstMessageForm : public TForm {
+public:
+    FW_CLASSNAME(TfrmFirstMessage)
+    TFirstMessageForm(const TFormKey& Key, TComponent* AOwner) : TForm(Key, AOwner) {}
+    std::vector<UINT> Seen;
+
+protected:
+    void WndProc(TMessage& Message) override {
+        Seen.push_back(Message.Msg);
+        TForm::WndProc(Message);
+    }
+};
+
+// A base window whose OnCreate handler calls a virtual operation a derived window overrides.
+class TBaseWindow : public TForm {
+public:
+    FW_CLASSNAME(TBaseWindow)
+    TBaseWindow(const TFormKey& Key, TComponent* AOwner) : TForm(Key, AOwner) {
+        OnCreate = [this](TObject*) { ApplyLanguage(); };
+    }
+    std::vector<std::wstring> Calls;
+    virtual void ApplyLanguage() { Calls.push_back(L"base"); }
+};
+
+class TDerivedWindow : public TBaseWindow {
+public:
+    FW_CLASSNAME(TDerivedWindow)
+    TDerivedWindow(const TFormKey& Key, TComponent* AOwner) : TBaseWindow(Key, AOwner) {}
+    void ApplyLanguage() override { Calls.push_back(L"derived " + ClassName()); }
+};
+
+class TNoActivateForm : public TTestForm {
+public:
+    FW_CLASSNAME(TNoActivateForm)
+    TNoActivateForm(const TFormKey& Key, TComponent* AOwner) : TTestForm(Key, AOwner) {}
+
+protected:
+    void WndProc(TMessage& Message) override {
+        // Replaces WM_ACTIVATE entirely, without calling the inherited handling.
+        if (Message.Msg == WM_ACTIVATE) {
+            Message.Result = 0;
+            return;
+        }
+        TTestForm::WndProc(Message);
+    }
+};
+
+constexpr UINT WM_TEST_CLICK = WM_APP + 7;
+
+// A form whose "click" releases it and then opens a modal box, as a menu item might.
+class TReleasingForm : public TTestForm {
+public:
+    FW_CLASSNAME(TReleasingForm)
+    TReleasingForm(const TFormKey& Key, TComponent* AOwner) : TTestForm(Key, AOwner) {}
+    std::function<void()> OnTestClick;
+
+protected:
+    void WndProc(TMessage& Message) override {
+        if (Message.Msg == WM_TEST_CLICK) {
+            auto h = OnTestClick;
+            if (h) h();
+            return;
+        }
+        TTestForm::WndProc(Message);
+    }
+};
+
+}  // namespace
+
+TEST_F(FormsTest, WindowClassIsTheClassNameAndTheHandleIsBoundAtTheFirstMessage) {
+    auto* f = TForm::CreateNew<TFirstMessageForm>(nullptr);
+    Owned.push_back(std::make_unique<Holder>(f));
+    HWND h = f->GetHandle();
+    wchar_t name[64] = {};
+    GetClassNameW(h, name, 64);
+    EXPECT_STREQ(name, L"TfrmFirstMessage");
+    EXPECT_EQ(FindWindowW(L"TfrmFirstMessage", nullptr), h);
+    ASSERT_FALSE(f->Seen.empty());
+    EXPECT_EQ(f->Seen.front(), static_cast<UINT>(WM_GETMINMAXINFO));
+    // GWLP_USERDATA is the program's: messages still arrive when it is overwritten.
+    EXPECT_EQ(GetWindowLongPtrW(h, GWLP_USERDATA), 0);
+    SetWindowLongPtrW(h, GWLP_USERDATA, 0x1234);
+    size_t before = f->Seen.size();
+    SendMessageW(h, WM_APP + 1, 0, 0);
+    EXPECT_EQ(f->Seen.size(), before + 1);
+    EXPECT_EQ(f->Seen.back(), static_cast<UINT>(WM_APP + 1));
+}
+
+TEST_F(FormsTest, OnCreateRunsAfterConstructionAndReachesOverrides) {
+    auto* f = TForm::CreateForm<TDerivedWindow>(nullptr);
+    Owned.push_back(std::make_unique<Holder>(f));
+    EXPECT_EQ(f->Calls, std::vector<std::wstring>{L"derived TDerivedWindow"});
+    EXPECT_EQ(f->GetComponentState(), 0u);
+}
+
+TEST_F(FormsTest, FirstApplicationFormBecomesMainFormWithAHandleBeforeOnCreate) {
+    ASSERT_EQ(Application->GetMainForm(), nullptr);
+    struct TMain : TForm {
+        FW_CLASSNAME(TfrmMainProbe)
+        TMain(const TFormKey& k, TComponent* o) : TForm(k, o) {
+            OnCreate = [this](TObject*) {
+                WasMainAtCreate = Application->GetMainForm() == this;
+                HadHandleAtCreate = HandleAllocated();
+            };
+        }
+        bool WasMainAtCreate = false;
+        bool HadHandleAtCreate = false;
+    };
+    TMain* ref = nullptr;
+    Application->CreateForm(ref);
+    ASSERT_NE(ref, nullptr);
+    EXPECT_TRUE(ref->WasMainAtCreate);
+    EXPECT_TRUE(ref->HadHandleAtCreate);
+    EXPECT_FALSE(IsWindowVisible(ref->GetHandle()));
+    EXPECT_EQ(FindWindowW(L"TfrmMainProbe", nullptr), ref->GetHandle());
+    ref->Free();
+    EXPECT_EQ(Application->GetMainForm(), nullptr);
+}
+
+TEST_F(FormsTest, CloseActions) {
+    TTestForm* f = NewForm();
+    f->Show();
+    TCloseAction action = caHide;
+    int shows = 0, hides = 0;
+    f->OnShow = [&](TObject*) { ++shows; };
+    f->OnHide = [&](TObject*) { ++hides; };
+    f->OnClose = [&](TObject*, TCloseAction& a) { a = action; };
+    f->Hide();
+    f->Show();
+    EXPECT_EQ(shows, 1);
+    EXPECT_EQ(hides, 1);
+    action = caNone;
+    f->Close();
+    EXPECT_TRUE(IsWindowVisible(f->GetHandle()));
+    action = caHide;
+    SendMessageW(f->GetHandle(), WM_CLOSE, 0, 0);
+    EXPECT_FALSE(IsWindowVisible(f->GetHandle()));
+    EXPECT_FALSE(f->GetVisible());
+    EXPECT_EQ(hides, 2);
+    // caFree releases: the form goes once its messages have returned.
+    std::shared_ptr<bool> alive = f->AliveToken();
+    f->Show();
+    action = caFree;
+    SendMessageW(f->GetHandle(), WM_CLOSE, 0, 0);
+    Drain(100);
+    EXPECT_FALSE(*alive);
+}
+
+TEST_F(FormsTest, CloseQueryCanRefuse) {
+    TTestForm* f = NewForm();
+    f->Show();
+    f->OnCloseQuery = [](TObject*, bool& canClose) { canClose = false; };
+    f->Close();
+    EXPECT_TRUE(IsWindowVisible(f->GetHandle()));
+}
+
+TEST_F(FormsTest, ShowModalEndsWithAResultSetByATimerAndDisablesOtherWindows) {
+    TTestForm* other = NewForm(100, 50);
+    other->SetBounds(400, 300, 100, 50);
+    other->Show();
+    TTestForm* box = NewForm(120, 60);
+    TTimer timer(nullptr);
+    bool otherWasDisabled = false;
+    timer.SetInterval(50);
+    timer.SetOnTimer([&](TObject*) {
+        timer.SetEnabled(false);
+        otherWasDisabled = !IsWindowEnabled(other->GetHandle());
+        box->SetModalResult(mrOk);
+    });
+    int result = box->ShowModal();
+    EXPECT_EQ(result, mrOk);
+    EXPECT_TRUE(otherWasDisabled);
+    EXPECT_TRUE(IsWindowEnabled(other->GetHandle()));
+    EXPECT_FALSE(IsWindowVisible(box->GetHandle()));
+    EXPECT_FALSE(box->IsModal());
+    // A visible form cannot be made modal.
+    other->Show();
+    EXPECT_THROW(other->ShowModal(), Exception);
+}
+
+TEST_F(FormsTest, CloseOnAModalFormAnswersCancelAndCaNoneKeepsItOpen) {
+    TTestForm* box = NewForm(120, 60);
+    TTimer timer(nullptr);
+    int closes = 0;
+    box->OnClose = [&](TObject*, TCloseAction& a) {
+        ++closes;
+        if (closes == 1) a = caNone;
+    };
+    timer.SetInterval(30);
+    timer.SetOnTimer([&](TObject*) {
+        if (closes >= 2) return;
+        box->Close();
+    });
+    int result = box->ShowModal();
+    EXPECT_EQ(result, mrCancel);
+    EXPECT_EQ(closes, 2);
+}
+
+TEST_F(FormsTest, OnMessageSeesMessagesInsideAModalLoop) {
+    TTestForm* box = NewForm(120, 60);
+    bool sawKey = false;
+    Application->OnMessage = [&](MSG& msg, bool& handled) {
+        if (msg.message == WM_KEYDOWN && msg.wParam == VK_F1) {
+            sawKey = true;
+            handled = true;
+        }
+    };
+    TTimer timer(nullptr);
+    int step = 0;
+    timer.SetInterval(30);
+    timer.SetOnTimer([&](TObject*) {
+        if (step++ == 0)
+            PostMessageW(box->GetHandle(), WM_KEYDOWN, VK_F1, 0);
+        else if (sawKey)
+            box->SetModalResult(mrOk);
+    });
+    EXPECT_EQ(box->ShowModal(), mrOk);
+    EXPECT_TRUE(sawKey);
+}
+
+TEST_F(FormsTest, QuitInsideAModalLoopEndsItAndReachesTheOuterLoop) {
+    TTestForm* box = NewForm(120, 60);
+    TTimer timer(nullptr);
+    timer.SetInterval(30);
+    timer.SetOnTimer([&](TObject*) {
+        timer.SetEnabled(false);
+        Application->Terminate();
+    });
+    EXPECT_EQ(box->ShowModal(), mrCancel);
+    MSG m;
+    EXPECT_TRUE(PeekMessageW(&m, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE));
+}
+
+TEST_F(FormsTest, ReleaseWaitsUntilTheFormsOwnMessageHasReturned) {
+    TReleasingForm* menu = NewForm<TReleasingForm>(100, 50);
+    menu->Show();
+    TTestForm* box = NewForm(120, 60);
+    std::shared_ptr<bool> alive = menu->AliveToken();
+    bool aliveAfterNestedLoop = false;
+    menu->OnTestClick = [&] {
+        menu->Release();
+        TTimer timer(nullptr);
+        timer.SetInterval(80);
+        timer.SetOnTimer([&](TObject*) { box->SetModalResult(mrOk); });
+        // The nested loop dispatches the posted release message.
+        box->ShowModal();
+        aliveAfterNestedLoop = *alive;
+        menu->SetTag(5);  // the form is still usable here
+    };
+    SendMessageW(menu->GetHandle(), WM_TEST_CLICK, 0, 0);
+    EXPECT_TRUE(aliveAfterNestedLoop);
+    EXPECT_FALSE(*alive);
+}
+
+TEST_F(FormsTest, DeactivationEventsFireForClassesThatReplaceWmActivate) {
+    auto* f = NewForm<TNoActivateForm>();
+    int activates = 0, deactivates = 0;
+    f->OnActivate = [&](TObject*) { ++activates; };
+    f->OnDeactivate = [&](TObject*) { ++deactivates; };
+    HWND h = f->GetHandle();
+    SendMessageW(h, WM_ACTIVATE, WA_ACTIVE, 0);
+    SendMessageW(h, WM_ACTIVATE, WA_INACTIVE, 0);
+    EXPECT_EQ(activates, 1);
+    EXPECT_EQ(deactivates, 1);
+}
+
+TEST_F(FormsTest, ApplicationDeactivationReachesEverySubscriberOncePerChange) {
+    TTestForm* f = NewForm();
+    int a = 0, b = 0;
+    int keyA = 0, keyB = 0;
+    Application->OnDeactivate.Add(&keyA, [&](TObject*) { ++a; });
+    Application->OnDeactivate.Add(&keyB, [&](TObject*) { ++b; });
+    HWND h = f->GetHandle();
+    SendMessageW(h, WM_ACTIVATEAPP, TRUE, 0);
+    SendMessageW(h, WM_ACTIVATEAPP, FALSE, 0);
+    SendMessageW(h, WM_ACTIVATEAPP, FALSE, 0);
+    EXPECT_EQ(a, 1);
+    EXPECT_EQ(b, 1);
+    Application->OnDeactivate.Remove(&keyA);
+    SendMessageW(h, WM_ACTIVATEAPP, TRUE, 0);
+    SendMessageW(h, WM_ACTIVATEAPP, FALSE, 0);
+    EXPECT_EQ(a, 1);
+    EXPECT_EQ(b, 2);
+    Application->OnDeactivate.Remove(&keyB);
+    SendMessageW(h, WM_ACTIVATEAPP, TRUE, 0);
+}
+
+TEST_F(FormsTest, ClientSizeWithAndWithoutHandle) {
+    auto* f = TForm::CreateNew<TTestForm>(nullptr);
+    Owned.push_back(std::make_unique<Holder>(f));
+    f->SetBorderStyle(bsDialog);
+    f->SetClientWidth(300);
+    f->SetClientHeight(200);
+    EXPECT_EQ(f->GetClientWidth(), 300);
+    EXPECT_GT(f->GetWidth(), 300);
+    f->HandleNeeded();
+    RECT r;
+    GetClientRect(f->GetHandle(), &r);
+    EXPECT_EQ(r.right, 300);
+    EXPECT_EQ(r.bottom, 200);
+    f->SetHeight(f->GetHeight() + 10);
+    EXPECT_EQ(f->GetClientHeight(), 210);
+}
+
+TEST_F(FormsTest, ScreenCentringUsesTheInjectedWorkArea) {
+    Screen->SetWorkAreaRect(TRect(100, 100, 500, 400));
+    TTestForm* f = NewForm(200, 100);
+    f->SetPosition(poScreenCenter);
+    f->Show();
+    Screen->SetWorkAreaRect(TRect());
+    EXPECT_EQ(f->GetLeft(), 200);
+    EXPECT_EQ(f->GetTop(), 200);
+}
+
+TEST_F(FormsTest, StyleChangesKeepTheWindow) {
+    TTestForm* f = NewForm();
+    HWND h = f->GetHandle();
+    f->SetBorderStyle(bsSingle);
+    f->SetFormStyle(fsStayOnTop);
+    EXPECT_EQ(f->GetHandle(), h);
+    EXPECT_TRUE(GetWindowLongW(h, GWL_STYLE) & WS_CAPTION);
+    EXPECT_TRUE(GetWindowLongW(h, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    f->SetAlphaBlendValue(128);
+    f->SetAlphaBlend(true);
+    EXPECT_EQ(f->GetHandle(), h);
+    EXPECT_TRUE(GetWindowLongW(h, GWL_EXSTYLE) & WS_EX_LAYERED);
+}
+
+TEST_F(FormsTest, HintWindowNeverTakesActivation) {
+    TTestForm* f = NewForm(200, 100);
+    auto* c = new TColorBox(f);
+    c->SetBounds(10, 10, 50, 50);
+    c->SetParent(f);
+    c->SetHint(L"Details");
+    c->SetShowHint(true);
+    f->Show();
+    f->SetFocus();
+    Drain(50);
+    HWND active = GetActiveWindow();
+    ASSERT_EQ(active, f->GetHandle());
+    Application->ActivateHint(f->ClientToScreen(TPoint(20, 20)));
+    THintWindow* hint = Application->GetHintWindow();
+    ASSERT_NE(hint, nullptr);
+    EXPECT_TRUE(IsWindowVisible(hint->GetHandle()));
+    EXPECT_EQ(hint->GetText(), L"Details");
+    EXPECT_EQ(GetActiveWindow(), active);
+    EXPECT_TRUE(GetWindowLongW(hint->GetHandle(), GWL_EXSTYLE) & WS_EX_NOACTIVATE);
+    EXPECT_EQ(SendMessageW(hint->GetHandle(), WM_MOUSEACTIVATE, 0, 0), MA_NOACTIVATE);
+    Application->CancelHint();
+    EXPECT_FALSE(IsWindowVisible(hint->GetHandle()));
+}
+
+TEST_F(FormsTest, HintAppearsAfterThePauseOverAControl) {
+    TTestForm* f = NewForm(200, 100);
+    auto* c = new TColorBox(f);
+    c->SetBounds(10, 10, 50, 50);
+    c->SetParent(f);
+    c->SetHint(L"Mark as finished");
+    c->SetShowHint(true);
+    f->Show();
+    Application->SetHintPause(50);
+    SendMessageW(f->GetHandle(), WM_MOUSEMOVE, 0, MAKELPARAM(20, 20));
+    EXPECT_EQ(Application->GetHintControl(), c);
+    bool shown = testsupport::PumpMessagesUntil(
+        [] { return Application->GetHintWindow() && IsWindowVisible(Application->GetHintWindow()->GetHandle()); }, 1000);
+    EXPECT_TRUE(shown);
+    SendMessageW(f->GetHandle(), WM_MOUSEMOVE, 0, MAKELPARAM(150, 80));
+    EXPECT_FALSE(IsWindowVisible(Application->GetHintWindow()->GetHandle()));
+    Application->SetHintPause(500);
+}
+
+TEST_F(FormsTest, DefaultErrorDisplayShowsOneBoxAtATime) {
+    Application->OnException = nullptr;
+    std::vector<std::wstring> boxes;
+    Application->ErrorBox = [&](HWND, const std::wstring& text, const std::wstring& caption, UINT) {
+        boxes.push_back(text + L"|" + caption);
+        // A timer firing inside the box raises again: dropped, not stacked.
+        try {
+            throw Exception(L"second");
+        } catch (...) {
+            Application->HandleException(nullptr);
+        }
+        return IDOK;
+    };
+    Application->SetTitle(L"Vesk Reminder");
+    try {
+        throw EConvertError(L"Unable to write to C:\\x.ini");
+    } catch (...) {
+        Application->HandleException(nullptr);
+    }
+    try {
+        throw EAbort(L"quiet");
+    } catch (...) {
+        Application->HandleException(nullptr);
+    }
+    Application->ErrorBox = nullptr;
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0], L"Unable to write to C:\\x.ini.|Vesk Reminder");
+}
+
+TEST_F(FormsTest, ACloseOfTheMainFormPostedDuringOnCreateEndsRun) {
+    struct TMainW : TForm {
+        FW_CLASSNAME(TfrmRunMain)
+        TMainW(const TFormKey& k, TComponent* o) : TForm(k, o) {
+            OnCreate = [this](TObject*) { PostMessageW(GetHandle(), WM_CLOSE, 0, 0); };
+        }
+    };
+    TMainW* mainForm = nullptr;
+    Application->SetShowMainForm(false);
+    Application->CreateForm(mainForm);
+    std::shared_ptr<bool> alive = mainForm->AliveToken();
+    bool destroyed = false;
+    mainForm->OnDestroy = [&](TObject*) { destroyed = true; };
+    DWORD start = GetTickCount();
+    Application->Run();
+    Application->SetShowMainForm(true);
+    EXPECT_TRUE(Application->GetTerminated());
+    EXPECT_LT(GetTickCount() - start, 3000u);
+    EXPECT_TRUE(destroyed);
+    EXPECT_FALSE(*alive);
+}
+
+TEST_F(FormsTest, OnShowAndOnHideFireOncePerChangeHoweverTheWindowIsShown) {
+    TTestForm* f = NewForm();
+    int shows = 0, hides = 0;
+    f->OnShow = [&](TObject*) { ++shows; };
+    f->OnHide = [&](TObject*) { ++hides; };
+    HWND h = f->GetHandle();
+    SetWindowPos(h, nullptr, 0, 0, 0, 0, SWP_SHOWWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    EXPECT_EQ(shows, 1);
+    EXPECT_TRUE(f->GetVisible());
+    f->Show();
+    EXPECT_EQ(shows, 1);
+    ShowWindow(h, SW_HIDE);
+    EXPECT_EQ(hides, 1);
+    EXPECT_FALSE(f->GetVisible());
+    f->Show();
+    EXPECT_EQ(shows, 2);
+}

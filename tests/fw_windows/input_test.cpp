@@ -1,0 +1,269 @@
+// Mouse routing, enter/leave per control, capture, clicks and double clicks, the wheel, the
+// cursor and focus.
+#include "window_fixture.h"
+
+using namespace fw;
+using namespace fwtest;
+
+namespace {
+
+class InputTest : public WindowTest {
+protected:
+    std::vector<std::wstring> Log;
+    void Track(TControl* c, const std::wstring& name) {
+        c->OnMouseEnter = [this, name](TObject*) { Log.push_back(L"enter " + name); };
+        c->OnMouseLeave = [this, name](TObject*) { Log.push_back(L"leave " + name); };
+    }
+    static void Move(HWND h, int x, int y, WPARAM keys = 0) { SendMessageW(h, WM_MOUSEMOVE, keys, MAKELPARAM(x, y)); }
+};
+
+class TPanel : public TCustomControl {
+public:
+    FW_CLASSNAME(TPanel)
+    explicit TPanel(TComponent* AOwner) : TCustomControl(AOwner) {}
+};
+
+}  // namespace
+
+TEST_F(InputTest, EnterAndLeaveFollowTheControlNotTheWindow) {
+    TTestForm* form = NewForm(200, 100);
+    auto* child = new TColorBox(form);
+    child->SetBounds(50, 20, 40, 40);
+    child->SetParent(form);
+    Track(form, L"form");
+    Track(child, L"child");
+    HWND h = form->GetHandle();
+    Move(h, 5, 5);
+    Move(h, 60, 30);
+    Move(h, 61, 31);
+    Move(h, 150, 30);
+    std::vector<std::wstring> expected = {L"enter form", L"leave form", L"enter child", L"leave child", L"enter form"};
+    EXPECT_EQ(Log, expected);
+    // A disabled windowless control still counts as under the mouse.
+    child->SetEnabled(false);
+    Log.clear();
+    Move(h, 60, 30);
+    EXPECT_EQ(Log, (std::vector<std::wstring>{L"leave form", L"enter child"}));
+}
+
+TEST_F(InputTest, LeavingWhileAButtonIsHeldStillLeavesAndMovesStayCaptured) {
+    TTestForm* form = NewForm(200, 100);
+    form->Show();
+    auto* child = new TColorBox(form);
+    child->SetBounds(50, 20, 40, 40);
+    child->SetParent(form);
+    Track(form, L"form");
+    Track(child, L"child");
+    std::vector<TPoint> moves;
+    int clicks = 0;
+    child->OnMouseMove = [&](TObject*, TShiftState, int x, int y) { moves.emplace_back(x, y); };
+    child->OnClick = [&](TObject*) { ++clicks; };
+    HWND h = form->GetHandle();
+    Move(h, 60, 30);
+    SendMessageW(h, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(60, 30));
+    EXPECT_EQ(GetCapture(), h);
+    EXPECT_EQ(TMouseTracker::CaptureControl(), child);
+    Log.clear();
+    Move(h, 150, 80, MK_LBUTTON);
+    EXPECT_EQ(Log, (std::vector<std::wstring>{L"leave child", L"enter form"}));
+    ASSERT_FALSE(moves.empty());
+    // The captured control gets the move, in its own coordinates.
+    EXPECT_EQ(moves.back(), TPoint(100, 60));
+    SendMessageW(h, WM_LBUTTONUP, 0, MAKELPARAM(150, 80));
+    EXPECT_EQ(clicks, 0);  // released outside
+    EXPECT_EQ(TMouseTracker::CaptureControl(), nullptr);
+    EXPECT_NE(GetCapture(), h);
+    // A press and release inside clicks.
+    SendMessageW(h, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(60, 30));
+    SendMessageW(h, WM_LBUTTONUP, 0, MAKELPARAM(61, 31));
+    EXPECT_EQ(clicks, 1);
+}
+
+TEST_F(InputTest, WindowedControlLeavesOntoItsWindowlessChildAndBack) {
+    TTestForm* form = NewForm(200, 150);
+    auto* list = new TPanel(form);
+    list->SetBounds(10, 10, 150, 100);
+    list->SetParent(form);
+    auto* button = new TColorBox(form);
+    button->SetBounds(100, 10, 20, 20);
+    button->SetParent(list);
+    Track(list, L"list");
+    Track(button, L"button");
+    HWND lh = list->GetHandle();
+    Move(lh, 20, 20);
+    Move(lh, 105, 15);
+    Move(lh, 50, 50);
+    std::vector<std::wstring> expected = {L"enter list", L"leave list", L"enter button", L"leave button",
+                                          L"enter list"};
+    EXPECT_EQ(Log, expected);
+}
+
+TEST_F(InputTest, ALateLeaveOfTheParentWindowDoesNotClearTheChildJustEntered) {
+    TTestForm* form = NewForm(200, 150);
+    auto* panel = new TPanel(form);
+    panel->SetBounds(10, 10, 100, 100);
+    panel->SetParent(form);
+    Track(form, L"form");
+    Track(panel, L"panel");
+    Move(form->GetHandle(), 150, 120);
+    Move(panel->GetHandle(), 5, 5);
+    SendMessageW(form->GetHandle(), WM_MOUSELEAVE, 0, 0);
+    EXPECT_EQ(TMouseTracker::ControlUnderMouse(), panel);
+    EXPECT_EQ(Log, (std::vector<std::wstring>{L"enter form", L"leave form", L"enter panel"}));
+    SendMessageW(panel->GetHandle(), WM_MOUSELEAVE, 0, 0);
+    EXPECT_EQ(TMouseTracker::ControlUnderMouse(), nullptr);
+    EXPECT_EQ(Log.back(), L"leave panel");
+}
+
+TEST_F(InputTest, AControlDestroyedOrHiddenUnderTheMouseIsForgottenSilently) {
+    TTestForm* form = NewForm(200, 100);
+    auto* a = new TColorBox(form);
+    a->SetBounds(0, 0, 50, 50);
+    a->SetParent(form);
+    Track(a, L"a");
+    Move(form->GetHandle(), 10, 10);
+    ASSERT_EQ(TMouseTracker::ControlUnderMouse(), a);
+    a->SetVisible(false);
+    EXPECT_EQ(TMouseTracker::ControlUnderMouse(), nullptr);
+    a->SetVisible(true);
+    Move(form->GetHandle(), 11, 11);
+    ASSERT_EQ(TMouseTracker::ControlUnderMouse(), a);
+    Log.clear();
+    a->Free();
+    EXPECT_EQ(TMouseTracker::ControlUnderMouse(), nullptr);
+    EXPECT_TRUE(Log.empty());
+}
+
+TEST_F(InputTest, DoubleClickOnAControlWithoutDoubleClicksIsTwoPresses) {
+    TTestForm* form = NewForm(200, 100);
+    auto* plain = new TColorBox(form);
+    plain->SetBounds(0, 0, 50, 50);
+    plain->SetParent(form);
+    plain->SetControlStyle(plain->GetControlStyle() & ~static_cast<TControlStyle>(csDoubleClicks));
+    auto* dbl = new TColorBox(form);
+    dbl->SetBounds(100, 0, 50, 50);
+    dbl->SetParent(form);
+    struct Counts {
+        int down = 0, doubleDown = 0, click = 0, dblclick = 0;
+    } p, d;
+    auto hook = [](TControl* c, Counts& k) {
+        c->OnMouseDown = [&k](TObject*, TMouseButton, TShiftState s, int, int) {
+            ++k.down;
+            if (s.Contains(ssDouble)) ++k.doubleDown;
+        };
+        c->OnClick = [&k](TObject*) { ++k.click; };
+        c->OnDblClick = [&k](TObject*) { ++k.dblclick; };
+    };
+    hook(plain, p);
+    hook(dbl, d);
+    HWND h = form->GetHandle();
+    for (int x : {10, 110}) {
+        SendMessageW(h, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, 10));
+        SendMessageW(h, WM_LBUTTONUP, 0, MAKELPARAM(x, 10));
+        SendMessageW(h, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(x, 10));
+        SendMessageW(h, WM_LBUTTONUP, 0, MAKELPARAM(x, 10));
+    }
+    EXPECT_EQ(p.down, 2);
+    EXPECT_EQ(p.doubleDown, 0);
+    EXPECT_EQ(p.click, 2);
+    EXPECT_EQ(p.dblclick, 0);
+    EXPECT_EQ(d.down, 2);
+    EXPECT_EQ(d.doubleDown, 1);
+    EXPECT_EQ(d.click, 1);
+    EXPECT_EQ(d.dblclick, 1);
+}
+
+TEST_F(InputTest, OneWheelNotchReachesTheParentOnce) {
+    TTestForm* form = NewForm(200, 150);
+    auto* panel = new TPanel(form);
+    panel->SetBounds(10, 10, 100, 100);
+    panel->SetParent(form);
+    int formWheels = 0, panelWheels = 0;
+    form->OnMouseWheel = [&](TObject*, TShiftState, int delta, TPoint, bool& handled) {
+        ++formWheels;
+        EXPECT_EQ(delta, -120);
+        handled = true;
+    };
+    panel->OnMouseWheel = [&](TObject*, TShiftState, int, TPoint, bool&) { ++panelWheels; };
+    SendMessageW(panel->GetHandle(), WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-120)), MAKELPARAM(20, 20));
+    EXPECT_EQ(panelWheels, 1);
+    EXPECT_EQ(formWheels, 1);
+    // Handled by the control: the parent sees nothing.
+    panel->OnMouseWheel = [&](TObject*, TShiftState, int, TPoint, bool& handled) { handled = true; };
+    SendMessageW(panel->GetHandle(), WM_MOUSEWHEEL, MAKEWPARAM(0, 120), MAKELPARAM(20, 20));
+    EXPECT_EQ(formWheels, 1);
+}
+
+TEST_F(InputTest, SetCursorUsesTheDeepestControlsCursor) {
+    TTestForm* form = NewForm(200, 100);
+    form->Show();
+    auto* hand = new TColorBox(form);
+    hand->SetBounds(20, 20, 40, 40);
+    hand->SetCursor(crHandPoint);
+    hand->SetParent(form);
+    form->SetCursor(crSizeWE);
+    HWND h = form->GetHandle();
+    TPoint sp = form->ClientToScreen(TPoint(30, 30));
+    SetCursorPos(sp.X, sp.Y);
+    EXPECT_EQ(SendMessageW(h, WM_SETCURSOR, reinterpret_cast<WPARAM>(h), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)), 1);
+    EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_HAND));
+    sp = form->ClientToScreen(TPoint(150, 80));
+    SetCursorPos(sp.X, sp.Y);
+    SendMessageW(h, WM_SETCURSOR, reinterpret_cast<WPARAM>(h), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_SIZEWE));
+}
+
+TEST_F(InputTest, FocusOnABackgroundFormWaitsForItsActivation) {
+    TTestForm* back = NewForm(200, 100);
+    auto* edit = new TPanel(back);
+    edit->SetBounds(10, 10, 50, 20);
+    edit->SetParent(back);
+    back->Show();
+    TTestForm* front = NewForm(200, 100);
+    front->SetBounds(300, 0, 200, 100);
+    front->Show();
+    front->SetFocus();
+    Drain(50);
+    ASSERT_EQ(GetActiveWindow(), front->GetHandle());
+    int enters = 0;
+    edit->OnEnter = [&](TObject*) { ++enters; };
+    edit->SetFocus();
+    EXPECT_EQ(GetActiveWindow(), front->GetHandle());
+    EXPECT_FALSE(edit->Focused());
+    EXPECT_EQ(back->GetActiveControl(), edit);
+    back->SetFocus();
+    Drain(50);
+    EXPECT_EQ(GetActiveWindow(), back->GetHandle());
+    EXPECT_TRUE(edit->Focused());
+    EXPECT_EQ(enters, 1);
+}
+
+TEST_F(InputTest, KeyPreviewLetsTheFormSeeAChildsKeysFirst) {
+    TTestForm* form = NewForm(200, 100);
+    auto* panel = new TPanel(form);
+    panel->SetBounds(0, 0, 50, 50);
+    panel->SetParent(form);
+    std::vector<std::wstring> keys;
+    form->OnKeyDown = [&](TObject*, WORD& key, TShiftState) {
+        keys.push_back(L"form");
+        if (key == VK_F1) key = 0;
+    };
+    panel->OnKeyDown = [&](TObject*, WORD&, TShiftState) { keys.push_back(L"panel"); };
+    SendMessageW(panel->GetHandle(), WM_KEYDOWN, VK_F2, 0);
+    EXPECT_EQ(keys, std::vector<std::wstring>{L"panel"});
+    form->SetKeyPreview(true);
+    keys.clear();
+    SendMessageW(panel->GetHandle(), WM_KEYDOWN, VK_F2, 0);
+    SendMessageW(panel->GetHandle(), WM_KEYDOWN, VK_F1, 0);
+    EXPECT_EQ(keys, (std::vector<std::wstring>{L"form", L"panel", L"form"}));
+}
+
+TEST_F(InputTest, ScreenCursorOverridesEveryControl) {
+    TTestForm* form = NewForm(200, 100);
+    form->Show();
+    HWND h = form->GetHandle();
+    Screen->SetCursor(crHourGlass);
+    SendMessageW(h, WM_SETCURSOR, reinterpret_cast<WPARAM>(h), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_WAIT));
+    Screen->SetCursor(crDefault);
+}

@@ -1,0 +1,434 @@
+// PNG decoding against an independent model of the format and the platform's own decoder, hostile
+// input, and encode/decode round trips.
+#include <gtest/gtest.h>
+
+#include "fw_png.h"
+#include "png_samples.h"
+
+#include <chrono>
+#include <thread>
+
+using namespace fw;
+using pngsamples::Spec;
+
+namespace {
+
+uint32_t OurBGRA(const TPngImage& p, int x, int y) {
+    const uint8_t* c = p.Scanline(y) + x * 3;
+    uint32_t a = p.HasAlpha() ? p.AlphaScanline(y)[x] : 255;
+    return (a << 24) | (uint32_t(c[2]) << 16) | (uint32_t(c[1]) << 8) | c[0];
+}
+
+Spec MakeSpec(uint8_t ct, uint8_t depth, bool interlaced, int w, int h, uint32_t seed) {
+    Spec s;
+    s.Width = w;
+    s.Height = h;
+    s.ColorType = ct;
+    s.BitDepth = depth;
+    s.Interlaced = interlaced;
+    if (ct == 3) {
+        int n = std::min(256, 1 << depth);
+        for (int i = 0; i < n; ++i) {
+            s.Palette.push_back(uint8_t(i * 37 + 11));
+            s.Palette.push_back(uint8_t(255 - i * 13));
+            s.Palette.push_back(uint8_t(i * 91 + 3));
+        }
+    }
+    s.Samples = pngsamples::RandomSamples(s, seed);
+    return s;
+}
+
+struct Combo {
+    uint8_t ct, depth;
+};
+const Combo kCombos[] = {{0, 1}, {0, 2}, {0, 4}, {0, 8}, {0, 16}, {2, 8}, {2, 16}, {3, 1}, {3, 2},
+                         {3, 4}, {3, 8}, {4, 8}, {4, 16}, {6, 8}, {6, 16}};
+
+// Decodes with us and with the platform and checks both against the model, pixel by pixel.
+void CheckAgainstModelAndReference(const Spec& s, const std::string& what) {
+    std::vector<uint8_t> file = pngsamples::Write(s);
+    TPngImage png;
+    std::string err;
+    ASSERT_TRUE(png.TryLoadFromMemory(file.data(), file.size(), &err)) << what << ": " << err;
+    ASSERT_EQ(png.GetWidth(), s.Width) << what;
+    ASSERT_EQ(png.GetHeight(), s.Height) << what;
+    EXPECT_EQ(png.GetColorType(), s.ColorType) << what;
+    EXPECT_EQ(png.GetBitDepth(), s.BitDepth) << what;
+    const bool transparency = s.ColorType == 4 || s.ColorType == 6 || !s.Trns.empty();
+    EXPECT_EQ(png.HasAlpha(), transparency) << what;
+
+    int rw = 0, rh = 0;
+    std::vector<uint32_t> ref;
+    const bool haveRef = pngsamples::ReferenceDecode(file, rw, rh, ref);
+    EXPECT_TRUE(haveRef) << what << ": the platform decoder refused the test file";
+    if (haveRef) {
+        ASSERT_EQ(rw, s.Width);
+        ASSERT_EQ(rh, s.Height);
+    }
+    int modelMismatch = 0, refMismatch = 0;
+    for (int y = 0; y < s.Height; ++y) {
+        for (int x = 0; x < s.Width; ++x) {
+            uint32_t ours = OurBGRA(png, x, y);
+            uint32_t model = pngsamples::ExpectedBGRA(s, x, y);
+            if (ours != model && modelMismatch++ < 3)
+                ADD_FAILURE() << what << " model mismatch at " << x << "," << y << std::hex << ": ours " << ours
+                              << " expected " << model;
+            if (haveRef) {
+                uint32_t r = ref[size_t(y) * rw + x];
+                // Fully transparent pixels may carry any colour in the platform's output.
+                bool same = ours == r || ((ours >> 24) == 0 && (r >> 24) == 0);
+                if (!same && refMismatch++ < 3)
+                    ADD_FAILURE() << what << " reference mismatch at " << x << "," << y << std::hex << ": ours " << ours
+                                  << " platform " << r;
+            }
+        }
+    }
+}
+
+}  // namespace
+
+TEST(PngDecode, EveryColourTypeAndBitDepthPlainAndInterlaced) {
+    uint32_t seed = 1;
+    for (const Combo& c : kCombos) {
+        for (bool interlaced : {false, true}) {
+            // Odd sizes make partial bytes at row ends and empty Adam7 passes.
+            for (auto [w, h] : {std::pair{13, 7}, std::pair{1, 1}, std::pair{33, 17}, std::pair{3, 10}}) {
+                Spec s = MakeSpec(c.ct, c.depth, interlaced, w, h, seed++);
+                std::string what = "type " + std::to_string(c.ct) + " depth " + std::to_string(c.depth) +
+                                   (interlaced ? " interlaced " : " ") + std::to_string(w) + "x" + std::to_string(h);
+                CheckAgainstModelAndReference(s, what);
+            }
+        }
+    }
+}
+
+TEST(PngDecode, TransparencyChunks) {
+    // Palette with partial alpha for the first entries only.
+    for (uint8_t depth : {uint8_t(2), uint8_t(8)}) {
+        for (bool il : {false, true}) {
+            Spec s = MakeSpec(3, depth, il, 21, 9, 77 + depth);
+            s.Trns = {0, 128, 255};
+            CheckAgainstModelAndReference(s, "palette tRNS depth " + std::to_string(depth));
+        }
+    }
+    // Grey key at several depths: make sure the key value occurs.
+    for (uint8_t depth : {uint8_t(1), uint8_t(4), uint8_t(8), uint8_t(16)}) {
+        Spec s = MakeSpec(0, depth, false, 17, 5, 5 + depth);
+        uint16_t key = s.Samples[3];
+        s.Trns = {uint8_t(key >> 8), uint8_t(key)};
+        CheckAgainstModelAndReference(s, "grey tRNS depth " + std::to_string(depth));
+    }
+    // RGB key, 8 and 16 bits, plain and interlaced.
+    for (uint8_t depth : {uint8_t(8), uint8_t(16)}) {
+        for (bool il : {false, true}) {
+            Spec s = MakeSpec(2, depth, il, 9, 9, 300 + depth);
+            // Repeat one colour so the key hits more than one pixel.
+            for (int c = 0; c < 3; ++c) s.Samples[3 * 40 + c] = s.Samples[3 * 7 + c];
+            const uint16_t* k = &s.Samples[3 * 7];
+            s.Trns = {uint8_t(k[0] >> 8), uint8_t(k[0]), uint8_t(k[1] >> 8), uint8_t(k[1]), uint8_t(k[2] >> 8), uint8_t(k[2])};
+            CheckAgainstModelAndReference(s, "rgb tRNS depth " + std::to_string(depth));
+            TPngImage png;
+            std::vector<uint8_t> f = pngsamples::Write(s);
+            png.LoadFromMemory(f.data(), f.size());
+            EXPECT_EQ(png.AlphaScanline(4)[4], 0);  // pixel 40
+        }
+    }
+}
+
+TEST(PngDecode, EachFilterAloneAndManyDataChunks) {
+    for (int f = 0; f < 5; ++f) {
+        Spec s = MakeSpec(6, 8, false, 31, 11, 900 + f);
+        s.Filter = f;
+        s.IdatPieces = 7;
+        CheckAgainstModelAndReference(s, "filter " + std::to_string(f));
+        Spec s16 = MakeSpec(2, 16, true, 31, 11, 950 + f);
+        s16.Filter = f;
+        s16.IdatPieces = 1;
+        CheckAgainstModelAndReference(s16, "16-bit filter " + std::to_string(f));
+    }
+}
+
+TEST(PngDecode, RowsLongerThanOneInflateSlice) {
+    // Rows of more than 64 KB and pictures spanning several slices.
+    Spec wide = MakeSpec(6, 16, false, 9000, 3, 4242);
+    CheckAgainstModelAndReference(wide, "wide 16-bit RGBA");
+    Spec tall = MakeSpec(2, 8, false, 700, 120, 4343);
+    CheckAgainstModelAndReference(tall, "tall RGB");
+}
+
+// ---------------------------------------------------------------------------------------------
+// Hostile input.
+
+namespace {
+
+bool Loads(const std::vector<uint8_t>& f) {
+    TPngImage p;
+    return p.TryLoadFromMemory(f.data(), f.size());
+}
+
+std::vector<uint8_t> GoodFile(std::vector<pngsamples::Chunk>* chunks, bool interlaced = false) {
+    Spec s = MakeSpec(3, 4, interlaced, 40, 30, 17);
+    s.Trns = {10, 20};
+    return pngsamples::Write(s, chunks);
+}
+
+}  // namespace
+
+TEST(PngMalformed, TruncatedAnywhereFailsCleanly) {
+    for (bool il : {false, true}) {
+        std::vector<pngsamples::Chunk> chunks;
+        std::vector<uint8_t> f = GoodFile(&chunks, il);
+        ASSERT_TRUE(Loads(f));
+        // At every chunk boundary and at a few places inside each chunk.
+        for (const auto& c : chunks) {
+            for (size_t cut : {c.Offset, c.Offset + 4, c.Offset + 8, c.Offset + c.Size / 2, c.Offset + c.Size - 1}) {
+                std::vector<uint8_t> t(f.begin(), f.begin() + cut);
+                EXPECT_FALSE(Loads(t)) << "cut at " << cut << " in " << c.Type;
+            }
+        }
+        for (size_t cut = 0; cut < 8; ++cut) EXPECT_FALSE(Loads(std::vector<uint8_t>(f.begin(), f.begin() + cut)));
+        // The exception form raises the picture error and leaves the picture as it was.
+        TPngImage keep;
+        keep.LoadFromMemory(f.data(), f.size());
+        EXPECT_THROW(keep.LoadFromMemory(f.data(), chunks[3].Offset), EInvalidGraphic);
+        EXPECT_EQ(keep.GetWidth(), 40);
+    }
+}
+
+TEST(PngMalformed, CorruptedBytesAreCaughtByCrcOrFailCleanly) {
+    std::vector<pngsamples::Chunk> chunks;
+    std::vector<uint8_t> f = GoodFile(&chunks);
+    for (const auto& c : chunks) {
+        for (size_t at : {c.Offset + 5, c.Offset + 8, c.Offset + c.Size - 1}) {
+            if (at >= c.Offset + c.Size) continue;
+            std::vector<uint8_t> bad = f;
+            bad[at] ^= 0x40;
+            EXPECT_FALSE(Loads(bad)) << "flipped byte " << at << " of " << c.Type;
+        }
+    }
+    // Every single byte flipped: the signature, a length, a type, data or a checksum. Each of them
+    // either breaks the chunk walk or a checksum, so no damaged file loads.
+    for (size_t i = 0; i < f.size(); ++i) {
+        std::vector<uint8_t> bad = f;
+        bad[i] ^= 0xFF;
+        EXPECT_FALSE(Loads(bad)) << "byte " << i;
+    }
+}
+
+TEST(PngMalformed, BadHeadersAndImageData) {
+    // Absurd and impossible sizes, valid CRCs: refused at once, without allocating for them.
+    auto t0 = std::chrono::steady_clock::now();
+    EXPECT_FALSE(Loads(pngsamples::WriteRaw(100000, 100000, 8, 6, 0, {0, 0, 0, 0, 0})));
+    EXPECT_FALSE(Loads(pngsamples::WriteRaw(0x7FFFFFFF, 1, 8, 2, 0, {0, 0, 0, 0})));
+    EXPECT_FALSE(Loads(pngsamples::WriteRaw(0x80000000u, 1, 8, 2, 0, {0, 0, 0, 0})));
+    EXPECT_FALSE(Loads(pngsamples::WriteRaw(0, 5, 8, 2, 0, {0})));
+    // Within the size limits but with far too little data for the picture.
+    EXPECT_FALSE(Loads(pngsamples::WriteRaw(4000, 4000, 16, 6, 0, {0, 0, 0})));
+    EXPECT_FALSE(Loads(pngsamples::WriteRaw(4000, 4000, 16, 6, 1, {0, 0, 0})));
+    auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - t0).count();
+    EXPECT_LT(ms, 200);
+
+    // Impossible colour type / depth pairs and unknown methods.
+    EXPECT_FALSE(Loads(pngsamples::WriteRaw(1, 1, 4, 2, 0, {0, 0, 0})));
+    EXPECT_FALSE(Loads(pngsamples::WriteRaw(1, 1, 16, 3, 0, {0, 0, 0})));
+    EXPECT_FALSE(Loads(pngsamples::WriteRaw(1, 1, 8, 5, 0, {0, 0, 0})));
+    EXPECT_FALSE(Loads(pngsamples::WriteRaw(1, 1, 8, 2, 2, {0, 0, 0, 0})));
+    // Palette type without a palette.
+    EXPECT_FALSE(Loads(pngsamples::WriteRaw(1, 1, 8, 3, 0, {0, 0})));
+
+    // Bad filter byte on the second row; valid otherwise.
+    std::vector<uint8_t> raw = {0, 1, 2, 3, 5, 4, 5, 6};
+    EXPECT_TRUE(Loads(pngsamples::WriteRaw(1, 2, 8, 2, 0, {0, 1, 2, 3, 1, 4, 5, 6})));
+    EXPECT_FALSE(Loads(pngsamples::WriteRaw(1, 2, 8, 2, 0, raw)));
+    // One row short.
+    EXPECT_FALSE(Loads(pngsamples::WriteRaw(1, 3, 8, 2, 0, {0, 1, 2, 3, 0, 4, 5, 6})));
+    // Extra data after the picture is harmless.
+    EXPECT_TRUE(Loads(pngsamples::WriteRaw(1, 1, 8, 2, 0, {0, 1, 2, 3, 0, 9, 9, 9})));
+
+    // Image data that is not a zlib stream.
+    std::vector<pngsamples::Chunk> chunks;
+    std::vector<uint8_t> f = GoodFile(&chunks);
+    for (const auto& c : chunks) {
+        if (c.Type != "IDAT") continue;
+        std::vector<uint8_t> body(f.begin() + c.Offset + 8, f.begin() + c.Offset + c.Size - 4);
+        for (auto& b : body) b = uint8_t(b * 7 + 1);
+        auto nc = pngsamples::MakeChunk("IDAT", body);
+        std::vector<uint8_t> bad(f.begin(), f.begin() + c.Offset);
+        bad.insert(bad.end(), nc.begin(), nc.end());
+        bad.insert(bad.end(), f.begin() + c.Offset + c.Size, f.end());
+        EXPECT_FALSE(Loads(bad));
+        break;
+    }
+    // An unknown critical chunk stops decoding; an unknown ancillary one is skipped.
+    {
+        std::vector<uint8_t> crit(f.begin(), f.begin() + chunks[1].Offset);
+        auto x = pngsamples::MakeChunk("XYZW", {1, 2, 3});
+        crit.insert(crit.end(), x.begin(), x.end());
+        crit.insert(crit.end(), f.begin() + chunks[1].Offset, f.end());
+        EXPECT_FALSE(Loads(crit));
+        std::vector<uint8_t> anc(f.begin(), f.begin() + chunks[1].Offset);
+        auto y = pngsamples::MakeChunk("xyZw", {1, 2, 3});
+        anc.insert(anc.end(), y.begin(), y.end());
+        anc.insert(anc.end(), f.begin() + chunks[1].Offset, f.end());
+        EXPECT_TRUE(Loads(anc));
+    }
+    // Out-of-range palette indices draw black instead of reading past the palette.
+    {
+        std::vector<uint8_t> plte = pngsamples::MakeChunk("PLTE", {10, 20, 30});
+        TPngImage p;
+        auto file = pngsamples::WriteRaw(2, 1, 8, 3, 0, {0, 0, 200}, plte);
+        ASSERT_TRUE(p.TryLoadFromMemory(file.data(), file.size()));
+        EXPECT_EQ(p.Scanline(0)[0], 30);
+        EXPECT_EQ(p.Scanline(0)[2], 10);
+        EXPECT_EQ(p.Scanline(0)[3], 0);
+        EXPECT_EQ(p.Scanline(0)[5], 0);
+    }
+}
+
+namespace {
+
+// Rewrites the CRC of the chunk at `offset`, so that the damage inside reaches the decoder.
+void FixCrc(std::vector<uint8_t>& f, size_t offset) {
+    const uint32_t len = (uint32_t(f[offset]) << 24) | (f[offset + 1] << 16) | (f[offset + 2] << 8) | f[offset + 3];
+    if (offset + 12 + size_t(len) > f.size()) return;
+    const uint32_t crc = uint32_t(crc32(0, f.data() + offset + 4, len + 4));
+    for (int i = 0; i < 4; ++i) f[offset + 8 + len + i] = uint8_t(crc >> (24 - 8 * i));
+}
+
+}  // namespace
+
+TEST(PngMalformed, DamageBehindValidChecksums) {
+    // Headers with random fields and image data with random bytes, each with a correct CRC: every
+    // outcome is allowed except a crash, and a picture that loads has the size its header says.
+    uint32_t st = 2024;
+    auto next = [&] { return st = st * 1664525u + 1013904223u; };
+    for (bool il : {false, true}) {
+        std::vector<pngsamples::Chunk> chunks;
+        Spec s = MakeSpec(6, 16, il, 23, 19, 808);
+        std::vector<uint8_t> f = pngsamples::Write(s, &chunks);
+        for (int round = 0; round < 300; ++round) {
+            std::vector<uint8_t> bad = f;
+            const auto& c = chunks[next() % chunks.size()];
+            const size_t bodyLen = c.Size - 12;
+            if (bodyLen == 0) continue;
+            const int hits = 1 + next() % 4;
+            for (int i = 0; i < hits; ++i) bad[c.Offset + 8 + next() % bodyLen] = uint8_t(next() >> 24);
+            FixCrc(bad, c.Offset);
+            TPngImage p;
+            if (p.TryLoadFromMemory(bad.data(), bad.size())) {
+                const uint8_t* ih = bad.data() + chunks[0].Offset + 8;
+                EXPECT_EQ(uint32_t(p.GetWidth()), (uint32_t(ih[0]) << 24) | (ih[1] << 16) | (ih[2] << 8) | ih[3]);
+                EXPECT_NE(p.Scanline(p.GetHeight() - 1), nullptr);
+            }
+        }
+    }
+}
+
+TEST(PngMalformed, NotAPngAtAll) {
+    EXPECT_FALSE(Loads({}));
+    EXPECT_FALSE(Loads({'G', 'I', 'F', '8', '9', 'a', 0, 0, 0, 0, 0, 0}));
+    TPngImage p;
+    EXPECT_FALSE(p.TryLoadFromMemory(nullptr, 100));
+}
+
+// ---------------------------------------------------------------------------------------------
+
+TEST(PngEncode, RoundTripsAndThePlatformReadsIt) {
+    for (bool alpha : {true, false}) {
+        TPngImage src;
+        src.CreateBlank(alpha ? png::COLOR_RGBALPHA : png::COLOR_RGB, 8, 37, 23);
+        uint32_t st = alpha ? 99 : 7;
+        for (int y = 0; y < 23; ++y) {
+            uint8_t* c = src.Scanline(y);
+            for (int x = 0; x < 37 * 3; ++x) {
+                st = st * 1103515245u + 12345;
+                // Smooth areas and noise, so that every filter has a chance to win.
+                c[x] = y < 10 ? uint8_t(x + y) : uint8_t(st >> 16);
+            }
+            if (alpha) {
+                for (int x = 0; x < 37; ++x) src.AlphaScanline(y)[x] = uint8_t(x * 7 + y);
+            }
+        }
+        std::vector<uint8_t> bytes = src.SaveToBytes();
+        TPngImage back;
+        ASSERT_TRUE(back.TryLoadFromMemory(bytes.data(), bytes.size()));
+        EXPECT_EQ(back.GetColorType(), alpha ? png::COLOR_RGBALPHA : png::COLOR_RGB);
+        ASSERT_EQ(back.HasAlpha(), alpha);
+        int rw, rh;
+        std::vector<uint32_t> ref;
+        ASSERT_TRUE(pngsamples::ReferenceDecode(bytes, rw, rh, ref));
+        for (int y = 0; y < 23; ++y) {
+            ASSERT_EQ(0, memcmp(src.Scanline(y), back.Scanline(y), 37 * 3)) << "row " << y;
+            if (alpha) {
+                ASSERT_EQ(0, memcmp(src.AlphaScanline(y), back.AlphaScanline(y), 37)) << "row " << y;
+            }
+            for (int x = 0; x < 37; ++x) {
+                uint32_t ours = OurBGRA(back, x, y);
+                ASSERT_EQ(ours, ref[size_t(y) * rw + x]) << x << "," << y;
+            }
+        }
+    }
+}
+
+TEST(PngImageClass, DecodesOnWorkerThreads) {
+    Spec s = MakeSpec(6, 8, true, 64, 48, 5150);
+    std::vector<uint8_t> file = pngsamples::Write(s);
+    std::vector<int> ok(4, 0);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([&, t] {
+            for (int i = 0; i < 20; ++i) {
+                TPngImage p;
+                if (!p.TryLoadFromMemory(file.data(), file.size())) return;
+                if (OurBGRA(p, 63, 47) != pngsamples::ExpectedBGRA(s, 63, 47)) return;
+            }
+            ok[t] = 1;
+        });
+    }
+    for (auto& th : threads) th.join();
+    for (int t = 0; t < 4; ++t) EXPECT_EQ(ok[t], 1) << "thread " << t;
+}
+
+TEST(PngImageClass, AlphaPlaneAssignAndBlank) {
+    TPngImage p;
+    p.CreateBlank(png::COLOR_RGB, 8, 5, 4);
+    EXPECT_FALSE(p.HasAlpha());
+    p.CreateAlpha();
+    ASSERT_TRUE(p.HasAlpha());
+    EXPECT_EQ(p.AlphaScanline(3)[4], 255);
+    EXPECT_EQ(p.GetColorType(), png::COLOR_RGBALPHA);
+
+    TPngImage rgba;
+    rgba.CreateBlank(png::COLOR_RGBALPHA, 16, 3, 2);
+    EXPECT_EQ(rgba.GetBitDepth(), 16);
+    ASSERT_TRUE(rgba.HasAlpha());
+    EXPECT_EQ(rgba.AlphaScanline(1)[2], 0);
+    rgba.Scanline(1)[7] = 200;
+    rgba.AlphaScanline(1)[2] = 99;
+
+    TPngImage copy;
+    copy.Assign(&rgba);
+    EXPECT_EQ(copy.Scanline(1)[7], 200);
+    EXPECT_EQ(copy.AlphaScanline(1)[2], 99);
+    copy.Scanline(1)[7] = 1;  // a copy, not a share
+    EXPECT_EQ(rgba.Scanline(1)[7], 200);
+
+    // Zero-sized pictures are valid and empty.
+    TPngImage zero;
+    zero.CreateBlank(png::COLOR_RGBALPHA, 8, 0, 7);
+    EXPECT_TRUE(zero.GetEmpty());
+    EXPECT_EQ(zero.Scanline(0), nullptr);
+
+    // Palette pictures keep their type and palette after expansion.
+    Spec s = MakeSpec(3, 8, false, 4, 4, 31);
+    std::vector<uint8_t> f = pngsamples::Write(s);
+    TPngImage pal;
+    pal.LoadFromMemory(f.data(), f.size());
+    EXPECT_EQ(pal.GetColorType(), png::COLOR_PALETTE);
+    ASSERT_EQ(pal.GetPaletteCount(), 256);
+    EXPECT_EQ(pal.GetPalette()[2].R, s.Palette[6]);
+
+    // Assigning something that is no picture raises the assignment error.
+    TFont font;
+    EXPECT_THROW(p.Assign(&font), EConvertError);
+}

@@ -1,0 +1,403 @@
+// The bases of the skinned controls: the Vesk windowless base (repaint protocol, cached parent
+// background, minimum size, focus on press) and the Qim windowed base (erase, opacity, hover).
+#include <gtest/gtest.h>
+
+#include "QimDrawing.h"
+#include "QimUICore.h"
+#include "VeskGraphicControl.h"
+#include "VeskParentBackground.h"
+#include "fw_forms.h"
+#include "test_support.h"
+
+using namespace fw;
+using testsupport::DibSurface;
+
+namespace {
+
+class TPlainForm : public TForm {
+public:
+    FW_CLASSNAME(TPlainForm)
+    TPlainForm(const TFormKey& Key, TComponent* AOwner) : TForm(Key, AOwner) {}
+};
+
+// Follows the paint contract: prepare, draw a mark in the middle, put the buffer on the screen.
+class TMarkControl : public TVeskGraphicControl {
+public:
+    FW_CLASSNAME(TMarkControl)
+    explicit TMarkControl(TComponent* AOwner) : TVeskGraphicControl(AOwner) {}
+    int Paints = 0;
+    TColor Mark = clBlue;
+
+protected:
+    void Paint() override {
+        ++Paints;
+        PrepareBuffer();
+        GetBufferCanvas()->GetBrush()->SetColor(Mark);
+        GetBufferCanvas()->FillRect(TRect(4, 4, GetWidth() - 4, GetHeight() - 4));
+        TVeskGraphicControl::Paint();
+    }
+};
+
+class TPanel : public TCustomControl {
+public:
+    FW_CLASSNAME(TPanel)
+    explicit TPanel(TComponent* AOwner) : TCustomControl(AOwner) {}
+};
+
+// Follows the Qim paint contract with the parent's picture under it.
+class TQimProbe : public TQimUIParentControl {
+public:
+    FW_CLASSNAME(TQimProbe)
+    explicit TQimProbe(TComponent* AOwner) : TQimUIParentControl(AOwner) {}
+    int Requests = 0;
+    void RequestPaint() override {
+        ++Requests;
+        TQimUIParentControl::RequestPaint();
+    }
+
+protected:
+    void Paint() override {
+        int w = GetWidth(), h = GetHeight();
+        if (w < 1 || h < 1) return;
+        TBitmap32* b = GetBackBuffer();
+        b->SetSize(w, h);
+        if (GetAlpha() != 255) {
+            DrawParentBackground(this, b->GetCanvas());
+            ScaleBitmap32Alpha(b, TRect(0, 0, w, h), GetAlpha());
+        } else if (!GetTransparent()) {
+            COLORREF c = ColorToRGB(GetColor());
+            b->FillRect(0, 0, w, h, 0xFF000000u | (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c));
+        } else {
+            DrawParentBackground(this, b->GetCanvas());
+        }
+        DrawControl(b);
+        b->DrawTo(GetCanvas()->GetHandle(), 0, 0);
+        TQimUIParentControl::Paint();
+    }
+};
+
+class BasesTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Application->Initialize();
+        Application->OnException = [this](TObject*, const Exception& e) { Errors.push_back(e.Message); };
+        SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 2, GetSystemMetrics(SM_CYSCREEN) - 2);
+        Form = TForm::CreateNew<TPlainForm>(nullptr);
+        Form->SetBorderStyle(bsNone);
+        Form->SetBounds(0, 0, 120, 100);
+        Form->SetColor(RGB(0x20, 0x40, 0x60));
+        Alive = Form->AliveToken();
+        TWndMethodProc saved = Form->WindowProc;
+        Form->WindowProc = [this, saved](TMessage& m) {
+            if (m.Msg == WM_ERASEBKGND && (Form->GetControlState() & csPaintCopy)) ++BackgroundCopies;
+            if (m.Msg == WM_PAINT && m.WParam == 0) ++ParentPaints;
+            saved(m);
+        };
+    }
+    void TearDown() override {
+        if (*Alive) Form->Free();
+        Application->OnException = nullptr;
+        Drain();
+    }
+    void Drain(DWORD ms = 30) {
+        DWORD end = GetTickCount() + ms;
+        do {
+            Application->ProcessMessages();
+            Sleep(1);
+        } while (GetTickCount() < end);
+    }
+    TMarkControl* AddMark(int l, int t, int w, int h) {
+        auto* c = new TMarkControl(Form);
+        c->SetBounds(l, t, w, h);
+        c->SetParent(Form);
+        return c;
+    }
+    TPlainForm* Form = nullptr;
+    std::shared_ptr<bool> Alive;
+    int BackgroundCopies = 0;
+    int ParentPaints = 0;
+    std::vector<std::wstring> Errors;
+};
+
+}  // namespace
+
+TEST_F(BasesTest, VeskControlsBelowTwoPixelsNeverPaint) {
+    TMarkControl* thin = AddMark(0, 0, 1, 30);
+    TMarkControl* flat = AddMark(10, 0, 30, 1);
+    TMarkControl* ok = AddMark(50, 0, 2, 2);
+    DibSurface dib(120, 100);
+    Form->PaintTo(dib.Dc(), 0, 0);
+    EXPECT_EQ(thin->Paints, 0);
+    EXPECT_EQ(flat->Paints, 0);
+    EXPECT_EQ(ok->Paints, 1);
+    EXPECT_EQ(thin->GetVersion(), L"1.00");
+    EXPECT_TRUE(thin->GetNeedSupportFocuse());
+}
+
+TEST_F(BasesTest, TransparentVeskControlShowsTheParentAndFillsOtherwise) {
+    TMarkControl* c = AddMark(10, 10, 40, 30);
+    c->SetTransparent(true);
+    EXPECT_FALSE(c->GetControlStyle() & csOpaque);
+    DibSurface dib(120, 100);
+    Form->PaintTo(dib.Dc(), 0, 0);
+    EXPECT_EQ(dib.Color(10, 10), RGB(0x20, 0x40, 0x60));
+    EXPECT_EQ(dib.Color(20, 20), RGB(0, 0, 255));
+    EXPECT_EQ(BackgroundCopies, 1);
+    c->SetTransparent(false);
+    EXPECT_TRUE(c->GetControlStyle() & csOpaque);
+    c->SetColor(clYellow);
+    BackgroundCopies = 0;
+    Form->PaintTo(dib.Dc(), 0, 0);
+    EXPECT_EQ(dib.Color(10, 10), RGB(255, 255, 0));
+    EXPECT_EQ(dib.Color(20, 20), RGB(0, 0, 255));
+    EXPECT_EQ(BackgroundCopies, 0);
+}
+
+TEST_F(BasesTest, TwoRedrawsReuseOneCachedBackgroundAndAParentPaintCopiesAgain) {
+    TMarkControl* c = AddMark(10, 10, 40, 30);
+    c->SetTransparent(true);
+    Form->Show();
+    Form->Update();
+    Drain(50);
+    ASSERT_GE(c->Paints, 1);
+    int copies = BackgroundCopies;
+    int paints = c->Paints;
+    ASSERT_GE(copies, 1);
+    int parentPaintsBefore = copies;
+    int windowPaints = ParentPaints;
+    c->Mark = clRed;
+    c->Redraw();
+    c->Mark = clLime;
+    c->Redraw();
+    EXPECT_EQ(c->Paints, paints + 2);
+    EXPECT_EQ(BackgroundCopies, parentPaintsBefore);
+    // Painted straight onto the parent's context: the parent itself did not paint.
+    EXPECT_EQ(ParentPaints, windowPaints);
+    // Each paint leaves the control non-opaque with a dirty background.
+    EXPECT_FALSE(c->GetControlStyle() & csOpaque);
+    Form->Repaint();
+    EXPECT_EQ(BackgroundCopies, parentPaintsBefore + 1);
+}
+
+TEST_F(BasesTest, NothingRepaintsWhileLoading) {
+    TMarkControl* c = AddMark(10, 10, 40, 30);
+    Form->Show();
+    Form->Update();
+    Drain(50);
+    int paints = c->Paints;
+    c->BeginLoading();
+    c->Redraw();
+    c->AdjustRedraw();
+    Form->Update();
+    EXPECT_EQ(c->Paints, paints);
+    c->Loaded();
+    c->Redraw();
+    EXPECT_EQ(c->Paints, paints + 1);
+}
+
+TEST_F(BasesTest, NotificationsFireAfterTheFrameworksHandling) {
+    TMarkControl* c = AddMark(10, 10, 40, 30);
+    std::vector<std::wstring> log;
+    c->OnMouseEnter = [&](TObject*) { log.push_back(L"enter"); };
+    c->OnMouseLeave = [&](TObject*) { log.push_back(L"leave"); };
+    c->OnTextChanged = [&](TObject*) { log.push_back(L"text " + c->GetText()); };
+    c->OnVisibleChanged = [&](TObject*) { log.push_back(L"visible"); };
+    c->OnFontChanged = [&](TObject*) { log.push_back(L"font"); };
+    HWND h = Form->GetHandle();
+    SendMessageW(h, WM_MOUSEMOVE, 0, MAKELPARAM(20, 20));
+    SendMessageW(h, WM_MOUSEMOVE, 0, MAKELPARAM(100, 90));
+    c->SetText(L"abc");
+    c->SetVisible(false);
+    c->GetFont()->SetSize(12);
+    EXPECT_EQ(log, (std::vector<std::wstring>{L"enter", L"leave", L"text abc", L"visible", L"font"}));
+}
+
+TEST_F(BasesTest, PressGivesTheParentWindowTheFocusUnlessSwitchedOff) {
+    auto* panel = new TPanel(Form);
+    panel->SetBounds(0, 0, 100, 80);
+    panel->SetParent(Form);
+    auto* c = new TMarkControl(Form);
+    c->SetBounds(10, 10, 30, 30);
+    c->SetParent(panel);
+    Form->Show();
+    Form->SetFocus();
+    Drain(50);
+    ASSERT_EQ(GetFocus(), Form->GetHandle());
+    c->SetNeedSupportFocuse(false);
+    SendMessageW(panel->GetHandle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(15, 15));
+    SendMessageW(panel->GetHandle(), WM_LBUTTONUP, 0, MAKELPARAM(15, 15));
+    EXPECT_EQ(GetFocus(), Form->GetHandle());
+    c->SetNeedSupportFocuse(true);
+    SendMessageW(panel->GetHandle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(15, 15));
+    SendMessageW(panel->GetHandle(), WM_LBUTTONUP, 0, MAKELPARAM(15, 15));
+    EXPECT_EQ(GetFocus(), panel->GetHandle());
+}
+
+TEST_F(BasesTest, QimControlErasesNothingAndPaintsNoFrame) {
+    auto* q = new TQimProbe(Form);
+    q->SetBounds(0, 0, 30, 30);
+    q->SetParent(Form);
+    EXPECT_EQ(q->GetControlStyle(), static_cast<TControlStyle>(csAcceptsControls | csCaptureMouse | csClickEvents | csDoubleClicks));
+    EXPECT_TRUE(q->GetDoubleBuffered());
+    DibSurface dib(30, 30, 0xFFFF00FFu);
+    EXPECT_EQ(q->Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(dib.Dc()), 0), 1);
+    EXPECT_EQ(dib.Color(5, 5), RGB(255, 0, 255));
+    EXPECT_EQ(q->Perform(WM_NCPAINT, 1, 0), 0);
+}
+
+TEST_F(BasesTest, QimPaintBufferAppliesAlphaOverTheParentsPicture) {
+    auto* q = new TQimProbe(Form);
+    q->SetBounds(10, 5, 8, 6);
+    q->SetParent(Form);
+    q->SetColor(RGB(1, 2, 3));
+    TBitmap parentImage;
+    parentImage.SetSize(120, 100);
+    parentImage.GetCanvas()->GetBrush()->SetColor(RGB(200, 100, 50));
+    parentImage.GetCanvas()->FillRect(TRect(0, 0, 120, 100));
+    auto pixel = [&] { return q->GetBackBuffer()->GetPixel(3, 3); };
+
+    q->SetAlpha(0);
+    q->PaintBuffer(parentImage.GetCanvas());
+    EXPECT_EQ(pixel(), 0xFF000000u);
+    q->SetAlpha(128);
+    q->PaintBuffer(parentImage.GetCanvas());
+    // 200·128/255 = 100.4, 100·128/255 = 50.2, 50·128/255 = 25.1
+    EXPECT_EQ(pixel(), 0xFF000000u | (100u << 16) | (50u << 8) | 25u);
+    q->SetAlpha(255);
+    q->SetTransparent(true);
+    q->PaintBuffer(parentImage.GetCanvas());
+    EXPECT_EQ(pixel(), 0xFF000000u | (200u << 16) | (100u << 8) | 50u);
+    q->SetTransparent(false);
+    q->PaintBuffer(parentImage.GetCanvas());
+    EXPECT_EQ(pixel(), 0xFF000000u | (1u << 16) | (2u << 8) | 3u);
+    EXPECT_EQ(q->GetBackBuffer()->GetWidth(), 8);
+    EXPECT_EQ(q->GetParentBuffer(), nullptr);
+    q->CopyParentBackground(parentImage.GetCanvas());
+    ASSERT_NE(q->GetParentBuffer(), nullptr);
+    EXPECT_EQ(q->GetParentBuffer()->GetWidth(), 8);
+    EXPECT_EQ(q->GetParentBuffer()->GetPixel(7, 5) & 0xFFFFFFu, (200u << 16) | (100u << 8) | 50u);
+    q->SetBounds(10, 5, 0, 6);
+    EXPECT_NO_THROW(q->PaintBuffer(parentImage.GetCanvas()));
+}
+
+TEST_F(BasesTest, QimControlOnAFormShowsTheParentsDrawingDarkened) {
+    Form->OnPaint = [this](TObject*) {
+        Form->GetCanvas()->GetBrush()->SetColor(RGB(200, 100, 50));
+        Form->GetCanvas()->FillRect(Form->GetClientRect());
+    };
+    auto* q = new TQimProbe(Form);
+    q->SetBounds(20, 20, 30, 30);
+    q->SetParent(Form);
+    DibSurface dib(120, 100);
+    q->SetAlpha(128);
+    Form->PaintTo(dib.Dc(), 0, 0);
+    EXPECT_EQ(dib.Color(25, 25), RGB(100, 50, 25));
+    EXPECT_EQ(dib.Color(5, 5), RGB(200, 100, 50));
+    q->SetAlpha(255);
+    q->SetTransparent(true);
+    Form->PaintTo(dib.Dc(), 0, 0);
+    EXPECT_EQ(dib.Color(25, 25), RGB(200, 100, 50));
+}
+
+TEST_F(BasesTest, QimHoverFlagAndRepaintRequests) {
+    auto* q = new TQimProbe(Form);
+    q->SetBounds(0, 0, 50, 50);
+    q->SetParent(Form);
+    HWND h = q->GetHandle();
+    // The enter the framework sends with the first move already flips the flag and asks once.
+    SendMessageW(h, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+    EXPECT_TRUE(q->GetMouseInside());
+    EXPECT_EQ(q->Requests, 1);
+    q->Perform(CM_MOUSEENTER, 0, 0);
+    EXPECT_EQ(q->Requests, 1);
+    q->Perform(CM_MOUSELEAVE, 0, 0);
+    EXPECT_FALSE(q->GetMouseInside());
+    EXPECT_EQ(q->Requests, 2);
+    // A move that finds the flag clear (its enter went elsewhere) asks for the hover picture at once.
+    q->Perform(WM_MOUSEMOVE, 0, MAKELPARAM(6, 6));
+    EXPECT_TRUE(q->GetMouseInside());
+    EXPECT_EQ(q->Requests, 3);
+    q->SetHoverRepaint(false);
+    q->Perform(CM_MOUSELEAVE, 0, 0);
+    EXPECT_EQ(q->Requests, 3);
+    SendMessageW(h, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    EXPECT_TRUE(q->GetLeftButtonDown());
+    SendMessageW(h, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    EXPECT_FALSE(q->GetLeftButtonDown());
+    // Requests are dropped while loading.
+    int before = q->Requests;
+    q->BeginLoading();
+    EXPECT_FALSE(q->CanUpdate());
+    q->SetAlpha(10);
+    EXPECT_EQ(q->GetAlpha(), 10);
+    q->Loaded();
+    EXPECT_TRUE(q->CanUpdate());
+    EXPECT_EQ(q->Requests, before + 1);
+}
+
+namespace {
+
+// A small skinned button: lighter while hovered, counting its clicks.
+class THoverButton : public TMarkControl {
+public:
+    FW_CLASSNAME(THoverButton)
+    explicit THoverButton(TComponent* AOwner) : TMarkControl(AOwner) { Mark = clNavy; }
+    int Clicks = 0;
+    void DoMouseEnter() override {
+        Mark = clAqua;
+        Redraw();
+        TMarkControl::DoMouseEnter();
+    }
+    void DoMouseLeave() override {
+        Mark = clNavy;
+        Redraw();
+        TMarkControl::DoMouseLeave();
+    }
+
+protected:
+    void Click() override {
+        ++Clicks;
+        TMarkControl::Click();
+    }
+};
+
+}  // namespace
+
+TEST_F(BasesTest, AFormBuiltInCodeRendersAndReactsToMessages) {
+    Form->OnPaint = [this](TObject*) {
+        Form->GetCanvas()->GetBrush()->SetColor(RGB(30, 60, 90));
+        Form->GetCanvas()->FillRect(Form->GetClientRect());
+    };
+    auto* list = new TQimProbe(Form);
+    list->SetBounds(60, 10, 50, 80);
+    list->SetAlpha(128);
+    list->SetParent(Form);
+    auto* button = new THoverButton(Form);
+    button->SetTransparent(true);
+    button->SetBounds(5, 5, 20, 20);
+    button->SetParent(list);
+    auto* plain = new THoverButton(Form);
+    plain->SetTransparent(true);
+    plain->SetBounds(10, 60, 30, 30);
+    plain->SetParent(Form);
+
+    DibSurface dib(120, 100);
+    Form->PaintTo(dib.Dc(), 0, 0);
+    EXPECT_EQ(dib.Color(0, 0), RGB(30, 60, 90));
+    EXPECT_EQ(dib.Color(60, 10), RGB(15, 30, 45));    // the list darkens the form by half
+    EXPECT_EQ(dib.Color(70, 20), RGB(0, 0, 0x80));    // the button's mark on the list
+    EXPECT_EQ(dib.Color(10, 60), RGB(30, 60, 90));    // transparent edge of the plain button
+    EXPECT_EQ(dib.Color(20, 70), RGB(0, 0, 0x80));
+
+    SendMessageW(Form->GetHandle(), WM_MOUSEMOVE, 0, MAKELPARAM(20, 70));
+    Form->PaintTo(dib.Dc(), 0, 0);
+    EXPECT_EQ(dib.Color(20, 70), RGB(0, 255, 255));
+    SendMessageW(Form->GetHandle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 70));
+    SendMessageW(Form->GetHandle(), WM_LBUTTONUP, 0, MAKELPARAM(21, 71));
+    EXPECT_EQ(plain->Clicks, 1);
+    SendMessageW(list->GetHandle(), WM_MOUSEMOVE, 0, MAKELPARAM(10, 10));
+    Form->PaintTo(dib.Dc(), 0, 0);
+    EXPECT_EQ(dib.Color(20, 70), RGB(0, 0, 0x80));
+    EXPECT_EQ(dib.Color(70, 20), RGB(0, 255, 255));
+    EXPECT_TRUE(Errors.empty());
+}
