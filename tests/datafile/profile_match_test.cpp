@@ -1,0 +1,165 @@
+// The one-pass loading against key-by-key reads through the profile functions, on files edited by
+// hand in every awkward way: both must see the same reminders with the same values.
+#include "datafile_util.h"
+
+#include "fw_datetime.h"
+
+using namespace datafiletest;
+using namespace std::string_literals;
+
+namespace {
+
+// The key names of "UNFINISHED" as the profile functions list them, repeats left out.
+std::vector<std::wstring> ProfileKeys(const std::wstring& path) {
+    fw::TIniFile profile(path);
+    fw::TStringList keys;
+    profile.ReadSection(L"UNFINISHED", keys);
+    std::vector<std::wstring> r;
+    for (int i = 0; i < keys.Count(); ++i) {
+        bool seen = false;
+        for (const auto& k : r) seen = seen || fw::AnsiSameText(k, keys[i]);
+        if (!seen) r.push_back(keys[i]);
+    }
+    return r;
+}
+
+// Every loaded record equals the same record read key by key through the profile functions.
+void ExpectRecordsMatchProfile(TRemindFile& store) {
+    for (const TRmRecordStruct* loaded : store.Records) {
+        const TRmRecordStruct& a = *loaded;
+        const auto b = store.ReadRecord(L"UNFINISHED", a.Section);
+        SCOPED_TRACE(testsupport::Narrow(a.Section));
+        EXPECT_EQ(a.Name, b->Name);
+        EXPECT_EQ(a.Voice, b->Voice);
+        EXPECT_EQ(a.Period, b->Period);
+        EXPECT_EQ(a.CreateDateTime, b->CreateDateTime);
+        EXPECT_EQ(a.WakeTime, b->WakeTime);
+        EXPECT_EQ(a.LastTime, b->LastTime);
+        EXPECT_EQ(a.EndTime, b->EndTime);
+        EXPECT_EQ(a.RepeatData, b->RepeatData);
+        EXPECT_EQ(a.Section, b->Section);
+    }
+}
+
+void ExpectLoadMatchesProfile(const std::wstring& path, const fw::TFormatSettings& fs, size_t records) {
+    const std::vector<std::wstring> expected = ProfileKeys(path);
+    TRemindFile store(path, fs);
+    std::vector<std::wstring> loaded;
+    for (const TRmRecordStruct* r : store.Records) loaded.push_back(r->Section);
+    ASSERT_EQ(loaded, expected);
+    EXPECT_EQ(loaded.size(), records);
+    ExpectRecordsMatchProfile(store);
+}
+
+// The hand edits shared by the encodings below.
+const std::wstring kAwkward =
+    L"stray line before any section\r\n"
+    L"orphan=value\r\n"
+    L"\r\n"
+    L"  [UNFINISHED]  \r\n"
+    L"R20240101000001=\"quoted text\"\r\n"
+    L"  R20240101000002 \t=   padded value\t  \r\n"
+    L";R20240101000003=a comment\r\n"
+    L"R20240101000004='single'\r\n"
+    L"R20240101000005=\"unbalanced\r\n"
+    L"R20240101000006=\"\r\n"
+    L"line without an equals sign\r\n"
+    L"r20240101000007=lower case key\n"
+    L"R20240101000001=a repeated key\r\n"
+    L"R20240101000008=a = b = c\r\n"
+    L"R20240101000009=\r\n"
+    L"R20240101000010=\"\"\r\n"
+    L"R20240101000011=end of file mark\x1A\r\n"
+    L"R20240101000012=\tlone\rreturn\r\n"
+    L"R20240101000013=nul \0 inside\r\n"
+    L"#R20240101000014=hash is no comment\r\n"
+    L"R20240101000015=\" both \"\r\n"
+    L"R20240101000016='mixed\"\r\n"
+    L"R20240101000017=\"a\"b\"\r\n"
+    L"R20240101000018=\x1C\x1D\x1E\x1Fx\x1F\x85\r\n"
+    L"R20240101000019=x\r\n"
+    L"R20240101000020=x\r\n"
+    L"R20240101000021=x\r\n"
+    L"R20240101000022=x\r\n"
+    L"[R20240101000001]\r\n"
+    L"PERIOD = 3 \r\n"
+    L"VOICE=\"C:\\a b\\c.wav\"\r\n"
+    L"CREATEDATETIME=1/1/2024 12:00:01 AM\r\n"
+    L"LASTTIME=2/3/2024 4:05:06 PM\r\n"
+    L"WAKETIME=6:30:00 PM\r\n"
+    L"REPEAT_DATA=0100010001\r\n"
+    L"[ R20240101000002 ]\r\n"
+    L"PERIOD=2\r\n"
+    L"[R20240101000001]\r\n"
+    L"VOICE=from the repeated section\r\n"
+    L"ENDTIME=1/2/2024\r\n"
+    L"[r20240101000007]\r\n"
+    L"voice=lower.mp3\r\n"
+    L"period=1\r\n"
+    L"PERIOD=2\r\n"
+    L"[R20240101000018]junk after\r\n"
+    L"PERIOD=3\r\n"
+    L"[R20240101000019\r\n"
+    L"PERIOD=4\r\n"
+    L"[R20240101000020]\rPERIOD=0\rVOICE=cr only\r"
+    L"[R20240101000021]\nPERIOD=1\nVOICE=lf only\n"
+    L"[R20240101000022]\r\n"
+    L"\r\n"
+    L"   \t \r\n"
+    L"PERIOD=\"4\"\r\n"
+    L"ENDTIME=garbage\r\n"
+    L"VOICE=nul\0cut\r\n"
+    L"[R2024010100\0 0023]\r\n"
+    L"PERIOD=1\r\n"
+    L"[UNFINISHED]\r\n"
+    L"R20240101000024=in a repeated list section\r\n"s;
+
+}  // namespace
+
+TEST_F(DataFileTest, LoadingReadsAUtf16FileAsTheProfileFunctionsDo) {
+    WriteUtf16(path, kAwkward + L"[R20240101000012]\r\nVOICE=\u3000wide\u00A0\uFEFF\r\n");
+    ExpectLoadMatchesProfile(path, us, 21);
+}
+
+TEST_F(DataFileTest, LoadingReadsAnAnsiFileAsTheProfileFunctionsDo) {
+    // Characters of the code page, and bytes it does not define.
+    std::string bytes = fw::WideToAnsi(kAwkward);
+    bytes += "[R20240101000012]\r\nVOICE=Caf\xE9 \x80 \x81\x8D\x90 \xFF\r\n";
+    bytes += "[R20240101000008]\r\nVOICE=\xC3\xA9\r\n";
+    testsupport::WriteFileBytes(path, std::vector<uint8_t>(bytes.begin(), bytes.end()));
+    ExpectLoadMatchesProfile(path, us, 21);
+}
+
+TEST_F(DataFileTest, LoadingReadsAUtf8FileAsTheProfileFunctionsDo) {
+    std::string bytes = "\xEF\xBB\xBF" + fw::WideToUtf8(kAwkward);
+    bytes += "[R20240101000012]\r\nVOICE=\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80 bad \xC3 \xFF end\r\n";
+    testsupport::WriteFileBytes(path, std::vector<uint8_t>(bytes.begin(), bytes.end()));
+    ExpectLoadMatchesProfile(path, us, 21);
+}
+
+TEST_F(DataFileTest, LoadingReadsVeryLongLinesWhole) {
+    std::wstring text = L"[UNFINISHED]\r\n";
+    const std::wstring huge(100000, L'h');
+    text += L"R20240101000001=" + huge + L"\r\n";
+    text += L"R20240101000002=" + std::wstring(70000, L' ') + L"x" + std::wstring(70000, L'\t') + L"\r\n";
+    text += L"[R20240101000001]\r\nVOICE=" + huge + L"\r\nPERIOD=1\r\n";
+    WriteUtf16(path, text);
+    ExpectLoadMatchesProfile(path, us, 2);
+    auto store = Open();
+    EXPECT_EQ(store->Records[0]->Name, huge);
+    EXPECT_EQ(store->Records[1]->Name, L"x");
+}
+
+TEST_F(DataFileTest, AKeyLineWithoutANameHidesNoReminder) {
+    // Key by key, the list of names ends at a line "=text" (its empty name ends the list); the
+    // reminders after it are still the user's and are loaded.
+    WriteUtf16(path,
+               L"[UNFINISHED]\r\nR20240101000001=first\r\n=no name\r\n \t= blank name\r\nR20240101000002=second\r\n"
+               L"[R20240101000002]\r\nPERIOD=2\r\nVOICE=v.mp3\r\n");
+    ASSERT_EQ(ProfileKeys(path), (std::vector<std::wstring>{L"R20240101000001"}));
+    auto store = Open();
+    ASSERT_EQ(store->Records.size(), 2u);
+    EXPECT_EQ(store->Records[1]->Name, L"second");
+    EXPECT_EQ(store->Records[1]->Period, 2);
+    ExpectRecordsMatchProfile(*store);
+}

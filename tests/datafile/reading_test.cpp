@@ -1,0 +1,251 @@
+// Reading what other writers left: the repeat-data hex codec, integer and boolean settings, and a
+// data file made the way the earlier program made them (ANSI, United States formats).
+#include "datafile_util.h"
+
+#include "fw_datetime.h"
+
+using namespace datafiletest;
+
+namespace {
+
+std::array<uint8_t, 31> Bytes(std::initializer_list<std::pair<int, uint8_t>> set) {
+    std::array<uint8_t, 31> a{};
+    for (auto [i, v] : set) a[i] = v;
+    return a;
+}
+
+const TRmRecordStruct* Find(const TRemindFile& f, const std::wstring& section) {
+    for (const TRmRecordStruct* r : f.Records)
+        if (r->Section == section) return r;
+    return nullptr;
+}
+
+}  // namespace
+
+TEST_F(DataFileTest, RepeatDataHexReadsPairsUntilTheFirstBadOne) {
+    const std::wstring zeros62(62, L'0');
+    struct Case {
+        const wchar_t* section;
+        std::wstring hex;
+        std::array<uint8_t, 31> bytes;
+    };
+    const std::vector<Case> cases = {
+        {L"R20240101000001", L"01000001000000000000000000000000000000000000000000000000000000",
+         Bytes({{0, 1}, {3, 1}})},
+        {L"R20240101000002", L"00000000000000000000008025E64000000000000000000000000000000000",
+         Bytes({{11, 0x80}, {12, 0x25}, {13, 0xE6}, {14, 0x40}})},
+        {L"R20240101000003", L"0000000000000000000000800aff", Bytes({{11, 0x80}, {12, 0x0A}, {13, 0xFF}})},  // lower case, short
+        {L"R20240101000004", std::wstring(60, L'0') + L"7E" + L"FFFFFFFF", Bytes({{30, 0x7E}})},  // long: 31 bytes taken
+        {L"R20240101000005", L"01020", Bytes({{0, 1}, {1, 2}})},                                    // odd: last digit ignored
+        {L"R20240101000006", L"G1" + zeros62.substr(2), Bytes({})},                                  // bad first pair
+        {L"R20240101000007", L"0102Z30405", Bytes({{0, 1}, {1, 2}})},                               // bad pair in the middle
+        {L"R20240101000008", L"", Bytes({})},
+    };
+    std::wstring text = L"[UNFINISHED]\r\n";
+    for (const auto& c : cases) text += std::wstring(c.section) + L"=x\r\n";
+    for (const auto& c : cases) text += L"[" + std::wstring(c.section) + L"]\r\nPERIOD=2\r\nREPEAT_DATA=" + c.hex + L"\r\n";
+    WriteUtf16(path, text);
+
+    auto store = Open();
+    ASSERT_EQ(store->Records.size(), cases.size());
+    for (size_t i = 0; i < cases.size(); ++i) {
+        SCOPED_TRACE(testsupport::Narrow(cases[i].section));
+        EXPECT_EQ(store->Records[i]->RepeatData, cases[i].bytes);
+    }
+    EXPECT_EQ(store->Records[1]->GetDate(), 45356.0);
+    EXPECT_TRUE(store->Records[0]->GetWeekDays(3));
+
+    // Written back, always 62 upper-case digits.
+    store->UpdateRecord(store->Records[2]);
+    EXPECT_EQ(ReadIni(path).Find(L"R20240101000003")->Value(L"REPEAT_DATA"),
+              L"0000000000000000000000800AFF" + std::wstring(62 - 28, L'0'));
+}
+
+TEST_F(DataFileTest, IntegersAndBooleansFallBackToTheirDefaults) {
+    struct Case {
+        const wchar_t* period;  // nullptr: no PERIOD key
+        uint8_t expected;
+    };
+    const std::vector<Case> cases = {{nullptr, 255}, {L"256", 0},   {L"4", 4},    {L"0x3", 3},  {L"0X0A", 10},
+                                     {L"abc", 255},  {L"-2", 254},  {L"0x", 255}, {L"$10", 16}, {L"", 255}};
+    std::wstring text = L"[CONFIG]\r\nAUTEUPDATE=0\r\nCHECKNEWS=7\r\nNEWSID=0x1f\r\nSetupVer=1.14.52\r\n[UNFINISHED]\r\n";
+    for (size_t i = 0; i < cases.size(); ++i) text += L"R202401010000" + std::to_wstring(10 + i) + L"=x\r\n";
+    for (size_t i = 0; i < cases.size(); ++i) {
+        text += L"[R202401010000" + std::to_wstring(10 + i) + L"]\r\nVOICE=\r\n";
+        if (cases[i].period) text += L"PERIOD=" + std::wstring(cases[i].period) + L"\r\n";
+    }
+    WriteAnsi(path, text);
+    {
+        auto store = Open();
+        ASSERT_EQ(store->Records.size(), cases.size());
+        for (size_t i = 0; i < cases.size(); ++i)
+            EXPECT_EQ(store->Records[i]->Period, cases[i].expected) << (cases[i].period ? testsupport::Narrow(cases[i].period) : "missing");
+        EXPECT_FALSE(Config.AutoUpdate);
+        EXPECT_TRUE(Config.CheckNews);  // any integer but 0
+        EXPECT_EQ(Config.NewsId, 31);
+        EXPECT_EQ(Config.Language, L"English");  // missing
+        EXPECT_EQ(Config.SetupVer, L"1.14.52");
+    }
+
+    WriteAnsi(path, L"[CONFIG]\r\nAUTEUPDATE=yes\r\nCHECKNEWS=\r\nNEWSID=12abc\r\n");
+    Config.AutoUpdate = Config.CheckNews = false;
+    Config.NewsId = 5;
+    auto store = Open();
+    EXPECT_TRUE(Config.AutoUpdate);
+    EXPECT_TRUE(Config.CheckNews);
+    EXPECT_EQ(Config.NewsId, -1);
+}
+
+TEST_F(DataFileTest, AFileOfTheEarlierProgramReadsWhole) {
+    // As the earlier program wrote it: ANSI code page, "M/d/yyyy h:mm:ss tt", no byte-order mark.
+    const std::wstring text =
+        L"[CONFIG]\r\n"
+        L"AUTEUPDATE=1\r\n"
+        L"CHECKNEWS=0\r\n"
+        L"NEWSID=17\r\n"
+        L"Language=Fran\u00E7ais\r\n"
+        L"SetupVer=1.14.52\r\n"
+        L"[UNFINISHED]\r\n"
+        L"R20240305140709=Caf\u00E9 mit M\u00FCller\r\n"
+        L"R20240306081500=Weekly standup\r\n"
+        L"R20231224180000=Geschenke\r\n"
+        L"R20240307120000=No rule\r\n"
+        L"[R20240305140709]\r\n"
+        L"PERIOD=0\r\n"
+        L"CREATEDATETIME=3/5/2024 2:07:09 PM\r\n"
+        L"LASTTIME=3/5/2024 2:07:09 PM\r\n"
+        L"WAKETIME=6:30:00 PM\r\n"
+        L"VOICE=default.mp3\r\n"
+        L"ENDTIME=\r\n"
+        L"REPEAT_DATA=00000000000000000000008025E64000000000000000000000000000000000\r\n"
+        L"[R20240306081500]\r\n"
+        L"PERIOD=2\r\n"
+        L"CREATEDATETIME=3/6/2024 8:15:00 AM\r\n"
+        L"LASTTIME=3/11/2024 9:01:00 AM\r\n"
+        L"WAKETIME=9:00:00 AM\r\n"
+        L"VOICE=C:\\Users\\me\\Music\\gong.wav\r\n"
+        L"ENDTIME=\r\n"
+        L"REPEAT_DATA=00010101010100000000000000000000000000000000000000000000000000\r\n"
+        L"[R20231224180000]\r\n"
+        L"PERIOD=4\r\n"
+        L"CREATEDATETIME=12/24/2023 6:00:00 PM\r\n"
+        L"LASTTIME=12/24/2024 7:00:00 PM\r\n"
+        L"WAKETIME=7:00:00 PM\r\n"
+        L"VOICE=\r\n"
+        L"ENDTIME=1/2/2025\r\n"
+        L"REPEAT_DATA=0000000000000000000000801CE64000000000000000000000000000000000\r\n"
+        L"[R20240307120000]\r\n"
+        L"CREATEDATETIME=3/7/2024 12:00:00 PM\r\n";
+    WriteAnsi(path, text);
+    const auto original = testsupport::ReadFileBytes(path);
+    ASSERT_EQ(original[0], '[');
+
+    auto store = Open();
+    EXPECT_TRUE(Config.AutoUpdate);
+    EXPECT_FALSE(Config.CheckNews);
+    EXPECT_EQ(Config.NewsId, 17);
+    EXPECT_EQ(Config.Language, L"Fran\u00E7ais");
+    EXPECT_EQ(Config.SetupVer, L"1.14.52");
+    ASSERT_EQ(store->Records.size(), 4u);
+
+    const TRmRecordStruct* once = store->Records[0];
+    EXPECT_EQ(once->Name, L"Caf\u00E9 mit M\u00FCller");
+    EXPECT_EQ(once->Period, 0);
+    EXPECT_EQ(once->CreateDateTime, fw::EncodeDateTime(2024, 3, 5, 14, 7, 9, 0));
+    EXPECT_NEAR(once->LastTime, fw::EncodeDateTime(2024, 3, 5, 14, 7, 9, 0), 1e-9);
+    EXPECT_NEAR(once->WakeTime, fw::EncodeTime(18, 30, 0, 0), 1e-9);
+    EXPECT_EQ(once->EndTime, 0.0);
+    EXPECT_EQ(once->Voice, L"default.mp3");
+    EXPECT_EQ(once->GetDate(), 45356.0);
+
+    const TRmRecordStruct* weekly = store->Records[1];
+    EXPECT_EQ(weekly->Name, L"Weekly standup");
+    EXPECT_EQ(weekly->Period, 2);
+    EXPECT_EQ(weekly->Voice, L"C:\\Users\\me\\Music\\gong.wav");
+    for (int d = 0; d < 7; ++d) EXPECT_EQ(weekly->GetWeekDays(d), d >= 1 && d <= 5) << d;
+    EXPECT_NEAR(weekly->LastTime, fw::EncodeDateTime(2024, 3, 11, 9, 1, 0, 0), 1e-9);
+
+    const TRmRecordStruct* yearly = Find(*store, L"R20231224180000");
+    ASSERT_NE(yearly, nullptr);
+    EXPECT_EQ(yearly->Period, 4);
+    EXPECT_EQ(yearly->Voice, L"");
+    EXPECT_EQ(yearly->EndTime, fw::EncodeDate(2025, 1, 2));
+    EXPECT_EQ(yearly->GetDate(), fw::EncodeDate(2023, 12, 24));
+
+    const TRmRecordStruct* bare = store->Records[3];
+    EXPECT_EQ(bare->Period, 255);  // no PERIOD: matches no rule
+    EXPECT_EQ(bare->Voice, L"");
+    EXPECT_EQ(bare->RepeatData, (std::array<uint8_t, 31>{}));
+
+    // Loading alone changes nothing in the file.
+    EXPECT_EQ(testsupport::ReadFileBytes(path), original);
+}
+
+TEST_F(DataFileTest, LoadingInOnePassReadsWhatTheProfileFunctionsRead) {
+    // Hand edits of every kind; the store must see exactly what key-by-key reads see.
+    const std::wstring text =
+        L"stray line before any section\r\n"
+        L"orphan=value\r\n"
+        L"\r\n"
+        L"  [UNFINISHED]  \r\n"
+        L"R20240101000001=\"quoted text\"\r\n"
+        L"  R20240101000002 \t=   padded value\t  \r\n"
+        L";R20240101000003=a comment\r\n"
+        L"R20240101000004='single'\r\n"
+        L"R20240101000005=\"unbalanced\r\n"
+        L"R20240101000006=\"\r\n"
+        L"line without an equals sign\r\n"
+        L"r20240101000007=lower case key\n"
+        L"R20240101000001=a repeated key\r\n"
+        L"R20240101000008=\u3000wide blanks\u3000\r\n"
+        L"R20240101000009=no\u00A0break\u00A0\r\n"
+        L"R20240101000010=a = b = c\r\n"
+        L"R20240101000011=\r\n"
+        L"R20240101000012=\"\"\r\n"
+        L"R20240101000014=end of file mark\x1A\r\n"
+        L"R20240101000015=\tlone\rreturn\r\n"
+        L"[R20240101000001]\r\n"
+        L"PERIOD = 3 \r\n"
+        L"VOICE=\"C:\\a b\\c.wav\"\r\n"
+        L"[ R20240101000002 ]\r\n"
+        L"PERIOD=2\r\n"
+        L"[R20240101000001]\r\n"
+        L"VOICE=from the repeated section\r\n"
+        L"ENDTIME=1/2/2024\r\n"
+        L"[r20240101000007]\r\n"
+        L"voice=lower.mp3\r\n"
+        L"[broken\r\n"
+        L"PERIOD=4\r\n"
+        L"[UNFINISHED]\r\n"
+        L"R20240101000013=in a repeated list section\r\n";
+    WriteUtf16(path, text);
+
+    fw::TIniFile profile(path);
+    fw::TStringList keys;
+    profile.ReadSection(L"UNFINISHED", keys);
+    std::vector<std::wstring> expectedKeys;
+    for (int i = 0; i < keys.Count(); ++i) {
+        bool seen = false;
+        for (const auto& k : expectedKeys) seen = seen || fw::AnsiSameText(k, keys[i]);
+        if (!seen) expectedKeys.push_back(keys[i]);
+    }
+
+    auto store = Open();
+    ASSERT_EQ(store->Records.size(), expectedKeys.size());
+    for (size_t i = 0; i < expectedKeys.size(); ++i) {
+        const TRmRecordStruct& r = *store->Records[i];
+        const std::wstring& key = expectedKeys[i];
+        SCOPED_TRACE(testsupport::Narrow(key));
+        EXPECT_EQ(r.Section, key);
+        EXPECT_EQ(r.Name, profile.ReadString(L"UNFINISHED", key, L""));
+        EXPECT_EQ(r.Voice, profile.ReadString(key, L"VOICE", L""));
+        EXPECT_EQ(r.Period, static_cast<uint8_t>(profile.ReadInteger(key, L"PERIOD", -1) & 0xFF));
+        EXPECT_EQ(r.EndTime != 0, !profile.ReadString(key, L"ENDTIME", L"").empty());
+    }
+    // The ordinary cases, spelled out.
+    ASSERT_GE(store->Records.size(), 2u);
+    EXPECT_EQ(store->Records[0]->Name, L"quoted text");
+    EXPECT_EQ(store->Records[0]->Period, 3);
+    EXPECT_EQ(store->Records[0]->Voice, L"C:\\a b\\c.wav");
+    EXPECT_EQ(store->Records[1]->Name, L"padded value");
+}

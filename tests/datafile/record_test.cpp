@@ -1,0 +1,251 @@
+// Records written and read back: every field of every repeat rule, the file's sections and key
+// order, and the list operations of the store.
+#include "datafile_util.h"
+
+#include "fw_datetime.h"
+
+using namespace datafiletest;
+
+namespace {
+
+const std::vector<std::wstring> kKeyOrder = {L"PERIOD",   L"CREATEDATETIME", L"LASTTIME",   L"WAKETIME",
+                                             L"VOICE",    L"ENDTIME",        L"REPEAT_DATA"};
+
+void ExpectSameMoment(fw::TDateTime expected, fw::TDateTime actual, const char* what) {
+    // Texts carry whole seconds.
+    EXPECT_NEAR(expected, actual, 0.5 / fw::SecsPerDay) << what;
+}
+
+}  // namespace
+
+TEST_F(DataFileTest, EveryRuleRoundTripsWithEveryField) {
+    const fw::TDateTime base = fw::EncodeDateTime(2024, 3, 5, 14, 7, 9, 0);
+    std::vector<TRmRecordStruct> expected;
+    {
+        auto store = Open();
+        for (uint8_t period = 0; period <= 4; ++period) {
+            TRmRecordStruct* r = MakeRecord(period, base + period * fw::EncodeTime(1, 0, 0, 0),
+                                            L"Rule " + std::to_wstring(period) + L" \u00E4");
+            if (period == 1) r->Voice = L"";                       // mute
+            if (period == 2) r->Voice = L"C:\\Sounds\\bell.wav";   // a file
+            if (period == 4) r->EndTime = fw::EncodeDateTime(2024, 4, 1, 0, 0, 0, 0);  // completed at midnight
+            if (period == 3) r->EndTime = fw::EncodeDateTime(2024, 4, 2, 9, 8, 7, 0);
+            r->RepeatData[20] = 0x7F;  // bytes the rule does not use are kept too
+            store->AddRecord(r);
+            expected.push_back(*r);
+        }
+        ASSERT_EQ(store->Records.size(), 5u);
+    }
+
+    const IniText ini = ReadIni(path);
+    EXPECT_EQ(ini.encoding, fw::TEncoding::UTF16LE);
+    const std::vector<std::wstring> sectionNames = {L"UNFINISHED",      L"R20240305140709", L"R20240305150709",
+                                                    L"R20240305160709", L"R20240305170709", L"R20240305180709",
+                                                    L"CONFIG"};
+    EXPECT_EQ(ini.SectionNames(), sectionNames);
+    const IniSection* list = ini.Find(L"UNFINISHED");
+    ASSERT_NE(list, nullptr);
+    ASSERT_EQ(list->keys.size(), 5u);
+    EXPECT_EQ(list->keys[2].first, L"R20240305160709");
+    EXPECT_EQ(list->keys[2].second, L"Rule 2 \u00E4");
+
+    const IniSection* weekly = ini.Find(L"R20240305160709");
+    ASSERT_NE(weekly, nullptr);
+    EXPECT_EQ(weekly->KeyNames(), kKeyOrder);
+    EXPECT_EQ(weekly->Value(L"PERIOD"), L"2");
+    EXPECT_EQ(weekly->Value(L"CREATEDATETIME"), L"3/5/2024 4:07:09 PM");
+    EXPECT_EQ(weekly->Value(L"LASTTIME"), L"3/5/2024 4:08:09 PM");
+    EXPECT_EQ(weekly->Value(L"WAKETIME"), L"6:30:00 PM");
+    EXPECT_EQ(weekly->Value(L"VOICE"), L"C:\\Sounds\\bell.wav");
+    EXPECT_EQ(weekly->Value(L"ENDTIME"), L"");
+    // Monday and Friday, then byte 20 as it was left.
+    EXPECT_EQ(weekly->Value(L"REPEAT_DATA"), L"000100000001" + std::wstring(28, L'0') + L"7F" + std::wstring(20, L'0'));
+    EXPECT_EQ(ini.Find(L"R20240305150709")->Value(L"VOICE"), L"");  // mute: the key is there, empty
+    EXPECT_EQ(ini.Find(L"R20240305180709")->Value(L"ENDTIME"), L"4/1/2024");  // no time at midnight
+    EXPECT_EQ(ini.Find(L"R20240305170709")->Value(L"ENDTIME"), L"4/2/2024 9:08:07 AM");
+    for (const auto& s : ini.sections) {
+        if (s.name.size() == 15 && s.name[0] == L'R') {
+            EXPECT_EQ(s.KeyNames(), kKeyOrder) << testsupport::Narrow(s.name);
+        }
+    }
+
+    auto store = Open();
+    ASSERT_EQ(store->Records.size(), expected.size());
+    for (size_t i = 0; i < expected.size(); ++i) {
+        const TRmRecordStruct& e = expected[i];
+        const TRmRecordStruct& a = *store->Records[i];
+        SCOPED_TRACE(i);
+        EXPECT_EQ(a.Name, e.Name);
+        ExpectSameMoment(e.CreateDateTime, a.CreateDateTime, "CreateDateTime");
+        ExpectSameMoment(e.WakeTime, a.WakeTime, "WakeTime");
+        ExpectSameMoment(e.EndTime, a.EndTime, "EndTime");
+        ExpectSameMoment(e.LastTime, a.LastTime, "LastTime");
+        EXPECT_EQ(a.Voice, e.Voice);
+        EXPECT_EQ(a.Period, e.Period);
+        EXPECT_EQ(a.RepeatData, e.RepeatData);
+        EXPECT_EQ(a.Section, e.Section);
+        EXPECT_EQ(a.NextDue, 0.0);
+        EXPECT_TRUE(a.TimeLeftText.empty());
+        EXPECT_TRUE(a.DisplayText.empty());
+    }
+    EXPECT_TRUE(store->Records[2]->GetWeekDays(1));
+    EXPECT_TRUE(store->Records[2]->GetWeekDays(5));
+    EXPECT_FALSE(store->Records[2]->GetWeekDays(0));
+    EXPECT_TRUE(store->Records[3]->GetMonthDays(30));
+    EXPECT_EQ(store->Records[4]->GetDate(), fw::DateOf(expected[4].CreateDateTime) + 3);
+}
+
+TEST_F(DataFileTest, RepeatDataViewsMatchTheStoredBytes) {
+    TRmRecordStruct weekly;
+    weekly.SetWeekDays(0, true);  // Sunday
+    weekly.SetWeekDays(3, true);  // Wednesday
+    EXPECT_EQ(fw::BinToHex(weekly.RepeatData.data(), 31), L"01000001000000000000000000000000000000000000000000000000000000");
+    TRmRecordStruct once;
+    once.SetDate(45356);  // 5 March 2024
+    EXPECT_EQ(fw::BinToHex(once.RepeatData.data(), 31), L"00000000000000000000008025E64000000000000000000000000000000000");
+    EXPECT_EQ(once.GetDate(), 45356.0);
+
+    // Only a byte of exactly 1 is a set flag; out-of-range days are never set nor written.
+    TRmRecordStruct odd;
+    odd.RepeatData[2] = 2;
+    odd.RepeatData[30] = 1;
+    EXPECT_FALSE(odd.GetWeekDays(2));
+    EXPECT_FALSE(odd.GetMonthDays(2));
+    EXPECT_TRUE(odd.GetMonthDays(30));
+    EXPECT_FALSE(odd.GetWeekDays(7));
+    EXPECT_FALSE(odd.GetMonthDays(31));
+    EXPECT_FALSE(odd.GetMonthDays(-1));
+    const auto before = odd.RepeatData;
+    odd.SetWeekDays(7, true);
+    odd.SetMonthDays(31, true);
+    odd.SetMonthDays(-1, true);
+    EXPECT_EQ(odd.RepeatData, before);
+    odd.SetMonthDays(2, false);
+    EXPECT_EQ(odd.RepeatData[2], 0);
+}
+
+TEST_F(DataFileTest, ListOperationsTouchOnlyRecordsOfTheStore) {
+    const fw::TDateTime t = fw::EncodeDateTime(2024, 3, 5, 14, 7, 9, 0);
+    auto store = Open();
+    TRmRecordStruct* a = MakeRecord(1, t, L"A");
+    TRmRecordStruct* b = MakeRecord(1, t + 1, L"B");
+    store->AddRecord(a);
+    store->AddRecord(b);
+    const auto afterAdd = testsupport::ReadFileBytes(path);
+
+    // Adding again writes nothing, even with changed fields.
+    a->Name = L"changed";
+    store->AddRecord(a);
+    EXPECT_EQ(testsupport::ReadFileBytes(path), afterAdd);
+    EXPECT_EQ(store->Records.size(), 2u);
+
+    // A record outside the store is neither written nor deleted (nor freed).
+    TRmRecordStruct stranger = *MakeRecord(2, t + 2, L"stranger");
+    stranger.Section.clear();
+    store->UpdateRecord(&stranger);
+    store->DeleteRecord(&stranger);
+    EXPECT_EQ(testsupport::ReadFileBytes(path), afterAdd);
+    EXPECT_EQ(stranger.Name, L"stranger");
+
+    store->UpdateRecord(a);
+    EXPECT_EQ(ReadIni(path).Find(L"UNFINISHED")->Value(L"R20240305140709"), L"changed");
+
+    // Switching a sound file to mute leaves an empty VOICE that reads back as mute.
+    b->Voice = L"C:\\x.mp3";
+    store->UpdateRecord(b);
+    b->Voice.clear();
+    store->UpdateRecord(b);
+    EXPECT_EQ(ReadIni(path).Find(L"R20240306140709")->Value(L"VOICE"), L"");
+
+    store->DeleteRecord(a);
+    ASSERT_EQ(store->Records.size(), 1u);
+    EXPECT_EQ(store->Records[0], b);
+    const IniText ini = ReadIni(path);
+    EXPECT_EQ(ini.Find(L"R20240305140709"), nullptr);
+    EXPECT_EQ(ini.Find(L"UNFINISHED")->Value(L"R20240305140709"), L"<missing>");
+
+    store.reset();
+    auto again = Open();
+    ASSERT_EQ(again->Records.size(), 1u);
+    EXPECT_EQ(again->Records[0]->Name, L"B");
+    EXPECT_EQ(again->Records[0]->Voice, L"");
+}
+
+TEST_F(DataFileTest, SettingsAreSavedInOrderAndTheMachineIdIsFetchedAtEveryLoad) {
+    {
+        auto store = Open();
+        EXPECT_EQ(FakeGuidCalls, 1);
+        EXPECT_FALSE(Config.MachineGuid.empty());
+        EXPECT_TRUE(Config.AutoUpdate);
+        EXPECT_TRUE(Config.CheckNews);
+        EXPECT_EQ(Config.NewsId, -1);
+        EXPECT_EQ(Config.Language, L"English");
+        EXPECT_EQ(Config.SetupVer, L"");
+        Config.AutoUpdate = false;
+        Config.NewsId = 42;
+        Config.Language = L"Deutsch";
+        Config.SetupVer = L"1.14.52";
+        store->SaveConfig();
+        const IniText ini = ReadIni(path);
+        const IniSection* cfg = ini.Find(L"CONFIG");
+        ASSERT_NE(cfg, nullptr);
+        const std::vector<std::pair<std::wstring, std::wstring>> keys = {
+            {L"AUTEUPDATE", L"0"}, {L"CHECKNEWS", L"1"}, {L"NEWSID", L"42"}, {L"Language", L"Deutsch"},
+            {L"SetupVer", L"1.14.52"}};
+        EXPECT_EQ(cfg->keys, keys);
+        Config.SetupVer = L"2.0.1";  // changed in memory only: the store's end writes it
+    }
+    EXPECT_EQ(ReadIni(path).Find(L"CONFIG")->Value(L"SetupVer"), L"2.0.1");
+    Config = TConfig{};
+    auto store = Open();
+    EXPECT_EQ(FakeGuidCalls, 2);
+    EXPECT_FALSE(Config.AutoUpdate);
+    EXPECT_EQ(Config.NewsId, 42);
+    EXPECT_EQ(Config.Language, L"Deutsch");
+    EXPECT_EQ(Config.SetupVer, L"2.0.1");
+    // The id is never stored in the file.
+    for (const auto& kv : ReadIni(path).Find(L"CONFIG")->keys) EXPECT_NE(kv.second, Config.MachineGuid);
+}
+
+TEST_F(DataFileTest, AMissingFileReadsAsEmptyAndARefusedWriteNamesTheFile) {
+    const std::wstring bad = dir.File(L"no such folder\\vk_rmind_data.dat");
+    auto store = std::make_unique<TRemindFile>(bad, us);
+    EXPECT_TRUE(store->Records.empty());
+    EXPECT_EQ(Config.Language, L"English");
+    {
+        auto missing = Open();
+        EXPECT_TRUE(missing->Records.empty());
+        EXPECT_FALSE(fw::FileExists(path));  // loading creates nothing; the first write does
+    }
+    EXPECT_TRUE(fw::FileExists(path));
+
+    TRmRecordStruct* r = MakeRecord(0, fw::EncodeDateTime(2024, 3, 5, 14, 7, 9, 0), L"x");
+    try {
+        store->AddRecord(r);
+        ADD_FAILURE() << "no error raised";
+    } catch (const fw::EIniFileException& e) {
+        EXPECT_EQ(e.Message, L"Unable to write to " + bad);
+    }
+    EXPECT_TRUE(store->Records.empty());  // not appended: the caller still owns it
+    delete r;
+    EXPECT_THROW(store->SaveConfig(), fw::EIniFileException);
+
+    // A folder that goes away under a running store: the record in memory keeps its new values.
+    const std::wstring sub = dir.File(L"sub");
+    ASSERT_TRUE(CreateDirectoryW(sub.c_str(), nullptr));
+    const std::wstring subFile = sub + L"\\vk_rmind_data.dat";
+    auto good = std::make_unique<TRemindFile>(subFile, us);
+    TRmRecordStruct* g = MakeRecord(0, fw::EncodeDateTime(2024, 3, 5, 14, 7, 9, 0), L"kept");
+    good->AddRecord(g);
+    ASSERT_TRUE(DeleteFileW(subFile.c_str()));
+    ASSERT_TRUE(RemoveDirectoryW(sub.c_str()));
+    g->Name = L"new text";
+    try {
+        good->UpdateRecord(g);
+        ADD_FAILURE() << "no error raised";
+    } catch (const fw::EIniFileException& e) {
+        EXPECT_EQ(e.Message, L"Unable to write to " + subFile);
+    }
+    EXPECT_EQ(g->Name, L"new text");
+    EXPECT_EQ(good->Records.size(), 1u);
+}

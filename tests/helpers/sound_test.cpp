@@ -1,0 +1,306 @@
+// Sound over MCI: the commands sent and the notices a playing window receives.
+#include <gtest/gtest.h>
+
+#include <utility>
+#include <vector>
+
+#include "PublicFuns.h"
+#include "test_support.h"
+
+using namespace testsupport;
+
+namespace {
+
+using Notice = std::pair<WPARAM, LPARAM>;
+
+// A window that records the MM_MCINOTIFY messages it receives.
+class NoticeWindow {
+public:
+    NoticeWindow() {
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = Proc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"VrSoundNoticeWindow";
+        RegisterClassW(&wc);
+        wnd_ = CreateWindowExW(0, wc.lpszClassName, L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, wc.hInstance,
+                               nullptr);
+        SetWindowLongPtrW(wnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    }
+    ~NoticeWindow() { DestroyWindow(wnd_); }
+    HWND Handle() const { return wnd_; }
+    std::vector<Notice> notices;
+
+private:
+    static LRESULT CALLBACK Proc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+        if (m == MM_MCINOTIFY) {
+            auto* self = reinterpret_cast<NoticeWindow*>(GetWindowLongPtrW(w, GWLP_USERDATA));
+            if (self) self->notices.emplace_back(wp, lp);
+            return 0;
+        }
+        return DefWindowProcW(w, m, wp, lp);
+    }
+    HWND wnd_;
+};
+
+struct Command {
+    MCIDEVICEID device;
+    UINT msg;
+    DWORD_PTR flags;
+    HWND callback;
+    std::wstring element;
+    bool deviceTypeGiven;
+};
+
+// Records the commands and answers with the configured results; opening gives device 7.
+class FakeSound : public TSoundBackend {
+public:
+    MCIERROR SendCommand(MCIDEVICEID Device, UINT Msg, DWORD_PTR Flags, DWORD_PTR Params) override {
+        Command c{Device, Msg, Flags, nullptr, L"", false};
+        switch (Msg) {
+        case MCI_OPEN: {
+            auto* p = reinterpret_cast<MCI_OPEN_PARMSW*>(Params);
+            c.callback = reinterpret_cast<HWND>(p->dwCallback);
+            c.element = p->lpstrElementName ? p->lpstrElementName : L"";
+            c.deviceTypeGiven = p->lpstrDeviceType != nullptr;
+            if (openResult == 0) p->wDeviceID = 7;
+            commands.push_back(c);
+            return openResult;
+        }
+        case MCI_PLAY:
+            c.callback = reinterpret_cast<HWND>(reinterpret_cast<MCI_PLAY_PARMS*>(Params)->dwCallback);
+            commands.push_back(c);
+            return playResult;
+        case MCI_CLOSE:
+            commands.push_back(c);
+            return closeResult;
+        default:
+            commands.push_back(c);
+            return 0;
+        }
+    }
+    MCIERROR openResult = 0, playResult = 0, closeResult = 0;
+    std::vector<Command> commands;
+};
+
+class SoundTest : public ::testing::Test {
+protected:
+    void SetUp() override { SetSoundBackend(&fake_); }
+    void TearDown() override {
+        SetSoundBackend(nullptr);
+        SetAppDir(L"");
+    }
+    // Everything already posted to the window, and nothing more for a while.
+    void Settle(DWORD ms = 50) { PumpMessagesFor(ms); }
+
+    FakeSound fake_;
+    NoticeWindow wnd_;
+    TempDir dir_;
+};
+
+// A WAV file of silence.
+void WriteWav(const std::wstring& path, int milliseconds) {
+    const uint32_t rate = 8000, samples = rate * milliseconds / 1000, data = samples * 2;
+    std::string b;
+    auto u32 = [&](uint32_t v) { for (int i = 0; i < 4; ++i) b.push_back(static_cast<char>(v >> (8 * i))); };
+    auto u16 = [&](uint16_t v) { for (int i = 0; i < 2; ++i) b.push_back(static_cast<char>(v >> (8 * i))); };
+    b += "RIFF";
+    u32(36 + data);
+    b += "WAVEfmt ";
+    u32(16);
+    u16(1);  // PCM
+    u16(1);  // mono
+    u32(rate);
+    u32(rate * 2);
+    u16(2);
+    u16(16);
+    b += "data";
+    u32(data);
+    b.append(data, '\0');
+    WriteFileBytes(path, b);
+}
+
+}  // namespace
+
+TEST_F(SoundTest, OpensByElementNameAndPlaysWithNotify) {
+    const std::wstring file = dir_.File(L"ring.wav");
+    PlaySoundFile(file, wnd_.Handle());
+    ASSERT_EQ(fake_.commands.size(), 2u);
+    const Command& open = fake_.commands[0];
+    EXPECT_EQ(open.device, 0u);
+    EXPECT_EQ(open.msg, static_cast<UINT>(MCI_OPEN));
+    EXPECT_EQ(open.flags, static_cast<DWORD_PTR>(MCI_OPEN_ELEMENT | MCI_WAIT));
+    EXPECT_EQ(open.element, file);
+    EXPECT_FALSE(open.deviceTypeGiven);  // MCI picks the device by the extension
+    EXPECT_EQ(open.callback, wnd_.Handle());
+    const Command& play = fake_.commands[1];
+    EXPECT_EQ(play.device, 7u);
+    EXPECT_EQ(play.msg, static_cast<UINT>(MCI_PLAY));
+    EXPECT_EQ(play.flags, static_cast<DWORD_PTR>(MCI_NOTIFY));
+    EXPECT_EQ(play.callback, wnd_.Handle());
+
+    Settle();
+    EXPECT_EQ(wnd_.notices, (std::vector<Notice>{{MCI_NOTIFY_SUCCESSFUL, 7}}));
+}
+
+TEST_F(SoundTest, OpenFailurePostsOneFailureNotice) {
+    fake_.openResult = MCIERR_FILE_NOT_FOUND;
+    PlaySoundFile(dir_.File(L"ring.wav"), wnd_.Handle());
+    ASSERT_EQ(fake_.commands.size(), 1u);  // nothing played
+    Settle();
+    EXPECT_EQ(wnd_.notices, (std::vector<Notice>{{MCI_NOTIFY_FAILURE, 0}}));
+}
+
+TEST_F(SoundTest, PlayFailurePostsOpenedThenFailureAndClosesTheDevice) {
+    fake_.playResult = MCIERR_HARDWARE;
+    PlaySoundFile(dir_.File(L"ring.wav"), wnd_.Handle());
+    // The windows drop the device at a failure notice; it must not stay open behind their back.
+    ASSERT_EQ(fake_.commands.size(), 3u);
+    EXPECT_EQ(fake_.commands[2].msg, static_cast<UINT>(MCI_CLOSE));
+    EXPECT_EQ(fake_.commands[2].device, 7u);
+    Settle();
+    // The failure names no device: id 7 is free again.
+    EXPECT_EQ(wnd_.notices, (std::vector<Notice>{{MCI_NOTIFY_SUCCESSFUL, 7}, {MCI_NOTIFY_FAILURE, 0}}));
+}
+
+TEST_F(SoundTest, RelativeNamesMeanTheProgramsFolder) {
+    SetAppDir(dir_.Path());
+    PlaySoundFile(L"default.mp3", wnd_.Handle());
+    PlaySoundFile(L"sounds\\bell.wav", wnd_.Handle());
+    PlaySoundFile(L"C:\\media\\bell.wav", wnd_.Handle());
+    PlaySoundFile(L"\\\\server\\share\\bell.wav", wnd_.Handle());
+    ASSERT_EQ(fake_.commands.size(), 8u);
+    EXPECT_EQ(fake_.commands[0].element, dir_.Path() + L"\\default.mp3");
+    EXPECT_EQ(fake_.commands[2].element, dir_.Path() + L"\\sounds\\bell.wav");
+    EXPECT_EQ(fake_.commands[4].element, L"C:\\media\\bell.wav");
+    EXPECT_EQ(fake_.commands[6].element, L"\\\\server\\share\\bell.wav");
+
+    // Without an override: beside the executable, whatever the current folder is.
+    SetAppDir(L"");
+    fake_.commands.clear();
+    PlaySoundFile(L"default.mp3", wnd_.Handle());
+    ASSERT_FALSE(fake_.commands.empty());
+    EXPECT_EQ(fake_.commands[0].element, ExeDir() + L"\\default.mp3");
+}
+
+TEST_F(SoundTest, StopSoundStopsWithoutNoticeAndCloses) {
+    fake_.closeResult = MCIERR_INVALID_DEVICE_ID;
+    EXPECT_EQ(StopSound(7, wnd_.Handle()), static_cast<MCIERROR>(MCIERR_INVALID_DEVICE_ID));
+    ASSERT_EQ(fake_.commands.size(), 2u);
+    EXPECT_EQ(fake_.commands[0].msg, static_cast<UINT>(MCI_STOP));
+    EXPECT_EQ(fake_.commands[0].device, 7u);
+    EXPECT_EQ(fake_.commands[0].flags & MCI_NOTIFY, 0u);
+    EXPECT_EQ(fake_.commands[1].msg, static_cast<UINT>(MCI_CLOSE));
+    EXPECT_EQ(fake_.commands[1].device, 7u);
+    Settle();
+    EXPECT_TRUE(wnd_.notices.empty());
+}
+
+TEST_F(SoundTest, StopSoundDropsAWaitingEndNoticeOfTheDevice) {
+    // The sound ended just before the stop: its end notice already waits in the queue and would
+    // read like the start of the next sound.
+    PostMessageW(wnd_.Handle(), MM_MCINOTIFY, MCI_NOTIFY_SUCCESSFUL, 7);
+    PostMessageW(wnd_.Handle(), MM_MCINOTIFY, MCI_NOTIFY_FAILURE, 3);
+    PostMessageW(wnd_.Handle(), MM_MCINOTIFY, MCI_NOTIFY_SUCCESSFUL, 5);
+    PostMessageW(wnd_.Handle(), MM_MCINOTIFY, MCI_NOTIFY_SUCCESSFUL, 0);
+    StopSound(7, wnd_.Handle());
+    Settle();
+    // Other devices' notices are kept, in order.
+    EXPECT_EQ(wnd_.notices, (std::vector<Notice>{{MCI_NOTIFY_FAILURE, 3}, {MCI_NOTIFY_SUCCESSFUL, 5}}));
+}
+
+TEST_F(SoundTest, PlayStopPlayGivesEachSoundItsOwnNotices) {
+    // A window that follows the protocol: the first success notice names the playing device.
+    PlaySoundFile(dir_.File(L"one.wav"), wnd_.Handle());
+    Settle();
+    ASSERT_EQ(wnd_.notices, (std::vector<Notice>{{MCI_NOTIFY_SUCCESSFUL, 7}}));
+    StopSound(7, wnd_.Handle());
+    PlaySoundFile(dir_.File(L"two.wav"), wnd_.Handle());
+    Settle();
+    EXPECT_EQ(wnd_.notices, (std::vector<Notice>{{MCI_NOTIFY_SUCCESSFUL, 7}, {MCI_NOTIFY_SUCCESSFUL, 7}}));
+    std::vector<UINT> msgs;
+    for (const auto& c : fake_.commands) msgs.push_back(c.msg);
+    EXPECT_EQ(msgs, (std::vector<UINT>{MCI_OPEN, MCI_PLAY, MCI_STOP, MCI_CLOSE, MCI_OPEN, MCI_PLAY}));
+}
+
+// --- the real MCI ------------------------------------------------------------------------------
+// Played only into the private null sink the test script starts (PULSE_SERVER pointing at its
+// socket); without it these tests would reach whatever sound device the machine has.
+
+namespace {
+
+std::wstring EnvText(const wchar_t* name) {
+    wchar_t buf[1024];
+    const DWORD n = GetEnvironmentVariableW(name, buf, 1024);
+    return n > 0 && n < 1024 ? std::wstring(buf, n) : std::wstring();
+}
+
+bool PrivateSinkOnly() {
+    const std::wstring server = EnvText(L"PULSE_SERVER"), dir = EnvText(L"VR_PA_DIR");
+    return !dir.empty() && server.rfind(L"unix:", 0) == 0 && server.find(dir) != std::wstring::npos;
+}
+
+#define REQUIRE_PRIVATE_SINK() \
+    if (!PrivateSinkOnly()) GTEST_SKIP() << "no private PulseAudio null sink (run through scripts/test)"
+
+}  // namespace
+
+TEST(RealSound, MissingFilePostsExactlyOneFailureNotice) {
+    SetSoundBackend(nullptr);
+    TempDir dir;
+    NoticeWindow wnd;
+    PlaySoundFile(dir.File(L"missing.wav"), wnd.Handle());
+    PumpMessagesFor(500);
+    EXPECT_EQ(wnd.notices, (std::vector<Notice>{{MCI_NOTIFY_FAILURE, 0}}));
+}
+
+TEST(RealSound, PlayableFileReportsOpenThenEnd) {
+    REQUIRE_PRIVATE_SINK();
+    SetSoundBackend(nullptr);
+    TempDir dir;
+    NoticeWindow wnd;
+    WriteWav(dir.File(L"short.wav"), 200);
+    PlaySoundFile(dir.File(L"short.wav"), wnd.Handle());
+    ASSERT_TRUE(PumpMessagesUntil([&] { return wnd.notices.size() >= 2; }, 5000));
+    EXPECT_EQ(wnd.notices[0].first, static_cast<WPARAM>(MCI_NOTIFY_SUCCESSFUL));
+    const auto device = static_cast<MCIDEVICEID>(wnd.notices[0].second);
+    EXPECT_NE(device, 0u);
+    // The second notice ends the sound: played to its end, or failed.
+    EXPECT_TRUE(wnd.notices[1].first == MCI_NOTIFY_SUCCESSFUL || wnd.notices[1].first == MCI_NOTIFY_FAILURE);
+    SoundCommand(device, MCI_CLOSE, 0, 0);
+}
+
+TEST(RealSound, StoppedSoundSendsNoSuccessNotice) {
+    REQUIRE_PRIVATE_SINK();
+    SetSoundBackend(nullptr);
+    TempDir dir;
+    NoticeWindow wnd;
+    WriteWav(dir.File(L"long.wav"), 800);
+    PlaySoundFile(dir.File(L"long.wav"), wnd.Handle());
+    ASSERT_TRUE(PumpMessagesUntil([&] { return !wnd.notices.empty(); }, 2000));
+    ASSERT_EQ(wnd.notices[0].first, static_cast<WPARAM>(MCI_NOTIFY_SUCCESSFUL));
+    const auto device = static_cast<MCIDEVICEID>(wnd.notices[0].second);
+    PumpMessagesFor(100);
+    wnd.notices.clear();
+    StopSound(device, wnd.Handle());
+    PumpMessagesFor(1000);  // past the sound's natural end
+    for (const Notice& n : wnd.notices) EXPECT_NE(n.first, static_cast<WPARAM>(MCI_NOTIFY_SUCCESSFUL)) << n.second;
+}
+
+TEST(RealSound, StoppedMp3SendsNoSuccessNotice) {
+    // The default sound: an MP3 goes through another MCI driver than a WAV file, and that one
+    // reports the end of playback without a device id.
+    REQUIRE_PRIVATE_SINK();
+    SetSoundBackend(nullptr);
+    NoticeWindow wnd;
+    PlaySoundFile(BuildDir() + L"\\VeskReminder\\default.mp3", wnd.Handle());
+    ASSERT_TRUE(PumpMessagesUntil([&] { return !wnd.notices.empty(); }, 3000));
+    ASSERT_EQ(wnd.notices[0].first, static_cast<WPARAM>(MCI_NOTIFY_SUCCESSFUL));
+    const auto device = static_cast<MCIDEVICEID>(wnd.notices[0].second);
+    ASSERT_NE(device, 0u);
+    wnd.notices.clear();
+    const DWORD start = GetTickCount();
+    EXPECT_EQ(StopSound(device, wnd.Handle()), 0u);
+    EXPECT_LT(GetTickCount() - start, 2000u);  // the GUI thread is not held up by the stop
+    PumpMessagesFor(1500);
+    for (const Notice& n : wnd.notices) EXPECT_NE(n.first, static_cast<WPARAM>(MCI_NOTIFY_SUCCESSFUL)) << n.second;
+}

@@ -1,0 +1,245 @@
+// The registry helpers on values of every type, and the machine id under a private
+// HKEY_CLASSES_ROOT.
+#include "PublicFunsReg.h"
+#include "fixed_formats.h"
+#include "test_support.h"
+#include "uInstallStatus.h"
+#include "uRemindFile.h"
+
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <string>
+#include <vector>
+
+namespace {
+
+// A private key under HKEY_CURRENT_USER, removed with everything below it afterwards.
+class RegistryTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        static int counter = 0;
+        key = L"Software\\VeskReminderTests\\k" + std::to_wstring(GetCurrentProcessId()) + L"_" +
+              std::to_wstring(++counter);
+        RegDeleteTreeW(HKEY_CURRENT_USER, key.c_str());
+    }
+    void TearDown() override { RegDeleteTreeW(HKEY_CURRENT_USER, key.c_str()); }
+
+    void Set(const std::wstring& name, DWORD type, const void* data, DWORD size) {
+        HKEY h = nullptr;
+        ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &h, nullptr),
+                  ERROR_SUCCESS);
+        ASSERT_EQ(RegSetValueExW(h, name.c_str(), 0, type, static_cast<const BYTE*>(data), size), ERROR_SUCCESS);
+        RegCloseKey(h);
+    }
+    void SetText(const std::wstring& name, DWORD type, const std::wstring& text) {
+        Set(name, type, text.c_str(), static_cast<DWORD>(text.size() * sizeof(wchar_t)));
+    }
+    std::wstring Read(const std::wstring& name, bool* opened = nullptr) {
+        std::wstring v = L"untouched";
+        const bool ok = RegReadString(HKEY_CURRENT_USER, key, name, true, v);
+        if (opened) *opened = ok;
+        return v;
+    }
+
+    std::wstring key;
+};
+
+}  // namespace
+
+TEST_F(RegistryTest, AccessMaskAddsThe64BitViewOnlyOnWow64) {
+    EXPECT_EQ(Wow64, IsWow64());
+    const bool saved = Wow64;
+    Wow64 = false;
+    EXPECT_EQ(RegAccessMask(true), static_cast<REGSAM>(0x20019));
+    EXPECT_EQ(RegAccessMask(false), static_cast<REGSAM>(0xF003F));
+    Wow64 = true;
+    EXPECT_EQ(RegAccessMask(true), static_cast<REGSAM>(0x20119));
+    EXPECT_EQ(RegAccessMask(false), static_cast<REGSAM>(0xF013F));
+    Wow64 = saved;
+}
+
+TEST_F(RegistryTest, WriteCreatesTheKeyAndRemoveReportsWhatHappened) {
+    EXPECT_TRUE(RegWriteString(HKEY_CURRENT_USER, key + L"\\deeper", L"Name", L"C:\\prog.exe -os"));
+    std::wstring v;
+    EXPECT_TRUE(RegReadString(HKEY_CURRENT_USER, key + L"\\deeper", L"Name", false, v));
+    EXPECT_EQ(v, L"C:\\prog.exe -os");
+    // A path from the root key, as the start-with-Windows value uses.
+    EXPECT_TRUE(RegWriteString(HKEY_CURRENT_USER, L"\\" + key, L"Rooted", L"r"));
+    EXPECT_EQ(Read(L"Rooted"), L"r");
+    // A root that is no key fails, and says so.
+    EXPECT_FALSE(RegWriteString(reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(0x1234)), key, L"N", L"v"));
+
+    EXPECT_TRUE(RegRemoveValue(HKEY_CURRENT_USER, key, L"Rooted"));
+    EXPECT_FALSE(RegRemoveValue(HKEY_CURRENT_USER, key, L"Rooted"));     // already gone
+    EXPECT_FALSE(RegRemoveValue(HKEY_CURRENT_USER, key + L"\\none", L"x"));  // no such key
+    EXPECT_FALSE(RegValueExists(HKEY_CURRENT_USER, key + L"\\none", L"x", false));
+    EXPECT_FALSE(RegValueExists(HKEY_CURRENT_USER, key, L"Rooted", true));
+}
+
+TEST_F(RegistryTest, ValueExistsUsesTheCallsOwnStatus) {
+    SetText(L"there", REG_SZ, std::wstring(L"v", 2));
+    for (bool view : {false, true}) {
+        EXPECT_TRUE(RegValueExists(HKEY_CURRENT_USER, key, L"there", view));
+        // A stale error from earlier code must not turn a missing value into an existing one.
+        SetLastError(ERROR_ACCESS_DENIED);
+        EXPECT_FALSE(RegValueExists(HKEY_CURRENT_USER, key, L"absent", view));
+        SetLastError(ERROR_ACCESS_DENIED);
+        EXPECT_FALSE(RegValueExists(HKEY_CURRENT_USER, key + L"\\missing\\key", L"there", view));
+    }
+}
+
+TEST_F(RegistryTest, EveryValueTypeReadsAsText) {
+    SetText(L"sz", REG_SZ, std::wstring(L"plain\0", 6));
+    SetText(L"expand", REG_EXPAND_SZ, std::wstring(L"%TEMP%\\x\0", 9));
+    const DWORD number = 0x12345678;
+    Set(L"dword", REG_DWORD, &number, sizeof number);
+    SetText(L"binary", REG_BINARY, std::wstring(L"bin\0tail", 8));
+    SetText(L"binaryNoNul", REG_BINARY, L"abc");                    // 6 bytes, no NUL
+    Set(L"binaryOdd", REG_BINARY, "A\0B\0C", 5);                     // a lone last byte
+    Set(L"binaryOne", REG_BINARY, "Z", 1);
+    SetText(L"multi", REG_MULTI_SZ, std::wstring(L"a\0b\0\0", 5));    // 10 bytes
+    SetText(L"multiBig", REG_MULTI_SZ, std::wstring(510, L'm') + std::wstring(2, L'\0'));  // 1024 bytes
+    SetText(L"multiEdge", REG_MULTI_SZ, std::wstring(509, L'e') + std::wstring(2, L'\0'));  // 1022 bytes
+
+    EXPECT_EQ(Read(L"sz"), L"plain");
+    EXPECT_EQ(Read(L"expand"), L"%TEMP%\\x");  // not expanded
+    bool opened = false;
+    EXPECT_EQ(Read(L"dword", &opened), L"");
+    EXPECT_TRUE(opened);
+    EXPECT_EQ(Read(L"binary"), L"bin");
+    EXPECT_EQ(Read(L"binaryNoNul"), L"abc");  // exactly the value's text, nothing behind it
+    EXPECT_EQ(Read(L"binaryOdd"), L"AB");
+    EXPECT_EQ(Read(L"binaryOne"), L"");
+    EXPECT_EQ(Read(L"multi"), L"a\r\nb\r\n");
+    EXPECT_EQ(Read(L"multiBig"), L"");
+    EXPECT_EQ(Read(L"multiEdge"), std::wstring(509, L'e') + L"\r\n");
+    EXPECT_EQ(Read(L"absent", &opened), L"");
+    EXPECT_TRUE(opened);
+    std::wstring none = L"x";
+    EXPECT_FALSE(RegReadString(HKEY_CURRENT_USER, key + L"\\nope", L"sz", true, none));
+    EXPECT_EQ(none, L"");
+
+    std::wstring v = L"x";
+    EXPECT_TRUE(RegReadBinaryText(HKEY_CURRENT_USER, key, L"binaryNoNul", v, false));
+    EXPECT_EQ(v, L"abc");
+    EXPECT_TRUE(RegReadMultiText(HKEY_CURRENT_USER, key, L"multi", v, false));
+    EXPECT_EQ(v, L"a\r\nb\r\n");
+    EXPECT_TRUE(RegReadMultiText(HKEY_CURRENT_USER, key, L"multi", v, true));
+    EXPECT_EQ(v, L"a\r\nb\r\n");
+    EXPECT_FALSE(RegReadMultiText(HKEY_CURRENT_USER, key + L"\\nope", L"multi", v, true));
+    EXPECT_EQ(v, L"");
+}
+
+namespace {
+
+// HKEY_CLASSES_ROOT of this process redirected to a private key under HKEY_CURRENT_USER.
+class MachineIdTest : public RegistryTest {
+protected:
+    void SetUp() override {
+        RegistryTest::SetUp();
+        ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &root, nullptr),
+                  ERROR_SUCCESS);
+        ASSERT_EQ(RegOverridePredefKey(HKEY_CLASSES_ROOT, root), ERROR_SUCCESS);
+        guidKey = key + L"\\" + MachineGuidKey;
+    }
+    void TearDown() override {
+        MachineGuidCreateKey = &RegCreateKeyExW;
+        RegOverridePredefKey(HKEY_CLASSES_ROOT, nullptr);
+        RegCloseKey(root);
+        RegistryTest::TearDown();
+    }
+    std::wstring Stored(DWORD* type = nullptr) {
+        wchar_t buf[256] = {};
+        DWORD size = sizeof buf, t = REG_NONE;
+        if (RegGetValueW(HKEY_CURRENT_USER, guidKey.c_str(), L"ZUB", RRF_RT_ANY | RRF_NOEXPAND, &t, buf, &size) !=
+            ERROR_SUCCESS)
+            return L"<none>";
+        if (type) *type = t;
+        return buf;
+    }
+    void SetStored(DWORD type, const void* data, DWORD size) {
+        HKEY h = nullptr;
+        ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, guidKey.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &h,
+                                  nullptr),
+                  ERROR_SUCCESS);
+        ASSERT_EQ(RegSetValueExW(h, L"ZUB", 0, type, static_cast<const BYTE*>(data), size), ERROR_SUCCESS);
+        RegCloseKey(h);
+    }
+    static bool IsGuidText(const std::wstring& s) {
+        static const std::wregex form(L"\\{[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}\\}");
+        return std::regex_match(s, form);
+    }
+
+    HKEY root = nullptr;
+    std::wstring guidKey;
+};
+
+int failedCreates = 0;
+LSTATUS WINAPI RefuseCreate(HKEY, LPCWSTR, DWORD, LPWSTR, DWORD, REGSAM, LPSECURITY_ATTRIBUTES, PHKEY key, LPDWORD) {
+    ++failedCreates;
+    *key = nullptr;
+    return ERROR_ACCESS_DENIED;
+}
+
+}  // namespace
+
+TEST_F(MachineIdTest, CreatedOnceAndStable) {
+    EXPECT_EQ(Stored(), L"<none>");
+    std::wstring first, second;
+    GetMachineGuid(first);
+    EXPECT_TRUE(IsGuidText(first)) << testsupport::Narrow(first);
+    DWORD type = 0;
+    EXPECT_EQ(Stored(&type), first);
+    EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
+    GetMachineGuid(second);
+    EXPECT_EQ(second, first);
+
+    // The data file takes it at every load, through the routine installed by this layer.
+    EXPECT_EQ(MachineGuidSource, &GetMachineGuid);
+    testsupport::TempDir dir;
+    Config.MachineGuid.clear();
+    TRemindFile file(dir.File(L"d.dat"), testsupport::EnUsFormats());
+    EXPECT_EQ(Config.MachineGuid, first);
+}
+
+TEST_F(MachineIdTest, AnIntegerValueIsReplacedByANewStringValue) {
+    const DWORD number = 7;
+    SetStored(REG_DWORD, &number, sizeof number);
+    std::wstring id;
+    GetMachineGuid(id);
+    EXPECT_TRUE(IsGuidText(id));
+    DWORD type = 0;
+    EXPECT_EQ(Stored(&type), id);
+    EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
+}
+
+TEST_F(MachineIdTest, BinaryAndMultiStringValuesAreReadNotReplaced) {
+    const std::wstring binary(L"{BIN}\0junk", 10);
+    SetStored(REG_BINARY, binary.data(), static_cast<DWORD>(binary.size() * sizeof(wchar_t)));
+    std::wstring id;
+    GetMachineGuid(id);
+    EXPECT_EQ(id, L"{BIN}");
+
+    const std::wstring multi(L"one\0two\0\0", 9);
+    SetStored(REG_MULTI_SZ, multi.data(), static_cast<DWORD>(multi.size() * sizeof(wchar_t)));
+    GetMachineGuid(id);
+    EXPECT_EQ(id, L"one\r\ntwo\r\n");
+    DWORD type = 0;
+    Stored(&type);
+    EXPECT_EQ(type, static_cast<DWORD>(REG_MULTI_SZ));
+}
+
+TEST_F(MachineIdTest, WithoutRightsEveryCallMakesANewIdAndWritesNothing) {
+    MachineGuidCreateKey = &RefuseCreate;
+    failedCreates = 0;
+    std::wstring a, b;
+    GetMachineGuid(a);
+    GetMachineGuid(b);
+    EXPECT_EQ(failedCreates, 2);
+    EXPECT_TRUE(IsGuidText(a));
+    EXPECT_TRUE(IsGuidText(b));
+    EXPECT_NE(a, b);
+    HKEY h = nullptr;
+    EXPECT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, guidKey.c_str(), 0, KEY_READ, &h), ERROR_FILE_NOT_FOUND);
+}
