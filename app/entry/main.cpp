@@ -1,22 +1,14 @@
 // Program entry.
 #include <windows.h>
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int show) {
-    WNDCLASSEXW wc{sizeof(wc)};
-    wc.lpfnWndProc = DefWindowProcW;
-    wc.hInstance = instance;
-    wc.hIcon = LoadIconW(instance, L"MAINICON");
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    wc.lpszClassName = L"VeskReminderStartup";
-    RegisterClassExW(&wc);
-    HWND wnd = CreateWindowExW(0, wc.lpszClassName, L"Vesk Reminder", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
-                               CW_USEDEFAULT, 400, 300, nullptr, nullptr, instance, nullptr);
-    ShowWindow(wnd, show);
-    MSG msg;
-    while (IsWindow(wnd) && GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-    return 0;
+#include "uInstallStatus.h"
+#include "uRemindFile.h"
+#include "uStartup.h"
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
+    // The data file fills the settings' machine id at every load, from the registry routine of the
+    // online services, which the application units cannot call themselves. Set before anything can
+    // create the store.
+    MachineGuidSource = &GetMachineGuid;
+    return RunProgram();
 }

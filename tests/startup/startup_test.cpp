@@ -1,0 +1,363 @@
+// Program start: the language choice and the single-instance hand-over.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+#include <thread>
+
+#include "PublicFuns.h"
+#include "fw_base.h"
+#include "fw_forms.h"
+#include "test_support.h"
+#include "uMainForm.h"
+#include "uStartup.h"
+
+using testsupport::TempDir;
+
+namespace {
+
+LANGID gUILanguage = 0x0409;
+std::wstring gAppData;
+
+LANGID FakeUILanguage() { return gUILanguage; }
+void FakeAppData(std::wstring& Path) { Path = gAppData; }
+
+void WriteText(const std::wstring& path, const std::string& text) {
+    testsupport::WriteFileBytes(path, text);
+}
+
+class LanguageTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        FOldUI = UILanguageSource;
+        FOldAppData = AppDataFolderSource;
+        UILanguageSource = FakeUILanguage;
+        AppDataFolderSource = FakeAppData;
+        gUILanguage = 0x0409;
+        gAppData = AppDataDir.Path();
+        SetAppDir(ProgramDir.Path());
+        CreateDirectoryW((ProgramDir.Path() + L"\\Languages").c_str(), nullptr);
+        FOldLangFile = LangFile;
+    }
+    void TearDown() override {
+        UILanguageSource = FOldUI;
+        AppDataFolderSource = FOldAppData;
+        SetAppDir(L"");
+        LangFile = FOldLangFile;
+    }
+    std::wstring LanguagePath(const std::wstring& name) const {
+        return ProgramDir.Path() + L"\\Languages\\" + name + L".ini";
+    }
+    void AddLanguage(const std::wstring& name, const std::string& langCode) {
+        WriteText(LanguagePath(name), "[Translation]\r\nLangCode=" + langCode + "\r\n");
+    }
+    void SaveLanguage(const std::string& name) {
+        const std::wstring folder = AppDataDir.Path() + L"\\Vesk_Reminder";
+        CreateDirectoryW(folder.c_str(), nullptr);
+        WriteText(folder + L"\\vk_rmind_data.dat", "[CONFIG]\r\nAUTEUPDATE=1\r\nLanguage=" + name + "\r\n");
+    }
+    std::wstring Selected() {
+        std::wstring lang = L"garbage";
+        SelectLanguage(lang);
+        return lang;
+    }
+
+    TempDir ProgramDir;
+    TempDir AppDataDir;
+
+private:
+    TUILanguageSource FOldUI = nullptr;
+    TAppDataFolderSource FOldAppData = nullptr;
+    std::wstring FOldLangFile;
+};
+
+TEST_F(LanguageTest, SavedLanguageWinsOverTheWindowsLanguage) {
+    AddLanguage(L"Deutsch", "0407");
+    AddLanguage(L"American", "0409");
+    SaveLanguage("Deutsch");
+    EXPECT_EQ(Selected(), L"Deutsch");
+    std::wstring saved = L"x";
+    ReadSavedLanguage(saved);
+    EXPECT_EQ(saved, L"Deutsch");
+}
+
+TEST_F(LanguageTest, NothingSavedGivesAnEmptyName) {
+    std::wstring saved = L"x";
+    ReadSavedLanguage(saved);
+    EXPECT_EQ(saved, L"");
+    // The folder without a data file, then a data file without the key.
+    CreateDirectoryW((AppDataDir.Path() + L"\\Vesk_Reminder").c_str(), nullptr);
+    ReadSavedLanguage(saved);
+    EXPECT_EQ(saved, L"");
+    WriteText(AppDataDir.Path() + L"\\Vesk_Reminder\\vk_rmind_data.dat", "[CONFIG]\r\nAUTEUPDATE=1\r\n");
+    ReadSavedLanguage(saved);
+    EXPECT_EQ(saved, L"");
+    // No application-data folder at all.
+    gAppData.clear();
+    saved = L"x";
+    ReadSavedLanguage(saved);
+    EXPECT_EQ(saved, L"");
+}
+
+TEST_F(LanguageTest, SavedNameLeadingOutOfTheLanguagesFolderIsIgnored) {
+    AddLanguage(L"American", "0409");
+    for (const char* bad : {"..\\..\\evil", "sub/evil", "C:evil", "\\\\server\\share\\x"}) {
+        SaveLanguage(bad);
+        std::wstring saved = L"x";
+        ReadSavedLanguage(saved);
+        EXPECT_EQ(saved, L"") << bad;
+        // The Windows language decides instead.
+        EXPECT_EQ(Selected(), L"American") << bad;
+    }
+}
+
+TEST_F(LanguageTest, WindowsLanguageMatchesACodeListedSecondIgnoringCase) {
+    gUILanguage = 0x0C09;
+    AddLanguage(L"American", "0409");
+    AddLanguage(L"Aussie", "0409|0c09");
+    EXPECT_EQ(Selected(), L"Aussie");
+}
+
+TEST_F(LanguageTest, CodeWithATrailingBarIsOneEntry) {
+    AddLanguage(L"American", "0409|");
+    EXPECT_EQ(Selected(), L"American");
+    EXPECT_EQ(SplitLangCodes(L"0409|"), std::vector<std::wstring>{L"0409"});
+    EXPECT_EQ(SplitLangCodes(L"0409"), std::vector<std::wstring>{L"0409"});
+    EXPECT_TRUE(SplitLangCodes(L"").empty());
+    EXPECT_EQ(SplitLangCodes(L"|0409"), (std::vector<std::wstring>{L"", L"0409"}));
+    EXPECT_EQ(SplitLangCodes(L"0409||0c09"), (std::vector<std::wstring>{L"0409", L"", L"0c09"}));
+}
+
+TEST_F(LanguageTest, EntriesAreNotTrimmed) {
+    AddLanguage(L"Spaced", "0407| 0409");
+    EXPECT_EQ(Selected(), L"English");
+}
+
+TEST_F(LanguageTest, NoMatchGivesEnglish) {
+    gUILanguage = 0x0411;
+    AddLanguage(L"American", "0409");
+    AddLanguage(L"Empty", "");
+    EXPECT_EQ(Selected(), L"English");
+}
+
+TEST_F(LanguageTest, FirstFileInListingOrderWins) {
+    AddLanguage(L"Beta", "0409");
+    AddLanguage(L"Alpha", "0409");
+    fw::TStringList names;
+    ListLanguageFiles(names);
+    ASSERT_EQ(names.GetCount(), 2);
+    EXPECT_EQ(Selected(), names.GetString(0));
+}
+
+TEST_F(LanguageTest, UnreadableFileEndsTheSearchWithEnglish) {
+    // "Aaa" comes first and cannot be read; "Zzz" would match.
+    AddLanguage(L"Aaa", "0409");
+    AddLanguage(L"Zzz", "0409");
+    HANDLE lock = CreateFileW(LanguagePath(L"Aaa").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+    const std::wstring lang = Selected();
+    CloseHandle(lock);
+    EXPECT_EQ(lang, L"English");
+    // Readable again, it matches.
+    EXPECT_EQ(Selected(), L"Aaa");
+}
+
+TEST_F(LanguageTest, MissingLanguagesFolderGivesEnglish) {
+    RemoveDirectoryW((ProgramDir.Path() + L"\\Languages").c_str());
+    EXPECT_EQ(Selected(), L"English");
+}
+
+TEST_F(LanguageTest, LanguageFileIsTheNamedFileWhenItExists) {
+    AddLanguage(L"Deutsch", "0407");
+    SetLanguageFile(L"Deutsch");
+    EXPECT_TRUE(fw::SameText(LangFile, LanguagePath(L"Deutsch"))) << testsupport::Narrow(LangFile);
+}
+
+TEST_F(LanguageTest, MissingLanguageFileFallsBackToEnglishWhetherItExistsOrNot) {
+    SetLanguageFile(L"Klingon");
+    EXPECT_TRUE(fw::SameText(LangFile, LanguagePath(L"English"))) << testsupport::Narrow(LangFile);
+    AddLanguage(L"English", "0409");
+    SetLanguageFile(L"Klingon");
+    EXPECT_TRUE(fw::SameText(LangFile, LanguagePath(L"English")));
+}
+
+TEST_F(LanguageTest, LanguageFileNeverLeavesTheLanguagesFolder) {
+    // A file that exists, reached through a path in the name.
+    WriteText(ProgramDir.Path() + L"\\Outside.ini", "[Translation]\r\n");
+    SetLanguageFile(L"..\\Outside");
+    EXPECT_TRUE(fw::SameText(LangFile, LanguagePath(L"English"))) << testsupport::Narrow(LangFile);
+}
+
+TEST(LanguageNames, PlainNamesOnly) {
+    EXPECT_TRUE(IsPlainLanguageName(L"English"));
+    EXPECT_TRUE(IsPlainLanguageName(L"Portugu\u00eas (Brasil)"));
+    EXPECT_FALSE(IsPlainLanguageName(L"..\\English"));
+    EXPECT_FALSE(IsPlainLanguageName(L"a/b"));
+    EXPECT_FALSE(IsPlainLanguageName(L"C:English"));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Single instance. The mutex and the window class are the real ones, so this group runs alone.
+
+// A window of the main window's class on a thread that never answers.
+class HungWindowThread {
+public:
+    HungWindowThread() {
+        FReady = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        FRelease = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        FThread = std::thread([this] {
+            // The class is the framework's (see RegisterMainWindowClass); a window made on this
+            // thread belongs to no form and is left to DefWindowProc.
+            Wnd = CreateWindowExW(0, MainWindowClassName, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                  GetModuleHandleW(nullptr), nullptr);
+            SetEvent(FReady);
+            WaitForSingleObject(FRelease, 30000);  // no messages are handled meanwhile
+            DestroyWindow(Wnd);
+        });
+        WaitForSingleObject(FReady, 10000);
+    }
+    ~HungWindowThread() {
+        SetEvent(FRelease);
+        FThread.join();
+        CloseHandle(FReady);
+        CloseHandle(FRelease);
+    }
+    HWND Wnd = nullptr;
+
+private:
+    HANDLE FReady, FRelease;
+    std::thread FThread;
+};
+
+bool MutexExists() {
+    HANDLE h = OpenMutexW(SYNCHRONIZE, FALSE, SingleInstanceMutexName);
+    if (!h) return false;
+    CloseHandle(h);
+    return true;
+}
+
+// The framework registers the main window's class with the first form of that class; it must be
+// its registration, not one made here, that later forms of the process use.
+void RegisterMainWindowClass() {
+    auto* f = fw::TForm::CreateNew<TfrmZUBMain>(nullptr);
+    f->GetHandle();
+    f->Free();
+}
+
+// Shortens the second instance's wait for the running one.
+class ShortActivateTimeout {
+public:
+    explicit ShortActivateTimeout(UINT Ms) : FOld(ActivateInstanceTimeoutMs) { ActivateInstanceTimeoutMs = Ms; }
+    ~ShortActivateTimeout() { ActivateInstanceTimeoutMs = FOld; }
+
+private:
+    UINT FOld;
+};
+
+// These tests run before the one that makes this process the first instance (which then keeps
+// the mutex until the process ends).
+
+TEST(SingleInstance, SecondInstanceDoesNotWaitForeverOnAHungFirst) {
+    ASSERT_FALSE(MutexExists()) << "another instance is running";
+    ShortActivateTimeout shortWait(500);
+    RegisterMainWindowClass();
+    HANDLE first = CreateMutexW(nullptr, FALSE, SingleInstanceMutexName);
+    ASSERT_NE(first, nullptr);
+    bool result = true;
+    std::chrono::milliseconds took{};
+    {
+        HungWindowThread hung;
+        ASSERT_NE(hung.Wnd, nullptr);
+        ASSERT_EQ(FindWindowW(MainWindowClassName, nullptr), hung.Wnd);
+        const auto start = std::chrono::steady_clock::now();
+        result = CheckSingleInstance();
+        took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+    }
+    CloseHandle(first);
+    EXPECT_FALSE(result);
+    EXPECT_LT(took.count(), 3000);
+    // The second instance kept no handle of its own.
+    EXPECT_FALSE(MutexExists());
+}
+
+TEST(SingleInstance, RunningInstanceWithoutAMainWindowStillEndsTheSecond) {
+    ASSERT_FALSE(MutexExists()) << "another instance is running";
+    ASSERT_EQ(FindWindowW(MainWindowClassName, nullptr), nullptr);
+    HANDLE first = CreateMutexW(nullptr, FALSE, SingleInstanceMutexName);
+    ASSERT_NE(first, nullptr);
+    EXPECT_FALSE(CheckSingleInstance());
+    CloseHandle(first);
+    EXPECT_FALSE(MutexExists());
+}
+
+TEST(SingleInstance, MutexOfAnInstanceWithOtherRightsCountsAsRunning) {
+    ASSERT_FALSE(MutexExists()) << "another instance is running";
+    // An empty access list: opening the mutex by name is refused, as it is to a normal start
+    // while an elevated instance runs.
+    SECURITY_DESCRIPTOR sd;
+    ASSERT_TRUE(InitializeSecurityDescriptor(&sd, SECURITY_DESCRIPTOR_REVISION));
+    ACL acl;
+    ASSERT_TRUE(InitializeAcl(&acl, sizeof(acl), ACL_REVISION));
+    ASSERT_TRUE(SetSecurityDescriptorDacl(&sd, TRUE, &acl, FALSE));
+    SECURITY_ATTRIBUTES sa{sizeof(sa), &sd, FALSE};
+    HANDLE first = CreateMutexW(&sa, FALSE, SingleInstanceMutexName);
+    ASSERT_NE(first, nullptr);
+    SetLastError(ERROR_SUCCESS);
+    HANDLE probe = CreateMutexW(nullptr, FALSE, SingleInstanceMutexName);
+    const DWORD probeError = GetLastError();
+    if (probe) CloseHandle(probe);
+    if (probe || probeError != ERROR_ACCESS_DENIED) {
+        CloseHandle(first);
+        GTEST_SKIP() << "named objects are not access-checked here";
+    }
+    auto* main = fw::TForm::CreateNew<TfrmZUBMain>(nullptr);
+    main->GetHandle();
+    EXPECT_FALSE(CheckSingleInstance());
+    // The running instance is still asked to come forward.
+    EXPECT_EQ(main->GetActivateCount(), 1);
+    main->Free();
+    CloseHandle(first);
+}
+
+TEST(SingleInstance, SecondStartHandsOverToTheMainWindowAndTheFirstKeepsTheMutex) {
+    ASSERT_FALSE(MutexExists()) << "another instance is running";
+    auto* main = fw::TForm::CreateNew<TfrmZUBMain>(nullptr);
+    HWND wnd = main->GetHandle();
+    ASSERT_EQ(FindWindowW(MainWindowClassName, nullptr), wnd);
+
+    // Another process's mutex: this start is the second one.
+    HANDLE first = CreateMutexW(nullptr, FALSE, SingleInstanceMutexName);
+    ASSERT_NE(first, nullptr);
+    EXPECT_FALSE(CheckSingleInstance());
+    EXPECT_EQ(main->GetActivateCount(), 1);
+    EXPECT_EQ(reinterpret_cast<INT_PTR>(GetPropW(wnd, ActivateCountProp)), 1);
+    // The handle the second start opened was closed, so the first one's is the last.
+    CloseHandle(first);
+    EXPECT_FALSE(MutexExists());
+
+    // No other instance: this one runs and holds the mutex from now on.
+    EXPECT_TRUE(CheckSingleInstance());
+    EXPECT_TRUE(MutexExists());
+    EXPECT_EQ(main->GetActivateCount(), 1);
+    // A later start finds it.
+    EXPECT_FALSE(CheckSingleInstance());
+    EXPECT_EQ(main->GetActivateCount(), 2);
+    main->Free();
+}
+
+TEST(SingleInstance, MainWindowAnswersTheActivationMessage) {
+    auto* main = fw::TForm::CreateNew<TfrmZUBMain>(nullptr);
+    HWND wnd = main->GetHandle();
+    wchar_t cls[64] = {};
+    GetClassNameW(wnd, cls, 64);
+    EXPECT_STREQ(cls, L"TfrmZUBMain");
+    EXPECT_EQ(SendMessageW(wnd, 0x117D, 1, 0), 0);
+    EXPECT_EQ(SendMessageW(wnd, 0x117D, 1, 0), 0);
+    EXPECT_EQ(main->GetActivateCount(), 2);
+    EXPECT_EQ(reinterpret_cast<INT_PTR>(GetPropW(wnd, ActivateCountProp)), 2);
+    EXPECT_FALSE(IsWindowVisible(wnd));
+    main->Free();
+}
+
+}  // namespace
