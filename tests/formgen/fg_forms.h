@@ -1,0 +1,205 @@
+// Components and window classes of the form-description tests. The components record what the
+// loader does to them (every property set, whether they were loading at that moment, Loaded).
+#pragma once
+
+#include "fw_dialogs.h"
+#include "fw_formload.h"
+#include "fw_forms.h"
+#include "fw_stdctrls.h"
+#include "fw_strings.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+// What happened during loading, in order ("name.Prop" / "name.Loaded").
+std::vector<std::wstring>& FgLog();
+
+enum TFgOption : unsigned { foFirst = 1, foSecond = 2, foThird = 4 };
+using TFgOptions = unsigned;
+enum TFgMode { fmIdle, fmBusy, fmDone };
+
+// A record property: copied out, changed and written back.
+struct TFgMargins {
+    int Left = 0, Top = 0, Right = 0, Bottom = 0;
+};
+
+// An owned sub-object with its own owned font.
+class TFgStyle : public fw::TPersistent {
+public:
+    FW_CLASSNAME(TFgStyle)
+    int GetWeight() const { return FWeight; }
+    void SetWeight(int Value) { FWeight = Value; }
+    fw::TFont* GetFont() { return &FFont; }
+
+private:
+    int FWeight = 0;
+    fw::TFont FFont;
+};
+
+class TFgWidget : public fw::TCustomControl {
+public:
+    FW_CLASSNAME(TFgWidget)
+    explicit TFgWidget(fw::TComponent* AOwner);
+    ~TFgWidget() override;
+
+    int GetCount() const { return FCount; }
+    void SetCount(int Value) { Note(L"Count"); FCount = Value; }
+    fw::TColor GetShade() const { return FShade; }
+    void SetShade(fw::TColor Value) { Note(L"Shade"); FShade = Value; }
+    TFgOptions GetOptions() const { return FOptions; }
+    void SetOptions(TFgOptions Value) { Note(L"Options"); FOptions = Value; }
+    TFgMode GetMode() const { return FMode; }
+    void SetMode(TFgMode Value) { Note(L"Mode"); FMode = Value; }
+    bool GetFlag() const { return FFlag; }
+    void SetFlag(bool Value) { Note(L"Flag"); FFlag = Value; }
+    const std::wstring& GetTitle() const { return FTitle; }
+    void SetTitle(const std::wstring& Value) { Note(L"Title"); FTitle = Value; }
+    TFgStyle* GetStyle() { return &FStyle; }
+    const TFgMargins& GetMargins() const { return FMargins; }
+    void SetMargins(const TFgMargins& Value) { Note(L"Margins"); FMargins = Value; }
+    fw::TStringList* GetLines() { return &FLines; }
+    fw::TPngImage* GetGlyph() const { return FGlyph.get(); }
+    void SetGlyph(fw::TPngImage* Value);
+    fw::TPicture* GetPicture() { return &FPicture; }
+    void SetPicture(fw::TPicture* Value) { Note(L"Picture"); FPicture.Assign(Value); }
+
+    // A reference cleared when its target dies.
+    TFgWidget* GetPartner() const { return FPartner; }
+    void SetPartner(TFgWidget* Value);
+    fw::TComponent* GetPeer() const { return FPeer; }
+    void SetPeer(fw::TComponent* Value);
+
+    // An event behind a setter, with a reference parameter.
+    using TValueEvent = std::function<void(fw::TObject* Sender, int& Value)>;
+    void SetOnValue(TValueEvent Value) { FOnValue = std::move(Value); }
+    int FireValue(int Start) {
+        int v = Start;
+        if (FOnValue) FOnValue(this, v);
+        return v;
+    }
+    // An event as a plain field.
+    fw::TNotifyEvent OnPing;
+
+    void Loaded() override;
+    // Property sets made while the component was not loading (must stay empty while reading).
+    int SetsOutsideLoading = 0;
+    bool PartnerKnownAtLoaded = false;
+
+protected:
+    void Notification(fw::TComponent* AComponent, fw::TOperation Operation) override;
+
+private:
+    void Note(const wchar_t* Prop);
+    int FCount = 0;
+    fw::TColor FShade = fw::clBlack;
+    TFgOptions FOptions = 0;
+    TFgMode FMode = fmIdle;
+    bool FFlag = false;
+    std::wstring FTitle;
+    TFgStyle FStyle;
+    TFgMargins FMargins;
+    fw::TStringList FLines;
+    std::unique_ptr<fw::TPngImage> FGlyph;
+    fw::TPicture FPicture;
+    TFgWidget* FPartner = nullptr;
+    fw::TComponent* FPeer = nullptr;
+    TValueEvent FOnValue;
+};
+
+// A windowless control (may stand on a windowed custom control).
+class TFgMark : public fw::TGraphicControl {
+public:
+    FW_CLASSNAME(TFgMark)
+    explicit TFgMark(fw::TComponent* AOwner) : TGraphicControl(AOwner) {}
+    void Loaded() override;
+};
+
+class TFgStoreItem : public fw::TCollectionItem {
+public:
+    FW_CLASSNAME(TFgStoreItem)
+    explicit TFgStoreItem(fw::TCollection* C) : TCollectionItem(C) {}
+    fw::TPicture* GetPicture() { return &FPicture; }
+    void SetPicture(fw::TPicture* Value) { FPicture.Assign(Value); }
+    intptr_t GetTag() const { return FTag; }
+    void SetTag(intptr_t Value) { FTag = Value; }
+    const std::wstring& GetComment() const { return FComment; }
+    void SetComment(const std::wstring& Value) { FComment = Value; }
+
+private:
+    fw::TPicture FPicture;
+    intptr_t FTag = 0;
+    std::wstring FComment;
+};
+
+// A non-visual component with a collection of pictures.
+class TFgStore : public fw::TComponent {
+public:
+    FW_CLASSNAME(TFgStore)
+    explicit TFgStore(fw::TComponent* AOwner) : TComponent(AOwner), FItems(this) {}
+    fw::TTypedCollection<TFgStoreItem>* GetItems() { return &FItems; }
+    void Loaded() override;
+
+private:
+    fw::TTypedCollection<TFgStoreItem> FItems;
+};
+
+// The base window: its description is inherited by TFgAllForm.
+class TFgBaseForm : public fw::TForm {
+public:
+    FW_CLASSNAME(TFgBaseForm)
+    TFgBaseForm(const fw::TFormKey& Key, fw::TComponent* AOwner) : TForm(Key, AOwner) {}
+#include "fgBase_form.h"
+    void FormCreate(fw::TObject* Sender) { CreatedBy = L"TFgBaseForm::FormCreate"; }
+    std::wstring CreatedBy;
+};
+
+// Every kind of value, inheriting the base window's description.
+class TFgAllForm : public TFgBaseForm {
+public:
+    FW_CLASSNAME(TFgAllForm)
+    TFgAllForm(const fw::TFormKey& Key, fw::TComponent* AOwner) : TFgBaseForm(Key, AOwner) {}
+#include "fgAll_form.h"
+    // Hides the base's handler: the inherited OnCreate must bind here.
+    void FormCreate(fw::TObject* Sender);
+    void FormClose(fw::TObject* Sender, fw::TCloseAction& Action) { Action = fw::caFree; ++Closes; }
+    void wTopPing(fw::TObject* Sender) { PingSender = Sender; }
+    void wTopValue(fw::TObject* Sender, int& Value) { Value *= 3; }
+    // Fired by the inherited label's own handler in the base description.
+    void lblTitleClick(fw::TObject* Sender) { ++TitleClicks; }
+
+    fw::TComponentState StateAtCreate = 0;
+    bool MarkLoadedAtCreate = false;
+    fw::TObject* PingSender = nullptr;
+    int Closes = 0;
+    int TitleClicks = 0;
+};
+
+// A plain window whose components are referred to from TFgAllForm.
+class TFgOtherForm : public fw::TForm {
+public:
+    FW_CLASSNAME(TFgOtherForm)
+    TFgOtherForm(const fw::TFormKey& Key, fw::TComponent* AOwner) : TForm(Key, AOwner) {}
+#include "fgOther_form.h"
+};
+
+// A description that fails while loading (a picture of the wrong kind).
+class TFgBrokenForm : public fw::TForm {
+public:
+    FW_CLASSNAME(TFgBrokenForm)
+    TFgBrokenForm(const fw::TFormKey& Key, fw::TComponent* AOwner) : TForm(Key, AOwner) {}
+#include "fgBroken_form.h"
+};
+
+// Framework controls from a description.
+class TFgStdForm : public fw::TForm {
+public:
+    FW_CLASSNAME(TFgStdForm)
+    TFgStdForm(const fw::TFormKey& Key, fw::TComponent* AOwner) : TForm(Key, AOwner) {}
+#include "fgStd_form.h"
+    void cbDelayChange(fw::TObject* Sender) { ++DelayChanges; }
+    void edNameChange(fw::TObject* Sender) { ++NameChanges; }
+    void edTimeChange(fw::TObject* Sender) { ++TimeChanges; }
+    void tmr1Timer(fw::TObject* Sender) { ++Ticks; }
+    int DelayChanges = 0, NameChanges = 0, TimeChanges = 0, Ticks = 0;
+};

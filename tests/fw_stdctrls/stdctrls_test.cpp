@@ -1,0 +1,608 @@
+// Standard controls over the Win32 ones: values round-trip through the system windows, events
+// come from the notifications the user's actions cause (and not from changes made in code), the
+// windowless label and image and the panel paint what they hold, and the file dialogs hand the
+// right request to the system call (replaced here by a seam).
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "fw_dialogs.h"
+#include "fw_stdctrls.h"
+#include "test_support.h"
+
+#include <commctrl.h>
+
+using namespace fw;
+using testsupport::DibSurface;
+using testsupport::PumpMessagesFor;
+
+namespace {
+
+class StdCtrlsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Application->Initialize();
+        form = TForm::CreateNew<TForm>(Application);
+        form->SetBounds(0, 0, 400, 300);
+        form->SetColor(clWhite);
+        form->HandleNeeded();
+    }
+    void TearDown() override { form->Free(); }
+
+    // What the parent receives when the user acts on a child: a notification it reflects.
+    void Command(TWinControl* c, WORD code) {
+        SendMessageW(form->GetHandle(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(c->GetHandle()), code),
+                     reinterpret_cast<LPARAM>(c->GetHandle()));
+    }
+    LONG_PTR Style(TWinControl* c) { return GetWindowLongPtrW(c->GetHandle(), GWL_STYLE); }
+    LONG_PTR ExStyle(TWinControl* c) { return GetWindowLongPtrW(c->GetHandle(), GWL_EXSTYLE); }
+
+    TForm* form = nullptr;
+};
+
+// ---------------------------------------------------------------------------------------------
+// Edit and memo
+
+TEST_F(StdCtrlsTest, EditTextRoundTripsAndTypingFiresOnChange) {
+    auto* ed = new TEdit(form);
+    ed->SetText(L"before the window");
+    ed->SetParent(form);
+    ASSERT_TRUE(ed->HandleAllocated());
+    wchar_t buf[64] = {};
+    GetWindowTextW(ed->GetHandle(), buf, 64);
+    EXPECT_STREQ(buf, L"before the window");
+
+    int changes = 0;
+    std::wstring seen;
+    ed->OnChange = [&](TObject* s) {
+        ++changes;
+        seen = static_cast<TEdit*>(s)->GetText();
+    };
+    SendMessageW(ed->GetHandle(), EM_SETSEL, 0, -1);
+    SendMessageW(ed->GetHandle(), WM_CHAR, L'x', 0);
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(seen, L"x");
+    EXPECT_EQ(ed->GetText(), L"x");
+    ed->SetText(L"\u00e9t\u00e9 \u263A");
+    GetWindowTextW(ed->GetHandle(), buf, 64);
+    EXPECT_STREQ(buf, L"\u00e9t\u00e9 \u263A");
+}
+
+TEST_F(StdCtrlsTest, EditKeyPressCanReplaceTheCharacter) {
+    auto* ed = new TEdit(form);
+    ed->SetParent(form);
+    ed->OnKeyPress = [](TObject*, wchar_t& key) {
+        if (key == L'a') key = L'Z';
+        if (key == L'q') key = 0;  // swallowed
+    };
+    for (wchar_t c : std::wstring(L"aqb")) SendMessageW(ed->GetHandle(), WM_CHAR, c, 0);
+    EXPECT_EQ(ed->GetText(), L"Zb");
+    // Leaving the edit.
+    int exits = 0;
+    ed->OnExit = [&](TObject*) { ++exits; };
+    SendMessageW(ed->GetHandle(), WM_KILLFOCUS, 0, 0);
+    EXPECT_EQ(exits, 1);
+}
+
+TEST_F(StdCtrlsTest, ReadOnlyBorderAndMaxLengthReachTheWindow) {
+    auto* ed = new TEdit(form);
+    ed->SetReadOnly(true);
+    ed->SetMaxLength(5);
+    ed->SetBorderStyle(bsNone);
+    ed->SetParent(form);
+    EXPECT_TRUE(Style(ed) & ES_READONLY);
+    EXPECT_FALSE(ExStyle(ed) & WS_EX_CLIENTEDGE);
+    EXPECT_EQ(SendMessageW(ed->GetHandle(), EM_GETLIMITTEXT, 0, 0), 5);
+    SendMessageW(ed->GetHandle(), WM_CHAR, L'x', 0);
+    EXPECT_EQ(ed->GetText(), L"") << "a read-only edit takes no typing";
+
+    ed->SetReadOnly(false);
+    ed->SetBorderStyle(bsSingle);
+    EXPECT_FALSE(Style(ed) & ES_READONLY);
+    EXPECT_TRUE(ExStyle(ed) & WS_EX_CLIENTEDGE);
+    for (wchar_t c : std::wstring(L"1234567")) SendMessageW(ed->GetHandle(), WM_CHAR, c, 0);
+    EXPECT_EQ(ed->GetText(), L"12345");
+}
+
+TEST_F(StdCtrlsTest, EditColoursAnswerTheParentsColourRequests) {
+    auto* ed = new TEdit(form);
+    ed->SetColor(0x00336699);
+    ed->GetFont()->SetColor(0x00112233);
+    ed->SetParent(form);
+    DibSurface s(4, 4);
+    for (UINT msg : {WM_CTLCOLOREDIT, WM_CTLCOLORSTATIC}) {
+        SetBkColor(s.Dc(), RGB(0, 0, 0));
+        SetTextColor(s.Dc(), RGB(0, 0, 0));
+        LRESULT brush = SendMessageW(form->GetHandle(), msg, reinterpret_cast<WPARAM>(s.Dc()),
+                                     reinterpret_cast<LPARAM>(ed->GetHandle()));
+        ASSERT_NE(brush, 0);
+        LOGBRUSH lb{};
+        GetObjectW(reinterpret_cast<HBRUSH>(brush), sizeof(lb), &lb);
+        EXPECT_EQ(lb.lbColor, 0x00336699u);
+        EXPECT_EQ(GetBkColor(s.Dc()), 0x00336699u);
+        EXPECT_EQ(GetTextColor(s.Dc()), 0x00112233u);
+    }
+    // A system colour is resolved before GDI sees it.
+    ed->SetColor(clBtnFace);
+    LRESULT brush = SendMessageW(form->GetHandle(), WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(s.Dc()),
+                                 reinterpret_cast<LPARAM>(ed->GetHandle()));
+    LOGBRUSH lb{};
+    GetObjectW(reinterpret_cast<HBRUSH>(brush), sizeof(lb), &lb);
+    EXPECT_EQ(lb.lbColor, GetSysColor(COLOR_BTNFACE));
+}
+
+TEST_F(StdCtrlsTest, MemoLinesAreAViewOfTheText) {
+    auto* m = new TMemo(form);
+    m->GetLines()->Add(L"first");
+    m->GetLines()->Add(L"second");
+    EXPECT_EQ(m->GetText(), L"first\r\nsecond");
+    m->SetParent(form);
+    EXPECT_TRUE(Style(m) & ES_MULTILINE);
+    EXPECT_TRUE(Style(m) & ES_WANTRETURN);
+    EXPECT_EQ(SendMessageW(m->GetHandle(), EM_GETLINECOUNT, 0, 0), 2);
+    m->GetLines()->Insert(1, L"middle");
+    m->GetLines()->Delete(0);
+    ASSERT_EQ(m->GetLines()->Count(), 2);
+    EXPECT_EQ(m->GetLines()->Get(0), L"middle");
+    EXPECT_EQ(m->GetLines()->Get(1), L"second");
+    // A final line break adds no line.
+    m->SetText(L"x\r\ny\r\n");
+    EXPECT_EQ(m->GetLines()->Count(), 2);
+    m->GetLines()->Clear();
+    EXPECT_EQ(m->GetText(), L"");
+    EXPECT_EQ(m->GetLines()->Count(), 0);
+    EXPECT_THROW(m->GetLines()->Get(0), EListError);
+}
+
+TEST_F(StdCtrlsTest, ReadOnlyBorderlessMemoWithVerticalScrolling) {
+    auto* m = new TMemo(form);
+    m->SetReadOnly(true);
+    m->SetBorderStyle(bsNone);
+    m->SetScrollBars(ssVertical);
+    m->GetFont()->SetStyle(fsItalic);
+    m->SetText(L"Anna, Bert, Carla");
+    m->SetParent(form);
+    EXPECT_TRUE(Style(m) & ES_READONLY);
+    EXPECT_TRUE(Style(m) & WS_VSCROLL);
+    EXPECT_FALSE(Style(m) & WS_HSCROLL);
+    EXPECT_FALSE(ExStyle(m) & WS_EX_CLIENTEDGE);
+    HFONT f = reinterpret_cast<HFONT>(SendMessageW(m->GetHandle(), WM_GETFONT, 0, 0));
+    LOGFONTW lf{};
+    ASSERT_TRUE(GetObjectW(f, sizeof(lf), &lf));
+    EXPECT_TRUE(lf.lfItalic);
+    m->SetScrollBars(ssNone);
+    EXPECT_FALSE(Style(m) & WS_VSCROLL);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Combo box
+
+TEST_F(StdCtrlsTest, ComboItemsAndIndexRoundTripThroughTheWindow) {
+    auto* cb = new TComboBox(form);
+    cb->SetStyle(csDropDownList);
+    cb->GetItems()->Add(L"5 minutes");
+    cb->GetItems()->Add(L"10 minutes");
+    cb->GetItems()->Add(L"1 hour");
+    cb->SetItemIndex(1);
+    cb->SetParent(form);
+    HWND h = cb->GetHandle();
+    EXPECT_TRUE((Style(cb) & 3) == CBS_DROPDOWNLIST);
+    EXPECT_EQ(SendMessageW(h, CB_GETCOUNT, 0, 0), 3);
+    EXPECT_EQ(SendMessageW(h, CB_GETCURSEL, 0, 0), 1);
+    EXPECT_EQ(cb->GetItemIndex(), 1);
+    cb->GetItems()->Insert(0, L"30 seconds");
+    cb->GetItems()->Delete(3);
+    ASSERT_EQ(SendMessageW(h, CB_GETCOUNT, 0, 0), 3);
+    wchar_t text[64] = {};
+    SendMessageW(h, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(text));
+    EXPECT_STREQ(text, L"30 seconds");
+    SendMessageW(h, CB_GETLBTEXT, 2, reinterpret_cast<LPARAM>(text));
+    EXPECT_STREQ(text, L"10 minutes");
+    cb->SetItemIndex(7);
+    EXPECT_EQ(cb->GetItemIndex(), -1);
+}
+
+TEST_F(StdCtrlsTest, ComboIndexKeptAcrossItemChangesBeforeTheWindowExists) {
+    auto* cb = new TComboBox(form);
+    cb->GetItems()->Add(L"a");
+    cb->GetItems()->Add(L"b");
+    cb->SetItemIndex(1);
+    cb->GetItems()->Insert(0, L"first");
+    EXPECT_EQ(cb->GetItemIndex(), 2);
+    cb->GetItems()->Delete(2);
+    EXPECT_EQ(cb->GetItemIndex(), -1);
+}
+
+TEST_F(StdCtrlsTest, ComboOnChangeOnlyFromTheUsersSelection) {
+    auto* cb = new TComboBox(form);
+    cb->SetStyle(csDropDownList);
+    for (const wchar_t* s : {L"a", L"b", L"c"}) cb->GetItems()->Add(s);
+    cb->SetParent(form);
+    int changes = 0;
+    int indexSeen = -2;
+    cb->OnChange = [&](TObject*) {
+        ++changes;
+        indexSeen = cb->GetItemIndex();
+    };
+    // Selecting in code (as a window's creation does) must not look like the user's choice.
+    cb->SetItemIndex(0);
+    cb->SetItemIndex(2);
+    PumpMessagesFor(50);
+    EXPECT_EQ(changes, 0);
+    // The user's choice: the box selects, then tells its parent.
+    SendMessageW(cb->GetHandle(), CB_SETCURSEL, 1, 0);
+    Command(cb, CBN_SELCHANGE);
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(indexSeen, 1);
+    // Other notifications are not changes.
+    Command(cb, CBN_DROPDOWN);
+    Command(cb, CBN_CLOSEUP);
+    EXPECT_EQ(changes, 1);
+}
+
+TEST_F(StdCtrlsTest, ComboHandlerMayFreeTheBox) {
+    auto* cb = new TComboBox(form);
+    cb->GetItems()->Add(L"a");
+    cb->SetParent(form);
+    bool ran = false;
+    const int before = form->GetComponentCount();
+    cb->OnChange = [&](TObject* s) {
+        ran = true;
+        static_cast<TComboBox*>(s)->Free();
+    };
+    Command(cb, CBN_SELCHANGE);
+    EXPECT_TRUE(ran);
+    EXPECT_EQ(form->GetComponentCount(), before - 1);
+}
+
+// Moving a control onto another parent makes a new window: what the user entered into the old
+// one (typed text, chosen item, picked date) must not be lost with it.
+TEST_F(StdCtrlsTest, UserValuesSurviveANewWindowOnAnotherParent) {
+    auto* pnl = new TPanel(form);
+    pnl->SetParent(form);
+    auto* ed = new TEdit(form);
+    ed->SetText(L"from code");
+    auto* cb = new TComboBox(form);
+    cb->SetStyle(csDropDownList);
+    for (const wchar_t* s : {L"a", L"b", L"c"}) cb->GetItems()->Add(s);
+    cb->SetItemIndex(0);
+    auto* dt = new TDateTimePicker(form);
+    dt->SetDateTime(EncodeDate(2024, 3, 5));
+    for (TWinControl* c : std::initializer_list<TWinControl*>{ed, cb, dt}) c->SetParent(form);
+    // The user's changes reach only the system windows.
+    HWND oldEdit = ed->GetHandle();
+    SendMessageW(oldEdit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"typed by the user"));
+    SendMessageW(cb->GetHandle(), CB_SETCURSEL, 2, 0);
+    SYSTEMTIME st = DateTimeToSystemTime(EncodeDate(2027, 8, 9));
+    SendMessageW(dt->GetHandle(), DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&st));
+    for (TWinControl* c : std::initializer_list<TWinControl*>{ed, cb, dt}) c->SetParent(pnl);
+    EXPECT_FALSE(IsWindow(oldEdit));
+    EXPECT_EQ(ed->GetText(), L"typed by the user");
+    EXPECT_EQ(cb->GetItemIndex(), 2);
+    EXPECT_EQ(dt->GetDate(), EncodeDate(2027, 8, 9));
+    // And the new windows show them.
+    EXPECT_NE(ed->GetHandle(), oldEdit);
+    EXPECT_EQ(SendMessageW(cb->GetHandle(), CB_GETCURSEL, 0, 0), 2);
+    EXPECT_EQ(dt->GetDate(), EncodeDate(2027, 8, 9));
+    EXPECT_EQ(ed->GetText(), L"typed by the user");
+}
+
+// ---------------------------------------------------------------------------------------------
+// Date-time picker
+
+class PickerTest : public StdCtrlsTest {
+protected:
+    void SetUp() override {
+        StdCtrlsTest::SetUp();
+        today = EncodeDate(2024, 3, 5);
+        oldClock = SetClock([this] { return today + EncodeTime(9, 30, 0, 0); });
+    }
+    void TearDown() override {
+        SetClock(oldClock);
+        StdCtrlsTest::TearDown();
+    }
+    TDateTime today = 0;
+    TClockFunc oldClock;
+};
+
+TEST_F(PickerTest, DatePickerRoundTripsTheDay) {
+    auto* p = new TDateTimePicker(form);
+    p->SetKind(dtkDate);
+    p->SetParent(form);
+    EXPECT_FALSE(Style(p) & DTS_TIMEFORMAT);
+    const TDateTime day = EncodeDate(2031, 12, 31);
+    p->SetDate(day);
+    SYSTEMTIME st{};
+    ASSERT_EQ(SendMessageW(p->GetHandle(), DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&st)), GDT_VALID);
+    EXPECT_EQ(st.wYear, 2031);
+    EXPECT_EQ(st.wMonth, 12);
+    EXPECT_EQ(st.wDay, 31);
+    EXPECT_EQ(p->GetDate(), day);
+}
+
+TEST_F(PickerTest, TimePickerGetsTodaysDateAndYieldsTheTimeOfDay) {
+    auto* p = new TDateTimePicker(form);
+    p->SetKind(dtkTime);
+    p->SetParent(form);
+    EXPECT_EQ(Style(p) & DTS_TIMEFORMAT, static_cast<LONG_PTR>(DTS_TIMEFORMAT));
+    EXPECT_TRUE(Style(p) & DTS_UPDOWN) << "a time picker has the up-down arrows";
+    const TDateTime t = EncodeTime(14, 7, 9, 0);
+    p->SetTime(t);
+    EXPECT_NEAR(p->GetTime(), t, 1.0 / MSecsPerDay);
+    // Never day 0: the control is given today's date with the time of day.
+    EXPECT_EQ(std::floor(p->GetDateTime()), today);
+    SYSTEMTIME st{};
+    SendMessageW(p->GetHandle(), DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&st));
+    EXPECT_EQ(st.wYear, 2024);
+    EXPECT_EQ(st.wHour, 14);
+    EXPECT_EQ(st.wMinute, 7);
+    // A bare time given as the whole value goes with today too.
+    p->SetDateTime(EncodeTime(6, 0, 0, 0));
+    EXPECT_EQ(std::floor(p->GetDateTime()), today);
+    EXPECT_NEAR(p->GetTime(), 0.25, 1.0 / MSecsPerDay);
+}
+
+TEST_F(PickerTest, ValueSetBeforeTheWindowExistsAndUpDownMode) {
+    auto* p = new TDateTimePicker(form);
+    p->SetDateMode(dmUpDown);
+    p->SetDateTime(EncodeDate(2025, 1, 2) + EncodeTime(3, 4, 5, 0));
+    p->SetParent(form);
+    EXPECT_TRUE(Style(p) & DTS_UPDOWN);
+    EXPECT_EQ(p->GetDate(), EncodeDate(2025, 1, 2));
+    // Date and time parts change independently.
+    p->SetTime(EncodeTime(23, 59, 0, 0));
+    EXPECT_EQ(p->GetDate(), EncodeDate(2025, 1, 2));
+    p->SetDate(EncodeDate(2026, 6, 7));
+    EXPECT_NEAR(p->GetTime(), EncodeTime(23, 59, 0, 0), 1.0 / MSecsPerDay);
+}
+
+TEST_F(PickerTest, OnChangeFromTheControlsNotificationOnly) {
+    auto* p = new TDateTimePicker(form);
+    p->SetParent(form);
+    int changes = 0;
+    p->OnChange = [&](TObject*) { ++changes; };
+    p->SetDate(EncodeDate(2030, 1, 1));
+    PumpMessagesFor(50);
+    EXPECT_EQ(changes, 0);
+    // The user's change: the control has the new value and notifies its parent.
+    SYSTEMTIME st = DateTimeToSystemTime(EncodeDate(2030, 2, 3));
+    SendMessageW(p->GetHandle(), DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&st));
+    NMDATETIMECHANGE n{};
+    n.nmhdr.hwndFrom = p->GetHandle();
+    n.nmhdr.idFrom = static_cast<UINT_PTR>(GetDlgCtrlID(p->GetHandle()));
+    n.nmhdr.code = DTN_DATETIMECHANGE;
+    n.dwFlags = GDT_VALID;
+    n.st = st;
+    SendMessageW(form->GetHandle(), WM_NOTIFY, n.nmhdr.idFrom, reinterpret_cast<LPARAM>(&n));
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(p->GetDate(), EncodeDate(2030, 2, 3));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Label, image, panel
+
+TEST_F(StdCtrlsTest, LabelSizesItselfToTextAndFont) {
+    auto* l = new TLabel(form);
+    l->SetParent(form);
+    l->SetCaption(L"Hi");
+    int shortW = l->GetWidth(), oneLineH = l->GetHeight();
+    EXPECT_GT(shortW, 0);
+    EXPECT_GT(oneLineH, 0);
+    l->SetCaption(L"Hi there, a much longer text");
+    EXPECT_GT(l->GetWidth(), shortW);
+    EXPECT_EQ(l->GetHeight(), oneLineH);
+    int beforeFont = l->GetHeight();
+    l->GetFont()->SetHeight(-30);
+    EXPECT_GT(l->GetHeight(), beforeFont);
+    // An empty caption keeps one line's height.
+    l->SetCaption(L"");
+    EXPECT_GT(l->GetHeight(), 0);
+}
+
+TEST_F(StdCtrlsTest, RightAlignedLabelKeepsItsRightEdgeAndWrappedLabelGrowsDown) {
+    auto* r = new TLabel(form);
+    r->SetParent(form);
+    r->SetAlignment(taRightJustify);
+    r->SetCaption(L"Remind me in:");
+    int right = r->GetLeft() + r->GetWidth();
+    r->SetLeft(200 - r->GetWidth());
+    right = r->GetLeft() + r->GetWidth();
+    r->SetCaption(L"Please remind me again in:");
+    EXPECT_EQ(r->GetLeft() + r->GetWidth(), right);
+
+    auto* w = new TLabel(form);
+    w->SetParent(form);
+    w->SetCaption(L"x");
+    int oneLine = w->GetHeight();
+    w->SetWordWrap(true);
+    w->SetWidth(60);
+    w->SetCaption(L"many words that cannot possibly fit on one short line");
+    EXPECT_EQ(w->GetWidth(), 60);
+    EXPECT_GE(w->GetHeight(), 3 * oneLine);
+}
+
+TEST_F(StdCtrlsTest, LabelPaintsItsColourUnlessTransparent) {
+    auto* l = new TLabel(form);
+    l->SetAutoSize(false);
+    l->SetBounds(10, 10, 40, 20);
+    l->SetColor(clRed);
+    l->SetParent(form);
+    DibSurface s(400, 300);
+    form->PaintTo(s.Dc(), 0, 0);
+    EXPECT_EQ(s.Color(30, 20), static_cast<COLORREF>(RGB(255, 0, 0)));
+    EXPECT_EQ(s.Color(5, 5), static_cast<COLORREF>(RGB(255, 255, 255)));
+    EXPECT_TRUE(l->GetControlStyle() & csOpaque);
+    l->SetTransparent(true);
+    s.Fill(0);
+    form->PaintTo(s.Dc(), 0, 0);
+    EXPECT_EQ(s.Color(30, 20), static_cast<COLORREF>(RGB(255, 255, 255)));
+    EXPECT_FALSE(l->GetControlStyle() & csOpaque);
+    // No colour: nothing is filled, so the label cannot claim to cover its rectangle.
+    l->SetTransparent(false);
+    l->SetColor(clNone);
+    EXPECT_FALSE(l->GetControlStyle() & csOpaque);
+    s.Fill(0);
+    form->PaintTo(s.Dc(), 0, 0);
+    EXPECT_EQ(s.Color(30, 20), static_cast<COLORREF>(RGB(255, 255, 255)));
+}
+
+TEST_F(StdCtrlsTest, LabelDrawsItsTextInTheFontColour) {
+    auto* l = new TLabel(form);
+    l->SetTransparent(true);
+    l->GetFont()->SetColor(clBlue);
+    l->GetFont()->SetHeight(-20);
+    l->SetCaption(L"WWW");
+    l->SetParent(form);
+    DibSurface s(400, 300);
+    form->PaintTo(s.Dc(), 0, 0);
+    RECT r{l->GetLeft(), l->GetTop(), l->GetLeft() + l->GetWidth(), l->GetTop() + l->GetHeight()};
+    EXPECT_GT(s.CountColor(r, RGB(0, 0, 255)), 20);
+}
+
+TEST_F(StdCtrlsTest, ImageDrawsItsPictureStretchedOrCentred) {
+    auto* img = new TImage(form);
+    img->SetBounds(20, 20, 40, 40);
+    img->SetParent(form);
+    TBitmap bmp;
+    bmp.SetSize(4, 4);
+    bmp.GetCanvas()->GetBrush()->SetColor(clLime);
+    bmp.GetCanvas()->FillRect(Rect(0, 0, 4, 4));
+    TPicture pic;
+    pic.SetGraphic(&bmp);
+    img->SetPicture(&pic);
+    EXPECT_EQ(img->GetPicture()->GetWidth(), 4);
+
+    DibSurface s(400, 300);
+    form->PaintTo(s.Dc(), 0, 0);
+    EXPECT_EQ(s.Color(21, 21), static_cast<COLORREF>(RGB(0, 255, 0)));
+    EXPECT_EQ(s.Color(40, 40), static_cast<COLORREF>(RGB(255, 255, 255))) << "drawn at its own size";
+
+    img->SetCenter(true);
+    s.Fill(0);
+    form->PaintTo(s.Dc(), 0, 0);
+    EXPECT_EQ(s.Color(40, 40), static_cast<COLORREF>(RGB(0, 255, 0)));
+    EXPECT_EQ(s.Color(21, 21), static_cast<COLORREF>(RGB(255, 255, 255)));
+
+    img->SetStretch(true);
+    s.Fill(0);
+    form->PaintTo(s.Dc(), 0, 0);
+    EXPECT_EQ(s.Color(21, 21), static_cast<COLORREF>(RGB(0, 255, 0)));
+    EXPECT_EQ(s.Color(58, 58), static_cast<COLORREF>(RGB(0, 255, 0)));
+    EXPECT_EQ(s.Color(61, 61), static_cast<COLORREF>(RGB(255, 255, 255)));
+
+    img->SetAutoSize(true);
+    EXPECT_EQ(img->GetWidth(), 4);
+    EXPECT_EQ(img->GetHeight(), 4);
+}
+
+TEST_F(StdCtrlsTest, PanelErasesWithItsColourAndClipsItsChildren) {
+    auto* p = new TPanel(form);
+    p->SetBounds(10, 10, 100, 50);
+    p->SetColor(0x00804020);
+    p->SetBevelOuter(bvNone);
+    p->SetParent(form);
+    EXPECT_TRUE(Style(p) & WS_CLIPCHILDREN);
+    DibSurface s(100, 50);
+    p->PaintTo(s.Dc(), 0, 0);
+    EXPECT_EQ(s.Color(50, 25), 0x00804020u);
+    EXPECT_EQ(s.Color(0, 0), 0x00804020u) << "no bevel";
+    p->SetBevelOuter(bvRaised);
+    p->PaintTo(s.Dc(), 0, 0);
+    EXPECT_NE(s.Color(0, 0), 0x00804020u);
+    EXPECT_EQ(s.Color(50, 25), 0x00804020u);
+}
+
+// ---------------------------------------------------------------------------------------------
+// File dialogs
+
+struct DialogSeam {
+    explicit DialogSeam(TFileDialogFunc f) { old = SetFileDialogHandler(std::move(f)); }
+    ~DialogSeam() { SetFileDialogHandler(old); }
+    TFileDialogFunc old;
+};
+
+std::vector<std::wstring> FilterParts(const wchar_t* f) {
+    std::vector<std::wstring> parts;
+    while (f && *f) {
+        parts.emplace_back(f);
+        f += parts.back().size() + 1;
+    }
+    return parts;
+}
+
+TEST_F(StdCtrlsTest, SaveDialogHandsItsRequestToTheSystemCallAndTakesTheAnswer) {
+    auto* dlg = new TSaveDialog(form);
+    dlg->SetFilter(L"Vesk Reminder Data|*.dat");
+    dlg->SetDefaultExt(L"dat");
+    dlg->SetFileName(L"veskreminddata.dat");
+    dlg->SetOptions(dlg->GetOptions() | ofOverwritePrompt | ofPathMustExist);
+    bool sawSave = false;
+    std::vector<std::wstring> filter;
+    std::wstring initial, defExt;
+    DWORD flags = 0;
+    HWND owner = nullptr;
+    DialogSeam seam([&](OPENFILENAMEW& ofn, bool save) {
+        sawSave = save;
+        filter = FilterParts(ofn.lpstrFilter);
+        initial = ofn.lpstrFile;
+        defExt = ofn.lpstrDefExt ? ofn.lpstrDefExt : L"";
+        flags = ofn.Flags;
+        owner = ofn.hwndOwner;
+        wcscpy_s(ofn.lpstrFile, ofn.nMaxFile, L"C:\\backup\\mine.dat");
+        return true;
+    });
+    ASSERT_TRUE(dlg->Execute());
+    EXPECT_TRUE(sawSave);
+    EXPECT_EQ(filter, (std::vector<std::wstring>{L"Vesk Reminder Data", L"*.dat"}));
+    EXPECT_EQ(initial, L"veskreminddata.dat");
+    EXPECT_EQ(defExt, L"dat");
+    EXPECT_TRUE(flags & OFN_OVERWRITEPROMPT);
+    EXPECT_TRUE(flags & OFN_PATHMUSTEXIST);
+    EXPECT_FALSE(flags & OFN_FILEMUSTEXIST);
+    EXPECT_TRUE(owner != nullptr && IsWindow(owner));
+    EXPECT_EQ(dlg->GetFileName(), L"C:\\backup\\mine.dat");
+}
+
+TEST_F(StdCtrlsTest, OpenDialogCancelKeepsTheFileName) {
+    auto* dlg = new TOpenDialog(form);
+    dlg->SetFilter(L"Sound|*.mp3;*.wav|All|*.*");
+    dlg->SetOptions(ofFileMustExist | ofReadOnly);
+    dlg->SetFileName(L"old.mp3");
+    bool sawSave = true;
+    std::vector<std::wstring> filter;
+    DWORD flags = 0;
+    DialogSeam seam([&](OPENFILENAMEW& ofn, bool save) {
+        sawSave = save;
+        filter = FilterParts(ofn.lpstrFilter);
+        flags = ofn.Flags;
+        wcscpy_s(ofn.lpstrFile, ofn.nMaxFile, L"ignored");
+        return false;
+    });
+    EXPECT_FALSE(dlg->Execute());
+    EXPECT_FALSE(sawSave);
+    EXPECT_EQ(filter, (std::vector<std::wstring>{L"Sound", L"*.mp3;*.wav", L"All", L"*.*"}));
+    EXPECT_TRUE(flags & OFN_FILEMUSTEXIST);
+    EXPECT_TRUE(flags & OFN_READONLY);
+    EXPECT_FALSE(flags & OFN_OVERWRITEPROMPT);
+    EXPECT_EQ(dlg->GetFileName(), L"old.mp3");
+}
+
+// The restore dialog is given its default extension with the dot (".dat"); the system call must
+// get it without, or a typed name comes back with a doubled dot.
+TEST_F(StdCtrlsTest, DefaultExtensionReachesTheDialogWithoutItsDot) {
+    auto* dlg = new TOpenDialog(form);
+    dlg->SetDefaultExt(L".dat");
+    std::wstring defExt = L"(none)";
+    DialogSeam seam([&](OPENFILENAMEW& ofn, bool) {
+        defExt = ofn.lpstrDefExt ? ofn.lpstrDefExt : L"(none)";
+        return false;
+    });
+    dlg->Execute();
+    EXPECT_EQ(defExt, L"dat");
+    EXPECT_EQ(dlg->GetDefaultExt(), L".dat");
+    dlg->SetDefaultExt(L"");
+    dlg->Execute();
+    EXPECT_EQ(defExt, L"(none)");
+}
+
+}  // namespace

@@ -1,0 +1,463 @@
+// Worker threads: synchronised calls onto the GUI thread (also from inside modal loops), the
+// termination handler after a failed run, self-freeing threads and waiting for a thread that
+// synchronises.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "fw_forms.h"
+#include "fw_thread.h"
+#include "test_support.h"
+
+using namespace fw;
+using testsupport::PumpMessagesUntil;
+
+namespace {
+
+// A thread whose Execute is a lambda, so each test states its worker inline.
+class TLambdaThread : public TThread {
+public:
+    explicit TLambdaThread(std::function<void(TLambdaThread*)> body) : TThread(true), FBody(std::move(body)) {}
+    ~TLambdaThread() override {
+        if (DestroyedOn) *DestroyedOn = GetCurrentThreadId();
+    }
+    using TThread::GetTerminated;
+    using TThread::SetReturnValue;
+    std::atomic<DWORD>* DestroyedOn = nullptr;
+
+protected:
+    void Execute() override { FBody(this); }
+
+private:
+    std::function<void(TLambdaThread*)> FBody;
+};
+
+// Ordered record of what happened, written from either thread.
+class EventLog {
+public:
+    void Add(const std::string& s) {
+        std::lock_guard<std::mutex> g(m_);
+        items_.push_back(s);
+    }
+    std::vector<std::string> Items() {
+        std::lock_guard<std::mutex> g(m_);
+        return items_;
+    }
+    int IndexOf(const std::string& s) {
+        auto v = Items();
+        for (size_t i = 0; i < v.size(); ++i)
+            if (v[i] == s) return static_cast<int>(i);
+        return -1;
+    }
+
+private:
+    std::mutex m_;
+    std::vector<std::string> items_;
+};
+
+class ThreadTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Application->Initialize();
+        mainThread = GetCurrentThreadId();
+    }
+    DWORD mainThread = 0;
+};
+
+TEST_F(ThreadTest, SynchronizedCallRunsOnTheGuiThreadWhileTheWorkerWaits) {
+    std::atomic<DWORD> callThread{0};
+    std::atomic<int> seenAfterCall{-1};
+    int value = 0;  // GUI-side state, touched only by the synchronised call
+    auto* t = new TLambdaThread([&](TLambdaThread* self) {
+        self->Synchronize([&] {
+            callThread = GetCurrentThreadId();
+            value = 42;
+        });
+        // The call has completed before Synchronize returns.
+        seenAfterCall = value;
+        self->SetReturnValue(7);
+    });
+    t->Resume();
+    ASSERT_TRUE(PumpMessagesUntil([&] { return t->GetFinished(); }, 10000));
+    EXPECT_EQ(callThread.load(), mainThread);
+    EXPECT_NE(t->GetThreadID(), mainThread);
+    EXPECT_EQ(seenAfterCall.load(), 42);
+    EXPECT_EQ(t->WaitFor(), 7);
+    t->Free();
+}
+
+TEST_F(ThreadTest, SynchronizeOnTheGuiThreadRunsAtOnce) {
+    bool ran = false;
+    TThread::Synchronize(nullptr, [&] { ran = true; });
+    EXPECT_TRUE(ran);
+}
+
+TEST_F(ThreadTest, ExceptionOfASynchronizedCallIsRaisedInTheWorker) {
+    std::wstring caught;
+    std::atomic<bool> continued{false};
+    auto* t = new TLambdaThread([&](TLambdaThread* self) {
+        try {
+            self->Synchronize([] { throw Exception(L"refused on the GUI thread"); });
+        } catch (const Exception& e) {
+            caught = e.Message;
+        }
+        continued = true;
+    });
+    t->Resume();
+    t->WaitFor();
+    EXPECT_TRUE(continued.load());
+    EXPECT_EQ(caught, L"refused on the GUI thread");
+    EXPECT_FALSE(t->GetFatalException());
+    t->Free();
+}
+
+// Worker A's synchronised call opens a modal form; while it is open, worker B synchronises twice
+// (its own call and its OnTerminate). Both must get through the modal loop, and the form is only
+// closed once they have.
+TEST_F(ThreadTest, OtherWorkersGetThroughWhileASynchronizedCallRunsAModalForm) {
+    EventLog log;
+    HANDLE modalOpen = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    std::atomic<bool> bTerminated{false};
+    std::atomic<bool> gaveUp{false};
+    TModalResult modalResult = mrNone;
+
+    auto* a = new TLambdaThread([&](TLambdaThread* self) {
+        self->Synchronize([&] {
+            log.Add("A call begins");
+            TForm* box = TForm::CreateNew<TForm>(Application);
+            box->SetBounds(10, 10, 120, 80);
+            auto* closer = new TTimer(box);
+            closer->SetInterval(20);
+            const ULONGLONG deadline = GetTickCount64() + 8000;
+            closer->SetOnTimer([&, box](TObject*) {
+                SetEvent(modalOpen);
+                if (bTerminated) {
+                    box->SetModalResult(mrOk);
+                } else if (GetTickCount64() > deadline) {
+                    gaveUp = true;
+                    box->SetModalResult(mrAbort);
+                }
+            });
+            modalResult = box->ShowModal();
+            box->Free();
+            log.Add("A call ends");
+        });
+    });
+    auto* b = new TLambdaThread([&](TLambdaThread* self) {
+        WaitForSingleObject(modalOpen, 10000);
+        self->Synchronize([&] { log.Add("B call"); });
+    });
+    b->OnTerminate = [&](TObject* sender) {
+        log.Add("B terminated");
+        bTerminated = true;
+    };
+    a->SetFreeOnTerminate(false);
+    a->Resume();
+    b->Resume();
+    ASSERT_TRUE(PumpMessagesUntil([&] { return a->GetFinished() && b->GetFinished(); }, 15000));
+    EXPECT_FALSE(gaveUp.load()) << "worker B was stalled by A's modal form";
+    EXPECT_EQ(modalResult, mrOk);
+    int aBegin = log.IndexOf("A call begins"), bCall = log.IndexOf("B call"), bTerm = log.IndexOf("B terminated"),
+        aEnd = log.IndexOf("A call ends");
+    EXPECT_TRUE(aBegin >= 0 && bCall > aBegin && bTerm > bCall && aEnd > bTerm)
+        << aBegin << " " << bCall << " " << bTerm << " " << aEnd;
+    a->Free();
+    b->Free();
+    CloseHandle(modalOpen);
+}
+
+// The same through a system message box, whose loop is inside Win32: the wake-up is a posted
+// message, so it still reaches the queue.
+struct BoxCloser {
+    static std::atomic<bool>* Done;
+    static std::atomic<bool>* Open;
+    static std::atomic<bool>* GaveUp;
+    static ULONGLONG Deadline;
+    static BOOL CALLBACK FindBox(HWND wnd, LPARAM lp) {
+        wchar_t cls[32] = {};
+        GetClassNameW(wnd, cls, 32);
+        if (std::wstring(cls) == L"#32770" && IsWindowVisible(wnd)) {
+            *reinterpret_cast<HWND*>(lp) = wnd;
+            return FALSE;
+        }
+        return TRUE;
+    }
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+        HWND box = nullptr;
+        EnumThreadWindows(GetCurrentThreadId(), FindBox, reinterpret_cast<LPARAM>(&box));
+        if (!box) return;
+        *Open = true;
+        bool timeUp = GetTickCount64() > Deadline;
+        if (*Done || timeUp) {
+            if (timeUp && !*Done) *GaveUp = true;
+            PostMessageW(box, WM_COMMAND, IDOK, 0);
+        }
+    }
+};
+std::atomic<bool>* BoxCloser::Done = nullptr;
+std::atomic<bool>* BoxCloser::Open = nullptr;
+std::atomic<bool>* BoxCloser::GaveUp = nullptr;
+ULONGLONG BoxCloser::Deadline = 0;
+
+TEST_F(ThreadTest, OtherWorkersGetThroughWhileASynchronizedCallShowsASystemMessageBox) {
+    std::atomic<bool> bDone{false}, open{false}, gaveUp{false};
+    BoxCloser::Done = &bDone;
+    BoxCloser::Open = &open;
+    BoxCloser::GaveUp = &gaveUp;
+    BoxCloser::Deadline = GetTickCount64() + 8000;
+    std::atomic<DWORD> bCallThread{0};
+    int boxResult = 0;
+    auto* a = new TLambdaThread([&](TLambdaThread* self) {
+        self->Synchronize([&] {
+            UINT_PTR timer = SetTimer(nullptr, 0, 20, &BoxCloser::Tick);
+            boxResult = MessageBoxW(nullptr, L"Synchronised question", L"Test", MB_OK);
+            KillTimer(nullptr, timer);
+        });
+    });
+    auto* b = new TLambdaThread([&](TLambdaThread* self) {
+        while (!open && GetTickCount64() < BoxCloser::Deadline) Sleep(5);
+        self->Synchronize([&] { bCallThread = GetCurrentThreadId(); });
+        bDone = true;
+    });
+    a->Resume();
+    b->Resume();
+    ASSERT_TRUE(PumpMessagesUntil([&] { return a->GetFinished() && b->GetFinished(); }, 15000));
+    EXPECT_TRUE(open.load());
+    EXPECT_FALSE(gaveUp.load()) << "worker B was stalled by A's message box";
+    EXPECT_EQ(bCallThread.load(), mainThread);
+    EXPECT_EQ(boxResult, IDOK);
+    a->Free();
+    b->Free();
+}
+
+TEST_F(ThreadTest, OnTerminateRunsOnTheGuiThreadAfterExecuteThrew) {
+    std::atomic<int> terminateCalls{0};
+    std::atomic<DWORD> terminateThread{0};
+    TObject* sender = nullptr;
+    auto* t = new TLambdaThread([](TLambdaThread*) { throw Exception(L"download failed"); });
+    t->OnTerminate = [&](TObject* s) {
+        ++terminateCalls;
+        terminateThread = GetCurrentThreadId();
+        sender = s;
+    };
+    // A worker's failure is not for the user: nothing may reach the default error display.
+    int shown = 0;
+    Application->OnException = [&](TObject*, const Exception&) { ++shown; };
+    t->Resume();
+    ASSERT_TRUE(PumpMessagesUntil([&] { return t->GetFinished(); }, 10000));
+    Application->OnException = nullptr;
+    EXPECT_EQ(terminateCalls.load(), 1);
+    EXPECT_EQ(terminateThread.load(), mainThread);
+    EXPECT_EQ(sender, t);
+    EXPECT_EQ(shown, 0);
+    ASSERT_TRUE(t->GetFatalException());
+    try {
+        std::rethrow_exception(t->GetFatalException());
+    } catch (const Exception& e) {
+        EXPECT_EQ(e.Message, L"download failed");
+    }
+    t->Free();
+}
+
+TEST_F(ThreadTest, NonFrameworkExceptionsAreContainedToo) {
+    bool terminated = false;
+    auto* t = new TLambdaThread([](TLambdaThread*) { throw 17; });
+    t->OnTerminate = [&](TObject*) { terminated = true; };
+    t->Resume();
+    t->WaitFor();
+    EXPECT_TRUE(terminated);
+    EXPECT_TRUE(t->GetFatalException());
+    t->Free();
+}
+
+TEST_F(ThreadTest, FreeOnTerminateDeletesTheObjectOnTheWorkerAfterOnTerminate) {
+    std::atomic<DWORD> destroyedOn{0};
+    std::atomic<bool> terminatedBeforeDestroy{false};
+    DWORD workerId = 0;
+    auto* t = new TLambdaThread([](TLambdaThread* self) { self->Synchronize([] {}); });
+    t->DestroyedOn = &destroyedOn;
+    t->SetFreeOnTerminate(true);
+    t->OnTerminate = [&](TObject*) { terminatedBeforeDestroy = destroyedOn == 0; };
+    workerId = t->GetThreadID();
+    t->Resume();
+    t = nullptr;  // the object is no longer ours
+    ASSERT_TRUE(PumpMessagesUntil([&] { return destroyedOn != 0; }, 10000));
+    EXPECT_EQ(destroyedOn.load(), workerId);
+    EXPECT_TRUE(terminatedBeforeDestroy.load());
+}
+
+TEST_F(ThreadTest, WaitForOnTheGuiThreadServesASynchronizingWorker) {
+    std::vector<int> calls;
+    std::atomic<bool> terminatedOnGui{false};
+    auto* t = new TLambdaThread([&](TLambdaThread* self) {
+        for (int i = 1; i <= 3; ++i) {
+            Sleep(10);
+            self->Synchronize([&calls, i] { calls.push_back(i); });
+        }
+        self->SetReturnValue(3);
+    });
+    t->OnTerminate = [&](TObject*) { terminatedOnGui = GetCurrentThreadId() == mainThread; };
+    t->Resume();
+    // No message pumping here: WaitFor alone must serve the queue.
+    int rv = t->WaitFor();
+    EXPECT_EQ(rv, 3);
+    EXPECT_EQ(calls, (std::vector<int>{1, 2, 3}));
+    EXPECT_TRUE(terminatedOnGui.load());
+    t->Free();
+}
+
+TEST_F(ThreadTest, FreeingARunningThreadTerminatesAndWaits) {
+    std::atomic<bool> sawTerminated{false};
+    std::atomic<bool> running{false};
+    auto* t = new TLambdaThread([&](TLambdaThread* self) {
+        running = true;
+        const ULONGLONG end = GetTickCount64() + 10000;
+        while (!self->GetTerminated() && GetTickCount64() < end) Sleep(2);
+        sawTerminated = self->GetTerminated();
+        self->Synchronize([] {});  // still served while the GUI thread waits in Free
+    });
+    t->Resume();
+    ASSERT_TRUE(PumpMessagesUntil([&] { return running.load(); }, 5000));
+    t->Free();
+    EXPECT_TRUE(sawTerminated.load());
+}
+
+TEST_F(ThreadTest, ANeverStartedThreadIsFreedWithoutRunning) {
+    std::atomic<bool> executed{false};
+    bool terminated = false;
+    auto* t = new TLambdaThread([&](TLambdaThread*) { executed = true; });
+    t->OnTerminate = [&](TObject*) { terminated = true; };
+    EXPECT_TRUE(t->GetSuspended());
+    t->Free();
+    EXPECT_FALSE(executed.load());
+    EXPECT_FALSE(terminated);
+}
+
+TEST_F(ThreadTest, PriorityReachesTheSystemThreadAndResumeIsIdempotent) {
+    std::atomic<int> runs{0};
+    auto* t = new TLambdaThread([&](TLambdaThread*) { ++runs; });
+    t->SetPriority(tpIdle);
+    EXPECT_EQ(GetThreadPriority(t->GetHandle()), THREAD_PRIORITY_IDLE);
+    t->Start();
+    t->Resume();
+    t->WaitFor();
+    EXPECT_EQ(runs.load(), 1);
+    t->Free();
+}
+
+// A handler that frees the thread from its own OnTerminate: the worker is waiting for that very
+// call, so waiting for it would never end. The object goes at once and the worker ends without
+// touching it again.
+TEST_F(ThreadTest, FreeingTheThreadInItsOwnOnTerminateNeitherHangsNorCrashes) {
+    std::atomic<DWORD> destroyedOn{0};
+    auto* t = new TLambdaThread([](TLambdaThread*) { throw Exception(L"fetch failed"); });
+    t->DestroyedOn = &destroyedOn;
+    HANDLE worker = nullptr;
+    ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), t->GetHandle(), GetCurrentProcess(), &worker, SYNCHRONIZE, FALSE, 0));
+    bool freed = false;
+    t->OnTerminate = [&](TObject* sender) {
+        static_cast<TThread*>(sender)->Free();
+        freed = true;
+    };
+    t->Resume();
+    ASSERT_TRUE(PumpMessagesUntil([&] { return freed; }, 10000));
+    EXPECT_EQ(destroyedOn.load(), mainThread);
+    EXPECT_EQ(WaitForSingleObject(worker, 10000), WAIT_OBJECT_0) << "the worker did not end";
+    CloseHandle(worker);
+}
+
+// Freeing or waiting for a thread inside one of its other synchronised calls cannot work (the
+// worker would go on using the object, or never end the wait): refused with an error, and the
+// thread carries on normally.
+TEST_F(ThreadTest, FreeOrWaitInsideTheThreadsOwnSynchronizedCallIsRefused) {
+    std::wstring freeError, waitError;
+    std::atomic<bool> continued{false};
+    auto* t = new TLambdaThread([&](TLambdaThread* self) {
+        self->Synchronize([&] {
+            try {
+                self->Free();
+            } catch (const EThread& e) {
+                freeError = e.Message;
+            }
+            try {
+                self->WaitFor();
+            } catch (const EThread& e) {
+                waitError = e.Message;
+            }
+        });
+        continued = true;
+        self->SetReturnValue(5);
+    });
+    t->Resume();
+    EXPECT_EQ(t->WaitFor(), 5);
+    EXPECT_TRUE(continued.load());
+    EXPECT_FALSE(freeError.empty());
+    EXPECT_FALSE(waitError.empty());
+    t->Free();
+}
+
+// Runs only as a child process of the test below: the GUI side stops serving synchronised calls
+// (its framework window is gone) while workers are still at work, then the program ends with
+// them running.
+TEST(ThreadShutdownChild, SynchronizeAfterTheGuiWindowIsGoneAndExitWithRunningWorkers) {
+    if (!std::getenv("FW_THREADS_SHUTDOWN_CHILD")) GTEST_SKIP() << "run by ProgramExitWithRunningWorkers";
+    Application->Initialize();
+    // Blocked in Synchronize for good: the GUI thread never pumps again.
+    static std::atomic<bool> blockedCallRan{false};  // static: nothing may point into this frame at exit
+    auto* blocked = new TLambdaThread([&](TLambdaThread* self) { self->Synchronize([&] { blockedCallRan = true; }); });
+    // Busy until the process ends.
+    auto* busy = new TLambdaThread([](TLambdaThread* self) {
+        while (!self->GetTerminated()) Sleep(5);
+    });
+    blocked->Resume();
+    busy->Resume();
+    Sleep(100);
+    ASSERT_TRUE(DestroyWindow(FrameworkWindow()));
+    // A worker synchronising now gets an error instead of waiting for ever, and still ends.
+    std::wstring error;
+    auto* late = new TLambdaThread([&](TLambdaThread* self) {
+        try {
+            self->Synchronize([] {});
+        } catch (const EThread& e) {
+            error = e.Message;
+        }
+    });
+    bool terminated = false;
+    late->OnTerminate = [&](TObject*) { terminated = true; };
+    late->Resume();
+    HANDLE h = late->GetHandle();
+    ASSERT_EQ(WaitForSingleObject(h, 10000), WAIT_OBJECT_0) << "a worker synchronising after shutdown hangs";
+    EXPECT_TRUE(late->GetFinished());
+    EXPECT_FALSE(error.empty());
+    EXPECT_FALSE(terminated);
+    EXPECT_FALSE(blockedCallRan.load());
+    // blocked and busy still run when the test returns and the process exits.
+}
+
+TEST_F(ThreadTest, ProgramExitWithRunningWorkersNeitherCrashesNorHangs) {
+    wchar_t exe[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, exe, MAX_PATH);
+    std::wstring cmd = L"\"" + std::wstring(exe) +
+                       L"\" --gtest_filter=ThreadShutdownChild.* --gtest_brief=1";
+    SetEnvironmentVariableW(L"FW_THREADS_SHUTDOWN_CHILD", L"1");
+    STARTUPINFOW si{};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi{};
+    BOOL started = CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi);
+    SetEnvironmentVariableW(L"FW_THREADS_SHUTDOWN_CHILD", nullptr);
+    ASSERT_TRUE(started);
+    DWORD wait = WaitForSingleObject(pi.hProcess, 30000);
+    if (wait != WAIT_OBJECT_0) TerminateProcess(pi.hProcess, 99);
+    DWORD code = 0;
+    GetExitCodeProcess(pi.hProcess, &code);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    ASSERT_EQ(wait, WAIT_OBJECT_0) << "the program did not end while workers ran";
+    EXPECT_EQ(code, 0u) << "the child's checks failed or it crashed at exit";
+}
+
+}  // namespace
