@@ -6,7 +6,7 @@
 #include "fw_forms.h"
 #include "fw_inifiles.h"
 #include "fw_strings.h"
-#include "uMainForm.h"
+#include "uMain.h"
 
 namespace {
 

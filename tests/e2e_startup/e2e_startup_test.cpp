@@ -6,7 +6,7 @@
 #include <string>
 
 #include "test_support.h"
-#include "uMainForm.h"
+#include "uMain.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "fw_base.h"
 #include "fw_forms.h"
 #include "test_support.h"
-#include "uMainForm.h"
+#include "uMain.h"
 #include "uStartup.h"
 
 using testsupport::TempDir;

@@ -1,4 +1,4 @@
-#include "uMainForm.h"
+#include "uMain.h"
 
 TfrmZUBMain* frmZUBMain = nullptr;
 
