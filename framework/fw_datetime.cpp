@@ -235,34 +235,50 @@ TDateTime Time() { return TimeOf(Now()); }
 
 namespace {
 
-std::wstring LocaleInfo(LCID lcid, LCTYPE type, const wchar_t* fallback) {
-    wchar_t buf[256];
-    int n = GetLocaleInfoW(lcid, type, buf, 256);
-    if (n <= 1) return fallback;
-    return std::wstring(buf, static_cast<size_t>(n - 1));
-}
-
-int LocaleInt(LCID lcid, LCTYPE type, int fallback) {
-    return StrToIntDef(LocaleInfo(lcid, type, L""), fallback);
+// The separator character of a locale string. Right-to-left locales put direction marks around
+// their separators ("\u200F/"); taken alone, a mark would replace every "/" of a pattern by an
+// invisible character.
+wchar_t SeparatorChar(const std::wstring& s, wchar_t fallback) {
+    for (wchar_t c : s) {
+        const bool mark = c == 0x200E || c == 0x200F || c == 0x061C || (c >= 0x202A && c <= 0x202E) ||
+                          (c >= 0x2066 && c <= 0x2069);
+        if (!mark) return c;
+    }
+    return fallback;
 }
 
 }  // namespace
 
 TFormatSettings GetLocaleFormatSettings(LCID lcid) {
+    return GetLocaleFormatSettings([lcid](LCTYPE type) {
+        wchar_t buf[256];
+        const int n = GetLocaleInfoW(lcid, type, buf, 256);
+        return n <= 1 ? std::wstring() : std::wstring(buf, static_cast<size_t>(n - 1));
+    });
+}
+
+TFormatSettings GetLocaleFormatSettings(const TLocaleInfoFunc& info) {
+    auto LocaleInfo = [&info](LCTYPE type, const wchar_t* fallback) {
+        std::wstring v = info(type);
+        return v.empty() ? std::wstring(fallback) : v;
+    };
+    auto LocaleInt = [&](LCTYPE type, int fallback) { return StrToIntDef(info(type), fallback); };
     TFormatSettings fs;
-    fs.ShortDateFormat = LocaleInfo(lcid, LOCALE_SSHORTDATE, L"M/d/yyyy");
-    fs.LongDateFormat = LocaleInfo(lcid, LOCALE_SLONGDATE, L"dddd, MMMM d, yyyy");
-    fs.DateSeparator = LocaleInfo(lcid, LOCALE_SDATE, L"/")[0];
-    std::wstring timeSep = LocaleInfo(lcid, LOCALE_STIME, L":");
-    fs.TimeSeparator = timeSep[0];
-    fs.DecimalSeparator = LocaleInfo(lcid, LOCALE_SDECIMAL, L".")[0];
-    fs.TimeAMString = LocaleInfo(lcid, LOCALE_S1159, L"");
-    fs.TimePMString = LocaleInfo(lcid, LOCALE_S2359, L"");
+    fs.ShortDateFormat = LocaleInfo(LOCALE_SSHORTDATE, L"M/d/yyyy");
+    fs.LongDateFormat = LocaleInfo(LOCALE_SLONGDATE, L"dddd, MMMM d, yyyy");
+    fs.DateSeparator = SeparatorChar(LocaleInfo(LOCALE_SDATE, L"/"), L'/');
+    fs.TimeSeparator = SeparatorChar(LocaleInfo(LOCALE_STIME, L":"), L':');
+    fs.DecimalSeparator = LocaleInfo(LOCALE_SDECIMAL, L".")[0];
+    fs.TimeAMString = LocaleInfo(LOCALE_S1159, L"");
+    fs.TimePMString = LocaleInfo(LOCALE_S2359, L"");
 
     // The long time format always shows seconds, whatever the locale's own pattern leaves out.
-    const bool h24 = LocaleInt(lcid, LOCALE_ITIME, 0) == 1;
-    const bool leadingZero = LocaleInt(lcid, LOCALE_ITLZERO, 0) == 1;
-    const bool markFirst = LocaleInt(lcid, LOCALE_ITIMEMARKPOSN, 0) == 1;
+    // A 12-hour clock needs two different AM/PM strings, or an afternoon time would read back as
+    // the morning one: without them the hours are written 24-hour.
+    const bool h24 = LocaleInt(LOCALE_ITIME, 0) == 1 || fs.TimeAMString.empty() || fs.TimePMString.empty() ||
+                     AnsiSameText(fs.TimeAMString, fs.TimePMString);
+    const bool leadingZero = LocaleInt(LOCALE_ITLZERO, 0) == 1;
+    const bool markFirst = LocaleInt(LOCALE_ITIMEMARKPOSN, 0) == 1;
     const std::wstring hour = h24 ? (leadingZero ? L"HH" : L"H") : (leadingZero ? L"hh" : L"h");
     const std::wstring sep(1, fs.TimeSeparator);
     auto withMark = [&](const std::wstring& body) {
@@ -275,12 +291,12 @@ TFormatSettings GetLocaleFormatSettings(LCID lcid) {
     // LOCALE_S*DAYNAME1 is Monday; the settings keep Sunday first.
     for (int i = 0; i < 7; ++i) {
         const int src = (i + 6) % 7;  // Sunday -> 6 (DAYNAME7)
-        fs.ShortDayNames[i] = LocaleInfo(lcid, LOCALE_SABBREVDAYNAME1 + src, L"");
-        fs.LongDayNames[i] = LocaleInfo(lcid, LOCALE_SDAYNAME1 + src, L"");
+        fs.ShortDayNames[i] = LocaleInfo(LOCALE_SABBREVDAYNAME1 + src, L"");
+        fs.LongDayNames[i] = LocaleInfo(LOCALE_SDAYNAME1 + src, L"");
     }
     for (int i = 0; i < 12; ++i) {
-        fs.ShortMonthNames[i] = LocaleInfo(lcid, LOCALE_SABBREVMONTHNAME1 + i, L"");
-        fs.LongMonthNames[i] = LocaleInfo(lcid, LOCALE_SMONTHNAME1 + i, L"");
+        fs.ShortMonthNames[i] = LocaleInfo(LOCALE_SABBREVMONTHNAME1 + i, L"");
+        fs.LongMonthNames[i] = LocaleInfo(LOCALE_SMONTHNAME1 + i, L"");
     }
     return fs;
 }
@@ -486,17 +502,19 @@ struct Scanner {
     void SkipBlanks() {
         while (pos < s.size() && (s[pos] == L' ' || s[pos] == L'\t')) ++pos;
     }
-    // Digits at the position (blanks before them skipped); at most 9.
-    bool Number(int& value, int& digits) {
+    // Digits at the position (blanks before them skipped); at most `maxDigits` (at most 9) are
+    // taken, and a digit after those fails unless the number has a fixed width (`fixed`).
+    bool Number(int& value, int& digits, size_t maxDigits = 9, bool fixed = false) {
         SkipBlanks();
         size_t start = pos;
         int64_t v = 0;
-        while (pos < s.size() && s[pos] >= L'0' && s[pos] <= L'9' && pos - start < 9) {
+        while (pos < s.size() && s[pos] >= L'0' && s[pos] <= L'9' && pos - start < maxDigits) {
             v = v * 10 + (s[pos] - L'0');
             ++pos;
         }
         digits = static_cast<int>(pos - start);
-        if (digits == 0 || (pos < s.size() && s[pos] >= L'0' && s[pos] <= L'9')) return false;
+        if (digits == 0 || (!fixed && pos < s.size() && s[pos] >= L'0' && s[pos] <= L'9')) return false;
+        if (fixed && static_cast<size_t>(digits) != maxDigits) return false;
         value = static_cast<int>(v);
         return true;
     }
@@ -552,24 +570,148 @@ int ScanAmPm(Scanner& sc, const TFormatSettings& fs) {
     return 0;
 }
 
-// The order of day, month and year in the short date format: "MDY", "DMY", "YMD" ...
+// The order of day, month and year in the short date format: "MDY", "DMY", "YMD" ... Day names
+// ("ddd", "dddd") are no day number and do not count.
 std::wstring DateOrder(const TFormatSettings& fs) {
     std::wstring order;
     const std::wstring& f = fs.ShortDateFormat;
-    for (size_t i = 0; i < f.size() && order.size() < 3; ++i) {
-        wchar_t c = f[i];
+    for (size_t i = 0; i < f.size() && order.size() < 3;) {
+        const wchar_t c = f[i];
         if (c == L'"' || c == L'\'') {
-            size_t e = f.find(c, i + 1);
+            const size_t e = f.find(c, i + 1);
             if (e == std::wstring::npos) break;
-            i = e;
+            i = e + 1;
             continue;
         }
-        c = Lower(c);
-        wchar_t k = c == L'd' ? L'D' : c == L'm' ? L'M' : c == L'y' ? L'Y' : 0;
+        const wchar_t lc = Lower(c);
+        size_t run = 1;
+        while (i + run < f.size() && Lower(f[i + run]) == lc) ++run;
+        const wchar_t k = lc == L'd' && run <= 2 ? L'D' : lc == L'm' ? L'M' : lc == L'y' ? L'Y' : 0;
         if (k && order.find(k) == std::wstring::npos) order += k;
+        i += run;
     }
     if (order.size() != 3) return L"MDY";
     return order;
+}
+
+// Places a year given with one or two digits by the century window.
+int WindowYear(int y, int digits, const TFormatSettings& fs) {
+    if (digits > 2 || y > 99) return y;
+    const int window = fs.TwoDigitYearCenturyWindow;
+    const int base = YearOf(Now()) - window;
+    y += base / 100 * 100;
+    if (window > 0 && y < base) y += 100;
+    return y;
+}
+
+// The longest of the names that stands at the scanner's position (ignoring case); its index, or
+// -1. Blanks before it are skipped.
+int ScanName(Scanner& sc, const std::wstring* a, const std::wstring* b, int count) {
+    const size_t save = sc.pos;
+    sc.SkipBlanks();
+    int best = -1;
+    size_t bestLen = 0;
+    for (const std::wstring* list : {a, b}) {
+        for (int k = 0; k < count; ++k) {
+            const std::wstring& t = list[k];
+            if (t.size() <= bestLen) continue;
+            const size_t p = sc.pos;
+            if (sc.Text(t)) {
+                best = k;
+                bestLen = t.size();
+            }
+            sc.pos = p;
+        }
+    }
+    if (best < 0) {
+        sc.pos = save;
+        return -1;
+    }
+    sc.pos += bestLen;
+    return best;
+}
+
+// Literal text of a pattern: each character in turn, blanks optional on both sides.
+bool ScanLiteral(Scanner& sc, const std::wstring& text) {
+    for (wchar_t c : text) {
+        if (c == L' ' || c == L'\t') {
+            sc.SkipBlanks();
+            continue;
+        }
+        if (!sc.Char(c)) return false;
+    }
+    return true;
+}
+
+// A date read by walking the short date format itself, the exact inverse of what FormatDateTime
+// writes with it: month names ("MMM", "MMMM"), day names (matched, then ignored), literal text in
+// quotes or as other characters ("yyyy. MM. dd.", "d.M.yyyy 'r.'"), separators other than the
+// date separator. A number stands wherever a month name may.
+bool ScanDatePattern(Scanner& sc, const TFormatSettings& fs, TDateTime& result) {
+    const std::wstring& f = fs.ShortDateFormat;
+    int y = -1, m = -1, d = -1, ylen = 4, len = 0;
+    size_t i = 0;
+    while (i < f.size()) {
+        const wchar_t c = f[i];
+        if (c == L'"' || c == L'\'') {
+            size_t e = f.find(c, i + 1);
+            if (e == std::wstring::npos) e = f.size();
+            if (!ScanLiteral(sc, f.substr(i + 1, e - i - 1))) return false;
+            i = e + 1;
+            continue;
+        }
+        const wchar_t lc = Lower(c);
+        size_t run = 1;
+        while (i + run < f.size() && Lower(f[i + run]) == lc) ++run;
+        // Numbers written without a separator between them ("yyyyMMdd") are told apart by their
+        // fixed widths: "yy", "MM", "dd" two digits, "yyyy" four. Other widths cannot be split.
+        const wchar_t next = i + run < f.size() ? Lower(f[i + run]) : 0;
+        size_t nextRun = 0;
+        while (i + run + nextRun < f.size() && Lower(f[i + run + nextRun]) == next) ++nextRun;
+        const bool nextIsNumber = next == L'y' || ((next == L'd' || next == L'm') && nextRun <= 2);
+        const size_t width = nextIsNumber && (run == 2 || (lc == L'y' && run == 4)) ? run : 0;
+        auto number = [&](int& v, int& digits) {
+            return width ? sc.Number(v, digits, width, true) : sc.Number(v, digits);
+        };
+        switch (lc) {
+            case L'd':
+                if (run <= 2) {
+                    if (d >= 0 || !number(d, len)) return false;
+                } else if (run <= 4) {
+                    if (ScanName(sc, fs.LongDayNames, fs.ShortDayNames, 7) < 0) return false;
+                } else {
+                    return false;
+                }
+                break;
+            case L'm':
+                if (m >= 0) return false;
+                if (run >= 3) {
+                    const int k = ScanName(sc, fs.LongMonthNames, fs.ShortMonthNames, 12);
+                    if (k >= 0) {
+                        m = k + 1;
+                        break;
+                    }
+                }
+                if (!number(m, len)) return false;
+                break;
+            case L'y':
+                if (y >= 0 || !number(y, ylen)) return false;
+                break;
+            case L'/':
+                if (!sc.Char(fs.DateSeparator)) return false;
+                break;
+            // Tokens of times and whole formats have no place in a date.
+            case L'h': case L'n': case L's': case L'z': case L't': case L'a': case L'c':
+                return false;
+            default:
+                if (!ScanLiteral(sc, f.substr(i, run))) return false;
+                break;
+        }
+        i += run;
+    }
+    if (m < 0 || d < 0) return false;
+    y = y < 0 ? YearOf(Now()) : WindowYear(y, ylen, fs);
+    return TryEncodeDate(y, m, d, result);
 }
 
 bool ScanDate(Scanner& sc, const TFormatSettings& fs, TDateTime& result) {
@@ -604,12 +746,7 @@ bool ScanDate(Scanner& sc, const TFormatSettings& fs, TDateTime& result) {
         }
         y = YearOf(Now());
     }
-    if (count == 3 && ylen <= 2 && y <= 99) {
-        const int window = fs.TwoDigitYearCenturyWindow;
-        const int base = YearOf(Now()) - window;
-        y += base / 100 * 100;
-        if (window > 0 && y < base) y += 100;
-    }
+    if (count == 3) y = WindowYear(y, ylen, fs);
     return TryEncodeDate(y, m, d, result);
 }
 
@@ -657,12 +794,25 @@ bool Finished(Scanner& sc) {
 
 }  // namespace
 
+namespace {
+
+// The two ways of reading a date: numbers in the short format's order (tolerant), then the short
+// format itself (everything FormatDateTime writes with it).
+using DateScanner = bool (*)(Scanner&, const TFormatSettings&, TDateTime&);
+constexpr DateScanner kDateScanners[] = {ScanDate, ScanDatePattern};
+
+}  // namespace
+
 bool TryStrToDate(const std::wstring& s, TDateTime& result, const TFormatSettings& fs) {
-    Scanner sc{s};
-    TDateTime d;
-    if (!ScanDate(sc, fs, d) || !Finished(sc)) return false;
-    result = d;
-    return true;
+    for (DateScanner scan : kDateScanners) {
+        Scanner sc{s};
+        TDateTime d;
+        if (scan(sc, fs, d) && Finished(sc)) {
+            result = d;
+            return true;
+        }
+    }
+    return false;
 }
 
 bool TryStrToTime(const std::wstring& s, TDateTime& result, const TFormatSettings& fs) {
@@ -674,9 +824,10 @@ bool TryStrToTime(const std::wstring& s, TDateTime& result, const TFormatSetting
 }
 
 bool TryStrToDateTime(const std::wstring& s, TDateTime& result, const TFormatSettings& fs) {
-    Scanner sc{s};
-    TDateTime d, t = 0;
-    if (ScanDate(sc, fs, d)) {
+    for (DateScanner scan : kDateScanners) {
+        Scanner sc{s};
+        TDateTime d, t = 0;
+        if (!scan(sc, fs, d)) continue;
         if (Finished(sc)) {
             result = d;
             return true;

@@ -108,8 +108,12 @@ struct TFormatSettings {
 
 // Settings of a locale: the short date format and date separator, a long time format made of hours,
 // minutes and always seconds with the locale's time separator, hour style and AM/PM position, the
-// AM/PM strings and the names.
+// AM/PM strings and the names. A 12-hour locale without two distinct AM/PM strings gets 24-hour
+// times (its afternoon could not be told from its morning); separators skip direction marks.
 TFormatSettings GetLocaleFormatSettings(LCID locale);
+// The same from any source of locale strings (GetLocaleInfoW's values by LCTYPE, "" when missing).
+using TLocaleInfoFunc = std::function<std::wstring(LCTYPE)>;
+TFormatSettings GetLocaleFormatSettings(const TLocaleInfoFunc& info);
 // The user's settings, read once.
 const TFormatSettings& DefaultFormatSettings();
 
@@ -123,7 +127,9 @@ std::wstring TimeToStr(TDateTime dt, const TFormatSettings& fs);
 
 // Tolerant parsing. Dates: numbers separated by the date separator in the order of the short
 // date format's letters; two numbers mean the current year (from the clock); a year of one or two
-// digits is placed by the century window. Times: h:m[:s[.z]] with an optional AM/PM string before
+// digits is placed by the century window. A text that does not read so is read along the short
+// date format itself (month and day names, literal text, other separators), so that whatever
+// DateToStr writes reads back; a format without a day or a month reads nothing. Times: h:m[:s[.z]] with an optional AM/PM string before
 // or after (then 1 <= h <= 12). Blanks around the text and between date and time are allowed; the
 // whole text must be consumed.
 bool TryStrToDate(const std::wstring& s, TDateTime& result, const TFormatSettings& fs);

@@ -159,7 +159,10 @@ void TIniFile::EraseSection(const std::wstring& section) {
 }
 
 void TIniFile::DeleteKey(const std::wstring& section, const std::wstring& ident) {
-    WritePrivateProfileStringW(section.c_str(), ident.c_str(), nullptr, FFileName.c_str());
+    // A key that stayed in the file comes back at the next start (a deleted reminder would
+    // reappear): a refusal is an error like any other write.
+    if (!WritePrivateProfileStringW(section.c_str(), ident.c_str(), nullptr, FFileName.c_str()) && FileExists(FFileName))
+        RaiseWriteError();
 }
 
 void TIniFile::UpdateFile() { WritePrivateProfileStringW(nullptr, nullptr, nullptr, FFileName.c_str()); }
@@ -204,7 +207,8 @@ void TMemIniFile::ParseLines(const TStrings& list) {
         const std::wstring t = Trim(list[i]);
         if (t.empty() || t[0] == L';') continue;
         if (t[0] == L'[' && t.back() == L']' && t.size() >= 2) {
-            const std::wstring name = t.substr(1, t.size() - 2);
+            // Blanks inside the brackets are no part of the name (as the profile functions read it).
+            const std::wstring name = Trim(t.substr(1, t.size() - 2));
             current = FindSection(name);
             if (!current) current = &AddSection(name);
             continue;

@@ -71,6 +71,8 @@ public:
     void WriteString(const std::wstring& section, const std::wstring& ident, const std::wstring& value) override;
     void ReadSection(const std::wstring& section, TStrings& keys) override;
     void ReadSections(TStrings& sections) override;
+    // Both throw EIniFileException like WriteString when the system refuses to change an existing
+    // file; on a file that does not exist they do nothing.
     void EraseSection(const std::wstring& section) override;
     void DeleteKey(const std::wstring& section, const std::wstring& ident) override;
     // Flushes the system's profile cache to the file.
@@ -93,7 +95,7 @@ private:
 
 // An INI file held in memory. Loading detects the encoding from a byte-order mark (else the ANSI
 // code page); lines are trimmed; blank lines and lines beginning ";" are dropped; "[name]" opens a
-// section; a key line is split at its first "=" with blanks around it removed; values are kept as
+// section (blanks inside the brackets trimmed, as the profile functions do); a key line is split at its first "=" with blanks around it removed; values are kept as
 // written (quotes included). Sections and keys are found ignoring case and kept in file order; of
 // repeated keys the first wins, and a repeated section continues the first one. Lines before the
 // first section and lines without "=" are dropped.

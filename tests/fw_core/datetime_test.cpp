@@ -291,3 +291,163 @@ TEST(DateLocale, WineSettingsMatchTheFixedRecords) {
     ASSERT_TRUE(TryStrToDateTime(DateTimeToStr(t, de), back, GermanFormats()));
     EXPECT_EQ(back, t);
 }
+
+namespace {
+
+// Writes random moments with the settings and reads each text back: the same second, the same
+// day, the same time of day. Years stay inside the two-digit window of a pinned clock (2026).
+void ExpectRoundTrips(const TFormatSettings& fs, const std::string& what) {
+    ClockPin pin(EncodeDateTime(2026, 6, 15, 10, 0, 0, 0));
+    std::mt19937 rng(7);
+    std::uniform_int_distribution<int> day(static_cast<int>(EncodeDate(1977, 1, 1)),
+                                           static_cast<int>(EncodeDate(2075, 12, 31)));
+    std::uniform_int_distribution<int> sec(0, SecsPerDay - 1);
+    for (int i = 0; i < 400; ++i) {
+        const TDateTime v = day(rng) + (i % 10 == 0 ? 0 : sec(rng)) / static_cast<double>(SecsPerDay);
+        const std::wstring text = DateTimeToStr(v, fs);
+        TDateTime back = -1;
+        ASSERT_TRUE(TryStrToDateTime(text, back, fs)) << what << ": " << Narrow(text);
+        ASSERT_EQ(Decoded(back), Decoded(v)) << what << ": " << Narrow(text);
+        const std::wstring date = DateToStr(v, fs);
+        ASSERT_TRUE(TryStrToDate(date, back, fs)) << what << ": " << Narrow(date);
+        ASSERT_EQ(back, DateOf(v)) << what << ": " << Narrow(date);
+        const std::wstring time = TimeToStr(v, fs);
+        ASSERT_TRUE(TryStrToTime(time, back, fs)) << what << ": " << Narrow(time);
+        ASSERT_EQ(Decoded(back), Decoded(TimeOf(v))) << what << ": " << Narrow(time);
+    }
+}
+
+}  // namespace
+
+// Short date formats a user or a locale may have: names of months and days, literal text, other
+// separators than the date separator, a trailing separator, AM/PM before the time.
+TEST(DateParse, WrittenTextsReadBackUnderOtherShortDateFormats) {
+    struct Case {
+        const wchar_t* shortDate;
+        wchar_t dateSep;
+        const wchar_t* longTime;
+        wchar_t timeSep;
+        const wchar_t* am;
+        const wchar_t* pm;
+        bool german;
+    } cases[] = {
+        {L"yyyy/MM/dd", L'/', L"H:mm:ss", L':', L"", L"", false},
+        {L"dd-MMM-yy", L'-', L"h:mm:ss tt", L':', L"AM", L"PM", false},
+        {L"d MMMM yyyy", L'/', L"HH:mm:ss", L':', L"", L"", false},
+        {L"dddd, MMMM d, yyyy", L'/', L"h:mm:ss tt", L':', L"AM", L"PM", false},
+        {L"ddd dd/MM/yyyy", L'/', L"h:mm:ss tt", L':', L"a.m.", L"p.m.", false},
+        {L"MMM d, yyyy", L'/', L"tt h:mm:ss", L':', L"a. m.", L"p. m.", false},
+        {L"yyyy. MM. dd.", L'.', L"H:mm:ss", L':', L"", L"", false},
+        {L"d.M.yyyy '\u0433.'", L'.', L"H:mm:ss", L':', L"", L"", false},
+        {L"yyyy'\u5e74'M'\u6708'd'\u65e5'", L'/', L"tt h:mm:ss", L':', L"\u5348\u524d", L"\u5348\u5f8c", false},
+        {L"d.M.yyyy", L'.', L"H.mm.ss", L'.', L"", L"", false},
+        {L"yyyy-MM-dd", L'/', L"HH:mm:ss", L':', L"", L"", false},
+        {L"dd. MMM yyyy", L'.', L"HH:mm:ss", L':', L"", L"", true},
+        {L"dddd, d. MMMM yyyy", L'.', L"HH:mm:ss", L':', L"", L"", true},
+        {L"MM/dd/yy", L'/', L"hh:mm:ss tt", L':', L"AM", L"PM", false},
+        {L"yyyyMMdd", L'/', L"HH:mm:ss", L':', L"", L"", false},
+        {L"ddMMyy", L'/', L"HH:mm:ss", L':', L"", L"", false},
+    };
+    for (const auto& c : cases) {
+        TFormatSettings fs = c.german ? GermanFormats() : EnUsFormats();
+        fs.ShortDateFormat = c.shortDate;
+        fs.DateSeparator = c.dateSep;
+        fs.LongTimeFormat = c.longTime;
+        fs.TimeSeparator = c.timeSep;
+        fs.TimeAMString = c.am;
+        fs.TimePMString = c.pm;
+        ExpectRoundTrips(fs, Narrow(c.shortDate));
+    }
+}
+
+TEST(DateParse, NamesAndLiteralsOfTheShortFormatAreRead) {
+    ClockPin pin(EncodeDateTime(2026, 6, 15, 10, 0, 0, 0));
+    TFormatSettings fs = EnUsFormats();
+    fs.ShortDateFormat = L"dd-MMM-yy";
+    fs.DateSeparator = L'-';
+    TDateTime v = 0;
+    ASSERT_TRUE(TryStrToDateTime(L"05-Mar-24 2:07:09 PM", v, fs));
+    EXPECT_EQ(Decoded(v), L"2024-03-05 14:07:09.000");
+    ASSERT_TRUE(TryStrToDateTime(L" 05-MARCH-24 ", v, fs));  // the long name and any case
+    EXPECT_EQ(Decoded(v), L"2024-03-05 00:00:00.000");
+    ASSERT_TRUE(TryStrToDate(L"05-03-24", v, fs));  // numbers in the format's order still do
+    EXPECT_EQ(Decoded(v), L"2024-03-05 00:00:00.000");
+    EXPECT_FALSE(TryStrToDate(L"05-Mrz-24", v, fs));
+    EXPECT_FALSE(TryStrToDate(L"05-Mar", v, fs) && v != EncodeDate(2026, 3, 5));
+
+    fs.ShortDateFormat = L"ddd M/d/yyyy";  // a day name does not make the order day-first
+    fs.DateSeparator = L'/';
+    ASSERT_TRUE(TryStrToDate(L"3/5/2024", v, fs));
+    EXPECT_EQ(v, EncodeDate(2024, 3, 5));
+    ASSERT_TRUE(TryStrToDate(L"Tue 3/5/2024", v, fs));
+    EXPECT_EQ(v, EncodeDate(2024, 3, 5));
+    EXPECT_FALSE(TryStrToDate(L"Tux 3/5/2024", v, fs));
+
+    // Numbers without separators are split only by fixed widths; single letters cannot be split,
+    // and the text fails instead of giving a wrong date.
+    fs.ShortDateFormat = L"yyyyMMdd";
+    ASSERT_TRUE(TryStrToDateTime(L"20240305 14:07:09", v, fs));
+    EXPECT_EQ(Decoded(v), L"2024-03-05 14:07:09.000");
+    EXPECT_FALSE(TryStrToDate(L"202403", v, fs));
+    EXPECT_FALSE(TryStrToDate(L"2024O305", v, fs));
+    fs.ShortDateFormat = L"yyyyMd";
+    v = 123;
+    EXPECT_FALSE(TryStrToDate(DateToStr(EncodeDate(2024, 1, 12), fs), v, fs));
+    EXPECT_EQ(v, 123);
+
+    // A format without a day cannot be read back: the text fails instead of giving a wrong date.
+    fs.ShortDateFormat = L"MM/yyyy";
+    v = 123;
+    EXPECT_FALSE(TryStrToDateTime(DateTimeToStr(EncodeDateTime(2024, 3, 5, 14, 7, 9, 0), fs), v, fs));
+    EXPECT_EQ(v, 123);
+}
+
+// The settings Wine reports for many locales: whatever each writes reads back.
+TEST(DateLocale, EveryLocalesTextsReadBack) {
+    const LANGID langs[] = {0x0409, 0x0809, 0x1009, 0x0407, 0x040C, 0x0410, 0x0C0A, 0x0816, 0x0413, 0x041D,
+                            0x040B, 0x0406, 0x0414, 0x0405, 0x041B, 0x0415, 0x040E, 0x0418, 0x0402, 0x0419,
+                            0x0422, 0x0425, 0x0426, 0x0427, 0x041F, 0x0408, 0x040D, 0x0401, 0x0429, 0x0439,
+                            0x041E, 0x0411, 0x0412, 0x0804, 0x0404, 0x042A, 0x0421, 0x043E};
+    for (LANGID lang : langs) {
+        const TFormatSettings fs = GetLocaleFormatSettings(MAKELCID(lang, SORT_DEFAULT));
+        char what[80];
+        snprintf(what, sizeof what, "%04X %s %s", lang, Narrow(fs.ShortDateFormat).c_str(),
+                 Narrow(fs.LongTimeFormat).c_str());
+        ExpectRoundTrips(fs, what);
+        // Separators are visible characters, never the direction marks around them.
+        for (wchar_t sep : {fs.DateSeparator, fs.TimeSeparator}) {
+            EXPECT_NE(sep, L'\u200F') << what;
+            EXPECT_NE(sep, L'\u200E') << what;
+        }
+    }
+    // Arabic: "d\u200F/M\u200F/yyyy" with the separator "\u200F/".
+    const TFormatSettings ar = GetLocaleFormatSettings(MAKELCID(0x0401, SORT_DEFAULT));
+    EXPECT_EQ(ar.DateSeparator, L'/');
+    EXPECT_EQ(DateToStr(EncodeDate(2024, 3, 5), ar), L"5\u200F/3\u200F/2024");
+}
+
+// A user who cleared the AM/PM strings of a 12-hour locale (or made them equal): afternoon times
+// would read back as morning ones, so the hours are written 24-hour instead.
+TEST(DateLocale, TwelveHourClockWithoutAmPmStringsIsWrittenAs24Hours) {
+    const LCID us = MAKELCID(0x0409, SORT_DEFAULT);
+    auto withAmPm = [us](std::wstring am, std::wstring pm) {
+        return GetLocaleFormatSettings([=](LCTYPE type) -> std::wstring {
+            if (type == LOCALE_S1159) return am;
+            if (type == LOCALE_S2359) return pm;
+            wchar_t buf[256];
+            const int n = GetLocaleInfoW(us, type, buf, 256);
+            return n <= 1 ? std::wstring() : std::wstring(buf, static_cast<size_t>(n - 1));
+        });
+    };
+    const TDateTime t = EncodeDateTime(2024, 3, 5, 14, 7, 9, 0);
+    EXPECT_EQ(withAmPm(L"AM", L"PM").LongTimeFormat, L"h:mm:ss tt");
+    EXPECT_EQ(withAmPm(L"AM", L"PM").ShortDateFormat, L"M/d/yyyy");
+    for (const auto& fs : {withAmPm(L"", L""), withAmPm(L"am", L""), withAmPm(L"x", L"X")}) {
+        EXPECT_EQ(fs.LongTimeFormat, L"H:mm:ss");
+        EXPECT_EQ(fs.ShortTimeFormat, L"H:mm");
+        EXPECT_EQ(TimeToStr(t, fs), L"14:07:09");
+        TDateTime back;
+        ASSERT_TRUE(TryStrToDateTime(DateTimeToStr(t, fs), back, fs));
+        EXPECT_EQ(back, t);
+    }
+}

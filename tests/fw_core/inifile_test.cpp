@@ -227,3 +227,28 @@ TEST(IniFile, UnicodeOptionCreatesAUtf16FileThatKeepsAnyText) {
     EXPECT_EQ(ab[0], '[');
     EXPECT_EQ(old.ReadInteger(L"CONFIG", L"NEWSID", 0), 3);
 }
+
+// A file another process holds open without sharing: every change is refused, and each refusal
+// is reported instead of passing for a success (a deleted key that stays would bring a deleted
+// reminder back).
+TEST(IniFile, RefusedChangesOfAnExistingFileRaise) {
+    TempDir dir;
+    const std::wstring path = dir.File(L"locked.dat");
+    testsupport::WriteFileBytes(path, std::string("[UNFINISHED]\r\nR1=a\r\n[R1]\r\nPERIOD=0\r\n"));
+    TIniFile ini(path);
+    HANDLE lock = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+    EXPECT_THROW(ini.WriteString(L"UNFINISHED", L"R2", L"b"), EIniFileException);
+    EXPECT_THROW(ini.DeleteKey(L"UNFINISHED", L"R1"), EIniFileException);
+    EXPECT_THROW(ini.EraseSection(L"R1"), EIniFileException);
+    CloseHandle(lock);
+    // Released: the same changes go through.
+    ini.DeleteKey(L"UNFINISHED", L"R1");
+    ini.EraseSection(L"R1");
+    ini.UpdateFile();
+    EXPECT_FALSE(ini.ValueExists(L"UNFINISHED", L"R1"));
+    EXPECT_FALSE(ini.SectionExists(L"R1"));
+    // Deleting what is not there is no error.
+    EXPECT_NO_THROW(ini.DeleteKey(L"UNFINISHED", L"R1"));
+    EXPECT_NO_THROW(ini.DeleteKey(L"NOSECTION", L"X"));
+}

@@ -38,7 +38,7 @@ TEST(MemIni, ParsingRules) {
         L"no equals sign here",
         L"   ; indented comment",
         L"Empty=",
-        L"[Messages]",
+        L"[ Messages ]",
         L"ExitApp=Sure?",
         L"[TRANSLATION]",      // a repeated section continues the first one
         L"GetLang=translate to...",

@@ -51,12 +51,6 @@ std::vector<Sample> Samples() {
     return s;
 }
 
-BOOL CALLBACK FirstNamedResource(HMODULE, LPCWSTR, LPWSTR n, LONG_PTR p) {
-    if (IS_INTRESOURCE(n)) return TRUE;
-    *reinterpret_cast<std::wstring*>(p) = n;
-    return FALSE;
-}
-
 std::vector<std::wstring> Lines(const TStrings& l) {
     std::vector<std::wstring> v;
     for (int i = 0; i < l.Count(); ++i) v.push_back(l[i]);
@@ -133,18 +127,17 @@ TEST(StringsEncoding, MissingFilesAndResourcesRaiseWithTheirName) {
     EXPECT_THROW(l.LoadFromResource(GetModuleHandleW(nullptr), L"NO_SUCH_RESOURCE_NAME"), EFOpenError);
 }
 
-TEST(StringsEncoding, ResourcesLoadLikeTheirBytes) {
-    // Any RCDATA resource of this executable: the list must hold what its bytes decode to.
-    std::wstring name;
-    EnumResourceNamesW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(10), FirstNamedResource,
-                       reinterpret_cast<LONG_PTR>(&name));
-    if (name.empty()) GTEST_SKIP() << "no named RCDATA resource in this build";
-    const std::vector<uint8_t> bytes = testsupport::ReadResource(name.c_str());
-    TStringList fromRes, fromBytes;
-    fromRes.LoadFromResource(GetModuleHandleW(nullptr), name.c_str());
-    fromBytes.LoadFromBytes(bytes.data(), bytes.size());
-    EXPECT_EQ(Lines(fromRes), Lines(fromBytes));
-    EXPECT_EQ(fromRes.GetEncoding(), fromBytes.GetEncoding());
+// The built-in language text: an RCDATA resource made from the UTF-16LE language file. Loaded from
+// the resource, it must give the file's lines and encoding.
+TEST(StringsEncoding, ResourcesLoadLikeTheFileTheyWereMadeFrom) {
+    TStringList fromRes, fromFile;
+    fromRes.LoadFromResource(GetModuleHandleW(nullptr), L"MemLang");
+    fromFile.LoadFromFile(testsupport::SourceDir() + L"\\Languages\\English.ini");
+    EXPECT_EQ(fromRes.GetEncoding(), TEncoding::UTF16LE);
+    ASSERT_GT(fromRes.Count(), 10);
+    EXPECT_EQ(Lines(fromRes), Lines(fromFile));
+    EXPECT_NE(fromRes.IndexOf(L"[translation]"), -1);  // no mark left at the start of a line
+    EXPECT_NE(fromRes[0].front(), L'\uFEFF');
 }
 
 TEST(StringsText, LineBreaksOfEveryKindSplitLines) {
