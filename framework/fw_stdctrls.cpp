@@ -41,6 +41,13 @@ std::vector<std::wstring> SplitLines(const std::wstring& text) {
     return lines;
 }
 
+// A day number and a time of day as one value. Days before 30 Dec 1899 are negative and carry
+// their time of day as a fraction going further from zero (-1.75 is 29 Dec 1899, 18:00), the
+// encoding DateOf and TimeOf read.
+TDateTime JoinDayAndTime(TDateTime Day, TDateTime Time) {
+    return Day >= 0 ? Day + Time : Day - Time;
+}
+
 std::wstring JoinLines(const std::vector<std::wstring>& lines) {
     std::wstring s;
     for (size_t i = 0; i < lines.size(); ++i) {
@@ -581,7 +588,7 @@ public:
         FItems.insert(FItems.begin() + index, Item{s, nullptr});
         if (FCombo->FHandle)
             SendMessageW(FCombo->FHandle, CB_INSERTSTRING, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(s.c_str()));
-        else if (FCombo->FItemIndex >= index)
+        else if (FCombo->FItemIndex >= index && !FCombo->IsLoading())
             ++FCombo->FItemIndex;
     }
     void Delete(int index) override {
@@ -589,6 +596,8 @@ public:
         FItems.erase(FItems.begin() + index);
         if (FCombo->FHandle) {
             SendMessageW(FCombo->FHandle, CB_DELETESTRING, static_cast<WPARAM>(index), 0);
+        } else if (FCombo->IsLoading()) {
+            // The index read from the description is applied in Loaded, to the final items.
         } else if (FCombo->FItemIndex == index) {
             FCombo->FItemIndex = -1;
         } else if (FCombo->FItemIndex > index) {
@@ -597,7 +606,7 @@ public:
     }
     void Clear() override {
         FItems.clear();
-        FCombo->FItemIndex = -1;
+        if (!FCombo->IsLoading()) FCombo->FItemIndex = -1;
         if (FCombo->FHandle) SendMessageW(FCombo->FHandle, CB_RESETCONTENT, 0, 0);
     }
     // Fills a new window's list.
@@ -661,10 +670,20 @@ int TComboBox::GetItemIndex() const {
 }
 
 void TComboBox::SetItemIndex(int Value) {
+    if (IsLoading()) {
+        // A description may give the index before the items: kept as read, applied in Loaded.
+        FItemIndex = Value;
+        return;
+    }
     if (Value < -1 || Value >= FItems->Count()) Value = -1;
     FItemIndex = Value;
     // CB_SETCURSEL sends no CBN_SELCHANGE: a selection made in code fires nothing.
     if (FHandle) SendMessageW(FHandle, CB_SETCURSEL, static_cast<WPARAM>(Value), 0);
+}
+
+void TComboBox::Loaded() {
+    TWinControl::Loaded();
+    SetItemIndex(FItemIndex);
 }
 
 bool TComboBox::GetDroppedDown() const {
@@ -753,7 +772,7 @@ void TDateTimePicker::PushValue() {
     if (!FHandle) return;
     TDateTime v = FDateTime;
     // A time picker always shows a real day: a bare time of day goes with today's date.
-    if (FKind == dtkTime && std::floor(v) == 0) v = Date() + (v - std::floor(v));
+    if (FKind == dtkTime && DateOf(v) == 0) v = JoinDayAndTime(Date(), TimeOf(v));
     SYSTEMTIME st = DateTimeToSystemTime(v);
     SendMessageW(FHandle, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&st));
 }
@@ -769,28 +788,28 @@ TDateTime TDateTimePicker::GetDateTime() const {
 
 void TDateTimePicker::SetDateTime(TDateTime Value) {
     FDateTime = Value;
-    if (FKind == dtkTime && std::floor(FDateTime) == 0) FDateTime = Date() + (Value - std::floor(Value));
+    if (FKind == dtkTime && DateOf(FDateTime) == 0) FDateTime = JoinDayAndTime(Date(), TimeOf(Value));
     PushValue();
 }
 
 TDateTime TDateTimePicker::GetDate() const {
-    return std::floor(GetDateTime());
+    return DateOf(GetDateTime());
 }
 
 void TDateTimePicker::SetDate(TDateTime Value) {
     TDateTime cur = GetDateTime();
-    SetDateTime(std::floor(Value) + (cur - std::floor(cur)));
+    SetDateTime(JoinDayAndTime(DateOf(Value), TimeOf(cur)));
 }
 
 TDateTime TDateTimePicker::GetTime() const {
     TDateTime v = GetDateTime();
-    return v - std::floor(v);
+    return TimeOf(v);
 }
 
 void TDateTimePicker::SetTime(TDateTime Value) {
-    TDateTime day = std::floor(GetDateTime());
+    TDateTime day = DateOf(GetDateTime());
     if (day == 0) day = Date();
-    SetDateTime(day + (Value - std::floor(Value)));
+    SetDateTime(JoinDayAndTime(day, TimeOf(Value)));
 }
 
 void TDateTimePicker::WndProc(TMessage& Message) {

@@ -203,7 +203,8 @@ public:
 
     TStrings* GetItems() const { return FItems.get(); }
     void SetItems(TStrings* Value) { FItems->Assign(*Value); }
-    // The selected item, -1 for none. Setting it in code fires no event.
+    // The selected item, -1 for none. Setting it in code fires no event. While a description is
+    // read the value is only kept, so that it may come before the items.
     int GetItemIndex() const;
     void SetItemIndex(int Value);
     TComboBoxStyle GetStyle() const { return FStyle; }
@@ -225,6 +226,7 @@ protected:
     void CreateHandleDone() override;
     // Keeps the selection (and an edit box's text) for the window made next.
     void DestroyWnd() override;
+    void Loaded() override;
     void WndProc(TMessage& Message) override;
     virtual void Change();
 

@@ -185,10 +185,14 @@ int TThread::WaitFor() {
     if (GetCurrentThreadId() == MainThreadID()) {
         HANDLE handles[2] = {FHandle, Queue().Signal};
         for (;;) {
+            // The queue first: the signal of a call already queued may have been used up by an
+            // outer wait whose loop is now suspended inside an earlier call (this wait then runs
+            // inside that call). A call queued after this look sets the signal again.
+            RunSynchronizedCalls();
             DWORD r = MsgWaitForMultipleObjects(2, handles, FALSE, INFINITE, QS_SENDMESSAGE);
             if (r == WAIT_OBJECT_0) break;
             if (r == WAIT_OBJECT_0 + 1) {
-                RunSynchronizedCalls();
+                continue;
             } else if (r == WAIT_OBJECT_0 + 2) {
                 // Messages sent from other threads are delivered by peeking.
                 MSG msg;

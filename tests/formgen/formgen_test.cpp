@@ -295,6 +295,7 @@ TEST_F(FormDescriptionTest, FrameworkControlsFromADescription) {
     EXPECT_EQ(f->cbDelay->GetStyle(), csDropDownList);
     ASSERT_EQ(f->cbDelay->GetItems()->Count(), 3);
     EXPECT_EQ(f->cbDelay->GetItems()->Get(2), L"30 minutes");
+    // The description gives the index before the items.
     EXPECT_EQ(f->cbDelay->GetItemIndex(), 1);
     EXPECT_EQ(f->edName->GetText(), L"Name");
     EXPECT_EQ(f->edName->GetMaxLength(), 40);

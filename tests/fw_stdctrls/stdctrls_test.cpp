@@ -356,6 +356,31 @@ TEST_F(PickerTest, ValueSetBeforeTheWindowExistsAndUpDownMode) {
     EXPECT_NEAR(p->GetTime(), EncodeTime(23, 59, 0, 0), 1.0 / MSecsPerDay);
 }
 
+// Days before 30 Dec 1899 are negative values whose time of day counts away from zero: the day
+// and the time must be taken apart the way the date routines do, not by rounding down.
+TEST_F(PickerTest, DaysBeforeTheEpochSplitIntoTheRightDayAndTime) {
+    auto* p = new TDateTimePicker(form);
+    const TDateTime day = EncodeDate(1899, 12, 29);
+    const TDateTime value = EncodeDateTime(1899, 12, 29, 18, 0, 0, 0);
+    ASSERT_LT(value, 0);
+    p->SetDateTime(value);
+    EXPECT_EQ(p->GetDate(), day);
+    EXPECT_NEAR(p->GetTime(), 0.75, 1.0 / MSecsPerDay);
+    p->SetParent(form);
+    SYSTEMTIME st{};
+    ASSERT_EQ(SendMessageW(p->GetHandle(), DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&st)), GDT_VALID);
+    EXPECT_EQ(st.wDay, 29);
+    EXPECT_EQ(st.wHour, 18);
+    EXPECT_EQ(p->GetDate(), day);
+    // Changing one part keeps the other.
+    p->SetTime(EncodeTime(6, 30, 0, 0));
+    EXPECT_EQ(p->GetDate(), day);
+    EXPECT_NEAR(p->GetTime(), EncodeTime(6, 30, 0, 0), 1.0 / MSecsPerDay);
+    p->SetDate(EncodeDate(1899, 12, 28));
+    EXPECT_EQ(p->GetDate(), EncodeDate(1899, 12, 28));
+    EXPECT_NEAR(p->GetTime(), EncodeTime(6, 30, 0, 0), 1.0 / MSecsPerDay);
+}
+
 TEST_F(PickerTest, OnChangeFromTheControlsNotificationOnly) {
     auto* p = new TDateTimePicker(form);
     p->SetParent(form);

@@ -310,6 +310,43 @@ TEST_F(ThreadTest, WaitForOnTheGuiThreadServesASynchronizingWorker) {
     t->Free();
 }
 
+// Worker B's call frees worker A while A's own call waits in the queue behind B's. The GUI thread
+// reached B's call from inside another wait (for C), which had already used up the wake-up of
+// A's call: freeing A must still run A's queued call instead of waiting for A for ever.
+TEST_F(ThreadTest, WaitingInsideACallServesTheCallsQueuedBehindIt) {
+    std::atomic<bool> bQueued{false}, aQueued{false}, aFreed{false};
+    std::atomic<bool> aCallRan{false};
+    TLambdaThread* a = nullptr;
+    a = new TLambdaThread([&](TLambdaThread* self) {
+        while (!bQueued) Sleep(1);
+        Sleep(50);  // B's call is queued first
+        aQueued = true;
+        self->Synchronize([&] { aCallRan = true; });
+    });
+    auto* b = new TLambdaThread([&](TLambdaThread* self) {
+        bQueued = true;
+        self->Synchronize([&] {
+            a->Free();
+            aFreed = true;
+        });
+    });
+    auto* c = new TLambdaThread([&](TLambdaThread*) {
+        while (!aFreed) Sleep(1);
+    });
+    b->Resume();
+    a->Resume();
+    // No message pumping: only the waits below serve the queue.
+    while (!aQueued) Sleep(1);
+    Sleep(100);
+    c->Resume();
+    c->WaitFor();
+    EXPECT_TRUE(aFreed.load());
+    EXPECT_TRUE(aCallRan.load());
+    b->WaitFor();
+    b->Free();
+    c->Free();
+}
+
 TEST_F(ThreadTest, FreeingARunningThreadTerminatesAndWaits) {
     std::atomic<bool> sawTerminated{false};
     std::atomic<bool> running{false};
