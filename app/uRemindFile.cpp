@@ -146,9 +146,11 @@ std::unique_ptr<TRmRecordStruct> ReadRecordFrom(fw::TCustomIniFile& ini, const f
 // end at CR or LF, blanks around them trimmed; "[name]" opens a section (up to its last "]",
 // blanks around the name removed); a key line splits at its first "=", blanks around both parts
 // removed; lines before the first section form a nameless one; a line without "=" is a key without
-// a value. Names compare ignoring case; of repeated sections only the first counts, of repeated
-// keys the first; one pair of matching quotes around a value is removed; key lists leave out lines
-// beginning ";" and lines without "=".
+// a value; a NUL ends a name or value. Names compare ignoring case; of repeated sections only the
+// first counts, of repeated keys the first; one pair of matching quotes around a value is removed;
+// key lists leave out lines beginning ";" and lines without "=". One difference, on purpose: a
+// line "=text" (no name) is left out of a key list, where the profile functions' list ends at it
+// and would hide every reminder listed after it.
 // Loading a large data file key by key through the profile functions costs a search of the whole
 // file for every value; this reads it once.
 class TProfileSnapshot : public fw::TCustomIniFile {
@@ -498,6 +500,8 @@ bool TRemindFile::SectionInUse(const std::wstring& Section) {
 
 void TRemindFile::AddRecord(TRmRecordStruct* Record) {
     if (!Record || IndexOfRecord(Record) >= 0) return;
+    const std::wstring previousSection = Record->Section;
+    const fw::TDateTime previousCreated = Record->CreateDateTime;
     // A new record gets its section here; so does a copy of a stored record, which would otherwise
     // overwrite the original's section. Two reminders made within one second would share one too.
     if (Record->Section.empty() || SectionInUse(Record->Section)) {
@@ -508,12 +512,26 @@ void TRemindFile::AddRecord(TRmRecordStruct* Record) {
         }
         Record->Section = s;
     }
-    AppendRecord(Record);
+    try {
+        WriteRecord(kUnfinished, Record);
+    } catch (...) {
+        // The caller keeps the record and may save it again: that must not find a half-written
+        // copy under this section and add the reminder a second time beside it.
+        UndoNewSection(Record->Section);
+        Record->Section = previousSection;
+        Record->CreateDateTime = previousCreated;
+        throw;
+    }
+    Records.push_back(Record);
 }
 
-void TRemindFile::AppendRecord(TRmRecordStruct* Record) {
-    WriteRecord(kUnfinished, Record);
-    Records.push_back(Record);
+void TRemindFile::UndoNewSection(const std::wstring& Section) {
+    // Only ever called for a section that was free before the failed write.
+    try {
+        EraseRecordSection(kUnfinished, Section);
+    } catch (...) {
+        // The file refuses changes altogether; the error already on its way says so.
+    }
 }
 
 void TRemindFile::UpdateRecord(TRmRecordStruct* Record) {
@@ -522,8 +540,18 @@ void TRemindFile::UpdateRecord(TRmRecordStruct* Record) {
 
 void TRemindFile::EraseRecordSection(const std::wstring& Section, const std::wstring& SectionName) {
     PrepareUnicodeFile();
-    EraseSection(SectionName);
-    DeleteKey(Section, SectionName);
+    // Each call takes out the first of its name only. A file edited by hand may list a reminder
+    // twice (or hold its section twice); the next one would bring the deleted reminder back.
+    // Bounded, in case the file refuses the change.
+    static const std::wstring kGone = L"\x01\x02";
+    for (int i = 0; i < 64; ++i) {
+        EraseSection(SectionName);
+        if (!SectionExists(SectionName)) break;
+    }
+    for (int i = 0; i < 64; ++i) {
+        DeleteKey(Section, SectionName);
+        if (ReadString(Section, SectionName, kGone) == kGone) break;
+    }
 }
 
 void TRemindFile::DeleteRecord(TRmRecordStruct* Record) {
@@ -575,7 +603,13 @@ void TRemindFile::MergeFrom(const std::wstring& FileName) {
     for (const auto& o : other) {
         if (!used.insert(FoldName(o->Section)).second) continue;
         auto copy = std::make_unique<TRmRecordStruct>(*o);
-        WriteNewRecord(kUnfinished, copy.get());
+        try {
+            WriteNewRecord(kUnfinished, copy.get());
+        } catch (...) {
+            // A listed reminder without its section would block every later restore of it.
+            UndoNewSection(copy->Section);
+            throw;
+        }
         Records.push_back(copy.release());
     }
 }
@@ -604,7 +638,12 @@ void TRemindFile::PrepareUnicodeFile() {
     // failure leaves the original as it was (and the write that follows reports the problem).
     try {
         UpdateFile();
+        WIN32_FILE_ATTRIBUTE_DATA attr{};
+        if (!GetFileAttributesExW(FFileName.c_str(), GetFileExInfoStandard, &attr)) return;
+        const uint64_t size = (static_cast<uint64_t>(attr.nFileSizeHigh) << 32) | attr.nFileSizeLow;
         const std::vector<uint8_t> bytes = fw::ReadFileToBytes(FFileName);
+        // A read cut short must never replace the file: it stays as it is.
+        if (bytes.size() != size) return;
         const std::wstring text = fw::AnsiToWide(reinterpret_cast<const char*>(bytes.data()), bytes.size());
         const std::vector<uint8_t> wide = fw::EncodeText(text, fw::TEncoding::UTF16LE, true);
         const std::wstring tmp = FFileName + L".tmp";

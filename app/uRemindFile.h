@@ -83,6 +83,8 @@ public:
     // The reminders in file order. The store owns them.
     std::vector<TRmRecordStruct*> Records;
 
+    // Settings into Config, then every reminder listed in "UNFINISHED" (keys naming the file's own
+    // sections left out). A file that cannot be read reads as empty, as for the profile functions.
     void LoadAll();
     void SaveConfig();
     std::unique_ptr<TRmRecordStruct> ReadRecord(const std::wstring& Section, const std::wstring& Key);
@@ -92,7 +94,9 @@ public:
     std::wstring SectionName(const TRmRecordStruct* Record) const;
     // Writes a record that is not in Records yet and appends it; the store owns it from then on.
     // A new record whose section is taken has its creation time moved on by a second until it is
-    // free. If the write fails the exception reaches the caller, which still owns the record.
+    // free. If the write fails, what it wrote is taken out of the file again, the record keeps its
+    // earlier section and creation time, and the exception reaches the caller, which still owns
+    // the record.
     void AddRecord(TRmRecordStruct* Record);
     // Writes a record of Records back to its section; others are ignored.
     void UpdateRecord(TRmRecordStruct* Record);
@@ -101,7 +105,9 @@ public:
     void DeleteRecord(TRmRecordStruct* Record);
     // Writes a copy of the data file without its settings and with today's date in "BACKUP".
     void Backup(const std::wstring& FileName);
-    // Adds the reminders of another data or backup file whose sections this file lacks.
+    // Adds the reminders of another data or backup file whose sections this file lacks (nor lists,
+    // nor uses for a record). A refused write reaches the caller with nothing of that reminder
+    // left in the file; the ones added before it stay.
     void MergeFrom(const std::wstring& FileName);
     void ClearRecords();
 
@@ -113,8 +119,8 @@ private:
     void PrepareUnicodeFile();
     // True when a section of that name holds keys or a record already uses it.
     bool SectionInUse(const std::wstring& Section);
-    // Writes the record to its section and appends it to Records.
-    void AppendRecord(TRmRecordStruct* Record);
+    // Erases what a failed write left of a record in a section that was free before it.
+    void UndoNewSection(const std::wstring& Section);
     // WriteRecord for a record whose section does not exist yet.
     void WriteNewRecord(const std::wstring& Section, TRmRecordStruct* Record);
     // The keys and values of a record's section, in the order they are written.

@@ -140,7 +140,7 @@ TEST_F(DataFileTest, ListOperationsTouchOnlyRecordsOfTheStore) {
     EXPECT_EQ(store->Records.size(), 2u);
 
     // A record outside the store is neither written nor deleted (nor freed).
-    TRmRecordStruct stranger = *MakeRecord(2, t + 2, L"stranger");
+    TRmRecordStruct stranger = *std::unique_ptr<TRmRecordStruct>(MakeRecord(2, t + 2, L"stranger"));
     stranger.Section.clear();
     store->UpdateRecord(&stranger);
     store->DeleteRecord(&stranger);
@@ -248,4 +248,62 @@ TEST_F(DataFileTest, AMissingFileReadsAsEmptyAndARefusedWriteNamesTheFile) {
     }
     EXPECT_EQ(g->Name, L"new text");
     EXPECT_EQ(good->Records.size(), 1u);
+}
+
+namespace {
+
+// A store whose n-th key write from now on is refused, as a full disk would refuse it.
+class RefusingStore : public TRemindFile {
+public:
+    using TRemindFile::TRemindFile;
+    int refuseAt = 0;
+    void WriteString(const std::wstring& section, const std::wstring& ident, const std::wstring& value) override {
+        if (refuseAt > 0 && --refuseAt == 0) throw fw::EIniFileException(L"Unable to write to " + GetFileName());
+        TRemindFile::WriteString(section, ident, value);
+    }
+};
+
+}  // namespace
+
+TEST_F(DataFileTest, ANewRecordWhoseWriteFailsLeavesNothingBehindAndCanBeSavedAgain) {
+    const fw::TDateTime t = fw::EncodeDateTime(2024, 3, 5, 14, 7, 9, 0);
+    RefusingStore store(path, us);
+    store.AddRecord(MakeRecord(1, t, L"first"));
+    const auto before = ReadIni(path);
+
+    std::unique_ptr<TRmRecordStruct> second(MakeRecord(2, t, L"same second"));
+    for (int refuse = 1; refuse <= 8; ++refuse) {
+        SCOPED_TRACE(refuse);
+        store.refuseAt = refuse;
+        EXPECT_THROW(store.AddRecord(second.get()), fw::EIniFileException);
+        EXPECT_EQ(store.Records.size(), 1u);
+        EXPECT_TRUE(second->Section.empty());
+        EXPECT_EQ(second->CreateDateTime, t);
+        const IniText ini = ReadIni(path);
+        EXPECT_EQ(ini.SectionNames(), before.SectionNames());
+        EXPECT_EQ(ini.Find(L"UNFINISHED")->keys, before.Find(L"UNFINISHED")->keys);
+    }
+    store.refuseAt = 0;
+    store.AddRecord(second.get());
+    TRmRecordStruct* owned = second.release();
+    EXPECT_EQ(owned->Section, L"R20240305140710");
+    EXPECT_EQ(ReadIni(path).Find(L"UNFINISHED")->KeyNames(),
+              (std::vector<std::wstring>{L"R20240305140709", L"R20240305140710"}));
+}
+
+TEST_F(DataFileTest, ADeletedReminderListedTwiceByHandDoesNotComeBack) {
+    WriteUtf16(path,
+               L"[UNFINISHED]\r\nR20240305140709=one\r\nR20240306140709=two\r\nr20240305140709=one again\r\n"
+               L"[R20240305140709]\r\nPERIOD=1\r\n[R20240306140709]\r\nPERIOD=2\r\n[R20240305140709]\r\nPERIOD=3\r\n");
+    {
+        auto store = Open();
+        ASSERT_EQ(store->Records.size(), 2u);
+        EXPECT_EQ(store->Records[0]->Name, L"one");
+        EXPECT_EQ(store->Records[0]->Period, 1);
+        store->DeleteRecord(store->Records[0]);
+    }
+    auto store = Open();
+    ASSERT_EQ(store->Records.size(), 1u);
+    EXPECT_EQ(store->Records[0]->Name, L"two");
+    EXPECT_EQ(ReadIni(path).Find(L"UNFINISHED")->KeyNames(), (std::vector<std::wstring>{L"R20240306140709"}));
 }
