@@ -22,7 +22,7 @@ int64_t ToMs(TDateTime t) { return fw::RoundHalfEven(static_cast<long double>(t)
 
 int64_t FloorDiv(int64_t a, int64_t b) { return a >= 0 ? a / b : -((-a + b - 1) / b); }
 
-// Delphi-style fraction (the sign of the value kept); times of day are 0 <= t < 1.
+// Fraction with the sign of the value kept; times of day are 0 <= t < 1.
 double Frac(double x) { return x - std::trunc(x); }
 
 bool IsCalendarValue(double t) { return std::isfinite(t) && t >= fw::MinDateTime && t <= fw::MaxDateTime; }

@@ -22,8 +22,12 @@ int ScreenPixelsPerInch() {
 
 void TGraphicsObject::Changed() {
     if (FCanvasHook) FCanvasHook();
+    NotifyChange();
+}
+
+void TGraphicsObject::NotifyChange() {
     if (OnChange) {
-        TNotifyEvent h = OnChange;
+        TNotifyEvent h = OnChange;  // a handler may replace OnChange
         h(this);
     }
 }
@@ -34,18 +38,7 @@ TFont::~TFont() {
     if (FHandle) DeleteObject(FHandle);
 }
 
-void TFont::Changed() {
-    // The canvas hook deselects the old handle first, so it can be deleted.
-    if (FCanvasHook) FCanvasHook();
-    if (FHandle) {
-        DeleteObject(FHandle);
-        FHandle = nullptr;
-    }
-    if (OnChange) {
-        TNotifyEvent h = OnChange;
-        h(this);
-    }
-}
+void TFont::Changed() { ReleaseHandleAndNotify(FHandle); }
 
 void TFont::SetName(const std::wstring& Value) {
     if (Value.empty() || Value == FName) return;
@@ -121,11 +114,7 @@ void TFont::Assign(TPersistent* Source) {
             Changed();
         } else if (colorChange) {
             FColor = f->FColor;
-            if (FCanvasHook) FCanvasHook();
-            if (OnChange) {
-                TNotifyEvent h = OnChange;
-                h(this);
-            }
+            TGraphicsObject::Changed();
         }
         return;
     }
@@ -136,17 +125,7 @@ TPen::~TPen() {
     if (FHandle) DeleteObject(FHandle);
 }
 
-void TPen::Changed() {
-    if (FCanvasHook) FCanvasHook();
-    if (FHandle) {
-        DeleteObject(FHandle);
-        FHandle = nullptr;
-    }
-    if (OnChange) {
-        TNotifyEvent h = OnChange;
-        h(this);
-    }
-}
+void TPen::Changed() { ReleaseHandleAndNotify(FHandle); }
 
 void TPen::SetColor(TColor Value) {
     if (Value == FColor) return;
@@ -195,22 +174,12 @@ TBrush::~TBrush() {
     if (FHandle) DeleteObject(FHandle);
 }
 
-void TBrush::Changed() {
-    if (FCanvasHook) FCanvasHook();
-    if (FHandle) {
-        DeleteObject(FHandle);
-        FHandle = nullptr;
-    }
-    if (OnChange) {
-        TNotifyEvent h = OnChange;
-        h(this);
-    }
-}
+void TBrush::Changed() { ReleaseHandleAndNotify(FHandle); }
 
 void TBrush::SetColor(TColor Value) {
     if (Value == FColor) return;
     FColor = Value;
-    // Delphi-style: giving a clear brush a colour makes it solid again.
+    // Giving a clear brush a colour makes it solid again.
     if (FStyle == bsClear && Value != clNone) FStyle = bsSolid;
     Changed();
 }

@@ -26,6 +26,18 @@ protected:
     friend class TCanvas;
     // Fires the owning canvas's hook (it deselects the old handle) and then OnChange.
     virtual void Changed();
+    // Changed() for objects that own a GDI handle: the canvas hook deselects the old handle
+    // first, so that it can be deleted, and the next use makes a new one.
+    template <class Handle>
+    void ReleaseHandleAndNotify(Handle& h) {
+        if (FCanvasHook) FCanvasHook();
+        if (h) {
+            DeleteObject(h);
+            h = nullptr;
+        }
+        NotifyChange();
+    }
+    void NotifyChange();
     std::function<void()> FCanvasHook;
 };
 
