@@ -3,41 +3,19 @@
 // many more objects can be made before creation fails (all of them freed again at once).
 #include <gtest/gtest.h>
 
+#include "test_support.h"
+
 #include "fw_graphics.h"
 #include "fw_png.h"
 
 #include <vector>
 
 using namespace fw;
-
-namespace {
-
-int GdiHeadroom() {
-    std::vector<HGDIOBJ> made;
-    made.reserve(70000);
-    for (int i = 0; i < 200000; ++i) {
-        HBRUSH b = CreateSolidBrush(COLORREF(i & 0xFFFFFF));
-        if (!b) break;
-        made.push_back(b);
-    }
-    for (HGDIOBJ o : made) DeleteObject(o);
-    return int(made.size());
-}
-
-// Runs `work` often enough that a single handle kept per run shows up clearly.
-template <class F>
-int HandlesKept(F work, int runs = 300) {
-    work();  // first-use caches (stock objects, the screen resolution) are not leaks
-    const int before = GdiHeadroom();
-    for (int i = 0; i < runs; ++i) work();
-    return before - GdiHeadroom();
-}
-
-}  // namespace
+using namespace testsupport;
 
 TEST(GdiHandles, PicturesAndCanvasesGiveEveryHandleBack) {
     // A PNG with a canvas: text with a font and brush change, a reload over the live canvas.
-    EXPECT_LE(HandlesKept([] {
+    EXPECT_LE(GdiHandlesKept([] {
                   TPngImage p;
                   p.CreateBlank(png::COLOR_RGBALPHA, 8, 40, 16);
                   TCanvas* cv = p.GetCanvas();
@@ -60,7 +38,7 @@ TEST(GdiHandles, PicturesAndCanvasesGiveEveryHandleBack) {
     tile.CreateBlank(png::COLOR_RGBALPHA, 8, 8, 8);
     TPngImage solid;
     solid.CreateBlank(png::COLOR_RGB, 8, 8, 8);
-    EXPECT_LE(HandlesKept([&] {
+    EXPECT_LE(GdiHandlesKept([&] {
                   TBitmap b;
                   b.SetPixelFormat(pf32bit);
                   b.SetSize(30, 30);

@@ -3,27 +3,14 @@
 // count itself cannot be read under every platform.
 #include <gtest/gtest.h>
 
+#include "test_support.h"
+
 #include "VeskDrawing.h"
 
 #include <vector>
 
 using namespace fw;
-
-namespace {
-
-int GdiHeadroom() {
-    std::vector<HGDIOBJ> made;
-    made.reserve(70000);
-    for (int i = 0; i < 200000; ++i) {
-        HBRUSH b = CreateSolidBrush(COLORREF(i & 0xFFFFFF));
-        if (!b) break;
-        made.push_back(b);
-    }
-    for (HGDIOBJ o : made) DeleteObject(o);
-    return int(made.size());
-}
-
-}  // namespace
+using namespace testsupport;
 
 TEST(SkinGdiHandles, DrawingRoutinesGiveEveryHandleBack) {
     TPngImage skin;

@@ -198,6 +198,18 @@ std::vector<uint8_t> ReadResource(const wchar_t* name, const wchar_t* type) {
     return std::vector<uint8_t>(p, p + size);
 }
 
+int GdiHeadroom() {
+    std::vector<HGDIOBJ> made;
+    made.reserve(70000);
+    for (int i = 0; i < 200000; ++i) {
+        HBRUSH b = CreateSolidBrush(COLORREF(i & 0xFFFFFF));
+        if (!b) break;
+        made.push_back(b);
+    }
+    for (HGDIOBJ o : made) DeleteObject(o);
+    return static_cast<int>(made.size());
+}
+
 std::wstring SourceDir() { return EnvPath(L"VR_SOURCE_DIR"); }
 std::wstring BuildDir() { return EnvPath(L"VR_BUILD_DIR"); }
 

@@ -67,6 +67,20 @@ private:
 // The bytes of an RCDATA resource of this executable (empty when there is none).
 std::vector<uint8_t> ReadResource(const wchar_t* name, const wchar_t* type = MAKEINTRESOURCEW(10));
 
+// How many more GDI objects this process can make before creation fails (all freed again at
+// once). Wine's GetGuiResources always answers 0, so kept handles are measured as lost headroom.
+int GdiHeadroom();
+
+// Runs `work` `runs` times (after one warm-up run: first-use caches are not leaks) and returns how
+// much GDI headroom was lost; a single handle kept per run shows up as about `runs`.
+template <class F>
+int GdiHandlesKept(F work, int runs = 300) {
+    work();
+    const int before = GdiHeadroom();
+    for (int i = 0; i < runs; ++i) work();
+    return before - GdiHeadroom();
+}
+
 // Folders of the source and build trees (from the environment CTest sets), with backslashes.
 std::wstring SourceDir();
 std::wstring BuildDir();
