@@ -1,0 +1,543 @@
+// The windowless skinned scroll bar and its skin resource: model rules, skin preparation,
+// geometry, stepping, auto-repeat, dragging, hover and painting.
+#include "VeskPngScrollBar.h"
+#include "sb_fixture.h"
+
+#include <cmath>
+#include <cstring>
+#include <stdexcept>
+
+using namespace fw;
+using namespace sbtest;
+using testsupport::DibSurface;
+
+namespace {
+
+class PngBarTest : public ScrollBarTest {
+protected:
+    void SetUp() override {
+        ScrollBarTest::SetUp();
+        Res = new TVeskScrollBarRes(Form);
+        Res->SetImgBack(Skin(L"SB_BACK").get());
+        Res->SetImgSlider(Skin(L"SB_SLIDER").get());
+        Res->SetImgBtnLT(Skin(L"SB_UP").get());
+        Res->SetImgBtnRB(Skin(L"SB_DOWN").get());
+        Res->SetImgCenter(Skin(L"SB_CENTER").get());
+        Res->GetSliderSplit()->SetTop(7);
+        Res->GetSliderSplit()->SetBottom(15);
+    }
+    TVeskPngScrollBar* NewBar(bool skinned = true) {
+        auto* bar = new TVeskPngScrollBar(Form);
+        bar->SetParent(Form);
+        bar->SetBounds(10, 10, 15, 200);
+        if (skinned) bar->SetScrollRes(Res);
+        return bar;
+    }
+    void Paint() {
+        DibSurface dib(240, 260);
+        Form->PaintTo(dib.Dc(), 0, 0);
+    }
+    TVeskScrollBarRes* Res = nullptr;
+};
+
+TEST_F(PngBarTest, NewBarHasTheDefaultModelAndNothingPrepared) {
+    TVeskPngScrollBar* bar = NewBar(false);
+    EXPECT_EQ(bar->GetMin(), 0);
+    EXPECT_EQ(bar->GetMax(), 100);
+    EXPECT_EQ(bar->GetPageSize(), 0);
+    EXPECT_EQ(bar->GetSmallChange(), 1);
+    EXPECT_EQ(bar->GetLargeChange(), 1);
+    EXPECT_EQ(bar->GetPosition(), 0);
+    EXPECT_EQ(bar->Getkind(), skVer);
+    EXPECT_TRUE(bar->GetShowButton());
+    EXPECT_FALSE(bar->GetJoinButton());
+    EXPECT_FALSE(bar->GetBackUseThree());
+    EXPECT_EQ(bar->GetSliderStateCount(), 4);
+    EXPECT_EQ(bar->GetBtnStateCount(), 4);
+    EXPECT_EQ(bar->GetBackStateCount(), 2);
+    EXPECT_EQ(bar->GetCenterStateCount(), 4);
+    EXPECT_TRUE(bar->GetControlStyle() & csOpaque);
+    EXPECT_FALSE(bar->GetButtonsReady() || bar->GetSliderReady() || bar->GetBackReady());
+    EXPECT_EQ(bar->GetSliderRect(), TRect(-1, -1, -1, -1));
+    EXPECT_EQ(bar->GetRepeatTimer(), nullptr);
+    EXPECT_EQ(bar->GetGrabOffset(), 0);
+
+    TVeskPngScrollBar fresh(nullptr);
+    EXPECT_EQ(fresh.GetWidth(), 15);
+    EXPECT_EQ(fresh.GetHeight(), 200);
+    TVeskScrollBarRes res(nullptr);
+    EXPECT_EQ(res.GetSliderStateCount(), 4);
+    EXPECT_EQ(res.GetBackStateCount(), 2);
+    EXPECT_TRUE(res.GetShowButton());
+    EXPECT_FALSE(res.GetJoinButton() || res.GetBackUseThree());
+    EXPECT_TRUE(res.GetImgBack()->GetEmpty());
+}
+
+TEST_F(PngBarTest, SettersClampPositionAndCapThePage) {
+    TVeskPngScrollBar* bar = NewBar(false);
+    bar->SetPageSize(10);
+    bar->SetPosition(150);
+    EXPECT_EQ(bar->GetPosition(), 100) << "clamped to Max, not to Max - PageSize + 1";
+    bar->SetPosition(-4);
+    EXPECT_EQ(bar->GetPosition(), 0);
+    bar->SetPosition(60);
+    bar->SetMax(40);
+    EXPECT_EQ(bar->GetPosition(), 40);
+    bar->SetMin(20);
+    bar->SetPosition(25);
+    bar->SetMin(30);
+    EXPECT_EQ(bar->GetPosition(), 30);
+    EXPECT_EQ(bar->GetPageSize(), 10);
+    bar->SetMax(34);
+    EXPECT_EQ(bar->GetPageSize(), 5) << "capped at Max - Min + 1";
+    bar->SetPageSize(-3);
+    EXPECT_EQ(bar->GetPageSize(), 5);
+    bar->SetPageSize(50);
+    EXPECT_EQ(bar->GetPageSize(), 5);
+    bar->SetMin(45);
+    EXPECT_EQ(bar->GetMin(), 34) << "Min never passes Max";
+    EXPECT_EQ(bar->GetPosition(), 34);
+    EXPECT_EQ(bar->GetPageSize(), 1);
+}
+
+TEST_F(PngBarTest, ResourcePreparesTheSkinOnceAndItsRemovalKeepsIt) {
+    TVeskPngScrollBar* bar = NewBar();
+    EXPECT_TRUE(bar->GetButtonsReady());
+    EXPECT_TRUE(bar->GetBackReady());
+    EXPECT_EQ(bar->GetWidth(), 12) << "thickness of the arrow frame";
+    ASSERT_NE(bar->GetLTFrame(3), nullptr);
+    EXPECT_EQ(bar->GetLTFrame(0)->GetHeight(), 12);
+    EXPECT_EQ(bar->GetBackImage(0)->GetWidth(), 12);
+    EXPECT_NE(bar->GetBackImage(1), nullptr);
+    EXPECT_NE(bar->GetCenterFrame(3), nullptr);
+    EXPECT_EQ(bar->GetSliderSplit()->GetBottom(), 15);
+
+    // A second resource is copied but the buttons, once cut, stay.
+    auto* other = new TVeskScrollBarRes(Form);
+    other->SetImgBtnLT(Skin(L"SBN_UP").get());
+    other->SetImgBtnRB(Skin(L"SBN_DOWN").get());
+    other->SetBtnoffSet(8);
+    bar->SetScrollRes(other);
+    EXPECT_EQ(bar->GetImgBtnLT()->GetHeight(), 20);
+    EXPECT_EQ(bar->GetLTFrame(0)->GetHeight(), 12);
+    EXPECT_EQ(bar->GetBtnoffSet(), 8);
+
+    other->Free();
+    EXPECT_EQ(bar->GetScrollRes(), nullptr);
+    EXPECT_EQ(bar->GetImgBtnLT()->GetHeight(), 20) << "the copied skin stays";
+    Res->Free();
+    EXPECT_EQ(bar->GetScrollRes(), nullptr);
+}
+
+TEST_F(PngBarTest, ButtonsTrackAndSliderAreLaidOutAlongTheBar) {
+    TVeskPngScrollBar* bar = NewBar();
+    bar->SetPageSize(10);
+    Paint();
+    EXPECT_EQ(bar->GetLTRect(), TRect(0, 0, 12, 12));
+    EXPECT_EQ(bar->GetRBRect(), TRect(0, 188, 12, 200));
+    EXPECT_EQ(bar->GetTrackRect(), TRect(0, 12, 12, 188));
+    const int len = std::max<int>(std::lrint(10.0 * 176 / 101), 3 * Thumb() / 2);
+    EXPECT_EQ(bar->GetSliderRect(), TRect(0, 12, 12, 12 + len));
+    EXPECT_TRUE(bar->GetPageUpRect().IsEmpty());
+    EXPECT_EQ(bar->GetPageDownRect(), TRect(0, 12 + len, 12, 188));
+    EXPECT_TRUE(bar->GetSliderReady());
+    EXPECT_EQ(bar->GetSliderImage(0)->GetHeight(), len);
+
+    // The last page and anything above it put the slider at the far end.
+    bar->SetPosition(91);
+    Paint();
+    EXPECT_EQ(bar->GetSliderRect().Bottom, 188);
+    bar->SetPosition(100);
+    Paint();
+    EXPECT_EQ(bar->GetSliderRect().Bottom, 188);
+
+    bar->SetBtnoffSet(3);
+    bar->SetJoinButton(true);
+    Paint();
+    EXPECT_EQ(bar->GetLTRect(), TRect(0, 176, 12, 188));
+    EXPECT_EQ(bar->GetTrackRect(), TRect(0, 0, 12, 179));
+    bar->SetJoinButton(false);
+    bar->SetShowButton(false);
+    Paint();
+    EXPECT_EQ(bar->GetTrackRect(), TRect(0, 0, 12, 200));
+}
+
+TEST_F(PngBarTest, SliderLengthFollowsThePageAndVanishesWhenItFillsTheTrack) {
+    TVeskPngScrollBar* bar = NewBar(false);
+    Paint();
+    EXPECT_EQ(bar->GetTrackRect(), TRect(0, 0, 15, 200));
+    EXPECT_EQ(bar->GetSliderRect().Height(), Thumb()) << "PageSize 0";
+    bar->SetPageSize(10);
+    Paint();
+    EXPECT_EQ(bar->GetSliderRect().Height(), std::max(20, 3 * Thumb() / 2));
+    bar->SetPageSize(101);
+    Paint();
+    EXPECT_EQ(bar->GetSliderRect().Height(), 0);
+    EXPECT_TRUE(bar->GetPageUpRect().IsEmpty());
+    EXPECT_EQ(bar->GetPageDownRect(), TRect(0, 0, 15, 200));
+}
+
+TEST_F(PngBarTest, HorizontalBarTakesTheButtonHeightAndRunsAcross) {
+    auto* bar = new TVeskPngScrollBar(Form);
+    bar->SetParent(Form);
+    bar->Setkind(skHor);
+    bar->SetBounds(0, 220, 200, 15);
+    bar->SetScrollRes(Res);
+    EXPECT_EQ(bar->GetHeight(), 12);
+    Paint();
+    EXPECT_EQ(bar->GetLTRect(), TRect(0, 0, 12, 12));
+    EXPECT_EQ(bar->GetRBRect(), TRect(188, 0, 200, 12));
+    EXPECT_EQ(bar->GetTrackRect(), TRect(12, 0, 188, bar->GetHeight()));
+    EXPECT_EQ(bar->GetSliderRect().Left, 12);
+}
+
+TEST_F(PngBarTest, StepsAreHeldBelowTheLastPageAndMayBeRewritten) {
+    TVeskPngScrollBar* bar = NewBar(false);
+    std::vector<int> offered;
+    int rewrite = -1;
+    bar->OnScroll = [&](TObject* s, int& pos) {
+        EXPECT_EQ(s, bar);
+        offered.push_back(pos);
+        if (rewrite >= 0) pos = rewrite;
+    };
+    bar->SetPageSize(10);
+    bar->StepScroll(VK_END, TShiftState());
+    EXPECT_EQ(offered.back(), 91);
+    EXPECT_EQ(bar->GetPosition(), 91);
+    bar->StepScroll(VK_PRIOR, TShiftState());
+    EXPECT_EQ(bar->GetPosition(), 81);
+    bar->StepScroll(VK_HOME, TShiftState());
+    EXPECT_EQ(bar->GetPosition(), 0);
+    bar->StepScroll(VK_UP, TShiftState());
+    EXPECT_EQ(offered.back(), 0);
+    bar->SetSmallChange(3);
+    bar->StepScroll(VK_DOWN, TShiftState());
+    bar->StepScroll(VK_RIGHT, TShiftState());
+    EXPECT_EQ(bar->GetPosition(), 6);
+    size_t before = offered.size();
+    bar->StepScroll('A', TShiftState());
+    EXPECT_EQ(offered.size(), before) << "other keys do nothing";
+
+    bar->SetPageSize(0);
+    bar->SetLargeChange(7);
+    bar->StepScroll(VK_NEXT, TShiftState());
+    EXPECT_EQ(bar->GetPosition(), 13);
+    bar->SetPosition(100);
+    bar->StepScroll(VK_NEXT, TShiftState());
+    EXPECT_EQ(offered.back(), 101) << "PageSize 0 offers Max + 1";
+    EXPECT_EQ(bar->GetPosition(), 100);
+
+    rewrite = 42;
+    bar->StepScroll(VK_LEFT, TShiftState());
+    EXPECT_EQ(bar->GetPosition(), 42);
+}
+
+TEST_F(PngBarTest, ArrowPressStepsAtOnceRepeatsAfterTheDelayAndReleaseReports) {
+    Form->Show();
+    TVeskPngScrollBar* bar = NewBar();
+    Paint();
+    std::vector<int> reports;
+    bar->OnScroll = [&](TObject*, int& pos) { reports.push_back(pos); };
+    Move(bar, 5, 194);
+    EXPECT_TRUE(bar->GetOverRB());
+    Press(bar, 5, 194);
+    EXPECT_TRUE(bar->GetDownRB());
+    EXPECT_EQ(bar->GetPosition(), 1);
+    ASSERT_NE(bar->GetRepeatTimer(), nullptr);
+    EXPECT_EQ(bar->GetRepeatTimer()->GetInterval(), ScrollRepeatDelay());
+    Pump(120);
+    EXPECT_EQ(bar->GetPosition(), 1) << "the first repeat waits for the keyboard delay";
+    EXPECT_TRUE(testsupport::PumpMessagesUntil([&] { return bar->GetPosition() >= 4; }, ScrollRepeatDelay() + 3000));
+    EXPECT_EQ(bar->GetRepeatTimer()->GetInterval(), ScrollRepeatInterval());
+    reports.clear();
+    Release(bar, 5, 194);
+    EXPECT_FALSE(bar->GetDownRB());
+    EXPECT_FALSE(bar->GetRepeatTimer()->GetEnabled());
+    ASSERT_EQ(reports.size(), 1u) << "a release reports the final position once";
+    EXPECT_EQ(reports[0], bar->GetPosition());
+    EXPECT_EQ(bar->GetGrabOffset(), -1);
+    const int after = bar->GetPosition();
+    Pump(150);
+    EXPECT_EQ(bar->GetPosition(), after);
+
+    // Every left release reports, even when nothing moved.
+    reports.clear();
+    Release(bar, 5, 100);
+    EXPECT_EQ(reports.size(), 1u);
+}
+
+TEST_F(PngBarTest, RepeatRatesFollowTheKeyboardSettings) {
+    EXPECT_EQ(ScrollRepeatIntervalFor(31), 14);
+    EXPECT_EQ(ScrollRepeatIntervalFor(0), 435);
+    int delay = 0;
+    SystemParametersInfoW(SPI_GETKEYBOARDDELAY, 0, &delay, 0);
+    EXPECT_EQ(ScrollRepeatDelay(), UINT((delay + 1) * 200));
+}
+
+TEST_F(PngBarTest, HeldPagePressStopsWhenTheSliderReachesThePointer) {
+    Form->Show();
+    TVeskPngScrollBar* bar = NewBar();
+    bar->SetPageSize(10);
+    bar->SetPosition(90);
+    Paint();
+    const int y = 12 + 20;
+    Move(bar, 5, y);
+    EXPECT_TRUE(bar->GetOverPageUp());
+    Press(bar, 5, y);
+    EXPECT_EQ(bar->GetPosition(), 80);
+    testsupport::PumpMessagesUntil([&] { return bar->GetSliderRect().Top <= y; }, ScrollRepeatDelay() + 4000);
+    Pump(300);
+    const int stopped = bar->GetPosition();
+    EXPECT_GT(stopped, 0);
+    EXPECT_TRUE(bar->GetSliderRect().Top <= y && y < bar->GetSliderRect().Bottom);
+    Release(bar, 5, y);
+    Pump(100);
+    EXPECT_EQ(bar->GetPosition(), stopped);
+    EXPECT_FALSE(bar->GetDownPageUp());
+}
+
+TEST_F(PngBarTest, DraggingFollowsThePointerWhateverOnScrollAnswers) {
+    TVeskPngScrollBar* bar = NewBar();
+    bar->SetPageSize(10);
+    Paint();
+    const TRect s = bar->GetSliderRect();
+    std::vector<int> offered;
+    bar->OnScroll = [&](TObject*, int& pos) {
+        offered.push_back(pos);
+        pos = 5;
+    };
+    Move(bar, 5, s.Top + 3);
+    EXPECT_TRUE(bar->GetOverSlider());
+    Press(bar, 5, s.Top + 3);
+    EXPECT_TRUE(bar->GetDragSlider());
+    EXPECT_EQ(bar->GetGrabOffset(), 3);
+    Move(bar, 5, s.Top + 3 + 50, true);
+    const int free = 176 - s.Height();
+    const int expected = static_cast<int>(std::nearbyint(50.0 * 91 / free));
+    EXPECT_EQ(offered.back(), expected);
+    EXPECT_EQ(bar->GetPosition(), expected);
+    Move(bar, 5, 400, true);
+    EXPECT_EQ(bar->GetPosition(), 91) << "the far end is the last page";
+    Release(bar, 5, 400);
+    EXPECT_EQ(bar->GetPosition(), 5) << "the release step takes OnScroll's answer";
+    EXPECT_FALSE(bar->GetDragSlider());
+}
+
+TEST_F(PngBarTest, PressOnTheSlidersFirstPixelDoesNotDrag) {
+    TVeskPngScrollBar* bar = NewBar();
+    bar->SetPageSize(10);
+    bar->SetPosition(40);
+    Paint();
+    const TRect s = bar->GetSliderRect();
+    Move(bar, 5, s.Top);
+    Press(bar, 5, s.Top);
+    EXPECT_EQ(bar->GetGrabOffset(), 0);
+    Move(bar, 5, s.Top + 60, true);
+    EXPECT_EQ(bar->GetPosition(), 40);
+    Release(bar, 5, s.Top + 60);
+}
+
+TEST_F(PngBarTest, HoverFlagsFollowTheMouseAndClearOnLeave) {
+    TVeskPngScrollBar* bar = NewBar();
+    Paint();
+    Move(bar, 5, 5);
+    EXPECT_TRUE(bar->GetOverLT());
+    Move(bar, 5, 150);
+    EXPECT_FALSE(bar->GetOverLT());
+    EXPECT_TRUE(bar->GetOverPageDown());
+    bar->Perform(CM_MOUSELEAVE, 0, 0);
+    EXPECT_FALSE(bar->GetOverPageDown() || bar->GetOverLT() || bar->GetOverSlider());
+    // A press without hover presses nothing.
+    Press(bar, 5, 150);
+    EXPECT_FALSE(bar->GetDownPageDown());
+    EXPECT_EQ(bar->GetPosition(), 0);
+    Release(bar, 5, 150);
+}
+
+// A pixel whose colour or alpha differs between two frames.
+bool FindDifferingPixel(TPngImage* a, TPngImage* b, int& px, int& py) {
+    for (int y = 0; y < a->GetHeight(); ++y)
+        for (int x = 0; x < a->GetWidth(); ++x) {
+            if (a->AlphaScanline(y)[x] != b->AlphaScanline(y)[x] ||
+                std::memcmp(a->Scanline(y) + 3 * x, b->Scanline(y) + 3 * x, 3) != 0) {
+                px = x;
+                py = y;
+                return true;
+            }
+        }
+    return false;
+}
+
+// The frame's pixel blended over a background colour.
+COLORREF Over(TPngImage* p, int x, int y, COLORREF back) {
+    const uint8_t* c = p->Scanline(y) + 3 * x;
+    const int a = p->AlphaScanline(y)[x];
+    auto mix = [a](int s, int d) { return (s * a + d * (255 - a) + 127) / 255; };
+    return RGB(mix(c[2], GetRValue(back)), mix(c[1], GetGValue(back)), mix(c[0], GetBValue(back)));
+}
+
+bool Near(COLORREF a, COLORREF b) {
+    return std::abs(int(GetRValue(a)) - int(GetRValue(b))) <= 1 && std::abs(int(GetGValue(a)) - int(GetGValue(b))) <= 1 &&
+           std::abs(int(GetBValue(a)) - int(GetBValue(b))) <= 1;
+}
+
+TEST_F(PngBarTest, PaintsTheButtonStateFramesAndTheDisabledFrame) {
+    TVeskPngScrollBar* bar = NewBar();
+    const COLORREF back = ColorToRGB(bar->GetColor());
+    int px = 0, py = 0;
+    ASSERT_TRUE(FindDifferingPixel(bar->GetLTFrame(0), bar->GetLTFrame(3), px, py));
+    DibSurface dib(240, 260);
+    Form->PaintTo(dib.Dc(), 0, 0);
+    const COLORREF enabled = dib.Color(10 + px, 10 + py);
+    EXPECT_TRUE(Near(enabled, Over(bar->GetLTFrame(0), px, py, back)));
+    bar->SetEnabled(false);
+    Form->PaintTo(dib.Dc(), 0, 0);
+    const COLORREF disabled = dib.Color(10 + px, 10 + py);
+    EXPECT_TRUE(Near(disabled, Over(bar->GetLTFrame(3), px, py, back)));
+    EXPECT_NE(enabled, disabled);
+    // The track shows the back, not the bar's colour.
+    EXPECT_NE(dib.Color(10 + 6, 10 + 180), back);
+}
+
+TEST_F(PngBarTest, AFailingRepeatStepStopsTheTimerSilently) {
+    Form->Show();
+    TVeskPngScrollBar* bar = NewBar();
+    Paint();
+    bar->OnScroll = [](TObject*, int&) { throw std::runtime_error("step failed"); };
+    Move(bar, 5, 194);
+    Press(bar, 5, 194);
+    ASSERT_NE(bar->GetRepeatTimer(), nullptr);
+    EXPECT_TRUE(testsupport::PumpMessagesUntil([&] { return !bar->GetRepeatTimer()->GetEnabled(); },
+                                               ScrollRepeatDelay() + 2000));
+    EXPECT_TRUE(Errors.empty());
+    bar->OnScroll = nullptr;
+    Release(bar, 5, 194);
+}
+
+TEST_F(PngBarTest, ThreePartBackFollowsTheLengthAndAZeroCountIsHarmless) {
+    Res->SetBackStateCount(1);
+    Res->SetBackUseThree(true);
+    Res->SetImgBack(Strip(12, 22, {RGB(200, 0, 0)}, {255}).get());
+    TVeskPngScrollBar* bar = NewBar();
+    ASSERT_NE(bar->GetBackImage(0), nullptr);
+    EXPECT_EQ(bar->GetBackImage(0)->GetHeight(), 200);
+    bar->SetHeight(150);
+    EXPECT_EQ(bar->GetBackImage(0)->GetHeight(), 150);
+
+    bar->SetBackStateCount(0);
+    Paint();
+    EXPECT_TRUE(Errors.empty());
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(PngBarTest, HeldArrowStopsSteppingOnceThePointerLeaves) {
+    Form->Show();
+    TVeskPngScrollBar* bar = NewBar();
+    Paint();
+    Move(bar, 5, 5);
+    bar->SetPosition(50);
+    Press(bar, 5, 5);
+    EXPECT_EQ(bar->GetPosition(), 49);
+    bar->Perform(CM_MOUSELEAVE, 0, 0);
+    EXPECT_FALSE(bar->GetOverLT());
+    Pump(ScrollRepeatDelay() + 300);
+    EXPECT_EQ(bar->GetPosition(), 49);
+    EXPECT_TRUE(bar->GetDownLT()) << "still pressed until the release";
+    Release(bar, 5, 5);
+    EXPECT_FALSE(bar->GetDownLT());
+}
+
+TEST_F(PngBarTest, StreamedBarIsPreparedOnceInLoaded) {
+    auto* bar = new TVeskPngScrollBar(Form);
+    bar->BeginLoading();
+    bar->SetParent(Form);
+    bar->SetImgBtnLT(Res->GetImgBtnLT());
+    bar->SetImgBtnRB(Res->GetImgBtnRB());
+    bar->SetImgBack(Res->GetImgBack());
+    bar->SetPosition(30);
+    EXPECT_FALSE(bar->GetButtonsReady());
+    bar->Loaded();
+    EXPECT_TRUE(bar->GetButtonsReady());
+    EXPECT_TRUE(bar->GetBackReady());
+    EXPECT_EQ(bar->GetPosition(), 30);
+    bar->SetImgBtnLT(Skin(L"SBN_UP").get());
+    bar->Loaded();
+    EXPECT_EQ(bar->GetLTFrame(0)->GetHeight(), 12) << "frames are cut once";
+}
+
+TEST_F(PngBarTest, DragThroughTheFormFollowsThePointerOutsideTheBar) {
+    Form->Show();
+    TVeskPngScrollBar* bar = NewBar();
+    bar->SetPageSize(10);
+    Paint();
+    const int top = 10 + bar->GetSliderRect().Top;
+    HWND wnd = Form->GetHandle();
+    SendMessageW(wnd, WM_MOUSEMOVE, 0, MAKELPARAM(15, top + 4));
+    EXPECT_TRUE(bar->GetOverSlider());
+    SendMessageW(wnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(15, top + 4));
+    EXPECT_TRUE(bar->GetDragSlider());
+    // Far right of the bar and below it: the bar holds the mouse and runs to the last page.
+    SendMessageW(wnd, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(150, 250));
+    EXPECT_EQ(bar->GetPosition(), 91);
+    SendMessageW(wnd, WM_LBUTTONUP, 0, MAKELPARAM(150, 250));
+    EXPECT_FALSE(bar->GetDragSlider());
+    EXPECT_EQ(bar->GetGrabOffset(), -1);
+    Pump(20);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(PngBarTest, SliderShowsItsHoverAndDragImagesWithTheGripCentred) {
+    TVeskPngScrollBar* bar = NewBar();
+    bar->SetPageSize(30);
+    bar->SetPosition(20);
+    Paint();
+    ASSERT_TRUE(bar->GetSliderReady());
+    const TRect s = bar->GetSliderRect();
+    ASSERT_EQ(bar->GetSliderImage(0)->GetHeight(), s.Height());
+    // An opaque pixel whose colour differs between the normal and the hover image.
+    TPngImage* normal = bar->GetSliderImage(0);
+    TPngImage* hover = bar->GetSliderImage(1);
+    int px = -1, py = -1;
+    for (int y = 0; y < normal->GetHeight() && px < 0; ++y)
+        for (int x = 0; x < normal->GetWidth(); ++x)
+            if (normal->AlphaScanline(y)[x] == 255 && hover->AlphaScanline(y)[x] == 255 &&
+                std::memcmp(normal->Scanline(y) + 3 * x, hover->Scanline(y) + 3 * x, 3) != 0) {
+                px = x;
+                py = y;
+                break;
+            }
+    ASSERT_GE(px, 0);
+    auto colour = [](TPngImage* p, int x, int y) {
+        const uint8_t* c = p->Scanline(y) + 3 * x;
+        return RGB(c[2], c[1], c[0]);
+    };
+    DibSurface dib(240, 260);
+    Form->PaintTo(dib.Dc(), 0, 0);
+    EXPECT_EQ(dib.Color(10 + s.Left + px, 10 + s.Top + py), colour(normal, px, py));
+    Move(bar, 5, s.Top + 5);
+    ASSERT_TRUE(bar->GetOverSlider());
+    Form->PaintTo(dib.Dc(), 0, 0);
+    EXPECT_EQ(dib.Color(10 + s.Left + px, 10 + s.Top + py), colour(hover, px, py));
+
+    // The grip is drawn in the middle of every slider image.
+    TPngImage* grip = bar->GetCenterFrame(0);
+    ASSERT_NE(grip, nullptr);
+    const int gx = (s.Width() - grip->GetWidth()) / 2, gy = (s.Height() - grip->GetHeight()) / 2;
+    auto plain = GetStatePng(bar->GetImgSlider(), 4, 0);
+    auto stretched = StretchPngVert(plain.get(), 7, 15, 255, clNone, s.Height());
+    bool differs = false;
+    for (int y = 0; y < grip->GetHeight() && !differs; ++y)
+        differs = std::memcmp(stretched->Scanline(gy + y) + 3 * gx, bar->GetSliderImage(0)->Scanline(gy + y) + 3 * gx,
+                              3 * grip->GetWidth()) != 0;
+    EXPECT_TRUE(differs);
+    EXPECT_EQ(std::memcmp(stretched->Scanline(0), bar->GetSliderImage(0)->Scanline(0), 3 * s.Width()), 0)
+        << "outside the grip the slider is untouched";
+}
+
+}  // namespace

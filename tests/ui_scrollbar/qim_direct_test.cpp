@@ -1,0 +1,365 @@
+// The windowed scroll bar (focus, wheel, four back states, strip direction, re-preparation on
+// every skin) and the host-drawn bar (repaint requests, blending onto the host's canvas).
+#include "QimScrollBar.h"
+#include "VeskDirectUIScrollBar.h"
+#include "sb_fixture.h"
+
+#include <cmath>
+
+using namespace fw;
+using namespace sbtest;
+using testsupport::DibSurface;
+
+namespace {
+
+COLORREF PixelOf(TPngImage* p, int x, int y) {
+    const uint8_t* c = p->Scanline(y) + 3 * x;
+    return RGB(c[2], c[1], c[0]);
+}
+
+class QimBarTest : public ScrollBarTest {
+protected:
+    TQimScrollBar* NewBar() {
+        auto* bar = new TQimScrollBar(Form);
+        bar->SetParent(Form);
+        bar->SetBounds(10, 10, 15, 200);
+        return bar;
+    }
+    TQimScrollBarRes* NoticeRes(const wchar_t* up = L"SBN_UP", const wchar_t* down = L"SBN_DOWN") {
+        auto* res = new TQimScrollBarRes(Form);
+        res->SetImgBack(Skin(L"SB_BACK").get());
+        res->SetImgSlider(Skin(L"SB_SLIDER").get());
+        res->SetImgBtnLT(Skin(up).get());
+        res->SetImgBtnRB(Skin(down).get());
+        res->SetImgCenter(Skin(L"SB_CENTER").get());
+        res->GetSliderSplit()->SetTop(7);
+        res->GetSliderSplit()->SetBottom(15);
+        res->SetBtnoffSet(8);
+        return res;
+    }
+    void Paint() {
+        DibSurface dib(240, 260);
+        Form->PaintTo(dib.Dc(), 0, 0);
+    }
+};
+
+TEST_F(QimBarTest, NewBarHasAOnePixelPageAndPositionStopsAtTheLastPage) {
+    TQimScrollBar* bar = NewBar();
+    EXPECT_EQ(bar->GetPageSize(), 1);
+    EXPECT_EQ(bar->GetSplitMode(), SmHor);
+    EXPECT_FALSE(bar->GetTransparent());
+    EXPECT_FALSE(bar->GetControlStyle() & csAcceptsControls);
+    EXPECT_TRUE(bar->GetBackSplit()->IsEmpty());
+    TQimScrollBarRes res(nullptr);
+    EXPECT_EQ(res.GetSplitMode(), SmHor);
+    EXPECT_EQ(res.GetBackStateCount(), 2);
+    EXPECT_TRUE(res.GetBackSplit()->IsEmpty());
+
+    Paint();
+    EXPECT_EQ(bar->GetSliderRect().Height(), std::max<int>(std::lrint(200.0 / 101), 3 * Thumb() / 2));
+    bar->SetPosition(100);
+    EXPECT_EQ(bar->GetPosition(), 100) << "Max - PageSize + 1 with PageSize 1";
+    bar->SetPageSize(10);
+    bar->SetPosition(0);
+    bar->SetPosition(100);
+    EXPECT_EQ(bar->GetPosition(), 91);
+    bar->StepScroll(VK_END, TShiftState());
+    EXPECT_EQ(bar->GetPosition(), 91);
+}
+
+TEST_F(QimBarTest, BackFramesFillTheFourStateSlots) {
+    TQimScrollBar* bar = NewBar();
+    const std::vector<COLORREF> colours = {RGB(10, 0, 0), RGB(20, 0, 0), RGB(30, 0, 0), RGB(40, 0, 0)};
+    auto prepare = [&](int count) {
+        std::vector<COLORREF> c(colours.begin(), colours.begin() + count);
+        bar->SetImgBack(Strip(12, 16, c, std::vector<uint8_t>(count, 255)).get());
+        bar->SetBackStateCount(count);
+        bar->Loaded();
+    };
+    prepare(2);
+    ASSERT_TRUE(bar->GetBackReady());
+    EXPECT_EQ(PixelOf(bar->GetBackImage(0), 0, 0), colours[0]);
+    EXPECT_EQ(bar->GetBackImage(1), nullptr);
+    EXPECT_EQ(bar->GetBackImage(2), nullptr);
+    ASSERT_NE(bar->GetBackImage(3), nullptr);
+    EXPECT_EQ(PixelOf(bar->GetBackImage(3), 0, 0), colours[1]) << "the second of two frames is the disabled back";
+    EXPECT_EQ(bar->GetWidth(), 12);
+    prepare(3);
+    EXPECT_EQ(PixelOf(bar->GetBackImage(1), 0, 0), colours[1]);
+    EXPECT_EQ(PixelOf(bar->GetBackImage(2), 0, 0), colours[2]);
+    EXPECT_EQ(bar->GetBackImage(3), nullptr) << "no disabled back with three frames";
+    prepare(4);
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(PixelOf(bar->GetBackImage(i), 0, 0), colours[i]);
+    bar->SetBackStateCount(5);
+    bar->Loaded();
+    EXPECT_FALSE(bar->GetBackReady());
+
+    // Painting picks the disabled back.
+    prepare(4);
+    bar->SetEnabled(false);
+    DibSurface dib(240, 260);
+    Form->PaintTo(dib.Dc(), 0, 0);
+    EXPECT_EQ(dib.Color(10 + 5, 10 + 100), colours[3]);
+    bar->SetEnabled(true);
+    Form->PaintTo(dib.Dc(), 0, 0);
+    EXPECT_EQ(dib.Color(10 + 5, 10 + 100), colours[0]);
+    // Hover, then a press: the hover and pressed backs.
+    Move(bar, 5, 100);
+    Form->PaintTo(dib.Dc(), 0, 0);
+    EXPECT_EQ(dib.Color(10 + 5, 10 + 100), colours[1]);
+    Press(bar, 5, 100);
+    Form->PaintTo(dib.Dc(), 0, 0);
+    EXPECT_EQ(dib.Color(10 + 5, 10 + 100), colours[2]);
+    Release(bar, 5, 100);
+    Form->PaintTo(dib.Dc(), 0, 0);
+    EXPECT_EQ(dib.Color(10 + 5, 10 + 100), colours[1]);
+}
+
+TEST_F(QimBarTest, BackIsStretchedOnlyWhenItsLeftAndRightSplitsSaySo) {
+    TQimScrollBar* bar = NewBar();
+    bar->SetImgBack(Strip(12, 16, {RGB(1, 2, 3)}, {255}).get());
+    bar->SetBackStateCount(1);
+    bar->GetBackSplit()->SetTop(4);
+    bar->GetBackSplit()->SetBottom(10);
+    bar->Loaded();
+    ASSERT_NE(bar->GetBackImage(0), nullptr);
+    EXPECT_EQ(bar->GetBackImage(0)->GetHeight(), 16) << "used as it is";
+    bar->GetBackSplit()->SetLeft(2);
+    bar->GetBackSplit()->SetRight(6);
+    bar->Loaded();
+    ASSERT_NE(bar->GetBackImage(0), nullptr);
+    EXPECT_EQ(bar->GetBackImage(0)->GetHeight(), 200);
+}
+
+TEST_F(QimBarTest, EverySkinAssignmentPreparesAfresh) {
+    TQimScrollBar* bar = NewBar();
+    bar->SetScrollRes(NoticeRes());
+    EXPECT_TRUE(bar->GetButtonsReady());
+    EXPECT_EQ(bar->GetLTFrame(0)->GetHeight(), 20);
+    EXPECT_EQ(bar->GetWidth(), 12);
+    EXPECT_EQ(bar->GetBtnoffSet(), 8);
+    bar->SetScrollRes(NoticeRes(L"SB_UP", L"SB_DOWN"));
+    EXPECT_EQ(bar->GetLTFrame(0)->GetHeight(), 12);
+    Paint();
+    EXPECT_EQ(bar->GetTrackRect(), TRect(0, 12 - 8, 12, 200 - 12 + 8));
+
+    TQimScrollBarRes* bare = new TQimScrollBarRes(Form);
+    bare->SetShowButton(false);
+    bar->SetScrollRes(bare);
+    EXPECT_TRUE(bar->GetButtonsReady()) << "nothing to wait for without buttons";
+}
+
+TEST_F(QimBarTest, StripsAreCutTopToBottomInVerticalSplitMode) {
+    TQimScrollBar* bar = NewBar();
+    bar->SetSplitMode(SmVer);
+    bar->SetImgBtnLT(Strip(12, 10, {RGB(1, 0, 0), RGB(2, 0, 0), RGB(3, 0, 0), RGB(4, 0, 0)}, {255, 255, 255, 255}, true).get());
+    bar->SetImgBtnRB(Strip(12, 10, {RGB(5, 0, 0), RGB(6, 0, 0), RGB(7, 0, 0), RGB(8, 0, 0)}, {255, 255, 255, 255}, true).get());
+    bar->Loaded();
+    ASSERT_NE(bar->GetLTFrame(2), nullptr);
+    EXPECT_EQ(bar->GetLTFrame(2)->GetHeight(), 10);
+    EXPECT_EQ(PixelOf(bar->GetLTFrame(2), 0, 0), RGB(3, 0, 0));
+}
+
+TEST_F(QimBarTest, SliderTakesTheCrossSizeOfItsImage) {
+    TQimScrollBar* bar = NewBar();
+    bar->SetWidth(20);
+    bar->SetImgSlider(Strip(6, 22, {RGB(9, 9, 9), RGB(9, 9, 9), RGB(9, 9, 9), RGB(9, 9, 9)}, {255, 255, 255, 255}).get());
+    bar->GetSliderSplit()->SetTop(7);
+    bar->GetSliderSplit()->SetBottom(15);
+    bar->SetPageSize(30);
+    Paint();
+    Paint();
+    EXPECT_EQ(bar->GetSliderRect().Left, 7);
+    EXPECT_EQ(bar->GetSliderRect().Right, 13);
+}
+
+TEST_F(QimBarTest, RepaintHookReplacesInvalidation) {
+    TQimScrollBar* bar = NewBar();
+    int hooked = 0;
+    bar->SetRepaintHook([&](TQimScrollBar* b) {
+        EXPECT_EQ(b, bar);
+        ++hooked;
+    });
+    bar->SetPosition(5);
+    bar->SetTransparent(true);
+    EXPECT_EQ(hooked, 2);
+}
+
+TEST_F(QimBarTest, WheelScrollsOnlyWhileFocusedAndLosingFocusIsReported) {
+    Form->Show();
+    SetForegroundWindow(Form->GetHandle());
+    Pump(50);
+    TQimScrollBar* bar = NewBar();
+    auto* other = NewBar();
+    other->SetLeft(100);
+    bar->SetScrollRes(NoticeRes());
+    bar->SetPageSize(10);
+    bar->SetPosition(89);
+    Paint();
+    std::vector<std::pair<int, int>> told;  // offered value, position at the time
+    bar->OnScroll = [&](TObject*, int& pos) {
+        told.emplace_back(pos, bar->GetPosition());
+        pos = 0;
+    };
+    int lost = 0;
+    bar->OnLostFocus = [&](TObject* s) {
+        EXPECT_EQ(s, bar);
+        ++lost;
+    };
+    auto wheel = [&](int delta) { SendMessageW(bar->GetHandle(), WM_MOUSEWHEEL, MAKEWPARAM(0, delta), 0); };
+    other->SetFocus();
+    Pump(30);
+    wheel(-120);
+    EXPECT_EQ(bar->GetPosition(), 89) << "not focused";
+
+    Move(bar, 5, 100);
+    Press(bar, 5, 100);
+    Release(bar, 5, 100);
+    Pump(30);
+    ASSERT_TRUE(bar->Focused()) << "a left press takes the focus";
+    bar->SetPosition(90);
+    told.clear();
+    wheel(-120);
+    EXPECT_EQ(bar->GetPosition(), 91);
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_EQ(told[0], std::make_pair(91, 91)) << "told after the change; the rewrite is ignored";
+    wheel(-360);
+    EXPECT_EQ(bar->GetPosition(), 91);
+    EXPECT_EQ(told.size(), 1u) << "nothing changed, nothing told";
+    wheel(120);
+    EXPECT_EQ(bar->GetPosition(), 90);
+
+    other->SetFocus();
+    Pump(30);
+    EXPECT_EQ(lost, 1);
+}
+
+TEST_F(QimBarTest, RightButtonDoesNothing) {
+    TQimScrollBar* bar = NewBar();
+    bar->SetScrollRes(NoticeRes());
+    Paint();
+    int downs = 0;
+    bar->OnMouseDown = [&](TObject*, TMouseButton, TShiftState, int, int) { ++downs; };
+    Move(bar, 5, 195);
+    bar->Perform(WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(5, 195));
+    EXPECT_EQ(downs, 0);
+    EXPECT_EQ(bar->GetPosition(), 0);
+    Press(bar, 5, 195);
+    EXPECT_EQ(downs, 1);
+    EXPECT_EQ(bar->GetPosition(), 1);
+    Release(bar, 5, 195);
+}
+
+// ---------------------------------------------------------------------------------------------
+
+class DirectBarTest : public ScrollBarTest {
+protected:
+    void SetUp() override {
+        ScrollBarTest::SetUp();
+        Bar = new TVeskDirectUIScrollBar(Form);
+        Bar->SetBounds(20, 30, 15, 120);
+        Bar->OnNeedRepaint = [this](TObject* s) {
+            EXPECT_EQ(s, Bar);
+            ++Requests;
+        };
+    }
+    // Arrows whose left half is transparent and right half opaque (frame i in red level 50 + i).
+    void SkinArrows() {
+        auto* res = new TVeskScrollBarRes(nullptr);
+        std::vector<COLORREF> c = {RGB(50, 0, 0), RGB(51, 0, 0), RGB(52, 0, 0), RGB(53, 0, 0)};
+        auto lt = Strip(12, 12, c, {255, 255, 255, 255});
+        for (int y = 0; y < 12; ++y)
+            for (int x = 0; x < 48; ++x)
+                if (x % 12 < 6) lt->AlphaScanline(y)[x] = 0;
+        res->SetImgBtnLT(lt.get());
+        res->SetImgBtnRB(lt.get());
+        res->SetImgBack(Strip(12, 16, {RGB(0, 0, 90), RGB(0, 0, 91)}, {0, 0}).get());
+        Bar->SetScrollRes(res);
+        res->Free();
+    }
+    TVeskDirectUIScrollBar* Bar = nullptr;
+    int Requests = 0;
+};
+
+TEST_F(DirectBarTest, ChangesOnlyRaiseRepaintRequests) {
+    EXPECT_EQ(Bar->GetPageSize(), 0);
+    EXPECT_TRUE(Bar->GetControlStyle() & csOpaque);
+    EXPECT_EQ(Bar->GetDrawBitmap()->GetPixelFormat(), pf32bit);
+    Bar->SetPosition(10);
+    Bar->SetPosition(10);
+    Bar->SetMax(50);
+    Bar->Setkind(skHor);
+    EXPECT_EQ(Requests, 3);
+    DibSurface dib(100, 200, 0xFF00FF00u);
+    TCanvas canvas(dib.Dc());
+    Bar->SetTargetCanvas(&canvas);
+    Bar->SetTargetCanvas(&canvas);
+    EXPECT_EQ(Requests, 4);
+    Bar->SetTargetCanvas(nullptr);
+
+    Bar->OnNeedRepaint = nullptr;
+    Bar->SetPosition(20);
+    EXPECT_EQ(Bar->GetPosition(), 20);
+}
+
+TEST_F(DirectBarTest, DrawsNothingWithoutATargetCanvas) {
+    SkinArrows();
+    Bar->Paint();
+    EXPECT_EQ(Bar->GetLTRect(), TRect(-1, -1, -1, -1)) << "nothing computed, nothing drawn";
+}
+
+TEST_F(DirectBarTest, BlendsOntoTheHostLeavingTransparentPartsVisible) {
+    SkinArrows();
+    EXPECT_EQ(Bar->GetWidth(), 12);
+    DibSurface dib(100, 200, 0xFF00FF00u);
+    TCanvas canvas(dib.Dc());
+    Bar->SetTargetCanvas(&canvas);
+    Bar->Paint();
+    EXPECT_EQ(dib.Color(20 + 2, 30 + 2), RGB(0, 255, 0)) << "under the transparent half";
+    EXPECT_EQ(dib.Color(20 + 8, 30 + 2), RGB(50, 0, 0));
+    EXPECT_EQ(dib.Color(20 + 8, 30 + 60), RGB(0, 255, 0)) << "under the transparent back";
+    EXPECT_EQ(dib.Color(19, 30 + 2), RGB(0, 255, 0)) << "nothing left of the bar";
+
+    // A hovered, pressed arrow steps and shows its pressed frame.
+    Requests = 0;
+    Move(Bar, 8, 115);
+    EXPECT_TRUE(Bar->GetOverRB());
+    EXPECT_GT(Requests, 0);
+    Press(Bar, 8, 115);
+    EXPECT_EQ(Bar->GetPosition(), 1);
+    Bar->Paint();
+    EXPECT_EQ(dib.Color(20 + 8, 30 + 115), RGB(52, 0, 0));
+    Release(Bar, 8, 115);
+    EXPECT_FALSE(Bar->GetRepeatTimer()->GetEnabled());
+    canvas.SetHandle(nullptr);
+}
+
+TEST_F(DirectBarTest, JoinedButtonsSitAtTheBottomBelowTheTrack) {
+    SkinArrows();
+    Bar->SetJoinButton(true);
+    Bar->SetBtnoffSet(2);
+    DibSurface dib(100, 200);
+    TCanvas canvas(dib.Dc());
+    Bar->SetTargetCanvas(&canvas);
+    Bar->Paint();
+    EXPECT_EQ(Bar->GetLTRect(), TRect(0, 96, 12, 108));
+    EXPECT_EQ(Bar->GetRBRect(), TRect(0, 108, 12, 120));
+    EXPECT_EQ(Bar->GetTrackRect(), TRect(0, 0, 12, 98));
+    canvas.SetHandle(nullptr);
+}
+
+TEST_F(DirectBarTest, SingleBackFrameIsUsedAsItIs) {
+    auto* res = new TVeskScrollBarRes(nullptr);
+    res->SetImgBack(Strip(12, 16, {RGB(7, 7, 7)}, {255}).get());
+    res->SetBackStateCount(1);
+    res->SetBackUseThree(true);
+    res->GetSliderSplit()->SetTop(4);
+    res->GetSliderSplit()->SetBottom(8);
+    Bar->SetScrollRes(res);
+    res->Free();
+    EXPECT_EQ(Bar->GetScrollRes(), nullptr);
+    ASSERT_NE(Bar->GetBackImage(0), nullptr);
+    EXPECT_EQ(Bar->GetBackImage(0)->GetHeight(), 16);
+}
+
+}  // namespace

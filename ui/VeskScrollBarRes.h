@@ -1,0 +1,63 @@
+// One complete scroll-bar skin held by a form, so that every bar created at run time can copy it.
+#pragma once
+
+#include "VeskType.h"
+#include "fw_png.h"
+
+#include <memory>
+
+// Copies a picture into an owned one; nullptr empties it.
+void AssignSkinPng(std::unique_ptr<fw::TPngImage>& Target, fw::TPngImage* Source);
+
+class TVeskScrollBarRes : public fw::TComponent {
+public:
+    FW_CLASSNAME(TVeskScrollBarRes)
+    explicit TVeskScrollBarRes(fw::TComponent* AOwner);
+    ~TVeskScrollBarRes() override;
+
+    fw::TPngImage* GetImgBack() const { return FImgBack.get(); }
+    void SetImgBack(fw::TPngImage* Value) { AssignSkinPng(FImgBack, Value); }
+    fw::TPngImage* GetImgSlider() const { return FImgSlider.get(); }
+    void SetImgSlider(fw::TPngImage* Value) { AssignSkinPng(FImgSlider, Value); }
+    fw::TPngImage* GetImgBtnLT() const { return FImgBtnLT.get(); }
+    void SetImgBtnLT(fw::TPngImage* Value) { AssignSkinPng(FImgBtnLT, Value); }
+    fw::TPngImage* GetImgBtnRB() const { return FImgBtnRB.get(); }
+    void SetImgBtnRB(fw::TPngImage* Value) { AssignSkinPng(FImgBtnRB, Value); }
+    fw::TPngImage* GetImgCenter() const { return FImgCenter.get(); }
+    void SetImgCenter(fw::TPngImage* Value) { AssignSkinPng(FImgCenter, Value); }
+    int GetSliderStateCount() const { return FSliderStateCount; }
+    void SetSliderStateCount(int Value) { FSliderStateCount = Value; }
+    // Edited in place through its own Left/Top/Right/Bottom.
+    TVeskPadding* GetSliderSplit() const { return FSliderSplit.get(); }
+    void SetSliderSplit(TVeskPadding* Value) { FSliderSplit->Assign(Value); }
+    int GetBtnoffSet() const { return FBtnoffSet; }
+    void SetBtnoffSet(int Value) { FBtnoffSet = Value; }
+    int GetBtnStateCount() const { return FBtnStateCount; }
+    void SetBtnStateCount(int Value) { FBtnStateCount = Value; }
+    int GetBackStateCount() const { return FBackStateCount; }
+    void SetBackStateCount(int Value) { FBackStateCount = Value; }
+    int GetCenterStateCount() const { return FCenterStateCount; }
+    void SetCenterStateCount(int Value) { FCenterStateCount = Value; }
+    bool GetShowButton() const { return FShowButton; }
+    void SetShowButton(bool Value) { FShowButton = Value; }
+    bool GetJoinButton() const { return FJoinButton; }
+    void SetJoinButton(bool Value) { FJoinButton = Value; }
+    bool GetBackUseThree() const { return FBackUseThree; }
+    void SetBackUseThree(bool Value) { FBackUseThree = Value; }
+
+private:
+    std::unique_ptr<fw::TPngImage> FImgBack;
+    std::unique_ptr<fw::TPngImage> FImgSlider;
+    std::unique_ptr<fw::TPngImage> FImgBtnLT;
+    std::unique_ptr<fw::TPngImage> FImgBtnRB;
+    std::unique_ptr<fw::TPngImage> FImgCenter;
+    int FSliderStateCount = 4;
+    std::unique_ptr<TVeskPadding> FSliderSplit;
+    int FBtnoffSet = 0;
+    int FBtnStateCount = 4;
+    int FBackStateCount = 2;
+    int FCenterStateCount = 4;
+    bool FShowButton = true;
+    bool FJoinButton = false;
+    bool FBackUseThree = false;
+};
