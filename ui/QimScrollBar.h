@@ -41,7 +41,7 @@ public:
 protected:
     void ScrollRedraw() override { RequestPaint(); }
     // The slider cannot run past the last page: Position stays within Max - PageSize + 1.
-    int PositionHigh() const override { return FMax - FPageSize + 1; }
+    int64_t PositionHigh() const override { return int64_t(FMax) - FPageSize + 1; }
     TPngPtr CutFrame(fw::TPngImage* Png, int Count, int Index) override;
     TPngPtr StretchThree(fw::TPngImage* Png, int A, int B, int Target, bool Vertical) override;
     bool LTRectNeedsRB() const override { return false; }

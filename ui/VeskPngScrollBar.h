@@ -85,7 +85,7 @@ public:
         if (Value == FMin) return;
         FMin = std::min(Value, FMax);
         if (FMin > FPosition) SetPosition(FMin);
-        if (FMax - FMin + 1 < FPageSize) FPageSize = FMax - FMin + 1;
+        CapPageSize();
         ScrollRedraw();
     }
     int GetMax() const { return FMax; }
@@ -93,13 +93,14 @@ public:
         if (Value == FMax) return;
         FMax = std::max(Value, FMin);
         if (FMax < FPosition) SetPosition(FMax);
-        if (FMax - FMin + 1 < FPageSize) FPageSize = FMax - FMin + 1;
+        CapPageSize();
         ScrollRedraw();
     }
     int GetPageSize() const { return FPageSize; }
     void SetPageSize(int Value) {
         if (Value == FPageSize || Value < 0) return;
-        FPageSize = std::min(Value, FMax - FMin + 1);
+        FPageSize = Value;
+        CapPageSize();
         ScrollRedraw();
     }
     int GetSmallChange() const { return FSmallChange; }
@@ -109,8 +110,8 @@ public:
     int GetPosition() const { return FPosition; }
     void SetPosition(int Value) {
         if (Value == FPosition) return;
-        int high = PositionHigh();
-        if (Value > high) Value = high;
+        const int64_t high = PositionHigh();
+        if (Value > high) Value = static_cast<int>(high);
         if (Value < FMin) Value = FMin;
         FPosition = Value;
         ScrollRedraw();
@@ -167,8 +168,13 @@ public:
             value = high;
         else if (value < FMin)
             value = FMin;
+        // Max + 1 (PageSize 0) cannot be offered when Max is the largest integer.
+        value = std::min<int64_t>(value, INT32_MAX);
         int pos = static_cast<int>(value);
+        std::shared_ptr<bool> alive = this->AliveToken();
         DoScroll(pos);
+        // OnScroll may have freed the bar (a drop-down closing, say).
+        if (!*alive) return;
         SetPosition(pos);
     }
 
@@ -235,8 +241,14 @@ public:
 protected:
     // The bar's repaint request.
     virtual void ScrollRedraw() = 0;
-    // The highest position the Position setter stores.
-    virtual int PositionHigh() const { return FMax; }
+    // The highest position the Position setter stores (wide: Max - PageSize + 1 may pass the
+    // integer range).
+    virtual int64_t PositionHigh() const { return FMax; }
+    // The page never exceeds the range; the range itself may not fit an integer.
+    void CapPageSize() {
+        const int64_t range = int64_t(FMax) - FMin + 1;
+        if (range < FPageSize) FPageSize = static_cast<int>(range);
+    }
     virtual TPngPtr CutFrame(fw::TPngImage* Png, int Count, int Index) { return GetStatePng(Png, Count, Index); }
     virtual TPngPtr StretchThree(fw::TPngImage* Png, int A, int B, int Target, bool Vertical) {
         return Vertical ? StretchPngVert(Png, A, B, 255, fw::clNone, Target)
@@ -316,19 +328,18 @@ protected:
         for (auto& s : FSliderImages) s.reset();
         FSliderReady = false;
         if (FImgSlider->GetEmpty() || FSliderStateCount < 1 || w < 1 || h < 1) return;
-        fw::TRect grip;
-        if (Present(FCenterFrames[0])) {
-            const int cw = FCenterFrames[0]->GetWidth(), ch = FCenterFrames[0]->GetHeight();
-            const int x = (w - cw) / 2, y = (h - ch) / 2;
-            grip = fw::TRect(x, y, x + cw, y + ch);
-        }
         for (int i = 0; i < 4; ++i) {
             TPngPtr frame = CutFrame(FImgSlider.get(), FSliderStateCount, i);
             if (!frame) continue;
             TPngPtr image = IsVer() ? StretchThree(frame.get(), FSliderSplit->GetTop(), FSliderSplit->GetBottom(), h, true)
                                     : StretchThree(frame.get(), FSliderSplit->GetLeft(), FSliderSplit->GetRight(), w, false);
-            if (image && Present(FCenterFrames[i]) && Present(FCenterFrames[0]))
-                FCenterFrames[i]->Draw(image->GetCanvas(), grip);
+            if (image && Present(FCenterFrames[i]) && Present(FCenterFrames[0])) {
+                // The grip is centred on the stretched image itself: across the bar the image
+                // keeps its frame's size, which need not be the slider rectangle's.
+                const int cw = FCenterFrames[0]->GetWidth(), ch = FCenterFrames[0]->GetHeight();
+                const int x = (image->GetWidth() - cw) / 2, y = (image->GetHeight() - ch) / 2;
+                FCenterFrames[i]->Draw(image->GetCanvas(), fw::TRect(x, y, x + cw, y + ch));
+            }
             FSliderImages[i] = std::move(image);
         }
         FSliderReady = Present(FSliderImages[0]);
@@ -407,7 +418,7 @@ protected:
         int start = TrackStart(t);
         if (int64_t(FMax) - FMin - FPageSize + 1 >= 1 && r >= 1) {
             if (int64_t(FPosition) <= int64_t(FMax) - FPageSize + 1)
-                start += static_cast<int>(fw::RoundHalfEven(static_cast<long double>(int64_t(FPosition - FMin) * free) / r));
+                start += static_cast<int>(fw::RoundHalfEven(static_cast<long double>((int64_t(FPosition) - FMin) * free) / r));
             else
                 start += static_cast<int>(free);
         }
@@ -446,6 +457,8 @@ protected:
     void DrawSlider(fw::TCanvas* Canvas) {
         PrepareSliderImages();
         if (!FSliderReady) return;
+        // Images made just now may give the slider its cross size already in this paint.
+        AdjustSliderCross(FSliderRect);
         const int i = !this->GetEnabled() ? 3 : FDragSlider ? 2 : FOverSlider ? 1 : 0;
         DrawPng(Canvas, FSliderImages[i].get(), FSliderRect);
     }

@@ -541,3 +541,92 @@ TEST_F(PngBarTest, SliderShowsItsHoverAndDragImagesWithTheGripCentred) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(PngBarTest, PictureSettersGivenNothingEmptyThePicture) {
+    EXPECT_FALSE(Res->GetImgBack()->GetEmpty());
+    Res->SetImgBack(nullptr);
+    Res->SetImgCenter(nullptr);
+    ASSERT_NE(Res->GetImgBack(), nullptr);
+    EXPECT_TRUE(Res->GetImgBack()->GetEmpty());
+    EXPECT_TRUE(Res->GetImgCenter()->GetEmpty());
+    TVeskPngScrollBar* bar = NewBar();
+    EXPECT_TRUE(bar->GetImgBack()->GetEmpty()) << "the emptied picture is copied as empty";
+    EXPECT_FALSE(bar->GetBackReady());
+    bar->SetImgSlider(nullptr);
+    ASSERT_NE(bar->GetImgSlider(), nullptr);
+    EXPECT_TRUE(bar->GetImgSlider()->GetEmpty());
+    Paint();
+    EXPECT_FALSE(bar->GetSliderReady());
+}
+
+TEST_F(PngBarTest, LargeRangesKeepTheSliderWhereTheRangeSaysAndStepsInRange) {
+    TVeskPngScrollBar* bar = NewBar();
+    bar->SetMax(100000000);
+    bar->SetPageSize(20000000);
+    bar->SetPosition(50000000);
+    Paint();
+    ASSERT_EQ(bar->GetTrackRect(), TRect(0, 12, 12, 188));
+    // The products of page and track, position and free pixels pass 2^31.
+    const long double L = 176;
+    const int len = std::max<int>(static_cast<int>(std::nearbyint(20000000.0L * L / 100000001.0L)), 3 * Thumb() / 2);
+    const long double range = 100000000.0L - 20000000.0L + 1;
+    const int start = 12 + static_cast<int>(std::nearbyint(50000000.0L * (L - len) / range));
+    EXPECT_EQ(bar->GetSliderRect(), TRect(0, start, 12, start + len));
+    // The pointer over the slider's middle maps back to about the same position.
+    const int back = bar->PosFromPixel(start);
+    EXPECT_NEAR(back, 50000000, 600000);
+
+    // A range wider than the integers: the page is not capped by a wrapped-around width.
+    bar->SetMin(INT32_MIN);
+    bar->SetMax(INT32_MAX);
+    bar->SetPageSize(10);
+    EXPECT_EQ(bar->GetPageSize(), 10);
+    // With PageSize 0 at the largest Max a step toward Max stays at Max instead of wrapping.
+    bar->SetPageSize(0);
+    bar->SetPosition(INT32_MAX);
+    std::vector<int> offered;
+    bar->OnScroll = [&](TObject*, int& pos) { offered.push_back(pos); };
+    bar->StepScroll(VK_DOWN, TShiftState());
+    ASSERT_EQ(offered.size(), 1u);
+    EXPECT_EQ(offered[0], INT32_MAX);
+    EXPECT_EQ(bar->GetPosition(), INT32_MAX);
+}
+
+TEST_F(PngBarTest, DragIntoATrackTurnedInsideOutStaysAtItsStart) {
+    TVeskPngScrollBar* bar = NewBar();
+    bar->SetPageSize(10);
+    bar->SetPosition(40);
+    Paint();
+    const TRect s = bar->GetSliderRect();
+    Move(bar, 5, s.Top + 3);
+    Press(bar, 5, s.Top + 3);
+    ASSERT_TRUE(bar->GetDragSlider());
+    // The host shrinks the bar mid-drag: the buttons now overlap and the track runs backwards.
+    bar->SetHeight(20);
+    Move(bar, 5, 100, true);
+    EXPECT_EQ(bar->GetTrackRect(), TRect(0, 12, 12, 8));
+    EXPECT_EQ(bar->GetPosition(), 0) << "the pointer is held at the track's start";
+    Release(bar, 5, 100);
+}
+
+TEST_F(PngBarTest, OnScrollMayFreeTheBarDuringAStep) {
+    TVeskPngScrollBar* bar = NewBar();
+    Paint();
+    std::shared_ptr<bool> alive = bar->AliveToken();
+    int calls = 0;
+    bar->OnScroll = [&](TObject* s, int&) {
+        ++calls;
+        static_cast<TVeskPngScrollBar*>(s)->Free();
+    };
+    Move(bar, 5, 194);
+    Press(bar, 5, 194);
+    EXPECT_FALSE(*alive);
+    EXPECT_EQ(calls, 1);
+    Pump(ScrollRepeatDelay() + 100);
+    EXPECT_EQ(calls, 1) << "no repeat from a freed bar";
+    EXPECT_TRUE(Errors.empty());
+}
+
+}  // namespace

@@ -166,11 +166,45 @@ TEST_F(QimBarTest, SliderTakesTheCrossSizeOfItsImage) {
     bar->SetImgSlider(Strip(6, 22, {RGB(9, 9, 9), RGB(9, 9, 9), RGB(9, 9, 9), RGB(9, 9, 9)}, {255, 255, 255, 255}).get());
     bar->GetSliderSplit()->SetTop(7);
     bar->GetSliderSplit()->SetBottom(15);
+    // A 2 x 2 grip in its own colour.
+    bar->SetImgCenter(Strip(2, 2, {RGB(200, 0, 0), RGB(201, 0, 0), RGB(202, 0, 0), RGB(203, 0, 0)}, {255, 255, 255, 255}).get());
+    bar->Loaded();
     bar->SetPageSize(30);
     Paint();
-    Paint();
-    EXPECT_EQ(bar->GetSliderRect().Left, 7);
+    EXPECT_EQ(bar->GetSliderRect().Left, 7) << "already in the paint that made the slider images";
     EXPECT_EQ(bar->GetSliderRect().Right, 13);
+    // The grip sits in the middle of the 6-pixel slider, not of the 20-pixel bar.
+    TPngImage* slider = bar->GetSliderImage(0);
+    ASSERT_NE(slider, nullptr);
+    ASSERT_EQ(slider->GetWidth(), 6);
+    const int gy = (slider->GetHeight() - 2) / 2;
+    EXPECT_EQ(PixelOf(slider, 2, gy), RGB(200, 0, 0));
+    EXPECT_EQ(PixelOf(slider, 3, gy + 1), RGB(200, 0, 0));
+    EXPECT_EQ(PixelOf(slider, 1, gy), RGB(9, 9, 9));
+    EXPECT_EQ(PixelOf(slider, 4, gy), RGB(9, 9, 9));
+    EXPECT_EQ(PixelOf(bar->GetSliderImage(3), 2, gy), RGB(203, 0, 0));
+    Paint();
+    EXPECT_EQ(bar->GetSliderImage(0), slider) << "kept while the slider's size stays";
+}
+
+TEST_F(QimBarTest, PositionReachesTheLargestIntegerAndEmptiedPicturesStayEmpty) {
+    TQimScrollBar* bar = NewBar();
+    bar->SetMax(INT32_MAX);
+    bar->SetPageSize(0);
+    bar->SetPosition(INT32_MAX);
+    EXPECT_EQ(bar->GetPosition(), INT32_MAX) << "Max - PageSize + 1 lies beyond it";
+    bar->SetPageSize(1);
+    bar->SetPosition(5);
+    bar->SetPosition(INT32_MAX);
+    EXPECT_EQ(bar->GetPosition(), INT32_MAX);
+
+    TQimScrollBarRes* res = NoticeRes();
+    res->SetImgBtnLT(nullptr);
+    ASSERT_NE(res->GetImgBtnLT(), nullptr);
+    EXPECT_TRUE(res->GetImgBtnLT()->GetEmpty());
+    bar->SetScrollRes(res);
+    EXPECT_EQ(bar->GetLTFrame(0), nullptr);
+    EXPECT_FALSE(bar->GetButtonsReady());
 }
 
 TEST_F(QimBarTest, RepaintHookReplacesInvalidation) {
