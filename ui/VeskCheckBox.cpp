@@ -183,7 +183,9 @@ void TVeskCheckBox::WndProc(TMessage& Message) {
             return;
         case WM_LBUTTONUP: case WM_RBUTTONUP: case WM_MBUTTONUP:
             TVeskGraphicControl::WndProc(Message);
-            if (!*alive || !GetEnabled()) return;
+            // Also while disabled: a box disabled between press and release (by its own OnCheck,
+            // say) would otherwise stay pressed and swallow the next click once enabled again.
+            if (!*alive) return;
             if (FPressed) {
                 FPressed = false;
                 Redraw();

@@ -49,6 +49,11 @@ void TVeskHintForm::WndProc(TMessage& Message) {
             // A click on the balloon must not take the activation from the window beneath.
             Message.Result = MA_NOACTIVATE;
             return;
+        case WM_NCHITTEST:
+            // The balloon opens right under the mouse cursor: were it hit by the mouse, the
+            // control that showed it would be left at once and hide it again.
+            Message.Result = HTTRANSPARENT;
+            return;
         case WM_ERASEBKGND:
             // The layered picture is the whole window; there is nothing to erase.
             Message.Result = 1;

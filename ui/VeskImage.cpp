@@ -35,7 +35,9 @@ void TVeskImage::PictureChanged(TObject* Sender) {
     (void)Sender;
     const int pw = FPicture->GetWidth(), ph = FPicture->GetHeight();
     if (GetAutoSize() && pw > 0 && ph > 0) SetBounds(GetLeft(), GetTop(), pw, ph);
-    if (FPicture->GetGraphic()) Redraw();
+    // Repainted also when the picture was emptied: otherwise the old picture would stay on the
+    // screen until something else repaints the control.
+    Redraw();
 }
 
 void TVeskImage::Progress(TObject* Sender, TProgressStage Stage, uint8_t PercentDone, bool RedrawNow, const TRect& R,

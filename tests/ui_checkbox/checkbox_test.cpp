@@ -281,6 +281,21 @@ TEST_F(CheckBoxTest, ABoxDisabledUnderTheMouseIsNotHoveredWhenEnabledAgain) {
     EXPECT_EQ(BoxColor(b), kFrame[0]);
 }
 
+TEST_F(CheckBoxTest, ABoxDisabledByItsOwnCheckTakesTheNextClickOnceEnabled) {
+    TVeskCheckBox* b = AddBox(10, 10);
+    int checks = 0;
+    b->OnCheck = [&](TObject*) {
+        if (++checks == 1) b->SetEnabled(false);
+    };
+    Click(15, 15);
+    EXPECT_EQ(checks, 1);
+    EXPECT_FALSE(b->GetPressed());  // the release ended the press although the box was disabled
+    b->SetEnabled(true);
+    Click(15, 15);
+    EXPECT_EQ(checks, 2);
+    EXPECT_FALSE(b->GetChecked());
+}
+
 TEST_F(CheckBoxTest, CapturedMovesOutsideDoNotLightTheBox) {
     TVeskCheckBox* b = AddBox(10, 10);
     Move(15, 15);

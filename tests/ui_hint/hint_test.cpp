@@ -158,6 +158,8 @@ TEST_F(HintTest, BalloonHangsBelowTheCursorSizedToTheTextAndSkin) {
     EXPECT_TRUE(ex & WS_EX_LAYERED);
     EXPECT_FALSE(ex & WS_EX_TOPMOST);
     EXPECT_EQ(SendMessageW(wnd, WM_MOUSEACTIVATE, 0, 0), MA_NOACTIVATE);
+    // The mouse passes through it: the cursor it opens under stays over the control beneath.
+    EXPECT_NE(WindowFromPoint(POINT{400, 100 + h / 2}), wnd);
     EXPECT_NE(GetForegroundWindow(), wnd);
     EXPECT_EQ(Hint->GetHintForm()->GetOwner(), Form);
 }
@@ -223,6 +225,29 @@ TEST_F(HintTest, ArrowFollowsTheEdgesOfTheWorkArea) {
     Hint->Cursor = TPoint(10, 100);
     Hint->ShowHintAt(Target);
     EXPECT_EQ(Hint->GetArrowKind(), AkLeftTop);
+}
+
+TEST_F(HintTest, CornerArrowsStandOverTheSkinsSideMargins) {
+    Skin();
+    const int a = 8;
+    // Left kind: from the first split line; right kind: ending at the right piece's edge.
+    struct Case {
+        TPoint cursor;
+        TVeskArrowKind kind;
+    };
+    for (const Case& c : {Case{{2, 100}, AkLeftTop}, Case{{1020, 100}, AkRightTop}}) {
+        Hint->Cursor = c.cursor;
+        Hint->ShowHintAt(Target);
+        ASSERT_EQ(Hint->GetArrowKind(), c.kind);
+        TBitmap* b = Hint->GetBitmap();
+        const int w = b->GetWidth();
+        const int from = c.kind == AkLeftTop ? 8 : w - (22 - 14) - 16;
+        int inside = 0, outside = 0;
+        for (int y = 0; y < a; ++y)
+            for (int x = 0; x < w; ++x) (x >= from && x < from + 16 ? inside : outside) += AlphaAt(b, x, y) > 0;
+        EXPECT_GT(inside, 0) << c.kind;
+        EXPECT_EQ(outside, 0) << c.kind;
+    }
 }
 
 TEST_F(HintTest, BottomArrowSitsAtTheBottomOfTheBalloon) {
@@ -411,6 +436,25 @@ TEST_F(HintTest, ChangedBodySkinIsUsedAtTheNextShow) {
     Hint->ShowHintAt(Target);
     EXPECT_EQ(Hint->GetBitmap()->GetWidth(), w1 - 8);
     EXPECT_EQ(AlphaAt(Hint->GetBitmap(), Hint->GetBitmap()->GetWidth() / 2, 8 + 6), 255);
+
+    // A new body picture of the same size: its colour, not the old pieces', fills the body.
+    auto green = std::make_unique<TPngImage>();
+    green->CreateBlank(png::COLOR_RGBALPHA, 8, 22, 22);
+    for (int y = 0; y < 22; ++y) {
+        uint8_t* c = green->Scanline(y);
+        uint8_t* al = green->AlphaScanline(y);
+        for (int x = 0; x < 22; ++x) {
+            c[x * 3] = 0; c[x * 3 + 1] = 200; c[x * 3 + 2] = 0;
+            al[x] = 255;
+        }
+    }
+    Hint->SetImgForm(green.get());
+    Target->SetHint(L"   ");  // blanks only: no text pixels over the body
+    Hint->ShowHintAt(Target);
+    TBitmap* b = Hint->GetBitmap();
+    const uint8_t* p = b->ScanLine(b->GetHeight() - 2) + (b->GetWidth() / 2) * 4;
+    EXPECT_EQ(p[1], 200);
+    EXPECT_EQ(p[2], 0);
 }
 
 TEST_F(HintTest, WindowFreedByItsOwnerIsForgottenAndMadeAgain) {

@@ -138,7 +138,7 @@ TEST_F(ImageTest, ALargerPictureIsAlwaysScaledDown) {
     ExpectPictureAt(TRect(0, 0, 105, 26));
 }
 
-TEST_F(ImageTest, SettersOnlyActOnAChange) {
+TEST_F(ImageTest, SettersActOnlyOnAChangeAndEveryPictureChangeRepaints) {
     ShowPng(60, 30);
     Form->Show();
     Form->Update();
@@ -154,6 +154,17 @@ TEST_F(ImageTest, SettersOnlyActOnAChange) {
     // A new picture repaints at once as well.
     ShowPng(10, 10);
     EXPECT_EQ(paints, 3);
+    // So does emptying it: the old picture must not stay on the screen until something else
+    // repaints the control.
+    bool sawGraphic = true;
+    Image->OnAfterPaint = [&](TObject*, TCanvas*) { sawGraphic = Image->GetPicture()->GetGraphic() != nullptr; };
+    Image->GetPicture()->SetGraphic(nullptr);
+    EXPECT_EQ(paints, 4);
+    EXPECT_FALSE(sawGraphic);
+    ShowPng(20, 20);
+    TPicture empty;
+    Image->SetPicture(&empty);
+    EXPECT_EQ(paints, 6);
 }
 
 TEST_F(ImageTest, AutoSizeTakesThePicturesSizeButNotFromAnEmptyPicture) {
