@@ -1,0 +1,236 @@
+// Rows, defaults, repaint requests and the row layout of the list box.
+#include "lb_fixture.h"
+
+using namespace fw;
+using namespace lbtest;
+
+namespace {
+
+bool HasUpdate(TQimListBox* lb) {
+    RECT r;
+    return GetUpdateRect(lb->GetHandle(), &r, FALSE) != 0;
+}
+
+TEST_F(ListBoxTest, NewListHasItsDocumentedDefaults) {
+    EXPECT_TRUE(Lb->GetTabStop());
+    EXPECT_EQ(Lb->GetColor(), clWhite);
+    EXPECT_EQ(Lb->GetWidth(), 200);
+    EXPECT_EQ(Lb->GetHeight(), 150);
+    EXPECT_EQ(Lb->GetItemStateCount(), 2);
+    EXPECT_EQ(Lb->GetCheckStateCount(), 4);
+    EXPECT_EQ(Lb->GetBorderColor(), TColor(0xF0CAA6));
+    EXPECT_EQ(Lb->GetItemheight(), 22);
+    EXPECT_EQ(Lb->GetFontColorNormal(), clBlack);
+    EXPECT_EQ(Lb->GetFontColorOver(), clBlue);
+    EXPECT_EQ(Lb->GetFontColorDown(), clNavy);
+    EXPECT_EQ(Lb->GetFontColorDisable(), clGray);
+    EXPECT_EQ(Lb->GetMarginCheckBox() + Lb->GetMarginImageList() + Lb->GetMarginText() + Lb->GetMarginItem(), 8);
+    EXPECT_TRUE(Lb->GetHotTrack());
+    EXPECT_FALSE(Lb->GetShowCheckBox() || Lb->GetMultiSelect() || Lb->GetSupportRightSelect());
+    EXPECT_TRUE(Lb->Getitemsplit()->IsEmpty());
+    EXPECT_EQ(Lb->Count(), 0);
+    EXPECT_EQ(Lb->GetItem(0), nullptr);
+
+    TQimLBoxItem* it = Lb->AddItem();
+    EXPECT_EQ(it->GetOwner(), Lb);
+    EXPECT_EQ(it->GetImageIndex(), -1);
+    EXPECT_TRUE(it->GetEnabled() && it->GetVisible());
+    EXPECT_FALSE(it->GetChecked() || it->GetSelected());
+    EXPECT_EQ(it->GetItemRect(), TRect(-1, -1, -1, -1));
+    EXPECT_EQ(it->GetTextRect(), TRect(-1, -1, -1, -1));
+    EXPECT_EQ(it->GetData(), nullptr);
+    EXPECT_EQ(Lb->GetItem(-1), nullptr);
+    EXPECT_EQ(Lb->GetItem(1), nullptr);
+
+    Lb->SetItemheight(0);
+    Lb->SetItemheight(-3);
+    EXPECT_EQ(Lb->GetItemheight(), 22) << "heights below 1 are ignored";
+}
+
+TEST_F(ListBoxTest, ContentHeightFollowsAddingDeletingAndResizingOnly) {
+    AddRows(3);
+    EXPECT_EQ(Lb->GetContentHeight(), 3 * (22 + 2));
+    Lb->GetItem(1)->SetVisible(false);
+    EXPECT_EQ(Lb->GetContentHeight(), 3 * 24) << "hiding alone does not recompute";
+    Lb->SetHeight(140);
+    EXPECT_EQ(Lb->GetContentHeight(), 2 * 24) << "a resize does";
+    Lb->AddItem();
+    EXPECT_EQ(Lb->GetContentHeight(), 3 * 24);
+    Lb->OnMeasureItem = [](TQimLBoxItem*, int index, int& h) { h = 10 + index; };
+    Lb->DeleteItem(Lb->GetItem(0));
+    // Rows now: hidden (index 0), row 2 (index 1), the new row (index 2).
+    EXPECT_EQ(Lb->GetContentHeight(), (11 + 2) + (12 + 2));
+}
+
+TEST_F(ListBoxTest, DeleteIgnoresForeignRowsAndForgetsTheRowReferences) {
+    AddRows(3);
+    Lb->Loaded();
+    Paint();
+    TQimListBox other(nullptr);
+    TQimLBoxItem* foreign = other.AddItem();
+    Lb->DeleteItem(foreign);
+    Lb->DeleteItem(nullptr);
+    EXPECT_EQ(Lb->Count(), 3);
+    EXPECT_EQ(other.Count(), 1);
+
+    ClickRow(1);
+    Move(Centre(2).X, Centre(2).Y);
+    EXPECT_EQ(Lb->GetHotItem(), Lb->GetItem(2));
+    Lb->DeleteItem(Lb->GetItem(0));
+    EXPECT_EQ(Lb->Count(), 2);
+    EXPECT_EQ(Lb->GetHotItem(), nullptr);
+    EXPECT_EQ(Lb->GetAnchorItem(), nullptr);
+    EXPECT_EQ(Lb->GetItem(0)->GetCaption(), L"Row 2");
+    EXPECT_EQ(Lb->GetLastPainted(), 1);
+}
+
+TEST_F(ListBoxTest, RepaintsAreRequestedOnlyAfterLoaded) {
+    TQimLBoxItem* it = Lb->AddItem();
+    Form->Show();
+    ValidateRect(Lb->GetHandle(), nullptr);
+    it->SetCaption(L"before");
+    Lb->SetMarginText(7);
+    EXPECT_FALSE(HasUpdate(Lb)) << "a list built in code waits for Loaded";
+    Lb->Loaded();
+    ValidateRect(Lb->GetHandle(), nullptr);
+    it->SetCaption(L"before");
+    EXPECT_FALSE(HasUpdate(Lb)) << "an unchanged caption asks for nothing";
+    it->SetCaption(L"after");
+    EXPECT_TRUE(HasUpdate(Lb));
+    ValidateRect(Lb->GetHandle(), nullptr);
+    it->SetVisible(false);
+    EXPECT_TRUE(HasUpdate(Lb));
+    ValidateRect(Lb->GetHandle(), nullptr);
+    Lb->SetItemheight(30);
+    EXPECT_TRUE(HasUpdate(Lb));
+}
+
+TEST_F(ListBoxTest, RowsAreLaidOutFromTheTopAndStopBelowTheView) {
+    AddRows(10);
+    Lb->Loaded();
+    Paint();
+    // Rows of 22 plus 2 apart inside the one-pixel border; the view is 150 high.
+    EXPECT_EQ(Lb->GetItem(0)->GetItemRect(), TRect(2, 1, 198, 23));
+    EXPECT_EQ(Lb->GetItem(1)->GetItemRect(), TRect(2, 25, 198, 47));
+    EXPECT_EQ(Lb->GetItem(6)->GetItemRect(), TRect(2, 145, 198, 167)) << "starts inside the view";
+    EXPECT_EQ(Lb->GetFirstPainted(), 0);
+    EXPECT_EQ(Lb->GetLastPainted(), 7);
+    EXPECT_EQ(Lb->GetItem(7)->GetItemRect(), TRect(-1, -1, -1, -1));
+    EXPECT_EQ(Lb->GetItem(9)->GetItemRect(), TRect(-1, -1, -1, -1)) << "rows below are not laid out";
+
+    Lb->SetBorderColor(clNone);
+    Lb->GetItem(0)->SetVisible(false);
+    Paint();
+    EXPECT_EQ(Lb->GetBorderInset(), 0);
+    EXPECT_EQ(Lb->GetItem(0)->GetItemRect(), TRect(-1, -1, -1, -1)) << "an invisible row takes no place";
+    EXPECT_EQ(Lb->GetItem(1)->GetItemRect(), TRect(2, 0, 198, 22));
+    EXPECT_EQ(Lb->GetFirstPainted(), 1);
+}
+
+TEST_F(ListBoxTest, MeasuredRowsAreAllVisitedAndThoseBelowTheViewUnset) {
+    AddRows(12);
+    std::vector<int> asked;
+    Lb->OnMeasureItem = [&](TQimLBoxItem*, int index, int& h) {
+        asked.push_back(index);
+        h = index == 0 ? 60 : 30;
+    };
+    Lb->Loaded();
+    asked.clear();
+    Paint();
+    EXPECT_EQ(asked.size(), 4u) << "only rows starting inside the view are measured while drawing";
+    EXPECT_EQ(Lb->GetItem(0)->GetItemRect(), TRect(2, 1, 198, 61));
+    EXPECT_EQ(Lb->GetItem(1)->GetItemRect(), TRect(2, 63, 198, 93));
+    EXPECT_EQ(Lb->GetItem(3)->GetItemRect(), TRect(2, 127, 198, 157));
+    EXPECT_EQ(Lb->GetLastPainted(), 4);
+    for (int i = 4; i < 12; ++i) EXPECT_EQ(Lb->GetItem(i)->GetItemRect(), TRect(-1, -1, -1, -1)) << i;
+}
+
+TEST_F(ListBoxTest, RowsThatLeaveTheLayoutDropTheirOldRectangles) {
+    Lb->SetVerScrollRes(BarRes());
+    AddRows(10);
+    Lb->Loaded();
+    Paint();
+    TQimScrollBar* bar = Lb->GetVerScrollBar();
+    ASSERT_NE(bar, nullptr);
+    bar->StepScroll(VK_NEXT, TShiftState());
+    EXPECT_EQ(Lb->GetVerOffset(), -91) << "one page, held at the last page";
+    Paint();
+    EXPECT_EQ(Lb->GetItem(7)->GetItemRect().Top, 1 - 91 + 7 * 24);
+    bar->StepScroll(VK_HOME, TShiftState());
+    Paint();
+    EXPECT_EQ(Lb->GetLastPainted(), 7);
+    EXPECT_EQ(Lb->GetItem(7)->GetItemRect(), TRect(-1, -1, -1, -1))
+        << "a row below the view must not be hit where it stood before";
+    EXPECT_EQ(Lb->GetItem(7)->GetTextRect(), TRect(-1, -1, -1, -1));
+    // The gap between rows 3 and 4 is empty space, not the old place of row 7.
+    Record();
+    Move(100, 96);
+    Press(100, 96);
+    Release(100, 96);
+    EXPECT_EQ(Events, std::vector<std::wstring>{L"click:nil"});
+}
+
+TEST_F(ListBoxTest, ClearFreesRowsBarsAndScrollState) {
+    Lb->SetVerScrollRes(BarRes());
+    AddRows(20);
+    Lb->Loaded();
+    Paint();
+    ASSERT_NE(Lb->GetVerScrollBar(), nullptr);
+    Lb->GetVerScrollBar()->StepScroll(VK_NEXT, TShiftState());
+    EXPECT_LT(Lb->GetVerOffset(), 0);
+    Lb->Clear();
+    EXPECT_EQ(Lb->Count(), 0);
+    EXPECT_EQ(Lb->GetVerScrollBar(), nullptr);
+    EXPECT_EQ(Lb->GetVerOffset(), 0);
+    EXPECT_EQ(Lb->GetContentHeight(), 0);
+    Paint();
+    EXPECT_EQ(Lb->GetVerScrollBar(), nullptr) << "an empty list needs no bar";
+    AddRows(20);
+    Paint();
+    ASSERT_NE(Lb->GetVerScrollBar(), nullptr) << "made again on the next need";
+    EXPECT_TRUE(Lb->GetVerScrollBar()->GetVisible());
+}
+
+TEST_F(ListBoxTest, RemovedComponentsAreForgotten) {
+    auto* images = new TQimImageList(Form);
+    TQimScrollBarRes* res = BarRes();
+    Lb->SetImagelist(images);
+    Lb->SetVerScrollRes(res);
+    Lb->SetHorScrollRes(res);
+    images->Free();
+    res->Free();
+    EXPECT_EQ(Lb->GetImagelist(), nullptr);
+    EXPECT_EQ(Lb->GetVerScrollRes(), nullptr);
+    EXPECT_EQ(Lb->GetHorScrollRes(), nullptr);
+    AddRows(30);
+    Lb->Loaded();
+    Paint();
+    EXPECT_EQ(Lb->GetVerScrollBar(), nullptr) << "no resource, no bar";
+}
+
+TEST_F(ListBoxTest, HandlersMayDeleteOrClearRowsWhileTheyAreTold) {
+    AddRows(4);
+    Lb->SetShowCheckBox(true);
+    CheckSkins();
+    Lb->Loaded();
+    Paint();
+    Lb->OnItemClick = [this](TObject*, TQimLBoxItem* it) {
+        if (it) {
+            it->SetVisible(false);
+            Lb->DeleteItem(it);
+        }
+    };
+    ClickRow(1);
+    EXPECT_EQ(Lb->Count(), 3);
+    EXPECT_EQ(Lb->GetPressedItem(), nullptr);
+    Paint();
+    Lb->OnItemCheck = [this](TObject*, TQimLBoxItem*) { Lb->Clear(); };
+    const TRect box = Lb->GetItem(0)->GetCheckRect();
+    Move(box.Left + 1, box.Top + 1);
+    Press(box.Left + 1, box.Top + 1);
+    Release(box.Left + 1, box.Top + 1);
+    EXPECT_EQ(Lb->Count(), 0);
+    Paint();
+}
+
+}  // namespace

@@ -1,0 +1,231 @@
+// Hot tracking, clicks, check boxes, selection rules, the rubber band, right-button selection,
+// double clicks, leaving and the caption hint.
+#include "lb_fixture.h"
+
+using namespace fw;
+using namespace lbtest;
+
+namespace {
+
+using Sel = std::vector<bool>;
+using Ev = std::vector<std::wstring>;
+
+class ListMouseTest : public ListBoxTest {
+protected:
+    void SetUp() override {
+        ListBoxTest::SetUp();
+        AddRows(5);
+        Lb->Loaded();
+        Paint();
+        Record();
+    }
+};
+
+TEST_F(ListMouseTest, HoverMakesTheRowHotAndDisabledRowsAreSkipped) {
+    Move(Centre(1).X, Centre(1).Y);
+    EXPECT_EQ(Lb->GetHotItem(), Lb->GetItem(1));
+    Lb->GetItem(2)->SetEnabled(false);
+    Move(Centre(2).X, Centre(2).Y);
+    EXPECT_EQ(Lb->GetHotItem(), nullptr) << "the old row is left and a disabled row never becomes hot";
+    Move(Centre(3).X, Centre(3).Y);
+    EXPECT_EQ(Lb->GetHotItem(), Lb->GetItem(3));
+    Lb->Perform(CM_MOUSELEAVE, 0, 0);
+    EXPECT_EQ(Lb->GetHotItem(), nullptr);
+}
+
+TEST_F(ListMouseTest, ClickSelectsThePressedRowAndClicksTheRowUnderTheRelease) {
+    ClickRow(1);
+    EXPECT_EQ(Events, Ev{L"click:1"});
+    EXPECT_EQ(Selection(), (Sel{false, true, false, false, false}));
+    EXPECT_EQ(Lb->GetPressedItem(), nullptr);
+
+    Events.clear();
+    Move(Centre(2).X, Centre(2).Y);
+    Press(Centre(2).X, Centre(2).Y);
+    EXPECT_EQ(Lb->GetPressedItem(), Lb->GetItem(2));
+    Move(Centre(4).X, Centre(4).Y, MK_LBUTTON);
+    Release(Centre(4).X, Centre(4).Y);
+    EXPECT_EQ(Events, Ev{L"click:4"}) << "the release row is the one clicked";
+    EXPECT_EQ(Selection(), (Sel{false, false, true, false, false})) << "the press row is the one selected";
+
+    Events.clear();
+    Move(100, 140);
+    Press(100, 140);
+    EXPECT_EQ(Events, Ev{L"click:nil"}) << "a press on empty space clicks nothing";
+    EXPECT_EQ(Lb->SelectedCount(), 0);
+    Release(100, 140);
+    EXPECT_EQ(Events, Ev{L"click:nil"});
+}
+
+TEST_F(ListMouseTest, CheckBoxTogglesOnlyWhenPressedAndReleasedOnIt) {
+    Lb->SetShowCheckBox(true);
+    CheckSkins();
+    // The frames are prepared once, by Loaded; a list that was loaded before keeps none.
+    EXPECT_EQ(Lb->GetCheckFrame(0), nullptr);
+    Lb->Free();
+    Lb = new TQimListBox(Form);
+    Lb->SetParent(Form);
+    Lb->SetBounds(kLeft, kTop, 200, 150);
+    Lb->SetShowCheckBox(true);
+    CheckSkins();
+    AddRows(3);
+    Lb->Loaded();
+    Record();
+    Paint();
+
+    const TRect box = Lb->GetItem(1)->GetCheckRect();
+    Move(box.Left + 1, box.Top + 1);
+    Press(box.Left + 1, box.Top + 1);
+    EXPECT_EQ(Lb->GetCheckPressedItem(), Lb->GetItem(1));
+    EXPECT_EQ(Lb->GetPressedItem(), nullptr) << "a press on the box does not press the row";
+    Release(box.Left + 1, box.Top + 1);
+    EXPECT_TRUE(Lb->GetItem(1)->GetChecked());
+    EXPECT_EQ(Events, Ev{L"check:1"});
+    EXPECT_EQ(Lb->SelectedCount(), 0);
+
+    Events.clear();
+    Move(box.Left + 1, box.Top + 1);
+    Press(box.Left + 1, box.Top + 1);
+    Move(Centre(1).X + 50, Centre(1).Y, MK_LBUTTON);
+    Release(Centre(1).X + 50, Centre(1).Y);
+    EXPECT_TRUE(Lb->GetItem(1)->GetChecked()) << "released off the box: nothing toggles";
+    EXPECT_TRUE(Events.empty());
+    EXPECT_EQ(Lb->GetCheckPressedItem(), nullptr);
+    ClickRow(2);
+    EXPECT_EQ(Events, Ev{L"click:2"}) << "the next row click is not lost";
+}
+
+TEST_F(ListMouseTest, MultiSelectWithCtrlAndShiftRanges) {
+    Lb->SetMultiSelect(true);
+    ClickRow(1);
+    ClickRow(3, MK_CONTROL);
+    EXPECT_EQ(Selection(), (Sel{false, true, false, true, false}));
+    ClickRow(3, MK_CONTROL);
+    EXPECT_TRUE(Lb->GetItem(3)->GetSelected()) << "Ctrl adds, it does not toggle";
+
+    ClickRow(1);
+    EXPECT_EQ(Lb->GetAnchorItem(), Lb->GetItem(1));
+    EXPECT_EQ(Selection(), (Sel{false, true, false, false, false}));
+    ClickRow(4, MK_SHIFT);
+    EXPECT_EQ(Selection(), (Sel{false, true, true, true, true}));
+    EXPECT_EQ(Lb->GetEndItem(), Lb->GetItem(4));
+    ClickRow(2, MK_SHIFT);
+    EXPECT_EQ(Selection(), (Sel{false, false, true, false, false})) << "a second Shift-click starts a new range";
+    EXPECT_EQ(Lb->GetAnchorItem(), Lb->GetItem(2));
+    EXPECT_EQ(Lb->GetEndItem(), nullptr);
+    ClickRow(0, MK_SHIFT);
+    EXPECT_EQ(Selection(), (Sel{true, true, true, false, false})) << "ranges run either way";
+    ClickRow(4);
+    ClickRow(3, MK_SHIFT);
+    EXPECT_EQ(Selection(), (Sel{false, false, false, true, true}))
+        << "after a plain click a Shift-click ends a range at the clicked row";
+
+    Lb->SetMultiSelect(false);
+    ClickRow(3, MK_CONTROL);
+    EXPECT_EQ(Selection(), (Sel{false, false, false, true, false})) << "single selection ignores Ctrl";
+}
+
+TEST_F(ListMouseTest, AnyDragEndsAsARubberBandThatSelectsFromTenPixels) {
+    Lb->SetMultiSelect(true);
+    Lb->SetImgSelBox(Strip(4, 4, {RGB(90, 9, 9)}).get());
+    Events.clear();
+    // A small drag: no band applied, no row click.
+    Move(Centre(0).X, Centre(0).Y);
+    Press(Centre(0).X, Centre(0).Y);
+    Move(Centre(0).X + 3, Centre(0).Y + 3, MK_LBUTTON);
+    auto d = Paint();
+    EXPECT_NE(At(*d, Centre(0).X + 1, Centre(0).Y + 1), RGB(90, 9, 9));
+    Release(Centre(0).X + 3, Centre(0).Y + 3);
+    EXPECT_EQ(Events, Ev{L"click:nil"});
+    EXPECT_EQ(Selection(), (Sel{true, false, false, false, false})) << "the press still selected its row";
+    EXPECT_EQ(Lb->GetPressedItem(), nullptr);
+
+    // A band from row 1 down into row 3.
+    Events.clear();
+    Move(50, Centre(1).Y);
+    Press(50, Centre(1).Y);
+    Move(80, Centre(3).Y, MK_LBUTTON);
+    d = Paint();
+    EXPECT_EQ(At(*d, 60, Centre(2).Y), RGB(90, 9, 9)) << "the band is drawn";
+    EXPECT_EQ(Selection(), (Sel{false, true, true, true, false}));
+    Release(80, Centre(3).Y);
+    EXPECT_EQ(Events, Ev{L"click:nil"});
+    d = Paint();
+    EXPECT_NE(At(*d, 60, Centre(2).Y), RGB(90, 9, 9)) << "gone after the release";
+    EXPECT_EQ(Selection(), (Sel{false, true, true, true, false}));
+
+    // Dragged up past the top edge: the band reaches row 0 and is not mistaken for no band.
+    Events.clear();
+    Move(50, Centre(1).Y);
+    Press(50, Centre(1).Y);
+    Lb->Perform(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(70, static_cast<WORD>(-1)));
+    Paint();
+    Release(70, 0);
+    EXPECT_EQ(Events, Ev{L"click:nil"});
+    EXPECT_EQ(Selection(), (Sel{true, true, false, false, false}));
+}
+
+TEST_F(ListMouseTest, RightButtonSelectsOnlyWhileAtMostOneRowIsSelected) {
+    RightPress(Centre(1).X, Centre(1).Y);
+    RightRelease(Centre(1).X, Centre(1).Y);
+    EXPECT_TRUE(Events.empty()) << "without right-button selection nothing happens";
+    Lb->SetSupportRightSelect(true);
+    Lb->SetMultiSelect(true);
+    ClickRow(1);
+    Events.clear();
+    Move(Centre(2).X, Centre(2).Y);
+    RightPress(Centre(2).X, Centre(2).Y);
+    RightRelease(Centre(2).X, Centre(2).Y);
+    EXPECT_EQ(Events, Ev{L"click:2"});
+    EXPECT_EQ(Selection(), (Sel{false, false, true, false, false}));
+    ClickRow(4, MK_CONTROL);
+    Events.clear();
+    Move(Centre(0).X, Centre(0).Y);
+    RightPress(Centre(0).X, Centre(0).Y);
+    RightRelease(Centre(0).X, Centre(0).Y);
+    EXPECT_TRUE(Events.empty());
+    EXPECT_EQ(Selection(), (Sel{false, false, true, false, true})) << "two selected rows are kept";
+}
+
+TEST_F(ListMouseTest, DoubleClickReportsTheHotRow) {
+    Move(Centre(3).X, Centre(3).Y);
+    Press(Centre(3).X, Centre(3).Y);
+    Release(Centre(3).X, Centre(3).Y);
+    Lb->Perform(WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(Centre(3).X, Centre(3).Y));
+    Release(Centre(3).X, Centre(3).Y);
+    EXPECT_EQ(Events, (Ev{L"click:3", L"dbl:3", L"click:3"}));
+}
+
+TEST_F(ListMouseTest, LongCaptionBecomesTheHintWhileItsRowIsHot) {
+    Lb->SetHint(L"own hint");
+    Lb->GetItem(2)->SetCaption(std::wstring(80, L'W'));
+    Paint();
+    Move(Centre(1).X, Centre(1).Y);
+    EXPECT_FALSE(Lb->GetCaptionHintShown()) << "a caption that fits needs no hint";
+    EXPECT_EQ(Lb->GetHint(), L"own hint");
+    Move(Centre(2).X, Centre(2).Y);
+    EXPECT_TRUE(Lb->GetCaptionHintShown());
+    EXPECT_EQ(Lb->GetHint(), std::wstring(80, L'W'));
+    EXPECT_TRUE(Lb->GetShowHint());
+    Move(Centre(3).X, Centre(3).Y);
+    EXPECT_EQ(Lb->GetHint(), L"own hint");
+    EXPECT_FALSE(Lb->GetShowHint());
+    Move(Centre(2).X, Centre(2).Y);
+    Lb->Perform(CM_MOUSELEAVE, 0, 0);
+    EXPECT_FALSE(Lb->GetCaptionHintShown());
+    EXPECT_EQ(Lb->GetHint(), L"own hint");
+}
+
+TEST_F(ListMouseTest, HoverInvalidatesOnlyTheRowsThatChange) {
+    Form->Show();
+    Pump(50);
+    Move(Centre(1).X, Centre(1).Y);
+    ValidateRect(Lb->GetHandle(), nullptr);
+    Move(Centre(3).X, Centre(3).Y);
+    RECT r;
+    ASSERT_TRUE(GetUpdateRect(Lb->GetHandle(), &r, FALSE));
+    const TRect r1 = Lb->GetItem(1)->GetItemRect(), r3 = Lb->GetItem(3)->GetItemRect();
+    EXPECT_EQ(TRect(r), TRect(r1.Left, r1.Top, r1.Right, r3.Bottom)) << "rows 1 and 3 only";
+}
+
+}  // namespace

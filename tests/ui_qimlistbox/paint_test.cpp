@@ -1,0 +1,210 @@
+// What the list box draws: background, border, row skins, check boxes, icons and captions.
+#include "lb_fixture.h"
+
+using namespace fw;
+using namespace lbtest;
+using testsupport::DibSurface;
+
+namespace {
+
+int CountIn(const DibSurface& d, const TRect& r, COLORREF c) {
+    RECT rc{kLeft + r.Left, kTop + r.Top, kLeft + r.Right, kTop + r.Bottom};
+    return d.CountColor(rc, c);
+}
+
+TEST_F(ListBoxTest, BackgroundAndBorderFollowColourSkinAndState) {
+    Lb->Loaded();
+    auto d = Paint();
+    EXPECT_EQ(At(*d, 50, 50), RGB(255, 255, 255));
+    EXPECT_EQ(At(*d, 0, 0), RGB(0xA6, 0xCA, 0xF0)) << "the border in $F0CAA6";
+    EXPECT_EQ(At(*d, 199, 149), RGB(0xA6, 0xCA, 0xF0));
+    Lb->SetEnabled(false);
+    d = Paint();
+    EXPECT_EQ(At(*d, 0, 75), RGB(0x80, 0x80, 0x80)) << "a disabled list frames itself in FontColorDisable";
+    Lb->SetEnabled(true);
+    Lb->SetBorderColor(clNone);
+    d = Paint();
+    EXPECT_EQ(At(*d, 0, 0), RGB(255, 255, 255));
+
+    // The parent's own drawing shows through a transparent list.
+    Form->OnPaint = [this](TObject*) {
+        Form->GetCanvas()->GetBrush()->SetColor(RGB(30, 130, 230));
+        Form->GetCanvas()->FillRect(TRect(0, 0, 260, 220));
+    };
+    Lb->SetTransparent(true);
+    d = Paint();
+    EXPECT_EQ(At(*d, 50, 50), RGB(30, 130, 230)) << "a transparent list shows its parent";
+    Lb->SetTransparent(false);
+    Lb->SetAlpha(0);
+    d = Paint();
+    EXPECT_EQ(At(*d, 50, 50), RGB(0, 0, 0)) << "Alpha 0 darkens the parent to black";
+}
+
+TEST_F(ListBoxTest, BackgroundSkinIsStretchedOverTheListAndKeptPerSize) {
+    Lb->SetImgBack(Strip(4, 4, {RGB(9, 90, 190)}).get());
+    Lb->Loaded();
+    TBitmap32* back = Lb->GetBackBitmap();
+    ASSERT_NE(back, nullptr);
+    EXPECT_EQ(back->GetWidth(), 200);
+    auto d = Paint();
+    EXPECT_EQ(At(*d, 120, 100), RGB(9, 90, 190));
+    EXPECT_EQ(Lb->GetBackBitmap(), back) << "same size, same bitmap";
+    Lb->SetWidth(150);
+    Paint();
+    ASSERT_NE(Lb->GetBackBitmap(), nullptr);
+    EXPECT_EQ(Lb->GetBackBitmap()->GetWidth(), 150);
+}
+
+TEST_F(ListBoxTest, RowSkinsMarkSelectedPressedAndHotRows) {
+    RowSkins();
+    AddRows(4);
+    Lb->Loaded();
+    EXPECT_EQ(Lb->GetItemheight(), 30) << "rows take the selected skin's height";
+    ASSERT_NE(Lb->GetSelectedImage(), nullptr);
+    EXPECT_EQ(Lb->GetSelectedImage()->GetWidth(), 196) << "stretched to the width less 4";
+    Paint();
+    Lb->GetItem(1)->SetSelected(true);
+    Move(Centre(2).X, Centre(2).Y);
+    auto d = Paint();
+    EXPECT_EQ(At(*d, Centre(0).X, Centre(0).Y), RGB(255, 255, 255));
+    EXPECT_EQ(At(*d, 3, Centre(1).Y), kSelected);
+    EXPECT_EQ(At(*d, 196, Centre(1).Y), kSelected);
+    EXPECT_EQ(At(*d, 1, Centre(1).Y), RGB(255, 255, 255)) << "rows start two pixels in";
+    EXPECT_EQ(At(*d, 197, Centre(1).Y), kSelected);
+    EXPECT_EQ(At(*d, 198, Centre(1).Y), RGB(255, 255, 255));
+    EXPECT_EQ(At(*d, 3, Centre(2).Y), kOver);
+    Lb->SetHotTrack(false);
+    d = Paint();
+    EXPECT_EQ(At(*d, 3, Centre(2).Y), RGB(255, 255, 255)) << "no hover skin without hot tracking";
+
+    // One state: the frame is the selected skin, there is no hover skin.
+    TQimListBox* one = new TQimListBox(Form);
+    one->SetItemStateCount(1);
+    one->SetImgitem(Strip(20, 26, {kSelected}).get());
+    one->Loaded();
+    EXPECT_EQ(one->GetOverImage(), nullptr);
+    ASSERT_NE(one->GetSelectedImage(), nullptr);
+    EXPECT_EQ(one->GetSelectedImage()->GetWidth(), 20) << "used as it is without a split";
+    EXPECT_EQ(one->GetItemheight(), 26);
+    TQimListBox* three = new TQimListBox(Form);
+    three->SetItemStateCount(3);
+    three->SetImgitem(Strip(20, 26, {kOver, kSelected, kOver}).get());
+    three->Loaded();
+    EXPECT_EQ(three->GetSelectedImage(), nullptr);
+    EXPECT_EQ(three->GetItemheight(), 22);
+}
+
+TEST_F(ListBoxTest, CheckBoxesShowTheFrameOfTheirStateCentredInTheRow) {
+    CheckSkins();
+    Lb->SetShowCheckBox(true);
+    AddRows(3);
+    Lb->GetItem(1)->SetChecked(true);
+    Lb->Loaded();
+    auto d = Paint();
+    // Row 0: 1..23; the 12 x 10 box stands 2 pixels after the row's left edge, centred.
+    EXPECT_EQ(Lb->GetItem(0)->GetCheckRect(), TRect(4, 1 + 6, 16, 1 + 6 + 10));
+    EXPECT_EQ(At(*d, 5, 8), kCheck[0]);
+    EXPECT_EQ(At(*d, 5, 25 + 6 + 1), kCheck[1]);
+    const TRect box = Lb->GetItem(1)->GetCheckRect();
+    Move(box.Left + 2, box.Top + 2);
+    EXPECT_EQ(Lb->GetCheckHotItem(), Lb->GetItem(1));
+    d = Paint();
+    EXPECT_EQ(At(*d, box.Left + 1, box.Top + 1), kCheck[3]) << "checked under the mouse";
+    Move(box.Right + 20, box.Top + 2);
+    EXPECT_EQ(Lb->GetCheckHotItem(), nullptr);
+    Lb->GetItem(1)->SetChecked(false);
+    Move(box.Left + 2, box.Top + 2);
+    d = Paint();
+    EXPECT_EQ(At(*d, box.Left + 1, box.Top + 1), kCheck[2]) << "unchecked under the mouse";
+    // The caption starts after the box and the text margin.
+    EXPECT_EQ(Lb->GetItem(0)->GetTextRect().Left, 16 + 2);
+
+    Lb->SetCheckStateCount(3);
+    TQimListBox* other = new TQimListBox(Form);
+    other->SetImgCheck(Lb->GetImgCheck());
+    other->SetCheckStateCount(3);
+    other->Loaded();
+    EXPECT_EQ(other->GetCheckFrame(0), nullptr) << "check frames need exactly four states";
+}
+
+TEST_F(ListBoxTest, CaptionsAreColouredByRowState) {
+    AddRows(4);
+    Lb->GetItem(2)->SetEnabled(false);
+    Lb->GetItem(3)->SetSelected(true);
+    Lb->SetFontColorNormal(RGB(200, 0, 0));
+    Lb->SetFontColorOver(RGB(0, 0, 200));
+    Lb->SetFontColorDown(RGB(0, 150, 0));
+    Lb->SetFontColorDisable(RGB(120, 120, 0));
+    Lb->Loaded();
+    Paint();
+    Move(Centre(1).X, Centre(1).Y);
+    auto d = Paint();
+    const COLORREF colours[4] = {RGB(200, 0, 0), RGB(0, 0, 200), RGB(120, 120, 0), RGB(0, 150, 0)};
+    for (int i = 0; i < 4; ++i) {
+        const TRect tr = Lb->GetItem(i)->GetTextRect();
+        ASSERT_FALSE(tr.IsEmpty()) << i;
+        EXPECT_GT(CountIn(*d, tr, colours[i]), 10) << "row " << i;
+        for (int j = 0; j < 4; ++j)
+            if (j != i) {
+                EXPECT_EQ(CountIn(*d, tr, colours[j]), 0) << "row " << i << " colour " << j;
+            }
+    }
+    // The text rectangle: text margin after the row's left edge, vertically centred.
+    const TRect tr = Lb->GetItem(0)->GetTextRect();
+    EXPECT_EQ(tr.Left, 2 + 2);
+    EXPECT_EQ(tr.Right, 198 - 2);
+    EXPECT_EQ(tr.Top - 1, (22 - tr.Height()) / 2);
+}
+
+TEST_F(ListBoxTest, IconColumnIsReservedEvenForRowsWithoutAnIcon) {
+    auto* images = new TQimImageList(Form);
+    images->SetImgWidth(16);
+    images->SetImgHeight(16);
+    auto* item = images->GetItems()->Add();
+    item->SetPng(Strip(16, 16, {RGB(7, 77, 177)}).get());
+    Lb->SetImagelist(images);
+    AddRows(3);
+    Lb->GetItem(0)->SetImageIndex(0);
+    Lb->GetItem(2)->SetImageIndex(5);
+    Lb->SetItemLeftFix(3);
+    Lb->Loaded();
+    auto d = Paint();
+    // x = 2 + 3; the icon at x + 2, centred in the 22-pixel row.
+    EXPECT_EQ(At(*d, 7, 1 + 3), RGB(7, 77, 177));
+    EXPECT_EQ(At(*d, 22, 1 + 18), RGB(7, 77, 177));
+    EXPECT_NE(At(*d, 7, 25 + 3), RGB(7, 77, 177)) << "row 1 has no icon";
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(Lb->GetItem(i)->GetTextRect().Left, 5 + 2 + 16 + 2) << i;
+}
+
+TEST_F(ListBoxTest, DrawingEventsFrameEveryPaintedRowAndOwnerDrawingReplacesIt) {
+    RowSkins();
+    AddRows(3);
+    Lb->GetItem(1)->SetSelected(true);
+    Lb->Loaded();
+    std::vector<std::wstring> calls;
+    Lb->OnDrawBackGround = [&](TCanvas*, const TRect& r) {
+        EXPECT_EQ(r, TRect(0, 0, 200, 150));
+        calls.push_back(L"back");
+    };
+    Lb->OnBeforeItemDraw = [&](TCanvas*, int i, TQimLBoxItem* it) {
+        EXPECT_EQ(Lb->GetItem(i), it);
+        calls.push_back(L"before" + std::to_wstring(i));
+    };
+    Lb->OnAfterItemDraw = [&](TCanvas* c, int i, TQimLBoxItem*) {
+        calls.push_back(L"after" + std::to_wstring(i));
+        if (i == 0) {
+            c->GetBrush()->SetStyle(bsSolid);
+            c->GetBrush()->SetColor(RGB(5, 6, 7));
+            c->FillRect(TRect(100, 5, 110, 15));
+        }
+    };
+    Lb->OnItemOwnerDraw = [&](TCanvas*, int i, TQimLBoxItem*, bool& def) { def = i != 1; };
+    auto d = Paint();
+    EXPECT_EQ(calls, (std::vector<std::wstring>{L"back", L"before0", L"after0", L"before1", L"after1", L"before2",
+                                                L"after2"}));
+    EXPECT_EQ(At(*d, 105, 10), RGB(5, 6, 7)) << "drawn on the list's own picture";
+    EXPECT_EQ(At(*d, 3, Centre(1).Y), RGB(255, 255, 255)) << "the owner drew row 1 instead";
+    EXPECT_TRUE(Lb->GetItem(1)->GetTextRect().IsEmpty());
+}
+
+}  // namespace

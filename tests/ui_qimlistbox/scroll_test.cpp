@@ -1,0 +1,196 @@
+// The scroll bars the list box makes on demand: placement, range, scrolling the rows, hiding,
+// following a shrinking list, the wheel and the horizontal bar.
+#include "lb_fixture.h"
+
+using namespace fw;
+using namespace lbtest;
+
+namespace {
+
+class ListScrollTest : public ListBoxTest {
+protected:
+    void SetUp() override {
+        ListBoxTest::SetUp();
+        Lb->SetVerScrollRes(BarRes());
+    }
+};
+
+TEST_F(ListScrollTest, VerticalBarAppearsWhenTheRowsOutgrowTheView) {
+    RowSkins();
+    AddRows(4);
+    Lb->Loaded();
+    Paint();
+    EXPECT_EQ(Lb->GetVerScrollBar(), nullptr) << "4 rows of 32 fit into 150";
+    AddRows(2);
+    EXPECT_EQ(Lb->GetContentHeight(), 6 * 32);
+    Paint();
+    TQimScrollBar* bar = Lb->GetVerScrollBar();
+    ASSERT_NE(bar, nullptr);
+    EXPECT_TRUE(bar->GetVisible());
+    EXPECT_EQ(bar->GetParent(), Lb);
+    EXPECT_EQ(bar->Getkind(), TQimUIScrollkind::skVer);
+    EXPECT_TRUE(bar->GetTransparent());
+    EXPECT_EQ(bar->GetWidth(), 12);
+    EXPECT_EQ(bar->GetBoundsRect(), TRect(200 - 12 - 1, 1, 200 - 1, 1 + 150));
+    EXPECT_EQ(bar->GetMax(), 6 * 32);
+    EXPECT_EQ(bar->GetPageSize(), 150);
+    EXPECT_EQ(bar->GetSmallChange(), 30 + 2);
+    EXPECT_EQ(bar->GetLargeChange(), 60);
+    EXPECT_EQ(Lb->GetSelectedImage()->GetWidth(), 196 - 12) << "row skins are remade beside the bar";
+    Paint();
+    EXPECT_EQ(Lb->GetItem(0)->GetItemRect().Right, 198 - 12);
+}
+
+TEST_F(ListScrollTest, BarScrollsTheRowsAndGoesWhenTheyFitAgain) {
+    AddRows(10);
+    Lb->Loaded();
+    Paint();
+    TQimScrollBar* bar = Lb->GetVerScrollBar();
+    ASSERT_NE(bar, nullptr);
+    bar->StepScroll(VK_DOWN, TShiftState());
+    EXPECT_EQ(Lb->GetVerOffset(), -24);
+    Paint();
+    EXPECT_EQ(Lb->GetFirstPainted(), 1) << "row 0 lies wholly above the view";
+    EXPECT_EQ(Lb->GetItem(1)->GetItemRect().Top, 1);
+    Record();
+    ClickRow(1);
+    EXPECT_EQ(Events, std::vector<std::wstring>{L"click:1"});
+
+    while (Lb->Count() > 5) Lb->DeleteItem(Lb->GetItem(Lb->Count() - 1));
+    Paint();
+    EXPECT_FALSE(bar->GetVisible());
+    EXPECT_EQ(bar->GetPosition(), 0);
+    EXPECT_EQ(Lb->GetVerOffset(), 0);
+    Paint();
+    EXPECT_EQ(Lb->GetItem(0)->GetItemRect(), TRect(2, 1, 198, 23)) << "full width again";
+}
+
+TEST_F(ListScrollTest, RowsFollowTheBarWhenTheListShrinks) {
+    AddRows(40);
+    Lb->Loaded();
+    Paint();
+    TQimScrollBar* bar = Lb->GetVerScrollBar();
+    ASSERT_NE(bar, nullptr);
+    bar->StepScroll(VK_END, TShiftState());
+    EXPECT_EQ(Lb->GetVerOffset(), -(40 * 24 - 150 + 1));
+    while (Lb->Count() > 10) Lb->DeleteItem(Lb->GetItem(Lb->Count() - 1));
+    Paint();
+    EXPECT_EQ(bar->GetPosition(), 10 * 24 - 150 + 1);
+    EXPECT_EQ(Lb->GetVerOffset(), -bar->GetPosition()) << "the rows stay where the bar says";
+    Paint();
+    EXPECT_GE(Lb->GetFirstPainted(), 0) << "rows are on view, not scrolled out of sight";
+    EXPECT_EQ(Lb->GetItem(9)->GetItemRect().Bottom, 1 - bar->GetPosition() + 10 * 24 - 2);
+}
+
+TEST_F(ListScrollTest, ResizingTallEnoughScrollsBackToTheTop) {
+    AddRows(8);
+    Lb->Loaded();
+    Paint();
+    ASSERT_NE(Lb->GetVerScrollBar(), nullptr);
+    Lb->GetVerScrollBar()->StepScroll(VK_DOWN, TShiftState());
+    ASSERT_EQ(Lb->GetVerOffset(), -24);
+    Lb->SetHeight(200);
+    EXPECT_EQ(Lb->GetViewHeight(), 200);
+    EXPECT_EQ(Lb->GetVerOffset(), 0);
+    Paint();
+    EXPECT_FALSE(Lb->GetVerScrollBar()->GetVisible());
+}
+
+TEST_F(ListScrollTest, WheelOverTheFocusedListHandsTheFocusToItsBar) {
+    AddRows(10);
+    Lb->Loaded();
+    Form->Show();
+    SetForegroundWindow(Form->GetHandle());
+    Pump(50);
+    Paint();
+    TQimScrollBar* bar = Lb->GetVerScrollBar();
+    ASSERT_NE(bar, nullptr);
+    Move(Centre(0).X, Centre(0).Y);
+    Press(Centre(0).X, Centre(0).Y);
+    Release(Centre(0).X, Centre(0).Y);
+    Pump(30);
+    ASSERT_TRUE(Lb->Focused()) << "a press focuses the list";
+    SendMessageW(Lb->GetHandle(), WM_MOUSEWHEEL, MAKEWPARAM(0, -120), 0);
+    Pump(30);
+    EXPECT_TRUE(bar->Focused());
+    EXPECT_EQ(Lb->GetVerOffset(), 0);
+    SendMessageW(bar->GetHandle(), WM_MOUSEWHEEL, MAKEWPARAM(0, -120), 0);
+    EXPECT_EQ(Lb->GetVerOffset(), -24) << "the bar steps and the rows follow";
+}
+
+TEST_F(ListScrollTest, WithoutAResourceThereIsNoBar) {
+    Lb->SetVerScrollRes(nullptr);
+    AddRows(30);
+    Lb->Loaded();
+    Paint();
+    Paint();
+    EXPECT_EQ(Lb->GetVerScrollBar(), nullptr);
+    EXPECT_EQ(Lb->GetVerOffset(), 0);
+    EXPECT_EQ(Lb->GetLastPainted(), 7);
+}
+
+TEST_F(ListScrollTest, HorizontalBarFollowsTheWidestCaption) {
+    auto* res = BarRes();
+    res->SetImgBack(Strip(16, 12, {RGB(1, 1, 1), RGB(2, 2, 2)}).get());
+    Lb->SetHorScrollRes(res);
+    AddRows(3);
+    Lb->Loaded();
+    Paint();
+    EXPECT_GT(Lb->GetContentWidth(), 0);
+    EXPECT_EQ(Lb->GetHorScrollBar(), nullptr) << "short captions fit";
+    Lb->GetItem(1)->SetCaption(std::wstring(60, L'W'));
+    Paint();
+    TQimScrollBar* bar = Lb->GetHorScrollBar();
+    ASSERT_NE(bar, nullptr);
+    EXPECT_TRUE(bar->GetVisible());
+    EXPECT_EQ(bar->Getkind(), TQimUIScrollkind::skHor);
+    const int wide = Lb->GetContentWidth();
+    EXPECT_GT(wide, 198);
+    EXPECT_EQ(bar->GetBoundsRect(), TRect(1, 150 - bar->GetHeight() - 1, 199, 150 - 1));
+    EXPECT_EQ(bar->GetMax(), wide);
+    EXPECT_EQ(bar->GetPageSize(), 198);
+    bar->StepScroll(VK_END, TShiftState());
+    EXPECT_EQ(Lb->GetHorOffset(), -(wide - 198 + 1));
+    Paint();
+    EXPECT_EQ(Lb->GetItem(0)->GetItemRect().Left, 2 - (wide - 198 + 1));
+    EXPECT_EQ(Lb->GetViewHeight(), 150 - bar->GetHeight());
+
+    Lb->GetItem(1)->SetCaption(L"short");
+    Paint();
+    EXPECT_FALSE(bar->GetVisible());
+    EXPECT_EQ(Lb->GetHorOffset(), 0);
+
+    Lb->GetItem(1)->SetCaption(std::wstring(60, L'W'));
+    Paint();
+    Lb->Clear();
+    EXPECT_EQ(Lb->GetContentWidth(), 0);
+    Paint();
+    EXPECT_EQ(Lb->GetHorScrollBar(), nullptr) << "no bar comes back over the emptied list";
+}
+
+TEST_F(ListScrollTest, NoticeListSkinsGiveFortyFourPixelRowsWithCheckBoxes) {
+    Lb->SetImgitem(Skin(L"NOTICE_ITEM").get());
+    Lb->Getitemsplit()->SetLeft(5);
+    Lb->Getitemsplit()->SetRight(15);
+    Lb->SetImgCheck(Skin(L"NOTICE_CHECK").get());
+    Lb->SetImgSelBox(Skin(L"SEL_BOX").get());
+    Lb->SetShowCheckBox(true);
+    Lb->SetMultiSelect(true);
+    Lb->SetSupportRightSelect(true);
+    Lb->SetBounds(kLeft, kTop, 240, 3 * 44 + 40);
+    Lb->Loaded();
+    EXPECT_EQ(Lb->GetItemheight(), 44);
+    ASSERT_NE(Lb->GetCheckFrame(3), nullptr);
+    EXPECT_EQ(Lb->GetCheckFrame(3)->GetWidth(), 20);
+    AddRows(5);
+    Paint();
+    Paint();
+    TQimScrollBar* bar = Lb->GetVerScrollBar();
+    ASSERT_NE(bar, nullptr);
+    EXPECT_EQ(bar->GetMax(), 5 * 46);
+    const TRect box = Lb->GetItem(0)->GetCheckRect();
+    EXPECT_EQ(box, TRect(4, 1 + 12, 24, 1 + 12 + 20));
+    EXPECT_EQ(Lb->GetItem(0)->GetItemRect().Right, 240 - 2 - bar->GetWidth());
+}
+
+}  // namespace
