@@ -1,0 +1,778 @@
+// The skinned combo box: items and selection, skin preparation and button rectangles, the box's
+// painting and mouse states, opening and placing the drop-down list, choosing and checking rows,
+// wheel scrolling, the layered list, closing on deactivation, and tear-down while open.
+#include <gtest/gtest.h>
+
+#include "VeskCombobox.h"
+#include "VeskDrawing.h"
+#include "fw_forms.h"
+#include "test_support.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+using namespace fw;
+using testsupport::DibSurface;
+using testsupport::PumpMessagesFor;
+using testsupport::ReadResource;
+
+namespace {
+
+class TTestForm : public TForm {
+public:
+    FW_CLASSNAME(TTestForm)
+    TTestForm(const TFormKey& Key, TComponent* AOwner) : TForm(Key, AOwner) {}
+};
+
+std::unique_ptr<TPngImage> Skin(const wchar_t* Name) {
+    auto png = std::make_unique<TPngImage>();
+    png->LoadFromBytes(ReadResource(Name));
+    return png;
+}
+
+// A strip of solid, opaque frames: frame i has colour Colors[i].
+std::unique_ptr<TPngImage> Strip(int FrameW, int FrameH, const std::vector<COLORREF>& Colors) {
+    auto png = std::make_unique<TPngImage>();
+    const int n = static_cast<int>(Colors.size());
+    png->CreateBlank(png::COLOR_RGBALPHA, 8, FrameW * n, FrameH);
+    for (int y = 0; y < FrameH; ++y) {
+        uint8_t* c = png->Scanline(y);
+        uint8_t* a = png->AlphaScanline(y);
+        for (int x = 0; x < FrameW * n; ++x) {
+            COLORREF col = Colors[x / FrameW];
+            c[x * 3] = GetBValue(col);
+            c[x * 3 + 1] = GetGValue(col);
+            c[x * 3 + 2] = GetRValue(col);
+            a[x] = 255;
+        }
+    }
+    return png;
+}
+
+const std::vector<COLORREF> kBox = {RGB(200, 10, 10), RGB(200, 20, 20), RGB(200, 30, 30), RGB(200, 40, 40)};
+const std::vector<COLORREF> kBtn = {RGB(10, 200, 10), RGB(20, 200, 20), RGB(30, 200, 30), RGB(40, 200, 40)};
+const std::vector<COLORREF> kExtra = {RGB(10, 10, 200), RGB(20, 20, 200), RGB(30, 30, 200), RGB(40, 40, 200)};
+
+LPARAM Pt(int X, int Y) {
+    return MAKELPARAM(X, Y);
+}
+
+class ComboTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Application->Initialize();
+        Application->OnException = [this](TObject*, const Exception& e) { Errors.push_back(e.Message); };
+        Screen->SetWorkAreaRect(TRect(0, 0, 800, 600));
+        SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 2, GetSystemMetrics(SM_CYSCREEN) - 2);
+        Form = TForm::CreateNew<TTestForm>(nullptr);
+        Form->SetBorderStyle(bsNone);
+        Form->SetBounds(10, 10, 300, 200);
+        Form->SetColor(clWhite);
+        FormAlive = Form->AliveToken();
+        Box = new TVeskCombobox(Form);
+        Box->SetParent(Form);
+        Box->SetBounds(20, 30, 150, 25);
+        BoxAlive = Box->AliveToken();
+    }
+    void TearDown() override {
+        if (*FormAlive) Form->Free();
+        TMouseTracker::SetControlUnderMouse(nullptr);
+        Screen->SetWorkAreaRect(TRect());
+        Application->OnException = nullptr;
+        PumpMessagesFor(20);
+        EXPECT_TRUE(Errors.empty());
+    }
+    // The skins the editor's two boxes use.
+    void ProgramSkins() {
+        Box->SetImgBox(Skin(L"combo_box").get());
+        Box->GetBoxsplit()->SetLeft(4);
+        Box->GetBoxsplit()->SetRight(16);
+        Box->SetImgBtn(Skin(L"combo_btn").get());
+        Box->SetImgitem(Skin(L"combo_item").get());
+        Box->SetItemStateCount(1);
+        Box->Getitemsplit()->SetLeft(3);
+        Box->Getitemsplit()->SetRight(7);
+        Box->Loaded();
+    }
+    // Solid test strips: each frame tells which state was drawn.
+    void TestSkins() {
+        Box->SetImgBox(Strip(20, 26, kBox).get());
+        Box->SetImgBtn(Strip(22, 22, kBtn).get());
+        Box->SetImgExtraBtn(Strip(16, 16, kExtra).get());
+        Box->Loaded();
+    }
+    void AddItems(int N) {
+        for (int i = 0; i < N; ++i) Box->AddItem()->SetCaption(L"item " + std::to_wstring(i));
+    }
+    TVeskScrollBarRes* MakeRes() {
+        auto* res = new TVeskScrollBarRes(Form);
+        res->SetImgBack(Skin(L"sb_back").get());
+        res->SetImgSlider(Skin(L"sb_slider").get());
+        res->SetImgBtnLT(Skin(L"sb_up").get());
+        res->SetImgBtnRB(Skin(L"sb_down").get());
+        res->SetImgCenter(Skin(L"sb_center").get());
+        res->GetSliderSplit()->SetTop(7);
+        res->GetSliderSplit()->SetBottom(15);
+        return res;
+    }
+    std::unique_ptr<DibSurface> RenderForm() {
+        auto dib = std::make_unique<DibSurface>(Form->GetWidth(), Form->GetHeight(), 0xFF000000);
+        Form->PaintTo(dib->Dc(), 0, 0);
+        return dib;
+    }
+    std::unique_ptr<DibSurface> RenderList() {
+        TVeskListForm* f = Box->GetListForm();
+        auto dib = std::make_unique<DibSurface>(f->GetWidth(), f->GetHeight(), 0xFF000000);
+        f->PaintTo(dib->Dc(), 0, 0);
+        return dib;
+    }
+    HWND List() { return Box->GetListForm() ? Box->GetListForm()->GetHandle() : nullptr; }
+    static TPoint Centre(const TRect& R) { return TPoint((R.Left + R.Right) / 2, (R.Top + R.Bottom) / 2); }
+    // A click on the box at a client point.
+    void ClickBox(int X, int Y) {
+        Box->Perform(CM_MOUSEENTER, 0, 0);
+        Box->Perform(WM_MOUSEMOVE, 0, Pt(X, Y));
+        Box->Perform(WM_LBUTTONDOWN, MK_LBUTTON, Pt(X, Y));
+        if (*BoxAlive) Box->Perform(WM_LBUTTONUP, 0, Pt(X, Y));
+    }
+    void ClickRow(const TRect& R) {
+        HWND h = List();
+        TPoint c = Centre(R);
+        SendMessageW(h, WM_MOUSEMOVE, 0, Pt(c.X, c.Y));
+        SendMessageW(h, WM_LBUTTONDOWN, MK_LBUTTON, Pt(c.X, c.Y));
+        SendMessageW(h, WM_LBUTTONUP, 0, Pt(c.X, c.Y));
+    }
+
+    TTestForm* Form = nullptr;
+    std::shared_ptr<bool> FormAlive, BoxAlive;
+    TVeskCombobox* Box = nullptr;
+    std::vector<std::wstring> Events;
+    std::vector<std::wstring> Errors;
+};
+
+// ------------------------------------------------------------------------------------------------
+// Items and selection
+
+TEST_F(ComboTest, DefaultsOfBoxAndItem) {
+    TVeskCombobox* b = new TVeskCombobox(Form);
+    EXPECT_EQ(150, b->GetWidth());
+    EXPECT_EQ(25, b->GetHeight());
+    EXPECT_EQ(clWhite, b->GetColor());
+    EXPECT_TRUE(b->GetControlStyle() & csOpaque);
+    EXPECT_EQ(-1, b->GetIndex());
+    EXPECT_EQ(8, b->GetShowitemCount());
+    EXPECT_EQ(2, b->GetAlphaWidth());
+    EXPECT_EQ(255, b->GetAlpha());
+    EXPECT_EQ(0x383838, b->GetFontItemColorNormal());
+    EXPECT_EQ(15, b->GetVerScrollWidth());
+    TVeskCboxItem* i = b->AddItem();
+    EXPECT_EQ(b, i->GetOwner());
+    EXPECT_EQ(-1, i->GetImageIndex());
+    EXPECT_TRUE(i->GetEnabled() && i->GetVisible());
+    EXPECT_FALSE(i->GetChecked());
+    EXPECT_EQ(TRect(-1, -1, -1, -1), i->GetItemRect());
+    EXPECT_EQ(TRect(-1, -1, -1, -1), i->GetCheckRect());
+    EXPECT_EQ(0, i->GetIndex());
+    TVeskCboxItem loose;
+    EXPECT_EQ(-1, loose.GetIndex());
+    b->Free();
+}
+
+TEST_F(ComboTest, SetIndexRefusesOutOfRangeAndAlwaysFiresForValid) {
+    AddItems(3);
+    std::vector<TObject*> senders;
+    Box->OnChange = [&](TObject* S) { senders.push_back(S); };
+    Box->SetIndex(-1);
+    Box->SetIndex(3);
+    Box->SetIndex(-5);
+    EXPECT_TRUE(senders.empty());
+    EXPECT_EQ(-1, Box->GetIndex());
+    EXPECT_EQ(L"", Box->GetText());
+    Box->SetIndex(0);
+    Box->SetIndex(0);
+    ASSERT_EQ(2u, senders.size());
+    EXPECT_EQ(Box->GetItem(0), senders[0]);
+    EXPECT_EQ(Box->GetItem(0), senders[1]);
+    Box->SetIndex(2);
+    EXPECT_EQ(2, Box->GetIndex());
+    EXPECT_EQ(L"item 2", Box->GetText());
+    EXPECT_EQ(nullptr, Box->GetItem(3));
+    EXPECT_EQ(nullptr, Box->GetItem(-1));
+}
+
+TEST_F(ComboTest, ClearItemsKeepsTextAndForgetsSelection) {
+    AddItems(4);
+    Box->SetIndex(1);
+    Box->ClearItems();
+    EXPECT_EQ(0, Box->GetItemCount());
+    EXPECT_EQ(-1, Box->GetIndex());
+    EXPECT_EQ(nullptr, Box->GetSelectedItem());
+    EXPECT_EQ(L"item 1", Box->GetText());
+    Box->SetText(L"new");
+    EXPECT_EQ(L"new", Box->GetText());
+}
+
+// ------------------------------------------------------------------------------------------------
+// Skin preparation and the box's painting
+
+TEST_F(ComboTest, ProgramSkinsStretchBoxAndPlaceDropButton) {
+    Box->SetHeight(40);
+    ProgramSkins();
+    ASSERT_NE(nullptr, Box->GetBoxFrame(3));
+    EXPECT_EQ(150, Box->GetBoxFrame(0)->GetWidth());
+    EXPECT_EQ(26, Box->GetHeight());  // the box frame's height
+    // Button 22 x 22: centred in 26, right edge one pixel in.
+    EXPECT_EQ(TRect(127, 2, 149, 24), Box->GetBtnRect());
+    ASSERT_NE(nullptr, Box->GetItemFrame(0));
+    EXPECT_EQ(146, Box->GetItemFrame(0)->GetWidth());
+    EXPECT_EQ(nullptr, Box->GetItemFrame(1));
+    EXPECT_EQ(TRect(-1, -1, -1, -1), Box->GetExtraRect());
+}
+
+TEST_F(ComboTest, ItemBackgroundOnlyForOneOrTwoFramesAndCheckOnlyForFour) {
+    Box->SetImgitem(Strip(10, 22, {RGB(1, 2, 3), RGB(4, 5, 6), RGB(7, 8, 9)}).get());
+    Box->SetItemStateCount(3);
+    Box->SetImgCheck(Strip(14, 14, {RGB(1, 1, 1), RGB(2, 2, 2), RGB(3, 3, 3)}).get());
+    Box->SetCheckStateCount(3);
+    Box->Loaded();
+    EXPECT_EQ(nullptr, Box->GetItemFrame(0));
+    EXPECT_EQ(nullptr, Box->GetCheckFrame(0));
+    Box->SetImgitem(Strip(10, 22, {RGB(1, 2, 3), RGB(4, 5, 6)}).get());
+    Box->SetItemStateCount(2);
+    Box->SetImgCheck(Strip(14, 14, {RGB(1, 1, 1), RGB(2, 2, 2), RGB(3, 3, 3), RGB(4, 4, 4)}).get());
+    Box->SetCheckStateCount(4);
+    Box->Loaded();
+    ASSERT_NE(nullptr, Box->GetItemFrame(1));
+    EXPECT_EQ(10, Box->GetItemFrame(1)->GetWidth());  // no split: not stretched
+    ASSERT_NE(nullptr, Box->GetCheckFrame(3));
+}
+
+TEST_F(ComboTest, ExtraButtonRectangleFollowsSideAndOffset) {
+    TestSkins();
+    EXPECT_EQ(TRect(-1, -1, -1, -1), Box->GetExtraRect());
+    Box->SetExtraBtn(true);
+    // Just left of the drop button (127..149).
+    EXPECT_EQ(TRect(109, 5, 125, 21), Box->GetExtraRect());
+    Box->SetExtraBtnLeft(true);
+    EXPECT_EQ(TRect(2, 5, 18, 21), Box->GetExtraRect());
+    Box->SetBtnOffSet(3);
+    EXPECT_EQ(TRect(5, 5, 21, 21), Box->GetExtraRect());
+    // The drop button moves with the offset as well.
+    EXPECT_EQ(TRect(124, 2, 146, 24), Box->GetBtnRect());
+}
+
+TEST_F(ComboTest, PaintDrawsStateFramesAndTextColour) {
+    TestSkins();
+    Box->SetExtraBtn(true);
+    Box->SetText(L"WWWW");
+    Box->SetFontColorNormal(RGB(0, 0, 255));
+    Box->SetFontColorOver(RGB(0, 255, 255));
+    auto dib = RenderForm();
+    const int bx = 20, by = 30;
+    EXPECT_EQ(kBox[0], dib->Color(bx + 1, by + 1));
+    EXPECT_EQ(kBtn[0], dib->Color(bx + 138, by + 12));
+    EXPECT_EQ(kExtra[0], dib->Color(bx + 117, by + 12));
+    const RECT text{bx + 6, by, bx + 100, by + 26};
+    EXPECT_GT(dib->CountColor(text, RGB(0, 0, 255)), 0);
+    // Hovering the drop button: box hot, button hot, text in the hover colour.
+    Box->Perform(CM_MOUSEENTER, 0, 0);
+    Box->Perform(WM_MOUSEMOVE, 0, Pt(138, 12));
+    EXPECT_TRUE(Box->GetHot());
+    EXPECT_TRUE(Box->GetBtnHot());
+    dib = RenderForm();
+    EXPECT_EQ(kBox[1], dib->Color(bx + 1, by + 1));
+    EXPECT_EQ(kBtn[1], dib->Color(bx + 138, by + 12));
+    EXPECT_EQ(0, dib->CountColor(text, RGB(0, 0, 255)));
+    EXPECT_GT(dib->CountColor(text, RGB(0, 255, 255)), 0);
+    // Disabled: frame 3 everywhere.
+    Box->Perform(CM_MOUSELEAVE, 0, 0);
+    Box->SetEnabled(false);
+    dib = RenderForm();
+    EXPECT_EQ(kBox[3], dib->Color(bx + 1, by + 1));
+    EXPECT_EQ(kBtn[3], dib->Color(bx + 138, by + 12));
+    EXPECT_EQ(kExtra[3], dib->Color(bx + 117, by + 12));
+}
+
+TEST_F(ComboTest, TextStaysWithoutDropButtonSkin) {
+    Box->SetText(L"WWWW");
+    Box->SetFontColorNormal(RGB(0, 0, 255));
+    auto dib = RenderForm();
+    EXPECT_GT(dib->CountColor(RECT{20, 30, 170, 55}, RGB(0, 0, 255)), 0);
+}
+
+TEST_F(ComboTest, ExtraButtonClickAndHint) {
+    TestSkins();
+    Box->SetExtraBtn(true);
+    Box->SetHint(L"own");
+    Box->SetShowHint(true);
+    Box->SetExtraBtnHint(L"extra");
+    int clicks = 0, btn = 0;
+    Box->OnExtraBtnClick = [&](TObject*) { ++clicks; };
+    Box->OnbtnClick = [&](TObject*) { ++btn; };
+    Box->Perform(CM_MOUSEENTER, 0, 0);
+    Box->Perform(WM_MOUSEMOVE, 0, Pt(117, 12));
+    EXPECT_TRUE(Box->GetExtraHot());
+    EXPECT_EQ(L"extra", Box->GetHint());
+    Box->Perform(WM_LBUTTONDOWN, MK_LBUTTON, Pt(117, 12));
+    EXPECT_TRUE(Box->GetExtraDown());
+    Box->Perform(WM_LBUTTONUP, 0, Pt(117, 12));
+    EXPECT_EQ(1, clicks);
+    EXPECT_EQ(0, btn);
+    EXPECT_FALSE(Box->GetExtraDown());
+    Box->Perform(WM_MOUSEMOVE, 0, Pt(50, 12));
+    EXPECT_EQ(L"own", Box->GetHint());
+    // Leaving the box straight from the extra button gives the box its hint back too.
+    Box->Perform(WM_MOUSEMOVE, 0, Pt(117, 12));
+    EXPECT_EQ(L"extra", Box->GetHint());
+    Box->Perform(CM_MOUSELEAVE, 0, 0);
+    EXPECT_EQ(L"own", Box->GetHint());
+    EXPECT_FALSE(Box->GetHot() || Box->GetExtraHot());
+}
+
+// ------------------------------------------------------------------------------------------------
+// Opening the list
+
+TEST_F(ComboTest, DropDownWithoutItemsDoesNothing) {
+    ProgramSkins();
+    Box->DropDown();
+    EXPECT_EQ(nullptr, Box->GetListForm());
+}
+
+TEST_F(ComboTest, ClickOpensAndSecondClickCloses) {
+    ProgramSkins();
+    AddItems(3);
+    Box->OnbtnClick = [&](TObject*) { Events.push_back(Box->ListShowing() ? L"btn open" : L"btn closed"); };
+    ClickBox(138, 12);
+    ASSERT_TRUE(Box->ListShowing());
+    TVeskListForm* f = Box->GetListForm();
+    EXPECT_EQ(150, f->GetWidth());
+    EXPECT_EQ(24 * 3 + 4, f->GetHeight());
+    // Below the box, at its left edge.
+    EXPECT_EQ(30, f->GetLeft());
+    EXPECT_EQ(10 + 30 + 26, f->GetTop());
+    EXPECT_FALSE(Box->GetDropUp());
+    EXPECT_EQ(Form->GetHandle(), GetWindow(f->GetHandle(), GW_OWNER));
+    EXPECT_FALSE(GetWindowLongW(f->GetHandle(), GWL_EXSTYLE) & WS_EX_LAYERED);
+    EXPECT_EQ(MA_NOACTIVATE, SendMessageW(f->GetHandle(), WM_MOUSEACTIVATE, 0, 0));
+    EXPECT_EQ(1, SendMessageW(f->GetHandle(), WM_ERASEBKGND, 0, 0));
+    ClickBox(60, 12);
+    EXPECT_FALSE(Box->ListShowing());
+    EXPECT_EQ((std::vector<std::wstring>{L"btn closed", L"btn open"}), Events);
+}
+
+TEST_F(ComboTest, ReleaseAfterDraggingOffTheBoxOpensNothing) {
+    ProgramSkins();
+    AddItems(2);
+    Box->Perform(CM_MOUSEENTER, 0, 0);
+    Box->Perform(WM_MOUSEMOVE, 0, Pt(60, 12));
+    Box->Perform(WM_LBUTTONDOWN, MK_LBUTTON, Pt(60, 12));
+    EXPECT_TRUE(Box->GetDown());
+    Box->Perform(CM_MOUSELEAVE, 0, 0);
+    Box->Perform(WM_MOUSEMOVE, MK_LBUTTON, Pt(60, 80));
+    Box->Perform(WM_LBUTTONUP, 0, Pt(60, 80));
+    EXPECT_FALSE(Box->ListShowing());
+    EXPECT_FALSE(Box->GetDown());
+}
+
+TEST_F(ComboTest, NearTheBottomTheListOpensUpward) {
+    ProgramSkins();
+    AddItems(5);
+    Screen->SetWorkAreaRect(TRect(0, 0, 800, 120));
+    Box->DropDown();
+    TVeskListForm* f = Box->GetListForm();
+    ASSERT_TRUE(Box->ListShowing());
+    EXPECT_TRUE(Box->GetDropUp());
+    EXPECT_EQ(10 + 30 - (24 * 5 + 4), f->GetTop());
+    Box->DropDown();
+    Screen->SetWorkAreaRect(TRect(0, 0, 800, 600));
+    Box->DropDown();
+    EXPECT_FALSE(Box->GetDropUp());
+    EXPECT_EQ(10 + 30 + 26, f->GetTop());
+}
+
+TEST_F(ComboTest, TenItemsShowEightRowsAndAScrollBarOnlyWithResource) {
+    ProgramSkins();
+    AddItems(10);
+    Box->DropDown();
+    ASSERT_TRUE(Box->ListShowing());
+    EXPECT_EQ(24 * 8 + 4, Box->GetListForm()->GetHeight());
+    EXPECT_EQ(nullptr, Box->GetPngScrollBar());
+    Box->DropDown();
+
+    TVeskCombobox* b2 = new TVeskCombobox(Form);
+    b2->SetParent(Form);
+    b2->SetBounds(20, 100, 150, 25);
+    for (int i = 0; i < 10; ++i) b2->AddItem()->SetCaption(L"x");
+    b2->SetVerScrollRes(MakeRes());
+    b2->DropDown();
+    TVeskPngScrollBar* bar = b2->GetPngScrollBar();
+    ASSERT_NE(nullptr, bar);
+    EXPECT_TRUE(bar->GetVisible());
+    EXPECT_EQ(0, bar->GetMin());
+    EXPECT_EQ(9, bar->GetMax());
+    EXPECT_EQ(8, bar->GetPageSize());
+    const int w = b2->GetListForm()->GetWidth(), h = b2->GetListForm()->GetHeight();
+    EXPECT_EQ(TRect(w - bar->GetWidth() - 1, 1, w - 1, h - 1), bar->GetBoundsRect());
+    // Nine rows are laid out (the ninth cut off below the window); the bar is left out of them.
+    auto dib = std::make_unique<DibSurface>(w, h, 0xFF000000);
+    b2->GetListForm()->PaintTo(dib->Dc(), 0, 0);
+    EXPECT_EQ(w - 2 - 15, b2->GetPlainBitmap()->GetWidth());
+    EXPECT_EQ(h - 2, b2->GetPlainBitmap()->GetHeight());
+    EXPECT_EQ(TRect(2, 2 + 8 * 24, w - 2 - 15 - 2, 2 + 8 * 24 + 22), b2->GetItem(8)->GetItemRect());
+    EXPECT_EQ(TRect(-1, -1, -1, -1), b2->GetItem(9)->GetItemRect());
+    // With fewer items the bar hides again.
+    b2->DropDown();
+    b2->ClearItems();
+    for (int i = 0; i < 3; ++i) b2->AddItem()->SetCaption(L"y");
+    b2->DropDown();
+    EXPECT_FALSE(bar->GetVisible());
+    EXPECT_EQ(24 * 3 + 4, b2->GetListForm()->GetHeight());
+}
+
+// ------------------------------------------------------------------------------------------------
+// Rows: painting, choosing, checking, scrolling
+
+TEST_F(ComboTest, PlainListFrameBackgroundAndSelectedRow) {
+    ProgramSkins();
+    AddItems(3);
+    Box->SetIndex(1);
+    Box->DropDown();
+    auto dib = RenderList();
+    EXPECT_EQ(static_cast<COLORREF>(clSkyBlue), dib->Color(0, 0));
+    EXPECT_EQ(static_cast<COLORREF>(clSkyBlue), dib->Color(149, 20));
+    EXPECT_EQ(RGB(255, 255, 255), dib->Color(2, 2));  // bitmap at (1, 1): its pixel (1, 1) is white
+    // Rows in bitmap coordinates: 2..24, 26..48, 50..72.
+    EXPECT_EQ(TRect(2, 26, 148 - 2, 48), Box->GetItem(1)->GetItemRect());
+    // The selected row carries the row background, the others the white fill.
+    TPngImage* item = Box->GetItemFrame(0);
+    const uint8_t* c = item->Scanline(11);
+    const COLORREF skin = RGB(c[2], c[1], c[0]);
+    EXPECT_EQ(skin, dib->Color(1 + 2, 1 + 26 + 11));
+    EXPECT_EQ(RGB(255, 255, 255), dib->Color(1 + 2, 1 + 2 + 11));
+}
+
+TEST_F(ComboTest, HoverFollowsTheMouseAndOwnerDrawnRowsSkipTheDefault) {
+    ProgramSkins();
+    Box->SetFontItemColorNormal(RGB(0, 0, 200));
+    Box->SetFontItemColorOver(RGB(200, 0, 0));
+    for (int i = 0; i < 3; ++i) Box->AddItem()->SetCaption(L"WWWWWW");
+    std::vector<TVeskCboxItem*> drawn;
+    Box->GetItem(2)->OnDraw = [&](TCanvas* C, TVeskCboxItem* I) {
+        EXPECT_NE(nullptr, C);
+        drawn.push_back(I);
+    };
+    Box->DropDown();
+    auto dib = RenderList();
+    EXPECT_EQ((std::vector<TVeskCboxItem*>{Box->GetItem(2)}), drawn);
+    const RECT row0{1, 1 + 2, 140, 1 + 24}, row2{1, 1 + 50, 140, 1 + 72};
+    EXPECT_GT(dib->CountColor(row0, RGB(0, 0, 200)), 0);
+    EXPECT_EQ(0, dib->CountColor(row2, RGB(0, 0, 200)));  // owner-drawn: no caption
+    HWND h = List();
+    TPoint c = Centre(Box->GetItem(0)->GetItemRect());
+    SendMessageW(h, WM_MOUSEMOVE, 0, Pt(c.X, c.Y));
+    EXPECT_EQ(Box->GetItem(0), Box->GetHotItem());
+    dib = RenderList();
+    EXPECT_EQ(0, dib->CountColor(row0, RGB(0, 0, 200)));
+    EXPECT_GT(dib->CountColor(row0, RGB(200, 0, 0)), 0);
+    // Between two rows nothing is hot.
+    SendMessageW(h, WM_MOUSEMOVE, 0, Pt(c.X, 25));
+    EXPECT_EQ(nullptr, Box->GetHotItem());
+    SendMessageW(h, WM_MOUSEMOVE, 0, Pt(c.X, c.Y));
+    Box->GetListForm()->Perform(CM_MOUSELEAVE, 0, 0);
+    EXPECT_EQ(nullptr, Box->GetHotItem());
+}
+
+TEST_F(ComboTest, ChoosingARowSelectsClosesAndFiresInOrder) {
+    ProgramSkins();
+    AddItems(4);
+    Box->OnItemClick = [&](TObject* S, TVeskCboxItem* I) {
+        EXPECT_EQ(Box, S);
+        EXPECT_FALSE(Box->ListShowing());
+        Events.push_back(L"item " + I->GetCaption());
+    };
+    Box->OnChange = [&](TObject* S) { Events.push_back(L"change " + static_cast<TVeskCboxItem*>(S)->GetCaption()); };
+    Box->GetItem(2)->OnClick = [&](TObject* S) { Events.push_back(L"own " + static_cast<TVeskCboxItem*>(S)->GetCaption()); };
+    Box->DropDown();
+    RenderList();
+    ClickRow(Box->GetItem(2)->GetItemRect());
+    EXPECT_EQ((std::vector<std::wstring>{L"item item 2", L"change item 2", L"own item 2"}), Events);
+    EXPECT_EQ(2, Box->GetIndex());
+    EXPECT_EQ(L"item 2", Box->GetText());
+    EXPECT_FALSE(Box->ListShowing());
+    EXPECT_EQ(nullptr, Box->GetPressedItem());
+    EXPECT_FALSE(Box->GetHot());
+}
+
+TEST_F(ComboTest, DisabledAndInvisibleRows) {
+    ProgramSkins();
+    AddItems(4);
+    Box->GetItem(1)->SetVisible(false);
+    Box->GetItem(2)->SetEnabled(false);
+    int changes = 0;
+    Box->OnChange = [&](TObject*) { ++changes; };
+    Box->DropDown();
+    RenderList();
+    // The invisible item takes no row: item 2 is the second row.
+    EXPECT_EQ(26, Box->GetItem(2)->GetItemRect().Top);
+    ClickRow(Box->GetItem(2)->GetItemRect());
+    EXPECT_EQ(0, changes);
+    EXPECT_TRUE(Box->ListShowing());
+    EXPECT_EQ(nullptr, Box->GetHotItem());
+    // A press on an enabled row released over the disabled one chooses nothing.
+    HWND h = List();
+    TPoint a = Centre(Box->GetItem(0)->GetItemRect()), d = Centre(Box->GetItem(2)->GetItemRect());
+    SendMessageW(h, WM_MOUSEMOVE, 0, Pt(a.X, a.Y));
+    SendMessageW(h, WM_LBUTTONDOWN, MK_LBUTTON, Pt(a.X, a.Y));
+    EXPECT_EQ(Box->GetItem(0), Box->GetPressedItem());
+    SendMessageW(h, WM_LBUTTONUP, 0, Pt(d.X, d.Y));
+    EXPECT_EQ(0, changes);
+    EXPECT_EQ(-1, Box->GetIndex());
+    EXPECT_EQ(nullptr, Box->GetPressedItem());
+}
+
+TEST_F(ComboTest, CheckBoxesToggleOnlyWhenReleasedOnTheSameBox) {
+    ProgramSkins();
+    Box->SetImgCheck(Strip(14, 14, {RGB(1, 1, 1), RGB(2, 2, 2), RGB(3, 3, 3), RGB(4, 4, 4)}).get());
+    Box->SetCheckStateCount(4);
+    Box->SetShowCheckBox(true);
+    Box->Loaded();
+    AddItems(3);
+    std::vector<TVeskCboxItem*> checked;
+    Box->OnItemCheck = [&](TObject*, TVeskCboxItem* I) { checked.push_back(I); };
+    int changes = 0;
+    Box->OnChange = [&](TObject*) { ++changes; };
+    Box->DropDown();
+    RenderList();
+    TVeskCboxItem* it = Box->GetItem(1);
+    // Check box at x 4, centred in the row.
+    EXPECT_EQ(TRect(4, 26 + 4, 18, 26 + 18), it->GetCheckRect());
+    ClickRow(it->GetCheckRect());
+    EXPECT_TRUE(it->GetChecked());
+    EXPECT_EQ((std::vector<TVeskCboxItem*>{it}), checked);
+    EXPECT_EQ(0, changes);
+    EXPECT_TRUE(Box->ListShowing());
+    EXPECT_EQ(it, Box->GetHotCheckItem());
+    // Hot and checked: frame 3.
+    auto dib = RenderList();
+    EXPECT_EQ(RGB(4, 4, 4), dib->Color(1 + 10, 1 + 26 + 10));
+    // Pressed on the box, released elsewhere: no toggle, and the press is forgotten.
+    HWND h = List();
+    TPoint c = Centre(it->GetCheckRect());
+    SendMessageW(h, WM_LBUTTONDOWN, MK_LBUTTON, Pt(c.X, c.Y));
+    SendMessageW(h, WM_LBUTTONUP, 0, Pt(80, 5));
+    EXPECT_TRUE(it->GetChecked());
+    EXPECT_EQ(nullptr, Box->GetPressedCheckItem());
+    EXPECT_EQ(1u, checked.size());
+}
+
+TEST_F(ComboTest, WheelScrollsByOneAndStopsAtBothEnds) {
+    ProgramSkins();
+    AddItems(12);
+    Box->SetVerScrollRes(MakeRes());
+    Box->DropDown();
+    TVeskPngScrollBar* bar = Box->GetPngScrollBar();
+    ASSERT_NE(nullptr, bar);
+    HWND h = List();
+    auto wheel = [&](int delta) { SendMessageW(h, WM_MOUSEWHEEL, MAKEWPARAM(0, delta), 0); };
+    wheel(-120);
+    EXPECT_EQ(1, bar->GetPosition());
+    EXPECT_EQ(Box->GetItem(1), Box->GetTopItem());
+    for (int i = 0; i < 6; ++i) wheel(-120);
+    EXPECT_EQ(4, bar->GetPosition());  // 12 - 8: the last page
+    EXPECT_EQ(Box->GetItem(4), Box->GetTopItem());
+    wheel(120);
+    EXPECT_EQ(3, bar->GetPosition());
+    EXPECT_EQ(Box->GetItem(3), Box->GetTopItem());
+    for (int i = 0; i < 5; ++i) wheel(120);
+    EXPECT_EQ(0, bar->GetPosition());
+    RenderList();
+    EXPECT_EQ(2, Box->GetItem(0)->GetItemRect().Top);
+}
+
+TEST_F(ComboTest, ScrollBarMovesTheTopRow) {
+    ProgramSkins();
+    AddItems(12);
+    Box->SetVerScrollRes(MakeRes());
+    Box->DropDown();
+    TVeskPngScrollBar* bar = Box->GetPngScrollBar();
+    ASSERT_NE(nullptr, bar);
+    RenderList();
+    int pos = 3;
+    bar->DoScroll(pos);
+    EXPECT_EQ(Box->GetItem(3), Box->GetTopItem());
+    RenderList();
+    EXPECT_EQ(2, Box->GetItem(3)->GetItemRect().Top);
+}
+
+// ------------------------------------------------------------------------------------------------
+// The layered list
+
+TEST_F(ComboTest, LayeredListUsesSkinAndWindowlessBar) {
+    ProgramSkins();
+    Box->SetImgForm(Skin(L"hint_back").get());
+    Box->GetFormsplit()->SetLeft(8);
+    Box->GetFormsplit()->SetTop(8);
+    Box->GetFormsplit()->SetRight(14);
+    Box->GetFormsplit()->SetBottom(14);
+    Box->SetAlphaWidth(3);
+    Box->SetVerScrollRes(MakeRes());
+    AddItems(10);
+    Box->SetIndex(0);
+    Box->DropDown();
+    TVeskListForm* f = Box->GetListForm();
+    ASSERT_TRUE(Box->ListShowing());
+    EXPECT_TRUE(GetWindowLongW(f->GetHandle(), GWL_EXSTYLE) & WS_EX_LAYERED);
+    const int w = f->GetWidth(), h = f->GetHeight();
+    EXPECT_EQ(24 * 8 + 12 + 2 * 3, h);
+    TVeskDirectUIScrollBar* bar = Box->GetDirectScrollBar();
+    ASSERT_NE(nullptr, bar);
+    EXPECT_EQ(nullptr, Box->GetPngScrollBar());
+    EXPECT_TRUE(bar->GetVisible());
+    EXPECT_EQ(w - bar->GetWidth() - 2 - 3, bar->GetLeft());
+    EXPECT_EQ(3 + 6, bar->GetTop());
+    EXPECT_EQ(h - 2 * (3 + 6), bar->GetHeight());
+    // Rows start below the skin's margin and stop before the bar.
+    EXPECT_EQ(TRect(3, 9, w - 3 - (bar->GetWidth() + 2 + 3), 31), Box->GetItem(0)->GetItemRect());
+    // The picture: the skin's transparent corner stays transparent, the bar is painted in.
+    TBitmap* bmp = Box->GetLayerBitmap();
+    ASSERT_EQ(w, bmp->GetWidth());
+    ASSERT_EQ(h, bmp->GetHeight());
+    TPngPtr back = Skin(L"hint_back");
+    ASSERT_TRUE(back->HasAlpha());
+    EXPECT_EQ(back->AlphaScanline(0)[0], bmp->ScanLine(0)[3]);
+    const int bx = bar->GetLeft() + bar->GetWidth() / 2, by = bar->GetTop() + 2;
+    EXPECT_EQ(255, bmp->ScanLine(by)[bx * 4 + 3]);
+    // A wheel step repaints with the next top row.
+    SendMessageW(f->GetHandle(), WM_MOUSEWHEEL, MAKEWPARAM(0, -120), 0);
+    EXPECT_EQ(Box->GetItem(1), Box->GetTopItem());
+    EXPECT_EQ(9, Box->GetItem(1)->GetItemRect().Top);
+}
+
+// ------------------------------------------------------------------------------------------------
+// Closing and tear-down
+
+TEST_F(ComboTest, ApplicationDeactivationClosesTheList) {
+    ProgramSkins();
+    AddItems(3);
+    Box->DropDown();
+    ASSERT_TRUE(Box->ListShowing());
+    Application->ActivateApp(false);
+    EXPECT_FALSE(Box->ListShowing());
+    Application->ActivateApp(true);
+    // A freed box no longer listens.
+    Box->DropDown();
+    Box->Free();
+    Application->ActivateApp(false);
+    Application->ActivateApp(true);
+}
+
+TEST_F(ComboTest, DeactivatingTheListClosesItOrAsksOnLostFocus) {
+    ProgramSkins();
+    AddItems(3);
+    Form->Show();
+    PumpMessagesFor(30);
+    std::vector<WPARAM> ncActivate;
+    TWndMethodProc saved = Form->WindowProc;
+    Form->WindowProc = [&ncActivate, saved](TMessage& m) {
+        if (m.Msg == WM_NCACTIVATE) ncActivate.push_back(m.WParam);
+        saved(m);
+    };
+    Box->DropDown();
+    PumpMessagesFor(50);
+    ASSERT_TRUE(Box->ListShowing());
+    // The owner keeps its active title bar while its list is active.
+    ASSERT_EQ(List(), GetActiveWindow());
+    ASSERT_FALSE(ncActivate.empty());
+    EXPECT_NE(0u, ncActivate.back());
+    Form->WindowProc = saved;
+    SetActiveWindow(Form->GetHandle());
+    PumpMessagesFor(50);
+    EXPECT_FALSE(Box->ListShowing());
+
+    int lost = 0;
+    Box->OnLostFocus = [&](TObject* S) {
+        EXPECT_EQ(Box, S);
+        ++lost;
+    };
+    Box->DropDown();
+    PumpMessagesFor(50);
+    SetActiveWindow(List());
+    PumpMessagesFor(30);
+    SetActiveWindow(Form->GetHandle());
+    PumpMessagesFor(50);
+    EXPECT_GE(lost, 1);
+    EXPECT_TRUE(Box->ListShowing());
+}
+
+TEST_F(ComboTest, FreeingTheBoxWhileOpenRemovesTheListWindow) {
+    ProgramSkins();
+    AddItems(3);
+    Box->DropDown();
+    HWND h = List();
+    ASSERT_TRUE(IsWindow(h));
+    Box->Free();
+    PumpMessagesFor(20);
+    EXPECT_FALSE(IsWindow(h));
+}
+
+TEST_F(ComboTest, ItemHandlerMayFreeTheBox) {
+    ProgramSkins();
+    AddItems(3);
+    Box->OnItemClick = [&](TObject*, TVeskCboxItem*) { Box->Free(); };
+    Box->DropDown();
+    RenderList();
+    HWND h = List();
+    ClickRow(Box->GetItem(1)->GetItemRect());
+    EXPECT_FALSE(*BoxAlive);
+    PumpMessagesFor(30);
+    EXPECT_FALSE(IsWindow(h));
+}
+
+TEST_F(ComboTest, RemovedImageListAndResourceAreForgotten) {
+    auto* images = new TVeskStdImageList(Form);
+    TVeskScrollBarRes* res = MakeRes();
+    Box->SetImagelist(images);
+    Box->SetVerScrollRes(res);
+    images->Free();
+    res->Free();
+    EXPECT_EQ(nullptr, Box->GetImagelist());
+    EXPECT_EQ(nullptr, Box->GetVerScrollRes());
+    AddItems(10);
+    Box->DropDown();
+    EXPECT_EQ(nullptr, Box->GetPngScrollBar());
+}
+
+TEST_F(ComboTest, EditableBoxShowsEditAndTakesItsText) {
+    TestSkins();
+    Box->SetCanInput(true);
+    Box->Loaded();
+    TVeskComBoBoxEdit* e = Box->GetEdit();
+    ASSERT_NE(nullptr, e);
+    EXPECT_EQ(Form, e->GetParent());
+    EXPECT_FALSE(e->GetVisible());
+    EXPECT_EQ(20 + 6, e->GetLeft());
+    EXPECT_EQ(20 + 127 - 2, e->GetLeft() + e->GetWidth());
+    Box->SetText(L"abc");
+    Box->Perform(CM_MOUSEENTER, 0, 0);
+    Box->Perform(WM_MOUSEMOVE, 0, Pt(50, 12));
+    Box->Perform(WM_LBUTTONDOWN, MK_LBUTTON, Pt(50, 12));
+    EXPECT_TRUE(e->GetVisible());
+    EXPECT_EQ(L"abc", e->GetText());
+    wchar_t got = 0;
+    TObject* sender = nullptr;
+    Box->OnKeyPress = [&](TObject* S, wchar_t& K) {
+        sender = S;
+        got = K;
+    };
+    wchar_t k = L'x';
+    e->OnKeyPress(e, k);
+    EXPECT_EQ(e, sender);
+    EXPECT_EQ(L'x', got);
+    e->SetText(L"typed");
+    e->OnExit(e);
+    EXPECT_FALSE(e->GetVisible());
+    EXPECT_EQ(L"typed", Box->GetText());
+}
+
+}  // namespace
