@@ -172,7 +172,11 @@ int TVeskCoustomPaintor::NcHitTest(const TPoint& ScreenPos) {
     if (FRects[0].Contains(p)) {
         result = HTCAPTION;
         for (int i = vnbLogo; i <= vnbClose; ++i) {
-            if (FShowBtns.Contains(TVeskNcBtnEnum(i)) && FRects[size_t(i)].Contains(p)) {
+            // A button that lost its frames keeps its last rectangle but shows nothing there, so
+            // it must not answer for that spot.
+            const auto id = TVeskNcBtnEnum(i);
+            if (FShowBtns.Contains(id) && FRects[size_t(i)].Contains(p) && FResource &&
+                FResource->GetBtn(id)->GetStateImage(0)) {
                 result = NcBtnHitCode(TVeskNcBtnEnum(i));
                 break;
             }
@@ -342,6 +346,16 @@ void TVeskCoustomPaintor::NcMouseMove(TMessage& Message) {
     std::shared_ptr<bool> alive = FAlive;
     const int code = NcHitTest(TPoint(Message.XPos(), Message.YPos()));
     Message.WParam = static_cast<WPARAM>(code);
+    // Hover and hint are cleared on WM_NCMOUSELEAVE, which only comes when asked for: not every
+    // system's default processing asks, and without it a button stays lit (and its hint pops
+    // up) after the pointer went into the client area or away from the window.
+    if (FForm && FForm->HandleAllocated()) {
+        TRACKMOUSEEVENT tme{};
+        tme.cbSize = sizeof(tme);
+        tme.dwFlags = TME_LEAVE | TME_NONCLIENT;
+        tme.hwndTrack = FForm->GetHandle();
+        TrackMouseEvent(&tme);
+    }
     if (code == FHoverCode) return;
     HideHint();
     FHoverCode = code;
@@ -421,7 +435,12 @@ void TVeskCoustomPaintor::PaintNc(TMessage& Message) {
     if (ws.cx <= 0 || ws.cy <= 0) return;
     TCanvas* c = FNcBitmap->GetCanvas();
     if (FShowCaption) FResource->DrawCaptionBack(c, FRects[0]);
-    if (FShowCaption) DrawCaptionButtons(c);
+    if (FShowCaption) {
+        // OnAfterDrawBtn may free the painter (or take its resource away).
+        std::shared_ptr<bool> alive = FAlive;
+        DrawCaptionButtons(c);
+        if (!*alive || !FForm || !FResource) return;
+    }
     if (FShowBorder && !FormMaximized()) DrawBorder(c);
     if (FShowCaption) DrawCaptionText(c);
 }
@@ -455,15 +474,20 @@ void TVeskCoustomPaintor::DrawCaptionButtons(TCanvas* Canvas) {
 
     const bool leftDown = (GetKeyState(VK_LBUTTON) & 0x80) != 0;
     const bool maximized = FormMaximized();
+    std::shared_ptr<bool> alive = FAlive;
     for (int i = vnbLogo; i <= vnbClose; ++i) {
         const auto id = TVeskNcBtnEnum(i);
         if (!FShowBtns.Contains(id)) continue;
+        if (!FResource) return;
         int state = 0;
         if (NcBtnHitCode(id) == FHoverCode) state = leftDown ? 2 : 1;
         if (id == vnbMaximize && maximized) state += 10;
         FResource->GetBtn(id)->Draw(Canvas, FRects[size_t(i)], state);
         TOnDrawBtnEvent ev = OnAfterDrawBtn;
-        if (ev) ev(this, id, Canvas, FRects[size_t(i)]);
+        if (ev) {
+            ev(this, id, Canvas, FRects[size_t(i)]);
+            if (!*alive) return;
+        }
     }
 }
 
@@ -544,8 +568,9 @@ TVeskNcPaintor::TVeskNcPaintor(TComponent* AOwner) : TVeskCoustomPaintor(AOwner)
 }
 
 void TVeskNcPaintor::PaintNc(TMessage& Message) {
+    std::shared_ptr<bool> alive = FAlive;
     TVeskCoustomPaintor::PaintNc(Message);
-    if (!FForm || !FResource || !FNcBitmap || !FForm->HandleAllocated()) return;
+    if (!*alive || !FForm || !FResource || !FNcBitmap || !FForm->HandleAllocated()) return;
     HWND h = FForm->GetHandle();
     HDC dc = Message.WParam == 1 ? GetWindowDC(h)
                                  : GetDCEx(h, reinterpret_cast<HRGN>(Message.WParam),

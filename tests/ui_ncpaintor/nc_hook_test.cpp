@@ -174,7 +174,7 @@ TEST_F(NcHookTest, AButtonPressNeverReachesTheFormAndAClickFiresTheEvent) {
 }
 
 TEST_F(NcHookTest, PressingOneButtonAndReleasingOnAnotherDoesNothing) {
-    Build(true);
+    Build();
     int closes = 0;
     Form->OnClose = [&](TObject*, TCloseAction& A) {
         ++closes;
@@ -347,4 +347,118 @@ TEST_F(NcHookTest, DescribedFormsAreHookedByLoadedAndGrowOnce) {
     EXPECT_EQ(f->GetHeight(), f->HeightBeforeLoaded + 30 - GetSystemMetrics(SM_CYCAPTION));
     EXPECT_FALSE(GetWindowLongW(f->GetHandle(), GWL_STYLE) & WS_MAXIMIZEBOX);
     EXPECT_TRUE(f->vkncpntr1->GetShowBtns().Contains(vnbClose));
+}
+
+TEST_F(NcHookTest, AWindowSmallerThanItsFrameGetsAnEmptyClientArea) {
+    Build();
+    Res->GetFormClient()->SetImgBkgr(SolidPng(8, 8, TColor(RGB(1, 120, 3))).get());
+    // 26 caption rows and one border row at top and bottom do not fit into 12 rows, nor two
+    // border columns into one.
+    SetWindowPos(Form->GetHandle(), nullptr, 0, 0, 1, 12, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT wr{}, cr{};
+    GetWindowRect(Form->GetHandle(), &wr);
+    ASSERT_LT(wr.bottom - wr.top, 28);
+    GetClientRect(Form->GetHandle(), &cr);
+    EXPECT_EQ(cr.bottom, 0);
+    EXPECT_GE(cr.right, 0);
+    EXPECT_EQ(Form->GetClientHeight(), 0);
+    // Painting such a window neither fails nor leaves a bitmap of a negative size behind.
+    SendMessageW(Form->GetHandle(), WM_NCPAINT, 1, 0);
+    testsupport::DibSurface s(4, 4, 0xFF000000u);
+    Form->PaintTo(s.Dc(), 0, 0);
+    ASSERT_NE(Painter->ClientBitmap(), nullptr);
+    EXPECT_EQ(Painter->ClientBitmap()->GetHeight(), 0);
+}
+
+TEST_F(NcHookTest, AButtonThatLostItsFramesCannotBeHitAtItsOldPlace) {
+    Build();
+    Painter->SetShowBtns({vnbLogo, vnbMaximize, vnbClose});
+    const TRect oldMax = Painter->GetBtnRect(vnbMaximize);
+    ASSERT_FALSE(oldMax.IsEmpty());
+    TPngImage none;
+    Res->GetBtnMaximize()->SetImgBtn(&none);
+    Res->Loaded();
+    SendMessageW(Form->GetHandle(), WM_NCPAINT, 1, 0);
+    // Nothing is drawn there any more: the place is bare caption and a click maximizes nothing.
+    const POINT c = Centre(oldMax);
+    EXPECT_EQ(HitAt(Form, c.x, c.y), HTCAPTION);
+    PressAt(c);
+    ReleaseAt(c);
+    EXPECT_NE(Form->GetWindowState(), wsMaximized);
+    const POINT close = Centre(Painter->GetBtnRect(vnbClose));
+    EXPECT_EQ(HitAt(Form, close.x, close.y), HTCLOSE);
+}
+
+TEST_F(NcHookTest, AClickHandlerMayFreeThePainter) {
+    Build();
+    Painter->OnButtonClick = [&](TVeskCoustomPaintor* S, TVeskNcBtnEnum) { S->Free(); };
+    Press(vnbMenu);
+    Release(vnbMenu);
+    Painter = nullptr;
+    // The form answers by itself again.
+    Rec.Seen.clear();
+    SendMessageW(Form->GetHandle(), WM_NCACTIVATE, TRUE, 0);
+    EXPECT_TRUE(Rec.Saw(WM_NCACTIVATE));
+}
+
+TEST_F(NcHookTest, ADrawHandlerMayFreeThePainter) {
+    Build();
+    int calls = 0;
+    Painter->OnAfterDrawBtn = [&](TVeskCoustomPaintor* S, TVeskNcBtnEnum, TCanvas*, TRect) {
+        ++calls;
+        S->Free();
+    };
+    SendMessageW(Form->GetHandle(), WM_NCPAINT, 1, 0);
+    Painter = nullptr;
+    EXPECT_EQ(calls, 1);
+    Rec.Seen.clear();
+    SendMessageW(Form->GetHandle(), WM_NCACTIVATE, TRUE, 0);
+    EXPECT_TRUE(Rec.Saw(WM_NCACTIVATE));
+}
+
+TEST_F(NcHookTest, TheCloseButtonMayFreeTheForm) {
+    Build();
+    Form->OnClose = [](TObject*, TCloseAction& A) { A = caFree; };
+    std::shared_ptr<bool> formAlive = Form->AliveToken();
+    Press(vnbClose);
+    Release(vnbClose);
+    Drain();
+    EXPECT_FALSE(*formAlive);
+}
+
+TEST_F(NcHookTest, TheFormPaintsItsOwnFrameFirstOnlyUnderComposition) {
+    Build();
+    Rec.Seen.clear();
+    SendMessageW(Form->GetHandle(), WM_NCPAINT, 1, 0);
+    EXPECT_FALSE(Rec.Saw(WM_NCPAINT));
+    ASSERT_NE(Painter->NcBitmap(), nullptr);
+
+    // Under composition the system frame is drawn first and the skin is composed over it.
+    NcCompositionEnabledProc = [] { return true; };
+    int composed = 0;
+    Painter->OnAfterDrawBtn = [&](TVeskCoustomPaintor*, TVeskNcBtnEnum Id, TCanvas*, TRect) {
+        if (Id == vnbClose) ++composed;
+    };
+    Rec.Seen.clear();
+    SendMessageW(Form->GetHandle(), WM_NCPAINT, 1, 0);
+    EXPECT_TRUE(Rec.Saw(WM_NCPAINT));
+    EXPECT_EQ(composed, 1);
+}
+
+TEST_F(NcHookTest, MovesReachTheFormWithTheHitCodeAfterTheRepaint) {
+    Build();
+    std::vector<WPARAM> codes;
+    TWndMethodProc inner = Form->WindowProc;
+    Form->WindowProc = [inner, &codes](TMessage& M) {
+        inner(M);
+        if (M.Msg == WM_NCMOUSEMOVE) codes.push_back(M.WParam);
+    };
+    // Entering a button repaints the bar inside the move; the move itself still goes on.
+    const POINT c = Centre(Painter->GetBtnRect(vnbMinimize));
+    Rec.Seen.clear();
+    SendMessageW(Form->GetHandle(), WM_NCMOUSEMOVE, HTNOWHERE, ScreenLParam(ScreenOf(Form, c.x, c.y)));
+    EXPECT_EQ(Painter->HoverCode(), HTMINBUTTON);
+    EXPECT_TRUE(Rec.Saw(WM_NCMOUSEMOVE));
+    ASSERT_EQ(codes.size(), 1u);
+    EXPECT_EQ(codes[0], WPARAM(HTMINBUTTON));
 }

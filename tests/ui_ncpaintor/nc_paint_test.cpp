@@ -274,7 +274,7 @@ TEST_F(NcPaintTest, TheCaptionStripReachesTheWindow) {
 TEST_F(NcPaintTest, HintShowsAfterAPauseAndGoesAgain) {
     auto* r = NewPlainResource();
     r->GetBtnClose()->SetHint(L"Close");
-    auto* p = Paint(r, {vnbMenu, vnbClose}, true);
+    auto* p = Paint(r, {vnbMenu, vnbClose});
     MoveOver(vnbMenu, p);  // no hint text: nothing scheduled
     EXPECT_EQ(r->GetHintWnd(), nullptr);
     MoveOver(vnbClose, p);
@@ -301,7 +301,7 @@ TEST_F(NcPaintTest, NoHintWhileTheResourceHintsAreOff) {
     auto* r = NewPlainResource();
     r->GetBtnClose()->SetHint(L"Close");
     r->SetShowHint(false);
-    auto* p = Paint(r, {vnbClose}, true);
+    auto* p = Paint(r, {vnbClose});
     MoveOver(vnbClose, p);
     EXPECT_EQ(r->GetHintWnd(), nullptr);
 }
@@ -318,4 +318,33 @@ TEST_F(NcPaintTest, ChangingTheButtonsOrTheSizeRecomposesAtOnce) {
     Form->SetWidth(Form->GetWidth() + 40);
     EXPECT_EQ(p->NcBitmap()->GetWidth(), w + 40);
     EXPECT_EQ(p->GetBtnRect(vnbClose).Right, Width() - 1 - 4);
+}
+
+TEST_F(NcPaintTest, ThePointerLeavingAButtonForTheClientAreaOrAwayClearsItsHover) {
+    auto* r = NewPlainResource();
+    r->GetBtnClose()->SetHint(L"Close");
+    auto* p = Paint(r, {vnbMenu, vnbClose});
+    ShowWindow(Form->GetHandle(), SW_SHOWNOACTIVATE);
+    Drain(100);
+    SendMessageW(Form->GetHandle(), WM_NCPAINT, 1, 0);
+    const TRect close = p->GetBtnRect(vnbClose);
+    const POINT onClose = ScreenOf(Form, Centre(close).x, Centre(close).y);
+    SetCursorPos(onClose.x, onClose.y);
+    ASSERT_TRUE(testsupport::PumpMessagesUntil([&] { return p->HoverCode() == HTCLOSE; }, 2000));
+    EXPECT_EQ(BmpColor(p->NcBitmap(), close.Left + 3, close.Top + 3), StripColor(250, 1));
+
+    // Into the client area: the button goes back to normal and its hint is called off.
+    const POINT inClient = ScreenOf(Form, Width() / 2, Height() / 2);
+    SetCursorPos(inClient.x, inClient.y);
+    EXPECT_TRUE(testsupport::PumpMessagesUntil([&] { return p->HoverCode() == 0; }, 2000));
+    EXPECT_EQ(BmpColor(p->NcBitmap(), close.Left + 3, close.Top + 3), StripColor(250, 0));
+    ASSERT_NE(r->GetHintWnd(), nullptr);
+    EXPECT_FALSE(KillTimer(r->GetHintWnd()->GetHandle(), 0));  // nothing scheduled any more
+
+    // And straight from the button to somewhere off the window.
+    SetCursorPos(onClose.x, onClose.y);
+    ASSERT_TRUE(testsupport::PumpMessagesUntil([&] { return p->HoverCode() == HTCLOSE; }, 2000));
+    const POINT away = ScreenOf(Form, Width() + 40, Height() + 40);
+    SetCursorPos(away.x, away.y);
+    EXPECT_TRUE(testsupport::PumpMessagesUntil([&] { return p->HoverCode() == 0; }, 2000));
 }
