@@ -1,0 +1,171 @@
+// Layout and painting: skin frames, rows, scroll bars, the Icon grid and the Report header.
+#include "lv_fixture.h"
+
+using namespace lvtest;
+
+namespace {
+COLORREF RowPixel(testsupport::DibSurface& dib, TVeskLvItem* item) {
+    return dib.Color(item->ItemRect.Left + 1, item->ItemRect.Top + 1);
+}
+}  // namespace
+
+TEST_F(ListViewTest, LoadingCutsStretchedFramesAndTakesTheirHeight) {
+    Lv->SetItemheight(50);
+    Lv->Loaded();
+    EXPECT_EQ(Lv->GetItemheight(), 40);
+    ASSERT_NE(Lv->GetItemFrame(1), nullptr);
+    ASSERT_NE(Lv->GetItemFrame(2), nullptr);
+    EXPECT_EQ(Lv->GetItemFrame(0), nullptr);
+    EXPECT_EQ(Lv->GetItemFrame(1)->GetWidth(), 204 - 4);
+}
+
+TEST_F(ListViewTest, ProgramSkinGivesFiftyPixelRows) {
+    Lv->SetImgitem(Skin(L"LIST_ITEM").get());
+    Lv->SetItemheight(20);
+    Lv->Loaded();
+    EXPECT_EQ(Lv->GetItemheight(), 50);
+}
+
+TEST_F(ListViewTest, IdleRowShowsBackgroundHotShowsOverSelectedShowsDown) {
+    Lv->Loaded();
+    AddItems(3);
+    auto dib = Render();
+    EXPECT_EQ(RowPixel(*dib, Lv->GetItem(0)), kBack);
+    TVeskLvItem* item = Lv->GetItem(1);
+    Move(item->ItemRect.Left + 10, item->ItemRect.Top + 10);
+    ASSERT_EQ(Lv->GetHotItem(), item);
+    dib = Render();
+    EXPECT_EQ(RowPixel(*dib, item), kOver);
+    EXPECT_EQ(RowPixel(*dib, Lv->GetItem(0)), kBack);
+    Lv->GetItem(2)->SetSelected(true);
+    dib = Render();
+    EXPECT_EQ(RowPixel(*dib, Lv->GetItem(2)), kDown);
+    // Rows follow each other at Itemheight + MarginItem.
+    EXPECT_EQ(Lv->GetItem(1)->ItemRect.Top - Lv->GetItem(0)->ItemRect.Top, 40 + 2);
+    EXPECT_EQ(Lv->GetItem(0)->ItemRect.Left, 2);
+    EXPECT_EQ(Lv->GetItem(0)->ItemRect.Right, 204 - 2);
+}
+
+TEST_F(ListViewTest, VerticalBarComesWithOverflowAndGoesWhenRowsFit) {
+    Lv->SetVerScrollRes(MakeBarRes());
+    Lv->Loaded();
+    AddItems(4);  // 4 x 42 = 168 fits in 200
+    Render();
+    EXPECT_TRUE(Lv->GetVerScrollBar() == nullptr || !Lv->GetVerScrollBar()->GetVisible());
+    Lv->AddItem()->SetCaption(L"fifth");  // 210 > 200
+    Render();
+    TVeskPngScrollBar* bar = Lv->GetVerScrollBar();
+    ASSERT_NE(bar, nullptr);
+    EXPECT_TRUE(bar->GetVisible());
+    EXPECT_EQ(bar->GetMax(), Lv->GetContentHeight());
+    EXPECT_EQ(bar->GetPageSize(), Lv->GetViewHeight());
+    EXPECT_EQ(bar->GetLeft(), 204 - bar->GetWidth());
+    EXPECT_EQ(Lv->GetItemFrame(1)->GetWidth(), 204 - 4 - bar->GetWidth());
+    Render();
+    EXPECT_EQ(Lv->GetItem(0)->ItemRect.Right, 204 - bar->GetWidth() - 2);
+    // Scrolling moves the rows up.
+    int pos = 10;
+    bar->DoScroll(pos);
+    EXPECT_EQ(Lv->GetTopOffset(), -10);
+    Lv->DeleteItem(Lv->GetItem(4));
+    Lv->DeleteItem(Lv->GetItem(3));
+    Render();
+    EXPECT_FALSE(bar->GetVisible());
+    EXPECT_EQ(Lv->GetTopOffset(), 0);
+    EXPECT_EQ(Lv->GetItemFrame(1)->GetWidth(), 204 - 4);
+}
+
+TEST_F(ListViewTest, WithoutBarSkinNoBarEver) {
+    Lv->Loaded();
+    AddItems(30);
+    Render();
+    Render();
+    EXPECT_EQ(Lv->GetVerScrollBar(), nullptr);
+    EXPECT_GT(Lv->GetContentHeight(), Lv->GetViewHeight());
+    // Only rows up to the first one below the bottom edge are laid out.
+    EXPECT_EQ(Lv->GetFirstVisibleIndex(), 0);
+    EXPECT_EQ(Lv->GetLastVisibleIndex(), 5);
+    EXPECT_EQ(Lv->GetItem(10)->ItemRect.Top, -1);
+}
+
+TEST_F(ListViewTest, OwnerDrawWithoutDefaultLeavesRowEmptyButStillEndsWithAfterDraw) {
+    Lv->Loaded();
+    AddItems(2);
+    Lv->GetItem(0)->SetSelected(true);
+    std::vector<std::string> calls;
+    Lv->OnBeforeItemDraw = [&](fw::TCanvas*, int i, TVeskLvItem*) { calls.push_back("before" + std::to_string(i)); };
+    Lv->OnItemOwnerDraw = [&](fw::TCanvas*, int i, TVeskLvItem*, bool& def) {
+        calls.push_back("owner" + std::to_string(i));
+        def = false;
+    };
+    Lv->OnAfterItemDraw = [&](fw::TCanvas*, int i, TVeskLvItem*) { calls.push_back("after" + std::to_string(i)); };
+    int captions = 0;
+    Lv->OnGetCaption = [&](fw::TObject*, TVeskLvItem*) { ++captions; };
+    auto dib = Render();
+    EXPECT_EQ(RowPixel(*dib, Lv->GetItem(0)), kBack);
+    EXPECT_EQ(calls, (std::vector<std::string>{"before0", "owner0", "after0", "before1", "owner1", "after1"}));
+    EXPECT_EQ(captions, 0);
+}
+
+TEST_F(ListViewTest, CaptionEventCannotTriggerRepaintsWhileItRuns) {
+    Lv->Loaded();
+    AddItems(1);
+    Lv->OnGetCaption = [&](fw::TObject*, TVeskLvItem* item) { item->SetCaption(L"computed"); };
+    Repaints = 0;
+    Render();
+    EXPECT_EQ(Lv->GetItem(0)->Caption, L"computed");
+    EXPECT_EQ(Repaints, 0);
+}
+
+TEST_F(ListViewTest, MeasureItemSetsRowHeights) {
+    Lv->Loaded();
+    AddItems(3);
+    Lv->OnMeasureItem = [](TVeskLvItem*, int index, int& h) { h = 10 + index * 5; };
+    Render();
+    EXPECT_EQ(Lv->GetItem(0)->ItemRect.Height(), 10);
+    EXPECT_EQ(Lv->GetItem(2)->ItemRect.Height(), 20);
+    EXPECT_EQ(Lv->GetItem(1)->ItemRect.Top, 12);
+    EXPECT_EQ(Lv->GetContentHeight(), 10 + 15 + 20 + 3 * 2);
+}
+
+TEST_F(ListViewTest, IconGridPlacesCellsAndShowsNothingWhenTooNarrow) {
+    Lv->SetViewStyle(VvsIcon);
+    Lv->SetImgitem(nullptr);
+    Lv->SetItemWidth(40);
+    Lv->SetItemheight(30);
+    Lv->Loaded();
+    AddItems(5);
+    Render();
+    // A = 204 - 0 - 2 = 202; cols = 202 div 42 = 4; gap = (202 - 168) div 5 + 2 = 8.
+    EXPECT_EQ(Lv->GetMarginItem(), 8);
+    EXPECT_EQ(Lv->GetItem(0)->ItemRect, fw::TRect(8, 2, 48, 32));
+    EXPECT_EQ(Lv->GetItem(1)->ItemRect.Left, 8 + 40 + 8);
+    EXPECT_EQ(Lv->GetItem(4)->ItemRect, fw::TRect(8, 2 + 30 + 2, 48, 64));
+    EXPECT_EQ(Lv->GetContentHeight(), (30 + 2) * 2 + 2);
+    Lv->SetWidth(40);
+    Render();
+    EXPECT_EQ(Lv->GetFirstVisibleIndex(), -1);
+}
+
+TEST_F(ListViewTest, ReportHeaderLaysOutColumnsAndFlagsTruncatedCells) {
+    Lv->SetViewStyle(VvsReport);
+    Lv->Loaded();
+    auto* c0 = Lv->AddColumn();
+    c0->Width = 60;
+    auto* c1 = Lv->AddColumn();
+    c1->Width = 50;
+    TVeskLvItem* item = Lv->AddItem();
+    item->SetCaption(L"a");
+    item->AddSubItem(L"a rather long text that cannot fit");
+    TVeskLvItem* item2 = Lv->AddItem();
+    item2->AddSubItem(L"i");
+    Render();
+    EXPECT_EQ(Lv->GetHeaderRect(), fw::TRect(0, 0, 204, 22));
+    EXPECT_EQ(c0->HeadRect, fw::TRect(0, 0, 60, 22));
+    EXPECT_EQ(c0->SplitRect, fw::TRect(60, 0, 63, 22));
+    EXPECT_EQ(c1->HeadRect, fw::TRect(63, 0, 113, 22));
+    EXPECT_EQ(item->ItemRect.Top, 22);
+    EXPECT_EQ(item->GetSubItem(0)->SubRect.Left, 63);
+    EXPECT_TRUE(item->GetSubItem(0)->Truncated);
+    EXPECT_FALSE(item2->GetSubItem(0)->Truncated);
+}
