@@ -37,6 +37,15 @@ TVeskMenuItem::TVeskMenuItem() : FShortCut(TextToShortCut(L"None")) {}
 
 TVeskMenuItem::~TVeskMenuItem() {
     if (!FItems.empty()) ClearItems();
+    // An item freed on its own (not through ClearItems, which takes it out of its list first)
+    // leaves its list, so that no later popup, click or clear reaches the dead object.
+    if (FParent) {
+        auto& siblings = FParent->FItems;
+        siblings.erase(std::remove(siblings.begin(), siblings.end(), this), siblings.end());
+    } else if (FMenu) {
+        auto& top = FMenu->FItems;
+        top.erase(std::remove(top.begin(), top.end(), this), top.end());
+    }
     if (FMenu) FMenu->ItemDestroying(this);
 }
 
@@ -389,7 +398,10 @@ void TVeskPopupMenu::Popup(int X, int Y) {
     PaintLevel(1, nullptr);
     TLevel& lv = L(1);
     if (lv.Width == 0 || lv.Height == 0) return;
-    // A level window left from an earlier popup whose close has not finished goes now.
+    // Level windows left from an earlier popup whose close has not finished go now.
+    ++FPopupGeneration;
+    DisposeLevelForm(3);
+    DisposeLevelForm(2);
     DisposeLevelForm(1);
     TVeskMenuForm* f = CreateLevelForm(1);
     TRect wa = WorkArea();
@@ -438,9 +450,12 @@ void TVeskPopupMenu::CloseMenu() {
     if (FRepeatTimer) FRepeatTimer->SetEnabled(false);
     for (TLevel& lv : FLevels) lv.UpPressed = lv.DownPressed = false;
     std::shared_ptr<bool> alive = FAlive;
+    const unsigned generation = FPopupGeneration;
     if (TNotifyEvent closed = OnMenuClose) {
         closed(this);
         if (!*alive) return;
+        // The handler popped the menu up again: the windows now open are that popup's.
+        if (FPopupGeneration != generation) return;
     }
     DisposeLevelForm(2);
     DisposeLevelForm(3);
@@ -606,7 +621,9 @@ void TVeskPopupMenu::MeasureLevel(int Level, TVeskMenuItem* Parent) {
 void TVeskPopupMenu::PaintLevelBackground(int Level) {
     TLevel& lv = L(Level);
     const int W = lv.Width, H = lv.Height;
-    if (lv.BackCache && lv.BackCache->GetWidth() == W && lv.BackCache->GetHeight() == H) {
+    const std::array<int, 6> key{FImgSplit->GetLeft(),  FImgSplit->GetTop(), FImgSplit->GetRight(),
+                                 FImgSplit->GetBottom(), FAlphaWidth,        Level == 1 ? BarWidth() : 0};
+    if (lv.BackCache && lv.BackCache->GetWidth() == W && lv.BackCache->GetHeight() == H && lv.BackKey == key) {
         CopyBitmap32(lv.BackCache.get(), lv.Frame.get());
         return;
     }
@@ -647,6 +664,7 @@ void TVeskPopupMenu::PaintLevelBackground(int Level) {
         }
     }
     lv.BackCache = std::move(cache);
+    lv.BackKey = key;
     CopyBitmap32(lv.BackCache.get(), lv.Frame.get());
 }
 
@@ -655,9 +673,11 @@ void TVeskPopupMenu::UpdateItemImages(int Level) {
     int itemWidth = lv.Width - 2 * (FAlphaWidth + 2);
     if (Level == 1 && BarWidth() > 0) itemWidth -= BarWidth() + 2;
     const bool none = !lv.ItemImages[0] && !lv.ItemImages[1] && !lv.ItemImages[2];
-    if (itemWidth == lv.ItemImagesWidth && !none) return;
+    const std::array<int, 2> key{FItemSplit->GetLeft(), FItemSplit->GetRight()};
+    if (itemWidth == lv.ItemImagesWidth && key == lv.ItemImagesKey && !none) return;
     for (TPngPtr& p : lv.ItemImages) p.reset();
     lv.ItemImagesWidth = itemWidth;
+    lv.ItemImagesKey = key;
     if (PngEmpty(FImgItem.get()) || FItemStateCount < 1 || itemWidth <= 0) return;
     for (int i = 0; i < 3 && i < FItemStateCount; ++i) {
         TPngPtr frame = GetStatePng(FImgItem.get(), FItemStateCount, i);

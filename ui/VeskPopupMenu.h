@@ -283,8 +283,12 @@ private:
         TVeskMenuForm* Form = nullptr;
         std::unique_ptr<fw::TBitmap> Frame;
         std::unique_ptr<fw::TBitmap> BackCache;
+        // The split lines, margin and side bar the cached background was made with: a change
+        // through the padding objects reaches no setter, and must not keep a stale picture.
+        std::array<int, 6> BackKey{};
         std::array<TPngPtr, 3> ItemImages;
         int ItemImagesWidth = -1;
+        std::array<int, 2> ItemImagesKey{};
         // Row heights of the last measuring, by item.
         std::vector<int> RowHeights;
     };
@@ -344,6 +348,8 @@ private:
     TVeskMenuItem* FLevel2Parent = nullptr;
     TVeskMenuItem* FLevel3Parent = nullptr;
     bool FShown = false;
+    // Counts the popups that created a level window (a close event may pop the menu up again).
+    unsigned FPopupGeneration = 0;
     fw::TTimer* FRepeatTimer = nullptr;
     // Reset when the menu dies, so that code running after an item's OnClick can tell.
     std::shared_ptr<bool> FAlive = std::make_shared<bool>(true);

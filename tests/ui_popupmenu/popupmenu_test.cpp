@@ -245,6 +245,30 @@ TEST_F(PopupMenuTest, FreedSubmenuItemsLeaveTheShortCutList) {
     EXPECT_EQ(0, Menu->Count());
 }
 
+TEST_F(PopupMenuTest, ItemsFreedOnTheirOwnLeaveTheirLists) {
+    ApplySkins();
+    auto* top = Add(L"top");
+    auto* keep = NewItem(L"keep");
+    auto* gone = NewItem(L"gone");
+    top->InsertItem(keep, -1);
+    top->InsertItem(gone, -1);
+    auto* second = Add(L"second");
+    gone->Free();
+    ASSERT_EQ(1, top->Count());
+    EXPECT_EQ(keep, top->GetItem(0));
+    second->Free();
+    ASSERT_EQ(1, Menu->Count());
+    EXPECT_EQ(top, Menu->GetItem(0));
+    // Painting and clearing walk the lists: a dead entry would be reached here.
+    Menu->Popup(50, 50);
+    EXPECT_TRUE(Menu->GetShown());
+    Move(1, Centre(top));
+    EXPECT_NE(nullptr, Level(2));
+    Menu->CloseMenu();
+    Menu->ClearItems();
+    EXPECT_EQ(0, Menu->Count());
+}
+
 // ------------------------------------------------------------------------------------------------
 // Clicks and radio groups
 
@@ -338,6 +362,31 @@ TEST_F(PopupMenuTest, PopupWhileShownClosesFirst) {
     EXPECT_FALSE(IsWindow(first));
     ASSERT_NE(nullptr, Level(1));
     EXPECT_EQ(70, Menu->GetLevelForm(1)->GetLeft());
+}
+
+TEST_F(PopupMenuTest, PopupFromTheCloseEventStaysShown) {
+    ApplySkins();
+    auto* sub = Add(L"sub");
+    sub->InsertItem(NewItem(L"child"), -1);
+    Menu->Popup(50, 50);
+    Move(1, Centre(sub));
+    HWND oldLevel1 = Level(1), oldLevel2 = Level(2);
+    ASSERT_NE(nullptr, oldLevel2);
+    bool again = true;
+    Menu->OnMenuClose = [&](TObject*) {
+        if (!again) return;
+        again = false;
+        Menu->Popup(90, 90);
+    };
+    Menu->CloseMenu();
+    PumpMessagesFor(30);
+    EXPECT_TRUE(Menu->GetShown());
+    ASSERT_NE(nullptr, Level(1));
+    EXPECT_TRUE(IsWindowVisible(Level(1)));
+    EXPECT_EQ(90, Menu->GetLevelForm(1)->GetLeft());
+    EXPECT_FALSE(IsWindow(oldLevel1));
+    EXPECT_FALSE(IsWindow(oldLevel2));
+    EXPECT_EQ(nullptr, Level(2));
 }
 
 TEST_F(PopupMenuTest, NoItemsFiresEventsAndShowsNothing) {
@@ -521,6 +570,26 @@ TEST_F(PopupMenuTest, LevelBitmapHasTransparentShadowMarginAndHotBackground) {
     Move(1, Centre(a));
     EXPECT_EQ(a, Menu->GetHotItem());
     EXPECT_EQ(before, pixel(p.X, p.Y));
+}
+
+TEST_F(PopupMenuTest, SplitLinesChangedInPlaceRebuildTheBackground) {
+    ApplySkins();
+    Add(L"First");
+    Add(L"Second");
+    Menu->Popup(50, 50);
+    TBitmap* bmp = Menu->GetLevelBitmap(1);
+    const int x = Menu->GetAlphaWidth() + 1, y = bmp->GetHeight() / 2;
+    auto alpha = [bmp, x, y] {
+        GdiFlush();
+        return reinterpret_cast<const uint32_t*>(bmp->ScanLine(y))[x] >> 24;
+    };
+    ASSERT_EQ(255u, alpha());
+    Menu->CloseMenu();
+    // Split lines past the skin cannot cut it: the same-sized level must lose its background
+    // instead of reusing the picture made with the old lines.
+    Menu->GetImgSplit()->SetLeft(1000);
+    Menu->Popup(50, 50);
+    EXPECT_EQ(0u, alpha());
 }
 
 // The first column of an item row that is not plain white: where its caption starts.
