@@ -6,11 +6,53 @@
 #include "fw_forms.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
+#include <vector>
 
 namespace {
 
 bool RectUnset(const fw::TRect& R) { return R.Left == -1 && R.Top == -1 && R.Right == -1 && R.Bottom == -1; }
+
+// GDI leaves the alpha byte of a 32-bit bitmap at 0 wherever it draws. The drag image is painted
+// with its own alpha, so the copied rows must count as opaque before they are blended at half
+// strength, or the image would come out as an invalid premultiplied picture added onto the view.
+void MakeOpaque(fw::TBitmap* Bitmap) {
+    if (!Bitmap || !Bitmap->Bits()) return;
+    GdiFlush();
+    uint8_t* row = Bitmap->ScanLine(0);
+    const ptrdiff_t stride = Bitmap->RowStride();
+    for (int y = 0; y < Bitmap->GetHeight(); ++y, row += stride)
+        for (int x = 0; x < Bitmap->GetWidth(); ++x) row[x * 4 + 3] = 255;
+}
+
+// Pixels whose colour differs from Before (the same bitmap before text was drawn) become opaque.
+void OpaqueWhereChanged(fw::TBitmap* Bitmap, const std::vector<uint32_t>& Before) {
+    if (!Bitmap || !Bitmap->Bits()) return;
+    GdiFlush();
+    uint8_t* row = Bitmap->ScanLine(0);
+    const ptrdiff_t stride = Bitmap->RowStride();
+    const int w = Bitmap->GetWidth();
+    for (int y = 0; y < Bitmap->GetHeight(); ++y, row += stride) {
+        auto* px = reinterpret_cast<uint32_t*>(row);
+        for (int x = 0; x < w; ++x)
+            if ((px[x] & 0x00FFFFFFu) != (Before[static_cast<size_t>(y) * w + x] & 0x00FFFFFFu)) px[x] |= 0xFF000000u;
+    }
+}
+
+std::vector<uint32_t> CopyPixels(fw::TBitmap* Bitmap) {
+    std::vector<uint32_t> out;
+    if (!Bitmap || !Bitmap->Bits()) return out;
+    GdiFlush();
+    const int w = Bitmap->GetWidth();
+    out.resize(static_cast<size_t>(w) * Bitmap->GetHeight());
+    uint8_t* row = Bitmap->ScanLine(0);
+    const ptrdiff_t stride = Bitmap->RowStride();
+    for (int y = 0; y < Bitmap->GetHeight(); ++y, row += stride)
+        std::memcpy(&out[static_cast<size_t>(y) * w], row, static_cast<size_t>(w) * 4);
+    return out;
+}
 
 }  // namespace
 
@@ -278,6 +320,7 @@ void TVeskListView::BuildDragImage() {
         ClearBitmap32(&piece);
         StretchBlt(piece.GetCanvas()->GetHandle(), 0, 0, w, h, FBuffer->GetCanvas()->GetHandle(), r.Left, r.Top,
                    r.Width(), r.Height(), SRCCOPY);
+        MakeOpaque(&piece);
         AlphaBlendBitmap(&piece, FDragImage.get(), fw::TRect(0, 0, w, h), 128);
     }
     if (selected.size() > 10) {
@@ -287,7 +330,9 @@ void TVeskListView::BuildDragImage() {
         c->GetFont()->SetSize(12);
         c->GetFont()->SetStyle(fw::TFontStyles(fw::fsBold));
         c->GetBrush()->SetStyle(fw::bsClear);
+        const std::vector<uint32_t> before = CopyPixels(FDragImage.get());
         c->TextOut(2, 2, std::to_wstring(selected.size()));
+        if (!before.empty()) OpaqueWhereChanged(FDragImage.get(), before);
     }
 }
 
@@ -620,6 +665,13 @@ void TVeskListView::MouseUp(fw::TMouseButton Button, fw::TShiftState Shift, int 
     }
     // A release that did not drag ends the arming: a later press must arm a drag anew.
     FDragArmed = false;
+    if (FDragImage) {
+        // The drag was switched off while it ran: nothing moves, but the image and the drag
+        // cursor must not stay on the view.
+        FDropTarget = nullptr;
+        Drop();
+        return;
+    }
     if (FMultiSelect) {
         FBandStart.X = FBandEnd.X = FBandStart.Y = -1;
         if (FBandEnd.Y != -1) {

@@ -192,7 +192,7 @@ void TVeskListView::PaintBackground(const fw::TRect& Rect) {
     IntersectClipRect(dc, Rect.Left, Rect.Top, Rect.Right, Rect.Bottom);
     const fw::TRect all(0, 0, FBuffer->GetWidth(), FBuffer->GetHeight());
     if (FTransparent) {
-        DrawParentBackground(this, canvas);
+        PaintParentBackground(this, canvas);
     } else if (!FImgBack->GetEmpty()) {
         FImgBack->Draw(canvas, all);
     } else {
@@ -286,7 +286,12 @@ void TVeskListView::DrawRows() {
                 FLastVisibleIndex = i;
                 lastSet = true;
             }
-            if (!OnMeasureItem) break;
+            if (!OnMeasureItem) {
+                // The rows not laid out keep no rectangle from an earlier pass: after a scroll
+                // back up it would still lie inside the view and answer hit tests.
+                for (int j = i; j < Count(); ++j) FItems[j]->ItemRect = fw::TRect(-1, -1, -1, -1);
+                break;
+            }
             item->ItemRect = fw::TRect(-1, -1, -1, -1);
         }
     }
@@ -410,7 +415,11 @@ void TVeskListView::DrawIcons() {
     const int a = GetWidth() - dl - FMarginItemMin - s;
     FFirstVisibleIndex = -1;
     FLastVisibleIndex = Count() - 1;
-    if (a < FItemWidth) return;
+    if (a < FItemWidth) {
+        // Nothing is shown, so nothing may be hit at the places of an earlier pass.
+        for (TVeskLvItem* item : FItems) item->ItemRect = fw::TRect(-1, -1, -1, -1);
+        return;
+    }
     const int cols = a / (FItemWidth + FMarginItemMin);
     const int gap = (a - cols * (FItemWidth + FMarginItemMin)) / (cols + 1) + FMarginItemMin;
     FMarginItem = gap;
@@ -426,6 +435,7 @@ void TVeskListView::DrawIcons() {
         item->ItemRect = fw::TRect(x, y, x + FItemWidth, y + FItemheight);
         if (item->ItemRect.Top > GetHeight()) {
             FLastVisibleIndex = i;
+            for (int j = i; j < Count(); ++j) FItems[j]->ItemRect = fw::TRect(-1, -1, -1, -1);
             break;
         }
         if (clientRight - gap - s < item->ItemRect.Right) {
@@ -484,7 +494,10 @@ void TVeskListView::DrawIconItem(int Index, TVeskLvItem* AItem) {
             if (show && FCheckFrames[0]) {
                 const int cw = FCheckFrames[0]->GetWidth(), ch = FCheckFrames[0]->GetHeight();
                 const int cl = ir.Left + FMarginCheckBox;
-                AItem->CheckRect = fw::TRect(cl, imageBottom - ch, cl + cw, imageBottom);
+                // The box sits on the image's bottom line; without an image that line would put
+                // it above the cell, out of reach of the hover test, so it starts at the image's top.
+                const int cb = imageOffset > 0 ? imageBottom : ir.Top + FMarginImageList + ch;
+                AItem->CheckRect = fw::TRect(cl, cb - ch, cl + cw, cb);
                 const int state = std::min<int>(AItem->Checked, 2) + (AItem == FCheckHotItem ? 3 : 0);
                 DrawFrame(canvas, FCheckFrames[state].get(), AItem->CheckRect);
             }

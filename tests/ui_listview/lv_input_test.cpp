@@ -6,6 +6,7 @@ using namespace lvtest;
 
 namespace {
 int CenterY(TVeskLvItem* i) { return (i->ItemRect.Top + i->ItemRect.Bottom) / 2; }
+uint32_t PixelOf(fw::TBitmap* B, int X, int Y) { return reinterpret_cast<const uint32_t*>(B->ScanLine(Y))[X]; }
 }  // namespace
 
 class ListViewInputTest : public ListViewTest {
@@ -126,6 +127,35 @@ TEST_F(ListViewInputTest, CheckBoxClickTogglesAndFiresOnItemCheck) {
     EXPECT_EQ(Clicks, 1);
 }
 
+TEST_F(ListViewInputTest, IconCheckBoxWithoutImagesLiesInsideItsCellAndToggles) {
+    Lv->Free();
+    Lv = new TVeskListView(Form);
+    Lv->SetParent(Form);
+    Lv->SetBounds(10, 10, 204, 200);
+    Lv->SetViewStyle(VvsIcon);
+    Lv->SetItemWidth(60);
+    Lv->SetItemheight(60);
+    Lv->SetImgCheck(Strip(10, 10, {RGB(1, 1, 1), RGB(2, 2, 2), RGB(3, 3, 3), RGB(4, 4, 4)}).get());
+    Lv->SetShowCheckBox(true);
+    Lv->Loaded();
+    AddItems(2);
+    auto dib = Render();
+    TVeskLvItem* item = Lv->GetItem(1);
+    const fw::TRect ir = item->ItemRect, cr = item->CheckRect;
+    EXPECT_EQ(cr.Left, ir.Left + 2);
+    EXPECT_EQ(cr.Top, ir.Top + 2);
+    EXPECT_EQ(cr.Bottom, cr.Top + 10);
+    // The unchecked frame is drawn there.
+    EXPECT_EQ(dib->Pixel(cr.Left + 3, cr.Top + 3) & 0xFFFFFF, 0x010101u);
+    std::vector<int> checks;
+    Lv->OnItemCheck = [&](fw::TObject*, TVeskLvItem* i) { checks.push_back(i->Checked); };
+    Move(cr.Left + 3, cr.Top + 3);
+    EXPECT_EQ(Lv->GetCheckHotItem(), item);
+    Press(cr.Left + 3, cr.Top + 3);
+    Release(cr.Left + 3, cr.Top + 3);
+    EXPECT_EQ(checks, std::vector<int>{1});
+}
+
 TEST_F(ListViewInputTest, RightPressWithoutRightSelectIsOnlyAReleaseForTheApp) {
     const int y = CenterY(Lv->GetItem(1));
     Move(50, y);
@@ -183,6 +213,46 @@ TEST_F(ListViewInputTest, DragNeedsSixPixelsAndDropsBeforeTheTarget) {
     EXPECT_EQ(Lv->GetDragImage(), nullptr);
 }
 
+TEST_F(ListViewInputTest, DragImageIsHalfTransparentAndCountsManyItems) {
+    Lv->SetCanDrag(true);
+    AddItems(8);
+    for (int i = 0; i < Lv->Count(); ++i) Lv->GetItem(i)->SetSelected(true);
+    Render();
+    TVeskLvItem* a = Lv->GetItem(0);
+    const int x = a->TextRect.Left + 3, y = CenterY(a);
+    Move(x, y);
+    Press(x, y);
+    Move(x, y + 8, MK_LBUTTON);
+    fw::TBitmap* img = Lv->GetDragImage();
+    ASSERT_NE(img, nullptr);
+    GdiFlush();
+    // The image is painted with its own (premultiplied) alpha: no colour byte may exceed it, and
+    // the copied rows are there at about half strength.
+    bool valid = true;
+    for (int py = 0; py < img->GetHeight() && valid; ++py)
+        for (int px = 0; px < img->GetWidth(); ++px) {
+            const uint32_t c = PixelOf(img, px, py);
+            const uint32_t al = c >> 24;
+            if ((c & 0xFF) > al || ((c >> 8) & 0xFF) > al || ((c >> 16) & 0xFF) > al) {
+                valid = false;
+                break;
+            }
+        }
+    EXPECT_TRUE(valid);
+    const uint32_t mid = PixelOf(img, img->GetWidth() / 2, img->GetHeight() - 5);
+    EXPECT_GE(mid >> 24, 128u);
+    EXPECT_GE(mid & 0xFF, 90u);  // the blue down frame of the selected rows
+    // More than ten selected: the count is written in opaque red at the top left.
+    bool red = false;
+    for (int py = 2; py < 30 && !red; ++py)
+        for (int px = 2; px < 40; ++px) {
+            const uint32_t c = PixelOf(img, px, py);
+            if ((c >> 24) == 255 && ((c >> 16) & 0xFF) >= 200 && ((c >> 8) & 0xFF) < 60 && (c & 0xFF) < 60) red = true;
+        }
+    EXPECT_TRUE(red);
+    Release(x, y + 8);
+}
+
 TEST_F(ListViewInputTest, DroppingOnASelectedItemMovesNothing) {
     Lv->SetCanDrag(true);
     ClickItem(1);
@@ -195,6 +265,24 @@ TEST_F(ListViewInputTest, DroppingOnASelectedItemMovesNothing) {
     Release(x, y + 8);
     EXPECT_EQ(Lv->GetItem(1), b);
     EXPECT_EQ(SelectedIndices(), std::vector<int>{1});
+}
+
+TEST_F(ListViewInputTest, DragSwitchedOffWhileRunningLeavesNoImageBehind) {
+    Lv->SetCanDrag(true);
+    ClickItem(0);
+    TVeskLvItem* a = Lv->GetItem(0);
+    TVeskLvItem* d = Lv->GetItem(3);
+    Lv->OnDragBeging = [this](fw::TObject*) { Lv->SetCanDrag(false); };
+    const int x = a->TextRect.Left + 3, y = CenterY(a);
+    Move(x, y);
+    Press(x, y);
+    Move(x, CenterY(d), MK_LBUTTON);
+    ASSERT_NE(Lv->GetDragImage(), nullptr);
+    Release(x, CenterY(d));
+    EXPECT_EQ(Lv->GetDragImage(), nullptr);
+    EXPECT_EQ(Lv->GetCursor(), fw::crDefault);
+    EXPECT_EQ(Lv->GetItem(0), a);
+    EXPECT_EQ(Lv->GetItem(3), d);
 }
 
 TEST_F(ListViewInputTest, ReleaseWithoutDragEndsTheArming) {

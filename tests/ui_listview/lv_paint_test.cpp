@@ -145,6 +145,7 @@ TEST_F(ListViewTest, IconGridPlacesCellsAndShowsNothingWhenTooNarrow) {
     Lv->SetWidth(40);
     Render();
     EXPECT_EQ(Lv->GetFirstVisibleIndex(), -1);
+    EXPECT_EQ(Lv->ItemAt(20, 15), nullptr);
 }
 
 TEST_F(ListViewTest, ReportHeaderLaysOutColumnsAndFlagsTruncatedCells) {
@@ -168,4 +169,77 @@ TEST_F(ListViewTest, ReportHeaderLaysOutColumnsAndFlagsTruncatedCells) {
     EXPECT_EQ(item->GetSubItem(0)->SubRect.Left, 63);
     EXPECT_TRUE(item->GetSubItem(0)->Truncated);
     EXPECT_FALSE(item2->GetSubItem(0)->Truncated);
+}
+
+TEST_F(ListViewTest, BackgroundComesFromTheParentOrTheStretchedImage) {
+    const COLORREF parent = RGB(0, 128, 64);
+    Form->SetColor(parent);
+    Lv->SetTransparent(true);
+    Lv->Loaded();
+    AddItems(1);
+    auto dib = Render();
+    // Below the only row nothing but the parent's background.
+    EXPECT_EQ(dib->Color(100, 150), parent);
+    EXPECT_EQ(dib->Color(5, 190), parent);
+    // Not transparent: a two-pixel image (green | yellow) stretched over the whole view.
+    Lv->SetTransparent(false);
+    auto back = Strip(1, 1, {RGB(0, 255, 0), RGB(255, 255, 0)});
+    Lv->SetImgBack(back.get());
+    dib = Render();
+    EXPECT_EQ(dib->Color(10, 150), RGB(0, 255, 0));
+    EXPECT_EQ(dib->Color(190, 150), RGB(255, 255, 0));
+}
+
+TEST_F(ListViewTest, WideColumnsBringTheHorizontalBarAndItsOffset) {
+    Lv->SetViewStyle(VvsReport);
+    Lv->SetHorScrollRes(MakeBarRes());
+    Lv->Loaded();
+    auto* c0 = Lv->AddColumn();
+    c0->Width = 150;
+    auto* c1 = Lv->AddColumn();
+    c1->Width = 120;
+    AddItems(2);
+    Render();
+    TVeskPngScrollBar* bar = Lv->GetHorScrollBar();
+    ASSERT_NE(bar, nullptr);
+    EXPECT_TRUE(bar->GetVisible());
+    EXPECT_EQ(bar->GetMax(), 270);
+    int pos = 40;
+    bar->DoScroll(pos);
+    EXPECT_EQ(Lv->GetLeftOffset(), -40);
+    Render();
+    EXPECT_EQ(c0->HeadRect.Left, -40);
+    EXPECT_EQ(Lv->GetItem(0)->ItemRect.Left, -40 + 2);
+    // Columns that fit again: the bar goes and the view returns to the left edge.
+    c0->Width = 50;
+    c1->Width = 50;
+    Render();
+    EXPECT_FALSE(bar->GetVisible());
+    EXPECT_EQ(Lv->GetLeftOffset(), 0);
+    Render();
+    EXPECT_EQ(c0->HeadRect.Left, 0);
+}
+
+TEST_F(ListViewTest, RowsPushedBelowTheViewKeepNoOldRectangle) {
+    Lv->SetVerScrollRes(MakeBarRes());
+    Lv->Loaded();
+    AddItems(10);  // 10 x 42 = 420 in a view of 200
+    Render();
+    TVeskPngScrollBar* bar = Lv->GetVerScrollBar();
+    ASSERT_NE(bar, nullptr);
+    int pos = 200;
+    bar->DoScroll(pos);
+    Render();
+    TVeskLvItem* last = Lv->GetItem(9);
+    ASSERT_LT(last->ItemRect.Top, 200);
+    const int y = last->ItemRect.Top + 1;
+    pos = 0;
+    bar->DoScroll(pos);
+    Render();
+    // Back at the top the last row lies far below: no hit test may find it at its old place.
+    EXPECT_EQ(last->ItemRect, fw::TRect(-1, -1, -1, -1));
+    EXPECT_NE(Lv->ItemAt(20, y), last);
+    // The 2-pixel gap between two rows is empty.
+    const int gap = Lv->GetItem(1)->ItemRect.Bottom;
+    EXPECT_EQ(Lv->ItemAt(20, gap), nullptr);
 }
