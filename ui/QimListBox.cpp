@@ -439,11 +439,13 @@ void TQimListBox::DrawItem(TCanvas* Canvas, int Index, TQimLBoxItem* Item) {
     const int h = r.Height();
     int x = r.Left + FItemLeftFix;
     int t = 0;
+    // A drawing handler may delete or clear rows; the row must not be touched once it is gone.
+    auto rowGone = [&]() { return !*alive || Index >= Count() || FItems[Index].get() != Item; };
     FireEvent(OnBeforeItemDraw, Canvas, Index, Item);
-    if (!*alive) return;
+    if (rowGone()) return;
     bool defaultDraw = true;
     FireEvent(OnItemOwnerDraw, Canvas, Index, Item, defaultDraw);
-    if (!*alive) return;
+    if (rowGone()) return;
     if (defaultDraw) {
         if (Item == FPressedItem || Item->FSelected) {
             if (FSelectedImage && !FSelectedImage->GetEmpty()) FSelectedImage->Draw(Canvas, r);
@@ -514,6 +516,11 @@ void TQimListBox::RepaintItem(TQimLBoxItem* Item) {
         c->GetBrush()->SetStyle(bsClear);
         DrawItem(c, index, Item);
         if (!*alive) return;
+        // A row cut off by the top or bottom edge was refilled over the border line: put the
+        // border back, in the colour a full paint gives it.
+        if (FBorderColor != clNone && (clip.Top == 0 || clip.Bottom == GetHeight() || clip.Left == 0 ||
+                                       clip.Right == GetWidth()))
+            FrameBuffer(b, b->GetWidth(), b->GetHeight(), GetEnabled() ? FBorderColor : FFontColorDisable);
     }
     if (HandleAllocated()) {
         RECT rc = clip;
@@ -662,7 +669,11 @@ void TQimListBox::MouseMove(TShiftState Shift, int X, int Y) {
     if (!*alive) return;
     if (GetLeftButtonDown() && FMultiSelect) {
         // A pointer dragged past the left or top edge must not read as an unset point (-1).
-        FBandCurrent = TPoint(std::max(X, 0), std::max(Y, 0));
+        const TPoint current(std::max(X, 0), std::max(Y, 0));
+        // Windows also reports the pointer where it was pressed (activation, capture changes);
+        // that is no movement and must not turn the click into a band selection.
+        if (FBandCurrent.X == -1 && FBandCurrent.Y == -1 && current == FBandStart) return;
+        FBandCurrent = current;
         RequestPaint();
         return;
     }
@@ -680,6 +691,7 @@ void TQimListBox::MouseMove(TShiftState Shift, int X, int Y) {
                 FHotItem = nullptr;
                 FCheckHotItem = nullptr;
                 RepaintItem(it);
+                if (!*alive) return;
                 WithdrawCaptionHint();
             }
         }
@@ -692,6 +704,8 @@ void TQimListBox::MouseMove(TShiftState Shift, int X, int Y) {
         if (FHotTrack) {
             if (old) RepaintItem(old);
             RepaintItem(found);
+            // The row's drawing handlers may have deleted it (or the list).
+            if (!*alive || IndexOf(found) < 0) return;
         }
         if (!found->FCaption.empty()) {
             TCanvas* c = GetBackBuffer()->GetCanvas();

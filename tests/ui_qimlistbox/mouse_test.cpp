@@ -165,6 +165,71 @@ TEST_F(ListMouseTest, AnyDragEndsAsARubberBandThatSelectsFromTenPixels) {
     EXPECT_EQ(Selection(), (Sel{true, true, false, false, false}));
 }
 
+TEST_F(ListMouseTest, AMoveReportedAtThePressPointIsStillAClick) {
+    Lb->SetMultiSelect(true);
+    const TPoint p = Centre(2);
+    Move(p.X, p.Y);
+    Press(p.X, p.Y);
+    Move(p.X, p.Y, MK_LBUTTON);
+    Release(p.X, p.Y);
+    EXPECT_EQ(Events, Ev{L"click:2"}) << "no movement, no band";
+    Events.clear();
+    Move(p.X, p.Y);
+    Press(p.X, p.Y);
+    Move(p.X + 1, p.Y, MK_LBUTTON);
+    Move(p.X, p.Y, MK_LBUTTON);
+    Release(p.X, p.Y);
+    EXPECT_EQ(Events, Ev{L"click:nil"}) << "moved away and back is a drag";
+}
+
+TEST_F(ListMouseTest, ABandStartedOnACheckBoxLeavesNoPressedBoxBehind) {
+    Lb->Free();
+    Lb = new TQimListBox(Form);
+    Lb->SetParent(Form);
+    Lb->SetBounds(kLeft, kTop, 200, 150);
+    Lb->SetShowCheckBox(true);
+    Lb->SetMultiSelect(true);
+    CheckSkins();
+    AddRows(4);
+    Lb->Loaded();
+    Record();
+    Paint();
+    const TRect box = Lb->GetItem(0)->GetCheckRect();
+    Move(box.Left + 1, box.Top + 1);
+    Press(box.Left + 1, box.Top + 1);
+    ASSERT_EQ(Lb->GetCheckPressedItem(), Lb->GetItem(0));
+    Move(box.Left + 1, Centre(2).Y, MK_LBUTTON);
+    Release(box.Left + 1, Centre(2).Y);
+    EXPECT_EQ(Events, Ev{L"click:nil"});
+    EXPECT_EQ(Lb->GetCheckPressedItem(), nullptr);
+    // Back over the box, a plain press elsewhere and a release there must not toggle it.
+    Events.clear();
+    Move(box.Left + 1, box.Top + 1);
+    Lb->Perform(WM_RBUTTONUP, 0, MAKELPARAM(box.Left + 1, box.Top + 1));
+    EXPECT_FALSE(Lb->GetItem(0)->GetChecked()) << "the old press is not released later";
+    EXPECT_TRUE(Events.empty());
+}
+
+TEST_F(ListMouseTest, ARowDeletedWhileItIsRedrawnHotIsNotKeptAsCheckHot) {
+    Lb->Free();
+    Lb = new TQimListBox(Form);
+    Lb->SetParent(Form);
+    Lb->SetBounds(kLeft, kTop, 200, 150);
+    Lb->SetShowCheckBox(true);
+    CheckSkins();
+    AddRows(3);
+    Lb->Loaded();
+    Paint();
+    const TRect box = Lb->GetItem(1)->GetCheckRect();
+    Lb->OnAfterItemDraw = [this](TCanvas*, int, TQimLBoxItem* it) {
+        if (it == Lb->GetHotItem()) Lb->DeleteItem(it);
+    };
+    Move(box.Left + 1, box.Top + 1);
+    EXPECT_EQ(Lb->Count(), 2);
+    EXPECT_EQ(Lb->GetHotItem(), nullptr);
+    EXPECT_EQ(Lb->GetCheckHotItem(), nullptr) << "no reference to the freed row remains";
+}
+
 TEST_F(ListMouseTest, RightButtonSelectsOnlyWhileAtMostOneRowIsSelected) {
     RightPress(Centre(1).X, Centre(1).Y);
     RightRelease(Centre(1).X, Centre(1).Y);
@@ -214,6 +279,12 @@ TEST_F(ListMouseTest, LongCaptionBecomesTheHintWhileItsRowIsHot) {
     Lb->Perform(CM_MOUSELEAVE, 0, 0);
     EXPECT_FALSE(Lb->GetCaptionHintShown());
     EXPECT_EQ(Lb->GetHint(), L"own hint");
+    Move(Centre(2).X, Centre(2).Y);
+    ASSERT_TRUE(Lb->GetCaptionHintShown());
+    Lb->DeleteItem(Lb->GetItem(2));
+    EXPECT_FALSE(Lb->GetCaptionHintShown()) << "a deleted row takes its caption hint with it";
+    EXPECT_EQ(Lb->GetHint(), L"own hint");
+    EXPECT_FALSE(Lb->GetShowHint());
 }
 
 TEST_F(ListMouseTest, HoverInvalidatesOnlyTheRowsThatChange) {

@@ -1,6 +1,8 @@
 // What the list box draws: background, border, row skins, check boxes, icons and captions.
 #include "lb_fixture.h"
 
+#include <algorithm>
+
 using namespace fw;
 using namespace lbtest;
 using testsupport::DibSurface;
@@ -94,6 +96,27 @@ TEST_F(ListBoxTest, RowSkinsMarkSelectedPressedAndHotRows) {
     EXPECT_EQ(three->GetItemheight(), 22);
 }
 
+TEST_F(ListBoxTest, HoverRepaintOfARowCutByTheEdgeKeepsTheBorder) {
+    RowSkins();
+    AddRows(6);
+    Lb->Loaded();
+    Paint();
+    // Rows of 30, 2 apart: row 4 runs from 129 to 159, past the bottom edge at 150.
+    ASSERT_GT(Lb->GetItem(4)->GetItemRect().Bottom, Lb->GetHeight());
+    TBitmap32* b = Lb->GetBackBuffer();
+    auto rgb = [&](int x, int y) { return b->GetPixel(x, y) & 0xFFFFFFu; };
+    const uint32_t border = rgb(100, 149);
+    EXPECT_EQ(border, 0xA6CAF0u);
+    Move(100, 140);
+    ASSERT_EQ(Lb->GetHotItem(), Lb->GetItem(4));
+    EXPECT_EQ(rgb(100, 140), uint32_t(GetRValue(kOver)) << 16) << "the row was redrawn hot";
+    EXPECT_EQ(rgb(100, 149), border) << "the bottom border line survives the row repaint";
+    Lb->SetEnabled(false);
+    Paint();
+    Move(100, 110);
+    EXPECT_EQ(rgb(100, 149), 0x808080u) << "a disabled list keeps its grey border";
+}
+
 TEST_F(ListBoxTest, CheckBoxesShowTheFrameOfTheirStateCentredInTheRow) {
     CheckSkins();
     Lb->SetShowCheckBox(true);
@@ -174,6 +197,25 @@ TEST_F(ListBoxTest, IconColumnIsReservedEvenForRowsWithoutAnIcon) {
     EXPECT_EQ(At(*d, 22, 1 + 18), RGB(7, 77, 177));
     EXPECT_NE(At(*d, 7, 25 + 3), RGB(7, 77, 177)) << "row 1 has no icon";
     for (int i = 0; i < 3; ++i) EXPECT_EQ(Lb->GetItem(i)->GetTextRect().Left, 5 + 2 + 16 + 2) << i;
+}
+
+TEST_F(ListBoxTest, ARowDeletedByItsDrawingHandlerIsNotDrawnFurther) {
+    AddRows(4);
+    Lb->Loaded();
+    std::vector<TQimLBoxItem*> ownerDrawn;
+    Lb->OnBeforeItemDraw = [&](TCanvas*, int i, TQimLBoxItem* it) {
+        if (i == 1) Lb->DeleteItem(it);
+    };
+    Lb->OnItemOwnerDraw = [&](TCanvas*, int, TQimLBoxItem* it, bool&) { ownerDrawn.push_back(it); };
+    TQimLBoxItem* doomed = Lb->GetItem(1);
+    Paint();
+    EXPECT_EQ(Lb->Count(), 3);
+    EXPECT_EQ(std::count(ownerDrawn.begin(), ownerDrawn.end(), doomed), 0) << "a freed row is not handed on";
+    EXPECT_EQ(ownerDrawn.size(), 1u) << "the pass ends with the deleting handler";
+    ownerDrawn.clear();
+    Lb->OnBeforeItemDraw = nullptr;
+    Paint();
+    EXPECT_EQ(ownerDrawn.size(), 3u) << "the next pass draws the rows left";
 }
 
 TEST_F(ListBoxTest, DrawingEventsFrameEveryPaintedRowAndOwnerDrawingReplacesIt) {
