@@ -18,6 +18,8 @@ const UINT kTextFlags = DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS;
 // TVeskCboxItem
 
 TVeskCboxItem::~TVeskCboxItem() {
+    // An item freed on its own must not stay behind in its box's list or references.
+    if (FOwner) FOwner->ForgetItem(this);
     // The user's data is never ours to free.
     FData = nullptr;
     FOwner = nullptr;
@@ -100,7 +102,10 @@ TVeskCombobox::TVeskCombobox(TComponent* AOwner)
 }
 
 TVeskCombobox::~TVeskCombobox() {
-    for (TVeskCboxItem* i : FItems) delete i;
+    for (TVeskCboxItem* i : FItems) {
+        i->SetOwner(nullptr);
+        delete i;
+    }
     FItems.clear();
 }
 
@@ -159,11 +164,35 @@ TVeskCboxItem* TVeskCombobox::GetItem(int Index) const {
 }
 
 void TVeskCombobox::ClearItems() {
+    // An open list would go on showing rows that no longer exist, and with no items left the box
+    // could not close it again.
+    if (ListShowing()) CloseList();
     FSelectedItem = FTopItem = FHotItem = FPressedItem = FHotCheckItem = FPressedCheckItem = nullptr;
+    if (!FItems.empty()) ++FItemsGeneration;
     while (!FItems.empty()) {
         TVeskCboxItem* i = FItems.back();
         FItems.pop_back();
+        i->SetOwner(nullptr);
         delete i;
+    }
+}
+
+void TVeskCombobox::ForgetItem(TVeskCboxItem* Item) {
+    auto it = std::find(FItems.begin(), FItems.end(), Item);
+    if (it == FItems.end()) return;
+    FItems.erase(it);
+    ++FItemsGeneration;
+    if (FSelectedItem == Item) FSelectedItem = nullptr;
+    if (FTopItem == Item) FTopItem = nullptr;
+    if (FHotItem == Item) FHotItem = nullptr;
+    if (FPressedItem == Item) FPressedItem = nullptr;
+    if (FHotCheckItem == Item) FHotCheckItem = nullptr;
+    if (FPressedCheckItem == Item) FPressedCheckItem = nullptr;
+    if (ListShowing()) {
+        if (FItems.empty())
+            CloseList();
+        else
+            RepaintList();
     }
 }
 
@@ -687,6 +716,18 @@ void TVeskCombobox::DropDown() {
                 FDirectScrollBar->SetMax(count - 1);
                 FDirectScrollBar->SetPageSize(FShowitemCount);
             }
+            // The bar starts where the rows start: after the items were cleared and refilled the
+            // first row is the first item again, and the bar must not keep an older position.
+            const int top = FTopItem ? std::max(0, FTopItem->GetIndex()) : 0;
+            int pos;
+            if (FPngScrollBar) {
+                FPngScrollBar->SetPosition(top);
+                pos = FPngScrollBar->GetPosition();
+            } else {
+                FDirectScrollBar->SetPosition(top);
+                pos = FDirectScrollBar->GetPosition();
+            }
+            if (FTopItem && pos != top) FTopItem = GetItem(pos);
             PlaceScrollBar(false);
             bar->Show();
         }
@@ -761,8 +802,9 @@ void TVeskCombobox::DrawRows(TCanvas* Canvas, bool LayeredKind, int RowsRight) {
             Canvas->StretchDraw(row, FItemFrames[0].get());
         TVeskCboxItemDrawEvent draw = item->OnDraw;
         if (draw) {
+            const unsigned gen = FItemsGeneration;
             draw(Canvas, item);
-            if (!*alive) return;
+            if (!*alive || gen != FItemsGeneration) return;
             continue;
         }
         int x = LayeredKind ? FBtnOffSet + 6 : 4;
@@ -933,18 +975,27 @@ void TVeskCombobox::ListMouseUp(int X, int Y) {
     FBtnHot = false;
     Redraw();
     CloseList();
+    // A handler that frees the box or removes items ends the chain: the chosen item may be gone.
+    const unsigned gen = FItemsGeneration;
     {
         TVeskCboxItemEvent h = OnItemClick;
         if (h) h(this, item);
         if (!*alive) return;
+        if (gen != FItemsGeneration) {
+            FPressedItem = nullptr;
+            return;
+        }
     }
     {
         TNotifyEvent h = OnChange;
         if (h) h(item);
         if (!*alive) return;
+        if (gen != FItemsGeneration) {
+            FPressedItem = nullptr;
+            return;
+        }
     }
-    // The handlers above may have emptied the list.
-    if (std::find(FItems.begin(), FItems.end(), item) != FItems.end()) {
+    {
         TNotifyEvent h = item->OnClick;
         if (h) h(item);
         if (!*alive) return;
@@ -973,10 +1024,14 @@ void TVeskCombobox::ListWheel(int WheelDelta, bool& Handled) {
     else
         next = pos >= max - page ? max - page + 1 : pos + small;
     if (next == pos) return;
-    if (FPngScrollBar)
+    // The top row follows where the bar really stands (it keeps its position within its range).
+    if (FPngScrollBar) {
         FPngScrollBar->SetPosition(next);
-    else
+        next = FPngScrollBar->GetPosition();
+    } else {
         FDirectScrollBar->SetPosition(next);
+        next = FDirectScrollBar->GetPosition();
+    }
     FTopItem = GetItem(next);
     RepaintList();
 }

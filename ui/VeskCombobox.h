@@ -304,6 +304,8 @@ private:
     void DisposeListForm();
 
     std::vector<TVeskCboxItem*> FItems;
+    // Counts removals of items: a handler that cleared or freed items ends the walk that called it.
+    unsigned FItemsGeneration = 0;
     uint8_t FAlpha = 255;
     int FAlphaWidth = 2;
     fw::TColor FFontColorNormal = fw::clBlack;

@@ -776,3 +776,94 @@ TEST_F(ComboTest, EditableBoxShowsEditAndTakesItsText) {
 }
 
 }  // namespace
+
+// ------------------------------------------------------------------------------------------------
+// Items going away while the box uses them
+
+TEST_F(ComboTest, ClearingTheItemsWhileOpenClosesTheList) {
+    ProgramSkins();
+    AddItems(3);
+    Box->DropDown();
+    ASSERT_TRUE(Box->ListShowing());
+    Box->ClearItems();
+    EXPECT_FALSE(Box->ListShowing());
+    EXPECT_EQ(nullptr, Box->GetHotItem());
+    // Refilled, the box opens and closes as before.
+    AddItems(2);
+    Box->DropDown();
+    EXPECT_TRUE(Box->ListShowing());
+    Box->DropDown();
+    EXPECT_FALSE(Box->ListShowing());
+}
+
+TEST_F(ComboTest, AnItemFreedOnItsOwnLeavesTheBox) {
+    ProgramSkins();
+    AddItems(3);
+    Box->SetIndex(1);
+    TVeskCboxItem* gone = Box->GetItem(1);
+    delete gone;
+    EXPECT_EQ(2, Box->GetItemCount());
+    EXPECT_EQ(-1, Box->GetIndex());
+    EXPECT_EQ(nullptr, Box->GetSelectedItem());
+    EXPECT_EQ(L"item 2", Box->GetItem(1)->GetCaption());
+    EXPECT_EQ(1, Box->GetItem(1)->GetIndex());
+    Box->DropDown();
+    ASSERT_TRUE(Box->ListShowing());
+    RenderList();
+    EXPECT_EQ(2 + 24, Box->GetItem(1)->GetItemRect().Top);
+}
+
+TEST_F(ComboTest, RefilledListStartsItsScrollBarAtTheTop) {
+    ProgramSkins();
+    AddItems(12);
+    Box->SetVerScrollRes(MakeRes());
+    Box->DropDown();
+    TVeskPngScrollBar* bar = Box->GetPngScrollBar();
+    ASSERT_NE(nullptr, bar);
+    HWND h = List();
+    for (int i = 0; i < 3; ++i) SendMessageW(h, WM_MOUSEWHEEL, MAKEWPARAM(0, -120), 0);
+    EXPECT_EQ(3, bar->GetPosition());
+    Box->ClearItems();
+    AddItems(12);
+    Box->DropDown();
+    ASSERT_TRUE(Box->ListShowing());
+    EXPECT_EQ(0, bar->GetPosition());
+    // One notch down shows the second item first, not one past the old position.
+    SendMessageW(List(), WM_MOUSEWHEEL, MAKEWPARAM(0, -120), 0);
+    EXPECT_EQ(Box->GetItem(1), Box->GetTopItem());
+}
+
+TEST_F(ComboTest, ItemHandlerThatRefillsTheListStopsTheLaterEvents) {
+    ProgramSkins();
+    AddItems(3);
+    int changes = 0, clicks = 0;
+    Box->OnItemClick = [&](TObject*, TVeskCboxItem*) {
+        Box->ClearItems();
+        AddItems(2);
+    };
+    Box->OnChange = [&](TObject*) { ++changes; };
+    Box->GetItem(1)->OnClick = [&](TObject*) { ++clicks; };
+    Box->DropDown();
+    RenderList();
+    ClickRow(Box->GetItem(1)->GetItemRect());
+    EXPECT_EQ(0, changes);
+    EXPECT_EQ(0, clicks);
+    EXPECT_EQ(2, Box->GetItemCount());
+    EXPECT_EQ(nullptr, Box->GetPressedItem());
+    EXPECT_FALSE(Box->ListShowing());
+}
+
+TEST_F(ComboTest, OwnerDrawHandlerThatClearsTheItemsEndsThePainting) {
+    ProgramSkins();
+    AddItems(4);
+    int draws = 0;
+    Box->DropDown();
+    for (int i = 0; i < 4; ++i)
+        Box->GetItem(i)->OnDraw = [&](TCanvas*, TVeskCboxItem*) {
+            ++draws;
+            Box->ClearItems();
+        };
+    RenderList();
+    EXPECT_EQ(1, draws);
+    EXPECT_EQ(0, Box->GetItemCount());
+}
