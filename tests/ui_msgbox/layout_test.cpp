@@ -53,9 +53,6 @@ TEST_F(MsgBoxTest, TwoButtonsMakeACentredRow) {
     EXPECT_EQ(buttons[0]->GetHeight(), 26);
     const int row = buttons[1]->GetLeft() + 80 - buttons[0]->GetLeft();
     EXPECT_EQ(row, 2 * 80 + m.hs);
-    if (m.hs == 15) {
-        EXPECT_EQ(row, 175);
-    }
     // The row is the widest part here, so the client is the row plus both margins and the row
     // starts at the margin.
     EXPECT_EQ(buttons[0]->GetLeft(), m.hm);
@@ -159,4 +156,35 @@ TEST_F(MsgBoxTest, DialogIsADesktopCentredPlainDialog) {
     EXPECT_EQ(f->GetTop(), fw::Screen->GetHeight() / 2 - f->GetHeight() / 2);
     // Built in code, not hooked yet: the painter attaches only while the box is shown.
     EXPECT_EQ(Box->GetForm(), nullptr);
+}
+
+TEST_F(MsgBoxTest, ButtonWidthRoundsHalvesToEven) {
+    // 330 / 4 = 82.5 gives 82, 326 / 4 = 81.5 gives 82: the row and so the client follow.
+    for (int stripWidth : {330, 326}) {
+        SCOPED_TRACE(stripWidth);
+        auto strip = std::make_unique<fw::TPngImage>();
+        strip->CreateBlank(fw::png::COLOR_RGBALPHA, 8, stripWidth, 26);
+        Box->SetImgBtn(strip.get());
+        auto b = Build(L"Hi", mtCustom, {mbYes, mbNo});
+        const Metrics m = MetricsOf(b->form);
+        const SIZE text = TextSize(Box->GetFontMsg(), L"Hi", 0);
+        ASSERT_LT(text.cx, 2 * 82) << "the row must be the widest part here";
+        EXPECT_EQ(b->form->GetClientWidth(), 2 * m.hm + 2 * 82 + m.hs);
+    }
+}
+
+TEST_F(MsgBoxTest, NoFramesGivesEmptyButtonsAndTheTextSetsTheWidth) {
+    Box->SetButonStateCount(0);
+    auto b = Build(L"Hi", mtCustom, {mbYes, mbNo});
+    const Metrics m = MetricsOf(b->form);
+    const SIZE text = TextSize(Box->GetFontMsg(), L"Hi", 0);
+    ASSERT_LE(text.cx, 2 * m.hs) << "the text must fit the empty row twice";
+    auto* label = dynamic_cast<fw::TLabel*>(b->form->FindComponent(L"Message"));
+    ASSERT_NE(label, nullptr);
+    // Buttons of width 0: the row is just the spacing between them, so the text is the widest.
+    EXPECT_EQ(label->GetHeight(), text.cy);
+    EXPECT_EQ(b->form->GetClientWidth(), 2 * m.hm + text.cx + m.hs);
+    auto buttons = ButtonsOf(b->form);
+    ASSERT_EQ(buttons.size(), 2u);
+    EXPECT_EQ(buttons[0]->GetLeft(), (b->form->GetClientWidth() - m.hs) / 2);
 }

@@ -108,6 +108,7 @@ TEST_F(MsgBoxTest, SecondCallWhileOpenReturnsCancelAtOnce) {
 TEST_F(MsgBoxTest, TheBoxPaintsTheDialogsFrame) {
     int caption = 0;
     SIZE bitmap{}, window{};
+    COLORREF onScreen = 1, composed = 2;
     Later(150, [&] {
         fw::TForm* f = Box->GetForm();
         SendMessageW(f->GetHandle(), WM_NCPAINT, 1, 0);
@@ -119,12 +120,21 @@ TEST_F(MsgBoxTest, TheBoxPaintsTheDialogsFrame) {
         POINT origin{0, 0};
         ClientToScreen(f->GetHandle(), &origin);
         caption = origin.y - wr.top;
+        // What reached the screen's frame is the composed bitmap.
+        if (Box->NcBitmap()) {
+            HDC wdc = GetWindowDC(f->GetHandle());
+            const int x = window.cx / 2, y = 5;
+            onScreen = GetPixel(wdc, x, y) & 0xFFFFFF;
+            composed = GetPixel(Box->NcBitmap()->GetCanvas()->GetHandle(), x, y) & 0xFFFFFF;
+            ReleaseDC(f->GetHandle(), wdc);
+        }
         PostMessageW(f->GetHandle(), WM_KEYDOWN, VK_RETURN, 1);
     });
     EXPECT_EQ(Box->MessageDlg(L"Caption", L"Text", mtInformation, mbOK), 1);
     EXPECT_EQ(bitmap.cx, window.cx);
     EXPECT_EQ(bitmap.cy, window.cy);
     EXPECT_EQ(caption, 26 + 1);
+    EXPECT_EQ(onScreen, composed);
 }
 
 TEST_F(MsgBoxTest, BoxFreedWhileOpenEndsCleanly) {
@@ -186,4 +196,27 @@ TEST_F(MsgBoxTest, ClientBackgroundComesFromTheResource) {
     EXPECT_EQ(Box->MessageDlg(L"Caption", L"Text", mtInformation, mbOK), 1);
     EXPECT_EQ(corner, RGB(0x10, 0xA0, 0x30));
     EXPECT_NE(formColor, corner);
+}
+
+TEST_F(MsgBoxTest, ABoxOwnedByAWindowLeavesThatWindowAlone) {
+    // As placed on the program's visible window: owned by it and loaded with it, yet attached to
+    // nothing until a box is shown, and detached again afterwards.
+    auto* owner = fw::TForm::CreateNew<fw::TForm>(nullptr);
+    std::shared_ptr<bool> ownerAlive = owner->AliveToken();
+    auto* box = new TVeskMsgBox(owner);
+    box->SetResource(Resource);
+    box->SetImgBtn(SkinPng(L"msg_btn").get());
+    box->Loaded();
+    EXPECT_EQ(box->GetForm(), nullptr);
+    fw::TForm* shown = nullptr;
+    Later(150, [&] {
+        shown = box->GetForm();
+        if (shown) PostMessageW(shown->GetHandle(), WM_KEYDOWN, VK_RETURN, 1);
+    });
+    EXPECT_EQ(box->MessageDlg(L"Confirm", L"Delete?", mtConfirmation, {mbYes, mbNo}), 6);
+    EXPECT_NE(shown, nullptr);
+    EXPECT_NE(shown, owner);
+    EXPECT_EQ(box->GetForm(), nullptr);
+    owner->Free();
+    EXPECT_FALSE(*ownerAlive);
 }
