@@ -9,14 +9,18 @@ vr_env_prefix() {
   export WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
   export LANG=C.UTF-8 LC_ALL=C.UTF-8
   unset http_proxy https_proxy HTTP_PROXY HTTPS_PROXY ftp_proxy FTP_PROXY all_proxy ALL_PROXY no_proxy NO_PROXY
-  if [ ! -f "$WINEPREFIX/.vr_ready" ]; then
+  # The marker names the prefix recipe; a prefix made by an older recipe is made again.
+  if [ ! -f "$WINEPREFIX/.vr_ready_2" ]; then
     rm -rf "$WINEPREFIX"
     mkdir -p "$WINEPREFIX"
     env -u DISPLAY wineboot -i >/dev/null 2>&1
     env -u DISPLAY wine winecfg -v win10 >/dev/null 2>&1
+    # There is no window manager on Xvfb: with managed windows Wine waits about two seconds for
+    # one at every hide of an active window. Unmanaged windows behave as on a desktop.
+    env -u DISPLAY wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
     wineserver -w
     ln -sf /usr/share/wine/fonts/*.ttf /usr/share/wine/fonts/*.fon "$WINEPREFIX/drive_c/windows/Fonts/"
-    touch "$WINEPREFIX/.vr_ready"
+    touch "$WINEPREFIX/.vr_ready_2"
   fi
 }
 
