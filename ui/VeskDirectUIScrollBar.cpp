@@ -81,31 +81,3 @@ void TVeskDirectUIScrollBar::Paint() {
                h, blend);
 }
 
-void TVeskDirectUIScrollBar::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
-    std::shared_ptr<bool> alive = AliveToken();
-    TGraphicControl::MouseDown(Button, Shift, X, Y);
-    if (!*alive || Button != mbLeft) return;
-    PressLogic(X, Y);
-}
-
-void TVeskDirectUIScrollBar::MouseMove(TShiftState Shift, int X, int Y) {
-    std::shared_ptr<bool> alive = AliveToken();
-    TGraphicControl::MouseMove(Shift, X, Y);
-    if (*alive) MoveLogic(Shift, X, Y);
-}
-
-void TVeskDirectUIScrollBar::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
-    std::shared_ptr<bool> alive = AliveToken();
-    TGraphicControl::MouseUp(Button, Shift, X, Y);
-    if (*alive && Button == mbLeft) ReleaseLogic();
-}
-
-void TVeskDirectUIScrollBar::WndProc(TMessage& Message) {
-    if (Message.Msg == CM_MOUSELEAVE) {
-        std::shared_ptr<bool> alive = AliveToken();
-        TGraphicControl::WndProc(Message);
-        if (*alive) LeaveLogic();
-        return;
-    }
-    TGraphicControl::WndProc(Message);
-}

@@ -34,10 +34,6 @@ protected:
     int JoinedTop() const override;
     void PrepareBack() override;
     void DrawBack(fw::TCanvas* Canvas) override;
-    void MouseDown(fw::TMouseButton Button, fw::TShiftState Shift, int X, int Y) override;
-    void MouseMove(fw::TShiftState Shift, int X, int Y) override;
-    void MouseUp(fw::TMouseButton Button, fw::TShiftState Shift, int X, int Y) override;
-    void WndProc(fw::TMessage& Message) override;
 
 private:
     fw::TCanvas* FTargetCanvas = nullptr;

@@ -95,31 +95,3 @@ void TVeskPngScrollBar::Resize() {
     PrepareBack();
 }
 
-void TVeskPngScrollBar::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
-    std::shared_ptr<bool> alive = AliveToken();
-    TVeskGraphicControl::MouseDown(Button, Shift, X, Y);
-    if (!*alive || Button != mbLeft) return;
-    PressLogic(X, Y);
-}
-
-void TVeskPngScrollBar::MouseMove(TShiftState Shift, int X, int Y) {
-    std::shared_ptr<bool> alive = AliveToken();
-    TVeskGraphicControl::MouseMove(Shift, X, Y);
-    if (*alive) MoveLogic(Shift, X, Y);
-}
-
-void TVeskPngScrollBar::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
-    std::shared_ptr<bool> alive = AliveToken();
-    TVeskGraphicControl::MouseUp(Button, Shift, X, Y);
-    if (*alive && Button == mbLeft) ReleaseLogic();
-}
-
-void TVeskPngScrollBar::WndProc(TMessage& Message) {
-    if (Message.Msg == CM_MOUSELEAVE) {
-        std::shared_ptr<bool> alive = AliveToken();
-        TVeskGraphicControl::WndProc(Message);
-        if (*alive) LeaveLogic();
-        return;
-    }
-    TVeskGraphicControl::WndProc(Message);
-}

@@ -472,6 +472,34 @@ protected:
 
     // Mouse ----------------------------------------------------------------------------------
 
+    // Routing of the windowless bars: the base's handling (events, capture) first, then the
+    // bar's own, unless a handler freed the bar meanwhile. The windowed bar routes its own way.
+    void MouseDown(fw::TMouseButton Button, fw::TShiftState Shift, int X, int Y) override {
+        std::shared_ptr<bool> alive = this->AliveToken();
+        TBase::MouseDown(Button, Shift, X, Y);
+        if (!*alive || Button != fw::mbLeft) return;
+        PressLogic(X, Y);
+    }
+    void MouseMove(fw::TShiftState Shift, int X, int Y) override {
+        std::shared_ptr<bool> alive = this->AliveToken();
+        TBase::MouseMove(Shift, X, Y);
+        if (*alive) MoveLogic(Shift, X, Y);
+    }
+    void MouseUp(fw::TMouseButton Button, fw::TShiftState Shift, int X, int Y) override {
+        std::shared_ptr<bool> alive = this->AliveToken();
+        TBase::MouseUp(Button, Shift, X, Y);
+        if (*alive && Button == fw::mbLeft) ReleaseLogic();
+    }
+    void WndProc(fw::TMessage& Message) override {
+        if (Message.Msg == fw::CM_MOUSELEAVE) {
+            std::shared_ptr<bool> alive = this->AliveToken();
+            TBase::WndProc(Message);
+            if (*alive) LeaveLogic();
+            return;
+        }
+        TBase::WndProc(Message);
+    }
+
     void PressLogic(int X, int Y) {
         if (FOverLT) {
             FDownLT = true;
@@ -641,10 +669,6 @@ protected:
     void DrawBack(fw::TCanvas* Canvas) override;
     void Paint() override;
     void Resize() override;
-    void MouseDown(fw::TMouseButton Button, fw::TShiftState Shift, int X, int Y) override;
-    void MouseMove(fw::TShiftState Shift, int X, int Y) override;
-    void MouseUp(fw::TMouseButton Button, fw::TShiftState Shift, int X, int Y) override;
-    void WndProc(fw::TMessage& Message) override;
 
 private:
     bool FBackUseThree = false;
