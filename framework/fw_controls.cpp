@@ -276,7 +276,7 @@ void TControl::SetParent(TWinControl* AParent) {
     if (AParent) AParent->InsertControl(this);
 }
 
-void TControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
+void TControl::AdjustRequestedSize(int& AWidth, int& AHeight) {
     if (FAutoSize) {
         int w = AWidth, h = AHeight;
         if (CanAutoSize(w, h)) {
@@ -290,6 +290,10 @@ void TControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
         AWidth = FWidth;
         AHeight = FHeight;
     }
+}
+
+void TControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
+    AdjustRequestedSize(AWidth, AHeight);
     if (ALeft == FLeft && ATop == FTop && AWidth == FWidth && AHeight == FHeight) return;
     TRect old = GetBoundsRect();
     FLeft = ALeft;
@@ -914,19 +918,7 @@ void TWinControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
         TControl::SetBounds(ALeft, ATop, AWidth, AHeight);
         return;
     }
-    if (FAutoSize) {
-        int w = AWidth, h = AHeight;
-        if (CanAutoSize(w, h)) {
-            AWidth = w;
-            AHeight = h;
-        }
-    }
-    if (AWidth < 0) AWidth = 0;
-    if (AHeight < 0) AHeight = 0;
-    if (!CanResize(AWidth, AHeight)) {
-        AWidth = FWidth;
-        AHeight = FHeight;
-    }
+    AdjustRequestedSize(AWidth, AHeight);
     if (ALeft == FLeft && ATop == FTop && AWidth == FWidth && AHeight == FHeight) return;
     SetWindowPos(FHandle, nullptr, ALeft, ATop, AWidth, AHeight, SWP_NOZORDER | SWP_NOACTIVATE);
     UpdateBoundsFromWindow();

@@ -223,6 +223,8 @@ protected:
     // AutoSize: the preferred size (change NewWidth/NewHeight); false keeps the asked size.
     virtual bool CanAutoSize(int& NewWidth, int& NewHeight);
     virtual bool CanResize(int& NewWidth, int& NewHeight);
+    // The size SetBounds really applies: the auto-size answer, never negative, CanResize's veto.
+    void AdjustRequestedSize(int& AWidth, int& AHeight);
     virtual void FontChanged();
     virtual void ChangeScale(int M, int D) { (void)M; (void)D; }
     void DestroyingResources() override;
