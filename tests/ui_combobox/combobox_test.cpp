@@ -6,6 +6,7 @@
 #include "VeskCombobox.h"
 #include "VeskDrawing.h"
 #include "fw_forms.h"
+#include "skin_support.h"
 #include "test_support.h"
 
 #include <memory>
@@ -25,30 +26,8 @@ public:
     TTestForm(const TFormKey& Key, TComponent* AOwner) : TForm(Key, AOwner) {}
 };
 
-std::unique_ptr<TPngImage> Skin(const wchar_t* Name) {
-    auto png = std::make_unique<TPngImage>();
-    png->LoadFromBytes(ReadResource(Name));
-    return png;
-}
-
-// A strip of solid, opaque frames: frame i has colour Colors[i].
-std::unique_ptr<TPngImage> Strip(int FrameW, int FrameH, const std::vector<COLORREF>& Colors) {
-    auto png = std::make_unique<TPngImage>();
-    const int n = static_cast<int>(Colors.size());
-    png->CreateBlank(png::COLOR_RGBALPHA, 8, FrameW * n, FrameH);
-    for (int y = 0; y < FrameH; ++y) {
-        uint8_t* c = png->Scanline(y);
-        uint8_t* a = png->AlphaScanline(y);
-        for (int x = 0; x < FrameW * n; ++x) {
-            COLORREF col = Colors[x / FrameW];
-            c[x * 3] = GetBValue(col);
-            c[x * 3 + 1] = GetGValue(col);
-            c[x * 3 + 2] = GetRValue(col);
-            a[x] = 255;
-        }
-    }
-    return png;
-}
+using testsupport::Skin;
+using testsupport::Strip;
 
 const std::vector<COLORREF> kBox = {RGB(200, 10, 10), RGB(200, 20, 20), RGB(200, 30, 30), RGB(200, 40, 40)};
 const std::vector<COLORREF> kBtn = {RGB(10, 200, 10), RGB(20, 200, 20), RGB(30, 200, 30), RGB(40, 200, 40)};

@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "skin_support.h"
+
 namespace lbtest {
 
 class TPlainForm : public fw::TForm {
@@ -21,30 +23,8 @@ public:
     TPlainForm(const fw::TFormKey& Key, fw::TComponent* AOwner) : fw::TForm(Key, AOwner) {}
 };
 
-inline std::unique_ptr<fw::TPngImage> Skin(const wchar_t* Name) {
-    auto png = std::make_unique<fw::TPngImage>();
-    png->LoadFromResource(GetModuleHandleW(nullptr), Name);
-    return png;
-}
-
-// A horizontal strip of frames, frame i filled with Colors[i] (0x00BBGGRR), fully opaque.
-inline std::unique_ptr<fw::TPngImage> Strip(int FrameW, int FrameH, const std::vector<COLORREF>& Colors) {
-    auto png = std::make_unique<fw::TPngImage>();
-    const int n = static_cast<int>(Colors.size());
-    png->CreateBlank(fw::png::COLOR_RGBALPHA, 8, FrameW * n, FrameH);
-    for (int y = 0; y < FrameH; ++y) {
-        uint8_t* c = png->Scanline(y);
-        uint8_t* a = png->AlphaScanline(y);
-        for (int x = 0; x < FrameW * n; ++x) {
-            const COLORREF col = Colors[x / FrameW];
-            c[x * 3] = GetBValue(col);
-            c[x * 3 + 1] = GetGValue(col);
-            c[x * 3 + 2] = GetRValue(col);
-            a[x] = 255;
-        }
-    }
-    return png;
-}
+using testsupport::Skin;
+using testsupport::Strip;
 
 constexpr int kLeft = 10, kTop = 10;
 constexpr COLORREF kOver = RGB(250, 0, 0), kSelected = RGB(0, 200, 0), kFormColour = RGB(0x20, 0x40, 0x60);
