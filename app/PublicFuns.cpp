@@ -184,10 +184,24 @@ std::wstring LanguageDisplayName(const std::wstring& Name) {
 
 namespace {
 
+// MCI loads a device's driver at the open and unloads it at the close of its last device. The
+// play thread of a driver may still be running its last instructions after it sent the end
+// notice; a close in answer to that notice would then pull the code from under it (Wine's wave
+// driver crashes the program this way). The drivers stay loaded once they were used.
+void KeepSoundDriversLoaded() {
+    static const wchar_t* const drivers[] = {L"mciwave.dll", L"mciqtz32.dll", L"mciseq.dll", L"mciavi32.dll"};
+    for (const wchar_t* name : drivers) {
+        HMODULE module = nullptr;
+        GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_PIN, name, &module);
+    }
+}
+
 class TMciBackend : public TSoundBackend {
 public:
     MCIERROR SendCommand(MCIDEVICEID Device, UINT Msg, DWORD_PTR Flags, DWORD_PTR Params) override {
-        return mciSendCommandW(Device, Msg, Flags, Params);
+        const MCIERROR result = mciSendCommandW(Device, Msg, Flags, Params);
+        if (Msg == MCI_OPEN && result == 0) KeepSoundDriversLoaded();
+        return result;
     }
 };
 

@@ -269,6 +269,21 @@ TEST(RealSound, PlayableFileReportsOpenThenEnd) {
     SoundCommand(device, MCI_CLOSE, 0, 0);
 }
 
+TEST(RealSound, ClosingAtTheEndNoticeKeepsTheDriverLoaded) {
+    // The window closes the device as soon as the end notice arrives, while the driver's play
+    // thread may still be on its way out; unloading the driver then would crash the program.
+    REQUIRE_PRIVATE_SINK();
+    SetSoundBackend(nullptr);
+    TempDir dir;
+    NoticeWindow wnd;
+    WriteWav(dir.File(L"short.wav"), 100);
+    PlaySoundFile(dir.File(L"short.wav"), wnd.Handle());
+    ASSERT_TRUE(PumpMessagesUntil([&] { return wnd.notices.size() >= 2; }, 5000));
+    ASSERT_EQ(wnd.notices[0].first, static_cast<WPARAM>(MCI_NOTIFY_SUCCESSFUL));
+    SoundCommand(static_cast<MCIDEVICEID>(wnd.notices[0].second), MCI_CLOSE, 0, 0);
+    EXPECT_NE(GetModuleHandleW(L"mciwave.dll"), nullptr);
+}
+
 TEST(RealSound, StoppedSoundSendsNoSuccessNotice) {
     REQUIRE_PRIVATE_SINK();
     SetSoundBackend(nullptr);
