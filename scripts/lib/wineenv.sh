@@ -10,7 +10,7 @@ vr_env_prefix() {
   export LANG=C.UTF-8 LC_ALL=C.UTF-8
   unset http_proxy https_proxy HTTP_PROXY HTTPS_PROXY ftp_proxy FTP_PROXY all_proxy ALL_PROXY no_proxy NO_PROXY
   # The marker names the prefix recipe; a prefix made by an older recipe is made again.
-  if [ ! -f "$WINEPREFIX/.vr_ready_2" ]; then
+  if [ ! -f "$WINEPREFIX/.vr_ready_3" ]; then
     rm -rf "$WINEPREFIX"
     mkdir -p "$WINEPREFIX"
     env -u DISPLAY wineboot -i >/dev/null 2>&1
@@ -18,9 +18,12 @@ vr_env_prefix() {
     # There is no window manager on Xvfb: with managed windows Wine waits about two seconds for
     # one at every hide of an active window. Unmanaged windows behave as on a desktop.
     env -u DISPLAY wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+    # A crashing test prints its backtrace and ends instead of waiting for someone to close
+    # Wine's crash dialog (the test would otherwise hang until its time-out).
+    env -u DISPLAY wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
     wineserver -w
     ln -sf /usr/share/wine/fonts/*.ttf /usr/share/wine/fonts/*.fon "$WINEPREFIX/drive_c/windows/Fonts/"
-    touch "$WINEPREFIX/.vr_ready_2"
+    touch "$WINEPREFIX/.vr_ready_3"
   fi
 }
 
