@@ -494,7 +494,8 @@ void TQimListBox::DrawItem(TCanvas* Canvas, int Index, TQimLBoxItem* Item) {
             Canvas->GetFont()->SetColor(colour);
             Canvas->GetBrush()->SetStyle(bsClear);
             TRect tr = Item->FTextRect;
-            Canvas->DrawText(Item->FCaption, tr, DT_LEFT | DT_END_ELLIPSIS);
+            // The captions are the user's texts: "&" is shown, not taken for an underline marker.
+            Canvas->DrawText(Item->FCaption, tr, DT_LEFT | DT_END_ELLIPSIS | DT_NOPREFIX);
         }
     }
     FireEvent(OnAfterItemDraw, Canvas, Index, Item);

@@ -179,6 +179,28 @@ TEST_F(ListBoxTest, CaptionsAreColouredByRowState) {
     EXPECT_EQ(tr.Top - 1, (22 - tr.Height()) / 2);
 }
 
+TEST_F(ListBoxTest, AmpersandsInCaptionsAreShownAsTheyAre) {
+    // Captions are the user's own texts (reminder names): "Tom & Jerry" must not turn into an
+    // underlined "J".
+    AddRows(2);
+    Lb->GetItem(0)->SetCaption(L"WW");
+    Lb->GetItem(1)->SetCaption(L"W&W");
+    Lb->SetFontColorNormal(RGB(200, 0, 0));
+    Lb->Loaded();
+    auto d = Paint();
+    auto rightmostInk = [&](int row) {
+        const TRect tr = Lb->GetItem(row)->GetTextRect();
+        int right = -1;
+        for (int x = tr.Left; x < tr.Right; ++x)
+            for (int y = tr.Top; y < tr.Bottom; ++y)
+                if (At(*d, x, y) == RGB(200, 0, 0)) right = x;
+        return right;
+    };
+    const int plain = rightmostInk(0), withAmpersand = rightmostInk(1);
+    ASSERT_GT(plain, 0);
+    EXPECT_GE(withAmpersand - plain, 4) << "the ampersand takes its own place between the letters";
+}
+
 TEST_F(ListBoxTest, IconColumnIsReservedEvenForRowsWithoutAnIcon) {
     auto* images = new TQimImageList(Form);
     images->SetImgWidth(16);
