@@ -1,0 +1,114 @@
+#include "uRemindUpdate.h"
+
+#include "PublicFuns.h"
+
+TReminderUpdate* UpdateThread = nullptr;
+
+namespace {
+
+// Clears the message box reference when the box is freed before the program asks through it.
+class TMsgBoxWatch : public fw::TComponent {
+public:
+    FW_CLASSNAME(TMsgBoxWatch)
+    TMsgBoxWatch() : fw::TComponent(nullptr) {}
+    TVeskMsgBox* Box = nullptr;
+
+protected:
+    void Notification(fw::TComponent* AComponent, fw::TOperation Operation) override {
+        fw::TComponent::Notification(AComponent, Operation);
+        if (Operation == fw::opRemove && AComponent == Box) Box = nullptr;
+    }
+};
+
+// Lives to the end of the process: a box that outlives it would otherwise notify a dead object.
+TMsgBoxWatch& Watch() {
+    static TMsgBoxWatch* w = new TMsgBoxWatch();
+    return *w;
+}
+
+}  // namespace
+
+void SetUpdateMsgBox(TVeskMsgBox* Box) {
+    TMsgBoxWatch& w = Watch();
+    if (w.Box == Box) return;
+    if (w.Box) w.Box->RemoveFreeNotification(&w);
+    w.Box = Box;
+    if (Box) Box->FreeNotification(&w);
+}
+
+TVeskMsgBox* GetUpdateMsgBox() { return Watch().Box; }
+
+int ShowUpdateMessage(const std::wstring& Text, const std::wstring& Caption, uint8_t DlgType, TMsgDlgButtons Buttons) {
+    TVeskMsgBox* box = GetUpdateMsgBox();
+    if (!box) return 0;
+    return box->MessageDlg(Caption, Text, DlgType, Buttons, 0, 0);
+}
+
+int CurrentProgramBuild() {
+    wchar_t path[MAX_PATH * 2] = {};
+    DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH * 2);
+    TFileVersionInfo info;
+    if (n > 0 && n < MAX_PATH * 2) GetFileVersion(path, info);
+    return static_cast<int>(VersionBuild(info));
+}
+
+TReminderUpdate::TReminderUpdate(int ACurrentBuild, const std::wstring& Url) : TCheckUpdate(ACurrentBuild, Url) {
+    OnTerminate = [this](fw::TObject* Sender) { ThreadDone(Sender); };
+}
+
+void TReminderUpdate::Execute() {
+    struct TRemoveTempIni {
+        TReminderUpdate* Self;
+        ~TRemoveTempIni() {
+            // IniPath holds only the folder when the page could not be saved.
+            const std::wstring& path = Self->IniPath;
+            if (!path.empty() && path.back() != L'\\') DeleteFileW(path.c_str());
+        }
+    } remove{this};
+    TCheckUpdate::Execute();
+}
+
+void TReminderUpdate::StartUpdateCheck(bool AAuto) {
+    if (UpdateThread) return;
+    int current = CurrentProgramBuild();
+    auto* thread = new TReminderUpdate(current, UpdatePageUrl());
+    thread->Auto = AAuto;
+    thread->CurrentBuild = current;
+    thread->SetFreeOnTerminate(true);
+    thread->OnResult = [thread](fw::TObject* Sender, const std::wstring& IniPath, fw::TStrings* NewInfo,
+                                const std::wstring& NewGetUrl, int Build) {
+        thread->UpdateResult(Sender, IniPath, NewInfo, NewGetUrl, Build);
+    };
+    UpdateThread = thread;
+    thread->Resume();
+}
+
+void TReminderUpdate::UpdateResult(fw::TObject* Sender, const std::wstring& IniPath, fw::TStrings* NewInfo,
+                                   const std::wstring& NewGetUrl, int ABuild) {
+    (void)Sender;
+    (void)IniPath;
+    (void)NewInfo;
+    // Whatever the box does (it may raise), the next showing of the window may check again.
+    struct TClear {
+        ~TClear() { UpdateThread = nullptr; }
+    } clear;
+    if (ABuild > CurrentBuild) {
+        std::wstring caption = GetLangString(L"Translation", L"Confirm", L"Confirmation");
+        std::wstring text = GetLangString(L"Messages", L"NewVer", L"A new version is available! Do you want upgrade it now?");
+        if (ShowUpdateMessage(text, caption, mtConfirmation, {mbYes, mbNo}) == 6) {
+            // The page's address comes over plain HTTP: only a web address goes to the shell,
+            // anything else (a program, a local file, a command) is replaced by our own page.
+            std::wstring url = fw::Trim(NewGetUrl);
+            OpenUrl(nullptr, IsWebUrl(url) ? url : DefaultDownloadUrl());
+        }
+    } else if (!Auto) {
+        std::wstring caption = GetLangString(L"Translation", L"Confirm", L"Confirmation");
+        std::wstring text = GetLangString(L"Messages", L"NoNewVer", L"The version you are using is the latest one.");
+        ShowUpdateMessage(text, caption, mtConfirmation, TMsgDlgButtons(mbOK));
+    }
+}
+
+void TReminderUpdate::ThreadDone(fw::TObject* Sender) {
+    (void)Sender;
+    if (UpdateThread == this) UpdateThread = nullptr;
+}

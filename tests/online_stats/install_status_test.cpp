@@ -1,0 +1,109 @@
+// The install-statistics post against a local server playing the statistics page.
+#include <gtest/gtest.h>
+
+#include "../online_http/local_http_server.h"
+#include "UCheckNewThread.h"
+#include "test_support.h"
+#include "uInstallStatus.h"
+
+#include <chrono>
+#include <memory>
+
+using testsupport::PumpMessagesUntil;
+
+namespace {
+
+class StatsTest : public ::testing::Test {
+protected:
+    // Never the real web server, even for a test that forgets to start its own.
+    void SetUp() override { SetOnlineBaseUrl(L"http://127.0.0.1:" + std::to_wstring(UnusedLocalPort())); }
+    void TearDown() override {
+        Server.reset();
+        SetOnlineBaseUrl(L"");
+    }
+    void Serve(int Status, THttpAnswer::TKind Kind = THttpAnswer::Reply) {
+        Server = std::make_unique<TLocalHttpServer>(
+            [Status, Kind](const THttpRequest&) { return THttpAnswer{Kind, Status, "thanks"}; });
+        SetOnlineBaseUrl(Server->BaseUrl());
+    }
+    // Runs one post to its end on a thread that is kept for inspection.
+    std::unique_ptr<TSetupPostThread, void (*)(TSetupPostThread*)> RunPost(DWORD Timeout = 5000) {
+        auto* t = new TSetupPostThread(L"18", L"{A1B2C3D4-0000-1111-2222-333344445555}", L"1.22.59");
+        EXPECT_TRUE(t->GetFreeOnTerminate());
+        EXPECT_EQ(t->GetPriority(), fw::tpNormal);
+        EXPECT_FALSE(t->Failed);
+        t->SetFreeOnTerminate(false);
+        t->ReadTimeout = Timeout;
+        t->Resume();
+        t->WaitFor();
+        return {t, [](TSetupPostThread* p) { p->Free(); }};
+    }
+    std::unique_ptr<TLocalHttpServer> Server;
+};
+
+}  // namespace
+
+TEST_F(StatsTest, PostsTheFormToTheStatisticsPage) {
+    Serve(200);
+    auto t = RunPost();
+    EXPECT_FALSE(t->Failed);
+    EXPECT_EQ(t->Response, "thanks");
+    auto requests = Server->Requests();
+    ASSERT_EQ(requests.size(), 1u);
+    const THttpRequest& r = requests[0];
+    EXPECT_EQ(r.Method, "POST");
+    EXPECT_EQ(r.Target, "/install_statistics/index.php?p=install_statistics");
+    // Sent with a trailing blank; the client library may trim it on the way out.
+    EXPECT_EQ(r.Header("Content-Type").substr(0, 33), "application/x-www-form-urlencoded");
+    EXPECT_EQ(r.Header("User-Agent"), "Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.0; Maxthon)");
+    EXPECT_EQ(r.Body, "product_ver=1.22.59&product_id=18&gu_id=%7BA1B2C3D4-0000-1111-2222-333344445555%7D");
+    EXPECT_EQ(t->Params->Count(), 3);
+}
+
+TEST_F(StatsTest, FormFieldsAreEncodedAsAnHtmlForm) {
+    fw::TStringList params;
+    params.Add(L"a b=c&d=e");
+    params.Add(L"x=caf\x00E9+1%");
+    params.Add(L"empty=");
+    EXPECT_EQ(EncodeFormParams(params), "a+b=c%26d%3De&x=caf%C3%A9%2B1%25&empty=");
+}
+
+TEST_F(StatsTest, AnErrorStatusOrNoServerMarksThePostFailed) {
+    Serve(500);
+    EXPECT_TRUE(RunPost()->Failed);
+    Server.reset();
+    SetOnlineBaseUrl(L"http://127.0.0.1:" + std::to_wstring(UnusedLocalPort()));
+    auto t = RunPost();
+    EXPECT_TRUE(t->Failed);
+    EXPECT_TRUE(t->GetTerminated());
+}
+
+TEST_F(StatsTest, AServerThatNeverAnswersEndsThePostAfterTheReadTimeOut) {
+    Serve(0, THttpAnswer::Hang);
+    auto start = std::chrono::steady_clock::now();
+    auto t = RunPost(600);
+    auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_TRUE(t->Failed);
+    EXPECT_LT(seconds, 10.0);
+}
+
+TEST_F(StatsTest, AnAnswerThatTricklesInEndsThePostAsFailed) {
+    Server = std::make_unique<TLocalHttpServer>(
+        [](const THttpRequest&) { return THttpAnswer{THttpAnswer::Trickle, 200, std::string(60, 'x')}; });
+    SetOnlineBaseUrl(Server->BaseUrl());
+    auto start = std::chrono::steady_clock::now();
+    auto t = RunPost(250);  // each byte within the time-out, the whole answer would take 6 s
+    auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_TRUE(t->Failed);
+    EXPECT_LT(seconds, 4.0);
+}
+
+TEST_F(StatsTest, PostInstallStatusSendsOnceWithoutWaiting) {
+    Serve(200);
+    PostInstallStatus(L"3.110.7", L"{GUID}");
+    ASSERT_TRUE(PumpMessagesUntil([&] { return Server->RequestCount() == 1; }, 10000));
+    testsupport::PumpMessagesFor(200);
+    auto requests = Server->Requests();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].Body, "product_ver=3.110.7&product_id=18&gu_id=%7BGUID%7D");
+}

@@ -1,0 +1,359 @@
+// The update check against a local server playing the update page: the thread's parsing, and the
+// program's check with its question, its download page and its one-check-at-a-time rule.
+#include <gtest/gtest.h>
+
+#include "../online_http/local_http_server.h"
+#include "PublicFuns.h"
+#include "UCheckNewThread.h"
+#include "test_support.h"
+#include "uRemindUpdate.h"
+
+#include <memory>
+
+using testsupport::PumpMessagesUntil;
+
+namespace {
+
+struct TAsked {
+    std::wstring Caption, Msg;
+    uint8_t DlgType = 255;
+    TMsgDlgButtons Buttons;
+};
+
+std::string ReadAll(const std::wstring& Path) {
+    auto bytes = testsupport::ReadFileBytes(Path);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+std::string Narrow(const std::wstring& W) { return std::string(W.begin(), W.end()); }
+
+std::wstring Env(const wchar_t* Name) {
+    wchar_t buf[1024] = {};
+    DWORD n = GetEnvironmentVariableW(Name, buf, 1024);
+    return n ? std::wstring(buf, n) : std::wstring();
+}
+
+// Points TMP and TEMP somewhere else for one test.
+struct TTempEnvGuard {
+    std::wstring Tmp = Env(L"TMP"), Temp = Env(L"TEMP");
+    explicit TTempEnvGuard(const std::wstring& Dir) {
+        SetEnvironmentVariableW(L"TMP", Dir.c_str());
+        SetEnvironmentVariableW(L"TEMP", Dir.c_str());
+    }
+    ~TTempEnvGuard() {
+        SetEnvironmentVariableW(L"TMP", Tmp.empty() ? nullptr : Tmp.c_str());
+        SetEnvironmentVariableW(L"TEMP", Temp.empty() ? nullptr : Temp.c_str());
+    }
+};
+
+int CountIniFiles(const testsupport::TempDir& Dir) {
+    int n = 0;
+    WIN32_FIND_DATAW data;
+    HANDLE h = FindFirstFileW(Dir.File(L"*.ini").c_str(), &data);
+    if (h == INVALID_HANDLE_VALUE) return 0;
+    do ++n;
+    while (FindNextFileW(h, &data));
+    FindClose(h);
+    return n;
+}
+
+class UpdateTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        // Never the real web server, even for a test that forgets to start its own.
+        SetOnlineBaseUrl(L"http://127.0.0.1:" + std::to_wstring(UnusedLocalPort()));
+        SetShellLauncher([this](HWND, const std::wstring& Verb, const std::wstring& File, const std::wstring& Params,
+                                int) { Opened.push_back(Verb + L"|" + File + L"|" + Params); });
+        SetWindowsVersionSource([](DWORD& Major, DWORD& Minor) { Major = 10, Minor = 0; });
+        MessageDlgProc = [this](TVeskMsgBox* Sender, const std::wstring& Caption, const std::wstring& Msg,
+                                uint8_t DlgType, TMsgDlgButtons Buttons) {
+            EXPECT_EQ(Sender, Box);
+            Asked.push_back({Caption, Msg, DlgType, Buttons});
+            if (OnAsk) OnAsk();
+            if (ThrowFromBox) throw fw::Exception(L"box failed");
+            return Answer;
+        };
+        Box = new TVeskMsgBox(nullptr);
+        SetUpdateMsgBox(Box);
+        Current = CurrentProgramBuild();
+    }
+    void TearDown() override {
+        // A check still pending would report into the next test.
+        PumpMessagesUntil([] { return UpdateThread == nullptr; }, 15000);
+        Server.reset();
+        SetOnlineBaseUrl(L"");
+        ResetMessageDlgProc();
+        SetShellLauncher(nullptr);
+        SetWindowsVersionSource(nullptr);
+        if (Box) Box->Free();
+        EXPECT_EQ(GetUpdateMsgBox(), nullptr);
+    }
+
+    void Serve(std::function<std::string()> Page) {
+        Server = std::make_unique<TLocalHttpServer>([Page](const THttpRequest& r) {
+            if (r.Target != "/update/zubverinfo.htm") return THttpAnswer{THttpAnswer::Reply, 404, "<html>404</html>"};
+            return THttpAnswer{THttpAnswer::Reply, 200, Page()};
+        });
+        SetOnlineBaseUrl(Server->BaseUrl());
+    }
+
+    // Runs one check and waits until it has been handled.
+    void RunCheck(bool Auto) {
+        TReminderUpdate::StartUpdateCheck(Auto);
+        ASSERT_NE(UpdateThread, nullptr);
+        ASSERT_TRUE(PumpMessagesUntil([] { return UpdateThread == nullptr; }, 15000));
+    }
+
+    std::string Page(int Build, const std::string& Extra = "") {
+        return "[VerInfo]\r\nBuild=" + std::to_string(Build) + "\r\n" + Extra;
+    }
+
+    std::unique_ptr<TLocalHttpServer> Server;
+    TVeskMsgBox* Box = nullptr;
+    std::vector<TAsked> Asked;
+    std::vector<std::wstring> Opened;
+    int Answer = 7;
+    bool ThrowFromBox = false;
+    std::function<void()> OnAsk;
+    int Current = 0;
+};
+
+// Runs a bare TCheckUpdate to the end and collects what it reported.
+struct TCheckRun {
+    std::vector<std::string> Events;
+    std::wstring IniPath, NewGetUrl;
+    std::vector<std::wstring> NewInfo;
+    int Build = -1;
+    bool RunningInBegin = false;
+
+    void Run(int CurrentBuild, const std::wstring& Url) {
+        auto* t = new TCheckUpdate(CurrentBuild, Url);
+        EXPECT_EQ(t->GetPriority(), fw::tpIdle);
+        EXPECT_TRUE(t->GetSuspended());
+        EXPECT_EQ(t->Build, CurrentBuild);
+        const DWORD gui = GetCurrentThreadId();
+        t->OnBegin = [this, t, gui](fw::TObject* Sender) {
+            EXPECT_EQ(Sender, t);
+            EXPECT_EQ(GetCurrentThreadId(), gui);
+            RunningInBegin = t->Running;
+            Events.push_back("begin");
+        };
+        t->OnResult = [this, t, gui](fw::TObject* Sender, const std::wstring& Path, fw::TStrings* Info,
+                                     const std::wstring& Get, int B) {
+            EXPECT_EQ(Sender, t);
+            EXPECT_EQ(GetCurrentThreadId(), gui);
+            Events.push_back("result");
+            IniPath = Path, NewGetUrl = Get, Build = B;
+            for (int i = 0; i < Info->Count(); ++i) NewInfo.push_back((*Info)[i]);
+        };
+        t->Resume();
+        t->WaitFor();
+        EXPECT_FALSE(t->Running);
+        t->Free();
+    }
+};
+
+}  // namespace
+
+TEST_F(UpdateTest, TheThreadReadsBuildDownloadPageAndNewInfoKeysFromThePage) {
+    Serve([&] { return Page(4321, "NewGetUrl=http://dl.example.com/new.exe\r\n[NewInfo]\r\nA=1\r\nB=2\r\n"); });
+    TCheckRun run;
+    run.Run(17, TCheckUpdate::UpdatePageUrl());
+    EXPECT_EQ(run.Events, (std::vector<std::string>{"begin", "result"}));
+    EXPECT_TRUE(run.RunningInBegin);
+    EXPECT_EQ(run.Build, 4321);
+    EXPECT_EQ(run.NewGetUrl, L"http://dl.example.com/new.exe");
+    EXPECT_EQ(run.NewInfo, (std::vector<std::wstring>{L"A", L"B"}));
+    // The page stays behind as a temporary INI file of 8 random letters.
+    std::wstring temp = GetTempDir();
+    ASSERT_EQ(run.IniPath.size(), temp.size() + 12) << Narrow(run.IniPath);
+    EXPECT_EQ(run.IniPath.substr(0, temp.size()), temp);
+    EXPECT_NE(ReadAll(run.IniPath).find("Build=4321"), std::string::npos);
+    DeleteFileW(run.IniPath.c_str());
+}
+
+TEST_F(UpdateTest, APageWithoutTheKeysKeepsTheDefaults) {
+    Serve([&] { return std::string("<html><body>Not what you expected</body></html>"); });
+    TCheckRun run;
+    run.Run(17, Server->BaseUrl() + L"/elsewhere");  // answered by the 404 page
+    EXPECT_EQ(run.Build, 17);
+    EXPECT_EQ(run.NewGetUrl, Server->BaseUrl() + L"/download.html");
+    EXPECT_TRUE(run.NewInfo.empty());
+    EXPECT_FALSE(run.IniPath.empty());
+    DeleteFileW(run.IniPath.c_str());
+}
+
+TEST_F(UpdateTest, AnUnreachableServerReportsNothingFound) {
+    SetOnlineBaseUrl(L"http://127.0.0.1:" + std::to_wstring(UnusedLocalPort()));
+    TCheckRun run;
+    run.Run(17, TCheckUpdate::UpdatePageUrl());
+    EXPECT_EQ(run.Events, (std::vector<std::string>{"begin", "result"}));
+    EXPECT_EQ(run.Build, 17);
+    EXPECT_EQ(run.IniPath, L"");
+    EXPECT_EQ(run.NewGetUrl, L"");
+}
+
+TEST_F(UpdateTest, ANewerBuildAsksAndYesOpensThePagesDownloadAddress) {
+    Serve([&] { return Page(Current + 1, "NewGetUrl=http://dl.example.com/get.html\r\n"); });
+    Answer = 6;
+    RunCheck(true);
+    ASSERT_EQ(Asked.size(), 1u);
+    EXPECT_EQ(Asked[0].Caption, L"Confirm");
+    EXPECT_EQ(Asked[0].Msg, L"Newer version available! Update now?");
+    EXPECT_EQ(Asked[0].DlgType, mtConfirmation);
+    EXPECT_EQ(Asked[0].Buttons, (TMsgDlgButtons{mbYes, mbNo}));
+    EXPECT_EQ(Opened, (std::vector<std::wstring>{L"open|http://dl.example.com/get.html|"}));
+    EXPECT_EQ(Server->RequestCount(), 1u);
+}
+
+TEST_F(UpdateTest, YesWithoutADownloadAddressOpensTheDefaultPage) {
+    Serve([&] { return Page(Current + 5); });
+    Answer = 6;
+    RunCheck(true);
+    ASSERT_EQ(Asked.size(), 1u);
+    EXPECT_EQ(Opened, (std::vector<std::wstring>{L"open|" + Server->BaseUrl() + L"/download.html|"}));
+}
+
+TEST_F(UpdateTest, NoOpensNothing) {
+    Serve([&] { return Page(Current + 1, "NewGetUrl=http://dl.example.com/get.html\r\n"); });
+    Answer = 7;
+    RunCheck(true);
+    EXPECT_EQ(Asked.size(), 1u);
+    EXPECT_TRUE(Opened.empty());
+}
+
+TEST_F(UpdateTest, ADownloadAddressThatIsNoWebPageIsNeverLaunched) {
+    const char* bad[] = {"c:\\windows\\system32\\calc.exe", "file:///c:/windows/notepad.exe", "cmd.exe /c echo",
+                         "\\\\host\\share\\x.exe", "http://example.com\" c:\\evil.exe"};
+    for (const char* url : bad) {
+        Opened.clear();
+        Serve([&] { return Page(Current + 1, std::string("NewGetUrl=") + url + "\r\n"); });
+        Answer = 6;
+        RunCheck(true);
+        EXPECT_EQ(Opened, (std::vector<std::wstring>{L"open|" + Server->BaseUrl() + L"/download.html|"})) << url;
+    }
+}
+
+TEST_F(UpdateTest, AnAutomaticCheckWithNothingNewerIsSilentAndTheNextShowingChecksAgain) {
+    Serve([&] { return Page(Current); });
+    RunCheck(true);
+    EXPECT_TRUE(Asked.empty());
+    Serve([&] { return Page(Current - 1); });
+    RunCheck(true);
+    EXPECT_TRUE(Asked.empty());
+    EXPECT_EQ(Server->RequestCount(), 1u);
+    EXPECT_TRUE(Opened.empty());
+}
+
+TEST_F(UpdateTest, ACheckAskedForByTheUserSaysTheVersionIsCurrent) {
+    Serve([&] { return Page(Current); });
+    RunCheck(false);
+    ASSERT_EQ(Asked.size(), 1u);
+    EXPECT_EQ(Asked[0].Msg, L"Congrats! You are using the newest version now.");
+    EXPECT_EQ(Asked[0].Buttons, TMsgDlgButtons(mbOK));
+    EXPECT_TRUE(Opened.empty());
+}
+
+TEST_F(UpdateTest, OnlyOneCheckRunsAtATime) {
+    HANDLE release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    Server = std::make_unique<TLocalHttpServer>([&](const THttpRequest&) {
+        WaitForSingleObject(release, 10000);
+        return THttpAnswer{THttpAnswer::Reply, 200, Page(Current)};
+    });
+    SetOnlineBaseUrl(Server->BaseUrl());
+    TReminderUpdate::StartUpdateCheck(true);
+    TReminderUpdate* first = UpdateThread;
+    ASSERT_NE(first, nullptr);
+    ASSERT_TRUE(PumpMessagesUntil([&] { return Server->RequestCount() == 1; }, 10000));
+    TReminderUpdate::StartUpdateCheck(true);  // the window shown again while the first still fetches
+    EXPECT_EQ(UpdateThread, first);
+    SetEvent(release);
+    ASSERT_TRUE(PumpMessagesUntil([] { return UpdateThread == nullptr; }, 15000));
+    testsupport::PumpMessagesFor(200);
+    EXPECT_EQ(Server->RequestCount(), 1u);
+    CloseHandle(release);
+}
+
+TEST_F(UpdateTest, AFailureWhileHandlingTheResultStillAllowsTheNextCheck) {
+    Serve([&] { return Page(Current + 1); });
+    ThrowFromBox = true;
+    RunCheck(true);
+    EXPECT_EQ(Asked.size(), 1u);
+    ThrowFromBox = false;
+    Answer = 7;
+    RunCheck(true);
+    EXPECT_EQ(Asked.size(), 2u);
+    EXPECT_EQ(Server->RequestCount(), 2u);
+}
+
+TEST_F(UpdateTest, WithoutAMessageBoxNothingIsAskedOrOpened) {
+    Box->Free();
+    Box = nullptr;
+    EXPECT_EQ(GetUpdateMsgBox(), nullptr);  // the freed box cleared itself
+    Serve([&] { return Page(Current + 1); });
+    Answer = 6;
+    RunCheck(true);
+    EXPECT_TRUE(Asked.empty());
+    EXPECT_TRUE(Opened.empty());
+}
+
+TEST_F(UpdateTest, ACheckThatEndsWithAnErrorStillAllowsTheNextCheck) {
+    // The thread's work raises before any result is reported (as when the page cannot be saved):
+    // the pending check must end all the same.
+    Serve([&] { return Page(Current + 1); });
+    auto* failing = new TReminderUpdate(Current, TCheckUpdate::UpdatePageUrl());
+    failing->Auto = true;
+    failing->CurrentBuild = Current;
+    failing->SetFreeOnTerminate(true);
+    bool reported = false;
+    failing->OnBegin = [](fw::TObject*) { throw fw::Exception(L"cannot save the page"); };
+    failing->OnResult = [&](fw::TObject*, const std::wstring&, fw::TStrings*, const std::wstring&, int) {
+        reported = true;
+    };
+    UpdateThread = failing;
+    failing->Resume();
+    ASSERT_TRUE(PumpMessagesUntil([] { return UpdateThread == nullptr; }, 15000));
+    EXPECT_FALSE(reported);
+    EXPECT_EQ(Server->RequestCount(), 0u);
+    // The next showing of the window checks again.
+    Answer = 7;
+    RunCheck(true);
+    EXPECT_EQ(Asked.size(), 1u);
+    EXPECT_EQ(Server->RequestCount(), 1u);
+}
+
+TEST_F(UpdateTest, AThreadWhoseWorkRaisesNoLongerCountsAsRunning) {
+    Serve([&] { return Page(Current + 1); });
+    auto* t = new TCheckUpdate(Current, TCheckUpdate::UpdatePageUrl());
+    bool reported = false;
+    t->OnBegin = [](fw::TObject*) { throw fw::Exception(L"begin failed"); };
+    t->OnResult = [&](fw::TObject*, const std::wstring&, fw::TStrings*, const std::wstring&, int) { reported = true; };
+    t->Resume();
+    t->WaitFor();
+    EXPECT_NE(t->GetFatalException(), nullptr);
+    EXPECT_FALSE(t->Running);
+    EXPECT_FALSE(reported);
+    t->Free();
+}
+
+TEST_F(UpdateTest, TheProgramsCheckLeavesNoTemporaryFileBehind) {
+    testsupport::TempDir dir;
+    TTempEnvGuard env(dir.Path());
+    // A newer build: the copy of the page exists while the question is asked, and is gone after.
+    Serve([&] { return Page(Current + 1); });
+    int filesWhileAsking = -1;
+    OnAsk = [&] { filesWhileAsking = CountIniFiles(dir); };
+    Answer = 7;
+    RunCheck(true);
+    ASSERT_EQ(Asked.size(), 1u);
+    EXPECT_EQ(filesWhileAsking, 1);
+    ASSERT_TRUE(PumpMessagesUntil([&] { return CountIniFiles(dir) == 0; }, 5000));
+    // Nothing newer: nothing asked, nothing left either.
+    Serve([&] { return Page(Current); });
+    RunCheck(true);
+    EXPECT_EQ(Asked.size(), 1u);
+    EXPECT_EQ(Server->RequestCount(), 1u);
+    ASSERT_TRUE(PumpMessagesUntil([&] { return CountIniFiles(dir) == 0; }, 5000));
+    testsupport::PumpMessagesFor(100);
+    EXPECT_EQ(CountIniFiles(dir), 0);
+}
