@@ -1,0 +1,556 @@
+// The advertisement reader against a local service: the request, the answer's items and their
+// order, the cached answer and pictures, hostile picture names and links, broken answers, and
+// items freed while their picture is still downloading.
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "UAd.h"
+#include "UCheckNewThread.h"
+#include "ad_server.h"
+#include "fw_base.h"
+#include "fw_png.h"
+#include "test_support.h"
+
+using json = nlohmann::ordered_json;
+using testsupport::Narrow;
+using testsupport::PumpMessagesFor;
+using testsupport::PumpMessagesUntil;
+
+namespace {
+
+// A small RGBA picture of the given size, as the picture host serves it.
+std::string PngBytes(int w, int h) {
+    std::vector<uint8_t> color(fw::png::ColorStride(w) * h, 0x40), alpha(size_t(w) * h, 0xFF);
+    std::vector<uint8_t> bytes = fw::png::Encode(w, h, color.data(), fw::png::ColorStride(w), alpha.data());
+    return std::string(bytes.begin(), bytes.end());
+}
+
+json Item(const std::string& title, int align = 5, const std::string& imgsrc = "") {
+    json j;
+    j["align"] = align;
+    j["frame"] = 1;
+    j["title"] = title;
+    j["tips"] = "tip " + title;
+    j["link"] = "http://example.invalid/" + title;
+    if (!imgsrc.empty() || align != 5) j["imgsrc"] = imgsrc;
+    j["fontcolor"] = "#0000FF";
+    j["fontcolorover"] = "";
+    j["fontname"] = "Tahoma";
+    j["fontsize"] = 9;
+    j["interval"] = 7;
+    j["life"] = 30;
+    j["rect"] = {{"bottom", 100}, {"right", 180}, {"top", 2}, {"left", 3}};
+    return j;
+}
+
+json Group(int kind, std::vector<json> items) {
+    json g;
+    g["kind"] = kind;
+    g["page"] = 4;
+    g["adinfo"] = json::array();
+    for (auto& i : items) g["adinfo"].push_back(std::move(i));
+    return g;
+}
+
+json Answer(int msg, std::vector<json> groups) {
+    json a;
+    a["msg"] = msg;
+    a["adcheckurl"] = "http://127.0.0.1:1/next.php";
+    a["adid"] = "set-9";
+    a["adlang"] = "English";
+    a["adver"] = "41";
+    a["adrefresh"] = 3600;
+    a["adgroup"] = json::array();
+    for (auto& g : groups) a["adgroup"].push_back(std::move(g));
+    return a;
+}
+
+// The service's wire form: compact, non-ASCII as \u escapes (the body is read as ANSI text).
+std::string Wire(const json& j) {
+    return j.dump(-1, ' ', true);
+}
+
+struct Reported {
+    std::wstring Title;
+    int Index;
+    int PngWidth;
+    int PngHeight;
+    std::wstring Link;
+};
+
+class AdReaderTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        cache_ = tmp_.Path() + L"\\data\\UpdateInfo\\";
+        ASSERT_TRUE(fw::ForceDirectories(cache_));
+        SetOnlineBaseUrl(server_.Base());
+    }
+    void TearDown() override { SetOnlineBaseUrl(L""); }
+
+    std::unique_ptr<TVeskADReader> NewReader() {
+        auto r = std::make_unique<TVeskADReader>();
+        r->Version = L"1.22.59";
+        r->Lang = L"C:\\Vesk Reminder\\Languages\\English.ini";
+        r->CacheDir = cache_;
+        r->OnAd = [this](fw::TObject* Sender, TagVeskAdInfo* Info) {
+            reported_.push_back({Info->Title, Info->Index, Info->Png ? Info->Png->GetWidth() : -1,
+                                 Info->Png ? Info->Png->GetHeight() : -1, Info->Link});
+        };
+        return r;
+    }
+
+    // Starts the reader and waits until its fetch and downloads have ended.
+    void RunReader(TVeskADReader& r) {
+        r.Start();
+        ASSERT_TRUE(PumpMessagesUntil([&] { return r.RunningThreads() == 0; }, 20000));
+    }
+
+    std::vector<std::wstring> Titles() const {
+        std::vector<std::wstring> t;
+        for (const auto& r : reported_) t.push_back(r.Title);
+        return t;
+    }
+
+    bool CachedAnswerExists() const { return fw::FileExists(cache_ + L"UpdateInfo.txt"); }
+
+    testsupport::TempDir tmp_;
+    std::wstring cache_;
+    AdTestServer server_;
+    std::vector<Reported> reported_;
+};
+
+// Every file below Dir (relative names), to show what was written where.
+void ListFiles(const std::wstring& Dir, const std::wstring& Prefix, std::set<std::wstring>& Out) {
+    WIN32_FIND_DATAW fd;
+    HANDLE h = FindFirstFileW((Dir + L"\\*").c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE) return;
+    do {
+        std::wstring name = fd.cFileName;
+        if (name == L"." || name == L"..") continue;
+        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            Out.insert(Prefix + name + L"\\");
+            ListFiles(Dir + L"\\" + name, Prefix + name + L"\\", Out);
+        } else {
+            Out.insert(Prefix + name);
+        }
+    } while (FindNextFileW(h, &fd));
+    FindClose(h);
+}
+
+}  // namespace
+
+TEST(AdColour, HexTextGivesWindowsColour) {
+    EXPECT_EQ(HexTextToColor(L"#0000FF"), 0x00FF0000);
+    EXPECT_EQ(HexTextToColor(L"#FF8000"), 0x000080FF);
+    EXPECT_EQ(HexTextToColor(L"#a1b2c3"), 0x00C3B2A1);
+    EXPECT_EQ(HexTextToColor(L""), 0);
+    // The first character is skipped whatever it is; a six-character text has a one-digit blue.
+    EXPECT_EQ(HexTextToColor(L"x1A2B3C"), 0x003C2B1A);
+    EXPECT_EQ(HexTextToColor(L"#12345"), 0x00053412);
+    // Characters past the seventh are not read.
+    EXPECT_EQ(HexTextToColor(L"#102030zz"), 0x00302010);
+    EXPECT_THROW(HexTextToColor(L"#FFF"), fw::EConvertError);
+    EXPECT_THROW(HexTextToColor(L"#GG0000"), fw::EConvertError);
+    EXPECT_THROW(HexTextToColor(L"#12 456"), fw::EConvertError);
+}
+
+TEST_F(AdReaderTest, FirstRunAsksForDataVersionZeroWithEscapedValues) {
+    auto r = NewReader();
+    RunReader(*r);
+    auto req = server_.Requests();
+    ASSERT_EQ(req.size(), 1u);
+    EXPECT_EQ(req[0], "/ad/ad1.php?name=kfd&ver=1.22.59&lang=C%3A%5CVesk%20Reminder%5CLanguages%5CEnglish.ini&adver=0");
+    EXPECT_EQ(r->AdVer, L"0");
+    // The 404 page is no answer: nothing shown, nothing cached.
+    EXPECT_TRUE(reported_.empty());
+    EXPECT_FALSE(CachedAnswerExists());
+}
+
+TEST_F(AdReaderTest, AdConfigNamesServiceAndDataVersion) {
+    fw::ForceDirectories(cache_);
+    testsupport::WriteFileBytes(cache_ + L"Ad.txt", "{\"adcheckurl\":\"" + Narrow(server_.Base()) +
+                                                         "/svc/other.php\",\"adver\":\"17\"}");
+    auto r = NewReader();
+    RunReader(*r);
+    ASSERT_EQ(server_.Count("/svc/other.php?"), 1);
+    EXPECT_NE(server_.Requests()[0].find("&adver=17"), std::string::npos);
+
+    // A file read up to a failure keeps the address it read and asks as a first run.
+    testsupport::WriteFileBytes(cache_ + L"Ad.txt", "{\"adcheckurl\":\"" + Narrow(server_.Base()) + "/svc/third.php\"}");
+    auto r2 = NewReader();
+    RunReader(*r2);
+    ASSERT_EQ(server_.Count("/svc/third.php?"), 1);
+    EXPECT_EQ(r2->AdVer, L"0");
+    EXPECT_NE(server_.Requests().back().find("&adver=0"), std::string::npos);
+}
+
+TEST_F(AdReaderTest, NoRequestWithoutVersion) {
+    auto r = NewReader();
+    r->Version.clear();
+    r->Start();
+    EXPECT_EQ(r->RunningThreads(), 0);
+    PumpMessagesFor(200);
+    EXPECT_EQ(server_.Requests().size(), 0u);
+}
+
+TEST_F(AdReaderTest, NewAnswerIsReportedInOrderAndCachedAsAscii) {
+    json first = Item("Caf\xC3\xA9 \xE2\x98\x95");
+    first["link"] = "https://127.0.0.1/shop";
+    json second = Item("second", 5, "/img/never.png");  // text only: the picture is not read
+    second["link"] = "file:///C:/Windows/notepad.exe";
+    json third = Item("third");
+    third["link"] = "C:\\Windows\\system32\\cmd.exe";
+    const json answer = Answer(1, {Group(0, {first, second, third})});
+    server_.Set("/ad/ad1.php", Wire(answer));
+
+    auto r = NewReader();
+    RunReader(*r);
+    ASSERT_EQ(Titles(), (std::vector<std::wstring>{L"Caf\u00e9 \u2615", L"second", L"third"}));
+    EXPECT_EQ(server_.Count("/img/"), 0);
+    // Only web addresses survive as click targets.
+    EXPECT_EQ(reported_[0].Link, L"https://127.0.0.1/shop");
+    EXPECT_EQ(reported_[1].Link, L"");
+    EXPECT_EQ(reported_[2].Link, L"");
+    EXPECT_EQ(reported_[1].PngWidth, -1);  // no picture made for a text-only item
+
+    EXPECT_EQ(r->Msg, 1);
+    EXPECT_EQ(r->AdCheckUrl, L"http://127.0.0.1:1/next.php");
+    EXPECT_EQ(r->AdId, L"set-9");
+    EXPECT_EQ(r->Lang, L"English");
+    EXPECT_EQ(r->AdVer, L"41");
+    EXPECT_EQ(r->AdRefresh, 3600);
+    ASSERT_EQ(r->AdGroup.size(), 1u);
+    const TagVeskAd& g = *r->AdGroup[0];
+    EXPECT_EQ(g.Page, 4);
+    EXPECT_EQ(g.GroupCount, 1);
+    ASSERT_EQ(g.AdInfo.size(), 3u);
+    const TagVeskAdInfo& i = *g.AdInfo[2];
+    EXPECT_EQ(i.Index, 2);
+    EXPECT_EQ(i.FontColor, 0x00FF0000);
+    EXPECT_EQ(i.FontColorOver, 0);
+    EXPECT_EQ(i.Rect.Left, 3);
+    EXPECT_EQ(i.Rect.Top, 2);
+    EXPECT_EQ(i.Rect.Right, 180);
+    EXPECT_EQ(i.Rect.Bottom, 100);
+    EXPECT_EQ(i.Page, 4);
+    EXPECT_TRUE(g.AdInfo[1]->ImgSrc.empty());
+
+    // The cache holds the answer compact, in its member order, as plain ASCII.
+    const auto bytes = testsupport::ReadFileBytes(cache_ + L"UpdateInfo.txt");
+    const std::string text(bytes.begin(), bytes.end());
+    EXPECT_EQ(text, Wire(answer));
+    EXPECT_NE(text.find("Caf\\u00e9 \\u2615"), std::string::npos);
+    EXPECT_TRUE(std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 128; }));
+}
+
+TEST_F(AdReaderTest, FirstItemOnlyForKindOne) {
+    server_.Set("/ad/ad1.php",
+                Wire(Answer(3, {Group(1, {Item("a0"), Item("a1"), Item("a2")}),
+                                Group(0, {Item("b0"), Item("b1"), Item("b2")})})));
+    auto r = NewReader();
+    RunReader(*r);
+    EXPECT_EQ(Titles(), (std::vector<std::wstring>{L"a0", L"b0", L"b1", L"b2"}));
+    EXPECT_EQ(r->AdGroup[0]->AdInfo.size(), 3u);
+    EXPECT_EQ(r->AdGroup[0]->Life, 30);
+    EXPECT_TRUE(CachedAnswerExists());  // msg 3 is cached like 1
+}
+
+TEST_F(AdReaderTest, PicturesAreDownloadedCachedAndReusedByTheNextRun) {
+    const std::string base = Narrow(server_.Base());
+    server_.Set("/img/banner.png", PngBytes(6, 4));
+    server_.Set("/pics/deep/logo.png", PngBytes(8, 2));
+    server_.Set("/ad/ad1.php", Wire(Answer(1, {Group(0, {Item("banner", 0, base + "/img/banner.png"), Item("text"),
+                                                         Item("logo", 1, base + "/pics/deep/logo.png")})})));
+    auto r = NewReader();
+    RunReader(*r);
+    ASSERT_EQ(reported_.size(), 3u);
+    // The text item is reported at once; pictures as their downloads end.
+    EXPECT_EQ(reported_[0].Title, L"text");
+    std::set<std::wstring> pictures;
+    for (const auto& rep : reported_)
+        if (rep.Title != L"text") pictures.insert(rep.Title + L"=" + std::to_wstring(rep.PngWidth) + L"x" +
+                                                  std::to_wstring(rep.PngHeight));
+    EXPECT_EQ(pictures, (std::set<std::wstring>{L"banner=6x4", L"logo=8x2"}));
+    EXPECT_EQ(r->AdGroup[0]->AdInfo[0]->LocalFile, cache_ + L"banner.png");
+    fw::TPngImage cached;
+    cached.LoadFromFile(cache_ + L"banner.png");
+    EXPECT_EQ(cached.GetWidth(), 6);
+    cached.LoadFromFile(cache_ + L"logo.png");
+    EXPECT_EQ(cached.GetHeight(), 2);
+
+    // The next run is told nothing changed: the cached answer and pictures serve, in answer order.
+    server_.Set("/ad/ad1.php", "{\"msg\":0}");
+    reported_.clear();
+    auto r2 = NewReader();
+    RunReader(*r2);
+    EXPECT_EQ(server_.Count("/img/"), 1);
+    EXPECT_EQ(server_.Count("/pics/"), 1);
+    EXPECT_NE(server_.Requests().back().find("&adver=0"), std::string::npos);
+    ASSERT_EQ(Titles(), (std::vector<std::wstring>{L"banner", L"text", L"logo"}));
+    EXPECT_EQ(reported_[0].PngWidth, 6);
+    EXPECT_EQ(reported_[2].PngWidth, 8);
+    EXPECT_EQ(r2->AdVer, L"41");
+}
+
+TEST_F(AdReaderTest, OnePictureDownloadedTwiceAtOnceLeavesAWholeCacheFile) {
+    const std::string base = Narrow(server_.Base());
+    server_.Set("/img/twice.png", AdTestServer::Reply{200, PngBytes(9, 3), 200});
+    server_.Set("/ad/ad1.php", Wire(Answer(1, {Group(0, {Item("one", 2, base + "/img/twice.png"),
+                                                         Item("two", 3, base + "/img/twice.png")})})));
+    auto r = NewReader();
+    RunReader(*r);
+    ASSERT_EQ(reported_.size(), 2u);
+    EXPECT_EQ(server_.Count("/img/twice.png"), 2);
+    for (const auto& rep : reported_) EXPECT_EQ(rep.PngWidth, 9);
+    fw::TPngImage cached;
+    cached.LoadFromFile(cache_ + L"twice.png");
+    EXPECT_EQ(cached.GetWidth(), 9);
+    std::set<std::wstring> files;
+    ListFiles(tmp_.Path(), L"", files);
+    EXPECT_EQ(files, (std::set<std::wstring>{L"data\\", L"data\\UpdateInfo\\", L"data\\UpdateInfo\\UpdateInfo.txt",
+                                             L"data\\UpdateInfo\\twice.png"}));
+}
+
+TEST_F(AdReaderTest, HostilePictureNamesNeverLeaveTheCacheFolder) {
+    const std::string base = Narrow(server_.Base());
+    server_.SetFallback(PngBytes(3, 3));
+    const std::vector<std::string> names = {"..",
+                                            "..\\..\\evil1.png",
+                                            "C:evil2.png",
+                                            "C:\\evil3.png",
+                                            std::string(300, 'a') + ".png",
+                                            "UpdateInfo.txt",
+                                            "Ad.txt",
+                                            "UPDATE~1.TXT",
+                                            "CON.png",
+                                            "lpt1",
+                                            "evil4.png.",
+                                            "ok.png"};
+    std::vector<json> items;
+    for (size_t k = 0; k < names.size(); ++k) items.push_back(Item("i" + std::to_string(k), 0, base + "/img/" + names[k]));
+    const json answer = Answer(1, {Group(0, items)});
+    server_.Set("/ad/ad1.php", Wire(answer));
+
+    auto r = NewReader();
+    RunReader(*r);
+    // Unsafe names are shown all the same, just never stored; an address with a backslash is no
+    // web address and is not fetched at all.
+    const size_t fetchable =
+        std::count_if(names.begin(), names.end(), [](const std::string& n) { return n.find('\\') == std::string::npos; });
+    EXPECT_EQ(reported_.size(), fetchable);
+    for (const auto& info : r->AdGroup[0]->AdInfo)
+        EXPECT_EQ(info->LocalFile.empty(), info->Title != L"i" + std::to_wstring(names.size() - 1)) << Narrow(info->Title);
+
+    std::set<std::wstring> files;
+    ListFiles(tmp_.Path(), L"", files);
+    EXPECT_EQ(files, (std::set<std::wstring>{L"data\\", L"data\\UpdateInfo\\", L"data\\UpdateInfo\\UpdateInfo.txt",
+                                             L"data\\UpdateInfo\\ok.png"}));
+    const auto bytes = testsupport::ReadFileBytes(cache_ + L"UpdateInfo.txt");
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), Wire(answer));
+}
+
+TEST_F(AdReaderTest, BrokenAnswersFailSilently) {
+    std::string deep(200000, '[');
+    std::vector<std::string> bodies = {
+        "not json at all",
+        "",
+        "{\"adcheckurl\":\"x\"}",
+        "{\"msg\":\"one\"}",
+        "{\"msg\":\"\"}",
+        "{\"msg\":true}",
+        "{\"msg\":1.5}",
+        "{\"msg\":99999999999}",
+        deep,
+        "{\"msg\":1,\"adgroup\":" + deep + "}",
+        "{\"msg\":1,\"adcheckurl\":\"http://127.0.0.1:1/a.php\"",
+        std::string(HttpGetMaxBytes + 10, ' ') + Wire(Answer(1, {Group(0, {Item("huge")})})),
+    };
+    for (const auto& body : bodies) {
+        server_.Set("/ad/ad1.php", body);
+        auto r = NewReader();
+        RunReader(*r);
+        EXPECT_TRUE(r->AdGroup.empty()) << body.substr(0, 40);
+    }
+    EXPECT_TRUE(reported_.empty());
+    EXPECT_FALSE(CachedAnswerExists());
+}
+
+TEST_F(AdReaderTest, MissingKeyKeepsWhatWasReadBeforeIt) {
+    json noId = Answer(1, {Group(0, {Item("x")})});
+    noId.erase("adid");
+    server_.Set("/ad/ad1.php", Wire(noId));
+    auto r = NewReader();
+    RunReader(*r);
+    EXPECT_EQ(r->AdCheckUrl, L"http://127.0.0.1:1/next.php");
+    EXPECT_TRUE(r->AdGroup.empty());
+    EXPECT_TRUE(reported_.empty());
+    EXPECT_FALSE(CachedAnswerExists());
+
+    // Inside a group: the items before the broken one stay and are shown, nothing is cached.
+    json noLife = Item("second");
+    noLife.erase("life");
+    json badColour = Item("third");
+    badColour["fontcolor"] = "#12";
+    for (const json& broken : {noLife, badColour}) {
+        reported_.clear();
+        server_.Set("/ad/ad1.php", Wire(Answer(1, {Group(0, {Item("first"), broken, Item("fourth")})})));
+        auto r2 = NewReader();
+        RunReader(*r2);
+        EXPECT_EQ(Titles(), std::vector<std::wstring>{L"first"});
+        EXPECT_FALSE(CachedAnswerExists());
+    }
+}
+
+TEST_F(AdReaderTest, AnswerWithTooManyEntriesStopsAtTheLimit) {
+    std::vector<json> items;
+    for (int k = 0; k < AdMaxEntries + 50; ++k) items.push_back(Item("t" + std::to_string(k)));
+    server_.Set("/ad/ad1.php", Wire(Answer(1, {Group(0, items)})));
+    auto r = NewReader();
+    RunReader(*r);
+    // The group itself is one entry.
+    EXPECT_EQ(reported_.size(), size_t(AdMaxEntries - 1));
+    EXPECT_FALSE(CachedAnswerExists());
+}
+
+TEST_F(AdReaderTest, StopAnswerAndMissingCacheShowNothing) {
+    server_.Set("/ad/ad1.php", "{\"msg\":2,\"adgroup\":[]}");
+    auto r = NewReader();
+    RunReader(*r);
+    EXPECT_TRUE(r->Closing);
+    EXPECT_TRUE(r->AdGroup.empty());
+
+    server_.Set("/ad/ad1.php", "{\"msg\":0}");
+    auto r2 = NewReader();
+    RunReader(*r2);
+    EXPECT_FALSE(r2->Closing);
+    EXPECT_TRUE(reported_.empty());
+}
+
+TEST_F(AdReaderTest, PictureThatIsNoPngIsNeverShown) {
+    const std::string base = Narrow(server_.Base());
+    server_.Set("/img/page.png", "<html>moved</html>");
+    server_.Set("/ad/ad1.php", Wire(Answer(1, {Group(0, {Item("bad", 0, base + "/img/page.png"),
+                                                         Item("missing", 0, base + "/img/gone.png"), Item("text")})})));
+    auto r = NewReader();
+    RunReader(*r);
+    EXPECT_EQ(Titles(), std::vector<std::wstring>{L"text"});
+    EXPECT_FALSE(fw::FileExists(cache_ + L"page.png"));
+    EXPECT_FALSE(fw::FileExists(cache_ + L"gone.png"));
+}
+
+TEST_F(AdReaderTest, ItemsFreedDuringDownloadAreLeftAlone) {
+    const std::string base = Narrow(server_.Base());
+    server_.Set("/img/slow.png", AdTestServer::Reply{200, PngBytes(5, 5), 600});
+    server_.Set("/ad/ad1.php", Wire(Answer(1, {Group(0, {Item("slow", 0, base + "/img/slow.png")})})));
+
+    // The service says stop while the picture is on its way.
+    auto r = NewReader();
+    r->Start();
+    ASSERT_TRUE(PumpMessagesUntil([&] { return !r->AdGroup.empty(); }, 10000));
+    r->ParseAdResponse("{\"msg\":2}");
+    ASSERT_TRUE(PumpMessagesUntil([&] { return r->RunningThreads() == 0; }, 10000));
+    EXPECT_TRUE(reported_.empty());
+
+    // The reader goes while the picture is on its way.
+    server_.Set("/img/slow2.png", AdTestServer::Reply{200, PngBytes(5, 5), 600});
+    server_.Set("/ad/ad1.php", Wire(Answer(1, {Group(0, {Item("slow2", 0, base + "/img/slow2.png")})})));
+    fw::TPngImage* seen = nullptr;
+    auto r2 = NewReader();
+    r2->OnAd = [&](fw::TObject*, TagVeskAdInfo* Info) { seen = Info->Png.get(); };
+    r2->Start();
+    ASSERT_TRUE(PumpMessagesUntil([&] { return !r2->AdGroup.empty(); }, 10000));
+    r2.reset();
+    EXPECT_TRUE(PumpMessagesUntil([&] { return fw::FileExists(cache_ + L"slow2.png"); }, 10000));
+    PumpMessagesFor(300);
+    EXPECT_EQ(seen, nullptr);
+}
+
+TEST_F(AdReaderTest, DownloadPngTakesOnlyWebPicturesOfSaneSize) {
+    server_.Set("/p.png", PngBytes(4, 7));
+    server_.Set("/big.png", std::string(AdPictureMaxBytes + 1, 'x'));
+    auto png = DownloadPng(server_.Base() + L"/p.png");
+    ASSERT_TRUE(png);
+    EXPECT_EQ(png->GetHeight(), 7);
+    EXPECT_FALSE(DownloadPng(server_.Base() + L"/big.png"));
+    EXPECT_FALSE(DownloadPng(L"file:///C:/windows/win.ini"));
+    EXPECT_FALSE(DownloadPng(L"ftp://127.0.0.1/p.png"));
+    EXPECT_EQ(server_.Count("/"), 2);
+}
+
+TEST_F(AdReaderTest, DamagedCachedPictureIsFetchedAgain) {
+    const std::string base = Narrow(server_.Base());
+    testsupport::WriteFileBytes(cache_ + L"banner.png", std::string("\x89PNG\r\n\x1a\ntruncated"));
+    testsupport::WriteFileBytes(cache_ + L"empty.png", std::string());
+    server_.Set("/img/banner.png", PngBytes(6, 4));
+    server_.Set("/img/empty.png", PngBytes(2, 9));
+    server_.Set("/ad/ad1.php", Wire(Answer(1, {Group(0, {Item("banner", 0, base + "/img/banner.png"),
+                                                         Item("empty", 1, base + "/img/empty.png"), Item("after")})})));
+    auto r = NewReader();
+    RunReader(*r);
+    // The items after the damaged pictures are still read, and the pictures come from the server.
+    EXPECT_EQ(server_.Count("/img/"), 2);
+    std::set<std::wstring> seen;
+    for (const auto& rep : reported_)
+        seen.insert(rep.Title + L"=" + std::to_wstring(rep.PngWidth) + L"x" + std::to_wstring(rep.PngHeight));
+    EXPECT_EQ(seen, (std::set<std::wstring>{L"banner=6x4", L"empty=2x9", L"after=-1x-1"}));
+    EXPECT_TRUE(CachedAnswerExists());
+    fw::TPngImage cached;
+    cached.LoadFromFile(cache_ + L"banner.png");
+    EXPECT_EQ(cached.GetWidth(), 6);
+    cached.LoadFromFile(cache_ + L"empty.png");
+    EXPECT_EQ(cached.GetHeight(), 9);
+}
+
+TEST_F(AdReaderTest, OtherMessageIsUsedWithoutCachingAndNumbersMayComeAsTexts) {
+    json item = Item("numbers");
+    item["align"] = "5";
+    item["fontsize"] = "-11";
+    item["rect"]["right"] = "+150";
+    item["interval"] = 9.0;
+    json answer = Answer(4, {Group(0, {item})});
+    answer["adrefresh"] = "7200";
+    answer["adver"] = 42;
+    server_.Set("/ad/ad1.php", Wire(answer));
+    auto r = NewReader();
+    RunReader(*r);
+    EXPECT_EQ(Titles(), std::vector<std::wstring>{L"numbers"});
+    EXPECT_EQ(r->Msg, 4);
+    EXPECT_EQ(r->AdRefresh, 7200);
+    EXPECT_EQ(r->AdVer, L"42");
+    ASSERT_EQ(r->AdGroup.size(), 1u);
+    EXPECT_EQ(r->AdGroup[0]->AdInfo[0]->FontSize, -11);
+    EXPECT_EQ(r->AdGroup[0]->AdInfo[0]->Rect.Right, 150);
+    EXPECT_EQ(r->AdGroup[0]->AdInfo[0]->Interval, 9);
+    EXPECT_FALSE(CachedAnswerExists());
+
+    // A text that is not a whole number is no number.
+    for (const json& bad : {json("5px"), json("1.5"), json(""), json("99999999999"), json("-"), json(1.5),
+                            json(3e10), json(true), json(nullptr)}) {
+        reported_.clear();
+        json broken = Item("bad");
+        broken["fontsize"] = bad;
+        server_.Set("/ad/ad1.php", Wire(Answer(1, {Group(0, {Item("good"), broken})})));
+        auto r2 = NewReader();
+        RunReader(*r2);
+        EXPECT_EQ(Titles(), std::vector<std::wstring>{L"good"}) << bad.dump();
+    }
+    EXPECT_FALSE(CachedAnswerExists());
+}
+
+TEST_F(AdReaderTest, PictureHostThatNeverAnswersDoesNotHoldTheDownload) {
+    const DWORD saved = HttpGetTimeout();
+    SetHttpGetTimeout(300);
+    server_.Set("/hang.png", AdTestServer::Reply{200, PngBytes(4, 4), 5000});
+    const DWORD start = GetTickCount();
+    auto png = DownloadPng(server_.Base() + L"/hang.png");
+    const DWORD elapsed = GetTickCount() - start;
+    SetHttpGetTimeout(saved);
+    EXPECT_FALSE(png);
+    EXPECT_LT(elapsed, 3000u);
+}
