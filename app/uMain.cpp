@@ -1,26 +1,266 @@
 #include "uMain.h"
 
+#include <shellapi.h>
+
+#include <vector>
+
+#include "PublicFuns.h"
+#include "PublicFunsReg.h"
+#include "uAbout.h"
+#include "uMainForm.h"
+#include "uRemindFile.h"
+
+using namespace fw;
+
 TfrmZUBMain* frmZUBMain = nullptr;
 
-TfrmZUBMain::TfrmZUBMain(const fw::TFormKey& Key, fw::TComponent* AOwner) : fw::TForm(Key, AOwner) {}
+TPostInstallStatusHook PostInstallStatusHook = nullptr;
+TStartNewsCheckHook StartNewsCheckHook = nullptr;
+TNewsIdHook NewsIdHook = nullptr;
+TStartUpdateCheckHook StartUpdateCheckHook = nullptr;
+TSetUpdateMsgBoxHook SetUpdateMsgBoxHook = nullptr;
+TStartAdHook StartAdHook = nullptr;
 
-void TfrmZUBMain::WndProc(fw::TMessage& Message) {
-    switch (Message.Msg) {
-        case WM_ACTIVATEINSTANCE:
-            WMActivateInstance(Message);
-            return;
-        case WM_DESTROY:
-            if (HandleAllocated()) RemovePropW(GetHandle(), ActivateCountProp);
-            break;
-        default:
-            break;
-    }
-    fw::TForm::WndProc(Message);
+namespace {
+
+std::wstring SystemFirstParam() {
+    int count = 0;
+    LPWSTR* args = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (!args) return L"";
+    std::wstring first = count > 1 ? args[1] : L"";
+    LocalFree(args);
+    return first;
 }
 
-void TfrmZUBMain::WMActivateInstance(fw::TMessage& Message) {
-    ++FActivateCount;
-    if (HandleAllocated())
-        SetPropW(GetHandle(), ActivateCountProp, reinterpret_cast<HANDLE>(static_cast<INT_PTR>(FActivateCount)));
+bool SystemTaskbarExists() { return FindWindowW(L"Shell_TrayWnd", nullptr) != nullptr; }
+
+void SystemEndProcess(UINT ExitCode) { TerminateProcess(GetCurrentProcess(), ExitCode); }
+
+std::wstring ExecutablePath() {
+    std::vector<wchar_t> buf(MAX_PATH);
+    for (;;) {
+        const DWORD n = GetModuleFileNameW(nullptr, buf.data(), static_cast<DWORD>(buf.size()));
+        if (n == 0) return L"";
+        if (n < buf.size()) return std::wstring(buf.data(), n);
+        buf.resize(buf.size() * 2);
+    }
+}
+
+std::wstring Tr(const std::wstring& Key, const std::wstring& Default) {
+    return GetLangString(L"Translation", Key, Default);
+}
+
+}  // namespace
+
+TFirstParamSource FirstParamSource = SystemFirstParam;
+TTaskbarExistsProc TaskbarExistsProc = SystemTaskbarExists;
+TEndProcessProc EndProcessProc = SystemEndProcess;
+
+std::wstring RunValueText() { return L"\"" + ExecutablePath() + L"\"" + RunParameter; }
+
+// ---------------------------------------------------------------------------------------------
+// Creation and destruction.
+
+void TfrmZUBMain::FormCreate(TObject* Sender) {
+    if (!frmZUBMain) frmZUBMain = this;
+    // From here on the global names the program's own data folder (the advertisement cache lies
+    // under it too).
+    AppDataDir = AppDataDir + L"Vesk_Reminder\\";
+    ForceDirectories(AppDataDir);
+    RemindFile = new TRemindFile(AppDataDir + L"vk_rmind_data.dat");
+
+    const bool startedWithWindows = !FirstParamSource().empty();
+    if (startedWithWindows && !HasActiveReminder()) {
+        // Nothing to announce: end before anything is shown. The loop closes this window and
+        // the end runs through FormDestroy, which saves the settings.
+        PostMessageW(GetHandle(), WM_CLOSE, 0, 0);
+        PostMessageW(GetHandle(), WM_SYSCOMMAND, SC_CLOSE, 0);
+        return;
+    }
+
+    TfrmBase::FormCreate(Sender);  // the language texts, the tray menu with them
+
+    frmView = TForm::CreateForm<TfrmView>(this);
+    if (!startedWithWindows) frmView->Show();
+
+    TrayIcon = new TVeskTrayIcon(this);
+    TrayIcon->SetHint(L"Vesk Reminder");
+    TrayIcon->OnClick = [this](TObject* S) { ShowMainWindow(S); };
+    TrayIcon->OnMouseUp = [this](TObject* S, TMouseButton Button, TShiftState Shift, int X, int Y) {
+        TrayMouseUp(S, Button, Shift, X, Y);
+    };
+
+    tmr1->SetEnabled(true);
+
+    const std::wstring version = AppVersionText();
+    if (Config.SetupVer != version) {
+        // The new version reaches the data file with the next save of the settings.
+        Config.SetupVer = version;
+        if (PostInstallStatusHook) PostInstallStatusHook(version, Config.MachineGuid);
+    }
+}
+
+void TfrmZUBMain::FormDestroy(TObject* Sender) {
+    (void)Sender;
+    if (TrayIcon) TrayIcon->SetVisible(false);
+    int newsId = 0;
+    if (NewsIdHook && NewsIdHook(newsId)) Config.NewsId = newsId;
+    // Its destruction writes the settings.
+    delete RemindFile;
+    RemindFile = nullptr;
+    if (frmZUBMain == this) frmZUBMain = nullptr;
+    // Nothing of the framework's shutdown runs after this.
+    EndProcessProc(0);
+}
+
+void TfrmZUBMain::tmr1Timer(TObject* Sender) {
+    (void)Sender;
+    if (frmView) frmView->Timer1->SetEnabled(true);
+    if (!TaskbarExistsProc()) return;
+    if (TrayIcon) TrayIcon->SetVisible(true);
+    if (Config.CheckNews && StartNewsCheckHook) StartNewsCheckHook(Config.NewsId);
+    tmr1->SetEnabled(false);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Language and tray menu.
+
+void TfrmZUBMain::ApplyLanguage() {
+    TfrmBase::ApplyLanguage();
+    TranslateTrayMenu();
+}
+
+void TfrmZUBMain::TranslateTrayMenu() {
+    ppmTrayIcon->ClearItems();
+    auto add = [this](const std::wstring& Caption, int Tag, TNotifyEvent OnClick) {
+        auto* item = new TVeskMenuItem;
+        item->SetCaption(Caption);
+        item->SetTag(Tag);
+        item->OnClick = std::move(OnClick);
+        ppmTrayIcon->InsertItem(item);
+    };
+    const TNotifyEvent command = [this](TObject* S) { MenuItemClick(S); };
+    add(Tr(L"TfrmZUBMain.OpenWindow", L"Open VeskReminder"), 0, [this](TObject* S) { ShowMainWindow(S); });
+    add(L"-", 0, nullptr);
+    add(Tr(L"TfrmZUBMain.TrayMenuItem3", L"Homepage"), mcHomePage, command);
+    add(Tr(L"TfrmZUBMain.TrayMenuItem9", L"About"), mcAbout, command);
+    add(Tr(L"TfrmZUBMain.TrayMenuItem10", L"Exit"), mcExit, command);
+}
+
+void TfrmZUBMain::TrayMouseUp(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y) {
+    (void)Sender;
+    (void)Shift;
+    if (Button == mbRight) ppmTrayIcon->Popup(X, Y);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Commands.
+
+void TfrmZUBMain::MenuItemClick(TObject* Sender) {
+    auto* item = dynamic_cast<TVeskMenuItem*>(Sender);
+    if (!item) return;
+    switch (item->GetTag()) {
+        case mcOnlineHelp:
+            OpenUrl(GetHandle(), HelpPageUrl);
+            break;
+        case mcForum:
+            OpenUrl(GetHandle(), ForumPageUrl);
+            break;
+        case mcHomePage:
+            OpenUrl(GetHandle(), HomePageUrl);
+            break;
+        case mcContact:
+            OpenUrl(GetHandle(), ContactPageUrl);
+            break;
+        case mcAutoUpdate:
+            item->SetChecked(!item->GetChecked());
+            Config.AutoUpdate = item->GetChecked();
+            if (RemindFile) RemindFile->SaveConfig();
+            break;
+        case mcCheckNews:
+            item->SetChecked(!item->GetChecked());
+            Config.CheckNews = item->GetChecked();
+            if (RemindFile) RemindFile->SaveConfig();
+            break;
+        case mcStartWithWindows:
+            if (item->GetChecked()) {
+                // The mark goes once the value is gone, also when it had been removed elsewhere;
+                // a value that stays (no right to remove it) keeps the mark.
+                const bool removed = RegRemoveValue(HKEY_CURRENT_USER, RunKeyPath, RunValueName) ||
+                                     !RegValueExists(HKEY_CURRENT_USER, RunKeyPath, RunValueName, true);
+                if (removed) item->SetChecked(false);
+            } else {
+                // The mark claims what the registry holds: none when the write was refused.
+                if (RegWriteString(HKEY_CURRENT_USER, RunKeyPath, RunValueName, RunValueText()))
+                    item->SetChecked(true);
+            }
+            break;
+        case mcAbout:
+            ShowAboutWindow(this);
+            break;
+        case mcExit:
+            ConfirmExit();
+            break;
+        default:
+            // The language items have their own handler.
+            break;
+    }
+}
+
+void TfrmZUBMain::ConfirmExit() {
+    if (HasActiveReminder() && frmView) {
+        const int answer = frmView->msgdlg->MessageDlg(Tr(L"Confirm", L"Confirm"),
+                                                       GetLangString(L"Messages", L"ExitApp", L""), mtConfirmation,
+                                                       {mbYes, mbNo});
+        if (answer != mrYes) return;
+    }
+    Close();
+}
+
+bool TfrmZUBMain::HasActiveReminder() const {
+    if (!RemindFile) return false;
+    for (const TRmRecordStruct* r : RemindFile->Records)
+        if (r->EndTime == 0 || r->NextDue != 0) return true;
+    return false;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Showing the visible window.
+
+void TfrmZUBMain::ShowMainWindow(TObject* Sender) {
+    (void)Sender;
+    if (!frmView) return;
+    if (!frmView->GetVisible()) frmView->Show();
+    const HWND wnd = frmView->GetHandle();
+    if (IsIconic(wnd)) OpenIcon(wnd);
+    ForceForegroundWindow(wnd);
+}
+
+void TfrmZUBMain::ForceForegroundWindow(HWND Wnd) {
+    const DWORD foreground = GetWindowThreadProcessId(GetForegroundWindow(), nullptr);
+    const DWORD current = GetCurrentThreadId();
+    if (current == foreground) {
+        SetForegroundWindow(Wnd);
+        return;
+    }
+    // Windows lets only the thread of the foreground window change it: join its input for the
+    // moment of the change.
+    AttachThreadInput(current, foreground, TRUE);
+    SetForegroundWindow(Wnd);
+    ShowWindow(Wnd, SW_SHOWNORMAL);
+    BringWindowToTop(Wnd);
+    AttachThreadInput(current, foreground, FALSE);
+}
+
+void TfrmZUBMain::WndProc(TMessage& Message) {
+    if (Message.Msg == WM_ACTIVATEINSTANCE) {
+        WMActivateInstance(Message);
+        return;
+    }
+    TfrmBase::WndProc(Message);
+}
+
+void TfrmZUBMain::WMActivateInstance(TMessage& Message) {
+    ShowMainWindow(nullptr);
     Message.Result = 0;
 }

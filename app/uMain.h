@@ -1,24 +1,117 @@
-// The program's hidden main window. For now it only carries the window class a second instance
-// looks for and answers its activation request; the rest of the window joins it later.
+// The program's hidden main window. It is never shown: it owns the reminder store for the whole
+// run, makes the visible window and the tray icon, carries the tray menu, executes the menu
+// commands of both menus, answers a second instance's activation request and ends the process.
 #pragma once
 
-#include "fw_forms.h"
+#include <windows.h>
+
+#include <string>
+
+#include "VeskMsgBox.h"
+#include "VeskPopupMenu.h"
+#include "VeskTrayIcon.h"
+#include "fw_timer.h"
+#include "uBaseForm.h"
 
 // Sent by a second instance to the running one (wParam 1, lParam 0).
 constexpr UINT WM_ACTIVATEINSTANCE = WM_USER + 3453;  // 0x117D
 
-// Window property of the main window that counts the activation requests received, so that a
-// request can be seen from outside the process.
-constexpr const wchar_t* ActivateCountProp = L"VeskActivateInstanceCount";
+// Start with Windows: the Run value under HKEY_CURRENT_USER.
+constexpr const wchar_t* RunKeyPath = L"\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr const wchar_t* RunValueName = L"VeskReminder";
+// The parameter the Run value passes; any first parameter means a start with Windows.
+constexpr const wchar_t* RunParameter = L" -os";
 
-class TfrmZUBMain : public fw::TForm {
+// The web pages of the menu commands.
+constexpr const wchar_t* HelpPageUrl = L"www.veskreminder.com/TRX/Help/reminder/";
+constexpr const wchar_t* ForumPageUrl = L"http://forum.veskreminder.com/";
+constexpr const wchar_t* HomePageUrl = L"http://www.veskreminder.com/";
+constexpr const wchar_t* ContactPageUrl = L"http://www.veskreminder.com/help.html";
+
+// Menu commands, carried in the menu items' Tag.
+enum TMenuCommand {
+    mcOnlineHelp = 1,
+    mcForum = 2,
+    mcHomePage = 3,
+    mcContact = 4,
+    mcAutoUpdate = 5,
+    mcCheckNews = 6,
+    mcLanguage = 7,
+    mcStartWithWindows = 8,
+    mcAbout = 9,
+    mcExit = 10,
+};
+
+// ---------------------------------------------------------------------------------------------
+// The online services, which the application may not call directly: the program's entry points
+// these at them. An unset hook means the service is not started.
+
+// Posts the install statistics for a changed program version.
+using TPostInstallStatusHook = void (*)(const std::wstring& Version, const std::wstring& Guid);
+extern TPostInstallStatusHook PostInstallStatusHook;
+// Starts the news check, passing the id of the last message shown.
+using TStartNewsCheckHook = void (*)(int NewsId);
+extern TStartNewsCheckHook StartNewsCheckHook;
+// True when the news window exists; Id is then the message it shows.
+using TNewsIdHook = bool (*)(int& Id);
+extern TNewsIdHook NewsIdHook;
+// Starts an update check (Auto: stay silent when no newer build exists).
+using TStartUpdateCheckHook = void (*)(bool Auto);
+extern TStartUpdateCheckHook StartUpdateCheckHook;
+// Hands the update check the message box it asks its question with.
+using TSetUpdateMsgBoxHook = void (*)(TVeskMsgBox* Box);
+extern TSetUpdateMsgBoxHook SetUpdateMsgBoxHook;
+// Starts the advertisement reader; its items are shown in Panel while Receiver exists.
+using TStartAdHook = void (*)(fw::TControl* Panel, fw::TControl* Receiver);
+extern TStartAdHook StartAdHook;
+
+// ---------------------------------------------------------------------------------------------
+// Seams, the real behaviour by default.
+
+// The first command-line parameter ('' without one).
+using TFirstParamSource = std::wstring (*)();
+extern TFirstParamSource FirstParamSource;
+// Whether the taskbar window ("Shell_TrayWnd") exists.
+using TTaskbarExistsProc = bool (*)();
+extern TTaskbarExistsProc TaskbarExistsProc;
+// Ends the process at once with the exit code (TerminateProcess of the current process).
+using TEndProcessProc = void (*)(UINT ExitCode);
+extern TEndProcessProc EndProcessProc;
+
+// The text the Run value holds: the executable's full path, quoted (a path with blanks would
+// otherwise be split by Windows at the first blank), followed by " -os".
+std::wstring RunValueText();
+
+class TfrmZUBMain : public TfrmBase {
 public:
     // The window class name is the class name: a second instance finds the window by it.
     FW_CLASSNAME(TfrmZUBMain)
-    TfrmZUBMain(const fw::TFormKey& Key, fw::TComponent* AOwner);
+    TfrmZUBMain(const fw::TFormKey& Key, fw::TComponent* AOwner) : TfrmBase(Key, AOwner) {}
+#include "uMain_form.h"
 
-    // Activation requests received so far.
-    int GetActivateCount() const { return FActivateCount; }
+    void FormCreate(fw::TObject* Sender);
+    void FormDestroy(fw::TObject* Sender);
+    // The start-up timer: keeps the scheduler running until the taskbar exists, then adds the
+    // tray icon and starts the news check.
+    void tmr1Timer(fw::TObject* Sender);
+
+    // The base texts, then the tray menu in the new language.
+    void ApplyLanguage() override;
+    void TranslateTrayMenu();
+
+    // Shows, restores and raises the visible window.
+    void ShowMainWindow(fw::TObject* Sender);
+    void TrayMouseUp(fw::TObject* Sender, fw::TMouseButton Button, fw::TShiftState Shift, int X, int Y);
+    // The command of a menu item (Sender), by its Tag; shared with the visible window's menu.
+    void MenuItemClick(fw::TObject* Sender);
+    // Exit, asking first while a reminder is active.
+    void ConfirmExit();
+    // True while a reminder is active (not completed) or has a postponed due time pending.
+    bool HasActiveReminder() const;
+    // Brings a window to the front, also while another program's window is in front.
+    static void ForceForegroundWindow(HWND Wnd);
+
+    TVeskTrayIcon* GetTrayIcon() const { return TrayIcon; }
 
 protected:
     void WndProc(fw::TMessage& Message) override;
@@ -26,7 +119,7 @@ protected:
     virtual void WMActivateInstance(fw::TMessage& Message);
 
 private:
-    int FActivateCount = 0;
+    TVeskTrayIcon* TrayIcon = nullptr;
 };
 
 // The application's main form, once created.

@@ -1,10 +1,14 @@
-// The real program started twice: the second start hands over to the first and ends at once.
+// The real program: started twice, the second start hands over to the first (which restores and
+// raises its visible window) and ends at once; started with Windows without an active reminder,
+// it ends by itself and keeps its settings.
 #include <gtest/gtest.h>
 #include <shlobj.h>
 
 #include <chrono>
 #include <string>
 
+#include "PublicFuns.h"
+#include "fw_inifiles.h"
 #include "test_support.h"
 #include "uMain.h"
 
@@ -44,10 +48,10 @@ struct Process {
     PROCESS_INFORMATION Info{};
     bool Started = false;
 
-    bool Start(const std::wstring& exe) {
+    bool Start(const std::wstring& exe, const std::wstring& params = L"") {
         STARTUPINFOW si{};
         si.cb = sizeof(si);
-        std::wstring cmd = L"\"" + exe + L"\"";
+        std::wstring cmd = L"\"" + exe + L"\"" + params;
         const std::wstring dir = exe.substr(0, exe.find_last_of(L'\\'));
         Started = CreateProcessW(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &si,
                                  &Info) != FALSE;
@@ -104,23 +108,78 @@ std::wstring ApplicationTitle(DWORD pid) {
     return L"";
 }
 
-TEST(EndToEndStartup, SecondStartHandsOverAndEnds) {
+// The top-level window of that class belonging to the process (none when it has none).
+HWND ProcessWindow(const wchar_t* cls, DWORD pid) {
+    for (HWND w = FindWindowExW(nullptr, nullptr, cls, nullptr); w; w = FindWindowExW(nullptr, w, cls, nullptr)) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(w, &owner);
+        if (owner == pid) return w;
+    }
+    return nullptr;
+}
+
+// Keeps the prefix's data folder as it was: the program writes its data file there. The file the
+// tests start from records the program's own version, so that no install-statistics post leaves
+// the machine, and switches the online checks off.
+class DataFolderGuard {
+public:
+    DataFolderGuard() : Folder(DataFolder()), File(Folder + L"\\vk_rmind_data.dat") {
+        FFolderExisted = GetFileAttributesW(Folder.c_str()) != INVALID_FILE_ATTRIBUTES;
+        FFileExisted = GetFileAttributesW(File.c_str()) != INVALID_FILE_ATTRIBUTES;
+        if (FFileExisted) FSaved = testsupport::ReadFileBytes(File);
+    }
+    ~DataFolderGuard() {
+        if (!FFolderExisted) {
+            RemoveTree(Folder);
+        } else if (FFileExisted) {
+            testsupport::WriteFileBytes(File, FSaved);
+        } else {
+            DeleteFileW(File.c_str());
+        }
+    }
+    void Seed() const {
+        CreateDirectoryW(Folder.c_str(), nullptr);
+        TFileVersionInfo info;
+        GetFileVersion(ProgramPath(), info);
+        testsupport::WriteFileBytes(File, "[CONFIG]\r\nAUTEUPDATE=0\r\nCHECKNEWS=0\r\nSetupVer=" +
+                                              testsupport::Narrow(VersionText(info)) + "\r\n");
+    }
+    const std::wstring Folder;
+    const std::wstring File;
+
+private:
+    bool FFolderExisted = false;
+    bool FFileExisted = false;
+    std::vector<uint8_t> FSaved;
+};
+
+TEST(EndToEndStartup, SecondStartRestoresTheFirstInstancesWindowAndEnds) {
     const std::wstring exe = ProgramPath();
     ASSERT_NE(GetFileAttributesW(exe.c_str()), INVALID_FILE_ATTRIBUTES) << testsupport::Narrow(exe);
     ASSERT_EQ(FindWindowW(MainClass, nullptr), nullptr) << "an instance is already running";
-    const std::wstring data = DataFolder();
-    ASSERT_FALSE(data.empty());
-    const bool dataExisted = GetFileAttributesW(data.c_str()) != INVALID_FILE_ATTRIBUTES;
+    ASSERT_FALSE(DataFolder().empty());
+    DataFolderGuard data;
+    data.Seed();
 
     {
         Process first;
         ASSERT_TRUE(first.Start(exe));
         HWND main = WaitForMainWindow(first.Info.dwProcessId, 20000);
         ASSERT_NE(main, nullptr) << "the first instance made no main window";
-        // The main window exists but is never shown.
+        // The main window exists but is never shown; the visible window is shown at a start
+        // without parameter.
         EXPECT_FALSE(IsWindowVisible(main));
-        EXPECT_EQ(GetPropW(main, ActivateCountProp), nullptr);
         EXPECT_EQ(ApplicationTitle(first.Info.dwProcessId), L"Vesk Reminder");
+        HWND view = nullptr;
+        testsupport::PumpMessagesUntil(
+            [&] {
+                view = ProcessWindow(L"TfrmView", first.Info.dwProcessId);
+                return view && IsWindowVisible(view);
+            },
+            20000);
+        ASSERT_NE(view, nullptr) << "the first instance shows no visible window";
+        ShowWindow(view, SW_MINIMIZE);
+        ASSERT_TRUE(testsupport::PumpMessagesUntil([&] { return IsIconic(view) != FALSE; }, 5000));
 
         Process second;
         const auto start = std::chrono::steady_clock::now();
@@ -130,8 +189,9 @@ TEST(EndToEndStartup, SecondStartHandsOverAndEnds) {
             std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
         EXPECT_EQ(second.ExitCode(), 0u);
         EXPECT_LT(took.count(), 10000);
-        // The send waits for the answer, so the first instance has it by now.
-        EXPECT_EQ(reinterpret_cast<INT_PTR>(GetPropW(main, ActivateCountProp)), 1);
+        // The send waits for the answer, so the first instance has restored its window by now.
+        EXPECT_FALSE(IsIconic(view));
+        EXPECT_TRUE(IsWindowVisible(view));
         // Only the first instance's main window exists.
         EXPECT_EQ(FindWindowExW(nullptr, main, MainClass, nullptr), nullptr);
         EXPECT_EQ(FindWindowExW(nullptr, nullptr, MainClass, nullptr), main);
@@ -143,9 +203,6 @@ TEST(EndToEndStartup, SecondStartHandsOverAndEnds) {
         EXPECT_EQ(first.ExitCode(), 0u);
     }
 
-    // Whatever the program created in the prefix's data folder goes with the test.
-    if (!dataExisted) RemoveTree(data);
-
     // With the first instance gone, a start is the first again: it runs until closed.
     Process again;
     ASSERT_TRUE(again.Start(exe));
@@ -153,7 +210,23 @@ TEST(EndToEndStartup, SecondStartHandsOverAndEnds) {
     ASSERT_NE(main, nullptr);
     PostMessageW(main, WM_CLOSE, 0, 0);
     EXPECT_TRUE(again.WaitEnd(15000));
-    if (!dataExisted) RemoveTree(data);
+}
+
+TEST(EndToEndStartup, StartWithWindowsWithoutActiveReminderEndsAndSavesTheSettings) {
+    const std::wstring exe = ProgramPath();
+    ASSERT_EQ(FindWindowW(MainClass, nullptr), nullptr) << "an instance is already running";
+    ASSERT_FALSE(DataFolder().empty());
+    DataFolderGuard data;
+    data.Seed();  // no reminders at all
+
+    Process run;
+    ASSERT_TRUE(run.Start(exe, RunParameter));
+    ASSERT_TRUE(run.WaitEnd(20000)) << "the program kept running without an active reminder";
+    EXPECT_EQ(run.ExitCode(), 0u);
+    // The settings were written on the way out (the seeded file had no language key).
+    fw::TIniFile ini(data.File);
+    EXPECT_EQ(ini.ReadString(L"CONFIG", L"Language", L"missing"), L"English");
+    EXPECT_FALSE(ini.ReadBool(L"CONFIG", L"AUTEUPDATE", true));
 }
 
 }  // namespace
