@@ -9,11 +9,23 @@
 #include "fw_datetime.h"
 #include "fw_formload.h"
 #include "fw_png.h"
+#include "PublicFunsReg.h"
+#include "fw_shortcuts.h"
+#include "uMain.h"
 #include "uRemindDlg.h"
+
+#include <shellapi.h>
+
+#include <exception>
 
 using namespace fw;
 
 TfrmView* frmView = nullptr;
+
+TAdPanelHook AdClickHook = nullptr;
+TAdPanelHook AdMouseEnterHook = nullptr;
+TAdPanelHook AdMouseLeaveHook = nullptr;
+TAdPaintHook AdPaintHook = nullptr;
 
 namespace {
 
@@ -39,7 +51,40 @@ std::wstring Tr(const std::wstring& Key, const std::wstring& Default) {
     return GetLangString(L"Translation", Key, Default);
 }
 
+void ShellExecuteMail(HWND Owner, const std::wstring& Verb, const std::wstring& File) {
+    ShellExecuteW(Owner, Verb.c_str(), File.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+TShareMailLauncher& ShareMailLauncher() {
+    static TShareMailLauncher l = ShellExecuteMail;
+    return l;
+}
+
+// The same file, however the two names are spelt (relative, other case, short or long form).
+bool SameFile(const std::wstring& A, const std::wstring& B) {
+    auto full = [](const std::wstring& Name) {
+        std::wstring buf(32768, L'\0');
+        DWORD n = GetFullPathNameW(Name.c_str(), static_cast<DWORD>(buf.size()), buf.data(), nullptr);
+        std::wstring path = n > 0 && n < buf.size() ? buf.substr(0, n) : Name;
+        n = GetLongPathNameW(path.c_str(), buf.data(), static_cast<DWORD>(buf.size()));
+        if (n > 0 && n < buf.size()) path = buf.substr(0, n);
+        return path;
+    };
+    return CompareText(full(A), full(B)) == 0;
+}
+
+// The language file name of a language file path: its name without the extension.
+std::wstring LanguageNameOf(const std::wstring& Path) {
+    std::wstring name = Path.substr(Path.find_last_of(L"\\/") == std::wstring::npos ? 0 : Path.find_last_of(L"\\/") + 1);
+    const size_t dot = name.find_last_of(L'.');
+    return dot == std::wstring::npos ? name : name.substr(0, dot);
+}
+
 }  // namespace
+
+void SetShareMailLauncher(TShareMailLauncher Launcher) {
+    ShareMailLauncher() = Launcher ? std::move(Launcher) : TShareMailLauncher(ShellExecuteMail);
+}
 
 TfrmView::~TfrmView() {
     if (frmView == this) frmView = nullptr;
@@ -52,6 +97,7 @@ void TfrmView::DoDestroying() {
     SetRemindDlgListView(nullptr);
     if (SharedNcResource() == vkncrsrc1) SetSharedNcResource(nullptr);
     Timer1->SetEnabled(false);
+    RemoveAppMessage();
     TfrmBase::DoDestroying();
 }
 
@@ -72,9 +118,16 @@ void TfrmView::FormCreate(TObject* Sender) {
     FScheduler = std::make_unique<TReminderScheduler>(*RemindFile, *FClock, *FAnnouncer, *this, *FWriter);
     FScheduler->SetInterval(static_cast<int>(Timer1->GetInterval()));
     SetRemindDlgListView(this);
+    // The update check asks its question in this window's box.
+    if (SetUpdateMsgBoxHook) SetUpdateMsgBoxHook(msgdlg);
 
     // Reminders that fell due while the program was not running.
     FScheduler->CatchUpMissed();
+
+    // Every queued message of the program passes here, so the menu's shortcuts work from each
+    // of its windows.
+    Application->OnMessage = [this](MSG& Msg, bool& Handled) { AppMessage(Msg, Handled); };
+    FAppMessageSet = true;
 
     // The editor waits right of the list, in the same size.
     pnlDetails->SetBounds(pnlList->GetLeft() + pnlList->GetWidth(), pnlList->GetTop(), pnlList->GetWidth(),
@@ -99,7 +152,48 @@ void TfrmView::FormCreate(TObject* Sender) {
     std::copy(month, month + 31, MonthBoxes);
     for (int i = 1; i < 31; ++i) takeSkin(MonthBoxes[i]);
 
+    if (StartAdHook) StartAdHook(imgad, this);
+
     btnUnfinish1Click(btnUnfinish);
+}
+
+void TfrmView::FormShow(TObject* Sender) {
+    (void)Sender;
+    if (Config.AutoUpdate && StartUpdateCheckHook) StartUpdateCheckHook(true);
+}
+
+void TfrmView::FormClose(TObject* Sender, TCloseAction& Action) {
+    (void)Sender;
+    Action = caHide;
+    if (!ActiveReminderLeft() && frmZUBMain) frmZUBMain->Close();
+}
+
+void TfrmView::FormDestroy(TObject* Sender) {
+    (void)Sender;
+    RemoveAppMessage();
+}
+
+void TfrmView::RemoveAppMessage() {
+    if (!FAppMessageSet) return;
+    FAppMessageSet = false;
+    if (Application) Application->OnMessage = nullptr;
+}
+
+bool TfrmView::ActiveReminderLeft() {
+    if (frmZUBMain) return frmZUBMain->HasActiveReminder();
+    if (!RemindFile) return false;
+    return std::any_of(RemindFile->Records.begin(), RemindFile->Records.end(),
+                       [](const TRmRecordStruct* r) { return r->EndTime == 0 || r->NextDue != 0; });
+}
+
+void TfrmView::WMSysCommand(TMessage& Message) {
+    const WPARAM command = Message.WParam & 0xFFF0;
+    if (command == SC_MINIMIZE || (command == SC_CLOSE && ActiveReminderLeft())) {
+        Hide();
+        Message.Result = 0;
+        return;
+    }
+    TfrmBase::WndProc(Message);
 }
 
 void TfrmView::ApplyLanguage() {
@@ -160,7 +254,213 @@ void TfrmView::ApplyLanguage() {
     msgdlg->SetBtnCaptionNo(Tr(L"msgdlg.btnNO", L"No"));
     msgdlg->SetBtnCaptionYes(Tr(L"msgdlg.btnYes", L"Yes"));
     msgdlg->SetBtnCaptionOk(Tr(L"msgdlg.btnOk", L"Ok"));
+    // Replaced rather than formatted: a translation with other format codes cannot break it.
     lbl2->SetCaption(StringReplace(lbl2->GetCaption(), L"%s", AppVersionText()));
+    BuildMainMenu();
+}
+
+// ---------------------------------------------------------------------------------------------
+// The menus.
+
+void TfrmView::BuildMainMenu() {
+    const std::wstring prefix = kKeyPrefix;
+    FLanguageItems.clear();
+    ppmTrayIcon->ClearItems();
+    const TNotifyEvent command = [](TObject* S) {
+        if (frmZUBMain) frmZUBMain->MenuItemClick(S);
+    };
+    const TNotifyEvent language = [this](TObject* S) { LanguageItemClick(S); };
+    for (int n = 1; n <= 10; ++n) {
+        auto* item = new TVeskMenuItem;
+        item->SetCaption(Tr(prefix + L".TrayMenuItem" + std::to_wstring(n), L""));
+        item->SetTag(n);
+        item->OnClick = command;
+        switch (n) {
+            case mcOnlineHelp:
+                // Before the insertion, which registers the menu's shortcuts.
+                item->SetShortCut(TextToShortCut(L"F1"));
+                break;
+            case mcAutoUpdate:
+                item->SetChecked(Config.AutoUpdate);
+                break;
+            case mcCheckNews:
+                item->SetChecked(Config.CheckNews);
+                break;
+            case mcStartWithWindows:
+                item->SetChecked(RegValueExists(HKEY_CURRENT_USER, RunKeyPath, RunValueName, true));
+                break;
+            case mcLanguage: {
+                TStringList names;
+                ListLanguageFiles(names);
+                // The active language is the file LangFile names; a name merely contained in the
+                // path ("English" in "EnglishUK.ini") would mark a second item of the group.
+                const std::wstring active = LanguageNameOf(LangFile);
+                for (int i = 0; i < names.Count(); ++i) {
+                    auto* sub = new TVeskMenuItem;
+                    sub->SetCaption(LanguageDisplayName(names[i]));
+                    sub->SetAutoCheck(true);
+                    sub->SetRadioItem(true);
+                    sub->SetGroupIndex(1);
+                    sub->SetChecked(CompareText(names[i], active) == 0);
+                    sub->OnClick = language;
+                    item->InsertItem(sub);
+                    FLanguageItems.emplace_back(sub, names[i]);
+                }
+                auto* translate = new TVeskMenuItem;
+                translate->SetCaption(Tr(L"GetLang", L"Translate into..."));
+                translate->SetTag(TranslateItemTag);
+                translate->OnClick = language;
+                item->InsertItem(translate);
+                break;
+            }
+            default:
+                break;
+        }
+        ppmTrayIcon->InsertItem(item);
+    }
+    auto line = [] {
+        auto* item = new TVeskMenuItem;
+        item->SetCaption(L"-");
+        return item;
+    };
+    ppmTrayIcon->InsertItem(line(), 4);
+    ppmTrayIcon->InsertItem(line(), 8);
+
+    qzpmn1->ClearItems();
+    const TNotifyEvent file = [this](TObject* S) { FileMenuClick(S); };
+    const wchar_t* fileItems[] = {L"Backup", L"Restore"};
+    for (int n = 1; n <= 2; ++n) {
+        auto* item = new TVeskMenuItem;
+        item->SetCaption(Tr(prefix + L".qzpmn.item" + std::to_wstring(n), fileItems[n - 1]));
+        item->SetTag(n);
+        item->OnClick = file;
+        qzpmn1->InsertItem(item);
+    }
+}
+
+std::wstring TfrmView::LanguageOfItem(const TVeskMenuItem* Item) const {
+    for (const auto& [item, name] : FLanguageItems)
+        if (item == Item) return name;
+    return L"";
+}
+
+void TfrmView::LanguageItemClick(TObject* Sender) {
+    auto* item = dynamic_cast<TVeskMenuItem*>(Sender);
+    if (!item) return;
+    if (item->GetTag() == TranslateItemTag) {
+        OpenUrl(nullptr, TranslatePageUrl);
+        return;
+    }
+    // The menu has toggled the item already: clicking the active language unchecks it only.
+    const std::wstring name = LanguageOfItem(item);
+    if (!item->GetChecked() || name.empty()) return;
+    Config.Language = name;
+    // The language is switched also when the setting cannot be written; the failure is
+    // reported once the window speaks the new language.
+    std::exception_ptr saveFailure;
+    try {
+        if (RemindFile) RemindFile->SaveConfig();
+    } catch (...) {
+        saveFailure = std::current_exception();
+    }
+    LangFile = AppDir() + L"Languages\\" + name + L".ini";
+    LoadLangFile();
+    ApplyLanguage();  // rebuilds the menus: the item is gone from here on
+    if (frmZUBMain) frmZUBMain->ApplyLanguage();
+    if (saveFailure) std::rethrow_exception(saveFailure);
+}
+
+void TfrmView::FileMenuClick(TObject* Sender) {
+    auto* item = dynamic_cast<TVeskMenuItem*>(Sender);
+    if (!item || !RemindFile) return;
+    if (item->GetTag() == 1) {
+        if (!flsvdlg->Execute()) return;
+        // A backup written over the data file itself would replace the settings and the store
+        // with the backup's form of them.
+        if (SameFile(flsvdlg->GetFileName(), RemindFile->GetFileName())) return;
+        RemindFile->Backup(flsvdlg->GetFileName());
+    } else if (item->GetTag() == 2) {
+        if (!flpndlg->Execute()) return;
+        std::exception_ptr failure;
+        try {
+            RemindFile->MergeFrom(flpndlg->GetFileName());
+        } catch (...) {
+            // The reminders added before the refused write are in the store: list them too.
+            failure = std::current_exception();
+        }
+        if (FSliding || EditorShown())
+            // The editor stays as it is (switching modes would ask to leave it): only the list
+            // behind it is renewed.
+            FillList(ListMode() == 0);
+        else
+            btnUnfinish1Click(ListMode() == 1 ? btnCompleted : btnUnfinish);
+        if (failure) std::rethrow_exception(failure);
+    }
+}
+
+void TfrmView::VeskNcPaintor1ButtonClick(TVeskCoustomPaintor* Sender, TVeskNcBtnEnum Button) {
+    if (Button != vnbSkin && Button != vnbMenu) return;
+    TVeskCoustomPaintor* painter = Sender ? Sender : VeskNcPaintor1;
+    const TRect r = painter->GetBtnRect(Button);
+    int captionHeight = 0;
+    if (TVeskNcResource* res = painter->GetResource()) captionHeight = res->GetFormCaption()->GetHeight();
+    POINT p{r.Left, r.Bottom - captionHeight};
+    ::ClientToScreen(GetHandle(), &p);
+    (Button == vnbSkin ? qzpmn1 : ppmTrayIcon)->Popup(p.x, p.y);
+}
+
+void TfrmView::AppMessage(MSG& Msg, bool& Handled) {
+    (void)Handled;  // the key goes on to its window as well
+    if (Msg.message != WM_KEYDOWN && Msg.message != WM_SYSKEYDOWN) return;
+    ppmTrayIcon->HandleShortCut(KeyDataToShiftState(Msg.lParam), static_cast<WORD>(Msg.wParam));
+}
+
+void TfrmView::imgmailclick(TObject* Sender) {
+    auto* c = dynamic_cast<TComponent*>(Sender);
+    if (!c) return;
+    switch (c->GetTag()) {
+        case 1: {
+            // Straight to the shell: the address carries a web link, which OpenUrl would hand
+            // to the browser on some systems.
+            const std::wstring mail = std::wstring(L"mailto:?subject=Please Try Vesk Reminder!&body=<a href=\"") +
+                                      ProductPageUrl +
+                                      L"\">Please Try Vesk Reminder!</a> Please try Vesk Reminder! It will help you "
+                                      L"manage your schedule as a memo and remind you anytime as a secretary. Great "
+                                      L"freeware!.";
+            ShareMailLauncher()(GetHandle(), L"open", mail);
+            break;
+        }
+        case 2:
+            OpenUrl(GetHandle(), FacebookPageUrl);
+            break;
+        case 3:
+            OpenUrl(GetHandle(), TwitterPageUrl);
+            break;
+        case 4:
+            OpenUrl(GetHandle(), HomePageUrl);
+            break;
+        default:
+            break;
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// The advertisement panel.
+
+void TfrmView::imgadclick(TObject* Sender) {
+    if (AdClickHook) AdClickHook(Sender);
+}
+
+void TfrmView::imgadMouseEnter(TObject* Sender) {
+    if (AdMouseEnterHook) AdMouseEnterHook(Sender);
+}
+
+void TfrmView::imgadMouseLeave(TObject* Sender) {
+    if (AdMouseLeaveHook) AdMouseLeaveHook(Sender);
+}
+
+void TfrmView::imgadAfterDrawPaint(TObject* Sender, TCanvas* ACanvas) {
+    if (AdPaintHook) AdPaintHook(Sender, ACanvas);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -586,9 +886,18 @@ void TfrmView::McNotify(TMessage& Message) {
     }
 }
 
+void TfrmView::CreateParams(TCreateParams& Params) {
+    TfrmBase::CreateParams(Params);
+    Params.ExStyle |= WS_EX_APPWINDOW;
+}
+
 void TfrmView::WndProc(TMessage& Message) {
     if (Message.Msg == MM_MCINOTIFY) {
         McNotify(Message);
+        return;
+    }
+    if (Message.Msg == WM_SYSCOMMAND) {
+        WMSysCommand(Message);
         return;
     }
     TfrmBase::WndProc(Message);

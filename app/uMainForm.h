@@ -6,8 +6,11 @@
 #include <windows.h>
 #include <mmsystem.h>
 
+#include <functional>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "QimImageStorage.h"
 #include "Scheduler.h"
@@ -18,12 +21,41 @@
 #include "VeskMsgBox.h"
 #include "VeskNcPaintor.h"
 #include "VeskPngButton.h"
+#include "VeskPopupMenu.h"
 #include "VeskScrollBarRes.h"
 #include "fw_dialogs.h"
 #include "fw_stdctrls.h"
 #include "fw_timer.h"
 #include "uBaseForm.h"
 #include "uRemindFile.h"
+
+// ---------------------------------------------------------------------------------------------
+// The advertisement panel's routines belong to the online services, which the application may not
+// call directly: the program's entry points these at them (the reader itself is started through
+// StartAdHook, declared with the main window). An unset hook leaves the panel alone.
+
+// The panel's click and the mouse entering and leaving it (Sender: the panel).
+using TAdPanelHook = void (*)(fw::TObject* Sender);
+extern TAdPanelHook AdClickHook;
+extern TAdPanelHook AdMouseEnterHook;
+extern TAdPanelHook AdMouseLeaveHook;
+// Draws the item shown on the panel's canvas after the panel painted itself.
+using TAdPaintHook = void (*)(fw::TObject* Sender, fw::TCanvas* Canvas);
+extern TAdPaintHook AdPaintHook;
+
+// The shell call of the "share" link, which hands a "mailto:" address to the mail program itself
+// (ShellExecuteW by default; tests record instead). An empty one restores the default.
+using TShareMailLauncher = std::function<void(HWND Owner, const std::wstring& Verb, const std::wstring& File)>;
+void SetShareMailLauncher(TShareMailLauncher Launcher);
+
+// The web pages of the window's links.
+constexpr const wchar_t* TranslatePageUrl = L"http://www.veskreminder.com/translate.html";
+constexpr const wchar_t* ProductPageUrl = L"http://www.veskreminder.com/reminder/";
+constexpr const wchar_t* FacebookPageUrl =
+    L"http://www.facebook.com/plugins/likebox.php?href=http%3A%2F%2Fwww.facebook.com%2Fveskreminder";
+constexpr const wchar_t* TwitterPageUrl = L"http://twitter.com/veskreminder";
+// The Tag of the language submenu's last item, which opens the translation page.
+constexpr int TranslateItemTag = 65535;
 
 // Made by the hidden main window once the reminder store (RemindFile) is open: the window lists,
 // schedules and writes that store's records.
@@ -36,8 +68,29 @@ public:
 
     // Lifecycle.
     void FormCreate(fw::TObject* Sender);
-    // Texts of the window's own controls from the language file (keys "TfrmZUBMain.<name>...").
+    void FormShow(fw::TObject* Sender);
+    void FormClose(fw::TObject* Sender, fw::TCloseAction& Action);
+    void FormDestroy(fw::TObject* Sender);
+    // Texts of the window's own controls from the language file (keys "TfrmZUBMain.<name>..."),
+    // then both menus in the new language.
     void ApplyLanguage() override;
+
+    // The menus.
+    void BuildMainMenu();
+    void LanguageItemClick(fw::TObject* Sender);
+    void FileMenuClick(fw::TObject* Sender);
+    void VeskNcPaintor1ButtonClick(TVeskCoustomPaintor* Sender, TVeskNcBtnEnum Button);
+    // The application's message hook: the window menu's shortcuts work from every window.
+    void AppMessage(MSG& Msg, bool& Handled);
+    void imgmailclick(fw::TObject* Sender);
+    // The language file name (without ".ini") a language item stands for ('' for others).
+    std::wstring LanguageOfItem(const TVeskMenuItem* Item) const;
+
+    // The advertisement panel.
+    void imgadclick(fw::TObject* Sender);
+    void imgadMouseEnter(fw::TObject* Sender);
+    void imgadMouseLeave(fw::TObject* Sender);
+    void imgadAfterDrawPaint(fw::TObject* Sender, fw::TCanvas* ACanvas);
 
     // The list.
     void btnUnfinish1Click(fw::TObject* Sender);
@@ -98,9 +151,14 @@ public:
     TVeskCheckBox* MonthBoxes[31] = {};
 
 protected:
+    // The application's main window stays hidden and only it gets a taskbar button from the
+    // framework: this window asks for one of its own.
+    void CreateParams(fw::TCreateParams& Params) override;
     void WndProc(fw::TMessage& Message) override;
     // Stops the test sound before the window goes.
     void DoDestroying() override;
+    // Minimising and closing while reminders are active hide the window.
+    void WMSysCommand(fw::TMessage& Message);
 
 private:
     // Shows one of the window's messages (caption "Confirm") and returns the answer.
@@ -116,6 +174,10 @@ private:
     void McNotify(fw::TMessage& Message);
     // Stops the test sound, also one whose device has not been named yet.
     void StopTestSound();
+    // The hidden main window's test when it exists, else the same test on the store.
+    static bool ActiveReminderLeft();
+    // Takes the window's message hook off the application again.
+    void RemoveAppMessage();
 
     std::unique_ptr<TSystemReminderClock> FClock;
     std::unique_ptr<IReminderAnnouncer> FAnnouncer;
@@ -129,6 +191,9 @@ private:
     bool FSoundStarting = false;
     // That sound is to be stopped as soon as it names its device.
     bool FStopWhenOpened = false;
+    // The file name each language item stands for.
+    std::vector<std::pair<const TVeskMenuItem*, std::wstring>> FLanguageItems;
+    bool FAppMessageSet = false;
 };
 
 // The single visible window.

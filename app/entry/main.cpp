@@ -1,8 +1,10 @@
 // Program entry.
 #include <windows.h>
 
+#include "UCheckNewThread.h"
 #include "uInstallStatus.h"
 #include "uMain.h"
+#include "uMainForm.h"
 #include "uRemindAd.h"
 #include "uRemindFile.h"
 #include "uRemindUpdate.h"
@@ -21,5 +23,14 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
     StartAdHook = [](fw::TControl* Panel, fw::TControl* Receiver) {
         StartAd([Panel](fw::TObject*, TagVeskAdInfo* Item) { AdItemArrived(Panel, Item); }, Receiver);
     };
+    AdClickHook = [](fw::TObject*) { AdClick(); };
+    AdMouseEnterHook = &AdMouseEnter;
+    AdMouseLeaveHook = &AdMouseLeave;
+    AdPaintHook = &PaintAd;
+    // The address of the product's web server can be replaced through the environment, so that a
+    // test of the whole program talks to a server on the same machine (or to none).
+    wchar_t base[512];
+    const DWORD n = GetEnvironmentVariableW(L"VR_ONLINE_BASE", base, 512);
+    if (n > 0 && n < 512) SetOnlineBaseUrl(std::wstring(base, n));
     return RunProgram();
 }

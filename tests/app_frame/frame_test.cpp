@@ -1,0 +1,704 @@
+// The visible window's frame: its two menus (items, commands, checks and the language submenu),
+// switching the language at run time, backup and restore through the file dialogs, the link
+// buttons, the shortcuts, minimising and closing, and the online services it starts through its
+// hooks. Some cases run with the hidden main window, which executes the menu commands and ends
+// the program.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <deque>
+#include <memory>
+#include <vector>
+
+#include "PublicFuns.h"
+#include "fw_dialogs.h"
+#include "fw_inifiles.h"
+#include "fw_registry.h"
+#include "test_support.h"
+#include "uMain.h"
+#include "uMainForm.h"
+#include "uRemindDlg.h"
+
+using namespace testsupport;
+
+namespace {
+
+struct Launch {
+    HWND owner;
+    std::wstring verb, file, params;
+};
+
+void WriteLangFile(const std::wstring& path, const std::wstring& text) {
+    std::string bytes = "\xFF\xFE";
+    for (wchar_t c : text) {
+        bytes.push_back(static_cast<char>(c & 0xFF));
+        bytes.push_back(static_cast<char>((c >> 8) & 0xFF));
+    }
+    WriteFileBytes(path, bytes);
+}
+
+// A store that refuses writes of one section, or of one value, as a full disk would.
+class RefusingStore : public TRemindFile {
+public:
+    using TRemindFile::TRemindFile;
+    std::wstring refuseSection, refuseValue;
+    void WriteString(const std::wstring& section, const std::wstring& ident, const std::wstring& value) override {
+        if ((!refuseSection.empty() && section == refuseSection) || (!refuseValue.empty() && value == refuseValue))
+            throw fw::EIniFileException(L"Unable to write to " + GetFileName());
+        TRemindFile::WriteString(section, ident, value);
+    }
+};
+
+// What the hooks of the online services were called with.
+struct HookCalls {
+    std::vector<std::pair<fw::TControl*, fw::TControl*>> ads;
+    std::vector<bool> updates;
+    std::vector<TVeskMsgBox*> boxes;
+    std::vector<std::pair<int, fw::TObject*>> panel;  // 1 click, 2 enter, 3 leave, 4 paint
+};
+HookCalls gHooks;
+
+void FakeStartAd(fw::TControl* panel, fw::TControl* receiver) { gHooks.ads.push_back({panel, receiver}); }
+void FakeUpdate(bool automatic) { gHooks.updates.push_back(automatic); }
+void FakeMsgBox(TVeskMsgBox* box) { gHooks.boxes.push_back(box); }
+void FakeAdClick(fw::TObject* s) { gHooks.panel.push_back({1, s}); }
+void FakeAdEnter(fw::TObject* s) { gHooks.panel.push_back({2, s}); }
+void FakeAdLeave(fw::TObject* s) { gHooks.panel.push_back({3, s}); }
+void FakeAdPaint(fw::TObject* s, fw::TCanvas* c) {
+    if (c) gHooks.panel.push_back({4, s});
+}
+
+// The main window's seams.
+std::vector<UINT> gEnded;
+std::wstring NoParam() { return L""; }
+bool Taskbar() { return true; }
+void FakeEnd(UINT code) { gEnded.push_back(code); }
+BOOL WINAPI FakeNotifyIcon(DWORD, PNOTIFYICONDATAW) { return TRUE; }
+
+void DrainQuit() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
+    fw::Application->ClearTerminated();
+}
+
+// The application's own message handling (with its message hook) for Ms milliseconds.
+void AppPump(DWORD Ms) {
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < Ms) {
+        fw::Application->ProcessMessages();
+        Sleep(5);
+    }
+}
+
+bool LoopEnds(DWORD Ms) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        fw::Application->ProcessMessages();
+        if (fw::Application->GetTerminated()) return true;
+        if (GetTickCount() - start > Ms) return false;
+        Sleep(10);
+    }
+}
+
+// The Run value, saved before a test changes it and put back afterwards.
+class RunValueGuard {
+public:
+    RunValueGuard() {
+        fw::TRegistry reg(KEY_READ);
+        reg.SetRootKey(HKEY_CURRENT_USER);
+        if (reg.OpenKeyReadOnly(RunKeyPath) && reg.ValueExists(RunValueName)) {
+            had_ = true;
+            value_ = reg.ReadString(RunValueName);
+        }
+    }
+    ~RunValueGuard() { Set(had_, value_); }
+    static void Set(bool exists, const std::wstring& value = L"x") {
+        fw::TRegistry reg(KEY_ALL_ACCESS);
+        reg.SetRootKey(HKEY_CURRENT_USER);
+        if (!reg.OpenKey(RunKeyPath, true)) return;
+        if (exists)
+            reg.WriteString(RunValueName, value);
+        else if (reg.ValueExists(RunValueName))
+            reg.DeleteValue(RunValueName);
+    }
+
+private:
+    bool had_ = false;
+    std::wstring value_;
+};
+
+class FrameTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        fw::Application->Initialize();
+        DrainQuit();
+        fw::Application->OnException = [this](fw::TObject*, const fw::Exception& e) { errors_.push_back(e.Message); };
+        Config = TConfig{};
+        savedAppData_ = AppDataDir;
+        AppDataDir = dir_.Path() + L"\\";
+        SetAppDir(dir_.Path() + L"\\");
+        CreateDirectoryW(dir_.File(L"Languages").c_str(), nullptr);
+        WriteLangFile(dir_.File(L"Languages\\English.ini"), L"[Lang]\r\nNativeLanguage=English\r\n");
+        WriteLangFile(dir_.File(L"Languages\\EnglishUK.ini"), L"[Lang]\r\nNativeLanguage=English (UK)\r\n");
+        WriteLangFile(dir_.File(L"Languages\\Deutsch.ini"),
+                      L"[Translation]\r\n"
+                      L"TfrmZUBMain.Caption=Vesk Erinnerung\r\n"
+                      L"TfrmZUBMain.btnUnfinish.Caption=Offen\r\n"
+                      L"TfrmZUBMain.lbl2.caption=Version %s installiert\r\n"
+                      L"TfrmZUBMain.cbPeriod.Item1=Einmal\r\n"
+                      L"TfrmZUBMain.cbbVoice.Item1=Stumm\r\n"
+                      L"TfrmZUBMain.TrayMenuItem1=Hilfe\r\n"
+                      L"TfrmZUBMain.TrayMenuItem3=Startseite\r\n"
+                      L"TfrmZUBMain.qzpmn.item1=Sichern\r\n"
+                      L"TfrmZUBMain.imgf.hint=Facebook-Seite\r\n"
+                      L"msgdlg.btnYes=Ja\r\n"
+                      L"[Lang]\r\nNativeLanguage=Deutsch\r\n");
+        LangFile = dir_.File(L"Languages\\English.ini");
+        LangIni.reset();
+        MemLangIni.reset();
+        savedComposition_ = NcCompositionEnabledProc;
+        savedAllow_ = NcAllowNcPaintProc;
+        NcCompositionEnabledProc = [] { return false; };
+        NcAllowNcPaintProc = [](HWND) {};
+        MessageDlgProc = [this](TVeskMsgBox*, const std::wstring&, const std::wstring& msg, uint8_t, TMsgDlgButtons) {
+            asked_.push_back(msg);
+            if (answers_.empty()) return static_cast<int>(fw::mrOk);
+            const int a = answers_.front();
+            answers_.pop_front();
+            return a;
+        };
+        SetTaskbarRectSource([](RECT& r) {
+            r = RECT{0, 560, 800, 600};
+            return true;
+        });
+        SetShellLauncher([this](HWND owner, const std::wstring& verb, const std::wstring& file,
+                                const std::wstring& params, int) { launched_.push_back({owner, verb, file, params}); });
+        SetShareMailLauncher([this](HWND owner, const std::wstring& verb, const std::wstring& file) {
+            mailed_.push_back({owner, verb, file, L""});
+        });
+        SetWindowsVersionSource([](DWORD& major, DWORD& minor) {
+            major = 6;
+            minor = 1;
+        });
+        gHooks = HookCalls{};
+        StartAdHook = FakeStartAd;
+        StartUpdateCheckHook = FakeUpdate;
+        SetUpdateMsgBoxHook = FakeMsgBox;
+        AdClickHook = FakeAdClick;
+        AdMouseEnterHook = FakeAdEnter;
+        AdMouseLeaveHook = FakeAdLeave;
+        AdPaintHook = FakeAdPaint;
+        file_ = dir_.File(L"data.dat");
+    }
+    void TearDown() override {
+        if (main_ && mainAlive_ && *mainAlive_) main_->Free();
+        main_ = nullptr;
+        if (frmView) frmView->Free();
+        if (frmRemindDlg) frmRemindDlg->Free();
+        if (store_) RemindFile = nullptr;
+        store_.reset();
+        DrainQuit();
+        StartAdHook = nullptr;
+        StartUpdateCheckHook = nullptr;
+        SetUpdateMsgBoxHook = nullptr;
+        AdClickHook = nullptr;
+        AdMouseEnterHook = nullptr;
+        AdMouseLeaveHook = nullptr;
+        AdPaintHook = nullptr;
+        FirstParamSource = savedParam_;
+        TaskbarExistsProc = savedTaskbar_;
+        EndProcessProc = savedEnd_;
+        if (savedNotify_) ShellNotifyIconProc = savedNotify_;
+        fw::SetFileDialogHandler(nullptr);
+        SetShellLauncher(nullptr);
+        SetShareMailLauncher(nullptr);
+        SetWindowsVersionSource(nullptr);
+        SetTaskbarRectSource(nullptr);
+        ResetMessageDlgProc();
+        NcCompositionEnabledProc = savedComposition_;
+        NcAllowNcPaintProc = savedAllow_;
+        SetAppDir(L"");
+        AppDataDir = savedAppData_;
+        LangIni.reset();
+        fw::Application->OnException = nullptr;
+        EXPECT_TRUE(errors_.empty()) << (errors_.empty() ? "" : Narrow(errors_[0]));
+    }
+
+    // The window alone, on a store of the test's own.
+    TfrmView* Open(bool show = true) {
+        if (!store_) {
+            store_ = std::make_unique<TRemindFile>(file_);
+            RemindFile = store_.get();
+        }
+        TfrmView* v = fw::TForm::CreateForm<TfrmView>(nullptr);
+        if (show) v->Show();
+        PumpMessagesFor(30);
+        return v;
+    }
+    // The hidden main window, which opens its own store and makes the window.
+    TfrmZUBMain* OpenMain() {
+        savedParam_ = FirstParamSource;
+        savedTaskbar_ = TaskbarExistsProc;
+        savedEnd_ = EndProcessProc;
+        savedNotify_ = ShellNotifyIconProc;
+        FirstParamSource = NoParam;
+        TaskbarExistsProc = Taskbar;
+        EndProcessProc = FakeEnd;
+        ShellNotifyIconProc = FakeNotifyIcon;
+        fw::Application->CreateForm(main_);
+        mainAlive_ = main_->AliveToken();
+        PumpMessagesFor(30);
+        return main_;
+    }
+    TRmRecordStruct* Add(const std::wstring& name, double end = 0) {
+        auto* r = new TRmRecordStruct;
+        r->Name = name;
+        r->CreateDateTime = fw::Now() - 10 + 0.001 * (++created_);
+        r->LastTime = r->CreateDateTime;
+        r->Period = 1;
+        r->WakeTime = 0.99;
+        r->EndTime = end;
+        r->SetDate(static_cast<int>(fw::Now()) + 1);
+        RemindFile->AddRecord(r);
+        return r;
+    }
+    // Opens the store in the main window's data file (to fill it before the main window opens).
+    void StoreForMain(const std::wstring& name, double end) {
+        const std::wstring folder = dir_.Path() + L"\\Vesk_Reminder\\";
+        CreateDirectoryW(folder.c_str(), nullptr);
+        TRemindFile store(folder + L"vk_rmind_data.dat");
+        RemindFile = &store;
+        Add(name, end);
+        RemindFile = nullptr;
+        Config = TConfig{};
+    }
+    static std::vector<std::wstring> Captions(const std::vector<TVeskMenuItem*>& items) {
+        std::vector<std::wstring> c;
+        for (auto* i : items) c.push_back(i->GetCaption());
+        return c;
+    }
+    static TVeskMenuItem* ByTag(TVeskPopupMenu* menu, int tag) {
+        for (auto* i : menu->GetItems())
+            if (i->GetTag() == tag && !i->IsLine()) return i;
+        return nullptr;
+    }
+    static TVeskMenuItem* Language(TfrmView* v, const std::wstring& name) {
+        for (auto* i : ByTag(v->ppmTrayIcon, mcLanguage)->GetItems())
+            if (v->LanguageOfItem(i) == name) return i;
+        return nullptr;
+    }
+    // The file dialogs answer with Name (empty: cancelled) and report the flags they were shown with.
+    void AnswerDialogs(const std::wstring& name) {
+        fw::SetFileDialogHandler([this, name](OPENFILENAMEW& ofn, bool save) {
+            dialogs_.push_back({save, ofn.Flags});
+            filters_.push_back(std::wstring(ofn.lpstrFilter, ofn.lpstrFilter + 24));
+            if (name.empty()) return false;
+            wcsncpy(ofn.lpstrFile, name.c_str(), ofn.nMaxFile - 1);
+            return true;
+        });
+    }
+
+    TempDir dir_;
+    std::wstring file_;
+    std::unique_ptr<TRemindFile> store_;
+    TfrmZUBMain* main_ = nullptr;
+    std::shared_ptr<bool> mainAlive_;
+    std::vector<std::wstring> errors_, asked_, filters_;
+    std::deque<int> answers_;
+    std::vector<Launch> launched_, mailed_;
+    std::vector<std::pair<bool, DWORD>> dialogs_;
+    int created_ = 0;
+    std::wstring savedAppData_;
+    TFirstParamSource savedParam_ = FirstParamSource;
+    TTaskbarExistsProc savedTaskbar_ = TaskbarExistsProc;
+    TEndProcessProc savedEnd_ = EndProcessProc;
+    TShellNotifyIconProc savedNotify_ = nullptr;
+    TNcCompositionProc savedComposition_ = nullptr;
+    TNcAllowNcPaintProc savedAllow_ = nullptr;
+};
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// The menus.
+
+TEST_F(FrameTest, WindowMenuHasItsItemsInOrderWithTagsAndTheF1Shortcut) {
+    TfrmView* v = Open();
+    const auto& items = v->ppmTrayIcon->GetItems();
+    EXPECT_EQ(Captions(items), (std::vector<std::wstring>{L"Online Help", L"Forum", L"Homepage", L"Contact Us", L"-",
+                                                          L"Check for Updates", L"Check for News", L"Language", L"-",
+                                                          L"Run on Startup", L"About", L"Exit"}));
+    std::vector<intptr_t> tags;
+    for (auto* i : items) tags.push_back(i->GetTag());
+    EXPECT_EQ(tags, (std::vector<intptr_t>{1, 2, 3, 4, 0, 5, 6, 7, 0, 8, 9, 10}));
+    EXPECT_EQ(items[0]->GetShortCut(), fw::TextToShortCut(L"F1"));
+    ASSERT_EQ(v->ppmTrayIcon->GetShortCutItems().size(), 1u);
+    EXPECT_EQ(v->ppmTrayIcon->GetShortCutItems()[0], items[0]);
+    for (auto* i : items) EXPECT_EQ(static_cast<bool>(i->OnClick), !i->IsLine());
+
+    EXPECT_EQ(Captions(v->qzpmn1->GetItems()), (std::vector<std::wstring>{L"Backup", L"Restore"}));
+    EXPECT_EQ(v->qzpmn1->GetItem(0)->GetTag(), 1);
+    EXPECT_EQ(v->qzpmn1->GetItem(1)->GetTag(), 2);
+    EXPECT_EQ(v->ppmTrayIcon->GetItemHeight(), 25);
+    EXPECT_EQ(v->qzpmn1->GetMinWidth(), 180);
+}
+
+TEST_F(FrameTest, ChecksFollowTheSettingsAndTheRunValue) {
+    RunValueGuard guard;
+    for (bool on : {true, false}) {
+        // The settings as the store loaded them, then changed.
+        store_ = std::make_unique<TRemindFile>(file_);
+        RemindFile = store_.get();
+        Config.AutoUpdate = on;
+        Config.CheckNews = !on;
+        RunValueGuard::Set(on);
+        TfrmView* v = Open();
+        EXPECT_EQ(ByTag(v->ppmTrayIcon, mcAutoUpdate)->GetChecked(), on);
+        EXPECT_EQ(ByTag(v->ppmTrayIcon, mcCheckNews)->GetChecked(), !on);
+        EXPECT_EQ(ByTag(v->ppmTrayIcon, mcStartWithWindows)->GetChecked(), on);
+        v->Free();
+    }
+}
+
+TEST_F(FrameTest, LanguageSubmenuListsTheFilesAndMarksOnlyTheActiveOne) {
+    TfrmView* v = Open();
+    TVeskMenuItem* lang = ByTag(v->ppmTrayIcon, mcLanguage);
+    ASSERT_EQ(lang->Count(), 4);
+    EXPECT_EQ(Captions(lang->GetItems()),
+              (std::vector<std::wstring>{L"Deutsch", L"English", L"English (UK)", L"translate to..."}));
+    std::vector<bool> checked;
+    for (auto* i : lang->GetItems()) checked.push_back(i->GetChecked());
+    // "English" is also part of "EnglishUK": only the file itself counts.
+    EXPECT_EQ(checked, (std::vector<bool>{false, true, false, false}));
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_TRUE(lang->GetItem(i)->GetRadioItem());
+        EXPECT_TRUE(lang->GetItem(i)->GetAutoCheck());
+        EXPECT_EQ(lang->GetItem(i)->GetGroupIndex(), lang->GetItem(0)->GetGroupIndex());
+    }
+    EXPECT_EQ(lang->GetItem(3)->GetTag(), TranslateItemTag);
+    EXPECT_FALSE(lang->GetItem(3)->GetRadioItem());
+    EXPECT_EQ(v->LanguageOfItem(lang->GetItem(2)), L"EnglishUK");
+}
+
+TEST_F(FrameTest, SwitchingTheLanguageTranslatesEverythingAtOnceAndSavesIt) {
+    TfrmView* v = Open();
+    v->cbPeriod->SetIndex(0);
+    v->ppmTrayIcon->ItemClick(Language(v, L"Deutsch"));
+    EXPECT_EQ(Config.Language, L"Deutsch");
+    EXPECT_EQ(fw::TIniFile(file_).ReadString(L"CONFIG", L"Language", L""), L"Deutsch");
+    EXPECT_EQ(LangFile, AppDir() + L"Languages\\Deutsch.ini");
+    EXPECT_EQ(v->GetCaption(), L"Vesk Erinnerung");
+    EXPECT_EQ(v->btnUnfinish->GetCaption(), L"Offen");
+    EXPECT_EQ(v->txCaption->GetCaption(), L"Offen");
+    EXPECT_EQ(v->btnCompleted->GetCaption(), L"Completed");  // no key in the file: English
+    EXPECT_EQ(v->cbPeriod->GetItem(0)->GetCaption(), L"Einmal");
+    EXPECT_EQ(v->cbPeriod->GetItem(1)->GetCaption(), L"Daily");
+    EXPECT_EQ(v->cbPeriod->GetIndex(), 0);
+    EXPECT_EQ(v->cbbVoice->GetItem(0)->GetCaption(), L"Stumm");
+    EXPECT_EQ(v->msgdlg->GetBtnCaptionYes(), L"Ja");
+    EXPECT_EQ(v->btn1->GetHint(), L"Facebook-Seite");
+    EXPECT_EQ(v->lbl2->GetCaption(), L"Version " + AppVersionText() + L" installiert");
+    EXPECT_EQ(v->ppmTrayIcon->GetItem(0)->GetCaption(), L"Hilfe");
+    EXPECT_EQ(v->ppmTrayIcon->GetItem(0)->GetShortCut(), fw::TextToShortCut(L"F1"));
+    EXPECT_EQ(v->qzpmn1->GetItem(0)->GetCaption(), L"Sichern");
+    EXPECT_TRUE(Language(v, L"Deutsch")->GetChecked());
+    EXPECT_FALSE(Language(v, L"English")->GetChecked());
+    EXPECT_EQ(v->ppmTrayIcon->GetShortCutItems().size(), 1u);
+}
+
+TEST_F(FrameTest, ALanguageWhoseSettingCannotBeWrittenIsStillSwitchedAndTheFailureReported) {
+    auto refusing = std::make_unique<RefusingStore>(file_);
+    refusing->refuseSection = L"CONFIG";
+    RefusingStore* s = refusing.get();
+    store_ = std::move(refusing);
+    RemindFile = store_.get();
+    TfrmView* v = Open();
+    TVeskMenuItem* deutsch = Language(v, L"Deutsch");
+    deutsch->SetChecked(true);  // as the menu's auto-check leaves it
+    EXPECT_THROW(v->LanguageItemClick(deutsch), fw::Exception);
+    EXPECT_EQ(LangFile, AppDir() + L"Languages\\Deutsch.ini");
+    EXPECT_EQ(v->btnUnfinish->GetCaption(), L"Offen");
+    EXPECT_TRUE(Language(v, L"Deutsch")->GetChecked());
+    s->refuseSection.clear();
+}
+
+TEST_F(FrameTest, ClickingTheActiveLanguageChangesNothing) {
+    TfrmView* v = Open();
+    const std::wstring before = LangFile;
+    Config.Language = L"English";
+    TVeskMenuItem* english = Language(v, L"English");
+    v->ppmTrayIcon->ItemClick(english);
+    EXPECT_FALSE(english->GetChecked());
+    EXPECT_EQ(LangFile, before);
+    EXPECT_EQ(Config.Language, L"English");
+    EXPECT_FALSE(fw::TIniFile(file_).ValueExists(L"CONFIG", L"Language"));
+    EXPECT_EQ(v->btnUnfinish->GetCaption(), L"Unfinished");
+}
+
+TEST_F(FrameTest, TranslateItemOpensTheTranslationPageWithoutOwner) {
+    TfrmView* v = Open();
+    v->ppmTrayIcon->ItemClick(ByTag(v->ppmTrayIcon, mcLanguage)->GetItem(3));
+    ASSERT_EQ(launched_.size(), 1u);
+    EXPECT_EQ(launched_[0].owner, nullptr);
+    EXPECT_EQ(launched_[0].file, TranslatePageUrl);
+    EXPECT_EQ(Config.Language, L"English");
+}
+
+TEST_F(FrameTest, CaptionButtonsOpenTheirMenus) {
+    TfrmView* v = Open();
+    v->VeskNcPaintor1ButtonClick(v->VeskNcPaintor1, vnbClose);
+    EXPECT_FALSE(v->ppmTrayIcon->GetShown());
+    EXPECT_FALSE(v->qzpmn1->GetShown());
+    v->VeskNcPaintor1ButtonClick(v->VeskNcPaintor1, vnbMenu);
+    EXPECT_TRUE(v->ppmTrayIcon->GetShown());
+    EXPECT_FALSE(v->qzpmn1->GetShown());
+    v->ppmTrayIcon->CloseMenu();
+    v->VeskNcPaintor1ButtonClick(v->VeskNcPaintor1, vnbSkin);
+    EXPECT_TRUE(v->qzpmn1->GetShown());
+    v->qzpmn1->CloseMenu();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Backup and restore.
+
+TEST_F(FrameTest, BackupWritesACopyWithoutTheSettings) {
+    TfrmView* v = Open();
+    Add(L"one");
+    RemindFile->SaveConfig();
+    const std::wstring backup = dir_.File(L"backup.dat");
+    AnswerDialogs(L"");
+    v->FileMenuClick(v->qzpmn1->GetItem(0));
+    EXPECT_FALSE(fw::FileExists(backup));
+    AnswerDialogs(backup);
+    v->FileMenuClick(v->qzpmn1->GetItem(0));
+    ASSERT_EQ(dialogs_.size(), 2u);
+    EXPECT_TRUE(dialogs_[1].first);
+    EXPECT_TRUE(dialogs_[1].second & OFN_OVERWRITEPROMPT);
+    EXPECT_EQ(filters_[1].substr(0, 18), std::wstring(L"Vesk Reminder Data"));
+    fw::TIniFile copy(backup);
+    EXPECT_FALSE(copy.SectionExists(L"CONFIG"));
+    EXPECT_TRUE(copy.ValueExists(L"BACKUP", L"BACKTIME"));
+    EXPECT_EQ(TRemindFile(backup).Records.size(), 1u);
+}
+
+TEST_F(FrameTest, BackupOntoTheDataFileItselfIsRefused) {
+    TfrmView* v = Open();
+    Add(L"one");
+    Config.Language = L"Deutsch";
+    RemindFile->SaveConfig();
+    const auto before = ReadFileBytes(file_);
+    // The same file, spelt in other case.
+    AnswerDialogs(fw::UpperCase(file_));
+    v->FileMenuClick(v->qzpmn1->GetItem(0));
+    EXPECT_EQ(ReadFileBytes(file_), before);
+    EXPECT_EQ(fw::TIniFile(file_).ReadString(L"CONFIG", L"Language", L""), L"Deutsch");
+}
+
+TEST_F(FrameTest, RestoreAddsOnlyNewRemindersAndListsThemAtOnce) {
+    const std::wstring backup = dir_.File(L"backup.dat");
+    {
+        TRemindFile other(backup);
+        RemindFile = &other;
+        Add(L"shared");
+        Add(L"new one");
+        RemindFile = nullptr;
+    }
+    store_ = std::make_unique<TRemindFile>(file_);
+    RemindFile = store_.get();
+    created_ = 0;
+    TRmRecordStruct* shared = Add(L"shared");  // the same creation time: the same section
+    TfrmView* v = Open();
+    ASSERT_EQ(v->lbData->Count(), 1);
+    AnswerDialogs(backup);
+    v->FileMenuClick(v->qzpmn1->GetItem(1));
+    ASSERT_EQ(dialogs_.size(), 1u);
+    EXPECT_FALSE(dialogs_[0].first);
+    EXPECT_TRUE(dialogs_[0].second & OFN_FILEMUSTEXIST);
+    ASSERT_EQ(RemindFile->Records.size(), 2u);
+    EXPECT_EQ(RemindFile->Records[0], shared);
+    EXPECT_EQ(RemindFile->Records[1]->Name, L"new one");
+    EXPECT_EQ(v->lbData->Count(), 2);
+    EXPECT_TRUE(asked_.empty());
+}
+
+TEST_F(FrameTest, ARestoreStoppedByARefusedWriteStillListsWhatItAdded) {
+    const std::wstring backup = dir_.File(L"backup.dat");
+    {
+        TRemindFile other(backup);
+        RemindFile = &other;
+        Add(L"first");
+        Add(L"second");
+        RemindFile = nullptr;
+    }
+    auto refusing = std::make_unique<RefusingStore>(file_);
+    refusing->refuseValue = L"second";
+    store_ = std::move(refusing);
+    RemindFile = store_.get();
+    TfrmView* v = Open();
+    AnswerDialogs(backup);
+    EXPECT_THROW(v->FileMenuClick(v->qzpmn1->GetItem(1)), fw::Exception);
+    ASSERT_EQ(RemindFile->Records.size(), 1u);
+    EXPECT_EQ(RemindFile->Records[0]->Name, L"first");
+    EXPECT_EQ(v->lbData->Count(), 1);
+}
+
+TEST_F(FrameTest, RestoreWithTheEditorOpenRenewsTheListWithoutAsking) {
+    const std::wstring backup = dir_.File(L"backup.dat");
+    {
+        TRemindFile other(backup);
+        RemindFile = &other;
+        Add(L"restored");
+        RemindFile = nullptr;
+    }
+    TfrmView* v = Open();
+    v->btnNewClick(v->btnNew);
+    ASSERT_TRUE(v->EditorShown());
+    AnswerDialogs(backup);
+    v->FileMenuClick(v->qzpmn1->GetItem(1));
+    EXPECT_TRUE(asked_.empty());
+    EXPECT_TRUE(v->EditorShown());
+    EXPECT_EQ(v->lbData->Count(), 1);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Links, hooks, showing and closing.
+
+TEST_F(FrameTest, LinkButtonsOpenTheirPagesAndTheShareMail) {
+    TfrmView* v = Open();
+    for (TVeskPngButton* b : {v->btn1, v->btn2, v->btn4}) b->OnClick(b);
+    ASSERT_EQ(launched_.size(), 3u);
+    EXPECT_EQ(launched_[0].file, FacebookPageUrl);
+    EXPECT_EQ(launched_[1].file, TwitterPageUrl);
+    EXPECT_EQ(launched_[2].file, HomePageUrl);
+    for (const Launch& l : launched_) EXPECT_EQ(l.owner, v->GetHandle());
+    EXPECT_TRUE(mailed_.empty());
+    v->btn3->OnClick(v->btn3);
+    EXPECT_EQ(launched_.size(), 3u);
+    ASSERT_EQ(mailed_.size(), 1u);
+    EXPECT_EQ(mailed_[0].verb, L"open");
+    EXPECT_EQ(mailed_[0].file.rfind(L"mailto:?subject=Please Try Vesk Reminder!&body=", 0), 0u);
+    EXPECT_NE(mailed_[0].file.find(ProductPageUrl), std::wstring::npos);
+    EXPECT_NE(mailed_[0].file.find(L"Great freeware!."), std::wstring::npos);
+}
+
+TEST_F(FrameTest, OnlineServicesAreStartedThroughTheirHooks) {
+    Config.AutoUpdate = true;
+    TfrmView* v = Open(false);
+    ASSERT_EQ(gHooks.ads.size(), 1u);
+    EXPECT_EQ(gHooks.ads[0].first, v->imgad);
+    EXPECT_EQ(gHooks.ads[0].second, v);
+    EXPECT_EQ(gHooks.boxes, (std::vector<TVeskMsgBox*>{v->msgdlg}));
+    EXPECT_TRUE(gHooks.updates.empty());  // not shown yet
+    v->Show();
+    v->Hide();
+    v->Show();
+    EXPECT_EQ(gHooks.updates, (std::vector<bool>{true, true}));
+    Config.AutoUpdate = false;
+    v->Hide();
+    v->Show();
+    EXPECT_EQ(gHooks.updates.size(), 2u);
+    EXPECT_EQ(gHooks.ads.size(), 1u);
+}
+
+TEST_F(FrameTest, AdvertisementPanelEventsReachTheirHooks) {
+    TfrmView* v = Open();
+    v->imgad->OnClick(v->imgad);
+    v->imgad->OnMouseEnter(v->imgad);
+    v->imgad->OnMouseLeave(v->imgad);
+    gHooks.panel.erase(std::remove_if(gHooks.panel.begin(), gHooks.panel.end(), [](auto& p) { return p.first == 4; }),
+                       gHooks.panel.end());
+    v->imgad->Repaint();
+    PumpMessagesFor(20);
+    ASSERT_GE(gHooks.panel.size(), 4u);
+    EXPECT_EQ(gHooks.panel[0], std::make_pair(1, static_cast<fw::TObject*>(v->imgad)));
+    EXPECT_EQ(gHooks.panel[1], std::make_pair(2, static_cast<fw::TObject*>(v->imgad)));
+    EXPECT_EQ(gHooks.panel[2], std::make_pair(3, static_cast<fw::TObject*>(v->imgad)));
+    EXPECT_EQ(gHooks.panel[3], std::make_pair(4, static_cast<fw::TObject*>(v->imgad)));
+}
+
+TEST_F(FrameTest, WithoutHooksNothingIsStarted) {
+    StartAdHook = nullptr;
+    StartUpdateCheckHook = nullptr;
+    SetUpdateMsgBoxHook = nullptr;
+    AdClickHook = nullptr;
+    AdPaintHook = nullptr;
+    TfrmView* v = Open();
+    v->imgad->OnClick(v->imgad);
+    v->imgad->Repaint();
+    EXPECT_TRUE(gHooks.ads.empty());
+    EXPECT_TRUE(gHooks.updates.empty());
+    EXPECT_TRUE(gHooks.boxes.empty());
+}
+
+TEST_F(FrameTest, MinimisingAndClosingWithAnActiveReminderHide) {
+    TfrmView* v = Open();
+    v->Perform(WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    EXPECT_FALSE(v->GetVisible());
+    EXPECT_FALSE(IsIconic(v->GetHandle()));
+    v->Show();
+    Add(L"active");
+    v->Perform(WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_FALSE(v->GetVisible());
+    EXPECT_EQ(frmView, v);
+}
+
+TEST_F(FrameTest, TheWindowHasATaskbarButtonOfItsOwn) {
+    // The hidden main window owns the application's button; the visible window asks for its own.
+    TfrmView* v = Open();
+    EXPECT_NE(GetWindowLongW(v->GetHandle(), GWL_EXSTYLE) & WS_EX_APPWINDOW, 0);
+}
+
+// ---------------------------------------------------------------------------------------------
+// With the hidden main window.
+
+TEST_F(FrameTest, MenuCommandsRunInTheMainWindow) {
+    StoreForMain(L"active", 0);
+    OpenMain();
+    ASSERT_NE(frmView, nullptr);
+    Config.CheckNews = true;
+    TVeskMenuItem* news = ByTag(frmView->ppmTrayIcon, mcCheckNews);
+    frmView->ppmTrayIcon->ItemClick(news);
+    EXPECT_FALSE(Config.CheckNews);
+    EXPECT_FALSE(news->GetChecked());
+    frmView->ppmTrayIcon->ItemClick(ByTag(frmView->ppmTrayIcon, mcHomePage));
+    ASSERT_EQ(launched_.size(), 1u);
+    EXPECT_EQ(launched_[0].file, HomePageUrl);
+}
+
+TEST_F(FrameTest, F1OpensTheHelpFromAnyWindow) {
+    StoreForMain(L"active", 0);
+    OpenMain();
+    // A key for the hidden main window: the hook sees every queued message of the program.
+    PostMessageW(main_->GetHandle(), WM_KEYDOWN, VK_F1, 1);
+    AppPump(50);
+    ASSERT_EQ(launched_.size(), 1u);
+    EXPECT_EQ(launched_[0].file, HelpPageUrl);
+    PostMessageW(main_->GetHandle(), WM_KEYDOWN, VK_F2, 1);
+    AppPump(50);
+    EXPECT_EQ(launched_.size(), 1u);
+}
+
+TEST_F(FrameTest, LanguageSwitchAlsoTranslatesTheTrayMenu) {
+    StoreForMain(L"active", 0);
+    OpenMain();
+    frmView->ppmTrayIcon->ItemClick(Language(frmView, L"Deutsch"));
+    EXPECT_EQ(ByTag(main_->ppmTrayIcon, mcHomePage)->GetCaption(), L"Startseite");
+    EXPECT_EQ(ByTag(frmView->ppmTrayIcon, mcHomePage)->GetCaption(), L"Startseite");
+}
+
+TEST_F(FrameTest, ClosingWithAnActiveReminderOnlyHides) {
+    StoreForMain(L"active", 0);
+    OpenMain();
+    frmView->Close();
+    EXPECT_FALSE(frmView->GetVisible());
+    EXPECT_FALSE(LoopEnds(200));
+}
+
+TEST_F(FrameTest, ClosingWithoutActiveReminderEndsTheProgram) {
+    StoreForMain(L"done", fw::Now() - 1);
+    OpenMain();
+    ASSERT_TRUE(frmView->GetVisible());
+    frmView->Close();
+    EXPECT_TRUE(LoopEnds(1000));
+}
