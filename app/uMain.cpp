@@ -257,7 +257,19 @@ void TfrmZUBMain::WndProc(TMessage& Message) {
         WMActivateInstance(Message);
         return;
     }
+    if (Message.Msg == WM_ENDSESSION) WMEndSession(Message);
     TfrmBase::WndProc(Message);
+}
+
+void TfrmZUBMain::WMEndSession(TMessage& Message) {
+    if (Message.WParam == 0 || !RemindFile) return;  // the session goes on
+    int newsId = 0;
+    if (NewsIdHook && NewsIdHook(newsId)) Config.NewsId = newsId;
+    try {
+        RemindFile->SaveConfig();
+    } catch (...) {
+        // Nothing can be shown any more while the session ends.
+    }
 }
 
 void TfrmZUBMain::WMActivateInstance(TMessage& Message) {

@@ -117,6 +117,10 @@ protected:
     void WndProc(fw::TMessage& Message) override;
     // A second instance asks the running one to come forward.
     virtual void WMActivateInstance(fw::TMessage& Message);
+    // Windows ends the session: the process is ended right after this message without any
+    // window being destroyed, so the settings are written here (else the recorded version and
+    // the last news id of a program that is never closed by hand would never be kept).
+    void WMEndSession(fw::TMessage& Message);
 
 private:
     TVeskTrayIcon* TrayIcon = nullptr;

@@ -307,6 +307,8 @@ TEST_F(MainWindowTest, StartWithWindowsAndAnActiveReminderStaysHidden) {
     SendMessageW(tray, WM_TRAYICONCALLBACK, 0, WM_LBUTTONUP);
     EXPECT_TRUE(frmView->GetVisible());
     EXPECT_TRUE(IsWindowVisible(frmView->GetHandle()));
+    HWND view = frmView->GetHandle();
+    EXPECT_TRUE(PumpMessagesUntil([&] { return GetForegroundWindow() == view; }, 2000));
 }
 
 TEST_F(MainWindowTest, StartWithWindowsWithoutAnActiveReminderEndsAndSavesTheSettings) {
@@ -626,6 +628,23 @@ TEST_F(MainWindowTest, EndRemovesTheIconKeepsTheNewsIdSavesAndEndsTheProcess) {
     EXPECT_EQ(RemindFile, nullptr);
     EXPECT_EQ(frmZUBMain, nullptr);
     EXPECT_EQ(fw::TIniFile(DataFile()).ReadInteger(L"CONFIG", L"NEWSID", 0), 77);
+}
+
+TEST_F(MainWindowTest, SessionEndWritesTheSettingsWithoutEndingTheProgram) {
+    auto* m = CreateMain();  // a new version: recorded in memory only so far
+    ASSERT_EQ(Config.SetupVer, AppVersionText());
+    gNewsWindowId = 12;
+    // A session that goes on changes nothing.
+    SendMessageW(m->GetHandle(), WM_ENDSESSION, 0, 0);
+    EXPECT_NE(fw::TIniFile(DataFile()).ReadString(L"CONFIG", L"SetupVer", L""), AppVersionText());
+    // Windows ends the process after this message without destroying any window: the settings
+    // must be on disk by then.
+    SendMessageW(m->GetHandle(), WM_ENDSESSION, 1, 0);
+    fw::TIniFile ini(DataFile());
+    EXPECT_EQ(ini.ReadString(L"CONFIG", L"SetupVer", L""), AppVersionText());
+    EXPECT_EQ(ini.ReadInteger(L"CONFIG", L"NEWSID", 0), 12);
+    EXPECT_TRUE(gEnded.empty());
+    EXPECT_FALSE(LoopEnds(100));
 }
 
 TEST_F(MainWindowTest, EndWithoutNewsWindowKeepsTheNewsId) {

@@ -16,6 +16,11 @@ namespace {
 
 const wchar_t* const MainClass = L"TfrmZUBMain";
 
+// The programs started here inherit this process's environment: their online services talk to
+// no web server but this machine's (nothing listens on port 9, every request fails at once),
+// also when the tests are run by hand outside the test runner.
+const bool gLocalOnly = SetEnvironmentVariableW(L"VR_ONLINE_BASE", L"http://127.0.0.1:9") != FALSE;
+
 std::wstring ProgramPath() { return testsupport::BuildDir() + L"\\VeskReminder\\VeskReminder.exe"; }
 
 // The program's data folder in the prefix's real application-data folder (the program reads it at
@@ -156,6 +161,7 @@ private:
 TEST(EndToEndStartup, SecondStartRestoresTheFirstInstancesWindowAndEnds) {
     const std::wstring exe = ProgramPath();
     ASSERT_NE(GetFileAttributesW(exe.c_str()), INVALID_FILE_ATTRIBUTES) << testsupport::Narrow(exe);
+    ASSERT_TRUE(gLocalOnly);
     ASSERT_EQ(FindWindowW(MainClass, nullptr), nullptr) << "an instance is already running";
     ASSERT_FALSE(DataFolder().empty());
     DataFolderGuard data;
@@ -214,6 +220,7 @@ TEST(EndToEndStartup, SecondStartRestoresTheFirstInstancesWindowAndEnds) {
 
 TEST(EndToEndStartup, StartWithWindowsWithoutActiveReminderEndsAndSavesTheSettings) {
     const std::wstring exe = ProgramPath();
+    ASSERT_TRUE(gLocalOnly);
     ASSERT_EQ(FindWindowW(MainClass, nullptr), nullptr) << "an instance is already running";
     ASSERT_FALSE(DataFolder().empty());
     DataFolderGuard data;
