@@ -143,6 +143,9 @@ protected:
         WriteLangFile(dir_.File(L"Languages\\EnglishUK.ini"), L"[Lang]\r\nNativeLanguage=English (UK)\r\n");
         WriteLangFile(dir_.File(L"Languages\\Deutsch.ini"),
                       L"[Translation]\r\n"
+                      L"DefaultFont=Arial\r\n"
+                      L"DefaultFontSize=10\r\n"
+                      L"DefaultCharSet=EASTEUROPE_CHARSET\r\n"
                       L"TfrmZUBMain.Caption=Vesk Erinnerung\r\n"
                       L"TfrmZUBMain.btnUnfinish.Caption=Offen\r\n"
                       L"TfrmZUBMain.lbl2.caption=Version %s installiert\r\n"
@@ -254,7 +257,9 @@ protected:
     TRmRecordStruct* Add(const std::wstring& name, double end = 0) {
         auto* r = new TRmRecordStruct;
         r->Name = name;
-        r->CreateDateTime = fw::Now() - 10 + 0.001 * (++created_);
+        // From one base time, so that a record added again with the same counter lands in the
+        // same section however long the test took in between.
+        r->CreateDateTime = base_ + 0.001 * (++created_);
         r->LastTime = r->CreateDateTime;
         r->Period = 1;
         r->WakeTime = 0.99;
@@ -309,6 +314,7 @@ protected:
     std::vector<Launch> launched_, mailed_;
     std::vector<std::pair<bool, DWORD>> dialogs_;
     int created_ = 0;
+    const fw::TDateTime base_ = fw::Now() - 10;
     std::wstring savedAppData_;
     TFirstParamSource savedParam_ = FirstParamSource;
     TTaskbarExistsProc savedTaskbar_ = TaskbarExistsProc;
@@ -407,6 +413,45 @@ TEST_F(FrameTest, SwitchingTheLanguageTranslatesEverythingAtOnceAndSavesIt) {
     EXPECT_EQ(v->ppmTrayIcon->GetShortCutItems().size(), 1u);
 }
 
+TEST_F(FrameTest, SwitchingTheLanguageTakesItsFontAndBackAgainRestoresEnglish) {
+    TfrmView* v = Open();
+    v->cbbVoice->SetIndex(1);
+    v->ppmTrayIcon->ItemClick(Language(v, L"Deutsch"));
+    EXPECT_EQ(v->GetFont()->GetName(), L"Arial");
+    EXPECT_EQ(v->GetFont()->GetSize(), 10);
+    EXPECT_EQ(v->GetFont()->GetCharset(), EASTEUROPE_CHARSET);
+    for (fw::TFont* f : {v->btnUnfinish->GetFontNormal(), v->btnUnfinish->GetFontOver(), v->btnCompleted->GetFontDown(),
+                         v->btnNew->GetFontSelect(), v->lbl2->GetFont()}) {
+        EXPECT_EQ(f->GetName(), L"Arial");
+        EXPECT_EQ(f->GetSize(), 10);
+        EXPECT_EQ(f->GetCharset(), EASTEUROPE_CHARSET);
+    }
+    EXPECT_EQ(v->txCaption->GetFont()->GetName(), L"Arial");
+    EXPECT_EQ(v->txCaption->GetFont()->GetSize(), 12);
+    EXPECT_EQ(v->btnUnfinish->GetFontNormal()->GetColor(), fw::clWhite);
+    EXPECT_EQ(v->btnCompleted->GetFontNormal()->GetColor(), fw::clWhite);
+    // Keys the file lacks keep the built-in English words.
+    EXPECT_EQ(v->msgdlg->GetBtnCaptionNo(), L"NO");
+    EXPECT_EQ(v->msgdlg->GetBtnCaptionOk(), L"OK");
+    EXPECT_EQ(v->cbbVoice->GetItem(1)->GetCaption(), L"Default");
+    EXPECT_EQ(v->cbbVoice->GetIndex(), 1);
+    EXPECT_EQ(v->ppmTrayIcon->GetItem(1)->GetCaption(), L"Forum");
+    EXPECT_EQ(v->qzpmn1->GetItem(1)->GetCaption(), L"Restore");
+
+    // Back again: the version line is formatted anew, not left with the German text.
+    v->ppmTrayIcon->ItemClick(Language(v, L"English"));
+    EXPECT_EQ(Config.Language, L"English");
+    EXPECT_EQ(v->GetCaption(), L"Vesk Reminder");
+    EXPECT_EQ(v->btnUnfinish->GetCaption(), L"Unfinished");
+    EXPECT_EQ(v->lbl2->GetCaption(), L"Current Version:" + AppVersionText());
+    EXPECT_EQ(v->ppmTrayIcon->GetItem(0)->GetCaption(), L"Online Help");
+    EXPECT_EQ(v->msgdlg->GetBtnCaptionYes(), L"Yes");
+    EXPECT_EQ(v->GetFont()->GetName(), L"Tahoma");
+    EXPECT_EQ(v->btnUnfinish->GetFontNormal()->GetSize(), 8);
+    EXPECT_TRUE(Language(v, L"English")->GetChecked());
+    EXPECT_FALSE(Language(v, L"Deutsch")->GetChecked());
+}
+
 TEST_F(FrameTest, ALanguageWhoseSettingCannotBeWrittenIsStillSwitchedAndTheFailureReported) {
     auto refusing = std::make_unique<RefusingStore>(file_);
     refusing->refuseSection = L"CONFIG";
@@ -450,12 +495,27 @@ TEST_F(FrameTest, CaptionButtonsOpenTheirMenus) {
     v->VeskNcPaintor1ButtonClick(v->VeskNcPaintor1, vnbClose);
     EXPECT_FALSE(v->ppmTrayIcon->GetShown());
     EXPECT_FALSE(v->qzpmn1->GetShown());
+    v->SetBounds(40, 30, v->GetWidth(), v->GetHeight());
+    // Each menu opens at its button's left edge, where the caption bar ends below it.
+    auto under = [v](TVeskNcBtnEnum button) {
+        const fw::TRect r = v->VeskNcPaintor1->GetBtnRect(button);
+        POINT p{r.Left, r.Bottom - v->VeskNcPaintor1->GetResource()->GetFormCaption()->GetHeight()};
+        ClientToScreen(v->GetHandle(), &p);
+        return p;
+    };
+    ASSERT_NE(under(vnbMenu).x, under(vnbSkin).x);
     v->VeskNcPaintor1ButtonClick(v->VeskNcPaintor1, vnbMenu);
     EXPECT_TRUE(v->ppmTrayIcon->GetShown());
     EXPECT_FALSE(v->qzpmn1->GetShown());
+    ASSERT_NE(v->ppmTrayIcon->GetLevelForm(1), nullptr);
+    EXPECT_EQ(v->ppmTrayIcon->GetLevelForm(1)->GetLeft(), under(vnbMenu).x);
+    EXPECT_EQ(v->ppmTrayIcon->GetLevelForm(1)->GetTop(), under(vnbMenu).y);
     v->ppmTrayIcon->CloseMenu();
     v->VeskNcPaintor1ButtonClick(v->VeskNcPaintor1, vnbSkin);
     EXPECT_TRUE(v->qzpmn1->GetShown());
+    ASSERT_NE(v->qzpmn1->GetLevelForm(1), nullptr);
+    EXPECT_EQ(v->qzpmn1->GetLevelForm(1)->GetLeft(), under(vnbSkin).x);
+    EXPECT_EQ(v->qzpmn1->GetLevelForm(1)->GetTop(), under(vnbSkin).y);
     v->qzpmn1->CloseMenu();
 }
 
@@ -617,18 +677,29 @@ TEST_F(FrameTest, AdvertisementPanelEventsReachTheirHooks) {
     EXPECT_EQ(gHooks.panel[3], std::make_pair(4, static_cast<fw::TObject*>(v->imgad)));
 }
 
-TEST_F(FrameTest, WithoutHooksNothingIsStarted) {
+TEST_F(FrameTest, EachHookIsOptionalAndTheOthersStillWork) {
+    // The online services' routines are not linked into every program: unset hooks are skipped
+    // one by one, the rest still reached.
+    Config.AutoUpdate = true;
     StartAdHook = nullptr;
-    StartUpdateCheckHook = nullptr;
     SetUpdateMsgBoxHook = nullptr;
     AdClickHook = nullptr;
     AdPaintHook = nullptr;
     TfrmView* v = Open();
     v->imgad->OnClick(v->imgad);
+    v->imgad->OnMouseEnter(v->imgad);
     v->imgad->Repaint();
-    EXPECT_TRUE(gHooks.ads.empty());
-    EXPECT_TRUE(gHooks.updates.empty());
-    EXPECT_TRUE(gHooks.boxes.empty());
+    PumpMessagesFor(20);
+    EXPECT_EQ(gHooks.updates, (std::vector<bool>{true}));
+    ASSERT_EQ(gHooks.panel.size(), 1u);
+    EXPECT_EQ(gHooks.panel[0], std::make_pair(2, static_cast<fw::TObject*>(v->imgad)));
+    StartUpdateCheckHook = nullptr;
+    v->Hide();
+    v->Show();
+    EXPECT_EQ(gHooks.updates.size(), 1u);
+    // The window itself is complete.
+    EXPECT_EQ(v->ppmTrayIcon->GetItems().size(), 12u);
+    EXPECT_TRUE(v->txCaption->GetCaption() == L"Unfinished");
 }
 
 TEST_F(FrameTest, MinimisingAndClosingWithAnActiveReminderHide) {
@@ -677,6 +748,11 @@ TEST_F(FrameTest, F1OpensTheHelpFromAnyWindow) {
     PostMessageW(main_->GetHandle(), WM_KEYDOWN, VK_F2, 1);
     AppPump(50);
     EXPECT_EQ(launched_.size(), 1u);
+    // In the visible window itself the key opens the help once, not once more by the window.
+    PostMessageW(frmView->GetHandle(), WM_KEYDOWN, VK_F1, 1);
+    AppPump(50);
+    ASSERT_EQ(launched_.size(), 2u);
+    EXPECT_EQ(launched_[1].file, HelpPageUrl);
 }
 
 TEST_F(FrameTest, LanguageSwitchAlsoTranslatesTheTrayMenu) {
@@ -700,5 +776,14 @@ TEST_F(FrameTest, ClosingWithoutActiveReminderEndsTheProgram) {
     OpenMain();
     ASSERT_TRUE(frmView->GetVisible());
     frmView->Close();
+    EXPECT_TRUE(LoopEnds(1000));
+}
+
+TEST_F(FrameTest, TheCloseButtonWithoutActiveReminderEndsTheProgram) {
+    StoreForMain(L"done", fw::Now() - 1);
+    OpenMain();
+    ASSERT_TRUE(frmView->GetVisible());
+    // What the title bar's close button sends.
+    frmView->Perform(WM_SYSCOMMAND, SC_CLOSE, 0);
     EXPECT_TRUE(LoopEnds(1000));
 }
