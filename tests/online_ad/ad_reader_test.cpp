@@ -12,9 +12,9 @@
 
 #include "UAd.h"
 #include "UCheckNewThread.h"
-#include "ad_server.h"
 #include "fw_base.h"
 #include "fw_png.h"
+#include "local_http_server.h"
 #include "test_support.h"
 
 using json = nlohmann::ordered_json;
@@ -89,7 +89,7 @@ protected:
     void SetUp() override {
         cache_ = tmp_.Path() + L"\\data\\UpdateInfo\\";
         ASSERT_TRUE(fw::ForceDirectories(cache_));
-        SetOnlineBaseUrl(server_.Base());
+        SetOnlineBaseUrl(server_.BaseUrl());
     }
     void TearDown() override { SetOnlineBaseUrl(L""); }
 
@@ -121,7 +121,7 @@ protected:
 
     testsupport::TempDir tmp_;
     std::wstring cache_;
-    AdTestServer server_;
+    testsupport::TLocalHttpServer server_;
     std::vector<Reported> reported_;
 };
 
@@ -163,7 +163,7 @@ TEST(AdColour, HexTextGivesWindowsColour) {
 TEST_F(AdReaderTest, FirstRunAsksForDataVersionZeroWithEscapedValues) {
     auto r = NewReader();
     RunReader(*r);
-    auto req = server_.Requests();
+    auto req = server_.Targets();
     ASSERT_EQ(req.size(), 1u);
     EXPECT_EQ(req[0], "/ad/ad1.php?name=kfd&ver=1.22.59&lang=C%3A%5CVesk%20Reminder%5CLanguages%5CEnglish.ini&adver=0");
     EXPECT_EQ(r->AdVer, L"0");
@@ -174,20 +174,20 @@ TEST_F(AdReaderTest, FirstRunAsksForDataVersionZeroWithEscapedValues) {
 
 TEST_F(AdReaderTest, AdConfigNamesServiceAndDataVersion) {
     fw::ForceDirectories(cache_);
-    testsupport::WriteFileBytes(cache_ + L"Ad.txt", "{\"adcheckurl\":\"" + Narrow(server_.Base()) +
+    testsupport::WriteFileBytes(cache_ + L"Ad.txt", "{\"adcheckurl\":\"" + Narrow(server_.BaseUrl()) +
                                                          "/svc/other.php\",\"adver\":\"17\"}");
     auto r = NewReader();
     RunReader(*r);
     ASSERT_EQ(server_.Count("/svc/other.php?"), 1);
-    EXPECT_NE(server_.Requests()[0].find("&adver=17"), std::string::npos);
+    EXPECT_NE(server_.Targets()[0].find("&adver=17"), std::string::npos);
 
     // A file read up to a failure keeps the address it read and asks as a first run.
-    testsupport::WriteFileBytes(cache_ + L"Ad.txt", "{\"adcheckurl\":\"" + Narrow(server_.Base()) + "/svc/third.php\"}");
+    testsupport::WriteFileBytes(cache_ + L"Ad.txt", "{\"adcheckurl\":\"" + Narrow(server_.BaseUrl()) + "/svc/third.php\"}");
     auto r2 = NewReader();
     RunReader(*r2);
     ASSERT_EQ(server_.Count("/svc/third.php?"), 1);
     EXPECT_EQ(r2->AdVer, L"0");
-    EXPECT_NE(server_.Requests().back().find("&adver=0"), std::string::npos);
+    EXPECT_NE(server_.Targets().back().find("&adver=0"), std::string::npos);
 }
 
 TEST_F(AdReaderTest, NoRequestWithoutVersion) {
@@ -196,7 +196,7 @@ TEST_F(AdReaderTest, NoRequestWithoutVersion) {
     r->Start();
     EXPECT_EQ(r->RunningThreads(), 0);
     PumpMessagesFor(200);
-    EXPECT_EQ(server_.Requests().size(), 0u);
+    EXPECT_EQ(server_.Targets().size(), 0u);
 }
 
 TEST_F(AdReaderTest, NewAnswerIsReportedInOrderAndCachedAsAscii) {
@@ -262,7 +262,7 @@ TEST_F(AdReaderTest, FirstItemOnlyForKindOne) {
 }
 
 TEST_F(AdReaderTest, PicturesAreDownloadedCachedAndReusedByTheNextRun) {
-    const std::string base = Narrow(server_.Base());
+    const std::string base = Narrow(server_.BaseUrl());
     server_.Set("/img/banner.png", PngBytes(6, 4));
     server_.Set("/pics/deep/logo.png", PngBytes(8, 2));
     server_.Set("/ad/ad1.php", Wire(Answer(1, {Group(0, {Item("banner", 0, base + "/img/banner.png"), Item("text"),
@@ -291,7 +291,7 @@ TEST_F(AdReaderTest, PicturesAreDownloadedCachedAndReusedByTheNextRun) {
     RunReader(*r2);
     EXPECT_EQ(server_.Count("/img/"), 1);
     EXPECT_EQ(server_.Count("/pics/"), 1);
-    EXPECT_NE(server_.Requests().back().find("&adver=0"), std::string::npos);
+    EXPECT_NE(server_.Targets().back().find("&adver=0"), std::string::npos);
     ASSERT_EQ(Titles(), (std::vector<std::wstring>{L"banner", L"text", L"logo"}));
     EXPECT_EQ(reported_[0].PngWidth, 6);
     EXPECT_EQ(reported_[2].PngWidth, 8);
@@ -299,8 +299,8 @@ TEST_F(AdReaderTest, PicturesAreDownloadedCachedAndReusedByTheNextRun) {
 }
 
 TEST_F(AdReaderTest, OnePictureDownloadedTwiceAtOnceLeavesAWholeCacheFile) {
-    const std::string base = Narrow(server_.Base());
-    server_.Set("/img/twice.png", AdTestServer::Reply{200, PngBytes(9, 3), 200});
+    const std::string base = Narrow(server_.BaseUrl());
+    server_.Set("/img/twice.png", PngBytes(9, 3), 200);
     server_.Set("/ad/ad1.php", Wire(Answer(1, {Group(0, {Item("one", 2, base + "/img/twice.png"),
                                                          Item("two", 3, base + "/img/twice.png")})})));
     auto r = NewReader();
@@ -318,7 +318,7 @@ TEST_F(AdReaderTest, OnePictureDownloadedTwiceAtOnceLeavesAWholeCacheFile) {
 }
 
 TEST_F(AdReaderTest, HostilePictureNamesNeverLeaveTheCacheFolder) {
-    const std::string base = Narrow(server_.Base());
+    const std::string base = Narrow(server_.BaseUrl());
     server_.SetFallback(PngBytes(3, 3));
     const std::vector<std::string> names = {"..",
                                             "..\\..\\evil1.png",
@@ -433,7 +433,7 @@ TEST_F(AdReaderTest, StopAnswerAndMissingCacheShowNothing) {
 }
 
 TEST_F(AdReaderTest, PictureThatIsNoPngIsNeverShown) {
-    const std::string base = Narrow(server_.Base());
+    const std::string base = Narrow(server_.BaseUrl());
     server_.Set("/img/page.png", "<html>moved</html>");
     server_.Set("/ad/ad1.php", Wire(Answer(1, {Group(0, {Item("bad", 0, base + "/img/page.png"),
                                                          Item("missing", 0, base + "/img/gone.png"), Item("text")})})));
@@ -445,8 +445,8 @@ TEST_F(AdReaderTest, PictureThatIsNoPngIsNeverShown) {
 }
 
 TEST_F(AdReaderTest, ItemsFreedDuringDownloadAreLeftAlone) {
-    const std::string base = Narrow(server_.Base());
-    server_.Set("/img/slow.png", AdTestServer::Reply{200, PngBytes(5, 5), 600});
+    const std::string base = Narrow(server_.BaseUrl());
+    server_.Set("/img/slow.png", PngBytes(5, 5), 600);
     server_.Set("/ad/ad1.php", Wire(Answer(1, {Group(0, {Item("slow", 0, base + "/img/slow.png")})})));
 
     // The service says stop while the picture is on its way.
@@ -458,7 +458,7 @@ TEST_F(AdReaderTest, ItemsFreedDuringDownloadAreLeftAlone) {
     EXPECT_TRUE(reported_.empty());
 
     // The reader goes while the picture is on its way.
-    server_.Set("/img/slow2.png", AdTestServer::Reply{200, PngBytes(5, 5), 600});
+    server_.Set("/img/slow2.png", PngBytes(5, 5), 600);
     server_.Set("/ad/ad1.php", Wire(Answer(1, {Group(0, {Item("slow2", 0, base + "/img/slow2.png")})})));
     fw::TPngImage* seen = nullptr;
     auto r2 = NewReader();
@@ -474,17 +474,17 @@ TEST_F(AdReaderTest, ItemsFreedDuringDownloadAreLeftAlone) {
 TEST_F(AdReaderTest, DownloadPngTakesOnlyWebPicturesOfSaneSize) {
     server_.Set("/p.png", PngBytes(4, 7));
     server_.Set("/big.png", std::string(AdPictureMaxBytes + 1, 'x'));
-    auto png = DownloadPng(server_.Base() + L"/p.png");
+    auto png = DownloadPng(server_.BaseUrl() + L"/p.png");
     ASSERT_TRUE(png);
     EXPECT_EQ(png->GetHeight(), 7);
-    EXPECT_FALSE(DownloadPng(server_.Base() + L"/big.png"));
+    EXPECT_FALSE(DownloadPng(server_.BaseUrl() + L"/big.png"));
     EXPECT_FALSE(DownloadPng(L"file:///C:/windows/win.ini"));
     EXPECT_FALSE(DownloadPng(L"ftp://127.0.0.1/p.png"));
     EXPECT_EQ(server_.Count("/"), 2);
 }
 
 TEST_F(AdReaderTest, DamagedCachedPictureIsFetchedAgain) {
-    const std::string base = Narrow(server_.Base());
+    const std::string base = Narrow(server_.BaseUrl());
     testsupport::WriteFileBytes(cache_ + L"banner.png", std::string("\x89PNG\r\n\x1a\ntruncated"));
     testsupport::WriteFileBytes(cache_ + L"empty.png", std::string());
     server_.Set("/img/banner.png", PngBytes(6, 4));
@@ -546,9 +546,9 @@ TEST_F(AdReaderTest, OtherMessageIsUsedWithoutCachingAndNumbersMayComeAsTexts) {
 TEST_F(AdReaderTest, PictureHostThatNeverAnswersDoesNotHoldTheDownload) {
     const DWORD saved = HttpGetTimeout();
     SetHttpGetTimeout(300);
-    server_.Set("/hang.png", AdTestServer::Reply{200, PngBytes(4, 4), 5000});
+    server_.Set("/hang.png", PngBytes(4, 4), 5000);
     const DWORD start = GetTickCount();
-    auto png = DownloadPng(server_.Base() + L"/hang.png");
+    auto png = DownloadPng(server_.BaseUrl() + L"/hang.png");
     const DWORD elapsed = GetTickCount() - start;
     SetHttpGetTimeout(saved);
     EXPECT_FALSE(png);

@@ -18,7 +18,7 @@
 #include "VeskImage.h"
 #include "fw_forms.h"
 #include "fw_png.h"
-#include "panel_server.h"
+#include "local_http_server.h"
 #include "test_support.h"
 #include "uRemindAd.h"
 
@@ -520,7 +520,7 @@ protected:
         // Folders that do not exist yet: the starter makes them.
         AppDataDir = Dir.Path() + L"\\Roaming\\Vesk_Reminder\\";
         LangFile = L"C:\\Program Files\\Vesk Reminder\\Languages\\Deutsch & Co.ini";
-        SetOnlineBaseUrl(Server.Base());
+        SetOnlineBaseUrl(Server.BaseUrl());
         SetHttpGetTimeout(5000);
     }
     void TearDown() override {
@@ -534,12 +534,12 @@ protected:
     }
 
     testsupport::TempDir Dir;
-    PanelTestServer Server;
+    testsupport::TLocalHttpServer Server;
     std::wstring SavedAppData, SavedLang;
 };
 
 TEST_F(AdStartTest, StartAdAsksTheServiceAndThePanelShowsTheItem) {
-    Server.Set("/ad/ad1.php", Answer(Server.Base(), 0));
+    Server.Set("/ad/ad1.php", Answer(Server.BaseUrl(), 0));
     Server.Set("/img/served.png", PngBytes(50, 20));
     AdInfo.Align = 2;  // left over from before: cleared by the start
     int arrived = 0;
@@ -556,7 +556,7 @@ TEST_F(AdStartTest, StartAdAsksTheServiceAndThePanelShowsTheItem) {
     ASSERT_TRUE(WaitForReader(reader));
     ASSERT_TRUE(PumpMessagesUntil([&] { return arrived > 0; }, 5000));
 
-    const std::vector<std::string> requests = Server.Requests();
+    const std::vector<std::string> requests = Server.Targets();
     ASSERT_GE(requests.size(), 1u);
     EXPECT_EQ(requests[0].substr(0, requests[0].find('?')), "/ad/ad1.php");
     EXPECT_EQ(QueryValue(requests[0], "ver"), Narrow(AppVersionText()));
@@ -573,7 +573,7 @@ TEST_F(AdStartTest, StartAdAsksTheServiceAndThePanelShowsTheItem) {
 }
 
 TEST_F(AdStartTest, AnItemArrivingAfterTheWindowIsGoneIsDropped) {
-    Server.Set("/ad/ad1.php", Answer(Server.Base(), 5));
+    Server.Set("/ad/ad1.php", Answer(Server.BaseUrl(), 5));
     Server.SetDelay(300);
     int arrived = 0;
     TVeskADReader* reader = StartAd(
@@ -593,7 +593,7 @@ TEST_F(AdStartTest, AnItemArrivingAfterTheWindowIsGoneIsDropped) {
 }
 
 TEST_F(AdStartTest, WithoutAReceiverEveryItemIsHandedOn) {
-    Server.Set("/ad/ad1.php", Answer(Server.Base(), 5));
+    Server.Set("/ad/ad1.php", Answer(Server.BaseUrl(), 5));
     std::vector<std::wstring> titles;
     TVeskADReader* reader = StartAd([&](TObject*, TagVeskAdInfo* i) { titles.push_back(i->Title); });
     ASSERT_TRUE(WaitForReader(reader));

@@ -10,6 +10,10 @@
 #include <thread>
 
 using testsupport::TempDir;
+using testsupport::THttpAnswer;
+using testsupport::THttpRequest;
+using testsupport::TLocalHttpServer;
+using testsupport::UnusedLocalPort;
 
 namespace {
 

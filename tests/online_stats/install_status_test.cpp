@@ -1,8 +1,8 @@
 // The install-statistics post against a local server playing the statistics page.
 #include <gtest/gtest.h>
 
-#include "../online_http/local_http_server.h"
 #include "UCheckNewThread.h"
+#include "local_http_server.h"
 #include "test_support.h"
 #include "uInstallStatus.h"
 
@@ -10,6 +10,10 @@
 #include <memory>
 
 using testsupport::PumpMessagesUntil;
+using testsupport::THttpAnswer;
+using testsupport::THttpRequest;
+using testsupport::TLocalHttpServer;
+using testsupport::UnusedLocalPort;
 
 namespace {
 

@@ -2,15 +2,19 @@
 // program's check with its question, its download page and its one-check-at-a-time rule.
 #include <gtest/gtest.h>
 
-#include "../online_http/local_http_server.h"
 #include "PublicFuns.h"
 #include "UCheckNewThread.h"
+#include "local_http_server.h"
 #include "test_support.h"
 #include "uRemindUpdate.h"
 
 #include <memory>
 
 using testsupport::PumpMessagesUntil;
+using testsupport::THttpAnswer;
+using testsupport::THttpRequest;
+using testsupport::TLocalHttpServer;
+using testsupport::UnusedLocalPort;
 
 namespace {
 
