@@ -267,3 +267,53 @@ void TCheckUpdate::Fetch() {
     ini.ReadSection(L"NewInfo", *NewInfo);
     NewGetUrl = ini.ReadString(L"VerInfo", L"NewGetUrl", DefaultDownloadUrl());
 }
+
+// ---------------------------------------------------------------------------------------------
+
+TGetNews::TGetNews(const std::wstring& AUrl) : fw::TThread(true), CheckUrl(AUrl) {}
+
+std::wstring TGetNews::NewsPageUrl() { return OnlineBaseUrl() + L"/news/zubinfo.htm"; }
+std::wstring TGetNews::FallbackNewsPageUrl() { return OnlineBaseUrl() + L"/news/m482info.htm"; }
+std::wstring TGetNews::DefaultNewsUrl() { return OnlineBaseUrl() + L"/news/msg.html"; }
+
+void TGetNews::Execute() {
+    struct TRunning {
+        std::atomic<bool>& Flag;
+        explicit TRunning(std::atomic<bool>& F) : Flag(F) { Flag = true; }
+        ~TRunning() { Flag = false; }
+    } running(Running);
+    if (OnBegin) Synchronize([this] { OnBegin(this); });
+    Fetch();
+    if (OnNews) Synchronize([this] { OnNews(this, Url, MsgID, LangCode, ShowAll, FormWidth, FormHeight); });
+}
+
+void TGetNews::Fetch() {
+    std::wstring text = HttpGetText(CheckUrl.empty() ? FallbackNewsPageUrl() : CheckUrl);
+    if (text.empty()) return;
+    std::wstring path = SaveTempIni(text);
+    if (path.empty()) return;
+    // The copy is only needed for reading it; it goes also when reading fails.
+    struct TRemove {
+        const std::wstring& Path;
+        ~TRemove() { DeleteFileW(Path.c_str()); }
+    } remove{path};
+    // Read into locals first, so that a failure half-way leaves every field at its default.
+    int msgId, formWidth, formHeight;
+    bool showAll;
+    std::wstring url, langCode;
+    {
+        fw::TIniFile ini(path);
+        msgId = ini.ReadInteger(L"Msg", L"MsgID", 0);
+        showAll = ini.ReadInteger(L"Msg", L"ShowAll", 1) == 1;
+        url = ini.ReadString(L"Msg", L"Url", DefaultNewsUrl());
+        formWidth = ini.ReadInteger(L"Msg", L"FormWidth", 0);
+        formHeight = ini.ReadInteger(L"Msg", L"FormHeight", 0);
+        langCode = ini.ReadString(L"Msg", L"LangCode", L"");
+    }
+    MsgID = msgId;
+    ShowAll = showAll;
+    Url = url;
+    FormWidth = formWidth;
+    FormHeight = formHeight;
+    LangCode = langCode;
+}

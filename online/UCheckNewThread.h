@@ -110,3 +110,48 @@ protected:
     // Fetches and reads the page into the fields (worker thread).
     void Fetch();
 };
+
+// ---------------------------------------------------------------------------------------------
+// News check thread.
+
+using TNewsEvent = std::function<void(fw::TObject* Sender, const std::wstring& Url, int MsgID,
+                                      const std::wstring& LangCode, bool ShowAll, int FormWidth, int FormHeight)>;
+
+// Fetches the news information page, reads its section "Msg" from a temporary copy (deleted
+// right after) and reports the message through OnNews. Created suspended at normal priority;
+// OnBegin and OnNews run on the GUI thread.
+class TGetNews : public fw::TThread {
+public:
+    FW_CLASSNAME(TGetNews)
+    // An empty Url fetches the fallback page.
+    explicit TGetNews(const std::wstring& Url);
+
+    // True while Execute runs.
+    std::atomic<bool> Running{false};
+    // The news web page to show.
+    std::wstring Url;
+    std::wstring CheckUrl;
+    // The language the message is meant for; empty for every language.
+    std::wstring LangCode;
+    // 0 when there is no news.
+    int MsgID = 0;
+    bool ShowAll = false;
+    // Size of the page content in pixels; 0 means the window's default size.
+    int FormWidth = 0;
+    int FormHeight = 0;
+    fw::TNotifyEvent OnBegin;
+    TNewsEvent OnNews;
+    // The message already shown to this user, set by the starter.
+    int NewsId = 0;
+
+    // The news information page, the page fetched by a thread made without an address, and the
+    // news page shown when the information page names none.
+    static std::wstring NewsPageUrl();
+    static std::wstring FallbackNewsPageUrl();
+    static std::wstring DefaultNewsUrl();
+
+protected:
+    void Execute() override;
+    // Fetches and reads the page into the fields (worker thread).
+    void Fetch();
+};

@@ -1,6 +1,8 @@
 #include "uRemindUpdate.h"
 
 #include "PublicFuns.h"
+#include "fw_formload.h"
+#include "uNews.h"
 
 TReminderUpdate* UpdateThread = nullptr;
 
@@ -111,4 +113,91 @@ void TReminderUpdate::UpdateResult(fw::TObject* Sender, const std::wstring& IniP
 void TReminderUpdate::ThreadDone(fw::TObject* Sender) {
     (void)Sender;
     if (UpdateThread == this) UpdateThread = nullptr;
+}
+
+// ---------------------------------------------------------------------------------------------
+
+TNewsCheckLock NewsLock;
+
+bool TNewsCheckLock::TryEnter() {
+    if (FLocked) return false;
+    FLocked = true;
+    return true;
+}
+
+void TNewsCheckLock::Leave() { FLocked = false; }
+
+TReminderNews::TReminderNews(const std::wstring& AUrl) : TGetNews(AUrl) {}
+
+void TReminderNews::StartNewsCheck(int ANewsId) {
+    // The mark is set here already, not first when the worker reaches NewsBegin: a second start
+    // in between would otherwise run a second check beside the first.
+    if (!NewsLock.TryEnter()) return;
+    TReminderNews* thread = nullptr;
+    try {
+        thread = new TReminderNews(NewsPageUrl());
+    } catch (...) {
+        NewsLock.Leave();
+        throw;
+    }
+    thread->NewsId = ANewsId;
+    thread->SetFreeOnTerminate(true);
+    thread->OnBegin = fw::Bind(thread, &TReminderNews::NewsBegin);
+    thread->OnNews = fw::Bind(thread, &TReminderNews::NewsArrived);
+    thread->OnTerminate = fw::Bind(thread, &TReminderNews::NewsDone);
+    thread->Resume();
+}
+
+void TReminderNews::NewsBegin(fw::TObject* Sender) {
+    (void)Sender;
+    // Normally set by the starter already; a thread started some other way takes it here.
+    NewsLock.TryEnter();
+}
+
+void TReminderNews::NewsArrived(fw::TObject* Sender, const std::wstring& AUrl, int AMsgID,
+                                const std::wstring& ALangCode, bool AShowAll, int AFormWidth, int AFormHeight) {
+    (void)Sender;
+    (void)AShowAll;
+    if (!ALangCode.empty() && !MatchLangCode(ALangCode)) return;
+    ShowNews(AUrl, AMsgID, AFormWidth, AFormHeight);
+}
+
+void TReminderNews::ShowNews(const std::wstring& AUrl, int AMsgID, int AFormWidth, int AFormHeight) {
+    if (AMsgID < 1 || AMsgID == NewsId) return;
+    // The address comes from a page fetched over plain HTTP: only a web page goes to the browser
+    // (no local files, no other protocols).
+    std::wstring url = fw::Trim(AUrl);
+    if (!IsWebUrl(url)) return;
+    // A check that ends while the program is shutting down must not make a new window then.
+    if (!fw::Application || fw::Application->GetTerminated()) return;
+    if (!frmNews) frmNews = fw::TForm::CreateForm<TFrmNews>(fw::Application);
+    if (AMsgID == frmNews->MsgID) return;
+    frmNews->MsgID = AMsgID;
+    frmNews->FormWidth = AFormWidth;
+    frmNews->FormHeight = AFormHeight;
+    // A page may name any size; only a real one (both sides positive) replaces the default.
+    int width = 490, height = 269;
+    if (AFormWidth > 0 && AFormHeight > 0) {
+        width = AFormWidth + 2;
+        height = AFormHeight + 26;
+    }
+    frmNews->Url = url;
+    // Right-aligned 10 pixels inside the work area, just below it: the window slides up from
+    // there once its page has loaded.
+    fw::TRect area = TFrmNews::WorkArea();
+    frmNews->SetBounds(area.Right - width - 10, area.Bottom + height, width, height);
+    frmNews->ShowUrl();
+}
+
+void TReminderNews::NewsDone(fw::TObject* Sender) {
+    (void)Sender;
+    NewsLock.Leave();
+}
+
+void StartNewsCheckHookProc(int ANewsId) { TReminderNews::StartNewsCheck(ANewsId); }
+
+bool NewsIdHookProc(int& Id) {
+    if (!frmNews) return false;
+    Id = frmNews->MsgID;
+    return true;
 }

@@ -46,3 +46,47 @@ int ShowUpdateMessage(const std::wstring& Text, const std::wstring& Caption, uin
 
 // The build number of the running program (the fourth part of its file version).
 int CurrentProgramBuild();
+
+// ---------------------------------------------------------------------------------------------
+// News check.
+
+// Marks a news check in progress. Taken and released on the GUI thread only, so it must also
+// refuse a second taker on that same thread (which a critical section would let in again).
+class TNewsCheckLock {
+public:
+    // False when the mark is already set.
+    bool TryEnter();
+    void Leave();
+    bool Locked() const { return FLocked; }
+
+private:
+    bool FLocked = false;
+};
+
+extern TNewsCheckLock NewsLock;
+
+// The program's news check: once per run, shows the news window for a message this user has
+// not seen yet and that is meant for the active language.
+class TReminderNews : public TGetNews {
+public:
+    FW_CLASSNAME(TReminderNews)
+    explicit TReminderNews(const std::wstring& Url);
+
+    // Starts a check of the news page unless one is in progress (GUI thread). NewsId: the id
+    // of the message shown last.
+    static void StartNewsCheck(int NewsId);
+    // OnBegin: marks the check in progress.
+    void NewsBegin(fw::TObject* Sender);
+    // OnNews: shows the news unless it is meant for another language.
+    void NewsArrived(fw::TObject* Sender, const std::wstring& Url, int MsgID, const std::wstring& LangCode,
+                     bool ShowAll, int FormWidth, int FormHeight);
+    // Loads the message into the news window (made on first use) unless it was shown already.
+    void ShowNews(const std::wstring& Url, int MsgID, int FormWidth, int FormHeight);
+    // OnTerminate, also after a failed fetch: the check is over.
+    void NewsDone(fw::TObject* Sender);
+};
+
+// For the hidden main window (its hooks): starts the news check, and tells the id of the
+// message in the news window (false when there is no news window).
+void StartNewsCheckHookProc(int NewsId);
+bool NewsIdHookProc(int& Id);

@@ -15,9 +15,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
     // online services, which the application units cannot call themselves. Set before anything can
     // create the store.
     MachineGuidSource = &GetMachineGuid;
-    // The online services the application's windows start. The news check is not part of the
-    // program yet: its hooks stay unset, so it is never started.
+    // The online services the application's windows start.
     PostInstallStatusHook = &PostInstallStatus;
+    StartNewsCheckHook = &StartNewsCheckHookProc;
+    NewsIdHook = &NewsIdHookProc;
     StartUpdateCheckHook = &TReminderUpdate::StartUpdateCheck;
     SetUpdateMsgBoxHook = &SetUpdateMsgBox;
     StartAdHook = [](fw::TControl* Panel, fw::TControl* Receiver) {

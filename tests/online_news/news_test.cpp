@@ -1,0 +1,604 @@
+// The news check against a local server playing the news page, and the news window with a fake
+// browser: which messages are shown, the one-check-at-a-time mark, the window's size and place,
+// the slide-in, the fading and what the mouse does to it, and the hidden main window's hooks.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "PublicFuns.h"
+#include "UCheckNewThread.h"
+#include "VeskNcPaintor.h"
+#include "local_http_server.h"
+#include "test_support.h"
+#include "uNews.h"
+#include "uRemindUpdate.h"
+
+using testsupport::PumpMessagesUntil;
+using testsupport::THttpAnswer;
+using testsupport::THttpRequest;
+using testsupport::TLocalHttpServer;
+using testsupport::UnusedLocalPort;
+
+namespace {
+
+std::string Narrow(const std::wstring& W) { return std::string(W.begin(), W.end()); }
+
+std::wstring Env(const wchar_t* Name) {
+    wchar_t buf[1024] = {};
+    DWORD n = GetEnvironmentVariableW(Name, buf, 1024);
+    return n ? std::wstring(buf, n) : std::wstring();
+}
+
+// Points TMP and TEMP somewhere else for one test.
+struct TTempEnvGuard {
+    std::wstring Tmp = Env(L"TMP"), Temp = Env(L"TEMP");
+    explicit TTempEnvGuard(const std::wstring& Dir) {
+        SetEnvironmentVariableW(L"TMP", Dir.c_str());
+        SetEnvironmentVariableW(L"TEMP", Dir.c_str());
+    }
+    ~TTempEnvGuard() {
+        SetEnvironmentVariableW(L"TMP", Tmp.empty() ? nullptr : Tmp.c_str());
+        SetEnvironmentVariableW(L"TEMP", Temp.empty() ? nullptr : Temp.c_str());
+    }
+};
+
+int CountFiles(const testsupport::TempDir& Dir) {
+    int n = 0;
+    WIN32_FIND_DATAW data;
+    HANDLE h = FindFirstFileW(Dir.File(L"*").c_str(), &data);
+    if (h == INVALID_HANDLE_VALUE) return 0;
+    do
+        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) ++n;
+    while (FindNextFileW(h, &data));
+    FindClose(h);
+    return n;
+}
+
+void WriteLangFile(const std::wstring& Path, const std::wstring& Text) {
+    std::string bytes = "\xFF\xFE";
+    for (wchar_t c : Text) {
+        bytes.push_back(static_cast<char>(c & 0xFF));
+        bytes.push_back(static_cast<char>((c >> 8) & 0xFF));
+    }
+    testsupport::WriteFileBytes(Path, bytes);
+}
+
+// What the fake browsers did, and how the next one behaves.
+struct TBrowserLog {
+    bool CanCreate = true;
+    bool HasBody = true;
+    bool StyleFails = false;
+    int Created = 0;
+    int Styled = 0;
+    std::vector<std::wstring> Navigated;
+    RECT Bounds{};
+    INewsBrowser* Last = nullptr;
+};
+
+class TFakeBrowser : public INewsBrowser {
+public:
+    explicit TFakeBrowser(TBrowserLog& Log) : FLog(Log) {}
+    ~TFakeBrowser() override {
+        if (FLog.Last == this) FLog.Last = nullptr;
+    }
+    bool Navigate(const std::wstring& Url) override {
+        FLog.Navigated.push_back(Url);
+        return true;
+    }
+    bool StyleBody() override {
+        if (FLog.StyleFails) throw fw::Exception(L"style refused");
+        if (!FLog.HasBody) return false;
+        ++FLog.Styled;
+        return true;
+    }
+    void SetBounds(const RECT& Bounds) override { FLog.Bounds = Bounds; }
+
+private:
+    TBrowserLog& FLog;
+};
+
+// Stands in for the visible window (the program's hidden main window is the main form there; here
+// this one is), which carries the title-bar look the news window borrows.
+class TViewStandIn : public fw::TForm {
+public:
+    FW_CLASSNAME(TViewStandIn)
+    TViewStandIn(const fw::TFormKey& Key, fw::TComponent* AOwner) : TForm(Key, AOwner) {}
+};
+
+constexpr int kAreaRight = 1000, kAreaBottom = 700;
+
+class NewsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        fw::Application->Initialize();
+        fw::Application->ClearTerminated();
+        fw::Application->OnException = [this](fw::TObject*, const fw::Exception& e) { Errors.push_back(e.Message); };
+        SavedComposition = NcCompositionEnabledProc;
+        SavedAllow = NcAllowNcPaintProc;
+        NcCompositionEnabledProc = [] { return false; };
+        NcAllowNcPaintProc = [](HWND) {};
+        // Never the real web server, even for a test that forgets to start its own.
+        SetOnlineBaseUrl(L"http://127.0.0.1:" + std::to_wstring(UnusedLocalPort()));
+        fw::Screen->SetWorkAreaRect(fw::TRect(0, 0, kAreaRight, kAreaBottom));
+        SetNewsBrowserFactory([this](HWND Parent) -> std::unique_ptr<INewsBrowser> {
+            EXPECT_TRUE(IsWindow(Parent));
+            if (!Log.CanCreate) return nullptr;
+            ++Log.Created;
+            auto b = std::make_unique<TFakeBrowser>(Log);
+            Log.Last = b.get();
+            return b;
+        });
+        SetNewsCursorPosSource([this](POINT& P) {
+            P = Cursor;
+            return true;
+        });
+        UseLanguage(L"", nullptr);
+        View = fw::TForm::CreateNew<TViewStandIn>(fw::Application);
+        View->SetName(L"frmView");
+        ViewLook = new TVeskNcResource(View);
+        ViewLook->SetName(L"vkncrsrc1");
+        ASSERT_EQ(fw::Application->GetMainForm(), View);
+    }
+    void TearDown() override {
+        // A check still running would report into the next test.
+        EXPECT_TRUE(PumpMessagesUntil([] { return !NewsLock.Locked(); }, 15000));
+        Server.reset();
+        if (frmNews) frmNews->Free();
+        EXPECT_EQ(frmNews, nullptr);
+        if (View) View->Free();
+        SetOnlineBaseUrl(L"");
+        SetNewsBrowserFactory(nullptr);
+        SetNewsCursorPosSource(nullptr);
+        fw::Screen->SetWorkAreaRect(fw::TRect());
+        UseLanguage(L"", nullptr);
+        NcCompositionEnabledProc = SavedComposition;
+        NcAllowNcPaintProc = SavedAllow;
+        fw::Application->OnException = nullptr;
+        EXPECT_TRUE(Errors.empty()) << (Errors.empty() ? "" : Narrow(Errors[0]));
+    }
+
+    void UseLanguage(const std::wstring& File, const wchar_t* Text) {
+        if (Text) WriteLangFile(File, Text);
+        LangFile = File.empty() ? Dir.File(L"Missing.ini") : File;
+        LangIni.reset();
+        MemLangIni.reset();
+    }
+
+    void Serve(const std::string& Page) {
+        Server = std::make_unique<TLocalHttpServer>();
+        Server->Set("/news/zubinfo.htm", Page);
+        SetOnlineBaseUrl(Server->BaseUrl());
+    }
+
+    // The program's check, run to its end.
+    void RunCheck(int NewsId) {
+        TReminderNews::StartNewsCheck(NewsId);
+        ASSERT_TRUE(NewsLock.Locked());
+        ASSERT_TRUE(PumpMessagesUntil([] { return !NewsLock.Locked(); }, 15000));
+    }
+
+    // ShowNews of a check that was never started, as the news handler calls it.
+    void Show(int NewsId, const std::wstring& Url, int MsgID, int W, int H) {
+        auto* t = new TReminderNews(L"");
+        t->NewsId = NewsId;
+        t->ShowNews(Url, MsgID, W, H);
+        t->Free();
+    }
+
+    // Shows a message and completes its page.
+    void ShowLoaded(int W = 0, int H = 0) {
+        Show(0, L"http://127.0.0.1/news/msg.html", 8, W, H);
+        ASSERT_NE(frmNews, nullptr);
+        ASSERT_NE(Log.Last, nullptr);
+        Log.Last->OnNavigateComplete();
+        ASSERT_TRUE(frmNews->GetVisible());
+    }
+
+    // Drives the slide-in to its end; the number of ticks it took.
+    int Slide() {
+        int ticks = 0;
+        while (frmNews->timer1->GetEnabled() && ticks < 1000) {
+            frmNews->timer1Timer(frmNews->timer1);
+            ++ticks;
+        }
+        return ticks;
+    }
+
+    testsupport::TempDir Dir;
+    TViewStandIn* View = nullptr;
+    TVeskNcResource* ViewLook = nullptr;
+    std::unique_ptr<TLocalHttpServer> Server;
+    TBrowserLog Log;
+    POINT Cursor{-5000, -5000};
+    std::vector<std::wstring> Errors;
+    TNcCompositionProc SavedComposition = nullptr;
+    TNcAllowNcPaintProc SavedAllow = nullptr;
+};
+
+std::string Page(int MsgID, const std::string& Extra = "") {
+    return "[Msg]\r\nMsgID=" + std::to_string(MsgID) + "\r\n" + Extra;
+}
+
+// A bare news thread run to its end, with what it reported.
+struct TNewsRun {
+    std::vector<std::string> Events;
+    bool RunningInBegin = false;
+    std::wstring Url, LangCode;
+    int MsgID = -1, FormWidth = -1, FormHeight = -1;
+    bool ShowAll = false;
+
+    void Run(const std::wstring& CheckUrl) {
+        auto* t = new TGetNews(CheckUrl);
+        EXPECT_TRUE(t->GetSuspended());
+        EXPECT_EQ(t->GetPriority(), fw::tpNormal);
+        const DWORD gui = GetCurrentThreadId();
+        t->OnBegin = [this, t, gui](fw::TObject* Sender) {
+            EXPECT_EQ(Sender, t);
+            EXPECT_EQ(GetCurrentThreadId(), gui);
+            RunningInBegin = t->Running;
+            Events.push_back("begin");
+        };
+        t->OnNews = [this, t, gui](fw::TObject* Sender, const std::wstring& U, int Id, const std::wstring& L, bool All,
+                                   int W, int H) {
+            EXPECT_EQ(Sender, t);
+            EXPECT_EQ(GetCurrentThreadId(), gui);
+            Events.push_back("news");
+            Url = U, MsgID = Id, LangCode = L, ShowAll = All, FormWidth = W, FormHeight = H;
+        };
+        t->Resume();
+        t->WaitFor();
+        EXPECT_FALSE(t->Running);
+        t->Free();
+    }
+};
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// The thread.
+
+TEST_F(NewsTest, TheThreadReadsTheMsgSectionAndDeletesItsTemporaryCopy) {
+    testsupport::TempDir temp;
+    TTempEnvGuard env(temp.Path());
+    Serve(Page(12, "ShowAll=0\r\nUrl=http://news.example.com/a.html\r\nFormWidth=320\r\nFormHeight=200\r\n"
+                   "LangCode=0407\r\n"));
+    TNewsRun run;
+    run.Run(TGetNews::NewsPageUrl());
+    EXPECT_EQ(run.Events, (std::vector<std::string>{"begin", "news"}));
+    EXPECT_TRUE(run.RunningInBegin);
+    EXPECT_EQ(run.MsgID, 12);
+    EXPECT_FALSE(run.ShowAll);
+    EXPECT_EQ(run.Url, L"http://news.example.com/a.html");
+    EXPECT_EQ(run.FormWidth, 320);
+    EXPECT_EQ(run.FormHeight, 200);
+    EXPECT_EQ(run.LangCode, L"0407");
+    EXPECT_EQ(CountFiles(temp), 0);
+    EXPECT_EQ(Server->Targets(), (std::vector<std::string>{"/news/zubinfo.htm"}));
+}
+
+TEST_F(NewsTest, MissingKeysGiveTheDefaultsAndAThreadWithoutAddressAsksTheFallbackPage) {
+    Server = std::make_unique<TLocalHttpServer>();
+    Server->Set("/news/m482info.htm", Page(3));
+    SetOnlineBaseUrl(Server->BaseUrl());
+    TNewsRun run;
+    run.Run(L"");
+    EXPECT_EQ(run.MsgID, 3);
+    EXPECT_TRUE(run.ShowAll);
+    EXPECT_EQ(run.Url, Server->BaseUrl() + L"/news/msg.html");
+    EXPECT_EQ(run.FormWidth, 0);
+    EXPECT_EQ(run.FormHeight, 0);
+    EXPECT_EQ(run.LangCode, L"");
+    EXPECT_EQ(Server->Targets(), (std::vector<std::string>{"/news/m482info.htm"}));
+}
+
+TEST_F(NewsTest, AnUnreachableServerOrAnErrorPageReportsNoNews) {
+    TNewsRun down;
+    down.Run(TGetNews::NewsPageUrl());
+    EXPECT_EQ(down.Events, (std::vector<std::string>{"begin", "news"}));
+    EXPECT_EQ(down.MsgID, 0);
+    EXPECT_EQ(down.Url, L"");
+    EXPECT_FALSE(down.ShowAll);
+
+    Serve(Page(5));
+    TNewsRun missing;
+    missing.Run(Server->BaseUrl() + L"/nothing-here");  // the 404 page
+    EXPECT_EQ(missing.MsgID, 0);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The program's check.
+
+TEST_F(NewsTest, TheMessageAlreadySeenIsNotShown) {
+    Serve(Page(7));
+    RunCheck(7);
+    EXPECT_EQ(frmNews, nullptr);
+    EXPECT_EQ(Log.Created, 0);
+}
+
+TEST_F(NewsTest, ANewMessageIsLoadedIntoTheHiddenWindowAtItsDefaultSizeBelowTheWorkArea) {
+    Serve(Page(8, "Url=http://127.0.0.1/n/8.html\r\n"));
+    RunCheck(7);
+    ASSERT_NE(frmNews, nullptr);
+    EXPECT_EQ(frmNews->MsgID, 8);
+    EXPECT_EQ(Log.Navigated, (std::vector<std::wstring>{L"http://127.0.0.1/n/8.html"}));
+    EXPECT_FALSE(frmNews->GetVisible());
+    EXPECT_EQ(frmNews->GetWidth(), 490);
+    EXPECT_EQ(frmNews->GetHeight(), 269);
+    EXPECT_EQ(frmNews->GetLeft(), kAreaRight - 490 - 10);
+    EXPECT_EQ(frmNews->GetTop(), kAreaBottom + 269);
+    EXPECT_EQ(frmNews->GetCaption(), L"Newsletter");
+    EXPECT_EQ(frmNews->timer2->GetInterval(), 60000u);
+    EXPECT_FALSE(frmNews->timer1->GetEnabled());
+    EXPECT_FALSE(frmNews->timer2->GetEnabled());
+    // Owned by the application, framed with the visible window's look.
+    EXPECT_EQ(frmNews->GetOwner(), fw::Application);
+    EXPECT_EQ(frmNews->vkncpntr1->GetResource(), ViewLook);
+}
+
+TEST_F(NewsTest, AMessageForAnotherLanguageIsIgnoredAndOneForThisLanguageShown) {
+    UseLanguage(Dir.File(L"Deutsch.ini"), L"[Translation]\r\nLangCode=0407|0807\r\n");
+    Serve(Page(8, "LangCode=0409\r\n"));
+    RunCheck(0);
+    EXPECT_EQ(frmNews, nullptr);
+
+    Serve(Page(8, "LangCode=0807\r\n"));
+    RunCheck(0);
+    ASSERT_NE(frmNews, nullptr);
+    EXPECT_EQ(frmNews->MsgID, 8);
+}
+
+TEST_F(NewsTest, ASecondStartWhileACheckRunsIsRefusedAndTheMarkIsReleasedAfterwards) {
+    Server = std::make_unique<TLocalHttpServer>();
+    Server->Set("/news/zubinfo.htm", Page(0), 300);
+    SetOnlineBaseUrl(Server->BaseUrl());
+    TReminderNews::StartNewsCheck(0);
+    EXPECT_TRUE(NewsLock.Locked());
+    // Same (GUI) thread, before and after the worker began.
+    TReminderNews::StartNewsCheck(0);
+    ASSERT_TRUE(PumpMessagesUntil([&] { return Server->RequestCount() >= 1; }, 5000));
+    TReminderNews::StartNewsCheck(0);
+    ASSERT_TRUE(PumpMessagesUntil([] { return !NewsLock.Locked(); }, 15000));
+    testsupport::PumpMessagesFor(200);
+    EXPECT_EQ(Server->Count("/news/"), 1);
+
+    RunCheck(0);
+    EXPECT_EQ(Server->Count("/news/"), 2);
+}
+
+TEST_F(NewsTest, AFailedFetchReleasesTheMark) {
+    RunCheck(0);  // nothing listens
+    EXPECT_FALSE(NewsLock.Locked());
+
+    // A page fetched while the temporary folder is missing: no copy, no news, the check ends.
+    testsupport::TempDir temp;
+    TTempEnvGuard env(temp.File(L"missing\\deeper"));
+    Serve(Page(8));
+    RunCheck(0);
+    EXPECT_FALSE(NewsLock.Locked());
+    EXPECT_EQ(frmNews, nullptr);
+}
+
+TEST_F(NewsTest, OnlyWebAddressesReachTheBrowser) {
+    for (const wchar_t* url : {L"file:///c:/windows/win.ini", L"c:\\windows\\notepad.exe", L"javascript:alert(1)",
+                               L"http://", L"about:blank"}) {
+        Show(0, url, 8, 0, 0);
+        EXPECT_EQ(frmNews, nullptr) << Narrow(url);
+    }
+    Show(0, L"  https://news.example.com/x.html ", 8, 0, 0);
+    ASSERT_NE(frmNews, nullptr);
+    EXPECT_EQ(Log.Navigated, (std::vector<std::wstring>{L"https://news.example.com/x.html"}));
+}
+
+TEST_F(NewsTest, IdsBelowOneAndTheMessageAlreadyInTheWindowAreNotLoaded) {
+    Show(0, L"http://127.0.0.1/a.html", 0, 0, 0);
+    Show(0, L"http://127.0.0.1/a.html", -3, 0, 0);
+    EXPECT_EQ(frmNews, nullptr);
+    Show(0, L"http://127.0.0.1/a.html", 4, 0, 0);
+    Show(0, L"http://127.0.0.1/b.html", 4, 0, 0);
+    EXPECT_EQ(Log.Navigated.size(), 1u);
+    Show(0, L"http://127.0.0.1/c.html", 5, 0, 0);
+    EXPECT_EQ(Log.Navigated.back(), L"http://127.0.0.1/c.html");
+    EXPECT_EQ(frmNews->MsgID, 5);
+}
+
+TEST_F(NewsTest, NewsArrivingWhileTheProgramEndsMakesNoWindow) {
+    fw::Application->Terminate();
+    MSG msg;
+    while (!fw::Application->GetTerminated() && fw::Application->ProcessMessage(msg)) {
+    }
+    ASSERT_TRUE(fw::Application->GetTerminated());
+    Show(0, L"http://127.0.0.1/a.html", 3, 0, 0);
+    fw::Application->ClearTerminated();
+    EXPECT_EQ(frmNews, nullptr);
+    EXPECT_EQ(Log.Created, 0);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The window.
+
+TEST_F(NewsTest, APageSizeGivesTheWindowAndTheBrowserTheirSizes) {
+    ShowLoaded(400, 300);
+    EXPECT_EQ(frmNews->GetWidth(), 402);
+    EXPECT_EQ(frmNews->GetHeight(), 326);
+    EXPECT_EQ(frmNews->wb1->GetLeft(), 1);
+    EXPECT_EQ(frmNews->wb1->GetTop(), 26);
+    EXPECT_EQ(frmNews->wb1->GetWidth(), 400);
+    EXPECT_EQ(frmNews->wb1->GetHeight(), 299);
+    EXPECT_EQ(Log.Bounds.right - Log.Bounds.left, 400);
+    EXPECT_EQ(Log.Bounds.bottom - Log.Bounds.top, 299);
+    EXPECT_EQ(Log.Styled, 1);
+}
+
+TEST_F(NewsTest, HalfAPageSizeOrANegativeOneGivesTheDefaultSize) {
+    Show(0, L"http://127.0.0.1/a.html", 3, 400, 0);
+    ASSERT_NE(frmNews, nullptr);
+    EXPECT_EQ(frmNews->GetWidth(), 490);
+    EXPECT_EQ(frmNews->GetHeight(), 269);
+    Show(0, L"http://127.0.0.1/a.html", 4, -400, -300);
+    EXPECT_EQ(frmNews->GetWidth(), 490);
+    EXPECT_EQ(frmNews->GetHeight(), 269);
+    EXPECT_EQ(frmNews->FormWidth, -400);
+}
+
+TEST_F(NewsTest, TheLoadedPageShowsTheWindowWhichSlidesUpOntoTheWorkAreasBottom) {
+    ShowLoaded();
+    EXPECT_TRUE(frmNews->timer1->GetEnabled());
+    EXPECT_EQ(frmNews->timer1->GetInterval(), 50u);
+    EXPECT_FALSE(frmNews->timer2->GetEnabled());
+    EXPECT_TRUE(IsWindowVisible(frmNews->GetHandle()));
+    const int start = frmNews->GetTop();
+    frmNews->timer1Timer(frmNews->timer1);
+    EXPECT_EQ(frmNews->GetTop(), start - 20);
+    // From Bottom + 269 to Bottom - 269: 538 pixels, 20 per tick.
+    int ticks = 1 + Slide();
+    EXPECT_EQ(ticks, (2 * 269 + 19) / 20);
+    EXPECT_EQ(frmNews->GetTop(), kAreaBottom - 269);
+    EXPECT_EQ(frmNews->GetLeft(), kAreaRight - 490 - 10);
+    EXPECT_FALSE(frmNews->timer1->GetEnabled());
+    EXPECT_TRUE(frmNews->timer2->GetEnabled());
+    EXPECT_EQ(frmNews->timer2->GetInterval(), 60000u);
+}
+
+TEST_F(NewsTest, AfterItsTimeTheWindowFadesOutAndCloses) {
+    ShowLoaded();
+    Slide();
+    int ticks = 0;
+    frmNews->timer2Timer(frmNews->timer2);
+    ++ticks;
+    EXPECT_EQ(frmNews->timer2->GetInterval(), 33u);
+    EXPECT_TRUE(frmNews->GetAlphaBlend());
+    EXPECT_EQ(frmNews->GetAlphaBlendValue(), 245);
+    while (frmNews->timer2->GetEnabled() && ticks < 100) {
+        EXPECT_TRUE(frmNews->GetVisible());
+        frmNews->timer2Timer(frmNews->timer2);
+        ++ticks;
+    }
+    EXPECT_EQ(ticks, 25);
+    EXPECT_EQ(frmNews->GetAlphaBlendValue(), 5);
+    EXPECT_FALSE(frmNews->GetVisible());
+    // The window stays for the exit, which records the message as seen.
+    int id = 0;
+    EXPECT_TRUE(NewsIdHookProc(id));
+    EXPECT_EQ(id, 8);
+}
+
+TEST_F(NewsTest, TheMouseOnTheWindowStopsTheFadingForGood) {
+    ShowLoaded();
+    Slide();
+    frmNews->timer2Timer(frmNews->timer2);
+    frmNews->timer2Timer(frmNews->timer2);
+    EXPECT_TRUE(frmNews->timer2->GetEnabled());
+    fw::TRect r = frmNews->GetBoundsRect();
+    Cursor = POINT{r.Left + 5, r.Bottom - 1};
+    frmNews->timer2Timer(frmNews->timer2);
+    EXPECT_FALSE(frmNews->timer2->GetEnabled());
+    EXPECT_EQ(frmNews->GetAlphaBlendValue(), 225);
+    EXPECT_TRUE(frmNews->GetVisible());
+    // Just outside does not count.
+    Cursor = POINT{r.Right, r.Top};
+    EXPECT_FALSE(frmNews->GetBoundsRect().Contains(fw::TPoint(Cursor)));
+}
+
+TEST_F(NewsTest, APageWithoutBodyOrRefusingItsStyleClosesTheWindowUnseen) {
+    Log.HasBody = false;
+    Show(0, L"http://127.0.0.1/a.html", 3, 0, 0);
+    ASSERT_NE(frmNews, nullptr);
+    Log.Last->OnNavigateComplete();
+    EXPECT_FALSE(frmNews->GetVisible());
+    EXPECT_FALSE(frmNews->timer1->GetEnabled());
+
+    Log.HasBody = true;
+    Log.StyleFails = true;
+    Show(0, L"http://127.0.0.1/b.html", 4, 0, 0);
+    Log.Last->OnNavigateComplete();
+    EXPECT_FALSE(frmNews->GetVisible());
+    EXPECT_FALSE(frmNews->timer1->GetEnabled());
+}
+
+TEST_F(NewsTest, WithoutABrowserNothingIsShown) {
+    Log.CanCreate = false;
+    Show(0, L"http://127.0.0.1/a.html", 3, 0, 0);
+    ASSERT_NE(frmNews, nullptr);
+    EXPECT_FALSE(frmNews->GetVisible());
+    EXPECT_TRUE(Log.Navigated.empty());
+    testsupport::PumpMessagesFor(100);
+    EXPECT_FALSE(frmNews->GetVisible());
+}
+
+TEST_F(NewsTest, LaterNavigationsOfTheSamePageNeitherShowNorSlideTheWindowAgain) {
+    ShowLoaded();
+    Slide();
+    for (int i = 0; i < 25; ++i) frmNews->timer2Timer(frmNews->timer2);
+    ASSERT_FALSE(frmNews->GetVisible());
+    Log.Last->OnNavigateComplete();  // a frame of the page, or a link followed inside it
+    EXPECT_FALSE(frmNews->GetVisible());
+    EXPECT_FALSE(frmNews->timer1->GetEnabled());
+    EXPECT_FALSE(frmNews->timer2->GetEnabled());
+    EXPECT_EQ(Log.Styled, 1);
+}
+
+TEST_F(NewsTest, AFadeStartedFromALowValueEndsInsteadOfWrappingRound) {
+    ShowLoaded();
+    Slide();
+    frmNews->timer2Timer(frmNews->timer2);
+    frmNews->SetAlphaBlendValue(8);
+    frmNews->timer2Timer(frmNews->timer2);
+    EXPECT_EQ(frmNews->GetAlphaBlendValue(), 0);
+    EXPECT_FALSE(frmNews->timer2->GetEnabled());
+    EXPECT_FALSE(frmNews->GetVisible());
+}
+
+TEST_F(NewsTest, AReusedWindowStartsOpaqueAgain) {
+    ShowLoaded();
+    Slide();
+    for (int i = 0; i < 25; ++i) frmNews->timer2Timer(frmNews->timer2);
+    ASSERT_FALSE(frmNews->GetVisible());
+    Show(0, L"http://127.0.0.1/next.html", 9, 0, 0);
+    EXPECT_EQ(frmNews->GetAlphaBlendValue(), 255);
+    EXPECT_FALSE(frmNews->GetAlphaBlend());
+    EXPECT_EQ(frmNews->timer2->GetInterval(), 60000u);
+    // Its page shows it again.
+    ASSERT_NE(Log.Last, nullptr);
+    Log.Last->OnNavigateComplete();
+    EXPECT_TRUE(frmNews->GetVisible());
+    EXPECT_TRUE(frmNews->timer1->GetEnabled());
+}
+
+// ---------------------------------------------------------------------------------------------
+// The hidden main window's hooks.
+
+TEST_F(NewsTest, TheHooksStartTheCheckAndTellTheShownMessage) {
+    int id = -1;
+    EXPECT_FALSE(NewsIdHookProc(id));
+    EXPECT_EQ(id, -1);
+
+    Serve(Page(11, "Url=http://127.0.0.1/n/11.html\r\n"));
+    StartNewsCheckHookProc(10);
+    EXPECT_TRUE(NewsLock.Locked());
+    ASSERT_TRUE(PumpMessagesUntil([] { return !NewsLock.Locked(); }, 15000));
+    EXPECT_TRUE(NewsIdHookProc(id));
+    EXPECT_EQ(id, 11);
+
+    // Once the window is gone nothing refers to it any more.
+    frmNews->Free();
+    EXPECT_EQ(frmNews, nullptr);
+    EXPECT_FALSE(NewsIdHookProc(id));
+}
+
+// ---------------------------------------------------------------------------------------------
+// The real browser control, as far as this system has one.
+
+TEST_F(NewsTest, TheSystemBrowserIsMadeOrRefusedWithoutHarm) {
+    HWND host = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 200, 100, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(host, nullptr);
+    std::unique_ptr<INewsBrowser> b = CreateShellBrowser(host);
+    if (!b) {
+        DestroyWindow(host);
+        GTEST_SKIP() << "no web browser control here";
+    }
+    b->SetBounds(RECT{0, 0, 200, 100});
+    b.reset();
+    DestroyWindow(host);
+}
