@@ -9,6 +9,7 @@
 
 #include "PublicFuns.h"
 #include "fw_inifiles.h"
+#include "local_http_server.h"
 #include "test_support.h"
 #include "uMain.h"
 
@@ -234,6 +235,35 @@ TEST(EndToEndStartup, StartWithWindowsWithoutActiveReminderEndsAndSavesTheSettin
     fw::TIniFile ini(data.File);
     EXPECT_EQ(ini.ReadString(L"CONFIG", L"Language", L"missing"), L"English");
     EXPECT_FALSE(ini.ReadBool(L"CONFIG", L"AUTEUPDATE", true));
+}
+
+TEST(EndToEndStartup, ANewVersionIsReportedToTheConfiguredServerOnly) {
+    // The web server's address comes from the environment; a start after an update (the recorded
+    // version differs) reports the installation there, and the advertisement panel asks there.
+    const std::wstring exe = ProgramPath();
+    ASSERT_EQ(FindWindowW(MainClass, nullptr), nullptr) << "an instance is already running";
+    ASSERT_FALSE(DataFolder().empty());
+    DataFolderGuard data;
+    CreateDirectoryW(data.Folder.c_str(), nullptr);
+    testsupport::WriteFileBytes(data.File, "[CONFIG]\r\nAUTEUPDATE=0\r\nCHECKNEWS=0\r\nSetupVer=1.00.1\r\n");
+    testsupport::TLocalHttpServer server;
+    ASSERT_TRUE(SetEnvironmentVariableW(L"VR_ONLINE_BASE", server.BaseUrl().c_str()));
+    Process run;
+    const bool started = run.Start(exe);
+    SetEnvironmentVariableW(L"VR_ONLINE_BASE", L"http://127.0.0.1:9");
+    ASSERT_TRUE(started);
+    EXPECT_TRUE(testsupport::PumpMessagesUntil(
+        [&] { return server.Count("/install_statistics/") >= 1 && server.Count("/ad/ad1.php") >= 1; }, 20000))
+        << server.RequestCount() << " requests";
+    HWND main = WaitForMainWindow(run.Info.dwProcessId, 20000);
+    ASSERT_NE(main, nullptr);
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(run.WaitEnd(15000));
+    // The new version is recorded, so the next start reports nothing.
+    fw::TIniFile ini(data.File);
+    TFileVersionInfo info;
+    GetFileVersion(exe, info);
+    EXPECT_EQ(ini.ReadString(L"CONFIG", L"SetupVer", L""), VersionText(info));
 }
 
 }  // namespace
