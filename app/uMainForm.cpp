@@ -844,16 +844,16 @@ void TfrmView::StopTestSound() {
 void TfrmView::McNotify(TMessage& Message) {
     const auto dev = static_cast<MCIDEVICEID>(Message.LParam);
     Message.Result = 0;
+    // Only the test sound's own device is ever closed here: a notice naming another device (a late
+    // one of a stopped sound) must not close an id that now belongs to the notice window's sound.
     switch (Message.WParam) {
         case MCI_NOTIFY_SUCCESSFUL:
             if (SoundDevice != 0) {
-                // Playback ended (a stray notice of another device closes only that device).
+                // Playback ended.
                 if (dev == 0 || dev == SoundDevice) {
                     SoundCommand(SoundDevice, MCI_CLOSE, 0, 0);
                     SoundDevice = 0;
                     SetButtonStrip(btnTest, picTestIdle);
-                } else {
-                    SoundCommand(dev, MCI_CLOSE, 0, 0);
                 }
             } else if (FSoundStarting) {
                 FSoundStarting = false;
@@ -865,20 +865,21 @@ void TfrmView::McNotify(TMessage& Message) {
                     SoundDevice = dev;
                     SetButtonStrip(btnTest, picTestPlaying);
                 }
-            } else if (dev != 0) {
-                SoundCommand(dev, MCI_CLOSE, 0, 0);
             }
             break;
         case MCI_NOTIFY_FAILURE: {
-            if (dev != 0) SoundCommand(dev, MCI_CLOSE, 0, 0);
+            // Our playing device failed: close it (PlaySoundFile closes a device whose play failed
+            // itself and names none).
             const bool ours = FSoundStarting || dev == 0 || dev == SoundDevice;
+            if (!ours) break;  // another device's: our sound plays on
+            if (dev != 0 && dev == SoundDevice) SoundCommand(dev, MCI_CLOSE, 0, 0);
             if (dev == 0 || dev == SoundDevice) SoundDevice = 0;
             const bool quiet = FStopWhenOpened;
             FSoundStarting = false;
             FStopWhenOpened = false;
             SetButtonStrip(btnTest, picTestIdle);
             // A sound the user already stopped fails quietly.
-            if (ours && !quiet) AskUser(L"UnkonwFileType", L"Unkonw File Type", mtConfirmation, mbOK);
+            if (!quiet) AskUser(L"UnkonwFileType", L"Unkonw File Type", mtConfirmation, mbOK);
             break;
         }
         default:

@@ -803,6 +803,32 @@ TEST_F(ViewTest, AnUnplayableTestFileIsReported) {
     EXPECT_EQ(v->GetSoundDevice(), 31u);
 }
 
+TEST_F(ViewTest, NoticesOfOtherDevicesCloseNothing) {
+    // A late notice of a stopped sound names an id that may already belong to the notice
+    // window's sound: the test button closes only its own device.
+    TfrmView* v = Open();
+    v->btnNewClick(v->btnNew);
+    PostMessageW(v->GetHandle(), MM_MCINOTIFY, MCI_NOTIFY_SUCCESSFUL, 77);
+    PostMessageW(v->GetHandle(), MM_MCINOTIFY, MCI_NOTIFY_FAILURE, 78);
+    PumpMessagesFor(30);
+    v->btnTestClick(v->btnTest);
+    PumpMessagesFor(30);
+    ASSERT_EQ(v->GetSoundDevice(), 31u);
+    PostMessageW(v->GetHandle(), MM_MCINOTIFY, MCI_NOTIFY_SUCCESSFUL, 77);
+    PostMessageW(v->GetHandle(), MM_MCINOTIFY, MCI_NOTIFY_FAILURE, 78);
+    PumpMessagesFor(30);
+    EXPECT_EQ(sound_.Count(MCI_CLOSE, 77), 0);
+    EXPECT_EQ(sound_.Count(MCI_CLOSE, 78), 0);
+    EXPECT_EQ(v->GetSoundDevice(), 31u) << "the test sound plays on";
+    auto pic = [&](int i) { return PngBytes(v->imgStorage->GetImages()->Items(i)->GetPicture()->GetGraphic()); };
+    EXPECT_EQ(v->btnTest->GetImgButton()->SaveToBytes(), pic(8)) << "the button still shows the playing sound";
+    // Its own failure closes its own device.
+    PostMessageW(v->GetHandle(), MM_MCINOTIFY, MCI_NOTIFY_FAILURE, 31);
+    PumpMessagesFor(30);
+    EXPECT_EQ(sound_.Count(MCI_CLOSE, 31), 1);
+    EXPECT_EQ(v->GetSoundDevice(), 0u);
+}
+
 TEST_F(ViewTest, ClosingTheWindowStopsTheTestSound) {
     TfrmView* v = Open();
     v->btnNewClick(v->btnNew);
