@@ -1,5 +1,7 @@
 #include "uRemindUpdate.h"
 
+#include <algorithm>
+
 #include "PublicFuns.h"
 #include "fw_formload.h"
 #include "uNews.h"
@@ -175,16 +177,20 @@ void TReminderNews::ShowNews(const std::wstring& AUrl, int AMsgID, int AFormWidt
     frmNews->MsgID = AMsgID;
     frmNews->FormWidth = AFormWidth;
     frmNews->FormHeight = AFormHeight;
-    // A page may name any size; only a real one (both sides positive) replaces the default.
+    fw::TRect area = TFrmNews::WorkArea();
+    // A page may name any size; only a real one (both sides positive) replaces the default. It
+    // is kept within the work area (10 pixels off its sides, below its top): a larger window
+    // could not be seen whole, and the page's numbers must not overflow the sums.
     int width = 490, height = 269;
     if (AFormWidth > 0 && AFormHeight > 0) {
-        width = AFormWidth + 2;
-        height = AFormHeight + 26;
+        const int maxWidth = std::max<int>(area.Width() - 20 - 2, 1);
+        const int maxHeight = std::max<int>(area.Height() - 26, 1);
+        width = std::min(AFormWidth, maxWidth) + 2;
+        height = std::min(AFormHeight, maxHeight) + 26;
     }
     frmNews->Url = url;
     // Right-aligned 10 pixels inside the work area, just below it: the window slides up from
     // there once its page has loaded.
-    fw::TRect area = TFrmNews::WorkArea();
     frmNews->SetBounds(area.Right - width - 10, area.Bottom + height, width, height);
     frmNews->ShowUrl();
 }

@@ -121,6 +121,9 @@ protected:
         NcAllowNcPaintProc = [](HWND) {};
         // Never the real web server, even for a test that forgets to start its own.
         SetOnlineBaseUrl(L"http://127.0.0.1:" + std::to_wstring(UnusedLocalPort()));
+        // A fetch that stalls gives up well inside the waits below.
+        SavedTimeout = HttpGetTimeout();
+        SetHttpGetTimeout(2000);
         fw::Screen->SetWorkAreaRect(fw::TRect(0, 0, kAreaRight, kAreaBottom));
         SetNewsBrowserFactory([this](HWND Parent) -> std::unique_ptr<INewsBrowser> {
             EXPECT_TRUE(IsWindow(Parent));
@@ -149,6 +152,7 @@ protected:
         EXPECT_EQ(frmNews, nullptr);
         if (View) View->Free();
         SetOnlineBaseUrl(L"");
+        SetHttpGetTimeout(SavedTimeout);
         SetNewsBrowserFactory(nullptr);
         SetNewsCursorPosSource(nullptr);
         fw::Screen->SetWorkAreaRect(fw::TRect());
@@ -215,6 +219,7 @@ protected:
     std::vector<std::wstring> Errors;
     TNcCompositionProc SavedComposition = nullptr;
     TNcAllowNcPaintProc SavedAllow = nullptr;
+    DWORD SavedTimeout = 0;
 };
 
 std::string Page(int MsgID, const std::string& Extra = "") {
@@ -248,6 +253,11 @@ struct TNewsRun {
             Url = U, MsgID = Id, LangCode = L, ShowAll = All, FormWidth = W, FormHeight = H;
         };
         t->Resume();
+        // Bounded: a fetch that hangs must fail the test, not stall the whole group.
+        if (!PumpMessagesUntil([t] { return t->GetFinished(); }, 15000)) {
+            ADD_FAILURE() << "the news thread did not end";
+            return;  // left running: freeing it now would pull the object from under it
+        }
         t->WaitFor();
         EXPECT_FALSE(t->Running);
         t->Free();
@@ -349,6 +359,18 @@ TEST_F(NewsTest, AMessageForAnotherLanguageIsIgnoredAndOneForThisLanguageShown) 
     EXPECT_EQ(frmNews->MsgID, 8);
 }
 
+TEST_F(NewsTest, TheWindowTakesTheLanguagesFontAndNewsletterCaption) {
+    UseLanguage(Dir.File(L"Cyr.ini"),
+                L"[Translation]\r\nDefaultFont=Arial\r\nDefaultFontSize=11\r\nDefaultCharSet=RUSSIAN_CHARSET\r\n"
+                L"[Message]\r\nNewsletter=Rundbrief\r\n");
+    Show(0, L"http://127.0.0.1/a.html", 3, 0, 0);
+    ASSERT_NE(frmNews, nullptr);
+    EXPECT_EQ(frmNews->GetCaption(), L"Rundbrief");
+    EXPECT_EQ(frmNews->GetFont()->GetName(), L"Arial");
+    EXPECT_EQ(frmNews->GetFont()->GetSize(), 11);
+    EXPECT_EQ(frmNews->GetFont()->GetCharset(), RUSSIAN_CHARSET);
+}
+
 TEST_F(NewsTest, ASecondStartWhileACheckRunsIsRefusedAndTheMarkIsReleasedAfterwards) {
     Server = std::make_unique<TLocalHttpServer>();
     Server->Set("/news/zubinfo.htm", Page(0), 300);
@@ -431,6 +453,28 @@ TEST_F(NewsTest, APageSizeGivesTheWindowAndTheBrowserTheirSizes) {
     EXPECT_EQ(Log.Styled, 1);
 }
 
+TEST_F(NewsTest, AnOversizedPageSizeIsKeptWithinTheWorkArea) {
+    // Beyond what int sums can hold, too: the page comes from the network.
+    Show(0, L"http://127.0.0.1/a.html", 3, 2147483647, 2147483647);
+    ASSERT_NE(frmNews, nullptr);
+    EXPECT_EQ(frmNews->GetWidth(), kAreaRight - 20);
+    EXPECT_EQ(frmNews->GetHeight(), kAreaBottom);
+    EXPECT_EQ(frmNews->GetLeft(), 10);
+    // Still slides up to rest on the work area's bottom, its caption bar on screen.
+    ASSERT_NE(Log.Last, nullptr);
+    Log.Last->OnNavigateComplete();
+    ASSERT_TRUE(frmNews->GetVisible());
+    EXPECT_LT(Slide(), 1000);
+    EXPECT_EQ(frmNews->GetTop(), 0);
+    EXPECT_EQ(frmNews->wb1->GetWidth(), kAreaRight - 22);
+    EXPECT_EQ(frmNews->wb1->GetHeight(), kAreaBottom - 27);
+
+    // Only the side that is too large is cut.
+    Show(0, L"http://127.0.0.1/b.html", 4, 300, 5000);
+    EXPECT_EQ(frmNews->GetWidth(), 302);
+    EXPECT_EQ(frmNews->GetHeight(), kAreaBottom);
+}
+
 TEST_F(NewsTest, HalfAPageSizeOrANegativeOneGivesTheDefaultSize) {
     Show(0, L"http://127.0.0.1/a.html", 3, 400, 0);
     ASSERT_NE(frmNews, nullptr);
@@ -487,18 +531,24 @@ TEST_F(NewsTest, AfterItsTimeTheWindowFadesOutAndCloses) {
 TEST_F(NewsTest, TheMouseOnTheWindowStopsTheFadingForGood) {
     ShowLoaded();
     Slide();
+    fw::TRect r = frmNews->GetBoundsRect();
+    // Just outside the window (right of it, above it) does not count.
+    Cursor = POINT{r.Right, r.Top + 5};
     frmNews->timer2Timer(frmNews->timer2);
+    Cursor = POINT{r.Left + 5, r.Top - 1};
     frmNews->timer2Timer(frmNews->timer2);
     EXPECT_TRUE(frmNews->timer2->GetEnabled());
-    fw::TRect r = frmNews->GetBoundsRect();
     Cursor = POINT{r.Left + 5, r.Bottom - 1};
     frmNews->timer2Timer(frmNews->timer2);
     EXPECT_FALSE(frmNews->timer2->GetEnabled());
     EXPECT_EQ(frmNews->GetAlphaBlendValue(), 225);
     EXPECT_TRUE(frmNews->GetVisible());
-    // Just outside does not count.
-    Cursor = POINT{r.Right, r.Top};
-    EXPECT_FALSE(frmNews->GetBoundsRect().Contains(fw::TPoint(Cursor)));
+    // Moving away again does not resume it: the window stays until it is closed.
+    Cursor = POINT{-5000, -5000};
+    testsupport::PumpMessagesFor(150);
+    EXPECT_FALSE(frmNews->timer2->GetEnabled());
+    EXPECT_EQ(frmNews->GetAlphaBlendValue(), 225);
+    EXPECT_TRUE(frmNews->GetVisible());
 }
 
 TEST_F(NewsTest, APageWithoutBodyOrRefusingItsStyleClosesTheWindowUnseen) {
