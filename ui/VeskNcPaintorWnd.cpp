@@ -115,7 +115,17 @@ void TVeskCoustomPaintor::HookWindow(TVeskHookReason Reason) {
     const bool composition = NcCompositionEnabled();
     if (composition && NcAllowNcPaintProc) NcAllowNcPaintProc(h);
     FSavedStyle = static_cast<DWORD>(GetWindowLongW(h, GWL_STYLE));
-    if (Reason < hrResizeable && FShowCaption) {
+    // A form with a system frame was sized for it (a fixed or sizing border of several pixels
+    // and the system caption), and our frame replaces it. Growing it by the caption difference
+    // alone leaves the client area larger than designed by the difference of the borders, an
+    // unplanned strip along the right and bottom. So such a window in its normal state keeps its
+    // client size and gets exactly our frame around it once the new frame is in place. A
+    // frameless form has no system frame to trade: it only grows by the caption bar.
+    const bool framed = (FSavedStyle & (WS_BORDER | WS_DLGFRAME | WS_THICKFRAME)) != 0;
+    const bool keepClient = Reason < hrResizeable && framed && !IsIconic(h) && !IsZoomed(h);
+    RECT client{};
+    ::GetClientRect(h, &client);
+    if (Reason < hrResizeable && FShowCaption && !keepClient) {
         int grow = FResource->GetFormCaption()->GetHeight();
         if (FSavedStyle & WS_CAPTION) grow -= GetSystemMetrics(SM_CYCAPTION);
         FForm->SetHeight(FForm->GetHeight() + grow);
@@ -126,6 +136,12 @@ void TVeskCoustomPaintor::HookWindow(TVeskHookReason Reason) {
     style = FResizeable ? (style | WS_MAXIMIZEBOX) : (style & ~DWORD(WS_MAXIMIZEBOX));
     SetWindowLongW(h, GWL_STYLE, static_cast<LONG>(style));
     SetWindowPos(h, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_FRAMECHANGED);
+    if (keepClient) {
+        // The frame change ran our WM_NCCALCSIZE: the margins are those of the new frame.
+        const int w = client.right - client.left + FMargins.Left + FMargins.Right;
+        const int ht = client.bottom - client.top + CaptionHeight() + FMargins.Top + FMargins.Bottom;
+        FForm->SetBounds(FForm->GetLeft(), FForm->GetTop(), w, ht);
+    }
 }
 
 // ---------------------------------------------------------------------------------------------

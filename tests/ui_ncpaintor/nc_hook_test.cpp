@@ -30,8 +30,8 @@ protected:
     // A 300 x 200 form painted by the program's skins, with every caption button shown.
     void Build(bool Show = false) {
         Form = NewForm();
-        HeightBefore = Form->GetHeight();
         Form->HandleNeeded();
+        ClientBefore = Form->GetClientRect();
         StyleBefore = static_cast<DWORD>(GetWindowLongW(Form->GetHandle(), GWL_STYLE));
         Record(Form, Rec);
         Res = NewSkinnedResource();
@@ -56,15 +56,18 @@ protected:
     TVeskNcResource* Res = nullptr;
     TProbePaintor* Painter = nullptr;
     Recorder Rec;
-    int HeightBefore = 0;
+    TRect ClientBefore;
     DWORD StyleBefore = 0;
 };
 
-TEST_F(NcHookTest, HookingGrowsTheFormOnceAndSwapsTheCaptionForItsOwnFrame) {
+TEST_F(NcHookTest, HookingKeepsTheClientSizeAndSwapsTheCaptionForItsOwnFrame) {
     Build();
     ASSERT_TRUE(Painter->IsHooked());
     ASSERT_TRUE(StyleBefore & WS_CAPTION);
-    EXPECT_EQ(Form->GetHeight(), HeightBefore + 26 - GetSystemMetrics(SM_CYCAPTION));
+    // The system frame is replaced by the skinned one: the window fits it around the same client.
+    EXPECT_EQ(Form->GetClientRect(), ClientBefore);
+    EXPECT_EQ(Form->GetWidth(), ClientBefore.Width() + 2);
+    EXPECT_EQ(Form->GetHeight(), ClientBefore.Height() + 26 + 2);
     EXPECT_TRUE(Form->GetDoubleBuffered());
     const DWORD style = static_cast<DWORD>(GetWindowLongW(Form->GetHandle(), GWL_STYLE));
     EXPECT_EQ(style & WS_CAPTION, 0u);
@@ -85,7 +88,7 @@ TEST_F(NcHookTest, HookingGrowsTheFormOnceAndSwapsTheCaptionForItsOwnFrame) {
     EXPECT_EQ(o.y - wr.top, 27);
     EXPECT_EQ(Painter->Margins(), TRect(1, 1, 1, 1));
 
-    // Turning resizing off drops the maximize box and does not grow the form again.
+    // Turning resizing off drops the maximize box and does not resize the form again.
     const int h = Form->GetHeight();
     Painter->SetResizeable(false);
     EXPECT_FALSE(GetWindowLongW(Form->GetHandle(), GWL_STYLE) & WS_MAXIMIZEBOX);
@@ -318,14 +321,14 @@ public:
     TDescribedForm(const TFormKey& Key, TComponent* AOwner) : TForm(Key, AOwner) {}
     TVeskNcResource* vkncrsrc1 = nullptr;
     TProbePaintor* vkncpntr1 = nullptr;
-    int HeightBeforeLoaded = 0;
+    TRect ClientBeforeLoaded;
 
 protected:
     bool ReadDescription() override {
         desc::TLoader L_(this, L"described");
         L_.SetFormName(L"frmDescribed");
         SetBounds(40, 40, 260, 180);
-        HeightBeforeLoaded = GetHeight();
+        ClientBeforeLoaded = GetClientRect();
         vkncrsrc1 = new TVeskNcResource(this);
         L_.Add(vkncrsrc1, L"vkncrsrc1");
         vkncrsrc1->GetFormCaption()->SetHeight(30);
@@ -340,11 +343,12 @@ protected:
     }
 };
 
-TEST_F(NcHookTest, DescribedFormsAreHookedByLoadedAndGrowOnce) {
+TEST_F(NcHookTest, DescribedFormsAreHookedByLoadedAndSizedOnce) {
     auto* f = TForm::CreateForm<TDescribedForm>(nullptr);
     Objects.push_back({f, f->AliveToken()});
     EXPECT_TRUE(f->vkncpntr1->IsHooked());
-    EXPECT_EQ(f->GetHeight(), f->HeightBeforeLoaded + 30 - GetSystemMetrics(SM_CYCAPTION));
+    EXPECT_EQ(f->GetClientRect(), f->ClientBeforeLoaded);
+    EXPECT_EQ(f->GetHeight(), f->ClientBeforeLoaded.Height() + 30 + 2 * GetSystemMetrics(SM_CYFIXEDFRAME));
     EXPECT_FALSE(GetWindowLongW(f->GetHandle(), GWL_STYLE) & WS_MAXIMIZEBOX);
     EXPECT_TRUE(f->vkncpntr1->GetShowBtns().Contains(vnbClose));
 }
