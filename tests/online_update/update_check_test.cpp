@@ -31,24 +31,7 @@ std::string ReadAll(const std::wstring& Path) {
 
 std::string Narrow(const std::wstring& W) { return std::string(W.begin(), W.end()); }
 
-std::wstring Env(const wchar_t* Name) {
-    wchar_t buf[1024] = {};
-    DWORD n = GetEnvironmentVariableW(Name, buf, 1024);
-    return n ? std::wstring(buf, n) : std::wstring();
-}
-
-// Points TMP and TEMP somewhere else for one test.
-struct TTempEnvGuard {
-    std::wstring Tmp = Env(L"TMP"), Temp = Env(L"TEMP");
-    explicit TTempEnvGuard(const std::wstring& Dir) {
-        SetEnvironmentVariableW(L"TMP", Dir.c_str());
-        SetEnvironmentVariableW(L"TEMP", Dir.c_str());
-    }
-    ~TTempEnvGuard() {
-        SetEnvironmentVariableW(L"TMP", Tmp.empty() ? nullptr : Tmp.c_str());
-        SetEnvironmentVariableW(L"TEMP", Temp.empty() ? nullptr : Temp.c_str());
-    }
-};
+using testsupport::TTempEnvGuard;
 
 int CountIniFiles(const testsupport::TempDir& Dir) {
     int n = 0;

@@ -237,4 +237,20 @@ std::wstring Widen(const std::string& s) {
     return out;
 }
 
+std::wstring EnvVar(const wchar_t* Name) {
+    wchar_t buf[1024] = {};
+    const DWORD n = GetEnvironmentVariableW(Name, buf, 1024);
+    return n > 0 && n < 1024 ? std::wstring(buf, n) : std::wstring();
+}
+
+TTempEnvGuard::TTempEnvGuard(const std::wstring& Dir) : FTmp(EnvVar(L"TMP")), FTemp(EnvVar(L"TEMP")) {
+    SetEnvironmentVariableW(L"TMP", Dir.c_str());
+    SetEnvironmentVariableW(L"TEMP", Dir.c_str());
+}
+
+TTempEnvGuard::~TTempEnvGuard() {
+    SetEnvironmentVariableW(L"TMP", FTmp.empty() ? nullptr : FTmp.c_str());
+    SetEnvironmentVariableW(L"TEMP", FTemp.empty() ? nullptr : FTemp.c_str());
+}
+
 }  // namespace testsupport

@@ -91,4 +91,19 @@ std::wstring ExeDir();
 std::string Narrow(const std::wstring& s);
 std::wstring Widen(const std::string& s);
 
+// An environment variable of this process ('' when unset).
+std::wstring EnvVar(const wchar_t* Name);
+
+// Points TMP and TEMP somewhere else for one test (the user's temporary folder as the program
+// sees it), and back afterwards.
+struct TTempEnvGuard {
+    explicit TTempEnvGuard(const std::wstring& Dir);
+    ~TTempEnvGuard();
+    TTempEnvGuard(const TTempEnvGuard&) = delete;
+    TTempEnvGuard& operator=(const TTempEnvGuard&) = delete;
+
+private:
+    std::wstring FTmp, FTemp;
+};
+
 }  // namespace testsupport
