@@ -8,6 +8,7 @@
 
 #include "PublicFuns.h"
 #include "fw_png.h"
+#include "fake_sound.h"
 #include "test_support.h"
 #include "uRemindDlg.h"
 
@@ -15,35 +16,10 @@ using namespace testsupport;
 
 namespace {
 
-struct Sent {
-    MCIDEVICEID device;
-    UINT msg;
-};
-
-// Plays nothing: opening gives the next device id (from 21), a file whose name starts with "bad"
-// does not open.
-class FakeSound : public TSoundBackend {
+// Opening gives device ids from 21.
+class FakeSound : public testsupport::TFakeSound {
 public:
-    MCIERROR SendCommand(MCIDEVICEID Device, UINT Msg, DWORD_PTR Flags, DWORD_PTR Params) override {
-        (void)Flags;
-        sent.push_back({Device, Msg});
-        if (Msg == MCI_OPEN) {
-            auto* open = reinterpret_cast<MCI_OPEN_PARMSW*>(Params);
-            std::wstring name = open->lpstrElementName ? open->lpstrElementName : L"";
-            opened.push_back(name);
-            if (name.find(L"bad") != std::wstring::npos) return MCIERR_FILE_NOT_FOUND;
-            open->wDeviceID = nextId++;
-        }
-        return 0;
-    }
-    int Count(UINT msg, MCIDEVICEID device) const {
-        return static_cast<int>(std::count_if(sent.begin(), sent.end(),
-                                              [&](const Sent& s) { return s.msg == msg && s.device == device; }));
-    }
-    int Opens() const { return static_cast<int>(opened.size()); }
-    std::vector<Sent> sent;
-    std::vector<std::wstring> opened;
-    MCIDEVICEID nextId = 21;
+    FakeSound() : TFakeSound(21) {}
 };
 
 class FakeListView : public IReminderListView {

@@ -12,6 +12,7 @@
 #include "PublicFuns.h"
 #include "fw_dialogs.h"
 #include "fw_inifiles.h"
+#include "fake_sound.h"
 #include "test_support.h"
 #include "uMainForm.h"
 #include "uRemindDlg.h"
@@ -26,29 +27,10 @@ struct Asked {
     TMsgDlgButtons buttons;
 };
 
-// Plays nothing: opening gives the next device id (from 31); a file whose name holds "bad" does
-// not open.
-class FakeSound : public TSoundBackend {
+// Opening gives device ids from 31.
+class FakeSound : public testsupport::TFakeSound {
 public:
-    MCIERROR SendCommand(MCIDEVICEID Device, UINT Msg, DWORD_PTR Flags, DWORD_PTR Params) override {
-        (void)Flags;
-        sent.push_back({Device, Msg});
-        if (Msg == MCI_OPEN) {
-            auto* open = reinterpret_cast<MCI_OPEN_PARMSW*>(Params);
-            std::wstring name = open->lpstrElementName ? open->lpstrElementName : L"";
-            opened.push_back(name);
-            if (name.find(L"bad") != std::wstring::npos) return MCIERR_FILE_NOT_FOUND;
-            open->wDeviceID = nextId++;
-        }
-        return 0;
-    }
-    int Count(UINT msg, MCIDEVICEID device) const {
-        return static_cast<int>(std::count_if(sent.begin(), sent.end(),
-                                              [&](const auto& s) { return s.second == msg && s.first == device; }));
-    }
-    std::vector<std::pair<MCIDEVICEID, UINT>> sent;
-    std::vector<std::wstring> opened;
-    MCIDEVICEID nextId = 31;
+    FakeSound() : TFakeSound(31) {}
 };
 
 // A store whose writes can be refused, as a full disk or a read-only file would refuse them.
