@@ -198,7 +198,10 @@ int TVeskCoustomPaintor::NcHitTest(const TPoint& ScreenPos) {
             }
         }
     }
-    if (!FResizeable || FormMaximized()) return result;
+    // The rest of the client area belongs to the form's controls: only the resize bands, which
+    // reach 10 pixels into it, may claim a point there.
+    const int unclaimed = cr.Contains(p) ? HTCLIENT : result;
+    if (!FResizeable || FormMaximized()) return unclaimed;
     const TRect bm = FResource ? FResource->GetFormBorder()->Margins() : TRect();
     const int bt = bm.Top, bb = bm.Bottom;
     const SIZE ws = FormSize();
@@ -218,7 +221,7 @@ int TVeskCoustomPaintor::NcHitTest(const TPoint& ScreenPos) {
     };
     for (const auto& b : bands)
         if (b.r.Contains(p)) return b.code;
-    return result;
+    return unclaimed;
 }
 
 // ---------------------------------------------------------------------------------------------

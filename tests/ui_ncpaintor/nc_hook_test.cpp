@@ -139,12 +139,18 @@ TEST_F(NcHookTest, HitTestFindsClientCaptionButtonsAndResizeBands) {
     EXPECT_EQ(HitAt(Form, W / 2, 2), HTTOP);
     EXPECT_EQ(HitAt(Form, CaptionPoint().x, 7), HTCAPTION);  // the top band reaches only 5 below the border
     EXPECT_EQ(HitAt(Form, 2, 2), HTTOPLEFT);
+    // The strip of the client area just below the caption bar belongs to no band: it is client.
+    const int clientTop = Painter->GetBtnRect(vnbNULL).Bottom;
+    EXPECT_EQ(HitAt(Form, W / 2, clientTop + 3), HTCLIENT);
 
-    // Without resizing, the bands are gone: a strip of the client area hits nothing.
+    // Without resizing, the bands are gone: the whole client area is client, the frame nothing.
     Painter->SetResizeable(false);
-    EXPECT_EQ(HitAt(Form, 5, H / 2), HTNOWHERE);
-    EXPECT_EQ(HitAt(Form, W / 2, H - 3), HTNOWHERE);
+    EXPECT_EQ(HitAt(Form, 5, H / 2), HTCLIENT);
+    EXPECT_EQ(HitAt(Form, W / 2, H - 3), HTCLIENT);
+    EXPECT_EQ(HitAt(Form, W / 2, clientTop), HTCLIENT);
     EXPECT_EQ(HitAt(Form, W / 2, H / 2), HTCLIENT);
+    EXPECT_EQ(HitAt(Form, 0, H / 2), HTNOWHERE);
+    EXPECT_EQ(HitAt(Form, W / 2, H - 1), HTNOWHERE);
 }
 
 TEST_F(NcHookTest, ButtonsAreHitOnlyWhileShown) {
@@ -229,7 +235,7 @@ TEST_F(NcHookTest, CloseMaximizeAndRestoreButtonsSendTheirCommands) {
     EXPECT_EQ(wr.bottom - wr.top, area.Height());
     // No resize bands while maximized; the caption press reaches the form as message 0.
     const int H = wr.bottom - wr.top;
-    EXPECT_EQ(HitAt(Form, 3, H / 2), HTNOWHERE);
+    EXPECT_EQ(HitAt(Form, 3, H / 2), HTCLIENT);
     Rec.Seen.clear();
     SendMessageW(Form->GetHandle(), WM_NCPAINT, 1, 0);
     ASSERT_EQ(HitAt(Form, CaptionPoint().x, CaptionPoint().y), HTCAPTION);
