@@ -31,7 +31,7 @@ void TQimPngImageItem::Assign(TPersistent* Source) {
 }
 
 TQimImageList::TQimImageList(TComponent* AOwner)
-    : TComponent(AOwner), FItems(std::make_unique<TQimPngImageItems>(this)) {}
+    : TVeskCustomImageList(AOwner), FItems(std::make_unique<TQimPngImageItems>(this)) {}
 
 TQimImageList::~TQimImageList() {
     if (FItems) FItems->Clear();
@@ -56,4 +56,9 @@ void TQimImageList::Draw(TCanvas* Canvas, int X, int Y, int Index, bool Enabled)
     grey.Assign(png);
     GreyenPng(&grey, 255);
     grey.Draw(Canvas, r);
+}
+
+void TQimImageList::GetIcon(int Index, TIcon* Icon) {
+    if (!Icon || Index < 0 || Index > Count() - 1) return;
+    if (HICON h = CreateIconFromPng(FItems->GetItem(Index)->GetPng())) Icon->SetHandle(h);
 }

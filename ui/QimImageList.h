@@ -1,6 +1,7 @@
 // The Qim family's list of named PNG images, drawn by index, greyed when disabled.
 #pragma once
 
+#include "VeskStdImageList.h"
 #include "fw_png.h"
 
 #include <memory>
@@ -32,7 +33,7 @@ public:
     TQimPngImageItem* Items(int Index) const { return GetItem(Index); }
 };
 
-class TQimImageList : public fw::TComponent {
+class TQimImageList : public TVeskCustomImageList {
 public:
     FW_CLASSNAME(TQimImageList)
     explicit TQimImageList(fw::TComponent* AOwner);
@@ -47,8 +48,13 @@ public:
 
     // Draws image Index at its own size with its top-left corner at (X, Y); greyed when not
     // Enabled. An index outside the list draws nothing.
-    void Draw(fw::TCanvas* Canvas, int X, int Y, int Index, bool Enabled = true);
+    void Draw(fw::TCanvas* Canvas, int X, int Y, int Index, bool Enabled = true) override;
     int Count() const { return FItems ? FItems->GetCount() : 0; }
+
+    int GetWidth() const override { return FImgWidth; }
+    int GetHeight() const override { return FImgHeight; }
+    int GetCount() const override { return Count(); }
+    void GetIcon(int Index, fw::TIcon* Icon) override;
 
 private:
     int FImgHeight = 16;

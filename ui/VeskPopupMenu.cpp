@@ -272,7 +272,7 @@ void TVeskPopupMenu::SetImgBar(TPngImage* Value) { AssignPng(FImgBar, Value); }
 void TVeskPopupMenu::SetImgBarLogo(TPngImage* Value) { AssignPng(FImgBarLogo, Value); }
 void TVeskPopupMenu::SetImgBarCaption(TPngImage* Value) { AssignPng(FImgBarCaption, Value); }
 
-void TVeskPopupMenu::SetImageList(TVeskMenuImageList* Value) {
+void TVeskPopupMenu::SetImageList(TVeskCustomImageList* Value) {
     if (Value == FImageList) return;
     if (FImageList) FImageList->RemoveFreeNotification(this);
     FImageList = Value;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "VeskDrawing.h"
+#include "VeskStdImageList.h"
 #include "VeskType.h"
 #include "fw_forms.h"
 #include "fw_png.h"
@@ -18,19 +19,6 @@
 #include <vector>
 
 class TVeskPopupMenu;
-
-// What the menu needs of an image list: the image size, the number of images and drawing one of
-// them at a point, normally or in the disabled look. The framework has no image-list class of its
-// own yet; an image list that implements this can be given to the menu.
-class TVeskMenuImageList : public fw::TComponent {
-public:
-    FW_CLASSNAME(TVeskMenuImageList)
-    using fw::TComponent::TComponent;
-    virtual int GetWidth() const = 0;
-    virtual int GetHeight() const = 0;
-    virtual int GetCount() const = 0;
-    virtual void Draw(fw::TCanvas* Canvas, int X, int Y, int Index, bool Enabled) = 0;
-};
 
 class TVeskMenuItem : public fw::TPersistent {
 public:
@@ -196,8 +184,8 @@ public:
     void SetImgBarLogo(fw::TPngImage* Value);
     fw::TPngImage* GetImgBarCaption() const { return FImgBarCaption.get(); }
     void SetImgBarCaption(fw::TPngImage* Value);
-    TVeskMenuImageList* GetImageList() const { return FImageList; }
-    void SetImageList(TVeskMenuImageList* Value);
+    TVeskCustomImageList* GetImageList() const { return FImageList; }
+    void SetImageList(TVeskCustomImageList* Value);
 
     fw::TNotifyEvent OnPopup;
     TVeskMenuPopupEvent OnBeforPopup;
@@ -333,7 +321,7 @@ private:
     std::unique_ptr<fw::TPngImage> FImgRadio;
     bool FHaveBar = false;
     std::unique_ptr<fw::TPngImage> FImgBar, FImgBarLogo, FImgBarCaption;
-    TVeskMenuImageList* FImageList = nullptr;
+    TVeskCustomImageList* FImageList = nullptr;
 
     std::vector<TVeskMenuItem*> FItems;
     std::vector<TVeskMenuItem*> FShortCutItems;

@@ -72,14 +72,14 @@ void TVeskTrayIcon::SetIcon(fw::TIcon* Value) {
         FIcon->SetHandle(nullptr);
 }
 
-void TVeskTrayIcon::SetIcons(TTrayImageList* Value) {
+void TVeskTrayIcon::SetIcons(TVeskCustomImageList* Value) {
     if (Value == FIcons) return;
     if (FIcons) FIcons->RemoveFreeNotification(this);
     FIcons = Value;
     if (FIcons) FIcons->FreeNotification(this);
 }
 
-void TVeskTrayIcon::SetPopupMenu(TTrayPopupMenu* Value) {
+void TVeskTrayIcon::SetPopupMenu(TVeskPopupMenu* Value) {
     if (Value == FPopupMenu) return;
     if (FPopupMenu) FPopupMenu->RemoveFreeNotification(this);
     FPopupMenu = Value;
@@ -241,11 +241,8 @@ void TVeskTrayIcon::HandleCallback(LPARAM Event) {
                     SetForegroundWindow(fw::Application->GetHandle());
                     fw::Application->ProcessMessages();
                 }
-                if (FPopupMenu) {
-                    FPopupMenu->SetAutoPopup(false);
-                    FPopupMenu->SetPopupComponent(GetOwner());
-                    FPopupMenu->Popup(x, y);
-                }
+                // The skinned menu pops up only when asked and has no popup component to set.
+                if (FPopupMenu) FPopupMenu->Popup(x, y);
             }
             break;
         case WM_MBUTTONDOWN:

@@ -9,30 +9,11 @@
 #include <memory>
 #include <string>
 
+#include "VeskPopupMenu.h"
+#include "VeskStdImageList.h"
 #include "fw_classes.h"
 #include "fw_graphics.h"
 #include "fw_timer.h"
-
-// What the tray icon needs of an image list: the number of images and one image as an icon.
-// The skinned PNG lists have no icon form of their images, so the animation frames come through
-// this until the framework has an image list that hands out icons.
-class TTrayImageList : public fw::TComponent {
-public:
-    using fw::TComponent::TComponent;
-    virtual int GetCount() const = 0;
-    // Puts image Index into Icon.
-    virtual void GetIcon(int Index, fw::TIcon* Icon) = 0;
-};
-
-// What the tray icon needs of a popup menu (the skinned popup menu provides it once it exists).
-class TTrayPopupMenu : public fw::TComponent {
-public:
-    using fw::TComponent::TComponent;
-    virtual void SetAutoPopup(bool Value) = 0;
-    virtual void SetPopupComponent(fw::TComponent* Value) = 0;
-    // Shows the menu at the screen position (X, Y).
-    virtual void Popup(int X, int Y) = 0;
-};
 
 // The icon of a balloon tip (the shell's NIIF_* values).
 enum TBalloonFlags : uint8_t { bfNone = 0, bfInfo = 1, bfWarning = 2, bfError = 3 };
@@ -65,10 +46,10 @@ public:
     // The icon chosen by the user of the component; copied in.
     fw::TIcon* GetIcon() const { return FIcon.get(); }
     void SetIcon(fw::TIcon* Value);
-    TTrayImageList* GetIcons() const { return FIcons; }
-    void SetIcons(TTrayImageList* Value);
-    TTrayPopupMenu* GetPopupMenu() const { return FPopupMenu; }
-    void SetPopupMenu(TTrayPopupMenu* Value);
+    TVeskCustomImageList* GetIcons() const { return FIcons; }
+    void SetIcons(TVeskCustomImageList* Value);
+    TVeskPopupMenu* GetPopupMenu() const { return FPopupMenu; }
+    void SetPopupMenu(TVeskPopupMenu* Value);
     fw::TTimer* GetAnimateTimer() const { return FAnimateTimer; }
     const std::wstring& GetHint() const { return FHint; }
     void SetHint(const std::wstring& Value);
@@ -112,8 +93,8 @@ private:
     std::unique_ptr<fw::TIcon> FCurrentIcon;
     std::unique_ptr<NOTIFYICONDATAW> FData;
     std::unique_ptr<fw::TIcon> FIcon;
-    TTrayImageList* FIcons = nullptr;
-    TTrayPopupMenu* FPopupMenu = nullptr;
+    TVeskCustomImageList* FIcons = nullptr;
+    TVeskPopupMenu* FPopupMenu = nullptr;
     fw::TTimer* FAnimateTimer = nullptr;
     std::wstring FHint;
     int FIconIndex = 0;

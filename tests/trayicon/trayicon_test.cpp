@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "VeskDrawing.h"
+#include "QimImageList.h"
 #include "VeskTrayIcon.h"
 #include "fw_forms.h"
 #include "test_support.h"
@@ -42,41 +44,57 @@ public:
     using TVeskTrayIcon::Notify;
 };
 
-// Hands out copies of a few distinct system icons and remembers what it handed out.
-class TFakeImages : public TTrayImageList {
-public:
-    explicit TFakeImages(fw::TComponent* AOwner) : TTrayImageList(AOwner) {
-        FSources = {LoadIconW(nullptr, IDI_APPLICATION), LoadIconW(nullptr, IDI_WARNING),
-                    LoadIconW(nullptr, IDI_INFORMATION)};
+// One of the program's own PNG lists with three 16 x 16 images, red, green and blue, whose top-left
+// pixel is transparent.
+template <class List>
+List* ColourList(fw::TComponent* Owner) {
+    auto* list = new List(Owner);
+    for (fw::TColor c : {fw::clRed, fw::clLime, fw::clBlue}) {
+        TPngPtr png = CreateColorPng(16, 16, c, 255);
+        png->AlphaScanline(0)[0] = 0;
+        list->GetItems()->Add()->SetPng(png.get());
     }
-    int GetCount() const override { return static_cast<int>(FSources.size()); }
-    void GetIcon(int Index, fw::TIcon* Icon) override {
-        HICON h = CopyIcon(FSources.at(static_cast<size_t>(Index)));
-        Icon->SetHandle(h);
-        Requested.push_back(Index);
-        LastHandle = h;
-    }
-    std::vector<int> Requested;
-    HICON LastHandle = nullptr;
+    return list;
+}
 
-private:
-    std::vector<HICON> FSources;
+// Pixel (X, Y) of an icon's colour image as 0xAARRGGBB.
+uint32_t IconPixel(HICON Icon, int X, int Y) {
+    ICONINFO ii{};
+    if (!Icon || !GetIconInfo(Icon, &ii)) return 0;
+    BITMAP bm{};
+    GetObjectW(ii.hbmColor, sizeof(bm), &bm);
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    bi.bmiHeader.biWidth = bm.bmWidth;
+    bi.bmiHeader.biHeight = -bm.bmHeight;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    std::vector<uint32_t> bits(static_cast<size_t>(bm.bmWidth) * static_cast<size_t>(bm.bmHeight));
+    HDC dc = GetDC(nullptr);
+    GetDIBits(dc, ii.hbmColor, 0, static_cast<UINT>(bm.bmHeight), bits.data(), &bi, DIB_RGB_COLORS);
+    ReleaseDC(nullptr, dc);
+    DeleteObject(ii.hbmColor);
+    DeleteObject(ii.hbmMask);
+    return bits.at(static_cast<size_t>(Y * bm.bmWidth + X));
+}
+
+constexpr uint32_t kRed = 0xFFFF0000, kGreen = 0xFF00FF00, kBlue = 0xFF0000FF;
+
+class TMenuForm : public fw::TForm {
+public:
+    FW_CLASSNAME(TMenuForm)
+    TMenuForm(const fw::TFormKey& Key, fw::TComponent* AOwner) : fw::TForm(Key, AOwner) {}
 };
 
-class TFakeMenu : public TTrayPopupMenu {
-public:
-    using TTrayPopupMenu::TTrayPopupMenu;
-    void SetAutoPopup(bool Value) override { AutoPopup = Value; }
-    void SetPopupComponent(fw::TComponent* Value) override { PopupComponent = Value; }
-    void Popup(int X, int Y) override {
-        ++Popups;
-        PopupAt = POINT{X, Y};
-    }
-    bool AutoPopup = true;
-    fw::TComponent* PopupComponent = nullptr;
-    int Popups = 0;
-    POINT PopupAt{};
-};
+// The program's own popup menu, on a form of its own (its level windows need one), with one item.
+TVeskPopupMenu* NewMenu(fw::TComponent* Owner) {
+    auto* form = fw::TForm::CreateNew<TMenuForm>(Owner);
+    auto* menu = new TVeskPopupMenu(form);
+    auto* item = new TVeskMenuItem();
+    item->SetCaption(L"Open");
+    menu->InsertItem(item);
+    return menu;
+}
 
 class TrayIconTest : public ::testing::Test {
 protected:
@@ -385,24 +403,28 @@ TEST_F(TrayIconTest, RightAndMiddleButtonsReachMouseEvents) {
 TEST_F(TrayIconTest, RightReleasePopsTheMenuUpAtTheCursor) {
     EventLog log;
     Attach(Tray, log);
-    auto* menu = new TFakeMenu(FOwner);
+    fw::Screen->SetWorkAreaRect(fw::TRect(-10000, -10000, 10000, 10000));  // no shifting
+    TVeskPopupMenu* menu = NewMenu(FOwner);
+    int popups = 0;
+    menu->OnPopup = [&popups](fw::TObject*) { ++popups; };
     Tray->SetPopupMenu(menu);
     Callback(WM_RBUTTONUP);
     EXPECT_EQ(log.Events, (Ev{L"up"}));
-    EXPECT_EQ(menu->Popups, 1);
-    EXPECT_FALSE(menu->AutoPopup);
-    EXPECT_EQ(menu->PopupComponent, FOwner);
-    EXPECT_EQ(menu->PopupAt.x, log.X);
-    EXPECT_EQ(menu->PopupAt.y, log.Y);
+    EXPECT_EQ(popups, 1);
+    ASSERT_TRUE(menu->GetShown());
+    EXPECT_EQ(menu->GetLevelForm(1)->GetLeft(), log.X);
+    EXPECT_EQ(menu->GetLevelForm(1)->GetTop(), log.Y);
     // Other buttons leave the menu alone.
     Callback(WM_LBUTTONUP);
     Callback(WM_RBUTTONDOWN);
-    EXPECT_EQ(menu->Popups, 1);
+    EXPECT_EQ(popups, 1);
+    menu->CloseMenu();
+    fw::Screen->SetWorkAreaRect(fw::TRect());
 }
 
 TEST_F(TrayIconTest, FreedReferencesAreForgotten) {
-    auto* menu = new TFakeMenu(FOwner);
-    auto* images = new TFakeImages(FOwner);
+    TVeskPopupMenu* menu = NewMenu(FOwner);
+    auto* images = ColourList<TVeskStdImageList>(FOwner);
     Tray->SetPopupMenu(menu);
     Tray->SetIcons(images);
     menu->Free();
@@ -445,39 +467,40 @@ TEST_F(TrayIconTest, IconIndexTakesTheImageAndKeepsTheIconOutsideTheList) {
     EXPECT_EQ(Tray->GetIconIndex(), 1);
     EXPECT_EQ(Tray->GetCurrentIcon()->GetHandle(), shown);
 
-    auto* images = new TFakeImages(FOwner);
-    Tray->SetIcons(images);
+    Tray->SetIcons(ColourList<TQimImageList>(FOwner));
     Calls().clear();
     Tray->SetIconIndex(2);
-    ASSERT_EQ(images->Requested, std::vector<int>{2});
-    EXPECT_EQ(Tray->GetCurrentIcon()->GetHandle(), images->LastHandle);
+    shown = Tray->GetCurrentIcon()->GetHandle();
+    EXPECT_EQ(IconPixel(shown, 8, 8), kBlue);
+    EXPECT_EQ(IconPixel(shown, 0, 0) >> 24, 0u);  // the image's transparency comes along
+    EXPECT_EQ(Tray->GetCurrentIcon()->GetWidth(), 16);
     ASSERT_FALSE(Calls().empty());
     EXPECT_EQ(Calls().back().Action, static_cast<DWORD>(NIM_MODIFY));
-    EXPECT_EQ(Calls().back().Data.hIcon, images->LastHandle);
+    EXPECT_EQ(Calls().back().Data.hIcon, shown);
 
-    shown = Tray->GetCurrentIcon()->GetHandle();
     Tray->SetIconIndex(3);
     Tray->SetIconIndex(-1);
-    EXPECT_EQ(images->Requested, std::vector<int>{2});
     EXPECT_EQ(Tray->GetCurrentIcon()->GetHandle(), shown);
-    EXPECT_NE(Tray->GetCurrentIcon()->GetHandle(), nullptr);
+    EXPECT_EQ(IconPixel(shown, 8, 8), kBlue);
 }
 
 TEST_F(TrayIconTest, AnimationStepsThroughTheListAndWraps) {
-    auto* images = new TFakeImages(FOwner);
-    Tray->SetIcons(images);
+    Tray->SetIcons(ColourList<TVeskStdImageList>(FOwner));
     Tray->SetAnimate(true);
     int animated = 0;
     Tray->OnAnimate = [&animated](fw::TObject*) { ++animated; };
     Tray->SetVisible(true);
     EXPECT_TRUE(Tray->GetAnimateTimer()->GetEnabled());
     EXPECT_EQ(Tray->GetAnimateTimer()->GetInterval(), 1000u);
-    images->Requested.clear();
-    for (int i = 0; i < 4; ++i) Tray->Animate();
-    EXPECT_EQ(images->Requested, (std::vector<int>{1, 2, 0, 1}));
+    std::vector<uint32_t> frames;
+    for (int i = 0; i < 4; ++i) {
+        Tray->Animate();
+        frames.push_back(IconPixel(Tray->GetCurrentIcon()->GetHandle(), 8, 8));
+    }
+    EXPECT_EQ(frames, (std::vector<uint32_t>{kGreen, kBlue, kRed, kGreen}));
     EXPECT_EQ(animated, 4);
     EXPECT_EQ(Tray->GetIconIndex(), 1);
-    EXPECT_EQ(Calls().back().Data.hIcon, images->LastHandle);
+    EXPECT_EQ(Calls().back().Data.hIcon, Tray->GetCurrentIcon()->GetHandle());
     Tray->SetVisible(false);
     EXPECT_FALSE(Tray->GetAnimateTimer()->GetEnabled());
 }

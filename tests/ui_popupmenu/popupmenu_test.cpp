@@ -618,48 +618,48 @@ TEST_F(PopupMenuTest, CheckedCaptionStartsTwoPixelsFurther) {
     EXPECT_EQ(x1 + 2, x2);
 }
 
-// Records what the menu asks it to draw.
-class TFakeImageList : public TVeskMenuImageList {
-public:
-    FW_CLASSNAME(TFakeImageList)
-    using TVeskMenuImageList::TVeskMenuImageList;
-    int GetWidth() const override { return 12; }
-    int GetHeight() const override { return 10; }
-    int GetCount() const override { return 3; }
-    void Draw(TCanvas*, int X, int Y, int Index, bool Enabled) override {
-        Calls.push_back({X, Y, Index, Enabled});
-    }
-    struct TCall {
-        int X, Y, Index;
-        bool Enabled;
-    };
-    std::vector<TCall> Calls;
-};
-
 TEST_F(PopupMenuTest, ImageListColumnAndImages) {
-    ApplySkins();
-    auto* list = new TFakeImageList(Form);
+    ApplySkins(true);
+    // The program's own PNG list: 12 x 10 images in red, green and blue.
+    auto* list = new TVeskStdImageList(Form);
+    list->SetImgWidth(12);
+    list->SetImgHeight(10);
+    const TColor colours[] = {clRed, clLime, clBlue};
+    for (TColor c : colours) {
+        TPngPtr png = CreateColorPng(12, 10, c, 255);
+        list->GetItems()->Add()->SetPng(png.get());
+    }
     Menu->SetImageList(list);
     TVeskMenuItem* a = Add(L"a");
     a->SetImageIndex(2);
     TVeskMenuItem* off = Add(L"off");
     off->SetImageIndex(0);
     off->SetEnabled(false);
-    Add(L"none");                       // -1: no image
-    Add(L"negative")->SetImageIndex(-5);  // outside the list: no image, no error
-    Add(L"beyond")->SetImageIndex(3);
+    TVeskMenuItem* none = Add(L"none");                 // -1: no image
+    TVeskMenuItem* negative = Add(L"negative");
+    negative->SetImageIndex(-5);                        // outside the list: no image, no error
+    TVeskMenuItem* beyond = Add(L"beyond");
+    beyond->SetImageIndex(3);
     Menu->MeasureLevel(1, nullptr);
     const int checkCol = Skin(L"menu_check")->GetWidth() + 2;
     int widest = 0;
     for (int i = 0; i < Menu->Count(); ++i) widest = std::max<int>(widest, Menu->GetItem(i)->GetCaptionSize().cx);
     EXPECT_EQ(checkCol + 2 + (12 + 2) + widest + 10, Menu->GetLevelWidth(1));
     Menu->PaintLevel(1, nullptr);
-    ASSERT_EQ(2u, list->Calls.size());
-    EXPECT_EQ(2, list->Calls[0].Index);
-    EXPECT_TRUE(list->Calls[0].Enabled);
-    EXPECT_EQ(a->GetItemRect().Left + 2, list->Calls[0].X);
-    EXPECT_EQ(a->GetItemRect().Top + (25 - 10) / 2, list->Calls[0].Y);
-    EXPECT_FALSE(list->Calls[1].Enabled);
+    TBitmap* bmp = Menu->GetLevelBitmap(1);
+    GdiFlush();
+    // The pixel in the middle of where an item's image goes.
+    auto imagePixel = [bmp](TVeskMenuItem* I) {
+        const TRect r = I->GetItemRect();
+        const int x = r.Left + 2 + 6, y = r.Top + (25 - 10) / 2 + 5;
+        return reinterpret_cast<const uint32_t*>(bmp->ScanLine(y))[x] & 0xFFFFFF;
+    };
+    EXPECT_EQ(0x0000FFu, imagePixel(a));  // blue, at its own place
+    const uint32_t grey = imagePixel(off);
+    EXPECT_NE(0xFF0000u, grey);
+    EXPECT_EQ(grey & 0xFF, (grey >> 8) & 0xFF);
+    EXPECT_EQ(grey & 0xFF, (grey >> 16) & 0xFF);
+    for (TVeskMenuItem* i : {none, negative, beyond}) EXPECT_EQ(0xFFFFFFu, imagePixel(i)) << i->GetCaption();
     // The list going away clears the reference.
     list->Free();
     EXPECT_EQ(nullptr, Menu->GetImageList());
