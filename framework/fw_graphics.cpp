@@ -903,8 +903,21 @@ void TPicture::LoadFromMemory(const uint8_t* Data, size_t Size) {
     } else {
         throw EInvalidGraphic(L"Unknown picture file format");
     }
-    g->LoadFromMemory(Data, Size);
+    TGraphic* loading = g.get();
+    Progress(loading, psStarting, 0, false, TRect());
+    try {
+        g->LoadFromMemory(Data, Size);
+    } catch (...) {
+        Progress(loading, psEnding, 0, false, TRect());
+        throw;
+    }
     Adopt(std::move(g));
+    Progress(loading, psEnding, 100, true, TRect(0, 0, GetWidth(), GetHeight()));
+}
+
+void TPicture::Progress(TObject* Sender, TProgressStage Stage, uint8_t PercentDone, bool RedrawNow, const TRect& R) {
+    TProgressEvent h = OnProgress;  // the handler may replace the event
+    if (h) h(Sender, Stage, PercentDone, RedrawNow, R, std::wstring());
 }
 
 void TPicture::LoadFromFile(const std::wstring& FileName) {

@@ -6,6 +6,7 @@
 #include "fw_classes.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -341,6 +342,14 @@ private:
     int FWidth = 0, FHeight = 0;
 };
 
+// Stages of a picture's load as its progress notification reports them.
+enum TProgressStage { psStarting, psRunning, psEnding };
+
+// Progress of a picture's load: the stage, the share done (0..100), whether the part R of the
+// picture may be drawn now, and a message (empty for the framework's own loads).
+using TProgressEvent = std::function<void(TObject* Sender, TProgressStage Stage, uint8_t PercentDone, bool RedrawNow,
+                                          const TRect& R, const std::wstring& Msg)>;
+
 // Holds one graphic of any of the picture classes.
 class TPicture : public TPersistent {
 public:
@@ -360,11 +369,15 @@ public:
     void Assign(TPersistent* Source) override;
 
     TNotifyEvent OnChange;
-    // Kept for the controls that bind it; loading is synchronous and never reports progress.
-    TNotifyEvent OnProgress;
+    // Raised by every load (LoadFromMemory, LoadFromFile, LoadFromResource) with the graphic
+    // being loaded as Sender: psStarting at 0 before the data is decoded, psEnding at 100 with
+    // the whole picture once it holds the new graphic. A load that fails ends at 0 and redraws
+    // nothing, so a handler that started something may always finish it.
+    TProgressEvent OnProgress;
 
 private:
     void Adopt(std::unique_ptr<TGraphic> g);
+    void Progress(TObject* Sender, TProgressStage Stage, uint8_t PercentDone, bool RedrawNow, const TRect& R);
     std::unique_ptr<TGraphic> FGraphic;
 };
 

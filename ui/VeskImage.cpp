@@ -7,9 +7,10 @@ using namespace fw;
 TVeskImage::TVeskImage(TComponent* AOwner) : TVeskGraphicControl(AOwner), FPicture(std::make_unique<TPicture>()) {
     SetControlStyle(GetControlStyle() | csOpaque);
     FPicture->OnChange = [this](TObject* Sender) { PictureChanged(Sender); };
-    // The framework's pictures load synchronously and report no stages; the hook is kept so a
-    // handler bound to it is reached should one ever be reported.
-    FPicture->OnProgress = [this](TObject* Sender) { Progress(Sender, psRunning, 0, false, TRect(), std::wstring()); };
+    FPicture->OnProgress = [this](TObject* Sender, TProgressStage Stage, uint8_t PercentDone, bool RedrawNow,
+                                  const TRect& R, const std::wstring& Msg) {
+        Progress(Sender, Stage, PercentDone, RedrawNow, R, Msg);
+    };
     SetBounds(GetLeft(), GetTop(), 105, 105);
 }
 

@@ -11,10 +11,8 @@
 #include <memory>
 #include <string>
 
-enum TProgressStage { psStarting, psRunning, psEnding };
-
-using TProgressEvent = std::function<void(fw::TObject* Sender, TProgressStage Stage, uint8_t PercentDone, bool RedrawNow,
-                                          const fw::TRect& R, const std::wstring& Msg)>;
+using fw::TProgressEvent;
+using fw::TProgressStage;
 using TVeskImagePaint = std::function<void(fw::TObject* Sender, fw::TCanvas* Acanvas)>;
 
 class TVeskImage : public TVeskGraphicControl {

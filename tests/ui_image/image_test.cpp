@@ -245,15 +245,32 @@ TEST_F(ImageTest, TransparentControlShowsTheFormAroundThePicture) {
     EXPECT_EQ(dib->Color(60, 60), kGrey);
 }
 
-TEST_F(ImageTest, ThePicturesProgressReachesOnProgress) {
-    std::vector<TObject*> senders;
-    Image->OnProgress = [&](TObject* s, TProgressStage, uint8_t, bool, const TRect&, const std::wstring&) {
-        senders.push_back(s);
+TEST_F(ImageTest, LoadingThePictureReportsItsStartAndEnd) {
+    struct Step {
+        TObject* Sender;
+        TProgressStage Stage;
+        int Percent;
+        bool RedrawNow;
+        TRect R;
+        bool operator==(const Step&) const = default;
     };
-    TNotifyEvent notify = Image->GetPicture()->OnProgress;
-    ASSERT_TRUE(bool(notify));
-    notify(Image->GetPicture());
-    EXPECT_EQ(senders, (std::vector<TObject*>{Image->GetPicture()}));
-    Image->OnProgress = nullptr;
-    EXPECT_NO_THROW(notify(Image->GetPicture()));
+    std::vector<Step> steps;
+    Image->OnProgress = [&](TObject* s, TProgressStage Stage, uint8_t Percent, bool RedrawNow, const TRect& R,
+                            const std::wstring&) { steps.push_back({s, Stage, Percent, RedrawNow, R}); };
+    const std::vector<uint8_t> data = SolidPng(30, 20, clRed)->SaveToBytes();
+    Image->GetPicture()->LoadFromMemory(data.data(), data.size());
+    TObject* graphic = Image->GetPicture()->GetGraphic();
+    EXPECT_EQ(steps, (std::vector<Step>{{graphic, fw::psStarting, 0, false, TRect()},
+                                        {graphic, fw::psEnding, 100, true, TRect(0, 0, 30, 20)}}));
+
+    // A load that fails still ends, without anything to redraw; the picture keeps its graphic.
+    steps.clear();
+    std::vector<uint8_t> broken(data.begin(), data.begin() + 40);
+    EXPECT_THROW(Image->GetPicture()->LoadFromMemory(broken.data(), broken.size()), EInvalidGraphic);
+    ASSERT_EQ(steps.size(), 2u);
+    EXPECT_EQ(steps[0].Stage, fw::psStarting);
+    EXPECT_EQ(steps[1].Stage, fw::psEnding);
+    EXPECT_EQ(steps[1].Percent, 0);
+    EXPECT_FALSE(steps[1].RedrawNow);
+    EXPECT_EQ(Image->GetPicture()->GetGraphic(), graphic);
 }
