@@ -17,19 +17,10 @@ class PngBarTest : public ScrollBarTest {
 protected:
     void SetUp() override {
         ScrollBarTest::SetUp();
-        Res = new TVeskScrollBarRes(Form);
-        Res->SetImgBack(Skin(L"SB_BACK").get());
-        Res->SetImgSlider(Skin(L"SB_SLIDER").get());
-        Res->SetImgBtnLT(Skin(L"SB_UP").get());
-        Res->SetImgBtnRB(Skin(L"SB_DOWN").get());
-        Res->SetImgCenter(Skin(L"SB_CENTER").get());
-        Res->GetSliderSplit()->SetTop(7);
-        Res->GetSliderSplit()->SetBottom(15);
+        Res = SkinRes<TVeskScrollBarRes>(Form);
     }
     TVeskPngScrollBar* NewBar(bool skinned = true) {
-        auto* bar = new TVeskPngScrollBar(Form);
-        bar->SetParent(Form);
-        bar->SetBounds(10, 10, 15, 200);
+        auto* bar = testsupport::AddControl<TVeskPngScrollBar>(Form, 10, 10, 15, 200);
         if (skinned) bar->SetScrollRes(Res);
         return bar;
     }
@@ -447,16 +438,12 @@ TEST_F(PngBarTest, SliderShowsItsHoverAndDragImagesWithTheGripCentred) {
     TPngImage* hover = bar->GetSliderImage(1);
     int px = -1, py = -1;
     ASSERT_TRUE(FindDifferingPixel(normal, hover, px, py, true));
-    auto colour = [](TPngImage* p, int x, int y) {
-        const uint8_t* c = p->Scanline(y) + 3 * x;
-        return RGB(c[2], c[1], c[0]);
-    };
     Paint();
-    EXPECT_EQ(Dib.Color(10 + s.Left + px, 10 + s.Top + py), colour(normal, px, py));
+    EXPECT_EQ(Dib.Color(10 + s.Left + px, 10 + s.Top + py), PixelOf(normal, px, py));
     Move(bar, 5, s.Top + 5);
     ASSERT_TRUE(bar->GetOverSlider());
     Paint();
-    EXPECT_EQ(Dib.Color(10 + s.Left + px, 10 + s.Top + py), colour(hover, px, py));
+    EXPECT_EQ(Dib.Color(10 + s.Left + px, 10 + s.Top + py), PixelOf(hover, px, py));
 
     // The grip is drawn in the middle of every slider image.
     TPngImage* grip = bar->GetCenterFrame(0);

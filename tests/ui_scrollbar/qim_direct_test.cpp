@@ -12,28 +12,11 @@ using testsupport::DibSurface;
 
 namespace {
 
-COLORREF PixelOf(TPngImage* p, int x, int y) {
-    const uint8_t* c = p->Scanline(y) + 3 * x;
-    return RGB(c[2], c[1], c[0]);
-}
-
 class QimBarTest : public ScrollBarTest {
 protected:
-    TQimScrollBar* NewBar() {
-        auto* bar = new TQimScrollBar(Form);
-        bar->SetParent(Form);
-        bar->SetBounds(10, 10, 15, 200);
-        return bar;
-    }
+    TQimScrollBar* NewBar() { return testsupport::AddControl<TQimScrollBar>(Form, 10, 10, 15, 200); }
     TQimScrollBarRes* NoticeRes(const wchar_t* up = L"SBN_UP", const wchar_t* down = L"SBN_DOWN") {
-        auto* res = new TQimScrollBarRes(Form);
-        res->SetImgBack(Skin(L"SB_BACK").get());
-        res->SetImgSlider(Skin(L"SB_SLIDER").get());
-        res->SetImgBtnLT(Skin(up).get());
-        res->SetImgBtnRB(Skin(down).get());
-        res->SetImgCenter(Skin(L"SB_CENTER").get());
-        res->GetSliderSplit()->SetTop(7);
-        res->GetSliderSplit()->SetBottom(15);
+        auto* res = SkinRes<TQimScrollBarRes>(Form, up, down);
         res->SetBtnoffSet(8);
         return res;
     }

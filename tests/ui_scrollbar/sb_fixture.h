@@ -30,6 +30,26 @@ inline std::unique_ptr<fw::TPngImage> VerticalStrip(int FrameW, int FrameH, cons
     return png;
 }
 
+// A pixel's colour (0x00BBGGRR) in a picture.
+inline COLORREF PixelOf(fw::TPngImage* p, int x, int y) {
+    const uint8_t* c = p->Scanline(y) + 3 * x;
+    return RGB(c[2], c[1], c[0]);
+}
+
+// A skin resource of class R with the program's scroll-bar pictures and the given arrows.
+template <class R>
+R* SkinRes(fw::TComponent* Owner, const wchar_t* Up = L"SB_UP", const wchar_t* Down = L"SB_DOWN") {
+    auto* res = new R(Owner);
+    res->SetImgBack(Skin(L"SB_BACK").get());
+    res->SetImgSlider(Skin(L"SB_SLIDER").get());
+    res->SetImgBtnLT(Skin(Up).get());
+    res->SetImgBtnRB(Skin(Down).get());
+    res->SetImgCenter(Skin(L"SB_CENTER").get());
+    res->GetSliderSplit()->SetTop(7);
+    res->GetSliderSplit()->SetBottom(15);
+    return res;
+}
+
 // A borderless form on screen for the bars; mouse messages go straight to a bar.
 class ScrollBarTest : public testsupport::WindowTest {
 protected:
