@@ -42,8 +42,8 @@ protected:
         Screen->SetWorkAreaRect(TRect());
         WindowTest::TearDown();
     }
-    // The skins the editor's two boxes use.
-    void ProgramSkins() {
+    // The skins the editor's two boxes use, and that many items.
+    void ProgramSkins(int Items = 0) {
         Box->SetImgBox(Skin(L"combo_box").get());
         Box->GetBoxsplit()->SetLeft(4);
         Box->GetBoxsplit()->SetRight(16);
@@ -53,6 +53,7 @@ protected:
         Box->Getitemsplit()->SetLeft(3);
         Box->Getitemsplit()->SetRight(7);
         Box->Loaded();
+        AddItems(Items);
     }
     // Solid test strips: each frame tells which state was drawn.
     void TestSkins() {
@@ -275,8 +276,7 @@ TEST_F(ComboTest, ClickOpensAndSecondClickCloses) {
 }
 
 TEST_F(ComboTest, ReleaseAfterDraggingOffTheBoxOpensNothing) {
-    ProgramSkins();
-    AddItems(2);
+    ProgramSkins(2);
     Hover(60, 12);
     Box->Perform(WM_LBUTTONDOWN, MK_LBUTTON, Pt(60, 12));
     EXPECT_TRUE(Box->GetDown());
@@ -288,8 +288,7 @@ TEST_F(ComboTest, ReleaseAfterDraggingOffTheBoxOpensNothing) {
 }
 
 TEST_F(ComboTest, NearTheBottomTheListOpensUpward) {
-    ProgramSkins();
-    AddItems(5);
+    ProgramSkins(5);
     Screen->SetWorkAreaRect(TRect(0, 0, 800, 120));
     Box->DropDown();
     TVeskListForm* f = Box->GetListForm();
@@ -304,8 +303,7 @@ TEST_F(ComboTest, NearTheBottomTheListOpensUpward) {
 }
 
 TEST_F(ComboTest, TenItemsShowEightRowsAndAScrollBarOnlyWithResource) {
-    ProgramSkins();
-    AddItems(10);
+    ProgramSkins(10);
     Box->DropDown();
     ASSERT_TRUE(Box->ListShowing());
     EXPECT_EQ(24 * 8 + 4, Box->GetListForm()->GetHeight());
@@ -340,8 +338,7 @@ TEST_F(ComboTest, TenItemsShowEightRowsAndAScrollBarOnlyWithResource) {
 // Rows: painting, choosing, checking, scrolling
 
 TEST_F(ComboTest, PlainListFrameBackgroundAndSelectedRow) {
-    ProgramSkins();
-    AddItems(3);
+    ProgramSkins(3);
     Box->SetIndex(1);
     Box->DropDown();
     auto dib = RenderList();
@@ -389,8 +386,7 @@ TEST_F(ComboTest, HoverFollowsTheMouseAndOwnerDrawnRowsSkipTheDefault) {
 }
 
 TEST_F(ComboTest, ChoosingARowSelectsClosesAndFiresInOrder) {
-    ProgramSkins();
-    AddItems(4);
+    ProgramSkins(4);
     Box->OnItemClick = [&](TObject* S, TVeskCboxItem* I) {
         EXPECT_EQ(Box, S);
         EXPECT_FALSE(Box->ListShowing());
@@ -410,8 +406,7 @@ TEST_F(ComboTest, ChoosingARowSelectsClosesAndFiresInOrder) {
 }
 
 TEST_F(ComboTest, DisabledAndInvisibleRows) {
-    ProgramSkins();
-    AddItems(4);
+    ProgramSkins(4);
     Box->GetItem(1)->SetVisible(false);
     Box->GetItem(2)->SetEnabled(false);
     int changes = 0;
@@ -468,8 +463,7 @@ TEST_F(ComboTest, CheckBoxesToggleOnlyWhenReleasedOnTheSameBox) {
 }
 
 TEST_F(ComboTest, WheelScrollsByOneAndStopsAtBothEnds) {
-    ProgramSkins();
-    AddItems(12);
+    ProgramSkins(12);
     Box->SetVerScrollRes(MakeRes());
     Box->DropDown();
     TVeskPngScrollBar* bar = Box->GetPngScrollBar();
@@ -538,8 +532,7 @@ TEST_F(ComboTest, LayeredListUsesSkinAndWindowlessBar) {
 // Closing and tear-down
 
 TEST_F(ComboTest, ApplicationDeactivationClosesTheList) {
-    ProgramSkins();
-    AddItems(3);
+    ProgramSkins(3);
     Box->DropDown();
     ASSERT_TRUE(Box->ListShowing());
     Application->ActivateApp(false);
@@ -553,8 +546,7 @@ TEST_F(ComboTest, ApplicationDeactivationClosesTheList) {
 }
 
 TEST_F(ComboTest, DeactivatingTheListClosesItOrAsksOnLostFocus) {
-    ProgramSkins();
-    AddItems(3);
+    ProgramSkins(3);
     Form->Show();
     PumpMessagesFor(30);
     std::vector<WPARAM> ncActivate;
@@ -591,8 +583,7 @@ TEST_F(ComboTest, DeactivatingTheListClosesItOrAsksOnLostFocus) {
 }
 
 TEST_F(ComboTest, FreeingTheBoxWhileOpenRemovesTheListWindow) {
-    ProgramSkins();
-    AddItems(3);
+    ProgramSkins(3);
     Box->DropDown();
     HWND h = List();
     ASSERT_TRUE(IsWindow(h));
@@ -602,8 +593,7 @@ TEST_F(ComboTest, FreeingTheBoxWhileOpenRemovesTheListWindow) {
 }
 
 TEST_F(ComboTest, ItemHandlerMayFreeTheBox) {
-    ProgramSkins();
-    AddItems(3);
+    ProgramSkins(3);
     Box->OnItemClick = [&](TObject*, TVeskCboxItem*) { Box->Free(); };
     Box->DropDown();
     RenderList();
@@ -665,8 +655,7 @@ TEST_F(ComboTest, EditableBoxShowsEditAndTakesItsText) {
 // Items going away while the box uses them
 
 TEST_F(ComboTest, ClearingTheItemsWhileOpenClosesTheList) {
-    ProgramSkins();
-    AddItems(3);
+    ProgramSkins(3);
     Box->DropDown();
     ASSERT_TRUE(Box->ListShowing());
     Box->ClearItems();
@@ -681,8 +670,7 @@ TEST_F(ComboTest, ClearingTheItemsWhileOpenClosesTheList) {
 }
 
 TEST_F(ComboTest, AnItemFreedOnItsOwnLeavesTheBox) {
-    ProgramSkins();
-    AddItems(3);
+    ProgramSkins(3);
     Box->SetIndex(1);
     TVeskCboxItem* gone = Box->GetItem(1);
     delete gone;
@@ -698,8 +686,7 @@ TEST_F(ComboTest, AnItemFreedOnItsOwnLeavesTheBox) {
 }
 
 TEST_F(ComboTest, RefilledListStartsItsScrollBarAtTheTop) {
-    ProgramSkins();
-    AddItems(12);
+    ProgramSkins(12);
     Box->SetVerScrollRes(MakeRes());
     Box->DropDown();
     TVeskPngScrollBar* bar = Box->GetPngScrollBar();
@@ -717,8 +704,7 @@ TEST_F(ComboTest, RefilledListStartsItsScrollBarAtTheTop) {
 }
 
 TEST_F(ComboTest, ItemHandlerThatRefillsTheListStopsTheLaterEvents) {
-    ProgramSkins();
-    AddItems(3);
+    ProgramSkins(3);
     int changes = 0, clicks = 0;
     Box->OnItemClick = [&](TObject*, TVeskCboxItem*) {
         Box->ClearItems();
@@ -737,8 +723,7 @@ TEST_F(ComboTest, ItemHandlerThatRefillsTheListStopsTheLaterEvents) {
 }
 
 TEST_F(ComboTest, OwnerDrawHandlerThatClearsTheItemsEndsThePainting) {
-    ProgramSkins();
-    AddItems(4);
+    ProgramSkins(4);
     int draws = 0;
     Box->DropDown();
     for (int i = 0; i < 4; ++i)
