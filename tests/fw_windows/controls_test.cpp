@@ -114,9 +114,7 @@ TEST_F(ControlsTest, ResizeFiresAfterASizeChangeOnly) {
 
 TEST_F(ControlsTest, HandlersMayFreeTheirSender) {
     TTestForm* form = NewForm(200, 100);
-    auto* child = new TColorBox(form);
-    child->SetBounds(0, 0, 50, 50);
-    child->SetParent(form);
+    auto* child = AddControl<TColorBox>(form, 0, 0, 50, 50);
     std::shared_ptr<bool> alive = child->AliveToken();
     child->OnClick = [child](TObject*) { child->Free(); };
     int ups = 0;
@@ -127,9 +125,7 @@ TEST_F(ControlsTest, HandlersMayFreeTheirSender) {
     EXPECT_FALSE(*alive);
     EXPECT_EQ(ups, 0);
     EXPECT_EQ(form->GetControlCount(), 0);
-    auto* panel = new TPanel(form);
-    panel->SetBounds(0, 0, 50, 50);
-    panel->SetParent(form);
+    auto* panel = AddControl<TPanel>(form, 0, 0, 50, 50);
     std::shared_ptr<bool> panelAlive = panel->AliveToken();
     panel->OnMouseDown = [panel](TObject*, TMouseButton, TShiftState, int, int) { panel->Free(); };
     SendMessageW(panel->GetHandle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
@@ -140,9 +136,7 @@ TEST_F(ControlsTest, HandlersMayFreeTheirSender) {
 TEST_F(ControlsTest, WindowedChildAddedUnderAParentWithAHandleGetsOneAtOnce) {
     TTestForm* form = NewForm();
     form->HandleNeeded();
-    auto* panel = new TPanel(form);
-    panel->SetBounds(5, 5, 20, 20);
-    panel->SetParent(form);
+    auto* panel = AddControl<TPanel>(form, 5, 5, 20, 20);
     EXPECT_TRUE(panel->HandleAllocated());
     EXPECT_EQ(GetParent(panel->GetHandle()), form->GetHandle());
     // Controls free their children with themselves, whoever owns them.

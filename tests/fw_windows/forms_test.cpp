@@ -80,7 +80,7 @@ protected:
 
 TEST_F(FormsTest, WindowClassIsTheClassNameAndTheHandleIsBoundAtTheFirstMessage) {
     auto* f = TForm::CreateNew<TFirstMessageForm>(nullptr);
-    Owned.push_back(std::make_unique<Holder>(f));
+    Own(f);
     HWND h = f->GetHandle();
     wchar_t name[64] = {};
     GetClassNameW(h, name, 64);
@@ -99,7 +99,7 @@ TEST_F(FormsTest, WindowClassIsTheClassNameAndTheHandleIsBoundAtTheFirstMessage)
 
 TEST_F(FormsTest, OnCreateRunsAfterConstructionAndReachesOverrides) {
     auto* f = TForm::CreateForm<TDerivedWindow>(nullptr);
-    Owned.push_back(std::make_unique<Holder>(f));
+    Own(f);
     EXPECT_EQ(f->Calls, std::vector<std::wstring>{L"derived TDerivedWindow"});
     EXPECT_EQ(f->GetComponentState(), 0u);
 }
@@ -153,7 +153,7 @@ TEST_F(FormsTest, CloseActions) {
     f->Show();
     action = caFree;
     SendMessageW(f->GetHandle(), WM_CLOSE, 0, 0);
-    Drain(100);
+    Pump(100);
     EXPECT_FALSE(*alive);
 }
 
@@ -298,7 +298,7 @@ TEST_F(FormsTest, ApplicationDeactivationReachesEverySubscriberOncePerChange) {
 
 TEST_F(FormsTest, ClientSizeWithAndWithoutHandle) {
     auto* f = TForm::CreateNew<TTestForm>(nullptr);
-    Owned.push_back(std::make_unique<Holder>(f));
+    Own(f);
     f->SetBorderStyle(bsDialog);
     f->SetClientWidth(300);
     f->SetClientHeight(200);
@@ -339,14 +339,12 @@ TEST_F(FormsTest, StyleChangesKeepTheWindow) {
 
 TEST_F(FormsTest, HintWindowNeverTakesActivation) {
     TTestForm* f = NewForm(200, 100);
-    auto* c = new TColorBox(f);
-    c->SetBounds(10, 10, 50, 50);
-    c->SetParent(f);
+    auto* c = AddControl<TColorBox>(f, 10, 10, 50, 50);
     c->SetHint(L"Details");
     c->SetShowHint(true);
     f->Show();
     f->SetFocus();
-    Drain(50);
+    Pump(50);
     HWND active = GetActiveWindow();
     ASSERT_EQ(active, f->GetHandle());
     Application->ActivateHint(f->ClientToScreen(TPoint(20, 20)));
@@ -363,9 +361,7 @@ TEST_F(FormsTest, HintWindowNeverTakesActivation) {
 
 TEST_F(FormsTest, HintAppearsAfterThePauseOverAControl) {
     TTestForm* f = NewForm(200, 100);
-    auto* c = new TColorBox(f);
-    c->SetBounds(10, 10, 50, 50);
-    c->SetParent(f);
+    auto* c = AddControl<TColorBox>(f, 10, 10, 50, 50);
     c->SetHint(L"Mark as finished");
     c->SetShowHint(true);
     f->Show();

@@ -27,9 +27,7 @@ public:
 
 TEST_F(InputTest, EnterAndLeaveFollowTheControlNotTheWindow) {
     TTestForm* form = NewForm(200, 100);
-    auto* child = new TColorBox(form);
-    child->SetBounds(50, 20, 40, 40);
-    child->SetParent(form);
+    auto* child = AddControl<TColorBox>(form, 50, 20, 40, 40);
     Track(form, L"form");
     Track(child, L"child");
     HWND h = form->GetHandle();
@@ -49,9 +47,7 @@ TEST_F(InputTest, EnterAndLeaveFollowTheControlNotTheWindow) {
 TEST_F(InputTest, LeavingWhileAButtonIsHeldStillLeavesAndMovesStayCaptured) {
     TTestForm* form = NewForm(200, 100);
     form->Show();
-    auto* child = new TColorBox(form);
-    child->SetBounds(50, 20, 40, 40);
-    child->SetParent(form);
+    auto* child = AddControl<TColorBox>(form, 50, 20, 40, 40);
     Track(form, L"form");
     Track(child, L"child");
     std::vector<TPoint> moves;
@@ -81,12 +77,8 @@ TEST_F(InputTest, LeavingWhileAButtonIsHeldStillLeavesAndMovesStayCaptured) {
 
 TEST_F(InputTest, WindowedControlLeavesOntoItsWindowlessChildAndBack) {
     TTestForm* form = NewForm(200, 150);
-    auto* list = new TPanel(form);
-    list->SetBounds(10, 10, 150, 100);
-    list->SetParent(form);
-    auto* button = new TColorBox(form);
-    button->SetBounds(100, 10, 20, 20);
-    button->SetParent(list);
+    auto* list = AddControl<TPanel>(form, 10, 10, 150, 100);
+    auto* button = AddControl<TColorBox>(list, 100, 10, 20, 20, form);
     Track(list, L"list");
     Track(button, L"button");
     HWND lh = list->GetHandle();
@@ -100,9 +92,7 @@ TEST_F(InputTest, WindowedControlLeavesOntoItsWindowlessChildAndBack) {
 
 TEST_F(InputTest, ALateLeaveOfTheParentWindowDoesNotClearTheChildJustEntered) {
     TTestForm* form = NewForm(200, 150);
-    auto* panel = new TPanel(form);
-    panel->SetBounds(10, 10, 100, 100);
-    panel->SetParent(form);
+    auto* panel = AddControl<TPanel>(form, 10, 10, 100, 100);
     Track(form, L"form");
     Track(panel, L"panel");
     Move(form->GetHandle(), 150, 120);
@@ -117,9 +107,7 @@ TEST_F(InputTest, ALateLeaveOfTheParentWindowDoesNotClearTheChildJustEntered) {
 
 TEST_F(InputTest, AControlDestroyedOrHiddenUnderTheMouseIsForgottenSilently) {
     TTestForm* form = NewForm(200, 100);
-    auto* a = new TColorBox(form);
-    a->SetBounds(0, 0, 50, 50);
-    a->SetParent(form);
+    auto* a = AddControl<TColorBox>(form, 0, 0, 50, 50);
     Track(a, L"a");
     Move(form->GetHandle(), 10, 10);
     ASSERT_EQ(TMouseTracker::ControlUnderMouse(), a);
@@ -136,13 +124,9 @@ TEST_F(InputTest, AControlDestroyedOrHiddenUnderTheMouseIsForgottenSilently) {
 
 TEST_F(InputTest, DoubleClickOnAControlWithoutDoubleClicksIsTwoPresses) {
     TTestForm* form = NewForm(200, 100);
-    auto* plain = new TColorBox(form);
-    plain->SetBounds(0, 0, 50, 50);
-    plain->SetParent(form);
+    auto* plain = AddControl<TColorBox>(form, 0, 0, 50, 50);
     plain->SetControlStyle(plain->GetControlStyle() & ~static_cast<TControlStyle>(csDoubleClicks));
-    auto* dbl = new TColorBox(form);
-    dbl->SetBounds(100, 0, 50, 50);
-    dbl->SetParent(form);
+    auto* dbl = AddControl<TColorBox>(form, 100, 0, 50, 50);
     struct Counts {
         int down = 0, doubleDown = 0, click = 0, dblclick = 0;
     } p, d;
@@ -175,9 +159,7 @@ TEST_F(InputTest, DoubleClickOnAControlWithoutDoubleClicksIsTwoPresses) {
 
 TEST_F(InputTest, OneWheelNotchReachesTheParentOnce) {
     TTestForm* form = NewForm(200, 150);
-    auto* panel = new TPanel(form);
-    panel->SetBounds(10, 10, 100, 100);
-    panel->SetParent(form);
+    auto* panel = AddControl<TPanel>(form, 10, 10, 100, 100);
     int formWheels = 0, panelWheels = 0;
     form->OnMouseWheel = [&](TObject*, TShiftState, int delta, TPoint, bool& handled) {
         ++formWheels;
@@ -215,15 +197,13 @@ TEST_F(InputTest, SetCursorUsesTheDeepestControlsCursor) {
 
 TEST_F(InputTest, FocusOnABackgroundFormWaitsForItsActivation) {
     TTestForm* back = NewForm(200, 100);
-    auto* edit = new TPanel(back);
-    edit->SetBounds(10, 10, 50, 20);
-    edit->SetParent(back);
+    auto* edit = AddControl<TPanel>(back, 10, 10, 50, 20);
     back->Show();
     TTestForm* front = NewForm(200, 100);
     front->SetBounds(300, 0, 200, 100);
     front->Show();
     front->SetFocus();
-    Drain(50);
+    Pump(50);
     ASSERT_EQ(GetActiveWindow(), front->GetHandle());
     int enters = 0;
     edit->OnEnter = [&](TObject*) { ++enters; };
@@ -232,7 +212,7 @@ TEST_F(InputTest, FocusOnABackgroundFormWaitsForItsActivation) {
     EXPECT_FALSE(edit->Focused());
     EXPECT_EQ(back->GetActiveControl(), edit);
     back->SetFocus();
-    Drain(50);
+    Pump(50);
     EXPECT_EQ(GetActiveWindow(), back->GetHandle());
     EXPECT_TRUE(edit->Focused());
     EXPECT_EQ(enters, 1);
@@ -240,9 +220,7 @@ TEST_F(InputTest, FocusOnABackgroundFormWaitsForItsActivation) {
 
 TEST_F(InputTest, KeyPreviewLetsTheFormSeeAChildsKeysFirst) {
     TTestForm* form = NewForm(200, 100);
-    auto* panel = new TPanel(form);
-    panel->SetBounds(0, 0, 50, 50);
-    panel->SetParent(form);
+    auto* panel = AddControl<TPanel>(form, 0, 0, 50, 50);
     std::vector<std::wstring> keys;
     form->OnKeyDown = [&](TObject*, WORD& key, TShiftState) {
         keys.push_back(L"form");

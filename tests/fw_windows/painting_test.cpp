@@ -64,9 +64,7 @@ TEST_F(PaintingTest, WindowlessChildrenArePaintedAtTheirOffsetsAndClipped) {
 
 TEST_F(PaintingTest, ZOrderDecidesWhichWindowlessChildIsOnTop) {
     TTestForm* form = NewForm(60, 60, clWhite);
-    auto* bottom = new TColorBox(form);
-    bottom->SetBounds(0, 0, 30, 30);
-    bottom->SetParent(form);
+    auto* bottom = AddControl<TColorBox>(form, 0, 0, 30, 30);
     auto* top = new TColorBox(form);
     top->Fill = clBlue;
     top->SetBounds(10, 10, 30, 30);
@@ -82,12 +80,8 @@ TEST_F(PaintingTest, ZOrderDecidesWhichWindowlessChildIsOnTop) {
 
 TEST_F(PaintingTest, WindowedChildrenArePaintedRecursivelyAtTheirOffsets) {
     TTestForm* form = NewForm(100, 100, clWhite);
-    auto* panel = new TFilledPanel(form);
-    panel->SetBounds(20, 30, 40, 40);
-    panel->SetParent(form);
-    auto* inner = new TColorBox(form);
-    inner->SetBounds(5, 5, 10, 10);
-    inner->SetParent(panel);
+    auto* panel = AddControl<TFilledPanel>(form, 20, 30, 40, 40);
+    auto* inner = AddControl<TColorBox>(panel, 5, 5, 10, 10, form);
     DibSurface dib(100, 100);
     form->PaintTo(dib.Dc(), 0, 0);
     EXPECT_EQ(dib.Color(20, 30), RGB(0, 0, 255));
@@ -99,12 +93,10 @@ TEST_F(PaintingTest, WindowedChildrenArePaintedRecursivelyAtTheirOffsets) {
 
 TEST_F(PaintingTest, OpaqueRepaintPaintsOnlyTheControlNonOpaqueRepaintsTheParent) {
     TTestForm* form = NewForm(100, 80, clWhite);
-    auto* box = new TColorBox(form);
-    box->SetBounds(10, 10, 20, 20);
-    box->SetParent(form);
+    auto* box = AddControl<TColorBox>(form, 10, 10, 20, 20);
     form->Show();
     form->Update();
-    Drain(50);
+    Pump(50);
     int parentPaints = form->PaintWindowCount;
     int boxPaints = box->Paints;
     ASSERT_GT(boxPaints, 0);
@@ -228,9 +220,7 @@ TEST_F(PaintingTest, ParentBackgroundSeesTheParentsColourEvenWhenBuffered) {
 
 TEST_F(PaintingTest, PaintCopyFlagIsSetOnTheParentForTheDuration) {
     TTestForm* form = NewForm(40, 40, clWhite);
-    auto* target = new TColorBox(form);
-    target->SetBounds(0, 0, 10, 10);
-    target->SetParent(form);
+    auto* target = AddControl<TColorBox>(form, 0, 0, 10, 10);
     bool sawFlag = false;
     TWndMethodProc saved = form->WindowProc;
     form->WindowProc = [&](TMessage& m) {
@@ -252,11 +242,12 @@ TEST_F(PaintingTest, AThrowingPaintStillEndsThePaintAndReportsOnce) {
     panel->SetBounds(10, 10, 40, 40);
     panel->SetParent(form);
     form->Show();
-    Drain(300);
+    Pump(300);
     ASSERT_GE(panel->Paints, 1);
     EXPECT_EQ(panel->Paints, 1);
     ASSERT_EQ(Errors.size(), 1u);
     EXPECT_EQ(Errors[0], L"paint failed");
+    Errors.clear();
     RECT r;
     EXPECT_FALSE(GetUpdateRect(panel->GetHandle(), &r, FALSE));
     // The context came back in order: a later paint works normally.
@@ -269,9 +260,7 @@ TEST_F(PaintingTest, AThrowingPaintStillEndsThePaintAndReportsOnce) {
 
 TEST_F(PaintingTest, PrintClientRendersThroughTheFramework) {
     TTestForm* form = NewForm(60, 40, clYellow);
-    auto* box = new TColorBox(form);
-    box->SetBounds(10, 10, 10, 10);
-    box->SetParent(form);
+    auto* box = AddControl<TColorBox>(form, 10, 10, 10, 10);
     DibSurface dib(60, 40);
     SendMessageW(form->GetHandle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dib.Dc()), PRF_CLIENT);
     EXPECT_EQ(dib.Color(0, 0), RGB(255, 255, 0));

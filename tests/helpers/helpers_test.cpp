@@ -3,6 +3,7 @@
 
 #include <shlobj.h>
 
+#include <algorithm>
 #include <regex>
 #include <vector>
 
@@ -25,16 +26,21 @@ TFileVersionInfo Version(WORD major, WORD minor, WORD release, WORD build) {
 // --- version text ----------------------------------------------------------------------------------
 
 TEST(VersionText, NoDotBetweenMinorAndRelease) {
-    EXPECT_EQ(VersionText(Version(1, 2, 2, 59)), L"1.22.59");
-    EXPECT_EQ(VersionText(Version(3, 1, 10, 7)), L"3.110.7");
-    EXPECT_EQ(VersionText(Version(10, 0, 0, 5)), L"10.00.5");
-    EXPECT_EQ(VersionText(Version(65535, 65535, 65535, 65535)), L"65535.6553565535.65535");
-    EXPECT_EQ(VersionText(TFileVersionInfo{}), L"0.00.0");
-}
-
-TEST(VersionText, BuildIsTheLastNumber) {
-    EXPECT_EQ(VersionBuild(Version(1, 2, 2, 59)), 59u);
-    EXPECT_EQ(VersionBuild(Version(3, 1, 10, 7)), 7u);
+    const struct {
+        TFileVersionInfo version;
+        const wchar_t* text;
+        DWORD build;
+    } cases[] = {
+        {Version(1, 2, 2, 59), L"1.22.59", 59},
+        {Version(3, 1, 10, 7), L"3.110.7", 7},
+        {Version(10, 0, 0, 5), L"10.00.5", 5},
+        {Version(65535, 65535, 65535, 65535), L"65535.6553565535.65535", 65535},
+        {TFileVersionInfo{}, L"0.00.0", 0},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(VersionText(c.version), c.text);
+        EXPECT_EQ(VersionBuild(c.version), c.build) << Narrow(c.text);
+    }
 }
 
 TEST(VersionText, FromTheProgramsOwnVersionResource) {
@@ -49,9 +55,8 @@ TEST(VersionText, FromTheProgramsOwnVersionResource) {
 
     TFileVersionInfo info;
     GetFileVersion(fw::GetModuleName(), info);
-    EXPECT_EQ(info.dwSignature, 0xFEEF04BDu);
     EXPECT_EQ(VersionBuild(info), static_cast<DWORD>(std::stoul(m[4].str())));
-    EXPECT_EQ(info.dwFileType, static_cast<DWORD>(VFT_APP));
+    EXPECT_EQ(info.dwFileType, static_cast<DWORD>(VFT_APP));  // the fields after the version are copied too
 }
 
 TEST(VersionText, FileWithoutVersionLeavesTheRecordAlone) {
@@ -69,40 +74,27 @@ TEST(VersionText, FileWithoutVersionLeavesTheRecordAlone) {
 // --- folders and files ---------------------------------------------------------------------------
 
 TEST(Files, AddBackslash) {
-    EXPECT_EQ(AddBackslash(L""), L"");
-    EXPECT_EQ(AddBackslash(L"C:\\data\\"), L"C:\\data\\");
-    EXPECT_EQ(AddBackslash(L"C:\\data"), L"C:\\data\\");
-    EXPECT_EQ(AddBackslash(L"C:"), L"C:\\");
+    for (auto [in, out] : {std::pair{L"", L""}, {L"C:\\data\\", L"C:\\data\\"}, {L"C:\\data", L"C:\\data\\"},
+                           {L"C:", L"C:\\"}})
+        EXPECT_EQ(AddBackslash(in), out);
 }
 
-TEST(Files, FileExistsExFindsPlainFilesAndFolders) {
+TEST(Files, FileExistsExTriesExecutableExtensionsOnlyForABareName) {
     TempDir dir;
-    WriteFileBytes(dir.File(L"notes.txt"), std::string("x"));
-    EXPECT_TRUE(FileExistsEx(dir.File(L"notes.txt")));
-    EXPECT_TRUE(FileExistsEx(dir.Path()));
-    EXPECT_FALSE(FileExistsEx(dir.File(L"missing.txt")));
-    EXPECT_FALSE(FileExistsEx(dir.File(L"missing")));
-}
-
-TEST(Files, FileExistsExTriesExecutableExtensionsForABareName) {
-    TempDir dir;
-    WriteFileBytes(dir.File(L"tool.exe"), std::string("x"));
-    WriteFileBytes(dir.File(L"script.cmd"), std::string("x"));
-    WriteFileBytes(dir.File(L"library.dll"), std::string("x"));
-    EXPECT_TRUE(FileExistsEx(dir.File(L"tool")));
-    EXPECT_TRUE(FileExistsEx(dir.File(L"script")));
-    EXPECT_TRUE(FileExistsEx(dir.File(L"library")));
-    EXPECT_FALSE(FileExistsEx(dir.File(L"other")));
-}
-
-TEST(Files, FileExistsExNeverTriesOtherExtensionsForANameWithOne) {
-    TempDir dir;
-    WriteFileBytes(dir.File(L"data.cfg.exe"), std::string("x"));
-    EXPECT_FALSE(FileExistsEx(dir.File(L"data.cfg")));
-    // A dot in a folder name does not give the file an extension.
     ASSERT_TRUE(CreateDirectoryW(dir.File(L"v1.2").c_str(), nullptr));
-    WriteFileBytes(dir.File(L"v1.2\\setup.bat"), std::string("x"));
-    EXPECT_TRUE(FileExistsEx(dir.File(L"v1.2\\setup")));
+    for (const wchar_t* f : {L"notes.txt", L"tool.exe", L"script.cmd", L"library.dll", L"data.cfg.exe", L"v1.2\\setup.bat"})
+        WriteFileBytes(dir.File(f), std::string("x"));
+    const struct {
+        const wchar_t* name;
+        bool exists;
+    } cases[] = {
+        {L"notes.txt", true}, {L"missing.txt", false}, {L"missing", false}, {L"tool", true}, {L"script", true},
+        {L"library", true}, {L"other", false},
+        {L"data.cfg", false},   // a name with an extension gets no other one
+        {L"v1.2\\setup", true},  // a dot in a folder name does not give the file an extension
+    };
+    for (const auto& c : cases) EXPECT_EQ(FileExistsEx(dir.File(c.name)), c.exists) << Narrow(c.name);
+    EXPECT_TRUE(FileExistsEx(dir.Path()));
 }
 
 namespace {
@@ -112,12 +104,8 @@ class CountingMallocSpy : public IMallocSpy {
 public:
     std::vector<void*> live;
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
-        if (riid == IID_IUnknown || riid == IID_IMallocSpy) {
-            *ppv = static_cast<IMallocSpy*>(this);
-            return S_OK;
-        }
-        *ppv = nullptr;
-        return E_NOINTERFACE;
+        *ppv = (riid == IID_IUnknown || riid == IID_IMallocSpy) ? static_cast<IMallocSpy*>(this) : nullptr;
+        return *ppv ? S_OK : E_NOINTERFACE;
     }
     ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
     ULONG STDMETHODCALLTYPE Release() override { return 1; }
@@ -126,14 +114,10 @@ public:
         if (pActual) live.push_back(pActual);
         return pActual;
     }
-    void* STDMETHODCALLTYPE PreFree(void* pRequest, BOOL) override {
-        Forget(pRequest);
-        return pRequest;
-    }
+    void* STDMETHODCALLTYPE PreFree(void* pRequest, BOOL) override { return Forget(pRequest); }
     void STDMETHODCALLTYPE PostFree(BOOL) override {}
     SIZE_T STDMETHODCALLTYPE PreRealloc(void* pRequest, SIZE_T cbRequest, void** ppNewRequest, BOOL) override {
-        Forget(pRequest);
-        *ppNewRequest = pRequest;
+        *ppNewRequest = Forget(pRequest);
         return cbRequest;
     }
     void* STDMETHODCALLTYPE PostRealloc(void* pActual, BOOL) override { return PostAlloc(pActual); }
@@ -145,12 +129,9 @@ public:
     void STDMETHODCALLTYPE PostHeapMinimize() override {}
 
 private:
-    void Forget(void* p) {
-        for (size_t i = 0; i < live.size(); ++i)
-            if (live[i] == p) {
-                live.erase(live.begin() + static_cast<std::ptrdiff_t>(i));
-                return;
-            }
+    void* Forget(void* p) {
+        live.erase(std::remove(live.begin(), live.end(), p), live.end());
+        return p;
     }
 };
 
@@ -224,80 +205,51 @@ TEST_F(OpenUrlTest, IsWin8OnlyFor62And63) {
     }
 }
 
-TEST_F(OpenUrlTest, BlankAddressDoesNothing) {
-    OpenUrl(owner_, L"");
-    OpenUrl(owner_, L"   ");
-    OpenUrl(owner_, L"\t ");
-    UseVersion(6, 2);
-    OpenUrl(owner_, L"  ");
-    EXPECT_TRUE(calls_.empty());
-}
-
-TEST_F(OpenUrlTest, OtherWindowsOpensTheAddressThroughTheShell) {
-    OpenUrl(owner_, L"http://www.example.com/");
-    OpenUrl(nullptr, L" www.example.com/help/ ");
-    ASSERT_EQ(calls_.size(), 2u);
-    EXPECT_EQ(calls_[0].owner, owner_);
-    EXPECT_EQ(calls_[0].verb, L"open");
-    EXPECT_EQ(calls_[0].file, L"http://www.example.com/");
-    EXPECT_EQ(calls_[0].params, L"");
-    EXPECT_EQ(calls_[0].show, SW_SHOWNORMAL);
-    EXPECT_EQ(calls_[1].owner, nullptr);
-    EXPECT_EQ(calls_[1].file, L" www.example.com/help/ ");  // passed untrimmed
-}
-
-TEST_F(OpenUrlTest, Windows8OpensWebAddressesInInternetExplorer) {
-    UseVersion(6, 2);
-    OpenUrl(owner_, L"HTTP://WWW.EXAMPLE.COM/");  // the test is on the lower-cased text
-    UseVersion(6, 3);
-    OpenUrl(owner_, L"see https://example.com");  // "http" anywhere
-    ASSERT_EQ(calls_.size(), 2u);
-    EXPECT_EQ(calls_[0].file, L"IExplore.EXE");
-    EXPECT_EQ(calls_[0].params, L"HTTP://WWW.EXAMPLE.COM/");
-    EXPECT_EQ(calls_[0].verb, L"open");
-    EXPECT_EQ(calls_[0].owner, owner_);
-    EXPECT_EQ(calls_[0].show, SW_SHOWNORMAL);
-    EXPECT_EQ(calls_[1].file, L"IExplore.EXE");
-    EXPECT_EQ(calls_[1].params, L"see https://example.com");
-}
-
-TEST_F(OpenUrlTest, Windows8OpensOtherAddressesThroughTheShell) {
-    UseVersion(6, 2);
-    OpenUrl(owner_, L"mailto:support@vesk.example");
-    OpenUrl(owner_, L"www.example.com/help/");  // no scheme: no "http" in it
-    ASSERT_EQ(calls_.size(), 2u);
-    EXPECT_EQ(calls_[0].file, L"mailto:support@vesk.example");
-    EXPECT_EQ(calls_[0].params, L"");
-    EXPECT_EQ(calls_[1].file, L"www.example.com/help/");
-}
-
-TEST_F(OpenUrlTest, MailLinksGoToTheShellOnEveryVersion) {
-    for (DWORD minor : {1u, 2u, 3u}) {
-        UseVersion(6, minor);
-        OpenUrl(owner_, L"mailto:friend@vesk.example?subject=Hello");
+TEST_F(OpenUrlTest, ShellOrInternetExplorerByVersionAndAddress) {
+    const struct {
+        DWORD major, minor;
+        const wchar_t *url, *file, *params;  // file nullptr: nothing opened
+    } cases[] = {
+        {6, 1, L"", nullptr, nullptr},
+        {6, 1, L" \t ", nullptr, nullptr},
+        {6, 2, L"  ", nullptr, nullptr},
+        {6, 1, L"http://www.example.com/", L"http://www.example.com/", L""},
+        {6, 1, L" www.example.com/help/ ", L" www.example.com/help/ ", L""},  // passed untrimmed
+        {10, 0, L"http://www.example.com/", L"http://www.example.com/", L""},
+        // Windows 8: the test is for "http" anywhere in the lower-cased text.
+        {6, 2, L"HTTP://WWW.EXAMPLE.COM/", L"IExplore.EXE", L"HTTP://WWW.EXAMPLE.COM/"},
+        {6, 3, L"see https://example.com", L"IExplore.EXE", L"see https://example.com"},
+        {6, 2, L"www.example.com/help/", L"www.example.com/help/", L""},
+        {6, 2, L"mailto:friend@vesk.example?subject=Hello", L"mailto:friend@vesk.example?subject=Hello", L""},
+        {6, 3, L"mailto:support@vesk.example", L"mailto:support@vesk.example", L""},
+    };
+    for (const auto& c : cases) {
+        UseVersion(c.major, c.minor);
+        calls_.clear();
+        OpenUrl(owner_, c.url);
+        SCOPED_TRACE(Narrow(c.url));
+        if (!c.file) {
+            EXPECT_TRUE(calls_.empty());
+            continue;
+        }
+        ASSERT_EQ(calls_.size(), 1u);
+        EXPECT_EQ(calls_[0].owner, owner_);
+        EXPECT_EQ(calls_[0].verb, L"open");
+        EXPECT_EQ(calls_[0].file, c.file);
+        EXPECT_EQ(calls_[0].params, c.params);
+        EXPECT_EQ(calls_[0].show, SW_SHOWNORMAL);
     }
-    UseVersion(10, 0);
-    OpenUrl(owner_, L"mailto:friend@vesk.example?subject=Hello");
-    ASSERT_EQ(calls_.size(), 4u);
-    for (const auto& c : calls_) {
-        EXPECT_EQ(c.file, L"mailto:friend@vesk.example?subject=Hello");
-        EXPECT_EQ(c.verb, L"open");
-    }
+    OpenUrl(nullptr, L"http://x/");
+    EXPECT_EQ(calls_.back().owner, nullptr);
 }
 
 // --- fonts ------------------------------------------------------------------------------------------
 
 TEST(Fonts, AssignFontFaceCopiesNameCharsetAndSizeOnly) {
     fw::TFont source, dest;
-    source.SetName(L"Arial");
-    source.SetCharset(GB2312_CHARSET);
-    source.SetSize(12);
-    source.SetStyle(fw::fsBold);
-    source.SetColor(fw::clRed);
-    dest.SetName(L"Tahoma");
-    dest.SetSize(8);
-    dest.SetStyle(fw::fsItalic);
-    dest.SetColor(fw::clBlue);
+    source.SetName(L"Arial"), source.SetCharset(GB2312_CHARSET), source.SetSize(12);
+    source.SetStyle(fw::fsBold), source.SetColor(fw::clRed);
+    dest.SetName(L"Tahoma"), dest.SetSize(8), dest.SetStyle(fw::fsItalic), dest.SetColor(fw::clBlue);
 
     AssignFontFace(&dest, &source);
     EXPECT_EQ(dest.GetName(), L"Arial");

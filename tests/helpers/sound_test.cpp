@@ -49,6 +49,7 @@ struct Command {
     HWND callback;
     std::wstring element;
     bool deviceTypeGiven;
+    bool operator==(const Command&) const = default;
 };
 
 // Records the commands and answers with the configured results; opening gives device 7.
@@ -56,27 +57,17 @@ class FakeSound : public TSoundBackend {
 public:
     MCIERROR SendCommand(MCIDEVICEID Device, UINT Msg, DWORD_PTR Flags, DWORD_PTR Params) override {
         Command c{Device, Msg, Flags, nullptr, L"", false};
-        switch (Msg) {
-        case MCI_OPEN: {
+        if (Msg == MCI_OPEN) {
             auto* p = reinterpret_cast<MCI_OPEN_PARMSW*>(Params);
             c.callback = reinterpret_cast<HWND>(p->dwCallback);
             c.element = p->lpstrElementName ? p->lpstrElementName : L"";
             c.deviceTypeGiven = p->lpstrDeviceType != nullptr;
             if (openResult == 0) p->wDeviceID = 7;
-            commands.push_back(c);
-            return openResult;
-        }
-        case MCI_PLAY:
+        } else if (Msg == MCI_PLAY) {
             c.callback = reinterpret_cast<HWND>(reinterpret_cast<MCI_PLAY_PARMS*>(Params)->dwCallback);
-            commands.push_back(c);
-            return playResult;
-        case MCI_CLOSE:
-            commands.push_back(c);
-            return closeResult;
-        default:
-            commands.push_back(c);
-            return 0;
         }
+        commands.push_back(c);
+        return Msg == MCI_OPEN ? openResult : Msg == MCI_PLAY ? playResult : Msg == MCI_CLOSE ? closeResult : 0;
     }
     MCIERROR openResult = 0, playResult = 0, closeResult = 0;
     std::vector<Command> commands;
@@ -97,24 +88,13 @@ protected:
     TempDir dir_;
 };
 
-// A WAV file of silence.
+// A WAV file of silence (8 kHz, 16-bit mono PCM).
 void WriteWav(const std::wstring& path, int milliseconds) {
-    const uint32_t rate = 8000, samples = rate * milliseconds / 1000, data = samples * 2;
+    const uint32_t data = 16 * milliseconds;
     std::string b;
-    auto u32 = [&](uint32_t v) { for (int i = 0; i < 4; ++i) b.push_back(static_cast<char>(v >> (8 * i))); };
-    auto u16 = [&](uint16_t v) { for (int i = 0; i < 2; ++i) b.push_back(static_cast<char>(v >> (8 * i))); };
-    b += "RIFF";
-    u32(36 + data);
-    b += "WAVEfmt ";
-    u32(16);
-    u16(1);  // PCM
-    u16(1);  // mono
-    u32(rate);
-    u32(rate * 2);
-    u16(2);
-    u16(16);
-    b += "data";
-    u32(data);
+    auto put = [&](uint32_t v, int n) { for (int i = 0; i < n; ++i) b.push_back(static_cast<char>(v >> (8 * i))); };
+    b += "RIFF", put(36 + data, 4), b += "WAVEfmt ", put(16, 4), put(1, 2), put(1, 2), put(8000, 4), put(16000, 4);
+    put(2, 2), put(16, 2), b += "data", put(data, 4);
     b.append(data, '\0');
     WriteFileBytes(path, b);
 }
@@ -123,21 +103,11 @@ void WriteWav(const std::wstring& path, int milliseconds) {
 
 TEST_F(SoundTest, OpensByElementNameAndPlaysWithNotify) {
     const std::wstring file = dir_.File(L"ring.wav");
-    PlaySoundFile(file, wnd_.Handle());
-    ASSERT_EQ(fake_.commands.size(), 2u);
-    const Command& open = fake_.commands[0];
-    EXPECT_EQ(open.device, 0u);
-    EXPECT_EQ(open.msg, static_cast<UINT>(MCI_OPEN));
-    EXPECT_EQ(open.flags, static_cast<DWORD_PTR>(MCI_OPEN_ELEMENT | MCI_WAIT));
-    EXPECT_EQ(open.element, file);
-    EXPECT_FALSE(open.deviceTypeGiven);  // MCI picks the device by the extension
-    EXPECT_EQ(open.callback, wnd_.Handle());
-    const Command& play = fake_.commands[1];
-    EXPECT_EQ(play.device, 7u);
-    EXPECT_EQ(play.msg, static_cast<UINT>(MCI_PLAY));
-    EXPECT_EQ(play.flags, static_cast<DWORD_PTR>(MCI_NOTIFY));
-    EXPECT_EQ(play.callback, wnd_.Handle());
-
+    const HWND w = wnd_.Handle();
+    PlaySoundFile(file, w);
+    // No device type: MCI picks the device by the extension.
+    EXPECT_EQ(fake_.commands, (std::vector<Command>{{0, MCI_OPEN, MCI_OPEN_ELEMENT | MCI_WAIT, w, file, false},
+                                                    {7, MCI_PLAY, MCI_NOTIFY, w, L"", false}}));
     Settle();
     EXPECT_EQ(wnd_.notices, (std::vector<Notice>{{MCI_NOTIFY_SUCCESSFUL, 7}}));
 }
@@ -155,8 +125,7 @@ TEST_F(SoundTest, PlayFailurePostsOpenedThenFailureAndClosesTheDevice) {
     PlaySoundFile(dir_.File(L"ring.wav"), wnd_.Handle());
     // The windows drop the device at a failure notice; it must not stay open behind their back.
     ASSERT_EQ(fake_.commands.size(), 3u);
-    EXPECT_EQ(fake_.commands[2].msg, static_cast<UINT>(MCI_CLOSE));
-    EXPECT_EQ(fake_.commands[2].device, 7u);
+    EXPECT_EQ(fake_.commands[2], (Command{7, MCI_CLOSE, 0, nullptr, L"", false}));
     Settle();
     // The failure names no device: id 7 is free again.
     EXPECT_EQ(wnd_.notices, (std::vector<Notice>{{MCI_NOTIFY_SUCCESSFUL, 7}, {MCI_NOTIFY_FAILURE, 0}}));
@@ -164,16 +133,15 @@ TEST_F(SoundTest, PlayFailurePostsOpenedThenFailureAndClosesTheDevice) {
 
 TEST_F(SoundTest, RelativeNamesMeanTheProgramsFolder) {
     SetAppDir(dir_.Path());
-    PlaySoundFile(L"default.mp3", wnd_.Handle());
-    PlaySoundFile(L"sounds\\bell.wav", wnd_.Handle());
-    PlaySoundFile(L"C:\\media\\bell.wav", wnd_.Handle());
-    PlaySoundFile(L"\\\\server\\share\\bell.wav", wnd_.Handle());
-    ASSERT_EQ(fake_.commands.size(), 8u);
-    EXPECT_EQ(fake_.commands[0].element, dir_.Path() + L"\\default.mp3");
-    EXPECT_EQ(fake_.commands[2].element, dir_.Path() + L"\\sounds\\bell.wav");
-    EXPECT_EQ(fake_.commands[4].element, L"C:\\media\\bell.wav");
-    EXPECT_EQ(fake_.commands[6].element, L"\\\\server\\share\\bell.wav");
-
+    for (auto [name, opened] : {std::pair<std::wstring, std::wstring>{L"default.mp3", dir_.Path() + L"\\default.mp3"},
+                                {L"sounds\\bell.wav", dir_.Path() + L"\\sounds\\bell.wav"},
+                                {L"C:\\media\\bell.wav", L"C:\\media\\bell.wav"},
+                                {L"\\\\server\\share\\bell.wav", L"\\\\server\\share\\bell.wav"}}) {
+        fake_.commands.clear();
+        PlaySoundFile(name, wnd_.Handle());
+        ASSERT_FALSE(fake_.commands.empty());
+        EXPECT_EQ(fake_.commands[0].element, opened);
+    }
     // Without an override: beside the executable, whatever the current folder is.
     SetAppDir(L"");
     fake_.commands.clear();
@@ -185,12 +153,8 @@ TEST_F(SoundTest, RelativeNamesMeanTheProgramsFolder) {
 TEST_F(SoundTest, StopSoundStopsWithoutNoticeAndCloses) {
     fake_.closeResult = MCIERR_INVALID_DEVICE_ID;
     EXPECT_EQ(StopSound(7, wnd_.Handle()), static_cast<MCIERROR>(MCIERR_INVALID_DEVICE_ID));
-    ASSERT_EQ(fake_.commands.size(), 2u);
-    EXPECT_EQ(fake_.commands[0].msg, static_cast<UINT>(MCI_STOP));
-    EXPECT_EQ(fake_.commands[0].device, 7u);
-    EXPECT_EQ(fake_.commands[0].flags & MCI_NOTIFY, 0u);
-    EXPECT_EQ(fake_.commands[1].msg, static_cast<UINT>(MCI_CLOSE));
-    EXPECT_EQ(fake_.commands[1].device, 7u);
+    EXPECT_EQ(fake_.commands, (std::vector<Command>{{7, MCI_STOP, MCI_WAIT, nullptr, L"", false},
+                                                    {7, MCI_CLOSE, 0, nullptr, L"", false}}));
     Settle();
     EXPECT_TRUE(wnd_.notices.empty());
 }
@@ -198,10 +162,9 @@ TEST_F(SoundTest, StopSoundStopsWithoutNoticeAndCloses) {
 TEST_F(SoundTest, StopSoundDropsAWaitingEndNoticeOfTheDevice) {
     // The sound ended just before the stop: its end notice already waits in the queue and would
     // read like the start of the next sound.
-    PostMessageW(wnd_.Handle(), MM_MCINOTIFY, MCI_NOTIFY_SUCCESSFUL, 7);
-    PostMessageW(wnd_.Handle(), MM_MCINOTIFY, MCI_NOTIFY_FAILURE, 3);
-    PostMessageW(wnd_.Handle(), MM_MCINOTIFY, MCI_NOTIFY_SUCCESSFUL, 5);
-    PostMessageW(wnd_.Handle(), MM_MCINOTIFY, MCI_NOTIFY_SUCCESSFUL, 0);
+    for (Notice n : std::vector<Notice>{{MCI_NOTIFY_SUCCESSFUL, 7}, {MCI_NOTIFY_FAILURE, 3}, {MCI_NOTIFY_SUCCESSFUL, 5},
+                                        {MCI_NOTIFY_SUCCESSFUL, 0}})
+        PostMessageW(wnd_.Handle(), MM_MCINOTIFY, n.first, n.second);
     StopSound(7, wnd_.Handle());
     Settle();
     // Other devices' notices are kept, in order.
@@ -244,78 +207,71 @@ bool PrivateSinkOnly() {
 
 }  // namespace
 
-TEST(RealSound, MissingFilePostsExactlyOneFailureNotice) {
-    SetSoundBackend(nullptr);
+class RealSound : public ::testing::Test {
+protected:
+    void SetUp() override { SetSoundBackend(nullptr); }
+    // Plays the file and waits for the notice naming the opened device.
+    MCIDEVICEID Start(const std::wstring& file, size_t notices = 1, DWORD timeoutMs = 3000) {
+        PlaySoundFile(file, wnd.Handle());
+        EXPECT_TRUE(PumpMessagesUntil([&] { return wnd.notices.size() >= notices; }, timeoutMs));
+        if (wnd.notices.empty() || wnd.notices[0].first != MCI_NOTIFY_SUCCESSFUL) {
+            ADD_FAILURE() << "no start notice";
+            return 0;
+        }
+        return static_cast<MCIDEVICEID>(wnd.notices[0].second);
+    }
+    // After a stop, no late success notice may arrive, past the sound's natural end.
+    void ExpectNoSuccessAfterStop(MCIDEVICEID device, DWORD waitMs) {
+        wnd.notices.clear();
+        const DWORD start = GetTickCount();
+        EXPECT_EQ(StopSound(device, wnd.Handle()), 0u);
+        EXPECT_LT(GetTickCount() - start, 2000u);  // the GUI thread is not held up by the stop
+        PumpMessagesFor(waitMs);
+        for (const Notice& n : wnd.notices) EXPECT_NE(n.first, static_cast<WPARAM>(MCI_NOTIFY_SUCCESSFUL)) << n.second;
+    }
     TempDir dir;
     NoticeWindow wnd;
+};
+
+TEST_F(RealSound, MissingFilePostsExactlyOneFailureNotice) {
     PlaySoundFile(dir.File(L"missing.wav"), wnd.Handle());
     PumpMessagesFor(500);
     EXPECT_EQ(wnd.notices, (std::vector<Notice>{{MCI_NOTIFY_FAILURE, 0}}));
 }
 
-TEST(RealSound, PlayableFileReportsOpenThenEnd) {
+TEST_F(RealSound, PlayableFileReportsOpenThenEnd) {
     REQUIRE_PRIVATE_SINK();
-    SetSoundBackend(nullptr);
-    TempDir dir;
-    NoticeWindow wnd;
     WriteWav(dir.File(L"short.wav"), 200);
-    PlaySoundFile(dir.File(L"short.wav"), wnd.Handle());
-    ASSERT_TRUE(PumpMessagesUntil([&] { return wnd.notices.size() >= 2; }, 5000));
-    EXPECT_EQ(wnd.notices[0].first, static_cast<WPARAM>(MCI_NOTIFY_SUCCESSFUL));
-    const auto device = static_cast<MCIDEVICEID>(wnd.notices[0].second);
+    const MCIDEVICEID device = Start(dir.File(L"short.wav"), 2, 5000);
     EXPECT_NE(device, 0u);
     // The second notice ends the sound: played to its end, or failed.
+    ASSERT_GE(wnd.notices.size(), 2u);
     EXPECT_TRUE(wnd.notices[1].first == MCI_NOTIFY_SUCCESSFUL || wnd.notices[1].first == MCI_NOTIFY_FAILURE);
     SoundCommand(device, MCI_CLOSE, 0, 0);
 }
 
-TEST(RealSound, ClosingAtTheEndNoticeKeepsTheDriverLoaded) {
+TEST_F(RealSound, ClosingAtTheEndNoticeKeepsTheDriverLoaded) {
     // The window closes the device as soon as the end notice arrives, while the driver's play
     // thread may still be on its way out; unloading the driver then would crash the program.
     REQUIRE_PRIVATE_SINK();
-    SetSoundBackend(nullptr);
-    TempDir dir;
-    NoticeWindow wnd;
     WriteWav(dir.File(L"short.wav"), 100);
-    PlaySoundFile(dir.File(L"short.wav"), wnd.Handle());
-    ASSERT_TRUE(PumpMessagesUntil([&] { return wnd.notices.size() >= 2; }, 5000));
-    ASSERT_EQ(wnd.notices[0].first, static_cast<WPARAM>(MCI_NOTIFY_SUCCESSFUL));
-    SoundCommand(static_cast<MCIDEVICEID>(wnd.notices[0].second), MCI_CLOSE, 0, 0);
+    SoundCommand(Start(dir.File(L"short.wav"), 2, 5000), MCI_CLOSE, 0, 0);
     EXPECT_NE(GetModuleHandleW(L"mciwave.dll"), nullptr);
 }
 
-TEST(RealSound, StoppedSoundSendsNoSuccessNotice) {
+TEST_F(RealSound, StoppedSoundSendsNoSuccessNotice) {
     REQUIRE_PRIVATE_SINK();
-    SetSoundBackend(nullptr);
-    TempDir dir;
-    NoticeWindow wnd;
     WriteWav(dir.File(L"long.wav"), 800);
-    PlaySoundFile(dir.File(L"long.wav"), wnd.Handle());
-    ASSERT_TRUE(PumpMessagesUntil([&] { return !wnd.notices.empty(); }, 2000));
-    ASSERT_EQ(wnd.notices[0].first, static_cast<WPARAM>(MCI_NOTIFY_SUCCESSFUL));
-    const auto device = static_cast<MCIDEVICEID>(wnd.notices[0].second);
+    const MCIDEVICEID device = Start(dir.File(L"long.wav"), 1, 2000);
     PumpMessagesFor(100);
-    wnd.notices.clear();
-    StopSound(device, wnd.Handle());
-    PumpMessagesFor(1000);  // past the sound's natural end
-    for (const Notice& n : wnd.notices) EXPECT_NE(n.first, static_cast<WPARAM>(MCI_NOTIFY_SUCCESSFUL)) << n.second;
+    ExpectNoSuccessAfterStop(device, 1000);
 }
 
-TEST(RealSound, StoppedMp3SendsNoSuccessNotice) {
+TEST_F(RealSound, StoppedMp3SendsNoSuccessNotice) {
     // The default sound: an MP3 goes through another MCI driver than a WAV file, and that one
     // reports the end of playback without a device id.
     REQUIRE_PRIVATE_SINK();
-    SetSoundBackend(nullptr);
-    NoticeWindow wnd;
-    PlaySoundFile(BuildDir() + L"\\VeskReminder\\default.mp3", wnd.Handle());
-    ASSERT_TRUE(PumpMessagesUntil([&] { return !wnd.notices.empty(); }, 3000));
-    ASSERT_EQ(wnd.notices[0].first, static_cast<WPARAM>(MCI_NOTIFY_SUCCESSFUL));
-    const auto device = static_cast<MCIDEVICEID>(wnd.notices[0].second);
+    const MCIDEVICEID device = Start(BuildDir() + L"\\VeskReminder\\default.mp3");
     ASSERT_NE(device, 0u);
-    wnd.notices.clear();
-    const DWORD start = GetTickCount();
-    EXPECT_EQ(StopSound(device, wnd.Handle()), 0u);
-    EXPECT_LT(GetTickCount() - start, 2000u);  // the GUI thread is not held up by the stop
-    PumpMessagesFor(1500);
-    for (const Notice& n : wnd.notices) EXPECT_NE(n.first, static_cast<WPARAM>(MCI_NOTIFY_SUCCESSFUL)) << n.second;
+    ExpectNoSuccessAfterStop(device, 1500);
 }

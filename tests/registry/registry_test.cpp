@@ -25,15 +25,13 @@ protected:
     }
     void TearDown() override { RegDeleteTreeW(HKEY_CURRENT_USER, key.c_str()); }
 
-    void Set(const std::wstring& name, DWORD type, const void* data, DWORD size) {
+    void Set(const std::wstring& name, DWORD type, const void* data, DWORD size, const std::wstring& at = L"") {
         HKEY h = nullptr;
-        ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &h, nullptr),
+        ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, (at.empty() ? key : at).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                                  nullptr, &h, nullptr),
                   ERROR_SUCCESS);
         ASSERT_EQ(RegSetValueExW(h, name.c_str(), 0, type, static_cast<const BYTE*>(data), size), ERROR_SUCCESS);
         RegCloseKey(h);
-    }
-    void SetText(const std::wstring& name, DWORD type, const std::wstring& text) {
-        Set(name, type, text.c_str(), static_cast<DWORD>(text.size() * sizeof(wchar_t)));
     }
     std::wstring Read(const std::wstring& name, bool* opened = nullptr) {
         std::wstring v = L"untouched";
@@ -50,12 +48,12 @@ protected:
 TEST_F(RegistryTest, AccessMaskAddsThe64BitViewOnlyOnWow64) {
     EXPECT_EQ(Wow64, IsWow64());
     const bool saved = Wow64;
-    Wow64 = false;
-    EXPECT_EQ(RegAccessMask(true), static_cast<REGSAM>(0x20019));
-    EXPECT_EQ(RegAccessMask(false), static_cast<REGSAM>(0xF003F));
-    Wow64 = true;
-    EXPECT_EQ(RegAccessMask(true), static_cast<REGSAM>(0x20119));
-    EXPECT_EQ(RegAccessMask(false), static_cast<REGSAM>(0xF013F));
+    for (bool wow : {false, true}) {
+        Wow64 = wow;
+        const REGSAM view = wow ? KEY_WOW64_64KEY : 0;
+        EXPECT_EQ(RegAccessMask(true), static_cast<REGSAM>(KEY_READ | view)) << wow;
+        EXPECT_EQ(RegAccessMask(false), static_cast<REGSAM>(KEY_ALL_ACCESS | view)) << wow;
+    }
     Wow64 = saved;
 }
 
@@ -78,7 +76,7 @@ TEST_F(RegistryTest, WriteCreatesTheKeyAndRemoveReportsWhatHappened) {
 }
 
 TEST_F(RegistryTest, ValueExistsUsesTheCallsOwnStatus) {
-    SetText(L"there", REG_SZ, std::wstring(L"v", 2));
+    Set(L"there", REG_SZ, L"v", 4);
     for (bool view : {false, true}) {
         EXPECT_TRUE(RegValueExists(HKEY_CURRENT_USER, key, L"there", view));
         // A stale error from earlier code must not turn a missing value into an existing one.
@@ -90,32 +88,36 @@ TEST_F(RegistryTest, ValueExistsUsesTheCallsOwnStatus) {
 }
 
 TEST_F(RegistryTest, EveryValueTypeReadsAsText) {
-    SetText(L"sz", REG_SZ, std::wstring(L"plain\0", 6));
-    SetText(L"expand", REG_EXPAND_SZ, std::wstring(L"%TEMP%\\x\0", 9));
-    const DWORD number = 0x12345678;
-    Set(L"dword", REG_DWORD, &number, sizeof number);
-    SetText(L"binary", REG_BINARY, std::wstring(L"bin\0tail", 8));
-    SetText(L"binaryNoNul", REG_BINARY, L"abc");                    // 6 bytes, no NUL
-    Set(L"binaryOdd", REG_BINARY, "A\0B\0C", 5);                     // a lone last byte
-    Set(L"binaryOne", REG_BINARY, "Z", 1);
-    SetText(L"multi", REG_MULTI_SZ, std::wstring(L"a\0b\0\0", 5));    // 10 bytes
-    SetText(L"multiBig", REG_MULTI_SZ, std::wstring(510, L'm') + std::wstring(2, L'\0'));  // 1024 bytes
-    SetText(L"multiEdge", REG_MULTI_SZ, std::wstring(509, L'e') + std::wstring(2, L'\0'));  // 1022 bytes
-
-    EXPECT_EQ(Read(L"sz"), L"plain");
-    EXPECT_EQ(Read(L"expand"), L"%TEMP%\\x");  // not expanded
+    auto bytes = [](const std::wstring& t) { return std::string(reinterpret_cast<const char*>(t.data()), t.size() * 2); };
+    const std::wstring big = std::wstring(510, L'm') + std::wstring(2, L'\0');   // 1024 bytes
+    const std::wstring edge = std::wstring(509, L'e') + std::wstring(2, L'\0');  // 1022 bytes
+    const struct {
+        DWORD type;
+        std::string data;
+        std::wstring text;
+    } cases[] = {
+        {REG_SZ, bytes(std::wstring(L"plain\0", 6)), L"plain"},
+        {REG_EXPAND_SZ, bytes(std::wstring(L"%TEMP%\\x\0", 9)), L"%TEMP%\\x"},  // not expanded
+        {REG_DWORD, std::string("\x78\x56\x34\x12", 4), L""},
+        {REG_BINARY, bytes(std::wstring(L"bin\0tail", 8)), L"bin"},
+        {REG_BINARY, bytes(L"abc"), L"abc"},  // no NUL: exactly the value's text, nothing behind it
+        {REG_BINARY, std::string("A\0B\0C", 5), L"AB"},  // a lone last byte
+        {REG_BINARY, "Z", L""},
+        {REG_MULTI_SZ, bytes(std::wstring(L"a\0b\0\0", 5)), L"a\r\nb\r\n"},
+        {REG_MULTI_SZ, bytes(big), L""},
+        {REG_MULTI_SZ, bytes(edge), std::wstring(509, L'e') + L"\r\n"},
+    };
+    for (const auto& c : cases) {
+        Set(L"v", c.type, c.data.data(), static_cast<DWORD>(c.data.size()));
+        bool opened = false;
+        EXPECT_EQ(Read(L"v", &opened), c.text) << c.type << " " << c.data.size();
+        EXPECT_TRUE(opened);
+    }
     bool opened = false;
-    EXPECT_EQ(Read(L"dword", &opened), L"");
-    EXPECT_TRUE(opened);
-    EXPECT_EQ(Read(L"binary"), L"bin");
-    EXPECT_EQ(Read(L"binaryNoNul"), L"abc");  // exactly the value's text, nothing behind it
-    EXPECT_EQ(Read(L"binaryOdd"), L"AB");
-    EXPECT_EQ(Read(L"binaryOne"), L"");
-    EXPECT_EQ(Read(L"multi"), L"a\r\nb\r\n");
-    EXPECT_EQ(Read(L"multiBig"), L"");
-    EXPECT_EQ(Read(L"multiEdge"), std::wstring(509, L'e') + L"\r\n");
     EXPECT_EQ(Read(L"absent", &opened), L"");
     EXPECT_TRUE(opened);
+    Set(L"binaryNoNul", REG_BINARY, L"abc", 6);
+    Set(L"multi", REG_MULTI_SZ, L"a\0b\0\0", 10);
     std::wstring none = L"x";
     EXPECT_FALSE(RegReadString(HKEY_CURRENT_USER, key + L"\\nope", L"sz", true, none));
     EXPECT_EQ(none, L"");
@@ -158,14 +160,6 @@ protected:
         if (type) *type = t;
         return buf;
     }
-    void SetStored(DWORD type, const void* data, DWORD size) {
-        HKEY h = nullptr;
-        ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, guidKey.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &h,
-                                  nullptr),
-                  ERROR_SUCCESS);
-        ASSERT_EQ(RegSetValueExW(h, L"ZUB", 0, type, static_cast<const BYTE*>(data), size), ERROR_SUCCESS);
-        RegCloseKey(h);
-    }
     static bool IsGuidText(const std::wstring& s) {
         static const std::wregex form(L"\\{[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}\\}");
         return std::regex_match(s, form);
@@ -196,38 +190,40 @@ TEST_F(MachineIdTest, CreatedOnceAndStable) {
     EXPECT_EQ(second, first);
 
     // The data file takes it at every load, through the routine installed by this layer.
-    EXPECT_EQ(MachineGuidSource, &GetMachineGuid);
     testsupport::TempDir dir;
     Config.MachineGuid.clear();
     TRemindFile file(dir.File(L"d.dat"), testsupport::EnUsFormats());
     EXPECT_EQ(Config.MachineGuid, first);
 }
 
-TEST_F(MachineIdTest, AnIntegerValueIsReplacedByANewStringValue) {
+TEST_F(MachineIdTest, StoredValuesOfOtherTypes) {
     const DWORD number = 7;
-    SetStored(REG_DWORD, &number, sizeof number);
-    std::wstring id;
-    GetMachineGuid(id);
-    EXPECT_TRUE(IsGuidText(id));
-    DWORD type = 0;
-    EXPECT_EQ(Stored(&type), id);
-    EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
-}
-
-TEST_F(MachineIdTest, BinaryAndMultiStringValuesAreReadNotReplaced) {
-    const std::wstring binary(L"{BIN}\0junk", 10);
-    SetStored(REG_BINARY, binary.data(), static_cast<DWORD>(binary.size() * sizeof(wchar_t)));
-    std::wstring id;
-    GetMachineGuid(id);
-    EXPECT_EQ(id, L"{BIN}");
-
-    const std::wstring multi(L"one\0two\0\0", 9);
-    SetStored(REG_MULTI_SZ, multi.data(), static_cast<DWORD>(multi.size() * sizeof(wchar_t)));
-    GetMachineGuid(id);
-    EXPECT_EQ(id, L"one\r\ntwo\r\n");
-    DWORD type = 0;
-    Stored(&type);
-    EXPECT_EQ(type, static_cast<DWORD>(REG_MULTI_SZ));
+    const std::wstring binary(L"{BIN}\0junk", 10), multi(L"one\0two\0\0", 9);
+    const struct {
+        DWORD type;
+        const void* data;
+        DWORD size;
+        const wchar_t* id;  // nullptr: a new id
+        DWORD storedType;
+    } cases[] = {
+        {REG_DWORD, &number, sizeof number, nullptr, REG_SZ},  // replaced by a new string value
+        {REG_BINARY, binary.data(), 20, L"{BIN}", REG_BINARY},  // read, not replaced
+        {REG_MULTI_SZ, multi.data(), 18, L"one\r\ntwo\r\n", REG_MULTI_SZ},
+    };
+    for (const auto& c : cases) {
+        Set(L"ZUB", c.type, c.data, c.size, guidKey);
+        std::wstring id;
+        GetMachineGuid(id);
+        DWORD type = 0;
+        const std::wstring stored = Stored(&type);
+        EXPECT_EQ(type, c.storedType) << c.type;
+        if (c.id) {
+            EXPECT_EQ(id, c.id);
+        } else {
+            EXPECT_TRUE(IsGuidText(id)) << testsupport::Narrow(id);
+            EXPECT_EQ(stored, id);
+        }
+    }
 }
 
 TEST_F(MachineIdTest, WithoutRightsEveryCallMakesANewIdAndWritesNothing) {

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <memory>
 #include <string>
 #include <thread>
 
@@ -22,22 +23,20 @@ std::wstring gAppData;
 LANGID FakeUILanguage() { return gUILanguage; }
 void FakeAppData(std::wstring& Path) { Path = gAppData; }
 
-void WriteText(const std::wstring& path, const std::string& text) {
-    testsupport::WriteFileBytes(path, text);
-}
+void WriteText(const std::wstring& path, const std::string& text) { testsupport::WriteFileBytes(path, text); }
 
+// A program folder with its "Languages" folder and an application-data folder, both private.
 class LanguageTest : public ::testing::Test {
 protected:
     void SetUp() override {
         FOldUI = UILanguageSource;
         FOldAppData = AppDataFolderSource;
+        FOldLangFile = LangFile;
         UILanguageSource = FakeUILanguage;
         AppDataFolderSource = FakeAppData;
         gUILanguage = 0x0409;
         gAppData = AppDataDir.Path();
-        SetAppDir(ProgramDir.Path());
-        CreateDirectoryW((ProgramDir.Path() + L"\\Languages").c_str(), nullptr);
-        FOldLangFile = LangFile;
+        NewProgramDir();
     }
     void TearDown() override {
         UILanguageSource = FOldUI;
@@ -45,16 +44,26 @@ protected:
         SetAppDir(L"");
         LangFile = FOldLangFile;
     }
+    void NewProgramDir() {
+        ProgramDir = std::make_unique<TempDir>();
+        SetAppDir(ProgramDir->Path());
+        CreateDirectoryW((ProgramDir->Path() + L"\\Languages").c_str(), nullptr);
+    }
     std::wstring LanguagePath(const std::wstring& name) const {
-        return ProgramDir.Path() + L"\\Languages\\" + name + L".ini";
+        return ProgramDir->Path() + L"\\Languages\\" + name + L".ini";
     }
     void AddLanguage(const std::wstring& name, const std::string& langCode) {
         WriteText(LanguagePath(name), "[Translation]\r\nLangCode=" + langCode + "\r\n");
     }
+    std::wstring DataFile() const { return AppDataDir.Path() + L"\\Vesk_Reminder\\vk_rmind_data.dat"; }
     void SaveLanguage(const std::string& name) {
-        const std::wstring folder = AppDataDir.Path() + L"\\Vesk_Reminder";
-        CreateDirectoryW(folder.c_str(), nullptr);
-        WriteText(folder + L"\\vk_rmind_data.dat", "[CONFIG]\r\nAUTEUPDATE=1\r\nLanguage=" + name + "\r\n");
+        CreateDirectoryW((AppDataDir.Path() + L"\\Vesk_Reminder").c_str(), nullptr);
+        WriteText(DataFile(), "[CONFIG]\r\nAUTEUPDATE=1\r\nLanguage=" + name + "\r\n");
+    }
+    std::wstring Saved() {
+        std::wstring lang = L"garbage";
+        ReadSavedLanguage(lang);
+        return lang;
     }
     std::wstring Selected() {
         std::wstring lang = L"garbage";
@@ -62,7 +71,7 @@ protected:
         return lang;
     }
 
-    TempDir ProgramDir;
+    std::unique_ptr<TempDir> ProgramDir;
     TempDir AppDataDir;
 
 private:
@@ -71,56 +80,45 @@ private:
     std::wstring FOldLangFile;
 };
 
-TEST_F(LanguageTest, SavedLanguageWinsOverTheWindowsLanguage) {
-    AddLanguage(L"Deutsch", "0407");
-    AddLanguage(L"American", "0409");
+TEST_F(LanguageTest, SelectLanguage) {
+    const struct {
+        const char* name;
+        LANGID ui;
+        std::vector<std::pair<std::wstring, std::string>> files;  // language and its codes
+        const char* saved;
+        const wchar_t* expected;
+    } cases[] = {
+        {"saved language wins", 0x0409, {{L"Deutsch", "0407"}, {L"American", "0409"}}, "Deutsch", L"Deutsch"},
+        {"a code listed second, whatever its case", 0x0C09, {{L"American", "0409"}, {L"Aussie", "0409|0c09"}},
+         nullptr, L"Aussie"},
+        {"a trailing bar ends one entry", 0x0409, {{L"American", "0409|"}}, nullptr, L"American"},
+        {"entries are not trimmed", 0x0409, {{L"Spaced", "0407| 0409"}}, nullptr, L"English"},
+        {"no match", 0x0411, {{L"American", "0409"}, {L"Empty", ""}}, nullptr, L"English"},
+        {"first file in listing order", 0x0409, {{L"Beta", "0409"}, {L"Alpha", "0409"}}, nullptr, L"Alpha"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        NewProgramDir();
+        gUILanguage = c.ui;
+        for (const auto& [name, codes] : c.files) AddLanguage(name, codes);
+        DeleteFileW(DataFile().c_str());
+        if (c.saved) SaveLanguage(c.saved);
+        EXPECT_EQ(Selected(), c.expected);
+    }
     SaveLanguage("Deutsch");
-    EXPECT_EQ(Selected(), L"Deutsch");
-    std::wstring saved = L"x";
-    ReadSavedLanguage(saved);
-    EXPECT_EQ(saved, L"Deutsch");
-}
-
-TEST_F(LanguageTest, NothingSavedGivesAnEmptyName) {
-    std::wstring saved = L"x";
-    ReadSavedLanguage(saved);
-    EXPECT_EQ(saved, L"");
-    // The folder without a data file, then a data file without the key.
-    CreateDirectoryW((AppDataDir.Path() + L"\\Vesk_Reminder").c_str(), nullptr);
-    ReadSavedLanguage(saved);
-    EXPECT_EQ(saved, L"");
-    WriteText(AppDataDir.Path() + L"\\Vesk_Reminder\\vk_rmind_data.dat", "[CONFIG]\r\nAUTEUPDATE=1\r\n");
-    ReadSavedLanguage(saved);
-    EXPECT_EQ(saved, L"");
-    // No application-data folder at all.
-    gAppData.clear();
-    saved = L"x";
-    ReadSavedLanguage(saved);
-    EXPECT_EQ(saved, L"");
-}
-
-TEST_F(LanguageTest, SavedNameLeadingOutOfTheLanguagesFolderIsIgnored) {
+    EXPECT_EQ(Saved(), L"Deutsch");
+    // A saved name leading out of the languages folder is ignored; the Windows language decides.
+    NewProgramDir();
     AddLanguage(L"American", "0409");
     for (const char* bad : {"..\\..\\evil", "sub/evil", "C:evil", "\\\\server\\share\\x"}) {
         SaveLanguage(bad);
-        std::wstring saved = L"x";
-        ReadSavedLanguage(saved);
-        EXPECT_EQ(saved, L"") << bad;
-        // The Windows language decides instead.
+        EXPECT_EQ(Saved(), L"") << bad;
         EXPECT_EQ(Selected(), L"American") << bad;
     }
-}
+    DeleteFileW(LanguagePath(L"American").c_str());
+    ASSERT_TRUE(RemoveDirectoryW((ProgramDir->Path() + L"\\Languages").c_str()));
+    EXPECT_EQ(Selected(), L"English") << "no languages folder";
 
-TEST_F(LanguageTest, WindowsLanguageMatchesACodeListedSecondIgnoringCase) {
-    gUILanguage = 0x0C09;
-    AddLanguage(L"American", "0409");
-    AddLanguage(L"Aussie", "0409|0c09");
-    EXPECT_EQ(Selected(), L"Aussie");
-}
-
-TEST_F(LanguageTest, CodeWithATrailingBarIsOneEntry) {
-    AddLanguage(L"American", "0409|");
-    EXPECT_EQ(Selected(), L"American");
     EXPECT_EQ(SplitLangCodes(L"0409|"), std::vector<std::wstring>{L"0409"});
     EXPECT_EQ(SplitLangCodes(L"0409"), std::vector<std::wstring>{L"0409"});
     EXPECT_TRUE(SplitLangCodes(L"").empty());
@@ -128,25 +126,16 @@ TEST_F(LanguageTest, CodeWithATrailingBarIsOneEntry) {
     EXPECT_EQ(SplitLangCodes(L"0409||0c09"), (std::vector<std::wstring>{L"0409", L"", L"0c09"}));
 }
 
-TEST_F(LanguageTest, EntriesAreNotTrimmed) {
-    AddLanguage(L"Spaced", "0407| 0409");
-    EXPECT_EQ(Selected(), L"English");
-}
-
-TEST_F(LanguageTest, NoMatchGivesEnglish) {
-    gUILanguage = 0x0411;
-    AddLanguage(L"American", "0409");
-    AddLanguage(L"Empty", "");
-    EXPECT_EQ(Selected(), L"English");
-}
-
-TEST_F(LanguageTest, FirstFileInListingOrderWins) {
-    AddLanguage(L"Beta", "0409");
-    AddLanguage(L"Alpha", "0409");
-    fw::TStringList names;
-    ListLanguageFiles(names);
-    ASSERT_EQ(names.GetCount(), 2);
-    EXPECT_EQ(Selected(), names.GetString(0));
+TEST_F(LanguageTest, NothingSavedGivesAnEmptyName) {
+    EXPECT_EQ(Saved(), L"");
+    // The folder without a data file, then a data file without the key.
+    CreateDirectoryW((AppDataDir.Path() + L"\\Vesk_Reminder").c_str(), nullptr);
+    EXPECT_EQ(Saved(), L"");
+    WriteText(DataFile(), "[CONFIG]\r\nAUTEUPDATE=1\r\n");
+    EXPECT_EQ(Saved(), L"");
+    // No application-data folder at all.
+    gAppData.clear();
+    EXPECT_EQ(Saved(), L"");
 }
 
 TEST_F(LanguageTest, UnreadableFileEndsTheSearchWithEnglish) {
@@ -163,38 +152,22 @@ TEST_F(LanguageTest, UnreadableFileEndsTheSearchWithEnglish) {
     EXPECT_EQ(Selected(), L"Aaa");
 }
 
-TEST_F(LanguageTest, MissingLanguagesFolderGivesEnglish) {
-    RemoveDirectoryW((ProgramDir.Path() + L"\\Languages").c_str());
-    EXPECT_EQ(Selected(), L"English");
-}
-
-TEST_F(LanguageTest, LanguageFileIsTheNamedFileWhenItExists) {
+TEST_F(LanguageTest, LanguageFileIsTheNamedFileOrEnglishInsideTheLanguagesFolder) {
     AddLanguage(L"Deutsch", "0407");
-    SetLanguageFile(L"Deutsch");
-    EXPECT_TRUE(fw::SameText(LangFile, LanguagePath(L"Deutsch"))) << testsupport::Narrow(LangFile);
-}
-
-TEST_F(LanguageTest, MissingLanguageFileFallsBackToEnglishWhetherItExistsOrNot) {
-    SetLanguageFile(L"Klingon");
-    EXPECT_TRUE(fw::SameText(LangFile, LanguagePath(L"English"))) << testsupport::Narrow(LangFile);
+    // A file that exists, reached through a path in the name.
+    WriteText(ProgramDir->Path() + L"\\Outside.ini", "[Translation]\r\n");
+    for (auto [name, file] : {std::pair{L"Deutsch", L"Deutsch"}, {L"Klingon", L"English"}, {L"..\\Outside", L"English"}}) {
+        SetLanguageFile(name);
+        EXPECT_TRUE(fw::SameText(LangFile, LanguagePath(file))) << testsupport::Narrow(LangFile);
+    }
+    // Also when English itself exists.
     AddLanguage(L"English", "0409");
     SetLanguageFile(L"Klingon");
     EXPECT_TRUE(fw::SameText(LangFile, LanguagePath(L"English")));
-}
 
-TEST_F(LanguageTest, LanguageFileNeverLeavesTheLanguagesFolder) {
-    // A file that exists, reached through a path in the name.
-    WriteText(ProgramDir.Path() + L"\\Outside.ini", "[Translation]\r\n");
-    SetLanguageFile(L"..\\Outside");
-    EXPECT_TRUE(fw::SameText(LangFile, LanguagePath(L"English"))) << testsupport::Narrow(LangFile);
-}
-
-TEST(LanguageNames, PlainNamesOnly) {
-    EXPECT_TRUE(IsPlainLanguageName(L"English"));
-    EXPECT_TRUE(IsPlainLanguageName(L"Portugu\u00eas (Brasil)"));
-    EXPECT_FALSE(IsPlainLanguageName(L"..\\English"));
-    EXPECT_FALSE(IsPlainLanguageName(L"a/b"));
-    EXPECT_FALSE(IsPlainLanguageName(L"C:English"));
+    for (auto [name, plain] : {std::pair{L"English", true}, {L"Portugu\u00eas (Brasil)", true}, {L"..\\English", false},
+                               {L"a/b", false}, {L"C:English", false}})
+        EXPECT_EQ(IsPlainLanguageName(name), plain) << testsupport::Narrow(name);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -235,6 +208,7 @@ class TCountingMain : public TfrmZUBMain {
 public:
     using TfrmZUBMain::TfrmZUBMain;
     int GetActivateCount() const { return FCount; }
+    void SetActivateCount(int Value) { FCount = Value; }
 
 protected:
     void WMActivateInstance(fw::TMessage& Message) override {
@@ -261,22 +235,13 @@ void RegisterMainWindowClass() {
     f->Free();
 }
 
-// Shortens the second instance's wait for the running one.
-class ShortActivateTimeout {
-public:
-    explicit ShortActivateTimeout(UINT Ms) : FOld(ActivateInstanceTimeoutMs) { ActivateInstanceTimeoutMs = Ms; }
-    ~ShortActivateTimeout() { ActivateInstanceTimeoutMs = FOld; }
-
-private:
-    UINT FOld;
-};
-
 // These tests run before the one that makes this process the first instance (which then keeps
 // the mutex until the process ends).
 
 TEST(SingleInstance, SecondInstanceDoesNotWaitForeverOnAHungFirst) {
     ASSERT_FALSE(MutexExists()) << "another instance is running";
-    ShortActivateTimeout shortWait(500);
+    const UINT oldTimeout = ActivateInstanceTimeoutMs;
+    ActivateInstanceTimeoutMs = 500;  // the second instance's wait for the running one
     RegisterMainWindowClass();
     HANDLE first = CreateMutexW(nullptr, FALSE, SingleInstanceMutexName);
     ASSERT_NE(first, nullptr);
@@ -291,6 +256,7 @@ TEST(SingleInstance, SecondInstanceDoesNotWaitForeverOnAHungFirst) {
         took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
     }
     CloseHandle(first);
+    ActivateInstanceTimeoutMs = oldTimeout;
     EXPECT_FALSE(result);
     EXPECT_LT(took.count(), 3000);
     // The second instance kept no handle of its own.
@@ -340,7 +306,10 @@ TEST(SingleInstance, SecondStartHandsOverToTheMainWindowAndTheFirstKeepsTheMutex
     ASSERT_FALSE(MutexExists()) << "another instance is running";
     auto* main = fw::TForm::CreateNew<TCountingMain>(nullptr);
     HWND wnd = main->GetHandle();
-    ASSERT_EQ(FindWindowW(MainWindowClassName, nullptr), wnd);
+    ASSERT_EQ(FindWindowW(L"TfrmZUBMain", nullptr), wnd);
+    EXPECT_EQ(SendMessageW(wnd, 0x117D, 1, 0), 0);  // the activation request a second start sends
+    EXPECT_EQ(main->GetActivateCount(), 1);
+    main->SetActivateCount(0);
 
     // Another process's mutex: this start is the second one.
     HANDLE first = CreateMutexW(nullptr, FALSE, SingleInstanceMutexName);
@@ -357,18 +326,6 @@ TEST(SingleInstance, SecondStartHandsOverToTheMainWindowAndTheFirstKeepsTheMutex
     EXPECT_EQ(main->GetActivateCount(), 1);
     // A later start finds it.
     EXPECT_FALSE(CheckSingleInstance());
-    EXPECT_EQ(main->GetActivateCount(), 2);
-    main->Free();
-}
-
-TEST(SingleInstance, MainWindowAnswersTheActivationMessage) {
-    auto* main = fw::TForm::CreateNew<TCountingMain>(nullptr);
-    HWND wnd = main->GetHandle();
-    wchar_t cls[64] = {};
-    GetClassNameW(wnd, cls, 64);
-    EXPECT_STREQ(cls, L"TfrmZUBMain");
-    EXPECT_EQ(SendMessageW(wnd, 0x117D, 1, 0), 0);
-    EXPECT_EQ(SendMessageW(wnd, 0x117D, 1, 0), 0);
     EXPECT_EQ(main->GetActivateCount(), 2);
     EXPECT_FALSE(IsWindowVisible(wnd));
     main->Free();

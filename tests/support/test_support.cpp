@@ -91,6 +91,15 @@ void WriteFileBytes(const std::wstring& path, const std::string& bytes) {
     WriteFileBytes(path, std::vector<uint8_t>(bytes.begin(), bytes.end()));
 }
 
+void WriteUtf16File(const std::wstring& path, const std::wstring& text) {
+    std::vector<uint8_t> bytes{0xFF, 0xFE};
+    for (wchar_t c : text) {
+        bytes.push_back(static_cast<uint8_t>(c & 0xFF));
+        bytes.push_back(static_cast<uint8_t>((c >> 8) & 0xFF));
+    }
+    WriteFileBytes(path, bytes);
+}
+
 bool PumpMessagesUntil(const std::function<bool()>& done, DWORD timeoutMs) {
     const ULONGLONG end = GetTickCount64() + timeoutMs;
     for (;;) {

@@ -28,6 +28,9 @@ private:
 std::vector<uint8_t> ReadFileBytes(const std::wstring& path);
 void WriteFileBytes(const std::wstring& path, const std::vector<uint8_t>& bytes);
 void WriteFileBytes(const std::wstring& path, const std::string& bytes);
+// Writes text as UTF-16LE with a byte-order mark, as the program's language and data files are
+// stored (line breaks as given: use "\r\n" for the program's own files).
+void WriteUtf16File(const std::wstring& path, const std::wstring& text);
 
 // Dispatches this thread's messages until `done` returns true or `timeoutMs` passes.
 // Returns the last value of `done` (without a predicate: pumps for the whole time and returns true).

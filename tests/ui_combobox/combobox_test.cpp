@@ -8,6 +8,7 @@
 #include "fw_forms.h"
 #include "skin_support.h"
 #include "test_support.h"
+#include "window_test.h"
 
 #include <memory>
 #include <string>
@@ -15,16 +16,11 @@
 
 using namespace fw;
 using testsupport::DibSurface;
+using testsupport::Pt;
 using testsupport::PumpMessagesFor;
-using testsupport::ReadResource;
+using testsupport::Render;
 
 namespace {
-
-class TTestForm : public TForm {
-public:
-    FW_CLASSNAME(TTestForm)
-    TTestForm(const TFormKey& Key, TComponent* AOwner) : TForm(Key, AOwner) {}
-};
 
 using testsupport::Skin;
 using testsupport::Strip;
@@ -33,37 +29,21 @@ const std::vector<COLORREF> kBox = {RGB(200, 10, 10), RGB(200, 20, 20), RGB(200,
 const std::vector<COLORREF> kBtn = {RGB(10, 200, 10), RGB(20, 200, 20), RGB(30, 200, 30), RGB(40, 200, 40)};
 const std::vector<COLORREF> kExtra = {RGB(10, 10, 200), RGB(20, 20, 200), RGB(30, 30, 200), RGB(40, 40, 200)};
 
-LPARAM Pt(int X, int Y) {
-    return MAKELPARAM(X, Y);
-}
-
-class ComboTest : public ::testing::Test {
+class ComboTest : public testsupport::WindowTest {
 protected:
     void SetUp() override {
-        Application->Initialize();
-        Application->OnException = [this](TObject*, const Exception& e) { Errors.push_back(e.Message); };
+        WindowTest::SetUp();
         Screen->SetWorkAreaRect(TRect(0, 0, 800, 600));
-        SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 2, GetSystemMetrics(SM_CYSCREEN) - 2);
-        Form = TForm::CreateNew<TTestForm>(nullptr);
-        Form->SetBorderStyle(bsNone);
-        Form->SetBounds(10, 10, 300, 200);
-        Form->SetColor(clWhite);
-        FormAlive = Form->AliveToken();
-        Box = new TVeskCombobox(Form);
-        Box->SetParent(Form);
-        Box->SetBounds(20, 30, 150, 25);
+        Form = NewForm(300, 200, clWhite, 10, 10);
+        Box = testsupport::AddControl<TVeskCombobox>(Form, 20, 30, 150, 25);
         BoxAlive = Box->AliveToken();
     }
     void TearDown() override {
-        if (*FormAlive) Form->Free();
-        TMouseTracker::SetControlUnderMouse(nullptr);
         Screen->SetWorkAreaRect(TRect());
-        Application->OnException = nullptr;
-        PumpMessagesFor(20);
-        EXPECT_TRUE(Errors.empty());
+        WindowTest::TearDown();
     }
-    // The skins the editor's two boxes use.
-    void ProgramSkins() {
+    // The skins the editor's two boxes use, and that many items.
+    void ProgramSkins(int Items = 0) {
         Box->SetImgBox(Skin(L"combo_box").get());
         Box->GetBoxsplit()->SetLeft(4);
         Box->GetBoxsplit()->SetRight(16);
@@ -73,6 +53,7 @@ protected:
         Box->Getitemsplit()->SetLeft(3);
         Box->Getitemsplit()->SetRight(7);
         Box->Loaded();
+        AddItems(Items);
     }
     // Solid test strips: each frame tells which state was drawn.
     void TestSkins() {
@@ -95,68 +76,41 @@ protected:
         res->GetSliderSplit()->SetBottom(15);
         return res;
     }
-    std::unique_ptr<DibSurface> RenderForm() {
-        auto dib = std::make_unique<DibSurface>(Form->GetWidth(), Form->GetHeight(), 0xFF000000);
-        Form->PaintTo(dib->Dc(), 0, 0);
-        return dib;
-    }
-    std::unique_ptr<DibSurface> RenderList() {
-        TVeskListForm* f = Box->GetListForm();
-        auto dib = std::make_unique<DibSurface>(f->GetWidth(), f->GetHeight(), 0xFF000000);
-        f->PaintTo(dib->Dc(), 0, 0);
-        return dib;
-    }
+    std::unique_ptr<DibSurface> RenderList() { return Render(Box->GetListForm()); }
     HWND List() { return Box->GetListForm() ? Box->GetListForm()->GetHandle() : nullptr; }
+    void Wheel(int Delta, int Times = 1) {
+        for (int i = 0; i < Times; ++i) SendMessageW(List(), WM_MOUSEWHEEL, MAKEWPARAM(0, Delta), 0);
+    }
     static TPoint Centre(const TRect& R) { return TPoint((R.Left + R.Right) / 2, (R.Top + R.Bottom) / 2); }
-    // A click on the box at a client point.
-    void ClickBox(int X, int Y) {
+    // The mouse entering the box at a client point.
+    void Hover(int X, int Y) {
         Box->Perform(CM_MOUSEENTER, 0, 0);
         Box->Perform(WM_MOUSEMOVE, 0, Pt(X, Y));
+    }
+    // A click on the box at a client point.
+    void ClickBox(int X, int Y) {
+        Hover(X, Y);
         Box->Perform(WM_LBUTTONDOWN, MK_LBUTTON, Pt(X, Y));
         if (*BoxAlive) Box->Perform(WM_LBUTTONUP, 0, Pt(X, Y));
     }
+    // A mouse message to the open list at a point of it.
+    void ToList(UINT Msg, TPoint P, WPARAM W = 0) { SendMessageW(List(), Msg, W, Pt(P.X, P.Y)); }
+    // Handlers may free the box meanwhile: the list's window is taken once.
     void ClickRow(const TRect& R) {
-        HWND h = List();
-        TPoint c = Centre(R);
-        SendMessageW(h, WM_MOUSEMOVE, 0, Pt(c.X, c.Y));
-        SendMessageW(h, WM_LBUTTONDOWN, MK_LBUTTON, Pt(c.X, c.Y));
-        SendMessageW(h, WM_LBUTTONUP, 0, Pt(c.X, c.Y));
+        const HWND h = List();
+        const LPARAM at = Pt(Centre(R).X, Centre(R).Y);
+        for (auto [msg, w] : {std::pair<UINT, WPARAM>{WM_MOUSEMOVE, 0}, {WM_LBUTTONDOWN, MK_LBUTTON}, {WM_LBUTTONUP, 0}})
+            SendMessageW(h, msg, w, at);
     }
 
-    TTestForm* Form = nullptr;
-    std::shared_ptr<bool> FormAlive, BoxAlive;
+    testsupport::TPlainForm* Form = nullptr;
+    std::shared_ptr<bool> BoxAlive;
     TVeskCombobox* Box = nullptr;
     std::vector<std::wstring> Events;
-    std::vector<std::wstring> Errors;
 };
 
 // ------------------------------------------------------------------------------------------------
 // Items and selection
-
-TEST_F(ComboTest, DefaultsOfBoxAndItem) {
-    TVeskCombobox* b = new TVeskCombobox(Form);
-    EXPECT_EQ(150, b->GetWidth());
-    EXPECT_EQ(25, b->GetHeight());
-    EXPECT_EQ(clWhite, b->GetColor());
-    EXPECT_TRUE(b->GetControlStyle() & csOpaque);
-    EXPECT_EQ(-1, b->GetIndex());
-    EXPECT_EQ(8, b->GetShowitemCount());
-    EXPECT_EQ(2, b->GetAlphaWidth());
-    EXPECT_EQ(255, b->GetAlpha());
-    EXPECT_EQ(0x383838, b->GetFontItemColorNormal());
-    EXPECT_EQ(15, b->GetVerScrollWidth());
-    TVeskCboxItem* i = b->AddItem();
-    EXPECT_EQ(b, i->GetOwner());
-    EXPECT_EQ(-1, i->GetImageIndex());
-    EXPECT_TRUE(i->GetEnabled() && i->GetVisible());
-    EXPECT_FALSE(i->GetChecked());
-    EXPECT_EQ(TRect(-1, -1, -1, -1), i->GetItemRect());
-    EXPECT_EQ(TRect(-1, -1, -1, -1), i->GetCheckRect());
-    EXPECT_EQ(0, i->GetIndex());
-    TVeskCboxItem loose;
-    EXPECT_EQ(-1, loose.GetIndex());
-    b->Free();
-}
 
 TEST_F(ComboTest, SetIndexRefusesOutOfRangeAndAlwaysFiresForValid) {
     AddItems(3);
@@ -178,10 +132,8 @@ TEST_F(ComboTest, SetIndexRefusesOutOfRangeAndAlwaysFiresForValid) {
     EXPECT_EQ(L"item 2", Box->GetText());
     EXPECT_EQ(nullptr, Box->GetItem(3));
     EXPECT_EQ(nullptr, Box->GetItem(-1));
-}
-
-TEST_F(ComboTest, ClearItemsKeepsTextAndForgetsSelection) {
-    AddItems(4);
+    // Clearing keeps the text and forgets the selection.
+    Box->OnChange = nullptr;
     Box->SetIndex(1);
     Box->ClearItems();
     EXPECT_EQ(0, Box->GetItemCount());
@@ -210,21 +162,16 @@ TEST_F(ComboTest, ProgramSkinsStretchBoxAndPlaceDropButton) {
 }
 
 TEST_F(ComboTest, ItemBackgroundOnlyForOneOrTwoFramesAndCheckOnlyForFour) {
-    Box->SetImgitem(Strip(10, 22, {RGB(1, 2, 3), RGB(4, 5, 6), RGB(7, 8, 9)}).get());
-    Box->SetItemStateCount(3);
-    Box->SetImgCheck(Strip(14, 14, {RGB(1, 1, 1), RGB(2, 2, 2), RGB(3, 3, 3)}).get());
-    Box->SetCheckStateCount(3);
-    Box->Loaded();
-    EXPECT_EQ(nullptr, Box->GetItemFrame(0));
-    EXPECT_EQ(nullptr, Box->GetCheckFrame(0));
-    Box->SetImgitem(Strip(10, 22, {RGB(1, 2, 3), RGB(4, 5, 6)}).get());
-    Box->SetItemStateCount(2);
-    Box->SetImgCheck(Strip(14, 14, {RGB(1, 1, 1), RGB(2, 2, 2), RGB(3, 3, 3), RGB(4, 4, 4)}).get());
-    Box->SetCheckStateCount(4);
-    Box->Loaded();
-    ASSERT_NE(nullptr, Box->GetItemFrame(1));
+    for (auto [items, checks, prepared] : {std::tuple{3, 3, false}, {2, 4, true}}) {
+        Box->SetImgitem(Strip(10, 22, std::vector<COLORREF>(items, RGB(1, 2, 3))).get());
+        Box->SetItemStateCount(items);
+        Box->SetImgCheck(Strip(14, 14, std::vector<COLORREF>(checks, RGB(1, 1, 1))).get());
+        Box->SetCheckStateCount(checks);
+        Box->Loaded();
+        EXPECT_EQ(prepared, Box->GetItemFrame(0) && Box->GetItemFrame(items - 1));
+        EXPECT_EQ(prepared, Box->GetCheckFrame(0) && Box->GetCheckFrame(checks - 1));
+    }
     EXPECT_EQ(10, Box->GetItemFrame(1)->GetWidth());  // no split: not stretched
-    ASSERT_NE(nullptr, Box->GetCheckFrame(3));
 }
 
 TEST_F(ComboTest, ExtraButtonRectangleFollowsSideAndOffset) {
@@ -242,12 +189,13 @@ TEST_F(ComboTest, ExtraButtonRectangleFollowsSideAndOffset) {
 }
 
 TEST_F(ComboTest, PaintDrawsStateFramesAndTextColour) {
-    TestSkins();
-    Box->SetExtraBtn(true);
     Box->SetText(L"WWWW");
     Box->SetFontColorNormal(RGB(0, 0, 255));
     Box->SetFontColorOver(RGB(0, 255, 255));
-    auto dib = RenderForm();
+    EXPECT_GT(Render(Form)->CountColor(RECT{20, 30, 170, 55}, RGB(0, 0, 255)), 0) << "text without any skin";
+    TestSkins();
+    Box->SetExtraBtn(true);
+    auto dib = Render(Form);
     const int bx = 20, by = 30;
     EXPECT_EQ(kBox[0], dib->Color(bx + 1, by + 1));
     EXPECT_EQ(kBtn[0], dib->Color(bx + 138, by + 12));
@@ -255,11 +203,10 @@ TEST_F(ComboTest, PaintDrawsStateFramesAndTextColour) {
     const RECT text{bx + 6, by, bx + 100, by + 26};
     EXPECT_GT(dib->CountColor(text, RGB(0, 0, 255)), 0);
     // Hovering the drop button: box hot, button hot, text in the hover colour.
-    Box->Perform(CM_MOUSEENTER, 0, 0);
-    Box->Perform(WM_MOUSEMOVE, 0, Pt(138, 12));
+    Hover(138, 12);
     EXPECT_TRUE(Box->GetHot());
     EXPECT_TRUE(Box->GetBtnHot());
-    dib = RenderForm();
+    dib = Render(Form);
     EXPECT_EQ(kBox[1], dib->Color(bx + 1, by + 1));
     EXPECT_EQ(kBtn[1], dib->Color(bx + 138, by + 12));
     EXPECT_EQ(0, dib->CountColor(text, RGB(0, 0, 255)));
@@ -267,17 +214,10 @@ TEST_F(ComboTest, PaintDrawsStateFramesAndTextColour) {
     // Disabled: frame 3 everywhere.
     Box->Perform(CM_MOUSELEAVE, 0, 0);
     Box->SetEnabled(false);
-    dib = RenderForm();
+    dib = Render(Form);
     EXPECT_EQ(kBox[3], dib->Color(bx + 1, by + 1));
     EXPECT_EQ(kBtn[3], dib->Color(bx + 138, by + 12));
     EXPECT_EQ(kExtra[3], dib->Color(bx + 117, by + 12));
-}
-
-TEST_F(ComboTest, TextStaysWithoutDropButtonSkin) {
-    Box->SetText(L"WWWW");
-    Box->SetFontColorNormal(RGB(0, 0, 255));
-    auto dib = RenderForm();
-    EXPECT_GT(dib->CountColor(RECT{20, 30, 170, 55}, RGB(0, 0, 255)), 0);
 }
 
 TEST_F(ComboTest, ExtraButtonClickAndHint) {
@@ -289,8 +229,7 @@ TEST_F(ComboTest, ExtraButtonClickAndHint) {
     int clicks = 0, btn = 0;
     Box->OnExtraBtnClick = [&](TObject*) { ++clicks; };
     Box->OnbtnClick = [&](TObject*) { ++btn; };
-    Box->Perform(CM_MOUSEENTER, 0, 0);
-    Box->Perform(WM_MOUSEMOVE, 0, Pt(117, 12));
+    Hover(117, 12);
     EXPECT_TRUE(Box->GetExtraHot());
     EXPECT_EQ(L"extra", Box->GetHint());
     Box->Perform(WM_LBUTTONDOWN, MK_LBUTTON, Pt(117, 12));
@@ -312,14 +251,10 @@ TEST_F(ComboTest, ExtraButtonClickAndHint) {
 // ------------------------------------------------------------------------------------------------
 // Opening the list
 
-TEST_F(ComboTest, DropDownWithoutItemsDoesNothing) {
-    ProgramSkins();
-    Box->DropDown();
-    EXPECT_EQ(nullptr, Box->GetListForm());
-}
-
 TEST_F(ComboTest, ClickOpensAndSecondClickCloses) {
     ProgramSkins();
+    Box->DropDown();
+    EXPECT_EQ(nullptr, Box->GetListForm()) << "no items, no list";
     AddItems(3);
     Box->OnbtnClick = [&](TObject*) { Events.push_back(Box->ListShowing() ? L"btn open" : L"btn closed"); };
     ClickBox(138, 12);
@@ -341,10 +276,8 @@ TEST_F(ComboTest, ClickOpensAndSecondClickCloses) {
 }
 
 TEST_F(ComboTest, ReleaseAfterDraggingOffTheBoxOpensNothing) {
-    ProgramSkins();
-    AddItems(2);
-    Box->Perform(CM_MOUSEENTER, 0, 0);
-    Box->Perform(WM_MOUSEMOVE, 0, Pt(60, 12));
+    ProgramSkins(2);
+    Hover(60, 12);
     Box->Perform(WM_LBUTTONDOWN, MK_LBUTTON, Pt(60, 12));
     EXPECT_TRUE(Box->GetDown());
     Box->Perform(CM_MOUSELEAVE, 0, 0);
@@ -355,8 +288,7 @@ TEST_F(ComboTest, ReleaseAfterDraggingOffTheBoxOpensNothing) {
 }
 
 TEST_F(ComboTest, NearTheBottomTheListOpensUpward) {
-    ProgramSkins();
-    AddItems(5);
+    ProgramSkins(5);
     Screen->SetWorkAreaRect(TRect(0, 0, 800, 120));
     Box->DropDown();
     TVeskListForm* f = Box->GetListForm();
@@ -371,50 +303,42 @@ TEST_F(ComboTest, NearTheBottomTheListOpensUpward) {
 }
 
 TEST_F(ComboTest, TenItemsShowEightRowsAndAScrollBarOnlyWithResource) {
-    ProgramSkins();
-    AddItems(10);
+    ProgramSkins(10);
     Box->DropDown();
     ASSERT_TRUE(Box->ListShowing());
     EXPECT_EQ(24 * 8 + 4, Box->GetListForm()->GetHeight());
     EXPECT_EQ(nullptr, Box->GetPngScrollBar());
     Box->DropDown();
-
-    TVeskCombobox* b2 = new TVeskCombobox(Form);
-    b2->SetParent(Form);
-    b2->SetBounds(20, 100, 150, 25);
-    for (int i = 0; i < 10; ++i) b2->AddItem()->SetCaption(L"x");
-    b2->SetVerScrollRes(MakeRes());
-    b2->DropDown();
-    TVeskPngScrollBar* bar = b2->GetPngScrollBar();
+    Box->SetVerScrollRes(MakeRes());
+    Box->DropDown();
+    TVeskPngScrollBar* bar = Box->GetPngScrollBar();
     ASSERT_NE(nullptr, bar);
     EXPECT_TRUE(bar->GetVisible());
     EXPECT_EQ(0, bar->GetMin());
     EXPECT_EQ(9, bar->GetMax());
     EXPECT_EQ(8, bar->GetPageSize());
-    const int w = b2->GetListForm()->GetWidth(), h = b2->GetListForm()->GetHeight();
+    const int w = Box->GetListForm()->GetWidth(), h = Box->GetListForm()->GetHeight();
     EXPECT_EQ(TRect(w - bar->GetWidth() - 1, 1, w - 1, h - 1), bar->GetBoundsRect());
     // Nine rows are laid out (the ninth cut off below the window); the bar is left out of them.
-    auto dib = std::make_unique<DibSurface>(w, h, 0xFF000000);
-    b2->GetListForm()->PaintTo(dib->Dc(), 0, 0);
-    EXPECT_EQ(w - 2 - 15, b2->GetPlainBitmap()->GetWidth());
-    EXPECT_EQ(h - 2, b2->GetPlainBitmap()->GetHeight());
-    EXPECT_EQ(TRect(2, 2 + 8 * 24, w - 2 - 15 - 2, 2 + 8 * 24 + 22), b2->GetItem(8)->GetItemRect());
-    EXPECT_EQ(TRect(-1, -1, -1, -1), b2->GetItem(9)->GetItemRect());
+    RenderList();
+    EXPECT_EQ(w - 2 - 15, Box->GetPlainBitmap()->GetWidth());
+    EXPECT_EQ(h - 2, Box->GetPlainBitmap()->GetHeight());
+    EXPECT_EQ(TRect(2, 2 + 8 * 24, w - 2 - 15 - 2, 2 + 8 * 24 + 22), Box->GetItem(8)->GetItemRect());
+    EXPECT_EQ(TRect(-1, -1, -1, -1), Box->GetItem(9)->GetItemRect());
     // With fewer items the bar hides again.
-    b2->DropDown();
-    b2->ClearItems();
-    for (int i = 0; i < 3; ++i) b2->AddItem()->SetCaption(L"y");
-    b2->DropDown();
+    Box->DropDown();
+    Box->ClearItems();
+    AddItems(3);
+    Box->DropDown();
     EXPECT_FALSE(bar->GetVisible());
-    EXPECT_EQ(24 * 3 + 4, b2->GetListForm()->GetHeight());
+    EXPECT_EQ(24 * 3 + 4, Box->GetListForm()->GetHeight());
 }
 
 // ------------------------------------------------------------------------------------------------
 // Rows: painting, choosing, checking, scrolling
 
 TEST_F(ComboTest, PlainListFrameBackgroundAndSelectedRow) {
-    ProgramSkins();
-    AddItems(3);
+    ProgramSkins(3);
     Box->SetIndex(1);
     Box->DropDown();
     auto dib = RenderList();
@@ -447,24 +371,22 @@ TEST_F(ComboTest, HoverFollowsTheMouseAndOwnerDrawnRowsSkipTheDefault) {
     const RECT row0{1, 1 + 2, 140, 1 + 24}, row2{1, 1 + 50, 140, 1 + 72};
     EXPECT_GT(dib->CountColor(row0, RGB(0, 0, 200)), 0);
     EXPECT_EQ(0, dib->CountColor(row2, RGB(0, 0, 200)));  // owner-drawn: no caption
-    HWND h = List();
     TPoint c = Centre(Box->GetItem(0)->GetItemRect());
-    SendMessageW(h, WM_MOUSEMOVE, 0, Pt(c.X, c.Y));
+    ToList(WM_MOUSEMOVE, c);
     EXPECT_EQ(Box->GetItem(0), Box->GetHotItem());
     dib = RenderList();
     EXPECT_EQ(0, dib->CountColor(row0, RGB(0, 0, 200)));
     EXPECT_GT(dib->CountColor(row0, RGB(200, 0, 0)), 0);
     // Between two rows nothing is hot.
-    SendMessageW(h, WM_MOUSEMOVE, 0, Pt(c.X, 25));
+    ToList(WM_MOUSEMOVE, TPoint(c.X, 25));
     EXPECT_EQ(nullptr, Box->GetHotItem());
-    SendMessageW(h, WM_MOUSEMOVE, 0, Pt(c.X, c.Y));
+    ToList(WM_MOUSEMOVE, c);
     Box->GetListForm()->Perform(CM_MOUSELEAVE, 0, 0);
     EXPECT_EQ(nullptr, Box->GetHotItem());
 }
 
 TEST_F(ComboTest, ChoosingARowSelectsClosesAndFiresInOrder) {
-    ProgramSkins();
-    AddItems(4);
+    ProgramSkins(4);
     Box->OnItemClick = [&](TObject* S, TVeskCboxItem* I) {
         EXPECT_EQ(Box, S);
         EXPECT_FALSE(Box->ListShowing());
@@ -484,8 +406,7 @@ TEST_F(ComboTest, ChoosingARowSelectsClosesAndFiresInOrder) {
 }
 
 TEST_F(ComboTest, DisabledAndInvisibleRows) {
-    ProgramSkins();
-    AddItems(4);
+    ProgramSkins(4);
     Box->GetItem(1)->SetVisible(false);
     Box->GetItem(2)->SetEnabled(false);
     int changes = 0;
@@ -499,12 +420,10 @@ TEST_F(ComboTest, DisabledAndInvisibleRows) {
     EXPECT_TRUE(Box->ListShowing());
     EXPECT_EQ(nullptr, Box->GetHotItem());
     // A press on an enabled row released over the disabled one chooses nothing.
-    HWND h = List();
-    TPoint a = Centre(Box->GetItem(0)->GetItemRect()), d = Centre(Box->GetItem(2)->GetItemRect());
-    SendMessageW(h, WM_MOUSEMOVE, 0, Pt(a.X, a.Y));
-    SendMessageW(h, WM_LBUTTONDOWN, MK_LBUTTON, Pt(a.X, a.Y));
+    ToList(WM_MOUSEMOVE, Centre(Box->GetItem(0)->GetItemRect()));
+    ToList(WM_LBUTTONDOWN, Centre(Box->GetItem(0)->GetItemRect()), MK_LBUTTON);
     EXPECT_EQ(Box->GetItem(0), Box->GetPressedItem());
-    SendMessageW(h, WM_LBUTTONUP, 0, Pt(d.X, d.Y));
+    ToList(WM_LBUTTONUP, Centre(Box->GetItem(2)->GetItemRect()));
     EXPECT_EQ(0, changes);
     EXPECT_EQ(-1, Box->GetIndex());
     EXPECT_EQ(nullptr, Box->GetPressedItem());
@@ -536,47 +455,28 @@ TEST_F(ComboTest, CheckBoxesToggleOnlyWhenReleasedOnTheSameBox) {
     auto dib = RenderList();
     EXPECT_EQ(RGB(4, 4, 4), dib->Color(1 + 10, 1 + 26 + 10));
     // Pressed on the box, released elsewhere: no toggle, and the press is forgotten.
-    HWND h = List();
-    TPoint c = Centre(it->GetCheckRect());
-    SendMessageW(h, WM_LBUTTONDOWN, MK_LBUTTON, Pt(c.X, c.Y));
-    SendMessageW(h, WM_LBUTTONUP, 0, Pt(80, 5));
+    ToList(WM_LBUTTONDOWN, Centre(it->GetCheckRect()), MK_LBUTTON);
+    ToList(WM_LBUTTONUP, TPoint(80, 5));
     EXPECT_TRUE(it->GetChecked());
     EXPECT_EQ(nullptr, Box->GetPressedCheckItem());
     EXPECT_EQ(1u, checked.size());
 }
 
 TEST_F(ComboTest, WheelScrollsByOneAndStopsAtBothEnds) {
-    ProgramSkins();
-    AddItems(12);
+    ProgramSkins(12);
     Box->SetVerScrollRes(MakeRes());
     Box->DropDown();
     TVeskPngScrollBar* bar = Box->GetPngScrollBar();
     ASSERT_NE(nullptr, bar);
-    HWND h = List();
-    auto wheel = [&](int delta) { SendMessageW(h, WM_MOUSEWHEEL, MAKEWPARAM(0, delta), 0); };
-    wheel(-120);
-    EXPECT_EQ(1, bar->GetPosition());
-    EXPECT_EQ(Box->GetItem(1), Box->GetTopItem());
-    for (int i = 0; i < 6; ++i) wheel(-120);
-    EXPECT_EQ(4, bar->GetPosition());  // 12 - 8: the last page
-    EXPECT_EQ(Box->GetItem(4), Box->GetTopItem());
-    wheel(120);
-    EXPECT_EQ(3, bar->GetPosition());
-    EXPECT_EQ(Box->GetItem(3), Box->GetTopItem());
-    for (int i = 0; i < 5; ++i) wheel(120);
-    EXPECT_EQ(0, bar->GetPosition());
+    // Notches and the top row after them; 4 = 12 - 8 is the last page.
+    for (auto [delta, times, top] : {std::tuple{-120, 1, 1}, {-120, 6, 4}, {120, 1, 3}, {120, 5, 0}}) {
+        Wheel(delta, times);
+        EXPECT_EQ(top, bar->GetPosition());
+        EXPECT_EQ(Box->GetItem(top), Box->GetTopItem());
+    }
     RenderList();
     EXPECT_EQ(2, Box->GetItem(0)->GetItemRect().Top);
-}
-
-TEST_F(ComboTest, ScrollBarMovesTheTopRow) {
-    ProgramSkins();
-    AddItems(12);
-    Box->SetVerScrollRes(MakeRes());
-    Box->DropDown();
-    TVeskPngScrollBar* bar = Box->GetPngScrollBar();
-    ASSERT_NE(nullptr, bar);
-    RenderList();
+    // The bar's own scrolling moves the top row as well.
     int pos = 3;
     bar->DoScroll(pos);
     EXPECT_EQ(Box->GetItem(3), Box->GetTopItem());
@@ -623,7 +523,7 @@ TEST_F(ComboTest, LayeredListUsesSkinAndWindowlessBar) {
     const int bx = bar->GetLeft() + bar->GetWidth() / 2, by = bar->GetTop() + 2;
     EXPECT_EQ(255, bmp->ScanLine(by)[bx * 4 + 3]);
     // A wheel step repaints with the next top row.
-    SendMessageW(f->GetHandle(), WM_MOUSEWHEEL, MAKEWPARAM(0, -120), 0);
+    Wheel(-120);
     EXPECT_EQ(Box->GetItem(1), Box->GetTopItem());
     EXPECT_EQ(9, Box->GetItem(1)->GetItemRect().Top);
 }
@@ -632,8 +532,7 @@ TEST_F(ComboTest, LayeredListUsesSkinAndWindowlessBar) {
 // Closing and tear-down
 
 TEST_F(ComboTest, ApplicationDeactivationClosesTheList) {
-    ProgramSkins();
-    AddItems(3);
+    ProgramSkins(3);
     Box->DropDown();
     ASSERT_TRUE(Box->ListShowing());
     Application->ActivateApp(false);
@@ -647,8 +546,7 @@ TEST_F(ComboTest, ApplicationDeactivationClosesTheList) {
 }
 
 TEST_F(ComboTest, DeactivatingTheListClosesItOrAsksOnLostFocus) {
-    ProgramSkins();
-    AddItems(3);
+    ProgramSkins(3);
     Form->Show();
     PumpMessagesFor(30);
     std::vector<WPARAM> ncActivate;
@@ -685,8 +583,7 @@ TEST_F(ComboTest, DeactivatingTheListClosesItOrAsksOnLostFocus) {
 }
 
 TEST_F(ComboTest, FreeingTheBoxWhileOpenRemovesTheListWindow) {
-    ProgramSkins();
-    AddItems(3);
+    ProgramSkins(3);
     Box->DropDown();
     HWND h = List();
     ASSERT_TRUE(IsWindow(h));
@@ -696,8 +593,7 @@ TEST_F(ComboTest, FreeingTheBoxWhileOpenRemovesTheListWindow) {
 }
 
 TEST_F(ComboTest, ItemHandlerMayFreeTheBox) {
-    ProgramSkins();
-    AddItems(3);
+    ProgramSkins(3);
     Box->OnItemClick = [&](TObject*, TVeskCboxItem*) { Box->Free(); };
     Box->DropDown();
     RenderList();
@@ -733,8 +629,7 @@ TEST_F(ComboTest, EditableBoxShowsEditAndTakesItsText) {
     EXPECT_EQ(20 + 6, e->GetLeft());
     EXPECT_EQ(20 + 127 - 2, e->GetLeft() + e->GetWidth());
     Box->SetText(L"abc");
-    Box->Perform(CM_MOUSEENTER, 0, 0);
-    Box->Perform(WM_MOUSEMOVE, 0, Pt(50, 12));
+    Hover(50, 12);
     Box->Perform(WM_LBUTTONDOWN, MK_LBUTTON, Pt(50, 12));
     EXPECT_TRUE(e->GetVisible());
     EXPECT_EQ(L"abc", e->GetText());
@@ -760,8 +655,7 @@ TEST_F(ComboTest, EditableBoxShowsEditAndTakesItsText) {
 // Items going away while the box uses them
 
 TEST_F(ComboTest, ClearingTheItemsWhileOpenClosesTheList) {
-    ProgramSkins();
-    AddItems(3);
+    ProgramSkins(3);
     Box->DropDown();
     ASSERT_TRUE(Box->ListShowing());
     Box->ClearItems();
@@ -776,8 +670,7 @@ TEST_F(ComboTest, ClearingTheItemsWhileOpenClosesTheList) {
 }
 
 TEST_F(ComboTest, AnItemFreedOnItsOwnLeavesTheBox) {
-    ProgramSkins();
-    AddItems(3);
+    ProgramSkins(3);
     Box->SetIndex(1);
     TVeskCboxItem* gone = Box->GetItem(1);
     delete gone;
@@ -793,14 +686,12 @@ TEST_F(ComboTest, AnItemFreedOnItsOwnLeavesTheBox) {
 }
 
 TEST_F(ComboTest, RefilledListStartsItsScrollBarAtTheTop) {
-    ProgramSkins();
-    AddItems(12);
+    ProgramSkins(12);
     Box->SetVerScrollRes(MakeRes());
     Box->DropDown();
     TVeskPngScrollBar* bar = Box->GetPngScrollBar();
     ASSERT_NE(nullptr, bar);
-    HWND h = List();
-    for (int i = 0; i < 3; ++i) SendMessageW(h, WM_MOUSEWHEEL, MAKEWPARAM(0, -120), 0);
+    Wheel(-120, 3);
     EXPECT_EQ(3, bar->GetPosition());
     Box->ClearItems();
     AddItems(12);
@@ -808,13 +699,12 @@ TEST_F(ComboTest, RefilledListStartsItsScrollBarAtTheTop) {
     ASSERT_TRUE(Box->ListShowing());
     EXPECT_EQ(0, bar->GetPosition());
     // One notch down shows the second item first, not one past the old position.
-    SendMessageW(List(), WM_MOUSEWHEEL, MAKEWPARAM(0, -120), 0);
+    Wheel(-120);
     EXPECT_EQ(Box->GetItem(1), Box->GetTopItem());
 }
 
 TEST_F(ComboTest, ItemHandlerThatRefillsTheListStopsTheLaterEvents) {
-    ProgramSkins();
-    AddItems(3);
+    ProgramSkins(3);
     int changes = 0, clicks = 0;
     Box->OnItemClick = [&](TObject*, TVeskCboxItem*) {
         Box->ClearItems();
@@ -833,8 +723,7 @@ TEST_F(ComboTest, ItemHandlerThatRefillsTheListStopsTheLaterEvents) {
 }
 
 TEST_F(ComboTest, OwnerDrawHandlerThatClearsTheItemsEndsThePainting) {
-    ProgramSkins();
-    AddItems(4);
+    ProgramSkins(4);
     int draws = 0;
     Box->DropDown();
     for (int i = 0; i < 4; ++i)

@@ -7,6 +7,7 @@
 #include "fw_forms.h"
 #include "fw_stdctrls.h"
 #include "test_support.h"
+#include "window_test.h"
 
 #include <memory>
 #include <vector>
@@ -15,12 +16,6 @@ using namespace fw;
 using testsupport::DibSurface;
 
 namespace {
-
-class TPlainForm : public TForm {
-public:
-    FW_CLASSNAME(TPlainForm)
-    TPlainForm(const TFormKey& Key, TComponent* AOwner) : TForm(Key, AOwner) {}
-};
 
 struct TDrawCall {
     std::wstring Text;
@@ -74,21 +69,12 @@ SIZE Measure(TFont* Font, const std::wstring& Text, UINT Flags, int Width = 0) {
     return SIZE{r.right, r.bottom};
 }
 
-class LabelTest : public ::testing::Test {
+class LabelTest : public testsupport::WindowTest {
 protected:
     void SetUp() override {
-        Application->Initialize();
-        Form = TForm::CreateNew<TPlainForm>(nullptr);
-        Form->SetBorderStyle(bsNone);
-        Form->SetBounds(0, 0, 300, 120);
-        Form->SetColor(clWhite);
+        WindowTest::SetUp();
+        Form = NewForm(300, 120);
         Form->GetHandle();
-        FormAlive = Form->AliveToken();
-    }
-    void TearDown() override {
-        if (*FormAlive) Form->Free();
-        MSG m;
-        while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
     }
     TProbeLabel* AddLabel(const std::wstring& Caption, int L = 10, int T = 10) {
         auto* l = new TProbeLabel(Form);
@@ -98,32 +84,27 @@ protected:
         l->SetCaption(Caption);
         return l;
     }
-    void Render(DibSurface& Dib) { Form->PaintTo(Dib.Dc(), 0, 0); }
+    // A label of fixed size.
+    TProbeLabel* FixedLabel(const std::wstring& Caption, int W, int H) {
+        TProbeLabel* l = AddLabel(Caption);
+        l->SetAutoSize(false);
+        l->SetBounds(10, 10, W, H);
+        return l;
+    }
+    void Render() { Form->PaintTo(Dib.Dc(), 0, 0); }
+    // The draw calls of one paint of the form.
+    std::vector<TDrawCall> Drawn(TProbeLabel* L) {
+        L->Calls.clear();
+        Render();
+        return L->Drawn();
+    }
 
-    TPlainForm* Form = nullptr;
-    std::shared_ptr<bool> FormAlive;
+    DibSurface Dib{300, 120};
+
+    testsupport::TPlainForm* Form = nullptr;
 };
 
 }  // namespace
-
-TEST_F(LabelTest, NewLabelDefaults) {
-    auto* l = new TProbeLabel(Form);
-    EXPECT_EQ(l->GetWidth(), 65);
-    EXPECT_EQ(l->GetHeight(), 17);
-    EXPECT_TRUE(l->GetAutoSize());
-    EXPECT_TRUE(l->GetShowAccelChar());
-    EXPECT_FALSE(l->GetWordWrap());
-    EXPECT_EQ(l->GetAlignment(), taLeftJustify);
-    EXPECT_EQ(l->GetLayout(), tlTop);
-    EXPECT_EQ(l->GetEllipsisPosition(), epNone);
-    EXPECT_EQ(l->GetGlowSize(), 0);
-    EXPECT_EQ(l->GetVeskHint(), nullptr);
-    EXPECT_EQ(l->GetFocusControl(), nullptr);
-    EXPECT_TRUE(l->GetControlStyle() & csOpaque);
-    EXPECT_FALSE(l->GetTransparent());
-    EXPECT_FALSE(l->GetTruncated());
-    EXPECT_EQ(l->GetCaption(), L"");
-}
 
 TEST_F(LabelTest, AutoSizeFollowsTheCaptionAndAnEmptyCaptionKeepsOneSpace) {
     TProbeLabel* l = AddLabel(L"Start with Windows");
@@ -178,18 +159,14 @@ TEST_F(LabelTest, AutoSizeAndEllipsisClearEachOther) {
 }
 
 TEST_F(LabelTest, WrappedEllipsisDropsWordsUntilTheTextFits) {
-    TProbeLabel* l = AddLabel(L"");
-    l->SetAutoSize(false);
+    TProbeLabel* l = FixedLabel(L"", 90, 0);
     l->SetWordWrap(true);
     const int line = Measure(l->GetFont(), L"Ag", 0).cy;
-    l->SetBounds(10, 10, 90, line * 2);
+    l->SetHeight(line * 2);
     l->SetEllipsisPosition(epEndEllipsis);
     const std::wstring caption = L"Remember to water the plants and feed the cat before leaving home";
     l->SetCaption(caption);
-    DibSurface dib(300, 120);
-    l->Calls.clear();
-    Render(dib);
-    std::vector<TDrawCall> drawn = l->Drawn();
+    std::vector<TDrawCall> drawn = Drawn(l);
     ASSERT_EQ(drawn.size(), 1u);
     const std::wstring& shown = drawn[0].Text;
     ASSERT_GE(shown.size(), 4u);
@@ -210,19 +187,16 @@ TEST_F(LabelTest, WrappedEllipsisDropsWordsUntilTheTextFits) {
 }
 
 TEST_F(LabelTest, EllipsisCutsSurrogatePairsWhole) {
-    TProbeLabel* l = AddLabel(L"");
-    l->SetAutoSize(false);
+    TProbeLabel* l = FixedLabel(L"", 40, 0);
     l->SetWordWrap(true);
     const int line = Measure(l->GetFont(), L"Ag", 0).cy;
     // Lower than one line: nothing ever fits, so the text is cut one character at a time.
-    l->SetBounds(10, 10, 40, line - 3);
+    l->SetHeight(line - 3);
     l->SetEllipsisPosition(epWordEllipsis);
     std::wstring caption;
     for (int i = 0; i < 12; ++i) caption += (i % 2) ? std::wstring(L"\xD83D\xDE00") : std::wstring(L"W");
     l->SetCaption(caption);
-    DibSurface dib(300, 120);
-    l->Calls.clear();
-    Render(dib);
+    const std::vector<TDrawCall> drawn = Drawn(l);
     int trials = 0;
     for (const auto& c : l->Calls) {
         if (c.Text.size() < 3 || c.Text.substr(c.Text.size() - 3) != L"...") continue;
@@ -235,7 +209,7 @@ TEST_F(LabelTest, EllipsisCutsSurrogatePairsWhole) {
     // Twelve characters: eleven shorter trials before the text is gone.
     EXPECT_EQ(trials, 11);
     // Nothing fits, so nothing is drawn; the next paint finds the label one line high.
-    for (const auto& c : l->Drawn()) EXPECT_TRUE(c.Text.empty());
+    for (const auto& c : drawn) EXPECT_TRUE(c.Text.empty());
     EXPECT_GT(l->GetHeight(), line - 3);
 }
 
@@ -244,35 +218,23 @@ TEST_F(LabelTest, LayoutMovesTheTextDown) {
     const int line = l->GetHeight();
     l->SetAutoSize(false);
     l->SetBounds(10, 10, 80, 41);
-    DibSurface dib(300, 120);
-    l->SetLayout(tlBottom);
-    l->Calls.clear();
-    Render(dib);
-    ASSERT_EQ(l->Drawn().size(), 1u);
-    EXPECT_EQ(l->Drawn()[0].Rect.Top, 41 - line);
-    l->SetLayout(tlCenter);
-    l->Calls.clear();
-    Render(dib);
-    ASSERT_EQ(l->Drawn().size(), 1u);
-    EXPECT_EQ(l->Drawn()[0].Rect.Top, (41 - line) / 2);
+    for (auto [layout, top] : {std::pair{tlBottom, 41 - line}, {tlCenter, (41 - line) / 2}}) {
+        l->SetLayout(layout);
+        const std::vector<TDrawCall> d = Drawn(l);
+        ASSERT_EQ(d.size(), 1u);
+        EXPECT_EQ(d[0].Rect.Top, top);
+    }
 }
 
 TEST_F(LabelTest, DrawFlagsFollowTheProperties) {
-    TProbeLabel* l = AddLabel(L"A\tB");
-    l->SetAutoSize(false);
-    l->SetBounds(10, 10, 100, 20);
+    TProbeLabel* l = FixedLabel(L"A\tB", 100, 20);
     l->SetAlignment(taCenter);
     l->SetShowAccelChar(false);
-    DibSurface dib(300, 120);
-    l->Calls.clear();
-    Render(dib);
-    ASSERT_EQ(l->Drawn().size(), 1u);
-    UINT f = l->Drawn()[0].Flags;
-    EXPECT_TRUE(f & DT_CENTER);
-    EXPECT_TRUE(f & DT_EXPANDTABS);
-    EXPECT_TRUE(f & DT_NOPREFIX);
-    EXPECT_FALSE(f & DT_WORDBREAK);
-    EXPECT_EQ(l->Drawn()[0].Rect, TRect(0, 0, 100, 20));
+    const std::vector<TDrawCall> d = Drawn(l);
+    ASSERT_EQ(d.size(), 1u);
+    EXPECT_EQ(d[0].Flags & (DT_CENTER | DT_EXPANDTABS | DT_NOPREFIX | DT_WORDBREAK),
+              UINT(DT_CENTER | DT_EXPANDTABS | DT_NOPREFIX));
+    EXPECT_EQ(d[0].Rect, TRect(0, 0, 100, 20));
 }
 
 TEST_F(LabelTest, DisabledLabelIsEmbossed) {
@@ -282,83 +244,53 @@ TEST_F(LabelTest, DisabledLabelIsEmbossed) {
     l->Perform(CM_FONTCHANGED, 0, 0);
     l->SetColor(RGB(0x20, 0x40, 0x60));
     l->SetEnabled(false);
-    DibSurface dib(300, 120);
-    l->Calls.clear();
-    Render(dib);
-    std::vector<TDrawCall> d = l->Drawn();
+    std::vector<TDrawCall> d = Drawn(l);
     ASSERT_EQ(d.size(), 2u);
     TRect r0 = d[1].Rect;
     r0.Offset(1, 1);
     EXPECT_EQ(d[0].Rect, r0);
     RECT area = l->GetBoundsRect();
-    EXPECT_GT(dib.CountColor(area, GetSysColor(COLOR_BTNHIGHLIGHT)), 10);
-    EXPECT_GT(dib.CountColor(area, GetSysColor(COLOR_BTNSHADOW)), 10);
-
+    EXPECT_GT(Dib.CountColor(area, GetSysColor(COLOR_BTNHIGHLIGHT)), 10);
+    EXPECT_GT(Dib.CountColor(area, GetSysColor(COLOR_BTNSHADOW)), 10);
     l->SetEnabled(true);
-    l->Calls.clear();
-    Render(dib);
-    EXPECT_EQ(l->Drawn().size(), 1u);
+    EXPECT_EQ(Drawn(l).size(), 1u);
 }
 
 TEST_F(LabelTest, FixedLabelGrowsToOneLineOfATallerFont) {
-    TProbeLabel* l = AddLabel(L"Tall");
-    l->SetAutoSize(false);
-    l->SetBounds(10, 10, 80, 10);
+    TProbeLabel* l = FixedLabel(L"Tall", 80, 10);
     l->GetFont()->SetHeight(-30);
-    DibSurface dib(300, 120);
-    Render(dib);
-    HDC dc = GetDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, l->GetFont()->GetHandle());
-    SIZE s{};
-    GetTextExtentPoint32W(dc, L"Tall", 4, &s);
-    SelectObject(dc, old);
-    ReleaseDC(nullptr, dc);
-    EXPECT_EQ(l->GetHeight(), s.cy);
+    Render();
+    EXPECT_EQ(l->GetHeight(), Measure(l->GetFont(), L"Tall", DT_SINGLELINE).cy);
     EXPECT_EQ(l->GetWidth(), 80);
 }
 
 TEST_F(LabelTest, CaptionWiderThanTheLabelBecomesTheTooltipWhileTheMouseIsOver) {
-    TProbeLabel* l = AddLabel(L"Check for updates automatically at every start");
-    l->SetAutoSize(false);
-    l->SetBounds(10, 10, 60, 17);
-    l->SetHint(L"own hint");
-    DibSurface dib(300, 120);
-    Render(dib);
-    ASSERT_TRUE(l->GetTruncated());
-
-    l->Perform(CM_MOUSEENTER, 0, 0);
-    EXPECT_EQ(l->GetHint(), L"Check for updates automatically at every start");
-    EXPECT_TRUE(l->GetShowHint());
-    l->Perform(CM_MOUSELEAVE, 0, 0);
-    EXPECT_EQ(l->GetHint(), L"own hint");
-    EXPECT_FALSE(l->GetShowHint());
-    EXPECT_TRUE(l->GetParentShowHint());
-}
-
-TEST_F(LabelTest, FittingLabelKeepsItsOwnHint) {
-    TProbeLabel* l = AddLabel(L"OK");
-    l->SetHint(L"own hint");
-    DibSurface dib(300, 120);
-    Render(dib);
-    EXPECT_FALSE(l->GetTruncated());
-    l->Perform(CM_MOUSEENTER, 0, 0);
-    EXPECT_EQ(l->GetHint(), L"own hint");
-    EXPECT_FALSE(l->GetShowHint());
-    l->Perform(CM_MOUSELEAVE, 0, 0);
-    EXPECT_EQ(l->GetHint(), L"own hint");
+    const std::wstring wide = L"Check for updates automatically at every start";
+    for (const std::wstring& caption : {wide, std::wstring(L"OK")}) {
+        TProbeLabel* l = FixedLabel(caption, 60, 17);
+        l->SetHint(L"own hint");
+        Render();
+        const bool cut = caption == wide;
+        ASSERT_EQ(l->GetTruncated(), cut);
+        l->Perform(CM_MOUSEENTER, 0, 0);
+        EXPECT_EQ(l->GetHint(), cut ? wide : L"own hint");
+        EXPECT_EQ(l->GetShowHint(), cut);
+        l->Perform(CM_MOUSELEAVE, 0, 0);
+        EXPECT_EQ(l->GetHint(), L"own hint");
+        EXPECT_FALSE(l->GetShowHint());
+        EXPECT_TRUE(l->GetParentShowHint());
+        l->Free();
+    }
 }
 
 TEST_F(LabelTest, OwnHintComesBackEvenIfTheCaptionShrankMeanwhile) {
-    TProbeLabel* l = AddLabel(L"A caption far too wide for this label");
-    l->SetAutoSize(false);
-    l->SetBounds(10, 10, 50, 17);
+    TProbeLabel* l = FixedLabel(L"A caption far too wide for this label", 50, 17);
     l->SetHint(L"own hint");
-    DibSurface dib(300, 120);
-    Render(dib);
+    Render();
     l->Perform(CM_MOUSEENTER, 0, 0);
     ASSERT_EQ(l->GetHint(), L"A caption far too wide for this label");
     l->SetCaption(L"Ok");
-    Render(dib);
+    Render();
     ASSERT_FALSE(l->GetTruncated());
     l->Perform(CM_MOUSELEAVE, 0, 0);
     EXPECT_EQ(l->GetHint(), L"own hint");
@@ -366,16 +298,14 @@ TEST_F(LabelTest, OwnHintComesBackEvenIfTheCaptionShrankMeanwhile) {
 }
 
 TEST_F(LabelTest, WrappedLabelIsCutOffUnlessItsCaptionFitsOnOneLine) {
-    TProbeLabel* l = AddLabel(L"Two words");
-    l->SetAutoSize(false);
+    TProbeLabel* l = FixedLabel(L"Two words", 10, 10);
     l->SetWordWrap(true);
     const SIZE one = Measure(l->GetFont(), L"Two words", 0);
     l->SetBounds(10, 10, one.cx, one.cy);
-    DibSurface dib(300, 120);
-    Render(dib);
+    Render();
     EXPECT_FALSE(l->GetTruncated());
     l->SetBounds(10, 10, one.cx - 5, one.cy * 3);
-    Render(dib);
+    Render();
     EXPECT_TRUE(l->GetTruncated());
     // Without a balloon a wrapped label never swaps its hint.
     l->SetHint(L"own");
@@ -386,13 +316,10 @@ TEST_F(LabelTest, WrappedLabelIsCutOffUnlessItsCaptionFitsOnOneLine) {
 
 TEST_F(LabelTest, LinkedBalloonShowsTheFullCaption) {
     auto* hint = new TProbeHint(Form);
-    TProbeLabel* l = AddLabel(L"A caption far too wide for this label");
-    l->SetAutoSize(false);
-    l->SetBounds(10, 10, 50, 17);
+    TProbeLabel* l = FixedLabel(L"A caption far too wide for this label", 50, 17);
     l->SetHint(L"own hint");
     l->SetVeskHint(hint);
-    DibSurface dib(300, 120);
-    Render(dib);
+    Render();
     l->Perform(CM_MOUSEENTER, 0, 0);
     EXPECT_TRUE(hint->Shown());
     EXPECT_EQ(hint->GetHintText(), L"A caption far too wide for this label");
@@ -410,10 +337,9 @@ TEST_F(LabelTest, LinkedBalloonShowsTheFullCaption) {
 
 TEST_F(LabelTest, ReferencesToFreedComponentsAreForgotten) {
     // The balloon and the focus control live on another form.
-    TPlainForm* other = TForm::CreateNew<TPlainForm>(nullptr);
+    auto* other = TForm::CreateNew<testsupport::TPlainForm>(nullptr);
     auto* hint = new TProbeHint(other);
-    auto* edit = new TEdit(other);
-    edit->SetParent(other);
+    auto* edit = testsupport::AddControl<TEdit>(other, 0, 0, 80, 20);
     TProbeLabel* l = AddLabel(L"A caption far too wide for this label");
     l->SetVeskHint(hint);
     l->SetFocusControl(edit);
@@ -425,20 +351,15 @@ TEST_F(LabelTest, ReferencesToFreedComponentsAreForgotten) {
     // Hovering afterwards is harmless.
     l->SetAutoSize(false);
     l->SetBounds(10, 10, 40, 17);
-    DibSurface dib(300, 120);
-    Render(dib);
+    Render();
     l->Perform(CM_MOUSEENTER, 0, 0);
     l->Perform(CM_MOUSELEAVE, 0, 0);
 }
 
 TEST_F(LabelTest, AcceleratorGivesTheFocusControlTheFocus) {
     Form->Show();
-    auto* edit = new TEdit(Form);
-    edit->SetParent(Form);
-    edit->SetBounds(100, 60, 80, 20);
-    auto* other = new TEdit(Form);
-    other->SetParent(Form);
-    other->SetBounds(100, 90, 80, 20);
+    auto* edit = testsupport::AddControl<TEdit>(Form, 100, 60, 80, 20);
+    auto* other = testsupport::AddControl<TEdit>(Form, 100, 90, 80, 20);
     TProbeLabel* l = AddLabel(L"&Name");
     l->SetFocusControl(edit);
     other->SetFocus();
@@ -461,10 +382,9 @@ TEST_F(LabelTest, TransparentLabelShowsTheParentAroundTheText) {
     Form->SetColor(RGB(0x10, 0x80, 0x30));
     TProbeLabel* l = AddLabel(L"Hi");
     l->SetColor(clWhite);
-    DibSurface dib(300, 120);
-    Render(dib);
-    EXPECT_EQ(dib.Color(l->GetLeft() + l->GetWidth() - 1, l->GetTop()), RGB(0xFF, 0xFF, 0xFF));
+    Render();
+    EXPECT_EQ(Dib.Color(l->GetLeft() + l->GetWidth() - 1, l->GetTop()), RGB(0xFF, 0xFF, 0xFF));
     l->SetTransparent(true);
-    Render(dib);
-    EXPECT_EQ(dib.Color(l->GetLeft() + l->GetWidth() - 1, l->GetTop()), RGB(0x10, 0x80, 0x30));
+    Render();
+    EXPECT_EQ(Dib.Color(l->GetLeft() + l->GetWidth() - 1, l->GetTop()), RGB(0x10, 0x80, 0x30));
 }

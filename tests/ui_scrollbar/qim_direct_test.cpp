@@ -12,49 +12,18 @@ using testsupport::DibSurface;
 
 namespace {
 
-COLORREF PixelOf(TPngImage* p, int x, int y) {
-    const uint8_t* c = p->Scanline(y) + 3 * x;
-    return RGB(c[2], c[1], c[0]);
-}
-
 class QimBarTest : public ScrollBarTest {
 protected:
-    TQimScrollBar* NewBar() {
-        auto* bar = new TQimScrollBar(Form);
-        bar->SetParent(Form);
-        bar->SetBounds(10, 10, 15, 200);
-        return bar;
-    }
+    TQimScrollBar* NewBar() { return testsupport::AddControl<TQimScrollBar>(Form, 10, 10, 15, 200); }
     TQimScrollBarRes* NoticeRes(const wchar_t* up = L"SBN_UP", const wchar_t* down = L"SBN_DOWN") {
-        auto* res = new TQimScrollBarRes(Form);
-        res->SetImgBack(Skin(L"SB_BACK").get());
-        res->SetImgSlider(Skin(L"SB_SLIDER").get());
-        res->SetImgBtnLT(Skin(up).get());
-        res->SetImgBtnRB(Skin(down).get());
-        res->SetImgCenter(Skin(L"SB_CENTER").get());
-        res->GetSliderSplit()->SetTop(7);
-        res->GetSliderSplit()->SetBottom(15);
+        auto* res = SkinRes<TQimScrollBarRes>(Form, up, down);
         res->SetBtnoffSet(8);
         return res;
-    }
-    void Paint() {
-        DibSurface dib(240, 260);
-        Form->PaintTo(dib.Dc(), 0, 0);
     }
 };
 
 TEST_F(QimBarTest, NewBarHasAOnePixelPageAndPositionStopsAtTheLastPage) {
     TQimScrollBar* bar = NewBar();
-    EXPECT_EQ(bar->GetPageSize(), 1);
-    EXPECT_EQ(bar->GetSplitMode(), SmHor);
-    EXPECT_FALSE(bar->GetTransparent());
-    EXPECT_FALSE(bar->GetControlStyle() & csAcceptsControls);
-    EXPECT_TRUE(bar->GetBackSplit()->IsEmpty());
-    TQimScrollBarRes res(nullptr);
-    EXPECT_EQ(res.GetSplitMode(), SmHor);
-    EXPECT_EQ(res.GetBackStateCount(), 2);
-    EXPECT_TRUE(res.GetBackSplit()->IsEmpty());
-
     Paint();
     EXPECT_EQ(bar->GetSliderRect().Height(), std::max<int>(std::lrint(200.0 / 101), 3 * Thumb() / 2));
     bar->SetPosition(100);
@@ -72,7 +41,7 @@ TEST_F(QimBarTest, BackFramesFillTheFourStateSlots) {
     const std::vector<COLORREF> colours = {RGB(10, 0, 0), RGB(20, 0, 0), RGB(30, 0, 0), RGB(40, 0, 0)};
     auto prepare = [&](int count) {
         std::vector<COLORREF> c(colours.begin(), colours.begin() + count);
-        bar->SetImgBack(Strip(12, 16, c, std::vector<uint8_t>(count, 255)).get());
+        bar->SetImgBack(Strip(12, 16, c).get());
         bar->SetBackStateCount(count);
         bar->Loaded();
     };
@@ -97,27 +66,26 @@ TEST_F(QimBarTest, BackFramesFillTheFourStateSlots) {
     // Painting picks the disabled back.
     prepare(4);
     bar->SetEnabled(false);
-    DibSurface dib(240, 260);
-    Form->PaintTo(dib.Dc(), 0, 0);
-    EXPECT_EQ(dib.Color(10 + 5, 10 + 100), colours[3]);
+    Paint();
+    EXPECT_EQ(Dib.Color(10 + 5, 10 + 100), colours[3]);
     bar->SetEnabled(true);
-    Form->PaintTo(dib.Dc(), 0, 0);
-    EXPECT_EQ(dib.Color(10 + 5, 10 + 100), colours[0]);
+    Paint();
+    EXPECT_EQ(Dib.Color(10 + 5, 10 + 100), colours[0]);
     // Hover, then a press: the hover and pressed backs.
     Move(bar, 5, 100);
-    Form->PaintTo(dib.Dc(), 0, 0);
-    EXPECT_EQ(dib.Color(10 + 5, 10 + 100), colours[1]);
+    Paint();
+    EXPECT_EQ(Dib.Color(10 + 5, 10 + 100), colours[1]);
     Press(bar, 5, 100);
-    Form->PaintTo(dib.Dc(), 0, 0);
-    EXPECT_EQ(dib.Color(10 + 5, 10 + 100), colours[2]);
+    Paint();
+    EXPECT_EQ(Dib.Color(10 + 5, 10 + 100), colours[2]);
     Release(bar, 5, 100);
-    Form->PaintTo(dib.Dc(), 0, 0);
-    EXPECT_EQ(dib.Color(10 + 5, 10 + 100), colours[1]);
+    Paint();
+    EXPECT_EQ(Dib.Color(10 + 5, 10 + 100), colours[1]);
 }
 
 TEST_F(QimBarTest, BackIsStretchedOnlyWhenItsLeftAndRightSplitsSaySo) {
     TQimScrollBar* bar = NewBar();
-    bar->SetImgBack(Strip(12, 16, {RGB(1, 2, 3)}, {255}).get());
+    bar->SetImgBack(Strip(12, 16, {RGB(1, 2, 3)}).get());
     bar->SetBackStateCount(1);
     bar->GetBackSplit()->SetTop(4);
     bar->GetBackSplit()->SetBottom(10);
@@ -152,8 +120,8 @@ TEST_F(QimBarTest, EverySkinAssignmentPreparesAfresh) {
 TEST_F(QimBarTest, StripsAreCutTopToBottomInVerticalSplitMode) {
     TQimScrollBar* bar = NewBar();
     bar->SetSplitMode(SmVer);
-    bar->SetImgBtnLT(Strip(12, 10, {RGB(1, 0, 0), RGB(2, 0, 0), RGB(3, 0, 0), RGB(4, 0, 0)}, {255, 255, 255, 255}, true).get());
-    bar->SetImgBtnRB(Strip(12, 10, {RGB(5, 0, 0), RGB(6, 0, 0), RGB(7, 0, 0), RGB(8, 0, 0)}, {255, 255, 255, 255}, true).get());
+    bar->SetImgBtnLT(VerticalStrip(12, 10, {RGB(1, 0, 0), RGB(2, 0, 0), RGB(3, 0, 0), RGB(4, 0, 0)}).get());
+    bar->SetImgBtnRB(VerticalStrip(12, 10, {RGB(5, 0, 0), RGB(6, 0, 0), RGB(7, 0, 0), RGB(8, 0, 0)}).get());
     bar->Loaded();
     ASSERT_NE(bar->GetLTFrame(2), nullptr);
     EXPECT_EQ(bar->GetLTFrame(2)->GetHeight(), 10);
@@ -163,11 +131,11 @@ TEST_F(QimBarTest, StripsAreCutTopToBottomInVerticalSplitMode) {
 TEST_F(QimBarTest, SliderTakesTheCrossSizeOfItsImage) {
     TQimScrollBar* bar = NewBar();
     bar->SetWidth(20);
-    bar->SetImgSlider(Strip(6, 22, {RGB(9, 9, 9), RGB(9, 9, 9), RGB(9, 9, 9), RGB(9, 9, 9)}, {255, 255, 255, 255}).get());
+    bar->SetImgSlider(Strip(6, 22, std::vector<COLORREF>(4, RGB(9, 9, 9))).get());
     bar->GetSliderSplit()->SetTop(7);
     bar->GetSliderSplit()->SetBottom(15);
     // A 2 x 2 grip in its own colour.
-    bar->SetImgCenter(Strip(2, 2, {RGB(200, 0, 0), RGB(201, 0, 0), RGB(202, 0, 0), RGB(203, 0, 0)}, {255, 255, 255, 255}).get());
+    bar->SetImgCenter(Strip(2, 2, {RGB(200, 0, 0), RGB(201, 0, 0), RGB(202, 0, 0), RGB(203, 0, 0)}).get());
     bar->Loaded();
     bar->SetPageSize(30);
     Paint();
@@ -301,13 +269,15 @@ protected:
     void SkinArrows() {
         auto* res = new TVeskScrollBarRes(nullptr);
         std::vector<COLORREF> c = {RGB(50, 0, 0), RGB(51, 0, 0), RGB(52, 0, 0), RGB(53, 0, 0)};
-        auto lt = Strip(12, 12, c, {255, 255, 255, 255});
+        auto lt = Strip(12, 12, c);
         for (int y = 0; y < 12; ++y)
             for (int x = 0; x < 48; ++x)
                 if (x % 12 < 6) lt->AlphaScanline(y)[x] = 0;
         res->SetImgBtnLT(lt.get());
         res->SetImgBtnRB(lt.get());
-        res->SetImgBack(Strip(12, 16, {RGB(0, 0, 90), RGB(0, 0, 91)}, {0, 0}).get());
+        auto back = Strip(12, 16, {RGB(0, 0, 90), RGB(0, 0, 91)});
+        for (int y = 0; y < 16; ++y) std::fill_n(back->AlphaScanline(y), 24, 0);
+        res->SetImgBack(back.get());
         Bar->SetScrollRes(res);
         res->Free();
     }
@@ -316,9 +286,6 @@ protected:
 };
 
 TEST_F(DirectBarTest, ChangesOnlyRaiseRepaintRequests) {
-    EXPECT_EQ(Bar->GetPageSize(), 0);
-    EXPECT_TRUE(Bar->GetControlStyle() & csOpaque);
-    EXPECT_EQ(Bar->GetDrawBitmap()->GetPixelFormat(), pf32bit);
     Bar->SetPosition(10);
     Bar->SetPosition(10);
     Bar->SetMax(50);
@@ -384,7 +351,7 @@ TEST_F(DirectBarTest, JoinedButtonsSitAtTheBottomBelowTheTrack) {
 
 TEST_F(DirectBarTest, SingleBackFrameIsUsedAsItIs) {
     auto* res = new TVeskScrollBarRes(nullptr);
-    res->SetImgBack(Strip(12, 16, {RGB(7, 7, 7)}, {255}).get());
+    res->SetImgBack(Strip(12, 16, {RGB(7, 7, 7)}).get());
     res->SetBackStateCount(1);
     res->SetBackUseThree(true);
     res->GetSliderSplit()->SetTop(4);

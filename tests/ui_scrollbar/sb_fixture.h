@@ -6,70 +6,56 @@
 
 #include "fw_forms.h"
 #include "fw_png.h"
+#include "skin_support.h"
 #include "test_support.h"
+#include "window_test.h"
 
 #include <memory>
-#include <string>
 #include <vector>
 
 namespace sbtest {
 
-class TPlainForm : public fw::TForm {
-public:
-    FW_CLASSNAME(TPlainForm)
-    TPlainForm(const fw::TFormKey& Key, fw::TComponent* AOwner) : fw::TForm(Key, AOwner) {}
-};
+using testsupport::Pump;
+using testsupport::Skin;
+using testsupport::Strip;
 
-inline std::unique_ptr<fw::TPngImage> Skin(const wchar_t* Name) {
-    auto png = std::make_unique<fw::TPngImage>();
-    png->LoadFromResource(GetModuleHandleW(nullptr), Name);
-    return png;
-}
-
-// A horizontal strip of frames, frame i filled with Colors[i] (0x00BBGGRR) at alpha Alphas[i].
-inline std::unique_ptr<fw::TPngImage> Strip(int FrameW, int FrameH, const std::vector<COLORREF>& Colors,
-                                            const std::vector<uint8_t>& Alphas, bool Vertical = false) {
-    auto png = std::make_unique<fw::TPngImage>();
-    const int n = static_cast<int>(Colors.size());
-    const int w = Vertical ? FrameW : FrameW * n, h = Vertical ? FrameH * n : FrameH;
-    png->CreateBlank(fw::png::COLOR_RGBALPHA, 8, w, h);
-    for (int y = 0; y < h; ++y) {
-        uint8_t* c = png->Scanline(y);
-        uint8_t* a = png->AlphaScanline(y);
-        for (int x = 0; x < w; ++x) {
-            const int f = Vertical ? y / FrameH : x / FrameW;
-            c[x * 3] = GetBValue(Colors[f]);
-            c[x * 3 + 1] = GetGValue(Colors[f]);
-            c[x * 3 + 2] = GetRValue(Colors[f]);
-            a[x] = Alphas[f];
+// The same frames stacked top to bottom.
+inline std::unique_ptr<fw::TPngImage> VerticalStrip(int FrameW, int FrameH, const std::vector<COLORREF>& Colors) {
+    auto png = Strip(FrameW, FrameH * static_cast<int>(Colors.size()), {0});
+    for (int y = 0; y < png->GetHeight(); ++y)
+        for (int x = 0; x < FrameW; ++x) {
+            uint8_t* c = png->Scanline(y) + 3 * x;
+            c[0] = GetBValue(Colors[y / FrameH]), c[1] = GetGValue(Colors[y / FrameH]), c[2] = GetRValue(Colors[y / FrameH]);
         }
-    }
     return png;
 }
 
-class ScrollBarTest : public ::testing::Test {
+// A pixel's colour (0x00BBGGRR) in a picture.
+inline COLORREF PixelOf(fw::TPngImage* p, int x, int y) {
+    const uint8_t* c = p->Scanline(y) + 3 * x;
+    return RGB(c[2], c[1], c[0]);
+}
+
+// A skin resource of class R with the program's scroll-bar pictures and the given arrows.
+template <class R>
+R* SkinRes(fw::TComponent* Owner, const wchar_t* Up = L"SB_UP", const wchar_t* Down = L"SB_DOWN") {
+    auto* res = new R(Owner);
+    res->SetImgBack(Skin(L"SB_BACK").get());
+    res->SetImgSlider(Skin(L"SB_SLIDER").get());
+    res->SetImgBtnLT(Skin(Up).get());
+    res->SetImgBtnRB(Skin(Down).get());
+    res->SetImgCenter(Skin(L"SB_CENTER").get());
+    res->GetSliderSplit()->SetTop(7);
+    res->GetSliderSplit()->SetBottom(15);
+    return res;
+}
+
+// A borderless form on screen for the bars; mouse messages go straight to a bar.
+class ScrollBarTest : public testsupport::WindowTest {
 protected:
     void SetUp() override {
-        fw::Application->Initialize();
-        fw::Application->OnException = [this](fw::TObject*, const fw::Exception& e) { Errors.push_back(e.Message); };
-        SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 2, GetSystemMetrics(SM_CYSCREEN) - 2);
-        Form = fw::TForm::CreateNew<TPlainForm>(nullptr);
-        Form->SetBorderStyle(fw::bsNone);
-        Form->SetBounds(0, 0, 240, 260);
-        Form->SetColor(RGB(0x20, 0x40, 0x60));
-        Alive = Form->AliveToken();
-    }
-    void TearDown() override {
-        if (*Alive) Form->Free();
-        fw::Application->OnException = nullptr;
-        Pump(20);
-    }
-    static void Pump(DWORD ms) {
-        DWORD end = GetTickCount() + ms;
-        do {
-            fw::Application->ProcessMessages();
-            Sleep(1);
-        } while (GetTickCount() < end);
+        WindowTest::SetUp();
+        Form = NewForm(240, 260, RGB(0x20, 0x40, 0x60));
     }
     static void Move(fw::TControl* c, int x, int y, bool left = false) {
         c->Perform(WM_MOUSEMOVE, left ? MK_LBUTTON : 0, MAKELPARAM(x, y));
@@ -77,10 +63,11 @@ protected:
     static void Press(fw::TControl* c, int x, int y) { c->Perform(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y)); }
     static void Release(fw::TControl* c, int x, int y) { c->Perform(WM_LBUTTONUP, 0, MAKELPARAM(x, y)); }
     static int Thumb() { return GetSystemMetrics(SM_CYVTHUMB); }
+    // Paints the whole form into Dib (which also lays the bars out).
+    void Paint() { Form->PaintTo(Dib.Dc(), 0, 0); }
 
-    TPlainForm* Form = nullptr;
-    std::shared_ptr<bool> Alive;
-    std::vector<std::wstring> Errors;
+    testsupport::TPlainForm* Form = nullptr;
+    testsupport::DibSurface Dib{240, 260};
 };
 
 }  // namespace sbtest
