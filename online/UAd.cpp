@@ -1,7 +1,5 @@
 #include "UAd.h"
 
-#include <wininet.h>
-
 #include <nlohmann/json.hpp>
 
 #include <climits>
@@ -9,6 +7,7 @@
 #include <stdexcept>
 
 #include "UCheckNewThread.h"
+#include "uOnlineRequest.h"
 
 using json = nlohmann::ordered_json;
 
@@ -200,15 +199,6 @@ int HexPiece(const std::wstring& Text, size_t Pos) {
     return value;
 }
 
-void SetTimeouts(HINTERNET Session) {
-    DWORD ms = HttpGetTimeout();
-    InternetSetOptionW(Session, INTERNET_OPTION_CONNECT_TIMEOUT, &ms, sizeof(ms));
-    InternetSetOptionW(Session, INTERNET_OPTION_SEND_TIMEOUT, &ms, sizeof(ms));
-    InternetSetOptionW(Session, INTERNET_OPTION_RECEIVE_TIMEOUT, &ms, sizeof(ms));
-    InternetSetOptionW(Session, INTERNET_OPTION_DATA_SEND_TIMEOUT, &ms, sizeof(ms));
-    InternetSetOptionW(Session, INTERNET_OPTION_DATA_RECEIVE_TIMEOUT, &ms, sizeof(ms));
-}
-
 }  // namespace
 
 // Reaches the reader from the threads' handlers while it lives.
@@ -305,57 +295,18 @@ fw::TColor HexTextToColor(const std::wstring& Text) {
 
 std::unique_ptr<fw::TPngImage> DownloadPng(const std::wstring& Url) {
     if (!IsWebUrl(Url)) return nullptr;
-    URL_COMPONENTSW parts{};
-    parts.dwStructSize = sizeof(parts);
-    parts.dwHostNameLength = 1;
-    parts.dwUrlPathLength = 1;
-    parts.dwExtraInfoLength = 1;
-    if (!InternetCrackUrlW(Url.c_str(), 0, 0, &parts)) return nullptr;
-    if (parts.nScheme != INTERNET_SCHEME_HTTP && parts.nScheme != INTERNET_SCHEME_HTTPS) return nullptr;
-    if (!parts.lpszHostName || parts.dwHostNameLength == 0) return nullptr;
-    const std::wstring host(parts.lpszHostName, parts.dwHostNameLength);
-    std::wstring object = parts.lpszUrlPath ? std::wstring(parts.lpszUrlPath, parts.dwUrlPathLength) : std::wstring();
-    if (parts.lpszExtraInfo) object.append(parts.lpszExtraInfo, parts.dwExtraInfoLength);
-    if (object.empty()) object = L"/";
-
-    std::string body;
-    bool tooBig = false;
-    // Session, connection and request made one by one (rather than in one open of the address) so
-    // that the time-outs sit on the request before it is sent: a picture host that accepts and
-    // never answers would otherwise hold the worker for good.
-    HINTERNET session = InternetOpenW(L"", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
-    if (!session) return nullptr;
-    SetTimeouts(session);
-    HINTERNET connection =
-        InternetConnectW(session, host.c_str(), parts.nPort, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0);
-    if (connection) {
-        SetTimeouts(connection);
-        // The Internet cache may serve the picture: pictures of one address never change.
-        DWORD flags = INTERNET_FLAG_NO_UI;
-        if (parts.nScheme == INTERNET_SCHEME_HTTPS) flags |= INTERNET_FLAG_SECURE;
-        HINTERNET file = HttpOpenRequestW(connection, L"GET", object.c_str(), nullptr, nullptr, nullptr, flags, 0);
-        if (file) {
-            SetTimeouts(file);
-            if (HttpSendRequestW(file, L"Accept-Charset: utf-8\r\n", 23, nullptr, 0)) {
-                char buf[1025];
-                for (;;) {
-                    DWORD n = 0;
-                    if (!InternetReadFile(file, buf, sizeof(buf), &n) || n == 0) break;
-                    if (body.size() + n > AdPictureMaxBytes) {
-                        tooBig = true;
-                        break;
-                    }
-                    body.append(buf, n);
-                }
-            }
-            InternetCloseHandle(file);
-        }
-        InternetCloseHandle(connection);
-    }
-    InternetCloseHandle(session);
-    if (body.empty() || tooBig) return nullptr;
+    TOnlineRequest request;
+    request.Url = Url;
+    request.Headers = L"Accept-Charset: utf-8\r\n";
+    // The Internet cache may serve the picture: pictures of one address never change.
+    request.UseCache = true;
+    request.Timeout = HttpGetTimeout();
+    request.MaxBytes = AdPictureMaxBytes;
+    TOnlineResponse response;
+    if (!OnlineRequest(request, response) || response.Body.empty()) return nullptr;
     auto png = std::make_unique<fw::TPngImage>();
-    if (!png->TryLoadFromMemory(reinterpret_cast<const uint8_t*>(body.data()), body.size())) return nullptr;
+    if (!png->TryLoadFromMemory(reinterpret_cast<const uint8_t*>(response.Body.data()), response.Body.size()))
+        return nullptr;
     return png;
 }
 

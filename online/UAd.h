@@ -63,8 +63,9 @@ using TVeskAdEvent = std::function<void(fw::TObject* Sender, TagVeskAdInfo* AdIn
 // whatever it is. A shorter text or one that is not hexadecimal raises fw::EConvertError.
 fw::TColor HexTextToColor(const std::wstring& Text);
 
-// Downloads a PNG picture (blocking, worker threads only). None when the address is not a web
-// address, nothing arrives, the body is too big, or it is not a valid PNG.
+// Downloads a PNG picture (blocking, worker threads only), with the time-outs, the deadline and
+// the redirect limit of the text fetch. None when the address is not a web address, nothing
+// arrives in time, the body is too big, or it is not a valid PNG.
 std::unique_ptr<fw::TPngImage> DownloadPng(const std::wstring& Url);
 
 // The most a picture download keeps; a longer body is not a picture the panel could show.

@@ -1,7 +1,5 @@
 #include "UCheckNewThread.h"
 
-#include <wininet.h>
-
 #include <algorithm>
 #include <cstdlib>
 #include <mutex>
@@ -10,6 +8,7 @@
 
 #include "fw_base.h"
 #include "fw_inifiles.h"
+#include "uOnlineRequest.h"
 
 namespace {
 
@@ -27,51 +26,6 @@ std::wstring& BaseUrlValue() {
 }
 std::atomic<DWORD> GetTimeout{15000};
 
-// Closes a WinINet handle when it goes out of scope.
-struct TNetHandle {
-    HINTERNET H = nullptr;
-    explicit TNetHandle(HINTERNET h) : H(h) {}
-    TNetHandle(const TNetHandle&) = delete;
-    TNetHandle& operator=(const TNetHandle&) = delete;
-    ~TNetHandle() {
-        if (H) InternetCloseHandle(H);
-    }
-};
-
-void SetTimeouts(HINTERNET Session, DWORD Ms) {
-    InternetSetOptionW(Session, INTERNET_OPTION_CONNECT_TIMEOUT, &Ms, sizeof(Ms));
-    InternetSetOptionW(Session, INTERNET_OPTION_SEND_TIMEOUT, &Ms, sizeof(Ms));
-    InternetSetOptionW(Session, INTERNET_OPTION_RECEIVE_TIMEOUT, &Ms, sizeof(Ms));
-    InternetSetOptionW(Session, INTERNET_OPTION_DATA_SEND_TIMEOUT, &Ms, sizeof(Ms));
-    InternetSetOptionW(Session, INTERNET_OPTION_DATA_RECEIVE_TIMEOUT, &Ms, sizeof(Ms));
-}
-
-std::wstring AnsiToWide(const std::string& Bytes) {
-    if (Bytes.empty()) return {};
-    int n = MultiByteToWideChar(CP_ACP, 0, Bytes.data(), static_cast<int>(Bytes.size()), nullptr, 0);
-    if (n <= 0) return {};
-    std::wstring w(static_cast<size_t>(n), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, Bytes.data(), static_cast<int>(Bytes.size()), w.data(), n);
-    return w;
-}
-
-std::string WideToAnsi(const std::wstring& Text) {
-    if (Text.empty()) return {};
-    int n = WideCharToMultiByte(CP_ACP, 0, Text.data(), static_cast<int>(Text.size()), nullptr, 0, nullptr, nullptr);
-    if (n <= 0) return {};
-    std::string s(static_cast<size_t>(n), '\0');
-    WideCharToMultiByte(CP_ACP, 0, Text.data(), static_cast<int>(Text.size()), s.data(), n, nullptr, nullptr);
-    return s;
-}
-
-bool StartsWithNoCase(const std::wstring& S, const wchar_t* Prefix) {
-    size_t n = wcslen(Prefix);
-    if (S.size() < n) return false;
-    for (size_t i = 0; i < n; ++i)
-        if (towlower(S[i]) != towlower(Prefix[i])) return false;
-    return true;
-}
-
 }  // namespace
 
 std::wstring OnlineBaseUrl() {
@@ -88,67 +42,25 @@ DWORD HttpGetTimeout() { return GetTimeout.load(); }
 void SetHttpGetTimeout(DWORD Milliseconds) { GetTimeout.store(Milliseconds); }
 
 std::wstring HttpGetText(const std::wstring& Url) {
-    URL_COMPONENTSW parts{};
-    parts.dwStructSize = sizeof(parts);
-    parts.dwHostNameLength = 1;
-    parts.dwUrlPathLength = 1;
-    parts.dwExtraInfoLength = 1;
-    if (!InternetCrackUrlW(Url.c_str(), 0, 0, &parts)) return {};
-    if (parts.nScheme != INTERNET_SCHEME_HTTP && parts.nScheme != INTERNET_SCHEME_HTTPS) return {};
-    if (!parts.lpszHostName || parts.dwHostNameLength == 0) return {};
-    std::wstring host(parts.lpszHostName, parts.dwHostNameLength);
-    std::wstring object = parts.lpszUrlPath ? std::wstring(parts.lpszUrlPath, parts.dwUrlPathLength) : std::wstring();
-    if (parts.lpszExtraInfo) object.append(parts.lpszExtraInfo, parts.dwExtraInfoLength);
-    if (object.empty()) object = L"/";
-
-    // An empty agent text, not a null pointer; the system's proxy settings.
-    TNetHandle session(InternetOpenW(L"", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
-    if (!session.H) return {};
-    const DWORD timeout = HttpGetTimeout();
-    SetTimeouts(session.H, timeout);
-    TNetHandle connection(
-        InternetConnectW(session.H, host.c_str(), parts.nPort, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0));
-    if (!connection.H) return {};
-    SetTimeouts(connection.H, timeout);
-    // Always from the server, never into the cache.
-    DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_UI;
-    if (parts.nScheme == INTERNET_SCHEME_HTTPS) flags |= INTERNET_FLAG_SECURE;
-    TNetHandle file(HttpOpenRequestW(connection.H, L"GET", object.c_str(), nullptr, nullptr, nullptr, flags, 0));
-    if (!file.H) return {};
-    // The time-outs go on the request itself too: that is where the socket waits are made.
-    SetTimeouts(file.H, timeout);
-    static const wchar_t kHeaders[] = L"Accept-Charset: utf-8\r\n";
-    if (!HttpSendRequestW(file.H, kHeaders, 23, nullptr, 0)) return {};  // refused, unresolvable, timed out
-
-    // Each read has its time-out; the whole body its own limit too, or a server sending a byte
-    // now and then could hold the thread for as long as it likes.
-    const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(timeout) * HttpGetBodyTimeoutFactor;
-    std::string body;
-    char buffer[1025];
-    for (;;) {
-        // A read waits until its buffer is full: asking first what has arrived keeps each wait
-        // to one receive time-out, so the limit on the whole body can take effect.
-        DWORD available = 0;
-        if (!InternetQueryDataAvailable(file.H, &available, 0, 0)) return {};
-        if (GetTickCount64() > deadline) return {};
-        DWORD read = 0;
-        const DWORD want = available == 0 ? 1 : std::min<DWORD>(available, sizeof(buffer));
-        if (!InternetReadFile(file.H, buffer, want, &read)) return {};
-        if (read == 0) break;
-        if (body.size() + read > HttpGetMaxBytes) return {};
-        body.append(buffer, read);
-    }
+    TOnlineRequest request;
+    request.Url = Url;
+    request.Headers = L"Accept-Charset: utf-8\r\n";
+    request.Timeout = HttpGetTimeout();
+    request.MaxBytes = HttpGetMaxBytes;
+    TOnlineResponse response;
+    if (!OnlineRequest(request, response)) return {};
     // The bytes up to the first zero, in the ANSI code page whatever the server claims.
-    size_t zero = body.find('\0');
+    std::string& body = response.Body;
+    const size_t zero = body.find('\0');
     if (zero != std::string::npos) body.resize(zero);
-    return AnsiToWide(body);
+    return fw::AnsiToWide(body);
 }
 
 bool IsWebUrl(const std::wstring& Url) {
     size_t hostStart;
-    if (StartsWithNoCase(Url, L"http://"))
+    if (fw::StartsText(L"http://", Url))
         hostStart = 7;
-    else if (StartsWithNoCase(Url, L"https://"))
+    else if (fw::StartsText(L"https://", Url))
         hostStart = 8;
     else
         return false;
@@ -213,7 +125,7 @@ std::wstring SaveTempIni(const std::wstring& Text, std::wstring* FolderOut) {
     if (attr == INVALID_FILE_ATTRIBUTES || !(attr & FILE_ATTRIBUTE_DIRECTORY)) return {};
 
     std::wstring path = dir + RandomName(8) + L".ini";
-    std::string bytes = WideToAnsi(Text) + "\r\n";
+    std::string bytes = fw::WideToAnsi(Text) + "\r\n";
     HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
         DWORD err = GetLastError();

@@ -11,6 +11,7 @@
 
 #include "fw_strings.h"
 #include "fw_thread.h"
+#include "uOnlineRequest.h"
 
 // ---------------------------------------------------------------------------------------------
 // Where the online services live.
@@ -21,9 +22,10 @@
 std::wstring OnlineBaseUrl();
 void SetOnlineBaseUrl(const std::wstring& Url);
 
-// Time-out in milliseconds for connecting, sending and each read of a GET (the whole body has
-// HttpGetBodyTimeoutFactor times as long): a server that accepts and then never answers, or
-// answers a byte at a time, must not hold a worker thread (and whatever waits for it) for good.
+// Time-out in milliseconds for connecting, sending and each read of a GET (the whole GET, with its
+// redirects, has OnlineDeadlineFactor times as long): a server that accepts and then never
+// answers, or answers a byte at a time, must not hold a worker thread (and whatever waits for it)
+// for good.
 DWORD HttpGetTimeout();
 void SetHttpGetTimeout(DWORD Milliseconds);
 
@@ -31,17 +33,13 @@ void SetHttpGetTimeout(DWORD Milliseconds);
 // Text fetch.
 
 // The body of a GET of Url (a full "http://" or "https://" URL), taken as text in the system's
-// ANSI code page up to its first zero byte. Empty on any failure, time-outs included; the status
-// code is not examined, so an error page comes back as text. Blocking: call it from worker threads only. Each call has its own
-// session; calls may run at the same time.
+// ANSI code page up to its first zero byte. Empty on any failure, time-outs and redirect loops
+// included; the status code is not examined, so an error page comes back as text. Blocking: call
+// it from worker threads only. Each call has its own session; calls may run at the same time.
 std::wstring HttpGetText(const std::wstring& Url);
 
-// The whole body of a GET must have arrived within this many GET time-outs; later it is a failure.
-constexpr DWORD HttpGetBodyTimeoutFactor = 4;
-
-// The most a GET keeps of a body; a longer body counts as a failure (the documents are small,
-// and a server must not be able to fill the memory).
-constexpr size_t HttpGetMaxBytes = 8u * 1024u * 1024u;
+// The most a GET keeps of a body; a longer body counts as a failure.
+constexpr size_t HttpGetMaxBytes = OnlineMaxBodyBytes;
 
 // True when Url may be handed to the browser: an "http://" or "https://" address (either case)
 // with a host, without blanks, quotes or control characters. Addresses that come from a server

@@ -2,11 +2,10 @@
 
 #include "PublicFunsReg.h"
 #include "UCheckNewThread.h"
+#include "uOnlineRequest.h"
 #include "uRemindFile.h"
 
 #include <objbase.h>
-#include <algorithm>
-#include <wininet.h>
 
 const wchar_t* const MachineGuidKey = L"CLSID\\{3C85423B-CCCF-4008-9E6D-B1D7E014DBF6}";
 const wchar_t* const MachineGuidValue = L"ZUB";
@@ -54,29 +53,10 @@ const wchar_t* const kUserAgent = L"Mozilla/4.0 (compatible; MSIE 6.0; Windows N
 // With the trailing blank, as the statistics page has always been sent it.
 const wchar_t* const kContentType = L"Content-Type: application/x-www-form-urlencoded \r\n";
 
-struct TNet {
-    HINTERNET H = nullptr;
-    explicit TNet(HINTERNET h) : H(h) {}
-    TNet(const TNet&) = delete;
-    TNet& operator=(const TNet&) = delete;
-    ~TNet() {
-        if (H) InternetCloseHandle(H);
-    }
-};
-
-std::string ToUtf8(const std::wstring& S) {
-    if (S.empty()) return {};
-    int n = WideCharToMultiByte(CP_UTF8, 0, S.data(), static_cast<int>(S.size()), nullptr, 0, nullptr, nullptr);
-    if (n <= 0) return {};
-    std::string r(static_cast<size_t>(n), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, S.data(), static_cast<int>(S.size()), r.data(), n, nullptr, nullptr);
-    return r;
-}
-
 std::string FormEncode(const std::wstring& S) {
     static const char kHex[] = "0123456789ABCDEF";
     std::string out;
-    for (unsigned char c : ToUtf8(S)) {
+    for (unsigned char c : fw::WideToUtf8(S)) {
         if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '.' ||
             c == '_' || c == '*')
             out += static_cast<char>(c);
@@ -140,62 +120,19 @@ void TSetupPostThread::Execute() {
 }
 
 bool TSetupPostThread::Post() {
-    URL_COMPONENTSW parts{};
-    parts.dwStructSize = sizeof(parts);
-    parts.dwSchemeLength = 1;
-    parts.dwHostNameLength = 1;
-    parts.dwUrlPathLength = 1;
-    parts.dwExtraInfoLength = 1;
-    if (!InternetCrackUrlW(Url.c_str(), 0, 0, &parts)) return false;
-    if (parts.nScheme != INTERNET_SCHEME_HTTP && parts.nScheme != INTERNET_SCHEME_HTTPS) return false;
-    std::wstring host(parts.lpszHostName, parts.dwHostNameLength);
-    std::wstring object(parts.lpszUrlPath, parts.dwUrlPathLength);
-    if (parts.lpszExtraInfo) object.append(parts.lpszExtraInfo, parts.dwExtraInfoLength);
-    if (object.empty()) object = L"/";
-
-    TNet session(InternetOpenW(kUserAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
-    if (!session.H) return false;
+    TOnlineRequest request;
+    request.Method = L"POST";
+    request.Url = Url;
+    request.Headers = kContentType;
+    request.UserAgent = kUserAgent;
+    request.Body = EncodeFormParams(*Params);
     // The read time-out covers connecting and sending too: a post must never hang its thread.
-    auto setTimeouts = [ms = ReadTimeout](HINTERNET H) mutable {
-        for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT,
-                             INTERNET_OPTION_RECEIVE_TIMEOUT, INTERNET_OPTION_DATA_SEND_TIMEOUT,
-                             INTERNET_OPTION_DATA_RECEIVE_TIMEOUT})
-            InternetSetOptionW(H, option, &ms, sizeof(ms));
-    };
-    setTimeouts(session.H);
-    TNet connection(InternetConnectW(session.H, host.c_str(), parts.nPort, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0));
-    if (!connection.H) return false;
-    setTimeouts(connection.H);
-    DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_UI;
-    if (parts.nScheme == INTERNET_SCHEME_HTTPS) flags |= INTERNET_FLAG_SECURE;
-    TNet request(HttpOpenRequestW(connection.H, L"POST", object.c_str(), nullptr, nullptr, nullptr, flags, 0));
-    if (!request.H) return false;
-    setTimeouts(request.H);
-
-    std::string body = EncodeFormParams(*Params);
-    if (!HttpSendRequestW(request.H, kContentType, static_cast<DWORD>(-1), body.data(), static_cast<DWORD>(body.size())))
-        return false;
-
-    DWORD status = 0, size = sizeof(status);
-    if (!HttpQueryInfoW(request.H, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr))
-        return false;
-    // The answer is drained (capped in size and in time, as for every GET) but not looked at.
-    const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(ReadTimeout) * HttpGetBodyTimeoutFactor;
-    char buffer[1024];
-    for (;;) {
-        // A read waits until its buffer is full: asking first what has arrived keeps each wait
-        // to one receive time-out, so the limit on the whole answer can take effect.
-        DWORD available = 0;
-        if (!InternetQueryDataAvailable(request.H, &available, 0, 0)) return false;
-        if (GetTickCount64() > deadline) return false;
-        DWORD read = 0;
-        const DWORD want = available == 0 ? 1 : std::min<DWORD>(available, sizeof(buffer));
-        if (!InternetReadFile(request.H, buffer, want, &read)) return false;
-        if (read == 0) break;
-        if (Response.size() + read > HttpGetMaxBytes) break;
-        Response.append(buffer, read);
-    }
-    return status < 400;
+    request.Timeout = ReadTimeout;
+    TOnlineResponse response;
+    const bool ok = OnlineRequest(request, response);
+    // The answer is read (capped in size and in time) but not looked at.
+    Response = std::move(response.Body);
+    return ok && response.Status < 400;
 }
 
 void PostInstallStatus(const std::wstring& Version, const std::wstring& Guid) {

@@ -328,6 +328,7 @@ void TFrmNews::wb1NavigateComplete2(TObject* Sender) {
         wb1->SetBounds(1, 26, GetWidth() - 2, GetHeight() - 27);
         Show();
         BringToFront();
+        ShownMsgID = MsgID;
         timer1->SetEnabled(true);
     } catch (...) {
         Close();

@@ -75,8 +75,11 @@ public:
     std::wstring Url;
     int FormWidth = 0;
     int FormHeight = 0;
-    // The message shown (0 before the first one).
+    // The message loaded last (0 before the first one).
     int MsgID = 0;
+    // The last message whose page was shown to the user (0 while none was): only that one counts
+    // as seen, not one whose page never loaded or closed the window unseen.
+    int ShownMsgID = 0;
 
     // Language font and caption, then loads Url into the browser; the window shows itself once
     // the page has loaded. When the browser cannot load it the window stays hidden.

@@ -203,7 +203,7 @@ void TReminderNews::NewsDone(fw::TObject* Sender) {
 void StartNewsCheckHookProc(int ANewsId) { TReminderNews::StartNewsCheck(ANewsId); }
 
 bool NewsIdHookProc(int& Id) {
-    if (!frmNews) return false;
-    Id = frmNews->MsgID;
+    if (!frmNews || frmNews->ShownMsgID < 1) return false;
+    Id = frmNews->ShownMsgID;
     return true;
 }

@@ -86,7 +86,7 @@ public:
     void NewsDone(fw::TObject* Sender);
 };
 
-// For the hidden main window (its hooks): starts the news check, and tells the id of the
-// message in the news window (false when there is no news window).
+// For the hidden main window (its hooks): starts the news check, and tells the id of the last
+// message whose page the news window has shown (false while none has been shown).
 void StartNewsCheckHookProc(int NewsId);
 bool NewsIdHookProc(int& Id);

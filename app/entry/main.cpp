@@ -28,10 +28,13 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
     AdMouseEnterHook = &AdMouseEnter;
     AdMouseLeaveHook = &AdMouseLeave;
     AdPaintHook = &PaintAd;
-    // The address of the product's web server can be replaced through the environment, so that a
-    // test of the whole program talks to a server on the same machine (or to none).
+#ifdef VR_TEST_PROGRAM
+    // Only in the build of the program that the end-to-end tests start: the address of the
+    // product's web server comes from the environment, so that the whole program talks to a server
+    // on the same machine (or to none). The shipped program always talks to its own server.
     wchar_t base[512];
     const DWORD n = GetEnvironmentVariableW(L"VR_ONLINE_BASE", base, 512);
     if (n > 0 && n < 512) SetOnlineBaseUrl(std::wstring(base, n));
+#endif
     return RunProgram();
 }

@@ -22,7 +22,18 @@ const wchar_t* const MainClass = L"TfrmZUBMain";
 // also when the tests are run by hand outside the test runner.
 const bool gLocalOnly = SetEnvironmentVariableW(L"VR_ONLINE_BASE", L"http://127.0.0.1:9") != FALSE;
 
-std::wstring ProgramPath() { return testsupport::BuildDir() + L"\\VeskReminder\\VeskReminder.exe"; }
+// The program as the tests build it (its online services' address comes from the environment),
+// and the program as it is shipped (it never reads that variable).
+std::wstring ProgramPath() { return testsupport::BuildDir() + L"\\tests\\VeskReminderTest.exe"; }
+std::wstring ShippedProgramPath() { return testsupport::BuildDir() + L"\\VeskReminder\\VeskReminder.exe"; }
+
+// True when the file holds Text in UTF-16 (as the program's wide string literals are stored).
+bool FileHoldsWideText(const std::wstring& Path, const std::wstring& Text) {
+    const std::vector<uint8_t> bytes = testsupport::ReadFileBytes(Path);
+    std::string needle;
+    for (wchar_t c : Text) needle += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
+    return std::string(bytes.begin(), bytes.end()).find(needle) != std::string::npos;
+}
 
 // The program's data folder in the prefix's real application-data folder (the program reads it at
 // start; later versions write there).
@@ -235,6 +246,12 @@ TEST(EndToEndStartup, StartWithWindowsWithoutActiveReminderEndsAndSavesTheSettin
     fw::TIniFile ini(data.File);
     EXPECT_EQ(ini.ReadString(L"CONFIG", L"Language", L"missing"), L"English");
     EXPECT_FALSE(ini.ReadBool(L"CONFIG", L"AUTEUPDATE", true));
+}
+
+TEST(EndToEndStartup, OnlyTheTestBuildTakesTheServerAddressFromTheEnvironment) {
+    ASSERT_NE(GetFileAttributesW(ShippedProgramPath().c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_TRUE(FileHoldsWideText(ProgramPath(), L"VR_ONLINE_BASE"));
+    EXPECT_FALSE(FileHoldsWideText(ShippedProgramPath(), L"VR_ONLINE_BASE"));
 }
 
 TEST(EndToEndStartup, ANewVersionIsReportedToTheConfiguredServerOnly) {

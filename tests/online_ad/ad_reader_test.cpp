@@ -21,6 +21,7 @@ using json = nlohmann::ordered_json;
 using testsupport::Narrow;
 using testsupport::PumpMessagesFor;
 using testsupport::PumpMessagesUntil;
+using testsupport::THttpAnswer;
 
 namespace {
 
@@ -543,14 +544,18 @@ TEST_F(AdReaderTest, OtherMessageIsUsedWithoutCachingAndNumbersMayComeAsTexts) {
     EXPECT_FALSE(CachedAnswerExists());
 }
 
-TEST_F(AdReaderTest, PictureHostThatNeverAnswersDoesNotHoldTheDownload) {
+TEST_F(AdReaderTest, PictureHostThatStallsOrTricklesDoesNotHoldTheDownload) {
     const DWORD saved = HttpGetTimeout();
     SetHttpGetTimeout(300);
     server_.Set("/hang.png", PngBytes(4, 4), 5000);
+    // Each byte well within the time-out; the whole picture would take seconds.
+    server_.Set("/slow.png", THttpAnswer{THttpAnswer::Trickle, 200, PngBytes(4, 4)});
     const DWORD start = GetTickCount();
     auto png = DownloadPng(server_.BaseUrl() + L"/hang.png");
     const DWORD elapsed = GetTickCount() - start;
+    auto slow = DownloadPng(server_.BaseUrl() + L"/slow.png");
     SetHttpGetTimeout(saved);
     EXPECT_FALSE(png);
     EXPECT_LT(elapsed, 3000u);
+    EXPECT_FALSE(slow);
 }

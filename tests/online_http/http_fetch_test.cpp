@@ -6,7 +6,9 @@
 #include "local_http_server.h"
 #include "test_support.h"
 
+#include <atomic>
 #include <chrono>
+#include <cstdlib>
 #include <thread>
 
 using testsupport::TempDir;
@@ -18,6 +20,12 @@ using testsupport::UnusedLocalPort;
 namespace {
 
 THttpAnswer Reply(int Status, const std::string& Body) { return {THttpAnswer::Reply, Status, Body}; }
+
+THttpAnswer Moved(int Status, const std::string& To, DWORD DelayMs = 0) {
+    THttpAnswer a{THttpAnswer::Reply, Status, "moved", DelayMs};
+    a.Headers = "Location: " + To + "\r\n";
+    return a;
+}
 
 // Restores the GET time-out a test shortened.
 struct TTimeoutGuard {
@@ -96,14 +104,41 @@ TEST(HttpGetText, AServerThatNeverAnswersReleasesTheCallerAfterTheTimeOut) {
     EXPECT_LT(seconds, 10.0);
 }
 
-TEST(HttpGetText, ABodyThatTricklesInFailsOnceItsWholeTimeIsUp) {
+TEST(HttpGetText, RedirectsAreFollowedAFewTimesOnlyAndOnlyToWebAddresses) {
+    std::atomic<int> port{0}, circle{0};
+    TLocalHttpServer server([&](const THttpRequest& r) {
+        const std::string path = r.Path();
+        // Round in a circle 50 times before it answers.
+        if (path == "/circle") return ++circle > 50 ? Reply(200, "end") : Moved(302, "/circle");
+        if (path == "/a") return Moved(301, "b?x=1");  // relative to the address that answered
+        if (path == "/b") return Moved(307, "http://127.0.0.1:" + std::to_string(port) + "/end");
+        if (path == "/other") return Moved(302, "ftp://127.0.0.1/end");
+        if (path == "/end") return Reply(200, "end " + r.Target);
+        return Reply(404, "none");
+    });
+    port = server.Port();
+    EXPECT_EQ(HttpGetText(server.BaseUrl() + L"/a"), L"end /end");
+    EXPECT_EQ(server.Targets(), (std::vector<std::string>{"/a", "/b?x=1", "/end"}));
+    EXPECT_EQ(HttpGetText(server.BaseUrl() + L"/circle"), L"");
+    EXPECT_EQ(server.Count("/circle"), 1 + OnlineMaxRedirects);
+    EXPECT_EQ(HttpGetText(server.BaseUrl() + L"/other"), L"");
+}
+
+TEST(HttpGetText, FailsOnceTheWholeTimeIsUpThoughNoSingleWaitIsTooLong) {
     TTimeoutGuard guard;
-    SetHttpGetTimeout(250);  // each byte comes well within it; the whole body would take 6 s
-    TLocalHttpServer server([](const THttpRequest&) { return THttpAnswer{THttpAnswer::Trickle, 200, std::string(60, 'x')}; });
+    SetHttpGetTimeout(400);
+    // Each byte of the trickling body, and each of the five redirects, comes well within the
+    // time-out; either whole takes longer than four of them.
+    TLocalHttpServer server([](const THttpRequest& r) {
+        if (r.Path() == "/slow") return THttpAnswer{THttpAnswer::Trickle, 200, std::string(60, 'x')};
+        const int hop = std::atoi(r.Path().c_str() + 1);
+        return hop >= 5 ? Reply(200, "end") : Moved(302, "/" + std::to_string(hop + 1), 350);
+    });
     auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(HttpGetText(server.BaseUrl() + L"/slow"), L"");
     auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     EXPECT_LT(seconds, 4.0);
+    EXPECT_EQ(HttpGetText(server.BaseUrl() + L"/0"), L"");
 }
 
 TEST(HttpGetText, CallsFromSeveralThreadsAtOnceAreIndependent) {

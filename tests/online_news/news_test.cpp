@@ -548,6 +548,9 @@ TEST_F(NewsTest, APageWithoutBodyOrRefusingItsStyleClosesTheWindowUnseen) {
     Log.Last->OnNavigateComplete();
     EXPECT_FALSE(frmNews->GetVisible());
     EXPECT_FALSE(frmNews->timer1->GetEnabled());
+    // Neither message was seen, so neither is recorded at exit.
+    int id = -1;
+    EXPECT_FALSE(NewsIdHookProc(id));
 }
 
 TEST_F(NewsTest, WithoutABrowserNothingIsShown) {
@@ -611,6 +614,11 @@ TEST_F(NewsTest, TheHooksStartTheCheckAndTellTheShownMessage) {
     StartNewsCheckHookProc(10);
     EXPECT_TRUE(NewsLock.Locked());
     ASSERT_TRUE(PumpMessagesUntil([] { return !NewsLock.Locked(); }, 15000));
+    // The message counts as seen only once its page has shown.
+    ASSERT_NE(frmNews, nullptr);
+    EXPECT_FALSE(NewsIdHookProc(id));
+    ASSERT_NE(Log.Last, nullptr);
+    Log.Last->OnNavigateComplete();
     EXPECT_TRUE(NewsIdHookProc(id));
     EXPECT_EQ(id, 11);
 

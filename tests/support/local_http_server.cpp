@@ -20,6 +20,8 @@ const char* ReasonPhrase(int Status) {
         case 200: return "OK";
         case 301: return "Moved Permanently";
         case 302: return "Found";
+        case 303: return "See Other";
+        case 307: return "Temporary Redirect";
         case 400: return "Bad Request";
         case 403: return "Forbidden";
         case 404: return "Not Found";
@@ -240,7 +242,7 @@ void TLocalHttpServer::Serve(SOCKET S) {
 
     // No-store: the client's Internet cache must not answer a second request in our place.
     const std::string head = "HTTP/1.1 " + std::to_string(answer.Status) + " " + ReasonPhrase(answer.Status) +
-                             "\r\nContent-Type: application/octet-stream\r\nCache-Control: no-store\r\n"
+                             "\r\nContent-Type: application/octet-stream\r\nCache-Control: no-store\r\n" + answer.Headers +
                              "Content-Length: " +
                              std::to_string(answer.Body.size()) + "\r\nConnection: close\r\n\r\n";
     if (answer.Kind == THttpAnswer::Trickle) {

@@ -47,6 +47,7 @@ struct THttpAnswer {
     int Status = 200;
     std::string Body;
     DWORD DelayMs = 0;  // held back this long before answering
+    std::string Headers;  // further header lines, each ending in CR LF ("Location: /x\r\n")
 };
 
 class TLocalHttpServer {
