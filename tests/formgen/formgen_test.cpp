@@ -8,6 +8,7 @@
 #include <string>
 
 #include "fg_forms.h"
+#include "skin_support.h"
 #include "window_test.h"
 
 using namespace fw;
@@ -19,14 +20,6 @@ int IndexIn(const std::vector<std::wstring>& v, const std::wstring& s, size_t fr
     for (size_t i = from; i < v.size(); ++i)
         if (v[i] == s) return static_cast<int>(i);
     return -1;
-}
-
-// The decoded resource, read independently of the form loader.
-std::unique_ptr<TPngImage> ResourcePng(const wchar_t* name) {
-    auto bytes = testsupport::ReadResource(name);
-    auto png = std::make_unique<TPngImage>();
-    if (!bytes.empty()) png->LoadFromBytes(bytes);
-    return png;
 }
 
 bool SamePixels(TPngImage* a, TPngImage* b) {
@@ -122,7 +115,7 @@ TEST_F(FormDescriptionTest, ComponentValuesOfEveryKind) {
     EXPECT_EQ(w->GetLines()->Get(1), L"second \u00E4 line");
     EXPECT_EQ(w->GetLines()->Get(2), L"");
     // Pictures from resources.
-    auto clock1 = ResourcePng(L"clock1");
+    auto clock1 = testsupport::Skin(L"clock1");
     ASSERT_GT(clock1->GetWidth(), 0);
     EXPECT_TRUE(SamePixels(w->GetGlyph(), clock1.get()));
     auto* bmp = dynamic_cast<TBitmap*>(w->GetPicture()->GetGraphic());
@@ -150,7 +143,7 @@ TEST_F(FormDescriptionTest, CollectionItemsWithPicturesInOrder) {
     auto* f = Make<TFgAllForm>();
     auto* items = f->store1->GetItems();
     ASSERT_EQ(items->Count(), 3);
-    auto clock0 = ResourcePng(L"clock0"), clock2 = ResourcePng(L"clock2");
+    auto clock0 = testsupport::Skin(L"clock0"), clock2 = testsupport::Skin(L"clock2");
     EXPECT_TRUE(SamePixels(dynamic_cast<TPngImage*>(items->GetItem(0)->GetPicture()->GetGraphic()), clock0.get()));
     EXPECT_NE(dynamic_cast<TBitmap*>(items->GetItem(1)->GetPicture()->GetGraphic()), nullptr);
     EXPECT_TRUE(SamePixels(dynamic_cast<TPngImage*>(items->GetItem(2)->GetPicture()->GetGraphic()), clock2.get()));
