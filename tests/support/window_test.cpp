@@ -54,12 +54,10 @@ void MouseUp(fw::TControl* Control, int x, int y, WPARAM Button, WPARAM Keys) {
 
 void Click(fw::TControl* Control, int x, int y, WPARAM Button, WPARAM Keys) {
     // A handler of the press may free the control (a button closing its form).
-    auto* win = dynamic_cast<fw::TWinControl*>(Control);
-    const HWND h = win ? win->GetHandle() : nullptr;
+    const std::shared_ptr<bool> alive = Control->AliveToken();
     MouseMove(Control, x, y, Keys);
     MouseDown(Control, x, y, Button, Keys);
-    if (h && !IsWindow(h)) return;
-    MouseUp(Control, x, y, Button, Keys);
+    if (*alive) MouseUp(Control, x, y, Button, Keys);
 }
 
 void KeyDown(fw::TControl* Control, WORD Vk) { Send(Control, WM_KEYDOWN, Vk, 1); }
