@@ -89,6 +89,8 @@ void WindowTest::TearDown() {
     Pump(20);
     fw::TMouseTracker::SetControlUnderMouse(nullptr);
     fw::Application->CancelHint();
+    // Back to the system's work area, in case a test pinned one.
+    fw::Screen->SetWorkAreaRect(fw::TRect());
     fw::Application->OnException = nullptr;
     fw::Application->OnMessage = nullptr;
     // A quit message posted by a test must not end the next one.
