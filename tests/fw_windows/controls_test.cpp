@@ -9,12 +9,6 @@ namespace {
 
 class ControlsTest : public WindowTest {};
 
-class TPanel : public TCustomControl {
-public:
-    FW_CLASSNAME(TPanel)
-    explicit TPanel(TComponent* AOwner) : TCustomControl(AOwner) {}
-};
-
 }  // namespace
 
 TEST_F(ControlsTest, ParentFontColourAndShowHintFollowUntilSetOnTheControl) {

@@ -17,12 +17,6 @@ protected:
     static void Move(HWND h, int x, int y, WPARAM keys = 0) { SendMessageW(h, WM_MOUSEMOVE, keys, MAKELPARAM(x, y)); }
 };
 
-class TPanel : public TCustomControl {
-public:
-    FW_CLASSNAME(TPanel)
-    explicit TPanel(TComponent* AOwner) : TCustomControl(AOwner) {}
-};
-
 }  // namespace
 
 TEST_F(InputTest, EnterAndLeaveFollowTheControlNotTheWindow) {
