@@ -160,15 +160,6 @@ TEST(Components, LoadingFlagsLastUntilLoaded) {
     EXPECT_EQ(c.GetComponentState(), 0u);
 }
 
-TEST(Components, TagHoldsAPointerSizedValue) {
-    TLogged c(nullptr);
-    int x = 0;
-    c.SetTag(reinterpret_cast<intptr_t>(&x));
-    EXPECT_EQ(reinterpret_cast<int*>(c.GetTag()), &x);
-    c.SetTag(-3);
-    EXPECT_EQ(c.GetTag(), -3);
-}
-
 TEST(Persistent, UnsupportedAssignmentNamesBothClasses) {
     TLogged a(nullptr);
     TLoggedChild b(nullptr);

@@ -2,32 +2,26 @@
 // come from the notifications the user's actions cause (and not from changes made in code), the
 // windowless label and image and the panel paint what they hold, and the file dialogs hand the
 // right request to the system call (replaced here by a seam).
-#include <gtest/gtest.h>
-
 #include <cmath>
 
 #include "fw_dialogs.h"
 #include "fw_stdctrls.h"
-#include "test_support.h"
+#include "window_test.h"
 
 #include <commctrl.h>
 
 using namespace fw;
-using testsupport::DibSurface;
-using testsupport::PumpMessagesFor;
+using namespace testsupport;
 
 namespace {
 
-class StdCtrlsTest : public ::testing::Test {
+class StdCtrlsTest : public WindowTest {
 protected:
     void SetUp() override {
-        Application->Initialize();
-        form = TForm::CreateNew<TForm>(Application);
-        form->SetBounds(0, 0, 400, 300);
-        form->SetColor(clWhite);
+        WindowTest::SetUp();
+        form = NewForm(400, 300);
         form->HandleNeeded();
     }
-    void TearDown() override { form->Free(); }
 
     // What the parent receives when the user acts on a child: a notification it reflects.
     void Command(TWinControl* c, WORD code) {
@@ -227,7 +221,7 @@ TEST_F(StdCtrlsTest, ComboOnChangeOnlyFromTheUsersSelection) {
     // Selecting in code (as a window's creation does) must not look like the user's choice.
     cb->SetItemIndex(0);
     cb->SetItemIndex(2);
-    PumpMessagesFor(50);
+    Pump(50);
     EXPECT_EQ(changes, 0);
     // The user's choice: the box selects, then tells its parent.
     SendMessageW(cb->GetHandle(), CB_SETCURSEL, 1, 0);
@@ -387,7 +381,7 @@ TEST_F(PickerTest, OnChangeFromTheControlsNotificationOnly) {
     int changes = 0;
     p->OnChange = [&](TObject*) { ++changes; };
     p->SetDate(EncodeDate(2030, 1, 1));
-    PumpMessagesFor(50);
+    Pump(50);
     EXPECT_EQ(changes, 0);
     // The user's change: the control has the new value and notifies its parent.
     SYSTEMTIME st = DateTimeToSystemTime(EncodeDate(2030, 2, 3));
@@ -452,23 +446,20 @@ TEST_F(StdCtrlsTest, LabelPaintsItsColourUnlessTransparent) {
     l->SetBounds(10, 10, 40, 20);
     l->SetColor(clRed);
     l->SetParent(form);
-    DibSurface s(400, 300);
-    form->PaintTo(s.Dc(), 0, 0);
-    EXPECT_EQ(s.Color(30, 20), static_cast<COLORREF>(RGB(255, 0, 0)));
-    EXPECT_EQ(s.Color(5, 5), static_cast<COLORREF>(RGB(255, 255, 255)));
+    auto s = Render(form);
+    EXPECT_EQ(s->Color(30, 20), static_cast<COLORREF>(RGB(255, 0, 0)));
+    EXPECT_EQ(s->Color(5, 5), static_cast<COLORREF>(RGB(255, 255, 255)));
     EXPECT_TRUE(l->GetControlStyle() & csOpaque);
     l->SetTransparent(true);
-    s.Fill(0);
-    form->PaintTo(s.Dc(), 0, 0);
-    EXPECT_EQ(s.Color(30, 20), static_cast<COLORREF>(RGB(255, 255, 255)));
+    s = Render(form);
+    EXPECT_EQ(s->Color(30, 20), static_cast<COLORREF>(RGB(255, 255, 255)));
     EXPECT_FALSE(l->GetControlStyle() & csOpaque);
     // No colour: nothing is filled, so the label cannot claim to cover its rectangle.
     l->SetTransparent(false);
     l->SetColor(clNone);
     EXPECT_FALSE(l->GetControlStyle() & csOpaque);
-    s.Fill(0);
-    form->PaintTo(s.Dc(), 0, 0);
-    EXPECT_EQ(s.Color(30, 20), static_cast<COLORREF>(RGB(255, 255, 255)));
+    s = Render(form);
+    EXPECT_EQ(s->Color(30, 20), static_cast<COLORREF>(RGB(255, 255, 255)));
 }
 
 TEST_F(StdCtrlsTest, LabelDrawsItsTextInTheFontColour) {
@@ -478,16 +469,13 @@ TEST_F(StdCtrlsTest, LabelDrawsItsTextInTheFontColour) {
     l->GetFont()->SetHeight(-20);
     l->SetCaption(L"WWW");
     l->SetParent(form);
-    DibSurface s(400, 300);
-    form->PaintTo(s.Dc(), 0, 0);
+    auto s = Render(form);
     RECT r{l->GetLeft(), l->GetTop(), l->GetLeft() + l->GetWidth(), l->GetTop() + l->GetHeight()};
-    EXPECT_GT(s.CountColor(r, RGB(0, 0, 255)), 20);
+    EXPECT_GT(s->CountColor(r, RGB(0, 0, 255)), 20);
 }
 
 TEST_F(StdCtrlsTest, ImageDrawsItsPictureStretchedOrCentred) {
-    auto* img = new TImage(form);
-    img->SetBounds(20, 20, 40, 40);
-    img->SetParent(form);
+    auto* img = AddControl<TImage>(form, 20, 20, 40, 40);
     TBitmap bmp;
     bmp.SetSize(4, 4);
     bmp.GetCanvas()->GetBrush()->SetColor(clLime);
@@ -497,23 +485,20 @@ TEST_F(StdCtrlsTest, ImageDrawsItsPictureStretchedOrCentred) {
     img->SetPicture(&pic);
     EXPECT_EQ(img->GetPicture()->GetWidth(), 4);
 
-    DibSurface s(400, 300);
-    form->PaintTo(s.Dc(), 0, 0);
-    EXPECT_EQ(s.Color(21, 21), static_cast<COLORREF>(RGB(0, 255, 0)));
-    EXPECT_EQ(s.Color(40, 40), static_cast<COLORREF>(RGB(255, 255, 255))) << "drawn at its own size";
+    auto s = Render(form);
+    EXPECT_EQ(s->Color(21, 21), static_cast<COLORREF>(RGB(0, 255, 0)));
+    EXPECT_EQ(s->Color(40, 40), static_cast<COLORREF>(RGB(255, 255, 255))) << "drawn at its own size";
 
     img->SetCenter(true);
-    s.Fill(0);
-    form->PaintTo(s.Dc(), 0, 0);
-    EXPECT_EQ(s.Color(40, 40), static_cast<COLORREF>(RGB(0, 255, 0)));
-    EXPECT_EQ(s.Color(21, 21), static_cast<COLORREF>(RGB(255, 255, 255)));
+    s = Render(form);
+    EXPECT_EQ(s->Color(40, 40), static_cast<COLORREF>(RGB(0, 255, 0)));
+    EXPECT_EQ(s->Color(21, 21), static_cast<COLORREF>(RGB(255, 255, 255)));
 
     img->SetStretch(true);
-    s.Fill(0);
-    form->PaintTo(s.Dc(), 0, 0);
-    EXPECT_EQ(s.Color(21, 21), static_cast<COLORREF>(RGB(0, 255, 0)));
-    EXPECT_EQ(s.Color(58, 58), static_cast<COLORREF>(RGB(0, 255, 0)));
-    EXPECT_EQ(s.Color(61, 61), static_cast<COLORREF>(RGB(255, 255, 255)));
+    s = Render(form);
+    EXPECT_EQ(s->Color(21, 21), static_cast<COLORREF>(RGB(0, 255, 0)));
+    EXPECT_EQ(s->Color(58, 58), static_cast<COLORREF>(RGB(0, 255, 0)));
+    EXPECT_EQ(s->Color(61, 61), static_cast<COLORREF>(RGB(255, 255, 255)));
 
     img->SetAutoSize(true);
     EXPECT_EQ(img->GetWidth(), 4);
@@ -555,61 +540,56 @@ std::vector<std::wstring> FilterParts(const wchar_t* f) {
     return parts;
 }
 
-TEST_F(StdCtrlsTest, SaveDialogHandsItsRequestToTheSystemCallAndTakesTheAnswer) {
-    auto* dlg = new TSaveDialog(form);
-    dlg->SetFilter(L"Vesk Reminder Data|*.dat");
-    dlg->SetDefaultExt(L"dat");
-    dlg->SetFileName(L"veskreminddata.dat");
-    dlg->SetOptions(dlg->GetOptions() | ofOverwritePrompt | ofPathMustExist);
-    bool sawSave = false;
-    std::vector<std::wstring> filter;
-    std::wstring initial, defExt;
-    DWORD flags = 0;
-    HWND owner = nullptr;
-    DialogSeam seam([&](OPENFILENAMEW& ofn, bool save) {
-        sawSave = save;
-        filter = FilterParts(ofn.lpstrFilter);
-        initial = ofn.lpstrFile;
-        defExt = ofn.lpstrDefExt ? ofn.lpstrDefExt : L"";
-        flags = ofn.Flags;
-        owner = ofn.hwndOwner;
-        wcscpy_s(ofn.lpstrFile, ofn.nMaxFile, L"C:\\backup\\mine.dat");
-        return true;
-    });
-    ASSERT_TRUE(dlg->Execute());
-    EXPECT_TRUE(sawSave);
-    EXPECT_EQ(filter, (std::vector<std::wstring>{L"Vesk Reminder Data", L"*.dat"}));
-    EXPECT_EQ(initial, L"veskreminddata.dat");
-    EXPECT_EQ(defExt, L"dat");
-    EXPECT_TRUE(flags & OFN_OVERWRITEPROMPT);
-    EXPECT_TRUE(flags & OFN_PATHMUSTEXIST);
-    EXPECT_FALSE(flags & OFN_FILEMUSTEXIST);
-    EXPECT_TRUE(owner != nullptr && IsWindow(owner));
-    EXPECT_EQ(dlg->GetFileName(), L"C:\\backup\\mine.dat");
-}
-
-TEST_F(StdCtrlsTest, OpenDialogCancelKeepsTheFileName) {
-    auto* dlg = new TOpenDialog(form);
-    dlg->SetFilter(L"Sound|*.mp3;*.wav|All|*.*");
-    dlg->SetOptions(ofFileMustExist | ofReadOnly);
-    dlg->SetFileName(L"old.mp3");
-    bool sawSave = true;
-    std::vector<std::wstring> filter;
-    DWORD flags = 0;
-    DialogSeam seam([&](OPENFILENAMEW& ofn, bool save) {
-        sawSave = save;
-        filter = FilterParts(ofn.lpstrFilter);
-        flags = ofn.Flags;
-        wcscpy_s(ofn.lpstrFile, ofn.nMaxFile, L"ignored");
-        return false;
-    });
-    EXPECT_FALSE(dlg->Execute());
-    EXPECT_FALSE(sawSave);
-    EXPECT_EQ(filter, (std::vector<std::wstring>{L"Sound", L"*.mp3;*.wav", L"All", L"*.*"}));
-    EXPECT_TRUE(flags & OFN_FILEMUSTEXIST);
-    EXPECT_TRUE(flags & OFN_READONLY);
-    EXPECT_FALSE(flags & OFN_OVERWRITEPROMPT);
-    EXPECT_EQ(dlg->GetFileName(), L"old.mp3");
+// What each dialog hands to the system call, and what it keeps of the answer.
+TEST_F(StdCtrlsTest, FileDialogsHandTheirRequestToTheSystemCallAndTakeTheAnswer) {
+    struct Case {
+        bool save;
+        const wchar_t* filter;
+        TOpenOptions options;
+        bool answer;
+        std::vector<std::wstring> parts;
+        DWORD set, clear;
+        const wchar_t* fileAfter;
+    } cases[] = {
+        {true, L"Vesk Reminder Data|*.dat", ofOverwritePrompt | ofPathMustExist, true,
+         {L"Vesk Reminder Data", L"*.dat"}, OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST, OFN_FILEMUSTEXIST,
+         L"C:\\backup\\mine.dat"},
+        // Cancelled: the file name stays.
+        {false, L"Sound|*.mp3;*.wav|All|*.*", ofFileMustExist | ofReadOnly, false,
+         {L"Sound", L"*.mp3;*.wav", L"All", L"*.*"}, OFN_FILEMUSTEXIST | OFN_READONLY, OFN_OVERWRITEPROMPT,
+         L"veskreminddata.dat"},
+    };
+    for (const Case& c : cases) {
+        TOpenDialog* dlg = c.save ? new TSaveDialog(form) : new TOpenDialog(form);
+        dlg->SetFilter(c.filter);
+        dlg->SetDefaultExt(L"dat");
+        dlg->SetFileName(L"veskreminddata.dat");
+        dlg->SetOptions(c.options);
+        bool sawSave = !c.save;
+        std::vector<std::wstring> filter;
+        std::wstring initial, defExt;
+        DWORD flags = 0;
+        HWND owner = nullptr;
+        DialogSeam seam([&](OPENFILENAMEW& ofn, bool save) {
+            sawSave = save;
+            filter = FilterParts(ofn.lpstrFilter);
+            initial = ofn.lpstrFile;
+            defExt = ofn.lpstrDefExt ? ofn.lpstrDefExt : L"";
+            flags = ofn.Flags;
+            owner = ofn.hwndOwner;
+            wcscpy_s(ofn.lpstrFile, ofn.nMaxFile, L"C:\\backup\\mine.dat");
+            return c.answer;
+        });
+        EXPECT_EQ(dlg->Execute(), c.answer);
+        EXPECT_EQ(sawSave, c.save);
+        EXPECT_EQ(filter, c.parts);
+        EXPECT_EQ(initial, L"veskreminddata.dat");
+        EXPECT_EQ(defExt, L"dat");
+        EXPECT_EQ(flags & c.set, c.set);
+        EXPECT_EQ(flags & c.clear, 0u);
+        EXPECT_TRUE(owner != nullptr && IsWindow(owner));
+        EXPECT_EQ(dlg->GetFileName(), c.fileAfter);
+    }
 }
 
 // The restore dialog is given its default extension with the dot (".dat"); the system call must

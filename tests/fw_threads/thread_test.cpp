@@ -3,6 +3,7 @@
 // synchronises.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <mutex>
@@ -11,10 +12,10 @@
 
 #include "fw_forms.h"
 #include "fw_thread.h"
-#include "test_support.h"
+#include "window_test.h"
 
 using namespace fw;
-using testsupport::PumpMessagesUntil;
+using testsupport::PumpUntil;
 
 namespace {
 
@@ -43,15 +44,10 @@ public:
         std::lock_guard<std::mutex> g(m_);
         items_.push_back(s);
     }
-    std::vector<std::string> Items() {
-        std::lock_guard<std::mutex> g(m_);
-        return items_;
-    }
     int IndexOf(const std::string& s) {
-        auto v = Items();
-        for (size_t i = 0; i < v.size(); ++i)
-            if (v[i] == s) return static_cast<int>(i);
-        return -1;
+        std::lock_guard<std::mutex> g(m_);
+        auto it = std::find(items_.begin(), items_.end(), s);
+        return it == items_.end() ? -1 : static_cast<int>(it - items_.begin());
     }
 
 private:
@@ -59,13 +55,9 @@ private:
     std::vector<std::string> items_;
 };
 
-class ThreadTest : public ::testing::Test {
+class ThreadTest : public testsupport::WindowTest {
 protected:
-    void SetUp() override {
-        Application->Initialize();
-        mainThread = GetCurrentThreadId();
-    }
-    DWORD mainThread = 0;
+    DWORD mainThread = GetCurrentThreadId();
 };
 
 TEST_F(ThreadTest, SynchronizedCallRunsOnTheGuiThreadWhileTheWorkerWaits) {
@@ -82,15 +74,13 @@ TEST_F(ThreadTest, SynchronizedCallRunsOnTheGuiThreadWhileTheWorkerWaits) {
         self->SetReturnValue(7);
     });
     t->Resume();
-    ASSERT_TRUE(PumpMessagesUntil([&] { return t->GetFinished(); }, 10000));
+    ASSERT_TRUE(PumpUntil([&] { return t->GetFinished(); }, 10000));
     EXPECT_EQ(callThread.load(), mainThread);
     EXPECT_NE(t->GetThreadID(), mainThread);
     EXPECT_EQ(seenAfterCall.load(), 42);
     EXPECT_EQ(t->WaitFor(), 7);
     t->Free();
-}
-
-TEST_F(ThreadTest, SynchronizeOnTheGuiThreadRunsAtOnce) {
+    // On the GUI thread itself the call runs at once.
     bool ran = false;
     TThread::Synchronize(nullptr, [&] { ran = true; });
     EXPECT_TRUE(ran);
@@ -158,7 +148,7 @@ TEST_F(ThreadTest, OtherWorkersGetThroughWhileASynchronizedCallRunsAModalForm) {
     a->SetFreeOnTerminate(false);
     a->Resume();
     b->Resume();
-    ASSERT_TRUE(PumpMessagesUntil([&] { return a->GetFinished() && b->GetFinished(); }, 15000));
+    ASSERT_TRUE(PumpUntil([&] { return a->GetFinished() && b->GetFinished(); }, 15000));
     EXPECT_FALSE(gaveUp.load()) << "worker B was stalled by A's modal form";
     EXPECT_EQ(modalResult, mrOk);
     int aBegin = log.IndexOf("A call begins"), bCall = log.IndexOf("B call"), bTerm = log.IndexOf("B terminated"),
@@ -225,7 +215,7 @@ TEST_F(ThreadTest, OtherWorkersGetThroughWhileASynchronizedCallShowsASystemMessa
     });
     a->Resume();
     b->Resume();
-    ASSERT_TRUE(PumpMessagesUntil([&] { return a->GetFinished() && b->GetFinished(); }, 15000));
+    ASSERT_TRUE(PumpUntil([&] { return a->GetFinished() && b->GetFinished(); }, 15000));
     EXPECT_TRUE(open.load());
     EXPECT_FALSE(gaveUp.load()) << "worker B was stalled by A's message box";
     EXPECT_EQ(bCallThread.load(), mainThread);
@@ -248,7 +238,7 @@ TEST_F(ThreadTest, OnTerminateRunsOnTheGuiThreadAfterExecuteThrew) {
     int shown = 0;
     Application->OnException = [&](TObject*, const Exception&) { ++shown; };
     t->Resume();
-    ASSERT_TRUE(PumpMessagesUntil([&] { return t->GetFinished(); }, 10000));
+    ASSERT_TRUE(PumpUntil([&] { return t->GetFinished(); }, 10000));
     Application->OnException = nullptr;
     EXPECT_EQ(terminateCalls.load(), 1);
     EXPECT_EQ(terminateThread.load(), mainThread);
@@ -285,7 +275,7 @@ TEST_F(ThreadTest, FreeOnTerminateDeletesTheObjectOnTheWorkerAfterOnTerminate) {
     workerId = t->GetThreadID();
     t->Resume();
     t = nullptr;  // the object is no longer ours
-    ASSERT_TRUE(PumpMessagesUntil([&] { return destroyedOn != 0; }, 10000));
+    ASSERT_TRUE(PumpUntil([&] { return destroyedOn != 0; }, 10000));
     EXPECT_EQ(destroyedOn.load(), workerId);
     EXPECT_TRUE(terminatedBeforeDestroy.load());
 }
@@ -358,7 +348,7 @@ TEST_F(ThreadTest, FreeingARunningThreadTerminatesAndWaits) {
         self->Synchronize([] {});  // still served while the GUI thread waits in Free
     });
     t->Resume();
-    ASSERT_TRUE(PumpMessagesUntil([&] { return running.load(); }, 5000));
+    ASSERT_TRUE(PumpUntil([&] { return running.load(); }, 5000));
     t->Free();
     EXPECT_TRUE(sawTerminated.load());
 }
@@ -401,7 +391,7 @@ TEST_F(ThreadTest, FreeingTheThreadInItsOwnOnTerminateNeitherHangsNorCrashes) {
         freed = true;
     };
     t->Resume();
-    ASSERT_TRUE(PumpMessagesUntil([&] { return freed; }, 10000));
+    ASSERT_TRUE(PumpUntil([&] { return freed; }, 10000));
     EXPECT_EQ(destroyedOn.load(), mainThread);
     EXPECT_EQ(WaitForSingleObject(worker, 10000), WAIT_OBJECT_0) << "the worker did not end";
     CloseHandle(worker);

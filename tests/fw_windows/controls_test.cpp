@@ -9,15 +9,9 @@ namespace {
 
 class ControlsTest : public WindowTest {};
 
-class TPanel : public TCustomControl {
-public:
-    FW_CLASSNAME(TPanel)
-    explicit TPanel(TComponent* AOwner) : TCustomControl(AOwner) {}
-};
-
 }  // namespace
 
-TEST_F(ControlsTest, ParentFontAndColourFollowUntilSetOnTheControl) {
+TEST_F(ControlsTest, ParentFontColourAndShowHintFollowUntilSetOnTheControl) {
     TTestForm* form = NewForm();
     auto* follower = new TColorBox(form);
     follower->SetParent(form);
@@ -38,6 +32,17 @@ TEST_F(ControlsTest, ParentFontAndColourFollowUntilSetOnTheControl) {
     EXPECT_EQ(own->GetColor(), clRed);
     own->SetParentColor(true);
     EXPECT_EQ(own->GetColor(), clNavy);
+
+    // ShowHint the same way, through a windowed control between.
+    auto* panel = new TPanel(form);
+    panel->SetParent(form);
+    follower->SetParent(panel);
+    own->SetParent(panel);
+    own->SetShowHint(false);
+    form->SetShowHint(true);
+    EXPECT_TRUE(panel->GetShowHint());
+    EXPECT_TRUE(follower->GetShowHint());
+    EXPECT_FALSE(own->GetShowHint());
 }
 
 TEST_F(ControlsTest, TextChangeNotifiesOnlyOnChange) {
@@ -119,16 +124,14 @@ TEST_F(ControlsTest, HandlersMayFreeTheirSender) {
     child->OnClick = [child](TObject*) { child->Free(); };
     int ups = 0;
     child->OnMouseUp = [&](TObject*, TMouseButton, TShiftState, int, int) { ++ups; };
-    HWND h = form->GetHandle();
-    SendMessageW(h, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
-    SendMessageW(h, WM_LBUTTONUP, 0, MAKELPARAM(10, 10));
+    Click(form, 10, 10);
     EXPECT_FALSE(*alive);
     EXPECT_EQ(ups, 0);
     EXPECT_EQ(form->GetControlCount(), 0);
     auto* panel = AddControl<TPanel>(form, 0, 0, 50, 50);
     std::shared_ptr<bool> panelAlive = panel->AliveToken();
     panel->OnMouseDown = [panel](TObject*, TMouseButton, TShiftState, int, int) { panel->Free(); };
-    SendMessageW(panel->GetHandle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
+    Click(panel, 10, 10);
     EXPECT_FALSE(*panelAlive);
     EXPECT_TRUE(Errors.empty());
 }
@@ -216,19 +219,4 @@ TEST_F(ControlsTest, ABareDeleteStillLeavesTheParentAndTheOwner) {
     EXPECT_FALSE(IsWindow(ph));
     testsupport::DibSurface dib(50, 50);
     EXPECT_NO_THROW(form->PaintTo(dib.Dc(), 0, 0));
-}
-
-TEST_F(ControlsTest, ShowHintFollowsTheParentUntilSetOnTheControl) {
-    TTestForm* form = NewForm();
-    auto* panel = new TPanel(form);
-    panel->SetParent(form);
-    auto* inner = new TColorBox(form);
-    inner->SetParent(panel);
-    auto* own = new TColorBox(form);
-    own->SetParent(panel);
-    own->SetShowHint(false);
-    form->SetShowHint(true);
-    EXPECT_TRUE(panel->GetShowHint());
-    EXPECT_TRUE(inner->GetShowHint());
-    EXPECT_FALSE(own->GetShowHint());
 }

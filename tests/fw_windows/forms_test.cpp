@@ -128,7 +128,7 @@ TEST_F(FormsTest, FirstApplicationFormBecomesMainFormWithAHandleBeforeOnCreate) 
     EXPECT_EQ(Application->GetMainForm(), nullptr);
 }
 
-TEST_F(FormsTest, CloseActions) {
+TEST_F(FormsTest, CloseActionsAndARefusingCloseQuery) {
     TTestForm* f = NewForm();
     f->Show();
     TCloseAction action = caHide;
@@ -155,14 +155,12 @@ TEST_F(FormsTest, CloseActions) {
     SendMessageW(f->GetHandle(), WM_CLOSE, 0, 0);
     Pump(100);
     EXPECT_FALSE(*alive);
-}
-
-TEST_F(FormsTest, CloseQueryCanRefuse) {
-    TTestForm* f = NewForm();
-    f->Show();
-    f->OnCloseQuery = [](TObject*, bool& canClose) { canClose = false; };
-    f->Close();
-    EXPECT_TRUE(IsWindowVisible(f->GetHandle()));
+    // A refusing OnCloseQuery keeps the form open.
+    TTestForm* g = NewForm();
+    g->Show();
+    g->OnCloseQuery = [](TObject*, bool& canClose) { canClose = false; };
+    g->Close();
+    EXPECT_TRUE(IsWindowVisible(g->GetHandle()));
 }
 
 TEST_F(FormsTest, ShowModalEndsWithAResultSetByATimerAndDisablesOtherWindows) {

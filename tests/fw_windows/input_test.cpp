@@ -17,12 +17,6 @@ protected:
     static void Move(HWND h, int x, int y, WPARAM keys = 0) { SendMessageW(h, WM_MOUSEMOVE, keys, MAKELPARAM(x, y)); }
 };
 
-class TPanel : public TCustomControl {
-public:
-    FW_CLASSNAME(TPanel)
-    explicit TPanel(TComponent* AOwner) : TCustomControl(AOwner) {}
-};
-
 }  // namespace
 
 TEST_F(InputTest, EnterAndLeaveFollowTheControlNotTheWindow) {
@@ -227,12 +221,12 @@ TEST_F(InputTest, KeyPreviewLetsTheFormSeeAChildsKeysFirst) {
         if (key == VK_F1) key = 0;
     };
     panel->OnKeyDown = [&](TObject*, WORD&, TShiftState) { keys.push_back(L"panel"); };
-    SendMessageW(panel->GetHandle(), WM_KEYDOWN, VK_F2, 0);
+    PressKey(panel, VK_F2);
     EXPECT_EQ(keys, std::vector<std::wstring>{L"panel"});
     form->SetKeyPreview(true);
     keys.clear();
-    SendMessageW(panel->GetHandle(), WM_KEYDOWN, VK_F2, 0);
-    SendMessageW(panel->GetHandle(), WM_KEYDOWN, VK_F1, 0);
+    PressKey(panel, VK_F2);
+    PressKey(panel, VK_F1);
     EXPECT_EQ(keys, (std::vector<std::wstring>{L"form", L"panel", L"form"}));
 }
 

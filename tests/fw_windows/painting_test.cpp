@@ -42,10 +42,8 @@ TEST_F(PaintingTest, WindowlessChildrenArePaintedAtTheirOffsetsAndClipped) {
     auto* box = new TColorBox(form);
     box->SetParent(form);
     box->SetBounds(10, 20, 30, 15);
-    auto* hidden = new TColorBox(form);
+    auto* hidden = AddControl<TColorBox>(form, 50, 50, 10, 10);
     hidden->Fill = clBlue;
-    hidden->SetBounds(50, 50, 10, 10);
-    hidden->SetParent(form);
     hidden->SetVisible(false);
     DibSurface dib(120, 100, 0xFF000000);
     form->PaintTo(dib.Dc(), 5, 5);
@@ -62,33 +60,41 @@ TEST_F(PaintingTest, WindowlessChildrenArePaintedAtTheirOffsetsAndClipped) {
     EXPECT_EQ(hidden->Paints, 0);
 }
 
-TEST_F(PaintingTest, ZOrderDecidesWhichWindowlessChildIsOnTop) {
+TEST_F(PaintingTest, ZOrderDecidesWhichChildIsOnTopForWindowlessAndWindowedOnes) {
     TTestForm* form = NewForm(60, 60, clWhite);
+    form->HandleNeeded();
     auto* bottom = AddControl<TColorBox>(form, 0, 0, 30, 30);
-    auto* top = new TColorBox(form);
+    auto* top = AddControl<TColorBox>(form, 10, 10, 30, 30);
     top->Fill = clBlue;
-    top->SetBounds(10, 10, 30, 30);
-    top->SetParent(form);
-    DibSurface dib(60, 60);
-    form->PaintTo(dib.Dc(), 0, 0);
-    EXPECT_EQ(dib.Color(15, 15), RGB(0, 0, 255));
+    auto dib = Render(form);
+    EXPECT_EQ(dib->Color(15, 15), RGB(0, 0, 255));
     top->SendToBack();
-    form->PaintTo(dib.Dc(), 0, 0);
-    EXPECT_EQ(dib.Color(15, 15), RGB(255, 0, 0));
+    form->PaintTo(dib->Dc(), 0, 0);
+    EXPECT_EQ(dib->Color(15, 15), RGB(255, 0, 0));
     EXPECT_EQ(form->GetControl(0), top);
+    (void)bottom;
+    // Overlapping windows follow the windows' order.
+    auto* a = AddControl<TFilledPanel>(form, 20, 20, 40, 40);
+    a->Fill = clRed;
+    auto* b = AddControl<TFilledPanel>(form, 30, 30, 30, 30);
+    a->BringToFront();
+    form->PaintTo(dib->Dc(), 0, 0);
+    EXPECT_EQ(dib->Color(35, 35), RGB(255, 0, 0));
+    b->BringToFront();
+    form->PaintTo(dib->Dc(), 0, 0);
+    EXPECT_EQ(dib->Color(35, 35), RGB(0, 0, 255));
 }
 
 TEST_F(PaintingTest, WindowedChildrenArePaintedRecursivelyAtTheirOffsets) {
     TTestForm* form = NewForm(100, 100, clWhite);
     auto* panel = AddControl<TFilledPanel>(form, 20, 30, 40, 40);
     auto* inner = AddControl<TColorBox>(panel, 5, 5, 10, 10, form);
-    DibSurface dib(100, 100);
-    form->PaintTo(dib.Dc(), 0, 0);
-    EXPECT_EQ(dib.Color(20, 30), RGB(0, 0, 255));
-    EXPECT_EQ(dib.Color(25, 35), RGB(255, 0, 0));
-    EXPECT_EQ(dib.Color(34, 44), RGB(255, 0, 0));
-    EXPECT_EQ(dib.Color(35, 45), RGB(0, 0, 255));
-    EXPECT_EQ(dib.Color(19, 30), RGB(255, 255, 255));
+    auto dib = Render(form);
+    EXPECT_EQ(dib->Color(20, 30), RGB(0, 0, 255));
+    EXPECT_EQ(dib->Color(25, 35), RGB(255, 0, 0));
+    EXPECT_EQ(dib->Color(34, 44), RGB(255, 0, 0));
+    EXPECT_EQ(dib->Color(35, 45), RGB(0, 0, 255));
+    EXPECT_EQ(dib->Color(19, 30), RGB(255, 255, 255));
 }
 
 TEST_F(PaintingTest, OpaqueRepaintPaintsOnlyTheControlNonOpaqueRepaintsTheParent) {
@@ -253,9 +259,8 @@ TEST_F(PaintingTest, AThrowingPaintStillEndsThePaintAndReportsOnce) {
     // The context came back in order: a later paint works normally.
     panel->Throw = false;
     panel->Repaint();
-    DibSurface dib(100, 80);
-    form->PaintTo(dib.Dc(), 0, 0);
-    EXPECT_EQ(dib.Color(10, 10), RGB(0, 0, 255));
+    auto dib = Render(form);
+    EXPECT_EQ(dib->Color(10, 10), RGB(0, 0, 255));
 }
 
 TEST_F(PaintingTest, PrintClientRendersThroughTheFramework) {
@@ -269,31 +274,8 @@ TEST_F(PaintingTest, PrintClientRendersThroughTheFramework) {
 
 TEST_F(PaintingTest, SystemColoursAreResolvedBeforeGdiSeesThem) {
     TTestForm* form = NewForm(20, 20, clBtnFace);
-    auto* none = new TColorBox(form);
+    auto* none = AddControl<TColorBox>(form, 0, 0, 5, 5);
     none->Fill = clNone;
-    none->SetBounds(0, 0, 5, 5);
-    none->SetParent(form);
-    DibSurface dib(20, 20);
-    form->PaintTo(dib.Dc(), 0, 0);
-    EXPECT_EQ(dib.Color(10, 10), GetSysColor(COLOR_BTNFACE));
-}
-
-TEST_F(PaintingTest, OverlappingWindowedChildrenFollowTheWindowZOrder) {
-    TTestForm* form = NewForm(60, 60, clWhite);
-    form->HandleNeeded();
-    auto* a = new TFilledPanel(form);
-    a->Fill = clRed;
-    a->SetBounds(0, 0, 40, 40);
-    a->SetParent(form);
-    auto* b = new TFilledPanel(form);
-    b->Fill = clBlue;
-    b->SetBounds(20, 20, 40, 40);
-    b->SetParent(form);
-    DibSurface dib(60, 60);
-    a->BringToFront();
-    form->PaintTo(dib.Dc(), 0, 0);
-    EXPECT_EQ(dib.Color(30, 30), RGB(255, 0, 0));
-    b->BringToFront();
-    form->PaintTo(dib.Dc(), 0, 0);
-    EXPECT_EQ(dib.Color(30, 30), RGB(0, 0, 255));
+    auto dib = Render(form);
+    EXPECT_EQ(dib->Color(10, 10), GetSysColor(COLOR_BTNFACE));
 }

@@ -25,4 +25,11 @@ protected:
     }
 };
 
+// A plain windowed control.
+class TPanel : public fw::TCustomControl {
+public:
+    FW_CLASSNAME(TPanel)
+    explicit TPanel(fw::TComponent* AOwner) : TCustomControl(AOwner) {}
+};
+
 }  // namespace fwtest

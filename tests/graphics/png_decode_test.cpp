@@ -196,16 +196,7 @@ TEST(PngMalformed, TruncatedAnywhereFailsCleanly) {
 }
 
 TEST(PngMalformed, CorruptedBytesAreCaughtByCrcOrFailCleanly) {
-    std::vector<pngsamples::Chunk> chunks;
-    std::vector<uint8_t> f = GoodFile(&chunks);
-    for (const auto& c : chunks) {
-        for (size_t at : {c.Offset + 5, c.Offset + 8, c.Offset + c.Size - 1}) {
-            if (at >= c.Offset + c.Size) continue;
-            std::vector<uint8_t> bad = f;
-            bad[at] ^= 0x40;
-            EXPECT_FALSE(Loads(bad)) << "flipped byte " << at << " of " << c.Type;
-        }
-    }
+    std::vector<uint8_t> f = GoodFile(nullptr);
     // Every single byte flipped: the signature, a length, a type, data or a checksum. Each of them
     // either breaks the chunk walk or a checksum, so no damaged file loads.
     for (size_t i = 0; i < f.size(); ++i) {

@@ -6,6 +6,7 @@
 #include "QimUIType.h"
 #include "VeskDrawing.h"
 #include "VeskType.h"
+#include "test_support.h"
 
 #include <cstring>
 #include <vector>
@@ -328,14 +329,10 @@ TEST(NinePart, TilersFitTheRectangle) {
 TEST(Colour, HslExamples) {
     uint8_t r, g, b;
     HslToRgb(0, 100, 50, r, g, b);
-    EXPECT_EQ(r, 255);
-    EXPECT_EQ(g, 0);
-    EXPECT_EQ(b, 0);
+    EXPECT_EQ(RGB(r, g, b), RGB(255, 0, 0));
     for (double hue : {0.0, 75.0, 200.0, 359.0}) {
         HslToRgb(hue, 0, 50, r, g, b);
-        EXPECT_EQ(r, 128) << hue;
-        EXPECT_EQ(g, 128) << hue;
-        EXPECT_EQ(b, 128) << hue;
+        EXPECT_EQ(RGB(r, g, b), RGB(128, 128, 128)) << hue;
         HslToRgb(hue, 60, 100, r, g, b);
         EXPECT_EQ(r + g + b, 765) << hue;
         HslToRgb(hue, 60, 0, r, g, b);
@@ -351,14 +348,10 @@ TEST(Colour, HslExamples) {
     // Saturation 51.171875 pulls by exactly 125/256: green 0 + 128 * 125/256 = 62.5 goes to the even
     // 62, red 255 - 127 * 125/256 = 192.99 to 193.
     HslToRgb(0, 51.171875, 50, r, g, b);
-    EXPECT_EQ(r, 193);
-    EXPECT_EQ(g, 62);
-    EXPECT_EQ(b, 62);
+    EXPECT_EQ(RGB(r, g, b), RGB(193, 62, 62));
     // Sextant slopes: hue 30 is halfway from red to yellow.
     HslToRgb(30, 100, 50, r, g, b);
-    EXPECT_EQ(r, 255);
-    EXPECT_EQ(g, 128);  // 127.5 rounds to even
-    EXPECT_EQ(b, 0);
+    EXPECT_EQ(RGB(r, g, b), RGB(255, 128, 0));  // green 127.5 rounds to even
 
     double h, s, l;
     RgbToHsl(255, 0, 0, h, s, l);
@@ -394,9 +387,7 @@ TEST(Colour, HslExamples) {
 TEST(Colour, Greying) {
     uint8_t r = 10, g = 20, b = 30;  // grey = round(3 + 11.8 + 3.3) = 18
     GreyPixel(r, g, b, 255);
-    EXPECT_EQ(r, 18);
-    EXPECT_EQ(g, 18);
-    EXPECT_EQ(b, 18);
+    EXPECT_EQ(RGB(r, g, b), RGB(18, 18, 18));
     r = g = b = 255;
     GreyPixel(r, g, b, 0);
     EXPECT_EQ(r, 255);
@@ -404,17 +395,13 @@ TEST(Colour, Greying) {
     for (int amount : {126, 127, 128}) {
         r = g = b = 255;
         GreyPixel(r, g, b, amount);
-        EXPECT_EQ(r, 255) << amount;
-        EXPECT_EQ(g, 255) << amount;
-        EXPECT_EQ(b, 255) << amount;
+        EXPECT_EQ(RGB(r, g, b), RGB(255, 255, 255)) << amount;
     }
     // Halves go to the even neighbour: at 254 mid grey keeps 128/256 = 0.5 of itself (0) and gains
     // 128 * 255/256 = 127.5 of grey (128); rounding halves up would give 129.
     r = g = b = 128;
     GreyPixel(r, g, b, 254);
-    EXPECT_EQ(r, 128);
-    EXPECT_EQ(g, 128);
-    EXPECT_EQ(b, 128);
+    EXPECT_EQ(RGB(r, g, b), RGB(128, 128, 128));
     r = g = b = 0;
     GreyenPixel(r, g, b, 100);
     EXPECT_EQ(r + g + b, 0);
@@ -623,9 +610,30 @@ TEST(Types, PaddingRecords) {
     s.SetValue(1, 3);
     r.Assign(&s);
     EXPECT_EQ(r.GetTop(), 3);
+}
 
-    EXPECT_EQ(int(bsFocus), 5);
-    EXPECT_EQ(int(VvsReport), 2);
-    EXPECT_EQ(int(QimPNG), 5);
-    EXPECT_EQ(int(TQimUIScrollkind::skVer), 1);
+// The routines that draw through device contexts give back every GDI handle they make.
+TEST(SkinGdiHandles, DrawingRoutinesGiveEveryHandleBack) {
+    TPngImage skin;
+    skin.CreateBlank(png::COLOR_RGBALPHA, 8, 12, 12);
+    TFont font;
+    font.SetHeight(-12);
+    auto work = [&] {
+        TPng9Pieces pieces;
+        ASSERT_TRUE(SplitPng9(&skin, 3, 3, 8, 8, 255, clNone, pieces));
+        TBitmap frame;
+        DrawPng9Tiled(&frame, 50, 40, pieces);
+        TilePngBoth(&frame, pieces[4].get(), Rect(0, 0, 30, 30));
+        TPngPtr text = RenderWithAlphaMask(&frame, L"Menu item", &font, Rect(2, 2, 48, 20));
+        ASSERT_NE(text, nullptr);
+        frame.GetCanvas()->Draw(0, 0, text.get());
+        TBitmap part;
+        part.SetPixelFormat(pf32bit);
+        part.SetSize(10, 10);
+        AlphaBlendBitmap(&part, &frame, Rect(5, 5, 15, 15), 100);
+        TPngPtr colour = CreateColorPng(10, 10, clBtnFace, 128);
+        TPngPtr built = BuildPng9(30, 30, pieces);
+        ASSERT_NE(built, nullptr);
+    };
+    EXPECT_LE(testsupport::GdiHandlesKept(work), 10);
 }

@@ -16,20 +16,23 @@ inline std::unique_ptr<fw::TPngImage> Skin(const wchar_t* Name) {
     return png;
 }
 
-// A horizontal strip of opaque frames, frame i filled with Colors[i] (0x00BBGGRR).
-inline std::unique_ptr<fw::TPngImage> Strip(int FrameW, int FrameH, const std::vector<COLORREF>& Colors) {
+// A strip of frames side by side (or stacked when Vertical), frame i filled with Colors[i]
+// (0x00BBGGRR) at alpha Alphas[i] (opaque when no alphas are given).
+inline std::unique_ptr<fw::TPngImage> Strip(int FrameW, int FrameH, const std::vector<COLORREF>& Colors,
+                                            const std::vector<uint8_t>& Alphas = {}, bool Vertical = false) {
     auto png = std::make_unique<fw::TPngImage>();
     const int n = static_cast<int>(Colors.size());
-    png->CreateBlank(fw::png::COLOR_RGBALPHA, 8, FrameW * n, FrameH);
-    for (int y = 0; y < FrameH; ++y) {
+    const int w = Vertical ? FrameW : FrameW * n, h = Vertical ? FrameH * n : FrameH;
+    png->CreateBlank(fw::png::COLOR_RGBALPHA, 8, w, h);
+    for (int y = 0; y < h; ++y) {
         uint8_t* c = png->Scanline(y);
         uint8_t* a = png->AlphaScanline(y);
-        for (int x = 0; x < FrameW * n; ++x) {
-            const COLORREF col = Colors[x / FrameW];
-            c[x * 3] = GetBValue(col);
-            c[x * 3 + 1] = GetGValue(col);
-            c[x * 3 + 2] = GetRValue(col);
-            a[x] = 255;
+        for (int x = 0; x < w; ++x) {
+            const size_t f = static_cast<size_t>(Vertical ? y / FrameH : x / FrameW);
+            c[x * 3] = GetBValue(Colors[f]);
+            c[x * 3 + 1] = GetGValue(Colors[f]);
+            c[x * 3 + 2] = GetRValue(Colors[f]);
+            a[x] = Alphas.empty() ? 255 : Alphas[f];
         }
     }
     return png;

@@ -54,12 +54,10 @@ void MouseUp(fw::TControl* Control, int x, int y, WPARAM Button, WPARAM Keys) {
 
 void Click(fw::TControl* Control, int x, int y, WPARAM Button, WPARAM Keys) {
     // A handler of the press may free the control (a button closing its form).
-    auto* win = dynamic_cast<fw::TWinControl*>(Control);
-    const HWND h = win ? win->GetHandle() : nullptr;
+    const std::shared_ptr<bool> alive = Control->AliveToken();
     MouseMove(Control, x, y, Keys);
     MouseDown(Control, x, y, Button, Keys);
-    if (h && !IsWindow(h)) return;
-    MouseUp(Control, x, y, Button, Keys);
+    if (*alive) MouseUp(Control, x, y, Button, Keys);
 }
 
 void KeyDown(fw::TControl* Control, WORD Vk) { Send(Control, WM_KEYDOWN, Vk, 1); }
@@ -91,6 +89,8 @@ void WindowTest::TearDown() {
     Pump(20);
     fw::TMouseTracker::SetControlUnderMouse(nullptr);
     fw::Application->CancelHint();
+    // Back to the system's work area, in case a test pinned one.
+    fw::Screen->SetWorkAreaRect(fw::TRect());
     fw::Application->OnException = nullptr;
     fw::Application->OnMessage = nullptr;
     // A quit message posted by a test must not end the next one.

@@ -71,7 +71,9 @@ T* AddControl(fw::TWinControl* Parent, int Left, int Top, int Width, int Height,
 }
 
 // Fixture of the window tests. Every error handed to the application is kept in Errors, and a
-// test ends with none left (a test that expects errors checks and clears them). Forms from
+// test ends with none left (a test that expects errors checks and clears them). After each test
+// the hint is cancelled, the work area is the system's again and the application's handlers and
+// quit state are reset. Forms from
 // NewForm and components given to Own are freed after the test, last first, unless a test freed
 // them already.
 class WindowTest : public ::testing::Test {
