@@ -55,6 +55,24 @@ void ShellExecuteMail(HWND Owner, const std::wstring& Verb, const std::wstring& 
     ShellExecuteW(Owner, Verb.c_str(), File.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
+// Percent-encodes a text for a "mailto:" field (its UTF-8 bytes; only unreserved characters stay
+// as they are): a mail handler's command line would otherwise be cut at the first quote or blank.
+std::wstring MailtoEncode(const std::wstring& Text) {
+    static const wchar_t kHex[] = L"0123456789ABCDEF";
+    std::wstring out;
+    for (unsigned char b : WideToUtf8(Text)) {
+        if ((b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z') || (b >= '0' && b <= '9') || b == '-' || b == '.' ||
+            b == '_' || b == '~') {
+            out += static_cast<wchar_t>(b);
+        } else {
+            out += L'%';
+            out += kHex[b >> 4];
+            out += kHex[b & 15];
+        }
+    }
+    return out;
+}
+
 TShareMailLauncher& ShareMailLauncher() {
     static TShareMailLauncher l = ShellExecuteMail;
     return l;
@@ -422,11 +440,12 @@ void TfrmView::imgmailclick(TObject* Sender) {
         case 1: {
             // Straight to the shell: the address carries a web link, which OpenUrl would hand
             // to the browser on some systems.
-            const std::wstring mail = std::wstring(L"mailto:?subject=Please Try Vesk Reminder!&body=<a href=\"") +
-                                      ProductPageUrl +
+            const std::wstring body = std::wstring(L"<a href=\"") + ProductPageUrl +
                                       L"\">Please Try Vesk Reminder!</a> Please try Vesk Reminder! It will help you "
                                       L"manage your schedule as a memo and remind you anytime as a secretary. Great "
                                       L"freeware!.";
+            const std::wstring mail = L"mailto:?subject=" + MailtoEncode(L"Please Try Vesk Reminder!") +
+                                      L"&body=" + MailtoEncode(body);
             ShareMailLauncher()(GetHandle(), L"open", mail);
             break;
         }

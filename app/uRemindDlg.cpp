@@ -168,6 +168,15 @@ void TfrmRemindDlg::PlaceOverTray() {
         FScreenTop = screen.top;
         TrayTop = bottom;
         SetBounds(right - GetWidth(), std::max(bottom - GetHeight(), FScreenTop), GetWidth(), GetHeight());
+    } else {
+        // No taskbar yet (a logon start, a shell still coming up): the bottom-right corner of the
+        // work area, never the top-left corner where a new window lands.
+        RECT work;
+        if (SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0) && work.right > work.left && work.bottom > work.top) {
+            FScreenTop = work.top;
+            SetBounds(std::max<int>(work.right - GetWidth(), work.left), std::max<int>(work.bottom - GetHeight(), work.top),
+                      GetWidth(), GetHeight());
+        }
     }
     SetWindowPos(GetHandle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
@@ -206,6 +215,9 @@ void TfrmRemindDlg::AddReminders(const TReminderList& List) {
         item->SetData(r);
         if (!r->Voice.empty() && SoundDevice == 0 && !FSoundStarting) StartSound(r->Voice);
     }
+    // Placed at every announcement: the taskbar may not have had its place when the window was
+    // made (a start with Windows), or may have moved since.
+    PlaceOverTray();
     if (TrayTop != 0) {
         const int n = std::min(lbReminds->Count(), kMaxListedRows);
         lbReminds->SetHeight(lbReminds->GetItemheight() * n + 40);

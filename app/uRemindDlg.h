@@ -42,7 +42,8 @@ public:
     // Takes a record out of the list before its owner frees it (closes the window when it was the
     // last one).
     void ForgetRecord(TRmRecordStruct* Record);
-    // Finds the taskbar and moves the window just above it; keeps the window topmost.
+    // Finds the taskbar and moves the window just above it (without one, into the bottom-right
+    // corner of the work area); keeps the window topmost.
     void PlaceOverTray();
 
     int GetTrayTop() const { return TrayTop; }

@@ -48,7 +48,10 @@ void TQimLBoxItem::SetCaption(const std::wstring& Value) {
 void TQimLBoxItem::SetVisible(bool Value) {
     if (Value == FVisible) return;
     FVisible = Value;
-    if (FOwner) FOwner->RequestPaint();
+    if (!FOwner) return;
+    // An invisible row takes no place: the scroll range changes with it.
+    FOwner->CalcContentHeight();
+    FOwner->RequestPaint();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -98,6 +101,7 @@ void TQimListBox::SetImagelist(TQimImageList* Value) {
 void TQimListBox::SetItemheight(int Value) {
     if (Value == FItemheight || Value < 1) return;
     FItemheight = Value;
+    CalcContentHeight();
     RequestPaint();
 }
 

@@ -201,6 +201,8 @@ protected:
     void Notification(fw::TComponent* AComponent, fw::TOperation Operation) override;
 
 private:
+    // A row's visibility changes the content height.
+    friend class TQimLBoxItem;
     static void CopyPng(std::unique_ptr<fw::TPngImage>& Target, fw::TPngImage* Source);
 
     void PrepareCheckFrames();

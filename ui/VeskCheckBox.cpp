@@ -229,13 +229,15 @@ void TVeskCheckBox::Paint() {
         bc->GetFont()->SetColor(color);
     }
     const std::wstring caption = GetText();
+    // Each paint decides anew: a resize or a new caption may make it fit.
+    FTruncated = false;
     if (!caption.empty()) {
         const int x = boxRight + 2 + FTextOffset;
         SIZE ext = bc->TextExtent(caption);
         const int y = DivTrunc(H - ext.cy, 2);
         TRect r(x, y, W, y + ext.cy);
         bc->DrawText(caption, r, DT_WORDBREAK | DT_NOCLIP);
-        if (W - x < ext.cx) FTruncated = true;
+        FTruncated = W - x < ext.cx;
     }
     TVeskGraphicControl::Paint();
 }

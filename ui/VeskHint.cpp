@@ -179,8 +179,12 @@ void TveskHint::ShowHintAt(TControl* Control) {
         t->Free();
     }
     if (FPauseTimer) FPauseTimer->SetEnabled(false);
-    // Without a hint a balloon already on screen stays, no longer timed, until HideHint.
-    if (!Control || Control->GetHint().empty()) return;
+    // Without a hint there is nothing to show: a balloon already on screen goes, or, no longer
+    // timed, it would stay up for good.
+    if (!Control || Control->GetHint().empty()) {
+        HideHint();
+        return;
+    }
 
     FHintText = Control->GetHint();
     TPoint cursor = GetCursorPoint();

@@ -158,6 +158,10 @@ void TVeskListView::DeleteItem(TVeskLvItem* AItem) {
     FItems.erase(it);
     ForgetItem(AItem);
     delete AItem;
+    if (FHaveLoaded) {
+        ComputeContentHeight();
+        ClampVerScroll();
+    }
     RequestRepaint();
 }
 

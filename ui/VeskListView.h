@@ -412,6 +412,9 @@ private:
     void DrawIconItem(int Index, TVeskLvItem* AItem);
     void DrawRubberBand();
     void UpdateVerScrollBar();
+    // Keeps the vertical bar's range, its position and TopOffset within the current content and
+    // view heights (after the list shrank or the view grew).
+    void ClampVerScroll();
     void UpdateHorScrollBar();
     TVeskStdImageList* RowImageList() const { return FImagelist ? FImagelist : FStdImageList; }
     int MeasureItem(TVeskLvItem* AItem, int Index);

@@ -676,6 +676,10 @@ void TVeskListView::MouseUp(fw::TMouseButton Button, fw::TShiftState Shift, int 
         FBandStart.X = FBandEnd.X = FBandStart.Y = -1;
         if (FBandEnd.Y != -1) {
             FBandEnd.Y = -1;
+            // The press ends with the band too: the row must not keep its pressed look, nor a
+            // later release (a right click) report it as released or clicked.
+            FDownItem = nullptr;
+            FCheckDownItem = nullptr;
             RequestRepaint();
             return;
         }

@@ -420,8 +420,11 @@ void TVeskListView::DrawIcons() {
         for (TVeskLvItem* item : FItems) item->ItemRect = fw::TRect(-1, -1, -1, -1);
         return;
     }
-    const int cols = a / (FItemWidth + FMarginItemMin);
-    const int gap = (a - cols * (FItemWidth + FMarginItemMin)) / (cols + 1) + FMarginItemMin;
+    // A negative minimum margin may cancel the cell width: one pixel per cell at least, as the
+    // content height counts them.
+    const int cell = std::max(1, FItemWidth + FMarginItemMin);
+    const int cols = a / cell;
+    const int gap = (a - cols * cell) / (cols + 1) + FMarginItemMin;
     FMarginItem = gap;
     int x = gap + dl;
     ComputeContentHeight();
@@ -859,12 +862,25 @@ void TVeskListView::UpdateVerScrollBar() {
         RequestRepaint();
     }
     FVerBar->SetMin(0);
-    FVerBar->SetMax(FContentHeight);
-    FVerBar->SetPageSize(FViewHeight);
+    ClampVerScroll();
     const int left = GetWidth() - FVerBar->GetWidth() - b, top = FHeaderRect.Bottom,
               height = GetHeight() - FHeaderRect.Bottom - b;
     if (FVerBar->GetLeft() != left || FVerBar->GetTop() != top || FVerBar->GetHeight() != height)
         FVerBar->SetBounds(left, top, FVerBar->GetWidth(), height);
+}
+
+void TVeskListView::ClampVerScroll() {
+    if (!VerBarVisible()) return;
+    FVerBar->SetMax(FContentHeight);
+    FVerBar->SetPageSize(FViewHeight);
+    // A shrunk list (or a taller view) leaves the old position past the last page: the rows would
+    // end high up over a blank band while the bar shows a place that no longer exists.
+    const int high = std::max(FVerBar->GetMin(), FContentHeight - FVerBar->GetPageSize() + 1);
+    if (FVerBar->GetPosition() > high) FVerBar->SetPosition(high);
+    if (FTopOffset < -FVerBar->GetPosition()) {
+        FTopOffset = -FVerBar->GetPosition();
+        RequestRepaint();
+    }
 }
 
 void TVeskListView::UpdateHorScrollBar() {
@@ -941,5 +957,8 @@ void TVeskListView::Resize() {
     if (VerBarVisible()) {
         FTopOffset = std::max(FTopOffset, FViewHeight - FContentHeight);
         if (FContentHeight < FViewHeight) FTopOffset = 0;
+        // The bar follows the rows.
+        if (FVerBar->GetPosition() > -FTopOffset) FVerBar->SetPosition(-FTopOffset);
+        ClampVerScroll();
     }
 }

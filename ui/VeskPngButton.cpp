@@ -309,11 +309,11 @@ void TVeskPngButton::Select() {
     for (int i = 0; i < parent->GetControlCount(); ++i)
         if (auto* b = dynamic_cast<TVeskPngButton*>(parent->GetControl(i)); b && b != this)
             siblings.emplace_back(b, b->AliveToken());
-    const std::wstring name = GetName();
+    // Every other button of the group, by identity: buttons made at run time have no names, and
+    // equal names must not keep them all selected.
     for (auto& [b, bAlive] : siblings) {
         if (!*bAlive || !*alive) continue;
-        if (!b->FCanSelect || b->GetName() == name || b->FBtnStatus != bsSelect || b->FGroupIndex != FGroupIndex)
-            continue;
+        if (!b->FCanSelect || b->FBtnStatus != bsSelect || b->FGroupIndex != FGroupIndex) continue;
         FireEvent(b->OnSelectChange, b);
         if (!*bAlive) continue;
         b->FBtnStatus = bsNormal;

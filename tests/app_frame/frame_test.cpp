@@ -637,9 +637,29 @@ TEST_F(FrameTest, LinkButtonsOpenTheirPagesAndTheShareMail) {
     EXPECT_EQ(launched_.size(), 3u);
     ASSERT_EQ(mailed_.size(), 1u);
     EXPECT_EQ(mailed_[0].verb, L"open");
-    EXPECT_EQ(mailed_[0].file.rfind(L"mailto:?subject=Please Try Vesk Reminder!&body=", 0), 0u);
-    EXPECT_NE(mailed_[0].file.find(ProductPageUrl), std::wstring::npos);
-    EXPECT_NE(mailed_[0].file.find(L"Great freeware!."), std::wstring::npos);
+    // Subject and body are percent-encoded: nothing a mail handler's command line would cut at.
+    const std::wstring& mail = mailed_[0].file;
+    EXPECT_EQ(mail.find_first_of(L" \"<>"), std::wstring::npos) << mail;
+    const std::wstring head = L"mailto:?subject=";
+    ASSERT_EQ(mail.rfind(head, 0), 0u);
+    const size_t body = mail.find(L"&body=");
+    ASSERT_NE(body, std::wstring::npos);
+    auto decode = [](const std::wstring& s) {
+        std::string bytes;
+        for (size_t i = 0; i < s.size(); ++i) {
+            if (s[i] == L'%' && i + 2 < s.size()) {
+                bytes += static_cast<char>(std::stoi(fw::WideToUtf8(s.substr(i + 1, 2)), nullptr, 16));
+                i += 2;
+            } else {
+                bytes += static_cast<char>(s[i]);
+            }
+        }
+        return fw::Utf8ToWide(bytes);
+    };
+    EXPECT_EQ(decode(mail.substr(head.size(), body - head.size())), L"Please Try Vesk Reminder!");
+    const std::wstring text = decode(mail.substr(body + 6));
+    EXPECT_EQ(text.rfind(L"<a href=\"" + std::wstring(ProductPageUrl) + L"\">Please Try Vesk Reminder!</a> ", 0), 0u);
+    EXPECT_NE(text.find(L"Great freeware!."), std::wstring::npos);
 }
 
 TEST_F(FrameTest, OnlineServicesAreStartedThroughTheirHooks) {

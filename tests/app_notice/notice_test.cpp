@@ -189,15 +189,19 @@ TEST_F(NoticeTest, StaysOnScreenWithTaskbarsAtOtherEdges) {
     }
 }
 
-TEST_F(NoticeTest, WithoutTaskbarKeepsItsOwnSizeAndStaysOnTop) {
+TEST_F(NoticeTest, WithoutTaskbarKeepsItsOwnSizeInTheWorkAreaCornerAndStaysOnTop) {
     hasTaskbar_ = false;
     ShowReminders(AddMany(1));
     ASSERT_NE(frmRemindDlg, nullptr);
     const RECT first = WindowRect();
     ShowReminders(AddMany(3));
     EXPECT_EQ(frmRemindDlg->GetTrayTop(), 0);
+    RECT work{};
+    ASSERT_TRUE(SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0));
     const RECT r = WindowRect();
-    EXPECT_TRUE(EqualRect(&first, &r));
+    EXPECT_EQ(r.right, work.right);
+    EXPECT_EQ(r.bottom, work.bottom);
+    EXPECT_EQ(r.bottom - r.top, first.bottom - first.top);
     EXPECT_EQ(frmRemindDlg->lbReminds->GetHeight(), 106);
     EXPECT_EQ(frmRemindDlg->lbReminds->Count(), 4);
     EXPECT_TRUE(frmRemindDlg->GetVisible());
@@ -205,6 +209,13 @@ TEST_F(NoticeTest, WithoutTaskbarKeepsItsOwnSizeAndStaysOnTop) {
     // Every reordering keeps it on top.
     SetWindowPos(frmRemindDlg->GetHandle(), HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     EXPECT_TRUE(Topmost());
+
+    // The taskbar gets its place later: the next announcement sits on it.
+    hasTaskbar_ = true;
+    ShowReminders(AddMany(1));
+    EXPECT_EQ(frmRemindDlg->GetTrayTop(), taskbar_.top);
+    EXPECT_EQ(WindowRect().bottom, taskbar_.top);
+    EXPECT_EQ(WindowRect().right, taskbar_.right);
 }
 
 TEST_F(NoticeTest, TextsOfTheBuiltInLanguage) {

@@ -187,6 +187,13 @@ TEST_F(ViewTest, StartsInUnfinishedModeWithTheFinishAndDetailsButtons) {
     EXPECT_EQ(v->btnDelete->GetImgButton()->SaveToBytes(), pic(4));
     EXPECT_EQ(v->btnDetails->GetImgButton()->SaveToBytes(), pic(6));
     EXPECT_EQ(SharedNcResource(), v->vkncrsrc1);
+    // The list's look from its description: no border, the hot row's text in the desktop colour,
+    // the row skin split at 5 and 15 both ways.
+    EXPECT_EQ(v->lbData->GetBorderColor(), fw::clNone);
+    EXPECT_EQ(v->lbData->GetFontColorOver(), fw::clBackground);
+    const TVeskPadding* split = v->lbData->Getitemsplit();
+    EXPECT_EQ((std::vector<int>{split->GetLeft(), split->GetTop(), split->GetRight(), split->GetBottom()}),
+              (std::vector<int>{5, 5, 15, 15}));
 
     v->btnUnfinish1Click(v->btnCompleted);
     EXPECT_EQ(v->ListMode(), 1);

@@ -345,5 +345,16 @@ TEST_F(CheckBoxTest, ACaptionThatDoesNotFitShowsAsTheHint) {
     b->SetAutoShowHint(false);
     Move(25, 25);
     EXPECT_EQ(b->GetHint(), L"own hint");
+    Move(250, 110);
+    // Widened until the caption fits, the box no longer swaps its hint.
+    b->SetAutoShowHint(true);
+    b->SetWidth(400);
+    Form->Update();
+    EXPECT_FALSE(b->GetCaptionTruncated());
+    p = POINT{25, 25};
+    ClientToScreen(Form->GetHandle(), &p);
+    SetCursorPos(p.x, p.y);
+    Move(25, 25);
+    EXPECT_EQ(b->GetHint(), L"own hint");
     ParkMouse();
 }

@@ -294,7 +294,7 @@ TEST_F(HintTest, LongTextWrapsWithinTheDefaultWidth) {
     EXPECT_EQ(Hint->GetTextRect().Height(), t.cy);
 }
 
-TEST_F(HintTest, EmptyHintShowsNothingAndLeavesAShownBalloonUntimed) {
+TEST_F(HintTest, EmptyHintShowsNothingAndHidesAShownBalloon) {
     Skin();
     Target->SetHint(L"");
     Hint->ShowHintAt(Target);
@@ -306,11 +306,9 @@ TEST_F(HintTest, EmptyHintShowsNothingAndLeavesAShownBalloonUntimed) {
     ASSERT_TRUE(Shown());
     Target->SetHint(L"");
     Hint->ShowHintAt(Target);
-    EXPECT_TRUE(Shown());
+    EXPECT_FALSE(Shown());
     EXPECT_FALSE(Hint->GetPauseTimer()->GetEnabled());
     EXPECT_EQ(Hint->GetHintText(), L"Call back");
-    Hint->HideHint();
-    EXPECT_FALSE(Shown());
 }
 
 TEST_F(HintTest, PauseThenFadeHidesAfterThirtyTwoSteps) {

@@ -90,6 +90,16 @@ TEST_F(ListViewInputTest, TenPixelsIsAClickElevenStartsTheBand) {
     EXPECT_EQ(MouseUps, 1);
     EXPECT_TRUE(SelectEvents.empty());
     EXPECT_EQ(Lv->GetBandEnd().Y, -1);
+    // The band's release also ends the press on row 0: a later right click reports nothing for it.
+    EXPECT_EQ(Lv->GetDownItem(), nullptr);
+    EXPECT_EQ(Lv->GetCheckDownItem(), nullptr);
+    int itemUps = 0;
+    Lv->OnItemMouseUP = [&](fw::TObject*, fw::TCanvas*, TVeskLvItem*, fw::TShiftState, int, int) { ++itemUps; };
+    Move(30, y);
+    Lv->Perform(WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(30, y));
+    Lv->Perform(WM_RBUTTONUP, 0, MAKELPARAM(30, y));
+    EXPECT_EQ(itemUps, 0);
+    EXPECT_EQ(Clicks, 1);
 }
 
 TEST_F(ListViewInputTest, CheckBoxClickTogglesAndFiresOnItemCheck) {

@@ -75,6 +75,31 @@ TEST_F(ListViewTest, VerticalBarComesWithOverflowAndGoesWhenRowsFit) {
     EXPECT_EQ(Lv->GetItemFrame(1)->GetWidth(), 204 - 4);
 }
 
+TEST_F(ListViewTest, ShrinkingListOrGrowingViewKeepsTheScrollWithinRange) {
+    Lv->SetVerScrollRes(MakeBarRes());
+    Lv->Loaded();
+    AddItems(10);  // 10 x 42 = 420 in a 200-pixel view
+    Render();
+    Render();
+    TVeskPngScrollBar* bar = Lv->GetVerScrollBar();
+    ASSERT_NE(bar, nullptr);
+    bar->StepScroll(VK_END, {});  // to the end of the list: 420 - 200 + 1
+    ASSERT_EQ(bar->GetPosition(), 221);
+    ASSERT_EQ(Lv->GetTopOffset(), -221);
+    for (int i = 0; i < 3; ++i) Lv->DeleteItem(Lv->GetItem(Lv->Count() - 1));
+    Render();
+    // 7 x 42 = 294: the last page starts at 95 and the last row reaches the bottom edge.
+    EXPECT_EQ(bar->GetPosition(), 95);
+    EXPECT_EQ(Lv->GetTopOffset(), -95);
+    EXPECT_EQ(Lv->GetItem(6)->ItemRect.Bottom, -95 + 6 * 42 + 40);
+    // A taller view: 294 in 250 pixels.
+    Lv->SetHeight(250);
+    Render();
+    EXPECT_LE(bar->GetPosition(), 294 - 250 + 1);
+    EXPECT_EQ(Lv->GetTopOffset(), -bar->GetPosition());
+    EXPECT_GE(Lv->GetItem(6)->ItemRect.Bottom, 248);
+}
+
 TEST_F(ListViewTest, WithoutBarSkinNoBarEver) {
     Lv->Loaded();
     AddItems(30);
@@ -146,6 +171,12 @@ TEST_F(ListViewTest, IconGridPlacesCellsAndShowsNothingWhenTooNarrow) {
     Render();
     EXPECT_EQ(Lv->GetFirstVisibleIndex(), -1);
     EXPECT_EQ(Lv->ItemAt(20, 15), nullptr);
+    // A minimum margin that cancels the cell width lays the grid out without dividing by zero.
+    Lv->SetWidth(204);
+    Lv->SetMarginItemMin(-40);
+    Render();
+    EXPECT_EQ(Lv->GetFirstVisibleIndex(), 0);
+    EXPECT_TRUE(Errors.empty());
 }
 
 TEST_F(ListViewTest, ReportHeaderLaysOutColumnsAndFlagsTruncatedCells) {

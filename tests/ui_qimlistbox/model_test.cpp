@@ -47,13 +47,16 @@ TEST_F(ListBoxTest, NewListHasItsDocumentedDefaults) {
     EXPECT_EQ(Lb->GetItemheight(), 22) << "heights below 1 are ignored";
 }
 
-TEST_F(ListBoxTest, ContentHeightFollowsAddingDeletingAndResizingOnly) {
+TEST_F(ListBoxTest, ContentHeightFollowsRowsTheirVisibilityAndTheRowHeight) {
     AddRows(3);
     EXPECT_EQ(Lb->GetContentHeight(), 3 * (22 + 2));
     Lb->GetItem(1)->SetVisible(false);
-    EXPECT_EQ(Lb->GetContentHeight(), 3 * 24) << "hiding alone does not recompute";
+    EXPECT_EQ(Lb->GetContentHeight(), 2 * 24);
+    Lb->SetItemheight(30);
+    EXPECT_EQ(Lb->GetContentHeight(), 2 * 32);
+    Lb->SetItemheight(22);
     Lb->SetHeight(140);
-    EXPECT_EQ(Lb->GetContentHeight(), 2 * 24) << "a resize does";
+    EXPECT_EQ(Lb->GetContentHeight(), 2 * 24);
     Lb->AddItem();
     EXPECT_EQ(Lb->GetContentHeight(), 3 * 24);
     Lb->OnMeasureItem = [](TQimLBoxItem*, int index, int& h) { h = 10 + index; };
