@@ -308,12 +308,14 @@ public:
     // Replaces the keys of a section (of every section of the name) with the given lines.
     void WriteSection(const std::wstring& section, const std::vector<std::pair<std::wstring, std::wstring>>& lines) {
         const std::wstring f = Fold(section);
-        for (auto& s : FSections)
-            if (s->folded == f && !s->keys.empty()) {
-                s->keys.clear();
-                s->index.clear();
-                FChanged = true;
-            }
+        // Usually a new section: none of the name to look through.
+        if (FIndex.count(f))
+            for (auto& s : FSections)
+                if (s->folded == f && !s->keys.empty()) {
+                    s->keys.clear();
+                    s->index.clear();
+                    FChanged = true;
+                }
         for (const auto& [key, value] : lines) SetString(section, key, value, true);
     }
     void UpdateFile() override {}

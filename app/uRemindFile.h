@@ -138,9 +138,8 @@ public:
     std::wstring SectionName(const TRmRecordStruct* Record) const;
     // Writes a record that is not in Records yet and appends it; the store owns it from then on.
     // A new record whose section is taken has its creation time moved on by a second until it is
-    // free. If the write fails, what it wrote is taken out of the file again, the record keeps its
-    // earlier section and creation time, and the exception reaches the caller, which still owns
-    // the record.
+    // free. If the save fails, the file stays as it was, the record keeps its earlier section and
+    // creation time, and the exception reaches the caller, which still owns the record.
     void AddRecord(TRmRecordStruct* Record);
     // Writes a record of Records back to its section; others are ignored.
     void UpdateRecord(TRmRecordStruct* Record);
@@ -150,8 +149,8 @@ public:
     // Writes a copy of the data file without its settings and with today's date in "BACKUP".
     void Backup(const std::wstring& FileName);
     // Adds the reminders of another data or backup file whose sections this file lacks (nor lists,
-    // nor uses for a record). A refused write reaches the caller with nothing of that reminder
-    // left in the file; the ones added before it stay.
+    // nor uses for a record), all with one save. A refused save reaches the caller with nothing of
+    // the restore added, in the file or in Records.
     void MergeFrom(const std::wstring& FileName);
     void ClearRecords();
 
