@@ -329,6 +329,8 @@ public:
     TState State() const { return FState; }
     // The text held bytes that do not decode or NUL characters: read as well as it could be.
     bool Damaged() const { return FDamaged; }
+    // UTF-16 without its byte-order mark, which other readers of the file take for ANSI.
+    bool Markless() const { return FMarkless; }
 
     // Size and write time of a file, to tell whether it changed since it was read or written.
     struct TStamp {
@@ -425,6 +427,7 @@ private:
     // and a mark-less UTF-16 text that they would take for ANSI and destroy.
     std::wstring Decode(const std::vector<uint8_t>& bytes) {
         FDamaged = false;
+        FMarkless = false;
         size_t skip = 0;
         if (bytes.size() >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF) {
             FEncoding = fw::TEncoding::UTF8;
@@ -437,6 +440,7 @@ private:
             skip = 2;
         } else {
             FEncoding = GuessUtf16(bytes);
+            FMarkless = FEncoding != fw::TEncoding::Ansi;
         }
         const uint8_t* p = bytes.data() + skip;
         const size_t size = bytes.size() - skip;
@@ -575,6 +579,7 @@ private:
         FIndex.clear();
         FChanged = false;
         FDamaged = false;
+        FMarkless = false;
     }
 
     std::vector<std::unique_ptr<Section>> FSections;
@@ -584,6 +589,7 @@ private:
     TStamp FStamp;
     bool FChanged = false;
     bool FDamaged = false;
+    bool FMarkless = false;
 };
 
 namespace {
@@ -1015,8 +1021,19 @@ void TRemindFile::DeleteRecord(TRmRecordStruct* Record) {
 }
 
 void TRemindFile::Backup(const std::wstring& FileName) {
-    // The copy is read from the file itself, which holds every save.
-    fw::TMemIniFile copy(FFileName);
+    // The copy is read from the file itself, which holds every save; a file saved without its
+    // byte-order mark is taken from the store's reading of it, which knows its encoding.
+    Refresh();
+    const bool markless = FText->State() == TProfileText::TState::Read && FText->Markless();
+    fw::TMemIniFile copy(markless ? L"" : FFileName);
+    if (markless) {
+        const std::vector<uint8_t> bytes = FText->SaveToBytes();
+        fw::TEncoding encoding;
+        fw::TStringList lines;
+        lines.SetText(fw::DecodeText(bytes.data(), bytes.size(), encoding));
+        copy.SetStrings(lines);
+        copy.SetEncoding(encoding);
+    }
     copy.Rename(FileName, false);
     copy.EraseSection(kConfig);
     copy.WriteString(kBackup, L"BACKTIME", fw::DateToStr(fw::Date(), FFormatSettings));

@@ -199,6 +199,10 @@ TEST_F(DataFileTest, AUtf16FileWithoutItsMarkLoadsWholeAndADamagedFileIsCopiedBe
         EXPECT_EQ(store->Records[7]->Name, L"Erinnerung \u00E4\u20AC 7");
         EXPECT_EQ(store->Records[7]->Period, 2);
         EXPECT_EQ(Config.Language, L"Deutsch");
+        const std::wstring copy = dir.File(L"backup.dat");
+        store->Backup(copy);
+        EXPECT_EQ(ReadIni(copy).encoding, fw::TEncoding::UTF16LE);
+        EXPECT_EQ(ReadIni(copy).Find(L"UNFINISHED")->Value(L"R20240305140717"), L"Erinnerung \u00E4\u20AC 7");
         store->UpdateRecord(store->Records[3]);
     }  // and the settings saved at the end
     EXPECT_TRUE(copies.empty());
