@@ -24,6 +24,10 @@ void TRemindFileWriter::ReportWriteError(const std::wstring& Message) {
     if (OnWriteError) OnWriteError(Message);
 }
 
+void TRemindFileWriter::BeginBatch() { FStore.BeginUpdate(); }
+
+void TRemindFileWriter::EndBatch() { FStore.EndUpdate(); }
+
 TReminderScheduler::TReminderScheduler(TRemindFile& Store, IReminderClock& Clock, IReminderAnnouncer& Announcer,
                                        IReminderListView& ListView, IReminderWriter& Writer,
                                        const fw::TFormatSettings& Settings)
@@ -52,6 +56,15 @@ void TReminderScheduler::SaveQuietly(TRmRecordStruct* Record, bool RenewText) {
         FWroteOk = true;
     } catch (const fw::Exception& e) {
         if (FPendingError.empty()) FPendingError = e.Message.empty() ? L"?" : e.Message;
+    }
+}
+
+void TReminderScheduler::EndWriteBatch() {
+    try {
+        FWriter.EndBatch();
+    } catch (const fw::Exception& e) {
+        if (FPendingError.empty()) FPendingError = e.Message.empty() ? L"?" : e.Message;
+        FWroteOk = false;
     }
 }
 
@@ -109,22 +122,30 @@ void TReminderScheduler::Tick() {
     // (whose memory a new record may reuse) do not survive the tick.
     std::unordered_map<const TRmRecordStruct*, TRecordState> states;
     auto& records = FStore.Records;
-    for (size_t i = 0; i < records.size(); ++i) {
-        TRmRecordStruct* rec = records[i];
-        TRecordState state;
-        if (!FStates.empty()) {
-            const auto it = FStates.find(rec);
-            if (it != FStates.end()) state = it->second;
+    // Every record the tick announces or completes reaches the file with one save.
+    FWriter.BeginBatch();
+    try {
+        for (size_t i = 0; i < records.size(); ++i) {
+            TRmRecordStruct* rec = records[i];
+            TRecordState state;
+            if (!FStates.empty()) {
+                const auto it = FStates.find(rec);
+                if (it != FStates.end()) state = it->second;
+            }
+            if (IsReminderActive(*rec)) {
+                if (rec->EndTime != 0)
+                    TickPostponed(rec, state, now, nowMs, mark, words);
+                else
+                    TickRecord(rec, state, now, nowMs, mark, words);
+            }
+            state.Changed = false;  // the tick has taken the change into account
+            if (state.HasAnnouncement) states.emplace(rec, state);
         }
-        if (IsReminderActive(*rec)) {
-            if (rec->EndTime != 0)
-                TickPostponed(rec, state, now, nowMs, mark, words);
-            else
-                TickRecord(rec, state, now, nowMs, mark, words);
-        }
-        state.Changed = false;  // the tick has taken the change into account
-        if (state.HasAnnouncement) states.emplace(rec, state);
+    } catch (...) {
+        EndWriteBatch();
+        throw;
     }
+    EndWriteBatch();
     FStates.swap(states);
     FHasLastLook = true;
     FLastLookMs = nowMs;
@@ -227,52 +248,60 @@ void TReminderScheduler::CatchUpMissed() {
     TReminderList missed;
 
     auto& records = FStore.Records;
-    for (size_t i = 0; i < records.size(); ++i) {
-        TRmRecordStruct* rec = records[i];
-        if (rec->EndTime != 0) continue;
-        if (rec->LastTime == 0) {
-            // First seen: from now on its occurrences count.
-            rec->LastTime = now;
-            SaveQuietly(rec, false);
-            continue;
-        }
-        // The one occurrence looked at: today's, or the stored date's for once and yearly rules.
-        TDateTime o;
-        switch (rec->Period) {
-            case 0:
-            case 4:
-                o = StoredMoment(*rec);  // for a yearly reminder no year is added
-                break;
-            case 1:
-                o = today + (rec->WakeTime - std::trunc(rec->WakeTime));
-                break;
-            case 2:
-            case 3: {
-                // Searching with a time of day at the very end of the day starts the search today:
-                // today's occurrence when today is a set day, else a later (unreported) one.
-                TRmRecordStruct scratch = *rec;
-                scratch.WakeTime = EndOfDay;
-                const TDateTime t = rec->Period == 2
-                                        ? NextWeekDay(scratch, fw::DayOfTheWeek(now), scratch.RepeatData.data(), now)
-                                        : NextMonthDay(scratch, fw::DayOf(now), scratch.RepeatData.data(), now);
-                if (!HasOccurrence(t)) continue;
-                o = std::trunc(t) + (rec->WakeTime - std::trunc(rec->WakeTime));
-                break;
-            }
-            default:
+    // One save for every record the catch-up writes.
+    FWriter.BeginBatch();
+    try {
+        for (size_t i = 0; i < records.size(); ++i) {
+            TRmRecordStruct* rec = records[i];
+            if (rec->EndTime != 0) continue;
+            if (rec->LastTime == 0) {
+                // First seen: from now on its occurrences count.
+                rec->LastTime = now;
+                SaveQuietly(rec, false);
                 continue;
+            }
+            // The one occurrence looked at: today's, or the stored date's for once and yearly rules.
+            TDateTime o;
+            switch (rec->Period) {
+                case 0:
+                case 4:
+                    o = StoredMoment(*rec);  // for a yearly reminder no year is added
+                    break;
+                case 1:
+                    o = today + (rec->WakeTime - std::trunc(rec->WakeTime));
+                    break;
+                case 2:
+                case 3: {
+                    // Searching with a time of day at the very end of the day starts the search today:
+                    // today's occurrence when today is a set day, else a later (unreported) one.
+                    TRmRecordStruct scratch = *rec;
+                    scratch.WakeTime = EndOfDay;
+                    const TDateTime t = rec->Period == 2
+                                            ? NextWeekDay(scratch, fw::DayOfTheWeek(now), scratch.RepeatData.data(), now)
+                                            : NextMonthDay(scratch, fw::DayOf(now), scratch.RepeatData.data(), now);
+                    if (!HasOccurrence(t)) continue;
+                    o = std::trunc(t) + (rec->WakeTime - std::trunc(rec->WakeTime));
+                    break;
+                }
+                default:
+                    continue;
+            }
+            if (!HasOccurrence(o)) continue;
+            if (ToMs(o) > ToMs(rec->LastTime) && nowMs > ToMs(o)) {
+                missed.push_back(rec);
+                rec->LastTime = now;
+                TRecordState& state = FStates[rec];
+                state.HasAnnouncement = true;
+                state.OccurrenceMs = ToMs(o);
+                state.Mark = now;
+                SaveQuietly(rec, false);
+            }
         }
-        if (!HasOccurrence(o)) continue;
-        if (ToMs(o) > ToMs(rec->LastTime) && nowMs > ToMs(o)) {
-            missed.push_back(rec);
-            rec->LastTime = now;
-            TRecordState& state = FStates[rec];
-            state.HasAnnouncement = true;
-            state.OccurrenceMs = ToMs(o);
-            state.Mark = now;
-            SaveQuietly(rec, false);
-        }
+    } catch (...) {
+        EndWriteBatch();
+        throw;
     }
+    EndWriteBatch();
     FHasLastLook = true;
     FLastLookMs = nowMs;
 

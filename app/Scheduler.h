@@ -55,6 +55,10 @@ public:
     // Raises the framework's error (EIniFileException) when the file refuses the write.
     virtual void UpdateRecord(TRmRecordStruct* Record) = 0;
     virtual void ReportWriteError(const std::wstring& Message) = 0;
+    // The writes from BeginBatch to EndBatch may reach the file together, when EndBatch is called
+    // (which then raises the error of a refused write).
+    virtual void BeginBatch() {}
+    virtual void EndBatch() {}
 };
 
 // The writer over the data file: writes through the store; failures go to OnWriteError (the
@@ -64,6 +68,9 @@ public:
     explicit TRemindFileWriter(TRemindFile& Store) : FStore(Store) {}
     void UpdateRecord(TRmRecordStruct* Record) override;
     void ReportWriteError(const std::wstring& Message) override;
+    // One save of the data file for all records a tick or the catch-up writes.
+    void BeginBatch() override;
+    void EndBatch() override;
     std::function<void(const std::wstring&)> OnWriteError;
 
 private:
@@ -128,6 +135,8 @@ private:
     // is reported once until a write succeeds again.
     void SaveQuietly(TRmRecordStruct* Record, bool RenewText);
     void ReportWriteFailures();
+    // Ends the batch of a tick or the catch-up: its one save, whose failure counts as theirs.
+    void EndWriteBatch();
     // Whether the occurrence was already announced (or reported, or passed over on purpose).
     bool Announced(const TRmRecordStruct& Record, const TRecordState& State, int64_t OccurrenceMs,
                    int64_t NowMs) const;

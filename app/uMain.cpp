@@ -36,6 +36,11 @@ bool SystemTaskbarExists() { return FindWindowW(L"Shell_TrayWnd", nullptr) != nu
 
 void SystemEndProcess(UINT ExitCode) { TerminateProcess(GetCurrentProcess(), ExitCode); }
 
+// The store kept a copy of a data file it could not read whole; the user is told once the window
+// is free to show a message (the copy is made inside a save, which may run inside a timer tick).
+constexpr UINT WM_DAMAGEDDATAFILE = WM_APP + 0x3D1;
+std::wstring DamagedCopyPath;
+
 std::wstring ExecutablePath() {
     std::vector<wchar_t> buf(MAX_PATH);
     for (;;) {
@@ -68,6 +73,10 @@ void TfrmZUBMain::FormCreate(TObject* Sender) {
     AppDataDir = AppDataDir + L"Vesk_Reminder\\";
     ForceDirectories(AppDataDir);
     RemindFile = new TRemindFile(AppDataDir + L"vk_rmind_data.dat");
+    RemindFile->OnDamagedCopy = [Wnd = GetHandle()](const std::wstring& CopyPath) {
+        DamagedCopyPath = CopyPath;
+        PostMessageW(Wnd, WM_DAMAGEDDATAFILE, 0, 0);
+    };
 
     const bool startedWithWindows = !FirstParamSource().empty();
     if (startedWithWindows && !HasActiveReminder()) {
@@ -255,6 +264,14 @@ void TfrmZUBMain::ForceForegroundWindow(HWND Wnd) {
 void TfrmZUBMain::WndProc(TMessage& Message) {
     if (Message.Msg == WM_ACTIVATEINSTANCE) {
         WMActivateInstance(Message);
+        return;
+    }
+    if (Message.Msg == WM_DAMAGEDDATAFILE) {
+        if (frmView && !DamagedCopyPath.empty())
+            frmView->msgdlg->MessageDlg(Tr(L"Confirm", L"Confirm"),
+                                        Format(GetLangString(L"Messages", L"DamagedDataFile", L"%s"), {DamagedCopyPath}),
+                                        mtWarning, mbOK);
+        DamagedCopyPath.clear();
         return;
     }
     if (Message.Msg == WM_ENDSESSION) WMEndSession(Message);

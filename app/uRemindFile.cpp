@@ -142,25 +142,104 @@ std::unique_ptr<TRmRecordStruct> ReadRecordFrom(fw::TCustomIniFile& ini, const f
     return r;
 }
 
-// A whole INI file read in one pass, answering reads as the profile functions answer them: lines
-// end at CR or LF, blanks around them trimmed; "[name]" opens a section (up to its last "]",
-// blanks around the name removed); a key line splits at its first "=", blanks around both parts
-// removed; lines before the first section form a nameless one; a line without "=" is a key without
-// a value; a NUL ends a name or value. Names compare ignoring case; of repeated sections only the
-// first counts, of repeated keys the first; one pair of matching quotes around a value is removed;
-// key lists leave out lines beginning ";" and lines without "=". One difference, on purpose: a
-// line "=text" (no name) is left out of a key list, where the profile functions' list ends at it
-// and would hide every reminder listed after it.
-// Loading a large data file key by key through the profile functions costs a search of the whole
-// file for every value; this reads it once.
-class TProfileSnapshot : public fw::TCustomIniFile {
+}  // namespace
+
+// The data file's text held in memory, read and changed exactly as the Windows profile functions
+// read and change a file (their parser, their rules for finding, adding and deleting sections and
+// keys, their layout when writing), so that a file saved from it holds the same bytes the profile
+// functions would have left.
+// Reading: lines end at runs of CR and LF, blanks around them trimmed; "[name]" opens a section (up
+// to its last "]", blanks around the name removed); a key line splits at its first "=", blanks
+// around both parts removed; lines before the first section form a nameless one; a line without
+// "=" is a key without a value; a NUL ends a name or value. Names compare ignoring case; of
+// repeated sections only the first counts, of repeated keys the first; one pair of matching quotes
+// around a value is removed; key lists leave out lines beginning ";" and lines without "=". One
+// difference, on purpose: a line "=text" (no name) is left out of a key list, where the profile
+// functions' list ends at it and would hide every reminder listed after it.
+// Sections and keys are found through hash tables, so that reading or changing one costs the same
+// in a file of ten reminders and in one of ten thousand.
+class TProfileText : public fw::TCustomIniFile {
 public:
-    explicit TProfileSnapshot(const std::wstring& fileName) : fw::TCustomIniFile(fileName) {
-        if (!fw::FileExists(fileName)) return;
-        const std::vector<uint8_t> bytes = fw::ReadFileToBytes(fileName);
-        fw::TEncoding encoding;
-        Parse(fw::DecodeText(bytes.data(), bytes.size(), encoding));
+    explicit TProfileText(const std::wstring& fileName) : fw::TCustomIniFile(fileName) {}
+
+    // What the last Load found.
+    enum class TState { Missing, Read, Unreadable };
+
+    // Replaces the contents with the file's. A file that does not exist reads as empty; one that
+    // cannot be read (locked by another program) reads as empty too and is marked so.
+    TState Load() {
+        Clear();
+        FStamp = Stamp(FFileName);
+        if (!FStamp.exists) {
+            // A missing file, or a folder that is gone: the first save creates it as UTF-16LE.
+            FState = TState::Missing;
+            FEncoding = fw::TEncoding::UTF16LE;
+            return FState;
+        }
+        std::vector<uint8_t> bytes;
+        if (!ReadWhole(FFileName, bytes)) {
+            FState = TState::Unreadable;
+            return FState;
+        }
+        FState = TState::Read;
+        Parse(Decode(bytes));
+        return FState;
     }
+    void LoadFromBytes(const std::vector<uint8_t>& bytes) {
+        Clear();
+        FState = TState::Read;
+        Parse(Decode(bytes));
+    }
+
+    // The whole file as the profile functions write it: the byte-order mark of its encoding, each
+    // section's "[name]" line (none for the nameless one) and its key lines, CR LF line ends.
+    std::vector<uint8_t> SaveToBytes() const {
+        std::wstring text;
+        for (const auto& s : FSections) {
+            if (!s->name.empty()) text += L"[" + s->name + L"]\r\n";
+            for (const Key& k : s->keys) {
+                text += k.name;
+                if (k.hasValue) {
+                    text += L'=';
+                    text += k.value;
+                }
+                text += L"\r\n";
+            }
+        }
+        std::vector<uint8_t> out;
+        switch (FEncoding) {
+            case fw::TEncoding::Ansi:
+            case fw::TEncoding::UTF8: {
+                const UINT cp = FEncoding == fw::TEncoding::UTF8 ? CP_UTF8 : CP_ACP;
+                if (FEncoding == fw::TEncoding::UTF8) out = {0xEF, 0xBB, 0xBF};
+                if (!text.empty()) {
+                    const int n = WideCharToMultiByte(cp, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                                      nullptr, nullptr);
+                    const size_t at = out.size();
+                    out.resize(at + static_cast<size_t>(std::max(n, 0)));
+                    WideCharToMultiByte(cp, 0, text.data(), static_cast<int>(text.size()),
+                                        reinterpret_cast<char*>(out.data() + at), n, nullptr, nullptr);
+                }
+                break;
+            }
+            case fw::TEncoding::UTF16LE:
+            case fw::TEncoding::UTF16BE: {
+                const bool be = FEncoding == fw::TEncoding::UTF16BE;
+                out.reserve(2 + text.size() * 2);
+                out.push_back(be ? 0xFE : 0xFF);
+                out.push_back(be ? 0xFF : 0xFE);
+                for (wchar_t c : text) {
+                    const uint8_t lo = static_cast<uint8_t>(c & 0xFF), hi = static_cast<uint8_t>((c >> 8) & 0xFF);
+                    out.push_back(be ? hi : lo);
+                    out.push_back(be ? lo : hi);
+                }
+                break;
+            }
+        }
+        return out;
+    }
+
+    // --- reads, as GetPrivateProfileStringW answers them ---
 
     std::wstring ReadString(const std::wstring& section, const std::wstring& ident, const std::wstring& def) override {
         const Key* k = FindKey(section, ident);
@@ -179,8 +258,11 @@ public:
         keys.EndUpdate();
     }
     void ReadSections(fw::TStrings& sections) override {
+        sections.BeginUpdate();
         sections.Clear();
-        for (const auto& s : FSections) sections.Add(s->name);
+        for (const auto& s : FSections)
+            if (!s->name.empty()) sections.Add(s->name);
+        sections.EndUpdate();
     }
     bool SectionExists(const std::wstring& section) override {
         const Section* s = FindSection(section);
@@ -189,10 +271,90 @@ public:
             if (Listed(k)) return true;
         return false;
     }
-    void WriteString(const std::wstring&, const std::wstring&, const std::wstring&) override { ReadOnly(); }
-    void EraseSection(const std::wstring&) override { ReadOnly(); }
-    void DeleteKey(const std::wstring&, const std::wstring&) override { ReadOnly(); }
+    bool ValueExists(const std::wstring& section, const std::wstring& ident) override {
+        const Key* k = FindKey(section, ident);
+        return k && Listed(*k);
+    }
+
+    // --- changes, as WritePrivateProfileStringW and WritePrivateProfileSectionW make them ---
+
+    void WriteString(const std::wstring& section, const std::wstring& ident, const std::wstring& value) override {
+        SetString(section, ident, value, false);
+    }
+    // Takes out the first section of that name.
+    void EraseSection(const std::wstring& section) override {
+        const std::wstring f = Fold(section);
+        for (size_t i = 0; i < FSections.size(); ++i)
+            if (!FSections[i]->name.empty() && FSections[i]->folded == f) {
+                FSections.erase(FSections.begin() + static_cast<std::ptrdiff_t>(i));
+                ReindexSections();
+                FChanged = true;
+                return;
+            }
+    }
+    // Takes out the first key of that name, looking through every section of the name in turn.
+    void DeleteKey(const std::wstring& section, const std::wstring& ident) override {
+        const std::wstring fs = Fold(section), fk = Fold(ident);
+        for (auto& s : FSections) {
+            if (s->folded != fs) continue;
+            const auto it = s->index.find(fk);
+            if (it == s->index.end()) continue;
+            s->keys.erase(s->keys.begin() + static_cast<std::ptrdiff_t>(it->second));
+            ReindexKeys(*s);
+            FChanged = true;
+            return;
+        }
+    }
+    // Replaces the keys of a section (of every section of the name) with the given lines.
+    void WriteSection(const std::wstring& section, const std::vector<std::pair<std::wstring, std::wstring>>& lines) {
+        const std::wstring f = Fold(section);
+        // Usually a new section: none of the name to look through.
+        if (FIndex.count(f))
+            for (auto& s : FSections)
+                if (s->folded == f && !s->keys.empty()) {
+                    s->keys.clear();
+                    s->index.clear();
+                    FChanged = true;
+                }
+        for (const auto& [key, value] : lines) SetString(section, key, value, true);
+    }
     void UpdateFile() override {}
+
+    fw::TEncoding GetEncoding() const { return FEncoding; }
+    void SetEncoding(fw::TEncoding e) {
+        if (e != FEncoding) FChanged = true;
+        FEncoding = e;
+    }
+    bool Changed() const { return FChanged; }
+    TState State() const { return FState; }
+    // The text held bytes that do not decode or NUL characters: read as well as it could be.
+    bool Damaged() const { return FDamaged; }
+    // UTF-16 without its byte-order mark, which other readers of the file take for ANSI.
+    bool Markless() const { return FMarkless; }
+
+    // Size and write time of a file, to tell whether it changed since it was read or written.
+    struct TStamp {
+        bool exists = false;
+        uint64_t size = 0;
+        uint64_t written = 0;
+        bool operator==(const TStamp& o) const { return exists == o.exists && size == o.size && written == o.written; }
+    };
+    static TStamp Stamp(const std::wstring& fileName) {
+        TStamp st;
+        WIN32_FILE_ATTRIBUTE_DATA a{};
+        if (!GetFileAttributesExW(fileName.c_str(), GetFileExInfoStandard, &a)) return st;
+        st.exists = true;
+        st.size = (static_cast<uint64_t>(a.nFileSizeHigh) << 32) | a.nFileSizeLow;
+        st.written = (static_cast<uint64_t>(a.ftLastWriteTime.dwHighDateTime) << 32) | a.ftLastWriteTime.dwLowDateTime;
+        return st;
+    }
+    const TStamp& GetStamp() const { return FStamp; }
+    // The text is now what the file holds.
+    void Saved(const TStamp& st) {
+        FStamp = st;
+        FState = TState::Read;
+        FChanged = false;
+    }
 
 private:
     struct Key {
@@ -200,17 +362,20 @@ private:
         bool hasValue = false;
     };
     struct Section {
-        std::wstring name;
+        std::wstring name, folded;
         std::vector<Key> keys;
         std::unordered_map<std::wstring, size_t> index;  // folded name -> first key
     };
 
     static bool Listed(const Key& k) { return k.hasValue && !k.name.empty() && k.name[0] != L';'; }
-    [[noreturn]] static void ReadOnly() { throw fw::Exception(L"A read-only copy of an INI file cannot be changed"); }
-
     // Only the ASCII blanks and the old end-of-file mark; wide and no-break spaces are text.
     static bool IsBlank(wchar_t c) { return c == L' ' || (c >= 0x09 && c <= 0x0D) || c == 0x1A; }
     static std::wstring Fold(const std::wstring& s) { return FoldName(s); }
+    static std::wstring TrimBlanks(const std::wstring& s) {
+        size_t b = 0, e = s.size();
+        TrimRange(s, b, e);
+        return s.substr(b, e - b);
+    }
     // The profile functions hand names and values out as C strings: a NUL ends them (blanks
     // before it stay, as the line was trimmed as a whole).
     static std::wstring CutAtNul(std::wstring s) {
@@ -223,38 +388,122 @@ private:
         while (e > b && IsBlank(text[e - 1])) --e;
     }
 
+    static bool ReadWhole(const std::wstring& fileName, std::vector<uint8_t>& bytes) {
+        HANDLE h = CreateFileW(fileName.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (h == INVALID_HANDLE_VALUE) return false;
+        LARGE_INTEGER size{};
+        bool ok = GetFileSizeEx(h, &size) && size.QuadPart < (1LL << 31);
+        if (ok) {
+            bytes.resize(static_cast<size_t>(size.QuadPart));
+            size_t done = 0;
+            while (ok && done < bytes.size()) {
+                DWORD got = 0;
+                ok = ReadFile(h, bytes.data() + done, static_cast<DWORD>(bytes.size() - done), &got, nullptr) && got > 0;
+                done += got;
+            }
+        }
+        CloseHandle(h);
+        return ok;
+    }
+
+    // Zero bytes at odd offsets in most characters (and hardly any at even ones): UTF-16 in little-
+    // endian order written without its byte-order mark, as some editors save it. The other way
+    // round: big-endian. A data file's names and keys are mostly ASCII, which shows plainly.
+    static fw::TEncoding GuessUtf16(const std::vector<uint8_t>& bytes) {
+        const size_t n = std::min<size_t>(bytes.size(), 8192) / 2;
+        if (n == 0) return fw::TEncoding::Ansi;
+        size_t zeroOdd = 0, zeroEven = 0;
+        for (size_t i = 0; i < n; ++i) {
+            if (bytes[2 * i] == 0) ++zeroEven;
+            if (bytes[2 * i + 1] == 0) ++zeroOdd;
+        }
+        if (zeroOdd * 2 > n && zeroEven * 8 < zeroOdd) return fw::TEncoding::UTF16LE;
+        if (zeroEven * 2 > n && zeroOdd * 8 < zeroEven) return fw::TEncoding::UTF16BE;
+        return fw::TEncoding::Ansi;
+    }
+
+    // The encoding as the profile functions detect it (a byte-order mark, else the ANSI code page),
+    // and a mark-less UTF-16 text that they would take for ANSI and destroy.
+    std::wstring Decode(const std::vector<uint8_t>& bytes) {
+        FDamaged = false;
+        FMarkless = false;
+        size_t skip = 0;
+        if (bytes.size() >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF) {
+            FEncoding = fw::TEncoding::UTF8;
+            skip = 3;
+        } else if (bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE) {
+            FEncoding = fw::TEncoding::UTF16LE;
+            skip = 2;
+        } else if (bytes.size() >= 2 && bytes[0] == 0xFE && bytes[1] == 0xFF) {
+            FEncoding = fw::TEncoding::UTF16BE;
+            skip = 2;
+        } else {
+            FEncoding = GuessUtf16(bytes);
+            FMarkless = FEncoding != fw::TEncoding::Ansi;
+        }
+        const uint8_t* p = bytes.data() + skip;
+        const size_t size = bytes.size() - skip;
+        std::wstring text;
+        if (FEncoding == fw::TEncoding::UTF16LE || FEncoding == fw::TEncoding::UTF16BE) {
+            const bool be = FEncoding == fw::TEncoding::UTF16BE;
+            text.resize(size / 2);
+            for (size_t i = 0; i < text.size(); ++i)
+                text[i] = static_cast<wchar_t>(be ? (p[2 * i] << 8) | p[2 * i + 1] : p[2 * i] | (p[2 * i + 1] << 8));
+            if (size % 2) FDamaged = true;
+        } else if (size > 0) {
+            const UINT cp = FEncoding == fw::TEncoding::UTF8 ? CP_UTF8 : CP_ACP;
+            const char* c = reinterpret_cast<const char*>(p);
+            const int n = static_cast<int>(size);
+            if (MultiByteToWideChar(cp, MB_ERR_INVALID_CHARS, c, n, nullptr, 0) == 0) FDamaged = true;
+            const int w = MultiByteToWideChar(cp, 0, c, n, nullptr, 0);
+            text.resize(static_cast<size_t>(std::max(w, 0)));
+            if (w > 0) MultiByteToWideChar(cp, 0, c, n, text.data(), w);
+        }
+        if (text.find(L'\0') != std::wstring::npos) FDamaged = true;
+        return text;
+    }
+
     void Parse(const std::wstring& text) {
-        Section* current = nullptr;
+        FSections.push_back(std::make_unique<Section>());  // the nameless section before the first header
+        Section* current = FSections.back().get();
+        bool prevKeyNameless = false, hasPrevKey = false;
         size_t pos = 0;
         while (pos < text.size()) {
-            size_t end = text.find_first_of(L"\r\n", pos);
-            if (end == std::wstring::npos) end = text.size();
+            size_t end = pos;
+            while (end < text.size() && text[end] != L'\r' && text[end] != L'\n') ++end;
             size_t b = pos, e = end;
-            pos = end + 1;
+            pos = end;
+            while (pos < text.size() && (text[pos] == L'\r' || text[pos] == L'\n')) ++pos;
             TrimRange(text, b, e);
             if (b == e) continue;
             if (text[b] == L'[') {
-                size_t close = text.rfind(L']', e - 1);
-                if (close != std::wstring::npos && close > b) {
-                    size_t nb = b + 1, ne = close;
+                size_t close = e;
+                while (close > b && text[close - 1] != L']') --close;
+                if (close > b + 1) {
+                    size_t nb = b + 1, ne = close - 1;
                     TrimRange(text, nb, ne);
                     current = &AddSection(CutAtNul(text.substr(nb, ne - nb)));
+                    hasPrevKey = false;
                     continue;
                 }
             }
-            if (!current) current = &AddSection(L"");
             Key k;
+            size_t nameEnd = e;
             const size_t eq = text.find(L'=', b);
             if (eq != std::wstring::npos && eq < e) {
                 size_t nb = b, ne = eq, vb = eq + 1, ve = e;
                 TrimRange(text, nb, ne);
                 TrimRange(text, vb, ve);
-                k.name = CutAtNul(text.substr(nb, ne - nb));
+                nameEnd = ne;
                 k.value = CutAtNul(text.substr(vb, ve - vb));
                 k.hasValue = true;
-            } else {
-                k.name = CutAtNul(text.substr(b, e - b));
             }
+            // Of nameless lines in a row only the first is kept.
+            if (nameEnd == b && hasPrevKey && prevKeyNameless) continue;
+            k.name = CutAtNul(text.substr(b, nameEnd - b));
+            hasPrevKey = true;
+            prevKeyNameless = k.name.empty();
             current->index.try_emplace(Fold(k.name), current->keys.size());
             current->keys.push_back(std::move(k));
         }
@@ -264,23 +513,86 @@ private:
         FSections.push_back(std::make_unique<Section>());
         Section& s = *FSections.back();
         s.name = name;
-        FIndex.try_emplace(Fold(name), FSections.size() - 1);
+        s.folded = Fold(name);
+        if (!name.empty()) FIndex.try_emplace(s.folded, FSections.size() - 1);
         return s;
     }
-    const Section* FindSection(const std::wstring& name) const {
-        auto it = FIndex.find(Fold(fw::Trim(name)));
+    void ReindexSections() {
+        FIndex.clear();
+        for (size_t i = 0; i < FSections.size(); ++i)
+            if (!FSections[i]->name.empty()) FIndex.try_emplace(FSections[i]->folded, i);
+    }
+    static void ReindexKeys(Section& s) {
+        s.index.clear();
+        for (size_t i = 0; i < s.keys.size(); ++i) s.index.try_emplace(Fold(s.keys[i].name), i);
+    }
+    Section* FindSection(const std::wstring& name) const {
+        const std::wstring t = TrimBlanks(name);
+        if (t.empty()) return nullptr;
+        auto it = FIndex.find(Fold(t));
         return it == FIndex.end() ? nullptr : FSections[it->second].get();
     }
-    const Key* FindKey(const std::wstring& section, const std::wstring& ident) const {
-        const Section* s = FindSection(section);
+    Key* FindKey(const std::wstring& section, const std::wstring& ident) const {
+        Section* s = FindSection(section);
         if (!s) return nullptr;
-        auto it = s->index.find(Fold(fw::Trim(ident)));
+        auto it = s->index.find(Fold(TrimBlanks(ident)));
         return it == s->index.end() ? nullptr : &s->keys[it->second];
+    }
+
+    // A new key goes to the end of the first section of the name (a new section at the end of the
+    // file); its name keeps what follows its leading blanks, the value loses its leading blanks.
+    void SetString(const std::wstring& section, const std::wstring& ident, const std::wstring& value, bool append) {
+        size_t vb = 0;
+        while (vb < value.size() && IsBlank(value[vb])) ++vb;
+        const std::wstring v = CutAtNul(value.substr(vb));
+        Section* s = FindSection(section);
+        if (!s) {
+            size_t nb = 0;
+            while (nb < section.size() && IsBlank(section[nb])) ++nb;
+            s = &AddSection(CutAtNul(section.substr(nb)));
+        }
+        Key* k = nullptr;
+        if (!append) {
+            auto it = s->index.find(Fold(TrimBlanks(ident)));
+            if (it != s->index.end()) k = &s->keys[it->second];
+        }
+        if (k) {
+            if (k->hasValue && k->value == v) return;  // no change
+            k->value = v;
+            k->hasValue = true;
+            FChanged = true;
+            return;
+        }
+        size_t kb = 0;
+        while (kb < ident.size() && IsBlank(ident[kb])) ++kb;
+        Key nk;
+        nk.name = CutAtNul(ident.substr(kb));
+        nk.value = v;
+        nk.hasValue = true;
+        s->index.try_emplace(Fold(nk.name), s->keys.size());
+        s->keys.push_back(std::move(nk));
+        FChanged = true;
+    }
+
+    void Clear() {
+        FSections.clear();
+        FIndex.clear();
+        FChanged = false;
+        FDamaged = false;
+        FMarkless = false;
     }
 
     std::vector<std::unique_ptr<Section>> FSections;
     std::unordered_map<std::wstring, size_t> FIndex;  // folded name -> first section
+    fw::TEncoding FEncoding = fw::TEncoding::UTF16LE;
+    TState FState = TState::Missing;
+    TStamp FStamp;
+    bool FChanged = false;
+    bool FDamaged = false;
+    bool FMarkless = false;
 };
+
+namespace {
 
 bool IsFileSection(const std::wstring& name) {
     return fw::AnsiSameText(name, kConfig) || fw::AnsiSameText(name, kUnfinished) || fw::AnsiSameText(name, kBackup);
@@ -376,12 +688,28 @@ std::wstring UnescapeRecordName(const std::wstring& Value) {
 
 // ---------------------------------------------------------------------------------------------
 
+bool WriteFileAtomically(const std::wstring& FileName, const std::vector<uint8_t>& Bytes) {
+    const std::wstring tmp = FileName + L".tmp";
+    if (!WriteDurably(tmp, Bytes)) {
+        DeleteFileW(tmp.c_str());
+        return false;
+    }
+    if (!MoveFileExW(tmp.c_str(), FileName.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        DeleteFileW(tmp.c_str());
+        return false;
+    }
+    return true;
+}
+
 TRemindFile::TRemindFile(const std::wstring& FileName) : TRemindFile(FileName, fw::DefaultFormatSettings()) {}
 
 TRemindFile::TRemindFile(const std::wstring& FileName, const fw::TFormatSettings& Settings)
-    : fw::TIniFile(FileName) {
+    : fw::TIniFile(FileName), FileWriter(WriteFileAtomically) {
     SetFormatSettings(Settings);
     SetCreateUnicode(true);
+    FText = std::make_unique<TProfileText>(FFileName);
+    // What a save cut short left beside the file is no part of it.
+    if (!FFileName.empty()) DeleteFileW((FFileName + L".tmp").c_str());
     LoadAll();
 }
 
@@ -394,8 +722,134 @@ TRemindFile::~TRemindFile() {
     ClearRecords();
 }
 
+std::unique_ptr<TRmRecordStruct> TRemindFile::ReadRecordFrom(fw::TCustomIniFile& Ini,
+                                                             const fw::TFormatSettings& Settings,
+                                                             const std::wstring& Section, const std::wstring& Key) {
+    return ::ReadRecordFrom(Ini, Settings, Section, Key);
+}
+
+// --- the text and its saves ----------------------------------------------------------------
+
+void TRemindFile::Reload() {
+    FText->Load();
+    FDamagedPending = FText->State() == TProfileText::TState::Read && FText->Damaged();
+}
+
+void TRemindFile::Refresh() {
+    if (FText->State() == TProfileText::TState::Unreadable || !(TProfileText::Stamp(FFileName) == FText->GetStamp()))
+        Reload();
+}
+
+void TRemindFile::BeginOperation(bool Change) {
+    if (FUpdateDepth++ == 0) Refresh();
+    // The profile functions keep a file's encoding; one in the ANSI code page could not hold every
+    // text, so it becomes UTF-16LE with the first change (its text is the same either way).
+    if (Change && FText->State() == TProfileText::TState::Read && FText->GetEncoding() == fw::TEncoding::Ansi)
+        FText->SetEncoding(fw::TEncoding::UTF16LE);
+}
+
+void TRemindFile::Commit() {
+    if (--FUpdateDepth > 0) return;
+    if (!FText->Changed()) return;
+    try {
+        SaveText();
+    } catch (...) {
+        Reload();
+        throw;
+    }
+}
+
+void TRemindFile::Abandon() {
+    if (--FUpdateDepth > 0) return;
+    if (FText->Changed()) Reload();
+}
+
+void TRemindFile::SaveText() {
+    // A file that exists but could not be read (another program holds it locked) is never replaced
+    // by what little the store knows of it.
+    if (FText->State() == TProfileText::TState::Unreadable) throw fw::EIniFileException(fw::Format(L"Unable to write to %s", {FFileName}));
+    if (FDamagedPending) KeepDamagedCopy();
+    const std::vector<uint8_t> bytes = FText->SaveToBytes();
+    if (FFileName.empty() || !FileWriter || !FileWriter(FFileName, bytes))
+        throw fw::EIniFileException(fw::Format(L"Unable to write to %s", {FFileName}));
+    // The profile functions read a file anew after writing it, which takes out what their parser
+    // does not keep (blanks before a NUL that ended a value, say): so does the store.
+    FText->LoadFromBytes(bytes);
+    FText->Saved(TProfileText::Stamp(FFileName));
+}
+
+void TRemindFile::KeepDamagedCopy() {
+    // The original is on the disk as it was read (the text is reread whenever the file changes).
+    std::wstring copy;
+    for (int i = 1; i < 10000; ++i) {
+        const std::wstring candidate = FFileName + L".damaged" + (i == 1 ? L"" : L"." + std::to_wstring(i));
+        if (CopyFileW(FFileName.c_str(), candidate.c_str(), TRUE)) {
+            copy = candidate;
+            break;
+        }
+        const DWORD err = GetLastError();
+        if (err != ERROR_FILE_EXISTS && err != ERROR_ALREADY_EXISTS) break;
+    }
+    // Without its copy the original is not replaced.
+    if (copy.empty()) throw fw::EIniFileException(fw::Format(L"Unable to write to %s", {FFileName}));
+    FDamagedPending = false;
+    if (OnDamagedCopy) OnDamagedCopy(copy);
+}
+
+void TRemindFile::BeginUpdate() { BeginOperation(false); }
+
+void TRemindFile::EndUpdate() { Commit(); }
+
+// --- INI operations on the text --------------------------------------------------------------
+
+std::wstring TRemindFile::ReadString(const std::wstring& section, const std::wstring& ident, const std::wstring& def) {
+    if (FUpdateDepth == 0) Refresh();
+    return FText->ReadString(section, ident, def);
+}
+
+void TRemindFile::ReadSection(const std::wstring& section, fw::TStrings& keys) {
+    if (FUpdateDepth == 0) Refresh();
+    FText->ReadSection(section, keys);
+}
+
+void TRemindFile::ReadSections(fw::TStrings& sections) {
+    if (FUpdateDepth == 0) Refresh();
+    FText->ReadSections(sections);
+}
+
+bool TRemindFile::SectionExists(const std::wstring& section) {
+    if (FUpdateDepth == 0) Refresh();
+    return FText->SectionExists(section);
+}
+
+bool TRemindFile::ValueExists(const std::wstring& section, const std::wstring& ident) {
+    if (FUpdateDepth == 0) Refresh();
+    return FText->ValueExists(section, ident);
+}
+
+void TRemindFile::WriteString(const std::wstring& section, const std::wstring& ident, const std::wstring& value) {
+    BeginOperation(true);
+    FText->WriteString(section, ident, value);
+    Commit();
+}
+
+void TRemindFile::EraseSection(const std::wstring& section) {
+    BeginOperation(true);
+    FText->EraseSection(section);
+    Commit();
+}
+
+void TRemindFile::DeleteKey(const std::wstring& section, const std::wstring& ident) {
+    BeginOperation(true);
+    FText->DeleteKey(section, ident);
+    Commit();
+}
+
+// --- the store's operations ------------------------------------------------------------------
+
 void TRemindFile::LoadAll() {
     ClearRecords();
+    Reload();
     Config.AutoUpdate = ReadBool(kConfig, L"AUTEUPDATE", true);
     Config.CheckNews = ReadBool(kConfig, L"CHECKNEWS", true);
     Config.NewsId = ReadInteger(kConfig, L"NEWSID", -1);
@@ -404,34 +858,31 @@ void TRemindFile::LoadAll() {
     if (MachineGuidSource) MachineGuidSource(Config.MachineGuid);
     Config.SetupVer = ReadString(kConfig, L"SetupVer", L"");
 
+    // A file another program holds locked reads as empty (as the profile functions see it), rather
+    // than failing the start; it is not written while it cannot be read.
     std::vector<std::unique_ptr<TRmRecordStruct>> loaded;
-    // Flushed first, so that the copy read in one pass holds every write made so far.
-    UpdateFile();
-    try {
-        TProfileSnapshot snapshot(FFileName);
-        ReadAllRecords(snapshot, FFormatSettings, loaded);
-    } catch (const fw::Exception&) {
-        // A file another program holds locked: read it as the profile functions do (they see
-        // it as empty), rather than failing the start.
-        loaded.clear();
-        ReadAllRecords(*this, FFormatSettings, loaded);
-    }
+    ReadAllRecords(*FText, FFormatSettings, loaded);
     Records.reserve(loaded.size());
     for (auto& r : loaded) Records.push_back(r.release());
 }
 
 void TRemindFile::SaveConfig() {
-    PrepareUnicodeFile();
-    WriteBool(kConfig, L"AUTEUPDATE", Config.AutoUpdate);
-    WriteBool(kConfig, L"CHECKNEWS", Config.CheckNews);
-    WriteInteger(kConfig, L"NEWSID", Config.NewsId);
-    WriteString(kConfig, L"Language", Config.Language);
-    WriteString(kConfig, L"SetupVer", Config.SetupVer);
-    UpdateFile();
+    BeginOperation(true);
+    try {
+        FText->WriteBool(kConfig, L"AUTEUPDATE", Config.AutoUpdate);
+        FText->WriteBool(kConfig, L"CHECKNEWS", Config.CheckNews);
+        FText->WriteInteger(kConfig, L"NEWSID", Config.NewsId);
+        FText->WriteString(kConfig, L"Language", Config.Language);
+        FText->WriteString(kConfig, L"SetupVer", Config.SetupVer);
+    } catch (...) {
+        Abandon();
+        throw;
+    }
+    Commit();
 }
 
 std::unique_ptr<TRmRecordStruct> TRemindFile::ReadRecord(const std::wstring& Section, const std::wstring& Key) {
-    return ReadRecordFrom(*this, FFormatSettings, Section, Key);
+    return ::ReadRecordFrom(*this, FFormatSettings, Section, Key);
 }
 
 std::wstring TRemindFile::SectionName(const TRmRecordStruct* Record) const {
@@ -458,33 +909,34 @@ std::wstring TRemindFile::ListValue(const TRmRecordStruct* Record) {
     return ProtectValue(RecordNameNeedsEscape(Record->Name) ? EscapeRecordName(Record->Name) : Record->Name);
 }
 
-void TRemindFile::WriteRecord(const std::wstring& Section, TRmRecordStruct* Record) {
-    PrepareUnicodeFile();
+void TRemindFile::WriteRecordKeys(const std::wstring& Section, TRmRecordStruct* Record) {
     const std::wstring s = SectionName(Record);
     Record->Section = s;
-    // The marker goes before a plain text replaces an escaped one and comes after an escaped text
-    // is written: cut short at any point, the file never holds a plain text under the marker (a
-    // path's backslashes would be taken for escapes).
-    if (!RecordNameNeedsEscape(Record->Name) && ValueExists(s, kNameEscaped)) DeleteKey(s, kNameEscaped);
-    WriteString(Section, s, ListValue(Record));
-    for (const auto& [key, value] : RecordValues(Record)) WriteString(s, key, value);
+    // The same changes, in the same order, as the key writes the file has always had: the marker
+    // of an escaped text goes when the text is plain again.
+    if (!RecordNameNeedsEscape(Record->Name) && FText->ValueExists(s, kNameEscaped)) FText->DeleteKey(s, kNameEscaped);
+    FText->WriteString(Section, s, ListValue(Record));
+    for (const auto& [key, value] : RecordValues(Record)) FText->WriteString(s, key, value);
+}
+
+void TRemindFile::WriteRecord(const std::wstring& Section, TRmRecordStruct* Record) {
+    BeginOperation(true);
+    try {
+        WriteRecordKeys(Section, Record);
+    } catch (...) {
+        Abandon();
+        throw;
+    }
+    Commit();
 }
 
 void TRemindFile::WriteNewRecord(const std::wstring& Section, TRmRecordStruct* Record) {
-    PrepareUnicodeFile();
+    // The section does not exist yet: its keys go in as one section, the same lines in the same
+    // order.
     const std::wstring s = SectionName(Record);
     Record->Section = s;
-    WriteString(Section, s, ListValue(Record));
-    // The section does not exist yet: its keys go in with one write instead of one each, the
-    // same lines in the same order.
-    std::wstring block;
-    for (const auto& [key, value] : RecordValues(Record)) {
-        block += key + L"=" + value;
-        block += L'\0';
-    }
-    block += L'\0';
-    if (!WritePrivateProfileSectionW(s.c_str(), block.c_str(), FFileName.c_str()))
-        throw fw::EIniFileException(fw::Format(L"Unable to write to %s", {FFileName}));
+    FText->WriteString(Section, s, ListValue(Record));
+    FText->WriteSection(s, RecordValues(Record));
 }
 
 int TRemindFile::IndexOfRecord(const TRmRecordStruct* Record) const {
@@ -495,42 +947,42 @@ int TRemindFile::IndexOfRecord(const TRmRecordStruct* Record) const {
 bool TRemindFile::SectionInUse(const std::wstring& Section) {
     for (const TRmRecordStruct* r : Records)
         if (fw::AnsiSameText(r->Section, Section)) return true;
-    return SectionExists(Section) || ValueExists(kUnfinished, Section);
+    return FText->SectionExists(Section) || FText->ValueExists(kUnfinished, Section);
 }
 
 void TRemindFile::AddRecord(TRmRecordStruct* Record) {
     if (!Record || IndexOfRecord(Record) >= 0) return;
     const std::wstring previousSection = Record->Section;
     const fw::TDateTime previousCreated = Record->CreateDateTime;
-    // A new record gets its section here; so does a copy of a stored record, which would otherwise
-    // overwrite the original's section. Two reminders made within one second would share one too.
-    if (Record->Section.empty() || SectionInUse(Record->Section)) {
-        std::wstring s = ComputedSectionName(Record->CreateDateTime, FFormatSettings);
-        while (SectionInUse(s)) {
-            Record->CreateDateTime = fw::IncSecond(Record->CreateDateTime);
-            s = ComputedSectionName(Record->CreateDateTime, FFormatSettings);
-        }
-        Record->Section = s;
-    }
+    BeginOperation(true);
     try {
-        WriteRecord(kUnfinished, Record);
+        // A new record gets its section here; so does a copy of a stored record, which would
+        // otherwise overwrite the original's section. Two reminders made within one second would
+        // share one too.
+        if (Record->Section.empty() || SectionInUse(Record->Section)) {
+            std::wstring s = ComputedSectionName(Record->CreateDateTime, FFormatSettings);
+            while (SectionInUse(s)) {
+                Record->CreateDateTime = fw::IncSecond(Record->CreateDateTime);
+                s = ComputedSectionName(Record->CreateDateTime, FFormatSettings);
+            }
+            Record->Section = s;
+        }
+        WriteRecordKeys(kUnfinished, Record);
+        Records.push_back(Record);
     } catch (...) {
-        // The caller keeps the record and may save it again: that must not find a half-written
-        // copy under this section and add the reminder a second time beside it.
-        UndoNewSection(Record->Section);
+        Abandon();
         Record->Section = previousSection;
         Record->CreateDateTime = previousCreated;
         throw;
     }
-    Records.push_back(Record);
-}
-
-void TRemindFile::UndoNewSection(const std::wstring& Section) {
-    // Only ever called for a section that was free before the failed write.
     try {
-        EraseRecordSection(kUnfinished, Section);
+        Commit();
     } catch (...) {
-        // The file refuses changes altogether; the error already on its way says so.
+        // The caller keeps the record and may save it again: nothing of it is in the file.
+        Records.pop_back();
+        Record->Section = previousSection;
+        Record->CreateDateTime = previousCreated;
+        throw;
     }
 }
 
@@ -539,19 +991,25 @@ void TRemindFile::UpdateRecord(TRmRecordStruct* Record) {
 }
 
 void TRemindFile::EraseRecordSection(const std::wstring& Section, const std::wstring& SectionName) {
-    PrepareUnicodeFile();
-    // Each call takes out the first of its name only. A file edited by hand may list a reminder
-    // twice (or hold its section twice); the next one would bring the deleted reminder back.
-    // Bounded, in case the file refuses the change.
-    static const std::wstring kGone = L"\x01\x02";
-    for (int i = 0; i < 64; ++i) {
-        EraseSection(SectionName);
-        if (!SectionExists(SectionName)) break;
+    BeginOperation(true);
+    try {
+        // Each erase takes out the first of its name only. A file edited by hand may list a
+        // reminder twice (or hold its section twice); the next one would bring the deleted
+        // reminder back.
+        static const std::wstring kGone = L"\x01\x02";
+        for (int i = 0; i < 64; ++i) {
+            FText->EraseSection(SectionName);
+            if (!FText->SectionExists(SectionName)) break;
+        }
+        for (int i = 0; i < 64; ++i) {
+            FText->DeleteKey(Section, SectionName);
+            if (FText->ReadString(Section, SectionName, kGone) == kGone) break;
+        }
+    } catch (...) {
+        Abandon();
+        throw;
     }
-    for (int i = 0; i < 64; ++i) {
-        DeleteKey(Section, SectionName);
-        if (ReadString(Section, SectionName, kGone) == kGone) break;
-    }
+    Commit();
 }
 
 void TRemindFile::DeleteRecord(TRmRecordStruct* Record) {
@@ -563,8 +1021,19 @@ void TRemindFile::DeleteRecord(TRmRecordStruct* Record) {
 }
 
 void TRemindFile::Backup(const std::wstring& FileName) {
-    UpdateFile();  // the copy is read from the file itself
-    fw::TMemIniFile copy(FFileName);
+    // The copy is read from the file itself, which holds every save; a file saved without its
+    // byte-order mark is taken from the store's reading of it, which knows its encoding.
+    Refresh();
+    const bool markless = FText->State() == TProfileText::TState::Read && FText->Markless();
+    fw::TMemIniFile copy(markless ? L"" : FFileName);
+    if (markless) {
+        const std::vector<uint8_t> bytes = FText->SaveToBytes();
+        fw::TEncoding encoding;
+        fw::TStringList lines;
+        lines.SetText(fw::DecodeText(bytes.data(), bytes.size(), encoding));
+        copy.SetStrings(lines);
+        copy.SetEncoding(encoding);
+    }
     copy.Rename(FileName, false);
     copy.EraseSection(kConfig);
     copy.WriteString(kBackup, L"BACKTIME", fw::DateToStr(fw::Date(), FFormatSettings));
@@ -573,87 +1042,53 @@ void TRemindFile::Backup(const std::wstring& FileName) {
 
 void TRemindFile::MergeFrom(const std::wstring& FileName) {
     if (!fw::FileExists(FileName)) return;
-    // Both files are read from disk below (the other one may be this one).
-    UpdateFile();
     std::vector<std::unique_ptr<TRmRecordStruct>> other;
     try {
-        TProfileSnapshot ini(FileName);
+        TProfileText ini(FileName);
+        if (ini.Load() != TProfileText::TState::Read) return;  // an unreadable file adds nothing
         ReadAllRecords(ini, FFormatSettings, other);
     } catch (...) {
-        return;  // an unreadable file adds nothing and is not reported
+        return;  // and is not reported
     }
-    // The sections this file uses, gathered once rather than searched for each record.
-    std::unordered_set<std::wstring> used;
-    for (const TRmRecordStruct* r : Records) used.insert(FoldName(r->Section));
-    auto gather = [&used](fw::TCustomIniFile& ini) {
-        fw::TStringList names;
-        ini.ReadSections(names);
-        for (int i = 0; i < names.Count(); ++i)
-            if (ini.SectionExists(names[i])) used.insert(FoldName(names[i]));
-        ini.ReadSection(kUnfinished, names);
-        for (int i = 0; i < names.Count(); ++i) used.insert(FoldName(names[i]));
-    };
+    BeginOperation(true);
+    const size_t before = Records.size();
     try {
-        TProfileSnapshot mine(FFileName);
-        gather(mine);
-    } catch (const fw::Exception&) {
-        gather(*this);  // this file cannot be read in one pass: ask the profile functions
-    }
+        // The sections this file uses, gathered once rather than searched for each record.
+        std::unordered_set<std::wstring> used;
+        for (const TRmRecordStruct* r : Records) used.insert(FoldName(r->Section));
+        fw::TStringList names;
+        FText->ReadSections(names);
+        for (int i = 0; i < names.Count(); ++i)
+            if (FText->SectionExists(names[i])) used.insert(FoldName(names[i]));
+        FText->ReadSection(kUnfinished, names);
+        for (int i = 0; i < names.Count(); ++i) used.insert(FoldName(names[i]));
 
-    for (const auto& o : other) {
-        if (!used.insert(FoldName(o->Section)).second) continue;
-        auto copy = std::make_unique<TRmRecordStruct>(*o);
-        try {
+        Records.reserve(Records.size() + other.size());
+        for (const auto& o : other) {
+            if (!used.insert(FoldName(o->Section)).second) continue;
+            auto copy = std::make_unique<TRmRecordStruct>(*o);
             WriteNewRecord(kUnfinished, copy.get());
-        } catch (...) {
-            // A listed reminder without its section would block every later restore of it.
-            UndoNewSection(copy->Section);
-            throw;
+            Records.push_back(copy.release());
         }
-        Records.push_back(copy.release());
+        if (FText->State() == TProfileText::TState::Unreadable && Records.size() > before)
+            throw fw::EIniFileException(fw::Format(L"Unable to write to %s", {FFileName}));
+    } catch (...) {
+        Abandon();
+        for (size_t i = before; i < Records.size(); ++i) delete Records[i];
+        Records.resize(before);
+        throw;
+    }
+    try {
+        Commit();  // all of them with one save
+    } catch (...) {
+        // Nothing of the restore reached the file: none of it stays in the list either.
+        for (size_t i = before; i < Records.size(); ++i) delete Records[i];
+        Records.resize(before);
+        throw;
     }
 }
 
 void TRemindFile::ClearRecords() {
     for (TRmRecordStruct* r : Records) delete r;
     Records.clear();
-}
-
-void TRemindFile::PrepareUnicodeFile() {
-    if (FFileName.empty() || !fw::FileExists(FFileName)) return;  // created as UTF-16 by the first write
-    // Only the first bytes decide; the whole file is read only when it has to be converted.
-    HANDLE h = CreateFileW(FFileName.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return;
-    uint8_t head[3] = {};
-    DWORD got = 0;
-    const BOOL ok = ReadFile(h, head, sizeof head, &got, nullptr);
-    CloseHandle(h);
-    if (!ok) return;
-    size_t bom = 0;
-    if (fw::DetectEncoding(head, got, bom) != fw::TEncoding::Ansi) return;
-
-    // The profile functions read an ANSI file through the ANSI code page, so the same conversion
-    // gives exactly the text they see. Written beside the file and then moved over it, so that a
-    // failure leaves the original as it was (and the write that follows reports the problem).
-    try {
-        UpdateFile();
-        WIN32_FILE_ATTRIBUTE_DATA attr{};
-        if (!GetFileAttributesExW(FFileName.c_str(), GetFileExInfoStandard, &attr)) return;
-        const uint64_t size = (static_cast<uint64_t>(attr.nFileSizeHigh) << 32) | attr.nFileSizeLow;
-        const std::vector<uint8_t> bytes = fw::ReadFileToBytes(FFileName);
-        // A read cut short must never replace the file: it stays as it is.
-        if (bytes.size() != size) return;
-        const std::wstring text = fw::AnsiToWide(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-        const std::vector<uint8_t> wide = fw::EncodeText(text, fw::TEncoding::UTF16LE, true);
-        const std::wstring tmp = FFileName + L".tmp";
-        if (!WriteDurably(tmp, wide)) {
-            DeleteFileW(tmp.c_str());
-            return;
-        }
-        if (!MoveFileExW(tmp.c_str(), FFileName.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-            DeleteFileW(tmp.c_str());
-        UpdateFile();
-    } catch (const fw::Exception&) {
-    }
 }

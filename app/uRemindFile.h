@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -68,8 +69,24 @@ std::wstring EscapeRecordName(const std::wstring& Name);
 std::wstring UnescapeRecordName(const std::wstring& Value);
 bool RecordNameNeedsEscape(const std::wstring& Name);
 
+// Writes a whole file so that no reader ever finds it half-written: the bytes go to a temporary
+// file beside it ("<name>.tmp"), are flushed to the disk, and the temporary file is moved over the
+// target in one step. False when any step fails; the target is then as it was.
+bool WriteFileAtomically(const std::wstring& FileName, const std::vector<uint8_t>& Bytes);
+using TDataFileWriter = std::function<bool(const std::wstring& FileName, const std::vector<uint8_t>& Bytes)>;
+
+class TProfileText;
+
 // The data file: settings in "CONFIG", the list of reminders in "UNFINISHED" and one section a
 // reminder. It owns every record in Records.
+// The store keeps the file's text in memory, read and changed by the rules of the profile functions
+// (the INI operations below work on it), and saves it whole through FileWriter: one save per
+// operation (a record written, a record deleted, the settings, a restore), whatever number of keys
+// it changes, or one for all operations between BeginUpdate and EndUpdate. The file is reread only
+// when it changed on the disk since the store last read or wrote it (another program, an editor):
+// an operation then applies to what is on the disk now, as the profile functions would. A refused
+// save raises "Unable to write to <path>" and leaves the file as it was; the text in memory is then
+// read anew from the file, so that it never holds what the file does not.
 class TRemindFile : public fw::TIniFile {
 public:
     // Opens the file and loads it. Dates and times are written and parsed with the given settings
@@ -79,6 +96,33 @@ public:
     // Saves the settings (a failure is swallowed: nothing may be thrown out of a destructor) and
     // frees the records.
     ~TRemindFile() override;
+
+    // The INI operations on the store's text of the file; each change is saved at once (or at the
+    // end of an update).
+    std::wstring ReadString(const std::wstring& section, const std::wstring& ident, const std::wstring& def) override;
+    void WriteString(const std::wstring& section, const std::wstring& ident, const std::wstring& value) override;
+    void ReadSection(const std::wstring& section, fw::TStrings& keys) override;
+    void ReadSections(fw::TStrings& sections) override;
+    void EraseSection(const std::wstring& section) override;
+    void DeleteKey(const std::wstring& section, const std::wstring& ident) override;
+    bool SectionExists(const std::wstring& section) override;
+    bool ValueExists(const std::wstring& section, const std::wstring& ident) override;
+    // Nothing waits to be written: every change is saved when its operation ends.
+    void UpdateFile() override {}
+
+    // Changes made from BeginUpdate to the matching EndUpdate are saved once, by that EndUpdate,
+    // which raises the error of a refused save.
+    void BeginUpdate();
+    void EndUpdate();
+
+    // Every save passes the file's whole new content through here (WriteFileAtomically unless
+    // replaced); false means the save was refused.
+    TDataFileWriter FileWriter;
+    // A file that could not be read as text (bytes that do not decode, NUL characters) is copied
+    // before the first save that would replace it, to "<name>.damaged" (".damaged.2" and so on when
+    // taken: one copy per damaged reading, never overwritten). Called once per copy, with its path,
+    // so that the program can tell the user.
+    std::function<void(const std::wstring& CopyPath)> OnDamagedCopy;
 
     // The reminders in file order. The store owns them.
     std::vector<TRmRecordStruct*> Records;
@@ -94,9 +138,8 @@ public:
     std::wstring SectionName(const TRmRecordStruct* Record) const;
     // Writes a record that is not in Records yet and appends it; the store owns it from then on.
     // A new record whose section is taken has its creation time moved on by a second until it is
-    // free. If the write fails, what it wrote is taken out of the file again, the record keeps its
-    // earlier section and creation time, and the exception reaches the caller, which still owns
-    // the record.
+    // free. If the save fails, the file stays as it was, the record keeps its earlier section and
+    // creation time, and the exception reaches the caller, which still owns the record.
     void AddRecord(TRmRecordStruct* Record);
     // Writes a record of Records back to its section; others are ignored.
     void UpdateRecord(TRmRecordStruct* Record);
@@ -106,27 +149,45 @@ public:
     // Writes a copy of the data file without its settings and with today's date in "BACKUP".
     void Backup(const std::wstring& FileName);
     // Adds the reminders of another data or backup file whose sections this file lacks (nor lists,
-    // nor uses for a record). A refused write reaches the caller with nothing of that reminder
-    // left in the file; the ones added before it stay.
+    // nor uses for a record), all with one save. A refused save reaches the caller with nothing of
+    // the restore added, in the file or in Records.
     void MergeFrom(const std::wstring& FileName);
     void ClearRecords();
 
     int IndexOfRecord(const TRmRecordStruct* Record) const;
 
+    // A record read from any INI object (this file's text, another file, the profile functions).
+    static std::unique_ptr<TRmRecordStruct> ReadRecordFrom(fw::TCustomIniFile& Ini, const fw::TFormatSettings& Settings,
+                                                           const std::wstring& Section, const std::wstring& Key);
+
 private:
-    // Before the first change of each operation: a file in the ANSI code page is rewritten as
-    // UTF-16LE (a missing one is created so), so that no character is lost from then on.
-    void PrepareUnicodeFile();
+    // One operation: Begin brings the text up to date with the file (and, for a change, a file in
+    // the ANSI code page becomes UTF-16LE, so that no character is lost from then on); Commit saves
+    // when the outermost operation ends and something changed; Abandon forgets the changes of a
+    // failed operation (the text is read anew from the file).
+    void BeginOperation(bool Change);
+    void Commit();
+    void Abandon();
+    // Reads the file again when it is not the one the text came from.
+    void Refresh();
+    void Reload();
+    void SaveText();
+    // Copies a damaged original before it is replaced.
+    void KeepDamagedCopy();
     // True when a section of that name holds keys or a record already uses it.
     bool SectionInUse(const std::wstring& Section);
-    // Erases what a failed write left of a record in a section that was free before it.
-    void UndoNewSection(const std::wstring& Section);
     // WriteRecord for a record whose section does not exist yet.
     void WriteNewRecord(const std::wstring& Section, TRmRecordStruct* Record);
+    void WriteRecordKeys(const std::wstring& Section, TRmRecordStruct* Record);
     // The keys and values of a record's section, in the order they are written.
     std::vector<std::pair<std::wstring, std::wstring>> RecordValues(const TRmRecordStruct* Record) const;
     // The record's value in the list section.
     static std::wstring ListValue(const TRmRecordStruct* Record);
+
+    std::unique_ptr<TProfileText> FText;
+    int FUpdateDepth = 0;
+    // The text came from a damaged file whose copy is not made yet.
+    bool FDamagedPending = false;
 };
 
 // The one store, owned by the hidden main window.

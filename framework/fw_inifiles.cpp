@@ -180,25 +180,35 @@ void TMemIniFile::LoadFromFileName() {
     ParseLines(lines);
 }
 
-void TMemIniFile::Clear() { FSections.clear(); }
+void TMemIniFile::Clear() {
+    FSections.clear();
+    FIndex.clear();
+}
 
 TMemIniFile::Section* TMemIniFile::FindSection(const std::wstring& name) {
-    const std::wstring f = FoldCase(name);
-    for (auto& s : FSections)
-        if (s.folded == f) return &s;
-    return nullptr;
+    const auto it = FIndex.find(FoldCase(name));
+    return it == FIndex.end() ? nullptr : &FSections[it->second];
 }
 
 TMemIniFile::Section& TMemIniFile::AddSection(const std::wstring& name) {
-    FSections.push_back(Section{name, FoldCase(name), {}});
+    FSections.push_back(Section{name, FoldCase(name), {}, {}});
+    FIndex.emplace(FSections.back().folded, FSections.size() - 1);
     return FSections.back();
 }
 
 TMemIniFile::Key* TMemIniFile::FindKey(Section& s, const std::wstring& name) {
-    const std::wstring f = FoldCase(name);
-    for (auto& k : s.keys)
-        if (k.folded == f) return &k;
-    return nullptr;
+    const auto it = s.index.find(FoldCase(name));
+    return it == s.index.end() ? nullptr : &s.keys[it->second];
+}
+
+void TMemIniFile::AddKey(Section& s, const std::wstring& name, const std::wstring& value) {
+    s.keys.push_back(Key{name, FoldCase(name), value});
+    s.index.emplace(s.keys.back().folded, s.keys.size() - 1);
+}
+
+void TMemIniFile::Reindex() {
+    FIndex.clear();
+    for (size_t i = 0; i < FSections.size(); ++i) FIndex.emplace(FSections[i].folded, i);
 }
 
 void TMemIniFile::ParseLines(const TStrings& list) {
@@ -218,7 +228,7 @@ void TMemIniFile::ParseLines(const TStrings& list) {
         if (eq == std::wstring::npos) continue;
         const std::wstring key = Trim(t.substr(0, eq));
         if (FindKey(*current, key)) continue;  // the first occurrence wins
-        current->keys.push_back(Key{key, FoldCase(key), Trim(t.substr(eq + 1))});
+        AddKey(*current, key, Trim(t.substr(eq + 1)));
     }
 }
 
@@ -257,7 +267,7 @@ void TMemIniFile::WriteString(const std::wstring& section, const std::wstring& i
         k->value = value;
         return;
     }
-    s->keys.push_back(Key{ident, FoldCase(ident), value});
+    AddKey(*s, ident, value);
 }
 
 void TMemIniFile::ReadSection(const std::wstring& section, TStrings& keys) {
@@ -288,6 +298,7 @@ void TMemIniFile::EraseSection(const std::wstring& section) {
     for (auto it = FSections.begin(); it != FSections.end(); ++it)
         if (it->folded == f) {
             FSections.erase(it);
+            Reindex();
             return;
         }
 }
@@ -299,6 +310,8 @@ void TMemIniFile::DeleteKey(const std::wstring& section, const std::wstring& ide
     for (auto it = s->keys.begin(); it != s->keys.end(); ++it)
         if (it->folded == f) {
             s->keys.erase(it);
+            s->index.clear();
+            for (size_t i = 0; i < s->keys.size(); ++i) s->index.emplace(s->keys[i].folded, i);
             return;
         }
 }

@@ -5,6 +5,7 @@
 #include "fw_strings.h"
 
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace fw {
@@ -98,7 +99,8 @@ private:
 // section (blanks inside the brackets trimmed, as the profile functions do); a key line is split at its first "=" with blanks around it removed; values are kept as
 // written (quotes included). Sections and keys are found ignoring case and kept in file order; of
 // repeated keys the first wins, and a repeated section continues the first one. Lines before the
-// first section and lines without "=" are dropped.
+// first section and lines without "=" are dropped. Sections and keys are found through hash tables
+// (a language file may hold a great many), so loading takes time in proportion to the file's size.
 class TMemIniFile : public TCustomIniFile {
 public:
     // "" makes an empty object without a file. A missing file loads as empty.
@@ -136,14 +138,18 @@ private:
     struct Section {
         std::wstring name, folded;
         std::vector<Key> keys;
+        std::unordered_map<std::wstring, size_t> index;  // folded key name -> position in keys
     };
     Section* FindSection(const std::wstring& name);
     Section& AddSection(const std::wstring& name);
     static Key* FindKey(Section& s, const std::wstring& name);
+    static void AddKey(Section& s, const std::wstring& name, const std::wstring& value);
+    void Reindex();
     void LoadFromFileName();
     void ParseLines(const TStrings& list);
 
     std::vector<Section> FSections;
+    std::unordered_map<std::wstring, size_t> FIndex;  // folded section name -> position in FSections
     TEncoding FEncoding = TEncoding::Ansi;
 };
 

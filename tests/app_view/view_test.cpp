@@ -33,15 +33,15 @@ public:
     FakeSound() : TFakeSound(31) {}
 };
 
-// A store whose writes can be refused, as a full disk or a read-only file would refuse them.
+// A store whose saves can be refused, as a full disk or a read-only file would refuse them.
 class RefusingStore : public TRemindFile {
 public:
-    using TRemindFile::TRemindFile;
-    bool refuse = false;
-    void WriteString(const std::wstring& section, const std::wstring& ident, const std::wstring& value) override {
-        if (refuse) throw fw::EIniFileException(L"Unable to write to " + GetFileName());
-        TRemindFile::WriteString(section, ident, value);
+    explicit RefusingStore(const std::wstring& FileName) : TRemindFile(FileName) {
+        FileWriter = [this](const std::wstring& f, const std::vector<uint8_t>& b) {
+            return !refuse && WriteFileAtomically(f, b);
+        };
     }
+    bool refuse = false;
 };
 
 void WriteLangFile(const std::wstring& path, const std::wstring& text) {

@@ -90,9 +90,47 @@ void Run(int count) {
                 static_cast<unsigned>(announcer.Missed));
 }
 
+// One tick that announces `due` of `count` daily reminders stored in the data file: every announced
+// record is written back.
+void RunDue(int count, int due) {
+    testsupport::TempDir tmp;
+    TRemindFile store(tmp.File(L"vk_rmind_data.dat"));
+    const fw::TDateTime tick = fw::EncodeDateTime(2024, 3, 5, 9, 0, 0, 0);
+    for (int i = 0; i < count; ++i) {
+        auto* r = new TRmRecordStruct;
+        r->Name = L"Reminder number " + std::to_wstring(i);
+        r->CreateDateTime = tick - 400 + i / 86400.0;
+        r->Period = 1;
+        // The due ones fall two seconds after the tick, the others spread over the day after it.
+        r->WakeTime = i < due ? 9.0 / 24 + 2.0 / 86400 : 10.0 / 24 + (i % 36000) / 86400.0;
+        r->LastTime = tick - 1;
+        store.Records.push_back(r);
+    }
+    // All of them in the file, with one save.
+    store.BeginUpdate();
+    for (TRmRecordStruct* r : store.Records) store.UpdateRecord(r);
+    store.EndUpdate();
+
+    BenchClock clock;
+    QuietAnnouncer announcer;
+    QuietList list;
+    TRemindFileWriter writer(store);
+    TReminderScheduler scheduler(store, clock, announcer, list, writer);
+    clock.T = tick;
+    LARGE_INTEGER freq, a, b;
+    QueryPerformanceFrequency(&freq);
+    QueryPerformanceCounter(&a);
+    scheduler.Tick();
+    QueryPerformanceCounter(&b);
+    std::printf("%6d reminders: tick announcing %u took %.3f s\n", count, static_cast<unsigned>(announcer.Announced),
+                Seconds(a, b, freq));
+}
+
 }  // namespace
 
 int main() {
+    RunDue(1000, 200);
+    RunDue(10000, 200);
     Run(1000);
     Run(10000);
     return 0;

@@ -25,9 +25,10 @@ std::vector<std::wstring> ProfileKeys(const std::wstring& path) {
 
 // Every loaded record equals the same record read key by key through the profile functions.
 void ExpectRecordsMatchProfile(TRemindFile& store) {
+    fw::TIniFile profile(store.GetFileName());
     for (const TRmRecordStruct* loaded : store.Records) {
         const TRmRecordStruct& a = *loaded;
-        const auto b = store.ReadRecord(L"UNFINISHED", a.Section);
+        const auto b = TRemindFile::ReadRecordFrom(profile, store.GetFormatSettings(), L"UNFINISHED", a.Section);
         SCOPED_TRACE(testsupport::Narrow(a.Section));
         EXPECT_EQ(a.Name, b->Name);
         EXPECT_EQ(a.Voice, b->Voice);
@@ -197,4 +198,59 @@ TEST_F(DataFileTest, AKeyLineWithoutANameHidesNoReminder) {
     EXPECT_EQ(store->Records[1]->Name, L"second");
     EXPECT_EQ(store->Records[1]->Period, 2);
     ExpectRecordsMatchProfile(*store);
+}
+
+TEST_F(DataFileTest, ChangesLeaveTheBytesTheProfileFunctionsWouldLeave) {
+    // Each change made through the store and, on a copy of the same file, through the profile
+    // functions themselves: both files hold the same bytes after every step.
+    struct Step {
+        const wchar_t* section;
+        const wchar_t* key;    // nullptr: erase the section
+        const wchar_t* value;  // nullptr: delete the key
+    };
+    const std::vector<Step> steps = {
+        {L"UNFINISHED", L"R20240101000001", L"new text"},
+        {L"R20240101000001", L"VOICE", L"  leading blanks go"},
+        {L"r20240101000007", L"PERIOD", L"3"},
+        {L"R20240101000022", L"PERIOD", L"\"4\""},  // the same value: nothing changes
+        {L"UNFINISHED", L"R20240101000099", L"appended"},
+        {L"NEW SECTION", L"KEY", L"value "},
+        {L"R20240101000001", L"ENDTIME", nullptr},  // only in the repeated section
+        {L"UNFINISHED", L"R20240101000005", nullptr},
+        {L"R20240101000001", nullptr, nullptr},  // the first of two
+        {L"R20240101000002", nullptr, nullptr},
+        {L"R20240101000020", L"VOICE", L"cr only, changed"},
+        {L"CONFIG", L"Language", L"Deutsch"},
+    };
+    const std::wstring text = kAwkward + L"[R20240101000012]\r\nVOICE=\u3000wide\u00A0\uFEFF\r\n";
+    const std::vector<std::pair<const char*, fw::TEncoding>> encodings = {
+        {"UTF-16LE", fw::TEncoding::UTF16LE}, {"UTF-8", fw::TEncoding::UTF8},
+        {"UTF-16BE", fw::TEncoding::UTF16BE}, {"ANSI", fw::TEncoding::Ansi}};
+    for (const auto& [name, encoding] : encodings) {
+        SCOPED_TRACE(name);
+        const std::wstring mine = dir.File(L"mine " + fw::AnsiToWide(name) + L".dat");
+        const std::wstring theirs = dir.File(L"theirs " + fw::AnsiToWide(name) + L".dat");
+        testsupport::WriteFileBytes(mine, fw::EncodeText(text, encoding, encoding != fw::TEncoding::Ansi));
+        // An ANSI file becomes UTF-16LE with the store's first change, its text unchanged.
+        if (encoding == fw::TEncoding::Ansi)
+            WriteUtf16(theirs, fw::AnsiToWide(fw::WideToAnsi(text)));
+        else
+            testsupport::WriteFileBytes(theirs, testsupport::ReadFileBytes(mine));
+        TRemindFile store(mine, us);
+        fw::TIniFile profile(theirs);
+        for (size_t i = 0; i < steps.size(); ++i) {
+            const Step& s = steps[i];
+            if (!s.key) {
+                store.EraseSection(s.section);
+                profile.EraseSection(s.section);
+            } else if (!s.value) {
+                store.DeleteKey(s.section, s.key);
+                profile.DeleteKey(s.section, s.key);
+            } else {
+                store.WriteString(s.section, s.key, s.value);
+                profile.WriteString(s.section, s.key, s.value);
+            }
+            ASSERT_EQ(testsupport::ReadFileBytes(mine), testsupport::ReadFileBytes(theirs)) << "step " << i;
+        }
+    }
 }

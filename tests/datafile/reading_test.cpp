@@ -180,3 +180,63 @@ TEST_F(DataFileTest, AFileOfTheEarlierProgramReadsWhole) {
     // Loading alone changes nothing in the file.
     EXPECT_EQ(testsupport::ReadFileBytes(path), original);
 }
+
+TEST_F(DataFileTest, AUtf16FileWithoutItsMarkLoadsWholeAndADamagedFileIsCopiedBeforeItsFirstSave) {
+    // As some editors save it: UTF-16LE without a byte-order mark.
+    std::wstring list = L"[CONFIG]\r\nLanguage=Deutsch\r\n[UNFINISHED]\r\n", body;
+    for (int i = 0; i < 20; ++i) {
+        const std::wstring s = L"R202403051407" + std::to_wstring(10 + i);
+        list += s + L"=Erinnerung \u00E4\u20AC " + std::to_wstring(i) + L"\r\n";
+        body += L"[" + s + L"]\r\nPERIOD=" + std::to_wstring(i % 5) + L"\r\nVOICE=default.mp3\r\n";
+    }
+    testsupport::WriteFileBytes(path, fw::EncodeText(list + body, fw::TEncoding::UTF16LE, false));
+    std::vector<std::wstring> copies;
+    auto keep = [&copies](const std::wstring& copy) { copies.push_back(copy); };
+    {
+        auto store = Open();
+        store->OnDamagedCopy = keep;
+        ASSERT_EQ(store->Records.size(), 20u);
+        EXPECT_EQ(store->Records[7]->Name, L"Erinnerung \u00E4\u20AC 7");
+        EXPECT_EQ(store->Records[7]->Period, 2);
+        EXPECT_EQ(Config.Language, L"Deutsch");
+        const std::wstring copy = dir.File(L"backup.dat");
+        store->Backup(copy);
+        EXPECT_EQ(ReadIni(copy).encoding, fw::TEncoding::UTF16LE);
+        EXPECT_EQ(ReadIni(copy).Find(L"UNFINISHED")->Value(L"R20240305140717"), L"Erinnerung \u00E4\u20AC 7");
+        store->UpdateRecord(store->Records[3]);
+    }  // and the settings saved at the end
+    EXPECT_TRUE(copies.empty());
+    EXPECT_EQ(ReadIni(path).encoding, fw::TEncoding::UTF16LE);  // written with its mark from now on
+    {
+        auto store = Open();
+        ASSERT_EQ(store->Records.size(), 20u);
+        EXPECT_EQ(store->Records[19]->Name, L"Erinnerung \u00E4\u20AC 19");
+    }
+
+    // Bytes that do not decode, and a NUL character: whatever can be read is kept, and so is a
+    // copy of the original, one per damaged reading, none overwritten.
+    const std::vector<std::string> damaged = {
+        "\xEF\xBB\xBF[UNFINISHED]\r\nR20240305140709=ok\r\nR20240306140709=bad \xC3\x28 text\r\n"
+        "[R20240305140709]\r\nPERIOD=1\r\n",
+        std::string("[UNFINISHED]\r\nR20240305140709=nul\0here\r\n[R20240305140709]\r\nPERIOD=3\r\n", 62),
+    };
+    for (size_t round = 0; round < damaged.size(); ++round) {
+        SCOPED_TRACE(round);
+        const std::vector<uint8_t> original(damaged[round].begin(), damaged[round].end());
+        testsupport::WriteFileBytes(path, original);
+        auto store = Open();
+        store->OnDamagedCopy = keep;
+        ASSERT_FALSE(store->Records.empty());
+        EXPECT_EQ(testsupport::ReadFileBytes(path), original);  // reading copies and changes nothing
+        EXPECT_EQ(copies.size(), round);
+        Config.NewsId = 5;
+        store->SaveConfig();
+        store->SaveConfig();
+        ASSERT_EQ(copies.size(), round + 1);
+        EXPECT_EQ(copies[round], path + (round == 0 ? L".damaged" : L".damaged.2"));
+        EXPECT_EQ(testsupport::ReadFileBytes(copies[round]), original);
+        EXPECT_NE(testsupport::ReadFileBytes(path), original);
+    }
+    EXPECT_EQ(testsupport::ReadFileBytes(copies[0]),
+              std::vector<uint8_t>(damaged[0].begin(), damaged[0].end()));
+}

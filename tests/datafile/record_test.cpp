@@ -4,6 +4,8 @@
 
 #include "fw_datetime.h"
 
+#include <functional>
+
 using namespace datafiletest;
 
 namespace {
@@ -250,45 +252,130 @@ TEST_F(DataFileTest, AMissingFileReadsAsEmptyAndARefusedWriteNamesTheFile) {
     EXPECT_EQ(good->Records.size(), 1u);
 }
 
-namespace {
-
-// A store whose n-th key write from now on is refused, as a full disk would refuse it.
-class RefusingStore : public TRemindFile {
-public:
-    using TRemindFile::TRemindFile;
-    int refuseAt = 0;
-    void WriteString(const std::wstring& section, const std::wstring& ident, const std::wstring& value) override {
-        if (refuseAt > 0 && --refuseAt == 0) throw fw::EIniFileException(L"Unable to write to " + GetFileName());
-        TRemindFile::WriteString(section, ident, value);
-    }
-};
-
-}  // namespace
-
-TEST_F(DataFileTest, ANewRecordWhoseWriteFailsLeavesNothingBehindAndCanBeSavedAgain) {
+TEST_F(DataFileTest, EachOperationSavesTheFileOnce) {
     const fw::TDateTime t = fw::EncodeDateTime(2024, 3, 5, 14, 7, 9, 0);
-    RefusingStore store(path, us);
-    store.AddRecord(MakeRecord(1, t, L"first"));
-    const auto before = ReadIni(path);
+    const std::wstring other = dir.File(L"other.dat");
+    {
+        TRemindFile source(other, us);
+        for (int i = 0; i < 20; ++i) source.AddRecord(MakeRecord(static_cast<uint8_t>(i % 5), t + 10 + i, L"restored"));
+    }
+    auto store = Open();
+    int saves = 0;
+    store->FileWriter = [&saves](const std::wstring& f, const std::vector<uint8_t>& b) {
+        ++saves;
+        return WriteFileAtomically(f, b);
+    };
+    TRmRecordStruct* a = MakeRecord(2, t, L"line one\r\nline two");
+    struct Case {
+        const char* what;
+        std::function<void()> op;
+        int saves;
+    };
+    const std::vector<Case> cases = {
+        {"add", [&] { store->AddRecord(a); }, 1},
+        {"update (escape marker taken out, nine keys)", [&] { a->Name = L"plain"; store->UpdateRecord(a); }, 1},
+        {"update without a change", [&] { store->UpdateRecord(a); }, 0},
+        {"complete", [&] { a->EndTime = t + 1; store->UpdateRecord(a); }, 1},
+        {"settings", [&] { Config.NewsId = 7; store->SaveConfig(); }, 1},
+        {"restore of twenty", [&] { store->MergeFrom(other); }, 1},
+        {"delete", [&] { store->DeleteRecord(a); }, 1},
+        {"twenty updates in one update",
+         [&] {
+             store->BeginUpdate();
+             for (TRmRecordStruct* r : store->Records) {
+                 r->LastTime += 1;
+                 store->UpdateRecord(r);
+             }
+             store->EndUpdate();
+         },
+         1},
+    };
+    for (const Case& c : cases) {
+        saves = 0;
+        c.op();
+        EXPECT_EQ(saves, c.saves) << c.what;
+    }
+    ASSERT_EQ(store->Records.size(), 20u);
+    const fw::TDateTime last = store->Records[19]->LastTime;
+    store.reset();
+    auto again = Open();
+    ASSERT_EQ(again->Records.size(), 20u);
+    EXPECT_EQ(again->Records[19]->LastTime, last);
+    EXPECT_EQ(Config.NewsId, 7);
+}
+
+TEST_F(DataFileTest, ARefusedSaveLeavesTheFileAsItWasAndNothingHalfDone) {
+    const fw::TDateTime t = fw::EncodeDateTime(2024, 3, 5, 14, 7, 9, 0);
+    const std::wstring other = dir.File(L"other.dat");
+    {
+        TRemindFile source(other, us);
+        for (int i = 0; i < 3; ++i) source.AddRecord(MakeRecord(1, t + 10 + i, L"restored"));
+    }
+    auto store = Open();
+    store->AddRecord(MakeRecord(1, t, L"first"));
+    const auto before = testsupport::ReadFileBytes(path);
+    bool refuse = true;
+    store->FileWriter = [&refuse](const std::wstring& f, const std::vector<uint8_t>& b) {
+        return !refuse && WriteFileAtomically(f, b);
+    };
 
     std::unique_ptr<TRmRecordStruct> second(MakeRecord(2, t, L"same second"));
-    for (int refuse = 1; refuse <= 8; ++refuse) {
-        SCOPED_TRACE(refuse);
-        store.refuseAt = refuse;
-        EXPECT_THROW(store.AddRecord(second.get()), fw::EIniFileException);
-        EXPECT_EQ(store.Records.size(), 1u);
-        EXPECT_TRUE(second->Section.empty());
-        EXPECT_EQ(second->CreateDateTime, t);
-        const IniText ini = ReadIni(path);
-        EXPECT_EQ(ini.SectionNames(), before.SectionNames());
-        EXPECT_EQ(ini.Find(L"UNFINISHED")->keys, before.Find(L"UNFINISHED")->keys);
+    try {
+        store->AddRecord(second.get());
+        ADD_FAILURE() << "no error raised";
+    } catch (const fw::EIniFileException& e) {
+        EXPECT_EQ(e.Message, L"Unable to write to " + path);
     }
-    store.refuseAt = 0;
-    store.AddRecord(second.get());
+    EXPECT_EQ(store->Records.size(), 1u);  // not appended: the caller still owns it
+    EXPECT_TRUE(second->Section.empty());
+    EXPECT_EQ(second->CreateDateTime, t);
+    EXPECT_THROW(store->MergeFrom(other), fw::EIniFileException);
+    EXPECT_EQ(store->Records.size(), 1u);
+    store->Records[0]->Name = L"changed";
+    EXPECT_THROW(store->UpdateRecord(store->Records[0]), fw::EIniFileException);
+    EXPECT_EQ(store->Records[0]->Name, L"changed");  // the record in memory keeps its new values
+    EXPECT_THROW(store->DeleteRecord(store->Records[0]), fw::EIniFileException);
+    EXPECT_EQ(store->Records.size(), 1u);
+    EXPECT_EQ(testsupport::ReadFileBytes(path), before);
+
+    // The store's text is the file's again: a later save carries none of the refused changes.
+    refuse = false;
+    Config.NewsId = 3;
+    store->SaveConfig();
+    IniText ini = ReadIni(path);
+    EXPECT_EQ(ini.Find(L"UNFINISHED")->KeyNames(), (std::vector<std::wstring>{L"R20240305140709"}));
+    EXPECT_EQ(ini.Find(L"UNFINISHED")->Value(L"R20240305140709"), L"first");
+    EXPECT_EQ(ini.Find(L"CONFIG")->Value(L"NEWSID"), L"3");
+    store->AddRecord(second.get());
     TRmRecordStruct* owned = second.release();
     EXPECT_EQ(owned->Section, L"R20240305140710");
-    EXPECT_EQ(ReadIni(path).Find(L"UNFINISHED")->KeyNames(),
-              (std::vector<std::wstring>{L"R20240305140709", L"R20240305140710"}));
+    store->MergeFrom(other);
+    EXPECT_EQ(ReadIni(path).Find(L"UNFINISHED")->keys.size(), 5u);
+}
+
+TEST_F(DataFileTest, ChangesMadeByAnotherProgramAreKeptAndEverySaveIsSeenByOtherReaders) {
+    const fw::TDateTime t = fw::EncodeDateTime(2024, 3, 5, 14, 7, 9, 0);
+    auto store = Open();
+    store->AddRecord(MakeRecord(1, t, L"mine"));
+    {
+        // Another program changes the file behind the store's back.
+        fw::TIniFile other(path);
+        other.WriteString(L"OTHER", L"key", L"value");
+        other.WriteString(L"CONFIG", L"Language", L"Deutsch");
+    }
+    store->Records[0]->Name = L"mine, changed";
+    store->UpdateRecord(store->Records[0]);
+    const IniText ini = ReadIni(path);
+    EXPECT_EQ(ini.Find(L"OTHER")->Value(L"key"), L"value");
+    EXPECT_EQ(ini.Find(L"CONFIG")->Value(L"Language"), L"Deutsch");
+    EXPECT_EQ(ini.Find(L"UNFINISHED")->Value(L"R20240305140709"), L"mine, changed");
+
+    // The start-up reads the saved language through the profile functions: it finds every save.
+    for (const wchar_t* language : {L"Fran\u00E7ais", L"Italiano", L"English"}) {
+        Config.Language = language;
+        store->SaveConfig();
+        EXPECT_EQ(fw::TIniFile(path).ReadString(L"CONFIG", L"Language", L""), language);
+    }
 }
 
 TEST_F(DataFileTest, ADeletedReminderListedTwiceByHandDoesNotComeBack) {

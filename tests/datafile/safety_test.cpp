@@ -4,11 +4,23 @@
 
 #include "fw_datetime.h"
 
+#include <random>
+
 using namespace datafiletest;
 
 namespace {
 
 const fw::TDateTime kMoment = fw::EncodeDateTime(2024, 3, 5, 14, 7, 9, 0);
+
+// The kill test starts this test program again as a child that saves until it is killed.
+const wchar_t* const kChildFileVar = L"VR_DATAFILE_SAVING_CHILD";
+const wchar_t* const kChildEventVar = L"VR_DATAFILE_SAVING_EVENT";
+
+std::wstring EnvVar(const wchar_t* name) {
+    wchar_t buf[1024];
+    const DWORD n = GetEnvironmentVariableW(name, buf, 1024);
+    return n > 0 && n < 1024 ? std::wstring(buf, n) : L"";
+}
 
 }  // namespace
 
@@ -300,4 +312,74 @@ TEST_F(DataFileTest, AFileLockedByAnotherProgramLoadsAsEmptyAndStaysIntact) {
     auto store = Open();
     ASSERT_EQ(store->Records.size(), 1u);
     EXPECT_EQ(store->Records[0]->Name, L"kept");
+}
+
+// Not a test of its own: the child process of the kill test below, which updates and saves a store
+// in a loop until it is killed.
+TEST(DataFileSavingChild, SavesUntilKilled) {
+    const std::wstring file = EnvVar(kChildFileVar);
+    if (file.empty()) GTEST_SKIP() << "started by the kill test only";
+    TRemindFile store(file, testsupport::EnUsFormats());
+    ASSERT_FALSE(store.Records.empty());
+    HANDLE ready = OpenEventW(EVENT_MODIFY_STATE, FALSE, EnvVar(kChildEventVar).c_str());
+    ASSERT_NE(ready, nullptr);
+    SetEvent(ready);
+    CloseHandle(ready);
+    for (unsigned n = 0;; ++n) {
+        TRmRecordStruct* r = store.Records[n % store.Records.size()];
+        r->LastTime = fw::IncSecond(r->LastTime);
+        r->Voice = L"C:\\sounds\\" + std::to_wstring(n) + L".wav";
+        store.UpdateRecord(r);
+        if (n % 16 == 0) {
+            Config.NewsId = static_cast<int32_t>(n);
+            store.SaveConfig();
+        }
+    }
+}
+
+TEST_F(DataFileTest, KillingTheProgramWhileItSavesLosesNoReminder) {
+    const int count = 50;
+    {
+        auto store = Open();
+        for (int i = 0; i < count; ++i)
+            store->AddRecord(MakeRecord(static_cast<uint8_t>(i % 5), kMoment + i, L"Reminder " + std::to_wstring(i)));
+    }
+    const std::wstring event = L"vr_datafile_saving_" + std::to_wstring(GetCurrentProcessId());
+    HANDLE ready = CreateEventW(nullptr, FALSE, FALSE, event.c_str());
+    ASSERT_NE(ready, nullptr);
+    SetEnvironmentVariableW(kChildFileVar, path.c_str());
+    SetEnvironmentVariableW(kChildEventVar, event.c_str());
+    SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
+    HANDLE nul = CreateFileW(L"NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &sa, OPEN_EXISTING, 0, nullptr);
+    std::mt19937 rng(20261207u);
+    std::wstring cmd = L"\"" + fw::GetModuleName() + L"\" --gtest_filter=DataFileSavingChild.*";
+    for (int kill = 0; kill < 20; ++kill) {
+        SCOPED_TRACE(kill);
+        STARTUPINFOW si{};
+        si.cb = sizeof si;
+        si.dwFlags = STARTF_USESTDHANDLES;
+        si.hStdOutput = si.hStdError = nul;
+        si.hStdInput = nullptr;
+        PROCESS_INFORMATION pi{};
+        ASSERT_TRUE(CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi));
+        const bool started = WaitForSingleObject(ready, 30000) == WAIT_OBJECT_0;
+        if (started) Sleep(5 + rng() % 60);  // some dozens of saves, cut at a random moment
+        TerminateProcess(pi.hProcess, 9);
+        WaitForSingleObject(pi.hProcess, 30000);
+        CloseHandle(pi.hThread);
+        CloseHandle(pi.hProcess);
+        ASSERT_TRUE(started);
+
+        auto store = Open();
+        ASSERT_EQ(store->Records.size(), static_cast<size_t>(count));
+        for (int i = 0; i < count; ++i) {
+            EXPECT_EQ(store->Records[i]->Name, L"Reminder " + std::to_wstring(i));
+            EXPECT_EQ(store->Records[i]->Period, i % 5);
+            EXPECT_EQ(store->Records[i]->CreateDateTime, kMoment + i);
+        }
+    }
+    SetEnvironmentVariableW(kChildFileVar, nullptr);
+    SetEnvironmentVariableW(kChildEventVar, nullptr);
+    CloseHandle(nul);
+    CloseHandle(ready);
 }

@@ -85,6 +85,7 @@ TEST(MemIni, WritesEditsAndTypedReads) {
     EXPECT_FALSE(ini.ReadBool(L"CONFIG", L"CHECKNEWS", true));
     ini.DeleteKey(L"CONFIG", L"period");
     EXPECT_FALSE(ini.ValueExists(L"CONFIG", L"PERIOD"));
+    EXPECT_FALSE(ini.ReadBool(L"CONFIG", L"CHECKNEWS", true));  // the keys after it are still found
     ini.WriteString(L"Empty", L"k", L"v");
     ini.DeleteKey(L"Empty", L"k");
     EXPECT_FALSE(ini.SectionExists(L"Empty"));  // no keys left
@@ -92,9 +93,10 @@ TEST(MemIni, WritesEditsAndTypedReads) {
     ini.EraseSection(L"CONFIG");
     EXPECT_FALSE(ini.SectionExists(L"CONFIG"));
     EXPECT_EQ(ini.ReadString(L"CONFIG", L"NEWSID", L"gone"), L"gone");
+    ini.WriteString(L"empty", L"k2", L"v2");  // the sections after it are still found
     TStringList out;
     ini.GetStrings(out);
-    EXPECT_EQ(Lines(out), (std::vector<std::wstring>{L"[Empty]", L""}));
+    EXPECT_EQ(Lines(out), (std::vector<std::wstring>{L"[Empty]", L"k2=v2", L""}));
     // Without a file name, saving does nothing.
     EXPECT_NO_THROW(ini.UpdateFile());
 }

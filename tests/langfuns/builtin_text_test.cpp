@@ -115,6 +115,8 @@ const LangKey kKeys[] = {
      L"Are you sure to quit Vesk Reminder? Vesk Reminder's vesk notices will no longer be available then!"},
     {L"Messages", L"NoneReminder", L"You have not set any reminder!"},
     {L"Messages", L"NoneCopmpleted", L"You have no completed reminder!"},
+    {L"Messages", L"DamagedDataFile",
+     L"Your reminder data file could not be read completely. A copy of it as it was has been kept in %s."},
     {L"Lang", L"NativeLanguage", L"English"},
     // read, but answered by the caller's default or the form's own text
     {L"Translation", L"TfrmZUBMain.OpenWindow", nullptr},

@@ -71,6 +71,8 @@ public:
         real.UpdateRecord(Record);
     }
     void ReportWriteError(const std::wstring& Message) override { Reports.push_back(Message); }
+    void BeginBatch() override { real.BeginBatch(); }
+    void EndBatch() override { real.EndBatch(); }
     TRemindFileWriter real;
     std::set<const TRmRecordStruct*> Failing;
     bool FailAll = false;
@@ -606,6 +608,34 @@ TEST_F(SchedulerTest, DataFileInAMissingFolder) {
     EXPECT_NE(0.0, fresh->LastTime);
     EXPECT_EQ(1u, writer->Reports.size());
     EXPECT_THROW(sched->SaveRecord(daily), fw::Exception) << "the editor's save lets the error reach its caller";
+}
+
+TEST_F(SchedulerTest, ATickOrTheCatchUpSavesTheFileOnceHoweverManyRecordsItWrites) {
+    std::vector<TRmRecordStruct*> daily, once;
+    for (int i = 0; i < 30; ++i) daily.push_back(AddDaily(Wake(8), Day - 1 + Wake(8, 0, 57)));
+    for (int i = 0; i < 10; ++i) once.push_back(AddOnce(Day, Wake(7), Day - 1));
+    int saves = 0;
+    store->FileWriter = [&saves](const std::wstring& f, const std::vector<uint8_t>& b) {
+        ++saves;
+        return WriteFileAtomically(f, b);
+    };
+    TickAt(Day + Wake(7, 59, 58));
+    EXPECT_EQ(1, saves);
+    ASSERT_FALSE(announcer.Shown.empty());
+    for (TRmRecordStruct* r : daily) {
+        auto stored = Stored(r);
+        ASSERT_TRUE(stored);
+        EXPECT_EQ(Sec(Day + Wake(8, 0, 58)), Sec(stored->LastTime));
+    }
+    for (TRmRecordStruct* r : once) EXPECT_NE(0.0, Stored(r)->EndTime);
+    saves = 0;
+    TickAt(Day + Wake(7, 59, 59));  // nothing new to write
+    EXPECT_EQ(0, saves);
+
+    for (TRmRecordStruct* r : daily) r->LastTime = 0;
+    sched->CatchUpMissed();
+    EXPECT_EQ(1, saves);
+    EXPECT_NE(0.0, Stored(daily.back())->LastTime);
 }
 
 TEST_F(SchedulerTest, SaveRecordWritesAndRenewsTheListText) {
