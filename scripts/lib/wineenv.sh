@@ -4,8 +4,23 @@
 
 VR_PIDS=()
 
+# The prefix (about 600 MB) lives outside the build folder, one per build folder and use ($1, e.g.
+# "run"): two build folders never share a prefix, so never a wineserver, whose stop would end the
+# other's run. The folder's name says whose it is; .vr_build_dir inside names the build folder.
+vr_prefix_dir() {
+  local build key
+  build="$(cd "$BUILD_DIR" 2>/dev/null && pwd -P || echo "$BUILD_DIR")"
+  key="$(printf '%s' "$build" | sha1sum | cut -c1-10)"
+  echo "${XDG_CACHE_HOME:-${HOME:-/tmp}/.cache}/vesk-reminder/$(basename "$(dirname "$build")")-$key${1:+-$1}"
+}
+
 vr_env_prefix() {
-  export WINEPREFIX="${WINEPREFIX_OVERRIDE:-$BUILD_DIR/wineprefix}"
+  export WINEPREFIX="${WINEPREFIX_OVERRIDE:-$(vr_prefix_dir)}"
+  # Earlier versions kept their prefixes inside the build folder.
+  local old
+  for old in "$BUILD_DIR/wineprefix" "$BUILD_DIR/wineprefix-run"; do
+    if [ "$old" != "$WINEPREFIX" ] && [ -f "$old/.vr_ready_3" ]; then rm -rf "$old"; fi
+  done
   export WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
   export LANG=C.UTF-8 LC_ALL=C.UTF-8
   unset http_proxy https_proxy HTTP_PROXY HTTPS_PROXY ftp_proxy FTP_PROXY all_proxy ALL_PROXY no_proxy NO_PROXY
@@ -23,6 +38,7 @@ vr_env_prefix() {
     env -u DISPLAY wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
     wineserver -w
     ln -sf /usr/share/wine/fonts/*.ttf /usr/share/wine/fonts/*.fon "$WINEPREFIX/drive_c/windows/Fonts/"
+    printf '%s\n' "$BUILD_DIR" > "$WINEPREFIX/.vr_build_dir"
     touch "$WINEPREFIX/.vr_ready_3"
   fi
 }
