@@ -102,7 +102,9 @@ constexpr UINT kRestackNotice = WM_APP + 0x2A1;
 // those shown before. So at a start with missed reminders the notice window came first and the
 // visible window then covered its button. Putting the notice window on the screen again, without
 // activating it, stacks it over this window there; reordering it does not (it is the first window
-// already, and its own position handling keeps it topmost). On Windows it is on top already.
+// already, and its own position handling keeps it topmost). The desktop may still raise this
+// window while putting it up after the message that asks for this, so it is done once more a
+// moment later. On Windows the notice window is on top already.
 void RestackNotice() {
     if (!frmRemindDlg || !frmRemindDlg->HandleAllocated()) return;
     HWND h = frmRemindDlg->GetHandle();
@@ -929,6 +931,12 @@ void TfrmView::CreateParams(TCreateParams& Params) {
 
 void TfrmView::WndProc(TMessage& Message) {
     if (Message.Msg == kRestackNotice) {
+        SetTimer(GetHandle(), kRestackNotice, 300, nullptr);
+        RestackNotice();
+        return;
+    }
+    if (Message.Msg == WM_TIMER && Message.WParam == kRestackNotice) {
+        KillTimer(GetHandle(), kRestackNotice);
         RestackNotice();
         return;
     }
