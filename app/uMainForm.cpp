@@ -98,6 +98,39 @@ std::wstring LanguageNameOf(const std::wstring& Path) {
     return dot == std::wstring::npos ? name : name.substr(0, dot);
 }
 
+// The rule and time-left texts of the reminders are made in the language of their time: a
+// switch of the language makes them again, and the list shows them at once rather than at its
+// next rebuild.
+void RenewReminderTexts(TfrmView& View) {
+    if (!RemindFile) return;
+    const fw::TDateTime now = fw::Now();
+    for (TRmRecordStruct* r : RemindFile->Records) {
+        r->DisplayText = View.FormatListText(r);
+        if (!r->TimeLeftText.empty()) r->TimeLeftText = FormatTimeLeft(r->NextDue, now);
+    }
+    View.RepaintList();
+}
+
+// Posted by the visible window to itself when it is shown.
+constexpr UINT kRestackNotice = WM_APP + 0x2A1;
+
+// The notice window is topmost, yet a desktop that stacks windows in the order they are put on
+// the screen shows a window shown after it over it: Wine's X11 desktop follows the order of
+// Windows only for a window that becomes the first one, and leaves a window shown later on top of
+// those shown before. So at a start with missed reminders the notice window came first and the
+// visible window then covered its button. Putting the notice window on the screen again, without
+// activating it, stacks it over this window there; reordering it does not (it is the first window
+// already, and its own position handling keeps it topmost). The desktop may still raise this
+// window while putting it up after the message that asks for this, so it is done once more a
+// moment later. On Windows the notice window is on top already.
+void RestackNotice() {
+    if (!frmRemindDlg || !frmRemindDlg->HandleAllocated()) return;
+    HWND h = frmRemindDlg->GetHandle();
+    if (!IsWindowVisible(h)) return;
+    ShowWindow(h, SW_HIDE);
+    ShowWindow(h, SW_SHOWNOACTIVATE);
+}
+
 }  // namespace
 
 void SetShareMailLauncher(TShareMailLauncher Launcher) {
@@ -178,6 +211,9 @@ void TfrmView::FormCreate(TObject* Sender) {
 void TfrmView::FormShow(TObject* Sender) {
     (void)Sender;
     if (Config.AutoUpdate && StartUpdateCheckHook) StartUpdateCheckHook(true);
+    // Once this window is on the screen (the message comes after the showing), the notice window
+    // is stacked over it again.
+    if (HandleAllocated()) PostMessageW(GetHandle(), kRestackNotice, 0, 0);
 }
 
 void TfrmView::FormClose(TObject* Sender, TCloseAction& Action) {
@@ -385,6 +421,7 @@ void TfrmView::LanguageItemClick(TObject* Sender) {
     LoadLangFile();
     ApplyLanguage();  // rebuilds the menus: the item is gone from here on
     if (frmZUBMain) frmZUBMain->ApplyLanguage();
+    RenewReminderTexts(*this);
     if (saveFailure) std::rethrow_exception(saveFailure);
 }
 
@@ -912,6 +949,16 @@ void TfrmView::CreateParams(TCreateParams& Params) {
 }
 
 void TfrmView::WndProc(TMessage& Message) {
+    if (Message.Msg == kRestackNotice) {
+        SetTimer(GetHandle(), kRestackNotice, 300, nullptr);
+        RestackNotice();
+        return;
+    }
+    if (Message.Msg == WM_TIMER && Message.WParam == kRestackNotice) {
+        KillTimer(GetHandle(), kRestackNotice);
+        RestackNotice();
+        return;
+    }
     if (Message.Msg == MM_MCINOTIFY) {
         McNotify(Message);
         return;

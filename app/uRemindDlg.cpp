@@ -41,11 +41,13 @@ TSharedNcResource::TSharedNcResource(fw::TComponent* AOwner) : TVeskNcResource(A
     using fw::desc::Png;
     GetFormCaption()->SetImgBkgr(Png(L"nc_caption"));
     GetFormCaption()->SetHeight(26);
+    GetFormCaption()->GetFont()->SetColor(fw::clWhite);
     GetFormBorder()->SetImgBkgr(Png(L"nc_border"));
     GetFormBorder()->SetLeft(1);
     GetFormBorder()->SetTop(1);
     GetFormBorder()->SetRight(1);
     GetFormBorder()->SetBottom(1);
+    GetFormBorder()->SetShowNotDWM(false);
     GetFormLogo()->SetImgBtn(Png(L"nc_logo"));
     GetFormLogo()->SetBtnStateCount(1);
     const struct {
@@ -357,10 +359,11 @@ void TfrmRemindDlg::lbRemindsAfterItemDraw(fw::TCanvas* ACanvas, int itemindex, 
         bmp.SetPixelFormat(fw::pf32bit);
         bmp.SetSize(w, h);
         bmp.GetCanvas()->CopyRect(fw::TRect(0, 0, w, h), ACanvas, ir);
-        ACanvas->GetBrush()->SetStyle(fw::bsSolid);
-        ACanvas->GetBrush()->SetColor(lbReminds->GetColor());
-        ACanvas->FillRect(ir);
-        // Only what the bitmap holds is copied back; the rest keeps the list's colour.
+        // The row's own background (plain, hovered or selected) under the moved content, as its
+        // last column holds it: the list's colour there would leave a white seam before the box
+        // and a white patch under it on a hovered row.
+        ACanvas->CopyRect(ir, bmp.GetCanvas(), fw::TRect(w - 1, 0, w, h));
+        // Only what the bitmap holds is copied back; the rest keeps that background.
         const int shift = W + L;
         if (shift < w)
             ACanvas->CopyRect(fw::TRect(L, ir.Top, L + w - shift, ir.Bottom), bmp.GetCanvas(),

@@ -6,7 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -14,7 +16,9 @@
 #include "fw_dialogs.h"
 #include "fw_inifiles.h"
 #include "fw_registry.h"
+#include "skin_support.h"
 #include "test_support.h"
+#include "uAbout.h"
 #include "uMain.h"
 #include "uMainForm.h"
 #include "uRemindDlg.h"
@@ -154,6 +158,8 @@ protected:
                       L"TfrmZUBMain.btnUnfinish.Caption=Offen\r\n"
                       L"TfrmZUBMain.lbl2.caption=Version %s installiert\r\n"
                       L"TfrmZUBMain.cbPeriod.Item1=Einmal\r\n"
+                      L"TfrmZUBMain.cbPeriod.Item3=Woechentlich\r\n"
+                      L"constDs=Tage\r\n"
                       L"TfrmZUBMain.cbbVoice.Item1=Stumm\r\n"
                       L"TfrmZUBMain.TrayMenuItem1=Hilfe\r\n"
                       L"TfrmZUBMain.TrayMenuItem3=Startseite\r\n"
@@ -809,4 +815,246 @@ TEST_F(FrameTest, TheCloseButtonWithoutActiveReminderEndsTheProgram) {
     // What the title bar's close button sends.
     frmView->Perform(WM_SYSCOMMAND, SC_CLOSE, 0);
     EXPECT_TRUE(LoopEnds(1000));
+}
+
+// ---------------------------------------------------------------------------------------------
+// The look: texts readable on the skins, the frame's border, texts renewed with the language.
+
+namespace {
+
+// Relative luminance and contrast ratio as the accessibility guidelines define them.
+double Luminance(COLORREF c) {
+    auto lin = [](int v) {
+        const double s = v / 255.0;
+        return s <= 0.04045 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * lin(GetRValue(c)) + 0.7152 * lin(GetGValue(c)) + 0.0722 * lin(GetBValue(c));
+}
+double Contrast(COLORREF a, COLORREF b) {
+    double la = Luminance(a), lb = Luminance(b);
+    if (la < lb) std::swap(la, lb);
+    return (la + 0.05) / (lb + 0.05);
+}
+
+using TShot = std::unique_ptr<DibSurface>;
+
+// What a window control shows (erase, paint, windowless and windowed children).
+TShot ClientShot(fw::TWinControl* C) {
+    auto s = std::make_unique<DibSurface>(C->GetClientWidth(), C->GetClientHeight(), 0xFF000000);
+    C->PaintTo(s->Dc(), 0, 0);
+    return s;
+}
+
+// The painter's composed non-client area (kept for its own use).
+struct NcBitmapOf : TVeskCoustomPaintor {
+    static fw::TBitmap* Get(TVeskCoustomPaintor* P) { return (P->*(&NcBitmapOf::FNcBitmap)).get(); }
+};
+
+// The non-client area a painter composes for its window.
+TShot FrameShot(TVeskCoustomPaintor* P) {
+    SendMessageW(P->GetForm()->GetHandle(), WM_NCPAINT, 1, 0);
+    fw::TBitmap* b = NcBitmapOf::Get(P);
+    if (!b) return nullptr;
+    auto s = std::make_unique<DibSurface>(b->GetWidth(), b->GetHeight());
+    BitBlt(s->Dc(), 0, 0, b->GetWidth(), b->GetHeight(), b->GetCanvas()->GetHandle(), 0, 0, SRCCOPY);
+    return s;
+}
+
+// A text's pixels are those that differ between a rendering with it and one without it; their
+// strongest contrast against the pixel under them there is the text's colour on the frame (the
+// weaker ones are its smoothed edges).
+struct TTextMeasure {
+    int Pixels = 0;
+    double Ratio = 0;
+};
+TTextMeasure MeasureText(const DibSurface& With, const DibSurface& Without, const RECT& Area) {
+    TTextMeasure m;
+    for (int y = Area.top; y < Area.bottom; ++y)
+        for (int x = Area.left; x < Area.right; ++x) {
+            const COLORREF t = With.Color(x, y), b = Without.Color(x, y);
+            if (t == b) continue;
+            ++m.Pixels;
+            m.Ratio = std::max(m.Ratio, Contrast(t, b));
+        }
+    return m;
+}
+
+}  // namespace
+
+TEST_F(FrameTest, EveryTextOnASkinIsReadableOnIt) {
+    store_ = std::make_unique<TRemindFile>(file_);
+    RemindFile = store_.get();
+    TRmRecordStruct* first = Add(L"Water the plants");
+    Add(L"Call the dentist");
+    Add(L"Pay the rent");
+    TfrmView* v = Open();
+    ShowReminders({first});
+    ASSERT_NE(frmRemindDlg, nullptr);
+    auto* about = fw::TForm::CreateForm<TfrmAbout>(nullptr);
+    about->Show();
+    TMessageForm* box = v->msgdlg->CreateMessageForm(L"Save the changes?", mtConfirmation, {mbYes, mbNo});
+    box->SetCaption(L"Confirm");
+    v->msgdlg->Attach(box);
+    box->Show();
+    PumpMessagesFor(50);
+
+    struct Row {
+        std::string name;
+        std::function<TShot(bool)> render;  // with the text, or without it
+        RECT area;
+    };
+    std::vector<Row> rows;
+    auto caption = [&](const std::string& name, TVeskCoustomPaintor* p) {
+        rows.push_back({name + " caption",
+                        [p](bool text) {
+                            fw::TForm* f = p->GetForm();
+                            const std::wstring c = f->GetCaption();
+                            if (!text) f->SetCaption(L"");
+                            TShot s = FrameShot(p);
+                            f->SetCaption(c);
+                            return s;
+                        },
+                        RECT{0, 0, 4000, 27}});
+    };
+    caption("visible window", v->VeskNcPaintor1);
+    caption("about window", about->VeskNcPaintor1);
+    caption("message box", v->msgdlg);
+    caption("notice window", frmRemindDlg->VeskNcPaintor1);
+
+    // A button in one state, drawn by its parent with and without its caption.
+    auto button = [&](const std::string& name, TVeskPngButton* b, fw::TWinControl* parent,
+                      std::initializer_list<TVeskBtnStatus> states) {
+        for (TVeskBtnStatus st : states) {
+            const fw::TRect r = b->GetBoundsRect();
+            rows.push_back({name + " state " + std::to_string(int(st)),
+                            [b, parent, st](bool text) {
+                                const std::wstring c = b->GetCaption();
+                                b->SetBtnStatus(st);
+                                if (!text) b->SetCaption(L"");
+                                TShot s = ClientShot(parent);
+                                b->SetCaption(c);
+                                b->SetBtnStatus(bsNormal);
+                                return s;
+                            },
+                            RECT{r.Left, r.Top, r.Right, r.Bottom}});
+        }
+    };
+    button("New", v->btnNew, v->pnlList, {bsNormal, bsOver, bsDown});
+    button("Save", v->btnDone, v->pnlDetails, {bsNormal, bsOver, bsDown});
+    button("Back", v->btnBack, v->pnlDetails, {bsNormal, bsOver, bsDown});
+    button("Unfinished tab", v->btnUnfinish, v->pnlLeft, {bsNormal, bsOver, bsSelect});
+    button("Completed tab", v->btnCompleted, v->pnlLeft, {bsNormal, bsOver, bsSelect});
+    button("OK I got it", frmRemindDlg->btnComplete, frmRemindDlg->pnlBottom, {bsNormal, bsOver, bsDown});
+    for (int i = 0; i < box->GetComponentCount(); ++i)
+        if (auto* b = dynamic_cast<TVeskPngButton*>(box->GetComponent(i)))
+            button("message box button", b, box, {bsNormal, bsOver, bsDown});
+
+    // A reminder's name in the list, plain, under the mouse and selected; and the same in the
+    // notice window's list.
+    v->lbData->GetItems()[2]->SetSelected(true);
+    frmRemindDlg->lbReminds->GetItem(0)->SetSelected(false);
+    for (int row = 0; row < 3; ++row) {
+        rows.push_back({"list row " + std::to_string(row),
+                        [v, row](bool text) {
+                            const fw::TRect hot = v->lbData->GetItems()[1]->ItemRect;
+                            SendMessageW(v->lbData->GetHandle(), WM_MOUSEMOVE, 0,
+                                         MAKELPARAM(hot.Left + 20, (hot.Top + hot.Bottom) / 2));
+                            auto* r = static_cast<TRmRecordStruct*>(v->lbData->GetItems()[row]->Data);
+                            const std::wstring name = r->Name;
+                            if (!text) r->Name = L"";
+                            TShot s = ClientShot(v->lbData);
+                            r->Name = name;
+                            return s;
+                        },
+                        RECT{0, 0, 4000, 4000}});
+    }
+    for (int state = 0; state < 3; ++state) {
+        rows.push_back({"notice row state " + std::to_string(state),
+                        [state](bool text) {
+                            TQimListBox* lb = frmRemindDlg->lbReminds;
+                            TQimLBoxItem* item = lb->GetItem(0);
+                            item->SetSelected(state == 2);
+                            const fw::TRect ir = item->GetItemRect();
+                            SendMessageW(lb->GetHandle(), WM_MOUSEMOVE, 0,
+                                         state == 0 ? MAKELPARAM(5, lb->GetHeight() - 3)
+                                                    : MAKELPARAM(ir.Left + 60, (ir.Top + ir.Bottom) / 2));
+                            const std::wstring c = item->GetCaption();
+                            if (!text) item->SetCaption(L"");
+                            TShot s = ClientShot(lb);
+                            item->SetCaption(c);
+                            return s;
+                        },
+                        RECT{0, 0, 4000, 4000}});
+    }
+
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        TShot with = r.render(true), without = r.render(false);
+        ASSERT_TRUE(with && without);
+        const RECT area{std::max<LONG>(r.area.left, 0), std::max<LONG>(r.area.top, 0),
+                        std::min<LONG>(r.area.right, with->Width()), std::min<LONG>(r.area.bottom, with->Height())};
+        const TTextMeasure m = MeasureText(*with, *without, area);
+        EXPECT_GT(m.Pixels, 10) << "no text drawn";
+        EXPECT_GE(m.Ratio, 4.5);
+    }
+
+    v->msgdlg->Attach(nullptr);
+    box->Free();
+    about->Free();
+}
+
+TEST_F(FrameTest, TheFramesShowTheSkinsBorderAlsoOnAComposedDesktop) {
+    // The desktop composes windows (as Windows from Vista on does, and Wine does when it claims a
+    // recent Windows): the frames keep their border there too.
+    NcCompositionEnabledProc = [] { return true; };
+    store_ = std::make_unique<TRemindFile>(file_);
+    RemindFile = store_.get();
+    TRmRecordStruct* r = Add(L"Stretch");
+    TfrmView* v = Open();
+    ShowReminders({r});
+    ASSERT_NE(frmRemindDlg, nullptr);
+    TMessageForm* box = v->msgdlg->CreateMessageForm(L"Save the changes?", mtConfirmation, {mbYes, mbNo});
+    v->msgdlg->Attach(box);
+    box->Show();
+    PumpMessagesFor(50);
+    auto skin = Skin(L"nc_border");
+    ASSERT_FALSE(skin->GetEmpty());
+    const COLORREF border = RGB(skin->Scanline(0)[2], skin->Scanline(0)[1], skin->Scanline(0)[0]);
+    const struct {
+        const char* name;
+        TVeskCoustomPaintor* painter;
+    } frames[] = {{"visible window", v->VeskNcPaintor1}, {"message box", v->msgdlg}, {"notice window", frmRemindDlg->VeskNcPaintor1}};
+    for (const auto& f : frames) {
+        SCOPED_TRACE(f.name);
+        TShot s = FrameShot(f.painter);
+        ASSERT_TRUE(s);
+        const int W = s->Width(), H = s->Height();
+        // The outermost ring of pixels, below the caption bar on the sides.
+        int wrong = 0;
+        for (int y = 27; y < H; ++y) wrong += (s->Color(0, y) != border) + (s->Color(W - 1, y) != border);
+        for (int x = 0; x < W; ++x) wrong += (s->Color(x, 0) != border) + (s->Color(x, H - 1) != border);
+        EXPECT_EQ(wrong, 0);
+        // The client area lies inside the border.
+        RECT wr{}, cr{};
+        GetWindowRect(f.painter->GetForm()->GetHandle(), &wr);
+        GetClientRect(f.painter->GetForm()->GetHandle(), &cr);
+        EXPECT_EQ(wr.right - wr.left, cr.right + 2);
+    }
+    v->msgdlg->Attach(nullptr);
+    box->Free();
+}
+
+TEST_F(FrameTest, SwitchingTheLanguageRenewsTheRuleAndTimeLeftTextsOfTheList) {
+    store_ = std::make_unique<TRemindFile>(file_);
+    RemindFile = store_.get();
+    TRmRecordStruct* r = Add(L"Yoga");
+    r->Period = 2;
+    r->RepeatData[0] = 1;
+    TfrmView* v = Open();
+    ASSERT_EQ(r->DisplayText.rfind(L"Weekly: ", 0), 0u) << Narrow(r->DisplayText);
+    r->NextDue = fw::Now() + 2.5;
+    r->TimeLeftText = L"2 Days 12 Hours";
+    v->ppmTrayIcon->ItemClick(Language(v, L"Deutsch"));
+    EXPECT_EQ(r->DisplayText.rfind(L"Woechentlich: ", 0), 0u) << Narrow(r->DisplayText);
+    EXPECT_NE(r->TimeLeftText.find(L"Tage"), std::wstring::npos) << Narrow(r->TimeLeftText);
 }

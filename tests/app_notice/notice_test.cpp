@@ -528,6 +528,18 @@ TEST_F(NoticeTest, RowsShowSecondLineCheckAtRightAndSeparator) {
     const COLORREF back = s.Color(ir.Left + ir.Width() / 2, ir.Bottom - 3);
     const int area = (rightEnd.right - rightEnd.left) * (rightEnd.bottom - rightEnd.top);
     EXPECT_LT(s.CountColor(rightEnd, back), area * 3 / 4);
+
+    // A hovered row keeps its own background all along: no strip of the list's colour before the
+    // check circle, nor under it.
+    SendMessageW(lb->GetHandle(), WM_MOUSEMOVE, 0, MAKELPARAM(ir.Left + 60, (ir.Top + ir.Bottom) / 2));
+    DibSurface hot(lb->GetWidth(), lb->GetHeight(), 0xFF00FF00);
+    lb->PaintTo(hot.Dc(), 0, 0);
+    const COLORREF hotBack = hot.Color(ir.Left + ir.Width() / 2, ir.Bottom - 3);
+    ASSERT_NE(hotBack, fw::ColorToRGB(lb->GetColor()));
+    const RECT before{ir.Right - w - 4, ir.Top, ir.Right - w, ir.Bottom - 1};
+    const RECT under{ir.Right - w, ir.Top + 32, ir.Right, ir.Bottom - 1};
+    EXPECT_EQ(hot.CountColor(before, hotBack), 4 * (ir.Height() - 1));
+    EXPECT_EQ(hot.CountColor(under, hotBack), w * (ir.Height() - 33));
 }
 
 TEST_F(NoticeTest, FrameComesFromTheSharedNonClientResource) {
