@@ -8,18 +8,12 @@
 #include "PublicFunsReg.h"
 #include "uAbout.h"
 #include "uMainForm.h"
+#include "uOnlineServices.h"
 #include "uRemindFile.h"
 
 using namespace fw;
 
 TfrmZUBMain* frmZUBMain = nullptr;
-
-TPostInstallStatusHook PostInstallStatusHook = nullptr;
-TStartNewsCheckHook StartNewsCheckHook = nullptr;
-TNewsIdHook NewsIdHook = nullptr;
-TStartUpdateCheckHook StartUpdateCheckHook = nullptr;
-TSetUpdateMsgBoxHook SetUpdateMsgBoxHook = nullptr;
-TStartAdHook StartAdHook = nullptr;
 
 namespace {
 
@@ -105,7 +99,7 @@ void TfrmZUBMain::FormCreate(TObject* Sender) {
     if (Config.SetupVer != version) {
         // The new version reaches the data file with the next save of the settings.
         Config.SetupVer = version;
-        if (PostInstallStatusHook) PostInstallStatusHook(version, Config.MachineGuid);
+        OnlineServices().PostInstallStatus(version, Config.MachineGuid);
     }
 }
 
@@ -113,7 +107,7 @@ void TfrmZUBMain::FormDestroy(TObject* Sender) {
     (void)Sender;
     if (TrayIcon) TrayIcon->SetVisible(false);
     int newsId = 0;
-    if (NewsIdHook && NewsIdHook(newsId)) Config.NewsId = newsId;
+    if (OnlineServices().ShownNewsId(newsId)) Config.NewsId = newsId;
     // Its destruction writes the settings.
     delete RemindFile;
     RemindFile = nullptr;
@@ -127,7 +121,7 @@ void TfrmZUBMain::tmr1Timer(TObject* Sender) {
     if (frmView) frmView->Timer1->SetEnabled(true);
     if (!TaskbarExistsProc()) return;
     if (TrayIcon) TrayIcon->SetVisible(true);
-    if (Config.CheckNews && StartNewsCheckHook) StartNewsCheckHook(Config.NewsId);
+    if (Config.CheckNews) OnlineServices().StartNewsCheck(Config.NewsId);
     tmr1->SetEnabled(false);
 }
 
@@ -281,7 +275,7 @@ void TfrmZUBMain::WndProc(TMessage& Message) {
 void TfrmZUBMain::WMEndSession(TMessage& Message) {
     if (Message.WParam == 0 || !RemindFile) return;  // the session goes on
     int newsId = 0;
-    if (NewsIdHook && NewsIdHook(newsId)) Config.NewsId = newsId;
+    if (OnlineServices().ShownNewsId(newsId)) Config.NewsId = newsId;
     try {
         RemindFile->SaveConfig();
     } catch (...) {

@@ -43,29 +43,6 @@ enum TMenuCommand {
 };
 
 // ---------------------------------------------------------------------------------------------
-// The online services, which the application may not call directly: the program's entry points
-// these at them. An unset hook means the service is not started.
-
-// Posts the install statistics for a changed program version.
-using TPostInstallStatusHook = void (*)(const std::wstring& Version, const std::wstring& Guid);
-extern TPostInstallStatusHook PostInstallStatusHook;
-// Starts the news check, passing the id of the last message shown.
-using TStartNewsCheckHook = void (*)(int NewsId);
-extern TStartNewsCheckHook StartNewsCheckHook;
-// True when the news window exists; Id is then the message it shows.
-using TNewsIdHook = bool (*)(int& Id);
-extern TNewsIdHook NewsIdHook;
-// Starts an update check (Auto: stay silent when no newer build exists).
-using TStartUpdateCheckHook = void (*)(bool Auto);
-extern TStartUpdateCheckHook StartUpdateCheckHook;
-// Hands the update check the message box it asks its question with.
-using TSetUpdateMsgBoxHook = void (*)(TVeskMsgBox* Box);
-extern TSetUpdateMsgBoxHook SetUpdateMsgBoxHook;
-// Starts the advertisement reader; its items are shown in Panel while Receiver exists.
-using TStartAdHook = void (*)(fw::TControl* Panel, fw::TControl* Receiver);
-extern TStartAdHook StartAdHook;
-
-// ---------------------------------------------------------------------------------------------
 // Seams, the real behaviour by default.
 
 // The first command-line parameter ('' without one).

@@ -12,6 +12,7 @@
 #include "PublicFunsReg.h"
 #include "fw_shortcuts.h"
 #include "uMain.h"
+#include "uOnlineServices.h"
 #include "uRemindDlg.h"
 
 #include <shellapi.h>
@@ -21,11 +22,6 @@
 using namespace fw;
 
 TfrmView* frmView = nullptr;
-
-TAdPanelHook AdClickHook = nullptr;
-TAdPanelHook AdMouseEnterHook = nullptr;
-TAdPanelHook AdMouseLeaveHook = nullptr;
-TAdPaintHook AdPaintHook = nullptr;
 
 namespace {
 
@@ -170,7 +166,7 @@ void TfrmView::FormCreate(TObject* Sender) {
     FScheduler->SetInterval(static_cast<int>(Timer1->GetInterval()));
     SetRemindDlgListView(this);
     // The update check asks its question in this window's box.
-    if (SetUpdateMsgBoxHook) SetUpdateMsgBoxHook(msgdlg);
+    OnlineServices().SetUpdateMsgBox(msgdlg);
 
     // Reminders that fell due while the program was not running.
     FScheduler->CatchUpMissed();
@@ -203,14 +199,14 @@ void TfrmView::FormCreate(TObject* Sender) {
     std::copy(month, month + 31, MonthBoxes);
     for (int i = 1; i < 31; ++i) takeSkin(MonthBoxes[i]);
 
-    if (StartAdHook) StartAdHook(imgad, this);
+    OnlineServices().StartAd(imgad, this);
 
     btnUnfinish1Click(btnUnfinish);
 }
 
 void TfrmView::FormShow(TObject* Sender) {
     (void)Sender;
-    if (Config.AutoUpdate && StartUpdateCheckHook) StartUpdateCheckHook(true);
+    if (Config.AutoUpdate) OnlineServices().StartUpdateCheck(true);
     // Once this window is on the screen (the message comes after the showing), the notice window
     // is stacked over it again.
     if (HandleAllocated()) PostMessageW(GetHandle(), kRestackNotice, 0, 0);
@@ -504,19 +500,19 @@ void TfrmView::imgmailclick(TObject* Sender) {
 // The advertisement panel.
 
 void TfrmView::imgadclick(TObject* Sender) {
-    if (AdClickHook) AdClickHook(Sender);
+    OnlineServices().AdClick(Sender);
 }
 
 void TfrmView::imgadMouseEnter(TObject* Sender) {
-    if (AdMouseEnterHook) AdMouseEnterHook(Sender);
+    OnlineServices().AdMouseEnter(Sender);
 }
 
 void TfrmView::imgadMouseLeave(TObject* Sender) {
-    if (AdMouseLeaveHook) AdMouseLeaveHook(Sender);
+    OnlineServices().AdMouseLeave(Sender);
 }
 
 void TfrmView::imgadAfterDrawPaint(TObject* Sender, TCanvas* ACanvas) {
-    if (AdPaintHook) AdPaintHook(Sender, ACanvas);
+    OnlineServices().PaintAd(Sender, ACanvas);
 }
 
 // ---------------------------------------------------------------------------------------------

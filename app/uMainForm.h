@@ -29,20 +29,6 @@
 #include "uBaseForm.h"
 #include "uRemindFile.h"
 
-// ---------------------------------------------------------------------------------------------
-// The advertisement panel's routines belong to the online services, which the application may not
-// call directly: the program's entry points these at them (the reader itself is started through
-// StartAdHook, declared with the main window). An unset hook leaves the panel alone.
-
-// The panel's click and the mouse entering and leaving it (Sender: the panel).
-using TAdPanelHook = void (*)(fw::TObject* Sender);
-extern TAdPanelHook AdClickHook;
-extern TAdPanelHook AdMouseEnterHook;
-extern TAdPanelHook AdMouseLeaveHook;
-// Draws the item shown on the panel's canvas after the panel painted itself.
-using TAdPaintHook = void (*)(fw::TObject* Sender, fw::TCanvas* Canvas);
-extern TAdPaintHook AdPaintHook;
-
 // The shell call of the "share" link, which hands a "mailto:" address to the mail program itself
 // (ShellExecuteW by default; tests record instead). An empty one restores the default.
 using TShareMailLauncher = std::function<void(HWND Owner, const std::wstring& Verb, const std::wstring& File)>;

@@ -1,6 +1,7 @@
 #include "uRemindFile.h"
 
 #include "fw_strings.h"
+#include "uOnlineServices.h"
 
 #include <algorithm>
 #include <cstring>
@@ -8,7 +9,6 @@
 #include <unordered_set>
 
 TConfig Config;
-TMachineGuidSource MachineGuidSource = nullptr;
 TRemindFile* RemindFile = nullptr;
 
 namespace {
@@ -855,7 +855,7 @@ void TRemindFile::LoadAll() {
     Config.NewsId = ReadInteger(kConfig, L"NEWSID", -1);
     Config.Language = ReadString(kConfig, L"Language", L"English");
     Config.MachineGuid.clear();
-    if (MachineGuidSource) MachineGuidSource(Config.MachineGuid);
+    OnlineServices().GetMachineGuid(Config.MachineGuid);
     Config.SetupVer = ReadString(kConfig, L"SetupVer", L"");
 
     // A file another program holds locked reads as empty (as the profile functions see it), rather

@@ -55,11 +55,6 @@ struct TConfig {
 
 extern TConfig Config;
 
-// Where LoadAll takes the machine id from. The online layer (which owns the registry value)
-// installs its GetMachineGuid here; with nothing installed the id stays empty.
-using TMachineGuidSource = void (*)(std::wstring& Guid);
-extern TMachineGuidSource MachineGuidSource;
-
 // The text of a reminder is stored as one profile value. A text holding line breaks is stored
 // with backslash escapes and a marker key beside the record, so that texts without the marker
 // (every file written before) read exactly as they stand. A text (or sound path) with blanks at

@@ -3,7 +3,6 @@
 #include "PublicFunsReg.h"
 #include "UCheckNewThread.h"
 #include "uOnlineRequest.h"
-#include "uRemindFile.h"
 
 #include <objbase.h>
 
@@ -30,17 +29,6 @@ void GetMachineGuid(std::wstring& Guid) {
                    static_cast<DWORD>((Guid.size() + 1) * sizeof(wchar_t)));
     RegCloseKey(key);
 }
-
-namespace {
-
-// The data file fills the settings' machine id at every load; it sits below this layer and so
-// takes the routine from here.
-const bool kMachineGuidInstalled = [] {
-    MachineGuidSource = &GetMachineGuid;
-    return true;
-}();
-
-}  // namespace
 
 // ---------------------------------------------------------------------------------------------
 // Install-statistics post

@@ -1,6 +1,6 @@
 // The advertisement panel of the visible window: the item shown (AdInfo), the starter of the
 // advertisement reader, the painting of the item in one of six layouts, and the click and hover
-// routines. The window's handlers only forward to these routines:
+// routines. The window's handlers reach them through the online services (TOnlineServicesImpl):
 //   imgadclick(Sender)                  -> AdClick()
 //   imgadMouseEnter(Sender)             -> AdMouseEnter(Sender)
 //   imgadMouseLeave(Sender)             -> AdMouseLeave(Sender)

@@ -200,9 +200,7 @@ void TReminderNews::NewsDone(fw::TObject* Sender) {
     NewsLock.Leave();
 }
 
-void StartNewsCheckHookProc(int ANewsId) { TReminderNews::StartNewsCheck(ANewsId); }
-
-bool NewsIdHookProc(int& Id) {
+bool ShownNewsId(int& Id) {
     if (!frmNews || frmNews->ShownMsgID < 1) return false;
     Id = frmNews->ShownMsgID;
     return true;

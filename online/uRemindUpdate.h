@@ -86,7 +86,6 @@ public:
     void NewsDone(fw::TObject* Sender);
 };
 
-// For the hidden main window (its hooks): starts the news check, and tells the id of the last
-// message whose page the news window has shown (false while none has been shown).
-void StartNewsCheckHookProc(int NewsId);
-bool NewsIdHookProc(int& Id);
+// The id of the last message whose page the news window has shown, which the hidden main window
+// records at exit; false (Id left alone) while none has been shown.
+bool ShownNewsId(int& Id);

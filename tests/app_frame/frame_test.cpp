@@ -15,6 +15,7 @@
 #include "PublicFuns.h"
 #include "fw_dialogs.h"
 #include "fw_inifiles.h"
+#include "fake_online_services.h"
 #include "fw_registry.h"
 #include "skin_support.h"
 #include "test_support.h"
@@ -56,25 +57,6 @@ public:
     }
     std::wstring refuseSection, refuseValue;
 };
-
-// What the hooks of the online services were called with.
-struct HookCalls {
-    std::vector<std::pair<fw::TControl*, fw::TControl*>> ads;
-    std::vector<bool> updates;
-    std::vector<TVeskMsgBox*> boxes;
-    std::vector<std::pair<int, fw::TObject*>> panel;  // 1 click, 2 enter, 3 leave, 4 paint
-};
-HookCalls gHooks;
-
-void FakeStartAd(fw::TControl* panel, fw::TControl* receiver) { gHooks.ads.push_back({panel, receiver}); }
-void FakeUpdate(bool automatic) { gHooks.updates.push_back(automatic); }
-void FakeMsgBox(TVeskMsgBox* box) { gHooks.boxes.push_back(box); }
-void FakeAdClick(fw::TObject* s) { gHooks.panel.push_back({1, s}); }
-void FakeAdEnter(fw::TObject* s) { gHooks.panel.push_back({2, s}); }
-void FakeAdLeave(fw::TObject* s) { gHooks.panel.push_back({3, s}); }
-void FakeAdPaint(fw::TObject* s, fw::TCanvas* c) {
-    if (c) gHooks.panel.push_back({4, s});
-}
 
 // The main window's seams.
 std::vector<UINT> gEnded;
@@ -194,14 +176,6 @@ protected:
             major = 6;
             minor = 1;
         });
-        gHooks = HookCalls{};
-        StartAdHook = FakeStartAd;
-        StartUpdateCheckHook = FakeUpdate;
-        SetUpdateMsgBoxHook = FakeMsgBox;
-        AdClickHook = FakeAdClick;
-        AdMouseEnterHook = FakeAdEnter;
-        AdMouseLeaveHook = FakeAdLeave;
-        AdPaintHook = FakeAdPaint;
         file_ = dir_.File(L"data.dat");
     }
     void TearDown() override {
@@ -212,13 +186,6 @@ protected:
         if (store_) RemindFile = nullptr;
         store_.reset();
         DrainQuit();
-        StartAdHook = nullptr;
-        StartUpdateCheckHook = nullptr;
-        SetUpdateMsgBoxHook = nullptr;
-        AdClickHook = nullptr;
-        AdMouseEnterHook = nullptr;
-        AdMouseLeaveHook = nullptr;
-        AdPaintHook = nullptr;
         FirstParamSource = savedParam_;
         TaskbarExistsProc = savedTaskbar_;
         EndProcessProc = savedEnd_;
@@ -315,6 +282,7 @@ protected:
     }
 
     TempDir dir_;
+    TFakeOnlineServices online_;
     std::wstring file_;
     std::unique_ptr<TRemindFile> store_;
     TfrmZUBMain* main_ = nullptr;
@@ -671,62 +639,57 @@ TEST_F(FrameTest, LinkButtonsOpenTheirPagesAndTheShareMail) {
     EXPECT_NE(text.find(L"Great freeware!."), std::wstring::npos);
 }
 
-TEST_F(FrameTest, OnlineServicesAreStartedThroughTheirHooks) {
+TEST_F(FrameTest, OnlineServicesAreStartedWithTheWindow) {
     Config.AutoUpdate = true;
     TfrmView* v = Open(false);
-    ASSERT_EQ(gHooks.ads.size(), 1u);
-    EXPECT_EQ(gHooks.ads[0].first, v->imgad);
-    EXPECT_EQ(gHooks.ads[0].second, v);
-    EXPECT_EQ(gHooks.boxes, (std::vector<TVeskMsgBox*>{v->msgdlg}));
-    EXPECT_TRUE(gHooks.updates.empty());  // not shown yet
+    ASSERT_EQ(online_.ads.size(), 1u);
+    EXPECT_EQ(online_.ads[0].first, v->imgad);
+    EXPECT_EQ(online_.ads[0].second, v);
+    EXPECT_EQ(online_.boxes, (std::vector<TVeskMsgBox*>{v->msgdlg}));
+    EXPECT_TRUE(online_.updates.empty());  // not shown yet
     v->Show();
     v->Hide();
     v->Show();
-    EXPECT_EQ(gHooks.updates, (std::vector<bool>{true, true}));
+    EXPECT_EQ(online_.updates, (std::vector<bool>{true, true}));
     Config.AutoUpdate = false;
     v->Hide();
     v->Show();
-    EXPECT_EQ(gHooks.updates.size(), 2u);
-    EXPECT_EQ(gHooks.ads.size(), 1u);
+    EXPECT_EQ(online_.updates.size(), 2u);
+    EXPECT_EQ(online_.ads.size(), 1u);
 }
 
-TEST_F(FrameTest, AdvertisementPanelEventsReachTheirHooks) {
+TEST_F(FrameTest, AdvertisementPanelEventsReachTheOnlineServices) {
     TfrmView* v = Open();
     v->imgad->OnClick(v->imgad);
     v->imgad->OnMouseEnter(v->imgad);
     v->imgad->OnMouseLeave(v->imgad);
-    gHooks.panel.erase(std::remove_if(gHooks.panel.begin(), gHooks.panel.end(), [](auto& p) { return p.first == 4; }),
-                       gHooks.panel.end());
+    online_.panel.erase(std::remove_if(online_.panel.begin(), online_.panel.end(), [](auto& p) { return p.first == 4; }),
+                       online_.panel.end());
     v->imgad->Repaint();
     PumpMessagesFor(20);
-    ASSERT_GE(gHooks.panel.size(), 4u);
-    EXPECT_EQ(gHooks.panel[0], std::make_pair(1, static_cast<fw::TObject*>(v->imgad)));
-    EXPECT_EQ(gHooks.panel[1], std::make_pair(2, static_cast<fw::TObject*>(v->imgad)));
-    EXPECT_EQ(gHooks.panel[2], std::make_pair(3, static_cast<fw::TObject*>(v->imgad)));
-    EXPECT_EQ(gHooks.panel[3], std::make_pair(4, static_cast<fw::TObject*>(v->imgad)));
+    ASSERT_GE(online_.panel.size(), 4u);
+    EXPECT_EQ(online_.panel[0], std::make_pair(1, static_cast<fw::TObject*>(v->imgad)));
+    EXPECT_EQ(online_.panel[1], std::make_pair(2, static_cast<fw::TObject*>(v->imgad)));
+    EXPECT_EQ(online_.panel[2], std::make_pair(3, static_cast<fw::TObject*>(v->imgad)));
+    EXPECT_EQ(online_.panel[3], std::make_pair(4, static_cast<fw::TObject*>(v->imgad)));
 }
 
-TEST_F(FrameTest, EachHookIsOptionalAndTheOthersStillWork) {
-    // The online services' routines are not linked into every program: unset hooks are skipped
-    // one by one, the rest still reached.
+TEST_F(FrameTest, WithoutOnlineServicesTheWindowIsComplete) {
+    // A program given no online services runs offline: nothing is started, the panel stays empty.
+    SetOnlineServices(nullptr);
     Config.AutoUpdate = true;
-    StartAdHook = nullptr;
-    SetUpdateMsgBoxHook = nullptr;
-    AdClickHook = nullptr;
-    AdPaintHook = nullptr;
     TfrmView* v = Open();
     v->imgad->OnClick(v->imgad);
     v->imgad->OnMouseEnter(v->imgad);
+    v->imgad->OnMouseLeave(v->imgad);
     v->imgad->Repaint();
     PumpMessagesFor(20);
-    EXPECT_EQ(gHooks.updates, (std::vector<bool>{true}));
-    ASSERT_EQ(gHooks.panel.size(), 1u);
-    EXPECT_EQ(gHooks.panel[0], std::make_pair(2, static_cast<fw::TObject*>(v->imgad)));
-    StartUpdateCheckHook = nullptr;
     v->Hide();
     v->Show();
-    EXPECT_EQ(gHooks.updates.size(), 1u);
-    // The window itself is complete.
+    EXPECT_TRUE(online_.ads.empty());
+    EXPECT_TRUE(online_.boxes.empty());
+    EXPECT_TRUE(online_.updates.empty());
+    EXPECT_TRUE(online_.panel.empty());
     EXPECT_EQ(v->ppmTrayIcon->GetItems().size(), 12u);
     EXPECT_TRUE(v->txCaption->GetCaption() == L"Unfinished");
 }

@@ -10,6 +10,7 @@
 #include "PublicFuns.h"
 #include "VeskNcPaintor.h"
 #include "fw_inifiles.h"
+#include "fake_online_services.h"
 #include "fw_registry.h"
 #include "test_support.h"
 #include "uAbout.h"
@@ -36,22 +37,12 @@ bool gTaskbar = false;
 std::vector<UINT> gEnded;
 std::vector<DWORD> gTrayCalls;
 int gDeletesAtEnd = -1;  // icon removals seen when the process was ended
-std::vector<std::pair<std::wstring, std::wstring>> gPosted;
-std::vector<int> gNewsChecks;
-int gNewsWindowId = -1;  // below 0: no news window
 
 std::wstring FakeFirstParam() { return gFirstParam; }
 bool FakeTaskbar() { return gTaskbar; }
 BOOL WINAPI FakeNotifyIcon(DWORD message, PNOTIFYICONDATAW) {
     gTrayCalls.push_back(message);
     return TRUE;
-}
-void FakePost(const std::wstring& version, const std::wstring& guid) { gPosted.push_back({version, guid}); }
-void FakeNewsCheck(int id) { gNewsChecks.push_back(id); }
-bool FakeNewsId(int& id) {
-    if (gNewsWindowId < 0) return false;
-    id = gNewsWindowId;
-    return true;
 }
 
 int Count(const std::vector<DWORD>& calls, DWORD message) {
@@ -146,17 +137,11 @@ protected:
         FirstParamSource = FakeFirstParam;
         TaskbarExistsProc = FakeTaskbar;
         EndProcessProc = FakeEnd;
-        PostInstallStatusHook = FakePost;
-        StartNewsCheckHook = FakeNewsCheck;
-        NewsIdHook = FakeNewsId;
         gFirstParam.clear();
         gTaskbar = false;
         gEnded.clear();
         gTrayCalls.clear();
         gDeletesAtEnd = -1;
-        gPosted.clear();
-        gNewsChecks.clear();
-        gNewsWindowId = -1;
         // A tray icon that is added without a taskbar waits for one first.
         if (!FindWindowW(L"Shell_TrayWnd", nullptr)) MakeTaskbarWindow();
     }
@@ -165,9 +150,6 @@ protected:
         if (frmRemindDlg) frmRemindDlg->Free();
         if (taskbar_) DestroyWindow(taskbar_);
         DrainQuit();
-        PostInstallStatusHook = nullptr;
-        StartNewsCheckHook = nullptr;
-        NewsIdHook = nullptr;
         ShellNotifyIconProc = savedNotify_;
         SetWindowsVersionSource(nullptr);
         SetShellLauncher(nullptr);
@@ -226,6 +208,7 @@ protected:
     }
 
     TempDir dir_;
+    TFakeOnlineServices online_;
     TfrmZUBMain* main_ = nullptr;
     std::shared_ptr<bool> alive_;
     std::unique_ptr<TVeskMenuItem> item_;
@@ -275,18 +258,18 @@ TEST_F(MainWindowTest, PlainStartOpensTheStoreShowsTheWindowAndPreparesTrayAndTi
 TEST_F(MainWindowTest, ChangedVersionIsRecordedAndPostedOnce) {
     auto* m = CreateMain();
     (void)m;
-    ASSERT_EQ(gPosted.size(), 1u);
-    EXPECT_EQ(gPosted[0].first, AppVersionText());
-    EXPECT_EQ(gPosted[0].second, Config.MachineGuid);
+    ASSERT_EQ(online_.posted.size(), 1u);
+    EXPECT_EQ(online_.posted[0].first, AppVersionText());
+    EXPECT_EQ(online_.posted[0].second, Config.MachineGuid);
     EXPECT_EQ(Config.SetupVer, AppVersionText());
     FreeMain();
     EXPECT_EQ(gEnded, std::vector<UINT>{0});
     // Recorded in the data file at the end, so the next start posts nothing.
     EXPECT_EQ(fw::TIniFile(DataFile()).ReadString(L"CONFIG", L"SetupVer", L""), AppVersionText());
     AppDataDir = dir_.Path() + L"\\";
-    gPosted.clear();
+    online_.posted.clear();
     CreateMain();
-    EXPECT_TRUE(gPosted.empty());
+    EXPECT_TRUE(online_.posted.empty());
 }
 
 TEST_F(MainWindowTest, StartWithWindowsAndAnActiveReminderStaysHidden) {
@@ -320,7 +303,7 @@ TEST_F(MainWindowTest, StartWithWindowsWithoutAnActiveReminderEndsAndSavesTheSet
     EXPECT_EQ(m->GetTrayIcon(), nullptr);
     EXPECT_FALSE(m->tmr1->GetEnabled());
     EXPECT_EQ(m->ppmTrayIcon->Count(), 0);
-    EXPECT_TRUE(gPosted.empty());
+    EXPECT_TRUE(online_.posted.empty());
     // The posted close ends the loop.
     EXPECT_TRUE(LoopEnds(3000));
     FreeMain();
@@ -358,14 +341,14 @@ TEST_F(MainWindowTest, StartupTimerRunsTheSchedulerUntilTheTaskbarExists) {
     EXPECT_TRUE(frmView->Timer1->GetEnabled());
     EXPECT_TRUE(m->tmr1->GetEnabled());
     EXPECT_FALSE(m->GetTrayIcon()->GetVisible());
-    EXPECT_TRUE(gNewsChecks.empty());
+    EXPECT_TRUE(online_.newsChecks.empty());
 
     // The timer itself ticks once a second.
     gTaskbar = true;
     ASSERT_TRUE(PumpMessagesUntil([&] { return !m->tmr1->GetEnabled(); }, 3000));
     EXPECT_TRUE(m->GetTrayIcon()->GetVisible());
     EXPECT_EQ(Count(gTrayCalls, NIM_ADD), 1);
-    EXPECT_EQ(gNewsChecks, std::vector<int>{41});
+    EXPECT_EQ(online_.newsChecks, std::vector<int>{41});
     EXPECT_TRUE(frmView->Timer1->GetEnabled());
 }
 
@@ -375,7 +358,7 @@ TEST_F(MainWindowTest, NoNewsCheckWhenItIsSwitchedOff) {
     gTaskbar = true;
     m->tmr1Timer(nullptr);
     EXPECT_TRUE(m->GetTrayIcon()->GetVisible());
-    EXPECT_TRUE(gNewsChecks.empty());
+    EXPECT_TRUE(online_.newsChecks.empty());
 }
 
 TEST_F(MainWindowTest, RightClickOnTheTrayIconOpensTheTrayMenu) {
@@ -620,7 +603,7 @@ TEST_F(MainWindowTest, EndRemovesTheIconKeepsTheNewsIdSavesAndEndsTheProcess) {
     gTaskbar = true;
     m->tmr1Timer(nullptr);
     ASSERT_EQ(Count(gTrayCalls, NIM_ADD), 1);
-    gNewsWindowId = 77;
+    online_.shownNewsId = 77;
     FreeMain();
     // The icon went before the process was ended.
     EXPECT_EQ(gDeletesAtEnd, 1);
@@ -633,7 +616,7 @@ TEST_F(MainWindowTest, EndRemovesTheIconKeepsTheNewsIdSavesAndEndsTheProcess) {
 TEST_F(MainWindowTest, SessionEndWritesTheSettingsWithoutEndingTheProgram) {
     auto* m = CreateMain();  // a new version: recorded in memory only so far
     ASSERT_EQ(Config.SetupVer, AppVersionText());
-    gNewsWindowId = 12;
+    online_.shownNewsId = 12;
     // A session that goes on changes nothing.
     SendMessageW(m->GetHandle(), WM_ENDSESSION, 0, 0);
     EXPECT_NE(fw::TIniFile(DataFile()).ReadString(L"CONFIG", L"SetupVer", L""), AppVersionText());

@@ -4,13 +4,6 @@
 
 namespace datafiletest {
 
-int FakeGuidCalls = 0;
-
-void FakeGuid(std::wstring& guid) {
-    ++FakeGuidCalls;
-    guid = L"{00000000-0000-0000-0000-0000000000" + std::to_wstring(10 + FakeGuidCalls % 90) + L"}";
-}
-
 std::wstring IniSection::Value(const std::wstring& key) const {
     for (const auto& kv : keys)
         if (kv.first == key) return kv.second;
@@ -74,13 +67,9 @@ void WriteUtf16(const std::wstring& path, const std::wstring& text) {
 
 void DataFileTest::SetUp() {
     Config = TConfig{};
-    savedSource = MachineGuidSource;
-    MachineGuidSource = &FakeGuid;
-    FakeGuidCalls = 0;
 }
 
 void DataFileTest::TearDown() {
-    MachineGuidSource = savedSource;
     fw::SetClock({});
 }
 

@@ -1,6 +1,7 @@
 // Shared pieces of the data-file tests: a fixture with a private folder and fixed formats, and a
 // reader that shows a written file as its sections and keys in file order.
 #pragma once
+#include "fake_online_services.h"
 #include "fixed_formats.h"
 #include "fw_strings.h"
 #include "test_support.h"
@@ -36,10 +37,6 @@ IniText ReadIni(const std::wstring& path);
 void WriteAnsi(const std::wstring& path, const std::wstring& text);
 void WriteUtf16(const std::wstring& path, const std::wstring& text);
 
-// Counts calls of the machine-id source that the fixture installs.
-extern int FakeGuidCalls;
-void FakeGuid(std::wstring& guid);
-
 class DataFileTest : public ::testing::Test {
 protected:
     void SetUp() override;
@@ -51,7 +48,8 @@ protected:
     std::wstring path = dir.File(L"vk_rmind_data.dat");
     fw::TFormatSettings us = testsupport::EnUsFormats();
     fw::TFormatSettings de = testsupport::GermanFormats();
-    TMachineGuidSource savedSource = nullptr;
+    // Gives the machine id and counts its calls.
+    testsupport::TFakeOnlineServices online;
 };
 
 // A record with every field set, for rule `period`.

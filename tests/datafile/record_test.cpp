@@ -176,7 +176,7 @@ TEST_F(DataFileTest, ListOperationsTouchOnlyRecordsOfTheStore) {
 TEST_F(DataFileTest, SettingsAreSavedInOrderAndTheMachineIdIsFetchedAtEveryLoad) {
     {
         auto store = Open();
-        EXPECT_EQ(FakeGuidCalls, 1);
+        EXPECT_EQ(online.guidCalls, 1);
         EXPECT_FALSE(Config.MachineGuid.empty());
         EXPECT_TRUE(Config.AutoUpdate);
         EXPECT_TRUE(Config.CheckNews);
@@ -200,7 +200,7 @@ TEST_F(DataFileTest, SettingsAreSavedInOrderAndTheMachineIdIsFetchedAtEveryLoad)
     EXPECT_EQ(ReadIni(path).Find(L"CONFIG")->Value(L"SetupVer"), L"2.0.1");
     Config = TConfig{};
     auto store = Open();
-    EXPECT_EQ(FakeGuidCalls, 2);
+    EXPECT_EQ(online.guidCalls, 2);
     EXPECT_FALSE(Config.AutoUpdate);
     EXPECT_EQ(Config.NewsId, 42);
     EXPECT_EQ(Config.Language, L"Deutsch");

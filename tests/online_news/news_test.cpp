@@ -13,6 +13,7 @@
 #include "local_http_server.h"
 #include "test_support.h"
 #include "uNews.h"
+#include "uOnlineServicesImpl.h"
 #include "uRemindUpdate.h"
 
 using testsupport::PumpMessagesUntil;
@@ -507,7 +508,7 @@ TEST_F(NewsTest, AfterItsTimeTheWindowFadesOutAndCloses) {
     EXPECT_FALSE(frmNews->GetVisible());
     // The window stays for the exit, which records the message as seen.
     int id = 0;
-    EXPECT_TRUE(NewsIdHookProc(id));
+    EXPECT_TRUE(ShownNewsId(id));
     EXPECT_EQ(id, 8);
 }
 
@@ -550,7 +551,7 @@ TEST_F(NewsTest, APageWithoutBodyOrRefusingItsStyleClosesTheWindowUnseen) {
     EXPECT_FALSE(frmNews->timer1->GetEnabled());
     // Neither message was seen, so neither is recorded at exit.
     int id = -1;
-    EXPECT_FALSE(NewsIdHookProc(id));
+    EXPECT_FALSE(ShownNewsId(id));
 }
 
 TEST_F(NewsTest, WithoutABrowserNothingIsShown) {
@@ -603,29 +604,30 @@ TEST_F(NewsTest, AReusedWindowStartsOpaqueAgain) {
 }
 
 // ---------------------------------------------------------------------------------------------
-// The hidden main window's hooks.
+// The online services as the hidden main window reaches them.
 
-TEST_F(NewsTest, TheHooksStartTheCheckAndTellTheShownMessage) {
+TEST_F(NewsTest, TheServicesStartTheCheckAndTellTheShownMessage) {
+    TOnlineServicesImpl services;
     int id = -1;
-    EXPECT_FALSE(NewsIdHookProc(id));
+    EXPECT_FALSE(services.ShownNewsId(id));
     EXPECT_EQ(id, -1);
 
     Serve(Page(11, "Url=http://127.0.0.1/n/11.html\r\n"));
-    StartNewsCheckHookProc(10);
+    services.StartNewsCheck(10);
     EXPECT_TRUE(NewsLock.Locked());
     ASSERT_TRUE(PumpMessagesUntil([] { return !NewsLock.Locked(); }, 15000));
     // The message counts as seen only once its page has shown.
     ASSERT_NE(frmNews, nullptr);
-    EXPECT_FALSE(NewsIdHookProc(id));
+    EXPECT_FALSE(services.ShownNewsId(id));
     ASSERT_NE(Log.Last, nullptr);
     Log.Last->OnNavigateComplete();
-    EXPECT_TRUE(NewsIdHookProc(id));
+    EXPECT_TRUE(services.ShownNewsId(id));
     EXPECT_EQ(id, 11);
 
     // Once the window is gone nothing refers to it any more.
     frmNews->Free();
     EXPECT_EQ(frmNews, nullptr);
-    EXPECT_FALSE(NewsIdHookProc(id));
+    EXPECT_FALSE(services.ShownNewsId(id));
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -4,6 +4,7 @@
 #include "fixed_formats.h"
 #include "test_support.h"
 #include "uInstallStatus.h"
+#include "uOnlineServicesImpl.h"
 #include "uRemindFile.h"
 
 #include <gtest/gtest.h>
@@ -189,10 +190,13 @@ TEST_F(MachineIdTest, CreatedOnceAndStable) {
     GetMachineGuid(second);
     EXPECT_EQ(second, first);
 
-    // The data file takes it at every load, through the routine installed by this layer.
+    // The data file takes it at every load, through the online services the program hands over.
+    TOnlineServicesImpl services;
+    SetOnlineServices(&services);
     testsupport::TempDir dir;
     Config.MachineGuid.clear();
     TRemindFile file(dir.File(L"d.dat"), testsupport::EnUsFormats());
+    SetOnlineServices(nullptr);
     EXPECT_EQ(Config.MachineGuid, first);
 }
 
