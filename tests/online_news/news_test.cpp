@@ -11,8 +11,8 @@
 #include "UCheckNewThread.h"
 #include "VeskNcPaintor.h"
 #include "local_http_server.h"
-#include "test_support.h"
 #include "uNews.h"
+#include "window_test.h"
 #include "uRemindUpdate.h"
 
 using testsupport::PumpMessagesUntil;
@@ -23,8 +23,7 @@ using testsupport::UnusedLocalPort;
 
 namespace {
 
-std::string Narrow(const std::wstring& W) { return std::string(W.begin(), W.end()); }
-
+using testsupport::Narrow;
 using testsupport::TTempEnvGuard;
 
 int CountFiles(const testsupport::TempDir& Dir) {
@@ -37,15 +36,6 @@ int CountFiles(const testsupport::TempDir& Dir) {
     while (FindNextFileW(h, &data));
     FindClose(h);
     return n;
-}
-
-void WriteLangFile(const std::wstring& Path, const std::wstring& Text) {
-    std::string bytes = "\xFF\xFE";
-    for (wchar_t c : Text) {
-        bytes.push_back(static_cast<char>(c & 0xFF));
-        bytes.push_back(static_cast<char>((c >> 8) & 0xFF));
-    }
-    testsupport::WriteFileBytes(Path, bytes);
 }
 
 // What the fake browsers did, and how the next one behaves.
@@ -84,20 +74,14 @@ private:
 
 // Stands in for the visible window (the program's hidden main window is the main form there; here
 // this one is), which carries the title-bar look the news window borrows.
-class TViewStandIn : public fw::TForm {
-public:
-    FW_CLASSNAME(TViewStandIn)
-    TViewStandIn(const fw::TFormKey& Key, fw::TComponent* AOwner) : TForm(Key, AOwner) {}
-};
+using TViewStandIn = testsupport::TPlainForm;
 
 constexpr int kAreaRight = 1000, kAreaBottom = 700;
 
-class NewsTest : public ::testing::Test {
+class NewsTest : public testsupport::WindowTest {
 protected:
     void SetUp() override {
-        fw::Application->Initialize();
-        fw::Application->ClearTerminated();
-        fw::Application->OnException = [this](fw::TObject*, const fw::Exception& e) { Errors.push_back(e.Message); };
+        WindowTest::SetUp();
         SavedComposition = NcCompositionEnabledProc;
         SavedAllow = NcAllowNcPaintProc;
         NcCompositionEnabledProc = [] { return false; };
@@ -138,24 +122,22 @@ protected:
         SetHttpGetTimeout(SavedTimeout);
         SetNewsBrowserFactory(nullptr);
         SetNewsCursorPosSource(nullptr);
-        fw::Screen->SetWorkAreaRect(fw::TRect());
         UseLanguage(L"", nullptr);
         NcCompositionEnabledProc = SavedComposition;
         NcAllowNcPaintProc = SavedAllow;
-        fw::Application->OnException = nullptr;
-        EXPECT_TRUE(Errors.empty()) << (Errors.empty() ? "" : Narrow(Errors[0]));
+        WindowTest::TearDown();
     }
 
     void UseLanguage(const std::wstring& File, const wchar_t* Text) {
-        if (Text) WriteLangFile(File, Text);
+        if (Text) testsupport::WriteUtf16File(File, Text);
         LangFile = File.empty() ? Dir.File(L"Missing.ini") : File;
         LangIni.reset();
         MemLangIni.reset();
     }
 
-    void Serve(const std::string& Page) {
+    void Serve(const std::string& Page, const std::string& Path = "/news/zubinfo.htm", DWORD DelayMs = 0) {
         Server = std::make_unique<TLocalHttpServer>();
-        Server->Set("/news/zubinfo.htm", Page);
+        Server->Set(Path, Page, DelayMs);
         SetOnlineBaseUrl(Server->BaseUrl());
     }
 
@@ -199,7 +181,6 @@ protected:
     std::unique_ptr<TLocalHttpServer> Server;
     TBrowserLog Log;
     POINT Cursor{-5000, -5000};
-    std::vector<std::wstring> Errors;
     TNcCompositionProc SavedComposition = nullptr;
     TNcAllowNcPaintProc SavedAllow = nullptr;
     DWORD SavedTimeout = 0;
@@ -219,8 +200,6 @@ struct TNewsRun {
 
     void Run(const std::wstring& CheckUrl) {
         auto* t = new TGetNews(CheckUrl);
-        EXPECT_TRUE(t->GetSuspended());
-        EXPECT_EQ(t->GetPriority(), fw::tpNormal);
         const DWORD gui = GetCurrentThreadId();
         t->OnBegin = [this, t, gui](fw::TObject* Sender) {
             EXPECT_EQ(Sender, t);
@@ -272,9 +251,7 @@ TEST_F(NewsTest, TheThreadReadsTheMsgSectionAndDeletesItsTemporaryCopy) {
 }
 
 TEST_F(NewsTest, MissingKeysGiveTheDefaultsAndAThreadWithoutAddressAsksTheFallbackPage) {
-    Server = std::make_unique<TLocalHttpServer>();
-    Server->Set("/news/m482info.htm", Page(3));
-    SetOnlineBaseUrl(Server->BaseUrl());
+    Serve(Page(3), "/news/m482info.htm");
     TNewsRun run;
     run.Run(L"");
     EXPECT_EQ(run.MsgID, 3);
@@ -284,31 +261,21 @@ TEST_F(NewsTest, MissingKeysGiveTheDefaultsAndAThreadWithoutAddressAsksTheFallba
     EXPECT_EQ(run.FormHeight, 0);
     EXPECT_EQ(run.LangCode, L"");
     EXPECT_EQ(Server->Targets(), (std::vector<std::string>{"/news/m482info.htm"}));
-}
 
-TEST_F(NewsTest, AnUnreachableServerOrAnErrorPageReportsNoNews) {
-    TNewsRun down;
+    // An error page or an unreachable server: no news.
+    TNewsRun missing, down;
+    missing.Run(Server->BaseUrl() + L"/nothing-here");
+    EXPECT_EQ(missing.MsgID, 0);
+    Server.reset();
     down.Run(TGetNews::NewsPageUrl());
     EXPECT_EQ(down.Events, (std::vector<std::string>{"begin", "news"}));
     EXPECT_EQ(down.MsgID, 0);
     EXPECT_EQ(down.Url, L"");
     EXPECT_FALSE(down.ShowAll);
-
-    Serve(Page(5));
-    TNewsRun missing;
-    missing.Run(Server->BaseUrl() + L"/nothing-here");  // the 404 page
-    EXPECT_EQ(missing.MsgID, 0);
 }
 
 // ---------------------------------------------------------------------------------------------
 // The program's check.
-
-TEST_F(NewsTest, TheMessageAlreadySeenIsNotShown) {
-    Serve(Page(7));
-    RunCheck(7);
-    EXPECT_EQ(frmNews, nullptr);
-    EXPECT_EQ(Log.Created, 0);
-}
 
 TEST_F(NewsTest, ANewMessageIsLoadedIntoTheHiddenWindowAtItsDefaultSizeBelowTheWorkArea) {
     Serve(Page(8, "Url=http://127.0.0.1/n/8.html\r\n"));
@@ -317,12 +284,7 @@ TEST_F(NewsTest, ANewMessageIsLoadedIntoTheHiddenWindowAtItsDefaultSizeBelowTheW
     EXPECT_EQ(frmNews->MsgID, 8);
     EXPECT_EQ(Log.Navigated, (std::vector<std::wstring>{L"http://127.0.0.1/n/8.html"}));
     EXPECT_FALSE(frmNews->GetVisible());
-    EXPECT_EQ(frmNews->GetWidth(), 490);
-    EXPECT_EQ(frmNews->GetHeight(), 269);
-    EXPECT_EQ(frmNews->GetLeft(), kAreaRight - 490 - 10);
-    EXPECT_EQ(frmNews->GetTop(), kAreaBottom + 269);
-    EXPECT_EQ(frmNews->GetCaption(), L"Newsletter");
-    EXPECT_EQ(frmNews->timer2->GetInterval(), 60000u);
+    EXPECT_EQ(frmNews->GetBoundsRect(), fw::TRect(kAreaRight - 490 - 10, kAreaBottom + 269, kAreaRight - 10, kAreaBottom + 538));
     EXPECT_FALSE(frmNews->timer1->GetEnabled());
     EXPECT_FALSE(frmNews->timer2->GetEnabled());
     // Owned by the application, framed with the visible window's look.
@@ -330,12 +292,16 @@ TEST_F(NewsTest, ANewMessageIsLoadedIntoTheHiddenWindowAtItsDefaultSizeBelowTheW
     EXPECT_EQ(frmNews->vkncpntr1->GetResource(), ViewLook);
 }
 
-TEST_F(NewsTest, AMessageForAnotherLanguageIsIgnoredAndOneForThisLanguageShown) {
+TEST_F(NewsTest, AMessageAlreadySeenOrForAnotherLanguageIsNotShown) {
+    Serve(Page(7));
+    RunCheck(7);
+    EXPECT_EQ(frmNews, nullptr);
+    EXPECT_EQ(Log.Created, 0);
+
     UseLanguage(Dir.File(L"Deutsch.ini"), L"[Translation]\r\nLangCode=0407|0807\r\n");
     Serve(Page(8, "LangCode=0409\r\n"));
     RunCheck(0);
     EXPECT_EQ(frmNews, nullptr);
-
     Serve(Page(8, "LangCode=0807\r\n"));
     RunCheck(0);
     ASSERT_NE(frmNews, nullptr);
@@ -355,9 +321,7 @@ TEST_F(NewsTest, TheWindowTakesTheLanguagesFontAndNewsletterCaption) {
 }
 
 TEST_F(NewsTest, ASecondStartWhileACheckRunsIsRefusedAndTheMarkIsReleasedAfterwards) {
-    Server = std::make_unique<TLocalHttpServer>();
-    Server->Set("/news/zubinfo.htm", Page(0), 300);
-    SetOnlineBaseUrl(Server->BaseUrl());
+    Serve(Page(0), "/news/zubinfo.htm", 300);
     TReminderNews::StartNewsCheck(0);
     EXPECT_TRUE(NewsLock.Locked());
     // Same (GUI) thread, before and after the worker began.
@@ -423,26 +387,29 @@ TEST_F(NewsTest, NewsArrivingWhileTheProgramEndsMakesNoWindow) {
 // ---------------------------------------------------------------------------------------------
 // The window.
 
-TEST_F(NewsTest, APageSizeGivesTheWindowAndTheBrowserTheirSizes) {
-    ShowLoaded(400, 300);
-    EXPECT_EQ(frmNews->GetWidth(), 402);
-    EXPECT_EQ(frmNews->GetHeight(), 326);
-    EXPECT_EQ(frmNews->wb1->GetLeft(), 1);
-    EXPECT_EQ(frmNews->wb1->GetTop(), 26);
-    EXPECT_EQ(frmNews->wb1->GetWidth(), 400);
-    EXPECT_EQ(frmNews->wb1->GetHeight(), 299);
-    EXPECT_EQ(Log.Bounds.right - Log.Bounds.left, 400);
-    EXPECT_EQ(Log.Bounds.bottom - Log.Bounds.top, 299);
-    EXPECT_EQ(Log.Styled, 1);
-}
-
-TEST_F(NewsTest, AnOversizedPageSizeIsKeptWithinTheWorkArea) {
-    // Beyond what int sums can hold, too: the page comes from the network.
-    Show(0, L"http://127.0.0.1/a.html", 3, 2147483647, 2147483647);
-    ASSERT_NE(frmNews, nullptr);
-    EXPECT_EQ(frmNews->GetWidth(), kAreaRight - 20);
-    EXPECT_EQ(frmNews->GetHeight(), kAreaBottom);
-    EXPECT_EQ(frmNews->GetLeft(), 10);
+TEST_F(NewsTest, APageSizeGivesTheWindowAndTheBrowserTheirSizesWithinTheWorkArea) {
+    const struct {
+        int W, H, FormW, FormH;
+    } cases[] = {
+        {400, 300, 402, 326},
+        // Half a size, or a negative one: the default size.
+        {400, 0, 490, 269},
+        {-400, -300, 490, 269},
+        // Only the side that is too large is cut.
+        {300, 5000, 302, kAreaBottom},
+        // Beyond what int sums can hold, too: the page comes from the network.
+        {2147483647, 2147483647, kAreaRight - 20, kAreaBottom},
+    };
+    int id = 3;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.W);
+        Show(0, L"http://127.0.0.1/a.html", id++, c.W, c.H);
+        ASSERT_NE(frmNews, nullptr);
+        EXPECT_EQ(frmNews->GetWidth(), c.FormW);
+        EXPECT_EQ(frmNews->GetHeight(), c.FormH);
+        EXPECT_EQ(frmNews->GetLeft(), kAreaRight - c.FormW - 10);
+    }
+    EXPECT_EQ(frmNews->FormWidth, 2147483647);
     // Still slides up to rest on the work area's bottom, its caption bar on screen.
     ASSERT_NE(Log.Last, nullptr);
     Log.Last->OnNavigateComplete();
@@ -452,27 +419,16 @@ TEST_F(NewsTest, AnOversizedPageSizeIsKeptWithinTheWorkArea) {
     EXPECT_EQ(frmNews->wb1->GetWidth(), kAreaRight - 22);
     EXPECT_EQ(frmNews->wb1->GetHeight(), kAreaBottom - 27);
 
-    // Only the side that is too large is cut.
-    Show(0, L"http://127.0.0.1/b.html", 4, 300, 5000);
-    EXPECT_EQ(frmNews->GetWidth(), 302);
-    EXPECT_EQ(frmNews->GetHeight(), kAreaBottom);
-}
-
-TEST_F(NewsTest, HalfAPageSizeOrANegativeOneGivesTheDefaultSize) {
-    Show(0, L"http://127.0.0.1/a.html", 3, 400, 0);
-    ASSERT_NE(frmNews, nullptr);
-    EXPECT_EQ(frmNews->GetWidth(), 490);
-    EXPECT_EQ(frmNews->GetHeight(), 269);
-    Show(0, L"http://127.0.0.1/a.html", 4, -400, -300);
-    EXPECT_EQ(frmNews->GetWidth(), 490);
-    EXPECT_EQ(frmNews->GetHeight(), 269);
-    EXPECT_EQ(frmNews->FormWidth, -400);
+    ShowLoaded(400, 300);
+    EXPECT_EQ(frmNews->wb1->GetBoundsRect(), fw::TRect(1, 26, 401, 325));
+    EXPECT_EQ(Log.Bounds.right - Log.Bounds.left, 400);
+    EXPECT_EQ(Log.Bounds.bottom - Log.Bounds.top, 299);
+    EXPECT_EQ(Log.Styled, 2);  // once per shown page
 }
 
 TEST_F(NewsTest, TheLoadedPageShowsTheWindowWhichSlidesUpOntoTheWorkAreasBottom) {
     ShowLoaded();
     EXPECT_TRUE(frmNews->timer1->GetEnabled());
-    EXPECT_EQ(frmNews->timer1->GetInterval(), 50u);
     EXPECT_FALSE(frmNews->timer2->GetEnabled());
     EXPECT_TRUE(IsWindowVisible(frmNews->GetHandle()));
     const int start = frmNews->GetTop();
@@ -482,7 +438,6 @@ TEST_F(NewsTest, TheLoadedPageShowsTheWindowWhichSlidesUpOntoTheWorkAreasBottom)
     int ticks = 1 + Slide();
     EXPECT_EQ(ticks, (2 * 269 + 19) / 20);
     EXPECT_EQ(frmNews->GetTop(), kAreaBottom - 269);
-    EXPECT_EQ(frmNews->GetLeft(), kAreaRight - 490 - 10);
     EXPECT_FALSE(frmNews->timer1->GetEnabled());
     EXPECT_TRUE(frmNews->timer2->GetEnabled());
     EXPECT_EQ(frmNews->timer2->GetInterval(), 60000u);
@@ -563,34 +518,22 @@ TEST_F(NewsTest, WithoutABrowserNothingIsShown) {
     EXPECT_FALSE(frmNews->GetVisible());
 }
 
-TEST_F(NewsTest, LaterNavigationsOfTheSamePageNeitherShowNorSlideTheWindowAgain) {
+TEST_F(NewsTest, AFadedWindowIsNotShownAgainByItsPageButReusedOpaqueForTheNext) {
     ShowLoaded();
     Slide();
-    for (int i = 0; i < 25; ++i) frmNews->timer2Timer(frmNews->timer2);
+    frmNews->timer2Timer(frmNews->timer2);
+    // A fade started from a low value ends instead of wrapping round.
+    frmNews->SetAlphaBlendValue(8);
+    frmNews->timer2Timer(frmNews->timer2);
+    EXPECT_EQ(frmNews->GetAlphaBlendValue(), 0);
+    EXPECT_FALSE(frmNews->timer2->GetEnabled());
     ASSERT_FALSE(frmNews->GetVisible());
     Log.Last->OnNavigateComplete();  // a frame of the page, or a link followed inside it
     EXPECT_FALSE(frmNews->GetVisible());
     EXPECT_FALSE(frmNews->timer1->GetEnabled());
     EXPECT_FALSE(frmNews->timer2->GetEnabled());
     EXPECT_EQ(Log.Styled, 1);
-}
 
-TEST_F(NewsTest, AFadeStartedFromALowValueEndsInsteadOfWrappingRound) {
-    ShowLoaded();
-    Slide();
-    frmNews->timer2Timer(frmNews->timer2);
-    frmNews->SetAlphaBlendValue(8);
-    frmNews->timer2Timer(frmNews->timer2);
-    EXPECT_EQ(frmNews->GetAlphaBlendValue(), 0);
-    EXPECT_FALSE(frmNews->timer2->GetEnabled());
-    EXPECT_FALSE(frmNews->GetVisible());
-}
-
-TEST_F(NewsTest, AReusedWindowStartsOpaqueAgain) {
-    ShowLoaded();
-    Slide();
-    for (int i = 0; i < 25; ++i) frmNews->timer2Timer(frmNews->timer2);
-    ASSERT_FALSE(frmNews->GetVisible());
     Show(0, L"http://127.0.0.1/next.html", 9, 0, 0);
     EXPECT_EQ(frmNews->GetAlphaBlendValue(), 255);
     EXPECT_FALSE(frmNews->GetAlphaBlend());

@@ -29,8 +29,7 @@ std::string ReadAll(const std::wstring& Path) {
     return std::string(bytes.begin(), bytes.end());
 }
 
-std::string Narrow(const std::wstring& W) { return std::string(W.begin(), W.end()); }
-
+using testsupport::Narrow;
 using testsupport::TTempEnvGuard;
 
 int CountIniFiles(const testsupport::TempDir& Dir) {
@@ -115,9 +114,6 @@ struct TCheckRun {
 
     void Run(int CurrentBuild, const std::wstring& Url) {
         auto* t = new TCheckUpdate(CurrentBuild, Url);
-        EXPECT_EQ(t->GetPriority(), fw::tpIdle);
-        EXPECT_TRUE(t->GetSuspended());
-        EXPECT_EQ(t->Build, CurrentBuild);
         const DWORD gui = GetCurrentThreadId();
         t->OnBegin = [this, t, gui](fw::TObject* Sender) {
             EXPECT_EQ(Sender, t);
@@ -159,7 +155,7 @@ TEST_F(UpdateTest, TheThreadReadsBuildDownloadPageAndNewInfoKeysFromThePage) {
     DeleteFileW(run.IniPath.c_str());
 }
 
-TEST_F(UpdateTest, APageWithoutTheKeysKeepsTheDefaults) {
+TEST_F(UpdateTest, APageWithoutTheKeysOrNoServerKeepsTheDefaults) {
     Serve([&] { return std::string("<html><body>Not what you expected</body></html>"); });
     TCheckRun run;
     run.Run(17, Server->BaseUrl() + L"/elsewhere");  // answered by the 404 page
@@ -168,77 +164,59 @@ TEST_F(UpdateTest, APageWithoutTheKeysKeepsTheDefaults) {
     EXPECT_TRUE(run.NewInfo.empty());
     EXPECT_FALSE(run.IniPath.empty());
     DeleteFileW(run.IniPath.c_str());
-}
 
-TEST_F(UpdateTest, AnUnreachableServerReportsNothingFound) {
     SetOnlineBaseUrl(L"http://127.0.0.1:" + std::to_wstring(UnusedLocalPort()));
-    TCheckRun run;
-    run.Run(17, TCheckUpdate::UpdatePageUrl());
-    EXPECT_EQ(run.Events, (std::vector<std::string>{"begin", "result"}));
-    EXPECT_EQ(run.Build, 17);
-    EXPECT_EQ(run.IniPath, L"");
-    EXPECT_EQ(run.NewGetUrl, L"");
+    TCheckRun unreachable;
+    unreachable.Run(17, TCheckUpdate::UpdatePageUrl());
+    EXPECT_EQ(unreachable.Events, (std::vector<std::string>{"begin", "result"}));
+    EXPECT_EQ(unreachable.Build, 17);
+    EXPECT_EQ(unreachable.IniPath, L"");
+    EXPECT_EQ(unreachable.NewGetUrl, L"");
 }
 
-TEST_F(UpdateTest, ANewerBuildAsksAndYesOpensThePagesDownloadAddress) {
-    Serve([&] { return Page(Current + 1, "NewGetUrl=http://dl.example.com/get.html\r\n"); });
-    Answer = 6;
-    RunCheck(true);
-    ASSERT_EQ(Asked.size(), 1u);
-    EXPECT_EQ(Asked[0].Caption, L"Confirm");
-    EXPECT_EQ(Asked[0].Msg, L"Newer version available! Update now?");
-    EXPECT_EQ(Asked[0].DlgType, mtConfirmation);
-    EXPECT_EQ(Asked[0].Buttons, (TMsgDlgButtons{mbYes, mbNo}));
-    EXPECT_EQ(Opened, (std::vector<std::wstring>{L"open|http://dl.example.com/get.html|"}));
-    EXPECT_EQ(Server->RequestCount(), 1u);
-}
-
-TEST_F(UpdateTest, YesWithoutADownloadAddressOpensTheDefaultPage) {
-    Serve([&] { return Page(Current + 5); });
-    Answer = 6;
-    RunCheck(true);
-    ASSERT_EQ(Asked.size(), 1u);
-    EXPECT_EQ(Opened, (std::vector<std::wstring>{L"open|" + Server->BaseUrl() + L"/download.html|"}));
-}
-
-TEST_F(UpdateTest, NoOpensNothing) {
-    Serve([&] { return Page(Current + 1, "NewGetUrl=http://dl.example.com/get.html\r\n"); });
-    Answer = 7;
-    RunCheck(true);
-    EXPECT_EQ(Asked.size(), 1u);
-    EXPECT_TRUE(Opened.empty());
-}
-
-TEST_F(UpdateTest, ADownloadAddressThatIsNoWebPageIsNeverLaunched) {
-    const char* bad[] = {"c:\\windows\\system32\\calc.exe", "file:///c:/windows/notepad.exe", "cmd.exe /c echo",
-                         "\\\\host\\share\\x.exe", "http://example.com\" c:\\evil.exe"};
-    for (const char* url : bad) {
+TEST_F(UpdateTest, TheAnswerToTheQuestionDecidesWhatIsOpened) {
+    const std::wstring newVer = L"Newer version available! Update now?", fallback = L"<default>";
+    const struct {
+        int Newer;
+        std::string Url;  // the page's download address
+        bool Auto;
+        int Answer;
+        std::vector<std::wstring> Asked, Opened;
+    } cases[] = {
+        {1, "http://dl.example.com/get.html", true, 6, {newVer}, {L"http://dl.example.com/get.html"}},
+        {5, "", true, 6, {newVer}, {fallback}},
+        {1, "http://dl.example.com/get.html", true, 7, {newVer}, {}},
+        // A download address that is no web page is never launched.
+        {1, "c:\\windows\\system32\\calc.exe", true, 6, {newVer}, {fallback}},
+        {1, "file:///c:/windows/notepad.exe", true, 6, {newVer}, {fallback}},
+        {1, "cmd.exe /c echo", true, 6, {newVer}, {fallback}},
+        {1, "\\\\host\\share\\x.exe", true, 6, {newVer}, {fallback}},
+        {1, "http://example.com\" c:\\evil.exe", true, 6, {newVer}, {fallback}},
+        // Nothing newer: an automatic check is silent, one the user asked for says so.
+        {0, "", true, 6, {}, {}},
+        {-1, "", true, 6, {}, {}},
+        {0, "", false, 6, {L"Congrats! You are using the newest version now."}, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "case " << (&c - cases));
+        Asked.clear();
         Opened.clear();
-        Serve([&] { return Page(Current + 1, std::string("NewGetUrl=") + url + "\r\n"); });
-        Answer = 6;
-        RunCheck(true);
-        EXPECT_EQ(Opened, (std::vector<std::wstring>{L"open|" + Server->BaseUrl() + L"/download.html|"})) << url;
+        Serve([&] { return Page(Current + c.Newer, c.Url.empty() ? "" : "NewGetUrl=" + c.Url + "\r\n"); });
+        Answer = c.Answer;
+        RunCheck(c.Auto);
+        std::vector<std::wstring> asked, opened;
+        for (const TAsked& a : Asked) asked.push_back(a.Msg);
+        for (const std::wstring& o : c.Opened)
+            opened.push_back(L"open|" + (o == fallback ? Server->BaseUrl() + L"/download.html" : o) + L"|");
+        EXPECT_EQ(asked, c.Asked);
+        EXPECT_EQ(Opened, opened);
+        EXPECT_EQ(Server->RequestCount(), 1u);
+        if (!Asked.empty()) {
+            EXPECT_EQ(Asked[0].Caption, L"Confirm");
+            EXPECT_EQ(Asked[0].DlgType, mtConfirmation);
+            EXPECT_EQ(Asked[0].Buttons, (c.Newer > 0 ? TMsgDlgButtons{mbYes, mbNo} : TMsgDlgButtons(mbOK)));
+        }
     }
-}
-
-TEST_F(UpdateTest, AnAutomaticCheckWithNothingNewerIsSilentAndTheNextShowingChecksAgain) {
-    Serve([&] { return Page(Current); });
-    RunCheck(true);
-    EXPECT_TRUE(Asked.empty());
-    Serve([&] { return Page(Current - 1); });
-    RunCheck(true);
-    EXPECT_TRUE(Asked.empty());
-    EXPECT_EQ(Server->RequestCount(), 1u);
-    EXPECT_TRUE(Opened.empty());
-}
-
-TEST_F(UpdateTest, ACheckAskedForByTheUserSaysTheVersionIsCurrent) {
-    Serve([&] { return Page(Current); });
-    RunCheck(false);
-    ASSERT_EQ(Asked.size(), 1u);
-    EXPECT_EQ(Asked[0].Msg, L"Congrats! You are using the newest version now.");
-    EXPECT_EQ(Asked[0].Buttons, TMsgDlgButtons(mbOK));
-    EXPECT_TRUE(Opened.empty());
 }
 
 TEST_F(UpdateTest, OnlyOneCheckRunsAtATime) {
@@ -299,19 +277,14 @@ TEST_F(UpdateTest, ACheckThatFailsStillAllowsTheNextCheck) {
     RunCheck(true);
     EXPECT_EQ(Asked.size(), 2u);
     EXPECT_EQ(Server->RequestCount(), 2u);
-}
 
-TEST_F(UpdateTest, AThreadWhoseWorkRaisesNoLongerCountsAsRunning) {
-    Serve([&] { return Page(Current + 1); });
+    // A bare check whose work raises no longer counts as running.
     auto* t = new TCheckUpdate(Current, TCheckUpdate::UpdatePageUrl());
-    bool reported = false;
     t->OnBegin = [](fw::TObject*) { throw fw::Exception(L"begin failed"); };
-    t->OnResult = [&](fw::TObject*, const std::wstring&, fw::TStrings*, const std::wstring&, int) { reported = true; };
     t->Resume();
     t->WaitFor();
     EXPECT_NE(t->GetFatalException(), nullptr);
     EXPECT_FALSE(t->Running);
-    EXPECT_FALSE(reported);
     t->Free();
 }
 
