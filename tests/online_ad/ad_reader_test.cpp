@@ -15,7 +15,7 @@
 #include "fw_base.h"
 #include "fw_png.h"
 #include "local_http_server.h"
-#include "test_support.h"
+#include "file_support.h"
 
 using json = nlohmann::ordered_json;
 using testsupport::Narrow;
@@ -212,8 +212,7 @@ TEST_F(AdReaderTest, NewAnswerIsReportedInOrderAndCachedAsAscii) {
     EXPECT_EQ(i.Page, 4);
 
     // The cache holds the answer compact, in its member order, as plain ASCII.
-    const auto bytes = testsupport::ReadFileBytes(cache_ + L"UpdateInfo.txt");
-    const std::string text(bytes.begin(), bytes.end());
+    const std::string text = testsupport::ReadText(cache_ + L"UpdateInfo.txt");
     EXPECT_EQ(text, Wire(answer));
     EXPECT_NE(text.find("Caf\\u00e9 \\u2615"), std::string::npos);
     EXPECT_TRUE(std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 128; }));
@@ -413,8 +412,7 @@ TEST_F(AdReaderTest, HostilePictureNamesNeverLeaveTheCacheFolder) {
     ListFiles(tmp_.Path(), L"", files);
     EXPECT_EQ(files, (std::set<std::wstring>{L"data\\", L"data\\UpdateInfo\\", L"data\\UpdateInfo\\UpdateInfo.txt",
                                              L"data\\UpdateInfo\\ok.png"}));
-    const auto bytes = testsupport::ReadFileBytes(cache_ + L"UpdateInfo.txt");
-    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), Wire(answer));
+    EXPECT_EQ(testsupport::ReadText(cache_ + L"UpdateInfo.txt"), Wire(answer));
 }
 
 TEST_F(AdReaderTest, ItemsFreedDuringDownloadAreLeftAlone) {

@@ -4,7 +4,7 @@
 
 #include "UCheckNewThread.h"
 #include "local_http_server.h"
-#include "test_support.h"
+#include "file_support.h"
 
 #include <atomic>
 #include <chrono>
@@ -35,11 +35,6 @@ struct TTimeoutGuard {
 };
 
 using testsupport::TTempEnvGuard;
-
-std::string ReadAll(const std::wstring& Path) {
-    auto bytes = testsupport::ReadFileBytes(Path);
-    return std::string(bytes.begin(), bytes.end());
-}
 
 }  // namespace
 
@@ -197,7 +192,7 @@ TEST(TempIni, TheFetchedTextIsSavedAsAnAnsiLineInTheTemporaryFolder) {
     EXPECT_EQ(path.substr(0, folder.size()), folder);
     EXPECT_EQ(path.substr(path.size() - 4), L".ini");
     for (size_t i = folder.size(); i < folder.size() + 8; ++i) EXPECT_TRUE(path[i] >= L'a' && path[i] <= L'z');
-    EXPECT_EQ(ReadAll(path), "[VerInfo]\r\nBuild=7\ncaf\xE9\r\n");
+    EXPECT_EQ(testsupport::ReadText(path), "[VerInfo]\r\nBuild=7\ncaf\xE9\r\n");
 }
 
 TEST(TempIni, EmptyTextOrMissingFolderMakesNoFile) {
@@ -206,8 +201,7 @@ TEST(TempIni, EmptyTextOrMissingFolderMakesNoFile) {
     std::wstring folder = L"unchanged";
     EXPECT_EQ(SaveTempIni(L"", &folder), L"");
     EXPECT_EQ(folder, L"unchanged");
-    WIN32_FIND_DATAW data;
-    EXPECT_EQ(FindFirstFileW(dir.File(L"*.ini").c_str(), &data), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(testsupport::CountFiles(dir.File(L"*.ini")), 0);
 
     TTempEnvGuard missing(dir.File(L"gone"));
     EXPECT_EQ(SaveTempIni(L"[a]", &folder), L"");
@@ -223,6 +217,6 @@ TEST(TempIni, AFolderWithAPercentSignIsReplacedByTheDriveRoot) {
     std::wstring path = SaveTempIni(L"[Msg]", &folder);
     EXPECT_EQ(folder, L"c:\\");
     ASSERT_EQ(path.substr(0, 3), L"c:\\");
-    EXPECT_EQ(ReadAll(path), "[Msg]\r\n");
+    EXPECT_EQ(testsupport::ReadText(path), "[Msg]\r\n");
     DeleteFileW(path.c_str());
 }

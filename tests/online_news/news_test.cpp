@@ -11,6 +11,7 @@
 #include "UCheckNewThread.h"
 #include "VeskNcPaintor.h"
 #include "local_http_server.h"
+#include "file_support.h"
 #include "uNews.h"
 #include "window_test.h"
 #include "uRemindUpdate.h"
@@ -25,18 +26,6 @@ namespace {
 
 using testsupport::Narrow;
 using testsupport::TTempEnvGuard;
-
-int CountFiles(const testsupport::TempDir& Dir) {
-    int n = 0;
-    WIN32_FIND_DATAW data;
-    HANDLE h = FindFirstFileW(Dir.File(L"*").c_str(), &data);
-    if (h == INVALID_HANDLE_VALUE) return 0;
-    do
-        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) ++n;
-    while (FindNextFileW(h, &data));
-    FindClose(h);
-    return n;
-}
 
 // What the fake browsers did, and how the next one behaves.
 struct TBrowserLog {
@@ -190,41 +179,35 @@ std::string Page(int MsgID, const std::string& Extra = "") {
     return "[Msg]\r\nMsgID=" + std::to_string(MsgID) + "\r\n" + Extra;
 }
 
-// A bare news thread run to its end, with what it reported.
-struct TNewsRun {
-    std::vector<std::string> Events;
-    bool RunningInBegin = false;
-    std::wstring Url, LangCode;
-    int MsgID = -1, FormWidth = -1, FormHeight = -1;
-    bool ShowAll = false;
-
-    void Run(const std::wstring& CheckUrl) {
-        auto* t = new TGetNews(CheckUrl);
-        const DWORD gui = GetCurrentThreadId();
-        t->OnBegin = [this, t, gui](fw::TObject* Sender) {
-            EXPECT_EQ(Sender, t);
-            EXPECT_EQ(GetCurrentThreadId(), gui);
-            RunningInBegin = t->Running;
-            Events.push_back("begin");
-        };
-        t->OnNews = [this, t, gui](fw::TObject* Sender, const std::wstring& U, int Id, const std::wstring& L, bool All,
-                                   int W, int H) {
-            EXPECT_EQ(Sender, t);
-            EXPECT_EQ(GetCurrentThreadId(), gui);
-            Events.push_back("news");
-            Url = U, MsgID = Id, LangCode = L, ShowAll = All, FormWidth = W, FormHeight = H;
-        };
-        t->Resume();
-        // Bounded: a fetch that hangs must fail the test, not stall the whole group.
-        if (!PumpMessagesUntil([t] { return t->GetFinished(); }, 15000)) {
-            ADD_FAILURE() << "the news thread did not end";
-            return;  // left running: freeing it now would pull the object from under it
-        }
-        t->WaitFor();
-        EXPECT_FALSE(t->Running);
-        t->Free();
+// A bare news thread run to its end; what it reported, in order: "begin" (with whether the thread
+// counted as running) and the news as "id url width x height lang all".
+std::vector<std::wstring> RunThread(const std::wstring& CheckUrl) {
+    std::vector<std::wstring> events;
+    auto* t = new TGetNews(CheckUrl);
+    const DWORD gui = GetCurrentThreadId();
+    t->OnBegin = [&events, t, gui](fw::TObject* Sender) {
+        EXPECT_EQ(Sender, t);
+        EXPECT_EQ(GetCurrentThreadId(), gui);
+        events.push_back(t->Running ? L"begin" : L"begin, not running");
+    };
+    t->OnNews = [&events, t, gui](fw::TObject* Sender, const std::wstring& U, int Id, const std::wstring& L, bool All,
+                                  int W, int H) {
+        EXPECT_EQ(Sender, t);
+        EXPECT_EQ(GetCurrentThreadId(), gui);
+        events.push_back(std::to_wstring(Id) + L" " + U + L" " + std::to_wstring(W) + L"x" + std::to_wstring(H) + L" " +
+                         L + L" " + (All ? L"all" : L"one"));
+    };
+    t->Resume();
+    // Bounded: a fetch that hangs must fail the test, not stall the whole group.
+    if (!PumpMessagesUntil([t] { return t->GetFinished(); }, 15000)) {
+        ADD_FAILURE() << "the news thread did not end";
+        return events;  // left running: freeing it now would pull the object from under it
     }
-};
+    t->WaitFor();
+    EXPECT_FALSE(t->Running);
+    t->Free();
+    return events;
+}
 
 }  // namespace
 
@@ -232,46 +215,23 @@ struct TNewsRun {
 // The thread.
 
 TEST_F(NewsTest, TheThreadReadsTheMsgSectionAndDeletesItsTemporaryCopy) {
+    using V = std::vector<std::wstring>;
     testsupport::TempDir temp;
     TTempEnvGuard env(temp.Path());
     Serve(Page(12, "ShowAll=0\r\nUrl=http://news.example.com/a.html\r\nFormWidth=320\r\nFormHeight=200\r\n"
                    "LangCode=0407\r\n"));
-    TNewsRun run;
-    run.Run(TGetNews::NewsPageUrl());
-    EXPECT_EQ(run.Events, (std::vector<std::string>{"begin", "news"}));
-    EXPECT_TRUE(run.RunningInBegin);
-    EXPECT_EQ(run.MsgID, 12);
-    EXPECT_FALSE(run.ShowAll);
-    EXPECT_EQ(run.Url, L"http://news.example.com/a.html");
-    EXPECT_EQ(run.FormWidth, 320);
-    EXPECT_EQ(run.FormHeight, 200);
-    EXPECT_EQ(run.LangCode, L"0407");
-    EXPECT_EQ(CountFiles(temp), 0);
+    EXPECT_EQ(RunThread(TGetNews::NewsPageUrl()), (V{L"begin", L"12 http://news.example.com/a.html 320x200 0407 one"}));
+    EXPECT_EQ(testsupport::CountFiles(temp.File(L"*")), 0);
     EXPECT_EQ(Server->Targets(), (std::vector<std::string>{"/news/zubinfo.htm"}));
-}
 
-TEST_F(NewsTest, MissingKeysGiveTheDefaultsAndAThreadWithoutAddressAsksTheFallbackPage) {
+    // Missing keys give the defaults; a thread without address asks the fallback page.
     Serve(Page(3), "/news/m482info.htm");
-    TNewsRun run;
-    run.Run(L"");
-    EXPECT_EQ(run.MsgID, 3);
-    EXPECT_TRUE(run.ShowAll);
-    EXPECT_EQ(run.Url, Server->BaseUrl() + L"/news/msg.html");
-    EXPECT_EQ(run.FormWidth, 0);
-    EXPECT_EQ(run.FormHeight, 0);
-    EXPECT_EQ(run.LangCode, L"");
+    EXPECT_EQ(RunThread(L""), (V{L"begin", L"3 " + Server->BaseUrl() + L"/news/msg.html 0x0  all"}));
     EXPECT_EQ(Server->Targets(), (std::vector<std::string>{"/news/m482info.htm"}));
-
     // An error page or an unreachable server: no news.
-    TNewsRun missing, down;
-    missing.Run(Server->BaseUrl() + L"/nothing-here");
-    EXPECT_EQ(missing.MsgID, 0);
+    EXPECT_EQ(RunThread(Server->BaseUrl() + L"/nothing-here").at(1).substr(0, 2), L"0 ");
     Server.reset();
-    down.Run(TGetNews::NewsPageUrl());
-    EXPECT_EQ(down.Events, (std::vector<std::string>{"begin", "news"}));
-    EXPECT_EQ(down.MsgID, 0);
-    EXPECT_EQ(down.Url, L"");
-    EXPECT_FALSE(down.ShowAll);
+    EXPECT_EQ(RunThread(TGetNews::NewsPageUrl()), (V{L"begin", L"0  0x0  one"}));
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -5,7 +5,7 @@
 #include "PublicFuns.h"
 #include "UCheckNewThread.h"
 #include "local_http_server.h"
-#include "test_support.h"
+#include "file_support.h"
 #include "uRemindUpdate.h"
 
 #include <memory>
@@ -24,24 +24,10 @@ struct TAsked {
     TMsgDlgButtons Buttons;
 };
 
-std::string ReadAll(const std::wstring& Path) {
-    auto bytes = testsupport::ReadFileBytes(Path);
-    return std::string(bytes.begin(), bytes.end());
-}
-
 using testsupport::Narrow;
 using testsupport::TTempEnvGuard;
 
-int CountIniFiles(const testsupport::TempDir& Dir) {
-    int n = 0;
-    WIN32_FIND_DATAW data;
-    HANDLE h = FindFirstFileW(Dir.File(L"*.ini").c_str(), &data);
-    if (h == INVALID_HANDLE_VALUE) return 0;
-    do ++n;
-    while (FindNextFileW(h, &data));
-    FindClose(h);
-    return n;
-}
+int CountIniFiles(const testsupport::TempDir& Dir) { return testsupport::CountFiles(Dir.File(L"*.ini")); }
 
 class UpdateTest : public ::testing::Test {
 protected:
@@ -75,11 +61,9 @@ protected:
         EXPECT_EQ(GetUpdateMsgBox(), nullptr);
     }
 
-    void Serve(std::function<std::string()> Page) {
-        Server = std::make_unique<TLocalHttpServer>([Page](const THttpRequest& r) {
-            if (r.Target != "/update/zubverinfo.htm") return THttpAnswer{THttpAnswer::Reply, 404, "<html>404</html>"};
-            return THttpAnswer{THttpAnswer::Reply, 200, Page()};
-        });
+    void Serve(const std::string& Page) {
+        Server = std::make_unique<TLocalHttpServer>();
+        Server->Set("/update/zubverinfo.htm", Page);
         SetOnlineBaseUrl(Server->BaseUrl());
     }
 
@@ -104,74 +88,55 @@ protected:
     int Current = 0;
 };
 
-// Runs a bare TCheckUpdate to the end and collects what it reported.
-struct TCheckRun {
-    std::vector<std::string> Events;
-    std::wstring IniPath, NewGetUrl;
-    std::vector<std::wstring> NewInfo;
-    int Build = -1;
-    bool RunningInBegin = false;
-
-    void Run(int CurrentBuild, const std::wstring& Url) {
-        auto* t = new TCheckUpdate(CurrentBuild, Url);
-        const DWORD gui = GetCurrentThreadId();
-        t->OnBegin = [this, t, gui](fw::TObject* Sender) {
-            EXPECT_EQ(Sender, t);
-            EXPECT_EQ(GetCurrentThreadId(), gui);
-            RunningInBegin = t->Running;
-            Events.push_back("begin");
-        };
-        t->OnResult = [this, t, gui](fw::TObject* Sender, const std::wstring& Path, fw::TStrings* Info,
-                                     const std::wstring& Get, int B) {
-            EXPECT_EQ(Sender, t);
-            EXPECT_EQ(GetCurrentThreadId(), gui);
-            Events.push_back("result");
-            IniPath = Path, NewGetUrl = Get, Build = B;
-            for (int i = 0; i < Info->Count(); ++i) NewInfo.push_back((*Info)[i]);
-        };
-        t->Resume();
-        t->WaitFor();
-        EXPECT_FALSE(t->Running);
-        t->Free();
-    }
-};
+// Runs a bare TCheckUpdate to the end; what it reported, in order: "begin" (with whether the
+// thread counted as running) and the result as "build download-page info-keys-as-lines". IniPath receives
+// the page's temporary copy.
+std::vector<std::wstring> RunThread(int CurrentBuild, const std::wstring& Url, std::wstring& IniPath) {
+    std::vector<std::wstring> events;
+    auto* t = new TCheckUpdate(CurrentBuild, Url);
+    const DWORD gui = GetCurrentThreadId();
+    t->OnBegin = [&events, t, gui](fw::TObject* Sender) {
+        EXPECT_EQ(Sender, t);
+        EXPECT_EQ(GetCurrentThreadId(), gui);
+        events.push_back(t->Running ? L"begin" : L"begin, not running");
+    };
+    t->OnResult = [&, t, gui](fw::TObject* Sender, const std::wstring& Path, fw::TStrings* Info, const std::wstring& Get,
+                              int B) {
+        EXPECT_EQ(Sender, t);
+        EXPECT_EQ(GetCurrentThreadId(), gui);
+        IniPath = Path;
+        events.push_back(std::to_wstring(B) + L" " + Get + L" " + Info->GetText());
+    };
+    t->Resume();
+    t->WaitFor();
+    EXPECT_FALSE(t->Running);
+    t->Free();
+    return events;
+}
 
 }  // namespace
 
-TEST_F(UpdateTest, TheThreadReadsBuildDownloadPageAndNewInfoKeysFromThePage) {
-    Serve([&] { return Page(4321, "NewGetUrl=http://dl.example.com/new.exe\r\n[NewInfo]\r\nA=1\r\nB=2\r\n"); });
-    TCheckRun run;
-    run.Run(17, TCheckUpdate::UpdatePageUrl());
-    EXPECT_EQ(run.Events, (std::vector<std::string>{"begin", "result"}));
-    EXPECT_TRUE(run.RunningInBegin);
-    EXPECT_EQ(run.Build, 4321);
-    EXPECT_EQ(run.NewGetUrl, L"http://dl.example.com/new.exe");
-    EXPECT_EQ(run.NewInfo, (std::vector<std::wstring>{L"A", L"B"}));
+TEST_F(UpdateTest, TheThreadReadsBuildDownloadPageAndNewInfoKeysOrKeepsTheDefaults) {
+    using V = std::vector<std::wstring>;
+    Serve(Page(4321, "NewGetUrl=http://dl.example.com/new.exe\r\n[NewInfo]\r\nA=1\r\nB=2\r\n"));
+    std::wstring ini;
+    EXPECT_EQ(RunThread(17, TCheckUpdate::UpdatePageUrl(), ini), (V{L"begin", L"4321 http://dl.example.com/new.exe A\r\nB\r\n"}));
     // The page stays behind as a temporary INI file of 8 random letters.
     std::wstring temp = GetTempDir();
-    ASSERT_EQ(run.IniPath.size(), temp.size() + 12) << Narrow(run.IniPath);
-    EXPECT_EQ(run.IniPath.substr(0, temp.size()), temp);
-    EXPECT_NE(ReadAll(run.IniPath).find("Build=4321"), std::string::npos);
-    DeleteFileW(run.IniPath.c_str());
-}
+    ASSERT_EQ(ini.size(), temp.size() + 12) << Narrow(ini);
+    EXPECT_EQ(ini.substr(0, temp.size()), temp);
+    EXPECT_NE(testsupport::ReadText(ini).find("Build=4321"), std::string::npos);
+    DeleteFileW(ini.c_str());
 
-TEST_F(UpdateTest, APageWithoutTheKeysOrNoServerKeepsTheDefaults) {
-    Serve([&] { return std::string("<html><body>Not what you expected</body></html>"); });
-    TCheckRun run;
-    run.Run(17, Server->BaseUrl() + L"/elsewhere");  // answered by the 404 page
-    EXPECT_EQ(run.Build, 17);
-    EXPECT_EQ(run.NewGetUrl, Server->BaseUrl() + L"/download.html");
-    EXPECT_TRUE(run.NewInfo.empty());
-    EXPECT_FALSE(run.IniPath.empty());
-    DeleteFileW(run.IniPath.c_str());
+    ini.clear();
+    EXPECT_EQ(RunThread(17, Server->BaseUrl() + L"/elsewhere", ini),  // answered by the 404 page
+              (V{L"begin", L"17 " + Server->BaseUrl() + L"/download.html "}));
+    EXPECT_FALSE(ini.empty());
+    DeleteFileW(ini.c_str());
 
     SetOnlineBaseUrl(L"http://127.0.0.1:" + std::to_wstring(UnusedLocalPort()));
-    TCheckRun unreachable;
-    unreachable.Run(17, TCheckUpdate::UpdatePageUrl());
-    EXPECT_EQ(unreachable.Events, (std::vector<std::string>{"begin", "result"}));
-    EXPECT_EQ(unreachable.Build, 17);
-    EXPECT_EQ(unreachable.IniPath, L"");
-    EXPECT_EQ(unreachable.NewGetUrl, L"");
+    EXPECT_EQ(RunThread(17, TCheckUpdate::UpdatePageUrl(), ini), (V{L"begin", L"17  "}));
+    EXPECT_EQ(ini, L"");
 }
 
 TEST_F(UpdateTest, TheAnswerToTheQuestionDecidesWhatIsOpened) {
@@ -201,7 +166,7 @@ TEST_F(UpdateTest, TheAnswerToTheQuestionDecidesWhatIsOpened) {
         SCOPED_TRACE(testing::Message() << "case " << (&c - cases));
         Asked.clear();
         Opened.clear();
-        Serve([&] { return Page(Current + c.Newer, c.Url.empty() ? "" : "NewGetUrl=" + c.Url + "\r\n"); });
+        Serve(Page(Current + c.Newer, c.Url.empty() ? "" : "NewGetUrl=" + c.Url + "\r\n"));
         Answer = c.Answer;
         RunCheck(c.Auto);
         std::vector<std::wstring> asked, opened;
@@ -243,7 +208,7 @@ TEST_F(UpdateTest, WithoutAMessageBoxNothingIsAskedOrOpened) {
     Box->Free();
     Box = nullptr;
     EXPECT_EQ(GetUpdateMsgBox(), nullptr);  // the freed box cleared itself
-    Serve([&] { return Page(Current + 1); });
+    Serve(Page(Current + 1));
     Answer = 6;
     RunCheck(true);
     EXPECT_TRUE(Asked.empty());
@@ -251,7 +216,7 @@ TEST_F(UpdateTest, WithoutAMessageBoxNothingIsAskedOrOpened) {
 }
 
 TEST_F(UpdateTest, ACheckThatFailsStillAllowsTheNextCheck) {
-    Serve([&] { return Page(Current + 1); });
+    Serve(Page(Current + 1));
     // Handling the result raises.
     ThrowFromBox = true;
     RunCheck(true);
@@ -292,7 +257,7 @@ TEST_F(UpdateTest, TheProgramsCheckLeavesNoTemporaryFileBehind) {
     testsupport::TempDir dir;
     TTempEnvGuard env(dir.Path());
     // A newer build: the copy of the page exists while the question is asked, and is gone after.
-    Serve([&] { return Page(Current + 1); });
+    Serve(Page(Current + 1));
     int filesWhileAsking = -1;
     OnAsk = [&] { filesWhileAsking = CountIniFiles(dir); };
     Answer = 7;
@@ -301,7 +266,7 @@ TEST_F(UpdateTest, TheProgramsCheckLeavesNoTemporaryFileBehind) {
     EXPECT_EQ(filesWhileAsking, 1);
     ASSERT_TRUE(PumpMessagesUntil([&] { return CountIniFiles(dir) == 0; }, 5000));
     // Nothing newer: nothing asked, nothing left either.
-    Serve([&] { return Page(Current); });
+    Serve(Page(Current));
     RunCheck(true);
     EXPECT_EQ(Asked.size(), 1u);
     EXPECT_EQ(Server->RequestCount(), 1u);
