@@ -237,7 +237,7 @@ TEST_F(NewsTest, TheThreadReadsTheMsgSectionAndDeletesItsTemporaryCopy) {
 // ---------------------------------------------------------------------------------------------
 // The program's check.
 
-TEST_F(NewsTest, ANewMessageIsLoadedIntoTheHiddenWindowAtItsDefaultSizeBelowTheWorkArea) {
+TEST_F(NewsTest, ANewMessageIsLoadedBelowTheWorkAreaAndSlidesUpOnceItsPageShows) {
     Serve(Page(8, "Url=http://127.0.0.1/n/8.html\r\n"));
     RunCheck(7);
     ASSERT_NE(frmNews, nullptr);
@@ -250,6 +250,19 @@ TEST_F(NewsTest, ANewMessageIsLoadedIntoTheHiddenWindowAtItsDefaultSizeBelowTheW
     // Owned by the application, framed with the visible window's look.
     EXPECT_EQ(frmNews->GetOwner(), fw::Application);
     EXPECT_EQ(frmNews->vkncpntr1->GetResource(), ViewLook);
+
+    // The loaded page shows the window, which slides up onto the work area's bottom.
+    Log.Last->OnNavigateComplete();
+    EXPECT_TRUE(frmNews->timer1->GetEnabled());
+    EXPECT_TRUE(IsWindowVisible(frmNews->GetHandle()));
+    frmNews->timer1Timer(frmNews->timer1);
+    EXPECT_EQ(frmNews->GetTop(), kAreaBottom + 269 - 20);
+    // From Bottom + 269 to Bottom - 269: 538 pixels, 20 per tick.
+    EXPECT_EQ(1 + Slide(), (2 * 269 + 19) / 20);
+    EXPECT_EQ(frmNews->GetTop(), kAreaBottom - 269);
+    EXPECT_FALSE(frmNews->timer1->GetEnabled());
+    EXPECT_TRUE(frmNews->timer2->GetEnabled());
+    EXPECT_EQ(frmNews->timer2->GetInterval(), 60000u);
 }
 
 TEST_F(NewsTest, AMessageAlreadySeenOrForAnotherLanguageIsNotShown) {
@@ -309,26 +322,17 @@ TEST_F(NewsTest, AFailedFetchReleasesTheMark) {
     EXPECT_EQ(frmNews, nullptr);
 }
 
-TEST_F(NewsTest, OnlyWebAddressesReachTheBrowser) {
+TEST_F(NewsTest, OnlyWebAddressesAndNewIdsFromOneReachTheBrowser) {
     for (const wchar_t* url : {L"file:///c:/windows/win.ini", L"c:\\windows\\notepad.exe", L"javascript:alert(1)",
-                               L"http://", L"about:blank"}) {
+                               L"http://", L"about:blank"})
         Show(0, url, 8, 0, 0);
-        EXPECT_EQ(frmNews, nullptr) << Narrow(url);
-    }
-    Show(0, L"  https://news.example.com/x.html ", 8, 0, 0);
-    ASSERT_NE(frmNews, nullptr);
-    EXPECT_EQ(Log.Navigated, (std::vector<std::wstring>{L"https://news.example.com/x.html"}));
-}
-
-TEST_F(NewsTest, IdsBelowOneAndTheMessageAlreadyInTheWindowAreNotLoaded) {
     Show(0, L"http://127.0.0.1/a.html", 0, 0, 0);
     Show(0, L"http://127.0.0.1/a.html", -3, 0, 0);
     EXPECT_EQ(frmNews, nullptr);
-    Show(0, L"http://127.0.0.1/a.html", 4, 0, 0);
-    Show(0, L"http://127.0.0.1/b.html", 4, 0, 0);
-    EXPECT_EQ(Log.Navigated.size(), 1u);
+    Show(0, L"  https://news.example.com/x.html ", 4, 0, 0);
+    Show(0, L"http://127.0.0.1/b.html", 4, 0, 0);  // the message already in the window
     Show(0, L"http://127.0.0.1/c.html", 5, 0, 0);
-    EXPECT_EQ(Log.Navigated.back(), L"http://127.0.0.1/c.html");
+    EXPECT_EQ(Log.Navigated, (std::vector<std::wstring>{L"https://news.example.com/x.html", L"http://127.0.0.1/c.html"}));
     EXPECT_EQ(frmNews->MsgID, 5);
 }
 
@@ -386,22 +390,6 @@ TEST_F(NewsTest, APageSizeGivesTheWindowAndTheBrowserTheirSizesWithinTheWorkArea
     EXPECT_EQ(Log.Styled, 2);  // once per shown page
 }
 
-TEST_F(NewsTest, TheLoadedPageShowsTheWindowWhichSlidesUpOntoTheWorkAreasBottom) {
-    ShowLoaded();
-    EXPECT_TRUE(frmNews->timer1->GetEnabled());
-    EXPECT_FALSE(frmNews->timer2->GetEnabled());
-    EXPECT_TRUE(IsWindowVisible(frmNews->GetHandle()));
-    const int start = frmNews->GetTop();
-    frmNews->timer1Timer(frmNews->timer1);
-    EXPECT_EQ(frmNews->GetTop(), start - 20);
-    // From Bottom + 269 to Bottom - 269: 538 pixels, 20 per tick.
-    int ticks = 1 + Slide();
-    EXPECT_EQ(ticks, (2 * 269 + 19) / 20);
-    EXPECT_EQ(frmNews->GetTop(), kAreaBottom - 269);
-    EXPECT_FALSE(frmNews->timer1->GetEnabled());
-    EXPECT_TRUE(frmNews->timer2->GetEnabled());
-    EXPECT_EQ(frmNews->timer2->GetInterval(), 60000u);
-}
 
 TEST_F(NewsTest, AfterItsTimeTheWindowFadesOutAndCloses) {
     ShowLoaded();
