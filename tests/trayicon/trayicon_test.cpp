@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -111,29 +112,21 @@ protected:
     // Every event of the tray as a word: presses and releases with their button (L, R, M) and the
     // mouse buttons of their shift state (l, r, m).
     void Log() {
-        auto buttons = [](fw::TShiftState s) {
-            return std::wstring(s.Contains(fw::ssLeft) ? L"l" : L"") + (s.Contains(fw::ssRight) ? L"r" : L"") +
-                   (s.Contains(fw::ssMiddle) ? L"m" : L"");
+        auto mouse = [this](const wchar_t* Name, fw::TObject* s, fw::TMouseButton b, fw::TShiftState sh, int x, int y) {
+            Events.push_back(Name + std::wstring(b == fw::mbLeft ? L"L" : b == fw::mbRight ? L"R" : L"M") + Buttons(sh));
+            Sender = s, Shift = sh, At = POINT{x, y};
         };
-        auto mouse = [this, buttons](const wchar_t* Name, fw::TObject* s, fw::TMouseButton b, fw::TShiftState sh,
-                                     int x, int y) {
-            Events.push_back(Name + std::wstring(b == fw::mbLeft ? L"L" : b == fw::mbRight ? L"R" : L"M") + buttons(sh));
-            Sender = s;
-            Shift = sh;
-            At = POINT{x, y};
-        };
+        using namespace std::placeholders;
+        Tray->OnMouseDown = std::bind(mouse, L"down", _1, _2, _3, _4, _5);
+        Tray->OnMouseUp = std::bind(mouse, L"up", _1, _2, _3, _4, _5);
+        Tray->OnMouseMove = [this](fw::TObject*, fw::TShiftState sh, int, int) { Events.push_back(L"move" + Buttons(sh)); };
         Tray->OnClick = [this](fw::TObject* s) { Events.push_back(L"click"), Sender = s; };
         Tray->OnDblClick = [this](fw::TObject*) { Events.push_back(L"dblclick"); };
-        Tray->OnMouseDown = [mouse](fw::TObject* s, fw::TMouseButton b, fw::TShiftState sh, int x, int y) {
-            mouse(L"down", s, b, sh, x, y);
-        };
-        Tray->OnMouseUp = [mouse](fw::TObject* s, fw::TMouseButton b, fw::TShiftState sh, int x, int y) {
-            mouse(L"up", s, b, sh, x, y);
-        };
-        Tray->OnMouseMove = [this, buttons](fw::TObject*, fw::TShiftState sh, int, int) {
-            Events.push_back(L"move" + buttons(sh));
-        };
         Tray->OnBalloonClick = [this](fw::TObject*) { Events.push_back(L"balloon"); };
+    }
+    static std::wstring Buttons(fw::TShiftState s) {
+        return std::wstring(s.Contains(fw::ssLeft) ? L"l" : L"") + (s.Contains(fw::ssRight) ? L"r" : L"") +
+               (s.Contains(fw::ssMiddle) ? L"m" : L"");
     }
 
     TTestTrayIcon* Tray = nullptr;
