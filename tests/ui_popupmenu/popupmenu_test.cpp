@@ -644,7 +644,7 @@ class ScrollTest : public PopupMenuTest {
 protected:
     void SetUp() override {
         PopupMenuTest::SetUp();
-            Screen->SetWorkAreaRect(TRect(0, 0, 800, 300));
+        Screen->SetWorkAreaRect(TRect(0, 0, 800, 300));
         for (int i = 0; i < 20; ++i) Add(L"Row " + std::to_wstring(i));
         Menu->Popup(10, 10);
         ASSERT_TRUE(Menu->GetLevelScrollable(1));
@@ -653,7 +653,7 @@ protected:
     TPoint DownButton;
 };
 
-TEST_F(ScrollTest, HoldingTheDownButtonRepeatsUntilRelease) {
+TEST_F(ScrollTest, HoldingTheDownButtonRepeatsUntilReleaseOrCloseAndStopsAtTheEnd) {
     Move(1, DownButton);
     EXPECT_TRUE(Menu->GetLevelDownHot(1));
     Down(1, DownButton);
@@ -673,10 +673,9 @@ TEST_F(ScrollTest, HoldingTheDownButtonRepeatsUntilRelease) {
     EXPECT_EQ(after, Menu->GetLevelFirstIndex(1));
     // The first shown item sits right below the up button.
     EXPECT_EQ(Menu->GetLevelUpRect(1).Bottom, Menu->GetItem(after)->GetItemRect().Top);
-}
 
-TEST_F(ScrollTest, StepsStopAtBothEndsAndClosingStopsTheRepeat) {
-    Menu->ScrollLevel(1, false);
+    // Steps stop at both ends.
+    for (int i = 0; i < 50; ++i) Menu->ScrollLevel(1, false);
     EXPECT_EQ(0, Menu->GetLevelFirstIndex(1));
     for (int last = -1, guard = 0; last != Menu->GetLevelFirstIndex(1) && guard < 50; ++guard) {
         last = Menu->GetLevelFirstIndex(1);
@@ -688,7 +687,6 @@ TEST_F(ScrollTest, StepsStopAtBothEndsAndClosingStopsTheRepeat) {
     EXPECT_NE(TRect(-1, -1, -1, -1), Menu->GetItem(19)->GetItemRect());
     // Holding the down button there: the step is refused, the timer still runs until the menu
     // closes.
-    Move(1, DownButton);
     Down(1, DownButton);
     EXPECT_EQ(end, Menu->GetLevelFirstIndex(1));
     EXPECT_TRUE(Menu->GetRepeatTimer()->GetEnabled());
