@@ -145,6 +145,7 @@ TEST(PathRoutines, LastCharPosAndRandomName) {
     ASSERT_EQ(a.size(), 8u);
     for (wchar_t c : a + b) EXPECT_TRUE(c >= L'a' && c <= L'z') << static_cast<int>(c);
     EXPECT_NE(a, b);
+    EXPECT_EQ(RandomName(300).size(), 300u);
 }
 
 TEST(PathRoutines, GetLongPathExpandsShortNamesAndFailsOnMissingParts) {

@@ -41,19 +41,12 @@ struct TBrowserLog {
 
 class TFakeBrowser : public INewsBrowser {
 public:
-    explicit TFakeBrowser(TBrowserLog& Log) : FLog(Log) {}
-    ~TFakeBrowser() override {
-        if (FLog.Last == this) FLog.Last = nullptr;
-    }
-    bool Navigate(const std::wstring& Url) override {
-        FLog.Navigated.push_back(Url);
-        return true;
-    }
+    explicit TFakeBrowser(TBrowserLog& Log) : FLog(Log) { FLog.Last = this; }
+    ~TFakeBrowser() override { FLog.Last = FLog.Last == this ? nullptr : FLog.Last; }
+    bool Navigate(const std::wstring& Url) override { return FLog.Navigated.push_back(Url), true; }
     bool StyleBody() override {
         if (FLog.StyleFails) throw fw::Exception(L"style refused");
-        if (!FLog.HasBody) return false;
-        ++FLog.Styled;
-        return true;
+        return FLog.HasBody && ++FLog.Styled;
     }
     void SetBounds(const RECT& Bounds) override { FLog.Bounds = Bounds; }
 
@@ -85,9 +78,7 @@ protected:
             EXPECT_TRUE(IsWindow(Parent));
             if (!Log.CanCreate) return nullptr;
             ++Log.Created;
-            auto b = std::make_unique<TFakeBrowser>(Log);
-            Log.Last = b.get();
-            return b;
+            return std::make_unique<TFakeBrowser>(Log);
         });
         SetNewsCursorPosSource([this](POINT& P) {
             P = Cursor;

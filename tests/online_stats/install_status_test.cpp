@@ -34,6 +34,7 @@ protected:
     // Runs one post to its end on a thread that is kept for inspection.
     std::unique_ptr<TSetupPostThread, void (*)(TSetupPostThread*)> RunPost(DWORD Timeout = 5000) {
         auto* t = new TSetupPostThread(L"18", L"{A1B2C3D4-0000-1111-2222-333344445555}", L"1.22.59");
+        EXPECT_TRUE(t->GetFreeOnTerminate());  // the program starts it and forgets it
         t->SetFreeOnTerminate(false);
         t->ReadTimeout = Timeout;
         t->Resume();

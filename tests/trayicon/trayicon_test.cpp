@@ -215,6 +215,8 @@ TEST_F(TrayIconTest, HintIsCutTo127CharactersAndSentWhenVisible) {
     Tray->SetHint(L"");
     EXPECT_EQ(Last().uFlags & NIF_TIP, 0u);
     EXPECT_EQ(Last().szTip[0], L'\0');
+    Tray->SetHint(L"Vesk Reminder");
+    EXPECT_NE(Last().uFlags & NIF_TIP, 0u);
 }
 
 TEST_F(TrayIconTest, ShellCallbacksBecomeMouseEvents) {

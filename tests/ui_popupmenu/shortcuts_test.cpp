@@ -52,6 +52,9 @@ TEST(ShortCuts, SplitIntoKeyAndShiftState) {
     ShortCutToKey(TextToShortCut(L"Shift+Ctrl+Z"), key, shift);
     EXPECT_EQ('Z', key);
     EXPECT_EQ(ssShift | ssCtrl, shift);
+    ShortCutToKey(TextToShortCut(L"F1"), key, shift);
+    EXPECT_EQ(VK_F1, key);
+    EXPECT_TRUE(shift.Empty());
     EXPECT_EQ(TextToShortCut(L"Ctrl+Alt+K"), ShortCut('K', ssCtrl | ssAlt));
     // Mouse buttons in the shift state are not part of a shortcut.
     EXPECT_EQ(TextToShortCut(L"Shift+K"), ShortCut('K', ssShift | ssLeft));
