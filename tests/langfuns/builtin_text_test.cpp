@@ -3,6 +3,8 @@
 // Languages\English.ini.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "PublicFuns.h"
 #include "test_support.h"
 
@@ -168,23 +170,17 @@ TEST_F(BuiltInText, HoldsNoKeyTheProgramDoesNotKnow) {
     // A key added to English.ini without a reader (a typo in a key name) shows up here.
     LoadMemLang();
     ASSERT_NE(MemLangIni, nullptr);
-    fw::TStringList sections;
+    fw::TStringList sections, keys;
     MemLangIni->ReadSections(sections);
     int total = 0;
     for (int s = 0; s < sections.Count(); ++s) {
-        fw::TStringList keys;
         MemLangIni->ReadSection(sections[s], keys);
-        for (int i = 0; i < keys.Count(); ++i) {
-            ++total;
-            bool known = false;
-            for (const LangKey& k : kKeys)
-                known = known || (k.english && fw::SameText(k.section, sections[s]) && fw::SameText(k.key, keys[i]));
-            EXPECT_TRUE(known) << Narrow(sections[s] + L"/" + keys[i]);
-        }
+        for (int i = 0; i < keys.Count(); ++i, ++total)
+            EXPECT_TRUE(std::any_of(std::begin(kKeys), std::end(kKeys), [&](const LangKey& k) {
+                return k.english && fw::SameText(k.section, sections[s]) && fw::SameText(k.key, keys[i]);
+            })) << Narrow(sections[s] + L"/" + keys[i]);
     }
-    int expected = 0;
-    for (const LangKey& k : kKeys) expected += k.english ? 1 : 0;
-    EXPECT_EQ(total, expected);
+    EXPECT_EQ(total, std::count_if(std::begin(kKeys), std::end(kKeys), [](const LangKey& k) { return k.english; }));
 }
 
 TEST_F(BuiltInText, IsStoredAsUtf16WithBomAndShipsBesideTheProgram) {
