@@ -75,6 +75,10 @@ protected:
     static TPoint Centre(const TRect& r) { return TPoint((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2); }
     static TPoint Centre(TVeskMenuItem* I) { return Centre(I->GetItemRect()); }
     void Move(int L, TPoint P) { SendMessageW(Level(L), WM_MOUSEMOVE, 0, Pt(P.X, P.Y)); }
+    TVeskMenuItem* Hover(int L, TPoint P) {
+        Move(L, P);
+        return Menu->GetHotItem();
+    }
     void Down(int L, TPoint P) { SendMessageW(Level(L), WM_LBUTTONDOWN, MK_LBUTTON, Pt(P.X, P.Y)); }
     void Up(int L, TPoint P) { SendMessageW(Level(L), WM_LBUTTONUP, 0, Pt(P.X, P.Y)); }
     void Click(int L, TPoint P) {
@@ -452,8 +456,7 @@ TEST_F(PopupMenuTest, LevelBitmapHasTransparentShadowMarginAndHotBackground) {
     // Hovering repaints the item with the hot frame; moving on gives it its old look back.
     TPoint p(b->GetItemRect().Right - 3, Centre(b).Y);
     const uint32_t before = PixelAt(bmp, p.X, p.Y);
-    Move(1, Centre(b));
-    EXPECT_EQ(b, Menu->GetHotItem());
+    EXPECT_EQ(b, Hover(1, Centre(b)));
     EXPECT_NE(before, PixelAt(bmp, p.X, p.Y));
     Move(1, Centre(a));
     EXPECT_EQ(before, PixelAt(bmp, p.X, p.Y));
@@ -563,8 +566,7 @@ TEST_F(PopupMenuTest, HoverOpensSubmenusAndSeparatorsClearTheHotItem) {
     NewItem(L"x", off);
     Menu->Popup(50, 50);
 
-    Move(1, Centre(p));
-    EXPECT_EQ(p, Menu->GetHotItem());
+    EXPECT_EQ(p, Hover(1, Centre(p)));
     EXPECT_EQ(p, Menu->GetLevel2Parent());
     ASSERT_NE(nullptr, Level(2));
     TVeskMenuForm* l1 = Menu->GetLevelForm(1);
@@ -583,20 +585,15 @@ TEST_F(PopupMenuTest, HoverOpensSubmenusAndSeparatorsClearTheHotItem) {
 
     // Leaving every item clears the hot item, the open submenu stays. One hot item serves the
     // whole menu: a move over level 1 does not clear a hot item of level 2.
-    Move(1, TPoint(1, 1));
-    EXPECT_EQ(c1, Menu->GetHotItem());
-    Move(2, TPoint(1, 1));
-    EXPECT_EQ(nullptr, Menu->GetHotItem());
+    EXPECT_EQ(c1, Hover(1, TPoint(1, 1)));
+    EXPECT_EQ(nullptr, Hover(2, TPoint(1, 1)));
     EXPECT_NE(nullptr, Level(2));
     Move(1, Centre(p));
-    Move(1, Centre(line));
-    EXPECT_EQ(nullptr, Menu->GetHotItem());
+    EXPECT_EQ(nullptr, Hover(1, Centre(line)));
     EXPECT_NE(nullptr, Level(2));
     // A disabled item with children is never hot and opens nothing; another item closes level 2.
-    Move(1, Centre(off));
-    EXPECT_EQ(nullptr, Menu->GetHotItem());
-    Move(1, Centre(a));
-    EXPECT_EQ(a, Menu->GetHotItem());
+    EXPECT_EQ(nullptr, Hover(1, Centre(off)));
+    EXPECT_EQ(a, Hover(1, Centre(a)));
     EXPECT_EQ(nullptr, Menu->GetLevel2Parent());
     Pump(20);
     EXPECT_EQ(nullptr, Level(2));
