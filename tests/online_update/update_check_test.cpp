@@ -220,14 +220,11 @@ TEST_F(UpdateTest, ACheckThatFailsStillAllowsTheNextCheck) {
     ThrowFromBox = false;
     // The thread's work raises before any result is reported (as when the page cannot be saved).
     auto* failing = new TReminderUpdate(Current, TCheckUpdate::UpdatePageUrl());
-    failing->Auto = true;
-    failing->CurrentBuild = Current;
+    failing->Auto = true, failing->CurrentBuild = Current;
     failing->SetFreeOnTerminate(true);
     bool reported = false;
     failing->OnBegin = [](fw::TObject*) { throw fw::Exception(L"cannot save the page"); };
-    failing->OnResult = [&](fw::TObject*, const std::wstring&, fw::TStrings*, const std::wstring&, int) {
-        reported = true;
-    };
+    failing->OnResult = [&](fw::TObject*, const std::wstring&, fw::TStrings*, const std::wstring&, int) { reported = true; };
     UpdateThread = failing;
     failing->Resume();
     ASSERT_TRUE(PumpMessagesUntil([] { return UpdateThread == nullptr; }, 15000));
