@@ -502,18 +502,10 @@ TEST_F(PopupMenuTest, ImageListColumnAndImages) {
     for (COLORREF c : {RGB(255, 0, 0), RGB(0, 255, 0), RGB(0, 0, 255)})
         list->GetItems()->Add()->SetPng(testsupport::Strip(12, 10, {c}).get());
     Menu->SetImageList(list);
-    // Indexes -1, -5 and 3 (outside the list) give no image and no error.
-    const struct {
-        const wchar_t* Caption;
-        int Index;
-        bool Enabled;
-    } rows[] = {{L"a", 2, true}, {L"off", 0, false}, {L"none", -1, true}, {L"negative", -5, true}, {L"beyond", 3, true}};
+    // Rows: blue, red but disabled, and -1, -5 and 3 (outside the list): no image and no error.
+    for (int index : {2, 0, -1, -5, 3}) Add(L"image " + std::to_wstring(index))->SetImageIndex(index);
+    Menu->GetItem(1)->SetEnabled(false);
     int widest = 0;
-    for (const auto& r : rows) {
-        TVeskMenuItem* i = Add(r.Caption);
-        i->SetImageIndex(r.Index);
-        i->SetEnabled(r.Enabled);
-    }
     Menu->MeasureLevel(1, nullptr);
     for (int i = 0; i < Menu->Count(); ++i) widest = std::max<int>(widest, Menu->GetItem(i)->GetCaptionSize().cx);
     const int checkCol = Skin(L"menu_check")->GetWidth() + 2;
