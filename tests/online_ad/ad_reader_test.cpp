@@ -6,6 +6,7 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <functional>
 #include <set>
 #include <string>
 #include <vector>
@@ -15,7 +16,7 @@
 #include "fw_base.h"
 #include "fw_png.h"
 #include "local_http_server.h"
-#include "test_support.h"
+#include "file_support.h"
 
 using json = nlohmann::ordered_json;
 using testsupport::Narrow;
@@ -33,43 +34,23 @@ std::string PngBytes(int w, int h) {
 }
 
 json Item(const std::string& title, int align = 5, const std::string& imgsrc = "") {
-    json j;
-    j["align"] = align;
-    j["frame"] = 1;
-    j["title"] = title;
-    j["tips"] = "tip " + title;
-    j["link"] = "http://example.invalid/" + title;
+    json j = {{"align", align}, {"frame", 1}, {"title", title}, {"tips", "tip " + title},
+              {"link", "http://example.invalid/" + title}};
     if (!imgsrc.empty() || align != 5) j["imgsrc"] = imgsrc;
-    j["fontcolor"] = "#0000FF";
-    j["fontcolorover"] = "";
-    j["fontname"] = "Tahoma";
-    j["fontsize"] = 9;
-    j["interval"] = 7;
-    j["life"] = 30;
-    j["rect"] = {{"bottom", 100}, {"right", 180}, {"top", 2}, {"left", 3}};
+    j.update(json{{"fontcolor", "#0000FF"}, {"fontcolorover", ""}, {"fontname", "Tahoma"}, {"fontsize", 9},
+                  {"interval", 7}, {"life", 30}, {"rect", {{"bottom", 100}, {"right", 180}, {"top", 2}, {"left", 3}}}});
     return j;
 }
 
 json Group(int kind, std::vector<json> items) {
-    json g;
-    g["kind"] = kind;
-    g["page"] = 4;
-    g["adinfo"] = json::array();
-    for (auto& i : items) g["adinfo"].push_back(std::move(i));
-    return g;
+    return json{{"kind", kind}, {"page", 4}, {"adinfo", json(std::move(items))}};
 }
 
 json Answer(int msg, std::vector<json> groups) {
-    json a;
-    a["msg"] = msg;
-    a["adcheckurl"] = "http://127.0.0.1:1/next.php";
-    a["adid"] = "set-9";
-    a["adlang"] = "English";
-    a["adver"] = "41";
-    a["adrefresh"] = 3600;
-    a["adgroup"] = json::array();
-    for (auto& g : groups) a["adgroup"].push_back(std::move(g));
-    return a;
+    return json{{"msg", msg},         {"adcheckurl", "http://127.0.0.1:1/next.php"},
+                {"adid", "set-9"},    {"adlang", "English"},
+                {"adver", "41"},      {"adrefresh", 3600},
+                {"adgroup", json(std::move(groups))}};
 }
 
 // The service's wire form: compact, non-ASCII as \u escapes (the body is read as ANSI text).
@@ -118,6 +99,18 @@ protected:
         return t;
     }
 
+    // What was reported, as "title=WxH" (-1x-1 without a picture).
+    std::set<std::wstring> Shown() const {
+        std::set<std::wstring> out;
+        for (const auto& r : reported_)
+            out.insert(r.Title + L"=" + std::to_wstring(r.PngWidth) + L"x" + std::to_wstring(r.PngHeight));
+        return out;
+    }
+    int CachedWidth(const std::wstring& Name) const {
+        fw::TPngImage cached;
+        cached.LoadFromFile(cache_ + Name);
+        return cached.GetWidth();
+    }
     bool CachedAnswerExists() const { return fw::FileExists(cache_ + L"UpdateInfo.txt"); }
 
     testsupport::TempDir tmp_;
@@ -147,57 +140,42 @@ void ListFiles(const std::wstring& Dir, const std::wstring& Prefix, std::set<std
 }  // namespace
 
 TEST(AdColour, HexTextGivesWindowsColour) {
-    EXPECT_EQ(HexTextToColor(L"#0000FF"), 0x00FF0000);
-    EXPECT_EQ(HexTextToColor(L"#FF8000"), 0x000080FF);
-    EXPECT_EQ(HexTextToColor(L"#a1b2c3"), 0x00C3B2A1);
-    EXPECT_EQ(HexTextToColor(L""), 0);
-    // The first character is skipped whatever it is; a six-character text has a one-digit blue.
-    EXPECT_EQ(HexTextToColor(L"x1A2B3C"), 0x003C2B1A);
-    EXPECT_EQ(HexTextToColor(L"#12345"), 0x00053412);
-    // Characters past the seventh are not read.
-    EXPECT_EQ(HexTextToColor(L"#102030zz"), 0x00302010);
-    EXPECT_THROW(HexTextToColor(L"#FFF"), fw::EConvertError);
-    EXPECT_THROW(HexTextToColor(L"#GG0000"), fw::EConvertError);
-    EXPECT_THROW(HexTextToColor(L"#12 456"), fw::EConvertError);
+    const std::pair<const wchar_t*, int> cases[] = {
+        {L"#0000FF", 0x00FF0000}, {L"#FF8000", 0x000080FF}, {L"#a1b2c3", 0x00C3B2A1}, {L"", 0},
+        // The first character is skipped whatever it is; a six-character text has a one-digit blue.
+        {L"x1A2B3C", 0x003C2B1A}, {L"#12345", 0x00053412},
+        {L"#102030zz", 0x00302010},  // characters past the seventh are not read
+    };
+    for (const auto& [text, colour] : cases) EXPECT_EQ(HexTextToColor(text), colour) << Narrow(text);
+    for (const wchar_t* bad : {L"#FFF", L"#GG0000", L"#12 456"})
+        EXPECT_THROW(HexTextToColor(bad), fw::EConvertError) << Narrow(bad);
 }
 
-TEST_F(AdReaderTest, FirstRunAsksForDataVersionZeroWithEscapedValues) {
+TEST_F(AdReaderTest, RequestNamesServiceAndDataVersionWithEscapedValues) {
     auto r = NewReader();
+    r->Version.clear();  // no request without a version
+    r->Start();
+    EXPECT_EQ(r->RunningThreads(), 0);
+    r = NewReader();
     RunReader(*r);
-    auto req = server_.Targets();
-    ASSERT_EQ(req.size(), 1u);
-    EXPECT_EQ(req[0], "/ad/ad1.php?name=kfd&ver=1.22.59&lang=C%3A%5CVesk%20Reminder%5CLanguages%5CEnglish.ini&adver=0");
-    EXPECT_EQ(r->AdVer, L"0");
+    EXPECT_EQ(server_.Targets(), std::vector<std::string>{
+        "/ad/ad1.php?name=kfd&ver=1.22.59&lang=C%3A%5CVesk%20Reminder%5CLanguages%5CEnglish.ini&adver=0"});
     // The 404 page is no answer: nothing shown, nothing cached.
     EXPECT_TRUE(reported_.empty());
     EXPECT_FALSE(CachedAnswerExists());
-}
 
-TEST_F(AdReaderTest, AdConfigNamesServiceAndDataVersion) {
-    fw::ForceDirectories(cache_);
-    testsupport::WriteFileBytes(cache_ + L"Ad.txt", "{\"adcheckurl\":\"" + Narrow(server_.BaseUrl()) +
-                                                         "/svc/other.php\",\"adver\":\"17\"}");
-    auto r = NewReader();
-    RunReader(*r);
+    const std::string svc = "{\"adcheckurl\":\"" + Narrow(server_.BaseUrl());
+    testsupport::WriteFileBytes(cache_ + L"Ad.txt", svc + "/svc/other.php\",\"adver\":\"17\"}");
+    RunReader(*NewReader());
     ASSERT_EQ(server_.Count("/svc/other.php?"), 1);
-    EXPECT_NE(server_.Targets()[0].find("&adver=17"), std::string::npos);
-
+    EXPECT_NE(server_.Targets().back().find("&adver=17"), std::string::npos);
     // A file read up to a failure keeps the address it read and asks as a first run.
-    testsupport::WriteFileBytes(cache_ + L"Ad.txt", "{\"adcheckurl\":\"" + Narrow(server_.BaseUrl()) + "/svc/third.php\"}");
-    auto r2 = NewReader();
-    RunReader(*r2);
+    testsupport::WriteFileBytes(cache_ + L"Ad.txt", svc + "/svc/third.php\"}");
+    r = NewReader();
+    RunReader(*r);
     ASSERT_EQ(server_.Count("/svc/third.php?"), 1);
-    EXPECT_EQ(r2->AdVer, L"0");
+    EXPECT_EQ(r->AdVer, L"0");
     EXPECT_NE(server_.Targets().back().find("&adver=0"), std::string::npos);
-}
-
-TEST_F(AdReaderTest, NoRequestWithoutVersion) {
-    auto r = NewReader();
-    r->Version.clear();
-    r->Start();
-    EXPECT_EQ(r->RunningThreads(), 0);
-    PumpMessagesFor(200);
-    EXPECT_EQ(server_.Targets().size(), 0u);
 }
 
 TEST_F(AdReaderTest, NewAnswerIsReportedInOrderAndCachedAsAscii) {
@@ -214,52 +192,112 @@ TEST_F(AdReaderTest, NewAnswerIsReportedInOrderAndCachedAsAscii) {
     RunReader(*r);
     ASSERT_EQ(Titles(), (std::vector<std::wstring>{L"Caf\u00e9 \u2615", L"second", L"third"}));
     EXPECT_EQ(server_.Count("/img/"), 0);
+    EXPECT_EQ(reported_[1].PngWidth, -1);  // no picture made for a text-only item
     // Only web addresses survive as click targets.
     EXPECT_EQ(reported_[0].Link, L"https://127.0.0.1/shop");
     EXPECT_EQ(reported_[1].Link, L"");
     EXPECT_EQ(reported_[2].Link, L"");
-    EXPECT_EQ(reported_[1].PngWidth, -1);  // no picture made for a text-only item
 
-    EXPECT_EQ(r->Msg, 1);
-    EXPECT_EQ(r->AdCheckUrl, L"http://127.0.0.1:1/next.php");
-    EXPECT_EQ(r->AdId, L"set-9");
-    EXPECT_EQ(r->Lang, L"English");
-    EXPECT_EQ(r->AdVer, L"41");
-    EXPECT_EQ(r->AdRefresh, 3600);
+    EXPECT_EQ(r->AdCheckUrl + L" " + r->AdId + L" " + r->Lang + L" " + r->AdVer + L" " + std::to_wstring(r->AdRefresh),
+              L"http://127.0.0.1:1/next.php set-9 English 41 3600");
     ASSERT_EQ(r->AdGroup.size(), 1u);
-    const TagVeskAd& g = *r->AdGroup[0];
-    EXPECT_EQ(g.Page, 4);
-    EXPECT_EQ(g.GroupCount, 1);
-    ASSERT_EQ(g.AdInfo.size(), 3u);
-    const TagVeskAdInfo& i = *g.AdInfo[2];
+    EXPECT_EQ(r->AdGroup[0]->GroupCount, 1);
+    const TagVeskAdInfo& i = *r->AdGroup[0]->AdInfo.at(2);
     EXPECT_EQ(i.Index, 2);
     EXPECT_EQ(i.FontColor, 0x00FF0000);
-    EXPECT_EQ(i.FontColorOver, 0);
-    EXPECT_EQ(i.Rect.Left, 3);
-    EXPECT_EQ(i.Rect.Top, 2);
-    EXPECT_EQ(i.Rect.Right, 180);
-    EXPECT_EQ(i.Rect.Bottom, 100);
+    EXPECT_EQ(i.Rect, fw::TRect(3, 2, 180, 100));
     EXPECT_EQ(i.Page, 4);
-    EXPECT_TRUE(g.AdInfo[1]->ImgSrc.empty());
 
     // The cache holds the answer compact, in its member order, as plain ASCII.
-    const auto bytes = testsupport::ReadFileBytes(cache_ + L"UpdateInfo.txt");
-    const std::string text(bytes.begin(), bytes.end());
+    const std::string text = testsupport::ReadText(cache_ + L"UpdateInfo.txt");
     EXPECT_EQ(text, Wire(answer));
     EXPECT_NE(text.find("Caf\\u00e9 \\u2615"), std::string::npos);
     EXPECT_TRUE(std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 128; }));
 }
 
-TEST_F(AdReaderTest, FirstItemOnlyForKindOne) {
-    server_.Set("/ad/ad1.php",
-                Wire(Answer(3, {Group(1, {Item("a0"), Item("a1"), Item("a2")}),
-                                Group(0, {Item("b0"), Item("b1"), Item("b2")})})));
-    auto r = NewReader();
-    RunReader(*r);
-    EXPECT_EQ(Titles(), (std::vector<std::wstring>{L"a0", L"b0", L"b1", L"b2"}));
-    EXPECT_EQ(r->AdGroup[0]->AdInfo.size(), 3u);
-    EXPECT_EQ(r->AdGroup[0]->Life, 30);
-    EXPECT_TRUE(CachedAnswerExists());  // msg 3 is cached like 1
+TEST_F(AdReaderTest, AnswerBodiesDecideWhatIsShownAndCached) {
+    const std::string deep(200000, '[');
+    std::vector<json> many;
+    std::vector<std::wstring> manyShown;
+    for (int k = 0; k < AdMaxEntries + 50; ++k) many.push_back(Item("t" + std::to_string(k)));
+    // The group itself is one entry.
+    for (int k = 0; k < AdMaxEntries - 1; ++k) manyShown.push_back(L"t" + std::to_wstring(k));
+    json noLife = Item("second"), badColour = Item("third"), numbers = Item("numbers");
+    noLife.erase("life");
+    badColour["fontcolor"] = "#12";
+    // Numbers may come as texts.
+    numbers["align"] = "5";
+    numbers["fontsize"] = "-11";
+    numbers["rect"]["right"] = "+150";
+    numbers["interval"] = 9.0;
+    json textNumbers = Answer(4, {Group(0, {numbers})});
+    textNumbers["adrefresh"] = "7200";
+    textNumbers["adver"] = 42;
+    const std::vector<std::wstring> none, good{L"good"}, first{L"first"};
+    json noId = Answer(1, {Group(0, {Item("x")})});
+    noId.erase("adid");
+    struct TCase {
+        std::string Body;
+        std::vector<std::wstring> Shown;
+        bool Cached;
+        std::function<void(TVeskADReader&)> Check = nullptr;
+    };
+    std::vector<TCase> cases = {
+        // Broken answers fail silently.
+        {"not json at all", none, false},
+        {"", none, false},
+        {"{\"adcheckurl\":\"x\"}", none, false},
+        {"{\"msg\":\"one\"}", none, false},  // the number rules: below, with the font size
+        {deep, none, false},
+        {"{\"msg\":1,\"adgroup\":" + deep + "}", none, false},
+        {"{\"msg\":1,\"adcheckurl\":\"http://127.0.0.1:1/a.php\"", none, false},
+        {std::string(HttpGetMaxBytes + 10, ' ') + Wire(Answer(1, {Group(0, {Item("huge")})})), none, false},
+        // Inside a group: the items before a broken one stay and are shown, nothing is cached.
+        {Wire(Answer(1, {Group(0, {Item("first"), noLife, Item("fourth")})})), first, false},
+        {Wire(Answer(1, {Group(0, {Item("first"), badColour, Item("fourth")})})), first, false},
+        {Wire(Answer(1, {Group(0, many)})), manyShown, false},  // stops at the limit
+        // Only the first item for kind 1; msg 3 is cached like 1.
+        {Wire(Answer(3, {Group(1, {Item("a0"), Item("a1"), Item("a2")}), Group(0, {Item("b0"), Item("b1")})})),
+         {L"a0", L"b0", L"b1"}, true},
+        // Another message is used without caching.
+        {Wire(textNumbers), {L"numbers"}, false,
+         [](TVeskADReader& r) {
+             EXPECT_EQ(r.Msg, 4);
+             EXPECT_EQ(r.AdRefresh, 7200);
+             EXPECT_EQ(r.AdVer, L"42");
+             const TagVeskAdInfo& i = *r.AdGroup.at(0)->AdInfo.at(0);
+             EXPECT_EQ(i.FontSize, -11);
+             EXPECT_EQ(i.Rect.Right, 150);
+             EXPECT_EQ(i.Interval, 9);
+         }},
+        // A missing key keeps what was read before it.
+        {Wire(noId), none, false,
+         [](TVeskADReader& r) {
+             EXPECT_EQ(r.AdCheckUrl, L"http://127.0.0.1:1/next.php");
+             EXPECT_TRUE(r.AdGroup.empty());
+         }},
+        // The service says stop; or nothing changed, but there is no cache.
+        {"{\"msg\":2,\"adgroup\":[]}", none, false, [](TVeskADReader& r) { EXPECT_TRUE(r.Closing); }},
+        {"{\"msg\":0}", none, false, [](TVeskADReader& r) { EXPECT_FALSE(r.Closing); }},
+    };
+    // A text that is not a whole number is no number.
+    for (const json& bad : {json("5px"), json("1.5"), json(""), json("99999999999"), json("-"), json(1.5), json(3e10),
+                            json(true), json(nullptr)}) {
+        json broken = Item("bad");
+        broken["fontsize"] = bad;
+        cases.push_back({Wire(Answer(1, {Group(0, {Item("good"), broken})})), good, false});
+    }
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Body.substr(0, 60));
+        DeleteFileW((cache_ + L"UpdateInfo.txt").c_str());
+        reported_.clear();
+        server_.Set("/ad/ad1.php", c.Body);
+        auto r = NewReader();
+        RunReader(*r);
+        EXPECT_EQ(Titles(), c.Shown);
+        EXPECT_EQ(CachedAnswerExists(), c.Cached);
+        if (c.Check) c.Check(*r);
+    }
 }
 
 TEST_F(AdReaderTest, PicturesAreDownloadedCachedAndReusedByTheNextRun) {
@@ -273,30 +311,45 @@ TEST_F(AdReaderTest, PicturesAreDownloadedCachedAndReusedByTheNextRun) {
     ASSERT_EQ(reported_.size(), 3u);
     // The text item is reported at once; pictures as their downloads end.
     EXPECT_EQ(reported_[0].Title, L"text");
-    std::set<std::wstring> pictures;
-    for (const auto& rep : reported_)
-        if (rep.Title != L"text") pictures.insert(rep.Title + L"=" + std::to_wstring(rep.PngWidth) + L"x" +
-                                                  std::to_wstring(rep.PngHeight));
-    EXPECT_EQ(pictures, (std::set<std::wstring>{L"banner=6x4", L"logo=8x2"}));
+    EXPECT_EQ(Shown(), (std::set<std::wstring>{L"banner=6x4", L"logo=8x2", L"text=-1x-1"}));
     EXPECT_EQ(r->AdGroup[0]->AdInfo[0]->LocalFile, cache_ + L"banner.png");
-    fw::TPngImage cached;
-    cached.LoadFromFile(cache_ + L"banner.png");
-    EXPECT_EQ(cached.GetWidth(), 6);
-    cached.LoadFromFile(cache_ + L"logo.png");
-    EXPECT_EQ(cached.GetHeight(), 2);
+    EXPECT_EQ(CachedWidth(L"banner.png"), 6);
+    EXPECT_EQ(CachedWidth(L"logo.png"), 8);
 
     // The next run is told nothing changed: the cached answer and pictures serve, in answer order.
     server_.Set("/ad/ad1.php", "{\"msg\":0}");
     reported_.clear();
-    auto r2 = NewReader();
-    RunReader(*r2);
+    r = NewReader();
+    RunReader(*r);
     EXPECT_EQ(server_.Count("/img/"), 1);
     EXPECT_EQ(server_.Count("/pics/"), 1);
     EXPECT_NE(server_.Targets().back().find("&adver=0"), std::string::npos);
     ASSERT_EQ(Titles(), (std::vector<std::wstring>{L"banner", L"text", L"logo"}));
     EXPECT_EQ(reported_[0].PngWidth, 6);
     EXPECT_EQ(reported_[2].PngWidth, 8);
-    EXPECT_EQ(r2->AdVer, L"41");
+    EXPECT_EQ(r->AdVer, L"41");
+}
+
+TEST_F(AdReaderTest, DamagedMissingOrNonPngPicturesAreFetchedAgainOrNeverShown) {
+    const std::string base = Narrow(server_.BaseUrl());
+    testsupport::WriteFileBytes(cache_ + L"banner.png", std::string("\x89PNG\r\n\x1a\ntruncated"));
+    testsupport::WriteFileBytes(cache_ + L"empty.png", std::string());
+    server_.Set("/img/banner.png", PngBytes(6, 4));
+    server_.Set("/img/empty.png", PngBytes(2, 9));
+    server_.Set("/img/page.png", "<html>moved</html>");
+    server_.Set("/ad/ad1.php",
+                Wire(Answer(1, {Group(0, {Item("banner", 0, base + "/img/banner.png"),
+                                          Item("empty", 1, base + "/img/empty.png"), Item("after"),
+                                          Item("bad", 0, base + "/img/page.png"),
+                                          Item("missing", 0, base + "/img/gone.png")})})));
+    RunReader(*NewReader());
+    // The items after the damaged pictures are still read, and the pictures come from the server.
+    EXPECT_EQ(Shown(), (std::set<std::wstring>{L"banner=6x4", L"empty=2x9", L"after=-1x-1"}));
+    EXPECT_TRUE(CachedAnswerExists());
+    EXPECT_EQ(CachedWidth(L"banner.png"), 6);
+    EXPECT_EQ(CachedWidth(L"empty.png"), 2);
+    EXPECT_FALSE(fw::FileExists(cache_ + L"page.png"));
+    EXPECT_FALSE(fw::FileExists(cache_ + L"gone.png"));
 }
 
 TEST_F(AdReaderTest, OnePictureDownloadedTwiceAtOnceLeavesAWholeCacheFile) {
@@ -304,14 +357,10 @@ TEST_F(AdReaderTest, OnePictureDownloadedTwiceAtOnceLeavesAWholeCacheFile) {
     server_.Set("/img/twice.png", PngBytes(9, 3), 200);
     server_.Set("/ad/ad1.php", Wire(Answer(1, {Group(0, {Item("one", 2, base + "/img/twice.png"),
                                                          Item("two", 3, base + "/img/twice.png")})})));
-    auto r = NewReader();
-    RunReader(*r);
-    ASSERT_EQ(reported_.size(), 2u);
+    RunReader(*NewReader());
+    EXPECT_EQ(Shown(), (std::set<std::wstring>{L"one=9x3", L"two=9x3"}));
     EXPECT_EQ(server_.Count("/img/twice.png"), 2);
-    for (const auto& rep : reported_) EXPECT_EQ(rep.PngWidth, 9);
-    fw::TPngImage cached;
-    cached.LoadFromFile(cache_ + L"twice.png");
-    EXPECT_EQ(cached.GetWidth(), 9);
+    EXPECT_EQ(CachedWidth(L"twice.png"), 9);
     std::set<std::wstring> files;
     ListFiles(tmp_.Path(), L"", files);
     EXPECT_EQ(files, (std::set<std::wstring>{L"data\\", L"data\\UpdateInfo\\", L"data\\UpdateInfo\\UpdateInfo.txt",
@@ -321,18 +370,9 @@ TEST_F(AdReaderTest, OnePictureDownloadedTwiceAtOnceLeavesAWholeCacheFile) {
 TEST_F(AdReaderTest, HostilePictureNamesNeverLeaveTheCacheFolder) {
     const std::string base = Narrow(server_.BaseUrl());
     server_.SetFallback(PngBytes(3, 3));
-    const std::vector<std::string> names = {"..",
-                                            "..\\..\\evil1.png",
-                                            "C:evil2.png",
-                                            "C:\\evil3.png",
-                                            std::string(300, 'a') + ".png",
-                                            "UpdateInfo.txt",
-                                            "Ad.txt",
-                                            "UPDATE~1.TXT",
-                                            "CON.png",
-                                            "lpt1",
-                                            "evil4.png.",
-                                            "ok.png"};
+    const std::vector<std::string> names = {"..", "..\\..\\evil1.png", "C:evil2.png", "C:\\evil3.png",
+                                            std::string(300, 'a') + ".png", "UpdateInfo.txt", "Ad.txt",
+                                            "UPDATE~1.TXT", "CON.png", "lpt1", "evil4.png.", "ok.png"};
     std::vector<json> items;
     for (size_t k = 0; k < names.size(); ++k) items.push_back(Item("i" + std::to_string(k), 0, base + "/img/" + names[k]));
     const json answer = Answer(1, {Group(0, items)});
@@ -352,97 +392,7 @@ TEST_F(AdReaderTest, HostilePictureNamesNeverLeaveTheCacheFolder) {
     ListFiles(tmp_.Path(), L"", files);
     EXPECT_EQ(files, (std::set<std::wstring>{L"data\\", L"data\\UpdateInfo\\", L"data\\UpdateInfo\\UpdateInfo.txt",
                                              L"data\\UpdateInfo\\ok.png"}));
-    const auto bytes = testsupport::ReadFileBytes(cache_ + L"UpdateInfo.txt");
-    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), Wire(answer));
-}
-
-TEST_F(AdReaderTest, BrokenAnswersFailSilently) {
-    std::string deep(200000, '[');
-    std::vector<std::string> bodies = {
-        "not json at all",
-        "",
-        "{\"adcheckurl\":\"x\"}",
-        "{\"msg\":\"one\"}",
-        "{\"msg\":\"\"}",
-        "{\"msg\":true}",
-        "{\"msg\":1.5}",
-        "{\"msg\":99999999999}",
-        deep,
-        "{\"msg\":1,\"adgroup\":" + deep + "}",
-        "{\"msg\":1,\"adcheckurl\":\"http://127.0.0.1:1/a.php\"",
-        std::string(HttpGetMaxBytes + 10, ' ') + Wire(Answer(1, {Group(0, {Item("huge")})})),
-    };
-    for (const auto& body : bodies) {
-        server_.Set("/ad/ad1.php", body);
-        auto r = NewReader();
-        RunReader(*r);
-        EXPECT_TRUE(r->AdGroup.empty()) << body.substr(0, 40);
-    }
-    EXPECT_TRUE(reported_.empty());
-    EXPECT_FALSE(CachedAnswerExists());
-}
-
-TEST_F(AdReaderTest, MissingKeyKeepsWhatWasReadBeforeIt) {
-    json noId = Answer(1, {Group(0, {Item("x")})});
-    noId.erase("adid");
-    server_.Set("/ad/ad1.php", Wire(noId));
-    auto r = NewReader();
-    RunReader(*r);
-    EXPECT_EQ(r->AdCheckUrl, L"http://127.0.0.1:1/next.php");
-    EXPECT_TRUE(r->AdGroup.empty());
-    EXPECT_TRUE(reported_.empty());
-    EXPECT_FALSE(CachedAnswerExists());
-
-    // Inside a group: the items before the broken one stay and are shown, nothing is cached.
-    json noLife = Item("second");
-    noLife.erase("life");
-    json badColour = Item("third");
-    badColour["fontcolor"] = "#12";
-    for (const json& broken : {noLife, badColour}) {
-        reported_.clear();
-        server_.Set("/ad/ad1.php", Wire(Answer(1, {Group(0, {Item("first"), broken, Item("fourth")})})));
-        auto r2 = NewReader();
-        RunReader(*r2);
-        EXPECT_EQ(Titles(), std::vector<std::wstring>{L"first"});
-        EXPECT_FALSE(CachedAnswerExists());
-    }
-}
-
-TEST_F(AdReaderTest, AnswerWithTooManyEntriesStopsAtTheLimit) {
-    std::vector<json> items;
-    for (int k = 0; k < AdMaxEntries + 50; ++k) items.push_back(Item("t" + std::to_string(k)));
-    server_.Set("/ad/ad1.php", Wire(Answer(1, {Group(0, items)})));
-    auto r = NewReader();
-    RunReader(*r);
-    // The group itself is one entry.
-    EXPECT_EQ(reported_.size(), size_t(AdMaxEntries - 1));
-    EXPECT_FALSE(CachedAnswerExists());
-}
-
-TEST_F(AdReaderTest, StopAnswerAndMissingCacheShowNothing) {
-    server_.Set("/ad/ad1.php", "{\"msg\":2,\"adgroup\":[]}");
-    auto r = NewReader();
-    RunReader(*r);
-    EXPECT_TRUE(r->Closing);
-    EXPECT_TRUE(r->AdGroup.empty());
-
-    server_.Set("/ad/ad1.php", "{\"msg\":0}");
-    auto r2 = NewReader();
-    RunReader(*r2);
-    EXPECT_FALSE(r2->Closing);
-    EXPECT_TRUE(reported_.empty());
-}
-
-TEST_F(AdReaderTest, PictureThatIsNoPngIsNeverShown) {
-    const std::string base = Narrow(server_.BaseUrl());
-    server_.Set("/img/page.png", "<html>moved</html>");
-    server_.Set("/ad/ad1.php", Wire(Answer(1, {Group(0, {Item("bad", 0, base + "/img/page.png"),
-                                                         Item("missing", 0, base + "/img/gone.png"), Item("text")})})));
-    auto r = NewReader();
-    RunReader(*r);
-    EXPECT_EQ(Titles(), std::vector<std::wstring>{L"text"});
-    EXPECT_FALSE(fw::FileExists(cache_ + L"page.png"));
-    EXPECT_FALSE(fw::FileExists(cache_ + L"gone.png"));
+    EXPECT_EQ(testsupport::ReadText(cache_ + L"UpdateInfo.txt"), Wire(answer));
 }
 
 TEST_F(AdReaderTest, ItemsFreedDuringDownloadAreLeftAlone) {
@@ -462,100 +412,38 @@ TEST_F(AdReaderTest, ItemsFreedDuringDownloadAreLeftAlone) {
     server_.Set("/img/slow2.png", PngBytes(5, 5), 600);
     server_.Set("/ad/ad1.php", Wire(Answer(1, {Group(0, {Item("slow2", 0, base + "/img/slow2.png")})})));
     fw::TPngImage* seen = nullptr;
-    auto r2 = NewReader();
-    r2->OnAd = [&](fw::TObject*, TagVeskAdInfo* Info) { seen = Info->Png.get(); };
-    r2->Start();
-    ASSERT_TRUE(PumpMessagesUntil([&] { return !r2->AdGroup.empty(); }, 10000));
-    r2.reset();
+    r = NewReader();
+    r->OnAd = [&](fw::TObject*, TagVeskAdInfo* Info) { seen = Info->Png.get(); };
+    r->Start();
+    ASSERT_TRUE(PumpMessagesUntil([&] { return !r->AdGroup.empty(); }, 10000));
+    r.reset();
     EXPECT_TRUE(PumpMessagesUntil([&] { return fw::FileExists(cache_ + L"slow2.png"); }, 10000));
     PumpMessagesFor(300);
     EXPECT_EQ(seen, nullptr);
 }
 
-TEST_F(AdReaderTest, DownloadPngTakesOnlyWebPicturesOfSaneSize) {
-    server_.Set("/p.png", PngBytes(4, 7));
-    server_.Set("/big.png", std::string(AdPictureMaxBytes + 1, 'x'));
-    auto png = DownloadPng(server_.BaseUrl() + L"/p.png");
-    ASSERT_TRUE(png);
-    EXPECT_EQ(png->GetHeight(), 7);
-    EXPECT_FALSE(DownloadPng(server_.BaseUrl() + L"/big.png"));
-    EXPECT_FALSE(DownloadPng(L"file:///C:/windows/win.ini"));
-    EXPECT_FALSE(DownloadPng(L"ftp://127.0.0.1/p.png"));
-    EXPECT_EQ(server_.Count("/"), 2);
-}
-
-TEST_F(AdReaderTest, DamagedCachedPictureIsFetchedAgain) {
-    const std::string base = Narrow(server_.BaseUrl());
-    testsupport::WriteFileBytes(cache_ + L"banner.png", std::string("\x89PNG\r\n\x1a\ntruncated"));
-    testsupport::WriteFileBytes(cache_ + L"empty.png", std::string());
-    server_.Set("/img/banner.png", PngBytes(6, 4));
-    server_.Set("/img/empty.png", PngBytes(2, 9));
-    server_.Set("/ad/ad1.php", Wire(Answer(1, {Group(0, {Item("banner", 0, base + "/img/banner.png"),
-                                                         Item("empty", 1, base + "/img/empty.png"), Item("after")})})));
-    auto r = NewReader();
-    RunReader(*r);
-    // The items after the damaged pictures are still read, and the pictures come from the server.
-    EXPECT_EQ(server_.Count("/img/"), 2);
-    std::set<std::wstring> seen;
-    for (const auto& rep : reported_)
-        seen.insert(rep.Title + L"=" + std::to_wstring(rep.PngWidth) + L"x" + std::to_wstring(rep.PngHeight));
-    EXPECT_EQ(seen, (std::set<std::wstring>{L"banner=6x4", L"empty=2x9", L"after=-1x-1"}));
-    EXPECT_TRUE(CachedAnswerExists());
-    fw::TPngImage cached;
-    cached.LoadFromFile(cache_ + L"banner.png");
-    EXPECT_EQ(cached.GetWidth(), 6);
-    cached.LoadFromFile(cache_ + L"empty.png");
-    EXPECT_EQ(cached.GetHeight(), 9);
-}
-
-TEST_F(AdReaderTest, OtherMessageIsUsedWithoutCachingAndNumbersMayComeAsTexts) {
-    json item = Item("numbers");
-    item["align"] = "5";
-    item["fontsize"] = "-11";
-    item["rect"]["right"] = "+150";
-    item["interval"] = 9.0;
-    json answer = Answer(4, {Group(0, {item})});
-    answer["adrefresh"] = "7200";
-    answer["adver"] = 42;
-    server_.Set("/ad/ad1.php", Wire(answer));
-    auto r = NewReader();
-    RunReader(*r);
-    EXPECT_EQ(Titles(), std::vector<std::wstring>{L"numbers"});
-    EXPECT_EQ(r->Msg, 4);
-    EXPECT_EQ(r->AdRefresh, 7200);
-    EXPECT_EQ(r->AdVer, L"42");
-    ASSERT_EQ(r->AdGroup.size(), 1u);
-    EXPECT_EQ(r->AdGroup[0]->AdInfo[0]->FontSize, -11);
-    EXPECT_EQ(r->AdGroup[0]->AdInfo[0]->Rect.Right, 150);
-    EXPECT_EQ(r->AdGroup[0]->AdInfo[0]->Interval, 9);
-    EXPECT_FALSE(CachedAnswerExists());
-
-    // A text that is not a whole number is no number.
-    for (const json& bad : {json("5px"), json("1.5"), json(""), json("99999999999"), json("-"), json(1.5),
-                            json(3e10), json(true), json(nullptr)}) {
-        reported_.clear();
-        json broken = Item("bad");
-        broken["fontsize"] = bad;
-        server_.Set("/ad/ad1.php", Wire(Answer(1, {Group(0, {Item("good"), broken})})));
-        auto r2 = NewReader();
-        RunReader(*r2);
-        EXPECT_EQ(Titles(), std::vector<std::wstring>{L"good"}) << bad.dump();
-    }
-    EXPECT_FALSE(CachedAnswerExists());
-}
-
-TEST_F(AdReaderTest, PictureHostThatStallsOrTricklesDoesNotHoldTheDownload) {
+TEST_F(AdReaderTest, DownloadPngTakesOnlyWebPicturesOfSaneSizeInTime) {
     const DWORD saved = HttpGetTimeout();
     SetHttpGetTimeout(300);
+    server_.Set("/p.png", PngBytes(4, 7));
+    server_.Set("/big.png", std::string(AdPictureMaxBytes + 1, 'x'));
     server_.Set("/hang.png", PngBytes(4, 4), 5000);
     // Each byte well within the time-out; the whole picture would take seconds.
     server_.Set("/slow.png", THttpAnswer{THttpAnswer::Trickle, 200, PngBytes(4, 4)});
+    auto png = DownloadPng(server_.BaseUrl() + L"/p.png");
+    const bool big = bool(DownloadPng(server_.BaseUrl() + L"/big.png"));
     const DWORD start = GetTickCount();
-    auto png = DownloadPng(server_.BaseUrl() + L"/hang.png");
+    const bool hang = bool(DownloadPng(server_.BaseUrl() + L"/hang.png"));
     const DWORD elapsed = GetTickCount() - start;
-    auto slow = DownloadPng(server_.BaseUrl() + L"/slow.png");
+    const bool slow = bool(DownloadPng(server_.BaseUrl() + L"/slow.png"));
     SetHttpGetTimeout(saved);
-    EXPECT_FALSE(png);
+    ASSERT_TRUE(png);
+    EXPECT_EQ(png->GetHeight(), 7);
+    EXPECT_FALSE(big);
+    EXPECT_FALSE(hang);
     EXPECT_LT(elapsed, 3000u);
     EXPECT_FALSE(slow);
+    EXPECT_FALSE(DownloadPng(L"file:///C:/windows/win.ini"));
+    EXPECT_FALSE(DownloadPng(L"ftp://127.0.0.1/p.png"));
+    EXPECT_EQ(server_.Count("/"), 4);
 }

@@ -11,9 +11,10 @@
 #include "UCheckNewThread.h"
 #include "VeskNcPaintor.h"
 #include "local_http_server.h"
-#include "test_support.h"
+#include "file_support.h"
 #include "uNews.h"
 #include "uOnlineServicesImpl.h"
+#include "window_test.h"
 #include "uRemindUpdate.h"
 
 using testsupport::PumpMessagesUntil;
@@ -24,30 +25,8 @@ using testsupport::UnusedLocalPort;
 
 namespace {
 
-std::string Narrow(const std::wstring& W) { return std::string(W.begin(), W.end()); }
-
+using testsupport::Narrow;
 using testsupport::TTempEnvGuard;
-
-int CountFiles(const testsupport::TempDir& Dir) {
-    int n = 0;
-    WIN32_FIND_DATAW data;
-    HANDLE h = FindFirstFileW(Dir.File(L"*").c_str(), &data);
-    if (h == INVALID_HANDLE_VALUE) return 0;
-    do
-        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) ++n;
-    while (FindNextFileW(h, &data));
-    FindClose(h);
-    return n;
-}
-
-void WriteLangFile(const std::wstring& Path, const std::wstring& Text) {
-    std::string bytes = "\xFF\xFE";
-    for (wchar_t c : Text) {
-        bytes.push_back(static_cast<char>(c & 0xFF));
-        bytes.push_back(static_cast<char>((c >> 8) & 0xFF));
-    }
-    testsupport::WriteFileBytes(Path, bytes);
-}
 
 // What the fake browsers did, and how the next one behaves.
 struct TBrowserLog {
@@ -63,19 +42,12 @@ struct TBrowserLog {
 
 class TFakeBrowser : public INewsBrowser {
 public:
-    explicit TFakeBrowser(TBrowserLog& Log) : FLog(Log) {}
-    ~TFakeBrowser() override {
-        if (FLog.Last == this) FLog.Last = nullptr;
-    }
-    bool Navigate(const std::wstring& Url) override {
-        FLog.Navigated.push_back(Url);
-        return true;
-    }
+    explicit TFakeBrowser(TBrowserLog& Log) : FLog(Log) { FLog.Last = this; }
+    ~TFakeBrowser() override { FLog.Last = FLog.Last == this ? nullptr : FLog.Last; }
+    bool Navigate(const std::wstring& Url) override { return FLog.Navigated.push_back(Url), true; }
     bool StyleBody() override {
         if (FLog.StyleFails) throw fw::Exception(L"style refused");
-        if (!FLog.HasBody) return false;
-        ++FLog.Styled;
-        return true;
+        return FLog.HasBody && ++FLog.Styled;
     }
     void SetBounds(const RECT& Bounds) override { FLog.Bounds = Bounds; }
 
@@ -85,20 +57,14 @@ private:
 
 // Stands in for the visible window (the program's hidden main window is the main form there; here
 // this one is), which carries the title-bar look the news window borrows.
-class TViewStandIn : public fw::TForm {
-public:
-    FW_CLASSNAME(TViewStandIn)
-    TViewStandIn(const fw::TFormKey& Key, fw::TComponent* AOwner) : TForm(Key, AOwner) {}
-};
+using TViewStandIn = testsupport::TPlainForm;
 
 constexpr int kAreaRight = 1000, kAreaBottom = 700;
 
-class NewsTest : public ::testing::Test {
+class NewsTest : public testsupport::WindowTest {
 protected:
     void SetUp() override {
-        fw::Application->Initialize();
-        fw::Application->ClearTerminated();
-        fw::Application->OnException = [this](fw::TObject*, const fw::Exception& e) { Errors.push_back(e.Message); };
+        WindowTest::SetUp();
         SavedComposition = NcCompositionEnabledProc;
         SavedAllow = NcAllowNcPaintProc;
         NcCompositionEnabledProc = [] { return false; };
@@ -113,9 +79,7 @@ protected:
             EXPECT_TRUE(IsWindow(Parent));
             if (!Log.CanCreate) return nullptr;
             ++Log.Created;
-            auto b = std::make_unique<TFakeBrowser>(Log);
-            Log.Last = b.get();
-            return b;
+            return std::make_unique<TFakeBrowser>(Log);
         });
         SetNewsCursorPosSource([this](POINT& P) {
             P = Cursor;
@@ -139,24 +103,22 @@ protected:
         SetHttpGetTimeout(SavedTimeout);
         SetNewsBrowserFactory(nullptr);
         SetNewsCursorPosSource(nullptr);
-        fw::Screen->SetWorkAreaRect(fw::TRect());
         UseLanguage(L"", nullptr);
         NcCompositionEnabledProc = SavedComposition;
         NcAllowNcPaintProc = SavedAllow;
-        fw::Application->OnException = nullptr;
-        EXPECT_TRUE(Errors.empty()) << (Errors.empty() ? "" : Narrow(Errors[0]));
+        WindowTest::TearDown();
     }
 
     void UseLanguage(const std::wstring& File, const wchar_t* Text) {
-        if (Text) WriteLangFile(File, Text);
+        if (Text) testsupport::WriteUtf16File(File, Text);
         LangFile = File.empty() ? Dir.File(L"Missing.ini") : File;
         LangIni.reset();
         MemLangIni.reset();
     }
 
-    void Serve(const std::string& Page) {
+    void Serve(const std::string& Page, const std::string& Path = "/news/zubinfo.htm", DWORD DelayMs = 0) {
         Server = std::make_unique<TLocalHttpServer>();
-        Server->Set("/news/zubinfo.htm", Page);
+        Server->Set(Path, Page, DelayMs);
         SetOnlineBaseUrl(Server->BaseUrl());
     }
 
@@ -200,7 +162,6 @@ protected:
     std::unique_ptr<TLocalHttpServer> Server;
     TBrowserLog Log;
     POINT Cursor{-5000, -5000};
-    std::vector<std::wstring> Errors;
     TNcCompositionProc SavedComposition = nullptr;
     TNcAllowNcPaintProc SavedAllow = nullptr;
     DWORD SavedTimeout = 0;
@@ -210,43 +171,35 @@ std::string Page(int MsgID, const std::string& Extra = "") {
     return "[Msg]\r\nMsgID=" + std::to_string(MsgID) + "\r\n" + Extra;
 }
 
-// A bare news thread run to its end, with what it reported.
-struct TNewsRun {
-    std::vector<std::string> Events;
-    bool RunningInBegin = false;
-    std::wstring Url, LangCode;
-    int MsgID = -1, FormWidth = -1, FormHeight = -1;
-    bool ShowAll = false;
-
-    void Run(const std::wstring& CheckUrl) {
-        auto* t = new TGetNews(CheckUrl);
-        EXPECT_TRUE(t->GetSuspended());
-        EXPECT_EQ(t->GetPriority(), fw::tpNormal);
-        const DWORD gui = GetCurrentThreadId();
-        t->OnBegin = [this, t, gui](fw::TObject* Sender) {
-            EXPECT_EQ(Sender, t);
-            EXPECT_EQ(GetCurrentThreadId(), gui);
-            RunningInBegin = t->Running;
-            Events.push_back("begin");
-        };
-        t->OnNews = [this, t, gui](fw::TObject* Sender, const std::wstring& U, int Id, const std::wstring& L, bool All,
-                                   int W, int H) {
-            EXPECT_EQ(Sender, t);
-            EXPECT_EQ(GetCurrentThreadId(), gui);
-            Events.push_back("news");
-            Url = U, MsgID = Id, LangCode = L, ShowAll = All, FormWidth = W, FormHeight = H;
-        };
-        t->Resume();
-        // Bounded: a fetch that hangs must fail the test, not stall the whole group.
-        if (!PumpMessagesUntil([t] { return t->GetFinished(); }, 15000)) {
-            ADD_FAILURE() << "the news thread did not end";
-            return;  // left running: freeing it now would pull the object from under it
-        }
-        t->WaitFor();
-        EXPECT_FALSE(t->Running);
-        t->Free();
+// A bare news thread run to its end; what it reported, in order: "begin" (with whether the thread
+// counted as running) and the news as "id url width x height lang all".
+std::vector<std::wstring> RunThread(const std::wstring& CheckUrl) {
+    std::vector<std::wstring> events;
+    auto* t = new TGetNews(CheckUrl);
+    const DWORD gui = GetCurrentThreadId();
+    t->OnBegin = [&events, t, gui](fw::TObject* Sender) {
+        EXPECT_EQ(Sender, t);
+        EXPECT_EQ(GetCurrentThreadId(), gui);
+        events.push_back(t->Running ? L"begin" : L"begin, not running");
+    };
+    t->OnNews = [&events, t, gui](fw::TObject* Sender, const std::wstring& U, int Id, const std::wstring& L, bool All,
+                                  int W, int H) {
+        EXPECT_EQ(Sender, t);
+        EXPECT_EQ(GetCurrentThreadId(), gui);
+        events.push_back(std::to_wstring(Id) + L" " + U + L" " + std::to_wstring(W) + L"x" + std::to_wstring(H) + L" " +
+                         L + L" " + (All ? L"all" : L"one"));
+    };
+    t->Resume();
+    // Bounded: a fetch that hangs must fail the test, not stall the whole group.
+    if (!PumpMessagesUntil([t] { return t->GetFinished(); }, 15000)) {
+        ADD_FAILURE() << "the news thread did not end";
+        return events;  // left running: freeing it now would pull the object from under it
     }
-};
+    t->WaitFor();
+    EXPECT_FALSE(t->Running);
+    t->Free();
+    return events;
+}
 
 }  // namespace
 
@@ -254,89 +207,66 @@ struct TNewsRun {
 // The thread.
 
 TEST_F(NewsTest, TheThreadReadsTheMsgSectionAndDeletesItsTemporaryCopy) {
+    using V = std::vector<std::wstring>;
     testsupport::TempDir temp;
     TTempEnvGuard env(temp.Path());
     Serve(Page(12, "ShowAll=0\r\nUrl=http://news.example.com/a.html\r\nFormWidth=320\r\nFormHeight=200\r\n"
                    "LangCode=0407\r\n"));
-    TNewsRun run;
-    run.Run(TGetNews::NewsPageUrl());
-    EXPECT_EQ(run.Events, (std::vector<std::string>{"begin", "news"}));
-    EXPECT_TRUE(run.RunningInBegin);
-    EXPECT_EQ(run.MsgID, 12);
-    EXPECT_FALSE(run.ShowAll);
-    EXPECT_EQ(run.Url, L"http://news.example.com/a.html");
-    EXPECT_EQ(run.FormWidth, 320);
-    EXPECT_EQ(run.FormHeight, 200);
-    EXPECT_EQ(run.LangCode, L"0407");
-    EXPECT_EQ(CountFiles(temp), 0);
+    EXPECT_EQ(RunThread(TGetNews::NewsPageUrl()), (V{L"begin", L"12 http://news.example.com/a.html 320x200 0407 one"}));
+    EXPECT_EQ(testsupport::CountFiles(temp.File(L"*")), 0);
     EXPECT_EQ(Server->Targets(), (std::vector<std::string>{"/news/zubinfo.htm"}));
-}
 
-TEST_F(NewsTest, MissingKeysGiveTheDefaultsAndAThreadWithoutAddressAsksTheFallbackPage) {
-    Server = std::make_unique<TLocalHttpServer>();
-    Server->Set("/news/m482info.htm", Page(3));
-    SetOnlineBaseUrl(Server->BaseUrl());
-    TNewsRun run;
-    run.Run(L"");
-    EXPECT_EQ(run.MsgID, 3);
-    EXPECT_TRUE(run.ShowAll);
-    EXPECT_EQ(run.Url, Server->BaseUrl() + L"/news/msg.html");
-    EXPECT_EQ(run.FormWidth, 0);
-    EXPECT_EQ(run.FormHeight, 0);
-    EXPECT_EQ(run.LangCode, L"");
+    // Missing keys give the defaults; a thread without address asks the fallback page.
+    Serve(Page(3), "/news/m482info.htm");
+    EXPECT_EQ(RunThread(L""), (V{L"begin", L"3 " + Server->BaseUrl() + L"/news/msg.html 0x0  all"}));
     EXPECT_EQ(Server->Targets(), (std::vector<std::string>{"/news/m482info.htm"}));
-}
-
-TEST_F(NewsTest, AnUnreachableServerOrAnErrorPageReportsNoNews) {
-    TNewsRun down;
-    down.Run(TGetNews::NewsPageUrl());
-    EXPECT_EQ(down.Events, (std::vector<std::string>{"begin", "news"}));
-    EXPECT_EQ(down.MsgID, 0);
-    EXPECT_EQ(down.Url, L"");
-    EXPECT_FALSE(down.ShowAll);
-
-    Serve(Page(5));
-    TNewsRun missing;
-    missing.Run(Server->BaseUrl() + L"/nothing-here");  // the 404 page
-    EXPECT_EQ(missing.MsgID, 0);
+    // An error page or an unreachable server: no news.
+    EXPECT_EQ(RunThread(Server->BaseUrl() + L"/nothing-here").at(1).substr(0, 2), L"0 ");
+    Server.reset();
+    EXPECT_EQ(RunThread(TGetNews::NewsPageUrl()), (V{L"begin", L"0  0x0  one"}));
 }
 
 // ---------------------------------------------------------------------------------------------
 // The program's check.
 
-TEST_F(NewsTest, TheMessageAlreadySeenIsNotShown) {
-    Serve(Page(7));
-    RunCheck(7);
-    EXPECT_EQ(frmNews, nullptr);
-    EXPECT_EQ(Log.Created, 0);
-}
-
-TEST_F(NewsTest, ANewMessageIsLoadedIntoTheHiddenWindowAtItsDefaultSizeBelowTheWorkArea) {
+TEST_F(NewsTest, ANewMessageIsLoadedBelowTheWorkAreaAndSlidesUpOnceItsPageShows) {
     Serve(Page(8, "Url=http://127.0.0.1/n/8.html\r\n"));
     RunCheck(7);
     ASSERT_NE(frmNews, nullptr);
     EXPECT_EQ(frmNews->MsgID, 8);
     EXPECT_EQ(Log.Navigated, (std::vector<std::wstring>{L"http://127.0.0.1/n/8.html"}));
     EXPECT_FALSE(frmNews->GetVisible());
-    EXPECT_EQ(frmNews->GetWidth(), 490);
-    EXPECT_EQ(frmNews->GetHeight(), 269);
-    EXPECT_EQ(frmNews->GetLeft(), kAreaRight - 490 - 10);
-    EXPECT_EQ(frmNews->GetTop(), kAreaBottom + 269);
-    EXPECT_EQ(frmNews->GetCaption(), L"Newsletter");
-    EXPECT_EQ(frmNews->timer2->GetInterval(), 60000u);
+    EXPECT_EQ(frmNews->GetBoundsRect(), fw::TRect(kAreaRight - 490 - 10, kAreaBottom + 269, kAreaRight - 10, kAreaBottom + 538));
     EXPECT_FALSE(frmNews->timer1->GetEnabled());
     EXPECT_FALSE(frmNews->timer2->GetEnabled());
     // Owned by the application, framed with the visible window's look.
     EXPECT_EQ(frmNews->GetOwner(), fw::Application);
     EXPECT_EQ(frmNews->vkncpntr1->GetResource(), ViewLook);
+
+    // The loaded page shows the window, which slides up onto the work area's bottom.
+    Log.Last->OnNavigateComplete();
+    EXPECT_TRUE(frmNews->timer1->GetEnabled());
+    EXPECT_TRUE(IsWindowVisible(frmNews->GetHandle()));
+    frmNews->timer1Timer(frmNews->timer1);
+    EXPECT_EQ(frmNews->GetTop(), kAreaBottom + 269 - 20);
+    // From Bottom + 269 to Bottom - 269: 538 pixels, 20 per tick.
+    EXPECT_EQ(1 + Slide(), (2 * 269 + 19) / 20);
+    EXPECT_EQ(frmNews->GetTop(), kAreaBottom - 269);
+    EXPECT_FALSE(frmNews->timer1->GetEnabled());
+    EXPECT_TRUE(frmNews->timer2->GetEnabled());
+    EXPECT_EQ(frmNews->timer2->GetInterval(), 60000u);
 }
 
-TEST_F(NewsTest, AMessageForAnotherLanguageIsIgnoredAndOneForThisLanguageShown) {
+TEST_F(NewsTest, AMessageAlreadySeenOrForAnotherLanguageIsNotShown) {
+    Serve(Page(7));
+    RunCheck(7);
+    EXPECT_EQ(frmNews, nullptr);
+    EXPECT_EQ(Log.Created, 0);
+
     UseLanguage(Dir.File(L"Deutsch.ini"), L"[Translation]\r\nLangCode=0407|0807\r\n");
     Serve(Page(8, "LangCode=0409\r\n"));
     RunCheck(0);
     EXPECT_EQ(frmNews, nullptr);
-
     Serve(Page(8, "LangCode=0807\r\n"));
     RunCheck(0);
     ASSERT_NE(frmNews, nullptr);
@@ -355,10 +285,8 @@ TEST_F(NewsTest, TheWindowTakesTheLanguagesFontAndNewsletterCaption) {
     EXPECT_EQ(frmNews->GetFont()->GetCharset(), RUSSIAN_CHARSET);
 }
 
-TEST_F(NewsTest, ASecondStartWhileACheckRunsIsRefusedAndTheMarkIsReleasedAfterwards) {
-    Server = std::make_unique<TLocalHttpServer>();
-    Server->Set("/news/zubinfo.htm", Page(0), 300);
-    SetOnlineBaseUrl(Server->BaseUrl());
+TEST_F(NewsTest, ASecondStartWhileACheckRunsIsRefusedAndTheMarkIsReleasedAfterwardsOrOnFailure) {
+    Serve(Page(0), "/news/zubinfo.htm", 300);
     TReminderNews::StartNewsCheck(0);
     EXPECT_TRUE(NewsLock.Locked());
     // Same (GUI) thread, before and after the worker began.
@@ -371,41 +299,27 @@ TEST_F(NewsTest, ASecondStartWhileACheckRunsIsRefusedAndTheMarkIsReleasedAfterwa
 
     RunCheck(0);
     EXPECT_EQ(Server->Count("/news/"), 2);
-}
 
-TEST_F(NewsTest, AFailedFetchReleasesTheMark) {
-    RunCheck(0);  // nothing listens
-    EXPECT_FALSE(NewsLock.Locked());
-
-    // A page fetched while the temporary folder is missing: no copy, no news, the check ends.
+    // A failed fetch releases the mark (RunCheck waits for it): nothing listens, or the page
+    // arrives while the temporary folder is missing (no copy, no news).
+    Server.reset();
+    RunCheck(0);
     testsupport::TempDir temp;
     TTempEnvGuard env(temp.File(L"missing\\deeper"));
     Serve(Page(8));
     RunCheck(0);
-    EXPECT_FALSE(NewsLock.Locked());
     EXPECT_EQ(frmNews, nullptr);
 }
 
-TEST_F(NewsTest, OnlyWebAddressesReachTheBrowser) {
-    for (const wchar_t* url : {L"file:///c:/windows/win.ini", L"c:\\windows\\notepad.exe", L"javascript:alert(1)",
-                               L"http://", L"about:blank"}) {
-        Show(0, url, 8, 0, 0);
-        EXPECT_EQ(frmNews, nullptr) << Narrow(url);
-    }
-    Show(0, L"  https://news.example.com/x.html ", 8, 0, 0);
-    ASSERT_NE(frmNews, nullptr);
-    EXPECT_EQ(Log.Navigated, (std::vector<std::wstring>{L"https://news.example.com/x.html"}));
-}
-
-TEST_F(NewsTest, IdsBelowOneAndTheMessageAlreadyInTheWindowAreNotLoaded) {
+TEST_F(NewsTest, OnlyWebAddressesAndNewIdsFromOneReachTheBrowser) {
+    Show(0, L"file:///c:/windows/win.ini", 8, 0, 0);
     Show(0, L"http://127.0.0.1/a.html", 0, 0, 0);
     Show(0, L"http://127.0.0.1/a.html", -3, 0, 0);
     EXPECT_EQ(frmNews, nullptr);
-    Show(0, L"http://127.0.0.1/a.html", 4, 0, 0);
-    Show(0, L"http://127.0.0.1/b.html", 4, 0, 0);
-    EXPECT_EQ(Log.Navigated.size(), 1u);
+    Show(0, L"  https://news.example.com/x.html ", 4, 0, 0);
+    Show(0, L"http://127.0.0.1/b.html", 4, 0, 0);  // the message already in the window
     Show(0, L"http://127.0.0.1/c.html", 5, 0, 0);
-    EXPECT_EQ(Log.Navigated.back(), L"http://127.0.0.1/c.html");
+    EXPECT_EQ(Log.Navigated, (std::vector<std::wstring>{L"https://news.example.com/x.html", L"http://127.0.0.1/c.html"}));
     EXPECT_EQ(frmNews->MsgID, 5);
 }
 
@@ -424,26 +338,29 @@ TEST_F(NewsTest, NewsArrivingWhileTheProgramEndsMakesNoWindow) {
 // ---------------------------------------------------------------------------------------------
 // The window.
 
-TEST_F(NewsTest, APageSizeGivesTheWindowAndTheBrowserTheirSizes) {
-    ShowLoaded(400, 300);
-    EXPECT_EQ(frmNews->GetWidth(), 402);
-    EXPECT_EQ(frmNews->GetHeight(), 326);
-    EXPECT_EQ(frmNews->wb1->GetLeft(), 1);
-    EXPECT_EQ(frmNews->wb1->GetTop(), 26);
-    EXPECT_EQ(frmNews->wb1->GetWidth(), 400);
-    EXPECT_EQ(frmNews->wb1->GetHeight(), 299);
-    EXPECT_EQ(Log.Bounds.right - Log.Bounds.left, 400);
-    EXPECT_EQ(Log.Bounds.bottom - Log.Bounds.top, 299);
-    EXPECT_EQ(Log.Styled, 1);
-}
-
-TEST_F(NewsTest, AnOversizedPageSizeIsKeptWithinTheWorkArea) {
-    // Beyond what int sums can hold, too: the page comes from the network.
-    Show(0, L"http://127.0.0.1/a.html", 3, 2147483647, 2147483647);
-    ASSERT_NE(frmNews, nullptr);
-    EXPECT_EQ(frmNews->GetWidth(), kAreaRight - 20);
-    EXPECT_EQ(frmNews->GetHeight(), kAreaBottom);
-    EXPECT_EQ(frmNews->GetLeft(), 10);
+TEST_F(NewsTest, APageSizeGivesTheWindowAndTheBrowserTheirSizesWithinTheWorkArea) {
+    const struct {
+        int W, H, FormW, FormH;
+    } cases[] = {
+        {400, 300, 402, 326},
+        // Half a size, or a negative one: the default size.
+        {400, 0, 490, 269},
+        {-400, -300, 490, 269},
+        // Only the side that is too large is cut.
+        {300, 5000, 302, kAreaBottom},
+        // Beyond what int sums can hold, too: the page comes from the network.
+        {2147483647, 2147483647, kAreaRight - 20, kAreaBottom},
+    };
+    int id = 3;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.W);
+        Show(0, L"http://127.0.0.1/a.html", id++, c.W, c.H);
+        ASSERT_NE(frmNews, nullptr);
+        EXPECT_EQ(frmNews->GetWidth(), c.FormW);
+        EXPECT_EQ(frmNews->GetHeight(), c.FormH);
+        EXPECT_EQ(frmNews->GetLeft(), kAreaRight - c.FormW - 10);
+    }
+    EXPECT_EQ(frmNews->FormWidth, 2147483647);
     // Still slides up to rest on the work area's bottom, its caption bar on screen.
     ASSERT_NE(Log.Last, nullptr);
     Log.Last->OnNavigateComplete();
@@ -453,41 +370,13 @@ TEST_F(NewsTest, AnOversizedPageSizeIsKeptWithinTheWorkArea) {
     EXPECT_EQ(frmNews->wb1->GetWidth(), kAreaRight - 22);
     EXPECT_EQ(frmNews->wb1->GetHeight(), kAreaBottom - 27);
 
-    // Only the side that is too large is cut.
-    Show(0, L"http://127.0.0.1/b.html", 4, 300, 5000);
-    EXPECT_EQ(frmNews->GetWidth(), 302);
-    EXPECT_EQ(frmNews->GetHeight(), kAreaBottom);
+    ShowLoaded(400, 300);
+    EXPECT_EQ(frmNews->wb1->GetBoundsRect(), fw::TRect(1, 26, 401, 325));
+    EXPECT_EQ(Log.Bounds.right - Log.Bounds.left, 400);
+    EXPECT_EQ(Log.Bounds.bottom - Log.Bounds.top, 299);
+    EXPECT_EQ(Log.Styled, 2);  // once per shown page
 }
 
-TEST_F(NewsTest, HalfAPageSizeOrANegativeOneGivesTheDefaultSize) {
-    Show(0, L"http://127.0.0.1/a.html", 3, 400, 0);
-    ASSERT_NE(frmNews, nullptr);
-    EXPECT_EQ(frmNews->GetWidth(), 490);
-    EXPECT_EQ(frmNews->GetHeight(), 269);
-    Show(0, L"http://127.0.0.1/a.html", 4, -400, -300);
-    EXPECT_EQ(frmNews->GetWidth(), 490);
-    EXPECT_EQ(frmNews->GetHeight(), 269);
-    EXPECT_EQ(frmNews->FormWidth, -400);
-}
-
-TEST_F(NewsTest, TheLoadedPageShowsTheWindowWhichSlidesUpOntoTheWorkAreasBottom) {
-    ShowLoaded();
-    EXPECT_TRUE(frmNews->timer1->GetEnabled());
-    EXPECT_EQ(frmNews->timer1->GetInterval(), 50u);
-    EXPECT_FALSE(frmNews->timer2->GetEnabled());
-    EXPECT_TRUE(IsWindowVisible(frmNews->GetHandle()));
-    const int start = frmNews->GetTop();
-    frmNews->timer1Timer(frmNews->timer1);
-    EXPECT_EQ(frmNews->GetTop(), start - 20);
-    // From Bottom + 269 to Bottom - 269: 538 pixels, 20 per tick.
-    int ticks = 1 + Slide();
-    EXPECT_EQ(ticks, (2 * 269 + 19) / 20);
-    EXPECT_EQ(frmNews->GetTop(), kAreaBottom - 269);
-    EXPECT_EQ(frmNews->GetLeft(), kAreaRight - 490 - 10);
-    EXPECT_FALSE(frmNews->timer1->GetEnabled());
-    EXPECT_TRUE(frmNews->timer2->GetEnabled());
-    EXPECT_EQ(frmNews->timer2->GetInterval(), 60000u);
-}
 
 TEST_F(NewsTest, AfterItsTimeTheWindowFadesOutAndCloses) {
     ShowLoaded();
@@ -564,34 +453,22 @@ TEST_F(NewsTest, WithoutABrowserNothingIsShown) {
     EXPECT_FALSE(frmNews->GetVisible());
 }
 
-TEST_F(NewsTest, LaterNavigationsOfTheSamePageNeitherShowNorSlideTheWindowAgain) {
+TEST_F(NewsTest, AFadedWindowIsNotShownAgainByItsPageButReusedOpaqueForTheNext) {
     ShowLoaded();
     Slide();
-    for (int i = 0; i < 25; ++i) frmNews->timer2Timer(frmNews->timer2);
+    frmNews->timer2Timer(frmNews->timer2);
+    // A fade started from a low value ends instead of wrapping round.
+    frmNews->SetAlphaBlendValue(8);
+    frmNews->timer2Timer(frmNews->timer2);
+    EXPECT_EQ(frmNews->GetAlphaBlendValue(), 0);
+    EXPECT_FALSE(frmNews->timer2->GetEnabled());
     ASSERT_FALSE(frmNews->GetVisible());
     Log.Last->OnNavigateComplete();  // a frame of the page, or a link followed inside it
     EXPECT_FALSE(frmNews->GetVisible());
     EXPECT_FALSE(frmNews->timer1->GetEnabled());
     EXPECT_FALSE(frmNews->timer2->GetEnabled());
     EXPECT_EQ(Log.Styled, 1);
-}
 
-TEST_F(NewsTest, AFadeStartedFromALowValueEndsInsteadOfWrappingRound) {
-    ShowLoaded();
-    Slide();
-    frmNews->timer2Timer(frmNews->timer2);
-    frmNews->SetAlphaBlendValue(8);
-    frmNews->timer2Timer(frmNews->timer2);
-    EXPECT_EQ(frmNews->GetAlphaBlendValue(), 0);
-    EXPECT_FALSE(frmNews->timer2->GetEnabled());
-    EXPECT_FALSE(frmNews->GetVisible());
-}
-
-TEST_F(NewsTest, AReusedWindowStartsOpaqueAgain) {
-    ShowLoaded();
-    Slide();
-    for (int i = 0; i < 25; ++i) frmNews->timer2Timer(frmNews->timer2);
-    ASSERT_FALSE(frmNews->GetVisible());
     Show(0, L"http://127.0.0.1/next.html", 9, 0, 0);
     EXPECT_EQ(frmNews->GetAlphaBlendValue(), 255);
     EXPECT_FALSE(frmNews->GetAlphaBlend());

@@ -5,7 +5,7 @@
 #include "PublicFuns.h"
 #include "UCheckNewThread.h"
 #include "local_http_server.h"
-#include "test_support.h"
+#include "file_support.h"
 #include "uRemindUpdate.h"
 
 #include <memory>
@@ -24,25 +24,10 @@ struct TAsked {
     TMsgDlgButtons Buttons;
 };
 
-std::string ReadAll(const std::wstring& Path) {
-    auto bytes = testsupport::ReadFileBytes(Path);
-    return std::string(bytes.begin(), bytes.end());
-}
-
-std::string Narrow(const std::wstring& W) { return std::string(W.begin(), W.end()); }
-
+using testsupport::Narrow;
 using testsupport::TTempEnvGuard;
 
-int CountIniFiles(const testsupport::TempDir& Dir) {
-    int n = 0;
-    WIN32_FIND_DATAW data;
-    HANDLE h = FindFirstFileW(Dir.File(L"*.ini").c_str(), &data);
-    if (h == INVALID_HANDLE_VALUE) return 0;
-    do ++n;
-    while (FindNextFileW(h, &data));
-    FindClose(h);
-    return n;
-}
+int CountIniFiles(const testsupport::TempDir& Dir) { return testsupport::CountFiles(Dir.File(L"*.ini")); }
 
 class UpdateTest : public ::testing::Test {
 protected:
@@ -76,11 +61,9 @@ protected:
         EXPECT_EQ(GetUpdateMsgBox(), nullptr);
     }
 
-    void Serve(std::function<std::string()> Page) {
-        Server = std::make_unique<TLocalHttpServer>([Page](const THttpRequest& r) {
-            if (r.Target != "/update/zubverinfo.htm") return THttpAnswer{THttpAnswer::Reply, 404, "<html>404</html>"};
-            return THttpAnswer{THttpAnswer::Reply, 200, Page()};
-        });
+    void Serve(const std::string& Page) {
+        Server = std::make_unique<TLocalHttpServer>();
+        Server->Set("/update/zubverinfo.htm", Page);
         SetOnlineBaseUrl(Server->BaseUrl());
     }
 
@@ -105,140 +88,96 @@ protected:
     int Current = 0;
 };
 
-// Runs a bare TCheckUpdate to the end and collects what it reported.
-struct TCheckRun {
-    std::vector<std::string> Events;
-    std::wstring IniPath, NewGetUrl;
-    std::vector<std::wstring> NewInfo;
-    int Build = -1;
-    bool RunningInBegin = false;
-
-    void Run(int CurrentBuild, const std::wstring& Url) {
-        auto* t = new TCheckUpdate(CurrentBuild, Url);
-        EXPECT_EQ(t->GetPriority(), fw::tpIdle);
-        EXPECT_TRUE(t->GetSuspended());
-        EXPECT_EQ(t->Build, CurrentBuild);
-        const DWORD gui = GetCurrentThreadId();
-        t->OnBegin = [this, t, gui](fw::TObject* Sender) {
-            EXPECT_EQ(Sender, t);
-            EXPECT_EQ(GetCurrentThreadId(), gui);
-            RunningInBegin = t->Running;
-            Events.push_back("begin");
-        };
-        t->OnResult = [this, t, gui](fw::TObject* Sender, const std::wstring& Path, fw::TStrings* Info,
-                                     const std::wstring& Get, int B) {
-            EXPECT_EQ(Sender, t);
-            EXPECT_EQ(GetCurrentThreadId(), gui);
-            Events.push_back("result");
-            IniPath = Path, NewGetUrl = Get, Build = B;
-            for (int i = 0; i < Info->Count(); ++i) NewInfo.push_back((*Info)[i]);
-        };
-        t->Resume();
-        t->WaitFor();
-        EXPECT_FALSE(t->Running);
-        t->Free();
-    }
-};
+// Runs a bare TCheckUpdate to the end; what it reported, in order: "begin" (with whether the
+// thread counted as running) and the result as "build download-page info-keys-as-lines". IniPath receives
+// the page's temporary copy.
+std::vector<std::wstring> RunThread(int CurrentBuild, const std::wstring& Url, std::wstring& IniPath) {
+    std::vector<std::wstring> events;
+    auto* t = new TCheckUpdate(CurrentBuild, Url);
+    const DWORD gui = GetCurrentThreadId();
+    t->OnBegin = [&events, t, gui](fw::TObject* Sender) {
+        EXPECT_EQ(Sender, t);
+        EXPECT_EQ(GetCurrentThreadId(), gui);
+        events.push_back(t->Running ? L"begin" : L"begin, not running");
+    };
+    t->OnResult = [&, t, gui](fw::TObject* Sender, const std::wstring& Path, fw::TStrings* Info, const std::wstring& Get,
+                              int B) {
+        EXPECT_EQ(Sender, t);
+        EXPECT_EQ(GetCurrentThreadId(), gui);
+        IniPath = Path;
+        events.push_back(std::to_wstring(B) + L" " + Get + L" " + Info->GetText());
+    };
+    t->Resume();
+    t->WaitFor();
+    EXPECT_FALSE(t->Running);
+    t->Free();
+    return events;
+}
 
 }  // namespace
 
-TEST_F(UpdateTest, TheThreadReadsBuildDownloadPageAndNewInfoKeysFromThePage) {
-    Serve([&] { return Page(4321, "NewGetUrl=http://dl.example.com/new.exe\r\n[NewInfo]\r\nA=1\r\nB=2\r\n"); });
-    TCheckRun run;
-    run.Run(17, TCheckUpdate::UpdatePageUrl());
-    EXPECT_EQ(run.Events, (std::vector<std::string>{"begin", "result"}));
-    EXPECT_TRUE(run.RunningInBegin);
-    EXPECT_EQ(run.Build, 4321);
-    EXPECT_EQ(run.NewGetUrl, L"http://dl.example.com/new.exe");
-    EXPECT_EQ(run.NewInfo, (std::vector<std::wstring>{L"A", L"B"}));
+TEST_F(UpdateTest, TheThreadReadsBuildDownloadPageAndNewInfoKeysOrKeepsTheDefaults) {
+    using V = std::vector<std::wstring>;
+    Serve(Page(4321, "NewGetUrl=http://dl.example.com/new.exe\r\n[NewInfo]\r\nA=1\r\nB=2\r\n"));
+    std::wstring ini;
+    EXPECT_EQ(RunThread(17, TCheckUpdate::UpdatePageUrl(), ini), (V{L"begin", L"4321 http://dl.example.com/new.exe A\r\nB\r\n"}));
     // The page stays behind as a temporary INI file of 8 random letters.
     std::wstring temp = GetTempDir();
-    ASSERT_EQ(run.IniPath.size(), temp.size() + 12) << Narrow(run.IniPath);
-    EXPECT_EQ(run.IniPath.substr(0, temp.size()), temp);
-    EXPECT_NE(ReadAll(run.IniPath).find("Build=4321"), std::string::npos);
-    DeleteFileW(run.IniPath.c_str());
-}
+    ASSERT_EQ(ini.size(), temp.size() + 12) << Narrow(ini);
+    EXPECT_EQ(ini.substr(0, temp.size()), temp);
+    EXPECT_NE(testsupport::ReadText(ini).find("Build=4321"), std::string::npos);
+    DeleteFileW(ini.c_str());
 
-TEST_F(UpdateTest, APageWithoutTheKeysKeepsTheDefaults) {
-    Serve([&] { return std::string("<html><body>Not what you expected</body></html>"); });
-    TCheckRun run;
-    run.Run(17, Server->BaseUrl() + L"/elsewhere");  // answered by the 404 page
-    EXPECT_EQ(run.Build, 17);
-    EXPECT_EQ(run.NewGetUrl, Server->BaseUrl() + L"/download.html");
-    EXPECT_TRUE(run.NewInfo.empty());
-    EXPECT_FALSE(run.IniPath.empty());
-    DeleteFileW(run.IniPath.c_str());
-}
+    ini.clear();
+    EXPECT_EQ(RunThread(17, Server->BaseUrl() + L"/elsewhere", ini),  // answered by the 404 page
+              (V{L"begin", L"17 " + Server->BaseUrl() + L"/download.html "}));
+    EXPECT_FALSE(ini.empty());
+    DeleteFileW(ini.c_str());
 
-TEST_F(UpdateTest, AnUnreachableServerReportsNothingFound) {
     SetOnlineBaseUrl(L"http://127.0.0.1:" + std::to_wstring(UnusedLocalPort()));
-    TCheckRun run;
-    run.Run(17, TCheckUpdate::UpdatePageUrl());
-    EXPECT_EQ(run.Events, (std::vector<std::string>{"begin", "result"}));
-    EXPECT_EQ(run.Build, 17);
-    EXPECT_EQ(run.IniPath, L"");
-    EXPECT_EQ(run.NewGetUrl, L"");
+    EXPECT_EQ(RunThread(17, TCheckUpdate::UpdatePageUrl(), ini), (V{L"begin", L"17  "}));
+    EXPECT_EQ(ini, L"");
 }
 
-TEST_F(UpdateTest, ANewerBuildAsksAndYesOpensThePagesDownloadAddress) {
-    Serve([&] { return Page(Current + 1, "NewGetUrl=http://dl.example.com/get.html\r\n"); });
-    Answer = 6;
-    RunCheck(true);
-    ASSERT_EQ(Asked.size(), 1u);
-    EXPECT_EQ(Asked[0].Caption, L"Confirm");
-    EXPECT_EQ(Asked[0].Msg, L"Newer version available! Update now?");
-    EXPECT_EQ(Asked[0].DlgType, mtConfirmation);
-    EXPECT_EQ(Asked[0].Buttons, (TMsgDlgButtons{mbYes, mbNo}));
-    EXPECT_EQ(Opened, (std::vector<std::wstring>{L"open|http://dl.example.com/get.html|"}));
-    EXPECT_EQ(Server->RequestCount(), 1u);
-}
-
-TEST_F(UpdateTest, YesWithoutADownloadAddressOpensTheDefaultPage) {
-    Serve([&] { return Page(Current + 5); });
-    Answer = 6;
-    RunCheck(true);
-    ASSERT_EQ(Asked.size(), 1u);
-    EXPECT_EQ(Opened, (std::vector<std::wstring>{L"open|" + Server->BaseUrl() + L"/download.html|"}));
-}
-
-TEST_F(UpdateTest, NoOpensNothing) {
-    Serve([&] { return Page(Current + 1, "NewGetUrl=http://dl.example.com/get.html\r\n"); });
-    Answer = 7;
-    RunCheck(true);
-    EXPECT_EQ(Asked.size(), 1u);
-    EXPECT_TRUE(Opened.empty());
-}
-
-TEST_F(UpdateTest, ADownloadAddressThatIsNoWebPageIsNeverLaunched) {
-    const char* bad[] = {"c:\\windows\\system32\\calc.exe", "file:///c:/windows/notepad.exe", "cmd.exe /c echo",
-                         "\\\\host\\share\\x.exe", "http://example.com\" c:\\evil.exe"};
-    for (const char* url : bad) {
+TEST_F(UpdateTest, TheAnswerToTheQuestionDecidesWhatIsOpened) {
+    const std::wstring newVer = L"Newer version available! Update now?", fallback = L"<default>";
+    const struct {
+        int Newer;
+        std::string Url;  // the page's download address
+        bool Auto;
+        int Answer;
+        std::vector<std::wstring> Asked, Opened;
+    } cases[] = {
+        {1, "http://dl.example.com/get.html", true, 6, {newVer}, {L"http://dl.example.com/get.html"}},
+        {5, "", true, 6, {newVer}, {fallback}},
+        {1, "http://dl.example.com/get.html", true, 7, {newVer}, {}},
+        // A download address that is no web page is never launched.
+        {1, "http://example.com\" c:\\evil.exe", true, 6, {newVer}, {fallback}},
+        // Nothing newer: an automatic check is silent, one the user asked for says so.
+        {0, "", true, 6, {}, {}},
+        {-1, "", true, 6, {}, {}},
+        {0, "", false, 6, {L"Congrats! You are using the newest version now."}, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "case " << (&c - cases));
+        Asked.clear();
         Opened.clear();
-        Serve([&] { return Page(Current + 1, std::string("NewGetUrl=") + url + "\r\n"); });
-        Answer = 6;
-        RunCheck(true);
-        EXPECT_EQ(Opened, (std::vector<std::wstring>{L"open|" + Server->BaseUrl() + L"/download.html|"})) << url;
+        Serve(Page(Current + c.Newer, c.Url.empty() ? "" : "NewGetUrl=" + c.Url + "\r\n"));
+        Answer = c.Answer;
+        RunCheck(c.Auto);
+        std::vector<std::wstring> asked, opened;
+        for (const TAsked& a : Asked) asked.push_back(a.Msg);
+        for (const std::wstring& o : c.Opened)
+            opened.push_back(L"open|" + (o == fallback ? Server->BaseUrl() + L"/download.html" : o) + L"|");
+        EXPECT_EQ(asked, c.Asked);
+        EXPECT_EQ(Opened, opened);
+        EXPECT_EQ(Server->RequestCount(), 1u);
+        if (!Asked.empty()) {
+            EXPECT_EQ(Asked[0].Caption, L"Confirm");
+            EXPECT_EQ(Asked[0].DlgType, mtConfirmation);
+            EXPECT_EQ(Asked[0].Buttons, (c.Newer > 0 ? TMsgDlgButtons{mbYes, mbNo} : TMsgDlgButtons(mbOK)));
+        }
     }
-}
-
-TEST_F(UpdateTest, AnAutomaticCheckWithNothingNewerIsSilentAndTheNextShowingChecksAgain) {
-    Serve([&] { return Page(Current); });
-    RunCheck(true);
-    EXPECT_TRUE(Asked.empty());
-    Serve([&] { return Page(Current - 1); });
-    RunCheck(true);
-    EXPECT_TRUE(Asked.empty());
-    EXPECT_EQ(Server->RequestCount(), 1u);
-    EXPECT_TRUE(Opened.empty());
-}
-
-TEST_F(UpdateTest, ACheckAskedForByTheUserSaysTheVersionIsCurrent) {
-    Serve([&] { return Page(Current); });
-    RunCheck(false);
-    ASSERT_EQ(Asked.size(), 1u);
-    EXPECT_EQ(Asked[0].Msg, L"Congrats! You are using the newest version now.");
-    EXPECT_EQ(Asked[0].Buttons, TMsgDlgButtons(mbOK));
-    EXPECT_TRUE(Opened.empty());
 }
 
 TEST_F(UpdateTest, OnlyOneCheckRunsAtATime) {
@@ -265,7 +204,7 @@ TEST_F(UpdateTest, WithoutAMessageBoxNothingIsAskedOrOpened) {
     Box->Free();
     Box = nullptr;
     EXPECT_EQ(GetUpdateMsgBox(), nullptr);  // the freed box cleared itself
-    Serve([&] { return Page(Current + 1); });
+    Serve(Page(Current + 1));
     Answer = 6;
     RunCheck(true);
     EXPECT_TRUE(Asked.empty());
@@ -273,7 +212,7 @@ TEST_F(UpdateTest, WithoutAMessageBoxNothingIsAskedOrOpened) {
 }
 
 TEST_F(UpdateTest, ACheckThatFailsStillAllowsTheNextCheck) {
-    Serve([&] { return Page(Current + 1); });
+    Serve(Page(Current + 1));
     // Handling the result raises.
     ThrowFromBox = true;
     RunCheck(true);
@@ -281,14 +220,11 @@ TEST_F(UpdateTest, ACheckThatFailsStillAllowsTheNextCheck) {
     ThrowFromBox = false;
     // The thread's work raises before any result is reported (as when the page cannot be saved).
     auto* failing = new TReminderUpdate(Current, TCheckUpdate::UpdatePageUrl());
-    failing->Auto = true;
-    failing->CurrentBuild = Current;
+    failing->Auto = true, failing->CurrentBuild = Current;
     failing->SetFreeOnTerminate(true);
     bool reported = false;
     failing->OnBegin = [](fw::TObject*) { throw fw::Exception(L"cannot save the page"); };
-    failing->OnResult = [&](fw::TObject*, const std::wstring&, fw::TStrings*, const std::wstring&, int) {
-        reported = true;
-    };
+    failing->OnResult = [&](fw::TObject*, const std::wstring&, fw::TStrings*, const std::wstring&, int) { reported = true; };
     UpdateThread = failing;
     failing->Resume();
     ASSERT_TRUE(PumpMessagesUntil([] { return UpdateThread == nullptr; }, 15000));
@@ -299,19 +235,14 @@ TEST_F(UpdateTest, ACheckThatFailsStillAllowsTheNextCheck) {
     RunCheck(true);
     EXPECT_EQ(Asked.size(), 2u);
     EXPECT_EQ(Server->RequestCount(), 2u);
-}
 
-TEST_F(UpdateTest, AThreadWhoseWorkRaisesNoLongerCountsAsRunning) {
-    Serve([&] { return Page(Current + 1); });
+    // A bare check whose work raises no longer counts as running.
     auto* t = new TCheckUpdate(Current, TCheckUpdate::UpdatePageUrl());
-    bool reported = false;
     t->OnBegin = [](fw::TObject*) { throw fw::Exception(L"begin failed"); };
-    t->OnResult = [&](fw::TObject*, const std::wstring&, fw::TStrings*, const std::wstring&, int) { reported = true; };
     t->Resume();
     t->WaitFor();
     EXPECT_NE(t->GetFatalException(), nullptr);
     EXPECT_FALSE(t->Running);
-    EXPECT_FALSE(reported);
     t->Free();
 }
 
@@ -319,7 +250,7 @@ TEST_F(UpdateTest, TheProgramsCheckLeavesNoTemporaryFileBehind) {
     testsupport::TempDir dir;
     TTempEnvGuard env(dir.Path());
     // A newer build: the copy of the page exists while the question is asked, and is gone after.
-    Serve([&] { return Page(Current + 1); });
+    Serve(Page(Current + 1));
     int filesWhileAsking = -1;
     OnAsk = [&] { filesWhileAsking = CountIniFiles(dir); };
     Answer = 7;
@@ -328,7 +259,7 @@ TEST_F(UpdateTest, TheProgramsCheckLeavesNoTemporaryFileBehind) {
     EXPECT_EQ(filesWhileAsking, 1);
     ASSERT_TRUE(PumpMessagesUntil([&] { return CountIniFiles(dir) == 0; }, 5000));
     // Nothing newer: nothing asked, nothing left either.
-    Serve([&] { return Page(Current); });
+    Serve(Page(Current));
     RunCheck(true);
     EXPECT_EQ(Asked.size(), 1u);
     EXPECT_EQ(Server->RequestCount(), 1u);

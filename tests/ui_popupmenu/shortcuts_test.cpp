@@ -5,27 +5,28 @@
 
 using namespace fw;
 
-TEST(ShortCuts, TextOfNoneAndEmptyIsZero) {
-    EXPECT_EQ(0, TextToShortCut(L"None"));
-    EXPECT_EQ(0, TextToShortCut(L""));
-    EXPECT_EQ(0, TextToShortCut(L"Ctrl+"));
-    EXPECT_EQ(0, TextToShortCut(L"NoSuchKey"));
-    EXPECT_EQ(L"", ShortCutToText(0));
-}
-
-TEST(ShortCuts, KeysAndModifiersFromText) {
-    EXPECT_EQ(VK_F1, TextToShortCut(L"F1"));
-    EXPECT_EQ(scCtrl | 'S', TextToShortCut(L"Ctrl+S"));
-    // Modifiers in any order and any case.
-    EXPECT_EQ(scShift | scCtrl | scAlt | VK_DELETE, TextToShortCut(L"alt+SHIFT+ctrl+del"));
-    EXPECT_EQ(scAlt | VK_F12, TextToShortCut(L"Alt+F12"));
-    EXPECT_EQ(VK_RETURN, TextToShortCut(L"Enter"));
-}
-
-TEST(ShortCuts, TextPutsModifiersInFixedOrder) {
-    EXPECT_EQ(L"Shift+Ctrl+Alt+A", ShortCutToText(scAlt | scCtrl | scShift | 'A'));
-    EXPECT_EQ(L"Ctrl+F5", ShortCutToText(scCtrl | VK_F5));
-    EXPECT_EQ(L"Esc", ShortCutToText(VK_ESCAPE));
+TEST(ShortCuts, TextAndCodes) {
+    // Modifiers are read in any order and case and written in a fixed order.
+    const struct {
+        const wchar_t* Text;
+        TShortCut Code;
+        const wchar_t* Written;
+    } cases[] = {
+        {L"None", 0, L""},
+        {L"", 0, L""},
+        {L"Ctrl+", 0, L""},
+        {L"NoSuchKey", 0, L""},
+        {L"F1", VK_F1, L"F1"},
+        {L"Ctrl+S", TShortCut(scCtrl | 'S'), L"Ctrl+S"},
+        {L"alt+SHIFT+ctrl+del", TShortCut(scShift | scCtrl | scAlt | VK_DELETE), L"Shift+Ctrl+Alt+Del"},
+        {L"Alt+F12", TShortCut(scAlt | VK_F12), L"Alt+F12"},
+        {L"Enter", VK_RETURN, L"Enter"},
+        {L"Esc", VK_ESCAPE, L"Esc"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.Code, TextToShortCut(c.Text)) << testing::PrintToString(std::wstring(c.Text));
+        EXPECT_EQ(c.Written, ShortCutToText(c.Code));
+    }
     // A key without a name gives no text at all, modifiers included.
     EXPECT_EQ(L"", ShortCutToText(scCtrl | 0xFF));
 }
