@@ -44,6 +44,17 @@ protected:
         Lv->OnNeedPaint = [this](fw::TObject*) { ++Repaints; };
         return Lv;
     }
+    // Loaded, with n items, laid out.
+    void Load(int n) {
+        Lv->Loaded();
+        AddItems(n);
+        Render();
+    }
+    TVeskLvHeadItem* AddColumn(int Width) {
+        TVeskLvHeadItem* c = Lv->AddColumn();
+        c->Width = Width;
+        return c;
+    }
     std::unique_ptr<fw::TPngImage> CheckStrip() {
         return Strip(10, 10, {RGB(1, 1, 1), RGB(2, 2, 2), RGB(3, 3, 3), RGB(4, 4, 4)});
     }
@@ -57,6 +68,11 @@ protected:
     void Release(int x, int y, WPARAM keys = 0) { Lv->Perform(WM_LBUTTONUP, keys, Pt(x, y)); }
     void RightDown(int x, int y) { Lv->Perform(WM_RBUTTONDOWN, MK_RBUTTON, Pt(x, y)); }
     void RightUp(int x, int y) { Lv->Perform(WM_RBUTTONUP, 0, Pt(x, y)); }
+    void RightClick(int x, int y) {
+        Move(x, y);
+        RightDown(x, y);
+        RightUp(x, y);
+    }
     // Hover, press and release at one point.
     void Tap(int x, int y, WPARAM keys = 0) {
         Move(x, y, keys);
@@ -94,9 +110,7 @@ protected:
     // first paint); gives the bar.
     TVeskPngScrollBar* WithBar(int n) {
         Lv->SetVerScrollRes(MakeBarRes());
-        Lv->Loaded();
-        AddItems(n);
-        Render();
+        Load(n);
         Render();
         return Lv->GetVerScrollBar();
     }

@@ -16,9 +16,7 @@ protected:
     void SetUp() override {
         ListViewTest::SetUp();
         Lv->SetMultiSelect(true);
-        Lv->Loaded();
-        AddItems(4);
-        Render();
+        Load(4);
         Lv->OnItemSelectChange = [this](fw::TObject*, TVeskLvItem* i) { SelectEvents.push_back(Lv->IndexOf(i)); };
         Lv->OnItemClick = [this](fw::TObject*, TVeskLvItem*) { ++Clicks; };
         Lv->OnMouseUp = [this](fw::TObject*, fw::TMouseButton, fw::TShiftState, int, int) { ++MouseUps; };
@@ -96,9 +94,7 @@ TEST_F(ListViewInputTest, TenPixelsIsAClickElevenStartsTheBand) {
     EXPECT_EQ(Lv->GetCheckDownItem(), nullptr);
     int itemUps = 0;
     Lv->OnItemMouseUP = [&](fw::TObject*, fw::TCanvas*, TVeskLvItem*, fw::TShiftState, int, int) { ++itemUps; };
-    Move(30, y);
-    RightDown(30, y);
-    RightUp(30, y);
+    RightClick(30, y);
     EXPECT_EQ(itemUps, 0);
     EXPECT_EQ(Clicks, 1);
 }
@@ -107,10 +103,8 @@ TEST_F(ListViewInputTest, CheckBoxClickTogglesAndAPressReleasedElsewhereIsForgot
     // The check frames are cut at loading: a list view made with its check skin.
     MakeListView(VvsList)->SetImgCheck(CheckStrip().get());
     Lv->SetShowCheckBox(true);
-    Lv->Loaded();
-    AddItems(4);
+    Load(4);
     Lv->OnItemClick = [this](fw::TObject*, TVeskLvItem*) { ++Clicks; };
-    Render();
     TVeskLvItem* item = Lv->GetItem(0);
     ASSERT_NE(item->CheckRect.Left, -1);
     Ints checks;
@@ -133,8 +127,7 @@ TEST_F(ListViewInputTest, IconCheckBoxWithoutImagesLiesInsideItsCellAndToggles) 
     Lv->SetItemheight(60);
     Lv->SetImgCheck(CheckStrip().get());
     Lv->SetShowCheckBox(true);
-    Lv->Loaded();
-    AddItems(2);
+    Load(2);
     auto dib = Render();
     TVeskLvItem* item = Lv->GetItem(1);
     const fw::TRect ir = item->ItemRect, cr = item->CheckRect;
@@ -212,24 +205,25 @@ TEST_F(ListViewInputTest, DragImageIsHalfTransparentAndCountsManyItems) {
     GdiFlush();
     // The image is painted with its own (premultiplied) alpha: no colour byte may exceed it, and
     // the copied rows are there at about half strength.
-    int invalid = 0;
-    for (int py = 0; py < img->GetHeight(); ++py)
-        for (int px = 0; px < img->GetWidth(); ++px) {
-            const uint32_t c = PixelOf(img, px, py), al = c >> 24;
-            invalid += (c & 0xFF) > al || ((c >> 8) & 0xFF) > al || ((c >> 16) & 0xFF) > al;
-        }
-    EXPECT_EQ(invalid, 0);
+    auto count = [&](int x0, int y0, int x1, int y1, auto pred) {
+        int n = 0;
+        for (int py = y0; py < y1; ++py)
+            for (int px = x0; px < x1; ++px) {
+                const uint32_t c = PixelOf(img, px, py);
+                n += pred(c >> 24, (c >> 16) & 0xFF, (c >> 8) & 0xFF, c & 0xFF);
+            }
+        return n;
+    };
+    EXPECT_EQ(count(0, 0, img->GetWidth(), img->GetHeight(),
+                    [](uint32_t a, uint32_t r, uint32_t g, uint32_t b) { return r > a || g > a || b > a; }),
+              0);
     const uint32_t mid = PixelOf(img, img->GetWidth() / 2, img->GetHeight() - 5);
     EXPECT_GE(mid >> 24, 128u);
     EXPECT_GE(mid & 0xFF, 90u);  // the blue down frame of the selected rows
     // More than ten selected: the count is written in opaque red at the top left.
-    int red = 0;
-    for (int py = 2; py < 30; ++py)
-        for (int px = 2; px < 40; ++px) {
-            const uint32_t c = PixelOf(img, px, py);
-            red += (c >> 24) == 255 && ((c >> 16) & 0xFF) >= 200 && ((c >> 8) & 0xFF) < 60 && (c & 0xFF) < 60;
-        }
-    EXPECT_GT(red, 0);
+    EXPECT_GT(count(2, 2, 40, 30,
+                    [](uint32_t a, uint32_t r, uint32_t g, uint32_t b) { return a == 255 && r >= 200 && g < 60 && b < 60; }),
+              0);
     Release(X, Y + 8);
 }
 
@@ -361,9 +355,7 @@ TEST_F(ListViewInputTest, RightReleasePopsTheMenuAndLeavingForItKeepsTheHotItem)
     menu->InsertItem(entry, -1);
     Lv->SetPopupMenu(menu);
     const int y = CenterY(Lv->GetItem(1));
-    Move(50, y);
-    RightDown(50, y);
-    RightUp(50, y);
+    RightClick(50, y);
     ASSERT_TRUE(menu->GetShown());
     EXPECT_EQ(MouseUps, 1);
     int leaves = 0;
@@ -382,15 +374,10 @@ protected:
     void SetUp() override {
         ListViewTest::SetUp();
         Lv->SetViewStyle(VvsReport);
-        Lv->Loaded();
-        C0 = Lv->AddColumn();
-        C0->Width = 60;
-        C0->Sortable = true;
-        C1 = Lv->AddColumn();
-        C1->Width = 50;
-        C1->Sortable = true;
-        AddItems(2);
-        Render();
+        C0 = AddColumn(60);
+        C1 = AddColumn(50);
+        C0->Sortable = C1->Sortable = true;
+        Load(2);
     }
     TVeskLvHeadItem* C0 = nullptr;
     TVeskLvHeadItem* C1 = nullptr;

@@ -33,9 +33,7 @@ TEST_F(ListViewTest, ClearFiresDeleteForEveryItemLastFirstAndDropsTheBar) {
 
 TEST_F(ListViewTest, DeleteItemForgetsEveryReferenceAndIgnoresStrangers) {
     Lv->SetMultiSelect(true);
-    Lv->Loaded();
-    AddItems(3);
-    Render();
+    Load(3);
     ClickItem(1);
     ASSERT_EQ(Lv->GetHotItem(), Lv->GetItem(1));
     ASSERT_EQ(Lv->GetAnchorItem(), Lv->GetItem(1));
@@ -90,6 +88,13 @@ TEST_F(ListViewTest, FreedLinkedComponentsAreForgotten) {
     EXPECT_EQ(Lv->GetVerScrollRes(), nullptr);
     EXPECT_EQ(Lv->GetImagelist(), nullptr);
     EXPECT_EQ(Lv->GetPopupMenu(), nullptr);
+    // Without a bar resource there is never a bar, and only the rows up to the first one below
+    // the bottom edge are laid out.
+    Load(30);
+    Render();
+    EXPECT_EQ(Lv->GetVerScrollBar(), nullptr);
+    EXPECT_EQ(Lv->GetLastVisibleIndex(), 5);
+    EXPECT_EQ(Lv->GetItem(10)->ItemRect, kUnset);
 }
 
 // Groups: their rows, their items' rows, the expand button, group clicks and group check boxes.
