@@ -38,9 +38,7 @@ protected:
         Lb = AddControl<TQimListBox>(Form, kLeft, kTop, 200, 150);
         Lb->SetShowCheckBox(checkBoxes);
         if (checkBoxes) CheckSkins();
-        AddRows(rows);
-        Lb->Loaded();
-        Paint();
+        Load(rows);
         Record();
     }
     // Row skins: frame 0 (over) and frame 1 (selected), 20 x 30, middle columns 5..14 repeated.
@@ -60,6 +58,13 @@ protected:
         res->GetSliderSplit()->SetTop(7);
         res->GetSliderSplit()->SetBottom(15);
         return res;
+    }
+    // Adds n rows, loads the list, paints it and gives its vertical bar.
+    TQimScrollBar* Load(int n) {
+        AddRows(n);
+        Lb->Loaded();
+        Paint();
+        return Lb->GetVerScrollBar();
     }
     // Adds rows captioned "Row 0", "Row 1", ...
     void AddRows(int n) {

@@ -41,9 +41,7 @@ TEST_F(ListBoxTest, ContentHeightFollowsRowsTheirVisibilityAndTheRowHeight) {
 }
 
 TEST_F(ListBoxTest, DeleteIgnoresForeignRowsAndForgetsTheRowReferences) {
-    AddRows(3);
-    Lb->Loaded();
-    Paint();
+    Load(3);
     TQimListBox other(nullptr);
     Lb->DeleteItem(other.AddItem());
     Lb->DeleteItem(nullptr);
@@ -80,9 +78,7 @@ TEST_F(ListBoxTest, RepaintsAreRequestedOnlyAfterLoadedAndOnlyForChanges) {
 }
 
 TEST_F(ListBoxTest, RowsAreLaidOutFromTheTopAndStopBelowTheView) {
-    AddRows(10);
-    Lb->Loaded();
-    Paint();
+    Load(10);
     // Rows of 22 plus 2 apart inside the one-pixel border; the view is 150 high.
     EXPECT_EQ(Lb->GetItem(0)->GetItemRect(), TRect(2, 1, 198, 23));
     EXPECT_EQ(Lb->GetItem(1)->GetItemRect(), TRect(2, 25, 198, 47));
@@ -121,9 +117,7 @@ TEST_F(ListBoxTest, MeasuredRowsAreAllVisitedAndThoseBelowTheViewUnset) {
 
 TEST_F(ListBoxTest, RowsThatLeaveTheLayoutDropTheirOldRectangles) {
     Lb->SetVerScrollRes(BarRes());
-    AddRows(10);
-    Lb->Loaded();
-    Paint();
+    Load(10);
     TQimScrollBar* bar = Lb->GetVerScrollBar();
     ASSERT_NE(bar, nullptr);
     bar->StepScroll(VK_NEXT, TShiftState());
@@ -143,9 +137,7 @@ TEST_F(ListBoxTest, RowsThatLeaveTheLayoutDropTheirOldRectangles) {
 
 TEST_F(ListBoxTest, ClearFreesRowsBarsAndScrollState) {
     Lb->SetVerScrollRes(BarRes());
-    AddRows(20);
-    Lb->Loaded();
-    Paint();
+    Load(20);
     ASSERT_NE(Lb->GetVerScrollBar(), nullptr);
     Lb->GetVerScrollBar()->StepScroll(VK_NEXT, TShiftState());
     Lb->Clear();
@@ -172,9 +164,7 @@ TEST_F(ListBoxTest, RemovedComponentsAreForgotten) {
     EXPECT_EQ(Lb->GetImagelist(), nullptr);
     EXPECT_EQ(Lb->GetVerScrollRes(), nullptr);
     EXPECT_EQ(Lb->GetHorScrollRes(), nullptr);
-    AddRows(30);
-    Lb->Loaded();
-    Paint();
+    Load(30);
     EXPECT_EQ(Lb->GetVerScrollBar(), nullptr) << "no resource, no bar";
     EXPECT_EQ(Lb->GetVerOffset(), 0);
 }

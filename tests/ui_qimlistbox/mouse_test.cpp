@@ -11,9 +11,7 @@ class ListMouseTest : public ListBoxTest {
 protected:
     void SetUp() override {
         ListBoxTest::SetUp();
-        AddRows(5);
-        Lb->Loaded();
-        Paint();
+        Load(5);
         Record();
     }
 };

@@ -85,9 +85,7 @@ TEST_F(ListBoxTest, RowSkinsMarkSelectedPressedAndHotRows) {
 
 TEST_F(ListBoxTest, HoverRepaintOfARowCutByTheEdgeKeepsTheBorder) {
     RowSkins();
-    AddRows(6);
-    Lb->Loaded();
-    Paint();
+    Load(6);
     // Rows of 30, 2 apart: row 4 runs from 129 to 159, past the bottom edge at 150.
     ASSERT_GT(Lb->GetItem(4)->GetItemRect().Bottom, Lb->GetHeight());
     auto rgb = [&](int x, int y) { return Lb->GetBackBuffer()->GetPixel(x, y) & 0xFFFFFFu; };

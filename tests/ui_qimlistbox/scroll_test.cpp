@@ -13,18 +13,11 @@ protected:
         ListBoxTest::SetUp();
         Lb->SetVerScrollRes(BarRes());
     }
-    // Loads the list with n rows, paints it and gives its vertical bar.
-    TQimScrollBar* Loaded(int n) {
-        AddRows(n);
-        Lb->Loaded();
-        Paint();
-        return Lb->GetVerScrollBar();
-    }
 };
 
 TEST_F(ListScrollTest, VerticalBarAppearsWhenTheRowsOutgrowTheView) {
     RowSkins();
-    EXPECT_EQ(Loaded(4), nullptr) << "4 rows of 32 fit into 150";
+    EXPECT_EQ(Load(4), nullptr) << "4 rows of 32 fit into 150";
     AddRows(2);
     Paint();
     TQimScrollBar* bar = Lb->GetVerScrollBar();
@@ -41,7 +34,7 @@ TEST_F(ListScrollTest, VerticalBarAppearsWhenTheRowsOutgrowTheView) {
 }
 
 TEST_F(ListScrollTest, BarScrollsTheRowsAndGoesWhenTheyFitAgain) {
-    TQimScrollBar* bar = Loaded(10);
+    TQimScrollBar* bar = Load(10);
     ASSERT_NE(bar, nullptr);
     bar->StepScroll(VK_DOWN, TShiftState());
     EXPECT_EQ(Lb->GetVerOffset(), -24);
@@ -51,18 +44,28 @@ TEST_F(ListScrollTest, BarScrollsTheRowsAndGoesWhenTheyFitAgain) {
     Record();
     ClickRow(1);
     EXPECT_EQ(Events, Ev{L"click:1"});
-
-    while (Lb->Count() > 5) Lb->DeleteItem(Lb->GetItem(Lb->Count() - 1));
-    Paint();
-    EXPECT_FALSE(bar->GetVisible());
-    EXPECT_EQ(bar->GetPosition(), 0);
-    EXPECT_EQ(Lb->GetVerOffset(), 0);
-    Paint();
-    EXPECT_EQ(Lb->GetItem(0)->GetItemRect(), TRect(2, 1, 198, 23)) << "full width again";
+    // Rows that fit again, by deleting rows or by a taller view: back at the top, no bar.
+    for (bool shrink : {true, false}) {
+        if (shrink)
+            while (Lb->Count() > 5) Lb->DeleteItem(Lb->GetItem(Lb->Count() - 1));
+        else
+            Lb->SetHeight(200);
+        Paint();
+        EXPECT_FALSE(bar->GetVisible()) << shrink;
+        EXPECT_EQ(bar->GetPosition(), 0) << shrink;
+        EXPECT_EQ(Lb->GetVerOffset(), 0) << shrink;
+        Paint();
+        EXPECT_EQ(Lb->GetItem(0)->GetItemRect().Right, 198) << "full width again";
+        AddRows(3);  // 8 rows: 192 high
+        Lb->SetHeight(150);
+        Paint();
+        ASSERT_TRUE(bar->GetVisible());
+        bar->StepScroll(VK_DOWN, TShiftState());
+    }
 }
 
 TEST_F(ListScrollTest, RowsFollowTheBarWhenTheListShrinks) {
-    TQimScrollBar* bar = Loaded(40);
+    TQimScrollBar* bar = Load(40);
     ASSERT_NE(bar, nullptr);
     bar->StepScroll(VK_END, TShiftState());
     EXPECT_EQ(Lb->GetVerOffset(), -(40 * 24 - 150 + 1));
@@ -75,20 +78,8 @@ TEST_F(ListScrollTest, RowsFollowTheBarWhenTheListShrinks) {
     EXPECT_EQ(Lb->GetItem(9)->GetItemRect().Bottom, 1 - bar->GetPosition() + 10 * 24 - 2);
 }
 
-TEST_F(ListScrollTest, ResizingTallEnoughScrollsBackToTheTop) {
-    TQimScrollBar* bar = Loaded(8);
-    ASSERT_NE(bar, nullptr);
-    bar->StepScroll(VK_DOWN, TShiftState());
-    ASSERT_EQ(Lb->GetVerOffset(), -24);
-    Lb->SetHeight(200);
-    EXPECT_EQ(Lb->GetViewHeight(), 200);
-    EXPECT_EQ(Lb->GetVerOffset(), 0);
-    Paint();
-    EXPECT_FALSE(bar->GetVisible());
-}
-
 TEST_F(ListScrollTest, WheelOverTheFocusedListHandsTheFocusToItsBar) {
-    TQimScrollBar* bar = Loaded(10);
+    TQimScrollBar* bar = Load(10);
     ASSERT_NE(bar, nullptr);
     Form->Show();
     SetForegroundWindow(Form->GetHandle());
@@ -108,7 +99,7 @@ TEST_F(ListScrollTest, HorizontalBarFollowsTheWidestCaption) {
     auto* res = BarRes();
     res->SetImgBack(Strip(16, 12, {RGB(1, 1, 1), RGB(2, 2, 2)}).get());
     Lb->SetHorScrollRes(res);
-    Loaded(3);
+    Load(3);
     EXPECT_EQ(Lb->GetHorScrollBar(), nullptr) << "short captions fit";
     Lb->GetItem(1)->SetCaption(std::wstring(60, L'W'));
     Paint();
@@ -146,7 +137,7 @@ TEST_F(ListScrollTest, NoticeListSkinsGiveFortyFourPixelRowsWithCheckBoxes) {
     Lb->SetImgCheck(Skin(L"NOTICE_CHECK").get());
     Lb->SetShowCheckBox(true);
     Lb->SetBounds(kLeft, kTop, 240, 3 * 44 + 40);
-    TQimScrollBar* bar = Loaded(5);
+    TQimScrollBar* bar = Load(5);
     EXPECT_EQ(Lb->GetItemheight(), 44);
     Paint();
     ASSERT_NE(bar = Lb->GetVerScrollBar(), nullptr);
