@@ -156,46 +156,37 @@ TEST_F(ButtonTest, ChangedStateSwitchesToTheAlternativeStripAtOnce) {
 
 TEST_F(ButtonTest, GlyphStandsWhereTheLayoutPutsIt) {
     TVeskPngButton* b = AddButton(0, 0, 60, 30);
-    b->SetGraph(Strip(10, 8, {kMagenta}).get());
-    // Left: x = 2, centred vertically (half of 22 = 11).
-    auto dib = Render(Form);
-    EXPECT_EQ(dib->Color(2, 11), kMagenta);
-    EXPECT_EQ(dib->Color(11, 18), kMagenta);
-    EXPECT_NE(dib->Color(1, 11), kMagenta);
-    EXPECT_NE(dib->Color(12, 11), kMagenta);
-    EXPECT_NE(dib->Color(2, 10), kMagenta);
-    // Right, with a left fix: right edge at W - 2 + fix.
-    b->SetLayout(vlGlphyRight);
-    b->SetGraphLeftFix(-3);
-    dib = Render(Form);
-    EXPECT_EQ(dib->Color(54, 11), kMagenta);
-    EXPECT_NE(dib->Color(55, 11), kMagenta);
-    EXPECT_EQ(dib->Color(45, 11), kMagenta);
-    // Top: centred horizontally (half of 50 = 25), two pixels down, one more while pressed.
-    b->SetGraphLeftFix(0);
-    b->SetLayout(vlGlphyTop);
-    dib = Render(Form);
-    EXPECT_EQ(dib->Color(25, 2), kMagenta);
-    EXPECT_NE(dib->Color(25, 1), kMagenta);
-    b->SetBtnStatus(bsDown);
-    dib = Render(Form);
-    EXPECT_NE(dib->Color(25, 2), kMagenta);
-    EXPECT_EQ(dib->Color(25, 3), kMagenta);
-    // Bottom: bottom edge at H - 2.
-    b->SetBtnStatus(bsNormal);
-    b->SetLayout(vlGlphyBottom);
-    dib = Render(Form);
-    EXPECT_EQ(dib->Color(25, 27), kMagenta);
-    EXPECT_NE(dib->Color(25, 28), kMagenta);
-    EXPECT_EQ(dib->Color(25, 20), kMagenta);
-    EXPECT_NE(dib->Color(25, 19), kMagenta);
-    // A left glyph moves down when pressed only on a tab button.
-    b->SetLayout(vlGlphyLeft);
-    b->SetBtnStatus(bsDown);
-    EXPECT_EQ(At(5, 11), kMagenta);
-    b->SetButtonTab(true);
-    EXPECT_NE(At(5, 11), kMagenta);
-    EXPECT_EQ(At(5, 12), kMagenta);
+    b->SetGraph(Strip(10, 8, {kMagenta}).get());  // 10 x 8 on a 60 x 30 button
+    struct Case {
+        TVeskLayout layout;
+        int fix;
+        TVeskBtnStatus status;
+        bool tab;
+        std::vector<POINT> on, off;
+    } cases[] = {
+        // Left: x = 2, centred vertically (half of 22 = 11).
+        {vlGlphyLeft, 0, bsNormal, false, {{2, 11}, {11, 18}}, {{1, 11}, {12, 11}, {2, 10}}},
+        // Right, with a left fix: right edge at W - 2 + fix.
+        {vlGlphyRight, -3, bsNormal, false, {{54, 11}, {45, 11}}, {{55, 11}}},
+        // Top: centred horizontally (half of 50 = 25), two pixels down, one more while pressed.
+        {vlGlphyTop, 0, bsNormal, false, {{25, 2}}, {{25, 1}}},
+        {vlGlphyTop, 0, bsDown, false, {{25, 3}}, {{25, 2}}},
+        // Bottom: bottom edge at H - 2.
+        {vlGlphyBottom, 0, bsNormal, false, {{25, 27}, {25, 20}}, {{25, 28}, {25, 19}}},
+        // A left glyph moves down when pressed only on a tab button.
+        {vlGlphyLeft, 0, bsDown, false, {{5, 11}}, {}},
+        {vlGlphyLeft, 0, bsDown, true, {{5, 12}}, {{5, 11}}},
+    };
+    for (const Case& c : cases) {
+        b->SetLayout(c.layout);
+        b->SetGraphLeftFix(c.fix);
+        b->SetBtnStatus(c.status);
+        b->SetButtonTab(c.tab);
+        auto dib = Render(Form);
+        const std::string at = std::to_string(c.layout) + "/" + std::to_string(c.status) + " at ";
+        for (POINT p : c.on) EXPECT_EQ(dib->Color(p.x, p.y), kMagenta) << at << p.x << "," << p.y;
+        for (POINT p : c.off) EXPECT_NE(dib->Color(p.x, p.y), kMagenta) << at << p.x << "," << p.y;
+    }
 }
 
 TEST_F(ButtonTest, CaptionIsCentredAndKeptRightOfALeftGlyph) {

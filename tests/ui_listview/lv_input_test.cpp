@@ -214,16 +214,14 @@ TEST_F(ListViewInputTest, DragImageIsHalfTransparentAndCountsManyItems) {
             }
         return n;
     };
-    EXPECT_EQ(count(0, 0, img->GetWidth(), img->GetHeight(),
-                    [](uint32_t a, uint32_t r, uint32_t g, uint32_t b) { return r > a || g > a || b > a; }),
-              0);
-    const uint32_t mid = PixelOf(img, img->GetWidth() / 2, img->GetHeight() - 5);
+    using U = uint32_t;
+    const int w = img->GetWidth(), h = img->GetHeight();
+    EXPECT_EQ(count(0, 0, w, h, [](U a, U r, U g, U b) { return r > a || g > a || b > a; }), 0);
+    const uint32_t mid = PixelOf(img, w / 2, h - 5);
     EXPECT_GE(mid >> 24, 128u);
     EXPECT_GE(mid & 0xFF, 90u);  // the blue down frame of the selected rows
     // More than ten selected: the count is written in opaque red at the top left.
-    EXPECT_GT(count(2, 2, 40, 30,
-                    [](uint32_t a, uint32_t r, uint32_t g, uint32_t b) { return a == 255 && r >= 200 && g < 60 && b < 60; }),
-              0);
+    EXPECT_GT(count(2, 2, 40, 30, [](U a, U r, U g, U b) { return a == 255 && r >= 200 && g < 60 && b < 60; }), 0);
     Release(X, Y + 8);
 }
 
