@@ -140,22 +140,6 @@ TEST_F(ListViewInputTest, IconCheckBoxWithoutImagesLiesInsideItsCellAndToggles) 
     EXPECT_EQ(checks, Ints{1});
 }
 
-TEST_F(ListViewInputTest, RightPressWithoutRightSelectIsOnlyAReleaseForTheApp) {
-    const int y = CenterY(Lv->GetItem(1));
-    Move(50, y);
-    RightDown(50, y);
-    EXPECT_EQ(MouseDowns, 0);
-    EXPECT_EQ(Lv->GetDownItem(), nullptr);
-    RightUp(50, y);
-    EXPECT_EQ(MouseUps, 1);
-    EXPECT_TRUE(SelectedIndices().empty());
-    Lv->SetSupportRightSelect(true);
-    RightDown(50, y);
-    EXPECT_EQ(MouseDowns, 1);
-    EXPECT_EQ(SelectedIndices(), Ints{1});
-    RightUp(50, y);
-}
-
 TEST_F(ListViewInputTest, DragNeedsSixPixelsAndDropsBeforeTheTarget) {
     Lv->SetCanDrag(true);
     ClickItem(0);
@@ -225,8 +209,18 @@ TEST_F(ListViewInputTest, DragImageIsHalfTransparentAndCountsManyItems) {
     Release(X, Y + 8);
 }
 
-TEST_F(ListViewInputTest, DragSwitchedOffWhileRunningLeavesNoImageBehind) {
+TEST_F(ListViewInputTest, AReleaseWithoutDragEndsTheArmingAndADragSwitchedOffLeavesNoImage) {
     Lv->SetCanDrag(true);
+    ClickItem(0);
+    DragItem(0, 0, 0);
+    Release(X, Y);
+    EXPECT_FALSE(Lv->GetDragArmed());
+    // A later press on empty space and a long move draws a band, not a drag.
+    Press(50, 190);
+    Move(50, 150, MK_LBUTTON);
+    EXPECT_EQ(Lv->GetDragImage(), nullptr);
+    Release(50, 150);
+
     ClickItem(0);
     TVeskLvItem* a = Lv->GetItem(0);
     Lv->OnDragBeging = [this](fw::TObject*) { Lv->SetCanDrag(false); };
@@ -236,19 +230,6 @@ TEST_F(ListViewInputTest, DragSwitchedOffWhileRunningLeavesNoImageBehind) {
     EXPECT_EQ(Lv->GetDragImage(), nullptr);
     EXPECT_EQ(Lv->GetCursor(), fw::crDefault);
     EXPECT_EQ(Lv->GetItem(0), a);
-}
-
-TEST_F(ListViewInputTest, ReleaseWithoutDragEndsTheArming) {
-    Lv->SetCanDrag(true);
-    ClickItem(1);
-    DragItem(1, 0, 0);
-    Release(X, Y);
-    EXPECT_FALSE(Lv->GetDragArmed());
-    // A later press on empty space and a long move draws a band, not a drag.
-    Press(50, 190);
-    Move(50, 150, MK_LBUTTON);
-    EXPECT_EQ(Lv->GetDragImage(), nullptr);
-    Release(50, 150);
 }
 
 TEST_F(ListViewInputTest, DraggingNearTheBottomEdgeScrollsDown) {
@@ -346,16 +327,30 @@ TEST_F(ListViewInputTest, EnteringTakesTheFocusAndLosingItForgetsTheCurrentItem)
     EXPECT_EQ(SelectedIndices(), Ints{1}) << "the selection itself stays";
 }
 
-TEST_F(ListViewInputTest, RightReleasePopsTheMenuAndLeavingForItKeepsTheHotItem) {
+TEST_F(ListViewInputTest, RightButtonSelectsOnlyWhenAskedAndItsReleasePopsTheMenu) {
+    const int y = CenterY(Lv->GetItem(1));
+    Move(50, y);
+    RightDown(50, y);
+    EXPECT_EQ(MouseDowns, 0);
+    EXPECT_EQ(Lv->GetDownItem(), nullptr);
+    RightUp(50, y);
+    EXPECT_EQ(MouseUps, 1) << "without right-button selection only the release reaches the application";
+    EXPECT_TRUE(SelectedIndices().empty());
+    Lv->SetSupportRightSelect(true);
+    RightDown(50, y);
+    EXPECT_EQ(MouseDowns, 1);
+    EXPECT_EQ(SelectedIndices(), Ints{1});
+    RightUp(50, y);
+
     auto* menu = new TVeskPopupMenu(Form);
     auto* entry = new TVeskMenuItem();
     entry->SetCaption(L"entry");
     menu->InsertItem(entry, -1);
     Lv->SetPopupMenu(menu);
-    const int y = CenterY(Lv->GetItem(1));
     RightClick(50, y);
     ASSERT_TRUE(menu->GetShown());
-    EXPECT_EQ(MouseUps, 1);
+    EXPECT_EQ(MouseUps, 3);
+    // Leaving for the menu keeps the hot item; leaving once it is closed clears it.
     int leaves = 0;
     Lv->OnMouseLeave = [&](fw::TObject*) { ++leaves; };
     Lv->Perform(fw::CM_MOUSELEAVE, 0, 0);
