@@ -260,16 +260,6 @@ TEST_F(HintTest, ShowingAgainDuringTheFadeRestartsOpaqueAndHidingStopsEveryPhase
     EXPECT_FALSE(Hint->GetFadeTimer()->GetEnabled());
 }
 
-TEST_F(HintTest, WithoutABodySkinTheWindowIsTransparentButStillTimed) {
-    Hint->SetImgArrow(Arrow.get());
-    Hint->Loaded();
-    Hint->ShowHintAt(Target);
-    ASSERT_TRUE(Shown());
-    TBitmap* b = Hint->GetBitmap();
-    EXPECT_EQ(Painted(b, 0, 0, b->GetWidth(), b->GetHeight()), 0);
-    EXPECT_TRUE(Hint->GetPauseTimer()->GetEnabled());
-}
-
 TEST_F(HintTest, ArrowStateCountOutOfRangeDrawsNoArrowButKeepsItsRows) {
     Hint->SetArrowStateCount(7);
     Skinned();
@@ -334,9 +324,16 @@ TEST_F(HintTest, TheWindowIsForgottenWhenFreedElsewhereAndGoesWithTheHint) {
     EXPECT_FALSE(IsWindow(wnd));
 }
 
-TEST_F(HintTest, SplitLinesBeyondAMissingSkinStillGiveAWindow) {
-    // No body picture, but split lines as for the real skin: the sums go negative for a short
-    // text; the balloon must still be a real (transparent) window.
+TEST_F(HintTest, WithoutABodySkinTheWindowIsTransparentButStillTimedAndAtLeastOnePixel) {
+    Hint->SetImgArrow(Arrow.get());
+    Hint->Loaded();
+    Hint->ShowHintAt(Target);
+    ASSERT_TRUE(Shown());
+    TBitmap* b = Hint->GetBitmap();
+    EXPECT_EQ(Painted(b, 0, 0, b->GetWidth(), b->GetHeight()), 0);
+    EXPECT_TRUE(Hint->GetPauseTimer()->GetEnabled());
+    // Split lines as for the real skin but beyond the missing picture: the sums go negative for a
+    // short text; the balloon must still be a real window.
     Split(Hint, 40);
     Target->SetHint(L"i");
     Hint->ShowHintAt(Target);
