@@ -1,90 +1,96 @@
-// Shared fixture of the list view tests: a borderless form on screen holding one list view,
-// skins from the program's resources, synthetic strips with known pixels, and mouse messages
-// sent straight to the control.
+// Shared fixture of the list view tests: a form holding one list view in the List style with
+// solid row skins, and mouse messages handed straight to the control.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include "VeskListView.h"
-#include "fw_forms.h"
-#include "fw_png.h"
-#include "test_support.h"
+#include "skin_support.h"
+#include "window_test.h"
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
-
-#include "skin_support.h"
 
 namespace lvtest {
 
-class TPlainForm : public fw::TForm {
-public:
-    FW_CLASSNAME(TPlainForm)
-    TPlainForm(const fw::TFormKey& Key, fw::TComponent* AOwner) : fw::TForm(Key, AOwner) {}
-};
+using namespace testsupport;
 
-using testsupport::Skin;
-using testsupport::Strip;
+constexpr COLORREF kBack = RGB(250, 250, 250), kOver = RGB(200, 0, 0), kDown = RGB(0, 0, 200);
+const fw::TRect kUnset(-1, -1, -1, -1);
 
-constexpr COLORREF kBack = RGB(250, 250, 250);
-constexpr COLORREF kOver = RGB(200, 0, 0);
-constexpr COLORREF kDown = RGB(0, 0, 200);
+inline int CenterY(TVeskLvItem* i) { return (i->ItemRect.Top + i->ItemRect.Bottom) / 2; }
 
-class ListViewTest : public ::testing::Test {
+class ListViewTest : public WindowTest {
 protected:
     void SetUp() override {
-        fw::Application->Initialize();
-        fw::Application->OnException = [this](fw::TObject*, const fw::Exception& e) { Errors.push_back(e.Message); };
-        SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 2, GetSystemMetrics(SM_CYSCREEN) - 2);
-        Form = fw::TForm::CreateNew<TPlainForm>(nullptr);
-        Form->SetBorderStyle(fw::bsNone);
-        Form->SetBounds(0, 0, 300, 320);
-        Alive = Form->AliveToken();
-        Lv = new TVeskListView(Form);
-        Lv->SetParent(Form);
-        Lv->SetBounds(10, 10, 204, 200);
+        WindowTest::SetUp();
+        Form = NewForm(300, 320);
+        Lv = MakeListView(VvsList);
+    }
+    // A list view at (10, 10, 204, 200) in place of the first; in the List style its rows take
+    // two frames 20 x 40, over (red) and down (blue), stretched with fixed ends 5/15.
+    TVeskListView* MakeListView(TVeskListViewStyle Style) {
+        if (Lv) Lv->Free();
+        Lv = AddControl<TVeskListView>(Form, 10, 10, 204, 200);
         Lv->SetColor(kBack);
         Lv->SetBorderColor(fw::clNone);
-        Lv->SetViewStyle(VvsList);
-        // Two frames 20 x 40: over (red), down (blue); stretched with fixed ends 5/15.
-        Lv->SetImgitem(Strip(20, 40, {kOver, kDown}).get());
-        Lv->Getitemsplit()->SetLeft(5);
-        Lv->Getitemsplit()->SetRight(15);
+        Lv->SetViewStyle(Style);
+        if (Style == VvsList) {
+            Lv->SetImgitem(Strip(20, 40, {kOver, kDown}).get());
+            Lv->Getitemsplit()->SetLeft(5);
+            Lv->Getitemsplit()->SetRight(15);
+        }
         Lv->OnNeedPaint = [this](fw::TObject*) { ++Repaints; };
+        return Lv;
     }
-    void TearDown() override {
-        if (*Alive) Form->Free();
-        fw::Application->OnException = nullptr;
-        Pump(20);
-        EXPECT_TRUE(Errors.empty());
+    // Loaded, with n items, laid out.
+    void Load(int n) {
+        Lv->Loaded();
+        AddItems(n);
+        Render();
     }
-    static void Pump(DWORD ms) {
-        DWORD end = GetTickCount() + ms;
-        do {
-            fw::Application->ProcessMessages();
-            Sleep(1);
-        } while (GetTickCount() < end);
+    TVeskLvHeadItem* AddColumn(int Width) {
+        TVeskLvHeadItem* c = Lv->AddColumn();
+        c->Width = Width;
+        return c;
+    }
+    std::unique_ptr<fw::TPngImage> CheckStrip() {
+        return Strip(10, 10, {RGB(1, 1, 1), RGB(2, 2, 2), RGB(3, 3, 3), RGB(4, 4, 4)});
     }
     void AddItems(int N) {
         for (int i = 0; i < N; ++i) Lv->AddItem()->SetCaption(L"Item " + std::to_wstring(i));
     }
     // Renders the list view (and so lays it out) into a surface of its size.
-    std::unique_ptr<testsupport::DibSurface> Render() {
-        auto dib = std::make_unique<testsupport::DibSurface>(Lv->GetWidth(), Lv->GetHeight(), 0xFF000000);
-        Lv->PaintTo(dib->Dc(), 0, 0);
-        return dib;
+    std::unique_ptr<DibSurface> Render() { return testsupport::Render(Lv); }
+    void Move(int x, int y, WPARAM keys = 0) { Lv->Perform(WM_MOUSEMOVE, keys, Pt(x, y)); }
+    void Press(int x, int y, WPARAM keys = 0) { Lv->Perform(WM_LBUTTONDOWN, MK_LBUTTON | keys, Pt(x, y)); }
+    void Release(int x, int y, WPARAM keys = 0) { Lv->Perform(WM_LBUTTONUP, keys, Pt(x, y)); }
+    void RightDown(int x, int y) { Lv->Perform(WM_RBUTTONDOWN, MK_RBUTTON, Pt(x, y)); }
+    void RightUp(int x, int y) { Lv->Perform(WM_RBUTTONUP, 0, Pt(x, y)); }
+    void RightClick(int x, int y) {
+        Move(x, y);
+        RightDown(x, y);
+        RightUp(x, y);
     }
-    void Move(int x, int y, WPARAM keys = 0) { Lv->Perform(WM_MOUSEMOVE, keys, MAKELPARAM(x, y)); }
-    void Press(int x, int y, WPARAM keys = 0) { Lv->Perform(WM_LBUTTONDOWN, MK_LBUTTON | keys, MAKELPARAM(x, y)); }
-    void Release(int x, int y, WPARAM keys = 0) { Lv->Perform(WM_LBUTTONUP, keys, MAKELPARAM(x, y)); }
-    // Hover, press and release on the centre of item i's row.
-    void ClickItem(int i, WPARAM keys = 0) {
-        const fw::TRect r = Lv->GetItem(i)->ItemRect;
-        const int x = (r.Left + r.Right) / 2, y = (r.Top + r.Bottom) / 2;
+    // Hover, press and release at one point.
+    void Tap(int x, int y, WPARAM keys = 0) {
         Move(x, y, keys);
         Press(x, y, keys);
         Release(x, y, keys);
+    }
+    // Hover and press at one point, move with the button down and release at another.
+    void Drag(int x, int y, int toX, int toY) {
+        Move(x, y);
+        Press(x, y);
+        Move(toX, toY, MK_LBUTTON);
+        Release(toX, toY);
+    }
+    // Hover, press and release on the centre of item i's row.
+    void ClickItem(int i, WPARAM keys = 0) {
+        const fw::TRect r = Lv->GetItem(i)->ItemRect;
+        Tap((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2, keys);
     }
     std::vector<int> SelectedIndices() const {
         std::vector<int> out;
@@ -101,11 +107,17 @@ protected:
         res->SetImgCenter(Skin(L"SB_CENTER").get());
         return res;
     }
+    // Loaded with a vertical bar resource and n items, painted twice (the bar comes with the
+    // first paint); gives the bar.
+    TVeskPngScrollBar* WithBar(int n) {
+        Lv->SetVerScrollRes(MakeBarRes());
+        Load(n);
+        Render();
+        return Lv->GetVerScrollBar();
+    }
 
     TPlainForm* Form = nullptr;
     TVeskListView* Lv = nullptr;
-    std::shared_ptr<bool> Alive;
-    std::vector<std::wstring> Errors;
     int Repaints = 0;
 };
 

@@ -1,4 +1,4 @@
-// Rows, defaults, repaint requests and the row layout of the list box.
+// Rows, repaint requests and the row layout of the list box.
 #include "lb_fixture.h"
 
 using namespace fw;
@@ -8,43 +8,18 @@ namespace {
 
 bool HasUpdate(TQimListBox* lb) {
     RECT r;
-    return GetUpdateRect(lb->GetHandle(), &r, FALSE) != 0;
+    const bool any = GetUpdateRect(lb->GetHandle(), &r, FALSE) != 0;
+    ValidateRect(lb->GetHandle(), nullptr);
+    return any;
 }
 
-TEST_F(ListBoxTest, NewListHasItsDocumentedDefaults) {
-    EXPECT_TRUE(Lb->GetTabStop());
-    EXPECT_EQ(Lb->GetColor(), clWhite);
-    EXPECT_EQ(Lb->GetWidth(), 200);
-    EXPECT_EQ(Lb->GetHeight(), 150);
-    EXPECT_EQ(Lb->GetItemStateCount(), 2);
-    EXPECT_EQ(Lb->GetCheckStateCount(), 4);
-    EXPECT_EQ(Lb->GetBorderColor(), TColor(0xF0CAA6));
-    EXPECT_EQ(Lb->GetItemheight(), 22);
-    EXPECT_EQ(Lb->GetFontColorNormal(), clBlack);
-    EXPECT_EQ(Lb->GetFontColorOver(), clBlue);
-    EXPECT_EQ(Lb->GetFontColorDown(), clNavy);
-    EXPECT_EQ(Lb->GetFontColorDisable(), clGray);
-    EXPECT_EQ(Lb->GetMarginCheckBox() + Lb->GetMarginImageList() + Lb->GetMarginText() + Lb->GetMarginItem(), 8);
-    EXPECT_TRUE(Lb->GetHotTrack());
-    EXPECT_FALSE(Lb->GetShowCheckBox() || Lb->GetMultiSelect() || Lb->GetSupportRightSelect());
-    EXPECT_TRUE(Lb->Getitemsplit()->IsEmpty());
-    EXPECT_EQ(Lb->Count(), 0);
-    EXPECT_EQ(Lb->GetItem(0), nullptr);
-
-    TQimLBoxItem* it = Lb->AddItem();
-    EXPECT_EQ(it->GetOwner(), Lb);
-    EXPECT_EQ(it->GetImageIndex(), -1);
-    EXPECT_TRUE(it->GetEnabled() && it->GetVisible());
-    EXPECT_FALSE(it->GetChecked() || it->GetSelected());
-    EXPECT_EQ(it->GetItemRect(), TRect(-1, -1, -1, -1));
-    EXPECT_EQ(it->GetTextRect(), TRect(-1, -1, -1, -1));
-    EXPECT_EQ(it->GetData(), nullptr);
+TEST_F(ListBoxTest, OutOfRangeIndexesGiveNothingAndHeightsBelowOneAreIgnored) {
+    Lb->AddItem();
     EXPECT_EQ(Lb->GetItem(-1), nullptr);
     EXPECT_EQ(Lb->GetItem(1), nullptr);
-
     Lb->SetItemheight(0);
     Lb->SetItemheight(-3);
-    EXPECT_EQ(Lb->GetItemheight(), 22) << "heights below 1 are ignored";
+    EXPECT_EQ(Lb->GetItemheight(), 22);
 }
 
 TEST_F(ListBoxTest, ContentHeightFollowsRowsTheirVisibilityAndTheRowHeight) {
@@ -66,66 +41,58 @@ TEST_F(ListBoxTest, ContentHeightFollowsRowsTheirVisibilityAndTheRowHeight) {
 }
 
 TEST_F(ListBoxTest, DeleteIgnoresForeignRowsAndForgetsTheRowReferences) {
-    AddRows(3);
-    Lb->Loaded();
-    Paint();
+    Load(3);
     TQimListBox other(nullptr);
-    TQimLBoxItem* foreign = other.AddItem();
-    Lb->DeleteItem(foreign);
+    Lb->DeleteItem(other.AddItem());
     Lb->DeleteItem(nullptr);
     EXPECT_EQ(Lb->Count(), 3);
     EXPECT_EQ(other.Count(), 1);
 
     ClickRow(1);
-    Move(Centre(2).X, Centre(2).Y);
-    EXPECT_EQ(Lb->GetHotItem(), Lb->GetItem(2));
+    Move(Centre(2));
+    ASSERT_EQ(Lb->GetHotItem(), Lb->GetItem(2));
     Lb->DeleteItem(Lb->GetItem(0));
-    EXPECT_EQ(Lb->Count(), 2);
     EXPECT_EQ(Lb->GetHotItem(), nullptr);
     EXPECT_EQ(Lb->GetAnchorItem(), nullptr);
     EXPECT_EQ(Lb->GetItem(0)->GetCaption(), L"Row 2");
     EXPECT_EQ(Lb->GetLastPainted(), 1);
 }
 
-TEST_F(ListBoxTest, RepaintsAreRequestedOnlyAfterLoaded) {
+TEST_F(ListBoxTest, RepaintsAreRequestedOnlyAfterLoadedAndOnlyForChanges) {
     TQimLBoxItem* it = Lb->AddItem();
     Form->Show();
-    ValidateRect(Lb->GetHandle(), nullptr);
+    HasUpdate(Lb);
     it->SetCaption(L"before");
     Lb->SetMarginText(7);
     EXPECT_FALSE(HasUpdate(Lb)) << "a list built in code waits for Loaded";
     Lb->Loaded();
-    ValidateRect(Lb->GetHandle(), nullptr);
+    HasUpdate(Lb);
     it->SetCaption(L"before");
     EXPECT_FALSE(HasUpdate(Lb)) << "an unchanged caption asks for nothing";
     it->SetCaption(L"after");
     EXPECT_TRUE(HasUpdate(Lb));
-    ValidateRect(Lb->GetHandle(), nullptr);
     it->SetVisible(false);
     EXPECT_TRUE(HasUpdate(Lb));
-    ValidateRect(Lb->GetHandle(), nullptr);
     Lb->SetItemheight(30);
     EXPECT_TRUE(HasUpdate(Lb));
 }
 
 TEST_F(ListBoxTest, RowsAreLaidOutFromTheTopAndStopBelowTheView) {
-    AddRows(10);
-    Lb->Loaded();
-    Paint();
+    Load(10);
     // Rows of 22 plus 2 apart inside the one-pixel border; the view is 150 high.
     EXPECT_EQ(Lb->GetItem(0)->GetItemRect(), TRect(2, 1, 198, 23));
     EXPECT_EQ(Lb->GetItem(1)->GetItemRect(), TRect(2, 25, 198, 47));
     EXPECT_EQ(Lb->GetItem(6)->GetItemRect(), TRect(2, 145, 198, 167)) << "starts inside the view";
     EXPECT_EQ(Lb->GetFirstPainted(), 0);
     EXPECT_EQ(Lb->GetLastPainted(), 7);
-    EXPECT_EQ(Lb->GetItem(7)->GetItemRect(), TRect(-1, -1, -1, -1));
-    EXPECT_EQ(Lb->GetItem(9)->GetItemRect(), TRect(-1, -1, -1, -1)) << "rows below are not laid out";
+    EXPECT_EQ(Lb->GetItem(7)->GetItemRect(), kUnset);
+    EXPECT_EQ(Lb->GetItem(9)->GetItemRect(), kUnset) << "rows below are not laid out";
 
     Lb->SetBorderColor(clNone);
     Lb->GetItem(0)->SetVisible(false);
     Paint();
     EXPECT_EQ(Lb->GetBorderInset(), 0);
-    EXPECT_EQ(Lb->GetItem(0)->GetItemRect(), TRect(-1, -1, -1, -1)) << "an invisible row takes no place";
+    EXPECT_EQ(Lb->GetItem(0)->GetItemRect(), kUnset) << "an invisible row takes no place";
     EXPECT_EQ(Lb->GetItem(1)->GetItemRect(), TRect(2, 0, 198, 22));
     EXPECT_EQ(Lb->GetFirstPainted(), 1);
 }
@@ -145,14 +112,12 @@ TEST_F(ListBoxTest, MeasuredRowsAreAllVisitedAndThoseBelowTheViewUnset) {
     EXPECT_EQ(Lb->GetItem(1)->GetItemRect(), TRect(2, 63, 198, 93));
     EXPECT_EQ(Lb->GetItem(3)->GetItemRect(), TRect(2, 127, 198, 157));
     EXPECT_EQ(Lb->GetLastPainted(), 4);
-    for (int i = 4; i < 12; ++i) EXPECT_EQ(Lb->GetItem(i)->GetItemRect(), TRect(-1, -1, -1, -1)) << i;
+    for (int i = 4; i < 12; ++i) EXPECT_EQ(Lb->GetItem(i)->GetItemRect(), kUnset) << i;
 }
 
 TEST_F(ListBoxTest, RowsThatLeaveTheLayoutDropTheirOldRectangles) {
     Lb->SetVerScrollRes(BarRes());
-    AddRows(10);
-    Lb->Loaded();
-    Paint();
+    Load(10);
     TQimScrollBar* bar = Lb->GetVerScrollBar();
     ASSERT_NE(bar, nullptr);
     bar->StepScroll(VK_NEXT, TShiftState());
@@ -162,25 +127,19 @@ TEST_F(ListBoxTest, RowsThatLeaveTheLayoutDropTheirOldRectangles) {
     bar->StepScroll(VK_HOME, TShiftState());
     Paint();
     EXPECT_EQ(Lb->GetLastPainted(), 7);
-    EXPECT_EQ(Lb->GetItem(7)->GetItemRect(), TRect(-1, -1, -1, -1))
-        << "a row below the view must not be hit where it stood before";
-    EXPECT_EQ(Lb->GetItem(7)->GetTextRect(), TRect(-1, -1, -1, -1));
+    EXPECT_EQ(Lb->GetItem(7)->GetItemRect(), kUnset) << "a row below the view must not be hit where it stood before";
+    EXPECT_EQ(Lb->GetItem(7)->GetTextRect(), kUnset);
     // The gap between rows 3 and 4 is empty space, not the old place of row 7.
     Record();
-    Move(100, 96);
-    Press(100, 96);
-    Release(100, 96);
-    EXPECT_EQ(Events, std::vector<std::wstring>{L"click:nil"});
+    Tap(TPoint(100, 96));
+    EXPECT_EQ(Events, Ev{L"click:nil"});
 }
 
 TEST_F(ListBoxTest, ClearFreesRowsBarsAndScrollState) {
     Lb->SetVerScrollRes(BarRes());
-    AddRows(20);
-    Lb->Loaded();
-    Paint();
+    Load(20);
     ASSERT_NE(Lb->GetVerScrollBar(), nullptr);
     Lb->GetVerScrollBar()->StepScroll(VK_NEXT, TShiftState());
-    EXPECT_LT(Lb->GetVerOffset(), 0);
     Lb->Clear();
     EXPECT_EQ(Lb->Count(), 0);
     EXPECT_EQ(Lb->GetVerScrollBar(), nullptr);
@@ -205,18 +164,13 @@ TEST_F(ListBoxTest, RemovedComponentsAreForgotten) {
     EXPECT_EQ(Lb->GetImagelist(), nullptr);
     EXPECT_EQ(Lb->GetVerScrollRes(), nullptr);
     EXPECT_EQ(Lb->GetHorScrollRes(), nullptr);
-    AddRows(30);
-    Lb->Loaded();
-    Paint();
+    Load(30);
     EXPECT_EQ(Lb->GetVerScrollBar(), nullptr) << "no resource, no bar";
+    EXPECT_EQ(Lb->GetVerOffset(), 0);
 }
 
 TEST_F(ListBoxTest, HandlersMayDeleteOrClearRowsWhileTheyAreTold) {
-    AddRows(4);
-    Lb->SetShowCheckBox(true);
-    CheckSkins();
-    Lb->Loaded();
-    Paint();
+    Remake(4, true);
     Lb->OnItemClick = [this](TObject*, TQimLBoxItem* it) {
         if (it) {
             it->SetVisible(false);
@@ -228,10 +182,7 @@ TEST_F(ListBoxTest, HandlersMayDeleteOrClearRowsWhileTheyAreTold) {
     EXPECT_EQ(Lb->GetPressedItem(), nullptr);
     Paint();
     Lb->OnItemCheck = [this](TObject*, TQimLBoxItem*) { Lb->Clear(); };
-    const TRect box = Lb->GetItem(0)->GetCheckRect();
-    Move(box.Left + 1, box.Top + 1);
-    Press(box.Left + 1, box.Top + 1);
-    Release(box.Left + 1, box.Top + 1);
+    Tap(Box(0));
     EXPECT_EQ(Lb->Count(), 0);
     Paint();
 }

@@ -7,27 +7,22 @@ using namespace lbtest;
 
 namespace {
 
-using Sel = std::vector<bool>;
-using Ev = std::vector<std::wstring>;
-
 class ListMouseTest : public ListBoxTest {
 protected:
     void SetUp() override {
         ListBoxTest::SetUp();
-        AddRows(5);
-        Lb->Loaded();
-        Paint();
+        Load(5);
         Record();
     }
 };
 
 TEST_F(ListMouseTest, HoverMakesTheRowHotAndDisabledRowsAreSkipped) {
-    Move(Centre(1).X, Centre(1).Y);
+    Move(Centre(1));
     EXPECT_EQ(Lb->GetHotItem(), Lb->GetItem(1));
     Lb->GetItem(2)->SetEnabled(false);
-    Move(Centre(2).X, Centre(2).Y);
+    Move(Centre(2));
     EXPECT_EQ(Lb->GetHotItem(), nullptr) << "the old row is left and a disabled row never becomes hot";
-    Move(Centre(3).X, Centre(3).Y);
+    Move(Centre(3));
     EXPECT_EQ(Lb->GetHotItem(), Lb->GetItem(3));
     Lb->Perform(CM_MOUSELEAVE, 0, 0);
     EXPECT_EQ(Lb->GetHotItem(), nullptr);
@@ -35,91 +30,83 @@ TEST_F(ListMouseTest, HoverMakesTheRowHotAndDisabledRowsAreSkipped) {
 
 TEST_F(ListMouseTest, ClickSelectsThePressedRowAndClicksTheRowUnderTheRelease) {
     ClickRow(1);
-    EXPECT_EQ(Events, Ev{L"click:1"});
+    EXPECT_EQ(Took(), Ev{L"click:1"});
     EXPECT_EQ(Selection(), (Sel{false, true, false, false, false}));
     EXPECT_EQ(Lb->GetPressedItem(), nullptr);
 
-    Events.clear();
-    Move(Centre(2).X, Centre(2).Y);
-    Press(Centre(2).X, Centre(2).Y);
+    Move(Centre(2));
+    Press(Centre(2));
     EXPECT_EQ(Lb->GetPressedItem(), Lb->GetItem(2));
-    Move(Centre(4).X, Centre(4).Y, MK_LBUTTON);
-    Release(Centre(4).X, Centre(4).Y);
-    EXPECT_EQ(Events, Ev{L"click:4"}) << "the release row is the one clicked";
+    Move(Centre(4), MK_LBUTTON);
+    Release(Centre(4));
+    EXPECT_EQ(Took(), Ev{L"click:4"}) << "the release row is the one clicked";
     EXPECT_EQ(Selection(), (Sel{false, false, true, false, false})) << "the press row is the one selected";
 
-    Events.clear();
-    Move(100, 140);
-    Press(100, 140);
+    Move(TPoint(100, 140));
+    Press(TPoint(100, 140));
     EXPECT_EQ(Events, Ev{L"click:nil"}) << "a press on empty space clicks nothing";
     EXPECT_EQ(Lb->SelectedCount(), 0);
-    Release(100, 140);
+    Release(TPoint(100, 140));
     EXPECT_EQ(Events, Ev{L"click:nil"});
 }
 
 TEST_F(ListMouseTest, CheckBoxTogglesOnlyWhenPressedAndReleasedOnIt) {
-    Lb->SetShowCheckBox(true);
-    CheckSkins();
-    // The frames are prepared once, by Loaded; a list that was loaded before keeps none.
-    EXPECT_EQ(Lb->GetCheckFrame(0), nullptr);
-    Lb->Free();
-    Lb = new TQimListBox(Form);
-    Lb->SetParent(Form);
-    Lb->SetBounds(kLeft, kTop, 200, 150);
-    Lb->SetShowCheckBox(true);
-    CheckSkins();
-    AddRows(3);
-    Lb->Loaded();
-    Record();
-    Paint();
-
-    const TRect box = Lb->GetItem(1)->GetCheckRect();
-    Move(box.Left + 1, box.Top + 1);
-    Press(box.Left + 1, box.Top + 1);
+    Remake(4, true);
+    Move(Box(1));
+    Press(Box(1));
     EXPECT_EQ(Lb->GetCheckPressedItem(), Lb->GetItem(1));
     EXPECT_EQ(Lb->GetPressedItem(), nullptr) << "a press on the box does not press the row";
-    Release(box.Left + 1, box.Top + 1);
+    Release(Box(1));
     EXPECT_TRUE(Lb->GetItem(1)->GetChecked());
-    EXPECT_EQ(Events, Ev{L"check:1"});
+    EXPECT_EQ(Took(), Ev{L"check:1"});
     EXPECT_EQ(Lb->SelectedCount(), 0);
 
-    Events.clear();
-    Move(box.Left + 1, box.Top + 1);
-    Press(box.Left + 1, box.Top + 1);
-    Move(Centre(1).X + 50, Centre(1).Y, MK_LBUTTON);
-    Release(Centre(1).X + 50, Centre(1).Y);
+    Drag(Box(1), Centre(1) + TPoint(50, 0));
     EXPECT_TRUE(Lb->GetItem(1)->GetChecked()) << "released off the box: nothing toggles";
     EXPECT_TRUE(Events.empty());
     EXPECT_EQ(Lb->GetCheckPressedItem(), nullptr);
     ClickRow(2);
-    EXPECT_EQ(Events, Ev{L"click:2"}) << "the next row click is not lost";
+    EXPECT_EQ(Took(), Ev{L"click:2"}) << "the next row click is not lost";
+
+    // A band started on a box leaves no pressed box behind: a later release over it toggles nothing.
+    Lb->SetMultiSelect(true);
+    Drag(Box(0), TPoint(Box(0).X, Centre(2).Y));
+    EXPECT_EQ(Took(), Ev{L"click:nil"});
+    EXPECT_EQ(Lb->GetCheckPressedItem(), nullptr);
+    Move(Box(0));
+    Lb->Perform(WM_RBUTTONUP, 0, Pt(Box(0).X, Box(0).Y));
+    EXPECT_FALSE(Lb->GetItem(0)->GetChecked());
+    EXPECT_TRUE(Events.empty());
 }
 
 TEST_F(ListMouseTest, MultiSelectWithCtrlAndShiftRanges) {
     Lb->SetMultiSelect(true);
-    ClickRow(1);
-    ClickRow(3, MK_CONTROL);
-    EXPECT_EQ(Selection(), (Sel{false, true, false, true, false}));
-    ClickRow(3, MK_CONTROL);
-    EXPECT_TRUE(Lb->GetItem(3)->GetSelected()) << "Ctrl adds, it does not toggle";
-
-    ClickRow(1);
-    EXPECT_EQ(Lb->GetAnchorItem(), Lb->GetItem(1));
-    EXPECT_EQ(Selection(), (Sel{false, true, false, false, false}));
-    ClickRow(4, MK_SHIFT);
-    EXPECT_EQ(Selection(), (Sel{false, true, true, true, true}));
-    EXPECT_EQ(Lb->GetEndItem(), Lb->GetItem(4));
-    ClickRow(2, MK_SHIFT);
-    EXPECT_EQ(Selection(), (Sel{false, false, true, false, false})) << "a second Shift-click starts a new range";
-    EXPECT_EQ(Lb->GetAnchorItem(), Lb->GetItem(2));
-    EXPECT_EQ(Lb->GetEndItem(), nullptr);
-    ClickRow(0, MK_SHIFT);
-    EXPECT_EQ(Selection(), (Sel{true, true, true, false, false})) << "ranges run either way";
-    ClickRow(4);
-    ClickRow(3, MK_SHIFT);
-    EXPECT_EQ(Selection(), (Sel{false, false, false, true, true}))
-        << "after a plain click a Shift-click ends a range at the clicked row";
-
+    struct Step {
+        int row;
+        WPARAM keys;
+        Sel selected;
+        const char* why;
+    } steps[] = {
+        {1, 0, {0, 1, 0, 0, 0}, ""},
+        {3, MK_CONTROL, {0, 1, 0, 1, 0}, "Ctrl adds"},
+        {3, MK_CONTROL, {0, 1, 0, 1, 0}, "Ctrl does not toggle"},
+        {1, 0, {0, 1, 0, 0, 0}, "a plain click selects alone"},
+        {4, MK_SHIFT, {0, 1, 1, 1, 1}, "a range from the anchor"},
+        {2, MK_SHIFT, {0, 0, 1, 0, 0}, "a second Shift-click starts a new range"},
+        {0, MK_SHIFT, {1, 1, 1, 0, 0}, "ranges run either way"},
+        {4, 0, {0, 0, 0, 0, 1}, ""},
+        {3, MK_SHIFT, {0, 0, 0, 1, 1}, "after a plain click a Shift-click ends a range at the clicked row"},
+    };
+    for (const Step& s : steps) {
+        ClickRow(s.row, s.keys);
+        EXPECT_EQ(Selection(), s.selected) << s.row << ": " << s.why;
+        if (!s.keys || s.row == 2) {
+            EXPECT_EQ(Lb->GetAnchorItem(), Lb->GetItem(s.row)) << s.row;
+        }
+        if (s.keys == MK_SHIFT && s.row >= 2) {
+            EXPECT_EQ(Lb->GetEndItem(), s.row == 2 ? nullptr : Lb->GetItem(s.row)) << s.row;
+        }
+    }
     Lb->SetMultiSelect(false);
     ClickRow(3, MK_CONTROL);
     EXPECT_EQ(Selection(), (Sel{false, false, false, true, false})) << "single selection ignores Ctrl";
@@ -128,39 +115,33 @@ TEST_F(ListMouseTest, MultiSelectWithCtrlAndShiftRanges) {
 TEST_F(ListMouseTest, AnyDragEndsAsARubberBandThatSelectsFromTenPixels) {
     Lb->SetMultiSelect(true);
     Lb->SetImgSelBox(Strip(4, 4, {RGB(90, 9, 9)}).get());
-    Events.clear();
     // A small drag: no band applied, no row click.
-    Move(Centre(0).X, Centre(0).Y);
-    Press(Centre(0).X, Centre(0).Y);
-    Move(Centre(0).X + 3, Centre(0).Y + 3, MK_LBUTTON);
-    auto d = Paint();
-    EXPECT_NE(At(*d, Centre(0).X + 1, Centre(0).Y + 1), RGB(90, 9, 9));
-    Release(Centre(0).X + 3, Centre(0).Y + 3);
-    EXPECT_EQ(Events, Ev{L"click:nil"});
+    Move(Centre(0));
+    Press(Centre(0));
+    Move(Centre(0) + TPoint(3, 3), MK_LBUTTON);
+    EXPECT_NE(At(*Paint(), Centre(0) + TPoint(1, 1)), RGB(90, 9, 9));
+    Release(Centre(0) + TPoint(3, 3));
+    EXPECT_EQ(Took(), Ev{L"click:nil"});
     EXPECT_EQ(Selection(), (Sel{true, false, false, false, false})) << "the press still selected its row";
     EXPECT_EQ(Lb->GetPressedItem(), nullptr);
 
     // A band from row 1 down into row 3.
-    Events.clear();
-    Move(50, Centre(1).Y);
-    Press(50, Centre(1).Y);
-    Move(80, Centre(3).Y, MK_LBUTTON);
-    d = Paint();
-    EXPECT_EQ(At(*d, 60, Centre(2).Y), RGB(90, 9, 9)) << "the band is drawn";
+    Move(TPoint(50, Centre(1).Y));
+    Press(TPoint(50, Centre(1).Y));
+    Move(TPoint(80, Centre(3).Y), MK_LBUTTON);
+    EXPECT_EQ(At(*Paint(), 60, Centre(2).Y), RGB(90, 9, 9)) << "the band is drawn";
     EXPECT_EQ(Selection(), (Sel{false, true, true, true, false}));
-    Release(80, Centre(3).Y);
-    EXPECT_EQ(Events, Ev{L"click:nil"});
-    d = Paint();
-    EXPECT_NE(At(*d, 60, Centre(2).Y), RGB(90, 9, 9)) << "gone after the release";
+    Release(TPoint(80, Centre(3).Y));
+    EXPECT_EQ(Took(), Ev{L"click:nil"});
+    EXPECT_NE(At(*Paint(), 60, Centre(2).Y), RGB(90, 9, 9)) << "gone after the release";
     EXPECT_EQ(Selection(), (Sel{false, true, true, true, false}));
 
     // Dragged up past the top edge: the band reaches row 0 and is not mistaken for no band.
-    Events.clear();
-    Move(50, Centre(1).Y);
-    Press(50, Centre(1).Y);
-    Lb->Perform(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(70, static_cast<WORD>(-1)));
+    Move(TPoint(50, Centre(1).Y));
+    Press(TPoint(50, Centre(1).Y));
+    Move(TPoint(70, -1), MK_LBUTTON);
     Paint();
-    Release(70, 0);
+    Release(TPoint(70, 0));
     EXPECT_EQ(Events, Ev{L"click:nil"});
     EXPECT_EQ(Selection(), (Sel{true, true, false, false, false}));
 }
@@ -168,118 +149,73 @@ TEST_F(ListMouseTest, AnyDragEndsAsARubberBandThatSelectsFromTenPixels) {
 TEST_F(ListMouseTest, AMoveReportedAtThePressPointIsStillAClick) {
     Lb->SetMultiSelect(true);
     const TPoint p = Centre(2);
-    Move(p.X, p.Y);
-    Press(p.X, p.Y);
-    Move(p.X, p.Y, MK_LBUTTON);
-    Release(p.X, p.Y);
-    EXPECT_EQ(Events, Ev{L"click:2"}) << "no movement, no band";
-    Events.clear();
-    Move(p.X, p.Y);
-    Press(p.X, p.Y);
-    Move(p.X + 1, p.Y, MK_LBUTTON);
-    Move(p.X, p.Y, MK_LBUTTON);
-    Release(p.X, p.Y);
+    Move(p);
+    Press(p);
+    Move(p, MK_LBUTTON);
+    Release(p);
+    EXPECT_EQ(Took(), Ev{L"click:2"}) << "no movement, no band";
+    Move(p);
+    Press(p);
+    Move(p + TPoint(1, 0), MK_LBUTTON);
+    Move(p, MK_LBUTTON);
+    Release(p);
     EXPECT_EQ(Events, Ev{L"click:nil"}) << "moved away and back is a drag";
 }
 
-TEST_F(ListMouseTest, ABandStartedOnACheckBoxLeavesNoPressedBoxBehind) {
-    Lb->Free();
-    Lb = new TQimListBox(Form);
-    Lb->SetParent(Form);
-    Lb->SetBounds(kLeft, kTop, 200, 150);
-    Lb->SetShowCheckBox(true);
-    Lb->SetMultiSelect(true);
-    CheckSkins();
-    AddRows(4);
-    Lb->Loaded();
-    Record();
-    Paint();
-    const TRect box = Lb->GetItem(0)->GetCheckRect();
-    Move(box.Left + 1, box.Top + 1);
-    Press(box.Left + 1, box.Top + 1);
-    ASSERT_EQ(Lb->GetCheckPressedItem(), Lb->GetItem(0));
-    Move(box.Left + 1, Centre(2).Y, MK_LBUTTON);
-    Release(box.Left + 1, Centre(2).Y);
-    EXPECT_EQ(Events, Ev{L"click:nil"});
-    EXPECT_EQ(Lb->GetCheckPressedItem(), nullptr);
-    // Back over the box, a plain press elsewhere and a release there must not toggle it.
-    Events.clear();
-    Move(box.Left + 1, box.Top + 1);
-    Lb->Perform(WM_RBUTTONUP, 0, MAKELPARAM(box.Left + 1, box.Top + 1));
-    EXPECT_FALSE(Lb->GetItem(0)->GetChecked()) << "the old press is not released later";
-    EXPECT_TRUE(Events.empty());
-}
-
 TEST_F(ListMouseTest, ARowDeletedWhileItIsRedrawnHotIsNotKeptAsCheckHot) {
-    Lb->Free();
-    Lb = new TQimListBox(Form);
-    Lb->SetParent(Form);
-    Lb->SetBounds(kLeft, kTop, 200, 150);
-    Lb->SetShowCheckBox(true);
-    CheckSkins();
-    AddRows(3);
-    Lb->Loaded();
-    Paint();
-    const TRect box = Lb->GetItem(1)->GetCheckRect();
+    Remake(3, true);
     Lb->OnAfterItemDraw = [this](TCanvas*, int, TQimLBoxItem* it) {
         if (it == Lb->GetHotItem()) Lb->DeleteItem(it);
     };
-    Move(box.Left + 1, box.Top + 1);
+    Move(Box(1));
     EXPECT_EQ(Lb->Count(), 2);
     EXPECT_EQ(Lb->GetHotItem(), nullptr);
     EXPECT_EQ(Lb->GetCheckHotItem(), nullptr) << "no reference to the freed row remains";
 }
 
 TEST_F(ListMouseTest, RightButtonSelectsOnlyWhileAtMostOneRowIsSelected) {
-    RightPress(Centre(1).X, Centre(1).Y);
-    RightRelease(Centre(1).X, Centre(1).Y);
+    RightClick(Centre(1));
     EXPECT_TRUE(Events.empty()) << "without right-button selection nothing happens";
     Lb->SetSupportRightSelect(true);
     Lb->SetMultiSelect(true);
     ClickRow(1);
-    Events.clear();
-    Move(Centre(2).X, Centre(2).Y);
-    RightPress(Centre(2).X, Centre(2).Y);
-    RightRelease(Centre(2).X, Centre(2).Y);
-    EXPECT_EQ(Events, Ev{L"click:2"});
+    Took();
+    RightClick(Centre(2));
+    EXPECT_EQ(Took(), Ev{L"click:2"});
     EXPECT_EQ(Selection(), (Sel{false, false, true, false, false}));
     ClickRow(4, MK_CONTROL);
-    Events.clear();
-    Move(Centre(0).X, Centre(0).Y);
-    RightPress(Centre(0).X, Centre(0).Y);
-    RightRelease(Centre(0).X, Centre(0).Y);
+    Took();
+    RightClick(Centre(0));
     EXPECT_TRUE(Events.empty());
     EXPECT_EQ(Selection(), (Sel{false, false, true, false, true})) << "two selected rows are kept";
 }
 
 TEST_F(ListMouseTest, DoubleClickReportsTheHotRow) {
-    Move(Centre(3).X, Centre(3).Y);
-    Press(Centre(3).X, Centre(3).Y);
-    Release(Centre(3).X, Centre(3).Y);
-    Lb->Perform(WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(Centre(3).X, Centre(3).Y));
-    Release(Centre(3).X, Centre(3).Y);
+    ClickRow(3);
+    Lb->Perform(WM_LBUTTONDBLCLK, MK_LBUTTON, Pt(Centre(3).X, Centre(3).Y));
+    Release(Centre(3));
     EXPECT_EQ(Events, (Ev{L"click:3", L"dbl:3", L"click:3"}));
 }
 
 TEST_F(ListMouseTest, LongCaptionBecomesTheHintWhileItsRowIsHot) {
+    const std::wstring wide(80, L'W');
     Lb->SetHint(L"own hint");
-    Lb->GetItem(2)->SetCaption(std::wstring(80, L'W'));
+    Lb->GetItem(2)->SetCaption(wide);
     Paint();
-    Move(Centre(1).X, Centre(1).Y);
+    Move(Centre(1));
     EXPECT_FALSE(Lb->GetCaptionHintShown()) << "a caption that fits needs no hint";
-    EXPECT_EQ(Lb->GetHint(), L"own hint");
-    Move(Centre(2).X, Centre(2).Y);
+    Move(Centre(2));
     EXPECT_TRUE(Lb->GetCaptionHintShown());
-    EXPECT_EQ(Lb->GetHint(), std::wstring(80, L'W'));
+    EXPECT_EQ(Lb->GetHint(), wide);
     EXPECT_TRUE(Lb->GetShowHint());
-    Move(Centre(3).X, Centre(3).Y);
+    Move(Centre(3));
     EXPECT_EQ(Lb->GetHint(), L"own hint");
     EXPECT_FALSE(Lb->GetShowHint());
-    Move(Centre(2).X, Centre(2).Y);
+    Move(Centre(2));
     Lb->Perform(CM_MOUSELEAVE, 0, 0);
     EXPECT_FALSE(Lb->GetCaptionHintShown());
     EXPECT_EQ(Lb->GetHint(), L"own hint");
-    Move(Centre(2).X, Centre(2).Y);
+    Move(Centre(2));
     ASSERT_TRUE(Lb->GetCaptionHintShown());
     Lb->DeleteItem(Lb->GetItem(2));
     EXPECT_FALSE(Lb->GetCaptionHintShown()) << "a deleted row takes its caption hint with it";
@@ -290,9 +226,9 @@ TEST_F(ListMouseTest, LongCaptionBecomesTheHintWhileItsRowIsHot) {
 TEST_F(ListMouseTest, HoverInvalidatesOnlyTheRowsThatChange) {
     Form->Show();
     Pump(50);
-    Move(Centre(1).X, Centre(1).Y);
+    Move(Centre(1));
     ValidateRect(Lb->GetHandle(), nullptr);
-    Move(Centre(3).X, Centre(3).Y);
+    Move(Centre(3));
     RECT r;
     ASSERT_TRUE(GetUpdateRect(Lb->GetHandle(), &r, FALSE));
     const TRect r1 = Lb->GetItem(1)->GetItemRect(), r3 = Lb->GetItem(3)->GetItemRect();
