@@ -9,11 +9,19 @@
 // Copies a picture into an owned one; nullptr empties it.
 void AssignSkinPng(std::unique_ptr<fw::TPngImage>& Target, fw::TPngImage* Source);
 
-class TVeskScrollBarRes : public fw::TComponent {
+// The skin both scroll-bar resources hold: five pictures, their frame counts, the slider's split
+// and the button placement. TPad is the family's split-point record.
+template <class TPad>
+class TSkinScrollBarResCore : public fw::TComponent {
 public:
-    FW_CLASSNAME(TVeskScrollBarRes)
-    explicit TVeskScrollBarRes(fw::TComponent* AOwner);
-    ~TVeskScrollBarRes() override;
+    explicit TSkinScrollBarResCore(fw::TComponent* AOwner)
+        : fw::TComponent(AOwner),
+          FImgBack(std::make_unique<fw::TPngImage>()),
+          FImgSlider(std::make_unique<fw::TPngImage>()),
+          FImgBtnLT(std::make_unique<fw::TPngImage>()),
+          FImgBtnRB(std::make_unique<fw::TPngImage>()),
+          FImgCenter(std::make_unique<fw::TPngImage>()),
+          FSliderSplit(std::make_unique<TPad>()) {}
 
     fw::TPngImage* GetImgBack() const { return FImgBack.get(); }
     void SetImgBack(fw::TPngImage* Value) { AssignSkinPng(FImgBack, Value); }
@@ -28,8 +36,8 @@ public:
     int GetSliderStateCount() const { return FSliderStateCount; }
     void SetSliderStateCount(int Value) { FSliderStateCount = Value; }
     // Edited in place through its own Left/Top/Right/Bottom.
-    TVeskPadding* GetSliderSplit() const { return FSliderSplit.get(); }
-    void SetSliderSplit(TVeskPadding* Value) { FSliderSplit->Assign(Value); }
+    TPad* GetSliderSplit() const { return FSliderSplit.get(); }
+    void SetSliderSplit(TPad* Value) { FSliderSplit->Assign(Value); }
     int GetBtnoffSet() const { return FBtnoffSet; }
     void SetBtnoffSet(int Value) { FBtnoffSet = Value; }
     int GetBtnStateCount() const { return FBtnStateCount; }
@@ -42,8 +50,6 @@ public:
     void SetShowButton(bool Value) { FShowButton = Value; }
     bool GetJoinButton() const { return FJoinButton; }
     void SetJoinButton(bool Value) { FJoinButton = Value; }
-    bool GetBackUseThree() const { return FBackUseThree; }
-    void SetBackUseThree(bool Value) { FBackUseThree = Value; }
 
 private:
     std::unique_ptr<fw::TPngImage> FImgBack;
@@ -52,12 +58,23 @@ private:
     std::unique_ptr<fw::TPngImage> FImgBtnRB;
     std::unique_ptr<fw::TPngImage> FImgCenter;
     int FSliderStateCount = 4;
-    std::unique_ptr<TVeskPadding> FSliderSplit;
+    std::unique_ptr<TPad> FSliderSplit;
     int FBtnoffSet = 0;
     int FBtnStateCount = 4;
     int FBackStateCount = 2;
     int FCenterStateCount = 4;
     bool FShowButton = true;
     bool FJoinButton = false;
+};
+
+class TVeskScrollBarRes : public TSkinScrollBarResCore<TVeskPadding> {
+public:
+    FW_CLASSNAME(TVeskScrollBarRes)
+    using TSkinScrollBarResCore::TSkinScrollBarResCore;
+
+    bool GetBackUseThree() const { return FBackUseThree; }
+    void SetBackUseThree(bool Value) { FBackUseThree = Value; }
+
+private:
     bool FBackUseThree = false;
 };
