@@ -853,12 +853,6 @@ TControl* TWinControl::GetControl(int Index) const {
     return FWinControls[i - FControls.size()];
 }
 
-bool TWinControl::ContainsControl(TControl* AControl) const {
-    for (TControl* c = AControl; c; c = c->GetParent())
-        if (c == this) return true;
-    return false;
-}
-
 void TWinControl::InsertControl(TControl* AControl) {
     if (auto* w = dynamic_cast<TWinControl*>(AControl)) {
         FWinControls.push_back(w);

@@ -20,17 +20,6 @@ void SetCallbackExceptionHandler(TCallbackExceptionHandler Handler);
 // Call from inside a catch (...) block.
 void HandleCallbackException() noexcept;
 
-// Runs f; an exception goes to HandleCallbackException and `onError` is returned instead.
-template <class F, class R>
-R GuardedCall(F&& f, R onError) noexcept {
-    try {
-        return f();
-    } catch (...) {
-        HandleCallbackException();
-        return onError;
-    }
-}
-
 // ---------------------------------------------------------------------------------------------
 // Handle binding. A window created by the framework is bound to its object at the very first
 // message it receives (WM_GETMINMAXINFO comes before WM_NCCREATE), through the thread's
