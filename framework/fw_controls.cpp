@@ -820,7 +820,7 @@ void TWinControl::CreateWnd() {
         wc.hbrBackground = p.WindowClassBackground;
         wc.lpszClassName = p.WinClassName.c_str();
         wc.lpszMenuName = nullptr;
-        if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) RaiseLastOSError();
+        RegisterWindowClass(wc);
         RegisteredClasses().insert(p.WinClassName);
     }
     if (!p.SysClassName.empty() && !FDefWndProc) {

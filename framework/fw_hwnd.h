@@ -20,6 +20,11 @@ void SetCallbackExceptionHandler(TCallbackExceptionHandler Handler);
 // Call from inside a catch (...) block.
 void HandleCallbackException() noexcept;
 
+// Registers a window class of this module. A class of that name registered before counts as
+// registered; any other failure raises EOSError naming the class, since no window of it could
+// be made.
+void RegisterWindowClass(const WNDCLASSEXW& Class);
+
 // ---------------------------------------------------------------------------------------------
 // Handle binding. A window created by the framework is bound to its object at the very first
 // message it receives (WM_GETMINMAXINFO comes before WM_NCCREATE), through the thread's
