@@ -9,20 +9,20 @@
 // Copies a picture into an owned one; nullptr empties it.
 void AssignSkinPng(std::unique_ptr<fw::TPngImage>& Target, fw::TPngImage* Source);
 
-// The skin both scroll-bar resources hold: five pictures, their frame counts, the slider's split
-// and the button placement. TPad is the family's split-point record.
+// The skin pictures, their frame counts, the slider's split and the button offset: what a
+// scroll-bar resource holds and every bar copies from it. TPad is the family's split-point record.
 template <class TPad>
-class TSkinScrollBarResCore : public fw::TComponent {
+class TScrollBarSkin {
 public:
-    explicit TSkinScrollBarResCore(fw::TComponent* AOwner)
-        : fw::TComponent(AOwner),
-          FImgBack(std::make_unique<fw::TPngImage>()),
+    TScrollBarSkin()
+        : FImgBack(std::make_unique<fw::TPngImage>()),
           FImgSlider(std::make_unique<fw::TPngImage>()),
           FImgBtnLT(std::make_unique<fw::TPngImage>()),
           FImgBtnRB(std::make_unique<fw::TPngImage>()),
           FImgCenter(std::make_unique<fw::TPngImage>()),
           FSliderSplit(std::make_unique<TPad>()) {}
 
+    // Pictures are copied.
     fw::TPngImage* GetImgBack() const { return FImgBack.get(); }
     void SetImgBack(fw::TPngImage* Value) { AssignSkinPng(FImgBack, Value); }
     fw::TPngImage* GetImgSlider() const { return FImgSlider.get(); }
@@ -46,12 +46,10 @@ public:
     void SetBackStateCount(int Value) { FBackStateCount = Value; }
     int GetCenterStateCount() const { return FCenterStateCount; }
     void SetCenterStateCount(int Value) { FCenterStateCount = Value; }
-    bool GetShowButton() const { return FShowButton; }
-    void SetShowButton(bool Value) { FShowButton = Value; }
-    bool GetJoinButton() const { return FJoinButton; }
-    void SetJoinButton(bool Value) { FJoinButton = Value; }
 
-private:
+protected:
+    ~TScrollBarSkin() = default;
+
     std::unique_ptr<fw::TPngImage> FImgBack;
     std::unique_ptr<fw::TPngImage> FImgSlider;
     std::unique_ptr<fw::TPngImage> FImgBtnLT;
@@ -63,6 +61,20 @@ private:
     int FBtnStateCount = 4;
     int FBackStateCount = 2;
     int FCenterStateCount = 4;
+};
+
+// Both scroll-bar resources: the skin and whether and how the arrow buttons show.
+template <class TPad>
+class TSkinScrollBarResCore : public fw::TComponent, public TScrollBarSkin<TPad> {
+public:
+    explicit TSkinScrollBarResCore(fw::TComponent* AOwner) : fw::TComponent(AOwner) {}
+
+    bool GetShowButton() const { return FShowButton; }
+    void SetShowButton(bool Value) { FShowButton = Value; }
+    bool GetJoinButton() const { return FJoinButton; }
+    void SetJoinButton(bool Value) { FJoinButton = Value; }
+
+private:
     bool FShowButton = true;
     bool FJoinButton = false;
 };
