@@ -47,6 +47,21 @@ public:
     int GetCenterStateCount() const { return FCenterStateCount; }
     void SetCenterStateCount(int Value) { FCenterStateCount = Value; }
 
+    // Takes every value of another skin; the pictures and the split are copied.
+    void CopySkin(const TScrollBarSkin& Source) {
+        SetImgBack(Source.GetImgBack());
+        SetImgBtnLT(Source.GetImgBtnLT());
+        SetImgBtnRB(Source.GetImgBtnRB());
+        SetImgSlider(Source.GetImgSlider());
+        SetImgCenter(Source.GetImgCenter());
+        SetBackStateCount(Source.GetBackStateCount());
+        SetBtnStateCount(Source.GetBtnStateCount());
+        SetSliderStateCount(Source.GetSliderStateCount());
+        FSliderSplit->Assign(Source.GetSliderSplit());
+        SetCenterStateCount(Source.GetCenterStateCount());
+        SetBtnoffSet(Source.GetBtnoffSet());
+    }
+
 protected:
     ~TScrollBarSkin() = default;
 
