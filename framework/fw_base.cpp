@@ -273,8 +273,6 @@ size_t PosText(const std::wstring& sub, const std::wstring& s, size_t from) {
     return Fold(s).find(Fold(sub), from);
 }
 
-bool ContainsText(const std::wstring& s, const std::wstring& sub) { return PosText(sub, s) != std::wstring::npos; }
-
 bool StartsText(const std::wstring& prefix, const std::wstring& s) {
     return s.size() >= prefix.size() && AnsiSameText(s.substr(0, prefix.size()), prefix);
 }

@@ -133,10 +133,6 @@ struct TMessage {
     // Signed client or screen coordinates packed in LParam (negative on multi-monitor setups).
     short XPos() const { return static_cast<short>(LOWORD(static_cast<DWORD_PTR>(LParam))); }
     short YPos() const { return static_cast<short>(HIWORD(static_cast<DWORD_PTR>(LParam))); }
-    WORD WParamLo() const { return LOWORD(WParam); }
-    WORD WParamHi() const { return HIWORD(WParam); }
-    WORD LParamLo() const { return LOWORD(static_cast<DWORD_PTR>(LParam)); }
-    WORD LParamHi() const { return HIWORD(static_cast<DWORD_PTR>(LParam)); }
 };
 
 // Framework messages (CM_RECREATEWND is fixed at 0xB033; the others keep the same numbering).
@@ -379,7 +375,6 @@ bool AnsiSameText(const std::wstring& a, const std::wstring& b);
 std::wstring FoldCase(const std::wstring& s);
 // Position of `sub` in `s` ignoring case as AnsiSameText does, or std::wstring::npos.
 size_t PosText(const std::wstring& sub, const std::wstring& s, size_t from = 0);
-bool ContainsText(const std::wstring& s, const std::wstring& sub);
 bool StartsText(const std::wstring& prefix, const std::wstring& s);
 bool EndsText(const std::wstring& suffix, const std::wstring& s);
 

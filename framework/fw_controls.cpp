@@ -820,7 +820,7 @@ void TWinControl::CreateWnd() {
         wc.hbrBackground = p.WindowClassBackground;
         wc.lpszClassName = p.WinClassName.c_str();
         wc.lpszMenuName = nullptr;
-        if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) RaiseLastOSError();
+        RegisterWindowClass(wc);
         RegisteredClasses().insert(p.WinClassName);
     }
     if (!p.SysClassName.empty() && !FDefWndProc) {
@@ -851,12 +851,6 @@ TControl* TWinControl::GetControl(int Index) const {
     size_t i = static_cast<size_t>(Index);
     if (i < FControls.size()) return FControls[i];
     return FWinControls[i - FControls.size()];
-}
-
-bool TWinControl::ContainsControl(TControl* AControl) const {
-    for (TControl* c = AControl; c; c = c->GetParent())
-        if (c == this) return true;
-    return false;
 }
 
 void TWinControl::InsertControl(TControl* AControl) {

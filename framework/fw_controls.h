@@ -226,7 +226,6 @@ protected:
     // The size SetBounds really applies: the auto-size answer, never negative, CanResize's veto.
     void AdjustRequestedSize(int& AWidth, int& AHeight);
     virtual void FontChanged();
-    virtual void ChangeScale(int M, int D) { (void)M; (void)D; }
     void DestroyingResources() override;
     // Bounds were stored: invalidate (windowless) and realign children.
     virtual void BoundsChanged(const TRect& OldBounds);
@@ -286,7 +285,6 @@ public:
     TControl* GetControl(int Index) const;
     void InsertControl(TControl* AControl);
     void RemoveControl(TControl* AControl);
-    bool ContainsControl(TControl* AControl) const;
     // The topmost visible windowless child at the client point (AllowDisabled: disabled ones too).
     TControl* ControlAtPos(const TPoint& Pos, bool AllowDisabled) const;
 
@@ -373,7 +371,6 @@ protected:
     bool FAligning = false;
 
 private:
-    void HandleWheel(TMessage& M);
     bool RouteMouseToChild(TMessage& M);
 };
 

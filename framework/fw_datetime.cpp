@@ -147,10 +147,7 @@ TDateTime TimeOf(TDateTime dt) {
 int YearOf(TDateTime dt) { int y, m, d; DecodeDate(dt, y, m, d); return y; }
 int MonthOf(TDateTime dt) { int y, m, d; DecodeDate(dt, y, m, d); return m; }
 int DayOf(TDateTime dt) { int y, m, d; DecodeDate(dt, y, m, d); return d; }
-int HourOf(TDateTime dt) { int h, n, s, z; DecodeTime(dt, h, n, s, z); return h; }
-int MinuteOf(TDateTime dt) { int h, n, s, z; DecodeTime(dt, h, n, s, z); return n; }
 int SecondOf(TDateTime dt) { int h, n, s, z; DecodeTime(dt, h, n, s, z); return s; }
-int MilliSecondOf(TDateTime dt) { int h, n, s, z; DecodeTime(dt, h, n, s, z); return z; }
 
 int DayOfTheWeek(TDateTime dt) {
     int64_t d, t;

@@ -45,10 +45,7 @@ TDateTime TimeOf(TDateTime dt);  // the time of day
 int YearOf(TDateTime dt);
 int MonthOf(TDateTime dt);
 int DayOf(TDateTime dt);
-int HourOf(TDateTime dt);
-int MinuteOf(TDateTime dt);
 int SecondOf(TDateTime dt);
-int MilliSecondOf(TDateTime dt);
 // 1 = Monday ... 7 = Sunday.
 int DayOfTheWeek(TDateTime dt);
 // 1 = Sunday ... 7 = Saturday.

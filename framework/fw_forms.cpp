@@ -726,7 +726,7 @@ HWND TApplication::GetHandle() {
         wc.hInstance = GetModuleHandleW(nullptr);
         wc.lpszClassName = L"TApplication";
         wc.hIcon = LoadIconW(GetModuleHandleW(nullptr), L"MAINICON");
-        RegisterClassExW(&wc);
+        RegisterWindowClass(wc);
         registered = true;
     }
     FHandle = CreateWindowExW(WS_EX_TOOLWINDOW, L"TApplication", FTitle.c_str(),

@@ -586,10 +586,6 @@ TCanvas* TBitmap::GetCanvas() {
     return FCanvas.get();
 }
 
-void TBitmap::FreeCanvas() {
-    if (FCanvas) FCanvas->Release();
-}
-
 void TBitmap::Draw(TCanvas* ACanvas, const TRect& Rect) {
     if (!ACanvas || GetEmpty() || !FHandle) return;
     HDC dst = ACanvas->GetHandle();

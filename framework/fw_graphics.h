@@ -261,7 +261,6 @@ public:
     HBITMAP GetHandle();
     // A memory DC holding the bitmap (made on first use).
     TCanvas* GetCanvas();
-    void FreeCanvas();
 
     void Draw(TCanvas* ACanvas, const TRect& Rect) override;
     // BMP file data (any depth GDI reads; kept at 32 bits when the file has 32, else 24).

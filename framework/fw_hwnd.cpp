@@ -65,13 +65,24 @@ const wchar_t* UtilityClassName() {
         wc.lpfnWndProc = UtilityWndProc;
         wc.hInstance = GetModuleHandleW(nullptr);
         wc.lpszClassName = name;
-        RegisterClassExW(&wc);
+        RegisterWindowClass(wc);
         registered = true;
     }
     return name;
 }
 
 }  // namespace
+
+void RegisterWindowClass(const WNDCLASSEXW& Class) {
+    if (RegisterClassExW(&Class)) return;
+    const DWORD code = GetLastError();
+    if (code == ERROR_CLASS_ALREADY_EXISTS) return;
+    std::wstring msg = L"Window class " + std::wstring(Class.lpszClassName ? Class.lpszClassName : L"") +
+                       L" cannot be registered. System Error. Code: " + IntToStr(code) + L".";
+    const std::wstring sys = SysErrorMessage(code);
+    if (!sys.empty()) msg += L"\r\n" + sys;
+    throw EOSError(msg, code);
+}
 
 void SetCallbackExceptionHandler(TCallbackExceptionHandler Handler) {
     ExceptionHandler() = std::move(Handler);

@@ -20,16 +20,10 @@ void SetCallbackExceptionHandler(TCallbackExceptionHandler Handler);
 // Call from inside a catch (...) block.
 void HandleCallbackException() noexcept;
 
-// Runs f; an exception goes to HandleCallbackException and `onError` is returned instead.
-template <class F, class R>
-R GuardedCall(F&& f, R onError) noexcept {
-    try {
-        return f();
-    } catch (...) {
-        HandleCallbackException();
-        return onError;
-    }
-}
+// Registers a window class of this module. A class of that name registered before counts as
+// registered; any other failure raises EOSError naming the class, since no window of it could
+// be made.
+void RegisterWindowClass(const WNDCLASSEXW& Class);
 
 // ---------------------------------------------------------------------------------------------
 // Handle binding. A window created by the framework is bound to its object at the very first

@@ -664,12 +664,6 @@ void TPngImage::CreateAlpha() {
     else if (FColorType == png::COLOR_RGB) FColorType = png::COLOR_RGBALPHA;
 }
 
-void TPngImage::RemoveAlpha() {
-    FAlpha.reset();
-    if (FColorType == png::COLOR_GRAYSCALEALPHA) FColorType = png::COLOR_GRAYSCALE;
-    else if (FColorType == png::COLOR_RGBALPHA) FColorType = png::COLOR_RGB;
-}
-
 void TPngImage::CreateBlank(uint8_t ColorType, uint8_t BitDepth, int AWidth, int AHeight) {
     if (ColorType != png::COLOR_GRAYSCALE && ColorType != png::COLOR_RGB && ColorType != png::COLOR_PALETTE &&
         ColorType != png::COLOR_GRAYSCALEALPHA && ColorType != png::COLOR_RGBALPHA)

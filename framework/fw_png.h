@@ -89,8 +89,6 @@ public:
 
     // Adds a fully opaque alpha plane when there is none.
     void CreateAlpha();
-    // Drops the alpha plane.
-    void RemoveAlpha();
     // A new picture of the size: black, and transparent where the colour type carries alpha.
     void CreateBlank(uint8_t ColorType, uint8_t BitDepth, int AWidth, int AHeight);
 

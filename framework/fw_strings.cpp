@@ -212,12 +212,6 @@ int TStrings::IndexOf(const std::wstring& s) const {
     return -1;
 }
 
-int TStrings::IndexOfObject(const TObject* obj) const {
-    for (int i = 0; i < GetCount(); ++i)
-        if (GetObject(i) == obj) return i;
-    return -1;
-}
-
 std::wstring TStrings::GetName(int index) const {
     const std::wstring s = Get(index);
     const size_t p = s.find(L'=');

@@ -59,7 +59,6 @@ public:
     void Move(int from, int to);
     // Index of the first string equal to `s` (ignoring case unless the list is case-sensitive), or -1.
     virtual int IndexOf(const std::wstring& s) const;
-    int IndexOfObject(const TObject* obj) const;
 
     // "name=value" lines.
     std::wstring GetName(int index) const;

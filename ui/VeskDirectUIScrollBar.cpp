@@ -13,17 +13,7 @@ TVeskDirectUIScrollBar::~TVeskDirectUIScrollBar() = default;
 void TVeskDirectUIScrollBar::ApplyScrollRes() {
     TVeskScrollBarRes* res = FScrollRes;
     if (!res) return;
-    SetImgBack(res->GetImgBack());
-    SetImgBtnLT(res->GetImgBtnLT());
-    SetImgBtnRB(res->GetImgBtnRB());
-    SetImgSlider(res->GetImgSlider());
-    SetImgCenter(res->GetImgCenter());
-    SetBackStateCount(res->GetBackStateCount());
-    SetBtnStateCount(res->GetBtnStateCount());
-    SetSliderStateCount(res->GetSliderStateCount());
-    FSliderSplit->Assign(res->GetSliderSplit());
-    SetCenterStateCount(res->GetCenterStateCount());
-    SetBtnoffSet(res->GetBtnoffSet());
+    CopySkin(*res);
     SetShowButton(res->GetShowButton());
     SetJoinButton(res->GetJoinButton());
     Loaded();

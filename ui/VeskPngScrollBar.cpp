@@ -27,17 +27,7 @@ TVeskPngScrollBar::~TVeskPngScrollBar() = default;
 void TVeskPngScrollBar::ApplyScrollRes() {
     TVeskScrollBarRes* res = FScrollRes;
     if (!res) return;
-    SetImgBack(res->GetImgBack());
-    SetImgBtnLT(res->GetImgBtnLT());
-    SetImgBtnRB(res->GetImgBtnRB());
-    SetImgSlider(res->GetImgSlider());
-    SetImgCenter(res->GetImgCenter());
-    SetBackStateCount(res->GetBackStateCount());
-    SetBtnStateCount(res->GetBtnStateCount());
-    SetSliderStateCount(res->GetSliderStateCount());
-    FSliderSplit->Assign(res->GetSliderSplit());
-    SetCenterStateCount(res->GetCenterStateCount());
-    SetBtnoffSet(res->GetBtnoffSet());
+    CopySkin(*res);
     SetShowButton(res->GetShowButton());
     SetJoinButton(res->GetJoinButton());
     SetBackUseThree(res->GetBackUseThree());

@@ -26,47 +26,17 @@ UINT ScrollRepeatDelay();
 UINT ScrollRepeatInterval();
 int ScrollRepeatIntervalFor(int KeyboardSpeed);
 
+// The bar holds its own copy of a resource's skin; the prepared frames are cut again only by
+// Loaded and the steps that rebuild them (the back on resize, the slider when its size changes).
 template <class TBase, class TPad, class TKind, class TRes>
-class TSkinScrollBarCore : public TBase {
+class TSkinScrollBarCore : public TBase, public TScrollBarSkin<TPad> {
 public:
-    explicit TSkinScrollBarCore(fw::TComponent* AOwner)
-        : TBase(AOwner),
-          FImgBack(std::make_unique<fw::TPngImage>()),
-          FImgSlider(std::make_unique<fw::TPngImage>()),
-          FImgBtnLT(std::make_unique<fw::TPngImage>()),
-          FImgBtnRB(std::make_unique<fw::TPngImage>()),
-          FImgCenter(std::make_unique<fw::TPngImage>()),
-          FSliderSplit(std::make_unique<TPad>()) {
+    explicit TSkinScrollBarCore(fw::TComponent* AOwner) : TBase(AOwner) {
         this->SetBounds(this->GetLeft(), this->GetTop(), 15, 200);
     }
 
     bool GetShowhint() const { return this->GetShowHint(); }
     void SetShowhint(bool Value) { this->SetShowHint(Value); }
-
-    // Pictures are copied; the prepared frames are cut again only by Loaded and the steps that
-    // rebuild them (the back on resize, the slider when its size changes).
-    fw::TPngImage* GetImgBack() const { return FImgBack.get(); }
-    void SetImgBack(fw::TPngImage* Value) { CopyPng(FImgBack, Value); }
-    fw::TPngImage* GetImgSlider() const { return FImgSlider.get(); }
-    void SetImgSlider(fw::TPngImage* Value) { CopyPng(FImgSlider, Value); }
-    fw::TPngImage* GetImgBtnLT() const { return FImgBtnLT.get(); }
-    void SetImgBtnLT(fw::TPngImage* Value) { CopyPng(FImgBtnLT, Value); }
-    fw::TPngImage* GetImgBtnRB() const { return FImgBtnRB.get(); }
-    void SetImgBtnRB(fw::TPngImage* Value) { CopyPng(FImgBtnRB, Value); }
-    fw::TPngImage* GetImgCenter() const { return FImgCenter.get(); }
-    void SetImgCenter(fw::TPngImage* Value) { CopyPng(FImgCenter, Value); }
-    int GetSliderStateCount() const { return FSliderStateCount; }
-    void SetSliderStateCount(int Value) { FSliderStateCount = Value; }
-    int GetCenterStateCount() const { return FCenterStateCount; }
-    void SetCenterStateCount(int Value) { FCenterStateCount = Value; }
-    TPad* GetSliderSplit() const { return FSliderSplit.get(); }
-    void SetSliderSplit(TPad* Value) { FSliderSplit->Assign(Value); }
-    int GetBtnoffSet() const { return FBtnoffSet; }
-    void SetBtnoffSet(int Value) { FBtnoffSet = Value; }
-    int GetBtnStateCount() const { return FBtnStateCount; }
-    void SetBtnStateCount(int Value) { FBtnStateCount = Value; }
-    int GetBackStateCount() const { return FBackStateCount; }
-    void SetBackStateCount(int Value) { FBackStateCount = Value; }
 
     TRes* GetScrollRes() const { return FScrollRes; }
     void SetScrollRes(TRes* Value) {
@@ -285,12 +255,6 @@ protected:
     bool IsVer() const { return FKind == TKind::skVer; }
     static bool Present(const TPngPtr& P) { return P && !P->GetEmpty(); }
     static bool Present(const fw::TPngImage* P) { return P && !P->GetEmpty(); }
-    static void CopyPng(std::unique_ptr<fw::TPngImage>& Target, fw::TPngImage* Source) {
-        if (!Source)
-            Target = std::make_unique<fw::TPngImage>();
-        else
-            Target->Assign(Source);
-    }
     static void DrawPng(fw::TCanvas* Canvas, fw::TPngImage* Png, const fw::TRect& Rect) {
         if (Present(Png) && !Rect.IsEmpty()) Png->Draw(Canvas, Rect);
     }
@@ -614,17 +578,18 @@ protected:
         }
     }
 
-    std::unique_ptr<fw::TPngImage> FImgBack;
-    std::unique_ptr<fw::TPngImage> FImgSlider;
-    std::unique_ptr<fw::TPngImage> FImgBtnLT;
-    std::unique_ptr<fw::TPngImage> FImgBtnRB;
-    std::unique_ptr<fw::TPngImage> FImgCenter;
-    int FSliderStateCount = 4;
-    int FCenterStateCount = 4;
-    std::unique_ptr<TPad> FSliderSplit;
-    int FBtnoffSet = 0;
-    int FBtnStateCount = 4;
-    int FBackStateCount = 2;
+    using TSkin = TScrollBarSkin<TPad>;
+    using TSkin::FImgBack;
+    using TSkin::FImgSlider;
+    using TSkin::FImgBtnLT;
+    using TSkin::FImgBtnRB;
+    using TSkin::FImgCenter;
+    using TSkin::FSliderStateCount;
+    using TSkin::FCenterStateCount;
+    using TSkin::FSliderSplit;
+    using TSkin::FBtnoffSet;
+    using TSkin::FBtnStateCount;
+    using TSkin::FBackStateCount;
     TRes* FScrollRes = nullptr;
     int FMin = 0;
     int FMax = 100;

@@ -5,11 +5,11 @@
 
 // The two split points of a skin image: (Left, Top) is the first, (Right, Bottom) the second, both
 // measured from the image's top-left corner unless a control says it reads them as margins.
-class TVeskPadding : public fw::TPersistent {
+// Each family has its own record class on this one core; TSelf is that class, so a record takes
+// only its own family's records in assignment.
+template <class TSelf>
+class TSplitPaddingCore : public fw::TPersistent {
 public:
-    FW_CLASSNAME(TVeskPadding)
-    TVeskPadding() = default;
-
     int GetLeft() const { return FValues[0]; }
     int GetTop() const { return FValues[1]; }
     int GetRight() const { return FValues[2]; }
@@ -24,10 +24,21 @@ public:
         if (Index >= 0 && Index < 4 && FValues[Index] != Value) FValues[Index] = Value;
     }
     bool IsEmpty() const { return FValues[0] == 0 && FValues[1] == 0 && FValues[2] == 0 && FValues[3] == 0; }
-    void Assign(fw::TPersistent* Source) override;
+    void Assign(fw::TPersistent* Source) override {
+        if (auto* p = dynamic_cast<TSelf*>(Source)) {
+            for (int i = 0; i < 4; ++i) FValues[i] = p->GetValue(i);
+            return;
+        }
+        fw::TPersistent::Assign(Source);
+    }
 
 private:
     int FValues[4] = {0, 0, 0, 0};
+};
+
+class TVeskPadding : public TSplitPaddingCore<TVeskPadding> {
+public:
+    FW_CLASSNAME(TVeskPadding)
 };
 
 enum TVeskBtnStatus { bsNormal, bsOver, bsDown, bsDisable, bsSelect, bsFocus };

@@ -1,5 +1,5 @@
 // Control properties: parent font and colour, text notification, layout, handlers that free
-// their sender, and the application's shutdown order.
+// their sender, the application's shutdown order and window-class registration.
 #include "window_fixture.h"
 
 using namespace fw;
@@ -219,4 +219,23 @@ TEST_F(ControlsTest, ABareDeleteStillLeavesTheParentAndTheOwner) {
     EXPECT_FALSE(IsWindow(ph));
     testsupport::DibSurface dib(50, 50);
     EXPECT_NO_THROW(form->PaintTo(dib.Dc(), 0, 0));
+}
+
+// A class registered before counts as registered; any other refusal raises, naming the class.
+TEST(WindowClassRegistration, OnlyAnAlreadyRegisteredClassIsNotAFailure) {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"TRegistrationProbe";
+    RegisterWindowClass(wc);
+    EXPECT_NO_THROW(RegisterWindowClass(wc));
+    wc.cbSize = 0;
+    try {
+        RegisterWindowClass(wc);
+        FAIL() << "no exception";
+    } catch (const EOSError& e) {
+        EXPECT_NE(e.ErrorCode, static_cast<DWORD>(ERROR_CLASS_ALREADY_EXISTS));
+        EXPECT_NE(e.Message.find(L"TRegistrationProbe"), std::wstring::npos);
+    }
 }

@@ -1,9 +1,0 @@
-#include "QimUIType.h"
-
-void TQimUIPadding::Assign(fw::TPersistent* Source) {
-    if (auto* p = dynamic_cast<TQimUIPadding*>(Source)) {
-        for (int i = 0; i < 4; ++i) FValues[i] = p->FValues[i];
-        return;
-    }
-    fw::TPersistent::Assign(Source);
-}
