@@ -552,10 +552,12 @@ TMouseButton MouseButtonOf(UINT Msg) {
 
 void TControl::WndProc(TMessage& Message) {
     switch (Message.Msg) {
-        case WM_MOUSEMOVE: WMMouseMove(Message); return;
-        case WM_LBUTTONDOWN: case WM_RBUTTONDOWN: case WM_MBUTTONDOWN: WMButtonDown(Message); return;
-        case WM_LBUTTONDBLCLK: case WM_RBUTTONDBLCLK: case WM_MBUTTONDBLCLK: WMButtonDblClk(Message); return;
-        case WM_LBUTTONUP: case WM_RBUTTONUP: case WM_MBUTTONUP: WMButtonUp(Message); return;
+        case WM_MOUSEMOVE:
+        case WM_LBUTTONDOWN: case WM_LBUTTONUP: case WM_LBUTTONDBLCLK:
+        case WM_RBUTTONDOWN: case WM_RBUTTONUP: case WM_RBUTTONDBLCLK:
+        case WM_MBUTTONDOWN: case WM_MBUTTONUP: case WM_MBUTTONDBLCLK:
+            WMMouse(Message);
+            return;
         case WM_MOUSEWHEEL:
             // Never to the default window procedure: it forwards the wheel to the parent window,
             // which the framework does itself (once).
@@ -572,65 +574,68 @@ void TControl::WndProc(TMessage& Message) {
     }
 }
 
-// The mouse handlers let the default processing run first; an event handler may free the control,
-// so each step after one checks that it still lives.
-void TControl::WMMouseMove(TMessage& Message) {
+// The default processing runs first; an event handler may free the control, so the steps after
+// it check that it still lives.
+void TControl::WMMouse(TMessage& Message) {
     std::shared_ptr<bool> alive = FAlive;
-    TShiftState shift = MouseKeysToShift(Message.WParam);
-    const int x = Message.XPos(), y = Message.YPos();
-    DefaultHandler(Message);
-    if (*alive) MouseMove(shift, x, y);
-}
-
-void TControl::WMButtonDown(TMessage& Message) {
-    std::shared_ptr<bool> alive = FAlive;
-    TShiftState shift = MouseKeysToShift(Message.WParam);
+    const TShiftState shift = MouseKeysToShift(Message.WParam);
     const TMouseButton button = MouseButtonOf(Message.Msg);
     const int x = Message.XPos(), y = Message.YPos();
+    const bool doubleClicks = (FControlStyle & csDoubleClicks) != 0;
     DefaultHandler(Message);
     if (!*alive) return;
-    if (button == mbLeft) {
+    switch (Message.Msg) {
+        case WM_MOUSEMOVE:
+            MouseMove(shift, x, y);
+            return;
+        case WM_LBUTTONDBLCLK:
+        case WM_RBUTTONDBLCLK:
+        case WM_MBUTTONDBLCLK:
+            if (doubleClicks) {
+                ButtonDoubleClicked(button, shift, x, y);
+                return;
+            }
+            // A control without double clicks sees the second press of a quick pair as a press.
+            [[fallthrough]];
+        case WM_LBUTTONDOWN:
+        case WM_RBUTTONDOWN:
+        case WM_MBUTTONDOWN:
+            ButtonPressed(button, shift, x, y);
+            return;
+        default:
+            ButtonReleased(button, shift, x, y);
+            return;
+    }
+}
+
+void TControl::ButtonPressed(TMouseButton Button, TShiftState Shift, int X, int Y) {
+    if (Button == mbLeft) {
         if (FControlStyle & csCaptureMouse) SetMouseCapture(true);
         if (FControlStyle & csClickEvents) FControlState |= csClicked;
     }
-    MouseDown(button, shift, x, y);
+    MouseDown(Button, Shift, X, Y);
 }
 
-void TControl::WMButtonDblClk(TMessage& Message) {
-    // A control without double clicks sees the second press of a quick pair as a press.
-    if (!(FControlStyle & csDoubleClicks)) {
-        WMButtonDown(Message);
-        return;
-    }
+void TControl::ButtonDoubleClicked(TMouseButton Button, TShiftState Shift, int X, int Y) {
     std::shared_ptr<bool> alive = FAlive;
-    TShiftState shift = MouseKeysToShift(Message.WParam);
-    const TMouseButton button = MouseButtonOf(Message.Msg);
-    const int x = Message.XPos(), y = Message.YPos();
-    DefaultHandler(Message);
-    if (!*alive) return;
-    if (button == mbLeft && (FControlStyle & csCaptureMouse)) SetMouseCapture(true);
-    MouseDown(button, shift | TShiftState(ssDouble), x, y);
-    if (*alive && button == mbLeft && (FControlStyle & csClickEvents)) DblClick();
+    if (Button == mbLeft && (FControlStyle & csCaptureMouse)) SetMouseCapture(true);
+    MouseDown(Button, Shift | TShiftState(ssDouble), X, Y);
+    if (*alive && Button == mbLeft && (FControlStyle & csClickEvents)) DblClick();
 }
 
-void TControl::WMButtonUp(TMessage& Message) {
+void TControl::ButtonReleased(TMouseButton Button, TShiftState Shift, int X, int Y) {
     std::shared_ptr<bool> alive = FAlive;
-    TShiftState shift = MouseKeysToShift(Message.WParam);
-    const TMouseButton button = MouseButtonOf(Message.Msg);
-    const int x = Message.XPos(), y = Message.YPos();
-    DefaultHandler(Message);
-    if (!*alive) return;
-    if (button == mbLeft) {
+    if (Button == mbLeft) {
         if (FControlStyle & csCaptureMouse) SetMouseCapture(false);
         if (FControlState & csClicked) {
             FControlState &= ~static_cast<TControlState>(csClicked);
-            if (GetClientRect().Contains(TPoint(x, y))) {
+            if (GetClientRect().Contains(TPoint(X, Y))) {
                 Click();
                 if (!*alive) return;
             }
         }
     }
-    MouseUp(button, shift, x, y);
+    MouseUp(Button, Shift, X, Y);
 }
 
 void TControl::CMMouseWheel(TMessage& Message) {

@@ -253,10 +253,10 @@ protected:
     bool FUpdatingFont = false;
 
 private:
-    void WMMouseMove(TMessage& Message);
-    void WMButtonDown(TMessage& Message);
-    void WMButtonDblClk(TMessage& Message);
-    void WMButtonUp(TMessage& Message);
+    void WMMouse(TMessage& Message);
+    void ButtonPressed(TMouseButton Button, TShiftState Shift, int X, int Y);
+    void ButtonDoubleClicked(TMouseButton Button, TShiftState Shift, int X, int Y);
+    void ButtonReleased(TMouseButton Button, TShiftState Shift, int X, int Y);
     void CMMouseWheel(TMessage& Message);
     void CMParentFontChanged(TMessage& Message);
     void CMParentColorChanged(TMessage& Message);

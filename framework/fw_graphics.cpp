@@ -450,37 +450,39 @@ void TGraphic::Changed() {
 
 // ---------------------------------------------------------------------------------------------
 
-// A canvas over a memory DC that holds the bitmap. The DC lives as long as the canvas (callers may
-// keep its handle); a resized bitmap is selected into the same DC.
-class TBitmap::TBitmapCanvas : public TCanvas {
+TMemoryCanvas::~TMemoryCanvas() { Release(); }
+
+void TMemoryCanvas::Release() {
+    if (!FHandle) return;
+    DeselectObjects();
+    SelectObject(FHandle, FOldBitmap);
+    DeleteDC(FHandle);
+    FHandle = nullptr;
+    FOldBitmap = nullptr;
+}
+
+void TMemoryCanvas::Reselect(HBITMAP Bitmap) {
+    if (FHandle) SelectObject(FHandle, Bitmap ? static_cast<HGDIOBJ>(Bitmap) : FOldBitmap);
+}
+
+void TMemoryCanvas::CreateWith(HBITMAP Bitmap) {
+    HDC dc = CreateCompatibleDC(nullptr);
+    if (!dc) return;
+    FOldBitmap = GetCurrentObject(dc, OBJ_BITMAP);
+    if (Bitmap) SelectObject(dc, Bitmap);
+    FHandle = dc;
+}
+
+// The bitmap's canvas: a resized bitmap is selected into the same DC.
+class TBitmap::TBitmapCanvas : public TMemoryCanvas {
 public:
     explicit TBitmapCanvas(TBitmap* owner) : FOwner(owner) {}
-    ~TBitmapCanvas() override { Release(); }
-    void Release() {
-        if (!FHandle) return;
-        DeselectObjects();
-        SelectObject(FHandle, FOldBitmap);
-        DeleteDC(FHandle);
-        FHandle = nullptr;
-        FOldBitmap = nullptr;
-    }
-    // Puts another bitmap (or none) into the DC, before the old one is deleted.
-    void Reselect(HBITMAP bitmap) {
-        if (FHandle) SelectObject(FHandle, bitmap ? static_cast<HGDIOBJ>(bitmap) : FOldBitmap);
-    }
 
 protected:
-    void CreateHandle() override {
-        HDC dc = CreateCompatibleDC(nullptr);
-        if (!dc) return;
-        FOldBitmap = GetCurrentObject(dc, OBJ_BITMAP);
-        if (FOwner->FHandle) SelectObject(dc, FOwner->FHandle.Get());
-        FHandle = dc;
-    }
+    void CreateHandle() override { CreateWith(FOwner->FHandle.Get()); }
 
 private:
     TBitmap* FOwner;
-    HGDIOBJ FOldBitmap = nullptr;
 };
 
 TBitmap::TBitmap() = default;

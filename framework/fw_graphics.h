@@ -195,6 +195,23 @@ private:
     CRITICAL_SECTION FLock;
 };
 
+// A canvas over a memory DC of its own with a picture's bitmap selected in it. The DC lives as long
+// as the canvas (callers may keep its handle) or until Release; the bitmap is put out of it first.
+class TMemoryCanvas : public TCanvas {
+public:
+    ~TMemoryCanvas() override;
+    void Release();
+    // Puts another bitmap (or none) into the DC, before the old one is deleted.
+    void Reselect(HBITMAP Bitmap);
+
+protected:
+    // Makes the DC, with Bitmap selected when there is one.
+    void CreateWith(HBITMAP Bitmap);
+
+private:
+    HGDIOBJ FOldBitmap = nullptr;
+};
+
 // ---------------------------------------------------------------------------------------------
 
 class TGraphic : public TPersistent {

@@ -633,32 +633,18 @@ std::vector<uint8_t> Encode(int width, int height, const uint8_t* color, size_t 
 // TPngImage
 
 // A memory DC over the picture's colour plane.
-class TPngImage::TPngCanvas : public TCanvas {
+class TPngImage::TPngCanvas : public TMemoryCanvas {
 public:
     explicit TPngCanvas(TPngImage* owner) : FOwner(owner) {}
-    ~TPngCanvas() override { Release(); }
-    void Release() {
-        if (!FHandle) return;
-        DeselectObjects();
-        SelectObject(FHandle, FOldBitmap);
-        DeleteDC(FHandle);
-        FHandle = nullptr;
-        FOldBitmap = nullptr;
-    }
 
 protected:
     void CreateHandle() override {
         FOwner->MoveToDib();
-        HDC dc = CreateCompatibleDC(nullptr);
-        if (!dc) return;
-        FOldBitmap = GetCurrentObject(dc, OBJ_BITMAP);
-        if (FOwner->FDib) SelectObject(dc, FOwner->FDib.Get());
-        FHandle = dc;
+        CreateWith(FOwner->FDib.Get());
     }
 
 private:
     TPngImage* FOwner;
-    HGDIOBJ FOldBitmap = nullptr;
 };
 
 TPngImage::TPngImage() = default;
