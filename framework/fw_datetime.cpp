@@ -424,6 +424,24 @@ size_t AppendAmPm(std::wstring& out, const std::wstring& f, size_t i, size_t run
     return 0;
 }
 
+// "c": the short date pattern, and the long time pattern unless the time is midnight.
+void AppendDateAndTime(std::wstring& out, const TDateTimeParts& p, TDateTime dt, const TFormatSettings& fs, int depth) {
+    AppendFormat(out, fs.ShortDateFormat, dt, fs, depth + 1);
+    if (p.Hour || p.Minute || p.Second || p.MSec) {
+        out += L' ';
+        AppendFormat(out, fs.LongTimeFormat, dt, fs, depth + 1);
+    }
+}
+
+// Text between the quote at f[i] and its partner (or the end) stands as it is; returns where the
+// pattern goes on.
+size_t AppendQuoted(std::wstring& out, const std::wstring& f, size_t i) {
+    size_t e = f.find(f[i], i + 1);
+    if (e == std::wstring::npos) e = f.size();
+    out.append(f, i + 1, e - i - 1);
+    return e + 1;
+}
+
 void AppendFormat(std::wstring& out, const std::wstring& f, TDateTime dt, const TFormatSettings& fs, int depth) {
     TDateTimeParts p;
     DecodeDateTime(dt, p.Year, p.Month, p.Day, p.Hour, p.Minute, p.Second, p.MSec);
@@ -457,13 +475,7 @@ void AppendFormat(std::wstring& out, const std::wstring& f, TDateTime dt, const 
                 }
                 break;
             case L'c':
-                if (depth < 2) {
-                    AppendFormat(out, fs.ShortDateFormat, dt, fs, depth + 1);
-                    if (p.Hour || p.Minute || p.Second || p.MSec) {
-                        out += L' ';
-                        AppendFormat(out, fs.LongTimeFormat, dt, fs, depth + 1);
-                    }
-                }
+                if (depth < 2) AppendDateAndTime(out, p, dt, fs, depth);
                 afterHour = false;
                 ++i;
                 break;
@@ -476,13 +488,9 @@ void AppendFormat(std::wstring& out, const std::wstring& f, TDateTime dt, const 
                 ++i;
                 break;
             case L'"':
-            case L'\'': {
-                size_t e = f.find(c, i + 1);
-                if (e == std::wstring::npos) e = f.size();
-                out.append(f, i + 1, e - i - 1);
-                i = e + 1;
+            case L'\'':
+                i = AppendQuoted(out, f, i);
                 break;
-            }
             default:
                 out += c;
                 ++i;
