@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "fw_handles.h"
+
 // ---------------------------------------------------------------------------------------------
 // Globals
 
@@ -154,8 +156,8 @@ void ListLanguageFiles(fw::TStrings& List) {
     const std::wstring dir = AppDir() + L"Languages\\";
     std::vector<std::wstring> names;
     WIN32_FIND_DATAW fd;
-    HANDLE h = FindFirstFileW((dir + L"*.ini").c_str(), &fd);
-    if (h != INVALID_HANDLE_VALUE) {
+    fw::TFindHandle h(FindFirstFileW((dir + L"*.ini").c_str(), &fd));
+    if (h) {
         do {
             if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
             const std::wstring name = fd.cFileName;
@@ -163,8 +165,7 @@ void ListLanguageFiles(fw::TStrings& List) {
             // real ".ini" files are language files.
             if (!fw::SameText(fw::ExtractFileExt(name), L".ini")) continue;
             names.push_back(fw::ChangeFileExt(name, L""));
-        } while (FindNextFileW(h, &fd));
-        FindClose(h);
+        } while (FindNextFileW(h.Get(), &fd));
     }
     // File systems differ in the order they list a folder in (Wine's is arbitrary); the menu and
     // the start-up match want one fixed order.

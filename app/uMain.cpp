@@ -6,6 +6,7 @@
 
 #include "PublicFuns.h"
 #include "PublicFunsReg.h"
+#include "fw_handles.h"
 #include "uAbout.h"
 #include "uMainForm.h"
 #include "uOnlineServices.h"
@@ -21,9 +22,8 @@ std::wstring SystemFirstParam() {
     int count = 0;
     LPWSTR* args = CommandLineToArgvW(GetCommandLineW(), &count);
     if (!args) return L"";
-    std::wstring first = count > 1 ? args[1] : L"";
-    LocalFree(args);
-    return first;
+    fw::TLocalMemory owned(args);
+    return count > 1 ? args[1] : L"";
 }
 
 bool SystemTaskbarExists() { return FindWindowW(L"Shell_TrayWnd", nullptr) != nullptr; }

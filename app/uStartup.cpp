@@ -2,8 +2,11 @@
 
 #include <shlobj.h>
 
+#include <utility>
+
 #include "PublicFuns.h"
 #include "fw_forms.h"
+#include "fw_handles.h"
 #include "fw_inifiles.h"
 #include "fw_strings.h"
 #include "uMain.h"
@@ -15,7 +18,7 @@ LANGID SystemUILanguage() { return GetUserDefaultUILanguage(); }
 void SystemAppDataFolder(std::wstring& Path) { GetSpecialFolder(DesktopWnd, CSIDL_APPDATA, Path); }
 
 // The first instance's mutex, open until the process ends.
-HANDLE gInstanceMutex = nullptr;
+fw::TKernelHandle gInstanceMutex;
 
 std::wstring LanguagesDir() { return AppDir() + L"Languages\\"; }
 
@@ -27,7 +30,7 @@ TAppDataFolderSource AppDataFolderSource = SystemAppDataFolder;
 
 bool CheckSingleInstance() {
     SetLastError(ERROR_SUCCESS);
-    HANDLE mutex = CreateMutexW(nullptr, FALSE, SingleInstanceMutexName);
+    fw::TKernelHandle mutex(CreateMutexW(nullptr, FALSE, SingleInstanceMutexName));
     const DWORD error = GetLastError();
     // Access is refused only to a mutex that exists: an instance started elevated (or by another
     // account in this session) holds it, and a second copy would work on the same data file.
@@ -39,14 +42,10 @@ bool CheckSingleInstance() {
             SendMessageTimeoutW(wnd, WM_ACTIVATEINSTANCE, 1, 0, SMTO_NORMAL | SMTO_ABORTIFHUNG,
                                 ActivateInstanceTimeoutMs, &result);
         }
-        // This process never owned the mutex, so releasing it would do nothing: close the handle.
-        if (mutex) CloseHandle(mutex);
+        // This process never owned the mutex, so releasing it would do nothing: the handle closes.
         return false;
     }
-    if (mutex) {
-        if (gInstanceMutex) CloseHandle(gInstanceMutex);
-        gInstanceMutex = mutex;
-    }
+    if (mutex) gInstanceMutex = std::move(mutex);
     return true;
 }
 

@@ -1,5 +1,7 @@
 #include "fw_base.h"
 
+#include "fw_handles.h"
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -56,9 +58,9 @@ std::wstring SysErrorMessage(DWORD code) {
     wchar_t* buf = nullptr;
     DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
                              nullptr, code, 0, reinterpret_cast<wchar_t*>(&buf), 0, nullptr);
+    TLocalMemory owned(buf);
     std::wstring text;
     if (n && buf) text.assign(buf, n);
-    if (buf) LocalFree(buf);
     while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' ')) text.pop_back();
     return text;
 }

@@ -1,5 +1,7 @@
 #include "fw_controls.h"
 
+#include "fw_handles.h"
+
 #include <algorithm>
 #include <set>
 
@@ -11,19 +13,6 @@ TControl* gMouseControl = nullptr;
 TControl* gCaptureControl = nullptr;
 HWND gTrackedWnd = nullptr;
 
-
-// Restores a device context saved on construction, also when a paint throws.
-class DCStateGuard {
-public:
-    explicit DCStateGuard(HDC dc) : dc_(dc), saved_(SaveDC(dc)) {}
-    ~DCStateGuard() { RestoreDC(dc_, saved_); }
-    DCStateGuard(const DCStateGuard&) = delete;
-    DCStateGuard& operator=(const DCStateGuard&) = delete;
-
-private:
-    HDC dc_;
-    int saved_;
-};
 
 // Binds a control canvas to a device context for one paint and lets go of it afterwards.
 class CanvasBinding {
@@ -118,13 +107,12 @@ TShiftState KeyDataToShiftState(LPARAM KeyData) {
 
 TControlCanvas::~TControlCanvas() {
     SetHandle(nullptr);
-    if (FOwnDC) DeleteDC(FOwnDC);
 }
 
 void TControlCanvas::CreateHandle() {
     // Outside painting a canvas still measures text: a screen-compatible context with the font.
-    if (!FOwnDC) FOwnDC = CreateCompatibleDC(nullptr);
-    SetHandle(FOwnDC);
+    if (!FOwnDC) FOwnDC.Reset(CreateCompatibleDC(nullptr));
+    SetHandle(FOwnDC.Get());
     if (FControl && FControl->GetFont()) GetFont()->Assign(FControl->GetFont());
 }
 
@@ -475,15 +463,10 @@ void TControl::Repaint() {
     if (FControlStyle & csOpaque) {
         // Straight onto the parent's device context: this control and the windowless controls
         // above it, without repainting the parent beneath.
-        HDC dc = GetDC(FParent->GetHandle());
+        TWindowDC dc(FParent->GetHandle());
         if (!dc) return;
-        struct Release {
-            HWND w;
-            HDC dc;
-            ~Release() { ReleaseDC(w, dc); }
-        } release{FParent->GetHandle(), dc};
-        IntersectClipRect(dc, FLeft, FTop, FLeft + FWidth, FTop + FHeight);
-        FParent->PaintControls(dc, this);
+        IntersectClipRect(dc.Get(), FLeft, FTop, FLeft + FWidth, FTop + FHeight);
+        FParent->PaintControls(dc.Get(), this);
     } else {
         Invalidate();
         Update();
@@ -555,66 +538,17 @@ bool TControl::DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos) 
     return handled;
 }
 
-void TControl::HandleMouseMessage(TMessage& M) {
-    std::shared_ptr<bool> alive = FAlive;
-    TShiftState shift = MouseKeysToShift(M.WParam);
-    int x = M.XPos(), y = M.YPos();
-    TMouseButton button = mbLeft;
-    switch (M.Msg) {
-        case WM_RBUTTONDOWN: case WM_RBUTTONUP: case WM_RBUTTONDBLCLK: button = mbRight; break;
-        case WM_MBUTTONDOWN: case WM_MBUTTONUP: case WM_MBUTTONDBLCLK: button = mbMiddle; break;
-        default: break;
-    }
-    switch (M.Msg) {
-        case WM_MOUSEMOVE:
-            DefaultHandler(M);
-            if (*alive) MouseMove(shift, x, y);
-            return;
-        case WM_LBUTTONDBLCLK:
-        case WM_RBUTTONDBLCLK:
-        case WM_MBUTTONDBLCLK:
-            if (FControlStyle & csDoubleClicks) {
-                DefaultHandler(M);
-                if (!*alive) return;
-                if (button == mbLeft && (FControlStyle & csCaptureMouse)) SetMouseCapture(true);
-                MouseDown(button, shift | TShiftState(ssDouble), x, y);
-                if (*alive && button == mbLeft && (FControlStyle & csClickEvents)) DblClick();
-                return;
-            }
-            // A control without double clicks sees the second press of a quick pair as a press.
-            [[fallthrough]];
-        case WM_LBUTTONDOWN:
-        case WM_RBUTTONDOWN:
-        case WM_MBUTTONDOWN:
-            DefaultHandler(M);
-            if (!*alive) return;
-            if (button == mbLeft) {
-                if (FControlStyle & csCaptureMouse) SetMouseCapture(true);
-                if (FControlStyle & csClickEvents) FControlState |= csClicked;
-            }
-            MouseDown(button, shift, x, y);
-            return;
-        case WM_LBUTTONUP:
-        case WM_RBUTTONUP:
-        case WM_MBUTTONUP:
-            DefaultHandler(M);
-            if (!*alive) return;
-            if (button == mbLeft) {
-                if (FControlStyle & csCaptureMouse) SetMouseCapture(false);
-                if (FControlState & csClicked) {
-                    FControlState &= ~static_cast<TControlState>(csClicked);
-                    if (GetClientRect().Contains(TPoint(x, y))) {
-                        Click();
-                        if (!*alive) return;
-                    }
-                }
-            }
-            MouseUp(button, shift, x, y);
-            return;
-        default:
-            DefaultHandler(M);
+namespace {
+
+TMouseButton MouseButtonOf(UINT Msg) {
+    switch (Msg) {
+        case WM_RBUTTONDOWN: case WM_RBUTTONUP: case WM_RBUTTONDBLCLK: return mbRight;
+        case WM_MBUTTONDOWN: case WM_MBUTTONUP: case WM_MBUTTONDBLCLK: return mbMiddle;
+        default: return mbLeft;
     }
 }
+
+}  // namespace
 
 void TControl::WndProc(TMessage& Message) {
     switch (Message.Msg) {
@@ -622,67 +556,128 @@ void TControl::WndProc(TMessage& Message) {
         case WM_LBUTTONDOWN: case WM_LBUTTONUP: case WM_LBUTTONDBLCLK:
         case WM_RBUTTONDOWN: case WM_RBUTTONUP: case WM_RBUTTONDBLCLK:
         case WM_MBUTTONDOWN: case WM_MBUTTONUP: case WM_MBUTTONDBLCLK:
-            HandleMouseMessage(Message);
+            WMMouse(Message);
             return;
         case WM_MOUSEWHEEL:
             // Never to the default window procedure: it forwards the wheel to the parent window,
             // which the framework does itself (once).
             Message.Result = Perform(CM_MOUSEWHEEL, Message.WParam, Message.LParam);
             return;
-        case CM_MOUSEWHEEL: {
-            std::shared_ptr<bool> alive = FAlive;
-            TShiftState shift = MouseKeysToShift(LOWORD(Message.WParam));
-            int delta = static_cast<short>(HIWORD(Message.WParam));
-            TPoint pos(Message.XPos(), Message.YPos());
-            if (DoMouseWheel(shift, delta, pos))
-                Message.Result = 1;
-            else if (*alive && FParent)
-                Message.Result = FParent->Perform(CM_MOUSEWHEEL, Message.WParam, Message.LParam);
-            else
-                Message.Result = 0;
+        case CM_MOUSEWHEEL: CMMouseWheel(Message); return;
+        case CM_MOUSEENTER: Fire(OnMouseEnter, this); return;
+        case CM_MOUSELEAVE: Fire(OnMouseLeave, this); return;
+        case CM_FONTCHANGED: case CM_COLORCHANGED: case CM_ENABLEDCHANGED: Invalidate(); return;
+        case CM_PARENTFONTCHANGED: CMParentFontChanged(Message); return;
+        case CM_PARENTCOLORCHANGED: CMParentColorChanged(Message); return;
+        case CM_PARENTSHOWHINTCHANGED: CMParentShowHintChanged(Message); return;
+        default: DefaultHandler(Message);
+    }
+}
+
+// The default processing runs first; an event handler may free the control, so the steps after
+// it check that it still lives.
+void TControl::WMMouse(TMessage& Message) {
+    std::shared_ptr<bool> alive = FAlive;
+    const TShiftState shift = MouseKeysToShift(Message.WParam);
+    const TMouseButton button = MouseButtonOf(Message.Msg);
+    const int x = Message.XPos(), y = Message.YPos();
+    const bool doubleClicks = (FControlStyle & csDoubleClicks) != 0;
+    DefaultHandler(Message);
+    if (!*alive) return;
+    switch (Message.Msg) {
+        case WM_MOUSEMOVE:
+            MouseMove(shift, x, y);
             return;
-        }
-        case CM_MOUSEENTER:
-            Fire(OnMouseEnter, this);
-            return;
-        case CM_MOUSELEAVE:
-            Fire(OnMouseLeave, this);
-            return;
-        case CM_FONTCHANGED:
-        case CM_COLORCHANGED:
-        case CM_ENABLEDCHANGED:
-            Invalidate();
-            return;
-        case CM_PARENTFONTCHANGED:
-            if (FParentFont && FParent) {
-                FUpdatingFont = true;
-                try {
-                    FFont->Assign(FParent->GetFont());
-                } catch (...) {
-                    FUpdatingFont = false;
-                    throw;
-                }
-                FUpdatingFont = false;
+        case WM_LBUTTONDBLCLK:
+        case WM_RBUTTONDBLCLK:
+        case WM_MBUTTONDBLCLK:
+            if (doubleClicks) {
+                ButtonDoubleClicked(button, shift, x, y);
+                return;
             }
-            return;
-        case CM_PARENTCOLORCHANGED:
-            if (FParentColor && FParent) {
-                FColor = FParent->GetColor();
-                Perform(CM_COLORCHANGED, 0, 0);
-            }
-            return;
-        case CM_PARENTSHOWHINTCHANGED:
-            if (FParentShowHint && FParent) {
-                FShowHint = FParent->GetShowHint();
-                if (auto* w = dynamic_cast<TWinControl*>(this)) {
-                    for (TControl* c : std::vector<TControl*>(w->FControls)) c->Perform(CM_PARENTSHOWHINTCHANGED, 0, 0);
-                    for (TWinControl* c : std::vector<TWinControl*>(w->FWinControls))
-                        c->Perform(CM_PARENTSHOWHINTCHANGED, 0, 0);
-                }
-            }
+            // A control without double clicks sees the second press of a quick pair as a press.
+            [[fallthrough]];
+        case WM_LBUTTONDOWN:
+        case WM_RBUTTONDOWN:
+        case WM_MBUTTONDOWN:
+            ButtonPressed(button, shift, x, y);
             return;
         default:
-            DefaultHandler(Message);
+            ButtonReleased(button, shift, x, y);
+            return;
+    }
+}
+
+void TControl::ButtonPressed(TMouseButton Button, TShiftState Shift, int X, int Y) {
+    if (Button == mbLeft) {
+        if (FControlStyle & csCaptureMouse) SetMouseCapture(true);
+        if (FControlStyle & csClickEvents) FControlState |= csClicked;
+    }
+    MouseDown(Button, Shift, X, Y);
+}
+
+void TControl::ButtonDoubleClicked(TMouseButton Button, TShiftState Shift, int X, int Y) {
+    std::shared_ptr<bool> alive = FAlive;
+    if (Button == mbLeft && (FControlStyle & csCaptureMouse)) SetMouseCapture(true);
+    MouseDown(Button, Shift | TShiftState(ssDouble), X, Y);
+    if (*alive && Button == mbLeft && (FControlStyle & csClickEvents)) DblClick();
+}
+
+void TControl::ButtonReleased(TMouseButton Button, TShiftState Shift, int X, int Y) {
+    std::shared_ptr<bool> alive = FAlive;
+    if (Button == mbLeft) {
+        if (FControlStyle & csCaptureMouse) SetMouseCapture(false);
+        if (FControlState & csClicked) {
+            FControlState &= ~static_cast<TControlState>(csClicked);
+            if (GetClientRect().Contains(TPoint(X, Y))) {
+                Click();
+                if (!*alive) return;
+            }
+        }
+    }
+    MouseUp(Button, Shift, X, Y);
+}
+
+void TControl::CMMouseWheel(TMessage& Message) {
+    std::shared_ptr<bool> alive = FAlive;
+    TShiftState shift = MouseKeysToShift(LOWORD(Message.WParam));
+    int delta = static_cast<short>(HIWORD(Message.WParam));
+    TPoint pos(Message.XPos(), Message.YPos());
+    if (DoMouseWheel(shift, delta, pos))
+        Message.Result = 1;
+    else if (*alive && FParent)
+        Message.Result = FParent->Perform(CM_MOUSEWHEEL, Message.WParam, Message.LParam);
+    else
+        Message.Result = 0;
+}
+
+void TControl::CMParentFontChanged(TMessage& Message) {
+    (void)Message;
+    if (!FParentFont || !FParent) return;
+    FUpdatingFont = true;
+    try {
+        FFont->Assign(FParent->GetFont());
+    } catch (...) {
+        FUpdatingFont = false;
+        throw;
+    }
+    FUpdatingFont = false;
+}
+
+void TControl::CMParentColorChanged(TMessage& Message) {
+    (void)Message;
+    if (!FParentColor || !FParent) return;
+    FColor = FParent->GetColor();
+    Perform(CM_COLORCHANGED, 0, 0);
+}
+
+void TControl::CMParentShowHintChanged(TMessage& Message) {
+    (void)Message;
+    if (!FParentShowHint || !FParent) return;
+    FShowHint = FParent->GetShowHint();
+    if (auto* w = dynamic_cast<TWinControl*>(this)) {
+        for (TControl* c : std::vector<TControl*>(w->FControls)) c->Perform(CM_PARENTSHOWHINTCHANGED, 0, 0);
+        for (TWinControl* c : std::vector<TWinControl*>(w->FWinControls)) c->Perform(CM_PARENTSHOWHINTCHANGED, 0, 0);
     }
 }
 
@@ -1085,8 +1080,7 @@ bool TWinControl::Focused() const {
 }
 
 void TWinControl::SetFocus() {
-    TWinControl* top = this;
-    while (top->FParent) top = top->FParent;
+    TWinControl* top = TopParent();
     HandleNeeded();
     if (top != this && top->FHandle && GetActiveWindow() != top->FHandle) {
         // A background form is not pulled forward: the control gets the focus when its form is
@@ -1133,7 +1127,7 @@ void TWinControl::PaintControls(HDC DC, TControl* First) {
         if (!RectVisible(DC, &b)) continue;
         if (FControlState & csPaintCopy) c->FControlState |= csPaintCopy;
         {
-            DCStateGuard guard(DC);
+            TSavedDC saved(DC);
             OffsetViewportOrgEx(DC, c->FLeft, c->FTop, nullptr);
             IntersectClipRect(DC, 0, 0, c->FWidth, c->FHeight);
             c->Perform(WM_PAINT, reinterpret_cast<WPARAM>(DC), 0);
@@ -1145,7 +1139,7 @@ void TWinControl::PaintControls(HDC DC, TControl* First) {
 void TWinControl::PaintHandler(HDC PaintDC, const TRect& UpdateRect) {
     (void)UpdateRect;
     {
-        DCStateGuard guard(PaintDC);
+        TSavedDC saved(PaintDC);
         // Opaque windowless children paint all their pixels: the parent does not paint under them.
         for (TControl* c : FControls) {
             if (c->FVisible && (c->FControlStyle & csOpaque))
@@ -1157,7 +1151,7 @@ void TWinControl::PaintHandler(HDC PaintDC, const TRect& UpdateRect) {
 }
 
 void TWinControl::PaintTo(HDC DC, int X, int Y) {
-    DCStateGuard guard(DC);
+    TSavedDC saved(DC);
     OffsetViewportOrgEx(DC, X, Y, nullptr);
     TRect cr = GetClientRect();
     IntersectClipRect(DC, 0, 0, cr.Width(), cr.Height());
@@ -1214,218 +1208,235 @@ bool TWinControl::RouteMouseToChild(TMessage& M) {
 
 void TWinControl::WndProc(TMessage& Message) {
     switch (Message.Msg) {
-        case WM_PAINT: {
-            HDC given = reinterpret_cast<HDC>(Message.WParam);
-            if (given) {
-                PaintHandler(given, TRect());
-                Message.Result = 0;
-                return;
-            }
-            if (!FHandle) return;
-            PAINTSTRUCT ps{};
-            HDC dc = BeginPaint(FHandle, &ps);
-            struct End {
-                HWND w;
-                PAINTSTRUCT* ps;
-                ~End() { EndPaint(w, ps); }
-            } end{FHandle, &ps};
-            TRect r(ps.rcPaint);
-            if (FDoubleBuffered) {
-                if (r.IsEmpty()) return;
-                HDC mem = CreateCompatibleDC(dc);
-                HBITMAP bmp = CreateCompatibleBitmap(dc, r.Width(), r.Height());
-                HGDIOBJ old = SelectObject(mem, bmp);
-                struct Free {
-                    HDC mem;
-                    HBITMAP bmp;
-                    HGDIOBJ old;
-                    ~Free() {
-                        SelectObject(mem, old);
-                        DeleteObject(bmp);
-                        DeleteDC(mem);
-                    }
-                } freeMem{mem, bmp, old};
-                SetWindowOrgEx(mem, r.Left, r.Top, nullptr);
-                // Through WindowProc: a class (or a hook) may answer the erase itself.
-                Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(mem), reinterpret_cast<LPARAM>(mem));
-                PaintHandler(mem, r);
-                BitBlt(dc, r.Left, r.Top, r.Width(), r.Height(), mem, r.Left, r.Top, SRCCOPY);
-            } else {
-                PaintHandler(dc, r);
-            }
-            Message.Result = 0;
-            return;
-        }
-        case WM_ERASEBKGND: {
-            if (FDefWndProc) break;
-            HDC dc = reinterpret_cast<HDC>(Message.WParam);
-            // The buffered paint erases its own memory bitmap; any other context is filled.
-            if (FDoubleBuffered && FHandle && WindowFromDC(dc) == FHandle) {
-                Message.Result = 1;
-                return;
-            }
-            if (FColor != clNone && FColor != clDefault) {
-                TRect r = GetClientRect();
-                RECT rr = r;
-                HBRUSH b = CreateSolidBrush(ColorToRGB(FColor));
-                ::FillRect(dc, &rr, b);
-                DeleteObject(b);
-            }
-            Message.Result = 1;
-            return;
-        }
-        case WM_MOUSEMOVE: {
-            std::shared_ptr<bool> alive = FAlive;
-            TMouseTracker::MouseMoved(this, TPoint(Message.XPos(), Message.YPos()));
-            if (!*alive || RouteMouseToChild(Message)) return;
-            break;
-        }
-        case WM_LBUTTONUP: case WM_RBUTTONUP: case WM_MBUTTONUP: {
-            std::shared_ptr<bool> alive = FAlive;
-            TPoint p(Message.XPos(), Message.YPos());
-            if (!RouteMouseToChild(Message)) TControl::WndProc(Message);
-            // The capture may be gone: what lies under the pointer now gets enter/leave.
-            if (*alive && gCaptureControl == nullptr) TMouseTracker::MouseMoved(this, p);
-            return;
-        }
+        case WM_PAINT: WMPaint(Message); return;
+        case WM_ERASEBKGND: WMEraseBkgnd(Message); return;
+        case WM_MOUSEMOVE: WMMouseMove(Message); return;
+        case WM_LBUTTONUP: case WM_RBUTTONUP: case WM_MBUTTONUP: WMButtonUp(Message); return;
         case WM_LBUTTONDOWN: case WM_RBUTTONDOWN: case WM_MBUTTONDOWN:
         case WM_LBUTTONDBLCLK: case WM_RBUTTONDBLCLK: case WM_MBUTTONDBLCLK:
-            if (RouteMouseToChild(Message)) return;
-            break;
+            if (!RouteMouseToChild(Message)) TControl::WndProc(Message);
+            return;
         case WM_MOUSELEAVE:
             TMouseTracker::MouseLeftWindow(this);
             DefaultHandler(Message);
             return;
-        case WM_CANCELMODE:
-            // A modal loop or menu takes over the mouse: no click may complete afterwards.
-            FControlState &= ~static_cast<TControlState>(csClicked);
-            for (TControl* c : FControls) c->FControlState &= ~static_cast<TControlState>(csClicked);
-            if (gCaptureControl && WindowOf(gCaptureControl) == this) TMouseTracker::SetCaptureControl(nullptr);
-            DefaultHandler(Message);
-            return;
-        case WM_CAPTURECHANGED:
-            if (gCaptureControl && reinterpret_cast<HWND>(Message.LParam) != FHandle) {
-                TWinControl* w = WindowOf(gCaptureControl);
-                if (w == this) gCaptureControl = nullptr;
-            }
-            DefaultHandler(Message);
-            return;
-        case WM_SETCURSOR:
-            if (gGlobalCursor != crDefault) {
-                ::SetCursor(CursorHandle(gGlobalCursor));
-                Message.Result = 1;
-                return;
-            }
-            if (reinterpret_cast<HWND>(Message.WParam) == FHandle && LOWORD(Message.LParam) == HTCLIENT) {
-                TCursor cur = FCursor;
-                POINT pt;
-                if (GetCursorPos(&pt)) {
-                    TPoint cp = ScreenToClient(TPoint(pt.x, pt.y));
-                    TControl* c = ControlAtPos(cp, true);
-                    if (c && c->FCursor != crDefault) cur = c->FCursor;
-                }
-                if (cur != crDefault) {
-                    ::SetCursor(CursorHandle(cur));
-                    Message.Result = 1;
-                    return;
-                }
-            }
-            break;
-        case WM_PRINTCLIENT:
-            // How AnimateWindow and PrintWindow capture the window's picture.
-            if (FDefWndProc) break;
-            PaintTo(reinterpret_cast<HDC>(Message.WParam), 0, 0);
-            Message.Result = 0;
-            return;
-        case WM_WINDOWPOSCHANGED: {
-            std::shared_ptr<bool> alive = FAlive;
-            DefaultHandler(Message);
-            if (*alive) UpdateBoundsFromWindow();
-            return;
-        }
-        case WM_SETFOCUS: {
-            std::shared_ptr<bool> alive = FAlive;
-            DefaultHandler(Message);
-            if (!*alive) return;
-            TWinControl* top = this;
-            while (top->FParent) top = top->FParent;
-            if (top != this) top->Perform(CM_FOCUSCHANGED, 1, reinterpret_cast<LPARAM>(this));
-            if (*alive) Perform(CM_ENTER, 0, 0);
-            return;
-        }
-        case WM_KILLFOCUS: {
-            std::shared_ptr<bool> alive = FAlive;
-            DefaultHandler(Message);
-            if (*alive) Perform(CM_EXIT, 0, 0);
-            return;
-        }
-        case CM_ENTER:
-            Fire(OnEnter, this);
-            return;
-        case CM_EXIT:
-            Fire(OnExit, this);
-            return;
-        case WM_KEYDOWN: case WM_SYSKEYDOWN: {
-            WORD key = static_cast<WORD>(Message.WParam);
-            TWinControl* top = this;
-            while (top->FParent) top = top->FParent;
-            if (top != this && top->PreviewKey(Message.Msg, key, KeyDataToShiftState(Message.LParam))) return;
-            if (DoKeyDown(key, KeyDataToShiftState(Message.LParam))) return;
-            Message.WParam = key;
-            break;
-        }
-        case WM_KEYUP: case WM_SYSKEYUP: {
-            WORD key = static_cast<WORD>(Message.WParam);
-            if (DoKeyUp(key, KeyDataToShiftState(Message.LParam))) return;
-            Message.WParam = key;
-            break;
-        }
-        case WM_CHAR: {
-            wchar_t ch = static_cast<wchar_t>(Message.WParam);
-            if (DoKeyPress(ch)) return;
-            Message.WParam = ch;
-            break;
-        }
+        case WM_CANCELMODE: WMCancelMode(Message); return;
+        case WM_CAPTURECHANGED: WMCaptureChanged(Message); return;
+        case WM_SETCURSOR: WMSetCursor(Message); return;
+        case WM_PRINTCLIENT: WMPrintClient(Message); return;
+        case WM_WINDOWPOSCHANGED: WMWindowPosChanged(Message); return;
+        case WM_SETFOCUS: WMSetFocus(Message); return;
+        case WM_KILLFOCUS: WMKillFocus(Message); return;
+        case CM_ENTER: Fire(OnEnter, this); return;
+        case CM_EXIT: Fire(OnExit, this); return;
+        case WM_KEYDOWN: case WM_SYSKEYDOWN: WMKeyDown(Message); return;
+        case WM_KEYUP: case WM_SYSKEYUP: WMKeyUp(Message); return;
+        case WM_CHAR: WMChar(Message); return;
         case WM_COMMAND: case WM_NOTIFY:
         case WM_CTLCOLORBTN: case WM_CTLCOLOREDIT: case WM_CTLCOLORLISTBOX: case WM_CTLCOLORSTATIC:
         case WM_CTLCOLORSCROLLBAR: case WM_CTLCOLORDLG: case WM_CTLCOLORMSGBOX:
-        case WM_HSCROLL: case WM_VSCROLL: case WM_DRAWITEM: case WM_MEASUREITEM: {
-            // Reflected to the child control that sent it.
-            HWND child = nullptr;
-            if (Message.Msg == WM_NOTIFY)
-                child = reinterpret_cast<NMHDR*>(Message.LParam)->hwndFrom;
-            else if (Message.Msg == WM_DRAWITEM)
-                child = reinterpret_cast<DRAWITEMSTRUCT*>(Message.LParam)->hwndItem;
-            else if (Message.Msg != WM_MEASUREITEM)
-                child = reinterpret_cast<HWND>(Message.LParam);
-            TWinControl* c = child && child != FHandle ? FindControl(child) : nullptr;
-            if (c) {
-                Message.Result = c->Perform(CN_BASE + Message.Msg, Message.WParam, Message.LParam);
-                return;
-            }
-            break;
+        case WM_HSCROLL: case WM_VSCROLL: case WM_DRAWITEM: case WM_MEASUREITEM:
+            ReflectToChild(Message);
+            return;
+        case CM_FONTCHANGED: CMFontChanged(Message); return;
+        case CM_COLORCHANGED: CMColorChanged(Message); return;
+        case CM_ENABLEDCHANGED: Invalidate(); return;
+        default: TControl::WndProc(Message);
+    }
+}
+
+TWinControl* TWinControl::TopParent() {
+    TWinControl* top = this;
+    while (top->FParent) top = top->FParent;
+    return top;
+}
+
+void TWinControl::WMPaint(TMessage& Message) {
+    if (HDC given = reinterpret_cast<HDC>(Message.WParam)) {
+        PaintHandler(given, TRect());
+        Message.Result = 0;
+        return;
+    }
+    if (!FHandle) return;
+    TPaintDC dc(FHandle);
+    TRect r(dc.UpdateRect());
+    if (FDoubleBuffered) {
+        if (r.IsEmpty()) return;
+        PaintBuffered(dc.Get(), r);
+    } else {
+        PaintHandler(dc.Get(), r);
+    }
+    Message.Result = 0;
+}
+
+void TWinControl::PaintBuffered(HDC DC, const TRect& UpdateRect) {
+    const TRect& r = UpdateRect;
+    TMemoryDC mem(DC, r.Width(), r.Height());
+    SetWindowOrgEx(mem.Get(), r.Left, r.Top, nullptr);
+    // Through WindowProc: a class (or a hook) may answer the erase itself.
+    Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(mem.Get()), reinterpret_cast<LPARAM>(mem.Get()));
+    PaintHandler(mem.Get(), r);
+    BitBlt(DC, r.Left, r.Top, r.Width(), r.Height(), mem.Get(), r.Left, r.Top, SRCCOPY);
+}
+
+void TWinControl::WMEraseBkgnd(TMessage& Message) {
+    if (FDefWndProc) {
+        TControl::WndProc(Message);
+        return;
+    }
+    HDC dc = reinterpret_cast<HDC>(Message.WParam);
+    // The buffered paint erases its own memory bitmap; any other context is filled.
+    if (FDoubleBuffered && FHandle && WindowFromDC(dc) == FHandle) {
+        Message.Result = 1;
+        return;
+    }
+    if (FColor != clNone && FColor != clDefault) {
+        const RECT r = GetClientRect();
+        TGdiObject<HBRUSH> brush(CreateSolidBrush(ColorToRGB(FColor)));
+        ::FillRect(dc, &r, brush.Get());
+    }
+    Message.Result = 1;
+}
+
+void TWinControl::WMMouseMove(TMessage& Message) {
+    std::shared_ptr<bool> alive = FAlive;
+    TMouseTracker::MouseMoved(this, TPoint(Message.XPos(), Message.YPos()));
+    if (!*alive || RouteMouseToChild(Message)) return;
+    TControl::WndProc(Message);
+}
+
+void TWinControl::WMButtonUp(TMessage& Message) {
+    std::shared_ptr<bool> alive = FAlive;
+    TPoint p(Message.XPos(), Message.YPos());
+    if (!RouteMouseToChild(Message)) TControl::WndProc(Message);
+    // The capture may be gone: what lies under the pointer now gets enter/leave.
+    if (*alive && gCaptureControl == nullptr) TMouseTracker::MouseMoved(this, p);
+}
+
+void TWinControl::WMCancelMode(TMessage& Message) {
+    // A modal loop or menu takes over the mouse: no click may complete afterwards.
+    FControlState &= ~static_cast<TControlState>(csClicked);
+    for (TControl* c : FControls) c->FControlState &= ~static_cast<TControlState>(csClicked);
+    if (gCaptureControl && WindowOf(gCaptureControl) == this) TMouseTracker::SetCaptureControl(nullptr);
+    DefaultHandler(Message);
+}
+
+void TWinControl::WMCaptureChanged(TMessage& Message) {
+    if (gCaptureControl && reinterpret_cast<HWND>(Message.LParam) != FHandle) {
+        TWinControl* w = WindowOf(gCaptureControl);
+        if (w == this) gCaptureControl = nullptr;
+    }
+    DefaultHandler(Message);
+}
+
+void TWinControl::WMSetCursor(TMessage& Message) {
+    if (gGlobalCursor != crDefault) {
+        ::SetCursor(CursorHandle(gGlobalCursor));
+        Message.Result = 1;
+        return;
+    }
+    if (reinterpret_cast<HWND>(Message.WParam) == FHandle && LOWORD(Message.LParam) == HTCLIENT) {
+        TCursor cur = FCursor;
+        POINT pt;
+        if (GetCursorPos(&pt)) {
+            TPoint cp = ScreenToClient(TPoint(pt.x, pt.y));
+            TControl* c = ControlAtPos(cp, true);
+            if (c && c->FCursor != crDefault) cur = c->FCursor;
         }
-        case CM_FONTCHANGED: {
-            TControl::WndProc(Message);
-            if (FHandle && FDefWndProc)
-                SendMessageW(FHandle, WM_SETFONT, reinterpret_cast<WPARAM>(FFont->GetHandle()), 1);
-            for (TControl* c : std::vector<TControl*>(FControls)) c->Perform(CM_PARENTFONTCHANGED, 0, 0);
-            for (TWinControl* c : std::vector<TWinControl*>(FWinControls)) c->Perform(CM_PARENTFONTCHANGED, 0, 0);
+        if (cur != crDefault) {
+            ::SetCursor(CursorHandle(cur));
+            Message.Result = 1;
             return;
         }
-        case CM_COLORCHANGED: {
-            TControl::WndProc(Message);
-            for (TControl* c : std::vector<TControl*>(FControls)) c->Perform(CM_PARENTCOLORCHANGED, 0, 0);
-            for (TWinControl* c : std::vector<TWinControl*>(FWinControls)) c->Perform(CM_PARENTCOLORCHANGED, 0, 0);
-            return;
-        }
-        case CM_ENABLEDCHANGED:
-            Invalidate();
-            return;
-        default:
-            break;
     }
     TControl::WndProc(Message);
+}
+
+void TWinControl::WMPrintClient(TMessage& Message) {
+    // How AnimateWindow and PrintWindow capture the window's picture.
+    if (FDefWndProc) {
+        TControl::WndProc(Message);
+        return;
+    }
+    PaintTo(reinterpret_cast<HDC>(Message.WParam), 0, 0);
+    Message.Result = 0;
+}
+
+void TWinControl::WMWindowPosChanged(TMessage& Message) {
+    std::shared_ptr<bool> alive = FAlive;
+    DefaultHandler(Message);
+    if (*alive) UpdateBoundsFromWindow();
+}
+
+void TWinControl::WMSetFocus(TMessage& Message) {
+    std::shared_ptr<bool> alive = FAlive;
+    DefaultHandler(Message);
+    if (!*alive) return;
+    TWinControl* top = TopParent();
+    if (top != this) top->Perform(CM_FOCUSCHANGED, 1, reinterpret_cast<LPARAM>(this));
+    if (*alive) Perform(CM_ENTER, 0, 0);
+}
+
+void TWinControl::WMKillFocus(TMessage& Message) {
+    std::shared_ptr<bool> alive = FAlive;
+    DefaultHandler(Message);
+    if (*alive) Perform(CM_EXIT, 0, 0);
+}
+
+// The key handlers below hand the key on to the default processing unless an event consumed it
+// (set it to 0); an event may also change it.
+void TWinControl::WMKeyDown(TMessage& Message) {
+    WORD key = static_cast<WORD>(Message.WParam);
+    TWinControl* top = TopParent();
+    if (top != this && top->PreviewKey(Message.Msg, key, KeyDataToShiftState(Message.LParam))) return;
+    if (DoKeyDown(key, KeyDataToShiftState(Message.LParam))) return;
+    Message.WParam = key;
+    TControl::WndProc(Message);
+}
+
+void TWinControl::WMKeyUp(TMessage& Message) {
+    WORD key = static_cast<WORD>(Message.WParam);
+    if (DoKeyUp(key, KeyDataToShiftState(Message.LParam))) return;
+    Message.WParam = key;
+    TControl::WndProc(Message);
+}
+
+void TWinControl::WMChar(TMessage& Message) {
+    wchar_t ch = static_cast<wchar_t>(Message.WParam);
+    if (DoKeyPress(ch)) return;
+    Message.WParam = ch;
+    TControl::WndProc(Message);
+}
+
+void TWinControl::ReflectToChild(TMessage& Message) {
+    // Reflected to the child control that sent it.
+    HWND child = nullptr;
+    if (Message.Msg == WM_NOTIFY)
+        child = reinterpret_cast<NMHDR*>(Message.LParam)->hwndFrom;
+    else if (Message.Msg == WM_DRAWITEM)
+        child = reinterpret_cast<DRAWITEMSTRUCT*>(Message.LParam)->hwndItem;
+    else if (Message.Msg != WM_MEASUREITEM)
+        child = reinterpret_cast<HWND>(Message.LParam);
+    TWinControl* c = child && child != FHandle ? FindControl(child) : nullptr;
+    if (c) {
+        Message.Result = c->Perform(CN_BASE + Message.Msg, Message.WParam, Message.LParam);
+        return;
+    }
+    TControl::WndProc(Message);
+}
+
+void TWinControl::CMFontChanged(TMessage& Message) {
+    TControl::WndProc(Message);
+    if (FHandle && FDefWndProc)
+        SendMessageW(FHandle, WM_SETFONT, reinterpret_cast<WPARAM>(FFont->GetHandle()), 1);
+    for (TControl* c : std::vector<TControl*>(FControls)) c->Perform(CM_PARENTFONTCHANGED, 0, 0);
+    for (TWinControl* c : std::vector<TWinControl*>(FWinControls)) c->Perform(CM_PARENTFONTCHANGED, 0, 0);
+}
+
+void TWinControl::CMColorChanged(TMessage& Message) {
+    TControl::WndProc(Message);
+    for (TControl* c : std::vector<TControl*>(FControls)) c->Perform(CM_PARENTCOLORCHANGED, 0, 0);
+    for (TWinControl* c : std::vector<TWinControl*>(FWinControls)) c->Perform(CM_PARENTCOLORCHANGED, 0, 0);
 }
 
 void TWinControl::DefaultHandler(TMessage& Message) {

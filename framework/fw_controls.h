@@ -95,7 +95,7 @@ protected:
 
 private:
     TControl* FControl;
-    HDC FOwnDC = nullptr;
+    TOwnedDC FOwnDC;
 };
 
 using TWndMethodProc = std::function<void(TMessage&)>;
@@ -252,7 +252,14 @@ protected:
     bool FUpdatingFont = false;
 
 private:
-    void HandleMouseMessage(TMessage& M);
+    void WMMouse(TMessage& Message);
+    void ButtonPressed(TMouseButton Button, TShiftState Shift, int X, int Y);
+    void ButtonDoubleClicked(TMouseButton Button, TShiftState Shift, int X, int Y);
+    void ButtonReleased(TMouseButton Button, TShiftState Shift, int X, int Y);
+    void CMMouseWheel(TMessage& Message);
+    void CMParentFontChanged(TMessage& Message);
+    void CMParentColorChanged(TMessage& Message);
+    void CMParentShowHintChanged(TMessage& Message);
     std::shared_ptr<bool> FAlive = std::make_shared<bool>(true);
 };
 
@@ -372,6 +379,26 @@ protected:
 
 private:
     bool RouteMouseToChild(TMessage& M);
+    // The top-level control of this control's tree (itself when it has no parent).
+    TWinControl* TopParent();
+    void WMPaint(TMessage& Message);
+    void PaintBuffered(HDC DC, const TRect& UpdateRect);
+    void WMEraseBkgnd(TMessage& Message);
+    void WMMouseMove(TMessage& Message);
+    void WMButtonUp(TMessage& Message);
+    void WMCancelMode(TMessage& Message);
+    void WMCaptureChanged(TMessage& Message);
+    void WMSetCursor(TMessage& Message);
+    void WMPrintClient(TMessage& Message);
+    void WMWindowPosChanged(TMessage& Message);
+    void WMSetFocus(TMessage& Message);
+    void WMKillFocus(TMessage& Message);
+    void WMKeyDown(TMessage& Message);
+    void WMKeyUp(TMessage& Message);
+    void WMChar(TMessage& Message);
+    void ReflectToChild(TMessage& Message);
+    void CMFontChanged(TMessage& Message);
+    void CMColorChanged(TMessage& Message);
 };
 
 class TCustomControl : public TWinControl {

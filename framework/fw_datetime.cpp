@@ -336,11 +336,114 @@ bool HasAmPm(const std::wstring& f) {
     return false;
 }
 
+struct TDateTimeParts {
+    int Year, Month, Day, Hour, Minute, Second, MSec;
+};
+
+// A number run: zero-padded to `width` digits when the run is that long, else as it is.
+std::wstring Number(int v, size_t run, size_t width) {
+    return run >= width ? Pad(v, static_cast<int>(width)) : std::to_wstring(v);
+}
+
+void AppendFormat(std::wstring& out, const std::wstring& f, TDateTime dt, const TFormatSettings& fs, int depth);
+
+// A "y", "m" or "d" run: year; month number or name (minutes right after an hour); day, day name,
+// or the locale's whole short or long date pattern.
+void AppendDatePart(std::wstring& out, wchar_t token, size_t run, bool afterHour, const TDateTimeParts& p,
+                    TDateTime dt, const TFormatSettings& fs, int depth) {
+    switch (token) {
+        case L'y':
+            out += run <= 2 ? Pad(p.Year % 100, 2) : Pad(p.Year, 4);
+            return;
+        case L'm':
+            if (afterHour && run <= 2)
+                out += Number(p.Minute, run, 2);
+            else if (run <= 2)
+                out += Number(p.Month, run, 2);
+            else
+                out += run == 3 ? fs.ShortMonthNames[p.Month - 1] : fs.LongMonthNames[p.Month - 1];
+            return;
+        default:
+            if (run <= 2) {
+                out += Number(p.Day, run, 2);
+            } else if (run <= 4) {
+                const int wd = DayOfWeek(dt) - 1;
+                out += run == 3 ? fs.ShortDayNames[wd] : fs.LongDayNames[wd];
+            } else if (depth < 2) {
+                AppendFormat(out, run == 5 ? fs.ShortDateFormat : fs.LongDateFormat, dt, fs, depth + 1);
+            }
+            return;
+    }
+}
+
+// An "h", "n", "s" or "z" run; hours are 12-hour ones when the pattern shows AM/PM.
+void AppendTimePart(std::wstring& out, wchar_t token, size_t run, bool ampm, const TDateTimeParts& p) {
+    switch (token) {
+        case L'h': {
+            int hh = p.Hour;
+            if (ampm) {
+                hh = p.Hour % 12;
+                if (hh == 0) hh = 12;
+            }
+            out += Number(hh, run, 2);
+            return;
+        }
+        case L'n': out += Number(p.Minute, run, 2); return;
+        case L's': out += Number(p.Second, run, 2); return;
+        default: out += Number(p.MSec, run, 3); return;
+    }
+}
+
+// An AM/PM marker at f[i] (a "t" run, "am/pm", "a/p", "ampm"): the pattern characters it took, 0
+// for an "a" that starts none of them.
+size_t AppendAmPm(std::wstring& out, const std::wstring& f, size_t i, size_t run, const TDateTimeParts& p,
+                  const std::wstring& ampmText) {
+    if (Lower(f[i]) == L't') {
+        if (run >= 2)
+            out += ampmText;
+        else if (!ampmText.empty())
+            out += ampmText[0];
+        return run;
+    }
+    if (MatchAt(f, i, L"am/pm")) {
+        out += ampmText;
+        return 5;
+    }
+    if (MatchAt(f, i, L"a/p")) {
+        const bool upper = f[i] == L'A';
+        out += p.Hour < 12 ? (upper ? L'A' : L'a') : (upper ? L'P' : L'p');
+        return 3;
+    }
+    if (MatchAt(f, i, L"ampm")) {
+        out += ampmText;
+        return 4;
+    }
+    return 0;
+}
+
+// "c": the short date pattern, and the long time pattern unless the time is midnight.
+void AppendDateAndTime(std::wstring& out, const TDateTimeParts& p, TDateTime dt, const TFormatSettings& fs, int depth) {
+    AppendFormat(out, fs.ShortDateFormat, dt, fs, depth + 1);
+    if (p.Hour || p.Minute || p.Second || p.MSec) {
+        out += L' ';
+        AppendFormat(out, fs.LongTimeFormat, dt, fs, depth + 1);
+    }
+}
+
+// Text between the quote at f[i] and its partner (or the end) stands as it is; returns where the
+// pattern goes on.
+size_t AppendQuoted(std::wstring& out, const std::wstring& f, size_t i) {
+    size_t e = f.find(f[i], i + 1);
+    if (e == std::wstring::npos) e = f.size();
+    out.append(f, i + 1, e - i - 1);
+    return e + 1;
+}
+
 void AppendFormat(std::wstring& out, const std::wstring& f, TDateTime dt, const TFormatSettings& fs, int depth) {
-    int y, mo, d, h, n, s, z;
-    DecodeDateTime(dt, y, mo, d, h, n, s, z);
+    TDateTimeParts p;
+    DecodeDateTime(dt, p.Year, p.Month, p.Day, p.Hour, p.Minute, p.Second, p.MSec);
     const bool ampm = HasAmPm(f);
-    const std::wstring& ampmText = h < 12 ? fs.TimeAMString : fs.TimePMString;
+    const std::wstring& ampmText = p.Hour < 12 ? fs.TimeAMString : fs.TimePMString;
     bool afterHour = false;
     size_t i = 0;
     while (i < f.size()) {
@@ -349,94 +452,27 @@ void AppendFormat(std::wstring& out, const std::wstring& f, TDateTime dt, const 
         size_t run = 1;
         while (i + run < f.size() && Lower(f[i + run]) == lc) ++run;
         switch (lc) {
-            case L'y':
-                out += run <= 2 ? Pad(y % 100, 2) : Pad(y, 4);
+            case L'y': case L'm': case L'd':
+                AppendDatePart(out, lc, run, afterHour, p, dt, fs, depth);
                 afterHour = false;
                 i += run;
                 break;
-            case L'm':
-                if (afterHour && run <= 2) {
-                    out += run == 2 ? Pad(n, 2) : std::to_wstring(n);
-                } else if (run <= 2) {
-                    out += run == 2 ? Pad(mo, 2) : std::to_wstring(mo);
-                } else {
-                    out += run == 3 ? fs.ShortMonthNames[mo - 1] : fs.LongMonthNames[mo - 1];
-                }
-                afterHour = false;
+            case L'h': case L'n': case L's': case L'z':
+                AppendTimePart(out, lc, run, ampm, p);
+                afterHour = lc == L'h';
                 i += run;
                 break;
-            case L'd':
-                if (run <= 2) {
-                    out += run == 2 ? Pad(d, 2) : std::to_wstring(d);
-                } else if (run <= 4) {
-                    const int wd = DayOfWeek(dt) - 1;
-                    out += run == 3 ? fs.ShortDayNames[wd] : fs.LongDayNames[wd];
-                } else if (depth < 2) {
-                    AppendFormat(out, run == 5 ? fs.ShortDateFormat : fs.LongDateFormat, dt, fs, depth + 1);
-                }
-                afterHour = false;
-                i += run;
-                break;
-            case L'h': {
-                int hh = h;
-                if (ampm) {
-                    hh = h % 12;
-                    if (hh == 0) hh = 12;
-                }
-                out += run >= 2 ? Pad(hh, 2) : std::to_wstring(hh);
-                afterHour = true;
-                i += run;
-                break;
-            }
-            case L'n':
-                out += run >= 2 ? Pad(n, 2) : std::to_wstring(n);
-                afterHour = false;
-                i += run;
-                break;
-            case L's':
-                out += run >= 2 ? Pad(s, 2) : std::to_wstring(s);
-                afterHour = false;
-                i += run;
-                break;
-            case L'z':
-                out += run >= 3 ? Pad(z, 3) : std::to_wstring(z);
-                afterHour = false;
-                i += run;
-                break;
-            case L't':
-                if (run >= 2)
-                    out += ampmText;
-                else if (!ampmText.empty())
-                    out += ampmText[0];
-                afterHour = false;
-                i += run;
-                break;
-            case L'a':
-                if (MatchAt(f, i, L"am/pm")) {
-                    out += ampmText;
-                    i += 5;
-                } else if (MatchAt(f, i, L"a/p")) {
-                    const bool upper = f[i] == L'A';
-                    out += h < 12 ? (upper ? L'A' : L'a') : (upper ? L'P' : L'p');
-                    i += 3;
-                } else if (MatchAt(f, i, L"ampm")) {
-                    out += ampmText;
-                    i += 4;
+            case L't': case L'a':
+                if (const size_t used = AppendAmPm(out, f, i, run, p, ampmText)) {
+                    afterHour = false;
+                    i += used;
                 } else {
                     out += c;
                     ++i;
-                    break;
                 }
-                afterHour = false;
                 break;
             case L'c':
-                if (depth < 2) {
-                    AppendFormat(out, fs.ShortDateFormat, dt, fs, depth + 1);
-                    if (h || n || s || z) {
-                        out += L' ';
-                        AppendFormat(out, fs.LongTimeFormat, dt, fs, depth + 1);
-                    }
-                }
+                if (depth < 2) AppendDateAndTime(out, p, dt, fs, depth);
                 afterHour = false;
                 ++i;
                 break;
@@ -449,13 +485,9 @@ void AppendFormat(std::wstring& out, const std::wstring& f, TDateTime dt, const 
                 ++i;
                 break;
             case L'"':
-            case L'\'': {
-                size_t e = f.find(c, i + 1);
-                if (e == std::wstring::npos) e = f.size();
-                out.append(f, i + 1, e - i - 1);
-                i = e + 1;
+            case L'\'':
+                i = AppendQuoted(out, f, i);
                 break;
-            }
             default:
                 out += c;
                 ++i;

@@ -1,5 +1,6 @@
 #include "fw_graphics.h"
 
+#include "fw_handles.h"
 #include "fw_jpeg.h"
 #include "fw_png.h"
 
@@ -10,9 +11,8 @@ namespace fw {
 
 int ScreenPixelsPerInch() {
     static const int ppi = [] {
-        HDC dc = GetDC(nullptr);
-        int v = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 96;
-        if (dc) ReleaseDC(nullptr, dc);
+        TWindowDC dc(nullptr);
+        int v = dc ? GetDeviceCaps(dc.Get(), LOGPIXELSY) : 96;
         return v > 0 ? v : 96;
     }();
     return ppi;
@@ -34,9 +34,7 @@ void TGraphicsObject::NotifyChange() {
 
 TFont::TFont() : FPixelsPerInch(ScreenPixelsPerInch()) {}
 
-TFont::~TFont() {
-    if (FHandle) DeleteObject(FHandle);
-}
+TFont::~TFont() = default;
 
 void TFont::Changed() { ReleaseHandleAndNotify(FHandle); }
 
@@ -93,9 +91,9 @@ HFONT TFont::GetHandle() {
         lf.lfQuality = DEFAULT_QUALITY;
         lf.lfPitchAndFamily = DEFAULT_PITCH;
         wcsncpy(lf.lfFaceName, FName.c_str(), LF_FACESIZE - 1);
-        FHandle = CreateFontIndirectW(&lf);
+        FHandle.Reset(CreateFontIndirectW(&lf));
     }
-    return FHandle;
+    return FHandle.Get();
 }
 
 void TFont::Assign(TPersistent* Source) {
@@ -121,9 +119,7 @@ void TFont::Assign(TPersistent* Source) {
     TGraphicsObject::Assign(Source);
 }
 
-TPen::~TPen() {
-    if (FHandle) DeleteObject(FHandle);
-}
+TPen::~TPen() = default;
 
 void TPen::Changed() { ReleaseHandleAndNotify(FHandle); }
 
@@ -149,13 +145,13 @@ void TPen::SetStyle(TPenStyle Value) {
 HPEN TPen::GetHandle() {
     if (!FHandle) {
         if (FStyle == psClear || FColor == clNone) {
-            FHandle = CreatePen(PS_NULL, 0, 0);
+            FHandle.Reset(CreatePen(PS_NULL, 0, 0));
         } else {
             int style = FStyle == psDash ? PS_DASH : FStyle == psDot ? PS_DOT : PS_SOLID;
-            FHandle = CreatePen(style, FWidth, ColorToRGB(FColor));
+            FHandle.Reset(CreatePen(style, FWidth, ColorToRGB(FColor)));
         }
     }
-    return FHandle;
+    return FHandle.Get();
 }
 
 void TPen::Assign(TPersistent* Source) {
@@ -170,9 +166,7 @@ void TPen::Assign(TPersistent* Source) {
     TGraphicsObject::Assign(Source);
 }
 
-TBrush::~TBrush() {
-    if (FHandle) DeleteObject(FHandle);
-}
+TBrush::~TBrush() = default;
 
 void TBrush::Changed() { ReleaseHandleAndNotify(FHandle); }
 
@@ -194,12 +188,12 @@ HBRUSH TBrush::GetHandle() {
     if (!FHandle) {
         if (FStyle == bsClear || FColor == clNone) {
             LOGBRUSH lb{BS_NULL, 0, 0};
-            FHandle = CreateBrushIndirect(&lb);
+            FHandle.Reset(CreateBrushIndirect(&lb));
         } else {
-            FHandle = CreateSolidBrush(ColorToRGB(FColor));
+            FHandle.Reset(CreateSolidBrush(ColorToRGB(FColor)));
         }
     }
-    return FHandle;
+    return FHandle.Get();
 }
 
 void TBrush::Assign(TPersistent* Source) {
@@ -415,24 +409,21 @@ void TCanvas::Unlock() { LeaveCriticalSection(&FLock); }
 // ---------------------------------------------------------------------------------------------
 
 std::vector<uint8_t> ReadWholeFile(const std::wstring& FileName) {
-    HANDLE f = CreateFileW(FileName.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (f == INVALID_HANDLE_VALUE) throw EFOpenError(L"Cannot open file \"" + FileName + L"\". " + SysErrorMessage(GetLastError()));
+    TKernelHandle f(CreateFileW(FileName.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!f) throw EFOpenError(L"Cannot open file \"" + FileName + L"\". " + SysErrorMessage(GetLastError()));
     std::vector<uint8_t> bytes;
     LARGE_INTEGER size{};
-    if (!GetFileSizeEx(f, &size) || size.QuadPart > 0x40000000) {
-        CloseHandle(f);
+    if (!GetFileSizeEx(f.Get(), &size) || size.QuadPart > 0x40000000)
         throw EFOpenError(L"Cannot read file \"" + FileName + L"\".");
-    }
     bytes.resize(size_t(size.QuadPart));
     DWORD got = 0;
     size_t done = 0;
     while (done < bytes.size()) {
         DWORD want = DWORD(std::min<size_t>(bytes.size() - done, 1u << 24));
-        if (!ReadFile(f, bytes.data() + done, want, &got, nullptr) || got == 0) break;
+        if (!ReadFile(f.Get(), bytes.data() + done, want, &got, nullptr) || got == 0) break;
         done += got;
     }
-    CloseHandle(f);
     bytes.resize(done);
     return bytes;
 }
@@ -459,44 +450,45 @@ void TGraphic::Changed() {
 
 // ---------------------------------------------------------------------------------------------
 
-// A canvas over a memory DC that holds the bitmap. The DC lives as long as the canvas (callers may
-// keep its handle); a resized bitmap is selected into the same DC.
-class TBitmap::TBitmapCanvas : public TCanvas {
+TMemoryCanvas::~TMemoryCanvas() { Release(); }
+
+void TMemoryCanvas::Release() {
+    if (!FHandle) return;
+    DeselectObjects();
+    SelectObject(FHandle, FOldBitmap);
+    DeleteDC(FHandle);
+    FHandle = nullptr;
+    FOldBitmap = nullptr;
+}
+
+void TMemoryCanvas::Reselect(HBITMAP Bitmap) {
+    if (FHandle) SelectObject(FHandle, Bitmap ? static_cast<HGDIOBJ>(Bitmap) : FOldBitmap);
+}
+
+void TMemoryCanvas::CreateWith(HBITMAP Bitmap) {
+    HDC dc = CreateCompatibleDC(nullptr);
+    if (!dc) return;
+    FOldBitmap = GetCurrentObject(dc, OBJ_BITMAP);
+    if (Bitmap) SelectObject(dc, Bitmap);
+    FHandle = dc;
+}
+
+// The bitmap's canvas: a resized bitmap is selected into the same DC.
+class TBitmap::TBitmapCanvas : public TMemoryCanvas {
 public:
     explicit TBitmapCanvas(TBitmap* owner) : FOwner(owner) {}
-    ~TBitmapCanvas() override { Release(); }
-    void Release() {
-        if (!FHandle) return;
-        DeselectObjects();
-        SelectObject(FHandle, FOldBitmap);
-        DeleteDC(FHandle);
-        FHandle = nullptr;
-        FOldBitmap = nullptr;
-    }
-    // Puts another bitmap (or none) into the DC, before the old one is deleted.
-    void Reselect(HBITMAP bitmap) {
-        if (FHandle) SelectObject(FHandle, bitmap ? static_cast<HGDIOBJ>(bitmap) : FOldBitmap);
-    }
 
 protected:
-    void CreateHandle() override {
-        HDC dc = CreateCompatibleDC(nullptr);
-        if (!dc) return;
-        FOldBitmap = GetCurrentObject(dc, OBJ_BITMAP);
-        if (FOwner->FHandle) SelectObject(dc, FOwner->FHandle);
-        FHandle = dc;
-    }
+    void CreateHandle() override { CreateWith(FOwner->FHandle.Get()); }
 
 private:
     TBitmap* FOwner;
-    HGDIOBJ FOldBitmap = nullptr;
 };
 
 TBitmap::TBitmap() = default;
 
 TBitmap::~TBitmap() {
-    FCanvas.reset();
-    if (FHandle) DeleteObject(FHandle);
+    FCanvas.reset();  // out of its DC before the bitmap goes
 }
 
 size_t TBitmap::BytesPerRow() const { return (size_t(FWidth) * BytesPerPixel() + 3) & ~size_t(3); }
@@ -553,8 +545,7 @@ void TBitmap::Recreate(int AWidth, int AHeight, TPixelFormat Format, bool TopDow
         }
     }
     if (FCanvas) FCanvas->Reselect(nh);
-    if (FHandle) DeleteObject(FHandle);
-    FHandle = nh;
+    FHandle.Reset(nh);
     FBits = nbits;
     // A zero-sized bitmap keeps its nominal size so that Width/Height read back what was set.
     FWidth = AWidth;
@@ -579,7 +570,7 @@ void TBitmap::SetTopDown(bool Value) {
     Recreate(FWidth, FHeight, FPixelFormat, Value, true);
 }
 
-HBITMAP TBitmap::GetHandle() { return FHandle; }
+HBITMAP TBitmap::GetHandle() { return FHandle.Get(); }
 
 TCanvas* TBitmap::GetCanvas() {
     if (!FCanvas) FCanvas = std::make_unique<TBitmapCanvas>(this);
@@ -758,18 +749,17 @@ void TBitmap32::ResetAlpha(uint8_t Alpha) {
 
 // ---------------------------------------------------------------------------------------------
 
-TIcon::~TIcon() {
-    if (FHandle) DestroyIcon(FHandle);
-}
+TIcon::~TIcon() = default;
 
 void TIcon::SetHandle(HICON Value) {
-    if (Value == FHandle) return;
-    if (FHandle) DestroyIcon(FHandle);
-    FHandle = Value;
+    if (Value == FHandle.Get()) return;
+    FHandle.Reset(Value);
     FWidth = FHeight = 0;
     if (FHandle) {
         ICONINFO ii{};
-        if (GetIconInfo(FHandle, &ii)) {
+        if (GetIconInfo(FHandle.Get(), &ii)) {
+            // GetIconInfo hands out copies of the icon's bitmaps.
+            TGdiObject<HBITMAP> color(ii.hbmColor), mask(ii.hbmMask);
             BITMAP bm{};
             if (ii.hbmColor && GetObjectW(ii.hbmColor, sizeof(bm), &bm)) {
                 FWidth = bm.bmWidth;
@@ -778,23 +768,20 @@ void TIcon::SetHandle(HICON Value) {
                 FWidth = bm.bmWidth;
                 FHeight = bm.bmHeight / 2;
             }
-            if (ii.hbmColor) DeleteObject(ii.hbmColor);
-            if (ii.hbmMask) DeleteObject(ii.hbmMask);
         }
     }
     Changed();
 }
 
 HICON TIcon::ReleaseHandle() {
-    HICON h = FHandle;
-    FHandle = nullptr;
+    HICON h = FHandle.Release();
     FWidth = FHeight = 0;
     return h;
 }
 
 void TIcon::Draw(TCanvas* ACanvas, const TRect& Rect) {
     if (!ACanvas || !FHandle) return;
-    if (HDC dc = ACanvas->GetHandle()) DrawIconEx(dc, Rect.Left, Rect.Top, FHandle, Rect.Width(), Rect.Height(), 0, nullptr, DI_NORMAL);
+    if (HDC dc = ACanvas->GetHandle()) DrawIconEx(dc, Rect.Left, Rect.Top, FHandle.Get(), Rect.Width(), Rect.Height(), 0, nullptr, DI_NORMAL);
 }
 
 void TIcon::LoadFromMemory(const uint8_t* Data, size_t Size) {
@@ -837,7 +824,7 @@ void TIcon::LoadFromResourceName(HINSTANCE Instance, const wchar_t* Name, int Si
 void TIcon::Assign(TPersistent* Source) {
     if (auto* i = dynamic_cast<TIcon*>(Source)) {
         if (i == this) return;
-        SetHandle(i->FHandle ? CopyIcon(i->FHandle) : nullptr);
+        SetHandle(i->FHandle ? CopyIcon(i->FHandle.Get()) : nullptr);
         return;
     }
     TGraphic::Assign(Source);

@@ -4,6 +4,7 @@
 
 #include "fw_base.h"
 #include "fw_classes.h"
+#include "fw_handles.h"
 
 #include <cstdint>
 #include <functional>
@@ -30,12 +31,9 @@ protected:
     // Changed() for objects that own a GDI handle: the canvas hook deselects the old handle
     // first, so that it can be deleted, and the next use makes a new one.
     template <class Handle>
-    void ReleaseHandleAndNotify(Handle& h) {
+    void ReleaseHandleAndNotify(TGdiObject<Handle>& h) {
         if (FCanvasHook) FCanvasHook();
-        if (h) {
-            DeleteObject(h);
-            h = nullptr;
-        }
+        h.Reset();
         NotifyChange();
     }
     void NotifyChange();
@@ -80,7 +78,7 @@ private:
     TFontStyles FStyle = 0;
     BYTE FCharset = DEFAULT_CHARSET;
     int FPixelsPerInch;
-    HFONT FHandle = nullptr;
+    TGdiObject<HFONT> FHandle;
 };
 
 enum TPenStyle { psSolid, psDash, psDot, psClear };
@@ -103,7 +101,7 @@ private:
     TColor FColor = clBlack;
     int FWidth = 1;
     TPenStyle FStyle = psSolid;
-    HPEN FHandle = nullptr;
+    TGdiObject<HPEN> FHandle;
 };
 
 enum TBrushStyle { bsSolid, bsClear };
@@ -124,7 +122,7 @@ private:
     void Changed() override;
     TColor FColor = clWhite;
     TBrushStyle FStyle = bsSolid;
-    HBRUSH FHandle = nullptr;
+    TGdiObject<HBRUSH> FHandle;
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -195,6 +193,23 @@ private:
     HGDIOBJ FOldFont = nullptr, FOldPen = nullptr, FOldBrush = nullptr;
     bool FFontSelected = false, FPenSelected = false, FBrushSelected = false;
     CRITICAL_SECTION FLock;
+};
+
+// A canvas over a memory DC of its own with a picture's bitmap selected in it. The DC lives as long
+// as the canvas (callers may keep its handle) or until Release; the bitmap is put out of it first.
+class TMemoryCanvas : public TCanvas {
+public:
+    ~TMemoryCanvas() override;
+    void Release();
+    // Puts another bitmap (or none) into the DC, before the old one is deleted.
+    void Reselect(HBITMAP Bitmap);
+
+protected:
+    // Makes the DC, with Bitmap selected when there is one.
+    void CreateWith(HBITMAP Bitmap);
+
+private:
+    HGDIOBJ FOldBitmap = nullptr;
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -276,7 +291,7 @@ private:
     int FWidth = 0, FHeight = 0;
     TPixelFormat FPixelFormat = pf24bit;
     bool FTopDown = true;
-    HBITMAP FHandle = nullptr;
+    TGdiObject<HBITMAP> FHandle;
     uint8_t* FBits = nullptr;
     std::unique_ptr<TBitmapCanvas> FCanvas;
 };
@@ -325,8 +340,8 @@ public:
     ~TIcon() override;
     int GetWidth() const override { return FWidth; }
     int GetHeight() const override { return FHeight; }
-    bool GetEmpty() const override { return FHandle == nullptr; }
-    HICON GetHandle() const { return FHandle; }
+    bool GetEmpty() const override { return !FHandle; }
+    HICON GetHandle() const { return FHandle.Get(); }
     // Takes ownership of the handle (from ExtractIconExW, for example).
     void SetHandle(HICON Value);
     HICON ReleaseHandle();
@@ -337,7 +352,7 @@ public:
     void Assign(TPersistent* Source) override;
 
 private:
-    HICON FHandle = nullptr;
+    TIconHandle FHandle;
     int FWidth = 0, FHeight = 0;
 };
 

@@ -7,6 +7,8 @@
 // compressed data is plausibly large enough to fill them.
 #include "fw_png.h"
 
+#include "fw_handles.h"
+
 #include <zlib.h>
 
 #include <algorithm>
@@ -319,68 +321,82 @@ private:
     uint32_t keyGrey_ = 0, keyR_ = 0, keyG_ = 0, keyB_ = 0;
 };
 
-}  // namespace
+// What the chunks of a file say, before any pixel is decoded.
+struct Chunks {
+    Header H;
+    const uint8_t* Trns = nullptr;  // a usable transparency chunk's body, or null
+    uint32_t TrnsLen = 0;
+    std::vector<Span> Idat;
+    uint64_t IdatTotal = 0;
+};
 
-bool Decode(const uint8_t* data, size_t size, TPngDecoded& out, std::string* error) {
-    out = TPngDecoded();
-    if (!data || size < 8 || std::memcmp(data, kSignature, 8) != 0) return Fail(error, "not a PNG file");
+// Checks the framing of the chunk at `pos` (length, type letters, CRC) and moves past it.
+bool NextChunk(const uint8_t* data, size_t size, size_t& pos, const uint8_t*& type, uint32_t& len,
+               std::string* error) {
+    if (size - pos < 12) return Fail(error, "truncated chunk");
+    len = Be32(data + pos);
+    if (len > 0x7FFFFFFFu || len > size - pos - 12) return Fail(error, "truncated chunk");
+    type = data + pos + 4;
+    for (int i = 0; i < 4; ++i) {
+        uint8_t ch = type[i] & 0xDF;
+        if (ch < 'A' || ch > 'Z') return Fail(error, "bad chunk type");
+    }
+    const uint32_t crc = Be32(type + 4 + len);
+    if (uint32_t(crc32(crc32(0, nullptr, 0), type, len + 4)) != crc) return Fail(error, "CRC error");
+    pos += size_t(len) + 12;
+    return true;
+}
 
-    Header h;
+bool ReadHeader(const uint8_t* body, uint32_t len, Header& h, std::string* error) {
+    if (len != 13) return Fail(error, "bad header");
+    h.Width = Be32(body);
+    h.Height = Be32(body + 4);
+    h.BitDepth = body[8];
+    h.ColorType = body[9];
+    h.Interlace = body[12];
+    if (h.Width == 0 || h.Height == 0 || h.Width > 0x7FFFFFFFu || h.Height > 0x7FFFFFFFu)
+        return Fail(error, "bad picture size");
+    if (!ValidDepth(h.ColorType, h.BitDepth, h.Channels)) return Fail(error, "bad colour type or bit depth");
+    if (body[10] != 0 || body[11] != 0 || h.Interlace > 1) return Fail(error, "unknown compression or filter");
+    if (h.Width > kMaxDimension || h.Height > kMaxDimension || uint64_t(h.Width) * h.Height > kMaxPixels)
+        return Fail(error, "picture too large");
+    return true;
+}
+
+// Walks the chunks up to IEND; the palette goes straight into `palette`.
+bool ReadChunks(const uint8_t* data, size_t size, Chunks& c, std::vector<TPngRGB>& palette, std::string* error) {
+    Header& h = c.H;
     bool haveHeader = false, havePalette = false, haveEnd = false;
-    const uint8_t* trns = nullptr;
-    uint32_t trnsLen = 0;
-    std::vector<Span> idat;
-    uint64_t idatTotal = 0;
-
     size_t pos = 8;
     while (!haveEnd) {
-        if (size - pos < 12) return Fail(error, "truncated chunk");
-        const uint32_t len = Be32(data + pos);
-        if (len > 0x7FFFFFFFu || len > size - pos - 12) return Fail(error, "truncated chunk");
-        const uint8_t* type = data + pos + 4;
+        const uint8_t* type = nullptr;
+        uint32_t len = 0;
+        if (!NextChunk(data, size, pos, type, len, error)) return false;
         const uint8_t* body = type + 4;
-        for (int i = 0; i < 4; ++i) {
-            uint8_t ch = type[i] & 0xDF;
-            if (ch < 'A' || ch > 'Z') return Fail(error, "bad chunk type");
-        }
-        const uint32_t crc = Be32(body + len);
-        if (uint32_t(crc32(crc32(0, nullptr, 0), type, len + 4)) != crc) return Fail(error, "CRC error");
-        pos += size_t(len) + 12;
 
         if (std::memcmp(type, "IHDR", 4) == 0) {
-            if (haveHeader || len != 13) return Fail(error, "bad header");
-            h.Width = Be32(body);
-            h.Height = Be32(body + 4);
-            h.BitDepth = body[8];
-            h.ColorType = body[9];
-            h.Interlace = body[12];
-            if (h.Width == 0 || h.Height == 0 || h.Width > 0x7FFFFFFFu || h.Height > 0x7FFFFFFFu)
-                return Fail(error, "bad picture size");
-            if (!ValidDepth(h.ColorType, h.BitDepth, h.Channels)) return Fail(error, "bad colour type or bit depth");
-            if (body[10] != 0 || body[11] != 0 || h.Interlace > 1) return Fail(error, "unknown compression or filter");
-            if (h.Width > kMaxDimension || h.Height > kMaxDimension ||
-                uint64_t(h.Width) * h.Height > kMaxPixels)
-                return Fail(error, "picture too large");
+            if (haveHeader) return Fail(error, "bad header");
+            if (!ReadHeader(body, len, h, error)) return false;
             haveHeader = true;
             continue;
         }
         if (!haveHeader) return Fail(error, "missing header");
         if (std::memcmp(type, "PLTE", 4) == 0) {
-            if (havePalette || !idat.empty() || len % 3 != 0 || len == 0 || len > 768) return Fail(error, "bad palette");
+            if (havePalette || !c.Idat.empty() || len % 3 != 0 || len == 0 || len > 768) return Fail(error, "bad palette");
             havePalette = true;
-            out.Palette.resize(len / 3);
-            for (uint32_t i = 0; i < len / 3; ++i) out.Palette[i] = TPngRGB{body[3 * i], body[3 * i + 1], body[3 * i + 2]};
+            palette.resize(len / 3);
+            for (uint32_t i = 0; i < len / 3; ++i) palette[i] = TPngRGB{body[3 * i], body[3 * i + 1], body[3 * i + 2]};
         } else if (std::memcmp(type, "tRNS", 4) == 0) {
             // A malformed transparency chunk is dropped, as other decoders do; the picture stays usable.
             bool ok = (h.ColorType == COLOR_GRAYSCALE && len == 2) || (h.ColorType == COLOR_RGB && len == 6) ||
-                      (h.ColorType == COLOR_PALETTE && havePalette && len <= out.Palette.size());
-            if (ok && idat.empty() && !trns) {
-                trns = body;
-                trnsLen = len;
+                      (h.ColorType == COLOR_PALETTE && havePalette && len <= palette.size());
+            if (ok && c.Idat.empty() && !c.Trns) {
+                c.Trns = body;
+                c.TrnsLen = len;
             }
         } else if (std::memcmp(type, "IDAT", 4) == 0) {
-            if (len > 0) idat.push_back(Span{body, len});
-            idatTotal += len;
+            if (len > 0) c.Idat.push_back(Span{body, len});
+            c.IdatTotal += len;
         } else if (std::memcmp(type, "IEND", 4) == 0) {
             haveEnd = true;
         } else if ((type[0] & 0x20) == 0) {
@@ -390,25 +406,38 @@ bool Decode(const uint8_t* data, size_t size, TPngDecoded& out, std::string* err
     }
     if (!haveHeader) return Fail(error, "missing header");
     if (h.ColorType == COLOR_PALETTE && !havePalette) return Fail(error, "missing palette");
-    if (idat.empty()) return Fail(error, "missing image data");
+    if (c.Idat.empty()) return Fail(error, "missing image data");
+    return true;
+}
 
-    // Sizes of the passes and the total amount of filtered data they need.
-    const bool interlaced = h.Interlace == 1;
-    const Pass* passes = interlaced ? kAdam7 : &kWhole;
-    const int passCount = interlaced ? 7 : 1;
-    uint64_t rawTotal = 0;
-    uint64_t maxRow = 0;
-    for (int p = 0; p < passCount; ++p) {
-        uint32_t pw = PassSize(h.Width, passes[p].X0, passes[p].Dx);
-        uint32_t ph = PassSize(h.Height, passes[p].Y0, passes[p].Dy);
+// The passes of a picture (seven when interlaced), the filtered data they need in all and their
+// longest row.
+struct PassPlan {
+    const Pass* Passes = &kWhole;
+    int Count = 1;
+    uint64_t RawTotal = 0;
+    uint64_t MaxRow = 0;
+};
+
+PassPlan PlanPasses(const Header& h) {
+    PassPlan plan;
+    if (h.Interlace == 1) {
+        plan.Passes = kAdam7;
+        plan.Count = 7;
+    }
+    for (int p = 0; p < plan.Count; ++p) {
+        uint32_t pw = PassSize(h.Width, plan.Passes[p].X0, plan.Passes[p].Dx);
+        uint32_t ph = PassSize(h.Height, plan.Passes[p].Y0, plan.Passes[p].Dy);
         if (pw == 0 || ph == 0) continue;
         uint64_t rb = RowBytes(pw, h);
-        maxRow = std::max(maxRow, rb);
-        rawTotal += (rb + 1) * ph;
+        plan.MaxRow = std::max(plan.MaxRow, rb);
+        plan.RawTotal += (rb + 1) * ph;
     }
-    if (rawTotal > idatTotal * kMaxInflateRatio + 1024) return Fail(error, "image data too short");
+    return plan;
+}
 
-    const bool hasAlpha = h.ColorType == COLOR_GRAYSCALEALPHA || h.ColorType == COLOR_RGBALPHA || trns != nullptr;
+// Makes the planes, with the padding bytes of the colour rows defined.
+bool AllocatePlanes(const Header& h, bool hasAlpha, TPngDecoded& out, std::string* error) {
     const size_t stride = ColorStride(int(h.Width));
     out.Color = TryAlloc<uint8_t>(stride * h.Height);
     if (hasAlpha) out.Alpha = TryAlloc<uint8_t>(size_t(h.Width) * h.Height);
@@ -416,64 +445,103 @@ bool Decode(const uint8_t* data, size_t size, TPngDecoded& out, std::string* err
         out = TPngDecoded();
         return Fail(error, "out of memory");
     }
-    if (interlaced) {
+    if (h.Interlace == 1) {
         // Padding bytes of the colour rows are never written by the passes; keep them defined.
         std::memset(out.Color.get(), 0, stride * h.Height);
     } else if (stride != size_t(h.Width) * 3) {
         for (uint32_t y = 0; y < h.Height; ++y) std::memset(out.Color.get() + stride * y + h.Width * 3, 0, stride - h.Width * 3);
     }
+    return true;
+}
 
-    // Slices of whole rows are inflated at once (zlib's fast path wants room), then unfiltered and
-    // converted row by row while they are still in the cache.
-    const size_t bpp = std::max<size_t>(1, size_t(h.Channels) * h.BitDepth / 8);
-    const size_t sliceCap = std::max<size_t>(maxRow + 1, 65536);
-    auto slice = TryAlloc<uint8_t>(sliceCap);
-    auto prevRow = TryAlloc<uint8_t>(size_t(maxRow) + 1);
-    ImageDataReader reader(idat);
-    if (!slice || !prevRow || !reader.Valid()) {
-        out = TPngDecoded();
-        return Fail(error, "out of memory");
-    }
-    RowConverter conv(h, out, trns, trnsLen);
+// Inflates the image data in slices of whole rows (zlib's fast path wants room), then unfilters and
+// converts them row by row into the planes while they are still in the cache.
+class PixelDecoder {
+public:
+    PixelDecoder(const Chunks& c, const PassPlan& plan, TPngDecoded& out)
+        : h_(c.H),
+          out_(out),
+          stride_(ColorStride(int(c.H.Width))),
+          bpp_(std::max<size_t>(1, size_t(c.H.Channels) * c.H.BitDepth / 8)),
+          sliceCap_(std::max<size_t>(plan.MaxRow + 1, 65536)),
+          slice_(TryAlloc<uint8_t>(sliceCap_)),
+          prevRow_(TryAlloc<uint8_t>(size_t(plan.MaxRow) + 1)),
+          reader_(c.Idat) {}
 
-    for (int p = 0; p < passCount; ++p) {
-        const Pass& ps = passes[p];
-        const uint32_t pw = PassSize(h.Width, ps.X0, ps.Dx);
-        const uint32_t ph = PassSize(h.Height, ps.Y0, ps.Dy);
-        if (pw == 0 || ph == 0) continue;
-        const size_t rb = size_t(RowBytes(pw, h));
+    bool Valid() const { return slice_ && prevRow_ && reader_.Valid(); }
+
+    bool DecodePass(const RowConverter& conv, const Pass& ps, std::string* error) {
+        const uint32_t pw = PassSize(h_.Width, ps.X0, ps.Dx);
+        const uint32_t ph = PassSize(h_.Height, ps.Y0, ps.Dy);
+        if (pw == 0 || ph == 0) return true;
+        const size_t rb = size_t(RowBytes(pw, h_));
         const size_t rowLen = rb + 1;
-        const uint32_t rowsPerSlice = uint32_t(std::max<size_t>(1, sliceCap / rowLen));
-        std::memset(prevRow.get(), 0, rb);
-        const uint8_t* prev = prevRow.get();
+        const uint32_t rowsPerSlice = uint32_t(std::max<size_t>(1, sliceCap_ / rowLen));
+        std::memset(prevRow_.get(), 0, rb);
+        const uint8_t* prev = prevRow_.get();
         for (uint32_t r = 0; r < ph;) {
             const uint32_t n = std::min(rowsPerSlice, ph - r);
-            if (!reader.Read(slice.get(), rowLen * n)) {
-                out = TPngDecoded();
-                return Fail(error, "corrupt or short image data");
-            }
+            if (!reader_.Read(slice_.get(), rowLen * n)) return Fail(error, "corrupt or short image data");
             for (uint32_t k = 0; k < n; ++k, ++r) {
-                uint8_t* row = slice.get() + rowLen * k;
-                if (!Unfilter(row[0], row + 1, prev, rb, bpp)) {
-                    out = TPngDecoded();
-                    return Fail(error, "bad filter type");
-                }
+                uint8_t* row = slice_.get() + rowLen * k;
+                if (!Unfilter(row[0], row + 1, prev, rb, bpp_)) return Fail(error, "bad filter type");
                 const size_t y = size_t(ps.Y0) + size_t(r) * ps.Dy;
-                conv.Convert(row + 1, pw, out.Color.get() + stride * y,
-                             out.Alpha ? out.Alpha.get() + size_t(h.Width) * y : nullptr, ps.X0, ps.Dx);
+                conv.Convert(row + 1, pw, out_.Color.get() + stride_ * y,
+                             out_.Alpha ? out_.Alpha.get() + size_t(h_.Width) * y : nullptr, ps.X0, ps.Dx);
                 prev = row + 1;
             }
             // The next slice overwrites this one: keep its last row as the next row's predecessor.
-            std::memcpy(prevRow.get(), prev, rb);
-            prev = prevRow.get();
+            std::memcpy(prevRow_.get(), prev, rb);
+            prev = prevRow_.get();
         }
+        return true;
     }
 
-    out.Width = int(h.Width);
-    out.Height = int(h.Height);
-    out.ColorType = h.ColorType;
-    out.BitDepth = h.BitDepth;
-    out.Interlaced = interlaced;
+private:
+    const Header& h_;
+    TPngDecoded& out_;
+    const size_t stride_;
+    const size_t bpp_;
+    const size_t sliceCap_;
+    std::unique_ptr<uint8_t[]> slice_;
+    std::unique_ptr<uint8_t[]> prevRow_;
+    ImageDataReader reader_;
+};
+
+bool DecodePixels(const Chunks& c, const PassPlan& plan, TPngDecoded& out, std::string* error) {
+    PixelDecoder decoder(c, plan, out);
+    if (!decoder.Valid()) {
+        out = TPngDecoded();
+        return Fail(error, "out of memory");
+    }
+    RowConverter conv(c.H, out, c.Trns, c.TrnsLen);
+    for (int p = 0; p < plan.Count; ++p) {
+        if (!decoder.DecodePass(conv, plan.Passes[p], error)) {
+            out = TPngDecoded();
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+bool Decode(const uint8_t* data, size_t size, TPngDecoded& out, std::string* error) {
+    out = TPngDecoded();
+    if (!data || size < 8 || std::memcmp(data, kSignature, 8) != 0) return Fail(error, "not a PNG file");
+    Chunks c;
+    if (!ReadChunks(data, size, c, out.Palette, error)) return false;
+    const PassPlan plan = PlanPasses(c.H);
+    if (plan.RawTotal > c.IdatTotal * kMaxInflateRatio + 1024) return Fail(error, "image data too short");
+    const bool hasAlpha =
+        c.H.ColorType == COLOR_GRAYSCALEALPHA || c.H.ColorType == COLOR_RGBALPHA || c.Trns != nullptr;
+    if (!AllocatePlanes(c.H, hasAlpha, out, error)) return false;
+    if (!DecodePixels(c, plan, out, error)) return false;
+    out.Width = int(c.H.Width);
+    out.Height = int(c.H.Height);
+    out.ColorType = c.H.ColorType;
+    out.BitDepth = c.H.BitDepth;
+    out.Interlaced = c.H.Interlace == 1;
     return true;
 }
 
@@ -565,32 +633,18 @@ std::vector<uint8_t> Encode(int width, int height, const uint8_t* color, size_t 
 // TPngImage
 
 // A memory DC over the picture's colour plane.
-class TPngImage::TPngCanvas : public TCanvas {
+class TPngImage::TPngCanvas : public TMemoryCanvas {
 public:
     explicit TPngCanvas(TPngImage* owner) : FOwner(owner) {}
-    ~TPngCanvas() override { Release(); }
-    void Release() {
-        if (!FHandle) return;
-        DeselectObjects();
-        SelectObject(FHandle, FOldBitmap);
-        DeleteDC(FHandle);
-        FHandle = nullptr;
-        FOldBitmap = nullptr;
-    }
 
 protected:
     void CreateHandle() override {
         FOwner->MoveToDib();
-        HDC dc = CreateCompatibleDC(nullptr);
-        if (!dc) return;
-        FOldBitmap = GetCurrentObject(dc, OBJ_BITMAP);
-        if (FOwner->FDib) SelectObject(dc, FOwner->FDib);
-        FHandle = dc;
+        CreateWith(FOwner->FDib.Get());
     }
 
 private:
     TPngImage* FOwner;
-    HGDIOBJ FOldBitmap = nullptr;
 };
 
 TPngImage::TPngImage() = default;
@@ -603,8 +657,7 @@ TPngImage::~TPngImage() {
 // The canvas object survives (callers may hold it); its DC is made again for the new pixels.
 void TPngImage::Clear() {
     if (FCanvas) FCanvas->Release();
-    if (FDib) DeleteObject(FDib);
-    FDib = nullptr;
+    FDib.Reset();
     FHeapColor.reset();
     FAlpha.reset();
     FColor = nullptr;
@@ -623,13 +676,10 @@ void TPngImage::MoveToDib() {
     bi.bmiHeader.biBitCount = 24;
     bi.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    HBITMAP dib = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (!dib || !bits) {
-        if (dib) DeleteObject(dib);
-        return;
-    }
+    TGdiObject<HBITMAP> dib(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!dib || !bits) return;
     std::memcpy(bits, FColor, GetColorStride() * FHeight);
-    FDib = dib;
+    FDib = std::move(dib);
     FColor = static_cast<uint8_t*>(bits);
     FHeapColor.reset();
 }
@@ -725,11 +775,12 @@ std::vector<uint8_t> TPngImage::SaveToBytes() const {
 
 void TPngImage::SaveToFile(const std::wstring& FileName) const {
     std::vector<uint8_t> bytes = SaveToBytes();
-    HANDLE f = CreateFileW(FileName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (f == INVALID_HANDLE_VALUE) throw EFCreateError(L"Cannot create file \"" + FileName + L"\". " + SysErrorMessage(GetLastError()));
+    TKernelHandle f(CreateFileW(FileName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                nullptr));
+    if (!f) throw EFCreateError(L"Cannot create file \"" + FileName + L"\". " + SysErrorMessage(GetLastError()));
     DWORD written = 0;
-    BOOL ok = WriteFile(f, bytes.data(), DWORD(bytes.size()), &written, nullptr);
-    CloseHandle(f);
+    BOOL ok = WriteFile(f.Get(), bytes.data(), DWORD(bytes.size()), &written, nullptr);
+    f.Reset();
     if (!ok || written != bytes.size()) throw EStreamError(L"Cannot write file \"" + FileName + L"\".");
 }
 
@@ -823,19 +874,13 @@ void TPngImage::DrawToDC(HDC DC, const TRect& R) {
     bi.bmiHeader.biBitCount = 32;
     bi.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    HBITMAP scratch = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (!scratch || !bits) {
-        if (scratch) DeleteObject(scratch);
-        return;
-    }
-    HDC mem = CreateCompatibleDC(nullptr);
-    if (!mem) {
-        DeleteObject(scratch);
-        return;
-    }
-    HGDIOBJ old = SelectObject(mem, scratch);
+    TGdiObject<HBITMAP> scratch(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!scratch || !bits) return;
+    TMemoryDC mem(nullptr);
+    if (!mem) return;
+    mem.Select(scratch.Get());
     const bool opaque = !FAlpha;
-    if (!opaque) BitBlt(mem, 0, 0, vw, vh, DC, vis.Left, vis.Top, SRCCOPY);
+    if (!opaque) BitBlt(mem.Get(), 0, 0, vw, vh, DC, vis.Left, vis.Top, SRCCOPY);
     GdiFlush();
 
     const int64_t dw = R.Width(), dh = R.Height();
@@ -867,10 +912,7 @@ void TPngImage::DrawToDC(HDC DC, const TRect& R) {
             }
         }
     }
-    BitBlt(DC, vis.Left, vis.Top, vw, vh, mem, 0, 0, SRCCOPY);
-    SelectObject(mem, old);
-    DeleteDC(mem);
-    DeleteObject(scratch);
+    BitBlt(DC, vis.Left, vis.Top, vw, vh, mem.Get(), 0, 0, SRCCOPY);
 }
 
 }  // namespace fw

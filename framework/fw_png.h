@@ -130,7 +130,7 @@ private:
     bool FInterlaced = false;
     std::vector<png::TPngRGB> FPalette;
     std::unique_ptr<uint8_t[]> FHeapColor;  // the colour plane until a canvas needs a DIB section
-    HBITMAP FDib = nullptr;                 // the colour plane once a canvas was asked for
+    TGdiObject<HBITMAP> FDib;               // the colour plane once a canvas was asked for
     uint8_t* FColor = nullptr;
     std::unique_ptr<uint8_t[]> FAlpha;
     std::unique_ptr<TPngCanvas> FCanvas;

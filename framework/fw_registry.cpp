@@ -1,6 +1,7 @@
 #include "fw_registry.h"
 
 #include <cstring>
+#include <utility>
 #include <vector>
 
 namespace fw {
@@ -43,23 +44,24 @@ HKEY TRegistry::BaseFor(const std::wstring& key, std::wstring& relative) const {
         return FRootKey;
     }
     relative = key;
-    return FCurrentKey ? FCurrentKey : FRootKey;
+    return FCurrentKey ? FCurrentKey.Get() : FRootKey;
 }
 
 bool TRegistry::OpenKey(const std::wstring& key, bool canCreate) {
     std::wstring rel;
     HKEY base = BaseFor(key, rel);
     const bool fromRoot = base == FRootKey;
-    HKEY h = nullptr;
+    TRegKey h;
     LONG rc;
     if (canCreate)
-        rc = RegCreateKeyExW(base, rel.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, FAccess, nullptr, &h, nullptr);
+        rc = RegCreateKeyExW(base, rel.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, FAccess, nullptr, h.Put(),
+                             nullptr);
     else
-        rc = RegOpenKeyExW(base, rel.c_str(), 0, FAccess, &h);
+        rc = RegOpenKeyExW(base, rel.c_str(), 0, FAccess, h.Put());
     if (!Fail(rc)) return false;
     const std::wstring path = fromRoot || FCurrentPath.empty() ? rel : FCurrentPath + L"\\" + rel;
     CloseKey();
-    FCurrentKey = h;
+    FCurrentKey = std::move(h);
     FCurrentPath = path;
     return true;
 }
@@ -68,29 +70,28 @@ bool TRegistry::OpenKeyReadOnly(const std::wstring& key) {
     std::wstring rel;
     HKEY base = BaseFor(key, rel);
     const bool fromRoot = base == FRootKey;
-    HKEY h = nullptr;
-    LONG rc = RegOpenKeyExW(base, rel.c_str(), 0, KEY_READ | (FAccess & kViewFlags), &h);
-    if (rc != ERROR_SUCCESS) rc = RegOpenKeyExW(base, rel.c_str(), 0, KEY_QUERY_VALUE | (FAccess & kViewFlags), &h);
+    TRegKey h;
+    LONG rc = RegOpenKeyExW(base, rel.c_str(), 0, KEY_READ | (FAccess & kViewFlags), h.Put());
+    if (rc != ERROR_SUCCESS)
+        rc = RegOpenKeyExW(base, rel.c_str(), 0, KEY_QUERY_VALUE | (FAccess & kViewFlags), h.Put());
     if (!Fail(rc)) return false;
     const std::wstring path = fromRoot || FCurrentPath.empty() ? rel : FCurrentPath + L"\\" + rel;
     CloseKey();
-    FCurrentKey = h;
+    FCurrentKey = std::move(h);
     FCurrentPath = path;
     return true;
 }
 
 void TRegistry::CloseKey() {
-    if (FCurrentKey) RegCloseKey(FCurrentKey);
-    FCurrentKey = nullptr;
+    FCurrentKey.Reset();
     FCurrentPath.clear();
 }
 
 bool TRegistry::KeyExists(const std::wstring& key) {
     std::wstring rel;
     HKEY base = BaseFor(key, rel);
-    HKEY h = nullptr;
-    LONG rc = RegOpenKeyExW(base, rel.c_str(), 0, KEY_QUERY_VALUE | (FAccess & kViewFlags), &h);
-    if (rc == ERROR_SUCCESS) RegCloseKey(h);
+    TRegKey h;
+    LONG rc = RegOpenKeyExW(base, rel.c_str(), 0, KEY_QUERY_VALUE | (FAccess & kViewFlags), h.Put());
     // A key we may not read still exists.
     return rc == ERROR_SUCCESS || rc == ERROR_ACCESS_DENIED;
 }
@@ -105,7 +106,7 @@ bool TRegistry::DeleteKey(const std::wstring& key) {
 bool TRegistry::GetDataInfo(const std::wstring& name, TRegDataInfo& info) {
     info = TRegDataInfo{};
     DWORD type = REG_NONE, size = 0;
-    const LONG rc = FCurrentKey ? RegQueryValueExW(FCurrentKey, name.c_str(), nullptr, &type, nullptr, &size)
+    const LONG rc = FCurrentKey ? RegQueryValueExW(FCurrentKey.Get(), name.c_str(), nullptr, &type, nullptr, &size)
                                 : ERROR_INVALID_HANDLE;
     SetLastError(static_cast<DWORD>(rc));
     if (!Fail(rc)) return false;
@@ -137,7 +138,7 @@ std::wstring TRegistry::ReadString(const std::wstring& name) {
     LONG rc;
     while (true) {
         DWORD size = static_cast<DWORD>(buf.size());
-        rc = RegQueryValueExW(FCurrentKey, name.c_str(), nullptr, &type, buf.data(), &size);
+        rc = RegQueryValueExW(FCurrentKey.Get(), name.c_str(), nullptr, &type, buf.data(), &size);
         if (rc == ERROR_MORE_DATA) {
             buf.resize(size + 2);
             continue;
@@ -158,14 +159,14 @@ std::wstring TRegistry::ReadString(const std::wstring& name) {
 int TRegistry::ReadBinaryData(const std::wstring& name, void* buffer, int size) {
     if (!FCurrentKey || size < 0) return -1;
     DWORD type = REG_NONE, n = static_cast<DWORD>(size);
-    const LONG rc = RegQueryValueExW(FCurrentKey, name.c_str(), nullptr, &type, static_cast<BYTE*>(buffer), &n);
+    const LONG rc = RegQueryValueExW(FCurrentKey.Get(), name.c_str(), nullptr, &type, static_cast<BYTE*>(buffer), &n);
     if (!Fail(rc)) return -1;
     return static_cast<int>(n);
 }
 
 int TRegistry::ReadInteger(const std::wstring& name) {
     DWORD type = REG_NONE, v = 0, n = sizeof(v);
-    const LONG rc = FCurrentKey ? RegQueryValueExW(FCurrentKey, name.c_str(), nullptr, &type,
+    const LONG rc = FCurrentKey ? RegQueryValueExW(FCurrentKey.Get(), name.c_str(), nullptr, &type,
                                                    reinterpret_cast<BYTE*>(&v), &n)
                                 : ERROR_INVALID_HANDLE;
     if (!Fail(rc) || type != REG_DWORD) throw ERegistryException(Format(L"Invalid data type for '%s'", {name}));
@@ -174,7 +175,7 @@ int TRegistry::ReadInteger(const std::wstring& name) {
 
 bool TRegistry::Write(const std::wstring& name, DWORD type, const void* data, DWORD size) {
     if (!FCurrentKey) return Fail(ERROR_INVALID_HANDLE);
-    return Fail(RegSetValueExW(FCurrentKey, name.c_str(), 0, type, static_cast<const BYTE*>(data), size));
+    return Fail(RegSetValueExW(FCurrentKey.Get(), name.c_str(), 0, type, static_cast<const BYTE*>(data), size));
 }
 
 bool TRegistry::WriteString(const std::wstring& name, const std::wstring& value) {
@@ -196,20 +197,20 @@ bool TRegistry::WriteBinaryData(const std::wstring& name, const void* data, int 
 
 bool TRegistry::DeleteValue(const std::wstring& name) {
     if (!FCurrentKey) return Fail(ERROR_INVALID_HANDLE);
-    return Fail(RegDeleteValueW(FCurrentKey, name.c_str()));
+    return Fail(RegDeleteValueW(FCurrentKey.Get(), name.c_str()));
 }
 
 void TRegistry::GetValueNames(TStrings& names) {
     names.Clear();
     if (!FCurrentKey) return;
     DWORD count = 0, maxLen = 0;
-    if (RegQueryInfoKeyW(FCurrentKey, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, &maxLen, nullptr,
-                         nullptr, nullptr) != ERROR_SUCCESS)
+    if (RegQueryInfoKeyW(FCurrentKey.Get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, &maxLen,
+                         nullptr, nullptr, nullptr) != ERROR_SUCCESS)
         return;
     std::vector<wchar_t> buf(maxLen + 2);
     for (DWORD i = 0; i < count; ++i) {
         DWORD len = static_cast<DWORD>(buf.size());
-        if (RegEnumValueW(FCurrentKey, i, buf.data(), &len, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS)
+        if (RegEnumValueW(FCurrentKey.Get(), i, buf.data(), &len, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS)
             names.Add(std::wstring(buf.data(), len));
     }
 }
@@ -218,13 +219,13 @@ void TRegistry::GetKeyNames(TStrings& names) {
     names.Clear();
     if (!FCurrentKey) return;
     DWORD count = 0, maxLen = 0;
-    if (RegQueryInfoKeyW(FCurrentKey, nullptr, nullptr, nullptr, &count, &maxLen, nullptr, nullptr, nullptr, nullptr,
-                         nullptr, nullptr) != ERROR_SUCCESS)
+    if (RegQueryInfoKeyW(FCurrentKey.Get(), nullptr, nullptr, nullptr, &count, &maxLen, nullptr, nullptr, nullptr,
+                         nullptr, nullptr, nullptr) != ERROR_SUCCESS)
         return;
     std::vector<wchar_t> buf(maxLen + 2);
     for (DWORD i = 0; i < count; ++i) {
         DWORD len = static_cast<DWORD>(buf.size());
-        if (RegEnumKeyExW(FCurrentKey, i, buf.data(), &len, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS)
+        if (RegEnumKeyExW(FCurrentKey.Get(), i, buf.data(), &len, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS)
             names.Add(std::wstring(buf.data(), len));
     }
 }

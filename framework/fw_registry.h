@@ -1,6 +1,7 @@
 // The registry: one open key at a time under a root key, with typed value access.
 #pragma once
 #include "fw_base.h"
+#include "fw_handles.h"
 #include "fw_strings.h"
 
 #include <string>
@@ -29,7 +30,7 @@ public:
     void SetRootKey(HKEY root);
     REGSAM GetAccess() const { return FAccess; }
     void SetAccess(REGSAM access) { FAccess = access; }
-    HKEY GetCurrentKey() const { return FCurrentKey; }
+    HKEY GetCurrentKey() const { return FCurrentKey.Get(); }
     // The open key's path below the root, without a leading backslash.
     const std::wstring& GetCurrentPath() const { return FCurrentPath; }
     // The Win32 status of the last call that failed (ERROR_SUCCESS after a success).
@@ -77,7 +78,7 @@ private:
     bool Write(const std::wstring& name, DWORD type, const void* data, DWORD size);
 
     HKEY FRootKey = HKEY_CURRENT_USER;
-    HKEY FCurrentKey = nullptr;
+    TRegKey FCurrentKey;
     std::wstring FCurrentPath;
     REGSAM FAccess = KEY_ALL_ACCESS;
     LONG FLastError = ERROR_SUCCESS;

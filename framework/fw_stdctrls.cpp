@@ -118,13 +118,11 @@ SIZE TLabel::MeasureText(int WidthLimit) const {
     // An empty caption still measures one line high.
     std::wstring text = GetText();
     if (text.empty()) text = L" ";
-    HDC dc = GetDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, FFont->GetHandle());
+    TWindowDC dc(nullptr);
+    TSelectObject font(dc.Get(), FFont->GetHandle());
     RECT r{0, 0, FWordWrap ? std::max(WidthLimit, 1) : 0, 0};
     std::wstring buf = text;
-    DrawTextW(dc, buf.data(), static_cast<int>(buf.size()), &r, TextFlags() | DT_CALCRECT);
-    SelectObject(dc, old);
-    ReleaseDC(nullptr, dc);
+    DrawTextW(dc.Get(), buf.data(), static_cast<int>(buf.size()), &r, TextFlags() | DT_CALCRECT);
     return SIZE{r.right - r.left, r.bottom - r.top};
 }
 
@@ -345,9 +343,7 @@ TCustomEdit::TCustomEdit(TComponent* AOwner) : TWinControl(AOwner) {
     FControlStyle = csClickEvents | csDoubleClicks;
 }
 
-TCustomEdit::~TCustomEdit() {
-    if (FBrush) DeleteObject(FBrush);
-}
+TCustomEdit::~TCustomEdit() = default;
 
 void TCustomEdit::CreateParams(TCreateParams& Params) {
     TWinControl::CreateParams(Params);
@@ -447,11 +443,10 @@ void TCustomEdit::WndProc(TMessage& Message) {
             TColor bc = FColor == clNone ? clWindow : FColor;
             ::SetBkColor(dc, ColorToRGB(bc));
             if (!FBrush || FBrushColor != bc) {
-                if (FBrush) DeleteObject(FBrush);
-                FBrush = CreateSolidBrush(ColorToRGB(bc));
+                FBrush.Reset(CreateSolidBrush(ColorToRGB(bc)));
                 FBrushColor = bc;
             }
-            Message.Result = reinterpret_cast<LRESULT>(FBrush);
+            Message.Result = reinterpret_cast<LRESULT>(FBrush.Get());
             return;
         }
         case CM_COLORCHANGED:

@@ -7,6 +7,7 @@
 
 #include "fw_datetime.h"
 #include "fw_forms.h"
+#include "fw_handles.h"
 #include "fw_strings.h"
 
 #include <memory>
@@ -154,7 +155,7 @@ private:
     bool FReadOnly = false;
     TFormBorderStyle FBorderStyle = bsSingle;
     int FMaxLength = 0;
-    HBRUSH FBrush = nullptr;
+    TGdiObject<HBRUSH> FBrush;
     TColor FBrushColor = clNone;
 };
 

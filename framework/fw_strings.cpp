@@ -1,5 +1,7 @@
 #include "fw_strings.h"
 
+#include "fw_handles.h"
+
 #include <algorithm>
 #include <iterator>
 
@@ -81,32 +83,31 @@ std::vector<uint8_t> EncodeText(const std::wstring& text, TEncoding encoding, bo
 }
 
 std::vector<uint8_t> ReadFileToBytes(const std::wstring& fileName) {
-    HANDLE h = CreateFileW(fileName.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) {
+    TKernelHandle h(CreateFileW(fileName.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!h) {
         const DWORD err = GetLastError();
         throw EFOpenError(Format(L"Cannot open file \"%s\". %s", {fileName, SysErrorMessage(err)}));
     }
     std::vector<uint8_t> data;
     LARGE_INTEGER size{};
-    if (GetFileSizeEx(h, &size) && size.QuadPart > 0 && size.QuadPart < 0x7FFFFFFF) {
+    if (GetFileSizeEx(h.Get(), &size) && size.QuadPart > 0 && size.QuadPart < 0x7FFFFFFF) {
         data.resize(static_cast<size_t>(size.QuadPart));
         size_t done = 0;
         while (done < data.size()) {
             DWORD got = 0;
-            if (!ReadFile(h, data.data() + done, static_cast<DWORD>(data.size() - done), &got, nullptr) || got == 0) break;
+            if (!ReadFile(h.Get(), data.data() + done, static_cast<DWORD>(data.size() - done), &got, nullptr) || got == 0) break;
             done += got;
         }
         data.resize(done);
     }
-    CloseHandle(h);
     return data;
 }
 
 void WriteBytesToFile(const std::wstring& fileName, const void* data, size_t size) {
-    HANDLE h = CreateFileW(fileName.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                           nullptr);
-    if (h == INVALID_HANDLE_VALUE) {
+    TKernelHandle h(CreateFileW(fileName.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!h) {
         const DWORD err = GetLastError();
         throw EFCreateError(Format(L"Cannot create file \"%s\". %s", {fileName, SysErrorMessage(err)}));
     }
@@ -115,14 +116,14 @@ void WriteBytesToFile(const std::wstring& fileName, const void* data, size_t siz
     bool ok = true;
     while (done < size) {
         DWORD put = 0;
-        if (!WriteFile(h, p + done, static_cast<DWORD>(size - done), &put, nullptr) || put == 0) {
+        if (!WriteFile(h.Get(), p + done, static_cast<DWORD>(size - done), &put, nullptr) || put == 0) {
             ok = false;
             break;
         }
         done += put;
     }
     const DWORD err = GetLastError();
-    CloseHandle(h);
+    h.Reset();
     if (!ok) throw EStreamError(Format(L"Error writing file \"%s\". %s", {fileName, SysErrorMessage(err)}));
 }
 

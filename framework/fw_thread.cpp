@@ -15,7 +15,7 @@ namespace {
 struct SyncRequest {
     TThread* Thread = nullptr;  // the thread that asked (null for the static form without one)
     TThreadMethod Method;
-    HANDLE Done = nullptr;
+    TKernelHandle Done;
     std::exception_ptr Error;
 };
 
@@ -91,7 +91,7 @@ bool RunSynchronizedCalls() {
             r->Error = std::current_exception();
         }
         running.pop_back();
-        SetEvent(r->Done);
+        SetEvent(r->Done.Get());
     }
     return ran;
 }
@@ -117,16 +117,14 @@ TThread::TThread(bool CreateSuspended) {
     unsigned id = 0;
     uintptr_t h = _beginthreadex(nullptr, 0, &TThread::ThreadProc, this, CREATE_SUSPENDED, &id);
     if (!h) RaiseLastOSError();
-    FHandle = reinterpret_cast<HANDLE>(h);
+    FHandle.Reset(reinterpret_cast<HANDLE>(h));
     FThreadID = id;
     if (!CreateSuspended) Resume();
 }
 
-TThread::~TThread() {
-    // A thread freed with a bare delete (or a FreeOnTerminate thread ending) gets here without
-    // BeforeDestruction; only the GUI-side path may still have to stop the worker.
-    if (FHandle) CloseHandle(FHandle);
-}
+// Only closes the handle. A thread freed with a bare delete (or a FreeOnTerminate thread ending)
+// gets here without BeforeDestruction; only the GUI-side path may still have to stop the worker.
+TThread::~TThread() = default;
 
 void TThread::BeforeDestruction() {
     if (!FHandle || GetCurrentThreadId() == FThreadID) return;
@@ -143,8 +141,8 @@ void TThread::BeforeDestruction() {
         // Never started: let the thread run to its end without Execute or OnTerminate.
         FSkipExecute = true;
         FStarted = true;
-        ResumeThread(FHandle);
-        WaitForSingleObject(FHandle, INFINITE);
+        ResumeThread(FHandle.Get());
+        WaitForSingleObject(FHandle.Get(), INFINITE);
         return;
     }
     if (!GetFinished()) {
@@ -157,7 +155,7 @@ void TThread::Resume() {
     if (FStarted) return;
     FStarted = true;
     // With FreeOnTerminate the object may be gone as soon as the thread runs: touch nothing after.
-    ResumeThread(FHandle);
+    ResumeThread(FHandle.Get());
 }
 
 void TThread::Terminate() {
@@ -174,7 +172,7 @@ bool TThread::GetFinished() const {
 
 void TThread::SetPriority(TThreadPriority Value) {
     FPriority = Value;
-    if (FHandle) SetThreadPriority(FHandle, PriorityValue(Value));
+    if (FHandle) SetThreadPriority(FHandle.Get(), PriorityValue(Value));
 }
 
 int TThread::WaitFor() {
@@ -183,7 +181,7 @@ int TThread::WaitFor() {
     if (!GetFinished() && InOwnSynchronizedCall(this))
         throw EThread(L"A thread cannot be waited for inside its own synchronised call");
     if (GetCurrentThreadId() == MainThreadID()) {
-        HANDLE handles[2] = {FHandle, Queue().Signal};
+        HANDLE handles[2] = {FHandle.Get(), Queue().Signal};
         for (;;) {
             // The queue first: the signal of a call already queued may have been used up by an
             // outer wait whose loop is now suspended inside an earlier call (this wait then runs
@@ -204,7 +202,7 @@ int TThread::WaitFor() {
         // Calls queued just before the worker ended (none can be: the worker waited for each).
         RunSynchronizedCalls();
     } else {
-        WaitForSingleObject(FHandle, INFINITE);
+        WaitForSingleObject(FHandle.Get(), INFINITE);
     }
     return FReturnValue;
 }
@@ -222,7 +220,7 @@ void TThread::Synchronize(TThread* Thread, TThreadMethod Method) {
     SyncRequest r;
     r.Thread = Thread;
     r.Method = std::move(Method);
-    r.Done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    r.Done.Reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     if (!r.Done) RaiseLastOSError();
     EnterCriticalSection(&q.Lock);
     q.Items.push_back(&r);
@@ -238,14 +236,12 @@ void TThread::Synchronize(TThread* Thread, TThreadMethod Method) {
         if (retracted) q.Items.erase(it);
         LeaveCriticalSection(&q.Lock);
         if (retracted) {
-            CloseHandle(r.Done);
             throw EThread(L"The GUI thread no longer runs synchronised calls");
         }
     }
     // A failed post with the window still there (a full message queue) needs nothing: every
     // message loop of the framework runs the queue before it waits.
-    WaitForSingleObject(r.Done, INFINITE);
-    CloseHandle(r.Done);
+    WaitForSingleObject(r.Done.Get(), INFINITE);
     if (r.Error) std::rethrow_exception(r.Error);
 }
 

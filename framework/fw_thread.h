@@ -12,6 +12,7 @@
 // stop the calls of other workers from getting through.
 #pragma once
 
+#include "fw_handles.h"
 #include "fw_hwnd.h"
 
 #include <atomic>
@@ -58,7 +59,7 @@ public:
     bool GetSuspended() const { return !FStarted; }
     // True once Execute and OnTerminate are over.
     bool GetFinished() const;
-    HANDLE GetHandle() const { return FHandle; }
+    HANDLE GetHandle() const { return FHandle.Get(); }
     DWORD GetThreadID() const { return FThreadID; }
     int GetReturnValue() const { return FReturnValue; }
     // The exception that ended Execute, or null.
@@ -92,7 +93,7 @@ private:
     static unsigned __stdcall ThreadProc(void* Param);
     void Run();
 
-    HANDLE FHandle = nullptr;
+    TKernelHandle FHandle;
     DWORD FThreadID = 0;
     volatile LONG FTerminated = 0;
     volatile LONG FFinished = 0;

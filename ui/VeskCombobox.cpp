@@ -1,5 +1,7 @@
 #include "VeskCombobox.h"
 
+#include "fw_handles.h"
+
 #include <algorithm>
 
 using namespace fw;
@@ -903,9 +905,8 @@ void TVeskCombobox::PaintLayeredList() {
     SIZE size{w, h};
     POINT src{0, 0};
     BLENDFUNCTION blend{AC_SRC_OVER, 0, FAlpha, AC_SRC_ALPHA};
-    HDC screen = GetDC(nullptr);
-    UpdateLayeredWindow(wnd, screen, &dst, &size, lc->GetHandle(), &src, 0, &blend, ULW_ALPHA);
-    ReleaseDC(nullptr, screen);
+    TWindowDC screen(nullptr);
+    UpdateLayeredWindow(wnd, screen.Get(), &dst, &size, lc->GetHandle(), &src, 0, &blend, ULW_ALPHA);
 }
 
 // ---------------------------------------------------------------------------------------------

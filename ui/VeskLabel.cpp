@@ -1,5 +1,7 @@
 #include "VeskLabel.h"
 
+#include "fw_handles.h"
+
 #include <cwctype>
 
 using namespace fw;
@@ -156,14 +158,13 @@ void TVeskCustomLabel::AdjustBounds() {
     TRect rect = GetClientRect();
     {
         struct ScreenCanvas {
-            HDC dc = GetDC(nullptr);
-            TCanvas canvas{dc};
+            TWindowDC dc{nullptr};
+            TCanvas canvas{dc.Get()};
             TCanvas*& slot;
             explicit ScreenCanvas(TCanvas*& s) : slot(s) { slot = &canvas; }
             ~ScreenCanvas() {
                 slot = nullptr;
                 canvas.SetHandle(nullptr);
-                ReleaseDC(nullptr, dc);
             }
         } screen(FTextCanvas);
         DoDrawText(rect, DT_EXPANDTABS | DT_CALCRECT | (FWordWrap ? DT_WORDBREAK : 0));

@@ -1,24 +1,14 @@
 #include "VeskParentBackground.h"
 
+#include "fw_handles.h"
+
 using namespace fw;
 
 namespace {
 
-class SavedDC {
-public:
-    explicit SavedDC(HDC dc) : dc_(dc), saved_(SaveDC(dc)) {}
-    ~SavedDC() { RestoreDC(dc_, saved_); }
-    SavedDC(const SavedDC&) = delete;
-    SavedDC& operator=(const SavedDC&) = delete;
-
-private:
-    HDC dc_;
-    int saved_;
-};
-
 void PaintParentOwn(TControl* Control, HDC dc, bool erase) {
     TWinControl* parent = Control->GetParent();
-    SavedDC saved(dc);
+    TSavedDC saved(dc);
     OffsetViewportOrgEx(dc, -Control->GetLeft(), -Control->GetTop(), nullptr);
     TRect cr = parent->GetClientRect();
     IntersectClipRect(dc, 0, 0, cr.Width(), cr.Height());
@@ -35,7 +25,7 @@ void PaintSiblingsBelow(TControl* Control, HDC dc, const TRect& rect) {
         if (!sibling->GetVisible()) continue;
         TRect sb = sibling->GetBoundsRect();
         if (IntersectRects(sb, rect).IsEmpty()) continue;
-        SavedDC saved(dc);
+        TSavedDC saved(dc);
         OffsetViewportOrgEx(dc, sibling->GetLeft() - Control->GetLeft(), sibling->GetTop() - Control->GetTop(), nullptr);
         IntersectClipRect(dc, 0, 0, sibling->GetWidth(), sibling->GetHeight());
         sibling->Perform(WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);

@@ -1,5 +1,7 @@
 #include "VeskPopupMenu.h"
 
+#include "fw_handles.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -809,14 +811,14 @@ void TVeskPopupMenu::PushLevel(int Level) {
     TLevel& lv = L(Level);
     if (!lv.Form) return;
     HWND h = lv.Form->GetHandle();
-    HDC windowDC = GetDC(h);
+    TWindowDC windowDC(h);
     POINT dst{lv.Form->GetLeft(), lv.Form->GetTop()};
     SIZE size{lv.Frame->GetWidth(), lv.Frame->GetHeight()};
     POINT src{0, 0};
     BLENDFUNCTION blend{AC_SRC_OVER, 0, static_cast<BYTE>(std::clamp(FAlpha, 0, 255)), AC_SRC_ALPHA};
     GdiFlush();
-    UpdateLayeredWindow(h, windowDC, &dst, &size, lv.Frame->GetCanvas()->GetHandle(), &src, 0, &blend, ULW_ALPHA);
-    ReleaseDC(h, windowDC);
+    UpdateLayeredWindow(h, windowDC.Get(), &dst, &size, lv.Frame->GetCanvas()->GetHandle(), &src, 0, &blend,
+                        ULW_ALPHA);
 }
 
 void TVeskPopupMenu::RepaintLevel(int Level) {

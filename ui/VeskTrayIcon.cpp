@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "fw_forms.h"
+#include "fw_handles.h"
 #include "fw_hwnd.h"
 
 TShellNotifyIconProc ShellNotifyIconProc = Shell_NotifyIconW;
@@ -154,13 +155,14 @@ void TVeskTrayIcon::SetDefaultIcon() {
     if (!FIcon->GetEmpty()) {
         FCurrentIcon->Assign(FIcon.get());
     } else {
-        HICON large = nullptr, small = nullptr;
-        ExtractIconExW(fw::GetModuleName().c_str(), 0, &large, &small, 1);
+        // Only the small icon is wanted; the large one comes along and goes again.
+        fw::TIconHandle large;
+        HICON small = nullptr;
+        ExtractIconExW(fw::GetModuleName().c_str(), 0, large.Put(), &small, 1);
         if (small)
             FCurrentIcon->SetHandle(small);
         else if (fw::Application)
             FCurrentIcon->Assign(fw::Application->GetIcon());
-        if (large) DestroyIcon(large);
     }
     Refresh();
 }
