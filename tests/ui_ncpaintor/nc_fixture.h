@@ -1,14 +1,14 @@
 // Shared pieces of the non-client painter tests: a painter that opens its composition state,
-// pictures made pixel by pixel, the program's title-bar skins, and the window fixture with
-// composition switched off.
+// pictures made pixel by pixel, and the window fixture with composition switched off.
 #pragma once
 
 #include "VeskNcPaintor.h"
-#include "skin_support.h"
+#include "skin_resources.h"
 #include "window_test.h"
 
 namespace nctest {
 
+using testsupport::NcSkinResource;
 using testsupport::Skin;
 
 class TProbePaintor : public TVeskNcPaintor {
@@ -67,23 +67,6 @@ protected:
         auto* f = NewForm(300, 200, fw::clWhite, 60, 60);
         f->SetBorderStyle(fw::bsSizeable);
         return f;
-    }
-    // The program's title-bar skins: caption 26 high, border 1 on every side (not owned).
-    static TVeskNcResource* SkinnedResource() {
-        auto* r = new TVeskNcResource(nullptr);
-        r->GetFormCaption()->SetImgBkgr(Skin(L"nc_caption").get());
-        r->GetFormCaption()->SetHeight(26);
-        r->GetFormBorder()->SetImgBkgr(Skin(L"nc_border").get());
-        SetBorder(r, 1);
-        r->GetFormLogo()->SetImgBtn(Skin(L"nc_logo").get());
-        r->GetFormLogo()->SetBtnStateCount(1);
-        const std::pair<TVeskNcBtnEnum, const wchar_t*> btns[] = {
-            {vnbClose, L"nc_btn_close"}, {vnbMinimize, L"nc_btn_min"}, {vnbMaximize, L"nc_btn_max"},
-            {vnbMenu, L"nc_btn_menu"},   {vnbSkin, L"nc_btn_skin"},    {vnbCustom1, L"nc_btn_menu"}};
-        for (auto [id, name] : btns) r->GetBtn(id)->SetImgBtn(Skin(name).get());
-        r->GetBtnMaximize()->SetImgRestore(Skin(L"nc_btn_restore").get());
-        r->Loaded();
-        return r;
     }
     static void SetBorder(TVeskNcResource* R, int Width) {
         auto* b = R->GetFormBorder();

@@ -29,7 +29,7 @@ protected:
         Form->HandleNeeded();
         ClientBefore = Form->GetClientRect();
         Record(Form, Rec);
-        Res = Own(SkinnedResource());
+        Res = Own(NcSkinResource());
         Painter = new TProbePaintor(Form);
         Painter->SetShowBtns({vnbLogo, vnbCustom1, vnbSkin, vnbMenu, vnbMinimize, vnbMaximize, vnbClose});
         Painter->SetResource(Res);
@@ -235,7 +235,7 @@ TEST_F(NcHookTest, CompositionAsksForNonClientPaintingAndKeepsTheCaptionBits) {
     allowCalls = 0;
     NcAllowNcPaintProc = [](HWND) { ++allowCalls; };
     Form = FramedForm();
-    Res = Own(SkinnedResource());
+    Res = Own(NcSkinResource());
     Res->GetFormBorder()->SetShowNotDWM(true);
     Painter = new TProbePaintor(Form);
     Painter->SetResource(Res);
@@ -260,7 +260,7 @@ TEST_F(NcHookTest, TheFormPaintsItsOwnFrameFirstOnlyUnderComposition) {
 
 TEST_F(NcHookTest, APainterOutlivesAFreedResourceAndAFreedForm) {
     Form = FramedForm();
-    auto* res = SkinnedResource();
+    auto* res = NcSkinResource();
     Form->HandleNeeded();
     Record(Form, Rec);
     auto* painter = Own(new TProbePaintor(nullptr));
