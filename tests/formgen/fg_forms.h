@@ -28,12 +28,9 @@ struct TFgMargins {
 class TFgStyle : public fw::TPersistent {
 public:
     FW_CLASSNAME(TFgStyle)
-    int GetWeight() const { return FWeight; }
-    void SetWeight(int Value) { FWeight = Value; }
     fw::TFont* GetFont() { return &FFont; }
 
 private:
-    int FWeight = 0;
     fw::TFont FFont;
 };
 
