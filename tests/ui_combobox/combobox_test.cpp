@@ -552,25 +552,23 @@ TEST_F(ComboTest, DeactivatingTheListClosesItOrAsksOnLostFocus) {
     EXPECT_TRUE(Box->ListShowing());
 }
 
-TEST_F(ComboTest, FreeingTheBoxWhileOpenRemovesTheListWindow) {
-    ProgramSkins(3);
-    Box->DropDown();
-    HWND h = List();
-    ASSERT_TRUE(IsWindow(h));
-    Box->Free();
-    PumpMessagesFor(20);
-    EXPECT_FALSE(IsWindow(h));
-}
-
-TEST_F(ComboTest, ItemHandlerMayFreeTheBox) {
-    ProgramSkins(3);
-    Box->OnItemClick = [&](TObject*, TVeskCboxItem*) { Box->Free(); };
-    Open();
-    HWND h = List();
-    ClickRow(Box->GetItem(1)->GetItemRect());
-    EXPECT_FALSE(*BoxAlive);
-    PumpMessagesFor(30);
-    EXPECT_FALSE(IsWindow(h));
+TEST_F(ComboTest, FreeingTheBoxWhileOpenOrFromAnItemHandlerRemovesTheListWindow) {
+    for (bool fromHandler : {false, true}) {
+        if (fromHandler) Box = testsupport::AddControl<TVeskCombobox>(Form, 20, 30, 150, 25);
+        const std::shared_ptr<bool> alive = Box->AliveToken();
+        ProgramSkins(3);
+        Box->OnItemClick = [&](TObject*, TVeskCboxItem*) { Box->Free(); };
+        Open();
+        const HWND h = List();
+        ASSERT_TRUE(IsWindow(h));
+        if (fromHandler)
+            ClickRow(Box->GetItem(1)->GetItemRect());
+        else
+            Box->Free();
+        EXPECT_FALSE(*alive);
+        PumpMessagesFor(30);
+        EXPECT_FALSE(IsWindow(h)) << fromHandler;
+    }
 }
 
 TEST_F(ComboTest, RemovedImageListAndResourceAreForgotten) {
