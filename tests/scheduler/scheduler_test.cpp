@@ -237,6 +237,8 @@ const Scenario Scenarios[] = {
     {"CatchUpSkipsAMarkExactlyAtTheOccurrence", 1, Wake(8), Day + Wake(8), {C(Day + Wake(10), 0)}},
 };
 
+void PrintTo(const Scenario& s, std::ostream* os) { *os << s.name; }
+
 class SchedulerScenario : public SchedulerTest, public ::testing::WithParamInterface<Scenario> {};
 
 }  // namespace
