@@ -14,12 +14,6 @@ std::array<uint8_t, 31> Bytes(std::initializer_list<std::pair<int, uint8_t>> set
     return a;
 }
 
-const TRmRecordStruct* Find(const TRemindFile& f, const std::wstring& section) {
-    for (const TRmRecordStruct* r : f.Records)
-        if (r->Section == section) return r;
-    return nullptr;
-}
-
 }  // namespace
 
 TEST_F(DataFileTest, RepeatDataHexReadsPairsUntilTheFirstBadOne) {
@@ -98,48 +92,21 @@ TEST_F(DataFileTest, IntegersAndBooleansFallBackToTheirDefaults) {
 
 TEST_F(DataFileTest, AFileOfTheEarlierProgramReadsWhole) {
     // As the earlier program wrote it: ANSI code page, "M/d/yyyy h:mm:ss tt", no byte-order mark.
-    const std::wstring text =
-        L"[CONFIG]\r\n"
-        L"AUTEUPDATE=1\r\n"
-        L"CHECKNEWS=0\r\n"
-        L"NEWSID=17\r\n"
-        L"Language=Fran\u00E7ais\r\n"
-        L"SetupVer=1.14.52\r\n"
-        L"[UNFINISHED]\r\n"
-        L"R20240305140709=Caf\u00E9 mit M\u00FCller\r\n"
-        L"R20240306081500=Weekly standup\r\n"
-        L"R20231224180000=Geschenke\r\n"
-        L"R20240307120000=No rule\r\n"
-        L"[R20240305140709]\r\n"
-        L"PERIOD=0\r\n"
-        L"CREATEDATETIME=3/5/2024 2:07:09 PM\r\n"
-        L"LASTTIME=3/5/2024 2:07:09 PM\r\n"
-        L"WAKETIME=6:30:00 PM\r\n"
-        L"VOICE=default.mp3\r\n"
-        L"ENDTIME=\r\n"
-        L"REPEAT_DATA=00000000000000000000008025E64000000000000000000000000000000000\r\n"
-        L"[R20240306081500]\r\n"
-        L"PERIOD=2\r\n"
-        L"CREATEDATETIME=3/6/2024 8:15:00 AM\r\n"
-        L"LASTTIME=3/11/2024 9:01:00 AM\r\n"
-        L"WAKETIME=9:00:00 AM\r\n"
-        L"VOICE=C:\\Users\\me\\Music\\gong.wav\r\n"
-        L"ENDTIME=\r\n"
-        L"REPEAT_DATA=00010101010100000000000000000000000000000000000000000000000000\r\n"
-        L"[R20231224180000]\r\n"
-        L"PERIOD=4\r\n"
-        L"CREATEDATETIME=12/24/2023 6:00:00 PM\r\n"
-        L"LASTTIME=12/24/2024 7:00:00 PM\r\n"
-        L"WAKETIME=7:00:00 PM\r\n"
-        L"VOICE=\r\n"
-        L"ENDTIME=1/2/2025\r\n"
-        L"REPEAT_DATA=0000000000000000000000801CE64000000000000000000000000000000000\r\n"
-        L"[R20240307120000]\r\n"
-        L"CREATEDATETIME=3/7/2024 12:00:00 PM\r\n";
-    WriteAnsi(path, text);
+    WriteAnsi(path,
+              L"[CONFIG]\r\nAUTEUPDATE=1\r\nCHECKNEWS=0\r\nNEWSID=17\r\nLanguage=Fran\u00E7ais\r\nSetupVer=1.14.52\r\n"
+              L"[UNFINISHED]\r\nR20240305140709=Caf\u00E9 mit M\u00FCller\r\nR20240306081500=Weekly standup\r\n"
+              L"R20231224180000=Geschenke\r\nR20240307120000=No rule\r\n"
+              L"[R20240305140709]\r\nPERIOD=0\r\nCREATEDATETIME=3/5/2024 2:07:09 PM\r\nLASTTIME=3/5/2024 2:07:09 PM\r\n"
+              L"WAKETIME=6:30:00 PM\r\nVOICE=default.mp3\r\nENDTIME=\r\n"
+              L"REPEAT_DATA=00000000000000000000008025E64000000000000000000000000000000000\r\n"
+              L"[R20240306081500]\r\nPERIOD=2\r\nCREATEDATETIME=3/6/2024 8:15:00 AM\r\nLASTTIME=3/11/2024 9:01:00 AM\r\n"
+              L"WAKETIME=9:00:00 AM\r\nVOICE=C:\\Users\\me\\Music\\gong.wav\r\nENDTIME=\r\n"
+              L"REPEAT_DATA=00010101010100000000000000000000000000000000000000000000000000\r\n"
+              L"[R20231224180000]\r\nPERIOD=4\r\nCREATEDATETIME=12/24/2023 6:00:00 PM\r\nLASTTIME=12/24/2024 7:00:00 PM\r\n"
+              L"WAKETIME=7:00:00 PM\r\nVOICE=\r\nENDTIME=1/2/2025\r\n"
+              L"REPEAT_DATA=0000000000000000000000801CE64000000000000000000000000000000000\r\n"
+              L"[R20240307120000]\r\nCREATEDATETIME=3/7/2024 12:00:00 PM\r\n");
     const auto original = testsupport::ReadFileBytes(path);
-    ASSERT_EQ(original[0], '[');
-
     auto store = Open();
     EXPECT_TRUE(Config.AutoUpdate);
     EXPECT_FALSE(Config.CheckNews);
@@ -147,38 +114,22 @@ TEST_F(DataFileTest, AFileOfTheEarlierProgramReadsWhole) {
     EXPECT_EQ(Config.Language, L"Fran\u00E7ais");
     EXPECT_EQ(Config.SetupVer, L"1.14.52");
     ASSERT_EQ(store->Records.size(), 4u);
-
-    const TRmRecordStruct* once = store->Records[0];
-    EXPECT_EQ(once->Name, L"Caf\u00E9 mit M\u00FCller");
-    EXPECT_EQ(once->Period, 0);
-    EXPECT_EQ(once->CreateDateTime, fw::EncodeDateTime(2024, 3, 5, 14, 7, 9, 0));
-    EXPECT_NEAR(once->LastTime, fw::EncodeDateTime(2024, 3, 5, 14, 7, 9, 0), 1e-9);
-    EXPECT_NEAR(once->WakeTime, fw::EncodeTime(18, 30, 0, 0), 1e-9);
-    EXPECT_EQ(once->EndTime, 0.0);
-    EXPECT_EQ(once->Voice, L"default.mp3");
-    EXPECT_EQ(once->GetDate(), 45356.0);
-
-    const TRmRecordStruct* weekly = store->Records[1];
-    EXPECT_EQ(weekly->Name, L"Weekly standup");
-    EXPECT_EQ(weekly->Period, 2);
-    EXPECT_EQ(weekly->Voice, L"C:\\Users\\me\\Music\\gong.wav");
-    for (int d = 0; d < 7; ++d) EXPECT_EQ(weekly->GetWeekDays(d), d >= 1 && d <= 5) << d;
-    EXPECT_NEAR(weekly->LastTime, fw::EncodeDateTime(2024, 3, 11, 9, 1, 0, 0), 1e-9);
-
-    const TRmRecordStruct* yearly = Find(*store, L"R20231224180000");
-    ASSERT_NE(yearly, nullptr);
-    EXPECT_EQ(yearly->Period, 4);
-    EXPECT_EQ(yearly->Voice, L"");
-    EXPECT_EQ(yearly->EndTime, fw::EncodeDate(2025, 1, 2));
-    EXPECT_EQ(yearly->GetDate(), fw::EncodeDate(2023, 12, 24));
-
-    const TRmRecordStruct* bare = store->Records[3];
-    EXPECT_EQ(bare->Period, 255);  // no PERIOD: matches no rule
-    EXPECT_EQ(bare->Voice, L"");
-    EXPECT_EQ(bare->RepeatData, (std::array<uint8_t, 31>{}));
-
-    // Loading alone changes nothing in the file.
-    EXPECT_EQ(testsupport::ReadFileBytes(path), original);
+    const TRmRecordStruct &once = *store->Records[0], &weekly = *store->Records[1], &yearly = *store->Records[2];
+    EXPECT_EQ(once.Name, L"Caf\u00E9 mit M\u00FCller");
+    EXPECT_EQ(once.CreateDateTime, fw::EncodeDateTime(2024, 3, 5, 14, 7, 9, 0));
+    EXPECT_NEAR(once.LastTime, fw::EncodeDateTime(2024, 3, 5, 14, 7, 9, 0), 1e-9);
+    EXPECT_NEAR(once.WakeTime, fw::EncodeTime(18, 30, 0, 0), 1e-9);
+    EXPECT_EQ(once.EndTime, 0.0);
+    EXPECT_EQ(once.Voice, L"default.mp3");
+    EXPECT_EQ(once.GetDate(), 45356.0);
+    EXPECT_EQ(weekly.Period, 2);
+    EXPECT_EQ(weekly.Voice, L"C:\\Users\\me\\Music\\gong.wav");
+    for (int d = 0; d < 7; ++d) EXPECT_EQ(weekly.GetWeekDays(d), d >= 1 && d <= 5) << d;
+    EXPECT_EQ(yearly.Period, 4);
+    EXPECT_EQ(yearly.EndTime, fw::EncodeDate(2025, 1, 2));
+    EXPECT_EQ(yearly.GetDate(), fw::EncodeDate(2023, 12, 24));
+    EXPECT_EQ(store->Records[3]->Period, 255);  // no PERIOD: matches no rule
+    EXPECT_EQ(testsupport::ReadFileBytes(path), original) << "loading alone changes nothing in the file";
 }
 
 TEST_F(DataFileTest, AUtf16FileWithoutItsMarkLoadsWholeAndADamagedFileIsCopiedBeforeItsFirstSave) {

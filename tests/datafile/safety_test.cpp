@@ -16,12 +16,6 @@ const fw::TDateTime kMoment = fw::EncodeDateTime(2024, 3, 5, 14, 7, 9, 0);
 const wchar_t* const kChildFileVar = L"VR_DATAFILE_SAVING_CHILD";
 const wchar_t* const kChildEventVar = L"VR_DATAFILE_SAVING_EVENT";
 
-std::wstring EnvVar(const wchar_t* name) {
-    wchar_t buf[1024];
-    const DWORD n = GetEnvironmentVariableW(name, buf, 1024);
-    return n > 0 && n < 1024 ? std::wstring(buf, n) : L"";
-}
-
 }  // namespace
 
 TEST_F(DataFileTest, LineBreaksInATextRoundTripWithoutBreakingTheFile) {
@@ -267,11 +261,11 @@ TEST_F(DataFileTest, AFileLockedByAnotherProgramLoadsAsEmptyAndStaysIntact) {
 // Not a test of its own: the child process of the kill test below, which updates and saves a store
 // in a loop until it is killed.
 TEST(DataFileSavingChild, SavesUntilKilled) {
-    const std::wstring file = EnvVar(kChildFileVar);
+    const std::wstring file = testsupport::EnvVar(kChildFileVar);
     if (file.empty()) GTEST_SKIP() << "started by the kill test only";
     TRemindFile store(file, testsupport::EnUsFormats());
     ASSERT_FALSE(store.Records.empty());
-    HANDLE ready = OpenEventW(EVENT_MODIFY_STATE, FALSE, EnvVar(kChildEventVar).c_str());
+    HANDLE ready = OpenEventW(EVENT_MODIFY_STATE, FALSE, testsupport::EnvVar(kChildEventVar).c_str());
     ASSERT_NE(ready, nullptr);
     SetEvent(ready);
     CloseHandle(ready);
