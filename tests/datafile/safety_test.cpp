@@ -3,6 +3,7 @@
 #include "datafile_util.h"
 
 #include "fw_datetime.h"
+#include "process_support.h"
 
 #include <random>
 
@@ -296,24 +297,14 @@ TEST_F(DataFileTest, KillingTheProgramWhileItSavesLosesNoReminder) {
     SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
     HANDLE nul = CreateFileW(L"NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &sa, OPEN_EXISTING, 0, nullptr);
     std::mt19937 rng(20261207u);
-    std::wstring cmd = L"\"" + fw::GetModuleName() + L"\" --gtest_filter=DataFileSavingChild.*";
     for (int kill = 0; kill < 20; ++kill) {
         SCOPED_TRACE(kill);
-        STARTUPINFOW si{};
-        si.cb = sizeof si;
-        si.dwFlags = STARTF_USESTDHANDLES;
-        si.hStdOutput = si.hStdError = nul;
-        si.hStdInput = nullptr;
-        PROCESS_INFORMATION pi{};
-        ASSERT_TRUE(CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi));
-        const bool started = WaitForSingleObject(ready, 30000) == WAIT_OBJECT_0;
-        if (started) Sleep(5 + rng() % 60);  // some dozens of saves, cut at a random moment
-        TerminateProcess(pi.hProcess, 9);
-        WaitForSingleObject(pi.hProcess, 30000);
-        CloseHandle(pi.hThread);
-        CloseHandle(pi.hProcess);
-        ASSERT_TRUE(started);
-
+        {
+            testsupport::TChildProcess child;  // killed when it goes
+            ASSERT_TRUE(child.Start(fw::GetModuleName(), L" --gtest_filter=DataFileSavingChild.*", nul));
+            ASSERT_EQ(WaitForSingleObject(ready, 30000), WAIT_OBJECT_0);
+            Sleep(5 + rng() % 60);  // some dozens of saves, cut at a random moment
+        }
         auto store = Open();
         ASSERT_EQ(store->Records.size(), static_cast<size_t>(count));
         for (int i = 0; i < count; ++i) {

@@ -41,7 +41,7 @@ TChildProcess::~TChildProcess() {
     if (!Info.hProcess) return;
     if (!WaitEnd(0)) {
         TerminateProcess(Info.hProcess, 99);
-        WaitEnd(5000);
+        WaitEnd(30000);
     }
     CloseHandle(Info.hThread);
     CloseHandle(Info.hProcess);
