@@ -72,7 +72,7 @@ TEST_F(DataFileTest, BackupOfAUtf16FileStaysUtf16) {
 
 TEST_F(DataFileTest, MergeAddsOnlyRemindersWhoseSectionsAreMissing) {
     const std::wstring other = dir.File(L"other.dat");
-    WriteUtf16(other,
+    WriteUtf16File(other,
                L"[UNFINISHED]\r\nR20240305140709=other text for a present one\r\nR20240401100000=new one\r\n"
                L"[R20240305140709]\r\nPERIOD=4\r\nVOICE=x.mp3\r\n"
                L"[R20240401100000]\r\nPERIOD=3\r\nCREATEDATETIME=4/1/2024 10:00:00 AM\r\nLASTTIME=4/2/2024 10:00:00 AM\r\n"
@@ -147,7 +147,7 @@ TEST_F(DataFileTest, ListKeysNamingTheFilesOwnSectionsAreNoReminders) {
         L"[UNFINISHED]\r\nCONFIG=settings\r\nR20240305140709=real\r\nunfinished=the list\r\nBackup=date\r\n"
         L"[R20240305140709]\r\nPERIOD=1\r\n"
         L"[BACKUP]\r\nBACKTIME=3/5/2024\r\n";
-    WriteUtf16(path, listed);
+    WriteUtf16File(path, listed);
     {
         auto store = Open();
         ASSERT_EQ(store->Records.size(), 1u);
@@ -161,7 +161,7 @@ TEST_F(DataFileTest, ListKeysNamingTheFilesOwnSectionsAreNoReminders) {
 
     // Restoring such a file touches none of this file's own sections either.
     const std::wstring other = dir.File(L"other.dat");
-    WriteUtf16(other, listed);
+    WriteUtf16File(other, listed);
     ASSERT_TRUE(DeleteFileW(path.c_str()));
     auto store = Open();
     store->MergeFrom(other);

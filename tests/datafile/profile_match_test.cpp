@@ -128,7 +128,13 @@ TEST_F(DataFileTest, LoadingReadsEveryEncodingAsTheProfileFunctionsDo) {
         testsupport::WriteFileBytes(path, std::vector<uint8_t>(bytes.begin(), bytes.end()));
         ExpectLoadMatchesProfile(path, us, 21);
     }
-    WriteUtf16(path, utf16);
+    // Lines far longer than any fixed buffer.
+    const std::wstring huge(100000, L'h');
+    WriteUtf16File(path, L"[UNFINISHED]\r\nR20240101000001=" + huge + L"\r\nR20240101000002=" + std::wstring(70000, L' ') +
+                             L"x" + std::wstring(70000, L'\t') + L"\r\n[R20240101000001]\r\nVOICE=" + huge + L"\r\nPERIOD=1\r\n");
+    ExpectLoadMatchesProfile(path, us, 2);
+    EXPECT_EQ(Open()->Records[0]->Name, huge);
+    WriteUtf16File(path, utf16);
     ExpectLoadMatchesProfile(path, us, 21);
     auto store = Open();
     // Read the same way by both; the conversion of the text is the store's own.
@@ -136,23 +142,10 @@ TEST_F(DataFileTest, LoadingReadsEveryEncodingAsTheProfileFunctionsDo) {
         if (r->Section == L"R20240101000022") EXPECT_NE(r->EndTime, 0.0) << "an unreadable completion time stays one";
 }
 
-TEST_F(DataFileTest, LoadingReadsVeryLongLinesWhole) {
-    std::wstring text = L"[UNFINISHED]\r\n";
-    const std::wstring huge(100000, L'h');
-    text += L"R20240101000001=" + huge + L"\r\n";
-    text += L"R20240101000002=" + std::wstring(70000, L' ') + L"x" + std::wstring(70000, L'\t') + L"\r\n";
-    text += L"[R20240101000001]\r\nVOICE=" + huge + L"\r\nPERIOD=1\r\n";
-    WriteUtf16(path, text);
-    ExpectLoadMatchesProfile(path, us, 2);
-    auto store = Open();
-    EXPECT_EQ(store->Records[0]->Name, huge);
-    EXPECT_EQ(store->Records[1]->Name, L"x");
-}
-
 TEST_F(DataFileTest, AKeyLineWithoutANameHidesNoReminder) {
     // Key by key, the list of names ends at a line "=text" (its empty name ends the list); the
     // reminders after it are still the user's and are loaded.
-    WriteUtf16(path,
+    WriteUtf16File(path,
                L"[UNFINISHED]\r\nR20240101000001=first\r\n=no name\r\n \t= blank name\r\nR20240101000002=second\r\n"
                L"[R20240101000002]\r\nPERIOD=2\r\nVOICE=v.mp3\r\n");
     ASSERT_EQ(ProfileKeys(path), (std::vector<std::wstring>{L"R20240101000001"}));
@@ -196,7 +189,7 @@ TEST_F(DataFileTest, ChangesLeaveTheBytesTheProfileFunctionsWouldLeave) {
         testsupport::WriteFileBytes(mine, fw::EncodeText(text, encoding, encoding != fw::TEncoding::Ansi));
         // An ANSI file becomes UTF-16LE with the store's first change, its text unchanged.
         if (encoding == fw::TEncoding::Ansi)
-            WriteUtf16(theirs, fw::AnsiToWide(fw::WideToAnsi(text)));
+            WriteUtf16File(theirs, fw::AnsiToWide(fw::WideToAnsi(text)));
         else
             testsupport::WriteFileBytes(theirs, testsupport::ReadFileBytes(mine));
         TRemindFile store(mine, us);

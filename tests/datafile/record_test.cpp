@@ -281,7 +281,7 @@ TEST_F(DataFileTest, ChangesMadeByAnotherProgramAreKeptAndEverySaveIsSeenByOther
 }
 
 TEST_F(DataFileTest, ADeletedReminderListedTwiceByHandDoesNotComeBack) {
-    WriteUtf16(path,
+    WriteUtf16File(path,
                L"[UNFINISHED]\r\nR20240305140709=one\r\nR20240306140709=two\r\nr20240305140709=one again\r\n"
                L"[R20240305140709]\r\nPERIOD=1\r\n[R20240306140709]\r\nPERIOD=2\r\n[R20240305140709]\r\nPERIOD=3\r\n");
     {

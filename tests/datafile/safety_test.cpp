@@ -95,7 +95,7 @@ TEST_F(DataFileTest, AChangedDateFormatNeitherMergesNorDuplicatesNorRevivesRecor
 }
 
 TEST_F(DataFileTest, DateTextsFallBackToTheIsoFormAndOddSectionNamesToTheirText) {
-    WriteUtf16(path,
+    WriteUtf16File(path,
                L"[UNFINISHED]\r\n"
                L"R20240305140709=iso\r\n"
                L"Rshort=short name\r\n"
@@ -148,7 +148,7 @@ TEST_F(DataFileTest, RecordsMadeWithinOneSecondGetSectionsOfTheirOwn) {
         EXPECT_EQ(fw::SecondOf(copy->CreateDateTime), 12);
     }
     // A section left in the file by a reminder that is not listed is not taken either.
-    WriteUtf16(path, L"[R20240305140709]\r\nPERIOD=1\r\n");
+    WriteUtf16File(path, L"[R20240305140709]\r\nPERIOD=1\r\n");
     Open()->AddRecord(MakeRecord(1, t, L"fresh"));
     auto again = Open();
     ASSERT_EQ(again->Records.size(), 1u);
@@ -166,7 +166,7 @@ TEST_F(DataFileTest, LongTextsAndLongListsAreReadWhole) {
         list += s + (L"=" + (i == count - 1 ? longName : L"n" + std::to_wstring(i))) + L"\r\n";
         sections += L"[" + std::wstring(s) + L"]\r\nPERIOD=1\r\n";
     }
-    WriteUtf16(path, list + sections);
+    WriteUtf16File(path, list + sections);
     auto store = Open();
     ASSERT_EQ(store->Records.size(), static_cast<size_t>(count));
     EXPECT_EQ(store->Records.back()->Name, fw::TrimRight(longName));
@@ -210,7 +210,7 @@ TEST_F(DataFileTest, BlanksAndQuotesAroundATextSurvive) {
 }
 
 TEST_F(DataFileTest, AFileLockedByAnotherProgramLoadsAsEmptyAndStaysIntact) {
-    WriteUtf16(path, L"[CONFIG]\r\nNEWSID=8\r\n[UNFINISHED]\r\nR20240305140709=kept\r\n[R20240305140709]\r\nPERIOD=1\r\n");
+    WriteUtf16File(path, L"[CONFIG]\r\nNEWSID=8\r\n[UNFINISHED]\r\nR20240305140709=kept\r\n[R20240305140709]\r\nPERIOD=1\r\n");
     const auto before = testsupport::ReadFileBytes(path);
     HANDLE lock = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(lock, INVALID_HANDLE_VALUE);
@@ -222,7 +222,7 @@ TEST_F(DataFileTest, AFileLockedByAnotherProgramLoadsAsEmptyAndStaysIntact) {
         EXPECT_EQ(Config.NewsId, -1);
         // Restoring into it adds nothing it cannot check.
         const std::wstring other = dir.File(L"other.dat");
-        WriteUtf16(other, L"[UNFINISHED]\r\nR20240305140709=other\r\n[R20240305140709]\r\nPERIOD=2\r\n");
+        WriteUtf16File(other, L"[UNFINISHED]\r\nR20240305140709=other\r\n[R20240305140709]\r\nPERIOD=2\r\n");
         try {
             store->MergeFrom(other);
         } catch (const fw::EIniFileException&) {

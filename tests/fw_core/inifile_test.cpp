@@ -50,27 +50,23 @@ TEST(IniFile, DateTimesUseTheSettingsGiven) {
     TempDir dir;
     TIniFile ini(dir.File(L"dates.dat"));
     ini.SetFormatSettings(testsupport::GermanFormats());
+    const std::wstring s = L"R20240305140709";
     const TDateTime created = EncodeDateTime(2024, 3, 5, 14, 7, 9, 0);
-    ini.WriteDateTime(L"R20240305140709", L"CREATEDATETIME", created);
-    ini.WriteDateTime(L"R20240305140709", L"MIDNIGHT", EncodeDate(2024, 3, 5));
-    ini.WriteTime(L"R20240305140709", L"WAKETIME", EncodeTime(8, 30, 0, 0));
-    ini.WriteDate(L"BACKUP", L"BACKTIME", created);
-    ini.WriteString(L"R20240305140709", L"ENDTIME", L"");
-    ini.WriteString(L"R20240305140709", L"BROKEN", L"3/5/2024 2:07:09 PM");
-
-    EXPECT_EQ(ini.ReadString(L"R20240305140709", L"CREATEDATETIME", L""), L"05.03.2024 14:07:09");
-    EXPECT_EQ(ini.ReadString(L"R20240305140709", L"MIDNIGHT", L""), L"05.03.2024");
-    EXPECT_EQ(ini.ReadString(L"R20240305140709", L"WAKETIME", L""), L"08:30:00");
-    EXPECT_EQ(ini.ReadString(L"BACKUP", L"BACKTIME", L""), L"05.03.2024");
-    EXPECT_EQ(ini.ReadDateTime(L"R20240305140709", L"CREATEDATETIME", 0), created);
-    EXPECT_EQ(ini.ReadDateTime(L"R20240305140709", L"MIDNIGHT", 0), EncodeDate(2024, 3, 5));
-    EXPECT_EQ(ini.ReadTime(L"R20240305140709", L"WAKETIME", 0), EncodeTime(8, 30, 0, 0));
-    EXPECT_EQ(ini.ReadDate(L"BACKUP", L"BACKTIME", 0), EncodeDate(2024, 3, 5));
+    ini.WriteDateTime(s, L"CREATEDATETIME", created);
+    ini.WriteDateTime(s, L"MIDNIGHT", EncodeDate(2024, 3, 5));
+    ini.WriteTime(s, L"WAKETIME", EncodeTime(8, 30, 0, 0));
+    ini.WriteDate(s, L"BACKTIME", created);
+    ini.WriteString(s, L"ENDTIME", L"");
+    ini.WriteString(s, L"BROKEN", L"3/5/2024 2:07:09 PM");
+    EXPECT_EQ(ini.ReadString(s, L"CREATEDATETIME", L"") + L"|" + ini.ReadString(s, L"MIDNIGHT", L"") + L"|" +
+                  ini.ReadString(s, L"WAKETIME", L"") + L"|" + ini.ReadString(s, L"BACKTIME", L""),
+              L"05.03.2024 14:07:09|05.03.2024|08:30:00|05.03.2024");
+    EXPECT_EQ(ini.ReadDateTime(s, L"CREATEDATETIME", 0), created);
+    EXPECT_EQ(ini.ReadTime(s, L"WAKETIME", 0), EncodeTime(8, 30, 0, 0));
+    EXPECT_EQ(ini.ReadDate(s, L"BACKTIME", 0), EncodeDate(2024, 3, 5));
     // Empty, missing and unparseable texts give the default.
-    EXPECT_EQ(ini.ReadDateTime(L"R20240305140709", L"ENDTIME", 0), 0);
-    EXPECT_EQ(ini.ReadDateTime(L"R20240305140709", L"LASTTIME", 0), 0);
-    EXPECT_EQ(ini.ReadDateTime(L"R20240305140709", L"BROKEN", 0), 0);
-    EXPECT_EQ(ini.ReadTime(L"R20240305140709", L"CREATEDATETIME", 0), 0);
+    for (const wchar_t* k : {L"ENDTIME", L"LASTTIME", L"BROKEN"}) EXPECT_EQ(ini.ReadDateTime(s, k, 0), 0);
+    EXPECT_EQ(ini.ReadTime(s, L"CREATEDATETIME", 0), 0);
 }
 
 TEST(IniFile, LongValuesComeBackWhole) {
