@@ -96,31 +96,21 @@ TEST_F(DataFileTest, AChangedDateFormatNeitherMergesNorDuplicatesNorRevivesRecor
 
 TEST_F(DataFileTest, DateTextsFallBackToTheIsoFormAndOddSectionNamesToTheirText) {
     WriteUtf16File(path,
-               L"[UNFINISHED]\r\n"
-               L"R20240305140709=iso\r\n"
-               L"Rshort=short name\r\n"
-               L"R20241305140709=no such month\r\n"
-               L"[R20240305140709]\r\nCREATEDATETIME=2001-01-01 01:01:01\r\nLASTTIME=2024-03-06 07:08:09\r\n"
-               L"WAKETIME=19:45:30\r\nENDTIME=2024-03-07\r\n"
-               L"[Rshort]\r\nCREATEDATETIME=2023-11-02 10:20:30\r\nENDTIME=11/3/2023 1:00:00 PM\r\n"
-               L"[R20241305140709]\r\nCREATEDATETIME=garbage\r\nLASTTIME=garbage\r\nENDTIME=\r\n");
+                   L"[UNFINISHED]\r\nR20240305140709=iso\r\nRshort=short name\r\nR20241305140709=no such month\r\n"
+                   L"[R20240305140709]\r\nCREATEDATETIME=2001-01-01 01:01:01\r\nLASTTIME=2024-03-06 07:08:09\r\n"
+                   L"WAKETIME=19:45:30\r\nENDTIME=2024-03-07\r\n"
+                   L"[Rshort]\r\nCREATEDATETIME=2023-11-02 10:20:30\r\nENDTIME=11/3/2023 1:00:00 PM\r\n"
+                   L"[R20241305140709]\r\nCREATEDATETIME=garbage\r\nLASTTIME=garbage\r\nENDTIME=\r\n");
     auto store = Open(us);
     ASSERT_EQ(store->Records.size(), 3u);
-    const TRmRecordStruct* iso = store->Records[0];
-    EXPECT_EQ(iso->CreateDateTime, kMoment);  // the section name wins over the text
-    EXPECT_EQ(iso->LastTime, fw::EncodeDateTime(2024, 3, 6, 7, 8, 9, 0));
-    EXPECT_NEAR(iso->WakeTime, fw::EncodeTime(19, 45, 30, 0), 1e-9);
-    EXPECT_EQ(iso->EndTime, fw::EncodeDate(2024, 3, 7));
-
-    const TRmRecordStruct* shortName = store->Records[1];
-    EXPECT_EQ(shortName->CreateDateTime, fw::EncodeDateTime(2023, 11, 2, 10, 20, 30, 0));
-    EXPECT_EQ(shortName->EndTime, fw::EncodeDateTime(2023, 11, 3, 13, 0, 0, 0));
-
-    const TRmRecordStruct* bad = store->Records[2];
-    EXPECT_EQ(bad->CreateDateTime, 0.0);
-    EXPECT_EQ(bad->LastTime, 0.0);
-    EXPECT_EQ(bad->EndTime, 0.0);
-
+    const TRmRecordStruct &iso = *store->Records[0], &shortName = *store->Records[1], &bad = *store->Records[2];
+    EXPECT_EQ(iso.CreateDateTime, kMoment);  // the section name wins over the text
+    EXPECT_EQ(iso.LastTime, fw::EncodeDateTime(2024, 3, 6, 7, 8, 9, 0));
+    EXPECT_NEAR(iso.WakeTime, fw::EncodeTime(19, 45, 30, 0), 1e-9);
+    EXPECT_EQ(iso.EndTime, fw::EncodeDate(2024, 3, 7));
+    EXPECT_EQ(shortName.CreateDateTime, fw::EncodeDateTime(2023, 11, 2, 10, 20, 30, 0));
+    EXPECT_EQ(shortName.EndTime, fw::EncodeDateTime(2023, 11, 3, 13, 0, 0, 0));
+    for (double t : {bad.CreateDateTime, bad.LastTime, bad.EndTime}) EXPECT_EQ(t, 0.0);
     // Records keep their sections, whatever their names.
     store->UpdateRecord(store->Records[1]);
     store->UpdateRecord(store->Records[2]);
@@ -212,29 +202,22 @@ TEST_F(DataFileTest, BlanksAndQuotesAroundATextSurvive) {
 TEST_F(DataFileTest, AFileLockedByAnotherProgramLoadsAsEmptyAndStaysIntact) {
     WriteUtf16File(path, L"[CONFIG]\r\nNEWSID=8\r\n[UNFINISHED]\r\nR20240305140709=kept\r\n[R20240305140709]\r\nPERIOD=1\r\n");
     const auto before = testsupport::ReadFileBytes(path);
+    const std::wstring other = dir.File(L"other.dat");
+    WriteUtf16File(other, L"[UNFINISHED]\r\nR20240305140709=other\r\n[R20240305140709]\r\nPERIOD=2\r\n");
     HANDLE lock = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(lock, INVALID_HANDLE_VALUE);
     {
         std::unique_ptr<TRemindFile> store;
-        EXPECT_NO_THROW(store = Open());
-        ASSERT_NE(store, nullptr);
+        ASSERT_NO_THROW(store = Open());
         EXPECT_TRUE(store->Records.empty());
         EXPECT_EQ(Config.NewsId, -1);
-        // Restoring into it adds nothing it cannot check.
-        const std::wstring other = dir.File(L"other.dat");
-        WriteUtf16File(other, L"[UNFINISHED]\r\nR20240305140709=other\r\n[R20240305140709]\r\nPERIOD=2\r\n");
-        try {
-            store->MergeFrom(other);
-        } catch (const fw::EIniFileException&) {
-            // the locked file refused the write: reported, nothing half done
-        }
+        // Restoring into it adds nothing it cannot check (a refused write is reported, nothing half done).
+        try { store->MergeFrom(other); } catch (const fw::EIniFileException&) {}
         EXPECT_TRUE(store->Records.empty());
     }
     CloseHandle(lock);
     EXPECT_EQ(testsupport::ReadFileBytes(path), before);
-    auto store = Open();
-    ASSERT_EQ(store->Records.size(), 1u);
-    EXPECT_EQ(store->Records[0]->Name, L"kept");
+    EXPECT_EQ(Open()->Records.size(), 1u);
 }
 
 // Not a test of its own: the child process of the kill test below, which updates and saves a store
