@@ -22,11 +22,17 @@ std::vector<std::wstring> Lines(const TStrings& l) {
     return v;
 }
 
+// A private folder and a file name in it.
+class IniFile : public ::testing::Test {
+protected:
+    TempDir dir;
+    const std::wstring path = dir.File(L"data.dat");
+};
+
 }  // namespace
 
-TEST(IniFile, TypedValuesRoundTrip) {
-    TempDir dir;
-    TIniFile ini(dir.File(L"data.dat"));
+TEST_F(IniFile, TypedValuesRoundTrip) {
+    TIniFile ini(path);
     ini.WriteString(L"CONFIG", L"Language", L"Deutsch");
     ini.WriteInteger(L"CONFIG", L"NEWSID", -1);
     ini.WriteBool(L"CONFIG", L"AUTEUPDATE", false);
@@ -46,9 +52,8 @@ TEST(IniFile, TypedValuesRoundTrip) {
     EXPECT_NE(text.find(L"AUTEUPDATE=0\r\nCHECKNEWS=1"), std::wstring::npos);
 }
 
-TEST(IniFile, DateTimesUseTheSettingsGiven) {
-    TempDir dir;
-    TIniFile ini(dir.File(L"dates.dat"));
+TEST_F(IniFile, DateTimesUseTheSettingsGiven) {
+    TIniFile ini(path);
     ini.SetFormatSettings(testsupport::GermanFormats());
     const std::wstring s = L"R20240305140709";
     const TDateTime created = EncodeDateTime(2024, 3, 5, 14, 7, 9, 0);
@@ -69,9 +74,8 @@ TEST(IniFile, DateTimesUseTheSettingsGiven) {
     EXPECT_EQ(ini.ReadTime(s, L"CREATEDATETIME", 0), 0);
 }
 
-TEST(IniFile, LongValuesComeBackWhole) {
-    TempDir dir;
-    TIniFile ini(dir.File(L"long.dat"));
+TEST_F(IniFile, LongValuesComeBackWhole) {
+    TIniFile ini(path);
     for (size_t len : {2046u, 2047u, 2048u, 4095u, 4096u, 10000u, 70000u}) {
         std::wstring v;
         for (size_t i = 0; i < len; ++i) v += static_cast<wchar_t>(L'a' + i % 26);
@@ -83,9 +87,7 @@ TEST(IniFile, LongValuesComeBackWhole) {
     EXPECT_EQ(ini.ReadString(L"UNFINISHED", L"none", longDefault), longDefault);
 }
 
-TEST(IniFile, SectionsLargerThanAnyFixedBufferListWhole) {
-    TempDir dir;
-    const std::wstring path = dir.File(L"many.dat");
+TEST_F(IniFile, SectionsLargerThanAnyFixedBufferListWhole) {
     // 3000 keys of 19 characters: far more than 16 K characters of key names.
     std::string text = "[CONFIG]\r\nLanguage=English\r\n[UNFINISHED]\r\n";
     std::vector<std::wstring> expected;
@@ -114,9 +116,7 @@ TEST(IniFile, SectionsLargerThanAnyFixedBufferListWhole) {
     EXPECT_EQ(ini.ReadString(L"UNFINISHED", expected.back(), L""), L"Reminder 2999");
 }
 
-TEST(IniFile, SectionAndKeyMaintenance) {
-    TempDir dir;
-    const std::wstring path = dir.File(L"m.dat");
+TEST_F(IniFile, SectionAndKeyMaintenance) {
     testsupport::WriteFileBytes(path, std::string("[Empty]\r\n[UNFINISHED]\r\nR1=a\r\nR2=b\r\n[R1]\r\nPERIOD=0\r\n"));
     TIniFile ini(path);
     EXPECT_FALSE(ini.SectionExists(L"Empty"));  // a section counts only with a key
@@ -145,8 +145,7 @@ TEST(IniFile, SectionAndKeyMaintenance) {
     EXPECT_NO_THROW(none.DeleteKey(L"X", L"Y"));
 }
 
-TEST(IniFile, RelativeNamesBecomeAbsolute) {
-    TempDir dir;
+TEST_F(IniFile, RelativeNamesBecomeAbsolute) {
     wchar_t old[MAX_PATH];
     GetCurrentDirectoryW(MAX_PATH, old);
     ASSERT_TRUE(SetCurrentDirectoryW(dir.Path().c_str()));
@@ -160,16 +159,15 @@ TEST(IniFile, RelativeNamesBecomeAbsolute) {
     EXPECT_TRUE(FileExists(dir.File(L"rel.ini")));
 }
 
-TEST(IniFile, RefusedWriteNamesTheFile) {
-    TempDir dir;
+TEST_F(IniFile, RefusedWriteNamesTheFile) {
     // A missing folder: the one failure that also happens when the tests run as root.
-    const std::wstring path = dir.File(L"missing\\folder\\data.dat");
-    TIniFile ini(path);
+    const std::wstring bad = dir.File(L"missing\\folder\\data.dat");
+    TIniFile ini(bad);
     try {
         ini.WriteString(L"CONFIG", L"Language", L"English");
         FAIL() << "no exception";
     } catch (const EIniFileException& e) {
-        EXPECT_EQ(e.Message, L"Unable to write to " + path);
+        EXPECT_EQ(e.Message, L"Unable to write to " + bad);
     }
     EXPECT_THROW(ini.WriteInteger(L"CONFIG", L"NEWSID", 1), EIniFileException);
     ini.SetCreateUnicode(true);
@@ -177,9 +175,7 @@ TEST(IniFile, RefusedWriteNamesTheFile) {
     EXPECT_EQ(ini.ReadString(L"CONFIG", L"Language", L"none"), L"none");
 }
 
-TEST(IniFile, UnicodeOptionCreatesAUtf16FileThatKeepsAnyText) {
-    TempDir dir;
-    const std::wstring path = dir.File(L"u.dat");
+TEST_F(IniFile, UnicodeOptionCreatesAUtf16FileThatKeepsAnyText) {
     std::wstring name = L"\u6f22\u5b57 \u0420\u0443\u0441 \u00e9";
     while (name.size() < 6000) name += name;
     {
@@ -206,9 +202,7 @@ TEST(IniFile, UnicodeOptionCreatesAUtf16FileThatKeepsAnyText) {
 // A file another process holds open without sharing: every change is refused, and each refusal
 // is reported instead of passing for a success (a deleted key that stays would bring a deleted
 // reminder back).
-TEST(IniFile, RefusedChangesOfAnExistingFileRaise) {
-    TempDir dir;
-    const std::wstring path = dir.File(L"locked.dat");
+TEST_F(IniFile, RefusedChangesOfAnExistingFileRaise) {
     testsupport::WriteFileBytes(path, std::string("[UNFINISHED]\r\nR1=a\r\n[R1]\r\nPERIOD=0\r\n"));
     TIniFile ini(path);
     HANDLE lock = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
