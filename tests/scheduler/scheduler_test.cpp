@@ -426,26 +426,25 @@ TEST_F(SchedulerTest, DataFileInAMissingFolder) {
     // The store's own error, not a test double's: the folder of the data file is gone.
     path = tmp.File(L"gone\\vk_rmind_data.dat");
     Open();
-    auto* daily = new TRmRecordStruct;
-    daily->Period = 1;
-    daily->WakeTime = Wake(8);
-    daily->LastTime = Day - 1;
-    auto* once = new TRmRecordStruct(*daily);
-    once->Period = 0;
-    once->SetDate(Day);
-    once->WakeTime = Wake(6);
-    once->LastTime = Day + Wake(6, 30);
-    once->CreateDateTime = Day;
-    store->Records = {daily, once};
+    auto make = [this](uint8_t period, TDateTime wake, TDateTime last) {
+        auto* r = new TRmRecordStruct;
+        r->Period = period;
+        r->WakeTime = wake;
+        r->LastTime = last;
+        r->SetDate(Day);
+        r->CreateDateTime = Day + store->Records.size();
+        store->Records.push_back(r);
+        return r;
+    };
+    TRmRecordStruct* daily = make(1, Wake(8), Day - 1);
+    TRmRecordStruct* once = make(0, Wake(6), Day + Wake(6, 30));
     EXPECT_NO_THROW(TickAt(Day + Wake(7, 59, 58)));
-    EXPECT_EQ(1, announcer.TimesShown(daily));
+    EXPECT_EQ(std::vector<TReminderList>{{daily}}, announcer.Shown);
     EXPECT_NE(0.0, once->EndTime);
     ASSERT_EQ(1u, writer->Reports.size());
     // The catch-up's write of a record seen for the first time fails the same way: no error
     // escapes to the window's creation, and the failure already shown is not shown again.
-    auto* fresh = new TRmRecordStruct(*daily);
-    fresh->LastTime = 0;
-    store->Records.push_back(fresh);
+    TRmRecordStruct* fresh = make(1, Wake(8), 0);
     EXPECT_NO_THROW(sched->CatchUpMissed());
     EXPECT_NE(0.0, fresh->LastTime);
     EXPECT_EQ(1u, writer->Reports.size());
