@@ -186,11 +186,7 @@ TEST_F(DataFileTest, EachOperationSavesTheFileOnce) {
         return WriteFileAtomically(f, b);
     };
     TRmRecordStruct* a = MakeRecord(2, t, L"line one\r\nline two");
-    struct Case {
-        const char* what;
-        std::function<void()> op;
-        int saves;
-    };
+    struct Case { const char* what; std::function<void()> op; int saves; };
     const std::vector<Case> cases = {
         {"add", [&] { store->AddRecord(a); }, 1},
         {"update (escape marker taken out, nine keys)", [&] { a->Name = L"plain"; store->UpdateRecord(a); }, 1},
@@ -199,16 +195,11 @@ TEST_F(DataFileTest, EachOperationSavesTheFileOnce) {
         {"settings", [&] { Config.NewsId = 7; store->SaveConfig(); }, 1},
         {"restore of twenty", [&] { store->MergeFrom(other); }, 1},
         {"delete", [&] { store->DeleteRecord(a); }, 1},
-        {"twenty updates in one update",
-         [&] {
+        {"twenty updates in one update", [&] {
              store->BeginUpdate();
-             for (TRmRecordStruct* r : store->Records) {
-                 r->LastTime += 1;
-                 store->UpdateRecord(r);
-             }
+             for (TRmRecordStruct* r : store->Records) r->LastTime += 1, store->UpdateRecord(r);
              store->EndUpdate();
-         },
-         1},
+         }, 1},
     };
     for (const Case& c : cases) {
         saves = 0;

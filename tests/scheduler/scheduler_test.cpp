@@ -289,8 +289,9 @@ TEST_F(SchedulerTest, TicksAFewSecondsApartAroundTheTime) {
     }
 }
 
-TEST_F(SchedulerTest, AnnouncedInTheFiveSecondsBeforeThenMovesOn) {
+TEST_F(SchedulerTest, AnnouncedInTheFiveSecondsBeforeThenMovesOnOrIsCompleted) {
     TRmRecordStruct* r = AddDaily(Wake(8), Day - 1 + Wake(8, 0, 57));
+    TRmRecordStruct* once = AddOnce(Day, Wake(8), Day + Wake(7));
     TickAt(Day + Wake(7, 59, 50));  // ten seconds before: not yet
     EXPECT_TRUE(announcer.Shown.empty());
     EXPECT_EQ(1, list.Repaints);
@@ -298,30 +299,23 @@ TEST_F(SchedulerTest, AnnouncedInTheFiveSecondsBeforeThenMovesOn) {
 
     TickAt(Day + Wake(7, 59, 57));
     ASSERT_EQ(1u, announcer.Shown.size());
-    EXPECT_EQ(TReminderList{r}, announcer.Shown[0]);
-    EXPECT_EQ(TReminderList{r}, sched->GetDueList());
+    EXPECT_EQ((TReminderList{r, once}), announcer.Shown[0]);
+    EXPECT_EQ((TReminderList{r, once}), sched->GetDueList());
     EXPECT_EQ(L"Daily: 8:00:00 AM", r->DisplayText);
     EXPECT_EQ(Sec(Day + Wake(8, 0, 57)), Sec(Stored(r)->LastTime));
+    EXPECT_EQ(0.0, once->EndTime);
 
     TickAt(Day + Wake(8, 0, 2));
     EXPECT_TRUE(sched->GetDueList().empty());
     EXPECT_EQ(L"23 Hours  59 Minutes  ", r->TimeLeftText);
-}
-
-TEST_F(SchedulerTest, OneTimeReminderCompletedAndWrittenThenLeftAlone) {
-    TRmRecordStruct* r = AddOnce(Day, Wake(8), Day + Wake(7));
-    TRmRecordStruct* other = AddDaily(Wake(20), Day + Wake(7));
-    TickAt(Day + Wake(7, 59, 57));
-    EXPECT_EQ(0.0, r->EndTime);
-    TickAt(Day + Wake(8, 0, 2));
-    EXPECT_FALSE(IsReminderActive(*r));
-    EXPECT_EQ(TReminderList{r}, list.Refreshed);
-    EXPECT_EQ(Sec(Day + Wake(8, 0, 2)), Sec(Stored(r)->EndTime));
-    const std::wstring left = r->TimeLeftText;
+    // The one-time reminder is completed, written and left alone from now on.
+    EXPECT_FALSE(IsReminderActive(*once));
+    EXPECT_EQ(TReminderList{once}, list.Refreshed);
+    EXPECT_EQ(Sec(Day + Wake(8, 0, 2)), Sec(Stored(once)->EndTime));
+    const std::wstring left = once->TimeLeftText;
     TickAt(Day + Wake(9));
-    EXPECT_EQ(left, r->TimeLeftText);
+    EXPECT_EQ(left, once->TimeLeftText);
     EXPECT_EQ(1u, list.Refreshed.size());
-    EXPECT_EQ(L"11 Hours  ", other->TimeLeftText);
 }
 
 TEST_F(SchedulerTest, FinishedRepeatingReminderPostponedRunsOnceMoreOnly) {
@@ -373,10 +367,16 @@ TEST_F(SchedulerTest, RecordsSavedAroundTheirTime) {
     TickAt(Day + Wake(8, 0, 32));
     EXPECT_EQ(2, announcer.TimesShown(recovered));
     EXPECT_NE(0.0, recovered->EndTime);
-    // Edited to a second ahead, with the next tick after that time: announced.
+    // Edited to a second ahead, with the next tick after that time: announced. The save writes
+    // the record and renews its list text.
     edited->WakeTime = Wake(8, 0, 35);
     edited->NextDue = 0;
+    edited->Period = 3;
+    edited->SetMonthDays(4, true);
+    edited->SetMonthDays(14, true);
     SaveAt(Day + Wake(8, 0, 34), edited);
+    EXPECT_EQ(L"Monthly: 5 ,15 ", edited->DisplayText);
+    EXPECT_TRUE(Stored(edited)->GetMonthDays(14));
     TickAt(Day + Wake(8, 0, 37));
     EXPECT_EQ(1, announcer.TimesShown(edited));
 }
@@ -472,11 +472,3 @@ TEST_F(SchedulerTest, ATickOrTheCatchUpSavesTheFileOnceHoweverManyRecordsItWrite
     EXPECT_NE(0.0, Stored(daily.back())->LastTime);
 }
 
-TEST_F(SchedulerTest, SaveRecordWritesAndRenewsTheListText) {
-    TRmRecordStruct* r = Add(3, Wake(8), Day);
-    r->SetMonthDays(0, true);
-    r->SetMonthDays(14, true);
-    sched->SaveRecord(r);
-    EXPECT_EQ(L"Monthly: 1 ,15 ", r->DisplayText);
-    EXPECT_TRUE(Stored(r)->GetMonthDays(14));
-}
