@@ -170,7 +170,7 @@ TEST_F(InputTest, OneWheelNotchReachesTheParentOnce) {
     EXPECT_EQ(formWheels, 1);
 }
 
-TEST_F(InputTest, SetCursorUsesTheDeepestControlsCursor) {
+TEST_F(InputTest, SetCursorUsesTheScreensOrTheDeepestControlsCursor) {
     TTestForm* form = NewForm(200, 100);
     form->Show();
     auto* hand = new TColorBox(form);
@@ -187,6 +187,11 @@ TEST_F(InputTest, SetCursorUsesTheDeepestControlsCursor) {
     SetCursorPos(sp.X, sp.Y);
     SendMessageW(h, WM_SETCURSOR, reinterpret_cast<WPARAM>(h), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
     EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_SIZEWE));
+    // The screen's cursor overrides every control's.
+    Screen->SetCursor(crHourGlass);
+    SendMessageW(h, WM_SETCURSOR, reinterpret_cast<WPARAM>(h), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_WAIT));
+    Screen->SetCursor(crDefault);
 }
 
 TEST_F(InputTest, FocusOnABackgroundFormWaitsForItsActivation) {
@@ -228,14 +233,4 @@ TEST_F(InputTest, KeyPreviewLetsTheFormSeeAChildsKeysFirst) {
     PressKey(panel, VK_F2);
     PressKey(panel, VK_F1);
     EXPECT_EQ(keys, (std::vector<std::wstring>{L"form", L"panel", L"form"}));
-}
-
-TEST_F(InputTest, ScreenCursorOverridesEveryControl) {
-    TTestForm* form = NewForm(200, 100);
-    form->Show();
-    HWND h = form->GetHandle();
-    Screen->SetCursor(crHourGlass);
-    SendMessageW(h, WM_SETCURSOR, reinterpret_cast<WPARAM>(h), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
-    EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_WAIT));
-    Screen->SetCursor(crDefault);
 }

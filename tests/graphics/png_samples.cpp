@@ -143,52 +143,6 @@ std::vector<uint8_t> Write(const Spec& s, std::vector<Chunk>* chunks) {
     return f;
 }
 
-uint32_t ExpectedBGRA(const Spec& s, int x, int y) {
-    const int ch = Channels(s.ColorType);
-    const uint16_t* p = &s.Samples[(size_t(y) * s.Width + x) * ch];
-    auto to8 = [&](uint16_t v) -> uint32_t {
-        switch (s.BitDepth) {
-        case 1: return v ? 255 : 0;
-        case 2: return v * 85;
-        case 4: return v * 17;
-        case 8: return v;
-        default: return v >> 8;
-        }
-    };
-    uint32_t r, g, b, a = 255;
-    switch (s.ColorType) {
-    case 0:
-        r = g = b = to8(p[0]);
-        if (s.Trns.size() == 2 && p[0] == ((s.Trns[0] << 8) | s.Trns[1])) a = 0;
-        break;
-    case 2:
-        r = to8(p[0]);
-        g = to8(p[1]);
-        b = to8(p[2]);
-        if (s.Trns.size() == 6 && p[0] == ((s.Trns[0] << 8) | s.Trns[1]) && p[1] == ((s.Trns[2] << 8) | s.Trns[3]) &&
-            p[2] == ((s.Trns[4] << 8) | s.Trns[5]))
-            a = 0;
-        break;
-    case 3:
-        r = s.Palette[p[0] * 3];
-        g = s.Palette[p[0] * 3 + 1];
-        b = s.Palette[p[0] * 3 + 2];
-        if (p[0] < s.Trns.size()) a = s.Trns[p[0]];
-        break;
-    case 4:
-        r = g = b = to8(p[0]);
-        a = to8(p[1]);
-        break;
-    default:
-        r = to8(p[0]);
-        g = to8(p[1]);
-        b = to8(p[2]);
-        a = to8(p[3]);
-        break;
-    }
-    return (a << 24) | (r << 16) | (g << 8) | b;
-}
-
 std::vector<uint16_t> RandomSamples(const Spec& s, uint32_t seed) {
     const int ch = Channels(s.ColorType);
     std::vector<uint16_t> v(size_t(s.Width) * s.Height * ch);
