@@ -159,10 +159,13 @@ TEST_F(AboutTest, LanguageFileTextsAndFontReachTheWindow) {
 // ---------------------------------------------------------------------------------------------
 // Links.
 
-TEST_F(AboutTest, ClickingTheAddressesOpensThem) {
+TEST_F(AboutTest, ClickingTheAddressesOpensThemAndTheOtherTextsNothing) {
     UseLanguage(Dir.File(L"Test.ini"), L"[Translation]\r\nTfrmAbout.lblweb.caption=HTTP://Local.Test/page\r\n");
     TfrmAbout* f = CreateAbout();
     f->Show();
+    for (fw::TControl* c : std::initializer_list<fw::TControl*>{f->lbl1, f->lblver, f->lblverinfo, f->lblemail,
+                                                                 f->lblhome, f->lblthanks})
+        ClickAt(f, c);
     ClickAt(f, f->lblsupport);
     ClickAt(f, f->lblweb);
     // Windows 8: web pages go to the browser by name, the mail address still to the shell.
@@ -177,15 +180,6 @@ TEST_F(AboutTest, ClickingTheAddressesOpensThem) {
         EXPECT_EQ(Launches[i].owner, f->GetHandle());
         EXPECT_EQ(std::make_pair(Launches[i].file, Launches[i].params), expected[i]) << i;
     }
-}
-
-TEST_F(AboutTest, ClickingTheOtherTextsOpensNothing) {
-    TfrmAbout* f = CreateAbout();
-    f->Show();
-    for (fw::TControl* c : std::initializer_list<fw::TControl*>{f->lbl1, f->lblver, f->lblverinfo, f->lblemail,
-                                                                 f->lblhome, f->lblthanks})
-        ClickAt(f, c);
-    EXPECT_TRUE(Launches.empty());
 }
 
 // ---------------------------------------------------------------------------------------------
