@@ -56,26 +56,6 @@ protected:
     }
 };
 
-constexpr UINT WM_TEST_CLICK = WM_APP + 7;
-
-// A form whose "click" releases it and then opens a modal box, as a menu item might.
-class TReleasingForm : public TTestForm {
-public:
-    FW_CLASSNAME(TReleasingForm)
-    TReleasingForm(const TFormKey& Key, TComponent* AOwner) : TTestForm(Key, AOwner) {}
-    std::function<void()> OnTestClick;
-
-protected:
-    void WndProc(TMessage& Message) override {
-        if (Message.Msg == WM_TEST_CLICK) {
-            auto h = OnTestClick;
-            if (h) h();
-            return;
-        }
-        TTestForm::WndProc(Message);
-    }
-};
-
 }  // namespace
 
 TEST_F(FormsTest, WindowClassIsTheClassNameAndTheHandleIsBoundAtTheFirstMessage) {
@@ -231,12 +211,16 @@ TEST_F(FormsTest, QuitInsideAModalLoopEndsItAndReachesTheOuterLoop) {
 }
 
 TEST_F(FormsTest, ReleaseWaitsUntilTheFormsOwnMessageHasReturned) {
-    TReleasingForm* menu = NewForm<TReleasingForm>(100, 50);
+    // The form's "click" releases it and then opens a modal box, as a menu item might.
+    TTestForm* menu = NewForm(100, 50);
     menu->Show();
     TTestForm* box = NewForm(120, 60);
     std::shared_ptr<bool> alive = menu->AliveToken();
     bool aliveAfterNestedLoop = false;
-    menu->OnTestClick = [&] {
+    const UINT click = WM_APP + 7;
+    TWndMethodProc saved = menu->WindowProc;
+    menu->WindowProc = [&](TMessage& m) {
+        if (m.Msg != click) return saved(m);
         menu->Release();
         TTimer timer(nullptr);
         timer.SetInterval(80);
@@ -246,7 +230,7 @@ TEST_F(FormsTest, ReleaseWaitsUntilTheFormsOwnMessageHasReturned) {
         aliveAfterNestedLoop = *alive;
         menu->SetTag(5);  // the form is still usable here
     };
-    SendMessageW(menu->GetHandle(), WM_TEST_CLICK, 0, 0);
+    SendMessageW(menu->GetHandle(), click, 0, 0);
     EXPECT_TRUE(aliveAfterNestedLoop);
     EXPECT_FALSE(*alive);
 }
