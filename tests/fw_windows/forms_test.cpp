@@ -350,23 +350,21 @@ TEST_F(FormsTest, HintAppearsAfterThePauseOverAControl) {
 
 TEST_F(FormsTest, DefaultErrorDisplayShowsOneBoxAtATime) {
     Application->OnException = nullptr;
-    std::vector<std::wstring> boxes;
-    Application->ErrorBox = [&](HWND, const std::wstring& text, const std::wstring& caption, UINT) {
-        boxes.push_back(text + L"|" + caption);
-        // A timer firing inside the box raises again: dropped, not stacked.
+    auto raise = [](const Exception& e) {
         try {
-            throw Exception(L"second");
+            throw e;
         } catch (...) {
             Application->HandleException(nullptr);
         }
+    };
+    std::vector<std::wstring> boxes;
+    Application->ErrorBox = [&](HWND, const std::wstring& text, const std::wstring& caption, UINT) {
+        boxes.push_back(text + L"|" + caption);
+        raise(Exception(L"second"));  // a timer firing inside the box raises again: dropped, not stacked
         return IDOK;
     };
     Application->SetTitle(L"Vesk Reminder");
-    try {
-        throw EConvertError(L"Unable to write to C:\\x.ini");
-    } catch (...) {
-        Application->HandleException(nullptr);
-    }
+    raise(EConvertError(L"Unable to write to C:\\x.ini"));
     try {
         throw EAbort(L"quiet");
     } catch (...) {
