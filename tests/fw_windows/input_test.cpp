@@ -2,6 +2,8 @@
 // cursor and focus.
 #include "window_fixture.h"
 
+#include <tuple>
+
 using namespace fw;
 using namespace fwtest;
 
@@ -141,14 +143,9 @@ TEST_F(InputTest, DoubleClickOnAControlWithoutDoubleClicksIsTwoPresses) {
         SendMessageW(h, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(x, 10));
         SendMessageW(h, WM_LBUTTONUP, 0, MAKELPARAM(x, 10));
     }
-    EXPECT_EQ(p.down, 2);
-    EXPECT_EQ(p.doubleDown, 0);
-    EXPECT_EQ(p.click, 2);
-    EXPECT_EQ(p.dblclick, 0);
-    EXPECT_EQ(d.down, 2);
-    EXPECT_EQ(d.doubleDown, 1);
-    EXPECT_EQ(d.click, 1);
-    EXPECT_EQ(d.dblclick, 1);
+    // Presses, double presses, clicks and double clicks.
+    EXPECT_EQ(std::tie(p.down, p.doubleDown, p.click, p.dblclick), std::make_tuple(2, 0, 2, 0));
+    EXPECT_EQ(std::tie(d.down, d.doubleDown, d.click, d.dblclick), std::make_tuple(2, 1, 1, 1));
 }
 
 TEST_F(InputTest, OneWheelNotchReachesTheParentOnce) {
