@@ -196,8 +196,7 @@ TEST_F(BasesTest, PressGivesTheParentWindowTheFocusUnlessSwitchedOff) {
     ASSERT_EQ(GetFocus(), Form->GetHandle());
     for (bool support : {false, true}) {
         c->SetNeedSupportFocuse(support);
-        SendMessageW(panel->GetHandle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(15, 15));
-        SendMessageW(panel->GetHandle(), WM_LBUTTONUP, 0, MAKELPARAM(15, 15));
+        testsupport::Click(panel, 15, 15);
         EXPECT_EQ(GetFocus(), support ? panel->GetHandle() : Form->GetHandle());
     }
 }
