@@ -83,7 +83,7 @@ TEST_F(PaintingTest, ZOrderDecidesWhichChildIsOnTopForWindowlessAndWindowedOnes)
 TEST_F(PaintingTest, WindowedChildrenArePaintedRecursivelyAtTheirOffsets) {
     TTestForm* form = NewForm(100, 100, clWhite);
     auto* panel = AddControl<TFilledPanel>(form, 20, 30, 40, 40);
-    auto* inner = AddControl<TColorBox>(panel, 5, 5, 10, 10, form);
+    AddControl<TColorBox>(panel, 5, 5, 10, 10, form);
     auto dib = Render(form);
     EXPECT_EQ(dib->Color(20, 30), RGB(0, 0, 255));
     EXPECT_EQ(dib->Color(25, 35), RGB(255, 0, 0));
@@ -251,7 +251,7 @@ TEST_F(PaintingTest, AThrowingPaintStillEndsThePaintAndReportsOnce) {
 
 TEST_F(PaintingTest, PrintClientRendersThroughTheFramework) {
     TTestForm* form = NewForm(60, 40, clYellow);
-    auto* box = AddControl<TColorBox>(form, 10, 10, 10, 10);
+    AddControl<TColorBox>(form, 10, 10, 10, 10);
     DibSurface dib(60, 40);
     SendMessageW(form->GetHandle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dib.Dc()), PRF_CLIENT);
     EXPECT_EQ(dib.Color(0, 0), RGB(255, 255, 0));
