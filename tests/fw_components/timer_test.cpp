@@ -16,9 +16,8 @@ TEST(Timers, EnablingARunningTimerDoesNotRestartItsCountdown) {
     slow.SetOnTimer([&](TObject*) { ++slowTicks; });
     nag.SetInterval(100);
     nag.SetOnTimer([&](TObject*) { slow.SetEnabled(true); });
-    DWORD start = GetTickCount();
+    // Restarted at every nag, the slow timer would never fire.
     EXPECT_TRUE(PumpMessagesUntil([&] { return slowTicks > 0; }, 2000));
-    EXPECT_LT(GetTickCount() - start, 1500u);
 }
 
 TEST(Timers, SameIntervalKeepsTheCountdownAndANewOneRestartsIt) {

@@ -2,6 +2,8 @@
 // cursor and focus.
 #include "window_fixture.h"
 
+#include <tuple>
+
 using namespace fw;
 using namespace fwtest;
 
@@ -141,14 +143,9 @@ TEST_F(InputTest, DoubleClickOnAControlWithoutDoubleClicksIsTwoPresses) {
         SendMessageW(h, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(x, 10));
         SendMessageW(h, WM_LBUTTONUP, 0, MAKELPARAM(x, 10));
     }
-    EXPECT_EQ(p.down, 2);
-    EXPECT_EQ(p.doubleDown, 0);
-    EXPECT_EQ(p.click, 2);
-    EXPECT_EQ(p.dblclick, 0);
-    EXPECT_EQ(d.down, 2);
-    EXPECT_EQ(d.doubleDown, 1);
-    EXPECT_EQ(d.click, 1);
-    EXPECT_EQ(d.dblclick, 1);
+    // Presses, double presses, clicks and double clicks.
+    EXPECT_EQ(std::tie(p.down, p.doubleDown, p.click, p.dblclick), std::make_tuple(2, 0, 2, 0));
+    EXPECT_EQ(std::tie(d.down, d.doubleDown, d.click, d.dblclick), std::make_tuple(2, 1, 1, 1));
 }
 
 TEST_F(InputTest, OneWheelNotchReachesTheParentOnce) {
@@ -170,7 +167,7 @@ TEST_F(InputTest, OneWheelNotchReachesTheParentOnce) {
     EXPECT_EQ(formWheels, 1);
 }
 
-TEST_F(InputTest, SetCursorUsesTheDeepestControlsCursor) {
+TEST_F(InputTest, SetCursorUsesTheScreensOrTheDeepestControlsCursor) {
     TTestForm* form = NewForm(200, 100);
     form->Show();
     auto* hand = new TColorBox(form);
@@ -187,6 +184,11 @@ TEST_F(InputTest, SetCursorUsesTheDeepestControlsCursor) {
     SetCursorPos(sp.X, sp.Y);
     SendMessageW(h, WM_SETCURSOR, reinterpret_cast<WPARAM>(h), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
     EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_SIZEWE));
+    // The screen's cursor overrides every control's.
+    Screen->SetCursor(crHourGlass);
+    SendMessageW(h, WM_SETCURSOR, reinterpret_cast<WPARAM>(h), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_WAIT));
+    Screen->SetCursor(crDefault);
 }
 
 TEST_F(InputTest, FocusOnABackgroundFormWaitsForItsActivation) {
@@ -228,14 +230,4 @@ TEST_F(InputTest, KeyPreviewLetsTheFormSeeAChildsKeysFirst) {
     PressKey(panel, VK_F2);
     PressKey(panel, VK_F1);
     EXPECT_EQ(keys, (std::vector<std::wstring>{L"form", L"panel", L"form"}));
-}
-
-TEST_F(InputTest, ScreenCursorOverridesEveryControl) {
-    TTestForm* form = NewForm(200, 100);
-    form->Show();
-    HWND h = form->GetHandle();
-    Screen->SetCursor(crHourGlass);
-    SendMessageW(h, WM_SETCURSOR, reinterpret_cast<WPARAM>(h), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
-    EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_WAIT));
-    Screen->SetCursor(crDefault);
 }

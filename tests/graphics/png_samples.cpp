@@ -11,11 +11,18 @@ namespace pngsamples {
 namespace {
 
 void Be32(std::vector<uint8_t>& v, uint32_t x) {
-    v.push_back(uint8_t(x >> 24));
-    v.push_back(uint8_t(x >> 16));
-    v.push_back(uint8_t(x >> 8));
-    v.push_back(uint8_t(x));
+    for (int shift = 24; shift >= 0; shift -= 8) v.push_back(uint8_t(x >> shift));
 }
+
+std::vector<uint8_t> Deflate(const std::vector<uint8_t>& raw) {
+    uLongf zl = compressBound(uLong(raw.size()));
+    std::vector<uint8_t> z(zl);
+    compress2(z.data(), &zl, raw.data(), uLong(raw.size()), 9);
+    z.resize(zl);
+    return z;
+}
+
+const uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
 
 int PaethRef(int a, int b, int c) {
     int p = a + b - c, pa = std::abs(p - a), pb = std::abs(p - b), pc = std::abs(p - c);
@@ -46,29 +53,16 @@ static std::vector<uint8_t> Ihdr(uint32_t w, uint32_t h, uint8_t depth, uint8_t 
     std::vector<uint8_t> b;
     Be32(b, w);
     Be32(b, h);
-    b.push_back(depth);
-    b.push_back(ct);
-    b.push_back(0);
-    b.push_back(0);
-    b.push_back(interlace);
+    b.insert(b.end(), {depth, ct, 0, 0, interlace});
     return b;
 }
 
 std::vector<uint8_t> WriteRaw(uint32_t w, uint32_t h, uint8_t depth, uint8_t ct, uint8_t interlace,
                               const std::vector<uint8_t>& filtered, const std::vector<uint8_t>& extra) {
-    static const uint8_t sig[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-    std::vector<uint8_t> f(sig, sig + 8);
-    auto ih = MakeChunk("IHDR", Ihdr(w, h, depth, ct, interlace));
-    f.insert(f.end(), ih.begin(), ih.end());
-    f.insert(f.end(), extra.begin(), extra.end());
-    uLongf zl = compressBound(uLong(filtered.size()));
-    std::vector<uint8_t> z(zl);
-    compress2(z.data(), &zl, filtered.data(), uLong(filtered.size()), 6);
-    z.resize(zl);
-    auto id = MakeChunk("IDAT", z);
-    f.insert(f.end(), id.begin(), id.end());
-    auto ie = MakeChunk("IEND", {});
-    f.insert(f.end(), ie.begin(), ie.end());
+    std::vector<uint8_t> f(kSignature, kSignature + 8);
+    for (const auto& c : {MakeChunk("IHDR", Ihdr(w, h, depth, ct, interlace)), extra,
+                          MakeChunk("IDAT", Deflate(filtered)), MakeChunk("IEND", {})})
+        f.insert(f.end(), c.begin(), c.end());
     return f;
 }
 
@@ -118,13 +112,8 @@ std::vector<uint8_t> Write(const Spec& s, std::vector<Chunk>* chunks) {
     } else {
         emitPass(0, 0, 1, 1);
     }
-    uLongf zl = compressBound(uLong(raw.size()));
-    std::vector<uint8_t> z(zl);
-    compress2(z.data(), &zl, raw.data(), uLong(raw.size()), 9);
-    z.resize(zl);
-
-    static const uint8_t sig[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-    std::vector<uint8_t> f(sig, sig + 8);
+    const std::vector<uint8_t> z = Deflate(raw);
+    std::vector<uint8_t> f(kSignature, kSignature + 8);
     auto add = [&](const char* type, const std::vector<uint8_t>& body) {
         auto c = MakeChunk(type, body);
         if (chunks) chunks->push_back(Chunk{f.size(), c.size(), type});
@@ -141,52 +130,6 @@ std::vector<uint8_t> Write(const Spec& s, std::vector<Chunk>* chunks) {
         add("IDAT", std::vector<uint8_t>(z.begin() + off, z.begin() + std::min(z.size(), off + per)));
     add("IEND", {});
     return f;
-}
-
-uint32_t ExpectedBGRA(const Spec& s, int x, int y) {
-    const int ch = Channels(s.ColorType);
-    const uint16_t* p = &s.Samples[(size_t(y) * s.Width + x) * ch];
-    auto to8 = [&](uint16_t v) -> uint32_t {
-        switch (s.BitDepth) {
-        case 1: return v ? 255 : 0;
-        case 2: return v * 85;
-        case 4: return v * 17;
-        case 8: return v;
-        default: return v >> 8;
-        }
-    };
-    uint32_t r, g, b, a = 255;
-    switch (s.ColorType) {
-    case 0:
-        r = g = b = to8(p[0]);
-        if (s.Trns.size() == 2 && p[0] == ((s.Trns[0] << 8) | s.Trns[1])) a = 0;
-        break;
-    case 2:
-        r = to8(p[0]);
-        g = to8(p[1]);
-        b = to8(p[2]);
-        if (s.Trns.size() == 6 && p[0] == ((s.Trns[0] << 8) | s.Trns[1]) && p[1] == ((s.Trns[2] << 8) | s.Trns[3]) &&
-            p[2] == ((s.Trns[4] << 8) | s.Trns[5]))
-            a = 0;
-        break;
-    case 3:
-        r = s.Palette[p[0] * 3];
-        g = s.Palette[p[0] * 3 + 1];
-        b = s.Palette[p[0] * 3 + 2];
-        if (p[0] < s.Trns.size()) a = s.Trns[p[0]];
-        break;
-    case 4:
-        r = g = b = to8(p[0]);
-        a = to8(p[1]);
-        break;
-    default:
-        r = to8(p[0]);
-        g = to8(p[1]);
-        b = to8(p[2]);
-        a = to8(p[3]);
-        break;
-    }
-    return (a << 24) | (r << 16) | (g << 8) | b;
 }
 
 std::vector<uint16_t> RandomSamples(const Spec& s, uint32_t seed) {

