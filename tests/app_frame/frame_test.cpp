@@ -31,7 +31,9 @@ std::vector<UINT> gEnded;
 std::vector<DWORD> gTrayCalls;
 int gDeletesAtEnd = -1;  // icon removals seen when the process was ended
 
-int Count(const std::vector<DWORD>& calls, DWORD message) { return static_cast<int>(std::count(calls.begin(), calls.end(), message)); }
+int Count(const std::vector<DWORD>& calls, DWORD message) {
+    return static_cast<int>(std::count(calls.begin(), calls.end(), message));
+}
 std::wstring FakeFirstParam() { return gFirstParam; }
 bool FakeTaskbar() { return gTaskbar; }
 void FakeEnd(UINT code) {
@@ -85,7 +87,6 @@ protected:
     void SetUp() override {
         AppWindowTest::SetUp();
         Config = TConfig{};
-        savedAppData_ = AppDataDir;
         AppDataDir = Dir.Path() + L"\\";
         SetAppDir(Dir.Path() + L"\\");
         CreateDirectoryW(Dir.File(L"Languages").c_str(), nullptr);
@@ -113,14 +114,6 @@ protected:
         SetShareMailLauncher([this](HWND owner, const std::wstring& verb, const std::wstring& file) {
             mailed_.push_back({owner, verb, file, L""});
         });
-        savedParam_ = FirstParamSource;
-        savedTaskbar_ = TaskbarExistsProc;
-        savedEnd_ = EndProcessProc;
-        savedNotify_ = ShellNotifyIconProc;
-        FirstParamSource = FakeFirstParam;
-        TaskbarExistsProc = FakeTaskbar;
-        EndProcessProc = FakeEnd;
-        ShellNotifyIconProc = FakeNotifyIcon;
         gFirstParam.clear();
         gTaskbar = false;
         gEnded.clear();
@@ -131,14 +124,9 @@ protected:
         FreeMain();
         AppWindowTest::TearDown();
         if (taskbarWnd_) DestroyWindow(taskbarWnd_);
-        FirstParamSource = savedParam_;
-        TaskbarExistsProc = savedTaskbar_;
-        EndProcessProc = savedEnd_;
-        ShellNotifyIconProc = savedNotify_;
         fw::SetFileDialogHandler(nullptr);
         SetShareMailLauncher(nullptr);
         SetAppDir(L"");
-        AppDataDir = savedAppData_;
     }
 
     // The visible window alone, on a store of the test's own.
@@ -243,11 +231,11 @@ protected:
     int created_ = 0;
     const fw::TDateTime base_ = fw::Now() - 10;
     HWND taskbarWnd_ = nullptr;
-    std::wstring savedAppData_;
-    TFirstParamSource savedParam_ = nullptr;
-    TTaskbarExistsProc savedTaskbar_ = nullptr;
-    TEndProcessProc savedEnd_ = nullptr;
-    TShellNotifyIconProc savedNotify_ = nullptr;
+    TSwap<std::wstring> appData_{AppDataDir, AppDataDir};
+    TSwap<TFirstParamSource> param_{FirstParamSource, FakeFirstParam};
+    TSwap<TTaskbarExistsProc> taskbar_{TaskbarExistsProc, FakeTaskbar};
+    TSwap<TEndProcessProc> end_{EndProcessProc, FakeEnd};
+    TSwap<TShellNotifyIconProc> notify_{ShellNotifyIconProc, FakeNotifyIcon};
 };
 
 }  // namespace
@@ -388,7 +376,7 @@ TEST_F(FrameTest, ALanguageWhoseSettingCannotBeWrittenIsStillSwitchedAndTheFailu
     EXPECT_THROW(v->LanguageItemClick(deutsch), fw::Exception);
     EXPECT_EQ(LangFile, AppDir() + L"Languages\\Deutsch.ini");
     EXPECT_EQ(v->btnUnfinish->GetCaption(), L"Offen");
-    EXPECT_TRUE(deutsch->GetChecked());
+    EXPECT_TRUE(Language(v, L"Deutsch")->GetChecked());
     Store->RefuseText.clear();
 }
 
@@ -575,19 +563,6 @@ TEST_F(FrameTest, MinimisingAndClosingWithAnActiveReminderHideAndTheWindowHasIts
 // ---------------------------------------------------------------------------------------------
 // The visible window with the hidden main window.
 
-TEST_F(FrameTest, MenuCommandsRunInTheMainWindow) {
-    AddTo(MainDataFile(), {L"active"});
-    OpenMain();
-    Config.CheckNews = true;
-    TVeskMenuItem* news = ByTag(frmView->ppmTrayIcon, mcCheckNews);
-    frmView->ppmTrayIcon->ItemClick(news);
-    EXPECT_FALSE(Config.CheckNews);
-    EXPECT_FALSE(news->GetChecked());
-    frmView->ppmTrayIcon->ItemClick(ByTag(frmView->ppmTrayIcon, mcHomePage));
-    ASSERT_EQ(Launched.size(), 1u);
-    EXPECT_EQ(Launched[0].file, HomePageUrl);
-}
-
 TEST_F(FrameTest, F1OpensTheHelpFromAnyWindow) {
     OpenMain();
     // A key for the hidden main window: the hook sees every queued message of the program.
@@ -638,7 +613,7 @@ TEST_F(FrameTest, ClosingTheWindowEndsTheProgramOnlyWithoutActiveReminder) {
 // ---------------------------------------------------------------------------------------------
 // The hidden main window: creation.
 
-TEST_F(FrameTest, PlainStartOpensTheStoreShowsTheWindowAndPreparesTrayAndTimer) {
+TEST_F(FrameTest, PlainStartOpensTheStoreShowsTheWindowPreparesTrayAndTimerAndPostsANewVersionOnce) {
     auto* m = OpenMain();
     EXPECT_EQ(fw::Application->GetMainForm(), m);
     EXPECT_EQ(frmZUBMain, m);
@@ -657,16 +632,11 @@ TEST_F(FrameTest, PlainStartOpensTheStoreShowsTheWindowAndPreparesTrayAndTimer) 
     EXPECT_EQ(Count(gTrayCalls, NIM_ADD), 0);
     EXPECT_TRUE(m->tmr1->GetEnabled());
     EXPECT_TRUE(gEnded.empty());
-}
-
-TEST_F(FrameTest, ChangedVersionIsRecordedAndPostedOnce) {
-    OpenMain();
-    ASSERT_EQ(online_.posted.size(), 1u);
-    EXPECT_EQ(online_.posted[0].first, AppVersionText());
-    EXPECT_EQ(online_.posted[0].second, Config.MachineGuid);
+    // A changed version is posted, and recorded in the data file at the end, so the next start
+    // posts nothing.
+    EXPECT_EQ(online_.posted, (std::vector<std::pair<std::wstring, std::wstring>>{{AppVersionText(), Config.MachineGuid}}));
     FreeMain();
     EXPECT_EQ(gEnded, std::vector<UINT>{0});
-    // Recorded in the data file at the end, so the next start posts nothing.
     EXPECT_EQ(fw::TIniFile(MainDataFile()).ReadString(L"CONFIG", L"SetupVer", L""), AppVersionText());
     online_.posted.clear();
     OpenMain();
@@ -684,7 +654,9 @@ TEST_F(FrameTest, StartWithWindowsAndAnActiveReminderStaysHiddenUntilTheTrayIcon
 
     // A left click on the tray icon shows and raises the visible window.
     gTaskbar = true;
+    Config.CheckNews = false;
     m->tmr1Timer(nullptr);
+    EXPECT_TRUE(online_.newsChecks.empty());
     TrayMouse({WM_LBUTTONDOWN, WM_LBUTTONUP});
     EXPECT_TRUE(IsWindowVisible(frmView->GetHandle()));
     HWND view = frmView->GetHandle();
@@ -753,15 +725,6 @@ TEST_F(FrameTest, StartupTimerRunsTheSchedulerUntilTheTaskbarExists) {
     EXPECT_EQ(online_.newsChecks, std::vector<int>{41});
 }
 
-TEST_F(FrameTest, NoNewsCheckWhenItIsSwitchedOff) {
-    auto* m = OpenMain();
-    Config.CheckNews = false;
-    gTaskbar = true;
-    m->tmr1Timer(nullptr);
-    EXPECT_TRUE(m->GetTrayIcon()->GetVisible());
-    EXPECT_TRUE(online_.newsChecks.empty());
-}
-
 TEST_F(FrameTest, TrayMenuItemsShowTheWindowAndRunTheirCommands) {
     auto* m = OpenMain();
     TVeskPopupMenu* p = m->ppmTrayIcon;
@@ -782,10 +745,12 @@ TEST_F(FrameTest, TrayMenuItemsShowTheWindowAndRunTheirCommands) {
     EXPECT_EQ(Launched[0].file, HomePageUrl);
 }
 
-TEST_F(FrameTest, WebPageCommandsOpenTheirAddressesWithTheWindowAsOwnerAndOtherTagsDoNothing) {
+TEST_F(FrameTest, WebPageCommandsOfTheWindowMenuOpenTheirAddressesAndOtherTagsDoNothing) {
     AddTo(MainDataFile(), {L"active"});
     auto* m = OpenMain();
-    for (int tag : {1, 2, 3, 4, 0, 7, 11, -1}) m->MenuItemClick(Item(tag));
+    for (int tag : {mcOnlineHelp, mcForum, mcHomePage, mcContact})
+        frmView->ppmTrayIcon->ItemClick(ByTag(frmView->ppmTrayIcon, tag));
+    for (int tag : {0, 7, 11, -1}) m->MenuItemClick(Item(tag));
     ASSERT_EQ(Launched.size(), 4u);
     const std::wstring want[] = {HelpPageUrl, ForumPageUrl, HomePageUrl, ContactPageUrl};
     for (int i = 0; i < 4; ++i) {
@@ -797,18 +762,19 @@ TEST_F(FrameTest, WebPageCommandsOpenTheirAddressesWithTheWindowAsOwnerAndOtherT
     EXPECT_FALSE(LoopEnds(200));
 }
 
-TEST_F(FrameTest, SwitchCommandsToggleTheirMarkAndSaveTheSetting) {
-    auto* m = OpenMain();
+TEST_F(FrameTest, SwitchCommandsOfTheWindowMenuToggleTheirMarkAndSaveTheSetting) {
+    OpenMain();
     const struct {
         int tag;
         const wchar_t* key;
         bool TConfig::*field;
     } cases[] = {{mcAutoUpdate, L"AUTEUPDATE", &TConfig::AutoUpdate}, {mcCheckNews, L"CHECKNEWS", &TConfig::CheckNews}};
     for (const auto& c : cases) {
-        TVeskMenuItem* item = Item(c.tag);
+        TVeskMenuItem* item = ByTag(frmView->ppmTrayIcon, c.tag);
+        item->SetChecked(false);
         Config.*c.field = false;
         for (bool on : {true, false}) {
-            m->MenuItemClick(item);
+            frmView->ppmTrayIcon->ItemClick(item);
             EXPECT_EQ(item->GetChecked(), on);
             EXPECT_EQ(Config.*c.field, on);
             EXPECT_EQ(fw::TIniFile(MainDataFile()).ReadBool(L"CONFIG", c.key, !on), on) << Narrow(c.key);
@@ -1024,52 +990,35 @@ TEST_F(FrameTest, EveryTextOnASkinIsReadableOnIt) {
 
     struct Row {
         std::string name;
-        std::function<TShot(bool)> render;  // with the text, or without it
         RECT area;
+        std::function<TShot()> shot;
+        std::function<void(bool)> text;  // shows the text, or hides it
     };
     std::vector<Row> rows;
-    // Renders with the text, or with it taken away for the moment by Clear (which gives it back).
-    auto add = [&](const std::string& name, RECT area, std::function<TShot()> shot,
-                   std::function<std::function<void()>()> clear) {
-        rows.push_back({name,
-                        [shot, clear](bool text) {
-                            std::function<void()> back = text ? nullptr : clear();
-                            TShot s = shot();
-                            if (back) back();
-                            return s;
-                        },
-                        area});
+    // Shows or hides the caption of anything that has one.
+    auto caption = [](auto* o) {
+        return [o, c = o->GetCaption()](bool on) { o->SetCaption(on ? c : L""); };
     };
-    auto caption = [&](const std::string& name, TVeskCoustomPaintor* p) {
-        add(name + " caption", RECT{0, 0, 4000, 27}, [p] { return FrameShot(p); }, [p] {
-            fw::TForm* f = p->GetForm();
-            const std::wstring c = f->GetCaption();
-            f->SetCaption(L"");
-            return std::function<void()>([f, c] { f->SetCaption(c); });
-        });
-    };
-    caption("visible window", v->VeskNcPaintor1);
-    caption("about window", about->VeskNcPaintor1);
-    caption("message box", v->msgdlg);
-    caption("notice window", frmRemindDlg->VeskNcPaintor1);
+    for (auto [name, p] : {std::pair<const char*, TVeskCoustomPaintor*>{"visible window", v->VeskNcPaintor1},
+                           {"about window", about->VeskNcPaintor1},
+                           {"message box", v->msgdlg},
+                           {"notice window", frmRemindDlg->VeskNcPaintor1}})
+        rows.push_back({name + std::string(" caption"), RECT{0, 0, 4000, 27}, [p] { return FrameShot(p); },
+                        caption(p->GetForm())});
 
     // A button in one state, drawn by its parent with and without its caption.
     auto button = [&](const std::string& name, TVeskPngButton* b, fw::TWinControl* parent,
                       std::initializer_list<TVeskBtnStatus> states) {
         const fw::TRect r = b->GetBoundsRect();
         for (TVeskBtnStatus st : states)
-            add(name + " state " + std::to_string(int(st)), RECT{r.Left, r.Top, r.Right, r.Bottom},
-                [b, parent, st] {
-                    b->SetBtnStatus(st);
-                    TShot s = ClientShot(parent);
-                    b->SetBtnStatus(bsNormal);
-                    return s;
-                },
-                [b] {
-                    const std::wstring c = b->GetCaption();
-                    b->SetCaption(L"");
-                    return std::function<void()>([b, c] { b->SetCaption(c); });
-                });
+            rows.push_back({name + " state " + std::to_string(int(st)), RECT{r.Left, r.Top, r.Right, r.Bottom},
+                            [b, parent, st] {
+                                b->SetBtnStatus(st);
+                                TShot s = ClientShot(parent);
+                                b->SetBtnStatus(bsNormal);
+                                return s;
+                            },
+                            caption(b)});
     };
     button("New", v->btnNew, v->pnlList, {bsNormal, bsOver, bsDown});
     button("Save", v->btnDone, v->pnlDetails, {bsNormal, bsOver, bsDown});
@@ -1084,42 +1033,35 @@ TEST_F(FrameTest, EveryTextOnASkinIsReadableOnIt) {
     // A reminder's name in the list, plain, under the mouse and selected; and the same in the
     // notice window's list.
     v->lbData->GetItems()[2]->SetSelected(true);
-    frmRemindDlg->lbReminds->GetItem(0)->SetSelected(false);
     for (int row = 0; row < 3; ++row) {
         auto* r = static_cast<TRmRecordStruct*>(v->lbData->GetItems()[row]->Data);
-        add("list row " + std::to_string(row), RECT{0, 0, 4000, 4000},
-            [v] {
-                const fw::TRect hot = v->lbData->GetItems()[1]->ItemRect;
-                MouseMove(v->lbData, hot.Left + 20, (hot.Top + hot.Bottom) / 2);
-                return ClientShot(v->lbData);
-            },
-            [r] {
-                const std::wstring name = r->Name;
-                r->Name = L"";
-                return std::function<void()>([r, name] { r->Name = name; });
-            });
+        rows.push_back({"list row " + std::to_string(row), RECT{0, 0, 4000, 4000},
+                        [v] {
+                            const fw::TRect hot = v->lbData->GetItems()[1]->ItemRect;
+                            MouseMove(v->lbData, hot.Left + 20, (hot.Top + hot.Bottom) / 2);
+                            return ClientShot(v->lbData);
+                        },
+                        [r, name = r->Name](bool on) { r->Name = on ? name : L""; }});
     }
     TQimListBox* lb = frmRemindDlg->lbReminds;
     TQimLBoxItem* item = lb->GetItem(0);
-    for (int state = 0; state < 3; ++state) {
-        add("notice row state " + std::to_string(state), RECT{0, 0, 4000, 4000},
-            [lb, item, state] {
-                item->SetSelected(state == 2);
-                const fw::TRect ir = item->GetItemRect();
-                if (state == 0) MouseMove(lb, 5, lb->GetHeight() - 3);
-                else MouseMove(lb, ir.Left + 60, (ir.Top + ir.Bottom) / 2);
-                return ClientShot(lb);
-            },
-            [item] {
-                const std::wstring c = item->GetCaption();
-                item->SetCaption(L"");
-                return std::function<void()>([item, c] { item->SetCaption(c); });
-            });
-    }
+    for (int state = 0; state < 3; ++state)
+        rows.push_back({"notice row state " + std::to_string(state), RECT{0, 0, 4000, 4000},
+                        [lb, item, state] {
+                            item->SetSelected(state == 2);
+                            const fw::TRect ir = item->GetItemRect();
+                            MouseMove(lb, state == 0 ? 5 : ir.Left + 60,
+                                      state == 0 ? lb->GetHeight() - 3 : (ir.Top + ir.Bottom) / 2);
+                            return ClientShot(lb);
+                        },
+                        caption(item)});
 
     for (const Row& r : rows) {
         SCOPED_TRACE(r.name);
-        TShot with = r.render(true), without = r.render(false);
+        TShot with = r.shot();
+        r.text(false);
+        TShot without = r.shot();
+        r.text(true);
         ASSERT_TRUE(with && without);
         const RECT area{std::max<LONG>(r.area.left, 0), std::max<LONG>(r.area.top, 0),
                         std::min<LONG>(r.area.right, with->Width()), std::min<LONG>(r.area.bottom, with->Height())};

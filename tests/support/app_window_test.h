@@ -31,6 +31,20 @@ struct TAsked {
     TVeskMsgBox* box;
 };
 
+// Sets a global (a seam) for the object's life and puts its value back afterwards.
+template <class T>
+class TSwap {
+public:
+    TSwap(T& Ref, T Value) : ref(Ref), old(Ref) { ref = Value; }
+    ~TSwap() { ref = old; }
+    TSwap(const TSwap&) = delete;
+    TSwap& operator=(const TSwap&) = delete;
+
+private:
+    T& ref;
+    T old;
+};
+
 // A store that refuses its saves, as a full disk or a read-only file would: all of them while
 // RefuseAll is set, or those whose text holds RefuseText.
 class TRefusingStore : public TRemindFile {
@@ -53,10 +67,6 @@ class AppWindowTest : public WindowTest {
 protected:
     void SetUp() override {
         WindowTest::SetUp();
-        SavedComposition = NcCompositionEnabledProc;
-        SavedAllow = NcAllowNcPaintProc;
-        NcCompositionEnabledProc = [] { return false; };
-        NcAllowNcPaintProc = [](HWND) {};
         MessageDlgProc = [this](TVeskMsgBox* box, const std::wstring& caption, const std::wstring& msg, uint8_t type,
                                 TMsgDlgButtons buttons) {
             Asked.push_back({caption, msg, type, buttons, box});
@@ -86,8 +96,6 @@ protected:
         SetShellLauncher(nullptr);
         SetWindowsVersionSource(nullptr);
         ResetMessageDlgProc();
-        NcCompositionEnabledProc = SavedComposition;
-        NcAllowNcPaintProc = SavedAllow;
         LangIni.reset();
         MemLangIni.reset();
     }
@@ -114,8 +122,8 @@ protected:
     bool HasTaskbar = true;
 
 private:
-    TNcCompositionProc SavedComposition = nullptr;
-    TNcAllowNcPaintProc SavedAllow = nullptr;
+    TSwap<TNcCompositionProc> composition{NcCompositionEnabledProc, [] { return false; }};
+    TSwap<TNcAllowNcPaintProc> allowNcPaint{NcAllowNcPaintProc, [](HWND) {}};
 };
 
 }  // namespace testsupport
