@@ -9,6 +9,7 @@
 #include <cmath>
 #include <functional>
 #include <memory>
+#include <tuple>
 #include <vector>
 
 #include "app_window_test.h"
@@ -23,6 +24,8 @@
 using namespace testsupport;
 
 namespace {
+
+using Texts = std::vector<std::wstring>;
 
 // The hidden main window's seams.
 std::wstring gFirstParam;
@@ -93,22 +96,12 @@ protected:
         WriteUtf16File(Dir.File(L"Languages\\English.ini"), L"[Lang]\r\nNativeLanguage=English\r\n");
         WriteUtf16File(Dir.File(L"Languages\\EnglishUK.ini"), L"[Lang]\r\nNativeLanguage=English (UK)\r\n");
         WriteUtf16File(Dir.File(L"Languages\\Deutsch.ini"),
-                       L"[Translation]\r\n"
-                       L"DefaultFont=Arial\r\n"
-                       L"DefaultFontSize=10\r\n"
-                       L"DefaultCharSet=EASTEUROPE_CHARSET\r\n"
-                       L"TfrmZUBMain.Caption=Vesk Erinnerung\r\n"
-                       L"TfrmZUBMain.btnUnfinish.Caption=Offen\r\n"
-                       L"TfrmZUBMain.lbl2.caption=Version %s installiert\r\n"
-                       L"TfrmZUBMain.cbPeriod.Item1=Einmal\r\n"
-                       L"TfrmZUBMain.cbPeriod.Item3=Woechentlich\r\n"
-                       L"constDs=Tage\r\n"
-                       L"TfrmZUBMain.TrayMenuItem1=Hilfe\r\n"
-                       L"TfrmZUBMain.TrayMenuItem3=Startseite\r\n"
-                       L"TfrmZUBMain.OpenWindow=Erinnerung \u00f6ffnen\r\n"
-                       L"TfrmZUBMain.qzpmn.item1=Sichern\r\n"
-                       L"TfrmZUBMain.imgf.hint=Facebook-Seite\r\n"
-                       L"msgdlg.btnYes=Ja\r\n"
+                       L"[Translation]\r\nDefaultFont=Arial\r\nDefaultFontSize=10\r\nDefaultCharSet=EASTEUROPE_CHARSET\r\n"
+                       L"TfrmZUBMain.Caption=Vesk Erinnerung\r\nTfrmZUBMain.btnUnfinish.Caption=Offen\r\n"
+                       L"TfrmZUBMain.lbl2.caption=Version %s installiert\r\nTfrmZUBMain.cbPeriod.Item1=Einmal\r\n"
+                       L"TfrmZUBMain.cbPeriod.Item3=Woechentlich\r\nconstDs=Tage\r\nTfrmZUBMain.TrayMenuItem1=Hilfe\r\n"
+                       L"TfrmZUBMain.TrayMenuItem3=Startseite\r\nTfrmZUBMain.OpenWindow=Erinnerung \u00f6ffnen\r\n"
+                       L"TfrmZUBMain.qzpmn.item1=Sichern\r\nTfrmZUBMain.imgf.hint=Facebook-Seite\r\nmsgdlg.btnYes=Ja\r\n"
                        L"[Lang]\r\nNativeLanguage=Deutsch\r\n");
         UseLanguage(Dir.File(L"Languages\\English.ini"));
         SetShareMailLauncher([this](HWND owner, const std::wstring& verb, const std::wstring& file) {
@@ -246,7 +239,7 @@ protected:
 TEST_F(FrameTest, WindowMenuHasItsItemsInOrderWithTagsAndTheF1Shortcut) {
     TfrmView* v = Open();
     const auto& items = v->ppmTrayIcon->GetItems();
-    EXPECT_EQ(Captions(items), (std::vector<std::wstring>{L"Online Help", L"Forum", L"Homepage", L"Contact Us", L"-",
+    EXPECT_EQ(Captions(items), (Texts{L"Online Help", L"Forum", L"Homepage", L"Contact Us", L"-",
                                                           L"Check for Updates", L"Check for News", L"Language", L"-",
                                                           L"Run on Startup", L"About", L"Exit"}));
     std::vector<intptr_t> tags;
@@ -254,7 +247,7 @@ TEST_F(FrameTest, WindowMenuHasItsItemsInOrderWithTagsAndTheF1Shortcut) {
     EXPECT_EQ(tags, (std::vector<intptr_t>{1, 2, 3, 4, 0, 5, 6, 7, 0, 8, 9, 10}));
     EXPECT_EQ(v->ppmTrayIcon->GetShortCutItems(), (std::vector<TVeskMenuItem*>{items[0]}));
     EXPECT_EQ(items[0]->GetShortCut(), fw::TextToShortCut(L"F1"));
-    EXPECT_EQ(Captions(v->qzpmn1->GetItems()), (std::vector<std::wstring>{L"Backup", L"Restore"}));
+    EXPECT_EQ(Captions(v->qzpmn1->GetItems()), (Texts{L"Backup", L"Restore"}));
     EXPECT_EQ(v->qzpmn1->GetItem(1)->GetTag(), 2);
 }
 
@@ -298,7 +291,7 @@ TEST_F(FrameTest, LanguageSubmenuListsTheFilesAndMarksOnlyTheActiveOne) {
     TfrmView* v = Open();
     TVeskMenuItem* lang = ByTag(v->ppmTrayIcon, mcLanguage);
     EXPECT_EQ(Captions(lang->GetItems()),
-              (std::vector<std::wstring>{L"Deutsch", L"English", L"English (UK)", L"translate to..."}));
+              (Texts{L"Deutsch", L"English", L"English (UK)", L"translate to..."}));
     std::vector<bool> checked;
     for (auto* i : lang->GetItems()) checked.push_back(i->GetChecked());
     // "English" is also part of "EnglishUK": only the file itself counts.
@@ -316,39 +309,37 @@ TEST_F(FrameTest, LanguageSubmenuListsTheFilesAndMarksOnlyTheActiveOne) {
 TEST_F(FrameTest, SwitchingTheLanguageTranslatesEverythingAtOnceSavesItAndBackAgainRestoresEnglish) {
     TfrmView* v = Open();
     v->cbPeriod->SetIndex(0);
+    // The texts a switch must renew: of the window, its list, its message box, its menus.
+    auto texts = [v] {
+        return Texts{v->GetCaption(), v->txCaption->GetCaption(), v->btnCompleted->GetCaption(),
+                     v->cbPeriod->GetItem(0)->GetCaption(), v->msgdlg->GetBtnCaptionYes(),
+                     v->msgdlg->GetBtnCaptionNo(), v->btn1->GetHint(), v->lbl2->GetCaption(),
+                     v->ppmTrayIcon->GetItem(0)->GetCaption(), v->qzpmn1->GetItem(0)->GetCaption()};
+    };
     SwitchTo(v, L"Deutsch");
     EXPECT_EQ(Config.Language, L"Deutsch");
     EXPECT_EQ(fw::TIniFile(DataFile).ReadString(L"CONFIG", L"Language", L""), L"Deutsch");
     EXPECT_EQ(LangFile, AppDir() + L"Languages\\Deutsch.ini");
-    EXPECT_EQ(v->GetCaption(), L"Vesk Erinnerung");
-    EXPECT_EQ(v->txCaption->GetCaption(), L"Offen");
-    EXPECT_EQ(v->btnCompleted->GetCaption(), L"Completed");  // no key in the file: English
-    EXPECT_EQ(v->cbPeriod->GetItem(0)->GetCaption(), L"Einmal");
+    // Keys the file lacks ("Completed", "NO") keep the English words.
+    EXPECT_EQ(texts(), (Texts{L"Vesk Erinnerung", L"Offen", L"Completed", L"Einmal", L"Ja", L"NO", L"Facebook-Seite",
+                              L"Version " + AppVersionText() + L" installiert", L"Hilfe", L"Sichern"}));
     EXPECT_EQ(v->cbPeriod->GetIndex(), 0);
-    EXPECT_EQ(v->msgdlg->GetBtnCaptionYes(), L"Ja");
-    EXPECT_EQ(v->msgdlg->GetBtnCaptionNo(), L"NO");
-    EXPECT_EQ(v->btn1->GetHint(), L"Facebook-Seite");
-    EXPECT_EQ(v->lbl2->GetCaption(), L"Version " + AppVersionText() + L" installiert");
-    EXPECT_EQ(v->ppmTrayIcon->GetItem(0)->GetCaption(), L"Hilfe");
     EXPECT_EQ(v->ppmTrayIcon->GetShortCutItems().size(), 1u);
-    EXPECT_EQ(v->qzpmn1->GetItem(0)->GetCaption(), L"Sichern");
     EXPECT_TRUE(Language(v, L"Deutsch")->GetChecked());
     EXPECT_FALSE(Language(v, L"English")->GetChecked());
     // The language's font, also in the buttons' own fonts; the caption keeps its larger size.
     for (fw::TFont* f : {v->GetFont(), v->btnUnfinish->GetFontNormal(), v->btnCompleted->GetFontDown(),
-                         v->btnNew->GetFontSelect(), v->lbl2->GetFont()}) {
-        EXPECT_EQ(f->GetName(), L"Arial");
-        EXPECT_EQ(f->GetSize(), 10);
-        EXPECT_EQ(f->GetCharset(), EASTEUROPE_CHARSET);
-    }
+                         v->btnNew->GetFontSelect(), v->lbl2->GetFont()})
+        EXPECT_EQ(std::make_tuple(f->GetName(), f->GetSize(), f->GetCharset()),
+                  std::make_tuple(std::wstring(L"Arial"), 10, static_cast<decltype(f->GetCharset())>(EASTEUROPE_CHARSET)));
     EXPECT_EQ(v->txCaption->GetFont()->GetSize(), 12);
     EXPECT_EQ(v->btnUnfinish->GetFontNormal()->GetColor(), fw::clWhite);
 
     // Back again: the version line is formatted anew, not left with the German text.
     SwitchTo(v, L"English");
-    EXPECT_EQ(v->GetCaption(), L"Vesk Reminder");
-    EXPECT_EQ(v->lbl2->GetCaption(), L"Current Version:" + AppVersionText());
-    EXPECT_EQ(v->msgdlg->GetBtnCaptionYes(), L"Yes");
+    EXPECT_EQ(texts(), (Texts{L"Vesk Reminder", L"Unfinished", L"Completed", L"Once", L"Yes", L"NO",
+                              L"Follow us on Facebook", L"Current Version:" + AppVersionText(), L"Online Help",
+                              L"Backup"}));
     EXPECT_EQ(v->GetFont()->GetName(), L"Tahoma");
     EXPECT_EQ(v->btnUnfinish->GetFontNormal()->GetSize(), 8);
     EXPECT_FALSE(Language(v, L"Deutsch")->GetChecked());
@@ -581,7 +572,7 @@ TEST_F(FrameTest, LanguageSwitchAlsoTranslatesTheTrayMenu) {
     OpenMain();
     SwitchTo(frmView, L"Deutsch");
     EXPECT_EQ(Captions(main_->ppmTrayIcon->GetItems()),
-              (std::vector<std::wstring>{L"Erinnerung \u00f6ffnen", L"-", L"Startseite", L"About", L"Exit"}));
+              (Texts{L"Erinnerung \u00f6ffnen", L"-", L"Startseite", L"About", L"Exit"}));
     EXPECT_EQ(main_->ppmTrayIcon->GetItem(4)->GetTag(), mcExit);
 }
 
@@ -729,7 +720,7 @@ TEST_F(FrameTest, TrayMenuItemsShowTheWindowAndRunTheirCommands) {
     auto* m = OpenMain();
     TVeskPopupMenu* p = m->ppmTrayIcon;
     EXPECT_EQ(Captions(p->GetItems()),
-              (std::vector<std::wstring>{L"Open VeskReminder", L"-", L"Homepage", L"About", L"Exit"}));
+              (Texts{L"Open VeskReminder", L"-", L"Homepage", L"About", L"Exit"}));
     std::vector<intptr_t> tags;
     for (auto* i : p->GetItems()) tags.push_back(i->GetTag());
     EXPECT_EQ(tags, (std::vector<intptr_t>{0, 0, 3, 9, 10}));

@@ -88,6 +88,14 @@ protected:
         return png ? png->SaveToBytes() : std::vector<uint8_t>{};
     }
     static std::vector<uint8_t> Shows(TVeskPngButton* b) { return b->GetImgButton()->SaveToBytes(); }
+    // The editor's panels shown, by name.
+    static std::string Panels(TfrmView* v) {
+        std::string s;
+        for (auto [p, name] : {std::pair<fw::TControl*, const char*>{v->pnlDate, "date"}, {v->pnlWeek, "week"},
+                               {v->pnlMonth, "month"}, {v->pnlVoice, "voice"}})
+            if (p->GetVisible()) s += (s.empty() ? "" : " ") + std::string(name);
+        return s;
+    }
     // The editor filled for a new reminder with a name and a rule.
     static void NewReminder(TfrmView* v, const std::wstring& name, int period) {
         v->btnNewClick(v->btnNew);
@@ -578,44 +586,32 @@ TEST_F(ViewTest, LoadingShowsTheRecordsRuleDaysAndVoiceAndBackDiscardsTheInputs)
     auto* custom = Add(L"song", 4, 0.5);
     custom->Voice = L"C:\\Music\\bell.wav";
     auto* mute = Add(L"quiet", 1, 0.5);
-    auto* odd = Add(L"odd", 255, 0.25);
+    auto* odd = Add(L"odd", 255, 0.25);  // an unknown rule: "Once", not the rule loaded before
     TfrmView* v = Open();
-    Hover(v, 0);
-
-    v->LoadEditor(v->FindListItem(monthly));
-    EXPECT_EQ(v->edName->GetText(), L"rent");
-    EXPECT_EQ(v->cbPeriod->GetIndex(), 3);
-    EXPECT_TRUE(v->pnlMonth->GetVisible());
-    EXPECT_NEAR(v->edTime->GetTime(), 0.375, 1e-6);
-    for (int i = 0; i < 31; ++i) EXPECT_EQ(v->MonthBoxes[i]->GetChecked(), i == 0 || i == 30) << i;
-    EXPECT_EQ(v->cbbVoice->GetIndex(), 1);
-    EXPECT_FALSE(v->pnlVoice->GetVisible());
-    v->btnBackClick(v->btnBack);
-
-    v->LoadEditor(v->FindListItem(custom));
-    EXPECT_EQ(v->cbPeriod->GetIndex(), 4);
-    EXPECT_TRUE(v->pnlDate->GetVisible());
-    EXPECT_DOUBLE_EQ(v->edDate->GetDate(), kNowDay + 1);
-    EXPECT_EQ(v->cbbVoice->GetIndex(), 2);
-    EXPECT_TRUE(v->pnlVoice->GetVisible());
-    EXPECT_EQ(v->edtVoice->GetText(), L"C:\\Music\\bell.wav");
-    v->btnBackClick(v->btnBack);
-
-    // An unknown rule shows "Once", not the rule loaded before; Back leaves it as the file has it.
-    v->LoadEditor(v->FindListItem(odd));
-    EXPECT_EQ(v->cbPeriod->GetIndex(), 0);
-    EXPECT_TRUE(v->pnlDate->GetVisible());
-    v->btnBackClick(v->btnBack);
+    const struct {
+        TRmRecordStruct* r;
+        int period, voice;
+        const char* panels;
+    } cases[] = {{monthly, 3, 1, "month"}, {custom, 4, 2, "date voice"}, {odd, 0, 0, "date"}, {mute, 1, 0, ""}};
+    for (const auto& c : cases) {
+        v->LoadEditor(v->FindListItem(c.r));
+        EXPECT_EQ(v->edName->GetText(), c.r->Name);
+        EXPECT_EQ(v->cbPeriod->GetIndex(), c.period) << Narrow(c.r->Name);
+        EXPECT_EQ(v->cbbVoice->GetIndex(), c.voice) << Narrow(c.r->Name);
+        EXPECT_EQ(Panels(v), c.panels) << Narrow(c.r->Name);
+        if (c.r == monthly) {
+            EXPECT_NEAR(v->edTime->GetTime(), 0.375, 1e-6);
+            for (int i = 0; i < 31; ++i) EXPECT_EQ(v->MonthBoxes[i]->GetChecked(), i == 0 || i == 30) << i;
+        } else if (c.r == custom) {
+            EXPECT_DOUBLE_EQ(v->edDate->GetDate(), kNowDay + 1);
+            EXPECT_EQ(v->edtVoice->GetText(), L"C:\\Music\\bell.wav");
+        }
+        // Back discards the inputs and leaves the record as the file has it.
+        v->edName->SetText(L"other");
+        v->btnBackClick(v->btnBack);
+    }
+    EXPECT_EQ(Names(*Store), (std::vector<std::wstring>{L"rent", L"song", L"quiet", L"odd"}));
     EXPECT_EQ(odd->Period, 255);
-
-    v->LoadEditor(v->FindListItem(mute));
-    EXPECT_EQ(v->cbbVoice->GetIndex(), 0);
-    EXPECT_FALSE(v->pnlVoice->GetVisible() || v->pnlDate->GetVisible() || v->pnlWeek->GetVisible() ||
-                 v->pnlMonth->GetVisible());
-    // Back discards the inputs.
-    v->edName->SetText(L"other");
-    v->btnBackClick(v->btnBack);
-    EXPECT_EQ(mute->Name, L"quiet");
     EXPECT_TRUE(Asked.empty());
 }
 
@@ -651,20 +647,14 @@ TEST_F(ViewTest, TheDetailsCommandDoesNothingWhileTheEditorIsOpen) {
 TEST_F(ViewTest, RepeatAndVoiceChoicesShowTheirPanels) {
     TfrmView* v = Open();
     v->btnNewClick(v->btnNew);
-    const struct {
-        int period;
-        bool date, week, month;
-    } cases[] = {{0, true, false, false}, {1, false, false, false}, {2, false, true, false},
-                 {3, false, false, true}, {4, true, false, false}};
-    for (const auto& c : cases) {
-        v->cbPeriodItemClick(v->cbPeriod, v->cbPeriod->GetItem(c.period));
-        EXPECT_EQ(v->pnlDate->GetVisible(), c.date) << c.period;
-        EXPECT_EQ(v->pnlWeek->GetVisible(), c.week) << c.period;
-        EXPECT_EQ(v->pnlMonth->GetVisible(), c.month) << c.period;
+    const char* panels[] = {"date", "", "week", "month", "date"};
+    for (int period = 0; period < 5; ++period) {
+        v->cbPeriodItemClick(v->cbPeriod, v->cbPeriod->GetItem(period));
+        EXPECT_EQ(Panels(v), panels[period]) << period;
     }
     for (int i = 0; i < 3; ++i) {
         v->cbbVoiceItemClick(v->cbbVoice, v->cbbVoice->GetItem(i));
-        EXPECT_EQ(v->pnlVoice->GetVisible(), i == 2);
+        EXPECT_EQ(Panels(v), i == 2 ? "date voice" : "date") << i;
     }
 
     // The file comes from the open dialog; a cancelled dialog keeps the text.
