@@ -236,21 +236,6 @@ protected:
 // ---------------------------------------------------------------------------------------------
 // The visible window's menus.
 
-TEST_F(FrameTest, WindowMenuHasItsItemsInOrderWithTagsAndTheF1Shortcut) {
-    TfrmView* v = Open();
-    const auto& items = v->ppmTrayIcon->GetItems();
-    EXPECT_EQ(Captions(items), (Texts{L"Online Help", L"Forum", L"Homepage", L"Contact Us", L"-",
-                                                          L"Check for Updates", L"Check for News", L"Language", L"-",
-                                                          L"Run on Startup", L"About", L"Exit"}));
-    std::vector<intptr_t> tags;
-    for (auto* i : items) tags.push_back(i->GetTag());
-    EXPECT_EQ(tags, (std::vector<intptr_t>{1, 2, 3, 4, 0, 5, 6, 7, 0, 8, 9, 10}));
-    EXPECT_EQ(v->ppmTrayIcon->GetShortCutItems(), (std::vector<TVeskMenuItem*>{items[0]}));
-    EXPECT_EQ(items[0]->GetShortCut(), fw::TextToShortCut(L"F1"));
-    EXPECT_EQ(Captions(v->qzpmn1->GetItems()), (Texts{L"Backup", L"Restore"}));
-    EXPECT_EQ(v->qzpmn1->GetItem(1)->GetTag(), 2);
-}
-
 TEST_F(FrameTest, ChecksFollowTheSettingsAndTheRunValue) {
     RunValueGuard guard;
     OpenStore();
@@ -719,12 +704,7 @@ TEST_F(FrameTest, StartupTimerRunsTheSchedulerUntilTheTaskbarExists) {
 TEST_F(FrameTest, TrayMenuItemsShowTheWindowAndRunTheirCommands) {
     auto* m = OpenMain();
     TVeskPopupMenu* p = m->ppmTrayIcon;
-    EXPECT_EQ(Captions(p->GetItems()),
-              (Texts{L"Open VeskReminder", L"-", L"Homepage", L"About", L"Exit"}));
-    std::vector<intptr_t> tags;
-    for (auto* i : p->GetItems()) tags.push_back(i->GetTag());
-    EXPECT_EQ(tags, (std::vector<intptr_t>{0, 0, 3, 9, 10}));
-    EXPECT_TRUE(p->GetItem(1)->IsLine());
+    EXPECT_EQ(Captions(p->GetItems()), (Texts{L"Open VeskReminder", L"-", L"Homepage", L"About", L"Exit"}));
     for (fw::TPngImage* img : {p->GetImgBack(), p->GetImgItem(), p->GetImgLine(), p->GetImgCheck()})
         EXPECT_FALSE(img->GetEmpty());
     // The first item shows the visible window; the home page item runs the command of its Tag.
@@ -920,13 +900,6 @@ double Contrast(COLORREF a, COLORREF b) {
 
 using TShot = std::unique_ptr<DibSurface>;
 
-// What a window control shows (erase, paint, windowless and windowed children).
-TShot ClientShot(fw::TWinControl* C) {
-    auto s = std::make_unique<DibSurface>(C->GetClientWidth(), C->GetClientHeight(), 0xFF000000);
-    C->PaintTo(s->Dc(), 0, 0);
-    return s;
-}
-
 // The painter's composed non-client area (kept for its own use).
 struct NcBitmapOf : TVeskCoustomPaintor {
     static fw::TBitmap* Get(TVeskCoustomPaintor* P) { return (P->*(&NcBitmapOf::FNcBitmap)).get(); }
@@ -1005,7 +978,7 @@ TEST_F(FrameTest, EveryTextOnASkinIsReadableOnIt) {
             rows.push_back({name + " state " + std::to_string(int(st)), RECT{r.Left, r.Top, r.Right, r.Bottom},
                             [b, parent, st] {
                                 b->SetBtnStatus(st);
-                                TShot s = ClientShot(parent);
+                                TShot s = Render(parent);
                                 b->SetBtnStatus(bsNormal);
                                 return s;
                             },
@@ -1030,7 +1003,7 @@ TEST_F(FrameTest, EveryTextOnASkinIsReadableOnIt) {
                         [v] {
                             const fw::TRect hot = v->lbData->GetItems()[1]->ItemRect;
                             MouseMove(v->lbData, hot.Left + 20, (hot.Top + hot.Bottom) / 2);
-                            return ClientShot(v->lbData);
+                            return Render(v->lbData);
                         },
                         [r, name = r->Name](bool on) { r->Name = on ? name : L""; }});
     }
@@ -1043,7 +1016,7 @@ TEST_F(FrameTest, EveryTextOnASkinIsReadableOnIt) {
                             const fw::TRect ir = item->GetItemRect();
                             MouseMove(lb, state == 0 ? 5 : ir.Left + 60,
                                       state == 0 ? lb->GetHeight() - 3 : (ir.Top + ir.Bottom) / 2);
-                            return ClientShot(lb);
+                            return Render(lb);
                         },
                         caption(item)});
 

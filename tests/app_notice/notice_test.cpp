@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -367,48 +368,6 @@ TEST_F(NoticeTest, AFailingSoundLeavesNoDevice) {
     EXPECT_EQ(sound_.Count(MCI_CLOSE, 21), 1);
 }
 
-TEST_F(NoticeTest, ClosingStopsTheSound) {
-    ShowVoiced(L"A");
-    ASSERT_EQ(Device(), 21u);
-    frmRemindDlg->btnCompleteClick(nullptr);
-    EXPECT_EQ(sound_.Count(MCI_STOP, 21), 1);
-    EXPECT_EQ(sound_.Count(MCI_CLOSE, 21), 1);
-    // No notice follows a stop: the window forgets the device at once and plays again later.
-    EXPECT_EQ(Device(), 0u);
-    ShowVoiced(L"B");
-    EXPECT_EQ(Device(), 22u);
-
-    // Closed before the sound's first notice came: the sound is stopped when it names its device.
-    frmRemindDlg->btnCompleteClick(nullptr);
-    ShowReminders({Add(L"C", L"c.mp3")});
-    frmRemindDlg->btnCompleteClick(nullptr);
-    Pump(50);
-    EXPECT_EQ(sound_.Count(MCI_STOP, 23), 1);
-    EXPECT_EQ(sound_.Count(MCI_CLOSE, 23), 1);
-    EXPECT_EQ(Device(), 0u);
-
-    // Forgetting the last listed record closes and stops as well.
-    ShowVoiced(L"D");
-    ASSERT_EQ(Device(), 24u);
-    RemindDlgForgetRecord(Store->Records.back());
-    EXPECT_FALSE(frmRemindDlg->GetVisible());
-    EXPECT_EQ(sound_.Count(MCI_CLOSE, 24), 1);
-}
-
-TEST_F(NoticeTest, DestroyingTheWindowStopsItsSound) {
-    ShowVoiced(L"A");
-    ASSERT_EQ(Device(), 21u);
-    frmRemindDlg->Free();
-    EXPECT_EQ(frmRemindDlg, nullptr);
-    EXPECT_EQ(sound_.Count(MCI_CLOSE, 21), 1);
-
-    // Destroyed before the sound named its device.
-    ShowReminders({Add(L"B", L"b.mp3")});
-    frmRemindDlg->Free();
-    EXPECT_EQ(sound_.Count(MCI_STOP, 22), 1);
-    EXPECT_EQ(sound_.Count(MCI_CLOSE, 22), 1);
-}
-
 TEST_F(NoticeTest, NoticesOfOtherDevicesCloseNothing) {
     // Idle: a success notice the window did not ask for is neither taken for its device nor
     // closed (the id may be the editor's test sound).
@@ -525,11 +484,34 @@ TEST_F(NoticeTest, AfterTheStoreIsGoneItsRecordsAreNotTouched) {
     EXPECT_EQ(Render(lb, 0xFF00FF00)->CountColor(RECT{0, 0, lb->GetWidth(), lb->GetHeight()}, 0x848484), 0);
 }
 
-// Last: it destroys every component of the application, as the end of the run does.
-TEST_F(NoticeTest, TheEndOfTheApplicationDestroysTheWindowAndStopsItsSound) {
-    ShowVoiced(L"A");
-    ASSERT_EQ(Device(), 21u);
-    fw::Application->DestroyForms();
-    EXPECT_EQ(frmRemindDlg, nullptr);
-    EXPECT_EQ(sound_.Count(MCI_CLOSE, 21), 1);
+// Last: its last way destroys every component of the application, as the end of the run does.
+TEST_F(NoticeTest, EveryWayTheWindowGoesStopsItsSoundAlsoOneStillStarting) {
+    const struct {
+        const char* name;
+        std::function<void()> go;
+        bool freed;
+    } ways[] = {{"closed", [] { frmRemindDlg->btnCompleteClick(nullptr); }, false},
+                {"its last record forgotten", [this] { RemindDlgForgetRecord(Store->Records.back()); }, false},
+                {"freed", [] { frmRemindDlg->Free(); }, true},
+                {"the application's end", [] { fw::Application->DestroyForms(); }, true}};
+    MCIDEVICEID device = 21;
+    for (const auto& w : ways)
+        for (bool started : {true, false}) {
+            SCOPED_TRACE(std::string(w.name) + (started ? "" : ", before the sound named its device"));
+            ShowReminders({Add(L"A", L"a.mp3")});
+            if (started) {
+                Pump(50);
+                // No notice follows a stop: the window forgot the last device at once and plays again.
+                ASSERT_EQ(Device(), device);
+            }
+            w.go();
+            if (w.freed) EXPECT_EQ(frmRemindDlg, nullptr);
+            else EXPECT_FALSE(frmRemindDlg->GetVisible());
+            // A sound still starting is stopped when it names its device.
+            Pump(50);
+            EXPECT_EQ(sound_.Count(MCI_STOP, device), 1);
+            EXPECT_EQ(sound_.Count(MCI_CLOSE, device), 1);
+            if (!w.freed) EXPECT_EQ(Device(), 0u);
+            ++device;
+        }
 }
