@@ -272,7 +272,7 @@ TEST_F(FrameTest, CaptionButtonsOpenTheirMenusUnderThem) {
 // ---------------------------------------------------------------------------------------------
 // The language.
 
-TEST_F(FrameTest, LanguageSubmenuListsTheFilesAndMarksOnlyTheActiveOne) {
+TEST_F(FrameTest, LanguageSubmenuListsTheFilesMarksOnlyTheActiveOneWhichChangesNothing) {
     TfrmView* v = Open();
     TVeskMenuItem* lang = ByTag(v->ppmTrayIcon, mcLanguage);
     EXPECT_EQ(Captions(lang->GetItems()),
@@ -282,6 +282,12 @@ TEST_F(FrameTest, LanguageSubmenuListsTheFilesAndMarksOnlyTheActiveOne) {
     // "English" is also part of "EnglishUK": only the file itself counts.
     EXPECT_EQ(checked, (std::vector<bool>{false, true, false, false}));
     EXPECT_EQ(v->LanguageOfItem(lang->GetItem(2)), L"EnglishUK");
+    // Clicking the active one changes nothing.
+    Config.Language = L"English";
+    v->ppmTrayIcon->ItemClick(lang->GetItem(1));
+    EXPECT_FALSE(lang->GetItem(1)->GetChecked());
+    EXPECT_EQ(LangFile, Dir.File(L"Languages\\English.ini"));
+    EXPECT_FALSE(fw::TIniFile(DataFile).ValueExists(L"CONFIG", L"Language"));
 
     // The last item opens the translation page, without owner, and switches nothing.
     v->ppmTrayIcon->ItemClick(lang->GetItem(3));
@@ -356,17 +362,6 @@ TEST_F(FrameTest, ALanguageWhoseSettingCannotBeWrittenIsStillSwitchedAndTheFailu
     Store->RefuseText.clear();
 }
 
-TEST_F(FrameTest, ClickingTheActiveLanguageChangesNothing) {
-    TfrmView* v = Open();
-    const std::wstring before = LangFile;
-    Config.Language = L"English";
-    TVeskMenuItem* english = Language(v, L"English");
-    v->ppmTrayIcon->ItemClick(english);
-    EXPECT_FALSE(english->GetChecked());
-    EXPECT_EQ(LangFile, before);
-    EXPECT_FALSE(fw::TIniFile(DataFile).ValueExists(L"CONFIG", L"Language"));
-}
-
 // ---------------------------------------------------------------------------------------------
 // Backup and restore.
 
@@ -397,15 +392,19 @@ TEST_F(FrameTest, BackupWritesACopyWithoutTheSettingsButNeverOntoTheDataFile) {
     EXPECT_EQ(TRemindFile(backup).Records.size(), 1u);
 }
 
-TEST_F(FrameTest, RestoreAddsOnlyNewRemindersAndListsThemAtOnce) {
+TEST_F(FrameTest, RestoreAddsOnlyNewRemindersAndListsThemAtOnceAlsoWithTheEditorOpen) {
     const std::wstring backup = Dir.File(L"backup.dat");
     AddTo(backup, {L"shared", L"new one"});
     OpenStore();
     created_ = 0;
     TRmRecordStruct* shared = Add(L"shared");  // the same creation time: the same section
     TfrmView* v = Open();
+    v->btnNewClick(v->btnNew);
     AnswerDialogs(backup);
     Restore(v);
+    // With the editor open the list is renewed without the "leave this page?" question.
+    EXPECT_TRUE(Asked.empty());
+    EXPECT_TRUE(v->EditorShown());
     ASSERT_EQ(dialogs_.size(), 1u);
     EXPECT_FALSE(dialogs_[0].first);
     EXPECT_TRUE(dialogs_[0].second & OFN_FILEMUSTEXIST);
@@ -424,18 +423,6 @@ TEST_F(FrameTest, ARestoreStoppedByARefusedSaveAddsNothingAndTheListSaysSo) {
     EXPECT_THROW(Restore(v), fw::Exception);
     EXPECT_TRUE(RemindFile->Records.empty());  // the restore is saved whole or not at all
     EXPECT_EQ(v->lbData->Count(), 0);
-}
-
-TEST_F(FrameTest, RestoreWithTheEditorOpenRenewsTheListWithoutAsking) {
-    const std::wstring backup = Dir.File(L"backup.dat");
-    AddTo(backup, {L"restored"});
-    TfrmView* v = Open();
-    v->btnNewClick(v->btnNew);
-    AnswerDialogs(backup);
-    Restore(v);
-    EXPECT_TRUE(Asked.empty());
-    EXPECT_TRUE(v->EditorShown());
-    EXPECT_EQ(v->lbData->Count(), 1);
 }
 
 // ---------------------------------------------------------------------------------------------

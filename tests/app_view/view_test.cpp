@@ -267,9 +267,19 @@ TEST_F(ViewTest, HoverButtonsFollowTheItemUnderTheMouse) {
     EXPECT_FALSE(v->btnDetails->GetVisible());
 }
 
-TEST_F(ViewTest, SwitchingModesWithTheEditorOpenAsksFirst) {
+TEST_F(ViewTest, CommandsWithTheEditorOpenAskFirstOrDoNothing) {
+    auto* r = Add(L"walk", 1, 0.25);
     TfrmView* v = Open();
+    Hover(v, 0);
     v->btnNewClick(v->btnNew);
+    v->edName->SetText(L"typed");
+    // The hovered item is still remembered; a late click must not slide the editor away.
+    v->btnDetailsClick(v->btnDetails);
+    EXPECT_EQ(v->edName->GetText(), L"typed");
+    EXPECT_EQ(v->GetEditItem(), nullptr);
+    EXPECT_EQ(r->Name, L"walk");
+
+    // Switching the mode asks first.
     Answers = {fw::mrNo, fw::mrYes};
     Mode(v, true);
     ASSERT_EQ(Asked.size(), 1u);
@@ -629,19 +639,6 @@ TEST_F(ViewTest, RecoveringACompletedReminderMakesItActiveAgain) {
     EXPECT_EQ(Reread()->Records[0]->EndTime, 0);
     Mode(v, false);
     EXPECT_EQ(Listed(v), (std::vector<TRmRecordStruct*>{r}));
-}
-
-TEST_F(ViewTest, TheDetailsCommandDoesNothingWhileTheEditorIsOpen) {
-    auto* r = Add(L"walk", 1, 0.25);
-    TfrmView* v = Open();
-    Hover(v, 0);
-    v->btnNewClick(v->btnNew);
-    v->edName->SetText(L"typed");
-    // The hovered item is still remembered; a late click must not slide the editor away.
-    v->btnDetailsClick(v->btnDetails);
-    EXPECT_EQ(v->edName->GetText(), L"typed");
-    EXPECT_EQ(v->GetEditItem(), nullptr);
-    EXPECT_EQ(r->Name, L"walk");
 }
 
 TEST_F(ViewTest, RepeatAndVoiceChoicesShowTheirPanels) {
