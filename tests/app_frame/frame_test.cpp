@@ -16,7 +16,6 @@
 #include "fake_online_services.h"
 #include "fw_dialogs.h"
 #include "fw_inifiles.h"
-#include "fw_registry.h"
 #include "skin_support.h"
 #include "uAbout.h"
 #include "uMain.h"
@@ -59,30 +58,21 @@ void DrainQuit() {
     fw::Application->ClearTerminated();
 }
 
-// The Run value as the registry holds it ("" when missing); saved before a test and put back.
-class RunValueGuard {
-public:
-    RunValueGuard() { value_ = Get(had_); }
-    ~RunValueGuard() { Set(had_, value_); }
-    static std::wstring Get(bool& exists) {
-        fw::TRegistry reg(KEY_READ);
-        reg.SetRootKey(HKEY_CURRENT_USER);
-        exists = reg.OpenKeyReadOnly(RunKeyPath) && reg.ValueExists(RunValueName);
-        return exists ? reg.ReadString(RunValueName) : L"";
+// The Run value ("" when missing), saved before a test and put back after it.
+struct RunValueGuard {
+    static std::wstring Get() {
+        std::wstring v;
+        RegReadString(HKEY_CURRENT_USER, RunKeyPath, RunValueName, false, v);
+        return v;
     }
+    static bool Exists() { return RegValueExists(HKEY_CURRENT_USER, RunKeyPath, RunValueName, false); }
     static void Set(bool exists, const std::wstring& value = L"x") {
-        fw::TRegistry reg(KEY_ALL_ACCESS);
-        reg.SetRootKey(HKEY_CURRENT_USER);
-        if (!reg.OpenKey(RunKeyPath, true)) return;
-        if (exists)
-            reg.WriteString(RunValueName, value);
-        else if (reg.ValueExists(RunValueName))
-            reg.DeleteValue(RunValueName);
+        if (exists) RegWriteString(HKEY_CURRENT_USER, RunKeyPath, RunValueName, value);
+        else RegRemoveValue(HKEY_CURRENT_USER, RunKeyPath, RunValueName);
     }
-
-private:
-    bool had_ = false;
-    std::wstring value_;
+    ~RunValueGuard() { Set(had, value); }
+    const bool had = Exists();
+    const std::wstring value = Get();
 };
 
 class FrameTest : public AppWindowTest {
@@ -745,22 +735,19 @@ TEST_F(FrameTest, StartWithWindowsWritesAndRemovesTheRunValue) {
     auto* m = OpenMain();
     TVeskMenuItem* item = Item(mcStartWithWindows);
     m->MenuItemClick(item);
-    bool exists = false;
     wchar_t own[MAX_PATH * 2] = {};
     GetModuleFileNameW(nullptr, own, MAX_PATH * 2);
     // The full path, quoted so that a path with blanks names this program, and the parameter.
-    EXPECT_EQ(RunValueGuard::Get(exists), L"\"" + std::wstring(own) + L"\" -os");
+    EXPECT_EQ(RunValueGuard::Get(), L"\"" + std::wstring(own) + L"\" -os");
     EXPECT_TRUE(item->GetChecked());
     m->MenuItemClick(item);
-    RunValueGuard::Get(exists);
-    EXPECT_FALSE(exists);
+    EXPECT_FALSE(RunValueGuard::Exists());
     EXPECT_FALSE(item->GetChecked());
     // A mark whose value was removed elsewhere goes on the next click instead of sticking.
     item->SetChecked(true);
     m->MenuItemClick(item);
     EXPECT_FALSE(item->GetChecked());
-    RunValueGuard::Get(exists);
-    EXPECT_FALSE(exists);
+    EXPECT_FALSE(RunValueGuard::Exists());
 }
 
 TEST_F(FrameTest, AboutCommandShowsANewModalAboutWindowEachTime) {
