@@ -122,8 +122,14 @@ protected:
 // ---------------------------------------------------------------------------------------------
 // The list.
 
-TEST_F(ViewTest, EachModeHasItsCaptionButtonsAndHints) {
+TEST_F(ViewTest, EachModeListsItsRecordsInStoreOrderWithItsCaptionButtonsAndHints) {
+    auto* active = Add(L"active", 1, 0.25);
+    auto* done = Add(L"done", 0, 0.25, kNowDay - 1);
+    auto* postponed = Add(L"postponed", 0, 0.25, kNowDay - 1, kNowDay + 0.7);
+    auto* active2 = Add(L"active two", 2, 0.5);
+    active2->SetWeekDays(3, true);
     TfrmView* v = Open();
+    EXPECT_EQ(active->DisplayText, FormatListText(*active, fw::DefaultFormatSettings()));
     EXPECT_EQ(v->ListMode(), 0);
     EXPECT_EQ(SharedNcResource(), v->vkncrsrc1);
     // The list's look from its description: no border, the hot row's text in the desktop colour,
@@ -135,12 +141,14 @@ TEST_F(ViewTest, EachModeHasItsCaptionButtonsAndHints) {
               (std::vector<int>{5, 5, 15, 15}));
     const struct {
         bool completed;
+        std::vector<TRmRecordStruct*> listed;
         const wchar_t *caption, *deleteHint, *detailsHint;
         int deletePic, detailsPic;
-    } modes[] = {{true, L"Completed", L"Delete", L"Modify and Recover", 5, 3},
-                 {false, L"Unfinished", L"Mark as finished", L"Details", 4, 6}};
+    } modes[] = {{true, {done}, L"Completed", L"Delete", L"Modify and Recover", 5, 3},
+                 {false, {active, postponed, active2}, L"Unfinished", L"Mark as finished", L"Details", 4, 6}};
     for (const auto& m : modes) {
         Mode(v, m.completed);
+        EXPECT_EQ(Listed(v), m.listed);
         EXPECT_EQ(v->ListMode(), m.completed ? 1 : 0);
         EXPECT_EQ(v->txCaption->GetCaption(), m.caption);
         EXPECT_EQ(v->btnNew->GetVisible(), !m.completed);
@@ -152,19 +160,6 @@ TEST_F(ViewTest, EachModeHasItsCaptionButtonsAndHints) {
     }
     v->Free();
     EXPECT_NE(SharedNcResource(), nullptr);
-}
-
-TEST_F(ViewTest, EachModeListsItsRecordsInStoreOrder) {
-    auto* active = Add(L"active", 1, 0.25);
-    auto* done = Add(L"done", 0, 0.25, kNowDay - 1);
-    auto* postponed = Add(L"postponed", 0, 0.25, kNowDay - 1, kNowDay + 0.7);
-    auto* active2 = Add(L"active two", 2, 0.5);
-    active2->SetWeekDays(3, true);
-    TfrmView* v = Open();
-    EXPECT_EQ(Listed(v), (std::vector<TRmRecordStruct*>{active, postponed, active2}));
-    EXPECT_EQ(active->DisplayText, FormatListText(*active, fw::DefaultFormatSettings()));
-    Mode(v, true);
-    EXPECT_EQ(Listed(v), (std::vector<TRmRecordStruct*>{done}));
 }
 
 TEST_F(ViewTest, CompletingRemovesTheItemAndWritesTheCompletionTimeUnlessTheSaveFails) {
