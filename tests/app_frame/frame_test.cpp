@@ -9,7 +9,6 @@
 #include <cmath>
 #include <functional>
 #include <memory>
-#include <tuple>
 #include <vector>
 
 #include "app_window_test.h"
@@ -86,12 +85,14 @@ protected:
         WriteUtf16File(Dir.File(L"Languages\\English.ini"), L"[Lang]\r\nNativeLanguage=English\r\n");
         WriteUtf16File(Dir.File(L"Languages\\EnglishUK.ini"), L"[Lang]\r\nNativeLanguage=English (UK)\r\n");
         WriteUtf16File(Dir.File(L"Languages\\Deutsch.ini"),
-                       L"[Translation]\r\nDefaultFont=Arial\r\nDefaultFontSize=10\r\nDefaultCharSet=EASTEUROPE_CHARSET\r\n"
+                       L"[Translation]\r\nDefaultFont=Arial\r\nDefaultFontSize=10\r\n"
+                       L"DefaultCharSet=EASTEUROPE_CHARSET\r\n"
                        L"TfrmZUBMain.Caption=Vesk Erinnerung\r\nTfrmZUBMain.btnUnfinish.Caption=Offen\r\n"
                        L"TfrmZUBMain.lbl2.caption=Version %s installiert\r\nTfrmZUBMain.cbPeriod.Item1=Einmal\r\n"
                        L"TfrmZUBMain.cbPeriod.Item3=Woechentlich\r\nconstDs=Tage\r\nTfrmZUBMain.TrayMenuItem1=Hilfe\r\n"
                        L"TfrmZUBMain.TrayMenuItem3=Startseite\r\nTfrmZUBMain.OpenWindow=Erinnerung \u00f6ffnen\r\n"
-                       L"TfrmZUBMain.qzpmn.item1=Sichern\r\nTfrmZUBMain.imgf.hint=Facebook-Seite\r\nmsgdlg.btnYes=Ja\r\n"
+                       L"TfrmZUBMain.qzpmn.item1=Sichern\r\nTfrmZUBMain.imgf.hint=Facebook-Seite\r\n"
+                       L"msgdlg.btnYes=Ja\r\n"
                        L"[Lang]\r\nNativeLanguage=Deutsch\r\n");
         UseLanguage(Dir.File(L"Languages\\English.ini"));
         SetShareMailLauncher([this](HWND owner, const std::wstring& verb, const std::wstring& file) {
@@ -311,8 +312,8 @@ TEST_F(FrameTest, SwitchingTheLanguageTranslatesEverythingAtOnceSavesItAndBackAg
     // The language's font, also in the buttons' own fonts; the caption keeps its larger size.
     for (fw::TFont* f : {v->GetFont(), v->btnUnfinish->GetFontNormal(), v->btnCompleted->GetFontDown(),
                          v->btnNew->GetFontSelect(), v->lbl2->GetFont()})
-        EXPECT_EQ(std::make_tuple(f->GetName(), f->GetSize(), f->GetCharset()),
-                  std::make_tuple(std::wstring(L"Arial"), 10, static_cast<decltype(f->GetCharset())>(EASTEUROPE_CHARSET)));
+        EXPECT_TRUE(f->GetName() == L"Arial" && f->GetSize() == 10 && f->GetCharset() == EASTEUROPE_CHARSET)
+            << Narrow(f->GetName()) << " " << f->GetSize() << " " << int(f->GetCharset());
     EXPECT_EQ(v->txCaption->GetFont()->GetSize(), 12);
     EXPECT_EQ(v->btnUnfinish->GetFontNormal()->GetColor(), fw::clWhite);
 
@@ -587,7 +588,8 @@ TEST_F(FrameTest, PlainStartOpensTheStoreShowsTheWindowPreparesTrayAndTimerAndPo
     EXPECT_TRUE(gEnded.empty());
     // A changed version is posted, and recorded in the data file at the end, so the next start
     // posts nothing.
-    EXPECT_EQ(online_.posted, (std::vector<std::pair<std::wstring, std::wstring>>{{AppVersionText(), Config.MachineGuid}}));
+    EXPECT_EQ(online_.posted,
+              (std::vector<std::pair<std::wstring, std::wstring>>{{AppVersionText(), Config.MachineGuid}}));
     FreeMain();
     EXPECT_EQ(gEnded, std::vector<UINT>{0});
     EXPECT_EQ(fw::TIniFile(MainDataFile()).ReadString(L"CONFIG", L"SetupVer", L""), AppVersionText());

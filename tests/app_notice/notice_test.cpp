@@ -416,7 +416,7 @@ TEST_F(NoticeTest, RowsShowSecondLineCheckAtRightAndSeparator) {
     ASSERT_GT(w, 0);
     const RECT rightEnd{ir.Right - w, ir.Top, ir.Right, ir.Top + std::min<LONG>(32, ir.Height()) - 1};
     const COLORREF back = s->Color(ir.Left + ir.Width() / 2, ir.Bottom - 3);
-    EXPECT_LT(s->CountColor(rightEnd, back), (rightEnd.right - rightEnd.left) * (rightEnd.bottom - rightEnd.top) * 3 / 4);
+    EXPECT_LT(s->CountColor(rightEnd, back), w * (rightEnd.bottom - rightEnd.top) * 3 / 4);
 
     // A hovered row keeps its own background all along: no strip of the list's colour before the
     // check circle, nor under it.

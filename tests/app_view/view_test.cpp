@@ -71,7 +71,9 @@ protected:
         const fw::TRect r = v->lbData->GetItem(i)->ItemRect;
         v->lbDataMouseMove(v->lbData, {}, r.Left + 30, r.Top + 20);
     }
-    static void Mode(TfrmView* v, bool completed) { v->btnUnfinish1Click(completed ? v->btnCompleted : v->btnUnfinish); }
+    static void Mode(TfrmView* v, bool completed) {
+        v->btnUnfinish1Click(completed ? v->btnCompleted : v->btnUnfinish);
+    }
     static std::vector<TRmRecordStruct*> Listed(TfrmView* v) {
         std::vector<TRmRecordStruct*> l;
         for (TVeskLvItem* i : v->lbData->GetItems()) l.push_back(static_cast<TRmRecordStruct*>(i->Data));
