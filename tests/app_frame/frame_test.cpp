@@ -1,70 +1,55 @@
-// The visible window's frame: its two menus (items, commands, checks and the language submenu),
-// switching the language at run time, backup and restore through the file dialogs, the link
-// buttons, the shortcuts, minimising and closing, and the online services it starts through its
-// hooks. Some cases run with the hidden main window, which executes the menu commands and ends
-// the program.
+// The main windows: the visible window's frame (its two menus, switching the language at run
+// time, backup and restore through the file dialogs, the link buttons, minimising and closing,
+// the online services it starts, the look of its texts and border) and the hidden main window
+// (what its creation makes in which case, the start-up timer, the tray icon and tray menu, its
+// commands, the activation request of a second start and the steps of its end).
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
-#include <deque>
 #include <functional>
 #include <memory>
 #include <vector>
 
-#include "PublicFuns.h"
+#include "app_window_test.h"
+#include "fake_online_services.h"
 #include "fw_dialogs.h"
 #include "fw_inifiles.h"
-#include "fake_online_services.h"
-#include "fw_registry.h"
 #include "skin_support.h"
-#include "test_support.h"
 #include "uAbout.h"
 #include "uMain.h"
-#include "uMainForm.h"
-#include "uRemindDlg.h"
 
 using namespace testsupport;
 
 namespace {
 
-struct Launch {
-    HWND owner;
-    std::wstring verb, file, params;
-};
+using Texts = std::vector<std::wstring>;
 
-void WriteLangFile(const std::wstring& path, const std::wstring& text) {
-    std::string bytes = "\xFF\xFE";
-    for (wchar_t c : text) {
-        bytes.push_back(static_cast<char>(c & 0xFF));
-        bytes.push_back(static_cast<char>((c >> 8) & 0xFF));
-    }
-    WriteFileBytes(path, bytes);
+// The hidden main window's seams.
+std::wstring gFirstParam;
+bool gTaskbar = false;
+std::vector<UINT> gEnded;
+std::vector<DWORD> gTrayCalls;
+int gDeletesAtEnd = -1;  // icon removals seen when the process was ended
+
+int Count(const std::vector<DWORD>& calls, DWORD message) {
+    return static_cast<int>(std::count(calls.begin(), calls.end(), message));
+}
+std::wstring FakeFirstParam() { return gFirstParam; }
+bool FakeTaskbar() { return gTaskbar; }
+void FakeEnd(UINT code) {
+    gEnded.push_back(code);
+    gDeletesAtEnd = Count(gTrayCalls, NIM_DELETE);
+}
+BOOL WINAPI FakeNotifyIcon(DWORD message, PNOTIFYICONDATAW) {
+    gTrayCalls.push_back(message);
+    return TRUE;
 }
 
-// A store that refuses saves holding one section, or one value, as a full disk would.
-class RefusingStore : public TRemindFile {
-public:
-    explicit RefusingStore(const std::wstring& FileName) : TRemindFile(FileName) {
-        FileWriter = [this](const std::wstring& f, const std::vector<uint8_t>& b) {
-            fw::TEncoding e;
-            const std::wstring text = fw::DecodeText(b.data(), b.size(), e);
-            const bool refused =
-                (!refuseSection.empty() && text.find(L"[" + refuseSection + L"]") != std::wstring::npos) ||
-                (!refuseValue.empty() && text.find(L"=" + refuseValue + L"\r\n") != std::wstring::npos);
-            return !refused && WriteFileAtomically(f, b);
-        };
-    }
-    std::wstring refuseSection, refuseValue;
-};
-
-// The main window's seams.
-std::vector<UINT> gEnded;
-std::wstring NoParam() { return L""; }
-bool Taskbar() { return true; }
-void FakeEnd(UINT code) { gEnded.push_back(code); }
-BOOL WINAPI FakeNotifyIcon(DWORD, PNOTIFYICONDATAW) { return TRUE; }
-
+// The application's own message handling (with its message hook) until the loop would end (the
+// quit message that closing the main window posts), at most Ms milliseconds.
+bool LoopEnds(DWORD Ms) { return PumpUntil([] { return fw::Application->GetTerminated(); }, Ms); }
+// Takes away the quit message a closed main window left for the loop that ends the program.
 void DrainQuit() {
     MSG msg;
     while (PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
@@ -72,165 +57,93 @@ void DrainQuit() {
     fw::Application->ClearTerminated();
 }
 
-// The application's own message handling (with its message hook) for Ms milliseconds.
-void AppPump(DWORD Ms) {
-    const DWORD start = GetTickCount();
-    while (GetTickCount() - start < Ms) {
-        fw::Application->ProcessMessages();
-        Sleep(5);
+// The Run value ("" when missing), saved before a test and put back after it.
+struct RunValueGuard {
+    static std::wstring Get() {
+        std::wstring v;
+        RegReadString(HKEY_CURRENT_USER, RunKeyPath, RunValueName, false, v);
+        return v;
     }
-}
-
-bool LoopEnds(DWORD Ms) {
-    const DWORD start = GetTickCount();
-    for (;;) {
-        fw::Application->ProcessMessages();
-        if (fw::Application->GetTerminated()) return true;
-        if (GetTickCount() - start > Ms) return false;
-        Sleep(10);
-    }
-}
-
-// The Run value, saved before a test changes it and put back afterwards.
-class RunValueGuard {
-public:
-    RunValueGuard() {
-        fw::TRegistry reg(KEY_READ);
-        reg.SetRootKey(HKEY_CURRENT_USER);
-        if (reg.OpenKeyReadOnly(RunKeyPath) && reg.ValueExists(RunValueName)) {
-            had_ = true;
-            value_ = reg.ReadString(RunValueName);
-        }
-    }
-    ~RunValueGuard() { Set(had_, value_); }
+    static bool Exists() { return RegValueExists(HKEY_CURRENT_USER, RunKeyPath, RunValueName, false); }
     static void Set(bool exists, const std::wstring& value = L"x") {
-        fw::TRegistry reg(KEY_ALL_ACCESS);
-        reg.SetRootKey(HKEY_CURRENT_USER);
-        if (!reg.OpenKey(RunKeyPath, true)) return;
-        if (exists)
-            reg.WriteString(RunValueName, value);
-        else if (reg.ValueExists(RunValueName))
-            reg.DeleteValue(RunValueName);
+        if (exists) RegWriteString(HKEY_CURRENT_USER, RunKeyPath, RunValueName, value);
+        else RegRemoveValue(HKEY_CURRENT_USER, RunKeyPath, RunValueName);
     }
-
-private:
-    bool had_ = false;
-    std::wstring value_;
+    ~RunValueGuard() { Set(had, value); }
+    const bool had = Exists();
+    const std::wstring value = Get();
 };
 
-class FrameTest : public ::testing::Test {
+class FrameTest : public AppWindowTest {
 protected:
     void SetUp() override {
-        fw::Application->Initialize();
-        DrainQuit();
-        fw::Application->OnException = [this](fw::TObject*, const fw::Exception& e) { errors_.push_back(e.Message); };
+        AppWindowTest::SetUp();
         Config = TConfig{};
-        savedAppData_ = AppDataDir;
-        AppDataDir = dir_.Path() + L"\\";
-        SetAppDir(dir_.Path() + L"\\");
-        CreateDirectoryW(dir_.File(L"Languages").c_str(), nullptr);
-        WriteLangFile(dir_.File(L"Languages\\English.ini"), L"[Lang]\r\nNativeLanguage=English\r\n");
-        WriteLangFile(dir_.File(L"Languages\\EnglishUK.ini"), L"[Lang]\r\nNativeLanguage=English (UK)\r\n");
-        WriteLangFile(dir_.File(L"Languages\\Deutsch.ini"),
-                      L"[Translation]\r\n"
-                      L"DefaultFont=Arial\r\n"
-                      L"DefaultFontSize=10\r\n"
-                      L"DefaultCharSet=EASTEUROPE_CHARSET\r\n"
-                      L"TfrmZUBMain.Caption=Vesk Erinnerung\r\n"
-                      L"TfrmZUBMain.btnUnfinish.Caption=Offen\r\n"
-                      L"TfrmZUBMain.lbl2.caption=Version %s installiert\r\n"
-                      L"TfrmZUBMain.cbPeriod.Item1=Einmal\r\n"
-                      L"TfrmZUBMain.cbPeriod.Item3=Woechentlich\r\n"
-                      L"constDs=Tage\r\n"
-                      L"TfrmZUBMain.cbbVoice.Item1=Stumm\r\n"
-                      L"TfrmZUBMain.TrayMenuItem1=Hilfe\r\n"
-                      L"TfrmZUBMain.TrayMenuItem3=Startseite\r\n"
-                      L"TfrmZUBMain.qzpmn.item1=Sichern\r\n"
-                      L"TfrmZUBMain.imgf.hint=Facebook-Seite\r\n"
-                      L"msgdlg.btnYes=Ja\r\n"
-                      L"[Lang]\r\nNativeLanguage=Deutsch\r\n");
-        LangFile = dir_.File(L"Languages\\English.ini");
-        LangIni.reset();
-        MemLangIni.reset();
-        savedComposition_ = NcCompositionEnabledProc;
-        savedAllow_ = NcAllowNcPaintProc;
-        NcCompositionEnabledProc = [] { return false; };
-        NcAllowNcPaintProc = [](HWND) {};
-        MessageDlgProc = [this](TVeskMsgBox*, const std::wstring&, const std::wstring& msg, uint8_t, TMsgDlgButtons) {
-            asked_.push_back(msg);
-            if (answers_.empty()) return static_cast<int>(fw::mrOk);
-            const int a = answers_.front();
-            answers_.pop_front();
-            return a;
-        };
-        SetTaskbarRectSource([](RECT& r) {
-            r = RECT{0, 560, 800, 600};
-            return true;
-        });
-        SetShellLauncher([this](HWND owner, const std::wstring& verb, const std::wstring& file,
-                                const std::wstring& params, int) { launched_.push_back({owner, verb, file, params}); });
+        AppDataDir = Dir.Path() + L"\\";
+        SetAppDir(Dir.Path() + L"\\");
+        CreateDirectoryW(Dir.File(L"Languages").c_str(), nullptr);
+        WriteUtf16File(Dir.File(L"Languages\\English.ini"), L"[Lang]\r\nNativeLanguage=English\r\n");
+        WriteUtf16File(Dir.File(L"Languages\\EnglishUK.ini"), L"[Lang]\r\nNativeLanguage=English (UK)\r\n");
+        WriteUtf16File(Dir.File(L"Languages\\Deutsch.ini"),
+                       L"[Translation]\r\nDefaultFont=Arial\r\nDefaultFontSize=10\r\n"
+                       L"DefaultCharSet=EASTEUROPE_CHARSET\r\n"
+                       L"TfrmZUBMain.Caption=Vesk Erinnerung\r\nTfrmZUBMain.btnUnfinish.Caption=Offen\r\n"
+                       L"TfrmZUBMain.lbl2.caption=Version %s installiert\r\nTfrmZUBMain.cbPeriod.Item1=Einmal\r\n"
+                       L"TfrmZUBMain.cbPeriod.Item3=Woechentlich\r\nconstDs=Tage\r\nTfrmZUBMain.TrayMenuItem1=Hilfe\r\n"
+                       L"TfrmZUBMain.TrayMenuItem3=Startseite\r\nTfrmZUBMain.OpenWindow=Erinnerung \u00f6ffnen\r\n"
+                       L"TfrmZUBMain.qzpmn.item1=Sichern\r\nTfrmZUBMain.imgf.hint=Facebook-Seite\r\n"
+                       L"msgdlg.btnYes=Ja\r\n"
+                       L"[Lang]\r\nNativeLanguage=Deutsch\r\n");
+        UseLanguage(Dir.File(L"Languages\\English.ini"));
         SetShareMailLauncher([this](HWND owner, const std::wstring& verb, const std::wstring& file) {
             mailed_.push_back({owner, verb, file, L""});
         });
-        SetWindowsVersionSource([](DWORD& major, DWORD& minor) {
-            major = 6;
-            minor = 1;
-        });
-        file_ = dir_.File(L"data.dat");
+        gFirstParam.clear();
+        gTaskbar = false;
+        gEnded.clear();
+        gTrayCalls.clear();
+        gDeletesAtEnd = -1;
     }
     void TearDown() override {
-        if (main_ && mainAlive_ && *mainAlive_) main_->Free();
-        main_ = nullptr;
-        if (frmView) frmView->Free();
-        if (frmRemindDlg) frmRemindDlg->Free();
-        if (store_) RemindFile = nullptr;
-        store_.reset();
-        DrainQuit();
-        FirstParamSource = savedParam_;
-        TaskbarExistsProc = savedTaskbar_;
-        EndProcessProc = savedEnd_;
-        if (savedNotify_) ShellNotifyIconProc = savedNotify_;
+        FreeMain();
+        AppWindowTest::TearDown();
+        if (taskbarWnd_) DestroyWindow(taskbarWnd_);
         fw::SetFileDialogHandler(nullptr);
-        SetShellLauncher(nullptr);
         SetShareMailLauncher(nullptr);
-        SetWindowsVersionSource(nullptr);
-        SetTaskbarRectSource(nullptr);
-        ResetMessageDlgProc();
-        NcCompositionEnabledProc = savedComposition_;
-        NcAllowNcPaintProc = savedAllow_;
         SetAppDir(L"");
-        AppDataDir = savedAppData_;
-        LangIni.reset();
-        fw::Application->OnException = nullptr;
-        EXPECT_TRUE(errors_.empty()) << (errors_.empty() ? "" : Narrow(errors_[0]));
     }
 
-    // The window alone, on a store of the test's own.
+    // The visible window alone, on a store of the test's own.
     TfrmView* Open(bool show = true) {
-        if (!store_) {
-            store_ = std::make_unique<TRemindFile>(file_);
-            RemindFile = store_.get();
-        }
+        if (!Store) OpenStore();
         TfrmView* v = fw::TForm::CreateForm<TfrmView>(nullptr);
         if (show) v->Show();
-        PumpMessagesFor(30);
+        Pump(30);
         return v;
     }
-    // The hidden main window, which opens its own store and makes the window.
+    // The hidden main window, which opens its own store in the data folder and makes the window.
     TfrmZUBMain* OpenMain() {
-        savedParam_ = FirstParamSource;
-        savedTaskbar_ = TaskbarExistsProc;
-        savedEnd_ = EndProcessProc;
-        savedNotify_ = ShellNotifyIconProc;
-        FirstParamSource = NoParam;
-        TaskbarExistsProc = Taskbar;
-        EndProcessProc = FakeEnd;
-        ShellNotifyIconProc = FakeNotifyIcon;
+        // A tray icon that is added without a taskbar waits for one first.
+        if (!FindWindowW(L"Shell_TrayWnd", nullptr)) {
+            WNDCLASSW wc{};
+            wc.lpfnWndProc = DefWindowProcW;
+            wc.hInstance = GetModuleHandleW(nullptr);
+            wc.lpszClassName = L"Shell_TrayWnd";
+            RegisterClassW(&wc);
+            taskbarWnd_ = CreateWindowExW(0, L"Shell_TrayWnd", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                          GetModuleHandleW(nullptr), nullptr);
+        }
+        AppDataDir = Dir.Path() + L"\\";
         fw::Application->CreateForm(main_);
         mainAlive_ = main_->AliveToken();
-        PumpMessagesFor(30);
+        Pump(30);
         return main_;
     }
+    void FreeMain() {
+        if (main_ && mainAlive_ && *mainAlive_) main_->Free();
+        main_ = nullptr;
+    }
+    std::wstring MainDataFile() const { return Dir.Path() + L"\\Vesk_Reminder\\vk_rmind_data.dat"; }
     TRmRecordStruct* Add(const std::wstring& name, double end = 0) {
         auto* r = new TRmRecordStruct;
         r->Name = name;
@@ -245,13 +158,12 @@ protected:
         RemindFile->AddRecord(r);
         return r;
     }
-    // Opens the store in the main window's data file (to fill it before the main window opens).
-    void StoreForMain(const std::wstring& name, double end) {
-        const std::wstring folder = dir_.Path() + L"\\Vesk_Reminder\\";
-        CreateDirectoryW(folder.c_str(), nullptr);
-        TRemindFile store(folder + L"vk_rmind_data.dat");
-        RemindFile = &store;
-        Add(name, end);
+    // Reminders written to another data file (the main window's, or a backup).
+    void AddTo(const std::wstring& file, const std::vector<std::wstring>& names, double end = 0) {
+        CreateDirectoryW(fw::ExtractFilePath(file).c_str(), nullptr);
+        TRemindFile other(file);
+        RemindFile = &other;
+        for (const auto& n : names) Add(n, end);
         RemindFile = nullptr;
         Config = TConfig{};
     }
@@ -270,6 +182,7 @@ protected:
             if (v->LanguageOfItem(i) == name) return i;
         return nullptr;
     }
+    static void SwitchTo(TfrmView* v, const std::wstring& name) { v->ppmTrayIcon->ItemClick(Language(v, name)); }
     // The file dialogs answer with Name (empty: cancelled) and report the flags they were shown with.
     void AnswerDialogs(const std::wstring& name) {
         fw::SetFileDialogHandler([this, name](OPENFILENAMEW& ofn, bool save) {
@@ -280,60 +193,44 @@ protected:
             return true;
         });
     }
+    TVeskMenuItem* Item(int tag) {
+        item_ = std::make_unique<TVeskMenuItem>();
+        item_->SetTag(tag);
+        return item_.get();
+    }
+    // The tray icon's window receiving the mouse messages of the notification area.
+    void TrayMouse(std::initializer_list<LPARAM> messages) {
+        for (LPARAM m : messages) SendMessageW(main_->GetTrayIcon()->GetData().hWnd, WM_TRAYICONCALLBACK, 0, m);
+    }
+    static void Backup(TfrmView* v) { v->FileMenuClick(v->qzpmn1->GetItem(0)); }
+    static void Restore(TfrmView* v) { v->FileMenuClick(v->qzpmn1->GetItem(1)); }
 
-    TempDir dir_;
     TFakeOnlineServices online_;
-    std::wstring file_;
-    std::unique_ptr<TRemindFile> store_;
     TfrmZUBMain* main_ = nullptr;
     std::shared_ptr<bool> mainAlive_;
-    std::vector<std::wstring> errors_, asked_, filters_;
-    std::deque<int> answers_;
-    std::vector<Launch> launched_, mailed_;
+    std::unique_ptr<TVeskMenuItem> item_;
+    std::vector<std::wstring> filters_;
+    std::vector<TLaunch> mailed_;
     std::vector<std::pair<bool, DWORD>> dialogs_;
     int created_ = 0;
     const fw::TDateTime base_ = fw::Now() - 10;
-    std::wstring savedAppData_;
-    TFirstParamSource savedParam_ = FirstParamSource;
-    TTaskbarExistsProc savedTaskbar_ = TaskbarExistsProc;
-    TEndProcessProc savedEnd_ = EndProcessProc;
-    TShellNotifyIconProc savedNotify_ = nullptr;
-    TNcCompositionProc savedComposition_ = nullptr;
-    TNcAllowNcPaintProc savedAllow_ = nullptr;
+    HWND taskbarWnd_ = nullptr;
+    TSwap<std::wstring> appData_{AppDataDir, AppDataDir};
+    TSwap<TFirstParamSource> param_{FirstParamSource, FakeFirstParam};
+    TSwap<TTaskbarExistsProc> taskbar_{TaskbarExistsProc, FakeTaskbar};
+    TSwap<TEndProcessProc> end_{EndProcessProc, FakeEnd};
+    TSwap<TShellNotifyIconProc> notify_{ShellNotifyIconProc, FakeNotifyIcon};
 };
 
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------
-// The menus.
-
-TEST_F(FrameTest, WindowMenuHasItsItemsInOrderWithTagsAndTheF1Shortcut) {
-    TfrmView* v = Open();
-    const auto& items = v->ppmTrayIcon->GetItems();
-    EXPECT_EQ(Captions(items), (std::vector<std::wstring>{L"Online Help", L"Forum", L"Homepage", L"Contact Us", L"-",
-                                                          L"Check for Updates", L"Check for News", L"Language", L"-",
-                                                          L"Run on Startup", L"About", L"Exit"}));
-    std::vector<intptr_t> tags;
-    for (auto* i : items) tags.push_back(i->GetTag());
-    EXPECT_EQ(tags, (std::vector<intptr_t>{1, 2, 3, 4, 0, 5, 6, 7, 0, 8, 9, 10}));
-    EXPECT_EQ(items[0]->GetShortCut(), fw::TextToShortCut(L"F1"));
-    ASSERT_EQ(v->ppmTrayIcon->GetShortCutItems().size(), 1u);
-    EXPECT_EQ(v->ppmTrayIcon->GetShortCutItems()[0], items[0]);
-    for (auto* i : items) EXPECT_EQ(static_cast<bool>(i->OnClick), !i->IsLine());
-
-    EXPECT_EQ(Captions(v->qzpmn1->GetItems()), (std::vector<std::wstring>{L"Backup", L"Restore"}));
-    EXPECT_EQ(v->qzpmn1->GetItem(0)->GetTag(), 1);
-    EXPECT_EQ(v->qzpmn1->GetItem(1)->GetTag(), 2);
-    EXPECT_EQ(v->ppmTrayIcon->GetItemHeight(), 25);
-    EXPECT_EQ(v->qzpmn1->GetMinWidth(), 180);
-}
+// The visible window's menus.
 
 TEST_F(FrameTest, ChecksFollowTheSettingsAndTheRunValue) {
     RunValueGuard guard;
+    OpenStore();
     for (bool on : {true, false}) {
-        // The settings as the store loaded them, then changed.
-        store_ = std::make_unique<TRemindFile>(file_);
-        RemindFile = store_.get();
         Config.AutoUpdate = on;
         Config.CheckNews = !on;
         RunValueGuard::Set(on);
@@ -345,97 +242,107 @@ TEST_F(FrameTest, ChecksFollowTheSettingsAndTheRunValue) {
     }
 }
 
-TEST_F(FrameTest, LanguageSubmenuListsTheFilesAndMarksOnlyTheActiveOne) {
+TEST_F(FrameTest, CaptionButtonsOpenTheirMenusUnderThem) {
+    TfrmView* v = Open();
+    v->VeskNcPaintor1ButtonClick(v->VeskNcPaintor1, vnbClose);
+    EXPECT_FALSE(v->ppmTrayIcon->GetShown() || v->qzpmn1->GetShown());
+    v->SetBounds(40, 30, v->GetWidth(), v->GetHeight());
+    // Each menu opens at its button's left edge, where the caption bar ends below it.
+    for (auto [button, menu] : {std::pair{vnbMenu, v->ppmTrayIcon}, std::pair{vnbSkin, v->qzpmn1}}) {
+        const fw::TRect r = v->VeskNcPaintor1->GetBtnRect(button);
+        POINT p{r.Left, r.Bottom - v->VeskNcPaintor1->GetResource()->GetFormCaption()->GetHeight()};
+        ClientToScreen(v->GetHandle(), &p);
+        v->VeskNcPaintor1ButtonClick(v->VeskNcPaintor1, button);
+        ASSERT_NE(menu->GetLevelForm(1), nullptr);
+        EXPECT_EQ(menu->GetLevelForm(1)->GetLeft(), p.x);
+        EXPECT_EQ(menu->GetLevelForm(1)->GetTop(), p.y);
+        menu->CloseMenu();
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// The language.
+
+TEST_F(FrameTest, LanguageSubmenuListsTheFilesMarksOnlyTheActiveOneWhichChangesNothing) {
     TfrmView* v = Open();
     TVeskMenuItem* lang = ByTag(v->ppmTrayIcon, mcLanguage);
-    ASSERT_EQ(lang->Count(), 4);
     EXPECT_EQ(Captions(lang->GetItems()),
-              (std::vector<std::wstring>{L"Deutsch", L"English", L"English (UK)", L"translate to..."}));
+              (Texts{L"Deutsch", L"English", L"English (UK)", L"translate to..."}));
     std::vector<bool> checked;
     for (auto* i : lang->GetItems()) checked.push_back(i->GetChecked());
     // "English" is also part of "EnglishUK": only the file itself counts.
     EXPECT_EQ(checked, (std::vector<bool>{false, true, false, false}));
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_TRUE(lang->GetItem(i)->GetRadioItem());
-        EXPECT_TRUE(lang->GetItem(i)->GetAutoCheck());
-        EXPECT_EQ(lang->GetItem(i)->GetGroupIndex(), lang->GetItem(0)->GetGroupIndex());
-    }
-    EXPECT_EQ(lang->GetItem(3)->GetTag(), TranslateItemTag);
-    EXPECT_FALSE(lang->GetItem(3)->GetRadioItem());
     EXPECT_EQ(v->LanguageOfItem(lang->GetItem(2)), L"EnglishUK");
+    // Clicking the active one changes nothing.
+    Config.Language = L"English";
+    v->ppmTrayIcon->ItemClick(lang->GetItem(1));
+    EXPECT_FALSE(lang->GetItem(1)->GetChecked());
+    EXPECT_EQ(LangFile, Dir.File(L"Languages\\English.ini"));
+    EXPECT_FALSE(fw::TIniFile(DataFile).ValueExists(L"CONFIG", L"Language"));
+
+    // The last item opens the translation page, without owner, and switches nothing.
+    v->ppmTrayIcon->ItemClick(lang->GetItem(3));
+    ASSERT_EQ(Launched.size(), 1u);
+    EXPECT_EQ(Launched[0].owner, nullptr);
+    EXPECT_EQ(Launched[0].file, TranslatePageUrl);
+    EXPECT_EQ(Config.Language, L"English");
 }
 
-TEST_F(FrameTest, SwitchingTheLanguageTranslatesEverythingAtOnceAndSavesIt) {
+TEST_F(FrameTest, SwitchingTheLanguageTranslatesEverythingAtOnceSavesItAndBackAgainRestoresEnglish) {
     TfrmView* v = Open();
     v->cbPeriod->SetIndex(0);
-    v->ppmTrayIcon->ItemClick(Language(v, L"Deutsch"));
+    // The texts a switch must renew: of the window, its list, its message box, its menus.
+    auto texts = [v] {
+        return Texts{v->GetCaption(), v->txCaption->GetCaption(), v->btnCompleted->GetCaption(),
+                     v->cbPeriod->GetItem(0)->GetCaption(), v->msgdlg->GetBtnCaptionYes(),
+                     v->msgdlg->GetBtnCaptionNo(), v->btn1->GetHint(), v->lbl2->GetCaption(),
+                     v->ppmTrayIcon->GetItem(0)->GetCaption(), v->qzpmn1->GetItem(0)->GetCaption()};
+    };
+    SwitchTo(v, L"Deutsch");
     EXPECT_EQ(Config.Language, L"Deutsch");
-    EXPECT_EQ(fw::TIniFile(file_).ReadString(L"CONFIG", L"Language", L""), L"Deutsch");
+    EXPECT_EQ(fw::TIniFile(DataFile).ReadString(L"CONFIG", L"Language", L""), L"Deutsch");
     EXPECT_EQ(LangFile, AppDir() + L"Languages\\Deutsch.ini");
-    EXPECT_EQ(v->GetCaption(), L"Vesk Erinnerung");
-    EXPECT_EQ(v->btnUnfinish->GetCaption(), L"Offen");
-    EXPECT_EQ(v->txCaption->GetCaption(), L"Offen");
-    EXPECT_EQ(v->btnCompleted->GetCaption(), L"Completed");  // no key in the file: English
-    EXPECT_EQ(v->cbPeriod->GetItem(0)->GetCaption(), L"Einmal");
-    EXPECT_EQ(v->cbPeriod->GetItem(1)->GetCaption(), L"Daily");
+    // Keys the file lacks ("Completed", "NO") keep the English words.
+    EXPECT_EQ(texts(), (Texts{L"Vesk Erinnerung", L"Offen", L"Completed", L"Einmal", L"Ja", L"NO", L"Facebook-Seite",
+                              L"Version " + AppVersionText() + L" installiert", L"Hilfe", L"Sichern"}));
     EXPECT_EQ(v->cbPeriod->GetIndex(), 0);
-    EXPECT_EQ(v->cbbVoice->GetItem(0)->GetCaption(), L"Stumm");
-    EXPECT_EQ(v->msgdlg->GetBtnCaptionYes(), L"Ja");
-    EXPECT_EQ(v->btn1->GetHint(), L"Facebook-Seite");
-    EXPECT_EQ(v->lbl2->GetCaption(), L"Version " + AppVersionText() + L" installiert");
-    EXPECT_EQ(v->ppmTrayIcon->GetItem(0)->GetCaption(), L"Hilfe");
-    EXPECT_EQ(v->ppmTrayIcon->GetItem(0)->GetShortCut(), fw::TextToShortCut(L"F1"));
-    EXPECT_EQ(v->qzpmn1->GetItem(0)->GetCaption(), L"Sichern");
+    EXPECT_EQ(v->ppmTrayIcon->GetShortCutItems().size(), 1u);
     EXPECT_TRUE(Language(v, L"Deutsch")->GetChecked());
     EXPECT_FALSE(Language(v, L"English")->GetChecked());
-    EXPECT_EQ(v->ppmTrayIcon->GetShortCutItems().size(), 1u);
-}
-
-TEST_F(FrameTest, SwitchingTheLanguageTakesItsFontAndBackAgainRestoresEnglish) {
-    TfrmView* v = Open();
-    v->cbbVoice->SetIndex(1);
-    v->ppmTrayIcon->ItemClick(Language(v, L"Deutsch"));
-    EXPECT_EQ(v->GetFont()->GetName(), L"Arial");
-    EXPECT_EQ(v->GetFont()->GetSize(), 10);
-    EXPECT_EQ(v->GetFont()->GetCharset(), EASTEUROPE_CHARSET);
-    for (fw::TFont* f : {v->btnUnfinish->GetFontNormal(), v->btnUnfinish->GetFontOver(), v->btnCompleted->GetFontDown(),
-                         v->btnNew->GetFontSelect(), v->lbl2->GetFont()}) {
-        EXPECT_EQ(f->GetName(), L"Arial");
-        EXPECT_EQ(f->GetSize(), 10);
-        EXPECT_EQ(f->GetCharset(), EASTEUROPE_CHARSET);
-    }
-    EXPECT_EQ(v->txCaption->GetFont()->GetName(), L"Arial");
+    // The language's font, also in the buttons' own fonts; the caption keeps its larger size.
+    for (fw::TFont* f : {v->GetFont(), v->btnUnfinish->GetFontNormal(), v->btnCompleted->GetFontDown(),
+                         v->btnNew->GetFontSelect(), v->lbl2->GetFont()})
+        EXPECT_TRUE(f->GetName() == L"Arial" && f->GetSize() == 10 && f->GetCharset() == EASTEUROPE_CHARSET)
+            << Narrow(f->GetName()) << " " << f->GetSize() << " " << int(f->GetCharset());
     EXPECT_EQ(v->txCaption->GetFont()->GetSize(), 12);
     EXPECT_EQ(v->btnUnfinish->GetFontNormal()->GetColor(), fw::clWhite);
-    EXPECT_EQ(v->btnCompleted->GetFontNormal()->GetColor(), fw::clWhite);
-    // Keys the file lacks keep the built-in English words.
-    EXPECT_EQ(v->msgdlg->GetBtnCaptionNo(), L"NO");
-    EXPECT_EQ(v->msgdlg->GetBtnCaptionOk(), L"OK");
-    EXPECT_EQ(v->cbbVoice->GetItem(1)->GetCaption(), L"Default");
-    EXPECT_EQ(v->cbbVoice->GetIndex(), 1);
-    EXPECT_EQ(v->ppmTrayIcon->GetItem(1)->GetCaption(), L"Forum");
-    EXPECT_EQ(v->qzpmn1->GetItem(1)->GetCaption(), L"Restore");
 
     // Back again: the version line is formatted anew, not left with the German text.
-    v->ppmTrayIcon->ItemClick(Language(v, L"English"));
-    EXPECT_EQ(Config.Language, L"English");
-    EXPECT_EQ(v->GetCaption(), L"Vesk Reminder");
-    EXPECT_EQ(v->btnUnfinish->GetCaption(), L"Unfinished");
-    EXPECT_EQ(v->lbl2->GetCaption(), L"Current Version:" + AppVersionText());
-    EXPECT_EQ(v->ppmTrayIcon->GetItem(0)->GetCaption(), L"Online Help");
-    EXPECT_EQ(v->msgdlg->GetBtnCaptionYes(), L"Yes");
+    SwitchTo(v, L"English");
+    EXPECT_EQ(texts(), (Texts{L"Vesk Reminder", L"Unfinished", L"Completed", L"Once", L"Yes", L"NO",
+                              L"Follow us on Facebook", L"Current Version:" + AppVersionText(), L"Online Help",
+                              L"Backup"}));
     EXPECT_EQ(v->GetFont()->GetName(), L"Tahoma");
     EXPECT_EQ(v->btnUnfinish->GetFontNormal()->GetSize(), 8);
-    EXPECT_TRUE(Language(v, L"English")->GetChecked());
     EXPECT_FALSE(Language(v, L"Deutsch")->GetChecked());
 }
 
+TEST_F(FrameTest, SwitchingTheLanguageRenewsTheRuleAndTimeLeftTextsOfTheList) {
+    OpenStore();
+    TRmRecordStruct* r = Add(L"Yoga");
+    r->Period = 2;
+    r->RepeatData[0] = 1;
+    TfrmView* v = Open();
+    ASSERT_EQ(r->DisplayText.rfind(L"Weekly: ", 0), 0u) << Narrow(r->DisplayText);
+    r->NextDue = fw::Now() + 2.5;
+    r->TimeLeftText = L"2 Days 12 Hours";
+    SwitchTo(v, L"Deutsch");
+    EXPECT_EQ(r->DisplayText.rfind(L"Woechentlich: ", 0), 0u) << Narrow(r->DisplayText);
+    EXPECT_NE(r->TimeLeftText.find(L"Tage"), std::wstring::npos) << Narrow(r->TimeLeftText);
+}
+
 TEST_F(FrameTest, ALanguageWhoseSettingCannotBeWrittenIsStillSwitchedAndTheFailureReported) {
-    auto refusing = std::make_unique<RefusingStore>(file_);
-    refusing->refuseSection = L"CONFIG";
-    RefusingStore* s = refusing.get();
-    store_ = std::move(refusing);
-    RemindFile = store_.get();
+    OpenStore()->RefuseText = L"[CONFIG]";
     TfrmView* v = Open();
     TVeskMenuItem* deutsch = Language(v, L"Deutsch");
     deutsch->SetChecked(true);  // as the menu's auto-check leaves it
@@ -443,113 +350,52 @@ TEST_F(FrameTest, ALanguageWhoseSettingCannotBeWrittenIsStillSwitchedAndTheFailu
     EXPECT_EQ(LangFile, AppDir() + L"Languages\\Deutsch.ini");
     EXPECT_EQ(v->btnUnfinish->GetCaption(), L"Offen");
     EXPECT_TRUE(Language(v, L"Deutsch")->GetChecked());
-    s->refuseSection.clear();
-}
-
-TEST_F(FrameTest, ClickingTheActiveLanguageChangesNothing) {
-    TfrmView* v = Open();
-    const std::wstring before = LangFile;
-    Config.Language = L"English";
-    TVeskMenuItem* english = Language(v, L"English");
-    v->ppmTrayIcon->ItemClick(english);
-    EXPECT_FALSE(english->GetChecked());
-    EXPECT_EQ(LangFile, before);
-    EXPECT_EQ(Config.Language, L"English");
-    EXPECT_FALSE(fw::TIniFile(file_).ValueExists(L"CONFIG", L"Language"));
-    EXPECT_EQ(v->btnUnfinish->GetCaption(), L"Unfinished");
-}
-
-TEST_F(FrameTest, TranslateItemOpensTheTranslationPageWithoutOwner) {
-    TfrmView* v = Open();
-    v->ppmTrayIcon->ItemClick(ByTag(v->ppmTrayIcon, mcLanguage)->GetItem(3));
-    ASSERT_EQ(launched_.size(), 1u);
-    EXPECT_EQ(launched_[0].owner, nullptr);
-    EXPECT_EQ(launched_[0].file, TranslatePageUrl);
-    EXPECT_EQ(Config.Language, L"English");
-}
-
-TEST_F(FrameTest, CaptionButtonsOpenTheirMenus) {
-    TfrmView* v = Open();
-    v->VeskNcPaintor1ButtonClick(v->VeskNcPaintor1, vnbClose);
-    EXPECT_FALSE(v->ppmTrayIcon->GetShown());
-    EXPECT_FALSE(v->qzpmn1->GetShown());
-    v->SetBounds(40, 30, v->GetWidth(), v->GetHeight());
-    // Each menu opens at its button's left edge, where the caption bar ends below it.
-    auto under = [v](TVeskNcBtnEnum button) {
-        const fw::TRect r = v->VeskNcPaintor1->GetBtnRect(button);
-        POINT p{r.Left, r.Bottom - v->VeskNcPaintor1->GetResource()->GetFormCaption()->GetHeight()};
-        ClientToScreen(v->GetHandle(), &p);
-        return p;
-    };
-    ASSERT_NE(under(vnbMenu).x, under(vnbSkin).x);
-    v->VeskNcPaintor1ButtonClick(v->VeskNcPaintor1, vnbMenu);
-    EXPECT_TRUE(v->ppmTrayIcon->GetShown());
-    EXPECT_FALSE(v->qzpmn1->GetShown());
-    ASSERT_NE(v->ppmTrayIcon->GetLevelForm(1), nullptr);
-    EXPECT_EQ(v->ppmTrayIcon->GetLevelForm(1)->GetLeft(), under(vnbMenu).x);
-    EXPECT_EQ(v->ppmTrayIcon->GetLevelForm(1)->GetTop(), under(vnbMenu).y);
-    v->ppmTrayIcon->CloseMenu();
-    v->VeskNcPaintor1ButtonClick(v->VeskNcPaintor1, vnbSkin);
-    EXPECT_TRUE(v->qzpmn1->GetShown());
-    ASSERT_NE(v->qzpmn1->GetLevelForm(1), nullptr);
-    EXPECT_EQ(v->qzpmn1->GetLevelForm(1)->GetLeft(), under(vnbSkin).x);
-    EXPECT_EQ(v->qzpmn1->GetLevelForm(1)->GetTop(), under(vnbSkin).y);
-    v->qzpmn1->CloseMenu();
+    Store->RefuseText.clear();
 }
 
 // ---------------------------------------------------------------------------------------------
 // Backup and restore.
 
-TEST_F(FrameTest, BackupWritesACopyWithoutTheSettings) {
+TEST_F(FrameTest, BackupWritesACopyWithoutTheSettingsButNeverOntoTheDataFile) {
     TfrmView* v = Open();
     Add(L"one");
+    Config.Language = L"Deutsch";
     RemindFile->SaveConfig();
-    const std::wstring backup = dir_.File(L"backup.dat");
+    const auto before = ReadFileBytes(DataFile);
+    // The same file, spelt in other case.
+    AnswerDialogs(fw::UpperCase(DataFile));
+    Backup(v);
+    EXPECT_EQ(ReadFileBytes(DataFile), before);
+
+    const std::wstring backup = Dir.File(L"backup.dat");
     AnswerDialogs(L"");
-    v->FileMenuClick(v->qzpmn1->GetItem(0));
+    Backup(v);
     EXPECT_FALSE(fw::FileExists(backup));
     AnswerDialogs(backup);
-    v->FileMenuClick(v->qzpmn1->GetItem(0));
-    ASSERT_EQ(dialogs_.size(), 2u);
-    EXPECT_TRUE(dialogs_[1].first);
-    EXPECT_TRUE(dialogs_[1].second & OFN_OVERWRITEPROMPT);
-    EXPECT_EQ(filters_[1].substr(0, 18), std::wstring(L"Vesk Reminder Data"));
+    Backup(v);
+    ASSERT_EQ(dialogs_.size(), 3u);
+    EXPECT_TRUE(dialogs_[2].first);
+    EXPECT_TRUE(dialogs_[2].second & OFN_OVERWRITEPROMPT);
+    EXPECT_EQ(filters_[2].substr(0, 18), std::wstring(L"Vesk Reminder Data"));
     fw::TIniFile copy(backup);
     EXPECT_FALSE(copy.SectionExists(L"CONFIG"));
     EXPECT_TRUE(copy.ValueExists(L"BACKUP", L"BACKTIME"));
     EXPECT_EQ(TRemindFile(backup).Records.size(), 1u);
 }
 
-TEST_F(FrameTest, BackupOntoTheDataFileItselfIsRefused) {
-    TfrmView* v = Open();
-    Add(L"one");
-    Config.Language = L"Deutsch";
-    RemindFile->SaveConfig();
-    const auto before = ReadFileBytes(file_);
-    // The same file, spelt in other case.
-    AnswerDialogs(fw::UpperCase(file_));
-    v->FileMenuClick(v->qzpmn1->GetItem(0));
-    EXPECT_EQ(ReadFileBytes(file_), before);
-    EXPECT_EQ(fw::TIniFile(file_).ReadString(L"CONFIG", L"Language", L""), L"Deutsch");
-}
-
-TEST_F(FrameTest, RestoreAddsOnlyNewRemindersAndListsThemAtOnce) {
-    const std::wstring backup = dir_.File(L"backup.dat");
-    {
-        TRemindFile other(backup);
-        RemindFile = &other;
-        Add(L"shared");
-        Add(L"new one");
-        RemindFile = nullptr;
-    }
-    store_ = std::make_unique<TRemindFile>(file_);
-    RemindFile = store_.get();
+TEST_F(FrameTest, RestoreAddsOnlyNewRemindersAndListsThemAtOnceAlsoWithTheEditorOpen) {
+    const std::wstring backup = Dir.File(L"backup.dat");
+    AddTo(backup, {L"shared", L"new one"});
+    OpenStore();
     created_ = 0;
     TRmRecordStruct* shared = Add(L"shared");  // the same creation time: the same section
     TfrmView* v = Open();
-    ASSERT_EQ(v->lbData->Count(), 1);
+    v->btnNewClick(v->btnNew);
     AnswerDialogs(backup);
-    v->FileMenuClick(v->qzpmn1->GetItem(1));
+    Restore(v);
+    // With the editor open the list is renewed without the "leave this page?" question.
+    EXPECT_TRUE(Asked.empty());
+    EXPECT_TRUE(v->EditorShown());
     ASSERT_EQ(dialogs_.size(), 1u);
     EXPECT_FALSE(dialogs_[0].first);
     EXPECT_TRUE(dialogs_[0].second & OFN_FILEMUSTEXIST);
@@ -557,66 +403,37 @@ TEST_F(FrameTest, RestoreAddsOnlyNewRemindersAndListsThemAtOnce) {
     EXPECT_EQ(RemindFile->Records[0], shared);
     EXPECT_EQ(RemindFile->Records[1]->Name, L"new one");
     EXPECT_EQ(v->lbData->Count(), 2);
-    EXPECT_TRUE(asked_.empty());
 }
 
 TEST_F(FrameTest, ARestoreStoppedByARefusedSaveAddsNothingAndTheListSaysSo) {
-    const std::wstring backup = dir_.File(L"backup.dat");
-    {
-        TRemindFile other(backup);
-        RemindFile = &other;
-        Add(L"first");
-        Add(L"second");
-        RemindFile = nullptr;
-    }
-    auto refusing = std::make_unique<RefusingStore>(file_);
-    refusing->refuseValue = L"second";
-    store_ = std::move(refusing);
-    RemindFile = store_.get();
+    const std::wstring backup = Dir.File(L"backup.dat");
+    AddTo(backup, {L"first", L"second"});
+    OpenStore()->RefuseText = L"=second\r\n";
     TfrmView* v = Open();
     AnswerDialogs(backup);
-    EXPECT_THROW(v->FileMenuClick(v->qzpmn1->GetItem(1)), fw::Exception);
+    EXPECT_THROW(Restore(v), fw::Exception);
     EXPECT_TRUE(RemindFile->Records.empty());  // the restore is saved whole or not at all
     EXPECT_EQ(v->lbData->Count(), 0);
 }
 
-TEST_F(FrameTest, RestoreWithTheEditorOpenRenewsTheListWithoutAsking) {
-    const std::wstring backup = dir_.File(L"backup.dat");
-    {
-        TRemindFile other(backup);
-        RemindFile = &other;
-        Add(L"restored");
-        RemindFile = nullptr;
-    }
-    TfrmView* v = Open();
-    v->btnNewClick(v->btnNew);
-    ASSERT_TRUE(v->EditorShown());
-    AnswerDialogs(backup);
-    v->FileMenuClick(v->qzpmn1->GetItem(1));
-    EXPECT_TRUE(asked_.empty());
-    EXPECT_TRUE(v->EditorShown());
-    EXPECT_EQ(v->lbData->Count(), 1);
-}
-
 // ---------------------------------------------------------------------------------------------
-// Links, hooks, showing and closing.
+// Links, online services, showing and closing.
 
 TEST_F(FrameTest, LinkButtonsOpenTheirPagesAndTheShareMail) {
     TfrmView* v = Open();
     for (TVeskPngButton* b : {v->btn1, v->btn2, v->btn4}) b->OnClick(b);
-    ASSERT_EQ(launched_.size(), 3u);
-    EXPECT_EQ(launched_[0].file, FacebookPageUrl);
-    EXPECT_EQ(launched_[1].file, TwitterPageUrl);
-    EXPECT_EQ(launched_[2].file, HomePageUrl);
-    for (const Launch& l : launched_) EXPECT_EQ(l.owner, v->GetHandle());
-    EXPECT_TRUE(mailed_.empty());
+    ASSERT_EQ(Launched.size(), 3u);
+    EXPECT_EQ(Launched[0].file, FacebookPageUrl);
+    EXPECT_EQ(Launched[1].file, TwitterPageUrl);
+    EXPECT_EQ(Launched[2].file, HomePageUrl);
+    EXPECT_EQ(Launched[2].owner, v->GetHandle());
     v->btn3->OnClick(v->btn3);
-    EXPECT_EQ(launched_.size(), 3u);
+    EXPECT_EQ(Launched.size(), 3u);
     ASSERT_EQ(mailed_.size(), 1u);
     EXPECT_EQ(mailed_[0].verb, L"open");
     // Subject and body are percent-encoded: nothing a mail handler's command line would cut at.
     const std::wstring& mail = mailed_[0].file;
-    EXPECT_EQ(mail.find_first_of(L" \"<>"), std::wstring::npos) << mail;
+    EXPECT_EQ(mail.find_first_of(L" \"<>"), std::wstring::npos) << Narrow(mail);
     const std::wstring head = L"mailto:?subject=";
     ASSERT_EQ(mail.rfind(head, 0), 0u);
     const size_t body = mail.find(L"&body=");
@@ -639,12 +456,10 @@ TEST_F(FrameTest, LinkButtonsOpenTheirPagesAndTheShareMail) {
     EXPECT_NE(text.find(L"Great freeware!."), std::wstring::npos);
 }
 
-TEST_F(FrameTest, OnlineServicesAreStartedWithTheWindow) {
+TEST_F(FrameTest, OnlineServicesAreStartedWithTheWindowAndGetThePanelsEvents) {
     Config.AutoUpdate = true;
     TfrmView* v = Open(false);
-    ASSERT_EQ(online_.ads.size(), 1u);
-    EXPECT_EQ(online_.ads[0].first, v->imgad);
-    EXPECT_EQ(online_.ads[0].second, v);
+    EXPECT_EQ(online_.ads, (std::vector<std::pair<fw::TControl*, fw::TControl*>>{{v->imgad, v}}));
     EXPECT_EQ(online_.boxes, (std::vector<TVeskMsgBox*>{v->msgdlg}));
     EXPECT_TRUE(online_.updates.empty());  // not shown yet
     v->Show();
@@ -656,22 +471,16 @@ TEST_F(FrameTest, OnlineServicesAreStartedWithTheWindow) {
     v->Show();
     EXPECT_EQ(online_.updates.size(), 2u);
     EXPECT_EQ(online_.ads.size(), 1u);
-}
 
-TEST_F(FrameTest, AdvertisementPanelEventsReachTheOnlineServices) {
-    TfrmView* v = Open();
+    online_.panel.clear();
     v->imgad->OnClick(v->imgad);
     v->imgad->OnMouseEnter(v->imgad);
     v->imgad->OnMouseLeave(v->imgad);
-    online_.panel.erase(std::remove_if(online_.panel.begin(), online_.panel.end(), [](auto& p) { return p.first == 4; }),
-                       online_.panel.end());
     v->imgad->Repaint();
-    PumpMessagesFor(20);
+    Pump(20);
+    const std::vector<std::pair<int, fw::TObject*>> want = {{1, v->imgad}, {2, v->imgad}, {3, v->imgad}, {4, v->imgad}};
     ASSERT_GE(online_.panel.size(), 4u);
-    EXPECT_EQ(online_.panel[0], std::make_pair(1, static_cast<fw::TObject*>(v->imgad)));
-    EXPECT_EQ(online_.panel[1], std::make_pair(2, static_cast<fw::TObject*>(v->imgad)));
-    EXPECT_EQ(online_.panel[2], std::make_pair(3, static_cast<fw::TObject*>(v->imgad)));
-    EXPECT_EQ(online_.panel[3], std::make_pair(4, static_cast<fw::TObject*>(v->imgad)));
+    EXPECT_EQ(std::vector(online_.panel.begin(), online_.panel.begin() + 4), want);
 }
 
 TEST_F(FrameTest, WithoutOnlineServicesTheWindowIsComplete) {
@@ -683,19 +492,18 @@ TEST_F(FrameTest, WithoutOnlineServicesTheWindowIsComplete) {
     v->imgad->OnMouseEnter(v->imgad);
     v->imgad->OnMouseLeave(v->imgad);
     v->imgad->Repaint();
-    PumpMessagesFor(20);
+    Pump(20);
     v->Hide();
     v->Show();
-    EXPECT_TRUE(online_.ads.empty());
-    EXPECT_TRUE(online_.boxes.empty());
-    EXPECT_TRUE(online_.updates.empty());
-    EXPECT_TRUE(online_.panel.empty());
+    EXPECT_TRUE(online_.ads.empty() && online_.boxes.empty() && online_.updates.empty() && online_.panel.empty());
     EXPECT_EQ(v->ppmTrayIcon->GetItems().size(), 12u);
-    EXPECT_TRUE(v->txCaption->GetCaption() == L"Unfinished");
+    EXPECT_EQ(v->txCaption->GetCaption(), L"Unfinished");
 }
 
-TEST_F(FrameTest, MinimisingAndClosingWithAnActiveReminderHide) {
+TEST_F(FrameTest, MinimisingAndClosingWithAnActiveReminderHideAndTheWindowHasItsOwnTaskbarButton) {
     TfrmView* v = Open();
+    // The hidden main window owns the application's button; the visible window asks for its own.
+    EXPECT_NE(GetWindowLongW(v->GetHandle(), GWL_EXSTYLE) & WS_EX_APPWINDOW, 0);
     v->Perform(WM_SYSCOMMAND, SC_MINIMIZE, 0);
     EXPECT_FALSE(v->GetVisible());
     EXPECT_FALSE(IsIconic(v->GetHandle()));
@@ -706,82 +514,349 @@ TEST_F(FrameTest, MinimisingAndClosingWithAnActiveReminderHide) {
     EXPECT_EQ(frmView, v);
 }
 
-TEST_F(FrameTest, TheWindowHasATaskbarButtonOfItsOwn) {
-    // The hidden main window owns the application's button; the visible window asks for its own.
-    TfrmView* v = Open();
-    EXPECT_NE(GetWindowLongW(v->GetHandle(), GWL_EXSTYLE) & WS_EX_APPWINDOW, 0);
-}
-
 // ---------------------------------------------------------------------------------------------
-// With the hidden main window.
-
-TEST_F(FrameTest, MenuCommandsRunInTheMainWindow) {
-    StoreForMain(L"active", 0);
-    OpenMain();
-    ASSERT_NE(frmView, nullptr);
-    Config.CheckNews = true;
-    TVeskMenuItem* news = ByTag(frmView->ppmTrayIcon, mcCheckNews);
-    frmView->ppmTrayIcon->ItemClick(news);
-    EXPECT_FALSE(Config.CheckNews);
-    EXPECT_FALSE(news->GetChecked());
-    frmView->ppmTrayIcon->ItemClick(ByTag(frmView->ppmTrayIcon, mcHomePage));
-    ASSERT_EQ(launched_.size(), 1u);
-    EXPECT_EQ(launched_[0].file, HomePageUrl);
-}
+// The visible window with the hidden main window.
 
 TEST_F(FrameTest, F1OpensTheHelpFromAnyWindow) {
-    StoreForMain(L"active", 0);
     OpenMain();
     // A key for the hidden main window: the hook sees every queued message of the program.
     PostMessageW(main_->GetHandle(), WM_KEYDOWN, VK_F1, 1);
-    AppPump(50);
-    ASSERT_EQ(launched_.size(), 1u);
-    EXPECT_EQ(launched_[0].file, HelpPageUrl);
     PostMessageW(main_->GetHandle(), WM_KEYDOWN, VK_F2, 1);
-    AppPump(50);
-    EXPECT_EQ(launched_.size(), 1u);
+    Pump(50);
+    ASSERT_EQ(Launched.size(), 1u);
+    EXPECT_EQ(Launched[0].file, HelpPageUrl);
     // In the visible window itself the key opens the help once, not once more by the window.
     PostMessageW(frmView->GetHandle(), WM_KEYDOWN, VK_F1, 1);
-    AppPump(50);
-    ASSERT_EQ(launched_.size(), 2u);
-    EXPECT_EQ(launched_[1].file, HelpPageUrl);
+    Pump(50);
+    EXPECT_EQ(Launched.size(), 2u);
 }
 
 TEST_F(FrameTest, LanguageSwitchAlsoTranslatesTheTrayMenu) {
-    StoreForMain(L"active", 0);
     OpenMain();
-    frmView->ppmTrayIcon->ItemClick(Language(frmView, L"Deutsch"));
-    EXPECT_EQ(ByTag(main_->ppmTrayIcon, mcHomePage)->GetCaption(), L"Startseite");
-    EXPECT_EQ(ByTag(frmView->ppmTrayIcon, mcHomePage)->GetCaption(), L"Startseite");
+    SwitchTo(frmView, L"Deutsch");
+    EXPECT_EQ(Captions(main_->ppmTrayIcon->GetItems()),
+              (Texts{L"Erinnerung \u00f6ffnen", L"-", L"Startseite", L"About", L"Exit"}));
+    EXPECT_EQ(main_->ppmTrayIcon->GetItem(4)->GetTag(), mcExit);
 }
 
-TEST_F(FrameTest, ClosingWithAnActiveReminderOnlyHides) {
-    StoreForMain(L"active", 0);
+TEST_F(FrameTest, ClosingTheWindowEndsTheProgramOnlyWithoutActiveReminder) {
+    const struct {
+        const char* name;
+        double end;  // of the one reminder
+        bool closeButton, ends;
+    } cases[] = {{"active, Close", 0, false, false},
+                 {"finished, Close", fw::Now() - 1, false, true},
+                 {"finished, the title bar's close button", fw::Now() - 1, true, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        DeleteFileW(MainDataFile().c_str());
+        AddTo(MainDataFile(), {L"one"}, c.end);
+        OpenMain();
+        ASSERT_TRUE(frmView->GetVisible());
+        if (c.closeButton)
+            frmView->Perform(WM_SYSCOMMAND, SC_CLOSE, 0);
+        else
+            frmView->Close();
+        if (!c.ends) EXPECT_FALSE(frmView->GetVisible());
+        EXPECT_EQ(LoopEnds(c.ends ? 1000 : 200), c.ends);
+        FreeMain();
+        DrainQuit();
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// The hidden main window: creation.
+
+TEST_F(FrameTest, PlainStartOpensTheStoreShowsTheWindowPreparesTrayAndTimerAndPostsANewVersionOnce) {
+    auto* m = OpenMain();
+    EXPECT_EQ(fw::Application->GetMainForm(), m);
+    EXPECT_EQ(frmZUBMain, m);
+    // The data folder is the program's own folder under the application-data folder.
+    EXPECT_EQ(AppDataDir, Dir.Path() + L"\\Vesk_Reminder\\");
+    ASSERT_NE(RemindFile, nullptr);
+    EXPECT_EQ(RemindFile->GetFileName(), MainDataFile());
+    // The visible window belongs to the main window and is shown; the main window is not.
+    ASSERT_NE(frmView, nullptr);
+    EXPECT_EQ(frmView->GetOwner(), m);
+    EXPECT_TRUE(frmView->GetVisible());
+    EXPECT_FALSE(IsWindowVisible(m->GetHandle()));
+    // The tray icon waits for the taskbar; the start-up timer runs.
+    ASSERT_NE(m->GetTrayIcon(), nullptr);
+    EXPECT_FALSE(m->GetTrayIcon()->GetVisible());
+    EXPECT_EQ(Count(gTrayCalls, NIM_ADD), 0);
+    EXPECT_TRUE(m->tmr1->GetEnabled());
+    EXPECT_TRUE(gEnded.empty());
+    // A changed version is posted, and recorded in the data file at the end, so the next start
+    // posts nothing.
+    EXPECT_EQ(online_.posted,
+              (std::vector<std::pair<std::wstring, std::wstring>>{{AppVersionText(), Config.MachineGuid}}));
+    FreeMain();
+    EXPECT_EQ(gEnded, std::vector<UINT>{0});
+    EXPECT_EQ(fw::TIniFile(MainDataFile()).ReadString(L"CONFIG", L"SetupVer", L""), AppVersionText());
+    online_.posted.clear();
     OpenMain();
-    frmView->Close();
+    EXPECT_TRUE(online_.posted.empty());
+}
+
+TEST_F(FrameTest, StartWithWindowsAndAnActiveReminderStaysHiddenUntilTheTrayIconIsClicked) {
+    AddTo(MainDataFile(), {L"active"});
+    gFirstParam = L"-os";
+    auto* m = OpenMain();
+    ASSERT_NE(frmView, nullptr);
     EXPECT_FALSE(frmView->GetVisible());
+    EXPECT_TRUE(m->tmr1->GetEnabled());
+    EXPECT_FALSE(LoopEnds(200));
+
+    // A left click on the tray icon shows and raises the visible window.
+    gTaskbar = true;
+    Config.CheckNews = false;
+    m->tmr1Timer(nullptr);
+    EXPECT_TRUE(online_.newsChecks.empty());
+    TrayMouse({WM_LBUTTONDOWN, WM_LBUTTONUP});
+    EXPECT_TRUE(IsWindowVisible(frmView->GetHandle()));
+    HWND view = frmView->GetHandle();
+    EXPECT_TRUE(PumpUntil([&] { return GetForegroundWindow() == view; }, 2000));
+    // A right click opens the tray menu when the button goes up.
+    TrayMouse({WM_RBUTTONDOWN});
+    EXPECT_FALSE(m->ppmTrayIcon->GetShown());
+    TrayMouse({WM_RBUTTONUP});
+    EXPECT_TRUE(m->ppmTrayIcon->GetShown());
+    m->ppmTrayIcon->CloseMenu();
+}
+
+TEST_F(FrameTest, StartWithWindowsWithoutAnActiveReminderEndsAndSavesTheSettings) {
+    AddTo(MainDataFile(), {L"done"}, fw::Now() - 1);
+    gFirstParam = L"-os";
+    auto* m = OpenMain();
+    // Nothing is made: no visible window, no tray icon, no timer, no menu, nothing posted.
+    EXPECT_EQ(frmView, nullptr);
+    EXPECT_EQ(m->GetTrayIcon(), nullptr);
+    EXPECT_FALSE(m->tmr1->GetEnabled());
+    EXPECT_EQ(m->ppmTrayIcon->Count(), 0);
+    EXPECT_TRUE(online_.posted.empty());
+    // The posted close ends the loop.
+    EXPECT_TRUE(LoopEnds(3000));
+    FreeMain();
+    EXPECT_EQ(gEnded, std::vector<UINT>{0});
+    EXPECT_EQ(RemindFile, nullptr);
+    EXPECT_EQ(fw::TIniFile(MainDataFile()).ReadString(L"CONFIG", L"Language", L"missing"), L"English");
+}
+
+TEST_F(FrameTest, AnActiveReminderIsUnfinishedOrPostponed) {
+    auto* m = OpenMain();
+    TRmRecordStruct r;
+    RemindFile->Records.push_back(&r);
+    const struct {
+        double end, next;
+        bool active;
+    } cases[] = {{45000, 0, false}, {45000, 45001, true}, {0, 0, true}};
+    for (const auto& c : cases) {
+        r.EndTime = c.end;
+        r.NextDue = c.next;
+        EXPECT_EQ(m->HasActiveReminder(), c.active) << c.end << " " << c.next;
+    }
+    RemindFile->Records.clear();
+}
+
+// ---------------------------------------------------------------------------------------------
+// The hidden main window: start-up timer, tray menu and commands.
+
+TEST_F(FrameTest, StartupTimerRunsTheSchedulerUntilTheTaskbarExists) {
+    Config.CheckNews = true;
+    auto* m = OpenMain();
+    Config.NewsId = 41;
+    frmView->Timer1->SetEnabled(false);
+    m->tmr1Timer(nullptr);
+    EXPECT_TRUE(frmView->Timer1->GetEnabled());
+    EXPECT_TRUE(m->tmr1->GetEnabled());
+    EXPECT_FALSE(m->GetTrayIcon()->GetVisible());
+    EXPECT_TRUE(online_.newsChecks.empty());
+
+    // The timer itself ticks once a second.
+    gTaskbar = true;
+    ASSERT_TRUE(PumpUntil([&] { return !m->tmr1->GetEnabled(); }, 3000));
+    EXPECT_TRUE(m->GetTrayIcon()->GetVisible());
+    EXPECT_EQ(Count(gTrayCalls, NIM_ADD), 1);
+    EXPECT_EQ(online_.newsChecks, std::vector<int>{41});
+}
+
+TEST_F(FrameTest, TrayMenuItemsShowTheWindowAndRunTheirCommands) {
+    auto* m = OpenMain();
+    TVeskPopupMenu* p = m->ppmTrayIcon;
+    EXPECT_EQ(Captions(p->GetItems()), (Texts{L"Open VeskReminder", L"-", L"Homepage", L"About", L"Exit"}));
+    for (fw::TPngImage* img : {p->GetImgBack(), p->GetImgItem(), p->GetImgLine(), p->GetImgCheck()})
+        EXPECT_FALSE(img->GetEmpty());
+    // The first item shows the visible window; the home page item runs the command of its Tag.
+    frmView->Hide();
+    p->GetItem(0)->OnClick(p->GetItem(0));
+    EXPECT_TRUE(frmView->GetVisible());
+    p->GetItem(2)->OnClick(p->GetItem(2));
+    ASSERT_EQ(Launched.size(), 1u);
+    EXPECT_EQ(Launched[0].file, HomePageUrl);
+}
+
+TEST_F(FrameTest, WebPageCommandsOfTheWindowMenuOpenTheirAddressesAndOtherTagsDoNothing) {
+    AddTo(MainDataFile(), {L"active"});
+    auto* m = OpenMain();
+    for (int tag : {mcOnlineHelp, mcForum, mcHomePage, mcContact})
+        frmView->ppmTrayIcon->ItemClick(ByTag(frmView->ppmTrayIcon, tag));
+    for (int tag : {0, 7, 11, -1}) m->MenuItemClick(Item(tag));
+    ASSERT_EQ(Launched.size(), 4u);
+    const std::wstring want[] = {HelpPageUrl, ForumPageUrl, HomePageUrl, ContactPageUrl};
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(Launched[i].file, want[i]);
+        EXPECT_EQ(Launched[i].verb, L"open");
+        EXPECT_EQ(Launched[i].owner, m->GetHandle());
+    }
+    EXPECT_TRUE(Asked.empty());
     EXPECT_FALSE(LoopEnds(200));
 }
 
-TEST_F(FrameTest, ClosingWithoutActiveReminderEndsTheProgram) {
-    StoreForMain(L"done", fw::Now() - 1);
+TEST_F(FrameTest, SwitchCommandsOfTheWindowMenuToggleTheirMarkAndSaveTheSetting) {
     OpenMain();
-    ASSERT_TRUE(frmView->GetVisible());
-    frmView->Close();
+    const struct {
+        int tag;
+        const wchar_t* key;
+        bool TConfig::*field;
+    } cases[] = {{mcAutoUpdate, L"AUTEUPDATE", &TConfig::AutoUpdate}, {mcCheckNews, L"CHECKNEWS", &TConfig::CheckNews}};
+    for (const auto& c : cases) {
+        TVeskMenuItem* item = ByTag(frmView->ppmTrayIcon, c.tag);
+        item->SetChecked(false);
+        Config.*c.field = false;
+        for (bool on : {true, false}) {
+            frmView->ppmTrayIcon->ItemClick(item);
+            EXPECT_EQ(item->GetChecked(), on);
+            EXPECT_EQ(Config.*c.field, on);
+            EXPECT_EQ(fw::TIniFile(MainDataFile()).ReadBool(L"CONFIG", c.key, !on), on) << Narrow(c.key);
+        }
+    }
+}
+
+TEST_F(FrameTest, StartWithWindowsWritesAndRemovesTheRunValue) {
+    RunValueGuard guard;
+    auto* m = OpenMain();
+    TVeskMenuItem* item = Item(mcStartWithWindows);
+    m->MenuItemClick(item);
+    wchar_t own[MAX_PATH * 2] = {};
+    GetModuleFileNameW(nullptr, own, MAX_PATH * 2);
+    // The full path, quoted so that a path with blanks names this program, and the parameter.
+    EXPECT_EQ(RunValueGuard::Get(), L"\"" + std::wstring(own) + L"\" -os");
+    EXPECT_TRUE(item->GetChecked());
+    m->MenuItemClick(item);
+    EXPECT_FALSE(RunValueGuard::Exists());
+    EXPECT_FALSE(item->GetChecked());
+    // A mark whose value was removed elsewhere goes on the next click instead of sticking.
+    item->SetChecked(true);
+    m->MenuItemClick(item);
+    EXPECT_FALSE(item->GetChecked());
+    EXPECT_FALSE(RunValueGuard::Exists());
+}
+
+TEST_F(FrameTest, AboutCommandShowsANewModalAboutWindowEachTime) {
+    auto* m = OpenMain();
+    std::vector<HWND> seen;
+    fw::TTimer timer(nullptr);
+    timer.SetInterval(150);
+    timer.SetOnTimer([&](fw::TObject*) {
+        timer.SetEnabled(false);
+        for (int i = 0; i < m->GetComponentCount(); ++i)
+            if (auto* a = dynamic_cast<TfrmAbout*>(m->GetComponent(i))) {
+                if (a->IsModal()) seen.push_back(a->GetHandle());
+                PostMessageW(a->GetHandle(), WM_CLOSE, 0, 0);
+            }
+    });
+    for (int round = 0; round < 2; ++round) {
+        timer.SetEnabled(true);
+        m->MenuItemClick(Item(mcAbout));
+    }
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_NE(seen[0], seen[1]);
+    for (int i = 0; i < m->GetComponentCount(); ++i) EXPECT_EQ(dynamic_cast<TfrmAbout*>(m->GetComponent(i)), nullptr);
+}
+
+TEST_F(FrameTest, ExitWithoutActiveReminderAsksNothing) {
+    OpenMain()->MenuItemClick(Item(mcExit));
+    EXPECT_TRUE(Asked.empty());
     EXPECT_TRUE(LoopEnds(1000));
 }
 
-TEST_F(FrameTest, TheCloseButtonWithoutActiveReminderEndsTheProgram) {
-    StoreForMain(L"done", fw::Now() - 1);
-    OpenMain();
-    ASSERT_TRUE(frmView->GetVisible());
-    // What the title bar's close button sends.
-    frmView->Perform(WM_SYSCOMMAND, SC_CLOSE, 0);
+TEST_F(FrameTest, ExitWithAnActiveReminderAsksAndOnlyYesEnds) {
+    AddTo(MainDataFile(), {L"active"});
+    auto* m = OpenMain();
+    Answers = {fw::mrNo, 2 /* the box closed */, fw::mrYes};
+    m->MenuItemClick(Item(mcExit));
+    ASSERT_EQ(Asked.size(), 1u);
+    EXPECT_EQ(Asked[0].box, frmView->msgdlg);
+    EXPECT_EQ(Asked[0].caption, L"Confirm");
+    EXPECT_EQ(Asked[0].text, GetLangString(L"Messages", L"ExitApp", L""));
+    EXPECT_FALSE(Asked[0].text.empty());
+    EXPECT_EQ(Asked[0].type, mtConfirmation);
+    EXPECT_EQ(Asked[0].buttons, TMsgDlgButtons({mbYes, mbNo}));
+    EXPECT_FALSE(LoopEnds(200));
+    m->ConfirmExit();
+    EXPECT_FALSE(LoopEnds(200));
+    m->MenuItemClick(Item(mcExit));
+    EXPECT_EQ(Asked.size(), 3u);
     EXPECT_TRUE(LoopEnds(1000));
 }
 
 // ---------------------------------------------------------------------------------------------
-// The look: texts readable on the skins, the frame's border, texts renewed with the language.
+// The hidden main window: second start and end.
+
+TEST_F(FrameTest, ActivationRequestRestoresAndRaisesTheMinimisedOrHiddenWindow) {
+    auto* m = OpenMain();
+    HWND view = frmView->GetHandle();
+    ShowWindow(view, SW_MINIMIZE);
+    ASSERT_TRUE(IsIconic(view));
+    EXPECT_EQ(SendMessageW(m->GetHandle(), WM_ACTIVATEINSTANCE, 1, 0), 0);
+    EXPECT_FALSE(IsIconic(view));
+    EXPECT_TRUE(PumpUntil([&] { return GetForegroundWindow() == view; }, 2000));
+    frmView->Hide();
+    SendMessageW(m->GetHandle(), WM_ACTIVATEINSTANCE, 1, 0);
+    EXPECT_TRUE(frmView->GetVisible());
+    EXPECT_FALSE(IsWindowVisible(m->GetHandle()));
+}
+
+TEST_F(FrameTest, EndRemovesTheIconKeepsTheNewsIdSavesAndEndsTheProcess) {
+    for (int shown : {77, -1}) {
+        SCOPED_TRACE(shown);
+        auto* m = OpenMain();
+        Config.NewsId = 5;
+        gTaskbar = true;
+        m->tmr1Timer(nullptr);
+        online_.shownNewsId = shown;
+        gEnded.clear();
+        gTrayCalls.clear();
+        FreeMain();
+        // The icon went before the process was ended.
+        EXPECT_EQ(gDeletesAtEnd, 1);
+        EXPECT_EQ(gEnded, std::vector<UINT>{0});
+        EXPECT_EQ(RemindFile, nullptr);
+        EXPECT_EQ(frmZUBMain, nullptr);
+        EXPECT_EQ(fw::TIniFile(MainDataFile()).ReadInteger(L"CONFIG", L"NEWSID", 0), shown < 0 ? 5 : shown);
+        DrainQuit();
+    }
+}
+
+TEST_F(FrameTest, SessionEndWritesTheSettingsWithoutEndingTheProgram) {
+    auto* m = OpenMain();  // a new version: recorded in memory only so far
+    ASSERT_EQ(Config.SetupVer, AppVersionText());
+    online_.shownNewsId = 12;
+    // A session that goes on changes nothing.
+    SendMessageW(m->GetHandle(), WM_ENDSESSION, 0, 0);
+    EXPECT_NE(fw::TIniFile(MainDataFile()).ReadString(L"CONFIG", L"SetupVer", L""), AppVersionText());
+    // Windows ends the process after this message without destroying any window: the settings
+    // must be on disk by then.
+    SendMessageW(m->GetHandle(), WM_ENDSESSION, 1, 0);
+    fw::TIniFile ini(MainDataFile());
+    EXPECT_EQ(ini.ReadString(L"CONFIG", L"SetupVer", L""), AppVersionText());
+    EXPECT_EQ(ini.ReadInteger(L"CONFIG", L"NEWSID", 0), 12);
+    EXPECT_TRUE(gEnded.empty());
+    EXPECT_FALSE(LoopEnds(100));
+}
+
+// ---------------------------------------------------------------------------------------------
+// The look: texts readable on the skins, the frames' border.
 
 namespace {
 
@@ -800,13 +875,6 @@ double Contrast(COLORREF a, COLORREF b) {
 }
 
 using TShot = std::unique_ptr<DibSurface>;
-
-// What a window control shows (erase, paint, windowless and windowed children).
-TShot ClientShot(fw::TWinControl* C) {
-    auto s = std::make_unique<DibSurface>(C->GetClientWidth(), C->GetClientHeight(), 0xFF000000);
-    C->PaintTo(s->Dc(), 0, 0);
-    return s;
-}
 
 // The painter's composed non-client area (kept for its own use).
 struct NcBitmapOf : TVeskCoustomPaintor {
@@ -845,62 +913,52 @@ TTextMeasure MeasureText(const DibSurface& With, const DibSurface& Without, cons
 }  // namespace
 
 TEST_F(FrameTest, EveryTextOnASkinIsReadableOnIt) {
-    store_ = std::make_unique<TRemindFile>(file_);
-    RemindFile = store_.get();
+    OpenStore();
     TRmRecordStruct* first = Add(L"Water the plants");
     Add(L"Call the dentist");
     Add(L"Pay the rent");
     TfrmView* v = Open();
     ShowReminders({first});
     ASSERT_NE(frmRemindDlg, nullptr);
-    auto* about = fw::TForm::CreateForm<TfrmAbout>(nullptr);
+    auto* about = Own(fw::TForm::CreateForm<TfrmAbout>(nullptr));
     about->Show();
-    TMessageForm* box = v->msgdlg->CreateMessageForm(L"Save the changes?", mtConfirmation, {mbYes, mbNo});
+    TMessageForm* box = Own(v->msgdlg->CreateMessageForm(L"Save the changes?", mtConfirmation, {mbYes, mbNo}));
     box->SetCaption(L"Confirm");
     v->msgdlg->Attach(box);
     box->Show();
-    PumpMessagesFor(50);
+    Pump(50);
 
     struct Row {
         std::string name;
-        std::function<TShot(bool)> render;  // with the text, or without it
         RECT area;
+        std::function<TShot()> shot;
+        std::function<void(bool)> text;  // shows the text, or hides it
     };
     std::vector<Row> rows;
-    auto caption = [&](const std::string& name, TVeskCoustomPaintor* p) {
-        rows.push_back({name + " caption",
-                        [p](bool text) {
-                            fw::TForm* f = p->GetForm();
-                            const std::wstring c = f->GetCaption();
-                            if (!text) f->SetCaption(L"");
-                            TShot s = FrameShot(p);
-                            f->SetCaption(c);
-                            return s;
-                        },
-                        RECT{0, 0, 4000, 27}});
+    // Shows or hides the caption of anything that has one.
+    auto caption = [](auto* o) {
+        return [o, c = o->GetCaption()](bool on) { o->SetCaption(on ? c : L""); };
     };
-    caption("visible window", v->VeskNcPaintor1);
-    caption("about window", about->VeskNcPaintor1);
-    caption("message box", v->msgdlg);
-    caption("notice window", frmRemindDlg->VeskNcPaintor1);
+    for (auto [name, p] : {std::pair<const char*, TVeskCoustomPaintor*>{"visible window", v->VeskNcPaintor1},
+                           {"about window", about->VeskNcPaintor1},
+                           {"message box", v->msgdlg},
+                           {"notice window", frmRemindDlg->VeskNcPaintor1}})
+        rows.push_back({name + std::string(" caption"), RECT{0, 0, 4000, 27}, [p] { return FrameShot(p); },
+                        caption(p->GetForm())});
 
     // A button in one state, drawn by its parent with and without its caption.
     auto button = [&](const std::string& name, TVeskPngButton* b, fw::TWinControl* parent,
                       std::initializer_list<TVeskBtnStatus> states) {
-        for (TVeskBtnStatus st : states) {
-            const fw::TRect r = b->GetBoundsRect();
-            rows.push_back({name + " state " + std::to_string(int(st)),
-                            [b, parent, st](bool text) {
-                                const std::wstring c = b->GetCaption();
+        const fw::TRect r = b->GetBoundsRect();
+        for (TVeskBtnStatus st : states)
+            rows.push_back({name + " state " + std::to_string(int(st)), RECT{r.Left, r.Top, r.Right, r.Bottom},
+                            [b, parent, st] {
                                 b->SetBtnStatus(st);
-                                if (!text) b->SetCaption(L"");
-                                TShot s = ClientShot(parent);
-                                b->SetCaption(c);
+                                TShot s = Render(parent);
                                 b->SetBtnStatus(bsNormal);
                                 return s;
                             },
-                            RECT{r.Left, r.Top, r.Right, r.Bottom}});
-        }
+                            caption(b)});
     };
     button("New", v->btnNew, v->pnlList, {bsNormal, bsOver, bsDown});
     button("Save", v->btnDone, v->pnlDetails, {bsNormal, bsOver, bsDown});
@@ -915,44 +973,35 @@ TEST_F(FrameTest, EveryTextOnASkinIsReadableOnIt) {
     // A reminder's name in the list, plain, under the mouse and selected; and the same in the
     // notice window's list.
     v->lbData->GetItems()[2]->SetSelected(true);
-    frmRemindDlg->lbReminds->GetItem(0)->SetSelected(false);
     for (int row = 0; row < 3; ++row) {
-        rows.push_back({"list row " + std::to_string(row),
-                        [v, row](bool text) {
+        auto* r = static_cast<TRmRecordStruct*>(v->lbData->GetItems()[row]->Data);
+        rows.push_back({"list row " + std::to_string(row), RECT{0, 0, 4000, 4000},
+                        [v] {
                             const fw::TRect hot = v->lbData->GetItems()[1]->ItemRect;
-                            SendMessageW(v->lbData->GetHandle(), WM_MOUSEMOVE, 0,
-                                         MAKELPARAM(hot.Left + 20, (hot.Top + hot.Bottom) / 2));
-                            auto* r = static_cast<TRmRecordStruct*>(v->lbData->GetItems()[row]->Data);
-                            const std::wstring name = r->Name;
-                            if (!text) r->Name = L"";
-                            TShot s = ClientShot(v->lbData);
-                            r->Name = name;
-                            return s;
+                            MouseMove(v->lbData, hot.Left + 20, (hot.Top + hot.Bottom) / 2);
+                            return Render(v->lbData);
                         },
-                        RECT{0, 0, 4000, 4000}});
+                        [r, name = r->Name](bool on) { r->Name = on ? name : L""; }});
     }
-    for (int state = 0; state < 3; ++state) {
-        rows.push_back({"notice row state " + std::to_string(state),
-                        [state](bool text) {
-                            TQimListBox* lb = frmRemindDlg->lbReminds;
-                            TQimLBoxItem* item = lb->GetItem(0);
+    TQimListBox* lb = frmRemindDlg->lbReminds;
+    TQimLBoxItem* item = lb->GetItem(0);
+    for (int state = 0; state < 3; ++state)
+        rows.push_back({"notice row state " + std::to_string(state), RECT{0, 0, 4000, 4000},
+                        [lb, item, state] {
                             item->SetSelected(state == 2);
                             const fw::TRect ir = item->GetItemRect();
-                            SendMessageW(lb->GetHandle(), WM_MOUSEMOVE, 0,
-                                         state == 0 ? MAKELPARAM(5, lb->GetHeight() - 3)
-                                                    : MAKELPARAM(ir.Left + 60, (ir.Top + ir.Bottom) / 2));
-                            const std::wstring c = item->GetCaption();
-                            if (!text) item->SetCaption(L"");
-                            TShot s = ClientShot(lb);
-                            item->SetCaption(c);
-                            return s;
+                            MouseMove(lb, state == 0 ? 5 : ir.Left + 60,
+                                      state == 0 ? lb->GetHeight() - 3 : (ir.Top + ir.Bottom) / 2);
+                            return Render(lb);
                         },
-                        RECT{0, 0, 4000, 4000}});
-    }
+                        caption(item)});
 
     for (const Row& r : rows) {
         SCOPED_TRACE(r.name);
-        TShot with = r.render(true), without = r.render(false);
+        TShot with = r.shot();
+        r.text(false);
+        TShot without = r.shot();
+        r.text(true);
         ASSERT_TRUE(with && without);
         const RECT area{std::max<LONG>(r.area.left, 0), std::max<LONG>(r.area.top, 0),
                         std::min<LONG>(r.area.right, with->Width()), std::min<LONG>(r.area.bottom, with->Height())};
@@ -960,36 +1009,30 @@ TEST_F(FrameTest, EveryTextOnASkinIsReadableOnIt) {
         EXPECT_GT(m.Pixels, 10) << "no text drawn";
         EXPECT_GE(m.Ratio, 4.5);
     }
-
     v->msgdlg->Attach(nullptr);
-    box->Free();
-    about->Free();
 }
 
 TEST_F(FrameTest, TheFramesShowTheSkinsBorderAlsoOnAComposedDesktop) {
     // The desktop composes windows (as Windows from Vista on does, and Wine does when it claims a
     // recent Windows): the frames keep their border there too.
     NcCompositionEnabledProc = [] { return true; };
-    store_ = std::make_unique<TRemindFile>(file_);
-    RemindFile = store_.get();
+    OpenStore();
     TRmRecordStruct* r = Add(L"Stretch");
     TfrmView* v = Open();
     ShowReminders({r});
     ASSERT_NE(frmRemindDlg, nullptr);
-    TMessageForm* box = v->msgdlg->CreateMessageForm(L"Save the changes?", mtConfirmation, {mbYes, mbNo});
+    TMessageForm* box = Own(v->msgdlg->CreateMessageForm(L"Save the changes?", mtConfirmation, {mbYes, mbNo}));
     v->msgdlg->Attach(box);
     box->Show();
-    PumpMessagesFor(50);
+    Pump(50);
     auto skin = Skin(L"nc_border");
     ASSERT_FALSE(skin->GetEmpty());
     const COLORREF border = RGB(skin->Scanline(0)[2], skin->Scanline(0)[1], skin->Scanline(0)[0]);
-    const struct {
-        const char* name;
-        TVeskCoustomPaintor* painter;
-    } frames[] = {{"visible window", v->VeskNcPaintor1}, {"message box", v->msgdlg}, {"notice window", frmRemindDlg->VeskNcPaintor1}};
-    for (const auto& f : frames) {
-        SCOPED_TRACE(f.name);
-        TShot s = FrameShot(f.painter);
+    for (TVeskCoustomPaintor* painter : {static_cast<TVeskCoustomPaintor*>(v->VeskNcPaintor1),
+                                         static_cast<TVeskCoustomPaintor*>(v->msgdlg),
+                                         static_cast<TVeskCoustomPaintor*>(frmRemindDlg->VeskNcPaintor1)}) {
+        SCOPED_TRACE(Narrow(painter->GetForm()->GetCaption()));
+        TShot s = FrameShot(painter);
         ASSERT_TRUE(s);
         const int W = s->Width(), H = s->Height();
         // The outermost ring of pixels, below the caption bar on the sides.
@@ -999,25 +1042,9 @@ TEST_F(FrameTest, TheFramesShowTheSkinsBorderAlsoOnAComposedDesktop) {
         EXPECT_EQ(wrong, 0);
         // The client area lies inside the border.
         RECT wr{}, cr{};
-        GetWindowRect(f.painter->GetForm()->GetHandle(), &wr);
-        GetClientRect(f.painter->GetForm()->GetHandle(), &cr);
+        GetWindowRect(painter->GetForm()->GetHandle(), &wr);
+        GetClientRect(painter->GetForm()->GetHandle(), &cr);
         EXPECT_EQ(wr.right - wr.left, cr.right + 2);
     }
     v->msgdlg->Attach(nullptr);
-    box->Free();
-}
-
-TEST_F(FrameTest, SwitchingTheLanguageRenewsTheRuleAndTimeLeftTextsOfTheList) {
-    store_ = std::make_unique<TRemindFile>(file_);
-    RemindFile = store_.get();
-    TRmRecordStruct* r = Add(L"Yoga");
-    r->Period = 2;
-    r->RepeatData[0] = 1;
-    TfrmView* v = Open();
-    ASSERT_EQ(r->DisplayText.rfind(L"Weekly: ", 0), 0u) << Narrow(r->DisplayText);
-    r->NextDue = fw::Now() + 2.5;
-    r->TimeLeftText = L"2 Days 12 Hours";
-    v->ppmTrayIcon->ItemClick(Language(v, L"Deutsch"));
-    EXPECT_EQ(r->DisplayText.rfind(L"Woechentlich: ", 0), 0u) << Narrow(r->DisplayText);
-    EXPECT_NE(r->TimeLeftText.find(L"Tage"), std::wstring::npos) << Narrow(r->TimeLeftText);
 }
