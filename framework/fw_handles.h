@@ -78,10 +78,12 @@ private:
     HDC dc_;
 };
 
-// GetDC/ReleaseDC: a window's client area, or the screen for a null window.
+// GetDC/ReleaseDC: a window's client area, or the screen for a null window. The second form adopts
+// a context of the window got otherwise (GetWindowDC, GetDCEx), also released with ReleaseDC.
 class TWindowDC {
 public:
     explicit TWindowDC(HWND wnd) : wnd_(wnd), dc_(GetDC(wnd)) {}
+    TWindowDC(HWND wnd, HDC dc) : wnd_(wnd), dc_(dc) {}
     ~TWindowDC() {
         if (dc_) ReleaseDC(wnd_, dc_);
     }
