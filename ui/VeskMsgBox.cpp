@@ -19,6 +19,15 @@ struct TBtnKind {
 };
 constexpr TBtnKind kBtnKinds[] = {{mbYes, mrYes}, {mbNo, mrNo}, {mbOK, mrOk}};
 
+// Width and height of the average letter in the canvas's current font.
+SIZE AverageCharSize(TCanvas* Canvas) {
+    std::wstring letters;
+    for (wchar_t c = L'A'; c <= L'Z'; ++c) letters += c;
+    for (wchar_t c = L'a'; c <= L'z'; ++c) letters += c;
+    const SIZE ext = Canvas->TextExtent(letters);
+    return SIZE{ext.cx / 52, ext.cy};
+}
+
 void CopyPng(TPngImage* Target, TPngImage* Source) {
     if (Source == Target) return;
     if (Source) {
@@ -166,12 +175,9 @@ TVeskMsgBox::TLayout TVeskMsgBox::Layout(TCanvas* Canvas, const std::wstring& Ms
                                          TMsgDlgButtons Buttons) const {
     TLayout l{};
     // The average character of the form's font sets margins and spacing.
-    std::wstring letters;
-    for (wchar_t c = L'A'; c <= L'Z'; ++c) letters += c;
-    for (wchar_t c = L'a'; c <= L'z'; ++c) letters += c;
-    const SIZE ext = Canvas->TextExtent(letters);
-    const int charW = ext.cx / 52;
-    const int charH = ext.cy;
+    const SIZE ch = AverageCharSize(Canvas);
+    const int charW = ch.cx;
+    const int charH = ch.cy;
     l.horzMargin = MulDiv(8, charW, 4);
     l.vertMargin = MulDiv(8, charH, 8);
     l.horzSpacing = MulDiv(10, charW, 4);
