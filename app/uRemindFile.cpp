@@ -210,37 +210,8 @@ public:
                 text += L"\r\n";
             }
         }
-        std::vector<uint8_t> out;
-        switch (FEncoding) {
-            case fw::TEncoding::Ansi:
-            case fw::TEncoding::UTF8: {
-                const UINT cp = FEncoding == fw::TEncoding::UTF8 ? CP_UTF8 : CP_ACP;
-                if (FEncoding == fw::TEncoding::UTF8) out = {0xEF, 0xBB, 0xBF};
-                if (!text.empty()) {
-                    const int n = WideCharToMultiByte(cp, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                                      nullptr, nullptr);
-                    const size_t at = out.size();
-                    out.resize(at + static_cast<size_t>(std::max(n, 0)));
-                    WideCharToMultiByte(cp, 0, text.data(), static_cast<int>(text.size()),
-                                        reinterpret_cast<char*>(out.data() + at), n, nullptr, nullptr);
-                }
-                break;
-            }
-            case fw::TEncoding::UTF16LE:
-            case fw::TEncoding::UTF16BE: {
-                const bool be = FEncoding == fw::TEncoding::UTF16BE;
-                out.reserve(2 + text.size() * 2);
-                out.push_back(be ? 0xFE : 0xFF);
-                out.push_back(be ? 0xFF : 0xFE);
-                for (wchar_t c : text) {
-                    const uint8_t lo = static_cast<uint8_t>(c & 0xFF), hi = static_cast<uint8_t>((c >> 8) & 0xFF);
-                    out.push_back(be ? hi : lo);
-                    out.push_back(be ? lo : hi);
-                }
-                break;
-            }
-        }
-        return out;
+        // Every encoding but ANSI carries its byte-order mark, as the profile functions write it.
+        return fw::EncodeText(text, FEncoding, FEncoding != fw::TEncoding::Ansi);
     }
 
     // --- reads, as GetPrivateProfileStringW answers them ---

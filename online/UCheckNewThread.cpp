@@ -13,6 +13,18 @@
 
 namespace {
 
+// Marks a worker as running for as long as it lives, however its work ends.
+class TRunningMark {
+public:
+    explicit TRunningMark(std::atomic<bool>& Flag) : FFlag(Flag) { FFlag = true; }
+    ~TRunningMark() { FFlag = false; }
+    TRunningMark(const TRunningMark&) = delete;
+    TRunningMark& operator=(const TRunningMark&) = delete;
+
+private:
+    std::atomic<bool>& FFlag;
+};
+
 const wchar_t* const kDefaultBaseUrl = L"http://www.veskreminder.com";
 
 // Never destroyed: worker threads still running while the program exits may read the address
@@ -157,11 +169,7 @@ std::wstring TCheckUpdate::DefaultDownloadUrl() { return OnlineBaseUrl() + L"/do
 void TCheckUpdate::Execute() {
     // Whatever ends the work (a failing event handler, a GUI side that has gone, a fetch that
     // raised), the thread no longer counts as running afterwards.
-    struct TRunning {
-        std::atomic<bool>& Flag;
-        explicit TRunning(std::atomic<bool>& F) : Flag(F) { Flag = true; }
-        ~TRunning() { Flag = false; }
-    } running(Running);
+    TRunningMark running(Running);
     if (OnBegin) Synchronize([this] { OnBegin(this); });
     Fetch();
     if (OnResult) Synchronize([this] { OnResult(this, IniPath, NewInfo.get(), NewGetUrl, Build); });
@@ -189,11 +197,7 @@ std::wstring TGetNews::FallbackNewsPageUrl() { return OnlineBaseUrl() + L"/news/
 std::wstring TGetNews::DefaultNewsUrl() { return OnlineBaseUrl() + L"/news/msg.html"; }
 
 void TGetNews::Execute() {
-    struct TRunning {
-        std::atomic<bool>& Flag;
-        explicit TRunning(std::atomic<bool>& F) : Flag(F) { Flag = true; }
-        ~TRunning() { Flag = false; }
-    } running(Running);
+    TRunningMark running(Running);
     if (OnBegin) Synchronize([this] { OnBegin(this); });
     Fetch();
     if (OnNews) Synchronize([this] { OnNews(this, Url, MsgID, LangCode, ShowAll, FormWidth, FormHeight); });

@@ -122,8 +122,10 @@ TEST_F(AboutTest, VersionLabelShowsTheProgramsOwnVersion) {
     // Even a language file that names the version label does not replace the version.
     UseLanguage(Dir.File(L"Test.ini"), L"[Translation]\r\nTfrmAbout.lblverinfo.caption=9.99.9\r\n");
     TfrmAbout* f = CreateAbout();
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
     TFileVersionInfo info;
-    GetFileVersion(ExeDir() + L"\\test_app_about.exe", info);
+    GetFileVersion(self, info);
     ASSERT_NE(info.dwFileVersionMS, 0u) << "the test program carries no version resource";
     EXPECT_EQ(f->lblverinfo->GetCaption(), VersionText(info));
 }

@@ -6,7 +6,6 @@
 #include <windows.h>
 
 #include <psapi.h>
-#include <shlobj.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -14,38 +13,20 @@
 #include <string>
 #include <vector>
 
-#include "PublicFuns.h"
+#include "process_support.h"
 #include "test_support.h"
 
 namespace {
 
-double Now() {
-    static LARGE_INTEGER f = [] {
-        LARGE_INTEGER q;
-        QueryPerformanceFrequency(&q);
-        return q;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) / static_cast<double>(f.QuadPart);
-}
+using testsupport::Seconds;
 
-HWND ProcessWindow(const wchar_t* cls, DWORD pid, bool visible) {
-    for (HWND w = FindWindowExW(nullptr, nullptr, cls, nullptr); w; w = FindWindowExW(nullptr, w, cls, nullptr)) {
-        DWORD owner = 0;
-        GetWindowThreadProcessId(w, &owner);
-        if (owner == pid && (!visible || IsWindowVisible(w))) return w;
-    }
-    return nullptr;
-}
-
-// Seconds from `start` until the window is there (negative after 30 s without it).
+// Seconds from `start` until the process's window is there (negative after 30 s without it).
 double WaitWindow(const wchar_t* cls, DWORD pid, bool visible, double start) {
-    while (!ProcessWindow(cls, pid, visible)) {
-        if (Now() - start > 30) return -1;
+    while (!testsupport::FindProcessWindow(cls, pid, visible)) {
+        if (Seconds() - start > 30) return -1;
         Sleep(1);
     }
-    return Now() - start;
+    return Seconds() - start;
 }
 
 struct Sample {
@@ -56,36 +37,18 @@ struct Sample {
 
 // Starts `exe`, waits for its windows, lets the start settle and measures the working set.
 bool Measure(const std::wstring& exe, const wchar_t* hiddenClass, const wchar_t* visibleClass, Sample& s) {
-    STARTUPINFOW si{};
-    si.cb = sizeof(si);
-    PROCESS_INFORMATION pi{};
-    std::wstring cmd = L"\"" + exe + L"\"";
-    const std::wstring dir = exe.substr(0, exe.find_last_of(L"\\/"));
-    const double start = Now();
-    if (!CreateProcessW(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &si, &pi))
-        return false;
-    bool ok = true;
-    if (hiddenClass) {
-        s.Hidden = WaitWindow(hiddenClass, pi.dwProcessId, false, start);
-        ok = s.Hidden >= 0;
-    }
-    if (ok) {
-        s.Visible = WaitWindow(visibleClass, pi.dwProcessId, true, start);
-        ok = s.Visible >= 0;
-    }
-    if (ok) {
-        WaitForInputIdle(pi.hProcess, 5000);
-        Sleep(1500);
-        PROCESS_MEMORY_COUNTERS pmc{};
-        pmc.cb = sizeof(pmc);
-        ok = GetProcessMemoryInfo(pi.hProcess, &pmc, sizeof(pmc)) != FALSE;
-        s.WorkingSetMb = static_cast<double>(pmc.WorkingSetSize) / (1024.0 * 1024.0);
-    }
-    TerminateProcess(pi.hProcess, 0);
-    WaitForSingleObject(pi.hProcess, 10000);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    return ok;
+    testsupport::TChildProcess p;
+    const double start = Seconds();
+    if (!p.Start(exe)) return false;
+    if (hiddenClass && (s.Hidden = WaitWindow(hiddenClass, p.Pid(), false, start)) < 0) return false;
+    if ((s.Visible = WaitWindow(visibleClass, p.Pid(), true, start)) < 0) return false;
+    WaitForInputIdle(p.Info.hProcess, 5000);
+    Sleep(1500);
+    PROCESS_MEMORY_COUNTERS pmc{};
+    pmc.cb = sizeof(pmc);
+    if (!GetProcessMemoryInfo(p.Info.hProcess, &pmc, sizeof(pmc))) return false;
+    s.WorkingSetMb = static_cast<double>(pmc.WorkingSetSize) / (1024.0 * 1024.0);
+    return true;
 }
 
 double Median(std::vector<double> v) {
@@ -94,61 +57,37 @@ double Median(std::vector<double> v) {
     return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
 }
 
-std::wstring DataFolder() {
-    wchar_t buf[MAX_PATH] = {};
-    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, 0, buf))) return L"";
-    return std::wstring(buf) + L"\\Vesk_Reminder";
-}
-
 }  // namespace
 
 int main() {
     // The program talks to no web server but this machine's (nothing listens on port 9).
     SetEnvironmentVariableW(L"VR_ONLINE_BASE", L"http://127.0.0.1:9");
     std::wstring program = testsupport::BuildDir() + L"\\VeskReminder\\VeskReminder.exe";
-    wchar_t other[MAX_PATH] = {};
-    const DWORD n = GetEnvironmentVariableW(L"VR_BENCH_PROGRAM", other, MAX_PATH);
-    if (n > 0 && n < MAX_PATH) program = (other[0] == L'/' ? L"Z:" : L"") + std::wstring(other, n);
+    const std::wstring other = testsupport::EnvVar(L"VR_BENCH_PROGRAM");
+    if (!other.empty()) program = (other[0] == L'/' ? L"Z:" : L"") + other;
     wchar_t sys[MAX_PATH] = {};
     GetSystemDirectoryW(sys, MAX_PATH);
     const std::wstring notepad = std::wstring(sys) + L"\\notepad.exe";
-
-    // A data file of this version with the online checks off: no install-statistics post, no
-    // update or news check, as on a machine that has run the program before. Whatever was there
-    // before is put back at the end.
-    const std::wstring folder = DataFolder();
-    const std::wstring file = folder + L"\\vk_rmind_data.dat";
-    const bool hadFile = GetFileAttributesW(file.c_str()) != INVALID_FILE_ATTRIBUTES;
-    std::vector<uint8_t> saved;
-    if (hadFile) saved = testsupport::ReadFileBytes(file);
-    CreateDirectoryW(folder.c_str(), nullptr);
-    TFileVersionInfo info;
-    GetFileVersion(program, info);
-    const std::string seed =
-        "[CONFIG]\r\nAUTEUPDATE=0\r\nCHECKNEWS=0\r\nSetupVer=" + testsupport::Narrow(VersionText(info)) + "\r\n";
+    // A data file of this version with the online checks off, as on a machine that has run the
+    // program before; whatever was there before is put back at the end.
+    testsupport::TProgramDataGuard data;
 
     const char* env = std::getenv("VR_BENCH_RUNS");
     const int runs = std::max(1, env ? std::atoi(env) : 7);
     std::vector<double> hidden, visible, ws, npWindow, npWs;
-    bool ok = true;
-    for (int i = 0; i <= runs && ok; ++i) {  // run 0 warms the file cache and is not counted
+    for (int i = 0; i <= runs; ++i) {  // run 0 warms the file cache and is not counted
         Sample p, n;
-        testsupport::WriteFileBytes(file, seed);
-        ok = Measure(notepad, nullptr, L"Notepad", n) && Measure(program, L"TfrmZUBMain", L"TfrmView", p);
-        if (!ok || i == 0) continue;
+        data.Seed(program);
+        if (!Measure(notepad, nullptr, L"Notepad", n) || !Measure(program, L"TfrmZUBMain", L"TfrmView", p)) {
+            std::printf("start-up failed (program or notepad showed no window within 30 s)\n");
+            return 1;
+        }
+        if (i == 0) continue;
         hidden.push_back(p.Hidden);
         visible.push_back(p.Visible);
         ws.push_back(p.WorkingSetMb);
         npWindow.push_back(n.Visible);
         npWs.push_back(n.WorkingSetMb);
-    }
-    if (hadFile)
-        testsupport::WriteFileBytes(file, saved);
-    else
-        DeleteFileW(file.c_str());
-    if (!ok) {
-        std::printf("start-up failed (program or notepad showed no window within 30 s)\n");
-        return 1;
     }
     const double np = Median(npWindow), npMem = Median(npWs);
     std::printf("medians of %d runs              program   notepad   ratio\n", runs);

@@ -50,27 +50,19 @@ TEST_F(DataFileTest, BackupOfAnAnsiFileStaysAnsiAndLeavesTheSettingsOut) {
 
 TEST_F(DataFileTest, BackupOfAUtf16FileStaysUtf16) {
     FixClock(fw::EncodeDateTime(2024, 12, 1, 0, 0, 0, 0));
-    const std::wstring name = L"\u65E5\u672C \u20AC";
-    const std::wstring copy = dir.File(L"backup.dat");
+    const std::wstring name = L"\u65E5\u672C \u20AC", copy = dir.File(L"backup.dat");
     {
         auto store = Open(de);
         store->AddRecord(MakeRecord(2, kMoment, name));
-        Config.Language = L"Deutsch";
-        store->SaveConfig();
         store->Backup(copy);
     }
     const IniText ini = ReadIni(copy);
     EXPECT_EQ(ini.encoding, fw::TEncoding::UTF16LE);
     EXPECT_EQ(ini.Find(L"CONFIG"), nullptr);
     EXPECT_EQ(ini.Find(L"UNFINISHED")->Value(L"R20240305140709"), name);
-    EXPECT_EQ(ini.Find(L"BACKUP")->Value(L"BACKTIME"), L"01.12.2024");
-    EXPECT_EQ(ini.sections.back().name, L"BACKUP");
-}
-
-TEST_F(DataFileTest, BackupOfSettingsOnlyHoldsTheDateAndRestoresNothing) {
+    EXPECT_EQ(ini.sections.back().keys, (std::vector<std::pair<std::wstring, std::wstring>>{{L"BACKTIME", L"01.12.2024"}}));
+    // A file of settings only gives a copy of the date alone, which restores nothing.
     WriteAnsi(path, L"[CONFIG]\r\nNEWSID=4\r\n");
-    FixClock(kMoment);
-    const std::wstring copy = dir.File(L"only.dat");
     auto store = Open();
     store->Backup(copy);
     EXPECT_EQ(ReadIni(copy).SectionNames(), (std::vector<std::wstring>{L"BACKUP"}));
@@ -80,7 +72,7 @@ TEST_F(DataFileTest, BackupOfSettingsOnlyHoldsTheDateAndRestoresNothing) {
 
 TEST_F(DataFileTest, MergeAddsOnlyRemindersWhoseSectionsAreMissing) {
     const std::wstring other = dir.File(L"other.dat");
-    WriteUtf16(other,
+    WriteUtf16File(other,
                L"[UNFINISHED]\r\nR20240305140709=other text for a present one\r\nR20240401100000=new one\r\n"
                L"[R20240305140709]\r\nPERIOD=4\r\nVOICE=x.mp3\r\n"
                L"[R20240401100000]\r\nPERIOD=3\r\nCREATEDATETIME=4/1/2024 10:00:00 AM\r\nLASTTIME=4/2/2024 10:00:00 AM\r\n"
@@ -91,10 +83,7 @@ TEST_F(DataFileTest, MergeAddsOnlyRemindersWhoseSectionsAreMissing) {
     auto store = Open();
     store->AddRecord(MakeRecord(1, kMoment, L"present"));
     Config.Language = L"Mine";
-
     store->MergeFrom(dir.File(L"missing.dat"));  // a missing file: nothing, no error
-    EXPECT_EQ(store->Records.size(), 1u);
-
     store->MergeFrom(other);
     ASSERT_EQ(store->Records.size(), 2u);
     EXPECT_EQ(store->Records[0]->Name, L"present");  // skipped, whatever the other file holds
@@ -102,26 +91,18 @@ TEST_F(DataFileTest, MergeAddsOnlyRemindersWhoseSectionsAreMissing) {
     const TRmRecordStruct* added = store->Records[1];
     EXPECT_EQ(added->Name, L"new one");
     EXPECT_EQ(added->Section, L"R20240401100000");
-    EXPECT_EQ(added->Period, 3);
     EXPECT_TRUE(added->GetMonthDays(2));
     EXPECT_EQ(added->RepeatData[30], 0xAB);
-    EXPECT_EQ(added->Voice, L"C:\\bell.wav");
     EXPECT_EQ(Config.Language, L"Mine");  // the other file's settings are not read
     EXPECT_EQ(Config.NewsId, -1);
     EXPECT_EQ(testsupport::ReadFileBytes(other), otherBytes);
-
-    // Written at once, in the order of the list.
+    // Written at once, in the order of the list, with the file's key order.
     const IniText ini = ReadIni(path);
-    const IniSection* list = ini.Find(L"UNFINISHED");
-    ASSERT_EQ(list->keys.size(), 2u);
-    EXPECT_EQ(list->keys[1].first, L"R20240401100000");
-    EXPECT_EQ(ini.Find(L"R20240401100000")->Value(L"WAKETIME"), L"7:15:00 AM");
+    EXPECT_EQ(ini.Find(L"UNFINISHED")->KeyNames(), (std::vector<std::wstring>{L"R20240305140709", L"R20240401100000"}));
     EXPECT_EQ(ini.Find(L"R20240401100000")->KeyNames(),
               (std::vector<std::wstring>{L"PERIOD", L"CREATEDATETIME", L"LASTTIME", L"WAKETIME", L"VOICE", L"ENDTIME",
                                          L"REPEAT_DATA"}));
-    EXPECT_EQ(ini.Find(L"R20240401100000")->Value(L"VOICE"), L"C:\\bell.wav");
-    EXPECT_EQ(ini.Find(L"R20240401100000")->Value(L"ENDTIME"), L"");
-
+    EXPECT_EQ(ini.Find(L"R20240401100000")->Value(L"WAKETIME"), L"7:15:00 AM");
     // Merging the same file again, or the data file itself, adds nothing.
     store->MergeFrom(other);
     store->MergeFrom(path);
@@ -144,28 +125,19 @@ TEST_F(DataFileTest, ABackupMadeUnderAnotherDateFormatRestoresWithoutDuplicatesO
     ASSERT_TRUE(DeleteFileW(path.c_str()));
     {
         auto store = Open(us);
-        TRmRecordStruct* shared = MakeRecord(1, kMoment, L"shared");
-        store->AddRecord(shared);
-        ASSERT_EQ(shared->Section, L"R20240305140709");
-
+        store->AddRecord(MakeRecord(1, kMoment, L"shared"));
         store->MergeFrom(copy);
-        ASSERT_EQ(store->Records.size(), 3u);
-        EXPECT_EQ(store->Records[1]->Name, L"done\r\n  second line  ");
-        EXPECT_NE(store->Records[1]->EndTime, 0.0);  // stays completed
-        EXPECT_EQ(store->Records[1]->CreateDateTime, kMoment + 1);
-        EXPECT_EQ(store->Records[2]->Name, L"active");
-        EXPECT_EQ(store->Records[2]->EndTime, 0.0);
         store->MergeFrom(copy);
-        EXPECT_EQ(store->Records.size(), 3u);
     }
     const IniText ini = ReadIni(path);
     EXPECT_EQ(ini.Find(L"UNFINISHED")->keys.size(), 3u);
-    EXPECT_EQ(ini.Find(L"R18991230000000"), nullptr);
     EXPECT_EQ(ini.Find(L"R20240306140709")->Value(L"CREATEDATETIME"), L"3/6/2024 2:07:09 PM");
-    EXPECT_NE(ini.Find(L"R20240306140709")->Value(L"ENDTIME"), L"");
     auto store = Open(us);
     ASSERT_EQ(store->Records.size(), 3u);
     EXPECT_EQ(store->Records[1]->Name, L"done\r\n  second line  ");
+    EXPECT_NE(store->Records[1]->EndTime, 0.0) << "stays completed";
+    EXPECT_EQ(store->Records[1]->CreateDateTime, kMoment + 1);
+    EXPECT_EQ(store->Records[2]->EndTime, 0.0);
 }
 
 TEST_F(DataFileTest, ListKeysNamingTheFilesOwnSectionsAreNoReminders) {
@@ -175,7 +147,7 @@ TEST_F(DataFileTest, ListKeysNamingTheFilesOwnSectionsAreNoReminders) {
         L"[UNFINISHED]\r\nCONFIG=settings\r\nR20240305140709=real\r\nunfinished=the list\r\nBackup=date\r\n"
         L"[R20240305140709]\r\nPERIOD=1\r\n"
         L"[BACKUP]\r\nBACKTIME=3/5/2024\r\n";
-    WriteUtf16(path, listed);
+    WriteUtf16File(path, listed);
     {
         auto store = Open();
         ASSERT_EQ(store->Records.size(), 1u);
@@ -189,7 +161,7 @@ TEST_F(DataFileTest, ListKeysNamingTheFilesOwnSectionsAreNoReminders) {
 
     // Restoring such a file touches none of this file's own sections either.
     const std::wstring other = dir.File(L"other.dat");
-    WriteUtf16(other, listed);
+    WriteUtf16File(other, listed);
     ASSERT_TRUE(DeleteFileW(path.c_str()));
     auto store = Open();
     store->MergeFrom(other);

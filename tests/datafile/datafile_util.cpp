@@ -56,13 +56,7 @@ IniText ReadIni(const std::wstring& path) {
 }
 
 void WriteAnsi(const std::wstring& path, const std::wstring& text) {
-    const std::vector<uint8_t> b = fw::EncodeText(text, fw::TEncoding::Ansi, false);
-    testsupport::WriteFileBytes(path, b);
-}
-
-void WriteUtf16(const std::wstring& path, const std::wstring& text) {
-    const std::vector<uint8_t> b = fw::EncodeText(text, fw::TEncoding::UTF16LE, true);
-    testsupport::WriteFileBytes(path, b);
+    testsupport::WriteFileBytes(path, fw::EncodeText(text, fw::TEncoding::Ansi, false));
 }
 
 void DataFileTest::SetUp() {

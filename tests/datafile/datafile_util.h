@@ -35,7 +35,7 @@ IniText ReadIni(const std::wstring& path);
 
 // Writes text as the ANSI code page (no mark) or as UTF-16LE with its mark.
 void WriteAnsi(const std::wstring& path, const std::wstring& text);
-void WriteUtf16(const std::wstring& path, const std::wstring& text);
+using testsupport::WriteUtf16File;
 
 class DataFileTest : public ::testing::Test {
 protected:

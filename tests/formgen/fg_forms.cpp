@@ -7,8 +7,6 @@ std::vector<std::wstring>& FgLog() {
     return log;
 }
 
-TFgWidget::TFgWidget(TComponent* AOwner) : TCustomControl(AOwner) {}
-
 TFgWidget::~TFgWidget() {
     SetPartner(nullptr);
     SetPeer(nullptr);
@@ -27,22 +25,6 @@ void TFgWidget::SetGlyph(TPngImage* Value) {
     }
     if (!FGlyph) FGlyph = std::make_unique<TPngImage>();
     FGlyph->Assign(Value);
-}
-
-void TFgWidget::SetPartner(TFgWidget* Value) {
-    if (Value == FPartner) return;
-    Note(L"Partner");
-    if (FPartner) FPartner->RemoveFreeNotification(this);
-    FPartner = Value;
-    if (FPartner) FPartner->FreeNotification(this);
-}
-
-void TFgWidget::SetPeer(TComponent* Value) {
-    if (Value == FPeer) return;
-    Note(L"Peer");
-    if (FPeer) FPeer->RemoveFreeNotification(this);
-    FPeer = Value;
-    if (FPeer) FPeer->FreeNotification(this);
 }
 
 void TFgWidget::Notification(TComponent* AComponent, TOperation Operation) {

@@ -28,19 +28,16 @@ struct TFgMargins {
 class TFgStyle : public fw::TPersistent {
 public:
     FW_CLASSNAME(TFgStyle)
-    int GetWeight() const { return FWeight; }
-    void SetWeight(int Value) { FWeight = Value; }
     fw::TFont* GetFont() { return &FFont; }
 
 private:
-    int FWeight = 0;
     fw::TFont FFont;
 };
 
 class TFgWidget : public fw::TCustomControl {
 public:
     FW_CLASSNAME(TFgWidget)
-    explicit TFgWidget(fw::TComponent* AOwner);
+    explicit TFgWidget(fw::TComponent* AOwner) : TCustomControl(AOwner) {}
     ~TFgWidget() override;
 
     int GetCount() const { return FCount; }
@@ -55,28 +52,27 @@ public:
     void SetFlag(bool Value) { Note(L"Flag"); FFlag = Value; }
     const std::wstring& GetTitle() const { return FTitle; }
     void SetTitle(const std::wstring& Value) { Note(L"Title"); FTitle = Value; }
-    TFgStyle* GetStyle() { return &FStyle; }
     const TFgMargins& GetMargins() const { return FMargins; }
     void SetMargins(const TFgMargins& Value) { Note(L"Margins"); FMargins = Value; }
+    TFgStyle* GetStyle() { return &FStyle; }
     fw::TStringList* GetLines() { return &FLines; }
     fw::TPngImage* GetGlyph() const { return FGlyph.get(); }
     void SetGlyph(fw::TPngImage* Value);
     fw::TPicture* GetPicture() { return &FPicture; }
     void SetPicture(fw::TPicture* Value) { Note(L"Picture"); FPicture.Assign(Value); }
 
-    // A reference cleared when its target dies.
+    // References cleared when their targets die.
     TFgWidget* GetPartner() const { return FPartner; }
-    void SetPartner(TFgWidget* Value);
+    void SetPartner(TFgWidget* Value) { SetReference(L"Partner", FPartner, Value); }
     fw::TComponent* GetPeer() const { return FPeer; }
-    void SetPeer(fw::TComponent* Value);
+    void SetPeer(fw::TComponent* Value) { SetReference(L"Peer", FPeer, Value); }
 
     // An event behind a setter, with a reference parameter.
     using TValueEvent = std::function<void(fw::TObject* Sender, int& Value)>;
     void SetOnValue(TValueEvent Value) { FOnValue = std::move(Value); }
     int FireValue(int Start) {
-        int v = Start;
-        if (FOnValue) FOnValue(this, v);
-        return v;
+        if (FOnValue) FOnValue(this, Start);
+        return Start;
     }
     // An event as a plain field.
     fw::TNotifyEvent OnPing;
@@ -91,14 +87,22 @@ protected:
 
 private:
     void Note(const wchar_t* Prop);
+    template <class T>
+    void SetReference(const wchar_t* Prop, T*& Field, T* Value) {
+        if (Value == Field) return;
+        Note(Prop);
+        if (Field) Field->RemoveFreeNotification(this);
+        Field = Value;
+        if (Field) Field->FreeNotification(this);
+    }
     int FCount = 0;
     fw::TColor FShade = fw::clBlack;
     TFgOptions FOptions = 0;
     TFgMode FMode = fmIdle;
     bool FFlag = false;
     std::wstring FTitle;
-    TFgStyle FStyle;
     TFgMargins FMargins;
+    TFgStyle FStyle;
     fw::TStringList FLines;
     std::unique_ptr<fw::TPngImage> FGlyph;
     fw::TPicture FPicture;

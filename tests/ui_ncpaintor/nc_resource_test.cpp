@@ -10,6 +10,7 @@ namespace {
 constexpr COLORREF kTL = RGB(200, 0, 0), kT = RGB(0, 200, 0), kTR = RGB(0, 0, 200);
 constexpr COLORREF kL = RGB(200, 200, 0), kC = RGB(0, 200, 200), kR = RGB(200, 0, 200);
 constexpr COLORREF kBL = RGB(100, 50, 0), kB = RGB(0, 100, 50), kBR = RGB(50, 0, 100);
+constexpr COLORREF kFill = RGB(1, 2, 3);
 
 // A 9 x 9 picture of nine 3 x 3 cells, each of its own colour.
 TPngPtr NineCells() {
@@ -18,199 +19,132 @@ TPngPtr NineCells() {
         return TColor(cells[y / 3][x / 3]);
     });
 }
+// Three 10 x 4 frames side by side.
+TPngPtr ThreeFrames(COLORREF A, COLORREF B, COLORREF C) {
+    return PaintedPng(30, 4, [=](int x, int) { return TColor(x < 10 ? A : x < 20 ? B : C); });
+}
 
-TBitmap* NewCanvasBitmap(int W, int H, COLORREF Fill) {
-    auto* b = new TBitmap();
+std::unique_ptr<TBitmap> Canvas(int W, int H) {
+    auto b = std::make_unique<TBitmap>();
     b->SetPixelFormat(pf32bit);
     b->SetSize(W, H);
-    b->GetCanvas()->GetBrush()->SetColor(TColor(Fill));
+    b->GetCanvas()->GetBrush()->SetColor(TColor(kFill));
     b->GetCanvas()->FillRect(TRect(0, 0, W, H));
     return b;
 }
 
+void SetSplit(TVeskPadding& P, int Left, int Top, int Right, int Bottom) {
+    P.SetLeft(Left), P.SetTop(Top), P.SetRight(Right), P.SetBottom(Bottom);
+}
+
+using NcLooks = NcTest;
+
 }  // namespace
 
-TEST(NcButtons, HitCodesAndIdsMatchEachOther) {
+TEST(NcButtons, HitCodesOfTheButtons) {
     const int expected[8] = {-1, HTMENU, 102, 101, 100, HTMINBUTTON, HTMAXBUTTON, HTCLOSE};
     for (int i = vnbLogo; i <= vnbClose; ++i) {
         EXPECT_EQ(NcBtnHitCode(TVeskNcBtnEnum(i)), expected[i]);
         EXPECT_EQ(NcBtnOfHitCode(expected[i]), TVeskNcBtnEnum(i));
-        EXPECT_TRUE(IsNcBtnHitCode(expected[i]));
     }
     EXPECT_EQ(NcBtnOfHitCode(HTCAPTION), vnbNULL);
-    EXPECT_FALSE(IsNcBtnHitCode(HTCLIENT));
-    EXPECT_FALSE(IsNcBtnHitCode(HTNOWHERE));
-
-    TVeskShowNcBtns s = vnbLogo | vnbClose;
-    EXPECT_TRUE(s.Contains(vnbLogo));
-    EXPECT_TRUE(s.Contains(vnbClose));
-    EXPECT_FALSE(s.Contains(vnbMinimize));
-    EXPECT_EQ(s.Bits(), (1 << 1) | (1 << 7));
-    EXPECT_TRUE(TVeskShowNcBtns().Empty());
 }
 
-TEST(NcButtons, FramesAreCutFromTheStripAndOutOfRangeStatesGiveFrameZero) {
+TEST(NcButtons, FramesAreCutFromTheStripAndOutOfRangeStatesGiveFrameZeroOrNothing) {
     TVeskCaptionBtn b;
-    EXPECT_EQ(b.GetBtnStateCount(), 3);
-    EXPECT_EQ(b.GetStateImage(0), nullptr);  // nothing cut yet
-    auto strip = PaintedPng(30, 4, [](int x, int) { return TColor(x < 10 ? kTL : x < 20 ? kT : kTR); });
+    auto strip = ThreeFrames(kTL, kT, kTR);
     b.SetImgBtn(strip.get());
     b.SplitImages();
     ASSERT_NE(b.GetStateImage(0), nullptr);
     EXPECT_EQ(b.GetStateImage(1)->GetWidth(), 10);
-    EXPECT_EQ(b.GetStateImage(1)->GetHeight(), 4);
     EXPECT_EQ(PngColor(b.GetStateImage(0), 5, 1), kTL);
-    EXPECT_EQ(PngColor(b.GetStateImage(1), 5, 1), kT);
     EXPECT_EQ(PngColor(b.GetStateImage(2), 5, 1), kTR);
     EXPECT_EQ(b.GetStateImage(3), b.GetStateImage(0));
     EXPECT_EQ(b.GetStateImage(-1), b.GetStateImage(0));
-
-    // A strip that does not divide by the count yields no frame: the button vanishes.
+    // A count raised after cutting never reads past the frames.
+    b.SetBtnStateCount(6);
+    EXPECT_EQ(b.GetStateImage(4), nullptr);
+    EXPECT_EQ(b.GetStateImage(6), b.GetStateImage(0));
+    // A strip that does not divide by the count, or an empty one, yields no frame: the button vanishes.
     b.SetBtnStateCount(4);
     b.SplitImages();
     EXPECT_EQ(b.GetStateImage(0), nullptr);
-
-    // An empty strip leaves no frames at all.
     TPngImage empty;
+    b.SetBtnStateCount(3);
     b.SetImgBtn(&empty);
     b.SplitImages();
     EXPECT_EQ(b.GetStateImage(0), nullptr);
-}
 
-TEST(NcButtons, AStateCountRaisedAfterCuttingNeverReadsPastTheFrames) {
-    TVeskCaptionBtn b;
-    auto strip = SolidPng(30, 4, kTL);
-    b.SetImgBtn(strip.get());
-    b.SplitImages();
-    b.SetBtnStateCount(6);  // not cut again
-    EXPECT_NE(b.GetStateImage(2), nullptr);
-    EXPECT_EQ(b.GetStateImage(4), nullptr);
-    EXPECT_EQ(b.GetStateImage(6), b.GetStateImage(0));
-}
-
-TEST(NcButtons, MaximizeButtonAnswersStatesFromTenWithRestoreFrames) {
-    TVeskMaxBtn b;
-    auto max = SolidPng(30, 4, kTL);
-    b.SetImgBtn(max.get());
-    b.SplitImages();
-    EXPECT_NE(b.GetStateImage(1), nullptr);
-    EXPECT_EQ(b.GetStateImage(11), nullptr);  // no restore strip
-    auto restore = PaintedPng(30, 4, [](int x, int) { return TColor(x < 10 ? kB : x < 20 ? kBR : kBL); });
-    b.SetImgRestore(restore.get());
-    b.SplitImages();
-    EXPECT_EQ(PngColor(b.GetStateImage(10), 1, 1), kB);
-    EXPECT_EQ(PngColor(b.GetStateImage(11), 1, 1), kBR);
-    EXPECT_EQ(PngColor(b.GetStateImage(12), 1, 1), kBL);
-    EXPECT_EQ(PngColor(b.GetStateImage(15), 1, 1), kB);
-    EXPECT_EQ(PngColor(b.GetStateImage(1), 1, 1), kTL);
+    // The maximize button answers states from 10 with its restore frames.
+    TVeskMaxBtn m;
+    m.SetImgBtn(strip.get());
+    m.SplitImages();
+    EXPECT_EQ(m.GetStateImage(11), nullptr);  // no restore strip
+    auto restore = ThreeFrames(kB, kBR, kBL);
+    m.SetImgRestore(restore.get());
+    m.SplitImages();
+    EXPECT_EQ(PngColor(m.GetStateImage(11), 1, 1), kBR);
+    EXPECT_EQ(PngColor(m.GetStateImage(15), 1, 1), kB);
+    EXPECT_EQ(PngColor(m.GetStateImage(1), 1, 1), kT);
 }
 
 TEST(NcButtons, LogoSizeIsItsFirstFrameOrNothing) {
     TVeskFormLogo logo;
-    EXPECT_EQ(logo.GetLeft(), 4);
-    EXPECT_EQ(logo.GetTop(), 0);
-    auto png = SkinPng(L"nc_logo");
+    auto png = Skin(L"nc_logo");
     logo.SetImgBtn(png.get());
     logo.SetBtnStateCount(1);
-    EXPECT_EQ(logo.LogoSize().cx, 0);  // not cut yet
     logo.SplitImages();
     EXPECT_EQ(logo.LogoSize().cx, png->GetWidth());
     EXPECT_EQ(logo.LogoSize().cy, png->GetHeight());
     logo.SetBtnStateCount(0);
     logo.SplitImages();
     EXPECT_EQ(logo.LogoSize().cx, 0);
-    EXPECT_EQ(logo.LogoSize().cy, 0);
 }
 
-TEST(NcNineGrid, CornersKeepTheirSizeAndEdgesStretch) {
+TEST(NcNineGrid, CornersKeepTheirSizeEdgesStretchAndUnusableInputDrawsNothing) {
     auto png = NineCells();
     TVeskPadding split;
-    split.SetLeft(3);
-    split.SetTop(3);
-    split.SetRight(3);
-    split.SetBottom(3);
-    std::unique_ptr<TBitmap> b(NewCanvasBitmap(40, 30, RGB(1, 2, 3)));
+    SetSplit(split, 3, 3, 3, 3);
+    auto b = Canvas(40, 30);
     // Drawn at an offset: every cell moves with the rectangle.
     EXPECT_TRUE(DrawPng9Grid(b->GetCanvas(), TRect(5, 4, 35, 24), png.get(), &split));
-    EXPECT_EQ(BmpColor(b.get(), 4, 4), RGB(1, 2, 3));  // outside
-    EXPECT_EQ(BmpColor(b.get(), 5, 4), kTL);
-    EXPECT_EQ(BmpColor(b.get(), 7, 6), kTL);
-    EXPECT_EQ(BmpColor(b.get(), 8, 4), kT);
-    EXPECT_EQ(BmpColor(b.get(), 31, 6), kT);
-    EXPECT_EQ(BmpColor(b.get(), 32, 4), kTR);
-    EXPECT_EQ(BmpColor(b.get(), 34, 6), kTR);
-    EXPECT_EQ(BmpColor(b.get(), 5, 7), kL);
-    EXPECT_EQ(BmpColor(b.get(), 20, 14), kC);
-    EXPECT_EQ(BmpColor(b.get(), 34, 20), kR);
-    EXPECT_EQ(BmpColor(b.get(), 5, 21), kBL);
-    EXPECT_EQ(BmpColor(b.get(), 20, 23), kB);
-    EXPECT_EQ(BmpColor(b.get(), 34, 23), kBR);
-    EXPECT_EQ(BmpColor(b.get(), 35, 23), RGB(1, 2, 3));
-}
+    const struct {
+        int x, y;
+        COLORREF c;
+    } at[] = {{4, 4, kFill}, {5, 4, kTL},  {7, 6, kTL},   {8, 4, kT},   {31, 6, kT},  {32, 4, kTR},  {5, 7, kL},
+              {20, 14, kC},  {34, 20, kR}, {5, 21, kBL},  {20, 23, kB}, {34, 23, kBR}, {35, 23, kFill}};
+    for (const auto& p : at) EXPECT_EQ(BmpColor(b.get(), p.x, p.y), p.c) << p.x << "," << p.y;
 
-TEST(NcNineGrid, ZeroSplitStretchesTheWholePicture) {
-    auto png = NineCells();
-    TVeskPadding split;
-    std::unique_ptr<TBitmap> b(NewCanvasBitmap(18, 18, RGB(1, 2, 3)));
-    EXPECT_FALSE(DrawPng9Grid(b->GetCanvas(), TRect(0, 0, 18, 18), png.get(), &split));
-    // Stretched to twice the size: each cell is 6 pixels wide.
-    EXPECT_EQ(BmpColor(b.get(), 5, 5), kTL);
-    EXPECT_EQ(BmpColor(b.get(), 6, 5), kT);
-    EXPECT_EQ(BmpColor(b.get(), 9, 9), kC);
-    EXPECT_EQ(BmpColor(b.get(), 17, 17), kBR);
-}
+    // Four pixels wide, narrower than both corners together: the middle column is skipped.
+    auto n = Canvas(20, 20);
+    EXPECT_TRUE(DrawPng9Grid(n->GetCanvas(), TRect(0, 0, 4, 12), png.get(), &split));
+    EXPECT_EQ(BmpColor(n.get(), 0, 0), kTL);
+    EXPECT_EQ(BmpColor(n.get(), 3, 0), kTR);
+    EXPECT_EQ(BmpColor(n.get(), 3, 11), kBR);
 
-TEST(NcNineGrid, NothingForEmptyPicturesOrRectanglesAndNarrowRectanglesKeepCorners) {
-    auto png = NineCells();
-    TVeskPadding split;
-    split.SetLeft(3);
-    split.SetTop(3);
-    split.SetRight(3);
-    split.SetBottom(3);
-    std::unique_ptr<TBitmap> b(NewCanvasBitmap(20, 20, RGB(1, 2, 3)));
+    // Nothing for an empty picture, an empty rectangle or a split beyond the picture.
+    auto c = Canvas(20, 20);
     TPngImage empty;
-    EXPECT_FALSE(DrawPng9Grid(b->GetCanvas(), TRect(0, 0, 10, 10), &empty, &split));
-    EXPECT_FALSE(DrawPng9Grid(b->GetCanvas(), TRect(0, 0, 0, 10), png.get(), &split));
-    EXPECT_EQ(BmpColor(b.get(), 0, 0), RGB(1, 2, 3));
-    // Four pixels wide: narrower than both corners together; the middle column is skipped.
-    EXPECT_TRUE(DrawPng9Grid(b->GetCanvas(), TRect(0, 0, 4, 12), png.get(), &split));
-    EXPECT_EQ(BmpColor(b.get(), 0, 0), kTL);
-    EXPECT_EQ(BmpColor(b.get(), 3, 0), kTR);
-    EXPECT_EQ(BmpColor(b.get(), 3, 11), kBR);
-    // A split beyond the picture cannot be cut: nothing is drawn.
+    EXPECT_FALSE(DrawPng9Grid(c->GetCanvas(), TRect(0, 0, 10, 10), &empty, &split));
+    EXPECT_FALSE(DrawPng9Grid(c->GetCanvas(), TRect(0, 0, 0, 10), png.get(), &split));
     split.SetRight(9);
-    std::unique_ptr<TBitmap> c(NewCanvasBitmap(20, 20, RGB(1, 2, 3)));
     EXPECT_FALSE(DrawPng9Grid(c->GetCanvas(), TRect(0, 0, 20, 20), png.get(), &split));
-    EXPECT_EQ(BmpColor(c.get(), 10, 10), RGB(1, 2, 3));
+    EXPECT_EQ(BmpColor(c.get(), 10, 10), kFill);
+
+    // A zero split stretches the whole picture: at twice the size each cell is 6 pixels wide.
+    TVeskPadding none;
+    auto z = Canvas(18, 18);
+    EXPECT_FALSE(DrawPng9Grid(z->GetCanvas(), TRect(0, 0, 18, 18), png.get(), &none));
+    EXPECT_EQ(BmpColor(z.get(), 5, 5), kTL);
+    EXPECT_EQ(BmpColor(z.get(), 6, 5), kT);
+    EXPECT_EQ(BmpColor(z.get(), 17, 17), kBR);
 }
 
-TEST(NcLooks, DefaultsFollowTheSystem) {
-    TVeskNcResource r(nullptr);
-    EXPECT_EQ(r.GetBtnTopFix(), 0);
-    EXPECT_EQ(r.GetBtnRightFix(), 4);
-    EXPECT_TRUE(r.GetShowHint());
-    EXPECT_EQ(r.GetFormCaption()->GetHeight(), GetSystemMetrics(SM_CYCAPTION) + GetSystemMetrics(SM_CYFIXEDFRAME));
-    EXPECT_EQ(r.GetFormCaption()->GetColorBkgr(), clActiveCaption);
-    EXPECT_EQ(r.GetFormCaption()->GetTextLeftFix(), 2);
-    EXPECT_EQ(r.GetFormClient()->GetColorBkgr(), clWindow);
-    EXPECT_EQ(r.GetFormBorder()->GetColorBkgr(), clActiveBorder);
-    const int frame = NcCompositionEnabled() ? 0 : GetSystemMetrics(SM_CYFIXEDFRAME);
-    EXPECT_EQ(r.GetFormBorder()->GetLeft(), frame);
-    EXPECT_EQ(r.GetFormBorder()->GetBottom(), frame);
-    for (int i = vnbLogo; i <= vnbClose; ++i) EXPECT_EQ(r.GetBtn(TVeskNcBtnEnum(i))->GetId(), TVeskNcBtnEnum(i));
-    EXPECT_EQ(r.GetBtn(vnbNULL), nullptr);
-    EXPECT_NE(dynamic_cast<TVeskMaxBtn*>(r.GetBtn(vnbMaximize)), nullptr);
-    EXPECT_NE(dynamic_cast<TVeskFormLogo*>(r.GetBtn(vnbLogo)), nullptr);
-}
-
-TEST(NcLooks, ColourSettersRebuildTheirImages) {
+TEST_F(NcLooks, ColourSettersRebuildTheirImages) {
     TVeskFormCaption cap;
-    EXPECT_EQ(cap.GetColorImage(), nullptr);
     cap.SetColorBkgr(TColor(RGB(10, 20, 30)));
     ASSERT_NE(cap.GetColorImage(), nullptr);
-    EXPECT_EQ(cap.GetColorImage()->GetWidth(), 10);
     EXPECT_EQ(PngColor(cap.GetColorImage(), 9, 9), RGB(10, 20, 30));
-
     TVeskFormBorder border;
     border.SetColorBkgr(TColor(RGB(40, 50, 60)));
     for (int p = bpTopLeft; p <= bpCenter; ++p) {
@@ -219,31 +153,25 @@ TEST(NcLooks, ColourSettersRebuildTheirImages) {
     }
 }
 
-TEST(NcLooks, BorderImageIsCutAtItsMargins) {
-    CompositionAs off(false);
+TEST_F(NcLooks, BorderImageIsCutAtItsMargins) {
     TVeskFormBorder border;
     auto png = NineCells();
     border.SetImgBkgr(png.get());
-    border.SetLeft(3);
-    border.SetTop(3);
-    border.SetRight(3);
-    border.SetBottom(3);
+    border.SetLeft(3), border.SetTop(3), border.SetRight(3), border.SetBottom(3);
     border.Prepare();
-    const struct {
-        TVeskBorderPiece p;
-        COLORREF c;
-    } expect[] = {{bpTopLeft, kTL}, {bpTop, kT},       {bpTopRight, kTR},  {bpRight, kR}, {bpBottomRight, kBR},
-                  {bpBottom, kB},   {bpBottomLeft, kBL}, {bpLeft, kL},     {bpCenter, kC}};
-    for (const auto& e : expect) {
-        ASSERT_NE(border.GetPiece(e.p), nullptr);
-        EXPECT_EQ(border.GetPiece(e.p)->GetWidth(), 3);
-        EXPECT_EQ(PngColor(border.GetPiece(e.p), 1, 1), e.c) << int(e.p);
+    const std::pair<TVeskBorderPiece, COLORREF> expect[] = {
+        {bpTopLeft, kTL}, {bpTop, kT},         {bpTopRight, kTR},  {bpRight, kR}, {bpBottomRight, kBR},
+        {bpBottom, kB},   {bpBottomLeft, kBL}, {bpLeft, kL},       {bpCenter, kC}};
+    for (auto [piece, colour] : expect) {
+        ASSERT_NE(border.GetPiece(piece), nullptr);
+        EXPECT_EQ(border.GetPiece(piece)->GetWidth(), 3);
+        EXPECT_EQ(PngColor(border.GetPiece(piece), 1, 1), colour) << int(piece);
     }
     EXPECT_EQ(border.Margins(), TRect(3, 3, 3, 3));
 }
 
-TEST(NcLooks, MarginsVanishUnderCompositionWhileShowNotDWMIsSet) {
-    CompositionAs on(true);
+TEST_F(NcLooks, MarginsVanishUnderCompositionWhileShowNotDWMIsSet) {
+    NcCompositionEnabledProc = [] { return true; };
     TVeskFormBorder border;
     EXPECT_EQ(border.GetLeft(), 0);  // no frame by default under composition
     border.SetLeft(2);
@@ -253,35 +181,32 @@ TEST(NcLooks, MarginsVanishUnderCompositionWhileShowNotDWMIsSet) {
     EXPECT_EQ(border.Margins(), TRect(2, 2, 0, 0));
 }
 
-TEST(NcLooks, CaptionPreparationKeepsTheFirstFrameOrMakesTheColourImage) {
+TEST_F(NcLooks, CaptionPreparationKeepsTheImageOrMakesTheColourImages) {
     TVeskNcResource r(nullptr);
-    auto img = SkinPng(L"nc_caption");
+    auto img = Skin(L"nc_caption");
     r.GetFormCaption()->SetImgBkgr(img.get());
     r.Loaded();
-    ASSERT_FALSE(r.GetFormCaption()->GetImgBkgr()->GetEmpty());
     EXPECT_EQ(r.GetFormCaption()->GetImgBkgr()->GetWidth(), img->GetWidth());
     EXPECT_TRUE(r.GetFormCaption()->GetImgBkgr()->HasAlpha());
-
+    // Without images the caption and the border pieces come from their colours.
     TVeskNcResource plain(nullptr);
     plain.Loaded();
     ASSERT_NE(plain.GetFormCaption()->GetColorImage(), nullptr);
     EXPECT_EQ(PngColor(plain.GetFormCaption()->GetColorImage(), 0, 0), ColorToRGB(clActiveCaption));
-    // The border pieces come from its colour when it has no image.
     ASSERT_NE(plain.GetFormBorder()->GetPiece(bpTop), nullptr);
     EXPECT_EQ(PngColor(plain.GetFormBorder()->GetPiece(bpTop), 0, 0), ColorToRGB(clActiveBorder));
 }
 
-TEST(NcLooks, LayerSkinIsComposedOnceAndSplitAtTheCaptionHeight) {
+TEST_F(NcLooks, LayerSkinIsComposedOnceAndSplitAtTheCaptionHeight) {
     TVeskNcResource r(nullptr);
     r.GetFormCaption()->SetHeight(10);
     TVeskFormSkin* s = r.GetLayerSkin();
-    // Without a shadow nothing is prepared.
     auto skin = PaintedPng(20, 30, [](int, int y) { return TColor(y < 10 ? kTL : kC); });
     TPicture pic;
     pic.Assign(skin.get());
     s->SetSkin(&pic);
     r.Loaded();
-    EXPECT_EQ(s->GetComposite(), nullptr);
+    EXPECT_EQ(s->GetComposite(), nullptr);  // nothing prepared without a shadow
 
     // A fully transparent shadow leaves the skin's pixels.
     auto shadow = std::make_unique<TPngImage>();
@@ -290,16 +215,13 @@ TEST(NcLooks, LayerSkinIsComposedOnceAndSplitAtTheCaptionHeight) {
     r.Loaded();
     ASSERT_NE(s->GetComposite(), nullptr);
     EXPECT_EQ(s->GetComposite()->GetWidth(), 24);
-    EXPECT_EQ(s->GetComposite()->GetHeight(), 30);
     ASSERT_NE(s->GetCaptionPart(), nullptr);
     ASSERT_NE(s->GetClientPart(), nullptr);
-    EXPECT_EQ(s->GetCaptionPart()->GetHeight(), 10);
     EXPECT_EQ(s->GetClientPart()->GetHeight(), 20);
     EXPECT_EQ(PngColor(s->GetCaptionPart(), 3, 3), kTL);
     EXPECT_EQ(PngColor(s->GetClientPart(), 3, 3), kC);
-
     // Prepared again with a new caption height: the same composite, new parts.
-    fw::TPngImage* composite = s->GetComposite();
+    TPngImage* composite = s->GetComposite();
     r.GetFormCaption()->SetHeight(12);
     r.Loaded();
     EXPECT_EQ(s->GetComposite(), composite);

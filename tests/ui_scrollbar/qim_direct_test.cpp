@@ -16,9 +16,13 @@ class QimBarTest : public ScrollBarTest {
 protected:
     TQimScrollBar* NewBar() { return testsupport::AddControl<TQimScrollBar>(Form, 10, 10, 15, 200); }
     TQimScrollBarRes* NoticeRes(const wchar_t* up = L"SBN_UP", const wchar_t* down = L"SBN_DOWN") {
-        auto* res = SkinRes<TQimScrollBarRes>(Form, up, down);
+        auto* res = ScrollSkinRes<TQimScrollBarRes>(Form, up, down);
         res->SetBtnoffSet(8);
         return res;
+    }
+    COLORREF TrackColour() {
+        Paint();
+        return Dib.Color(10 + 5, 10 + 100);
     }
 };
 
@@ -40,47 +44,43 @@ TEST_F(QimBarTest, BackFramesFillTheFourStateSlots) {
     TQimScrollBar* bar = NewBar();
     const std::vector<COLORREF> colours = {RGB(10, 0, 0), RGB(20, 0, 0), RGB(30, 0, 0), RGB(40, 0, 0)};
     auto prepare = [&](int count) {
-        std::vector<COLORREF> c(colours.begin(), colours.begin() + count);
-        bar->SetImgBack(Strip(12, 16, c).get());
+        bar->SetImgBack(Strip(12, 16, std::vector<COLORREF>(colours.begin(), colours.begin() + std::min(count, 4))).get());
         bar->SetBackStateCount(count);
         bar->Loaded();
     };
-    prepare(2);
-    ASSERT_TRUE(bar->GetBackReady());
-    EXPECT_EQ(PixelOf(bar->GetBackImage(0), 0, 0), colours[0]);
-    EXPECT_EQ(bar->GetBackImage(1), nullptr);
-    EXPECT_EQ(bar->GetBackImage(2), nullptr);
-    ASSERT_NE(bar->GetBackImage(3), nullptr);
-    EXPECT_EQ(PixelOf(bar->GetBackImage(3), 0, 0), colours[1]) << "the second of two frames is the disabled back";
-    EXPECT_EQ(bar->GetWidth(), 12);
-    prepare(3);
-    EXPECT_EQ(PixelOf(bar->GetBackImage(1), 0, 0), colours[1]);
-    EXPECT_EQ(PixelOf(bar->GetBackImage(2), 0, 0), colours[2]);
-    EXPECT_EQ(bar->GetBackImage(3), nullptr) << "no disabled back with three frames";
-    prepare(4);
-    for (int i = 0; i < 4; ++i) EXPECT_EQ(PixelOf(bar->GetBackImage(i), 0, 0), colours[i]);
+    // Which frame fills the normal, hover, pressed and disabled slots (-1: none). The second of
+    // two frames is the disabled back; three frames have none.
+    const struct {
+        int count, slot[4];
+    } rows[] = {{2, {0, -1, -1, 1}}, {3, {0, 1, 2, -1}}, {4, {0, 1, 2, 3}}};
+    for (const auto& row : rows) {
+        prepare(row.count);
+        ASSERT_TRUE(bar->GetBackReady()) << row.count;
+        for (int i = 0; i < 4; ++i) {
+            if (row.slot[i] < 0) {
+                EXPECT_EQ(bar->GetBackImage(i), nullptr) << row.count << " slot " << i;
+            } else {
+                ASSERT_NE(bar->GetBackImage(i), nullptr) << row.count << " slot " << i;
+                EXPECT_EQ(PixelOf(bar->GetBackImage(i), 0, 0), colours[row.slot[i]]) << row.count << " slot " << i;
+            }
+        }
+    }
     bar->SetBackStateCount(5);
     bar->Loaded();
     EXPECT_FALSE(bar->GetBackReady());
 
-    // Painting picks the disabled back.
+    // Painting picks the disabled, normal, hover and pressed backs.
     prepare(4);
     bar->SetEnabled(false);
-    Paint();
-    EXPECT_EQ(Dib.Color(10 + 5, 10 + 100), colours[3]);
+    EXPECT_EQ(TrackColour(), colours[3]);
     bar->SetEnabled(true);
-    Paint();
-    EXPECT_EQ(Dib.Color(10 + 5, 10 + 100), colours[0]);
-    // Hover, then a press: the hover and pressed backs.
+    EXPECT_EQ(TrackColour(), colours[0]);
     Move(bar, 5, 100);
-    Paint();
-    EXPECT_EQ(Dib.Color(10 + 5, 10 + 100), colours[1]);
+    EXPECT_EQ(TrackColour(), colours[1]);
     Press(bar, 5, 100);
-    Paint();
-    EXPECT_EQ(Dib.Color(10 + 5, 10 + 100), colours[2]);
+    EXPECT_EQ(TrackColour(), colours[2]);
     Release(bar, 5, 100);
-    Paint();
-    EXPECT_EQ(Dib.Color(10 + 5, 10 + 100), colours[1]);
+    EXPECT_EQ(TrackColour(), colours[1]);
 }
 
 TEST_F(QimBarTest, BackIsStretchedOnlyWhenItsLeftAndRightSplitsSaySo) {
@@ -102,16 +102,13 @@ TEST_F(QimBarTest, BackIsStretchedOnlyWhenItsLeftAndRightSplitsSaySo) {
 TEST_F(QimBarTest, EverySkinAssignmentPreparesAfresh) {
     TQimScrollBar* bar = NewBar();
     bar->SetScrollRes(NoticeRes());
-    EXPECT_TRUE(bar->GetButtonsReady());
     EXPECT_EQ(bar->GetLTFrame(0)->GetHeight(), 20);
     EXPECT_EQ(bar->GetWidth(), 12);
-    EXPECT_EQ(bar->GetBtnoffSet(), 8);
     bar->SetScrollRes(NoticeRes(L"SB_UP", L"SB_DOWN"));
     EXPECT_EQ(bar->GetLTFrame(0)->GetHeight(), 12);
     Paint();
     EXPECT_EQ(bar->GetTrackRect(), TRect(0, 12 - 8, 12, 200 - 12 + 8));
-
-    TQimScrollBarRes* bare = new TQimScrollBarRes(Form);
+    auto* bare = new TQimScrollBarRes(Form);
     bare->SetShowButton(false);
     bar->SetScrollRes(bare);
     EXPECT_TRUE(bar->GetButtonsReady()) << "nothing to wait for without buttons";
@@ -120,15 +117,16 @@ TEST_F(QimBarTest, EverySkinAssignmentPreparesAfresh) {
 TEST_F(QimBarTest, StripsAreCutTopToBottomInVerticalSplitMode) {
     TQimScrollBar* bar = NewBar();
     bar->SetSplitMode(SmVer);
-    bar->SetImgBtnLT(VerticalStrip(12, 10, {RGB(1, 0, 0), RGB(2, 0, 0), RGB(3, 0, 0), RGB(4, 0, 0)}).get());
-    bar->SetImgBtnRB(VerticalStrip(12, 10, {RGB(5, 0, 0), RGB(6, 0, 0), RGB(7, 0, 0), RGB(8, 0, 0)}).get());
+    auto strip = Strip(12, 10, {RGB(1, 0, 0), RGB(2, 0, 0), RGB(3, 0, 0), RGB(4, 0, 0)}, {}, true);
+    bar->SetImgBtnLT(strip.get());
+    bar->SetImgBtnRB(strip.get());
     bar->Loaded();
     ASSERT_NE(bar->GetLTFrame(2), nullptr);
     EXPECT_EQ(bar->GetLTFrame(2)->GetHeight(), 10);
     EXPECT_EQ(PixelOf(bar->GetLTFrame(2), 0, 0), RGB(3, 0, 0));
 }
 
-TEST_F(QimBarTest, SliderTakesTheCrossSizeOfItsImage) {
+TEST_F(QimBarTest, SliderTakesTheCrossSizeOfItsImageWithTheGripInItsMiddle) {
     TQimScrollBar* bar = NewBar();
     bar->SetWidth(20);
     bar->SetImgSlider(Strip(6, 22, std::vector<COLORREF>(4, RGB(9, 9, 9))).get());
@@ -144,7 +142,6 @@ TEST_F(QimBarTest, SliderTakesTheCrossSizeOfItsImage) {
     // The grip sits in the middle of the 6-pixel slider, not of the 20-pixel bar.
     TPngImage* slider = bar->GetSliderImage(0);
     ASSERT_NE(slider, nullptr);
-    ASSERT_EQ(slider->GetWidth(), 6);
     const int gy = (slider->GetHeight() - 2) / 2;
     EXPECT_EQ(PixelOf(slider, 2, gy), RGB(200, 0, 0));
     EXPECT_EQ(PixelOf(slider, 3, gy + 1), RGB(200, 0, 0));
@@ -165,10 +162,8 @@ TEST_F(QimBarTest, PositionReachesTheLargestIntegerAndEmptiedPicturesStayEmpty) 
     bar->SetPosition(5);
     bar->SetPosition(INT32_MAX);
     EXPECT_EQ(bar->GetPosition(), INT32_MAX);
-
     TQimScrollBarRes* res = NoticeRes();
     res->SetImgBtnLT(nullptr);
-    ASSERT_NE(res->GetImgBtnLT(), nullptr);
     EXPECT_TRUE(res->GetImgBtnLT()->GetEmpty());
     bar->SetScrollRes(res);
     EXPECT_EQ(bar->GetLTFrame(0), nullptr);
@@ -178,10 +173,7 @@ TEST_F(QimBarTest, PositionReachesTheLargestIntegerAndEmptiedPicturesStayEmpty) 
 TEST_F(QimBarTest, RepaintHookReplacesInvalidation) {
     TQimScrollBar* bar = NewBar();
     int hooked = 0;
-    bar->SetRepaintHook([&](TQimScrollBar* b) {
-        EXPECT_EQ(b, bar);
-        ++hooked;
-    });
+    bar->SetRepaintHook([&](TQimScrollBar* b) { hooked += b == bar; });
     bar->SetPosition(5);
     bar->SetTransparent(true);
     EXPECT_EQ(hooked, 2);
@@ -204,18 +196,14 @@ TEST_F(QimBarTest, WheelScrollsOnlyWhileFocusedAndLosingFocusIsReported) {
         pos = 0;
     };
     int lost = 0;
-    bar->OnLostFocus = [&](TObject* s) {
-        EXPECT_EQ(s, bar);
-        ++lost;
-    };
+    bar->OnLostFocus = [&](TObject* s) { lost += s == bar; };
     auto wheel = [&](int delta) { SendMessageW(bar->GetHandle(), WM_MOUSEWHEEL, MAKEWPARAM(0, delta), 0); };
     other->SetFocus();
     Pump(30);
     wheel(-120);
     EXPECT_EQ(bar->GetPosition(), 89) << "not focused";
 
-    Move(bar, 5, 100);
-    Press(bar, 5, 100);
+    MovePress(bar, 5, 100);
     Release(bar, 5, 100);
     Pump(30);
     ASSERT_TRUE(bar->Focused()) << "a left press takes the focus";
@@ -226,11 +214,9 @@ TEST_F(QimBarTest, WheelScrollsOnlyWhileFocusedAndLosingFocusIsReported) {
     ASSERT_EQ(told.size(), 1u);
     EXPECT_EQ(told[0], std::make_pair(91, 91)) << "told after the change; the rewrite is ignored";
     wheel(-360);
-    EXPECT_EQ(bar->GetPosition(), 91);
     EXPECT_EQ(told.size(), 1u) << "nothing changed, nothing told";
     wheel(120);
     EXPECT_EQ(bar->GetPosition(), 90);
-
     other->SetFocus();
     Pump(30);
     EXPECT_EQ(lost, 1);
@@ -260,24 +246,19 @@ protected:
         ScrollBarTest::SetUp();
         Bar = new TVeskDirectUIScrollBar(Form);
         Bar->SetBounds(20, 30, 15, 120);
-        Bar->OnNeedRepaint = [this](TObject* s) {
-            EXPECT_EQ(s, Bar);
-            ++Requests;
-        };
+        Bar->OnNeedRepaint = [this](TObject* s) { Requests += s == Bar; };
     }
-    // Arrows whose left half is transparent and right half opaque (frame i in red level 50 + i).
+    // Arrows whose left half is transparent and right half opaque (frame i in red level 50 + i),
+    // over a transparent back.
     void SkinArrows() {
         auto* res = new TVeskScrollBarRes(nullptr);
-        std::vector<COLORREF> c = {RGB(50, 0, 0), RGB(51, 0, 0), RGB(52, 0, 0), RGB(53, 0, 0)};
-        auto lt = Strip(12, 12, c);
+        auto lt = Strip(12, 12, {RGB(50, 0, 0), RGB(51, 0, 0), RGB(52, 0, 0), RGB(53, 0, 0)});
         for (int y = 0; y < 12; ++y)
             for (int x = 0; x < 48; ++x)
                 if (x % 12 < 6) lt->AlphaScanline(y)[x] = 0;
         res->SetImgBtnLT(lt.get());
         res->SetImgBtnRB(lt.get());
-        auto back = Strip(12, 16, {RGB(0, 0, 90), RGB(0, 0, 91)});
-        for (int y = 0; y < 16; ++y) std::fill_n(back->AlphaScanline(y), 24, 0);
-        res->SetImgBack(back.get());
+        res->SetImgBack(Strip(12, 16, {RGB(0, 0, 90), RGB(0, 0, 91)}, {0, 0}).get());
         Bar->SetScrollRes(res);
         res->Free();
     }
@@ -297,20 +278,15 @@ TEST_F(DirectBarTest, ChangesOnlyRaiseRepaintRequests) {
     Bar->SetTargetCanvas(&canvas);
     EXPECT_EQ(Requests, 4);
     Bar->SetTargetCanvas(nullptr);
-
     Bar->OnNeedRepaint = nullptr;
     Bar->SetPosition(20);
     EXPECT_EQ(Bar->GetPosition(), 20);
 }
 
-TEST_F(DirectBarTest, DrawsNothingWithoutATargetCanvas) {
-    SkinArrows();
-    Bar->Paint();
-    EXPECT_EQ(Bar->GetLTRect(), TRect(-1, -1, -1, -1)) << "nothing computed, nothing drawn";
-}
-
 TEST_F(DirectBarTest, BlendsOntoTheHostLeavingTransparentPartsVisible) {
     SkinArrows();
+    Bar->Paint();
+    EXPECT_EQ(Bar->GetLTRect(), TRect(-1, -1, -1, -1)) << "nothing computed without a target canvas";
     EXPECT_EQ(Bar->GetWidth(), 12);
     DibSurface dib(100, 200, 0xFF00FF00u);
     TCanvas canvas(dib.Dc());
@@ -320,11 +296,9 @@ TEST_F(DirectBarTest, BlendsOntoTheHostLeavingTransparentPartsVisible) {
     EXPECT_EQ(dib.Color(20 + 8, 30 + 2), RGB(50, 0, 0));
     EXPECT_EQ(dib.Color(20 + 8, 30 + 60), RGB(0, 255, 0)) << "under the transparent back";
     EXPECT_EQ(dib.Color(19, 30 + 2), RGB(0, 255, 0)) << "nothing left of the bar";
-
     // A hovered, pressed arrow steps and shows its pressed frame.
     Requests = 0;
     Move(Bar, 8, 115);
-    EXPECT_TRUE(Bar->GetOverRB());
     EXPECT_GT(Requests, 0);
     Press(Bar, 8, 115);
     EXPECT_EQ(Bar->GetPosition(), 1);
@@ -335,27 +309,11 @@ TEST_F(DirectBarTest, BlendsOntoTheHostLeavingTransparentPartsVisible) {
     canvas.SetHandle(nullptr);
 }
 
-TEST_F(DirectBarTest, JoinedButtonsSitAtTheBottomBelowTheTrack) {
-    SkinArrows();
-    Bar->SetJoinButton(true);
-    Bar->SetBtnoffSet(2);
-    DibSurface dib(100, 200);
-    TCanvas canvas(dib.Dc());
-    Bar->SetTargetCanvas(&canvas);
-    Bar->Paint();
-    EXPECT_EQ(Bar->GetLTRect(), TRect(0, 96, 12, 108));
-    EXPECT_EQ(Bar->GetRBRect(), TRect(0, 108, 12, 120));
-    EXPECT_EQ(Bar->GetTrackRect(), TRect(0, 0, 12, 98));
-    canvas.SetHandle(nullptr);
-}
-
 TEST_F(DirectBarTest, SingleBackFrameIsUsedAsItIs) {
     auto* res = new TVeskScrollBarRes(nullptr);
     res->SetImgBack(Strip(12, 16, {RGB(7, 7, 7)}).get());
     res->SetBackStateCount(1);
     res->SetBackUseThree(true);
-    res->GetSliderSplit()->SetTop(4);
-    res->GetSliderSplit()->SetBottom(8);
     Bar->SetScrollRes(res);
     res->Free();
     EXPECT_EQ(Bar->GetScrollRes(), nullptr);
