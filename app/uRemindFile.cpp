@@ -1,5 +1,6 @@
 #include "uRemindFile.h"
 
+#include "fw_handles.h"
 #include "fw_strings.h"
 #include "uOnlineServices.h"
 
@@ -51,17 +52,20 @@ bool ParseTimeText(const std::wstring& text, const fw::TFormatSettings& fs, fw::
 // Writes a whole new file and waits until its bytes are on the disk, so that moving it over
 // another file can never leave a file without its contents after a power failure.
 bool WriteDurably(const std::wstring& fileName, const std::vector<uint8_t>& bytes) {
-    HANDLE h = CreateFileW(fileName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return false;
+    fw::TKernelHandle h(
+        CreateFileW(fileName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!h) return false;
     size_t done = 0;
     bool ok = true;
     while (ok && done < bytes.size()) {
         DWORD put = 0;
-        ok = WriteFile(h, bytes.data() + done, static_cast<DWORD>(bytes.size() - done), &put, nullptr) && put > 0;
+        ok = WriteFile(h.Get(), bytes.data() + done, static_cast<DWORD>(bytes.size() - done), &put, nullptr) &&
+             put > 0;
         done += put;
     }
-    ok = ok && FlushFileBuffers(h);
-    return CloseHandle(h) && ok;
+    ok = ok && FlushFileBuffers(h.Get());
+    // A failed close may still lose the written bytes: it counts as a failed write.
+    return CloseHandle(h.Release()) && ok;
 }
 
 // "R" followed by fourteen digits YYYYMMDDhhmmss that make a real moment.
@@ -360,21 +364,22 @@ private:
     }
 
     static bool ReadWhole(const std::wstring& fileName, std::vector<uint8_t>& bytes) {
-        HANDLE h = CreateFileW(fileName.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (h == INVALID_HANDLE_VALUE) return false;
+        fw::TKernelHandle h(CreateFileW(fileName.c_str(), GENERIC_READ,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!h) return false;
         LARGE_INTEGER size{};
-        bool ok = GetFileSizeEx(h, &size) && size.QuadPart < (1LL << 31);
+        bool ok = GetFileSizeEx(h.Get(), &size) && size.QuadPart < (1LL << 31);
         if (ok) {
             bytes.resize(static_cast<size_t>(size.QuadPart));
             size_t done = 0;
             while (ok && done < bytes.size()) {
                 DWORD got = 0;
-                ok = ReadFile(h, bytes.data() + done, static_cast<DWORD>(bytes.size() - done), &got, nullptr) && got > 0;
+                ok = ReadFile(h.Get(), bytes.data() + done, static_cast<DWORD>(bytes.size() - done), &got, nullptr) &&
+                     got > 0;
                 done += got;
             }
         }
-        CloseHandle(h);
         return ok;
     }
 

@@ -456,7 +456,7 @@ void TMemoryCanvas::Release() {
     if (!FHandle) return;
     DeselectObjects();
     SelectObject(FHandle, FOldBitmap);
-    DeleteDC(FHandle);
+    FOwnedDC.Reset();
     FHandle = nullptr;
     FOldBitmap = nullptr;
 }
@@ -466,11 +466,12 @@ void TMemoryCanvas::Reselect(HBITMAP Bitmap) {
 }
 
 void TMemoryCanvas::CreateWith(HBITMAP Bitmap) {
-    HDC dc = CreateCompatibleDC(nullptr);
+    TOwnedDC dc(CreateCompatibleDC(nullptr));
     if (!dc) return;
-    FOldBitmap = GetCurrentObject(dc, OBJ_BITMAP);
-    if (Bitmap) SelectObject(dc, Bitmap);
-    FHandle = dc;
+    FOldBitmap = GetCurrentObject(dc.Get(), OBJ_BITMAP);
+    if (Bitmap) SelectObject(dc.Get(), Bitmap);
+    FHandle = dc.Get();
+    FOwnedDC = std::move(dc);
 }
 
 // The bitmap's canvas: a resized bitmap is selected into the same DC.

@@ -209,6 +209,7 @@ protected:
     void CreateWith(HBITMAP Bitmap);
 
 private:
+    TOwnedDC FOwnedDC;  // what FHandle points at
     HGDIOBJ FOldBitmap = nullptr;
 };
 

@@ -58,6 +58,33 @@ using TOwnedDC = TOwnedHandle<HDC, &DeleteDC>;              // CreateCompatibleD
 template <class H>
 using TGdiObject = TOwnedHandle<H, &DeleteObject>;          // fonts, pens, brushes, bitmaps
 
+// One reference to a COM object, released on destruction.
+template <class T>
+class TComPtr {
+public:
+    TComPtr() noexcept = default;
+    ~TComPtr() { Reset(); }
+    TComPtr(const TComPtr&) = delete;
+    TComPtr& operator=(const TComPtr&) = delete;
+
+    T* Get() const noexcept { return p_; }
+    T* operator->() const noexcept { return p_; }
+    explicit operator bool() const noexcept { return p_ != nullptr; }
+    // For creators that hand the reference back through a pointer: releases the old one.
+    T** Put() noexcept {
+        Reset();
+        return &p_;
+    }
+    // Takes over a reference the caller got already.
+    void Reset(T* p = nullptr) noexcept {
+        if (p_) p_->Release();
+        p_ = p;
+    }
+
+private:
+    T* p_ = nullptr;
+};
+
 // ---------------------------------------------------------------------------------------------
 // Device contexts
 
@@ -78,10 +105,12 @@ private:
     HDC dc_;
 };
 
-// GetDC/ReleaseDC: a window's client area, or the screen for a null window.
+// GetDC/ReleaseDC: a window's client area, or the screen for a null window. The second form adopts
+// a context of the window got otherwise (GetWindowDC, GetDCEx), also released with ReleaseDC.
 class TWindowDC {
 public:
     explicit TWindowDC(HWND wnd) : wnd_(wnd), dc_(GetDC(wnd)) {}
+    TWindowDC(HWND wnd, HDC dc) : wnd_(wnd), dc_(dc) {}
     ~TWindowDC() {
         if (dc_) ReleaseDC(wnd_, dc_);
     }

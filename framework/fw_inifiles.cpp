@@ -1,5 +1,7 @@
 #include "fw_inifiles.h"
 
+#include "fw_handles.h"
+
 #include <algorithm>
 
 namespace fw {
@@ -136,12 +138,12 @@ void TIniFile::PrepareWrite() {
     if (!FCreateUnicode || FFileName.empty() || FileExists(FFileName)) return;
     // CREATE_NEW: a file another writer made in the meantime is left alone. A failure here shows
     // up as the refused write that follows.
-    HANDLE h = CreateFileW(FFileName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return;
+    TKernelHandle h(
+        CreateFileW(FFileName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!h) return;
     static const uint8_t kBom[2] = {0xFF, 0xFE};
     DWORD put = 0;
-    WriteFile(h, kBom, 2, &put, nullptr);
-    CloseHandle(h);
+    WriteFile(h.Get(), kBom, 2, &put, nullptr);
 }
 
 void TIniFile::RaiseWriteError() { throw EIniFileException(Format(L"Unable to write to %s", {FFileName})); }

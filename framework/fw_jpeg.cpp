@@ -1,5 +1,6 @@
 #include "fw_jpeg.h"
 
+#include "fw_handles.h"
 #include "fw_png.h"
 
 #include <objbase.h>
@@ -11,17 +12,6 @@
 namespace fw {
 
 namespace {
-
-template <class T>
-struct ComPtr {
-    T* p = nullptr;
-    ~ComPtr() {
-        if (p) p->Release();
-    }
-    T** operator&() { return &p; }
-    T* operator->() const { return p; }
-    explicit operator bool() const { return p != nullptr; }
-};
 
 // COM for the duration of one decode, on whatever thread decodes.
 struct ComScope {
@@ -43,20 +33,21 @@ bool WicDecode(const uint8_t* Data, size_t Size, const GUID& PixelFormat, int By
     Pixels.clear();
     if (!Data || Size == 0 || Size > 0x7FFFFFFF || BytesPerPixel <= 0) return false;
     ComScope com;
-    ComPtr<IWICImagingFactory> factory;
+    TComPtr<IWICImagingFactory> factory;
     if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
-                                reinterpret_cast<void**>(&factory))))
+                                reinterpret_cast<void**>(factory.Put()))))
         return false;
-    ComPtr<IWICStream> stream;
-    if (FAILED(factory->CreateStream(&stream))) return false;
+    TComPtr<IWICStream> stream;
+    if (FAILED(factory->CreateStream(stream.Put()))) return false;
     if (FAILED(stream->InitializeFromMemory(const_cast<BYTE*>(Data), DWORD(Size)))) return false;
-    ComPtr<IWICBitmapDecoder> decoder;
-    if (FAILED(factory->CreateDecoderFromStream(stream.p, nullptr, WICDecodeMetadataCacheOnDemand, &decoder))) return false;
-    ComPtr<IWICBitmapFrameDecode> frame;
-    if (FAILED(decoder->GetFrame(0, &frame))) return false;
-    ComPtr<IWICFormatConverter> conv;
-    if (FAILED(factory->CreateFormatConverter(&conv))) return false;
-    if (FAILED(conv->Initialize(frame.p, PixelFormat, WICBitmapDitherTypeNone, nullptr, 0.0, WICBitmapPaletteTypeCustom)))
+    TComPtr<IWICBitmapDecoder> decoder;
+    if (FAILED(factory->CreateDecoderFromStream(stream.Get(), nullptr, WICDecodeMetadataCacheOnDemand, decoder.Put())))
+        return false;
+    TComPtr<IWICBitmapFrameDecode> frame;
+    if (FAILED(decoder->GetFrame(0, frame.Put()))) return false;
+    TComPtr<IWICFormatConverter> conv;
+    if (FAILED(factory->CreateFormatConverter(conv.Put()))) return false;
+    if (FAILED(conv->Initialize(frame.Get(), PixelFormat, WICBitmapDitherTypeNone, nullptr, 0.0, WICBitmapPaletteTypeCustom)))
         return false;
     UINT w = 0, h = 0;
     // The size comes from the file: a header may promise far more pixels than a 32-bit process can

@@ -23,14 +23,14 @@ struct SyncQueue {
     CRITICAL_SECTION Lock;
     std::deque<SyncRequest*> Items;
     // Auto-reset; set whenever a call is queued, so that WaitFor on the GUI thread wakes up.
-    HANDLE Signal = nullptr;
+    TKernelHandle Signal;
     DWORD MainThread = 0;
     // The calls running right now on the GUI thread, innermost last (a call may open a modal
     // loop that runs further calls). GUI thread only, so no lock.
     std::vector<SyncRequest*> Running;
     SyncQueue() {
         InitializeCriticalSection(&Lock);
-        Signal = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+        Signal.Reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
     }
 };
 
@@ -181,7 +181,7 @@ int TThread::WaitFor() {
     if (!GetFinished() && InOwnSynchronizedCall(this))
         throw EThread(L"A thread cannot be waited for inside its own synchronised call");
     if (GetCurrentThreadId() == MainThreadID()) {
-        HANDLE handles[2] = {FHandle.Get(), Queue().Signal};
+        HANDLE handles[2] = {FHandle.Get(), Queue().Signal.Get()};
         for (;;) {
             // The queue first: the signal of a call already queued may have been used up by an
             // outer wait whose loop is now suspended inside an earlier call (this wait then runs
@@ -225,7 +225,7 @@ void TThread::Synchronize(TThread* Thread, TThreadMethod Method) {
     EnterCriticalSection(&q.Lock);
     q.Items.push_back(&r);
     LeaveCriticalSection(&q.Lock);
-    SetEvent(q.Signal);
+    SetEvent(q.Signal.Get());
     HWND wnd = FrameworkWindow();
     if (!PostMessageW(wnd, WakeMainThreadMessage(), 0, 0) && !IsWindow(wnd)) {
         // The GUI side has shut down: no message loop will ever run the call. Take it back

@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "UCheckNewThread.h"
+#include "fw_handles.h"
 #include "uOnlineRequest.h"
 
 using json = nlohmann::ordered_json;
@@ -115,17 +116,16 @@ bool ParseJsonText(std::string Utf8, json& Out) {
 
 // The whole file, when it exists and is not larger than MaxBytes.
 bool ReadSmallFile(const std::wstring& Path, size_t MaxBytes, std::string& Out) {
-    HANDLE h = CreateFileW(Path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return false;
+    fw::TKernelHandle h(CreateFileW(Path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!h) return false;
     bool ok = false;
     LARGE_INTEGER size{};
-    if (GetFileSizeEx(h, &size) && size.QuadPart >= 0 && uint64_t(size.QuadPart) <= MaxBytes) {
+    if (GetFileSizeEx(h.Get(), &size) && size.QuadPart >= 0 && uint64_t(size.QuadPart) <= MaxBytes) {
         Out.assign(size_t(size.QuadPart), '\0');
         DWORD read = 0;
-        ok = Out.empty() || (ReadFile(h, Out.data(), DWORD(Out.size()), &read, nullptr) && read == Out.size());
+        ok = Out.empty() || (ReadFile(h.Get(), Out.data(), DWORD(Out.size()), &read, nullptr) && read == Out.size());
     }
-    CloseHandle(h);
     return ok;
 }
 
@@ -133,11 +133,13 @@ bool ReadSmallFile(const std::wstring& Path, size_t MaxBytes, std::string& Out) 
 // download of the same picture) never sees half a file.
 bool WriteFileReplacing(const std::wstring& Path, const void* Data, size_t Size) {
     const std::wstring tmp = Path + L"." + std::to_wstring(GetCurrentThreadId()) + L".tmp";
-    HANDLE h = CreateFileW(tmp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return false;
+    fw::TKernelHandle h(
+        CreateFileW(tmp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!h) return false;
     DWORD written = 0;
-    bool ok = WriteFile(h, Data, DWORD(Size), &written, nullptr) && written == Size;
-    ok = CloseHandle(h) && ok;
+    bool ok = WriteFile(h.Get(), Data, DWORD(Size), &written, nullptr) && written == Size;
+    // Closed before the rename, and a failed close counts as a failed write.
+    ok = CloseHandle(h.Release()) && ok;
     if (ok) ok = MoveFileExW(tmp.c_str(), Path.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
     if (!ok) DeleteFileW(tmp.c_str());
     return ok;

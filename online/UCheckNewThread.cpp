@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "fw_base.h"
+#include "fw_handles.h"
 #include "fw_inifiles.h"
 #include "uOnlineRequest.h"
 
@@ -99,9 +100,7 @@ std::wstring GetLongPath(const std::wstring& Path) {
     // A wildcard would make the search match some other entry.
     if (Path.find_first_of(L"*?", static_cast<size_t>(p)) != std::wstring::npos) return {};
     WIN32_FIND_DATAW data{};
-    HANDLE h = FindFirstFileW(Path.c_str(), &data);
-    if (h == INVALID_HANDLE_VALUE) return {};
-    FindClose(h);
+    if (!fw::TFindHandle(FindFirstFileW(Path.c_str(), &data))) return {};
     return result + data.cFileName;
 }
 
@@ -138,15 +137,16 @@ std::wstring SaveTempIni(const std::wstring& Text, std::wstring* FolderOut) {
 
     std::wstring path = dir + RandomName(8) + L".ini";
     std::string bytes = fw::WideToAnsi(Text) + "\r\n";
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) {
+    fw::TKernelHandle h(
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!h) {
         DWORD err = GetLastError();
         throw fw::EOSError(L"Cannot create file \"" + path + L"\". " + fw::SysErrorMessage(err), err);
     }
     DWORD written = 0;
-    BOOL ok = WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    BOOL ok = WriteFile(h.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
     DWORD err = GetLastError();
-    CloseHandle(h);
+    h.Reset();  // closed before a failed file is deleted
     if (!ok || written != bytes.size()) {
         DeleteFileW(path.c_str());
         throw fw::EOSError(L"Cannot write file \"" + path + L"\". " + fw::SysErrorMessage(err), err);

@@ -2,6 +2,7 @@
 
 #include "PublicFunsReg.h"
 #include "UCheckNewThread.h"
+#include "fw_handles.h"
 #include "uOnlineRequest.h"
 
 #include <objbase.h>
@@ -21,13 +22,12 @@ void GetMachineGuid(std::wstring& Guid) {
     if (FAILED(CoCreateGuid(&id)) || StringFromGUID2(id, text, 40) == 0) return;
     Guid = text;
 
-    HKEY key = nullptr;
+    fw::TRegKey key;
     if (MachineGuidCreateKey(HKEY_CLASSES_ROOT, MachineGuidKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
-                             RegAccessMask(false), nullptr, &key, nullptr) != ERROR_SUCCESS)
+                             RegAccessMask(false), nullptr, key.Put(), nullptr) != ERROR_SUCCESS)
         return;  // no rights: the id serves this run only
-    RegSetValueExW(key, MachineGuidValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(Guid.c_str()),
+    RegSetValueExW(key.Get(), MachineGuidValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(Guid.c_str()),
                    static_cast<DWORD>((Guid.size() + 1) * sizeof(wchar_t)));
-    RegCloseKey(key);
 }
 
 // ---------------------------------------------------------------------------------------------

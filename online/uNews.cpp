@@ -8,6 +8,7 @@
 
 #include "PublicFuns.h"
 #include "fw_formload.h"
+#include "fw_handles.h"
 
 using namespace fw;
 
@@ -44,25 +45,6 @@ constexpr GUID kDIID_DWebBrowserEvents2 = {0x34A715A0, 0x6587, 0x11D0, {0x92, 0x
 // {B196B284-BAB4-101A-B69C-00AA00341D07}
 constexpr GUID kIID_IConnectionPointContainer = {0xB196B284, 0xBAB4, 0x101A, {0xB6, 0x9C, 0x00, 0xAA, 0x00, 0x34, 0x1D, 0x07}};
 constexpr DISPID kDispidNavigateComplete2 = 252;
-
-template <class T>
-struct TComPtr {
-    T* P = nullptr;
-    TComPtr() = default;
-    TComPtr(const TComPtr&) = delete;
-    TComPtr& operator=(const TComPtr&) = delete;
-    ~TComPtr() { Reset(); }
-    void Reset() {
-        if (P) P->Release();
-        P = nullptr;
-    }
-    T** Out() {
-        Reset();
-        return &P;
-    }
-    T* operator->() const { return P; }
-    explicit operator bool() const { return P != nullptr; }
-};
 
 void Check(HRESULT Hr, const wchar_t* What) {
     if (FAILED(Hr)) {
@@ -182,13 +164,13 @@ public:
                                Parent, nullptr, GetModuleHandleW(nullptr), nullptr);
         if (!FWnd) return false;
         TComPtr<IUnknown> unknown;
-        if (FAILED(getControl(FWnd, unknown.Out())) || !unknown) return false;
-        if (FAILED(unknown->QueryInterface(kIID_IWebBrowser2, reinterpret_cast<void**>(FBrowser.Out()))) || !FBrowser)
+        if (FAILED(getControl(FWnd, unknown.Put())) || !unknown) return false;
+        if (FAILED(unknown->QueryInterface(kIID_IWebBrowser2, reinterpret_cast<void**>(FBrowser.Put()))) || !FBrowser)
             return false;
         FBrowser->put_Silent(VARIANT_TRUE);
         TComPtr<IConnectionPointContainer> container;
-        if (SUCCEEDED(FBrowser->QueryInterface(kIID_IConnectionPointContainer, reinterpret_cast<void**>(container.Out()))) &&
-            container && SUCCEEDED(container->FindConnectionPoint(kDIID_DWebBrowserEvents2, FPoint.Out())) && FPoint) {
+        if (SUCCEEDED(FBrowser->QueryInterface(kIID_IConnectionPointContainer, reinterpret_cast<void**>(container.Put()))) &&
+            container && SUCCEEDED(container->FindConnectionPoint(kDIID_DWebBrowserEvents2, FPoint.Put())) && FPoint) {
             FEvents = new TBrowserEvents([this] {
                 if (OnNavigateComplete) OnNavigateComplete();
             });
@@ -210,17 +192,17 @@ public:
 
     bool StyleBody() override {
         TComPtr<IDispatch> document;
-        Check(FBrowser->get_Document(document.Out()), L"Document");
+        Check(FBrowser->get_Document(document.Put()), L"Document");
         if (!document) return false;
         TComPtr<IDispatch> body;
-        body.P = GetObjectProperty(document.P, L"Body");
+        body.Reset(GetObjectProperty(document.Get(), L"Body"));
         if (!body) return false;
-        PutProperty(body.P, L"Scroll", L"no");
+        PutProperty(body.Get(), L"Scroll", L"no");
         TComPtr<IDispatch> style;
-        style.P = GetObjectProperty(body.P, L"style");
+        style.Reset(GetObjectProperty(body.Get(), L"style"));
         if (!style) throw Exception(L"The document's body has no style");
-        PutProperty(style.P, L"border", L"none");
-        PutProperty(style.P, L"margin", L"0px");
+        PutProperty(style.Get(), L"border", L"none");
+        PutProperty(style.Get(), L"margin", L"0px");
         return true;
     }
 

@@ -1,5 +1,7 @@
 #include "uOnlineRequest.h"
 
+#include "fw_handles.h"
+
 #include <wininet.h>
 
 #include <algorithm>
@@ -7,21 +9,7 @@
 
 namespace {
 
-// Owns one WinINet handle (session, connection or request) and closes it when it goes.
-class TInternetHandle {
-public:
-    explicit TInternetHandle(HINTERNET H) : FH(H) {}
-    ~TInternetHandle() {
-        if (FH) InternetCloseHandle(FH);
-    }
-    TInternetHandle(const TInternetHandle&) = delete;
-    TInternetHandle& operator=(const TInternetHandle&) = delete;
-    HINTERNET Get() const { return FH; }
-    explicit operator bool() const { return FH != nullptr; }
-
-private:
-    HINTERNET FH;
-};
+using fw::TInternetHandle;
 
 struct TTarget {
     bool Secure = false;

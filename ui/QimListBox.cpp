@@ -334,10 +334,9 @@ void TQimListBox::FillBackground(TBitmap32* Buffer, const TRect& Rect) {
     auto parentBackground = [&]() {
         TCanvas* c = Buffer->GetCanvas();
         HDC dc = c->GetHandle();
-        const int saved = SaveDC(dc);
+        TSavedDC saved(dc);
         IntersectClipRect(dc, Rect.Left, Rect.Top, Rect.Right, Rect.Bottom);
         DrawParentBackground(this, c);
-        RestoreDC(dc, saved);
     };
     if (GetAlpha() != 255) {
         parentBackground();

@@ -188,7 +188,7 @@ void TVeskListView::ComputeContentHeight() {
 void TVeskListView::PaintBackground(const fw::TRect& Rect) {
     fw::TCanvas* canvas = FBuffer->GetCanvas();
     HDC dc = canvas->GetHandle();
-    const int saved = SaveDC(dc);
+    fw::TSavedDC saved(dc);
     IntersectClipRect(dc, Rect.Left, Rect.Top, Rect.Right, Rect.Bottom);
     const fw::TRect all(0, 0, FBuffer->GetWidth(), FBuffer->GetHeight());
     if (FTransparent) {
@@ -200,7 +200,6 @@ void TVeskListView::PaintBackground(const fw::TRect& Rect) {
         canvas->GetBrush()->SetColor(GetColor());
         canvas->FillRect(Rect);
     }
-    RestoreDC(dc, saved);
 }
 
 void TVeskListView::Paint() {

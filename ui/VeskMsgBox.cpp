@@ -19,6 +19,15 @@ struct TBtnKind {
 };
 constexpr TBtnKind kBtnKinds[] = {{mbYes, mrYes}, {mbNo, mrNo}, {mbOK, mrOk}};
 
+// Width and height of the average letter in the canvas's current font.
+SIZE AverageCharSize(TCanvas* Canvas) {
+    std::wstring letters;
+    for (wchar_t c = L'A'; c <= L'Z'; ++c) letters += c;
+    for (wchar_t c = L'a'; c <= L'z'; ++c) letters += c;
+    const SIZE ext = Canvas->TextExtent(letters);
+    return SIZE{ext.cx / 52, ext.cy};
+}
+
 void CopyPng(TPngImage* Target, TPngImage* Source) {
     if (Source == Target) return;
     if (Source) {
@@ -133,6 +142,15 @@ int TVeskMsgBox::ShowMessageForm(const std::wstring& Caption, const std::wstring
     return result;
 }
 
+// The sizes the dialog is laid out with, all in client pixels.
+struct TVeskMsgBox::TLayout {
+    int horzMargin, vertMargin, horzSpacing, vertSpacing;
+    int buttonWidth, buttonHeight, rowWidth;
+    int iconW, iconH;
+    int textW, textH;
+    int clientWidth, clientHeight;
+};
+
 TMessageForm* TVeskMsgBox::CreateMessageForm(const std::wstring& Msg, uint8_t DlgType, TMsgDlgButtons Buttons) {
     auto* form = TForm::CreateNew<TMessageForm>(Application);
     try {
@@ -140,101 +158,12 @@ TMessageForm* TVeskMsgBox::CreateMessageForm(const std::wstring& Msg, uint8_t Dl
         form->SetPopupMode(pmAuto);
         form->SetPosition(poDesktopCenter);
         form->OnKeyDown = [form](TObject* Sender, WORD& Key, TShiftState Shift) { form->FormKeyDown(Sender, Key, Shift); };
-
-        // The average character of the form's font sets margins and spacing.
-        std::wstring letters;
-        for (wchar_t c = L'A'; c <= L'Z'; ++c) letters += c;
-        for (wchar_t c = L'a'; c <= L'z'; ++c) letters += c;
-        TCanvas* canvas = form->GetCanvas();
-        const SIZE ext = canvas->TextExtent(letters);
-        const int charW = ext.cx / 52;
-        const int charH = ext.cy;
-        const int horzMargin = MulDiv(8, charW, 4);
-        const int vertMargin = MulDiv(8, charH, 8);
-        const int horzSpacing = MulDiv(10, charW, 4);
-        const int vertSpacing = MulDiv(10, charH, 8);
-
-        int n = 0;
-        for (const auto& k : kBtnKinds)
-            if (Buttons.Contains(k.btn)) ++n;
-        const int btnHeight = FImgBtn->GetHeight();
-        const int buttonWidth = FButonStateCount > 0
-                                    ? static_cast<int>(RoundHalfEven(static_cast<long double>(FImgBtn->GetWidth()) /
-                                                                     FButonStateCount))
-                                    : 0;
-        const int rowWidth = n > 0 ? buttonWidth * n + (n - 1) * horzSpacing : 0;
-
-        // The message on one line, or wrapped to twice the button row when it is wider.
-        RECT textRect{0, 0, 0, 0};
-        {
-            HDC dc = canvas->GetHandle();
-            HGDIOBJ old = SelectObject(dc, FFontMsg->GetHandle());
-            DrawTextW(dc, Msg.c_str(), static_cast<int>(Msg.size()), &textRect, DT_CALCRECT | DT_EXPANDTABS | DT_SINGLELINE);
-            if (textRect.right - textRect.left > 2 * rowWidth) {
-                textRect = RECT{0, 0, 2 * rowWidth, 0};
-                DrawTextW(dc, Msg.c_str(), static_cast<int>(Msg.size()), &textRect,
-                          DT_CALCRECT | DT_EXPANDTABS | DT_WORDBREAK);
-            }
-            SelectObject(dc, old);
-        }
-        const int textW = textRect.right - textRect.left;
-        const int textH = textRect.bottom - textRect.top;
-
         TPngImage* icon = GetIcon(DlgType);
-        const int iconW = icon ? icon->GetWidth() : 0;
-        const int iconH = icon ? icon->GetHeight() : 0;
-        const int clientWidth = 2 * horzMargin + std::max(rowWidth, iconW + textW + horzSpacing);
-        const int clientHeight = btnHeight + std::max(iconH, textH) + vertSpacing + 2 * vertMargin;
-        form->SetClientWidth(clientWidth);
-        form->SetClientHeight(clientHeight);
-        form->SetBounds(Screen->GetWidth() / 2 - form->GetWidth() / 2, Screen->GetHeight() / 2 - form->GetHeight() / 2,
-                        form->GetWidth(), form->GetHeight());
-
-        auto* image = new TImage(form);
-        image->SetName(L"Image");
-        image->SetParent(form);
-        if (icon) {
-            TPicture pic;
-            pic.Assign(icon);
-            image->SetPicture(&pic);
-        }
-        const int iconTop = vertMargin + (textH > iconH ? (textH - iconH) / 2 : 0);
-        image->SetBounds(horzMargin, iconTop, iconW, iconH);
-
-        auto* label = new TLabel(form);
-        label->SetName(L"Message");
-        label->SetParent(form);
-        label->SetAutoSize(false);
-        label->SetWordWrap(true);
-        // Over a skinned client background the label must not paint a box of its own.
-        label->SetTransparent(true);
-        label->SetFont(FFontMsg.get());
-        label->SetCaption(Msg);
-        const int textTop = vertMargin + (iconH > textH ? (iconH - textH) / 2 : 0);
-        label->SetBounds(horzMargin + iconW + horzSpacing, textTop, textW, textH);
-
-        int x = (clientWidth - rowWidth) / 2;
-        const int y = vertMargin + std::max(iconH, textH) + vertSpacing;
-        for (const auto& k : kBtnKinds) {
-            if (!Buttons.Contains(k.btn)) continue;
-            auto* b = new TVeskPngButton(form);
-            b->SetParent(form);
-            b->SetButtonStateCount(FButonStateCount);
-            b->SetImgButton(FImgBtn.get());
-            b->SetFontNormal(FFontBtn.get());
-            b->SetFontOver(FFontBtn.get());
-            b->SetFontDown(FFontBtn.get());
-            b->SetCaption(k.btn == mbYes ? FBtnCaptionYes : k.btn == mbNo ? FBtnCaptionNo : FBtnCaptionOk);
-            // The slot of the row; the prepared frame keeps it when the strip divides evenly.
-            b->SetBounds(x, y, buttonWidth, btnHeight);
-            b->Loaded();
-            b->SetBounds(x, y, b->GetWidth(), b->GetHeight());
-            x += b->GetWidth() + horzSpacing;
-            b->SetModalResult(k.result);
-            b->OnClick = [form, b](TObject*) { form->SetModalResult(b->GetModalResult()); };
-            if (!form->FFirstButton) form->FFirstButton = b;
-            form->FLastButton = b;
-        }
+        const TLayout l = Layout(form->GetCanvas(), Msg, icon, Buttons);
+        SizeForm(form, l);
+        AddIcon(form, icon, l);
+        AddMessage(form, Msg, l);
+        AddButtons(form, Buttons, l);
     } catch (...) {
         form->Free();
         throw;
@@ -242,21 +171,120 @@ TMessageForm* TVeskMsgBox::CreateMessageForm(const std::wstring& Msg, uint8_t Dl
     return form;
 }
 
+TVeskMsgBox::TLayout TVeskMsgBox::Layout(TCanvas* Canvas, const std::wstring& Msg, const TPngImage* Icon,
+                                         TMsgDlgButtons Buttons) const {
+    TLayout l{};
+    // The average character of the form's font sets margins and spacing.
+    const SIZE ch = AverageCharSize(Canvas);
+    const int charW = ch.cx;
+    const int charH = ch.cy;
+    l.horzMargin = MulDiv(8, charW, 4);
+    l.vertMargin = MulDiv(8, charH, 8);
+    l.horzSpacing = MulDiv(10, charW, 4);
+    l.vertSpacing = MulDiv(10, charH, 8);
+
+    int n = 0;
+    for (const auto& k : kBtnKinds)
+        if (Buttons.Contains(k.btn)) ++n;
+    l.buttonHeight = FImgBtn->GetHeight();
+    l.buttonWidth = FButonStateCount > 0 ? static_cast<int>(RoundHalfEven(
+                                               static_cast<long double>(FImgBtn->GetWidth()) / FButonStateCount))
+                                         : 0;
+    l.rowWidth = n > 0 ? l.buttonWidth * n + (n - 1) * l.horzSpacing : 0;
+
+    const RECT textRect = MeasureMessage(Canvas->GetHandle(), Msg, 2 * l.rowWidth);
+    l.textW = textRect.right - textRect.left;
+    l.textH = textRect.bottom - textRect.top;
+    l.iconW = Icon ? Icon->GetWidth() : 0;
+    l.iconH = Icon ? Icon->GetHeight() : 0;
+    l.clientWidth = 2 * l.horzMargin + std::max(l.rowWidth, l.iconW + l.textW + l.horzSpacing);
+    l.clientHeight = l.buttonHeight + std::max(l.iconH, l.textH) + l.vertSpacing + 2 * l.vertMargin;
+    return l;
+}
+
+RECT TVeskMsgBox::MeasureMessage(HDC Dc, const std::wstring& Msg, int MaxWidth) const {
+    // The message on one line, or wrapped to MaxWidth (twice the button row) when it is wider.
+    RECT r{0, 0, 0, 0};
+    TSelectObject font(Dc, FFontMsg->GetHandle());
+    DrawTextW(Dc, Msg.c_str(), static_cast<int>(Msg.size()), &r, DT_CALCRECT | DT_EXPANDTABS | DT_SINGLELINE);
+    if (r.right - r.left > MaxWidth) {
+        r = RECT{0, 0, MaxWidth, 0};
+        DrawTextW(Dc, Msg.c_str(), static_cast<int>(Msg.size()), &r, DT_CALCRECT | DT_EXPANDTABS | DT_WORDBREAK);
+    }
+    return r;
+}
+
+void TVeskMsgBox::SizeForm(TMessageForm* Form, const TLayout& L) {
+    Form->SetClientWidth(L.clientWidth);
+    Form->SetClientHeight(L.clientHeight);
+    Form->SetBounds(Screen->GetWidth() / 2 - Form->GetWidth() / 2, Screen->GetHeight() / 2 - Form->GetHeight() / 2,
+                    Form->GetWidth(), Form->GetHeight());
+}
+
+void TVeskMsgBox::AddIcon(TMessageForm* Form, TPngImage* Icon, const TLayout& L) {
+    auto* image = new TImage(Form);
+    image->SetName(L"Image");
+    image->SetParent(Form);
+    if (Icon) {
+        TPicture pic;
+        pic.Assign(Icon);
+        image->SetPicture(&pic);
+    }
+    const int iconTop = L.vertMargin + (L.textH > L.iconH ? (L.textH - L.iconH) / 2 : 0);
+    image->SetBounds(L.horzMargin, iconTop, L.iconW, L.iconH);
+}
+
+void TVeskMsgBox::AddMessage(TMessageForm* Form, const std::wstring& Msg, const TLayout& L) {
+    auto* label = new TLabel(Form);
+    label->SetName(L"Message");
+    label->SetParent(Form);
+    label->SetAutoSize(false);
+    label->SetWordWrap(true);
+    // Over a skinned client background the label must not paint a box of its own.
+    label->SetTransparent(true);
+    label->SetFont(FFontMsg.get());
+    label->SetCaption(Msg);
+    const int textTop = L.vertMargin + (L.iconH > L.textH ? (L.iconH - L.textH) / 2 : 0);
+    label->SetBounds(L.horzMargin + L.iconW + L.horzSpacing, textTop, L.textW, L.textH);
+}
+
+void TVeskMsgBox::AddButtons(TMessageForm* Form, TMsgDlgButtons Buttons, const TLayout& L) {
+    int x = (L.clientWidth - L.rowWidth) / 2;
+    const int y = L.vertMargin + std::max(L.iconH, L.textH) + L.vertSpacing;
+    for (const auto& k : kBtnKinds) {
+        if (!Buttons.Contains(k.btn)) continue;
+        auto* b = new TVeskPngButton(Form);
+        b->SetParent(Form);
+        b->SetButtonStateCount(FButonStateCount);
+        b->SetImgButton(FImgBtn.get());
+        b->SetFontNormal(FFontBtn.get());
+        b->SetFontOver(FFontBtn.get());
+        b->SetFontDown(FFontBtn.get());
+        b->SetCaption(k.btn == mbYes ? FBtnCaptionYes : k.btn == mbNo ? FBtnCaptionNo : FBtnCaptionOk);
+        // The slot of the row; the prepared frame keeps it when the strip divides evenly.
+        b->SetBounds(x, y, L.buttonWidth, L.buttonHeight);
+        b->Loaded();
+        b->SetBounds(x, y, b->GetWidth(), b->GetHeight());
+        x += b->GetWidth() + L.horzSpacing;
+        b->SetModalResult(k.result);
+        b->OnClick = [Form, b](TObject*) { Form->SetModalResult(b->GetModalResult()); };
+        if (!Form->FFirstButton) Form->FFirstButton = b;
+        Form->FLastButton = b;
+    }
+}
+
 void TVeskMsgBox::PaintNc(TMessage& Message) {
     // OnAfterDrawBtn, fired by the composition, may free the component.
     std::shared_ptr<bool> alive = FAlive;
     TVeskCoustomPaintor::PaintNc(Message);
     if (!*alive || !FForm || !FResource || !FNcBitmap || !FForm->HandleAllocated()) return;
-    HWND h = FForm->GetHandle();
-    HDC dc = Message.WParam == 1 ? GetWindowDC(h)
-                                 : GetDCEx(h, reinterpret_cast<HRGN>(Message.WParam),
-                                           DCX_WINDOW | DCX_CACHE | DCX_CLIPSIBLINGS | DCX_INTERSECTRGN);
+    TWindowDC ncDC = NonClientDC(Message);
+    HDC dc = ncDC.Get();
     if (!dc) return;
     const TRect cr = ClientRectInWindow();
     ExcludeClipRect(dc, cr.Left, cr.Top, cr.Right, cr.Bottom);
     const SIZE ws = FormSize();
     BitBlt(dc, 0, 0, ws.cx, ws.cy, FNcBitmap->GetCanvas()->GetHandle(), 0, 0, SRCCOPY);
-    ReleaseDC(h, dc);
 }
 
 void TVeskMsgBox::PaintClient(TMessage& Message) {

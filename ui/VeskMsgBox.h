@@ -132,8 +132,17 @@ protected:
     void PaintClient(fw::TMessage& Message) override;
 
 private:
+    struct TLayout;
     void FreeIcons();
     void RaiseOpenBox();
+    // The steps of CreateMessageForm.
+    TLayout Layout(fw::TCanvas* Canvas, const std::wstring& Msg, const fw::TPngImage* Icon,
+                   TMsgDlgButtons Buttons) const;
+    RECT MeasureMessage(HDC Dc, const std::wstring& Msg, int MaxWidth) const;
+    static void SizeForm(TMessageForm* Form, const TLayout& L);
+    static void AddIcon(TMessageForm* Form, fw::TPngImage* Icon, const TLayout& L);
+    void AddMessage(TMessageForm* Form, const std::wstring& Msg, const TLayout& L);
+    void AddButtons(TMessageForm* Form, TMsgDlgButtons Buttons, const TLayout& L);
     std::unique_ptr<fw::TFont> FFontMsg;
     std::unique_ptr<fw::TFont> FFontBtn;
     std::unique_ptr<fw::TPngImage> FImgBtn;

@@ -446,6 +446,8 @@ protected:
     virtual void PaintNc(fw::TMessage& Message);
     // Prepares the client bitmap and decides whether the form erases by itself.
     virtual void PaintClient(fw::TMessage& Message);
+    // The form's window context for a WM_NCPAINT: whole, or clipped to the message's region.
+    fw::TWindowDC NonClientDC(const fw::TMessage& Message) const;
     void HookWindow(TVeskHookReason Reason);
     void Unhook();
     int CaptionHeight() const;
@@ -456,11 +458,16 @@ protected:
     void DrawCaptionButtons(fw::TCanvas* Canvas);
     void DrawBorder(fw::TCanvas* Canvas);
     void DrawCaptionText(fw::TCanvas* Canvas);
-    void NcCalcSize(fw::TMessage& Message);
-    void GetMinMaxInfo(fw::TMessage& Message);
-    void NcMouseMove(fw::TMessage& Message);
-    void NcLButtonDown(fw::TMessage& Message);
-    void NcLButtonUp(fw::TMessage& Message);
+    // The handlers of WndProc, one per message it takes over before the form's own processing.
+    void WMNcCalcSize(fw::TMessage& Message);
+    void WMNcHitTest(fw::TMessage& Message);
+    void WMNcActivate(fw::TMessage& Message);
+    void WMGetMinMaxInfo(fw::TMessage& Message);
+    void WMNcMouseMove(fw::TMessage& Message);
+    void WMNcLButtonDown(fw::TMessage& Message);
+    void WMNcLButtonUp(fw::TMessage& Message);
+    void WMNcMouseLeave(fw::TMessage& Message);
+    void AfterDefault(fw::TMessage& Message);
     void HideHint();
     void RepaintNc();
 

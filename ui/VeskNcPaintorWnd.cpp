@@ -242,81 +242,70 @@ void TVeskCoustomPaintor::WndProc(TMessage& Message) {
     std::shared_ptr<bool> alive = FAlive;
     FDefaultProcessing = true;
     switch (Message.Msg) {
-        case WM_NCCALCSIZE:
-            if (Message.WParam != 0) {
-                NcCalcSize(Message);
-                FDefaultProcessing = false;
-            }
-            break;
-        case WM_NCHITTEST:
-            Message.Result = NcHitTest(TPoint(Message.XPos(), Message.YPos()));
-            FDefaultProcessing = false;
-            break;
-        case WM_NCPAINT:
-            FDefaultProcessing = NcCompositionEnabled();
-            break;
-        case WM_NCACTIVATE:
-            // The caption looks the same active or not: nothing to repaint.
-            Message.Result = 1;
-            Message.Msg = 0;
-            FDefaultProcessing = false;
-            break;
-        case WM_ERASEBKGND:
-            PaintClient(Message);
-            break;
-        case WM_GETMINMAXINFO:
-            GetMinMaxInfo(Message);
-            break;
-        case WM_NCMOUSEMOVE:
-            NcMouseMove(Message);
-            break;
-        case WM_NCLBUTTONDOWN:
-            NcLButtonDown(Message);
-            break;
-        case WM_NCLBUTTONUP:
-            NcLButtonUp(Message);
-            break;
+        case WM_NCCALCSIZE: WMNcCalcSize(Message); break;
+        case WM_NCHITTEST: WMNcHitTest(Message); break;
+        case WM_NCPAINT: FDefaultProcessing = NcCompositionEnabled(); break;
+        case WM_NCACTIVATE: WMNcActivate(Message); break;
+        case WM_ERASEBKGND: PaintClient(Message); break;
+        case WM_GETMINMAXINFO: WMGetMinMaxInfo(Message); break;
+        case WM_NCMOUSEMOVE: WMNcMouseMove(Message); break;
+        case WM_NCLBUTTONDOWN: WMNcLButtonDown(Message); break;
+        case WM_NCLBUTTONUP: WMNcLButtonUp(Message); break;
+        case WM_NCMOUSELEAVE: WMNcMouseLeave(Message); break;
         case 0xAE:
         case 0xAF:
             // The system's own caption drawing: neither the form nor anything after it runs.
             FDefaultProcessing = outerDefault;
             return;
-        case WM_NCMOUSELEAVE:
-            FHoverCode = 0;
-            FPressedCode = 0;
-            HideHint();
-            RepaintNc();
-            if (!*alive) return;
-            FDefaultProcessing = true;
-            break;
-        default:
-            break;
+        default: break;
     }
     if (!*alive) return;
-    const bool callDefault = FDefaultProcessing;
-    if (callDefault) {
+    if (FDefaultProcessing) {
         TWndMethodProc saved = FSavedWndProc;
         if (saved) saved(Message);
         // The form (and this painter with it) may be gone after its own processing.
         if (!*alive) return;
     }
-    switch (Message.Msg) {
-        case WM_SIZE:
-            RepaintNc();
-            break;
-        case WM_NCPAINT:
-            PaintNc(Message);
-            break;
-        case CM_RECREATEWND:
-            HookWindow(hrRecreate);
-            break;
-        default:
-            break;
-    }
+    AfterDefault(Message);
     if (*alive) FDefaultProcessing = outerDefault;
 }
 
-void TVeskCoustomPaintor::NcCalcSize(TMessage& Message) {
+// What follows the form's own processing (or its absence) of a message.
+void TVeskCoustomPaintor::AfterDefault(TMessage& Message) {
+    switch (Message.Msg) {
+        case WM_SIZE: RepaintNc(); break;
+        case WM_NCPAINT: PaintNc(Message); break;
+        case CM_RECREATEWND: HookWindow(hrRecreate); break;
+        default: break;
+    }
+}
+
+void TVeskCoustomPaintor::WMNcHitTest(TMessage& Message) {
+    Message.Result = NcHitTest(TPoint(Message.XPos(), Message.YPos()));
+    FDefaultProcessing = false;
+}
+
+void TVeskCoustomPaintor::WMNcActivate(TMessage& Message) {
+    // The caption looks the same active or not: nothing to repaint.
+    Message.Result = 1;
+    Message.Msg = 0;
+    FDefaultProcessing = false;
+}
+
+void TVeskCoustomPaintor::WMNcMouseLeave(TMessage& Message) {
+    (void)Message;
+    std::shared_ptr<bool> alive = FAlive;
+    FHoverCode = 0;
+    FPressedCode = 0;
+    HideHint();
+    RepaintNc();
+    if (*alive) FDefaultProcessing = true;
+}
+
+void TVeskCoustomPaintor::WMNcCalcSize(TMessage& Message) {
+    // Only the variant with the rectangles to adjust is ours; the other goes to the form.
+    if (Message.WParam == 0) return;
+    FDefaultProcessing = false;
     auto* params = reinterpret_cast<NCCALCSIZE_PARAMS*>(Message.LParam);
     if (!params) return;
     RECT& r = params->rgrc[0];
@@ -342,7 +331,7 @@ void TVeskCoustomPaintor::NcCalcSize(TMessage& Message) {
     Message.Result = 0;
 }
 
-void TVeskCoustomPaintor::GetMinMaxInfo(TMessage& Message) {
+void TVeskCoustomPaintor::WMGetMinMaxInfo(TMessage& Message) {
     auto* mmi = reinterpret_cast<MINMAXINFO*>(Message.LParam);
     if (!mmi) return;
     if (FFixSize->GetMinWidth() != -1) mmi->ptMinTrackSize.x = FFixSize->GetMinWidth();
@@ -361,7 +350,7 @@ void TVeskCoustomPaintor::GetMinMaxInfo(TMessage& Message) {
     mmi->ptMaxPosition.y = 0;
 }
 
-void TVeskCoustomPaintor::NcMouseMove(TMessage& Message) {
+void TVeskCoustomPaintor::WMNcMouseMove(TMessage& Message) {
     std::shared_ptr<bool> alive = FAlive;
     const int code = NcHitTest(TPoint(Message.XPos(), Message.YPos()));
     Message.WParam = static_cast<WPARAM>(code);
@@ -387,7 +376,7 @@ void TVeskCoustomPaintor::NcMouseMove(TMessage& Message) {
     }
 }
 
-void TVeskCoustomPaintor::NcLButtonDown(TMessage& Message) {
+void TVeskCoustomPaintor::WMNcLButtonDown(TMessage& Message) {
     HideHint();
     const int code = NcHitTest(TPoint(Message.XPos(), Message.YPos()));
     Message.WParam = static_cast<WPARAM>(code);
@@ -405,7 +394,7 @@ void TVeskCoustomPaintor::NcLButtonDown(TMessage& Message) {
     FDefaultProcessing = !button;
 }
 
-void TVeskCoustomPaintor::NcLButtonUp(TMessage& Message) {
+void TVeskCoustomPaintor::WMNcLButtonUp(TMessage& Message) {
     HideHint();
     const int code = NcHitTest(TPoint(Message.XPos(), Message.YPos()));
     Message.WParam = static_cast<WPARAM>(code);
@@ -564,6 +553,15 @@ void TVeskCoustomPaintor::DrawCaptionText(TCanvas* Canvas) {
     pic.Draw(Canvas, tr);
 }
 
+TWindowDC TVeskCoustomPaintor::NonClientDC(const TMessage& Message) const {
+    // WM_NCPAINT's region 1 means the whole frame; any other is the part to repaint.
+    HWND h = FForm->GetHandle();
+    HDC dc = Message.WParam == 1 ? GetWindowDC(h)
+                                 : GetDCEx(h, reinterpret_cast<HRGN>(Message.WParam),
+                                           DCX_WINDOW | DCX_CACHE | DCX_CLIPSIBLINGS | DCX_INTERSECTRGN);
+    return TWindowDC(h, dc);
+}
+
 void TVeskCoustomPaintor::PaintClient(TMessage& Message) {
     (void)Message;
     if (!FShowClient || !FForm || !FResource) return;
@@ -590,10 +588,8 @@ void TVeskNcPaintor::PaintNc(TMessage& Message) {
     std::shared_ptr<bool> alive = FAlive;
     TVeskCoustomPaintor::PaintNc(Message);
     if (!*alive || !FForm || !FResource || !FNcBitmap || !FForm->HandleAllocated()) return;
-    HWND h = FForm->GetHandle();
-    HDC dc = Message.WParam == 1 ? GetWindowDC(h)
-                                 : GetDCEx(h, reinterpret_cast<HRGN>(Message.WParam),
-                                           DCX_WINDOW | DCX_CACHE | DCX_CLIPSIBLINGS | DCX_INTERSECTRGN);
+    TWindowDC ncDC = NonClientDC(Message);
+    HDC dc = ncDC.Get();
     if (!dc) return;
     HDC src = FNcBitmap->GetCanvas()->GetHandle();
     const int W = FNcBitmap->GetWidth(), H = FNcBitmap->GetHeight();
@@ -604,7 +600,6 @@ void TVeskNcPaintor::PaintNc(TMessage& Message) {
         BitBlt(dc, W - FMargins.Right, top, FMargins.Right, H - top, src, W - FMargins.Right, top, SRCCOPY);
         BitBlt(dc, 0, H - FMargins.Bottom, W, FMargins.Bottom, src, 0, H - FMargins.Bottom, SRCCOPY);
     }
-    ReleaseDC(h, dc);
 }
 
 void TVeskNcPaintor::PaintClient(TMessage& Message) {

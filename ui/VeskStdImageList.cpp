@@ -17,7 +17,7 @@ HICON CreateIconFromPng(const TPngImage* Png) {
     bi.bmiHeader.biBitCount = 32;
     bi.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    HBITMAP color = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    TGdiObject<HBITMAP> color(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
     if (!color) return nullptr;
     // The colour image carries straight (not premultiplied) alpha; the mask marks the fully
     // transparent pixels for shells that ignore the alpha channel.
@@ -37,15 +37,13 @@ HICON CreateIconFromPng(const TPngImage* Png) {
             if (alpha == 0) mask[static_cast<size_t>(y * maskStride + x / 8)] |= uint8_t(0x80 >> (x % 8));
         }
     }
-    HBITMAP maskBmp = CreateBitmap(w, h, 1, 1, mask.data());
+    // The icon gets copies of both bitmaps.
+    TGdiObject<HBITMAP> maskBmp(CreateBitmap(w, h, 1, 1, mask.data()));
     ICONINFO ii{};
     ii.fIcon = TRUE;
-    ii.hbmMask = maskBmp;
-    ii.hbmColor = color;
-    HICON icon = maskBmp ? CreateIconIndirect(&ii) : nullptr;
-    if (maskBmp) DeleteObject(maskBmp);
-    DeleteObject(color);
-    return icon;
+    ii.hbmMask = maskBmp.Get();
+    ii.hbmColor = color.Get();
+    return maskBmp ? CreateIconIndirect(&ii) : nullptr;
 }
 
 void DrawListPng(TCanvas* Canvas, int X, int Y, TPngImage* Png, bool Enabled) {
