@@ -43,6 +43,13 @@ UINT DownMessage(WPARAM Button) {
 
 void MouseMove(fw::TControl* Control, int x, int y, WPARAM Keys) { Send(Control, WM_MOUSEMOVE, Keys, Pt(x, y)); }
 
+void Hover(fw::TWinControl* Control, int x, int y) {
+    POINT p{x, y};
+    ClientToScreen(Control->GetHandle(), &p);
+    SetCursorPos(p.x, p.y);
+    MouseMove(Control, x, y);
+}
+
 void MouseDown(fw::TControl* Control, int x, int y, WPARAM Button, WPARAM Keys) {
     Send(Control, DownMessage(Button), Button | Keys, Pt(x, y));
 }

@@ -51,6 +51,9 @@ LRESULT Send(fw::TControl* Control, UINT Msg, WPARAM WParam = 0, LPARAM LParam =
 // Mouse messages at client point (x, y) of the control. `Button` is MK_LBUTTON, MK_RBUTTON or
 // MK_MBUTTON; `Keys` are further MK_ flags held.
 void MouseMove(fw::TControl* Control, int x, int y, WPARAM Keys = 0);
+// The real cursor put over client point (x, y) of a windowed control, then the move sent to it:
+// for code that asks the system where the mouse is.
+void Hover(fw::TWinControl* Control, int x, int y);
 void MouseDown(fw::TControl* Control, int x, int y, WPARAM Button = MK_LBUTTON, WPARAM Keys = 0);
 void MouseUp(fw::TControl* Control, int x, int y, WPARAM Button = MK_LBUTTON, WPARAM Keys = 0);
 // Move, press and release at one point.

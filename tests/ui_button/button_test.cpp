@@ -32,13 +32,7 @@ protected:
     }
     COLORREF At(int x, int y) { return Render(Form)->Color(x, y); }
     void Move(int x, int y, WPARAM keys = 0) { MouseMove(Form, x, y, keys); }
-    // The real cursor and the control under it at client point (x, y).
-    void Hover(int x, int y) {
-        POINT p{x, y};
-        ClientToScreen(Form->GetHandle(), &p);
-        SetCursorPos(p.x, p.y);
-        Move(x, y);
-    }
+    void Hover(int x, int y) { testsupport::Hover(Form, x, y); }
     TPlainForm* Form = nullptr;
 };
 

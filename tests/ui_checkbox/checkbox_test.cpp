@@ -39,13 +39,7 @@ protected:
     // The colour of the box part of a check box (the middle of its frame).
     COLORREF BoxColor(TVeskCheckBox* b) { return Render(Form)->Color(b->GetLeft() + 10, b->GetTop() + 8); }
     void Move(int x, int y, WPARAM keys = 0) { MouseMove(Form, x, y, keys); }
-    // The real cursor and the control under it at client point (x, y).
-    void Hover(int x, int y) {
-        POINT p{x, y};
-        ClientToScreen(Form->GetHandle(), &p);
-        SetCursorPos(p.x, p.y);
-        Move(x, y);
-    }
+    void Hover(int x, int y) { testsupport::Hover(Form, x, y); }
     TPlainForm* Form = nullptr;
 };
 
