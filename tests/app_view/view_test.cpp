@@ -71,6 +71,11 @@ protected:
         const fw::TRect r = v->lbData->GetItem(i)->ItemRect;
         v->lbDataMouseMove(v->lbData, {}, r.Left + 30, r.Top + 20);
     }
+    // Opens the editor on the first row, as its hover button does.
+    static void EditFirst(TfrmView* v) {
+        Hover(v, 0);
+        v->LoadEditor(v->lbData->GetItem(0));
+    }
     static void Mode(TfrmView* v, bool completed) {
         v->btnUnfinish1Click(completed ? v->btnCompleted : v->btnUnfinish);
     }
@@ -483,8 +488,7 @@ TEST_F(ViewTest, ANewReminderIsSavedWithItsLineBreaksAndListedAtOnce) {
     EXPECT_EQ(Names(*Reread()), (std::vector<std::wstring>{L"Call mum\r\nand dad"}));
 
     // Loading it again keeps the line breaks in the edit.
-    Hover(v, 0);
-    v->LoadEditor(v->lbData->GetItem(0));
+    EditFirst(v);
     EXPECT_EQ(v->edName->GetText(), L"Call mum\r\nand dad");
 }
 
@@ -541,8 +545,7 @@ TEST_F(ViewTest, ARuleWithoutDaysIsRefusedInTheDefaultTextWhenNoLanguageHasIt) {
 TEST_F(ViewTest, ARefusedWeeklyEditLeavesTheRecordAsItWas) {
     auto* r = Add(L"gym", 1, 0.75);
     TfrmView* v = Open();
-    Hover(v, 0);
-    v->LoadEditor(v->lbData->GetItem(0));
+    EditFirst(v);
     v->edName->SetText(L"changed");
     v->cbPeriod->SetIndex(2);
     for (auto* b : v->WeekBoxes) b->SetChecked(false);
@@ -565,8 +568,7 @@ TEST_F(ViewTest, ARefusedWeeklyEditLeavesTheRecordAsItWas) {
 TEST_F(ViewTest, AFailedSaveIsNotTakenForASave) {
     auto* r = Add(L"old", 1, 0.5);
     TfrmView* v = Open();
-    Hover(v, 0);
-    v->LoadEditor(v->lbData->GetItem(0));
+    EditFirst(v);
     v->edName->SetText(L"new name");
     Store->RefuseAll = true;
     EXPECT_THROW(v->SaveEditor(), fw::EIniFileException);
