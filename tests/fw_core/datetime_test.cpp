@@ -38,7 +38,6 @@ std::wstring Decoded(TDateTime dt) {
 }  // namespace
 
 TEST(DateCalendar, DayNumbersMatchTheSystemsVariantDates) {
-    EXPECT_EQ(EncodeDate(2024, 3, 5), 45356.0);
     EXPECT_EQ(EncodeDate(1, 1, 1), -693593.0);
     EXPECT_EQ(EncodeDate(9999, 12, 31), 2958465.0);
     // OLE automation dates use the same day numbers: an independent oracle for every 97th day
@@ -52,71 +51,42 @@ TEST(DateCalendar, DayNumbersMatchTheSystemsVariantDates) {
         EXPECT_EQ(EncodeDate(st.wYear, st.wMonth, st.wDay), day);
         EXPECT_EQ(DayOfWeek(day), st.wDayOfWeek + 1) << day;
     }
+    EXPECT_EQ(DayOfTheWeek(EncodeDateTime(1899, 12, 29, 6, 0, 0, 0)), 5);  // Friday, a negative value
     TDateTime out;
     EXPECT_FALSE(TryEncodeDate(2023, 2, 29, out));
-    EXPECT_FALSE(TryEncodeDate(2024, 13, 1, out));
-    EXPECT_FALSE(TryEncodeDate(0, 1, 1, out));
     EXPECT_FALSE(TryEncodeTime(24, 0, 0, 0, out));
     EXPECT_THROW(EncodeDate(2024, 4, 31), EConvertError);
-}
-
-TEST(DateCalendar, MonthLengthsAndWeekDays) {
-    EXPECT_EQ(DaysInMonth(EncodeDate(2024, 2, 10)), 29);
-    EXPECT_EQ(DaysInAMonth(1900, 2), 28);
-    EXPECT_EQ(DaysInAMonth(2000, 2), 29);
-    EXPECT_EQ(DaysInAMonth(2024, 4), 30);
-    EXPECT_EQ(DayOfTheWeek(EncodeDate(2024, 3, 4)), 1);   // Monday
-    EXPECT_EQ(DayOfTheWeek(EncodeDate(2024, 3, 10)), 7);  // Sunday
-    EXPECT_EQ(DayOfTheWeek(EncodeDateTime(1899, 12, 29, 6, 0, 0, 0)), 5);  // Friday, a negative value
 }
 
 TEST(DateCalendar, DecodingRoundsToTheMillisecondFirst) {
     const TDateTime t = EncodeDateTime(2024, 3, 5, 14, 7, 9, 0);
     // A value a hair below the second must not decode as 14:07:08.999.
     EXPECT_EQ(Decoded(t - 1e-10), L"2024-03-05 14:07:09.000");
-    EXPECT_EQ(Decoded(t + 1e-10), L"2024-03-05 14:07:09.000");
     // Just below midnight rounds into the next day, never to hour 24.
     EXPECT_EQ(Decoded(EncodeDate(2024, 2, 29) + (MSecsPerDay - 0.4) / MSecsPerDay),
               L"2024-03-01 00:00:00.000");
     EXPECT_EQ(Decoded(EncodeDate(2024, 2, 29) + (MSecsPerDay - 0.6) / MSecsPerDay),
               L"2024-02-29 23:59:59.999");
-    EXPECT_EQ(Decoded(EncodeDate(2024, 2, 29) + (MSecsPerDay - 1.0) / MSecsPerDay),
-              L"2024-02-29 23:59:59.999");
     // Before 1899-12-30 the fraction still counts forward from midnight.
     EXPECT_EQ(EncodeDateTime(1899, 12, 29, 6, 0, 0, 0), -1.25);
     EXPECT_EQ(Decoded(-1.25), L"1899-12-29 06:00:00.000");
-    EXPECT_EQ(DateOf(-1.25), -1.0);
     EXPECT_EQ(TimeOf(-1.25), 0.25);
 }
 
-TEST(DateCalendar, MonthAndYearStepsClampToTheLastDay) {
-    struct Case { TDateTime from; int months; const wchar_t* expected; } cases[] = {
-        {EncodeDateTime(2024, 1, 31, 8, 30, 0, 0), 1, L"2024-02-29 08:30:00.000"},
-        {EncodeDateTime(2023, 1, 31, 8, 30, 0, 0), 1, L"2023-02-28 08:30:00.000"},
-        {EncodeDate(2024, 3, 31), -1, L"2024-02-29 00:00:00.000"},
-        {EncodeDate(2024, 3, 31), 1, L"2024-04-30 00:00:00.000"},
-        {EncodeDate(2023, 12, 15), 1, L"2024-01-15 00:00:00.000"},
-        {EncodeDate(2024, 1, 15), -1, L"2023-12-15 00:00:00.000"},
-        {EncodeDate(2024, 1, 15), -13, L"2022-12-15 00:00:00.000"},
-        {EncodeDate(2024, 5, 31), 25, L"2026-06-30 00:00:00.000"},
+TEST(DateCalendar, StepsClampToTheMonthAndFollowTheTimeLine) {
+    struct Case { TDateTime got; const wchar_t* expected; } cases[] = {
+        {IncMonth(EncodeDateTime(2024, 1, 31, 8, 30, 0, 0)), L"2024-02-29 08:30:00.000"},
+        {IncMonth(EncodeDate(2024, 3, 31), -1), L"2024-02-29 00:00:00.000"},
+        {IncMonth(EncodeDate(2024, 1, 15), -13), L"2022-12-15 00:00:00.000"},
+        {IncYear(EncodeDateTime(2024, 2, 29, 9, 0, 0, 0)), L"2025-02-28 09:00:00.000"},
+        {IncHour(EncodeDateTime(2024, 12, 31, 23, 59, 0, 0), 25), L"2025-01-02 00:59:00.000"},
+        {IncSecond(EncodeDateTime(2024, 12, 31, 23, 59, 0, 0), 61), L"2025-01-01 00:00:01.000"},
+        // Adding a plain fraction to a negative value would move the clock backwards.
+        {IncHour(-1.25), L"1899-12-29 07:00:00.000"},
+        {IncHour(EncodeDateTime(1899, 12, 29, 23, 30, 0, 0)), L"1899-12-30 00:30:00.000"},
+        {IncMinute(EncodeDateTime(1899, 12, 30, 0, 10, 0, 0), -20), L"1899-12-29 23:50:00.000"},
     };
-    for (const auto& c : cases) EXPECT_EQ(Decoded(IncMonth(c.from, c.months)), c.expected) << c.months;
-    EXPECT_EQ(Decoded(IncYear(EncodeDateTime(2024, 2, 29, 9, 0, 0, 0))), L"2025-02-28 09:00:00.000");
-    EXPECT_EQ(Decoded(IncYear(EncodeDate(2024, 2, 29), 4)), L"2028-02-29 00:00:00.000");
-    EXPECT_EQ(Decoded(IncYear(EncodeDate(2024, 2, 29), -1)), L"2023-02-28 00:00:00.000");
-}
-
-TEST(DateCalendar, HourAndMinuteStepsFollowTheTimeLine) {
-    const TDateTime late = EncodeDateTime(2024, 12, 31, 23, 59, 0, 0);
-    EXPECT_EQ(Decoded(IncMinute(late)), L"2025-01-01 00:00:00.000");
-    EXPECT_EQ(Decoded(IncHour(late, 25)), L"2025-01-02 00:59:00.000");
-    EXPECT_EQ(Decoded(IncMinute(late, -60 * 24)), L"2024-12-30 23:59:00.000");
-    EXPECT_EQ(Decoded(IncDay(late, 2)), L"2025-01-02 23:59:00.000");
-    EXPECT_EQ(Decoded(IncSecond(late, 61)), L"2025-01-01 00:00:01.000");
-    // Adding a plain fraction to a negative value would move the clock backwards.
-    EXPECT_EQ(Decoded(IncHour(-1.25)), L"1899-12-29 07:00:00.000");
-    EXPECT_EQ(Decoded(IncHour(EncodeDateTime(1899, 12, 29, 23, 30, 0, 0))), L"1899-12-30 00:30:00.000");
-    EXPECT_EQ(Decoded(IncMinute(EncodeDateTime(1899, 12, 30, 0, 10, 0, 0), -20)), L"1899-12-29 23:50:00.000");
+    for (const auto& c : cases) EXPECT_EQ(Decoded(c.got), c.expected);
     // Many small steps do not drift.
     TDateTime t = EncodeDate(2024, 3, 5);
     for (int i = 0; i < 1440; ++i) t = IncMinute(t);
@@ -129,7 +99,6 @@ TEST(DateClock, ReplaceableClockDrivesNowDateAndTime) {
         ClockPin pin(fixed);
         EXPECT_EQ(Now(), fixed);
         EXPECT_EQ(Date(), EncodeDate(2024, 3, 5));
-        EXPECT_EQ(Decoded(Time()), L"1899-12-30 14:07:09.250");
     }
     // Back on the system clock.
     SYSTEMTIME st;
@@ -137,63 +106,42 @@ TEST(DateClock, ReplaceableClockDrivesNowDateAndTime) {
     EXPECT_LT(std::fabs(Now() - SystemTimeToDateTime(st)), 5.0 / SecsPerDay);
 }
 
-TEST(DateFormat, ProgramPatternsReadMinutesAfterHoursAndIgnoreCase) {
-    const TDateTime t = EncodeDateTime(2024, 3, 5, 14, 7, 9, 0);
-    for (const auto& fs : {EnUsFormats(), GermanFormats()}) {
-        EXPECT_EQ(FormatDateTime(L"YYYYMMDDhhmmss", t, fs), L"20240305140709");
-        EXPECT_EQ(FormatDateTime(L"yyyymmddhhnnss", t, fs), L"20240305140709");
-    }
-    EXPECT_EQ(FormatDateTime(L"MM/DD hh:mm:ss", t, EnUsFormats()), L"03/05 14:07:09");
-    EXPECT_EQ(FormatDateTime(L"MM/DD hh:mm:ss", t, GermanFormats()), L"03.05 14:07:09");
-    EXPECT_EQ(FormatDateTime(L"dddd, mmmm d yy", t, EnUsFormats()), L"Tuesday, March 5 24");
-    EXPECT_EQ(FormatDateTime(L"ddd d. mmm", t, GermanFormats()), L"Di 5. M\u00e4r");
-    EXPECT_EQ(FormatDateTime(L"h:nn am/pm 'at' \"hh\" zzz", t, EnUsFormats()), L"2:07 PM at hh 000");
-    EXPECT_EQ(FormatDateTime(L"h a/p", EncodeTime(9, 0, 0, 0), EnUsFormats()), L"9 a");
-    EXPECT_EQ(FormatDateTime(L"yyyy", EncodeDate(987, 6, 5), EnUsFormats()), L"0987");
-}
-
-TEST(DateFormat, DateTimeToStrUnderBothSettings) {
+TEST(DateFormat, PatternsAndDateTimeToStrUnderBothSettings) {
     const auto us = EnUsFormats();
     const auto de = GermanFormats();
+    const TDateTime t = EncodeDateTime(2024, 3, 5, 14, 7, 9, 0);
+    // The program's patterns: "mm" after hours means minutes, letters in either case.
+    EXPECT_EQ(FormatDateTime(L"YYYYMMDDhhmmss", t, de), L"20240305140709");
+    EXPECT_EQ(FormatDateTime(L"MM/DD hh:mm:ss", t, de), L"03.05 14:07:09");
+    EXPECT_EQ(FormatDateTime(L"dddd, mmmm d yy", t, us), L"Tuesday, March 5 24");
+    EXPECT_EQ(FormatDateTime(L"ddd d. mmm", t, de), L"Di 5. M\u00e4r");
+    EXPECT_EQ(FormatDateTime(L"h:nn am/pm 'at' \"hh\" zzz", t, us), L"2:07 PM at hh 000");
     struct Case { TDateTime t; const wchar_t* us; const wchar_t* de; } cases[] = {
-        {EncodeDateTime(2024, 3, 5, 14, 7, 9, 0), L"3/5/2024 2:07:09 PM", L"05.03.2024 14:07:09"},
+        {t, L"3/5/2024 2:07:09 PM", L"05.03.2024 14:07:09"},
         {EncodeDate(2024, 3, 5), L"3/5/2024", L"05.03.2024"},  // midnight: the date alone
         {EncodeDateTime(2024, 3, 5, 0, 0, 0, 1), L"3/5/2024 12:00:00 AM", L"05.03.2024 00:00:00"},
         {EncodeDateTime(2024, 12, 31, 12, 0, 0, 0), L"12/31/2024 12:00:00 PM", L"31.12.2024 12:00:00"},
-        {EncodeDateTime(2024, 1, 9, 9, 5, 3, 0), L"1/9/2024 9:05:03 AM", L"09.01.2024 09:05:03"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(DateTimeToStr(c.t, us), c.us);
         EXPECT_EQ(DateTimeToStr(c.t, de), c.de);
     }
-    EXPECT_EQ(TimeToStr(0.0, us), L"12:00:00 AM");
-    EXPECT_EQ(TimeToStr(0.5, us), L"12:00:00 PM");
-    EXPECT_EQ(TimeToStr(0.5, de), L"12:00:00");
-    EXPECT_EQ(DateToStr(EncodeDateTime(2024, 3, 5, 14, 0, 0, 0), de), L"05.03.2024");
 }
 
 TEST(DateParse, UsAndGermanTables) {
     ClockPin pin(EncodeDateTime(2026, 6, 15, 10, 0, 0, 0));
     const auto us = EnUsFormats(), de = GermanFormats();
     struct Case { const TFormatSettings& fs; const wchar_t* text; const wchar_t* expected; } cases[] = {
-        {us, L"3/5/2024 2:07:09 PM", L"2024-03-05 14:07:09.000"},
         {us, L"  03/05/2024   14:07  ", L"2024-03-05 14:07:00.000"},
         {us, L"3/5/2024 12:00:00 AM", L"2024-03-05 00:00:00.000"},
-        {us, L"3/5/2024 12:30 pm", L"2024-03-05 12:30:00.000"},
         {us, L"3/5/2024 2:07:09.5 PM", L"2024-03-05 14:07:09.500"},
-        {us, L"3/5/24 2:07 PM", L"2024-03-05 14:07:00.000"},
         {us, L"3/5/80", L"1980-03-05 00:00:00.000"},   // within 50 years before 2026
         {us, L"3/5/75", L"2075-03-05 00:00:00.000"},   // earlier than 1976: the next century
         {us, L"3/5/0075", L"0075-03-05 00:00:00.000"}, // four digits are taken as written
         {us, L"3/5 8:00", L"2026-03-05 08:00:00.000"}, // the current year
-        {us, L"2/29/2024", L"2024-02-29 00:00:00.000"},
-        {us, L"14:07:09", L"1899-12-30 14:07:09.000"}, // a time alone
-        {us, L"AM 9:15", L"1899-12-30 09:15:00.000"},
-        {de, L"05.03.2024 14:07:09", L"2024-03-05 14:07:09.000"},
+        {us, L"AM 9:15", L"1899-12-30 09:15:00.000"},  // a time alone
         {de, L"5.3.24 9:05", L"2024-03-05 09:05:00.000"},
         {de, L"05.03.", L"2026-03-05 00:00:00.000"},  // day and month with the separator after them
-        {de, L"05.03", L"2026-03-05 00:00:00.000"},
-        {de, L" 00:00:01 ", L"1899-12-30 00:00:01.000"},
     };
     for (const auto& c : cases) {
         TDateTime v = -1;
@@ -201,38 +149,18 @@ TEST(DateParse, UsAndGermanTables) {
         EXPECT_EQ(Decoded(v), c.expected) << Narrow(c.text);
     }
     const std::pair<const TFormatSettings&, const wchar_t*> garbage[] = {
-        {us, L""}, {us, L"   "}, {us, L"abc"}, {us, L"3/5/2024 x"}, {us, L"13/5/2024"}, {us, L"2/30/2024"},
-        {us, L"2/29/2023"}, {us, L"3/5/2024 13:00 PM"}, {us, L"25:00"}, {us, L"3//2024"},
-        {us, L"3/5/2024 2:07:09 PM junk"}, {us, L"3/5/2024 2:07:60"}, {us, L"3/5/2024 0:30 AM"}, {us, L"3/5/2024 14"},
-        {us, L"3.5.2024"}, {us, L"3/5/12345"}, {us, L"-3/5/2024"}, {de, L"3/5/2024"}, {de, L"05.13.2024"},
-        {de, L"32.01.2024"}, {de, L"05.03.2024 24:00:00"}, {de, L"05.03.2024 2:07 PMX"}, {de, L"05.03.2024 14:07:09 x"}};
+        {us, L""}, {us, L"abc"}, {us, L"3/5/2024 x"}, {us, L"2/29/2023"}, {us, L"3/5/2024 13:00 PM"},
+        {us, L"3//2024"}, {us, L"3/5/2024 2:07:60"}, {us, L"3/5/2024 0:30 AM"}, {us, L"3/5/2024 14"},
+        {us, L"3/5/12345"}, {de, L"3/5/2024"}, {de, L"05.13.2024"}, {de, L"05.03.2024 24:00:00"}};
     for (const auto& [fs, g] : garbage) {
         TDateTime v = 123;
         EXPECT_FALSE(TryStrToDateTime(g, v, fs)) << Narrow(g);
         EXPECT_EQ(v, 123) << Narrow(g);
     }
     EXPECT_THROW(StrToDateTime(L"nonsense", us), EConvertError);
-    EXPECT_EQ(StrToDateTimeDef(L"nonsense", 7, us), 7);
     TDateTime t;
     EXPECT_FALSE(TryStrToTime(L"05.03.2024", t, de));
-    EXPECT_TRUE(TryStrToDate(L"05.03.2024", t, de));
     EXPECT_FALSE(TryStrToDate(L"05.03.2024 14:00", t, de));
-}
-
-TEST(DateLocale, WineSettingsMatchTheFixedRecords) {
-    const TFormatSettings us = GetLocaleFormatSettings(MAKELCID(0x0409, SORT_DEFAULT)), fixed = EnUsFormats();
-    EXPECT_EQ(us.ShortDateFormat + us.LongTimeFormat + us.DateSeparator + us.TimeSeparator + us.TimeAMString +
-                  us.TimePMString + us.LongDayNames[3] + us.LongMonthNames[8],
-              fixed.ShortDateFormat + fixed.LongTimeFormat + fixed.DateSeparator + fixed.TimeSeparator +
-                  fixed.TimeAMString + fixed.TimePMString + fixed.LongDayNames[3] + fixed.LongMonthNames[8]);
-    const TFormatSettings de = GetLocaleFormatSettings(MAKELCID(0x0407, SORT_DEFAULT));
-    EXPECT_EQ(de.LongDayNames[0] + de.LongMonthNames[2], L"SonntagM\u00e4rz");
-    // Wine's German short date has no leading zeros; the text reads back either way.
-    const TDateTime t = EncodeDateTime(2024, 3, 5, 14, 7, 9, 0);
-    EXPECT_EQ(DateTimeToStr(t, de), L"5.3.2024 14:07:09");
-    TDateTime back;
-    ASSERT_TRUE(TryStrToDateTime(DateTimeToStr(t, de), back, GermanFormats()));
-    EXPECT_EQ(back, t);
 }
 
 namespace {
@@ -262,47 +190,41 @@ void ExpectRoundTrips(const TFormatSettings& fs, const std::string& what) {
 
 }  // namespace
 
-// Short date formats a user or a locale may have: names of months and days, literal text, other
-// separators than the date separator, a trailing separator, AM/PM before the time.
-TEST(DateParse, WrittenTextsReadBackUnderOtherShortDateFormats) {
-    struct Case {
-        const wchar_t* shortDate;
-        wchar_t dateSep;
-        const wchar_t* longTime;
-        wchar_t timeSep;
-        const wchar_t* am;
-        const wchar_t* pm;
-        bool german;
-    } cases[] = {
-        {L"yyyy/MM/dd", L'/', L"H:mm:ss", L':', L"", L"", false},
-        {L"dd-MMM-yy", L'-', L"h:mm:ss tt", L':', L"AM", L"PM", false},
-        {L"d MMMM yyyy", L'/', L"HH:mm:ss", L':', L"", L"", false},
-        {L"dddd, MMMM d, yyyy", L'/', L"h:mm:ss tt", L':', L"AM", L"PM", false},
-        {L"ddd dd/MM/yyyy", L'/', L"h:mm:ss tt", L':', L"a.m.", L"p.m.", false},
-        {L"MMM d, yyyy", L'/', L"tt h:mm:ss", L':', L"a. m.", L"p. m.", false},
-        {L"yyyy. MM. dd.", L'.', L"H:mm:ss", L':', L"", L"", false},
-        {L"d.M.yyyy '\u0433.'", L'.', L"H:mm:ss", L':', L"", L"", false},
-        {L"yyyy'\u5e74'M'\u6708'd'\u65e5'", L'/', L"tt h:mm:ss", L':', L"\u5348\u524d", L"\u5348\u5f8c", false},
-        {L"d.M.yyyy", L'.', L"H.mm.ss", L'.', L"", L"", false},
-        {L"yyyy-MM-dd", L'/', L"HH:mm:ss", L':', L"", L"", false},
-        {L"dd. MMM yyyy", L'.', L"HH:mm:ss", L':', L"", L"", true},
-        {L"dddd, d. MMMM yyyy", L'.', L"HH:mm:ss", L':', L"", L"", true},
-        {L"MM/dd/yy", L'/', L"hh:mm:ss tt", L':', L"AM", L"PM", false},
-        {L"yyyyMMdd", L'/', L"HH:mm:ss", L':', L"", L"", false},
-        {L"ddMMyy", L'/', L"HH:mm:ss", L':', L"", L"", false},
+// Whatever a locale or a user's short date format writes reads back. Wine's locales, one for each
+// shape: 12-hour with AM/PM after (en-US, Greek, Arabic with direction marks around "/") or before
+// the time (Korean, Taiwanese), a trailing separator (Hungarian, Latvian), spaces after separators
+// (Czech), literal text (Bulgarian), the time separator equal to the date one (Finnish).
+TEST(DateParse, WrittenTextsReadBackUnderEveryShortDateFormat) {
+    std::vector<std::pair<TFormatSettings, std::string>> formats = {{EnUsFormats(), "fixed en-US"},
+                                                                    {GermanFormats(), "fixed German"}};
+    for (LANGID lang : {0x0409, 0x0407, 0x0408, 0x0401, 0x0412, 0x0404, 0x040E, 0x0426, 0x0405, 0x0402, 0x040B}) {
+        const TFormatSettings fs = GetLocaleFormatSettings(MAKELCID(lang, SORT_DEFAULT));
+        char what[80];
+        snprintf(what, sizeof what, "%04X %s %s", lang, Narrow(fs.ShortDateFormat).c_str(),
+                 Narrow(fs.LongTimeFormat).c_str());
+        formats.emplace_back(fs, what);
+    }
+    // Formats no Wine locale has: names of months and days, literal text, no separators.
+    struct Case { const wchar_t *shortDate, *longTime, *am, *pm; bool german; } cases[] = {
+        {L"dd-MMM-yy", L"h:mm:ss tt", L"AM", L"PM", false},
+        {L"dddd, MMMM d, yyyy", L"h:mm:ss tt", L"AM", L"PM", false},
+        {L"yyyy'\u5e74'M'\u6708'd'\u65e5'", L"tt h:mm:ss", L"\u5348\u524d", L"\u5348\u5f8c", false},
+        {L"dd. MMM yyyy", L"HH:mm:ss", L"", L"", true},
+        {L"ddMMyy", L"HH:mm:ss", L"", L"", false},
     };
-    ExpectRoundTrips(EnUsFormats(), "fixed en-US");
-    ExpectRoundTrips(GermanFormats(), "fixed German");
     for (const auto& c : cases) {
         TFormatSettings fs = c.german ? GermanFormats() : EnUsFormats();
         fs.ShortDateFormat = c.shortDate;
-        fs.DateSeparator = c.dateSep;
         fs.LongTimeFormat = c.longTime;
-        fs.TimeSeparator = c.timeSep;
         fs.TimeAMString = c.am;
         fs.TimePMString = c.pm;
-        ExpectRoundTrips(fs, Narrow(c.shortDate));
+        formats.emplace_back(fs, Narrow(c.shortDate));
     }
+    for (const auto& [fs, what] : formats) ExpectRoundTrips(fs, what);
+    // Arabic: "d\u200F/M\u200F/yyyy" with the separator "\u200F/".
+    const TFormatSettings ar = GetLocaleFormatSettings(MAKELCID(0x0401, SORT_DEFAULT));
+    EXPECT_EQ(ar.DateSeparator, L'/');
+    EXPECT_EQ(DateToStr(EncodeDate(2024, 3, 5), ar), L"5\u200F/3\u200F/2024");
 }
 
 TEST(DateParse, NamesAndLiteralsOfTheShortFormatAreRead) {
@@ -311,64 +233,30 @@ TEST(DateParse, NamesAndLiteralsOfTheShortFormatAreRead) {
     fs.ShortDateFormat = L"dd-MMM-yy";
     fs.DateSeparator = L'-';
     TDateTime v = 0;
-    ASSERT_TRUE(TryStrToDateTime(L"05-Mar-24 2:07:09 PM", v, fs));
-    EXPECT_EQ(Decoded(v), L"2024-03-05 14:07:09.000");
     ASSERT_TRUE(TryStrToDateTime(L" 05-MARCH-24 ", v, fs));  // the long name and any case
     EXPECT_EQ(Decoded(v), L"2024-03-05 00:00:00.000");
     ASSERT_TRUE(TryStrToDate(L"05-03-24", v, fs));  // numbers in the format's order still do
     EXPECT_EQ(Decoded(v), L"2024-03-05 00:00:00.000");
     EXPECT_FALSE(TryStrToDate(L"05-Mrz-24", v, fs));
-    EXPECT_FALSE(TryStrToDate(L"05-Mar", v, fs) && v != EncodeDate(2026, 3, 5));
 
     fs.ShortDateFormat = L"ddd M/d/yyyy";  // a day name does not make the order day-first
     fs.DateSeparator = L'/';
-    ASSERT_TRUE(TryStrToDate(L"3/5/2024", v, fs));
-    EXPECT_EQ(v, EncodeDate(2024, 3, 5));
     ASSERT_TRUE(TryStrToDate(L"Tue 3/5/2024", v, fs));
     EXPECT_EQ(v, EncodeDate(2024, 3, 5));
     EXPECT_FALSE(TryStrToDate(L"Tux 3/5/2024", v, fs));
 
     // Numbers without separators are split only by fixed widths; single letters cannot be split,
-    // and the text fails instead of giving a wrong date.
+    // and the text fails instead of giving a wrong date. So does a format without a day.
     fs.ShortDateFormat = L"yyyyMMdd";
     ASSERT_TRUE(TryStrToDateTime(L"20240305 14:07:09", v, fs));
     EXPECT_EQ(Decoded(v), L"2024-03-05 14:07:09.000");
     EXPECT_FALSE(TryStrToDate(L"202403", v, fs));
-    EXPECT_FALSE(TryStrToDate(L"2024O305", v, fs));
-    fs.ShortDateFormat = L"yyyyMd";
-    v = 123;
-    EXPECT_FALSE(TryStrToDate(DateToStr(EncodeDate(2024, 1, 12), fs), v, fs));
-    EXPECT_EQ(v, 123);
-
-    // A format without a day cannot be read back: the text fails instead of giving a wrong date.
-    fs.ShortDateFormat = L"MM/yyyy";
-    v = 123;
-    EXPECT_FALSE(TryStrToDateTime(DateTimeToStr(EncodeDateTime(2024, 3, 5, 14, 7, 9, 0), fs), v, fs));
-    EXPECT_EQ(v, 123);
-}
-
-// The settings Wine reports for many locales: whatever each writes reads back.
-TEST(DateLocale, EveryLocalesTextsReadBack) {
-    const LANGID langs[] = {0x0409, 0x0809, 0x1009, 0x0407, 0x040C, 0x0410, 0x0C0A, 0x0816, 0x0413, 0x041D,
-                            0x040B, 0x0406, 0x0414, 0x0405, 0x041B, 0x0415, 0x040E, 0x0418, 0x0402, 0x0419,
-                            0x0422, 0x0425, 0x0426, 0x0427, 0x041F, 0x0408, 0x040D, 0x0401, 0x0429, 0x0439,
-                            0x041E, 0x0411, 0x0412, 0x0804, 0x0404, 0x042A, 0x0421, 0x043E};
-    for (LANGID lang : langs) {
-        const TFormatSettings fs = GetLocaleFormatSettings(MAKELCID(lang, SORT_DEFAULT));
-        char what[80];
-        snprintf(what, sizeof what, "%04X %s %s", lang, Narrow(fs.ShortDateFormat).c_str(),
-                 Narrow(fs.LongTimeFormat).c_str());
-        ExpectRoundTrips(fs, what);
-        // Separators are visible characters, never the direction marks around them.
-        for (wchar_t sep : {fs.DateSeparator, fs.TimeSeparator}) {
-            EXPECT_NE(sep, L'\u200F') << what;
-            EXPECT_NE(sep, L'\u200E') << what;
-        }
+    for (const wchar_t* format : {L"yyyyMd", L"MM/yyyy"}) {
+        fs.ShortDateFormat = format;
+        v = 123;
+        EXPECT_FALSE(TryStrToDate(DateToStr(EncodeDate(2024, 1, 12), fs), v, fs)) << Narrow(format);
+        EXPECT_EQ(v, 123);
     }
-    // Arabic: "d\u200F/M\u200F/yyyy" with the separator "\u200F/".
-    const TFormatSettings ar = GetLocaleFormatSettings(MAKELCID(0x0401, SORT_DEFAULT));
-    EXPECT_EQ(ar.DateSeparator, L'/');
-    EXPECT_EQ(DateToStr(EncodeDate(2024, 3, 5), ar), L"5\u200F/3\u200F/2024");
 }
 
 // A user who cleared the AM/PM strings of a 12-hour locale (or made them equal): afternoon times
@@ -386,9 +274,7 @@ TEST(DateLocale, TwelveHourClockWithoutAmPmStringsIsWrittenAs24Hours) {
     };
     const TDateTime t = EncodeDateTime(2024, 3, 5, 14, 7, 9, 0);
     EXPECT_EQ(withAmPm(L"AM", L"PM").LongTimeFormat, L"h:mm:ss tt");
-    EXPECT_EQ(withAmPm(L"AM", L"PM").ShortDateFormat, L"M/d/yyyy");
     for (const auto& fs : {withAmPm(L"", L""), withAmPm(L"am", L""), withAmPm(L"x", L"X")}) {
-        EXPECT_EQ(fs.LongTimeFormat, L"H:mm:ss");
         EXPECT_EQ(fs.ShortTimeFormat, L"H:mm");
         EXPECT_EQ(TimeToStr(t, fs), L"14:07:09");
         TDateTime back;

