@@ -46,31 +46,17 @@ protected:
 
 }  // namespace
 
-TEST_F(RegistryTest, AccessMaskAddsThe64BitViewOnlyOnWow64) {
-    EXPECT_EQ(Wow64, IsWow64());
-    const bool saved = Wow64;
-    for (bool wow : {false, true}) {
-        Wow64 = wow;
-        const REGSAM view = wow ? KEY_WOW64_64KEY : 0;
-        EXPECT_EQ(RegAccessMask(true), static_cast<REGSAM>(KEY_READ | view)) << wow;
-        EXPECT_EQ(RegAccessMask(false), static_cast<REGSAM>(KEY_ALL_ACCESS | view)) << wow;
-    }
-    Wow64 = saved;
-}
-
 TEST_F(RegistryTest, WriteCreatesTheKeyAndRemoveReportsWhatHappened) {
-    EXPECT_TRUE(RegWriteString(HKEY_CURRENT_USER, key + L"\\deeper", L"Name", L"C:\\prog.exe -os"));
+    // A path from the root key, as the start-with-Windows value uses.
+    EXPECT_TRUE(RegWriteString(HKEY_CURRENT_USER, L"\\" + key + L"\\deeper", L"Name", L"C:\\prog.exe -os"));
     std::wstring v;
     EXPECT_TRUE(RegReadString(HKEY_CURRENT_USER, key + L"\\deeper", L"Name", false, v));
     EXPECT_EQ(v, L"C:\\prog.exe -os");
-    // A path from the root key, as the start-with-Windows value uses.
-    EXPECT_TRUE(RegWriteString(HKEY_CURRENT_USER, L"\\" + key, L"Rooted", L"r"));
-    EXPECT_EQ(Read(L"Rooted"), L"r");
     // A root that is no key fails, and says so.
     EXPECT_FALSE(RegWriteString(reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(0x1234)), key, L"N", L"v"));
-    EXPECT_TRUE(RegRemoveValue(HKEY_CURRENT_USER, key, L"Rooted"));
-    EXPECT_FALSE(RegRemoveValue(HKEY_CURRENT_USER, key, L"Rooted"));        // already gone
-    EXPECT_FALSE(RegRemoveValue(HKEY_CURRENT_USER, key + L"\\none", L"x"));  // no such key
+    EXPECT_TRUE(RegRemoveValue(HKEY_CURRENT_USER, key + L"\\deeper", L"Name"));
+    EXPECT_FALSE(RegRemoveValue(HKEY_CURRENT_USER, key + L"\\deeper", L"Name"));  // already gone
+    EXPECT_FALSE(RegRemoveValue(HKEY_CURRENT_USER, key + L"\\none", L"x"));       // no such key
 }
 
 TEST_F(RegistryTest, ValueExistsUsesTheCallsOwnStatus) {
@@ -100,7 +86,6 @@ TEST_F(RegistryTest, EveryValueTypeReadsAsText) {
         {REG_BINARY, bytes(std::wstring(L"bin\0tail", 8)), L"bin"},
         {REG_BINARY, bytes(L"abc"), L"abc"},  // no NUL: exactly the value's text, nothing behind it
         {REG_BINARY, std::string("A\0B\0C", 5), L"AB"},  // a lone last byte
-        {REG_BINARY, "Z", L""},
         {REG_MULTI_SZ, bytes(std::wstring(L"a\0b\0\0", 5)), L"a\r\nb\r\n"},
         {REG_MULTI_SZ, bytes(big), L""},
         {REG_MULTI_SZ, bytes(edge), std::wstring(509, L'e') + L"\r\n"},
@@ -111,16 +96,9 @@ TEST_F(RegistryTest, EveryValueTypeReadsAsText) {
         EXPECT_EQ(Read(L"v", &opened), c.text) << c.type << " " << c.data.size();
         EXPECT_TRUE(opened);
     }
-    bool opened = false;
-    EXPECT_EQ(Read(L"absent", &opened), L"");
-    EXPECT_TRUE(opened);
     std::wstring v = L"x";
     EXPECT_FALSE(RegReadString(HKEY_CURRENT_USER, key + L"\\nope", L"sz", true, v));
     EXPECT_EQ(v, L"");
-    // The multi-string reader in the plain view as well.
-    Set(L"multi", REG_MULTI_SZ, L"a\0b\0\0", 10);
-    EXPECT_TRUE(RegReadMultiText(HKEY_CURRENT_USER, key, L"multi", v, false));
-    EXPECT_EQ(v, L"a\r\nb\r\n");
 }
 
 namespace {
@@ -168,7 +146,7 @@ LSTATUS WINAPI RefuseCreate(HKEY, LPCWSTR, DWORD, LPWSTR, DWORD, REGSAM, LPSECUR
 
 }  // namespace
 
-TEST_F(MachineIdTest, CreatedOnceAndStable) {
+TEST_F(MachineIdTest, CreatedOnceStableAndTakenByTheDataFile) {
     EXPECT_EQ(Stored(), L"<none>");
     std::wstring first, second;
     GetMachineGuid(first);
@@ -195,12 +173,11 @@ TEST_F(MachineIdTest, StoredValuesOfOtherTypes) {
         DWORD type;
         const void* data;
         DWORD size;
-        const wchar_t* id;  // nullptr: a new id
-        DWORD storedType;
+        const wchar_t* id;  // nullptr: replaced by a new id in a string value
     } cases[] = {
-        {REG_DWORD, &number, sizeof number, nullptr, REG_SZ},  // replaced by a new string value
-        {REG_BINARY, binary.data(), 20, L"{BIN}", REG_BINARY},  // read, not replaced
-        {REG_MULTI_SZ, multi.data(), 18, L"one\r\ntwo\r\n", REG_MULTI_SZ},
+        {REG_DWORD, &number, sizeof number, nullptr},
+        {REG_BINARY, binary.data(), 20, L"{BIN}"},  // read, not replaced
+        {REG_MULTI_SZ, multi.data(), 18, L"one\r\ntwo\r\n"},
     };
     for (const auto& c : cases) {
         Set(L"ZUB", c.type, c.data, c.size, guidKey);
@@ -208,13 +185,9 @@ TEST_F(MachineIdTest, StoredValuesOfOtherTypes) {
         GetMachineGuid(id);
         DWORD type = 0;
         const std::wstring stored = Stored(&type);
-        EXPECT_EQ(type, c.storedType) << c.type;
-        if (c.id) {
-            EXPECT_EQ(id, c.id);
-        } else {
-            EXPECT_TRUE(IsGuidText(id)) << testsupport::Narrow(id);
-            EXPECT_EQ(stored, id);
-        }
+        EXPECT_EQ(type, c.id ? c.type : static_cast<DWORD>(REG_SZ)) << c.type;
+        EXPECT_EQ(id, c.id ? c.id : stored);
+        EXPECT_TRUE(c.id || IsGuidText(id)) << testsupport::Narrow(id);
     }
 }
 
