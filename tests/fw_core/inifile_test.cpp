@@ -1,7 +1,6 @@
 // TIniFile against the real profile functions.
 #include <gtest/gtest.h>
 
-#include "fixed_formats.h"
 #include "fw_inifiles.h"
 #include "test_support.h"
 
@@ -47,22 +46,6 @@ TEST_F(IniFile, TypedValuesRoundTrip) {
     ini.UpdateFile();
     const std::wstring text = ReadAnsiFile(ini.GetFileName());
     EXPECT_NE(text.find(L"AUTEUPDATE=0\r\nCHECKNEWS=1"), std::wstring::npos);
-}
-
-TEST_F(IniFile, DateTimesUseTheSettingsGiven) {
-    TIniFile ini(path);
-    ini.SetFormatSettings(testsupport::GermanFormats());
-    const std::wstring s = L"R20240305140709";
-    const TDateTime created = EncodeDateTime(2024, 3, 5, 14, 7, 9, 0);
-    ini.WriteDateTime(s, L"CREATEDATETIME", created);
-    ini.WriteTime(s, L"WAKETIME", EncodeTime(8, 30, 0, 0));
-    ini.WriteString(s, L"BROKEN", L"3/5/2024 2:07:09 PM");
-    EXPECT_EQ(ini.ReadString(s, L"CREATEDATETIME", L"") + L"|" + ini.ReadString(s, L"WAKETIME", L""),
-              L"05.03.2024 14:07:09|08:30:00");
-    EXPECT_EQ(ini.ReadDateTime(s, L"CREATEDATETIME", 0), created);
-    EXPECT_EQ(ini.ReadTime(s, L"WAKETIME", 0), EncodeTime(8, 30, 0, 0));
-    // Missing and unparseable texts give the default.
-    for (const wchar_t* k : {L"LASTTIME", L"BROKEN"}) EXPECT_EQ(ini.ReadDateTime(s, k, 0), 0);
 }
 
 TEST_F(IniFile, LongValuesAndLargeSectionsComeBackWhole) {

@@ -101,7 +101,7 @@ void WriteWav(const std::wstring& path, int milliseconds) {
 
 }  // namespace
 
-TEST_F(SoundTest, OpensByElementNameAndPlaysWithNotify) {
+TEST_F(SoundTest, PlayOpensByElementNameAndStopClosesWithoutNotice) {
     const std::wstring file = dir_.File(L"ring.wav");
     const HWND w = wnd_.Handle();
     PlaySoundFile(file, w);
@@ -109,19 +109,32 @@ TEST_F(SoundTest, OpensByElementNameAndPlaysWithNotify) {
     EXPECT_EQ(fake_.commands, (std::vector<Command>{{0, MCI_OPEN, MCI_OPEN_ELEMENT | MCI_WAIT, w, file, false},
                                                     {7, MCI_PLAY, MCI_NOTIFY, w, L"", false}}));
     Settle();
-    EXPECT_EQ(wnd_.notices, (std::vector<Notice>{{MCI_NOTIFY_SUCCESSFUL, 7}}));
+    ASSERT_EQ(wnd_.notices, (std::vector<Notice>{{MCI_NOTIFY_SUCCESSFUL, 7}}));
+    // A window that follows the protocol: the first success notice names the playing device. The
+    // stop sends none, and the next sound gets its own.
+    fake_.commands.clear();
+    fake_.closeResult = MCIERR_INVALID_DEVICE_ID;
+    EXPECT_EQ(StopSound(7, w), static_cast<MCIERROR>(MCIERR_INVALID_DEVICE_ID));
+    EXPECT_EQ(fake_.commands, (std::vector<Command>{{7, MCI_STOP, MCI_WAIT, nullptr, L"", false},
+                                                    {7, MCI_CLOSE, 0, nullptr, L"", false}}));
+    Settle();
+    EXPECT_EQ(wnd_.notices.size(), 1u);
+    PlaySoundFile(dir_.File(L"two.wav"), w);
+    Settle();
+    EXPECT_EQ(wnd_.notices, (std::vector<Notice>{{MCI_NOTIFY_SUCCESSFUL, 7}, {MCI_NOTIFY_SUCCESSFUL, 7}}));
 }
 
-TEST_F(SoundTest, OpenFailurePostsOneFailureNotice) {
+TEST_F(SoundTest, FailuresPostOneFailureNoticeAndLeaveNoDeviceOpen) {
     fake_.openResult = MCIERR_FILE_NOT_FOUND;
     PlaySoundFile(dir_.File(L"ring.wav"), wnd_.Handle());
-    ASSERT_EQ(fake_.commands.size(), 1u);  // nothing played
+    EXPECT_EQ(fake_.commands.size(), 1u);  // nothing played
     Settle();
     EXPECT_EQ(wnd_.notices, (std::vector<Notice>{{MCI_NOTIFY_FAILURE, 0}}));
-}
 
-TEST_F(SoundTest, PlayFailurePostsOpenedThenFailureAndClosesTheDevice) {
+    fake_.openResult = 0;
     fake_.playResult = MCIERR_HARDWARE;
+    fake_.commands.clear();
+    wnd_.notices.clear();
     PlaySoundFile(dir_.File(L"ring.wav"), wnd_.Handle());
     // The windows drop the device at a failure notice; it must not stay open behind their back.
     ASSERT_EQ(fake_.commands.size(), 3u);
@@ -132,30 +145,19 @@ TEST_F(SoundTest, PlayFailurePostsOpenedThenFailureAndClosesTheDevice) {
 }
 
 TEST_F(SoundTest, RelativeNamesMeanTheProgramsFolder) {
-    SetAppDir(dir_.Path());
-    for (auto [name, opened] : {std::pair<std::wstring, std::wstring>{L"default.mp3", dir_.Path() + L"\\default.mp3"},
-                                {L"C:\\media\\bell.wav", L"C:\\media\\bell.wav"},
-                                {L"\\\\server\\share\\bell.wav", L"\\\\server\\share\\bell.wav"}}) {
+    const struct { std::wstring appDir, name, opened; } cases[] = {
+        {dir_.Path(), L"default.mp3", dir_.Path() + L"\\default.mp3"},
+        {dir_.Path(), L"C:\\media\\bell.wav", L"C:\\media\\bell.wav"},
+        {dir_.Path(), L"\\\\server\\share\\bell.wav", L"\\\\server\\share\\bell.wav"},
+        {L"", L"default.mp3", ExeDir() + L"\\default.mp3"},  // no override: beside the executable
+    };
+    for (const auto& c : cases) {
+        SetAppDir(c.appDir);
         fake_.commands.clear();
-        PlaySoundFile(name, wnd_.Handle());
+        PlaySoundFile(c.name, wnd_.Handle());
         ASSERT_FALSE(fake_.commands.empty());
-        EXPECT_EQ(fake_.commands[0].element, opened);
+        EXPECT_EQ(fake_.commands[0].element, c.opened);
     }
-    // Without an override: beside the executable, whatever the current folder is.
-    SetAppDir(L"");
-    fake_.commands.clear();
-    PlaySoundFile(L"default.mp3", wnd_.Handle());
-    ASSERT_FALSE(fake_.commands.empty());
-    EXPECT_EQ(fake_.commands[0].element, ExeDir() + L"\\default.mp3");
-}
-
-TEST_F(SoundTest, StopSoundStopsWithoutNoticeAndCloses) {
-    fake_.closeResult = MCIERR_INVALID_DEVICE_ID;
-    EXPECT_EQ(StopSound(7, wnd_.Handle()), static_cast<MCIERROR>(MCIERR_INVALID_DEVICE_ID));
-    EXPECT_EQ(fake_.commands, (std::vector<Command>{{7, MCI_STOP, MCI_WAIT, nullptr, L"", false},
-                                                    {7, MCI_CLOSE, 0, nullptr, L"", false}}));
-    Settle();
-    EXPECT_TRUE(wnd_.notices.empty());
 }
 
 TEST_F(SoundTest, StopSoundDropsAWaitingEndNoticeOfTheDevice) {
@@ -168,20 +170,6 @@ TEST_F(SoundTest, StopSoundDropsAWaitingEndNoticeOfTheDevice) {
     Settle();
     // Other devices' notices are kept, in order.
     EXPECT_EQ(wnd_.notices, (std::vector<Notice>{{MCI_NOTIFY_FAILURE, 3}, {MCI_NOTIFY_SUCCESSFUL, 5}}));
-}
-
-TEST_F(SoundTest, PlayStopPlayGivesEachSoundItsOwnNotices) {
-    // A window that follows the protocol: the first success notice names the playing device.
-    PlaySoundFile(dir_.File(L"one.wav"), wnd_.Handle());
-    Settle();
-    ASSERT_EQ(wnd_.notices, (std::vector<Notice>{{MCI_NOTIFY_SUCCESSFUL, 7}}));
-    StopSound(7, wnd_.Handle());
-    PlaySoundFile(dir_.File(L"two.wav"), wnd_.Handle());
-    Settle();
-    EXPECT_EQ(wnd_.notices, (std::vector<Notice>{{MCI_NOTIFY_SUCCESSFUL, 7}, {MCI_NOTIFY_SUCCESSFUL, 7}}));
-    std::vector<UINT> msgs;
-    for (const auto& c : fake_.commands) msgs.push_back(c.msg);
-    EXPECT_EQ(msgs, (std::vector<UINT>{MCI_OPEN, MCI_PLAY, MCI_STOP, MCI_CLOSE, MCI_OPEN, MCI_PLAY}));
 }
 
 // --- the real MCI ------------------------------------------------------------------------------
@@ -252,19 +240,17 @@ TEST_F(RealSound, PlayedFileReportsOpenThenEndAndClosingThenKeepsTheDriverLoaded
     EXPECT_NE(GetModuleHandleW(L"mciwave.dll"), nullptr);
 }
 
-TEST_F(RealSound, StoppedSoundSendsNoSuccessNotice) {
+// The default sound, an MP3, goes through another MCI driver than a WAV file, and that one reports
+// the end of playback without a device id.
+TEST_F(RealSound, StoppedWavOrMp3SendsNoSuccessNotice) {
     REQUIRE_PRIVATE_SINK();
     WriteWav(dir.File(L"long.wav"), 800);
-    const MCIDEVICEID device = Start(dir.File(L"long.wav"), 1, 2000);
-    PumpMessagesFor(100);
-    ExpectNoSuccessAfterStop(device, 1000);
-}
-
-TEST_F(RealSound, StoppedMp3SendsNoSuccessNotice) {
-    // The default sound: an MP3 goes through another MCI driver than a WAV file, and that one
-    // reports the end of playback without a device id.
-    REQUIRE_PRIVATE_SINK();
-    const MCIDEVICEID device = Start(BuildDir() + L"\\VeskReminder\\default.mp3");
-    ASSERT_NE(device, 0u);
-    ExpectNoSuccessAfterStop(device, 1500);
+    for (const std::wstring& file : {dir.File(L"long.wav"), BuildDir() + L"\\VeskReminder\\default.mp3"}) {
+        SCOPED_TRACE(Narrow(file));
+        wnd.notices.clear();
+        const MCIDEVICEID device = Start(file, 1, 2000);
+        ASSERT_NE(device, 0u);
+        PumpMessagesFor(100);
+        ExpectNoSuccessAfterStop(device, 1500);
+    }
 }

@@ -81,6 +81,8 @@ TEST_F(RegistryTest, EveryValueTypeReadsAsText) {
         std::wstring text;
     } cases[] = {
         {REG_SZ, bytes(std::wstring(L"plain\0", 6)), L"plain"},
+        {REG_SZ, bytes(L"abc"), L"abc"},  // no terminating NUL stored
+        {REG_SZ, bytes(std::wstring(L"ab\0cd\0", 6)), L"ab"},
         {REG_EXPAND_SZ, bytes(std::wstring(L"%TEMP%\\x\0", 9)), L"%TEMP%\\x"},  // not expanded
         {REG_DWORD, std::string("\x78\x56\x34\x12", 4), L""},
         {REG_BINARY, bytes(std::wstring(L"bin\0tail", 8)), L"bin"},
