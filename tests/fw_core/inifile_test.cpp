@@ -102,31 +102,6 @@ TEST_F(IniFile, RefusedWriteNamesTheFile) {
     } catch (const EIniFileException& e) {
         EXPECT_EQ(e.Message, L"Unable to write to " + bad);
     }
-    ini.SetCreateUnicode(true);
-    EXPECT_THROW(ini.WriteBool(L"CONFIG", L"CHECKNEWS", true), EIniFileException);
-}
-
-TEST_F(IniFile, UnicodeOptionCreatesAUtf16FileThatKeepsAnyText) {
-    std::wstring name = L"\u6f22\u5b57 \u0420\u0443\u0441 \u00e9";
-    while (name.size() < 6000) name += name;
-    {
-        TIniFile ini(path);
-        ini.SetCreateUnicode(true);
-        ini.WriteString(L"UNFINISHED", L"R20240305140709", L"x");
-    }
-    TIniFile again(path);
-    again.WriteString(L"UNFINISHED", L"R20240305140710", name);  // still UTF-16 after further writes
-    again.UpdateFile();
-    EXPECT_EQ(again.ReadString(L"UNFINISHED", L"R20240305140710", L""), name);
-    EXPECT_EQ(testsupport::ReadFileBytes(path)[1], 0xFE);
-    // The option leaves an existing (ANSI) file as it is.
-    const std::wstring ansi = dir.File(L"a.dat");
-    testsupport::WriteFileBytes(ansi, std::string("[CONFIG]\r\nNEWSID=3\r\n"));
-    TIniFile old(ansi);
-    old.SetCreateUnicode(true);
-    old.WriteString(L"CONFIG", L"Language", L"English");
-    old.UpdateFile();
-    EXPECT_EQ(testsupport::ReadFileBytes(ansi)[0], '[');
 }
 
 // A file another process holds open without sharing: every change is refused, and each refusal

@@ -38,12 +38,6 @@ TEST(VersionText, NoDotBetweenMinorAndRelease) {
         EXPECT_EQ(VersionText(c.version), c.text);
         EXPECT_EQ(VersionBuild(c.version), c.build) << Narrow(c.text);
     }
-    // A file without a version leaves the record alone.
-    TempDir dir;
-    WriteFileBytes(dir.File(L"plain.txt"), std::string("no version here"));
-    TFileVersionInfo info = Version(9, 8, 7, 6);
-    GetFileVersion(dir.File(L"plain.txt"), info);
-    EXPECT_EQ(VersionText(info), L"9.87.6");
 }
 
 TEST(VersionText, FromTheProgramsOwnVersionResource) {

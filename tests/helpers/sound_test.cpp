@@ -80,9 +80,6 @@ protected:
         SetSoundBackend(nullptr);
         SetAppDir(L"");
     }
-    // Everything already posted to the window, and nothing more for a while.
-    void Settle(DWORD ms = 50) { PumpMessagesFor(ms); }
-
     FakeSound fake_;
     NoticeWindow wnd_;
     TempDir dir_;
@@ -108,7 +105,7 @@ TEST_F(SoundTest, PlayOpensByElementNameAndStopClosesWithoutNotice) {
     // No device type: MCI picks the device by the extension.
     EXPECT_EQ(fake_.commands, (std::vector<Command>{{0, MCI_OPEN, MCI_OPEN_ELEMENT | MCI_WAIT, w, file, false},
                                                     {7, MCI_PLAY, MCI_NOTIFY, w, L"", false}}));
-    Settle();
+    PumpMessagesFor(50);  // everything already posted, and nothing more for a while
     ASSERT_EQ(wnd_.notices, (std::vector<Notice>{{MCI_NOTIFY_SUCCESSFUL, 7}}));
     // A window that follows the protocol: the first success notice names the playing device. The
     // stop sends none, and the next sound gets its own.
@@ -117,10 +114,10 @@ TEST_F(SoundTest, PlayOpensByElementNameAndStopClosesWithoutNotice) {
     EXPECT_EQ(StopSound(7, w), static_cast<MCIERROR>(MCIERR_INVALID_DEVICE_ID));
     EXPECT_EQ(fake_.commands, (std::vector<Command>{{7, MCI_STOP, MCI_WAIT, nullptr, L"", false},
                                                     {7, MCI_CLOSE, 0, nullptr, L"", false}}));
-    Settle();
+    PumpMessagesFor(50);
     EXPECT_EQ(wnd_.notices.size(), 1u);
     PlaySoundFile(dir_.File(L"two.wav"), w);
-    Settle();
+    PumpMessagesFor(50);
     EXPECT_EQ(wnd_.notices, (std::vector<Notice>{{MCI_NOTIFY_SUCCESSFUL, 7}, {MCI_NOTIFY_SUCCESSFUL, 7}}));
 }
 
@@ -128,7 +125,7 @@ TEST_F(SoundTest, FailuresPostOneFailureNoticeAndLeaveNoDeviceOpen) {
     fake_.openResult = MCIERR_FILE_NOT_FOUND;
     PlaySoundFile(dir_.File(L"ring.wav"), wnd_.Handle());
     EXPECT_EQ(fake_.commands.size(), 1u);  // nothing played
-    Settle();
+    PumpMessagesFor(50);
     EXPECT_EQ(wnd_.notices, (std::vector<Notice>{{MCI_NOTIFY_FAILURE, 0}}));
 
     fake_.openResult = 0;
@@ -139,7 +136,7 @@ TEST_F(SoundTest, FailuresPostOneFailureNoticeAndLeaveNoDeviceOpen) {
     // The windows drop the device at a failure notice; it must not stay open behind their back.
     ASSERT_EQ(fake_.commands.size(), 3u);
     EXPECT_EQ(fake_.commands[2], (Command{7, MCI_CLOSE, 0, nullptr, L"", false}));
-    Settle();
+    PumpMessagesFor(50);
     // The failure names no device: id 7 is free again.
     EXPECT_EQ(wnd_.notices, (std::vector<Notice>{{MCI_NOTIFY_SUCCESSFUL, 7}, {MCI_NOTIFY_FAILURE, 0}}));
 }
@@ -167,7 +164,7 @@ TEST_F(SoundTest, StopSoundDropsAWaitingEndNoticeOfTheDevice) {
                                         {MCI_NOTIFY_SUCCESSFUL, 0}})
         PostMessageW(wnd_.Handle(), MM_MCINOTIFY, n.first, n.second);
     StopSound(7, wnd_.Handle());
-    Settle();
+    PumpMessagesFor(50);
     // Other devices' notices are kept, in order.
     EXPECT_EQ(wnd_.notices, (std::vector<Notice>{{MCI_NOTIFY_FAILURE, 3}, {MCI_NOTIFY_SUCCESSFUL, 5}}));
 }
