@@ -160,16 +160,17 @@ TEST_F(LangTest, InstalledLanguageFilesAndTheirNames) {
 
     const std::wstring langs = dir_.File(L"Languages");
     ASSERT_TRUE(CreateDirectoryW(langs.c_str(), nullptr));
-    for (const wchar_t* n : {L"espa\u00f1ol.ini", L"english.INI", L"Chinese.ini", L"notes.txt", L"backup.ini.bak",
+    for (const wchar_t* n : {L"espa\u00f1ol.ini", L"english.INI", L"chinese.ini", L"notes.txt", L"backup.ini.bak",
                              L"old.inix"})
         WriteUtf16File(langs + L"\\" + n, L"[Lang]\r\n");
     WriteUtf16File(langs + L"\\Deutsch.ini", L"[Lang]\r\nNativeLanguage=Deutsch (DE)\r\n");
     ASSERT_TRUE(CreateDirectoryW((langs + L"\\Folder.ini").c_str(), nullptr));
     list.Add(L"stale entry");
     ListLanguageFiles(list);
-    EXPECT_EQ(list.GetText(), L"Chinese\r\nDeutsch\r\nenglish\r\nespa\u00f1ol\r\n");
+    // Case-insensitive: "chinese" before "Deutsch".
+    EXPECT_EQ(list.GetText(), L"chinese\r\nDeutsch\r\nenglish\r\nespa\u00f1ol\r\n");
 
     EXPECT_EQ(LanguageDisplayName(L"Deutsch"), L"Deutsch (DE)");
-    EXPECT_EQ(LanguageDisplayName(L"Chinese"), L"Chinese");  // no native name in the file
+    EXPECT_EQ(LanguageDisplayName(L"chinese"), L"chinese");  // no native name in the file
     EXPECT_EQ(LanguageDisplayName(L"Missing"), L"Missing");  // no file
 }
