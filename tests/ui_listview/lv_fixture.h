@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "VeskListView.h"
-#include "skin_support.h"
+#include "skin_resources.h"
 #include "window_test.h"
 
 #include <memory>
@@ -98,15 +98,7 @@ protected:
             if (Lv->GetItem(i)->Selected) out.push_back(i);
         return out;
     }
-    TVeskScrollBarRes* MakeBarRes() {
-        auto* res = new TVeskScrollBarRes(Form);
-        res->SetImgBack(Skin(L"SB_BACK").get());
-        res->SetImgSlider(Skin(L"SB_SLIDER").get());
-        res->SetImgBtnLT(Skin(L"SB_UP").get());
-        res->SetImgBtnRB(Skin(L"SB_DOWN").get());
-        res->SetImgCenter(Skin(L"SB_CENTER").get());
-        return res;
-    }
+    TVeskScrollBarRes* MakeBarRes() { return ScrollSkinRes(Form); }
     // Loaded with a vertical bar resource and n items, painted twice (the bar comes with the
     // first paint); gives the bar.
     TVeskPngScrollBar* WithBar(int n) {

@@ -1,4 +1,4 @@
-// Items, groups and references of the list view.
+// Items and references of the list view.
 #include "lv_fixture.h"
 
 using namespace lvtest;
@@ -56,44 +56,4 @@ TEST_F(ListViewTest, FreedLinkedComponentsAreForgotten) {
     EXPECT_EQ(Lv->GetVerScrollBar(), nullptr);
     EXPECT_EQ(Lv->GetLastVisibleIndex(), 5);
     EXPECT_EQ(Lv->GetItem(10)->ItemRect, kUnset);
-}
-
-TEST_F(ListViewTest, GroupsLayOutTheirRowsTheButtonTogglesAndTheGroupCheckBoxChecksItsItems) {
-    Lv->SetImgGroupBtn(Strip(10, 10, {RGB(1, 0, 0), RGB(2, 0, 0), RGB(3, 0, 0), RGB(4, 0, 0), RGB(5, 0, 0),
-                                      RGB(6, 0, 0)}).get());
-    Lv->SetImgCheck(CheckStrip().get());
-    Lv->SetShowGroup(true);
-    Lv->SetShowCheckBox(true);
-    Lv->SetGroupItemHeight(20);
-    Lv->Loaded();
-    TVeskGroupItem* g0 = Lv->AddGroup();
-    g0->Expanded = true;
-    g0->AddItem();
-    g0->AddItem();
-    TVeskGroupItem* g1 = Lv->AddGroup();
-    g1->AddItem();
-    Render();
-    EXPECT_EQ(g0->GroupRect, fw::TRect(0, 0, 204, 20));
-    EXPECT_EQ(g0->GetItem(0)->ItemRect, fw::TRect(2, 20, 204, 60));
-    EXPECT_EQ(g1->GroupRect.Top, 62 + 40 + 2);
-    EXPECT_EQ(g1->GetItem(0)->ItemRect.Top, -1) << "collapsed groups show no items";
-    EXPECT_EQ(g0->ButtonRect, fw::TRect(194, 5, 204, 15));
-    EXPECT_EQ(Lv->GetContentHeight(), (20 + 2) * 2 + (40 + 2) * 2);
-
-    std::vector<TVeskGroupItem*> clicks, checks;
-    Lv->OnGroupItemClick = [&](fw::TObject*, TVeskGroupItem* g) { clicks.push_back(g); };
-    Lv->OnGroupItemCheck = [&](fw::TObject*, TVeskGroupItem* g) { checks.push_back(g); };
-    Tap(50, 80);
-    EXPECT_TRUE(g0->GetItem(1)->Selected) << "items inside a group are clickable";
-    Tap(199, 10);
-    EXPECT_FALSE(g0->Expanded);
-    EXPECT_TRUE(clicks.empty());
-    Render();
-    EXPECT_EQ(g1->GroupRect.Top, 22);
-    Tap(100, 30);
-    EXPECT_EQ(clicks, std::vector<TVeskGroupItem*>{g1});
-    Tap(g1->CheckRect.Left + 2, g1->CheckRect.Top + 2);
-    EXPECT_EQ(checks, std::vector<TVeskGroupItem*>{g1});
-    EXPECT_EQ(g1->Checked, 1);
-    EXPECT_EQ(g1->GetItem(0)->Checked, 1);
 }
