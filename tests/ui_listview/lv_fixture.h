@@ -51,11 +51,6 @@ protected:
         AddItems(n);
         Render();
     }
-    TVeskLvHeadItem* AddColumn(int Width) {
-        TVeskLvHeadItem* c = Lv->AddColumn();
-        c->Width = Width;
-        return c;
-    }
     std::unique_ptr<fw::TPngImage> CheckStrip() {
         return Strip(10, 10, {RGB(1, 1, 1), RGB(2, 2, 2), RGB(3, 3, 3), RGB(4, 4, 4)});
     }

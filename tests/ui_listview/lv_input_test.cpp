@@ -1,5 +1,5 @@
 // Mouse, wheel and focus handling: hot tracking, the selection rules, check boxes, the rubber
-// band, drag and drop, the popup button rules and the Report header.
+// band, drag and drop and the popup button rules.
 #include "lv_fixture.h"
 
 #include <algorithm>
@@ -299,30 +299,4 @@ TEST_F(ListViewInputTest, RightButtonSelectsOnlyWhenAskedAndItsReleasePopsTheMen
     menu->CloseMenu();
     Lv->Perform(fw::CM_MOUSELEAVE, 0, 0);
     EXPECT_EQ(Lv->GetHotItem(), nullptr);
-}
-
-TEST_F(ListViewTest, ReportColumnsAreLaidOutCutCellsFlaggedAndClicksCycleTheSortState) {
-    MakeListView(VvsReport);
-    TVeskLvHeadItem* c0 = AddColumn(60);
-    TVeskLvHeadItem* c1 = AddColumn(50);
-    c0->Sortable = c1->Sortable = true;
-    Load(2);
-    Lv->GetItem(0)->AddSubItem(L"a rather long text that cannot fit");
-    Lv->GetItem(1)->AddSubItem(L"i");
-    Render();
-    EXPECT_EQ(Lv->GetHeaderRect(), fw::TRect(0, 0, 204, 22));
-    EXPECT_EQ(c0->SplitRect, fw::TRect(60, 0, 63, 22));
-    EXPECT_EQ(c1->HeadRect, fw::TRect(63, 0, 113, 22));
-    EXPECT_EQ(Lv->GetItem(0)->ItemRect.Top, 22);
-    EXPECT_EQ(Lv->GetItem(0)->GetSubItem(0)->SubRect.Left, 63);
-    EXPECT_TRUE(Lv->GetItem(0)->GetSubItem(0)->Truncated);
-    EXPECT_FALSE(Lv->GetItem(1)->GetSubItem(0)->Truncated);
-    Ints clicks;
-    Lv->OnHeadClickEvent = [&](fw::TObject*, TVeskLvHeadItem*, int i) { clicks.push_back(i); };
-    for (auto [x, sort0, sort1] : {std::tuple{20, 1, 0}, {20, 2, 0}, {80, 0, 1}}) {
-        Tap(x, 10);
-        EXPECT_EQ(c0->SortState, sort0) << x;
-        EXPECT_EQ(c1->SortState, sort1) << x;
-    }
-    EXPECT_EQ(clicks, (Ints{0, 0, 1}));
 }

@@ -1,5 +1,5 @@
 // The scroll bars the list box makes on demand: placement, range, scrolling the rows, hiding,
-// following a shrinking list, the wheel and the horizontal bar.
+// following a shrinking list and the wheel.
 #include "lb_fixture.h"
 
 using namespace fw;
@@ -94,29 +94,6 @@ TEST_F(ListScrollTest, WheelOverTheFocusedListHandsTheFocusToItsBar) {
     EXPECT_EQ(Lb->GetVerOffset(), 0);
     SendMessageW(bar->GetHandle(), WM_MOUSEWHEEL, MAKEWPARAM(0, -120), 0);
     EXPECT_EQ(Lb->GetVerOffset(), -24) << "the bar steps and the rows follow";
-}
-
-TEST_F(ListScrollTest, HorizontalBarFollowsTheWidestCaption) {
-    Lb->SetHorScrollRes(BarRes());
-    Load(3);
-    EXPECT_EQ(Lb->GetHorScrollBar(), nullptr) << "short captions fit";
-    Lb->GetItem(1)->SetCaption(std::wstring(60, L'W'));
-    Paint();
-    TQimScrollBar* bar = Lb->GetHorScrollBar();
-    ASSERT_NE(bar, nullptr);
-    EXPECT_TRUE(bar->GetVisible());
-    const int wide = Lb->GetContentWidth();
-    EXPECT_GT(wide, 198);
-    EXPECT_EQ(bar->GetBoundsRect(), TRect(1, 150 - bar->GetHeight() - 1, 199, 150 - 1));
-    EXPECT_EQ(bar->GetMax(), wide);
-    EXPECT_EQ(bar->GetPageSize(), 198);
-    bar->StepScroll(VK_END, TShiftState());
-    Paint();
-    EXPECT_EQ(Lb->GetItem(0)->GetItemRect().Left, 2 - (wide - 198 + 1));
-    Lb->GetItem(1)->SetCaption(L"short");
-    Paint();
-    EXPECT_FALSE(bar->GetVisible());
-    EXPECT_EQ(Lb->GetHorOffset(), 0);
 }
 
 }  // namespace
