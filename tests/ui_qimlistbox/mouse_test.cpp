@@ -149,17 +149,6 @@ TEST_F(ListMouseTest, AMoveReportedAtThePressPointIsStillAClick) {
     EXPECT_EQ(Lb->GetPressedItem(), nullptr);
 }
 
-TEST_F(ListMouseTest, ARowDeletedWhileItIsRedrawnHotIsNotKeptAsCheckHot) {
-    Remake(3, true);
-    Lb->OnAfterItemDraw = [this](TCanvas*, int, TQimLBoxItem* it) {
-        if (it == Lb->GetHotItem()) Lb->DeleteItem(it);
-    };
-    Move(Box(1));
-    EXPECT_EQ(Lb->Count(), 2);
-    EXPECT_EQ(Lb->GetHotItem(), nullptr);
-    EXPECT_EQ(Lb->GetCheckHotItem(), nullptr) << "no reference to the freed row remains";
-}
-
 TEST_F(ListMouseTest, RightButtonSelectsOnlyWhileAtMostOneRowIsSelected) {
     RightClick(Centre(1));
     EXPECT_TRUE(Events.empty()) << "without right-button selection nothing happens";
