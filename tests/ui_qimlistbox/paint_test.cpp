@@ -18,9 +18,6 @@ TEST_F(ListBoxTest, BackgroundAndBorderFollowColourSkinAndState) {
     EXPECT_EQ(At(*d, 50, 50), kWhite);
     EXPECT_EQ(At(*d, 0, 0), RGB(0xA6, 0xCA, 0xF0)) << "the border in $F0CAA6";
     EXPECT_EQ(At(*d, 199, 149), RGB(0xA6, 0xCA, 0xF0));
-    Lb->SetEnabled(false);
-    EXPECT_EQ(At(*Paint(), 0, 75), RGB(0x80, 0x80, 0x80)) << "a disabled list frames itself in FontColorDisable";
-    Lb->SetEnabled(true);
     Lb->SetBorderColor(clNone);
     EXPECT_EQ(At(*Paint(), 0, 0), kWhite);
 

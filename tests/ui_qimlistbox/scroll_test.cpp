@@ -45,19 +45,16 @@ TEST_F(ListScrollTest, RowsThatFitAgainByDeletingOrATallerViewHideTheBar) {
     TQimScrollBar* bar = Load(10);
     ASSERT_NE(bar, nullptr);
     bar->StepScroll(VK_DOWN, TShiftState());
-    // Back at the top, no bar.
-    for (bool shrink : {true, false}) {
-        if (shrink)
-            while (Lb->Count() > 5) Lb->DeleteItem(Lb->GetItem(Lb->Count() - 1));
-        else
-            Lb->SetHeight(200);
+    // Back at the top, no bar, full-width rows; 8 rows (192 high) fit a view of 200 as well.
+    for (int rows : {5, 8}) {
+        while (Lb->Count() > rows) Lb->DeleteItem(Lb->GetItem(Lb->Count() - 1));
+        Lb->SetHeight(rows == 5 ? 150 : 200);
         Paint();
-        EXPECT_FALSE(bar->GetVisible()) << shrink;
-        EXPECT_EQ(bar->GetPosition(), 0) << shrink;
-        EXPECT_EQ(Lb->GetVerOffset(), 0) << shrink;
+        EXPECT_FALSE(bar->GetVisible()) << rows;
+        EXPECT_EQ(Lb->GetVerOffset(), 0) << rows;
         Paint();
-        EXPECT_EQ(Lb->GetItem(0)->GetItemRect().Right, 198) << "full width again";
-        AddRows(3);  // 8 rows: 192 high
+        EXPECT_EQ(Lb->GetItem(0)->GetItemRect().Right, 198) << rows;
+        AddRows(13 - rows);  // 13 rows again, 150 high
         Lb->SetHeight(150);
         Paint();
         ASSERT_TRUE(bar->GetVisible());
