@@ -41,8 +41,7 @@ TEST_F(ListViewTest, FreedLinkedComponentsAreForgotten) {
     menu->Free();
     EXPECT_EQ(Lv->GetVerScrollRes(), nullptr);
     EXPECT_EQ(Lv->GetPopupMenu(), nullptr);
-    // Without a bar resource there is never a bar, and only the rows up to the first one below
-    // the bottom edge are laid out.
+    // Without a bar resource there is no bar; rows are laid out up to the first one below the view.
     Load(30);
     Render();
     EXPECT_EQ(Lv->GetVerScrollBar(), nullptr);
