@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "VeskListView.h"
-#include "skin_support.h"
+#include "skin_resources.h"
 #include "window_test.h"
 
 #include <memory>
@@ -51,11 +51,6 @@ protected:
         AddItems(n);
         Render();
     }
-    TVeskLvHeadItem* AddColumn(int Width) {
-        TVeskLvHeadItem* c = Lv->AddColumn();
-        c->Width = Width;
-        return c;
-    }
     std::unique_ptr<fw::TPngImage> CheckStrip() {
         return Strip(10, 10, {RGB(1, 1, 1), RGB(2, 2, 2), RGB(3, 3, 3), RGB(4, 4, 4)});
     }
@@ -98,15 +93,7 @@ protected:
             if (Lv->GetItem(i)->Selected) out.push_back(i);
         return out;
     }
-    TVeskScrollBarRes* MakeBarRes() {
-        auto* res = new TVeskScrollBarRes(Form);
-        res->SetImgBack(Skin(L"SB_BACK").get());
-        res->SetImgSlider(Skin(L"SB_SLIDER").get());
-        res->SetImgBtnLT(Skin(L"SB_UP").get());
-        res->SetImgBtnRB(Skin(L"SB_DOWN").get());
-        res->SetImgCenter(Skin(L"SB_CENTER").get());
-        return res;
-    }
+    TVeskScrollBarRes* MakeBarRes() { return ScrollSkinRes(Form); }
     // Loaded with a vertical bar resource and n items, painted twice (the bar comes with the
     // first paint); gives the bar.
     TVeskPngScrollBar* WithBar(int n) {

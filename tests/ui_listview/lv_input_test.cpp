@@ -1,5 +1,5 @@
 // Mouse, wheel and focus handling: hot tracking, the selection rules, check boxes, the rubber
-// band, drag and drop, the popup button rules and the Report header.
+// band, drag and drop and the popup button rules.
 #include "lv_fixture.h"
 
 #include <algorithm>
@@ -129,10 +129,8 @@ TEST_F(ListViewInputTest, IconCheckBoxWithoutImagesLiesInsideItsCellAndToggles) 
     Lv->SetShowCheckBox(true);
     Load(2);
     auto dib = Render();
-    TVeskLvItem* item = Lv->GetItem(1);
-    const fw::TRect ir = item->ItemRect, cr = item->CheckRect;
-    EXPECT_EQ(cr.TopLeft(), fw::TPoint(ir.Left + 2, ir.Top + 2));
-    EXPECT_EQ(cr.Bottom, cr.Top + 10);
+    const fw::TRect ir = Lv->GetItem(1)->ItemRect, cr = Lv->GetItem(1)->CheckRect;
+    EXPECT_EQ(cr, fw::TRect(ir.Left + 2, ir.Top + 2, ir.Left + 12, ir.Top + 12));
     EXPECT_EQ(dib->Color(cr.Left + 3, cr.Top + 3), RGB(1, 1, 1)) << "the unchecked frame is drawn there";
     Ints checks;
     Lv->OnItemCheck = [&](fw::TObject*, TVeskLvItem* i) { checks.push_back(i->Checked); };
@@ -154,8 +152,6 @@ TEST_F(ListViewInputTest, DragNeedsSixPixelsAndDropsBeforeTheTarget) {
     Move(X + 6, Y, MK_LBUTTON);
     ASSERT_NE(Lv->GetDragImage(), nullptr);
     EXPECT_EQ(starts, 1);
-    EXPECT_EQ(Lv->GetDragImage()->GetWidth(), 204 / 2);
-    EXPECT_EQ(Lv->GetDragImage()->GetHeight(), 40 / 3 + 40);
     EXPECT_EQ(Lv->GetCursor(), fw::crMultiDrag);
     Move(X, CenterY(items[2]), MK_LBUTTON);
     EXPECT_EQ(Lv->GetDropTarget(), nullptr) << "over a selected item there is no target";
@@ -168,14 +164,6 @@ TEST_F(ListViewInputTest, DragNeedsSixPixelsAndDropsBeforeTheTarget) {
     EXPECT_TRUE(SelectedIndices().empty());
     EXPECT_EQ(Lv->GetCursor(), fw::crDefault);
     EXPECT_EQ(Lv->GetDragImage(), nullptr);
-    // Dropped on a selected item, nothing moves.
-    ClickItem(1);
-    TVeskLvItem* b = Lv->GetItem(1);
-    DragItem(1, 0, 8);
-    ASSERT_NE(Lv->GetDragImage(), nullptr);
-    Release(X, Y + 8);
-    EXPECT_EQ(Lv->GetItem(1), b);
-    EXPECT_EQ(SelectedIndices(), Ints{1});
 }
 
 TEST_F(ListViewInputTest, DragImageIsHalfTransparentAndCountsManyItems) {
@@ -232,38 +220,7 @@ TEST_F(ListViewInputTest, AReleaseWithoutDragEndsTheArmingAndADragSwitchedOffLea
     EXPECT_EQ(Lv->GetItem(0), a);
 }
 
-TEST_F(ListViewInputTest, DraggingNearTheBottomEdgeScrollsDown) {
-    Lv->SetVerScrollRes(MakeBarRes());
-    Lv->SetCanDrag(true);
-    AddItems(6);
-    Render();
-    TVeskPngScrollBar* bar = Lv->GetVerScrollBar();
-    ASSERT_TRUE(bar && bar->GetVisible());
-    ClickItem(0);
-    DragItem(0, 0, 7);
-    ASSERT_NE(Lv->GetDragImage(), nullptr);
-    EXPECT_EQ(bar->GetPosition(), 0);
-    Move(X, 200 - 3, MK_LBUTTON);
-    EXPECT_EQ(bar->GetPosition(), bar->GetSmallChange());
-    EXPECT_EQ(Lv->GetTopOffset(), -bar->GetSmallChange());
-    Move(X, 200 - 3, MK_LBUTTON);
-    EXPECT_EQ(bar->GetPosition(), bar->GetSmallChange()) << "the same point again does nothing more";
-    Move(X, 2, MK_LBUTTON);
-    EXPECT_EQ(bar->GetPosition(), 0);
-    Release(X, 2);
-}
-
-TEST_F(ListViewInputTest, DoubleClickReportsTheHotItem) {
-    TVeskLvItem* hit = nullptr;
-    Lv->OnItemDbClick = [&](fw::TObject*, TVeskLvItem* i) { hit = i; };
-    const int y = CenterY(Lv->GetItem(2));
-    Move(60, y);
-    Lv->Perform(WM_LBUTTONDBLCLK, MK_LBUTTON, Pt(60, y));
-    Release(60, y);
-    EXPECT_EQ(hit, Lv->GetItem(2));
-}
-
-TEST_F(ListViewInputTest, WheelScrollsOneStepPerNotchOnlyWithFocusAndBar) {
+TEST_F(ListViewInputTest, EnteringTakesTheFocusForTheWheelWhichScrollsOneStepPerNotch) {
     Lv->SetVerScrollRes(MakeBarRes());
     AddItems(6);
     Render();
@@ -273,8 +230,8 @@ TEST_F(ListViewInputTest, WheelScrollsOneStepPerNotchOnlyWithFocusAndBar) {
     Pump(50);
     bool wheelEvent = false;
     Lv->OnMouseWheel = [&](fw::TObject*, fw::TShiftState, int, fw::TPoint, bool&) { wheelEvent = true; };
-    Lv->SetFocus();
-    Pump(50);
+    Lv->Perform(fw::CM_MOUSEENTER, 0, 0);
+    Pump(20);
     ASSERT_TRUE(Lv->Focused());
     const int step = bar->GetSmallChange();
     EXPECT_EQ(step, 2 + 10);
@@ -286,9 +243,14 @@ TEST_F(ListViewInputTest, WheelScrollsOneStepPerNotchOnlyWithFocusAndBar) {
         wheel(delta);
         EXPECT_EQ(bar->GetPosition(), steps * step) << delta;
     }
+    // Losing the focus forgets the current and hot item but not the selection; the wheel is ignored.
+    ClickItem(1);
+    ASSERT_EQ(Lv->GetCurrentItem(), Lv->GetItem(1));
     SetFocus(nullptr);
     Pump(20);
-    ASSERT_FALSE(Lv->Focused());
+    EXPECT_EQ(Lv->GetCurrentItem(), nullptr);
+    EXPECT_EQ(Lv->GetHotItem(), nullptr);
+    EXPECT_EQ(SelectedIndices(), Ints{1});
     wheel(-120);
     EXPECT_EQ(bar->GetPosition(), 0) << "without the focus nothing scrolls";
 }
@@ -311,22 +273,6 @@ TEST_F(ListViewInputTest, CutCaptionShowsItselfAsHintAndGivesTheOldHintBack) {
     EXPECT_EQ(Lv->GetHint(), L"changed");
 }
 
-TEST_F(ListViewInputTest, EnteringTakesTheFocusAndLosingItForgetsTheCurrentItem) {
-    Form->Show();
-    Pump(50);
-    Lv->Perform(fw::CM_MOUSEENTER, 0, 0);
-    Pump(20);
-    EXPECT_TRUE(Lv->Focused());
-    ClickItem(1);
-    ASSERT_EQ(Lv->GetCurrentItem(), Lv->GetItem(1));
-    ASSERT_EQ(Lv->GetHotItem(), Lv->GetItem(1));
-    SetFocus(nullptr);
-    Pump(20);
-    EXPECT_EQ(Lv->GetCurrentItem(), nullptr);
-    EXPECT_EQ(Lv->GetHotItem(), nullptr);
-    EXPECT_EQ(SelectedIndices(), Ints{1}) << "the selection itself stays";
-}
-
 TEST_F(ListViewInputTest, RightButtonSelectsOnlyWhenAskedAndItsReleasePopsTheMenu) {
     const int y = CenterY(Lv->GetItem(1));
     Move(50, y);
@@ -343,75 +289,14 @@ TEST_F(ListViewInputTest, RightButtonSelectsOnlyWhenAskedAndItsReleasePopsTheMen
     RightUp(50, y);
 
     auto* menu = new TVeskPopupMenu(Form);
-    auto* entry = new TVeskMenuItem();
-    entry->SetCaption(L"entry");
-    menu->InsertItem(entry, -1);
+    menu->InsertItem(new TVeskMenuItem(), -1);
     Lv->SetPopupMenu(menu);
     RightClick(50, y);
     ASSERT_TRUE(menu->GetShown());
-    EXPECT_EQ(MouseUps, 3);
     // Leaving for the menu keeps the hot item; leaving once it is closed clears it.
-    int leaves = 0;
-    Lv->OnMouseLeave = [&](fw::TObject*) { ++leaves; };
     Lv->Perform(fw::CM_MOUSELEAVE, 0, 0);
     EXPECT_EQ(Lv->GetHotItem(), Lv->GetItem(1));
-    EXPECT_EQ(leaves, 0);
     menu->CloseMenu();
     Lv->Perform(fw::CM_MOUSELEAVE, 0, 0);
     EXPECT_EQ(Lv->GetHotItem(), nullptr);
-    EXPECT_EQ(leaves, 1);
-}
-
-class ListViewHeaderTest : public ListViewTest {
-protected:
-    void SetUp() override {
-        ListViewTest::SetUp();
-        Lv->SetViewStyle(VvsReport);
-        C0 = AddColumn(60);
-        C1 = AddColumn(50);
-        C0->Sortable = C1->Sortable = true;
-        Load(2);
-    }
-    TVeskLvHeadItem* C0 = nullptr;
-    TVeskLvHeadItem* C1 = nullptr;
-};
-
-TEST_F(ListViewHeaderTest, ColumnClicksCycleTheSortState) {
-    Ints clicks;
-    Lv->OnHeadClickEvent = [&](fw::TObject*, TVeskLvHeadItem*, int i) { clicks.push_back(i); };
-    Move(20, 10);
-    EXPECT_EQ(Lv->GetHotColumn(), C0);
-    Tap(20, 10);
-    EXPECT_EQ(C0->SortState, 1);
-    Tap(20, 10);
-    EXPECT_EQ(C0->SortState, 2);
-    Tap(80, 10);
-    EXPECT_EQ(C1->SortState, 1);
-    EXPECT_EQ(C0->SortState, 0);
-    EXPECT_EQ(clicks, (Ints{0, 0, 1}));
-}
-
-TEST_F(ListViewHeaderTest, ResizeKeepsThirtyPixelsAndStaysOffTheEdges) {
-    Move(61, 10);
-    EXPECT_EQ(Lv->GetSplitColumn(), C0);
-    EXPECT_EQ(Lv->GetCursor(), fw::crSizeWE);
-    Press(61, 10);
-    EXPECT_EQ(Lv->GetResizeColumn(), C0);
-    // Pointer x -> width: 29 wide is refused, within 20 of the right edge too.
-    for (const auto& [x, width] : {std::pair{81, 80}, {30, 80}, {31, 30}, {204 - 19, 30}, {204 - 20, 204 - 20 - 1}}) {
-        Move(x, 10, MK_LBUTTON);
-        EXPECT_EQ(C0->Width, width) << x;
-    }
-    Release(204 - 20, 10);
-    EXPECT_EQ(Lv->GetResizeColumn(), nullptr);
-}
-
-TEST_F(ListViewHeaderTest, AutoSizeColumnTakesTheWidthChange) {
-    C1->AutoSize = true;
-    Lv->SetWidth(234);
-    EXPECT_EQ(C1->Width, 80);
-    EXPECT_EQ(Lv->GetHeaderRect().Right, 234);
-    Lv->SetWidth(100);
-    EXPECT_EQ(C1->Width, 80);  // 80 - 134 is below 1: refused
-    EXPECT_EQ(C0->Width, 60);
 }

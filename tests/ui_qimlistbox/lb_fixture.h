@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "QimListBox.h"
-#include "skin_support.h"
+#include "skin_resources.h"
 #include "window_test.h"
 
 #include <memory>
@@ -49,17 +49,7 @@ protected:
         Lb->Getitemsplit()->SetRight(15);
     }
     void CheckSkins() { Lb->SetImgCheck(Strip(12, 10, {kCheck[0], kCheck[1], kCheck[2], kCheck[3]}).get()); }
-    TQimScrollBarRes* BarRes() {
-        auto* res = new TQimScrollBarRes(Form);
-        res->SetImgBack(Skin(L"SB_BACK").get());
-        res->SetImgSlider(Skin(L"SB_SLIDER").get());
-        res->SetImgBtnLT(Skin(L"SB_UP").get());
-        res->SetImgBtnRB(Skin(L"SB_DOWN").get());
-        res->SetImgCenter(Skin(L"SB_CENTER").get());
-        res->GetSliderSplit()->SetTop(7);
-        res->GetSliderSplit()->SetBottom(15);
-        return res;
-    }
+    TQimScrollBarRes* BarRes() { return ScrollSkinRes<TQimScrollBarRes>(Form); }
     // Adds n rows, loads the list, paints it and gives its vertical bar.
     TQimScrollBar* Load(int n) {
         AddRows(n);

@@ -1,5 +1,5 @@
 // The scroll bars the list box makes on demand: placement, range, scrolling the rows, hiding,
-// following a shrinking list, the wheel and the horizontal bar.
+// following a shrinking list and the wheel.
 #include "lb_fixture.h"
 
 using namespace fw;
@@ -31,32 +31,30 @@ TEST_F(ListScrollTest, VerticalBarAppearsWhenTheRowsOutgrowTheView) {
     EXPECT_EQ(Lb->GetSelectedImage()->GetWidth(), 196 - 12) << "row skins are remade beside the bar";
     Paint();
     EXPECT_EQ(Lb->GetItem(0)->GetItemRect().Right, 198 - 12);
-}
-
-TEST_F(ListScrollTest, BarScrollsTheRowsAndGoesWhenTheyFitAgain) {
-    TQimScrollBar* bar = Load(10);
-    ASSERT_NE(bar, nullptr);
     bar->StepScroll(VK_DOWN, TShiftState());
-    EXPECT_EQ(Lb->GetVerOffset(), -24);
+    EXPECT_EQ(Lb->GetVerOffset(), -32);
     Paint();
     EXPECT_EQ(Lb->GetFirstPainted(), 1) << "row 0 lies wholly above the view";
     EXPECT_EQ(Lb->GetItem(1)->GetItemRect().Top, 1);
     Record();
     ClickRow(1);
     EXPECT_EQ(Events, Ev{L"click:1"});
-    // Rows that fit again, by deleting rows or by a taller view: back at the top, no bar.
-    for (bool shrink : {true, false}) {
-        if (shrink)
-            while (Lb->Count() > 5) Lb->DeleteItem(Lb->GetItem(Lb->Count() - 1));
-        else
-            Lb->SetHeight(200);
+}
+
+TEST_F(ListScrollTest, RowsThatFitAgainByDeletingOrATallerViewHideTheBar) {
+    TQimScrollBar* bar = Load(10);
+    ASSERT_NE(bar, nullptr);
+    bar->StepScroll(VK_DOWN, TShiftState());
+    // Back at the top, no bar, full-width rows; 8 rows (192 high) fit a view of 200 as well.
+    for (int rows : {5, 8}) {
+        while (Lb->Count() > rows) Lb->DeleteItem(Lb->GetItem(Lb->Count() - 1));
+        Lb->SetHeight(rows == 5 ? 150 : 200);
         Paint();
-        EXPECT_FALSE(bar->GetVisible()) << shrink;
-        EXPECT_EQ(bar->GetPosition(), 0) << shrink;
-        EXPECT_EQ(Lb->GetVerOffset(), 0) << shrink;
+        EXPECT_FALSE(bar->GetVisible()) << rows;
+        EXPECT_EQ(Lb->GetVerOffset(), 0) << rows;
         Paint();
-        EXPECT_EQ(Lb->GetItem(0)->GetItemRect().Right, 198) << "full width again";
-        AddRows(3);  // 8 rows: 192 high
+        EXPECT_EQ(Lb->GetItem(0)->GetItemRect().Right, 198) << rows;
+        AddRows(13 - rows);  // 13 rows again, 150 high
         Lb->SetHeight(150);
         Paint();
         ASSERT_TRUE(bar->GetVisible());
@@ -93,57 +91,6 @@ TEST_F(ListScrollTest, WheelOverTheFocusedListHandsTheFocusToItsBar) {
     EXPECT_EQ(Lb->GetVerOffset(), 0);
     SendMessageW(bar->GetHandle(), WM_MOUSEWHEEL, MAKEWPARAM(0, -120), 0);
     EXPECT_EQ(Lb->GetVerOffset(), -24) << "the bar steps and the rows follow";
-}
-
-TEST_F(ListScrollTest, HorizontalBarFollowsTheWidestCaption) {
-    auto* res = BarRes();
-    res->SetImgBack(Strip(16, 12, {RGB(1, 1, 1), RGB(2, 2, 2)}).get());
-    Lb->SetHorScrollRes(res);
-    Load(3);
-    EXPECT_EQ(Lb->GetHorScrollBar(), nullptr) << "short captions fit";
-    Lb->GetItem(1)->SetCaption(std::wstring(60, L'W'));
-    Paint();
-    TQimScrollBar* bar = Lb->GetHorScrollBar();
-    ASSERT_NE(bar, nullptr);
-    EXPECT_TRUE(bar->GetVisible());
-    const int wide = Lb->GetContentWidth();
-    EXPECT_GT(wide, 198);
-    EXPECT_EQ(bar->GetBoundsRect(), TRect(1, 150 - bar->GetHeight() - 1, 199, 150 - 1));
-    EXPECT_EQ(bar->GetMax(), wide);
-    EXPECT_EQ(bar->GetPageSize(), 198);
-    bar->StepScroll(VK_END, TShiftState());
-    EXPECT_EQ(Lb->GetHorOffset(), -(wide - 198 + 1));
-    Paint();
-    EXPECT_EQ(Lb->GetItem(0)->GetItemRect().Left, 2 - (wide - 198 + 1));
-    EXPECT_EQ(Lb->GetViewHeight(), 150 - bar->GetHeight());
-
-    Lb->GetItem(1)->SetCaption(L"short");
-    Paint();
-    EXPECT_FALSE(bar->GetVisible());
-    EXPECT_EQ(Lb->GetHorOffset(), 0);
-
-    Lb->GetItem(1)->SetCaption(std::wstring(60, L'W'));
-    Paint();
-    Lb->Clear();
-    EXPECT_EQ(Lb->GetContentWidth(), 0);
-    Paint();
-    EXPECT_EQ(Lb->GetHorScrollBar(), nullptr) << "no bar comes back over the emptied list";
-}
-
-TEST_F(ListScrollTest, NoticeListSkinsGiveFortyFourPixelRowsWithCheckBoxes) {
-    Lb->SetImgitem(Skin(L"NOTICE_ITEM").get());
-    Lb->Getitemsplit()->SetLeft(5);
-    Lb->Getitemsplit()->SetRight(15);
-    Lb->SetImgCheck(Skin(L"NOTICE_CHECK").get());
-    Lb->SetShowCheckBox(true);
-    Lb->SetBounds(kLeft, kTop, 240, 3 * 44 + 40);
-    TQimScrollBar* bar = Load(5);
-    EXPECT_EQ(Lb->GetItemheight(), 44);
-    Paint();
-    ASSERT_NE(bar = Lb->GetVerScrollBar(), nullptr);
-    EXPECT_EQ(bar->GetMax(), 5 * 46);
-    EXPECT_EQ(Lb->GetItem(0)->GetCheckRect(), TRect(4, 1 + 12, 24, 1 + 12 + 20));
-    EXPECT_EQ(Lb->GetItem(0)->GetItemRect().Right, 240 - 2 - bar->GetWidth());
 }
 
 }  // namespace
