@@ -431,8 +431,10 @@ TEST_F(ComboTest, DeactivatingTheApplicationOrTheListClosesItOrAsksOnLostFocus) 
     EXPECT_FALSE(Box->ListShowing());
     Application->ActivateApp(true);
     // A freed box no longer listens.
+    const int listeners = Application->OnDeactivate.Count();
     Box->DropDown();
     Box->Free();
+    EXPECT_EQ(Application->OnDeactivate.Count(), listeners - 1);
     Application->ActivateApp(false);
     Application->ActivateApp(true);
 }
