@@ -5,6 +5,7 @@
 #include <wincodec.h>
 
 #include "fw_graphics.h"
+#include "fw_handles.h"
 #include "fw_jpeg.h"
 #include "fw_png.h"
 #include "test_support.h"
@@ -96,7 +97,7 @@ TEST(PngDraw, BlendsExactlyOntoTargetsWithOriginAndClip) {
     CheckBlend(pf32bit, true);
 }
 
-TEST(PngDraw, OpaquePictureCopiesAndPremultipliesOntoClearedFrames) {
+TEST(PngDraw, OpaquePictureCopiesAndRoundingTermIs127) {
     TPngImage p;
     p.CreateBlank(png::COLOR_RGB, 8, 2, 1);
     std::memcpy(p.Scanline(0), "\x01\x02\x03\xC8", 4);
@@ -110,18 +111,9 @@ TEST(PngDraw, OpaquePictureCopiesAndPremultipliesOntoClearedFrames) {
     EXPECT_EQ(b.GetPixel(0, 1), 0x11223344u);
     EXPECT_EQ(b.GetPixel(1, 0), 0x11223344u);
 
-    // A half-transparent pixel over a frame cleared to 0 gives a premultiplied pixel.
+    // 127 at alpha 1 over black stays 0, 128 becomes 1.
     TPngImage h;
     h.CreateBlank(png::COLOR_RGBALPHA, 8, 1, 1);
-    std::memcpy(h.Scanline(0), "\xFF\x64\x07", 3);  // B 255, G 100, R 7
-    h.AlphaScanline(0)[0] = 128;
-    b.Clear(0);
-    b.GetCanvas()->Draw(0, 0, &h);
-    GdiFlush();
-    auto pm = [](unsigned c) { return (c * 128 + 127) / 255; };
-    EXPECT_EQ(b.GetPixel(0, 0), (128u << 24) | (pm(7) << 16) | (pm(100) << 8) | pm(255));
-
-    // The rounding term is exactly 127: 127 at alpha 1 over black stays 0, 128 becomes 1.
     std::memcpy(h.Scanline(0), "\x7F\x80\x00", 3);
     h.AlphaScanline(0)[0] = 1;
     b.Clear(0);
@@ -163,8 +155,6 @@ TEST(Fonts, SizeAndHeightAtScreenResolution) {
     ASSERT_EQ(f.GetPixelsPerInch(), 96);  // Xvfb and a fresh prefix
     f.SetSize(10);
     EXPECT_EQ(f.GetHeight(), -13);
-    f.SetSize(9);
-    EXPECT_EQ(f.GetHeight(), -12);
     f.SetHeight(-16);
     EXPECT_EQ(f.GetSize(), 12);
 
@@ -177,44 +167,30 @@ TEST(Fonts, SizeAndHeightAtScreenResolution) {
     ASSERT_TRUE(GetObjectW(f.GetHandle(), sizeof(lf), &lf));
     EXPECT_EQ(lf.lfWeight, FW_BOLD);
     EXPECT_EQ(lf.lfHeight, -16);
-
-    TFont g;
-    g.Assign(&f);
-    EXPECT_EQ(g.GetHeight(), -16);
-    EXPECT_EQ(g.GetStyle(), TFontStyles(fsBold));
 }
 
 TEST(Canvas, ColoursAreResolvedAndNoneNeverPaints) {
     TBitmap b;
     b.SetPixelFormat(pf32bit);
     b.SetSize(8, 8);
+    auto colour = [&](int x, int y) {
+        GdiFlush();
+        const uint8_t* px = b.ScanLine(y) + x * 4;
+        return RGB(px[2], px[1], px[0]);
+    };
     TCanvas* cv = b.GetCanvas();
     cv->GetBrush()->SetColor(clBtnFace);
     cv->FillRect(Rect(0, 0, 8, 8));
-    GdiFlush();
     const COLORREF face = GetSysColor(COLOR_BTNFACE);
-    const uint8_t* px = b.ScanLine(3) + 3 * 4;
-    EXPECT_EQ(RGB(px[2], px[1], px[0]), face);
+    EXPECT_EQ(colour(3, 3), face);
 
     cv->GetBrush()->SetColor(clNone);
     cv->FillRect(Rect(0, 0, 4, 4));
     cv->SetPixel(2, 1, clNone);
-    GdiFlush();
-    px = b.ScanLine(1) + 4;
-    EXPECT_EQ(RGB(px[2], px[1], px[0]), face);
-    px = b.ScanLine(1) + 2 * 4;
-    EXPECT_EQ(RGB(px[2], px[1], px[0]), face);
+    EXPECT_EQ(colour(1, 1), face);
+    EXPECT_EQ(colour(2, 1), face);
     cv->SetPixel(3, 1, clBtnShadow);
-    GdiFlush();
-    px = b.ScanLine(1) + 3 * 4;
-    EXPECT_EQ(RGB(px[2], px[1], px[0]), GetSysColor(COLOR_BTNSHADOW));
-
-    // A font change between two calls applies.
-    cv->GetFont()->SetHeight(-20);
-    SIZE big = cv->TextExtent(L"M");
-    cv->GetFont()->SetHeight(-8);
-    SIZE small = cv->TextExtent(L"M");
-    EXPECT_GT(big.cy, small.cy);
+    EXPECT_EQ(colour(3, 1), GetSysColor(COLOR_BTNSHADOW));
 }
 
 TEST(Canvas, KeepsItsDeviceContextAndObjectsAcrossChanges) {
@@ -252,16 +228,14 @@ TEST(Canvas, KeepsItsDeviceContextAndObjectsAcrossChanges) {
     EXPECT_EQ(p.AlphaScanline(1)[7], 0);
 }
 
-TEST(Bitmaps, LayoutsResizeAndThe32BitBitmap) {
+TEST(Bitmaps, LayoutChangeKeepsThePictureAnd32BitBlend) {
     TBitmap b;
     b.SetPixelFormat(pf32bit);
     b.SetSize(3, 4);
-    EXPECT_EQ(b.RowStride(), 12);
     b.ScanLine(0)[0] = 9;
     b.SetTopDown(false);
-    EXPECT_EQ(b.RowStride(), -12);
-    EXPECT_EQ(b.ScanLine(0)[0], 9);                 // the picture is kept
-    EXPECT_EQ(b.ScanLine(0), b.Bits() + 3 * 12);    // the top row is last in memory
+    EXPECT_EQ(b.ScanLine(0)[0], 9);
+    EXPECT_EQ(b.ScanLine(0), b.Bits() + 3 * 12);  // the top row is last in memory
     b.SetSize(5, 5);
     EXPECT_EQ(b.ScanLine(0)[0], 9);
 
@@ -275,21 +249,8 @@ TEST(Bitmaps, LayoutsResizeAndThe32BitBitmap) {
     s.SetDrawMode(dmBlend);
     s.DrawTo(&d, 1, 0);
     EXPECT_EQ(d.GetPixel(0, 0), 0xFF0000FFu);
-    const uint32_t m = d.GetPixel(1, 0);
-    EXPECT_EQ((m >> 16) & 0xFF, (255u * 128 + 127) / 255);
-    EXPECT_EQ(m & 0xFF, (255u * 127 + 127) / 255);
-    EXPECT_EQ(m >> 24, 255u);
+    EXPECT_EQ(d.GetPixel(1, 0), 0xFF800000u | ((255u * 127 + 127) / 255));
     EXPECT_EQ(d.GetPixel(2, 0), 0xFF0000FFu);
-
-    // Fading: colour rounded, alpha truncated.
-    TBitmap32 f;
-    f.SetSize(1, 1);
-    f.SetPixel(0, 0, 0x01010101);
-    f.ScaleAlpha(Rect(0, 0, 1, 1), 128);
-    EXPECT_EQ(f.GetPixel(0, 0), 0x00010101u);
-    f.SetPixel(0, 0, 0xFFFFFFFF);
-    f.ScaleAlpha(Rect(0, 0, 5, 5), 256);  // out of range: unchanged
-    EXPECT_EQ(f.GetPixel(0, 0), 0xFFFFFFFFu);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -331,54 +292,43 @@ std::vector<uint8_t> Ico16() {
     return f;
 }
 
+// An 8 x 8 JPEG of one colour (B 30, G 160, R 220), written by the platform's encoder.
 std::vector<uint8_t> Jpeg8x8() {
     std::vector<uint8_t> out;
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    IWICImagingFactory* factory = nullptr;
-    IStream* stream = nullptr;
-    IWICBitmapEncoder* enc = nullptr;
-    IWICBitmapFrameEncode* frame = nullptr;
-    if (SUCCEEDED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
-                                   reinterpret_cast<void**>(&factory))) &&
-        SUCCEEDED(CreateStreamOnHGlobal(nullptr, TRUE, &stream)) &&
-        SUCCEEDED(factory->CreateEncoder(GUID_ContainerFormatJpeg, nullptr, &enc)) &&
-        SUCCEEDED(enc->Initialize(stream, WICBitmapEncoderNoCache)) &&
-        SUCCEEDED(enc->CreateNewFrame(&frame, nullptr)) && SUCCEEDED(frame->Initialize(nullptr)) &&
-        SUCCEEDED(frame->SetSize(8, 8))) {
+    {
+        TComPtr<IWICImagingFactory> factory;
+        TComPtr<IStream> stream;
+        TComPtr<IWICBitmapEncoder> enc;
+        TComPtr<IWICBitmapFrameEncode> frame;
         WICPixelFormatGUID fmt = GUID_WICPixelFormat24bppBGR;
-        frame->SetPixelFormat(&fmt);
-        std::vector<uint8_t> px(8 * 24);
-        for (int i = 0; i < 64; ++i) {
-            px[i * 3] = 30;
-            px[i * 3 + 1] = 160;
-            px[i * 3 + 2] = 220;
-        }
-        if (SUCCEEDED(frame->WritePixels(8, 24, UINT(px.size()), px.data())) && SUCCEEDED(frame->Commit()) &&
-            SUCCEEDED(enc->Commit())) {
-            HGLOBAL g = nullptr;
-            GetHGlobalFromStream(stream, &g);
-            const size_t n = GlobalSize(g);
+        std::vector<uint8_t> px;
+        for (int i = 0; i < 64; ++i) px.insert(px.end(), {30, 160, 220});
+        HGLOBAL g = nullptr;
+        const LARGE_INTEGER zero{};
+        ULARGE_INTEGER size{};
+        if (SUCCEEDED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
+                                       reinterpret_cast<void**>(factory.Put()))) &&
+            SUCCEEDED(CreateStreamOnHGlobal(nullptr, TRUE, stream.Put())) &&
+            SUCCEEDED(factory->CreateEncoder(GUID_ContainerFormatJpeg, nullptr, enc.Put())) &&
+            SUCCEEDED(enc->Initialize(stream.Get(), WICBitmapEncoderNoCache)) &&
+            SUCCEEDED(enc->CreateNewFrame(frame.Put(), nullptr)) && SUCCEEDED(frame->Initialize(nullptr)) &&
+            SUCCEEDED(frame->SetSize(8, 8)) && SUCCEEDED(frame->SetPixelFormat(&fmt)) &&
+            SUCCEEDED(frame->WritePixels(8, 24, UINT(px.size()), px.data())) && SUCCEEDED(frame->Commit()) &&
+            SUCCEEDED(enc->Commit()) && SUCCEEDED(stream->Seek(zero, STREAM_SEEK_CUR, &size)) &&
+            SUCCEEDED(GetHGlobalFromStream(stream.Get(), &g))) {
             const uint8_t* p = static_cast<const uint8_t*>(GlobalLock(g));
-            // GlobalSize may round up: cut at the end-of-image marker.
-            for (size_t i = 0; i + 1 < n; ++i) {
-                if (p[i] == 0xFF && p[i + 1] == 0xD9) {
-                    out.assign(p, p + i + 2);
-                }
-            }
+            out.assign(p, p + size.QuadPart);
             GlobalUnlock(g);
         }
     }
-    if (frame) frame->Release();
-    if (enc) enc->Release();
-    if (stream) stream->Release();
-    if (factory) factory->Release();
     CoUninitialize();
     return out;
 }
 
 }  // namespace
 
-TEST(Pictures, ClassComesFromTheSignature) {
+TEST(Pictures, ClassComesFromTheSignatureAndDamagedFilesAreRefused) {
     TPicture pic;
     int changes = 0;
     pic.OnChange = [&](TObject*) { ++changes; };
@@ -405,6 +355,9 @@ TEST(Pictures, ClassComesFromTheSignature) {
     auto* icon = dynamic_cast<TIcon*>(icoPic.GetGraphic());
     ASSERT_NE(icon, nullptr);
     EXPECT_EQ(icon->GetWidth(), 16);
+    TIcon iconCopy;
+    iconCopy.Assign(icon);
+    EXPECT_NE(iconCopy.GetHandle(), icon->GetHandle());
 
     std::vector<uint8_t> jpg = Jpeg8x8();
     ASSERT_FALSE(jpg.empty()) << "the platform could not write a JPEG";
@@ -416,53 +369,47 @@ TEST(Pictures, ClassComesFromTheSignature) {
     EXPECT_NEAR(px[0], 30, 4);
     EXPECT_NEAR(px[1], 160, 4);
     EXPECT_NEAR(px[2], 220, 4);
-
-    // Unknown data raises and keeps the picture.
-    const uint8_t junk[] = {'G', 'I', 'F', '8', '9', 'a'};
-    EXPECT_THROW(pic.LoadFromMemory(junk, sizeof(junk)), EInvalidGraphic);
-    EXPECT_NE(dynamic_cast<TJPEGImage*>(pic.GetGraphic()), nullptr);
-    // A broken PNG inside a picture raises the picture error too.
-    EXPECT_THROW(pic.LoadFromMemory(pngBytes.data(), pngBytes.size() - 5), EInvalidGraphic);
-
-    // A run-length bitmap of a few bytes that claims 16000 x 16000 pixels is refused before a
-    // bitmap of that size is made.
-    {
-        std::vector<uint8_t> rle = Bmp24(1, 1);
-        rle.resize(54 + 1024 + 4);
-        BITMAPINFOHEADER ih{};
-        std::memcpy(&ih, rle.data() + 14, 40);
-        ih.biWidth = ih.biHeight = 16000;
-        ih.biBitCount = 8;
-        ih.biCompression = BI_RLE8;
-        ih.biSizeImage = 4;
-        std::memcpy(rle.data() + 14, &ih, 40);
-        const uint32_t off = 54 + 1024;
-        std::memcpy(rle.data() + 10, &off, 4);
-        const uint8_t endOfBitmap[4] = {0, 0, 0, 1};
-        std::memcpy(rle.data() + off, endOfBitmap, 4);
-        TBitmap big;
-        EXPECT_THROW(big.LoadFromMemory(rle.data(), rle.size()), EInvalidGraphic);
-        EXPECT_TRUE(big.GetEmpty());
-    }
-
-    // Truncated bitmaps and icons are refused instead of read past their end.
-    EXPECT_THROW(pic.LoadFromMemory(bmp.data(), bmp.size() - 3), EInvalidGraphic);
-    EXPECT_THROW(pic.LoadFromMemory(ico.data(), 30), EInvalidGraphic);
-    TIcon iconCopy;
-    iconCopy.Assign(icon);
-    ASSERT_NE(iconCopy.GetHandle(), nullptr);
-    EXPECT_NE(iconCopy.GetHandle(), icon->GetHandle());
-    EXPECT_EQ(iconCopy.GetHeight(), 16);
-
-    // Assignment copies; an empty picture copies as empty.
     TPicture copy;
     copy.Assign(&pic);
     ASSERT_NE(dynamic_cast<TJPEGImage*>(copy.GetGraphic()), nullptr);
     EXPECT_NE(copy.GetGraphic(), pic.GetGraphic());
-    TPicture empty;
-    copy.Assign(&empty);
-    EXPECT_EQ(copy.GetGraphic(), nullptr);
-    EXPECT_EQ(copy.GetWidth(), 0);
+
+    // A JPEG whose frame header claims 16385 rows is refused before its pixels are made.
+    std::vector<uint8_t> tall = jpg;
+    for (size_t i = 2; i + 8 < tall.size(); ++i) {
+        if (tall[i] == 0xFF && tall[i + 1] == 0xC0) {
+            tall[i + 5] = 0x40;  // height, big-endian
+            tall[i + 6] = 0x01;
+            break;
+        }
+    }
+    EXPECT_THROW(pic.LoadFromMemory(tall.data(), tall.size()), EInvalidGraphic);
+
+    // Unknown data, a broken PNG, a truncated bitmap or icon raise and keep the picture.
+    const uint8_t junk[] = {'G', 'I', 'F', '8', '9', 'a'};
+    EXPECT_THROW(pic.LoadFromMemory(junk, sizeof(junk)), EInvalidGraphic);
+    EXPECT_THROW(pic.LoadFromMemory(pngBytes.data(), pngBytes.size() - 5), EInvalidGraphic);
+    EXPECT_THROW(pic.LoadFromMemory(bmp.data(), bmp.size() - 3), EInvalidGraphic);
+    EXPECT_THROW(pic.LoadFromMemory(ico.data(), 30), EInvalidGraphic);
+    EXPECT_EQ(pic.GetGraphic(), j);
+
+    // A run-length bitmap of a few bytes that claims 16000 x 16000 pixels is refused before a
+    // bitmap of that size is made.
+    std::vector<uint8_t> rle = Bmp24(1, 1);
+    rle.resize(54 + 1024 + 4);
+    BITMAPINFOHEADER ih{};
+    std::memcpy(&ih, rle.data() + 14, 40);
+    ih.biWidth = ih.biHeight = 16000;
+    ih.biBitCount = 8;
+    ih.biCompression = BI_RLE8;
+    ih.biSizeImage = 4;
+    std::memcpy(rle.data() + 14, &ih, 40);
+    const uint32_t off = 54 + 1024;
+    std::memcpy(rle.data() + 10, &off, 4);
+    std::memcpy(rle.data() + off, "\0\0\0\1", 4);  // end of bitmap
+    TBitmap big;
+    EXPECT_THROW(big.LoadFromMemory(rle.data(), rle.size()), EInvalidGraphic);
+    EXPECT_TRUE(big.GetEmpty());
 }
 
 // The picture classes and the canvas give back every GDI handle they make.
