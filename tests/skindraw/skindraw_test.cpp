@@ -241,34 +241,6 @@ TEST(NinePart, DrawnTiledSqueezesTheLastTile) {
     EXPECT_EQ(pixel(6, 7), expect(2, 4));
 }
 
-TEST(NinePart, TilersFitTheRectangle) {
-    TPngImage tile;
-    tile.CreateBlank(png::COLOR_RGB, 8, 3, 2);
-    for (int x = 0; x < 3; ++x) tile.Scanline(0)[3 * x] = tile.Scanline(1)[3 * x] = uint8_t(10 * (x + 1));
-    TBitmap bmp;
-    bmp.SetPixelFormat(pf32bit);
-    bmp.SetSize(12, 6);
-    ClearBitmap32(&bmp);
-    TilePngBoth(&bmp, &tile, Rect(1, 1, 8, 6));  // 7 x 5: tiles 3,3,1 across and 2,2,1 down
-    GdiFlush();
-    auto blue = [&](int x, int y) { return bmp.ScanLine(y)[4 * x]; };
-    const int across[12] = {0, 10, 20, 30, 10, 20, 30, 10, 0, 0, 0, 0};
-    for (int x = 0; x < 12; ++x) {
-        EXPECT_EQ(blue(x, 1), across[x]) << x;
-        EXPECT_EQ(blue(x, 5), across[x]) << x;  // the last row of tiles, squeezed to one row
-    }
-    EXPECT_EQ(blue(3, 0), 0);
-    // A graphic of zero size draws nothing (and does not loop for ever).
-    TPngImage none;
-    none.CreateBlank(png::COLOR_RGBALPHA, 8, 0, 4);
-    TilePngHorz(&bmp, &none, Rect(0, 0, 12, 6));
-    TilePngVert(&bmp, &none, Rect(0, 0, 12, 6));
-    TilePngBoth(&bmp, &none, Rect(0, 0, 12, 6));
-    GdiFlush();
-    for (int x = 0; x < 12; ++x) EXPECT_EQ(blue(x, 1), across[x]) << x;
-    EXPECT_EQ(blue(3, 0), 0);
-}
-
 // ---------------------------------------------------------------------------------------------
 
 TEST(Colour, HslAndColorize) {

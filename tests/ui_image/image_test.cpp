@@ -103,11 +103,16 @@ TEST_F(ImageTest, SettersActOnlyOnAChangeAndEveryPictureChangeRepaints) {
     EXPECT_EQ(paints, 6);
 }
 
-TEST_F(ImageTest, AutoSizeTakesThePicturesSizeButNotFromAnEmptyPicture) {
+TEST_F(ImageTest, SetPictureCopiesAndAutoSizeFollowsButNotAnEmptyPicture) {
     Image->SetAutoSize(true);
     EXPECT_EQ(Image->GetWidth(), 105);  // nothing to size to yet
-    ShowPng(60, 30);
+    {
+        TPicture source;
+        source.SetGraphic(Strip(60, 30, {kRed}).get());
+        Image->SetPicture(&source);
+    }
     EXPECT_EQ(Image->GetBoundsRect(), TRect(10, 10, 70, 40));
+    ExpectPictureAt(TRect(0, 0, 60, 30));
     Image->GetPicture()->SetGraphic(nullptr);
     EXPECT_EQ(Image->GetBoundsRect(), TRect(10, 10, 70, 40));
 }
@@ -123,15 +128,6 @@ TEST_F(ImageTest, PngBlendsThroughItsAlphaAndOtherGraphicsAreStretchDrawn) {
     bmp.GetCanvas()->FillRect(TRect(0, 0, 200, 100));
     Image->GetPicture()->SetGraphic(&bmp);
     ExpectPictureAt(TRect(0, 0, 105, 52));
-}
-
-TEST_F(ImageTest, SetPictureCopiesThePicture) {
-    {
-        TPicture source;
-        source.SetGraphic(Strip(40, 20, {kRed}).get());
-        Image->SetPicture(&source);
-    }
-    ExpectPictureAt(TRect(0, 0, 40, 20));
 }
 
 TEST_F(ImageTest, HooksPaintOnTheBufferBeforeAndAfterThePicture) {
