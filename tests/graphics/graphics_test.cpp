@@ -141,11 +141,6 @@ TEST(PngCanvas, TextChangesColoursAndKeepsAlpha) {
         ASSERT_EQ(0, memcmp(p.AlphaScanline(y), before.AlphaScanline(y), 60)) << "alpha row " << y;
     }
     EXPECT_GT(changed, 3);
-    // The picture still round-trips after canvas drawing (the plane moved into a DIB section).
-    std::vector<uint8_t> bytes = p.SaveToBytes();
-    TPngImage back;
-    back.LoadFromMemory(bytes.data(), bytes.size());
-    EXPECT_EQ(0, memcmp(back.Scanline(5), p.Scanline(5), 60 * 3));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -214,18 +209,6 @@ TEST(Canvas, KeepsItsDeviceContextAndObjectsAcrossChanges) {
     RestoreDC(dc, save);
     EXPECT_EQ(cv->TextExtent(L"M").cy, big.cy);
     EXPECT_GT(big.cy, 20);
-
-    // A PNG's canvas object outlives a reload of its pixels.
-    TPngImage p;
-    p.CreateBlank(png::COLOR_RGB, 8, 4, 4);
-    TCanvas* pc = p.GetCanvas();
-    pc->GetBrush()->SetColor(clWhite);
-    pc->FillRect(Rect(0, 0, 4, 4));
-    p.CreateBlank(png::COLOR_RGBALPHA, 8, 8, 2);
-    EXPECT_EQ(p.GetCanvas(), pc);
-    pc->FillRect(Rect(0, 0, 8, 2));
-    EXPECT_EQ(p.Scanline(1)[7 * 3], 255);
-    EXPECT_EQ(p.AlphaScanline(1)[7], 0);
 }
 
 TEST(Bitmaps, LayoutChangeKeepsThePictureAnd32BitBlend) {
@@ -414,51 +397,47 @@ TEST(Pictures, ClassComesFromTheSignatureAndDamagedFilesAreRefused) {
 
 // The picture classes and the canvas give back every GDI handle they make.
 TEST(GdiHandles, PicturesAndCanvasesGiveEveryHandleBack) {
-    // A PNG with a canvas: text with a font and brush change, a reload over the live canvas.
-    EXPECT_LE(testsupport::GdiHandlesKept([] {
-                  TPngImage p;
-                  p.CreateBlank(png::COLOR_RGBALPHA, 8, 40, 16);
-                  TCanvas* cv = p.GetCanvas();
-                  cv->GetFont()->SetHeight(-12);
-                  cv->GetBrush()->SetColor(clBtnFace);
-                  cv->FillRect(Rect(0, 0, 40, 16));
-                  cv->GetBrush()->SetStyle(bsClear);
-                  cv->TextOut(1, 1, L"Ab");
-                  cv->GetFont()->SetStyle(fsBold);
-                  cv->TextOut(1, 1, L"Ab");
-                  p.CreateBlank(png::COLOR_RGB, 8, 20, 20);
-                  cv->GetPen()->SetColor(clRed);
-                  cv->MoveTo(0, 0);
-                  cv->LineTo(10, 10);
-              }),
-              10);
-
-    // Alpha-blended and opaque drawing onto a bitmap, a resized bitmap, a copied bitmap.
     TPngImage tile;
     tile.CreateBlank(png::COLOR_RGBALPHA, 8, 8, 8);
     TPngImage solid;
     solid.CreateBlank(png::COLOR_RGB, 8, 8, 8);
-    EXPECT_LE(testsupport::GdiHandlesKept([&] {
-                  TBitmap b;
-                  b.SetPixelFormat(pf32bit);
-                  b.SetSize(30, 30);
-                  b.GetCanvas()->StretchDraw(Rect(0, 0, 25, 17), &tile);
-                  b.GetCanvas()->Draw(3, 3, &solid);
-                  b.SetSize(40, 12);
-                  b.SetTopDown(false);
-                  TBitmap c;
-                  c.Assign(&b);
-                  c.GetCanvas()->CopyRect(Rect(0, 0, 5, 5), b.GetCanvas(), Rect(0, 0, 10, 10));
-                  TBitmap32 d;
-                  d.SetSize(6, 6);
-                  d.GetCanvas()->Draw(0, 0, &tile);
-                  d.DrawTo(b.GetCanvas()->GetHandle(), 0, 0);
-                  // An icon: its size is read through the icon's bitmaps, which must be freed.
-                  TIcon icon;
-                  icon.LoadFromResourceName(nullptr, IDI_APPLICATION);
-                  TIcon copy;
-                  copy.Assign(&icon);
-                  copy.Draw(b.GetCanvas(), Rect(0, 0, 16, 16));
-              }),
-              10);
+    auto work = [&] {
+        // A PNG with a canvas: text with a font and brush change, a reload over the live canvas.
+        TPngImage p;
+        p.CreateBlank(png::COLOR_RGBALPHA, 8, 40, 16);
+        TCanvas* cv = p.GetCanvas();
+        cv->GetFont()->SetHeight(-12);
+        cv->GetBrush()->SetColor(clBtnFace);
+        cv->FillRect(Rect(0, 0, 40, 16));
+        cv->GetBrush()->SetStyle(bsClear);
+        cv->TextOut(1, 1, L"Ab");
+        cv->GetFont()->SetStyle(fsBold);
+        cv->TextOut(1, 1, L"Ab");
+        p.CreateBlank(png::COLOR_RGB, 8, 20, 20);
+        cv->GetPen()->SetColor(clRed);
+        cv->MoveTo(0, 0);
+        cv->LineTo(10, 10);
+        // Alpha-blended and opaque drawing onto a bitmap, a resized bitmap, a copied bitmap.
+        TBitmap b;
+        b.SetPixelFormat(pf32bit);
+        b.SetSize(30, 30);
+        b.GetCanvas()->StretchDraw(Rect(0, 0, 25, 17), &tile);
+        b.GetCanvas()->Draw(3, 3, &solid);
+        b.SetSize(40, 12);
+        b.SetTopDown(false);
+        TBitmap c;
+        c.Assign(&b);
+        c.GetCanvas()->CopyRect(Rect(0, 0, 5, 5), b.GetCanvas(), Rect(0, 0, 10, 10));
+        TBitmap32 d;
+        d.SetSize(6, 6);
+        d.GetCanvas()->Draw(0, 0, &tile);
+        d.DrawTo(b.GetCanvas()->GetHandle(), 0, 0);
+        // An icon: its size is read through the icon's bitmaps, which must be freed.
+        TIcon icon;
+        icon.LoadFromResourceName(nullptr, IDI_APPLICATION);
+        TIcon copy;
+        copy.Assign(&icon);
+        copy.Draw(b.GetCanvas(), Rect(0, 0, 16, 16));
+    };
+    EXPECT_LE(testsupport::GdiHandlesKept(work), 10);
 }

@@ -5,6 +5,7 @@
 #include "png_samples.h"
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <thread>
 
@@ -235,18 +236,6 @@ TEST(PngMalformed, BadHeadersAndImageData) {
     EXPECT_FALSE(p.HasAlpha());
 }
 
-namespace {
-
-// Rewrites the CRC of the chunk at `offset`, so that the damage inside reaches the decoder.
-void FixCrc(std::vector<uint8_t>& f, size_t offset) {
-    const uint32_t len = (uint32_t(f[offset]) << 24) | (f[offset + 1] << 16) | (f[offset + 2] << 8) | f[offset + 3];
-    if (offset + 12 + size_t(len) > f.size()) return;
-    const uint32_t crc = uint32_t(crc32(0, f.data() + offset + 4, len + 4));
-    for (int i = 0; i < 4; ++i) f[offset + 8 + len + i] = uint8_t(crc >> (24 - 8 * i));
-}
-
-}  // namespace
-
 TEST(PngMalformed, DamageBehindValidChecksums) {
     // Headers with random fields and image data with random bytes, each with a correct CRC: every
     // outcome is allowed except a crash, and a picture that loads has the size its header says.
@@ -254,16 +243,13 @@ TEST(PngMalformed, DamageBehindValidChecksums) {
     auto next = [&] { return st = st * 1664525u + 1013904223u; };
     for (bool il : {false, true}) {
         std::vector<pngsamples::Chunk> chunks;
-        Spec s = MakeSpec(6, 16, il, 23, 19, 808);
-        std::vector<uint8_t> f = pngsamples::Write(s, &chunks);
+        const std::vector<uint8_t> f = pngsamples::Write(MakeSpec(6, 16, il, 23, 19, 808), &chunks);
         for (int round = 0; round < 300; ++round) {
-            std::vector<uint8_t> bad = f;
             const auto& c = chunks[next() % chunks.size()];
-            const size_t bodyLen = c.Size - 12;
-            if (bodyLen == 0) continue;
-            const int hits = 1 + next() % 4;
-            for (int i = 0; i < hits; ++i) bad[c.Offset + 8 + next() % bodyLen] = uint8_t(next() >> 24);
-            FixCrc(bad, c.Offset);
+            if (c.Size == 12) continue;  // nothing inside to damage
+            std::vector<uint8_t> body(f.data() + c.Offset + 8, f.data() + c.Offset + c.Size - 4);
+            for (int hits = 1 + next() % 4; hits > 0; --hits) body[next() % body.size()] = uint8_t(next() >> 24);
+            const auto bad = Splice(f, c.Offset, c.Size, pngsamples::MakeChunk(c.Type.c_str(), body));
             TPngImage p;
             if (p.TryLoadFromMemory(bad.data(), bad.size())) {
                 const uint8_t* ih = bad.data() + chunks[0].Offset + 8;
@@ -282,14 +268,11 @@ TEST(PngEncode, RoundTripsAndThePlatformReadsIt) {
         src.CreateBlank(alpha ? png::COLOR_RGBALPHA : png::COLOR_RGB, 8, 37, 23);
         uint32_t st = alpha ? 99 : 7;
         for (int y = 0; y < 23; ++y) {
-            uint8_t* c = src.Scanline(y);
             for (int x = 0; x < 37 * 3; ++x) {
                 st = st * 1103515245u + 12345;
                 // Smooth areas and noise, so that every filter has a chance to win.
-                c[x] = y < 10 ? uint8_t(x + y) : uint8_t(st >> 16);
-            }
-            if (alpha) {
-                for (int x = 0; x < 37; ++x) src.AlphaScanline(y)[x] = uint8_t(x * 7 + y);
+                src.Scanline(y)[x] = y < 10 ? uint8_t(x + y) : uint8_t(st >> 16);
+                if (alpha && x < 37) src.AlphaScanline(y)[x] = uint8_t(x * 7 + y);
             }
         }
         std::vector<uint8_t> bytes = src.SaveToBytes();
@@ -311,23 +294,21 @@ TEST(PngImageClass, DecodesOnWorkerThreads) {
     TPngImage first;
     ASSERT_TRUE(first.TryLoadFromMemory(file.data(), file.size()));
     const uint32_t expected = OurBGRA(first, 63, 47);
-    std::vector<int> ok(4, 0);
+    std::atomic<int> good{0};
     std::vector<std::thread> threads;
     for (int t = 0; t < 4; ++t) {
-        threads.emplace_back([&, t] {
+        threads.emplace_back([&] {
             for (int i = 0; i < 20; ++i) {
                 TPngImage p;
-                if (!p.TryLoadFromMemory(file.data(), file.size())) return;
-                if (OurBGRA(p, 63, 47) != expected) return;
+                good += p.TryLoadFromMemory(file.data(), file.size()) && OurBGRA(p, 63, 47) == expected;
             }
-            ok[t] = 1;
         });
     }
     for (auto& th : threads) th.join();
-    for (int t = 0; t < 4; ++t) EXPECT_EQ(ok[t], 1) << "thread " << t;
+    EXPECT_EQ(good, 80);
 }
 
-TEST(PngImageClass, AlphaPlaneAssignAndPalette) {
+TEST(PngImageClass, AlphaPlaneAndAssign) {
     TPngImage p;
     p.CreateBlank(png::COLOR_RGB, 8, 5, 4);
     EXPECT_FALSE(p.HasAlpha());
@@ -347,13 +328,4 @@ TEST(PngImageClass, AlphaPlaneAssignAndPalette) {
     // Assigning something that is no picture raises the assignment error.
     TFont font;
     EXPECT_THROW(p.Assign(&font), EConvertError);
-
-    // Palette pictures keep their type and palette after expansion.
-    Spec s = MakeSpec(3, 8, false, 4, 4, 31);
-    std::vector<uint8_t> f = pngsamples::Write(s);
-    TPngImage pal;
-    pal.LoadFromMemory(f.data(), f.size());
-    EXPECT_EQ(pal.GetColorType(), png::COLOR_PALETTE);
-    ASSERT_EQ(pal.GetPaletteCount(), 256);
-    EXPECT_EQ(pal.GetPalette()[2].R, s.Palette[6]);
 }

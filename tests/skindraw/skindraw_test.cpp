@@ -379,25 +379,6 @@ TEST(Alpha, ScaleBitmap32AlphaRoundsColourTruncatesAlpha) {
     EXPECT_EQ(b.GetPixel(0, 1), 0x01010101u);
 }
 
-TEST(Alpha, AlphaBlendBitmapNeedsTheExactSize) {
-    TBitmap src, dst;
-    src.SetSize(2, 2);
-    dst.SetSize(4, 4);
-    src.GetCanvas()->GetBrush()->SetColor(TColor(0x0000FF));
-    src.GetCanvas()->FillRect(Rect(0, 0, 2, 2));
-    dst.GetCanvas()->GetBrush()->SetColor(TColor(0xFF0000));
-    dst.GetCanvas()->FillRect(Rect(0, 0, 4, 4));
-    AlphaBlendBitmap(&src, &dst, Rect(1, 1, 4, 4), 128);  // wrong size: nothing
-    GdiFlush();
-    EXPECT_EQ(dst.ScanLine(2)[3 * 2 + 2], 0);
-    AlphaBlendBitmap(&src, &dst, Rect(1, 1, 3, 3), 128);
-    GdiFlush();
-    const uint8_t* px = dst.ScanLine(2) + 3 * 2;
-    EXPECT_NEAR(px[2], 128, 1);  // red from the source
-    EXPECT_NEAR(px[0], 127, 1);  // blue left from the target
-    EXPECT_EQ(dst.ScanLine(0)[2], 0);
-}
-
 TEST(Alpha, MaskFromPairCases) {
     TPngImage before, drawn;
     before.CreateBlank(png::COLOR_RGBALPHA, 8, 4, 1);
