@@ -307,25 +307,3 @@ TEST(PngImageClass, DecodesOnWorkerThreads) {
     for (auto& th : threads) th.join();
     EXPECT_EQ(good, 80);
 }
-
-TEST(PngImageClass, AlphaPlaneAndAssign) {
-    TPngImage p;
-    p.CreateBlank(png::COLOR_RGB, 8, 5, 4);
-    EXPECT_FALSE(p.HasAlpha());
-    p.CreateAlpha();
-    ASSERT_TRUE(p.HasAlpha());
-    EXPECT_EQ(p.AlphaScanline(3)[4], 255);
-    EXPECT_EQ(p.GetColorType(), png::COLOR_RGBALPHA);
-    p.Scanline(1)[7] = 200;
-    p.AlphaScanline(1)[2] = 99;
-
-    TPngImage copy;
-    copy.Assign(&p);
-    EXPECT_EQ(copy.Scanline(1)[7], 200);
-    EXPECT_EQ(copy.AlphaScanline(1)[2], 99);
-    copy.Scanline(1)[7] = 1;  // a copy, not a share
-    EXPECT_EQ(p.Scanline(1)[7], 200);
-    // Assigning something that is no picture raises the assignment error.
-    TFont font;
-    EXPECT_THROW(p.Assign(&font), EConvertError);
-}

@@ -343,19 +343,6 @@ TEST(Alpha, SetScaleCreateCrop) {
     EXPECT_EQ(CropPng(src.get(), Rect(-1, 0, 2, 2)), nullptr);
 }
 
-TEST(Alpha, ClearBitmap32BothLayouts) {
-    for (bool topDown : {true, false}) {
-        TBitmap b;
-        b.SetPixelFormat(pf32bit);
-        b.SetTopDown(topDown);
-        b.SetSize(5, 7);
-        for (int y = 0; y < 7; ++y) std::memset(b.ScanLine(y), 0xFF, 20);
-        ClearBitmap32(&b);
-        for (int y = 0; y < 7; ++y)
-            for (int i = 0; i < 20; ++i) ASSERT_EQ(b.ScanLine(y)[i], 0) << (topDown ? "top-down" : "bottom-up") << " row " << y;
-    }
-}
-
 TEST(Alpha, ScaleBitmap32AlphaRoundsColourTruncatesAlpha) {
     TBitmap32 b;
     b.SetSize(3, 2);

@@ -2,10 +2,8 @@
 // background, minimum size, focus on press) and the Qim windowed base (erase, opacity, hover).
 #include <gtest/gtest.h>
 
-#include "QimDrawing.h"
 #include "QimUICore.h"
 #include "VeskGraphicControl.h"
-#include "VeskParentBackground.h"
 #include "fw_forms.h"
 #include "test_support.h"
 #include "window_test.h"
@@ -39,7 +37,7 @@ public:
     explicit TPanel(TComponent* AOwner) : TCustomControl(AOwner) {}
 };
 
-// Follows the Qim paint contract with the parent's picture under it.
+// Counts its repaint requests.
 class TQimProbe : public TQimUIParentControl {
 public:
     FW_CLASSNAME(TQimProbe)
@@ -48,26 +46,6 @@ public:
     void RequestPaint() override {
         ++Requests;
         TQimUIParentControl::RequestPaint();
-    }
-
-protected:
-    void Paint() override {
-        int w = GetWidth(), h = GetHeight();
-        if (w < 1 || h < 1) return;
-        TBitmap32* b = GetBackBuffer();
-        b->SetSize(w, h);
-        if (GetAlpha() != 255) {
-            DrawParentBackground(this, b->GetCanvas());
-            ScaleBitmap32Alpha(b, TRect(0, 0, w, h), GetAlpha());
-        } else if (!GetTransparent()) {
-            COLORREF c = ColorToRGB(GetColor());
-            b->FillRect(0, 0, w, h, 0xFF000000u | (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c));
-        } else {
-            DrawParentBackground(this, b->GetCanvas());
-        }
-        DrawControl(b);
-        b->DrawTo(GetCanvas()->GetHandle(), 0, 0);
-        TQimUIParentControl::Paint();
     }
 };
 
