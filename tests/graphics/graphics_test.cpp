@@ -122,27 +122,6 @@ TEST(PngDraw, OpaquePictureCopiesAndRoundingTermIs127) {
     EXPECT_EQ(b.GetPixel(0, 0), 0x01000100u);
 }
 
-TEST(PngCanvas, TextChangesColoursAndKeepsAlpha) {
-    TPngImage p;
-    p.CreateBlank(png::COLOR_RGBALPHA, 8, 60, 20);
-    for (int y = 0; y < 20; ++y) {
-        std::memset(p.Scanline(y), 0xEE, 60 * 3);
-        for (int x = 0; x < 60; ++x) p.AlphaScanline(y)[x] = uint8_t(x * 4 + y);
-    }
-    TPngImage before;
-    before.Assign(&p);
-    TCanvas* cv = p.GetCanvas();
-    cv->GetFont()->SetColor(clBlack);
-    cv->GetBrush()->SetStyle(bsClear);
-    cv->TextOut(2, 2, L"Wg");
-    int changed = 0;
-    for (int y = 0; y < 20; ++y) {
-        changed += memcmp(p.Scanline(y), before.Scanline(y), 60 * 3) != 0;
-        ASSERT_EQ(0, memcmp(p.AlphaScanline(y), before.AlphaScanline(y), 60)) << "alpha row " << y;
-    }
-    EXPECT_GT(changed, 3);
-}
-
 // ---------------------------------------------------------------------------------------------
 
 TEST(Fonts, SizeAndHeightAtScreenResolution) {
