@@ -11,19 +11,6 @@
 
 using namespace testsupport;
 
-namespace art {
-
-// A decoded skin: 4 bytes a pixel (blue, green, red, alpha).
-struct RgbaImage {
-    int width = 0;
-    int height = 0;
-    std::vector<uint8_t> pixels;
-    const uint8_t* At(int x, int y) const { return pixels.data() + (size_t(y) * width + x) * 4; }
-    uint8_t Alpha(int x, int y) const { return At(x, y)[3]; }
-};
-
-}  // namespace art
-
 namespace {
 
 const art::SkinSpec* Find(const std::wstring& name) {
@@ -33,48 +20,44 @@ const art::SkinSpec* Find(const std::wstring& name) {
 }
 
 // Loads and decodes the skin resource (with the program's own decoder, which the graphics tests
-// check on its own); fails the test (and returns false) when it cannot.
-bool Load(const wchar_t* name, art::RgbaImage& img) {
-    fw::TPngImage png;
+// check on its own) and gives it an alpha plane; fails the test (and returns false) when it cannot.
+bool Load(const wchar_t* name, fw::TPngImage& img) {
     try {
-        png.LoadFromResource(GetModuleHandleW(nullptr), name);
+        img.LoadFromResource(GetModuleHandleW(nullptr), name);
     } catch (const fw::Exception& e) {
         ADD_FAILURE() << Narrow(name) << ": " << Narrow(e.Message);
         return false;
     }
-    img.width = png.GetWidth();
-    img.height = png.GetHeight();
-    img.pixels.assign(size_t(img.width) * img.height * 4, 255);
-    for (int y = 0; y < img.height; ++y)
-        for (int x = 0; x < img.width; ++x) {
-            uint8_t* d = img.pixels.data() + (size_t(y) * img.width + x) * 4;
-            memcpy(d, png.Scanline(y) + 3 * x, 3);
-            if (png.AlphaScanline(y)) d[3] = png.AlphaScanline(y)[x];
-        }
-    return img.width > 0;
+    if (!img.HasAlpha()) img.CreateAlpha();
+    return img.GetWidth() > 0;
 }
 
-bool PixelsEqual(const art::RgbaImage& img, int x0, int y0, int x1, int y1) {
-    return memcmp(img.At(x0, y0), img.At(x1, y1), 4) == 0;
+uint8_t Alpha(const fw::TPngImage& img, int x, int y) { return img.AlphaScanline(y)[x]; }
+
+bool PixelsEqual(const fw::TPngImage& img, int x0, int y0, int x1, int y1) {
+    return memcmp(img.Scanline(y0) + 3 * x0, img.Scanline(y1) + 3 * x1, 3) == 0 &&
+           Alpha(img, x0, y0) == Alpha(img, x1, y1);
 }
 
-bool FrameVisible(const art::RgbaImage& img, int left, int fw) {
-    for (int y = 0; y < img.height; ++y)
+bool FrameVisible(const fw::TPngImage& img, int left, int fw) {
+    for (int y = 0; y < img.GetHeight(); ++y)
         for (int x = left; x < left + fw; ++x)
-            if (img.Alpha(x, y) != 0) return true;
+            if (Alpha(img, x, y) != 0) return true;
     return false;
 }
 
-bool FramesEqual(const art::RgbaImage& img, int fw, int i, int j) {
-    for (int y = 0; y < img.height; ++y)
-        if (memcmp(img.At(i * fw, y), img.At(j * fw, y), size_t(fw) * 4) != 0) return false;
+bool FramesEqual(const fw::TPngImage& img, int fw, int i, int j) {
+    for (int y = 0; y < img.GetHeight(); ++y)
+        if (memcmp(img.Scanline(y) + 3 * i * fw, img.Scanline(y) + 3 * j * fw, size_t(fw) * 3) != 0 ||
+            memcmp(img.AlphaScanline(y) + i * fw, img.AlphaScanline(y) + j * fw, size_t(fw)) != 0)
+            return false;
     return true;
 }
 
-bool RowsTransparent(const art::RgbaImage& img, int top, int bottom) {
+bool RowsTransparent(const fw::TPngImage& img, int top, int bottom) {
     for (int y = top; y < bottom; ++y)
-        for (int x = 0; x < img.width; ++x)
-            if (img.Alpha(x, y) != 0) return false;
+        for (int x = 0; x < img.GetWidth(); ++x)
+            if (Alpha(img, x, y) != 0) return false;
     return true;
 }
 
@@ -106,12 +89,12 @@ TEST(SkinTable, ListsEverySkinSourceOnce) {
 TEST(Skins, EachDecodesIntoDistinctFramesThatTileWithoutSeams) {
     for (const auto& s : art::kSkins) {
         SCOPED_TRACE(Narrow(s.name));
-        art::RgbaImage img;
+        fw::TPngImage img;
         if (!Load(s.name, img)) continue;
         // A strip whose width is not exactly frames x frame width yields no frame at all.
-        EXPECT_EQ(img.width, s.frameWidth * s.frames);
-        EXPECT_EQ(img.height, s.frameHeight);
-        if (img.width != s.frameWidth * s.frames || img.height != s.frameHeight) continue;
+        EXPECT_EQ(img.GetWidth(), s.frameWidth * s.frames);
+        EXPECT_EQ(img.GetHeight(), s.frameHeight);
+        if (img.GetWidth() != s.frameWidth * s.frames || img.GetHeight() != s.frameHeight) continue;
         // The three-part and nine-part routines repeat the band between the split lines; a band that
         // varies along the repeat direction (a corner arc reaching into it, a gradient) shows a seam
         // every few pixels. The nine-part cut wants both split points inside the image.
@@ -125,10 +108,10 @@ TEST(Skins, EachDecodesIntoDistinctFramesThatTileWithoutSeams) {
             EXPECT_TRUE(FrameVisible(img, left, s.frameWidth)) << "frame " << f << " is empty";
             // Every state must look different from every other, or the user cannot see it change.
             for (int j = f + 1; j < s.frames; ++j)
-                EXPECT_FALSE(FramesEqual(img, s.frameWidth, f, j)) << "frames " << f << " and " << j << " are identical";
+                EXPECT_FALSE(FramesEqual(img, s.frameWidth, f, j)) << "frames " << f << " and " << j << " match";
             int seams = 0;
             if (horz)
-                for (int y = 0; y < img.height; ++y)
+                for (int y = 0; y < img.GetHeight(); ++y)
                     for (int x = s.x1 + 1; x < s.x2; ++x)
                         if (!PixelsEqual(img, left + s.x1, y, left + x, y)) ++seams;
             if (vert)
@@ -171,16 +154,16 @@ TEST(Skins, FitTheControlsThatDrawThem) {
 }
 
 TEST(Skins, TransparentWhereTheControlsExpectIt) {
-    art::RgbaImage img;
+    fw::TPngImage img;
     // The notice list's scroll bar runs its track 8 pixels under each button.
-    if (Load(L"sbn_up", img)) { EXPECT_TRUE(RowsTransparent(img, img.height - 8, img.height)) << "sbn_up"; }
+    if (Load(L"sbn_up", img)) { EXPECT_TRUE(RowsTransparent(img, img.GetHeight() - 8, img.GetHeight())) << "sbn_up"; }
     if (Load(L"sbn_down", img)) { EXPECT_TRUE(RowsTransparent(img, 0, 8)) << "sbn_down"; }
     // The menu background keeps a 5-pixel shadow margin; items are drawn from 7 pixels inside
     // every edge on an opaque card.
     if (Load(L"menu_back", img)) {
-        EXPECT_LT(img.Alpha(0, 0), 255);
-        for (int y = 7; y < img.height - 7; ++y)
-            for (int x = 7; x < img.width - 7; ++x) ASSERT_EQ(img.Alpha(x, y), 255) << x << "," << y;
+        EXPECT_LT(Alpha(img, 0, 0), 255);
+        for (int y = 7; y < img.GetHeight() - 7; ++y)
+            for (int x = 7; x < img.GetWidth() - 7; ++x) ASSERT_EQ(Alpha(img, x, y), 255) << x << "," << y;
     }
 }
 

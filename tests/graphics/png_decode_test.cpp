@@ -21,20 +21,9 @@ uint32_t OurBGRA(const TPngImage& p, int x, int y) {
 }
 
 Spec MakeSpec(uint8_t ct, uint8_t depth, bool interlaced, int w, int h, uint32_t seed) {
-    Spec s;
-    s.Width = w;
-    s.Height = h;
-    s.ColorType = ct;
-    s.BitDepth = depth;
-    s.Interlaced = interlaced;
-    if (ct == 3) {
-        int n = std::min(256, 1 << depth);
-        for (int i = 0; i < n; ++i) {
-            s.Palette.push_back(uint8_t(i * 37 + 11));
-            s.Palette.push_back(uint8_t(255 - i * 13));
-            s.Palette.push_back(uint8_t(i * 91 + 3));
-        }
-    }
+    Spec s{.Width = w, .Height = h, .ColorType = ct, .BitDepth = depth, .Interlaced = interlaced};
+    for (int i = 0; ct == 3 && i < std::min(256, 1 << depth); ++i)
+        s.Palette.insert(s.Palette.end(), {uint8_t(i * 37 + 11), uint8_t(255 - i * 13), uint8_t(i * 91 + 3)});
     s.Samples = pngsamples::RandomSamples(s, seed);
     return s;
 }
@@ -113,10 +102,8 @@ TEST(PngDecode, TransparencyChunks) {
 
 TEST(PngDecode, RowsLongerThanOneInflateSlice) {
     // Rows of more than 64 KB and pictures spanning several slices.
-    Spec wide = MakeSpec(6, 16, false, 9000, 3, 4242);
-    CheckAgainstReference(wide, "wide 16-bit RGBA");
-    Spec tall = MakeSpec(2, 8, false, 700, 120, 4343);
-    CheckAgainstReference(tall, "tall RGB");
+    CheckAgainstReference(MakeSpec(6, 16, false, 9000, 3, 4242), "wide 16-bit RGBA");
+    CheckAgainstReference(MakeSpec(2, 8, false, 700, 120, 4343), "tall RGB");
 }
 
 // ---------------------------------------------------------------------------------------------

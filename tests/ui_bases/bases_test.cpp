@@ -5,6 +5,7 @@
 #include "QimUICore.h"
 #include "VeskGraphicControl.h"
 #include "fw_forms.h"
+#include "fw_stdctrls.h"
 #include "test_support.h"
 #include "window_test.h"
 
@@ -29,12 +30,6 @@ protected:
         GetBufferCanvas()->FillRect(TRect(4, 4, GetWidth() - 4, GetHeight() - 4));
         TVeskGraphicControl::Paint();
     }
-};
-
-class TPanel : public TCustomControl {
-public:
-    FW_CLASSNAME(TPanel)
-    explicit TPanel(TComponent* AOwner) : TCustomControl(AOwner) {}
 };
 
 // Counts its repaint requests.
