@@ -19,8 +19,7 @@ const art::SkinSpec* Find(const std::wstring& name) {
     return nullptr;
 }
 
-// Loads and decodes the skin resource (with the program's own decoder, which the graphics tests
-// check on its own) and gives it an alpha plane; fails the test (and returns false) when it cannot.
+// Decodes a skin resource with an alpha plane; fails the test (and returns false) when it cannot.
 bool Load(const wchar_t* name, fw::TPngImage& img) {
     try {
         img.LoadFromResource(GetModuleHandleW(nullptr), name);
@@ -158,8 +157,7 @@ TEST(Skins, TransparentWhereTheControlsExpectIt) {
     // The notice list's scroll bar runs its track 8 pixels under each button.
     if (Load(L"sbn_up", img)) { EXPECT_TRUE(RowsTransparent(img, img.GetHeight() - 8, img.GetHeight())) << "sbn_up"; }
     if (Load(L"sbn_down", img)) { EXPECT_TRUE(RowsTransparent(img, 0, 8)) << "sbn_down"; }
-    // The menu background keeps a 5-pixel shadow margin; items are drawn from 7 pixels inside
-    // every edge on an opaque card.
+    // The menu background keeps a shadow margin; items are drawn 7 pixels inside on an opaque card.
     if (Load(L"menu_back", img)) {
         EXPECT_LT(Alpha(img, 0, 0), 255);
         for (int y = 7; y < img.GetHeight() - 7; ++y)
@@ -185,8 +183,7 @@ TEST(ProgramIcon, HoldsTheSmallAndLargeSizes) {
 
 namespace {
 
-// The playing time of an MPEG-1 Layer III file (after an optional ID3v2 tag), frame by frame;
-// negative when a frame header is missing or damaged.
+// Playing time of an MPEG-1 Layer III file (optional ID3 tags); negative when a frame is damaged.
 double Mp3Seconds(const std::vector<uint8_t>& d) {
     static const int kKbps[15] = {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320};
     static const int kRates[3] = {44100, 48000, 32000};

@@ -107,7 +107,6 @@ TEST(PngDecode, RowsLongerThanOneInflateSlice) {
 }
 
 // ---------------------------------------------------------------------------------------------
-// Hostile input.
 
 namespace {
 
@@ -146,18 +145,12 @@ TEST(PngMalformed, TruncatedAnywhereFailsCleanly) {
         }
         for (size_t cut = 0; cut < 8; ++cut) EXPECT_FALSE(Loads(std::vector<uint8_t>(f.begin(), f.begin() + cut)));
         EXPECT_FALSE(TPngImage().TryLoadFromMemory(nullptr, 100));
-        // The exception form raises the picture error and leaves the picture as it was.
-        TPngImage keep;
-        keep.LoadFromMemory(f.data(), f.size());
-        EXPECT_THROW(keep.LoadFromMemory(f.data(), chunks[3].Offset), EInvalidGraphic);
-        EXPECT_EQ(keep.GetWidth(), 40);
     }
 }
 
 TEST(PngMalformed, CorruptedBytesAreCaughtByCrcOrFailCleanly) {
     std::vector<uint8_t> f = GoodFile(nullptr);
-    // Every single byte flipped: the signature, a length, a type, data or a checksum. Each of them
-    // either breaks the chunk walk or a checksum, so no damaged file loads.
+    // Any single byte flipped breaks the signature, the chunk walk or a checksum: nothing loads.
     for (size_t i = 0; i < f.size(); ++i) {
         std::vector<uint8_t> bad = f;
         bad[i] ^= 0xFF;
@@ -224,8 +217,8 @@ TEST(PngMalformed, BadHeadersAndImageData) {
 }
 
 TEST(PngMalformed, DamageBehindValidChecksums) {
-    // Headers with random fields and image data with random bytes, each with a correct CRC: every
-    // outcome is allowed except a crash, and a picture that loads has the size its header says.
+    // Random damage to any chunk behind a correct CRC: anything but a crash; a picture that loads
+    // has the size its header says.
     uint32_t st = 2024;
     auto next = [&] { return st = st * 1664525u + 1013904223u; };
     for (bool il : {false, true}) {

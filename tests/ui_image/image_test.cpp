@@ -90,8 +90,7 @@ TEST_F(ImageTest, SettersActOnlyOnAChangeAndEveryPictureChangeRepaints) {
     Image->SetStretch(true);
     ShowPng(10, 10);
     EXPECT_EQ(paints, 3);
-    // So does emptying it: the old picture must not stay on the screen until something else
-    // repaints the control.
+    // So does emptying it: the old picture must not stay on the screen.
     bool sawGraphic = true;
     Image->OnAfterPaint = [&](TObject*, TCanvas*) { sawGraphic = Image->GetPicture()->GetGraphic() != nullptr; };
     Image->GetPicture()->SetGraphic(nullptr);
