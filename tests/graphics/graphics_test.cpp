@@ -212,21 +212,11 @@ namespace {
 std::vector<uint8_t> Bmp24(int w, int h) {
     const int row = (w * 3 + 3) & ~3;
     std::vector<uint8_t> f(54 + size_t(row) * h, 0);
-    BITMAPFILEHEADER fh{};
-    fh.bfType = 0x4D42;
-    fh.bfSize = DWORD(f.size());
-    fh.bfOffBits = 54;
-    BITMAPINFOHEADER ih{};
-    ih.biSize = 40;
-    ih.biWidth = w;
-    ih.biHeight = h;  // bottom-up
-    ih.biPlanes = 1;
-    ih.biBitCount = 24;
+    const BITMAPFILEHEADER fh{0x4D42, DWORD(f.size()), 0, 0, 54};
+    const BITMAPINFOHEADER ih{40, w, h, 1, 24};  // bottom-up
     std::memcpy(f.data(), &fh, 14);
     std::memcpy(f.data() + 14, &ih, 40);
-    // Bottom row (last in the picture) first: make the top-left pixel pure blue.
-    uint8_t* top = f.data() + 54 + size_t(row) * (h - 1);
-    top[0] = 255;
+    f[54 + size_t(row) * (h - 1)] = 255;  // the top row comes last: its first pixel pure blue
     return f;
 }
 

@@ -240,15 +240,6 @@ TEST(Colour, Greying) {
         GreyPixel(r, g, b, c[3]);
         EXPECT_EQ(RGB(r, g, b), RGB(c[4], c[4], c[4])) << "case " << (&c - cases);
     }
-
-    // By colour type: RGB(A) pixel by pixel, alpha untouched.
-    TPngImage rgba;
-    rgba.CreateBlank(png::COLOR_RGBALPHA, 8, 2, 1);
-    std::memcpy(rgba.Scanline(0), "\x1E\x14\x0A", 3);  // B 30, G 20, R 10
-    rgba.AlphaScanline(0)[0] = 77;
-    GreyPng(&rgba, 255);
-    EXPECT_EQ(rgba.Scanline(0)[2], 18);
-    EXPECT_EQ(rgba.AlphaScanline(0)[0], 77);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -262,8 +253,6 @@ TEST(Alpha, SetScaleCreateCrop) {
     EXPECT_EQ(p->AlphaScanline(1)[3], 128);
     ScalePngAlpha(p.get(), 1);
     EXPECT_EQ(p->AlphaScanline(0)[0], 0);  // 128 / 255 truncates
-    SetPngAlpha(p.get(), 200);
-    EXPECT_EQ(p->AlphaScanline(1)[2], 200);
 
     auto c = CreateColorPng(3, 2, TColor(0x112233), 90);
     ASSERT_NE(c, nullptr);
