@@ -3,6 +3,7 @@
 // seams, and fits the geometry of the control that draws it.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <set>
 
 #include "fw_png.h"
@@ -72,15 +73,9 @@ TEST(SkinTable, ListsEverySkinSourceOnce) {
     for (const auto& s : art::kSkins) EXPECT_TRUE(listed.insert(s.name).second) << "listed twice: " << Narrow(s.name);
 
     std::set<std::wstring> sources;
-    WIN32_FIND_DATAW fd{};
-    HANDLE h = FindFirstFileW((SourceDir() + L"\\resources\\skins\\*.svg").c_str(), &fd);
-    ASSERT_NE(h, INVALID_HANDLE_VALUE) << "no skin sources found under " << Narrow(SourceDir());
-    do {
-        std::wstring n = fd.cFileName;
-        sources.insert(Lower(n.substr(0, n.size() - 4)));
-    } while (FindNextFileW(h, &fd));
-    FindClose(h);
-
+    for (const auto& e : std::filesystem::directory_iterator(SourceDir() + L"\\resources\\skins"))
+        if (e.path().extension() == L".svg") sources.insert(Lower(e.path().stem().wstring()));
+    ASSERT_FALSE(sources.empty()) << "no skin sources found under " << Narrow(SourceDir());
     for (const auto& n : sources) EXPECT_TRUE(listed.count(n)) << "skin source not in the table: " << Narrow(n);
     for (const auto& n : listed) EXPECT_TRUE(sources.count(n)) << "table names a skin without a source: " << Narrow(n);
 }

@@ -97,7 +97,7 @@ TEST(PngDraw, BlendsExactlyOntoTargetsWithOriginAndClip) {
     CheckBlend(pf32bit, true);
 }
 
-TEST(PngDraw, OpaquePictureCopiesAndRoundingTermIs127) {
+TEST(Draw32Bit, OpaquePngCopiesRoundingTermIs127AndBitmapsBlend) {
     TPngImage p;
     p.CreateBlank(png::COLOR_RGB, 8, 2, 1);
     std::memcpy(p.Scanline(0), "\x01\x02\x03\xC8", 4);
@@ -120,6 +120,20 @@ TEST(PngDraw, OpaquePictureCopiesAndRoundingTermIs127) {
     b.GetCanvas()->Draw(0, 0, &h);
     GdiFlush();
     EXPECT_EQ(b.GetPixel(0, 0), 0x01000100u);
+
+    // A half-transparent 32-bit bitmap blended onto another.
+    TBitmap32 s;
+    s.SetSize(2, 1);
+    s.SetPixel(0, 0, 0x80FF0000);  // half-transparent red
+    s.SetPixel(1, 0, 0x00FFFFFF);  // transparent
+    TBitmap32 d;
+    d.SetSize(3, 1);
+    d.Clear(0xFF0000FF);
+    s.SetDrawMode(dmBlend);
+    s.DrawTo(&d, 1, 0);
+    EXPECT_EQ(d.GetPixel(0, 0), 0xFF0000FFu);
+    EXPECT_EQ(d.GetPixel(1, 0), 0xFF800000u | ((255u * 127 + 127) / 255));
+    EXPECT_EQ(d.GetPixel(2, 0), 0xFF0000FFu);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -188,21 +202,6 @@ TEST(Canvas, KeepsItsDeviceContextAndObjectsAcrossChanges) {
     RestoreDC(dc, save);
     EXPECT_EQ(cv->TextExtent(L"M").cy, big.cy);
     EXPECT_GT(big.cy, 20);
-}
-
-TEST(Bitmaps, HalfTransparent32BitPixelsBlend) {
-    TBitmap32 s;
-    s.SetSize(2, 1);
-    s.SetPixel(0, 0, 0x80FF0000);  // half-transparent red
-    s.SetPixel(1, 0, 0x00FFFFFF);  // transparent
-    TBitmap32 d;
-    d.SetSize(3, 1);
-    d.Clear(0xFF0000FF);
-    s.SetDrawMode(dmBlend);
-    s.DrawTo(&d, 1, 0);
-    EXPECT_EQ(d.GetPixel(0, 0), 0xFF0000FFu);
-    EXPECT_EQ(d.GetPixel(1, 0), 0xFF800000u | ((255u * 127 + 127) / 255));
-    EXPECT_EQ(d.GetPixel(2, 0), 0xFF0000FFu);
 }
 
 // ---------------------------------------------------------------------------------------------
