@@ -157,7 +157,7 @@ TEST(Fonts, SizeAndHeightAtScreenResolution) {
     EXPECT_EQ(lf.lfHeight, -16);
 }
 
-TEST(Canvas, ColoursAreResolvedAndNoneNeverPaints) {
+TEST(Canvas, ColoursAreResolvedNoneNeverPaintsAndTheDCKeepsItsObjects) {
     TBitmap b;
     b.SetPixelFormat(pf32bit);
     b.SetSize(8, 8);
@@ -179,23 +179,16 @@ TEST(Canvas, ColoursAreResolvedAndNoneNeverPaints) {
     EXPECT_EQ(colour(2, 1), face);
     cv->SetPixel(3, 1, clBtnShadow);
     EXPECT_EQ(colour(3, 1), GetSysColor(COLOR_BTNSHADOW));
-}
 
-TEST(Canvas, KeepsItsDeviceContextAndObjectsAcrossChanges) {
-    TBitmap b;
-    b.SetSize(4, 4);
-    HDC dc = b.GetCanvas()->GetHandle();
-    ASSERT_NE(dc, nullptr);
     // Resizing puts the new pixels into the same DC, so a handle taken earlier stays usable.
+    HDC dc = cv->GetHandle();
     b.SetSize(30, 20);
     EXPECT_EQ(b.GetCanvas()->GetHandle(), dc);
-    b.GetCanvas()->GetBrush()->SetColor(TColor(0x0000FF));
-    b.GetCanvas()->FillRect(Rect(0, 0, 30, 20));
-    GdiFlush();
-    EXPECT_EQ(b.ScanLine(19)[29 * 3 + 2], 255);
+    cv->GetBrush()->SetColor(clRed);
+    cv->FillRect(Rect(0, 0, 30, 20));
+    EXPECT_EQ(colour(29, 19), RGB(255, 0, 0));
 
     // Someone else's RestoreDC takes the canvas's font out of the DC: the next call puts it back.
-    TCanvas* cv = b.GetCanvas();
     cv->GetFont()->SetHeight(-24);
     const int save = SaveDC(dc);
     const SIZE big = cv->TextExtent(L"M");

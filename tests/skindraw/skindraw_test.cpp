@@ -73,7 +73,7 @@ TEST(ThreePart, MiddleRepeatsEndsStayAndEveryWriteStaysInside) {
         EXPECT_EQ(StretchPngHorz(src.get(), r[0], r[1], r[2], clNone, r[3]), nullptr) << "case " << (&r - refused);
 }
 
-TEST(ThreePart, VerticalAndTheQimCheckBeforeAddingAlpha) {
+TEST(ThreePart, VerticalOpacityRecolouringAndTheQimCheckBeforeAddingAlpha) {
     auto rows = Columns(2, 8, false);  // row y has green 100 + y
     auto out = StretchPngVert(rows.get(), 2, 5, 255, clNone, 13);
     ASSERT_NE(out, nullptr);
@@ -88,9 +88,8 @@ TEST(ThreePart, VerticalAndTheQimCheckBeforeAddingAlpha) {
     EXPECT_FALSE(a->HasAlpha());
     EXPECT_EQ(StretchPngHorz(b.get(), 0, 4, 255, clNone, 20), nullptr);
     EXPECT_TRUE(b->HasAlpha());
-}
 
-TEST(ThreePart, OpacityAndRecolouring) {
+    // Opacity scales alpha; a colour other than clNone recolours.
     TPngImage p;
     p.CreateBlank(png::COLOR_RGBALPHA, 8, 4, 1);
     std::memset(p.Scanline(0), 128, 12);
@@ -363,9 +362,6 @@ TEST(SkinGdiHandles, DrawingRoutinesGiveEveryHandleBack) {
         part.SetPixelFormat(pf32bit);
         part.SetSize(10, 10);
         AlphaBlendBitmap(&part, &frame, Rect(5, 5, 15, 15), 100);
-        TPngPtr colour = CreateColorPng(10, 10, clBtnFace, 128);
-        TPngPtr built = BuildPng9(30, 30, pieces);
-        ASSERT_NE(built, nullptr);
     };
     EXPECT_LE(testsupport::GdiHandlesKept(work), 10);
 }
