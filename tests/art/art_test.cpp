@@ -61,11 +61,6 @@ bool RowsTransparent(const fw::TPngImage& img, int top, int bottom) {
     return true;
 }
 
-std::wstring Lower(std::wstring s) {
-    for (auto& c : s) c = wchar_t(towlower(c));
-    return s;
-}
-
 }  // namespace
 
 TEST(SkinTable, ListsEverySkinSourceOnce) {
@@ -74,7 +69,7 @@ TEST(SkinTable, ListsEverySkinSourceOnce) {
 
     std::set<std::wstring> sources;
     for (const auto& e : std::filesystem::directory_iterator(SourceDir() + L"\\resources\\skins"))
-        if (e.path().extension() == L".svg") sources.insert(Lower(e.path().stem().wstring()));
+        if (e.path().extension() == L".svg") sources.insert(e.path().stem().wstring());
     ASSERT_FALSE(sources.empty()) << "no skin sources found under " << Narrow(SourceDir());
     for (const auto& n : sources) EXPECT_TRUE(listed.count(n)) << "skin source not in the table: " << Narrow(n);
     for (const auto& n : listed) EXPECT_TRUE(sources.count(n)) << "table names a skin without a source: " << Narrow(n);
@@ -121,8 +116,7 @@ TEST(Skins, FitTheControlsThatDrawThem) {
     auto spec = [](const wchar_t* n) {
         const art::SkinSpec* s = Find(n);
         EXPECT_NE(s, nullptr) << Narrow(n);
-        static const art::SkinSpec none{L"", 0, 0, 0, art::Tile::None, 0, 0, 0, 0, ""};
-        return s ? *s : none;
+        return s ? *s : art::SkinSpec{L"", 0, 0, 0, art::Tile::None, 0, 0, 0, 0, ""};
     };
     // Row skins set the rows' height: reminder list 50, notice list 44, menus 25, combo lists 22.
     EXPECT_EQ(spec(L"list_item").frameHeight, 50);

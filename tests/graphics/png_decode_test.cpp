@@ -201,10 +201,7 @@ TEST(PngMalformed, BadHeadersAndImageData) {
     TPngImage p;
     auto file = WriteRaw(2, 1, 8, 3, 0, {0, 0, 200}, plte);
     ASSERT_TRUE(p.TryLoadFromMemory(file.data(), file.size()));
-    EXPECT_EQ(p.Scanline(0)[0], 30);
-    EXPECT_EQ(p.Scanline(0)[2], 10);
-    EXPECT_EQ(p.Scanline(0)[3], 0);
-    EXPECT_EQ(p.Scanline(0)[5], 0);
+    EXPECT_EQ(0, memcmp(p.Scanline(0), "\x1E\x14\x0A\0\0\0", 6));  // B, G, R of entry 0, then black
     // A malformed transparency chunk (longer than the palette, a key of the wrong length) is ignored.
     std::vector<uint8_t> extra = plte;
     for (auto c : pngsamples::MakeChunk("tRNS", {7, 7})) extra.push_back(c);

@@ -166,10 +166,9 @@ TEST_F(BasesTest, QimControlErasesNothingAndPaintsNoFrame) {
 TEST_F(BasesTest, QimPaintBufferAppliesAlphaOverTheParentsPicture) {
     TQimProbe* q = Add<TQimProbe>(10, 5, 8, 6);
     q->SetColor(RGB(1, 2, 3));
-    TBitmap parentImage;
+    TBitmap32 parentImage;
     parentImage.SetSize(120, 100);
-    parentImage.GetCanvas()->GetBrush()->SetColor(RGB(200, 100, 50));
-    parentImage.GetCanvas()->FillRect(TRect(0, 0, 120, 100));
+    parentImage.Clear(0xFFC86432);  // 200, 100, 50
     auto pixel = [&] { return q->GetBackBuffer()->GetPixel(3, 3); };
 
     q->SetAlpha(-5);  // clamped to 0

@@ -116,7 +116,7 @@ TEST_F(ImageTest, SetPictureCopiesAndAutoSizeFollowsButNotAnEmptyPicture) {
     EXPECT_EQ(Image->GetBoundsRect(), TRect(10, 10, 70, 40));
 }
 
-TEST_F(ImageTest, PngBlendsThroughItsAlphaAndOtherGraphicsAreStretchDrawn) {
+TEST_F(ImageTest, PngBlendsOtherGraphicsStretchAndATransparentControlShowsTheForm) {
     Image->GetPicture()->SetGraphic(Strip(20, 20, {RGB(0, 0, 255)}, {128}).get());
     // Half blue over the white background: (255·127 + 127) div 255 = 127 for red and green.
     EXPECT_EQ(Render()->Color(15, 15), RGB(127, 127, 255));
@@ -127,6 +127,13 @@ TEST_F(ImageTest, PngBlendsThroughItsAlphaAndOtherGraphicsAreStretchDrawn) {
     bmp.GetCanvas()->FillRect(TRect(0, 0, 200, 100));
     Image->GetPicture()->SetGraphic(&bmp);
     ExpectPictureAt(TRect(0, 0, 105, 52));
+
+    // A transparent control shows the form around the picture.
+    Image->SetTransparent(true);
+    ShowPng(20, 20);
+    auto dib = Render();
+    EXPECT_EQ(dib->Color(15, 15), kRed);
+    EXPECT_EQ(dib->Color(60, 60), kGrey);
 }
 
 TEST_F(ImageTest, HooksPaintOnTheBufferBeforeAndAfterThePicture) {
@@ -153,15 +160,6 @@ TEST_F(ImageTest, HooksPaintOnTheBufferBeforeAndAfterThePicture) {
         EXPECT_EQ(dib->Color(30, 30), picture ? kRed : RGB(0, 255, 0));
         EXPECT_EQ(dib->Color(60, 60), RGB(0, 255, 0));
     }
-}
-
-TEST_F(ImageTest, TransparentControlShowsTheFormAroundThePicture) {
-    EXPECT_TRUE(Image->GetControlStyle() & csOpaque);
-    Image->SetTransparent(true);
-    ShowPng(20, 20);
-    auto dib = Render();
-    EXPECT_EQ(dib->Color(15, 15), kRed);
-    EXPECT_EQ(dib->Color(60, 60), kGrey);
 }
 
 TEST_F(ImageTest, LoadingThePictureReportsItsStartAndEnd) {
