@@ -132,9 +132,8 @@ TEST_F(BasesTest, NotificationsFireAfterTheFrameworksHandling) {
     c->OnTextChanged = [&](TObject*) { log.push_back(L"text " + c->GetText()); };
     c->OnVisibleChanged = [&](TObject*) { log.push_back(L"visible"); };
     c->OnFontChanged = [&](TObject*) { log.push_back(L"font"); };
-    HWND h = Form->GetHandle();
-    SendMessageW(h, WM_MOUSEMOVE, 0, MAKELPARAM(20, 20));
-    SendMessageW(h, WM_MOUSEMOVE, 0, MAKELPARAM(100, 90));
+    SendMessageW(Form->GetHandle(), WM_MOUSEMOVE, 0, MAKELPARAM(20, 20));
+    SendMessageW(Form->GetHandle(), WM_MOUSEMOVE, 0, MAKELPARAM(100, 90));
     c->SetText(L"abc");
     c->SetVisible(false);
     c->GetFont()->SetSize(12);
@@ -155,15 +154,7 @@ TEST_F(BasesTest, PressGivesTheParentWindowTheFocusUnlessSwitchedOff) {
     }
 }
 
-TEST_F(BasesTest, QimControlErasesNothingAndPaintsNoFrame) {
-    TQimProbe* q = Add<TQimProbe>(0, 0, 30, 30);
-    DibSurface dib(30, 30, 0xFFFF00FFu);
-    EXPECT_EQ(q->Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(dib.Dc()), 0), 1);
-    EXPECT_EQ(dib.Color(5, 5), RGB(255, 0, 255));
-    EXPECT_EQ(q->Perform(WM_NCPAINT, 1, 0), 0);
-}
-
-TEST_F(BasesTest, QimPaintBufferAppliesAlphaOverTheParentsPicture) {
+TEST_F(BasesTest, QimPaintBufferAppliesAlphaOverTheParentsPictureAndNothingIsErased) {
     TQimProbe* q = Add<TQimProbe>(10, 5, 8, 6);
     q->SetColor(RGB(1, 2, 3));
     TBitmap32 parentImage;
@@ -191,6 +182,11 @@ TEST_F(BasesTest, QimPaintBufferAppliesAlphaOverTheParentsPicture) {
     EXPECT_EQ(q->GetParentBuffer()->GetPixel(7, 5) & 0xFFFFFFu, (200u << 16) | (100u << 8) | 50u);
     q->SetBounds(10, 5, 0, 6);
     EXPECT_NO_THROW(q->PaintBuffer(parentImage.GetCanvas()));
+    // The buffer covers every pixel: nothing is erased, no frame is painted.
+    DibSurface dib(30, 30, 0xFFFF00FFu);
+    EXPECT_EQ(q->Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(dib.Dc()), 0), 1);
+    EXPECT_EQ(dib.Color(5, 5), RGB(255, 0, 255));
+    EXPECT_EQ(q->Perform(WM_NCPAINT, 1, 0), 0);
 }
 
 TEST_F(BasesTest, QimHoverFlagAndRepaintRequests) {
