@@ -4,6 +4,8 @@
 #include "fw_png.h"
 #include "png_samples.h"
 
+#include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <thread>
 
@@ -19,20 +21,9 @@ uint32_t OurBGRA(const TPngImage& p, int x, int y) {
 }
 
 Spec MakeSpec(uint8_t ct, uint8_t depth, bool interlaced, int w, int h, uint32_t seed) {
-    Spec s;
-    s.Width = w;
-    s.Height = h;
-    s.ColorType = ct;
-    s.BitDepth = depth;
-    s.Interlaced = interlaced;
-    if (ct == 3) {
-        int n = std::min(256, 1 << depth);
-        for (int i = 0; i < n; ++i) {
-            s.Palette.push_back(uint8_t(i * 37 + 11));
-            s.Palette.push_back(uint8_t(255 - i * 13));
-            s.Palette.push_back(uint8_t(i * 91 + 3));
-        }
-    }
+    Spec s{.Width = w, .Height = h, .ColorType = ct, .BitDepth = depth, .Interlaced = interlaced};
+    for (int i = 0; ct == 3 && i < std::min(256, 1 << depth); ++i)
+        s.Palette.insert(s.Palette.end(), {uint8_t(i * 37 + 11), uint8_t(255 - i * 13), uint8_t(i * 91 + 3)});
     s.Samples = pngsamples::RandomSamples(s, seed);
     return s;
 }
@@ -94,55 +85,42 @@ TEST(PngDecode, TransparencyChunks) {
             CheckAgainstReference(s, "palette tRNS depth " + std::to_string(depth));
         }
     }
-    // Grey key at several depths: make sure the key value occurs.
-    for (uint8_t depth : {uint8_t(1), uint8_t(4), uint8_t(8), uint8_t(16)}) {
-        Spec s = MakeSpec(0, depth, false, 17, 5, 5 + depth);
-        uint16_t key = s.Samples[3];
-        s.Trns = {uint8_t(key >> 8), uint8_t(key)};
-        CheckAgainstReference(s, "grey tRNS depth " + std::to_string(depth));
-    }
-    // RGB key, 8 and 16 bits, plain and interlaced.
-    for (uint8_t depth : {uint8_t(8), uint8_t(16)}) {
-        for (bool il : {false, true}) {
-            Spec s = MakeSpec(2, depth, il, 9, 9, 300 + depth);
-            // Repeat one colour so the key hits more than one pixel.
-            for (int c = 0; c < 3; ++c) s.Samples[3 * 40 + c] = s.Samples[3 * 7 + c];
-            const uint16_t* k = &s.Samples[3 * 7];
-            s.Trns = {uint8_t(k[0] >> 8), uint8_t(k[0]), uint8_t(k[1] >> 8), uint8_t(k[1]), uint8_t(k[2] >> 8), uint8_t(k[2])};
-            CheckAgainstReference(s, "rgb tRNS depth " + std::to_string(depth));
+    // Grey and RGB keys, each made to hit two pixels.
+    for (uint8_t ct : {uint8_t(0), uint8_t(2)}) {
+        for (uint8_t depth : {uint8_t(1), uint8_t(4), uint8_t(8), uint8_t(16)}) {
+            if (ct == 2 && depth < 8) continue;
+            Spec s = MakeSpec(ct, depth, depth == 16, 9, 9, 300 + depth + ct);
+            const int ch = pngsamples::Channels(ct);
+            for (int c = 0; c < ch; ++c) {
+                const uint16_t key = s.Samples[ch * 40 + c] = s.Samples[ch * 7 + c];
+                s.Trns.insert(s.Trns.end(), {uint8_t(key >> 8), uint8_t(key)});
+            }
+            CheckAgainstReference(s, "key tRNS type " + std::to_string(ct) + " depth " + std::to_string(depth));
         }
-    }
-}
-
-TEST(PngDecode, EachFilterAloneAndManyDataChunks) {
-    for (int f = 0; f < 5; ++f) {
-        Spec s = MakeSpec(6, 8, false, 31, 11, 900 + f);
-        s.Filter = f;
-        s.IdatPieces = 7;
-        CheckAgainstReference(s, "filter " + std::to_string(f));
-        Spec s16 = MakeSpec(2, 16, true, 31, 11, 950 + f);
-        s16.Filter = f;
-        s16.IdatPieces = 1;
-        CheckAgainstReference(s16, "16-bit filter " + std::to_string(f));
     }
 }
 
 TEST(PngDecode, RowsLongerThanOneInflateSlice) {
     // Rows of more than 64 KB and pictures spanning several slices.
-    Spec wide = MakeSpec(6, 16, false, 9000, 3, 4242);
-    CheckAgainstReference(wide, "wide 16-bit RGBA");
-    Spec tall = MakeSpec(2, 8, false, 700, 120, 4343);
-    CheckAgainstReference(tall, "tall RGB");
+    CheckAgainstReference(MakeSpec(6, 16, false, 9000, 3, 4242), "wide 16-bit RGBA");
+    CheckAgainstReference(MakeSpec(2, 8, false, 700, 120, 4343), "tall RGB");
 }
 
 // ---------------------------------------------------------------------------------------------
-// Hostile input.
 
 namespace {
 
 bool Loads(const std::vector<uint8_t>& f) {
     TPngImage p;
     return p.TryLoadFromMemory(f.data(), f.size());
+}
+
+// `f` with `size` bytes at `at` replaced by `chunk`.
+std::vector<uint8_t> Splice(const std::vector<uint8_t>& f, size_t at, size_t size, const std::vector<uint8_t>& chunk) {
+    std::vector<uint8_t> out(f.begin(), f.begin() + at);
+    out.insert(out.end(), chunk.begin(), chunk.end());
+    out.insert(out.end(), f.begin() + at + size, f.end());
+    return out;
 }
 
 std::vector<uint8_t> GoodFile(std::vector<pngsamples::Chunk>* chunks, bool interlaced = false) {
@@ -166,18 +144,13 @@ TEST(PngMalformed, TruncatedAnywhereFailsCleanly) {
             }
         }
         for (size_t cut = 0; cut < 8; ++cut) EXPECT_FALSE(Loads(std::vector<uint8_t>(f.begin(), f.begin() + cut)));
-        // The exception form raises the picture error and leaves the picture as it was.
-        TPngImage keep;
-        keep.LoadFromMemory(f.data(), f.size());
-        EXPECT_THROW(keep.LoadFromMemory(f.data(), chunks[3].Offset), EInvalidGraphic);
-        EXPECT_EQ(keep.GetWidth(), 40);
+        EXPECT_FALSE(TPngImage().TryLoadFromMemory(nullptr, 100));
     }
 }
 
 TEST(PngMalformed, CorruptedBytesAreCaughtByCrcOrFailCleanly) {
     std::vector<uint8_t> f = GoodFile(nullptr);
-    // Every single byte flipped: the signature, a length, a type, data or a checksum. Each of them
-    // either breaks the chunk walk or a checksum, so no damaged file loads.
+    // Any single byte flipped breaks the signature, the chunk walk or a checksum: nothing loads.
     for (size_t i = 0; i < f.size(); ++i) {
         std::vector<uint8_t> bad = f;
         bad[i] ^= 0xFF;
@@ -186,104 +159,74 @@ TEST(PngMalformed, CorruptedBytesAreCaughtByCrcOrFailCleanly) {
 }
 
 TEST(PngMalformed, BadHeadersAndImageData) {
+    using pngsamples::WriteRaw;
     // Absurd and impossible sizes, valid CRCs: refused at once, without allocating for them.
     auto t0 = std::chrono::steady_clock::now();
-    EXPECT_FALSE(Loads(pngsamples::WriteRaw(100000, 100000, 8, 6, 0, {0, 0, 0, 0, 0})));
-    EXPECT_FALSE(Loads(pngsamples::WriteRaw(0x7FFFFFFF, 1, 8, 2, 0, {0, 0, 0, 0})));
-    EXPECT_FALSE(Loads(pngsamples::WriteRaw(0x80000000u, 1, 8, 2, 0, {0, 0, 0, 0})));
-    EXPECT_FALSE(Loads(pngsamples::WriteRaw(0, 5, 8, 2, 0, {0})));
+    EXPECT_FALSE(Loads(WriteRaw(100000, 100000, 8, 6, 0, {0, 0, 0, 0, 0})));
+    EXPECT_FALSE(Loads(WriteRaw(0x7FFFFFFF, 1, 8, 2, 0, {0, 0, 0, 0})));
+    EXPECT_FALSE(Loads(WriteRaw(0x80000000u, 1, 8, 2, 0, {0, 0, 0, 0})));
+    EXPECT_FALSE(Loads(WriteRaw(0, 5, 8, 2, 0, {0})));
     // Within the size limits but with far too little data for the picture.
-    EXPECT_FALSE(Loads(pngsamples::WriteRaw(4000, 4000, 16, 6, 0, {0, 0, 0})));
-    EXPECT_FALSE(Loads(pngsamples::WriteRaw(4000, 4000, 16, 6, 1, {0, 0, 0})));
+    EXPECT_FALSE(Loads(WriteRaw(4000, 4000, 16, 6, 0, {0, 0, 0})));
+    EXPECT_FALSE(Loads(WriteRaw(4000, 4000, 16, 6, 1, {0, 0, 0})));
     auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - t0).count();
     EXPECT_LT(ms, 200);
 
-    // Impossible colour type / depth pairs and unknown methods.
-    EXPECT_FALSE(Loads(pngsamples::WriteRaw(1, 1, 4, 2, 0, {0, 0, 0})));
-    EXPECT_FALSE(Loads(pngsamples::WriteRaw(1, 1, 16, 3, 0, {0, 0, 0})));
-    EXPECT_FALSE(Loads(pngsamples::WriteRaw(1, 1, 8, 5, 0, {0, 0, 0})));
-    EXPECT_FALSE(Loads(pngsamples::WriteRaw(1, 1, 8, 2, 2, {0, 0, 0, 0})));
-    // Palette type without a palette.
-    EXPECT_FALSE(Loads(pngsamples::WriteRaw(1, 1, 8, 3, 0, {0, 0})));
+    // Impossible colour type / depth pairs, an unknown interlace method, a palette type without one.
+    EXPECT_FALSE(Loads(WriteRaw(1, 1, 4, 2, 0, {0, 0, 0})));
+    EXPECT_FALSE(Loads(WriteRaw(1, 1, 16, 3, 0, {0, 0, 0})));
+    EXPECT_FALSE(Loads(WriteRaw(1, 1, 8, 5, 0, {0, 0, 0})));
+    EXPECT_FALSE(Loads(WriteRaw(1, 1, 8, 2, 2, {0, 0, 0, 0})));
+    EXPECT_FALSE(Loads(WriteRaw(1, 1, 8, 3, 0, {0, 0})));
 
-    // Bad filter byte on the second row; valid otherwise.
-    std::vector<uint8_t> raw = {0, 1, 2, 3, 5, 4, 5, 6};
-    EXPECT_TRUE(Loads(pngsamples::WriteRaw(1, 2, 8, 2, 0, {0, 1, 2, 3, 1, 4, 5, 6})));
-    EXPECT_FALSE(Loads(pngsamples::WriteRaw(1, 2, 8, 2, 0, raw)));
-    // One row short.
-    EXPECT_FALSE(Loads(pngsamples::WriteRaw(1, 3, 8, 2, 0, {0, 1, 2, 3, 0, 4, 5, 6})));
-    // Extra data after the picture is harmless.
-    EXPECT_TRUE(Loads(pngsamples::WriteRaw(1, 1, 8, 2, 0, {0, 1, 2, 3, 0, 9, 9, 9})));
+    // Filter byte 5 on the second row; one row short; extra data after the picture is harmless.
+    EXPECT_TRUE(Loads(WriteRaw(1, 2, 8, 2, 0, {0, 1, 2, 3, 1, 4, 5, 6})));
+    EXPECT_FALSE(Loads(WriteRaw(1, 2, 8, 2, 0, {0, 1, 2, 3, 5, 4, 5, 6})));
+    EXPECT_FALSE(Loads(WriteRaw(1, 3, 8, 2, 0, {0, 1, 2, 3, 0, 4, 5, 6})));
+    EXPECT_TRUE(Loads(WriteRaw(1, 1, 8, 2, 0, {0, 1, 2, 3, 0, 9, 9, 9})));
 
-    // Image data that is not a zlib stream.
+    // Image data that is not a zlib stream; an unknown critical chunk stops decoding, an unknown
+    // ancillary one is skipped.
     std::vector<pngsamples::Chunk> chunks;
     std::vector<uint8_t> f = GoodFile(&chunks);
-    for (const auto& c : chunks) {
-        if (c.Type != "IDAT") continue;
-        std::vector<uint8_t> body(f.begin() + c.Offset + 8, f.begin() + c.Offset + c.Size - 4);
-        for (auto& b : body) b = uint8_t(b * 7 + 1);
-        auto nc = pngsamples::MakeChunk("IDAT", body);
-        std::vector<uint8_t> bad(f.begin(), f.begin() + c.Offset);
-        bad.insert(bad.end(), nc.begin(), nc.end());
-        bad.insert(bad.end(), f.begin() + c.Offset + c.Size, f.end());
-        EXPECT_FALSE(Loads(bad));
-        break;
-    }
-    // An unknown critical chunk stops decoding; an unknown ancillary one is skipped.
-    {
-        std::vector<uint8_t> crit(f.begin(), f.begin() + chunks[1].Offset);
-        auto x = pngsamples::MakeChunk("XYZW", {1, 2, 3});
-        crit.insert(crit.end(), x.begin(), x.end());
-        crit.insert(crit.end(), f.begin() + chunks[1].Offset, f.end());
-        EXPECT_FALSE(Loads(crit));
-        std::vector<uint8_t> anc(f.begin(), f.begin() + chunks[1].Offset);
-        auto y = pngsamples::MakeChunk("xyZw", {1, 2, 3});
-        anc.insert(anc.end(), y.begin(), y.end());
-        anc.insert(anc.end(), f.begin() + chunks[1].Offset, f.end());
-        EXPECT_TRUE(Loads(anc));
-    }
+    const auto& idat = *std::find_if(chunks.begin(), chunks.end(), [](auto& c) { return c.Type == "IDAT"; });
+    std::vector<uint8_t> body(f.begin() + idat.Offset + 8, f.begin() + idat.Offset + idat.Size - 4);
+    for (auto& b : body) b = uint8_t(b * 7 + 1);
+    EXPECT_FALSE(Loads(Splice(f, idat.Offset, idat.Size, pngsamples::MakeChunk("IDAT", body))));
+    EXPECT_FALSE(Loads(Splice(f, chunks[1].Offset, 0, pngsamples::MakeChunk("XYZW", {1, 2, 3}))));
+    EXPECT_TRUE(Loads(Splice(f, chunks[1].Offset, 0, pngsamples::MakeChunk("xyZw", {1, 2, 3}))));
+
     // Out-of-range palette indices draw black instead of reading past the palette.
-    {
-        std::vector<uint8_t> plte = pngsamples::MakeChunk("PLTE", {10, 20, 30});
-        TPngImage p;
-        auto file = pngsamples::WriteRaw(2, 1, 8, 3, 0, {0, 0, 200}, plte);
-        ASSERT_TRUE(p.TryLoadFromMemory(file.data(), file.size()));
-        EXPECT_EQ(p.Scanline(0)[0], 30);
-        EXPECT_EQ(p.Scanline(0)[2], 10);
-        EXPECT_EQ(p.Scanline(0)[3], 0);
-        EXPECT_EQ(p.Scanline(0)[5], 0);
-    }
+    const std::vector<uint8_t> plte = pngsamples::MakeChunk("PLTE", {10, 20, 30});
+    TPngImage p;
+    auto file = WriteRaw(2, 1, 8, 3, 0, {0, 0, 200}, plte);
+    ASSERT_TRUE(p.TryLoadFromMemory(file.data(), file.size()));
+    EXPECT_EQ(0, memcmp(p.Scanline(0), "\x1E\x14\x0A\0\0\0", 6));  // B, G, R of entry 0, then black
+    // A malformed transparency chunk (longer than the palette, a key of the wrong length) is ignored.
+    std::vector<uint8_t> extra = plte;
+    for (auto c : pngsamples::MakeChunk("tRNS", {7, 7})) extra.push_back(c);
+    file = WriteRaw(2, 1, 8, 3, 0, {0, 0, 0}, extra);
+    ASSERT_TRUE(p.TryLoadFromMemory(file.data(), file.size()));
+    EXPECT_FALSE(p.HasAlpha());
+    file = WriteRaw(1, 1, 8, 2, 0, {0, 1, 2, 3}, pngsamples::MakeChunk("tRNS", {0, 1}));
+    ASSERT_TRUE(p.TryLoadFromMemory(file.data(), file.size()));
+    EXPECT_FALSE(p.HasAlpha());
 }
-
-namespace {
-
-// Rewrites the CRC of the chunk at `offset`, so that the damage inside reaches the decoder.
-void FixCrc(std::vector<uint8_t>& f, size_t offset) {
-    const uint32_t len = (uint32_t(f[offset]) << 24) | (f[offset + 1] << 16) | (f[offset + 2] << 8) | f[offset + 3];
-    if (offset + 12 + size_t(len) > f.size()) return;
-    const uint32_t crc = uint32_t(crc32(0, f.data() + offset + 4, len + 4));
-    for (int i = 0; i < 4; ++i) f[offset + 8 + len + i] = uint8_t(crc >> (24 - 8 * i));
-}
-
-}  // namespace
 
 TEST(PngMalformed, DamageBehindValidChecksums) {
-    // Headers with random fields and image data with random bytes, each with a correct CRC: every
-    // outcome is allowed except a crash, and a picture that loads has the size its header says.
+    // Random damage to any chunk behind a correct CRC: anything but a crash; a picture that loads
+    // has the size its header says.
     uint32_t st = 2024;
     auto next = [&] { return st = st * 1664525u + 1013904223u; };
     for (bool il : {false, true}) {
         std::vector<pngsamples::Chunk> chunks;
-        Spec s = MakeSpec(6, 16, il, 23, 19, 808);
-        std::vector<uint8_t> f = pngsamples::Write(s, &chunks);
+        const std::vector<uint8_t> f = pngsamples::Write(MakeSpec(6, 16, il, 23, 19, 808), &chunks);
         for (int round = 0; round < 300; ++round) {
-            std::vector<uint8_t> bad = f;
             const auto& c = chunks[next() % chunks.size()];
-            const size_t bodyLen = c.Size - 12;
-            if (bodyLen == 0) continue;
-            const int hits = 1 + next() % 4;
-            for (int i = 0; i < hits; ++i) bad[c.Offset + 8 + next() % bodyLen] = uint8_t(next() >> 24);
-            FixCrc(bad, c.Offset);
+            if (c.Size == 12) continue;  // nothing inside to damage
+            std::vector<uint8_t> body(f.data() + c.Offset + 8, f.data() + c.Offset + c.Size - 4);
+            for (int hits = 1 + next() % 4; hits > 0; --hits) body[next() % body.size()] = uint8_t(next() >> 24);
+            const auto bad = Splice(f, c.Offset, c.Size, pngsamples::MakeChunk(c.Type.c_str(), body));
             TPngImage p;
             if (p.TryLoadFromMemory(bad.data(), bad.size())) {
                 const uint8_t* ih = bad.data() + chunks[0].Offset + 8;
@@ -294,13 +237,6 @@ TEST(PngMalformed, DamageBehindValidChecksums) {
     }
 }
 
-TEST(PngMalformed, NotAPngAtAll) {
-    EXPECT_FALSE(Loads({}));
-    EXPECT_FALSE(Loads({'G', 'I', 'F', '8', '9', 'a', 0, 0, 0, 0, 0, 0}));
-    TPngImage p;
-    EXPECT_FALSE(p.TryLoadFromMemory(nullptr, 100));
-}
-
 // ---------------------------------------------------------------------------------------------
 
 TEST(PngEncode, RoundTripsAndThePlatformReadsIt) {
@@ -309,14 +245,11 @@ TEST(PngEncode, RoundTripsAndThePlatformReadsIt) {
         src.CreateBlank(alpha ? png::COLOR_RGBALPHA : png::COLOR_RGB, 8, 37, 23);
         uint32_t st = alpha ? 99 : 7;
         for (int y = 0; y < 23; ++y) {
-            uint8_t* c = src.Scanline(y);
             for (int x = 0; x < 37 * 3; ++x) {
                 st = st * 1103515245u + 12345;
                 // Smooth areas and noise, so that every filter has a chance to win.
-                c[x] = y < 10 ? uint8_t(x + y) : uint8_t(st >> 16);
-            }
-            if (alpha) {
-                for (int x = 0; x < 37; ++x) src.AlphaScanline(y)[x] = uint8_t(x * 7 + y);
+                src.Scanline(y)[x] = y < 10 ? uint8_t(x + y) : uint8_t(st >> 16);
+                if (alpha && x < 37) src.AlphaScanline(y)[x] = uint8_t(x * 7 + y);
             }
         }
         std::vector<uint8_t> bytes = src.SaveToBytes();
@@ -338,61 +271,16 @@ TEST(PngImageClass, DecodesOnWorkerThreads) {
     TPngImage first;
     ASSERT_TRUE(first.TryLoadFromMemory(file.data(), file.size()));
     const uint32_t expected = OurBGRA(first, 63, 47);
-    std::vector<int> ok(4, 0);
+    std::atomic<int> good{0};
     std::vector<std::thread> threads;
     for (int t = 0; t < 4; ++t) {
-        threads.emplace_back([&, t] {
+        threads.emplace_back([&] {
             for (int i = 0; i < 20; ++i) {
                 TPngImage p;
-                if (!p.TryLoadFromMemory(file.data(), file.size())) return;
-                if (OurBGRA(p, 63, 47) != expected) return;
+                good += p.TryLoadFromMemory(file.data(), file.size()) && OurBGRA(p, 63, 47) == expected;
             }
-            ok[t] = 1;
         });
     }
     for (auto& th : threads) th.join();
-    for (int t = 0; t < 4; ++t) EXPECT_EQ(ok[t], 1) << "thread " << t;
-}
-
-TEST(PngImageClass, AlphaPlaneAssignAndBlank) {
-    TPngImage p;
-    p.CreateBlank(png::COLOR_RGB, 8, 5, 4);
-    EXPECT_FALSE(p.HasAlpha());
-    p.CreateAlpha();
-    ASSERT_TRUE(p.HasAlpha());
-    EXPECT_EQ(p.AlphaScanline(3)[4], 255);
-    EXPECT_EQ(p.GetColorType(), png::COLOR_RGBALPHA);
-
-    TPngImage rgba;
-    rgba.CreateBlank(png::COLOR_RGBALPHA, 16, 3, 2);
-    ASSERT_TRUE(rgba.HasAlpha());
-    EXPECT_EQ(rgba.AlphaScanline(1)[2], 0);
-    rgba.Scanline(1)[7] = 200;
-    rgba.AlphaScanline(1)[2] = 99;
-
-    TPngImage copy;
-    copy.Assign(&rgba);
-    EXPECT_EQ(copy.Scanline(1)[7], 200);
-    EXPECT_EQ(copy.AlphaScanline(1)[2], 99);
-    copy.Scanline(1)[7] = 1;  // a copy, not a share
-    EXPECT_EQ(rgba.Scanline(1)[7], 200);
-
-    // Zero-sized pictures are valid and empty.
-    TPngImage zero;
-    zero.CreateBlank(png::COLOR_RGBALPHA, 8, 0, 7);
-    EXPECT_TRUE(zero.GetEmpty());
-    EXPECT_EQ(zero.Scanline(0), nullptr);
-
-    // Palette pictures keep their type and palette after expansion.
-    Spec s = MakeSpec(3, 8, false, 4, 4, 31);
-    std::vector<uint8_t> f = pngsamples::Write(s);
-    TPngImage pal;
-    pal.LoadFromMemory(f.data(), f.size());
-    EXPECT_EQ(pal.GetColorType(), png::COLOR_PALETTE);
-    ASSERT_EQ(pal.GetPaletteCount(), 256);
-    EXPECT_EQ(pal.GetPalette()[2].R, s.Palette[6]);
-
-    // Assigning something that is no picture raises the assignment error.
-    TFont font;
-    EXPECT_THROW(p.Assign(&font), EConvertError);
+    EXPECT_EQ(good, 80);
 }

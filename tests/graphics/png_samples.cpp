@@ -96,8 +96,7 @@ std::vector<uint8_t> Write(const Spec& s, std::vector<Chunk>* chunks) {
                     }
                 }
             }
-            int f = s.Filter >= 0 ? s.Filter : rowCounter % 5;
-            ++rowCounter;
+            const int f = rowCounter++ % 5;
             raw.push_back(uint8_t(f));
             for (size_t k = 0; k < rb; ++k) {
                 int a = k >= bpp ? cur[k - bpp] : 0, b = prev[k], c = k >= bpp ? prev[k - bpp] : 0;
@@ -124,8 +123,7 @@ std::vector<uint8_t> Write(const Spec& s, std::vector<Chunk>* chunks) {
     add("tEXt", std::vector<uint8_t>(text, text + sizeof(text) - 1));
     if (!s.Palette.empty()) add("PLTE", s.Palette);
     if (!s.Trns.empty()) add("tRNS", s.Trns);
-    const int pieces = std::max(1, s.IdatPieces);
-    size_t per = (z.size() + pieces - 1) / pieces;
+    const size_t per = (z.size() + 2) / 3;
     for (size_t off = 0; off < z.size(); off += per)
         add("IDAT", std::vector<uint8_t>(z.begin() + off, z.begin() + std::min(z.size(), off + per)));
     add("IEND", {});

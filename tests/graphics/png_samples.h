@@ -1,5 +1,6 @@
 // Test pictures: a small PNG writer that covers every colour type, bit depth, interlacing and
-// filter, independent of the codec under test, plus the platform's decoder as the reference.
+// filter (rotating through all five row by row, the data split over three chunks), independent of
+// the codec under test, plus the platform's decoder as the reference.
 #pragma once
 
 #include <windows.h>
@@ -20,8 +21,6 @@ struct Spec {
     std::vector<uint16_t> Samples;
     std::vector<uint8_t> Palette;  // R, G, B triples
     std::vector<uint8_t> Trns;     // tRNS body as it goes into the file
-    int Filter = -1;               // -1: rotate through all five filters row by row
-    int IdatPieces = 3;            // the compressed stream is split over this many chunks
 };
 
 int Channels(uint8_t colorType);

@@ -15,16 +15,14 @@ using namespace fw;
 
 namespace {
 
-// A picture whose every column (or row) has its own colour: column x has blue = x, green = 100 + y,
-// red = 7, alpha = 255 - x.
+// Pixel (x, y) has blue x, green 100 + y, red 7 and alpha 255 - x.
 TPngPtr Columns(int w, int h, bool alpha = true) {
     auto p = std::make_unique<TPngImage>();
     p->CreateBlank(alpha ? png::COLOR_RGBALPHA : png::COLOR_RGB, 8, w, h);
     for (int y = 0; y < h; ++y) {
         for (int x = 0; x < w; ++x) {
-            p->Scanline(y)[3 * x] = uint8_t(x);
-            p->Scanline(y)[3 * x + 1] = uint8_t(100 + y);
-            p->Scanline(y)[3 * x + 2] = 7;
+            const uint8_t bgr[3] = {uint8_t(x), uint8_t(100 + y), 7};
+            std::memcpy(p->Scanline(y) + 3 * x, bgr, 3);
             if (alpha) p->AlphaScanline(y)[x] = uint8_t(255 - x);
         }
     }
@@ -39,100 +37,48 @@ int SrcRow(const TPngImage& p, int x, int y) { return p.Scanline(y)[3 * x + 1] -
 
 // ---------------------------------------------------------------------------------------------
 
-TEST(Strips, FramesOfAStrip) {
-    auto strip = Columns(100, 4, false);
-    EXPECT_EQ(GetStatePng(strip.get(), 3, 0), nullptr);  // 100 does not divide by 3
-    auto f3 = GetStatePng(strip.get(), 4, 3);
-    ASSERT_NE(f3, nullptr);
-    EXPECT_EQ(f3->GetWidth(), 25);
-    EXPECT_EQ(f3->GetHeight(), 4);
-    EXPECT_EQ(SrcCol(*f3, 0, 0), 75);
-    EXPECT_EQ(SrcCol(*f3, 24, 3), 99);
-    EXPECT_TRUE(strip->HasAlpha());  // alpha was ensured on the source
-    EXPECT_EQ(f3->AlphaScanline(2)[5], 255);
-    EXPECT_EQ(GetStatePng(strip.get(), 4, 4), nullptr);
-    EXPECT_EQ(GetStatePng(strip.get(), 4, -1), nullptr);
-    EXPECT_EQ(GetStatePng(strip.get(), 0, 0), nullptr);
-    EXPECT_EQ(GetStatePng(nullptr, 1, 0), nullptr);
-
-    // The Qim copies, side by side and stacked.
-    auto q = CutStripFrame(strip.get(), 2, 1);
-    ASSERT_NE(q, nullptr);
-    EXPECT_EQ(SrcCol(*q, 0, 0), 50);
-    auto tall = Columns(3, 12);
-    EXPECT_EQ(CutStripFrameVert(tall.get(), 5, 0), nullptr);
-    auto v = CutStripFrameVert(tall.get(), 4, 2);
-    ASSERT_NE(v, nullptr);
-    EXPECT_EQ(v->GetWidth(), 3);
-    EXPECT_EQ(v->GetHeight(), 3);
-    EXPECT_EQ(SrcRow(*v, 1, 0), 6);
-    EXPECT_EQ(v->AlphaScanline(0)[1], 254);
-}
-
-TEST(ThreePart, MiddleRepeatsAndEndsStay) {
+TEST(ThreePart, MiddleRepeatsEndsStayAndEveryWriteStaysInside) {
     auto src = Columns(10, 2);  // left 0..2, middle 3..5, right 6..9
-    auto out = StretchPngHorz(src.get(), 3, 6, 255, clNone, 17);
-    ASSERT_NE(out, nullptr);
-    ASSERT_EQ(out->GetWidth(), 17);
-    ASSERT_EQ(out->GetHeight(), 2);
-    const int expected[17] = {0, 1, 2, 3, 4, 5, 3, 4, 5, 3, 4, 5, 3, 6, 7, 8, 9};
-    for (int x = 0; x < 17; ++x) {
-        EXPECT_EQ(SrcCol(*out, x, 1), expected[x]) << "column " << x;
-        EXPECT_EQ(out->AlphaScanline(1)[x], 255 - expected[x]) << "alpha of column " << x;
+    const struct {
+        int A, B, Width;
+        std::vector<int> Cols;  // source column of each target column, -1 for transparent
+    } cases[] = {
+        {3, 6, 17, {0, 1, 2, 3, 4, 5, 3, 4, 5, 3, 4, 5, 3, 6, 7, 8, 9}},
+        // Narrower than both ends: no middle, the right end over the left end's last columns.
+        {3, 6, 5, {0, 6, 7, 8, 9}},
+        // Narrower than the right end alone.
+        {3, 6, 2, {8, 9}},
+        // Equal split points: nothing to repeat, the gap stays transparent instead of dividing by zero.
+        {4, 4, 12, {0, 1, 2, 3, -1, -1, 4, 5, 6, 7, 8, 9}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.A << "/" << c.B << " to " << c.Width);
+        auto out = StretchPngHorz(src.get(), c.A, c.B, 255, clNone, c.Width);
+        ASSERT_NE(out, nullptr);
+        ASSERT_EQ(out->GetWidth(), c.Width);
+        for (int x = 0; x < c.Width; ++x) {
+            if (c.Cols[x] < 0) {
+                EXPECT_EQ(out->AlphaScanline(1)[x], 0) << "column " << x;
+            } else {
+                EXPECT_EQ(SrcCol(*out, x, 1), c.Cols[x]) << "column " << x;
+                EXPECT_EQ(out->AlphaScanline(1)[x], 255 - c.Cols[x]) << "alpha of column " << x;
+            }
+        }
     }
-
-    // To its own width: the same picture.
-    auto same = StretchPngHorz(src.get(), 3, 6, 255, clNone, 10);
-    ASSERT_NE(same, nullptr);
-    for (int y = 0; y < 2; ++y) {
-        EXPECT_EQ(0, memcmp(same->Scanline(y), src->Scanline(y), 30));
-        EXPECT_EQ(0, memcmp(same->AlphaScanline(y), src->AlphaScanline(y), 10));
-    }
-
-    // Narrower than both ends: no middle, the right end over the left end's last columns.
-    auto narrow = StretchPngHorz(src.get(), 3, 6, 255, clNone, 5);
-    ASSERT_NE(narrow, nullptr);
-    const int n5[5] = {0, 6, 7, 8, 9};
-    for (int x = 0; x < 5; ++x) EXPECT_EQ(SrcCol(*narrow, x, 0), n5[x]);
-
-    // Narrower than the right end alone: every write stays inside the target.
-    auto tiny = StretchPngHorz(src.get(), 3, 6, 255, clNone, 2);
-    ASSERT_NE(tiny, nullptr);
-    EXPECT_EQ(tiny->GetWidth(), 2);
-    EXPECT_EQ(SrcCol(*tiny, 0, 0), 8);
-    EXPECT_EQ(SrcCol(*tiny, 1, 0), 9);
-
-    // Equal split points: nothing to repeat, the gap stays transparent instead of dividing by zero.
-    auto gap = StretchPngHorz(src.get(), 4, 4, 255, clNone, 12);
-    ASSERT_NE(gap, nullptr);
-    EXPECT_EQ(SrcCol(*gap, 3, 0), 3);
-    for (int x = 4; x < 6; ++x) EXPECT_EQ(gap->AlphaScanline(0)[x], 0) << x;
-    EXPECT_EQ(SrcCol(*gap, 6, 0), 4);
-    EXPECT_EQ(SrcCol(*gap, 11, 0), 9);
-
-    // Refused arguments.
-    EXPECT_EQ(StretchPngHorz(src.get(), 0, 6, 255, clNone, 20), nullptr);
-    EXPECT_EQ(StretchPngHorz(src.get(), 6, 3, 255, clNone, 20), nullptr);
-    EXPECT_EQ(StretchPngHorz(src.get(), 3, 11, 255, clNone, 20), nullptr);
-    EXPECT_EQ(StretchPngHorz(src.get(), 3, 6, 256, clNone, 20), nullptr);
-    EXPECT_EQ(StretchPngHorz(src.get(), 3, 6, -1, clNone, 20), nullptr);
+    // Refused arguments: split points, opacity, a target below one pixel.
+    const int refused[][4] = {{0, 6, 255, 20}, {6, 3, 255, 20}, {3, 11, 255, 20},
+                              {3, 6, 256, 20}, {3, 6, -1, 20},  {3, 6, 255, 0}};
+    for (const auto& r : refused)
+        EXPECT_EQ(StretchPngHorz(src.get(), r[0], r[1], r[2], clNone, r[3]), nullptr) << "case " << (&r - refused);
 }
 
-TEST(ThreePart, VerticalAndTheQimCopies) {
-    // A picture whose rows differ (green = 100 + row).
-    TPngImage rows;
-    rows.CreateBlank(png::COLOR_RGB, 8, 2, 8);
-    for (int y = 0; y < 8; ++y)
-        for (int x = 0; x < 2; ++x) rows.Scanline(y)[3 * x + 1] = uint8_t(100 + y);
-    auto out = StretchPngVert(&rows, 2, 5, 255, clNone, 13);
+TEST(ThreePart, VerticalOpacityRecolouringAndTheQimCheckBeforeAddingAlpha) {
+    auto rows = Columns(2, 8, false);  // row y has green 100 + y
+    auto out = StretchPngVert(rows.get(), 2, 5, 255, clNone, 13);
     ASSERT_NE(out, nullptr);
     ASSERT_EQ(out->GetHeight(), 13);
     const int expected[13] = {0, 1, 2, 3, 4, 2, 3, 4, 2, 3, 5, 6, 7};
     for (int y = 0; y < 13; ++y) EXPECT_EQ(SrcRow(*out, 1, y), expected[y]) << "row " << y;
-
-    auto q = StretchPng3Vert(&rows, 2, 5, 255, clNone, 13);
-    ASSERT_NE(q, nullptr);
-    for (int y = 0; y < 13; ++y) EXPECT_EQ(SrcRow(*q, 0, y), SrcRow(*out, 0, y));
 
     // The Qim horizontal copy checks before it adds alpha; the Vesk one adds it first.
     auto a = Columns(10, 1, false);
@@ -141,20 +87,12 @@ TEST(ThreePart, VerticalAndTheQimCopies) {
     EXPECT_FALSE(a->HasAlpha());
     EXPECT_EQ(StretchPngHorz(b.get(), 0, 4, 255, clNone, 20), nullptr);
     EXPECT_TRUE(b->HasAlpha());
-    auto qa = StretchPng3(a.get(), 3, 6, 255, clNone, 17);
-    auto va = StretchPngHorz(b.get(), 3, 6, 255, clNone, 17);
-    ASSERT_TRUE(qa && va);
-    EXPECT_EQ(0, memcmp(qa->Scanline(0), va->Scanline(0), 17 * 3));
-}
 
-TEST(ThreePart, OpacityAndRecolouring) {
+    // Opacity scales alpha; a colour other than clNone recolours.
     TPngImage p;
     p.CreateBlank(png::COLOR_RGBALPHA, 8, 4, 1);
-    const uint8_t alphas[4] = {255, 1, 128, 0};
-    for (int x = 0; x < 4; ++x) {
-        p.Scanline(0)[3 * x] = p.Scanline(0)[3 * x + 1] = p.Scanline(0)[3 * x + 2] = 128;
-        p.AlphaScanline(0)[x] = alphas[x];
-    }
+    std::memset(p.Scanline(0), 128, 12);
+    std::memcpy(p.AlphaScanline(0), "\xFF\x01\x80\x00", 4);
     auto half = StretchPngHorz(&p, 1, 3, 128, clNone, 4);
     ASSERT_NE(half, nullptr);
     EXPECT_EQ(half->AlphaScanline(0)[0], 128);
@@ -165,38 +103,18 @@ TEST(ThreePart, OpacityAndRecolouring) {
     auto red = StretchPngHorz(&p, 1, 3, 255, clRed, 4);
     ASSERT_NE(red, nullptr);
     EXPECT_EQ(red->AlphaScanline(0)[1], 1);
-    const uint8_t* px = red->Scanline(0);
-    EXPECT_EQ(px[2], 255);  // mid grey toward pure red
-    EXPECT_EQ(px[1], 1);
-    EXPECT_EQ(px[0], 1);
-
-    // A system colour is resolved before recolouring.
-    auto sys = StretchPngHorz(&p, 1, 3, 255, clActiveCaption, 4);
-    const COLORREF c = GetSysColor(COLOR_ACTIVECAPTION);
-    auto direct = StretchPngHorz(&p, 1, 3, 255, TColor(c), 4);
-    ASSERT_TRUE(sys && direct);
-    EXPECT_EQ(0, memcmp(sys->Scanline(0), direct->Scanline(0), 12));
+    EXPECT_EQ(0, memcmp(red->Scanline(0), "\x01\x01\xFF", 3));  // mid grey toward pure red
 }
 
 // ---------------------------------------------------------------------------------------------
 
-namespace {
-
-// Source 7 x 6 cut at (2, 2) and (4, 3): columns [0,2) [2,4) [4,7), rows [0,2) [2,3) [3,6).
-struct Nine {
-    TPngPtr src = Columns(7, 6);
+TEST(NinePart, JoinedCutsTheLastTileAndDrawnSqueezesIt) {
+    // Source 7 x 6 cut at (2, 2) and (4, 3): columns [0,2) [2,4) [4,7), rows [0,2) [2,3) [3,6).
+    auto src = Columns(7, 6);
     TPng9Pieces pieces;
-    bool ok = SplitPng9(src.get(), 2, 2, 4, 3, 255, clNone, pieces);
-};
-
-}  // namespace
-
-TEST(NinePart, CutAndJoinWithCutLastTiles) {
-    Nine n;
-    ASSERT_TRUE(n.ok);
-    // Target 12 x 9: middle columns 2..8 (7 = 2 + 2 + 2 + 1, the last repetition cut), middle rows
-    // 2..5 (four repetitions of one row).
-    auto out = BuildPng9(12, 9, n.pieces);
+    ASSERT_TRUE(SplitPng9(src.get(), 2, 2, 4, 3, 255, clNone, pieces));
+    // 12 x 9: middle columns 2..8 (2 + 2 + 2 + 1, the last repetition cut), middle rows 2..5.
+    auto out = BuildPng9(12, 9, pieces);
     ASSERT_NE(out, nullptr);
     const int cols[12] = {0, 1, 2, 3, 2, 3, 2, 3, 2, 4, 5, 6};
     const int rows[9] = {0, 1, 2, 2, 2, 2, 3, 4, 5};
@@ -208,25 +126,45 @@ TEST(NinePart, CutAndJoinWithCutLastTiles) {
         }
     }
     // The middle must be at least one pixel each way.
-    EXPECT_EQ(BuildPng9(5, 9, n.pieces), nullptr);
-    EXPECT_NE(BuildPng9(6, 6, n.pieces), nullptr);
-    EXPECT_EQ(BuildPng9(6, 5, n.pieces), nullptr);
+    EXPECT_EQ(BuildPng9(5, 9, pieces), nullptr);
+    EXPECT_NE(BuildPng9(6, 6, pieces), nullptr);
+    EXPECT_EQ(BuildPng9(6, 5, pieces), nullptr);
+
+    // Drawn 10 wide onto a bitmap of old pixels (cleared first): the top edge has 5 columns for 2.
+    TBitmap bmp;
+    bmp.SetPixelFormat(pf32bit);
+    bmp.SetSize(3, 3);
+    for (int y = 0; y < 3; ++y) std::memset(bmp.ScanLine(y), 0xAB, 12);
+    DrawPng9Tiled(&bmp, 10, 9, pieces);
+    GdiFlush();
+    auto pixel = [&](int x, int y) { return reinterpret_cast<const uint32_t*>(bmp.ScanLine(y))[x]; };
+    // Premultiplied result of an opaque-ish source over a cleared frame.
+    auto expect = [&](int col, int row) {
+        const unsigned a = 255 - col;
+        auto pm = [&](unsigned c) { return (c * a + 127) / 255; };
+        return (a << 24) | (pm(7) << 16) | (pm(100 + row) << 8) | pm(col);
+    };
+    // Tiles at 2..3, 4..5, and the last one squeezed into column 6 (its first column, nearest neighbour).
+    const int topCols[10] = {0, 1, 2, 3, 2, 3, 2, 4, 5, 6};
+    for (int x = 0; x < 10; ++x) EXPECT_EQ(pixel(x, 0), expect(topCols[x], 0)) << "top row, column " << x;
+    // Centre rows 2..5 repeat the single centre row; bottom rows 6..8 are the bottom pieces.
+    EXPECT_EQ(pixel(5, 4), expect(3, 2));
+    EXPECT_EQ(pixel(1, 5), expect(1, 2));
+    EXPECT_EQ(pixel(9, 8), expect(6, 5));
+    EXPECT_EQ(pixel(6, 7), expect(2, 4));
 }
 
-TEST(NinePart, RefusedCutsAndZeroSizedPieces) {
+TEST(NinePart, RefusedCutsZeroSizedPiecesAndOpacity) {
     auto src = Columns(7, 6);
     TPng9Pieces p;
     EXPECT_FALSE(SplitPng9(src.get(), 4, 2, 4, 3, 255, clNone, p));  // x2 not beyond x1
-    EXPECT_FALSE(SplitPng9(src.get(), 2, 3, 4, 3, 255, clNone, p));
     EXPECT_FALSE(SplitPng9(src.get(), 2, 2, 7, 3, 255, clNone, p));  // outside
     EXPECT_FALSE(SplitPng9(src.get(), 2, 2, 4, 3, 300, clNone, p));
-    EXPECT_FALSE(SplitPng9(nullptr, 2, 2, 4, 3, 255, clNone, p));
     EXPECT_EQ(p[0], nullptr);
 
     // x1 = 0: the left column of pieces has no width; joining and drawing them draws nothing there.
     ASSERT_TRUE(SplitPng9(src.get(), 0, 0, 3, 2, 255, clNone, p));
     EXPECT_TRUE(p[0]->GetEmpty());
-    EXPECT_EQ(p[3]->GetWidth(), 0);
     auto out = BuildPng9(10, 8, p);
     ASSERT_NE(out, nullptr);
     EXPECT_EQ(SrcCol(*out, 0, 0), 0);
@@ -249,91 +187,23 @@ TEST(NinePart, RefusedCutsAndZeroSizedPieces) {
         }
     }
 
-    // Opacity on the pieces.
-    TPng9Pieces faded;
-    ASSERT_TRUE(SplitPng9(src.get(), 2, 2, 4, 3, 128, clNone, faded));
-    EXPECT_EQ(faded[0]->AlphaScanline(0)[0], 128);  // 255 * 128 / 255
-    EXPECT_EQ(faded[0]->AlphaScanline(0)[1], 127);  // 254 * 128 / 255 = 127.49
-}
-
-TEST(NinePart, DrawnTiledSqueezesTheLastTile) {
-    Nine n;
-    ASSERT_TRUE(n.ok);
-    TBitmap bmp;
-    bmp.SetPixelFormat(pf32bit);
-    bmp.SetSize(3, 3);
-    for (int y = 0; y < 3; ++y) std::memset(bmp.ScanLine(y), 0xAB, 12);
-    // W = 10: the top edge spans columns 2..6, five columns for a piece two wide.
-    DrawPng9Tiled(&bmp, 10, 9, n.pieces);
-    GdiFlush();
-    auto pixel = [&](int x, int y) { return reinterpret_cast<const uint32_t*>(bmp.ScanLine(y))[x]; };
-    // Premultiplied result of an opaque-ish source over a cleared frame.
-    auto expect = [&](int col, int row) {
-        const unsigned a = 255 - col;
-        auto pm = [&](unsigned c) { return (c * a + 127) / 255; };
-        return (a << 24) | (pm(7) << 16) | (pm(100 + row) << 8) | pm(col);
-    };
-    // Top edge columns 2..6: tiles at 2..3, 4..5, and the last one squeezed into column 6 (its
-    // first column, by nearest neighbour).
-    const int topCols[10] = {0, 1, 2, 3, 2, 3, 2, 4, 5, 6};
-    for (int x = 0; x < 10; ++x) EXPECT_EQ(pixel(x, 0), expect(topCols[x], 0)) << "top row, column " << x;
-    // Centre rows 2..5 repeat the single centre row; bottom rows 6..8 are the bottom pieces.
-    EXPECT_EQ(pixel(5, 4), expect(3, 2));
-    EXPECT_EQ(pixel(1, 5), expect(1, 2));
-    EXPECT_EQ(pixel(9, 8), expect(6, 5));
-    EXPECT_EQ(pixel(6, 7), expect(2, 4));
-}
-
-TEST(NinePart, TilersFitTheRectangle) {
-    TPngImage tile;
-    tile.CreateBlank(png::COLOR_RGB, 8, 3, 2);
-    for (int x = 0; x < 3; ++x) tile.Scanline(0)[3 * x] = tile.Scanline(1)[3 * x] = uint8_t(10 * (x + 1));
-    TBitmap bmp;
-    bmp.SetPixelFormat(pf32bit);
-    bmp.SetSize(12, 6);
-    ClearBitmap32(&bmp);
-    TilePngBoth(&bmp, &tile, Rect(1, 1, 8, 6));  // 7 x 5: tiles 3,3,1 across and 2,2,1 down
-    GdiFlush();
-    auto blue = [&](int x, int y) { return bmp.ScanLine(y)[4 * x]; };
-    const int across[12] = {0, 10, 20, 30, 10, 20, 30, 10, 0, 0, 0, 0};
-    for (int x = 0; x < 12; ++x) {
-        EXPECT_EQ(blue(x, 1), across[x]) << x;
-        EXPECT_EQ(blue(x, 5), across[x]) << x;  // the last row of tiles, squeezed to one row
-    }
-    EXPECT_EQ(blue(3, 0), 0);
-    // A graphic of zero size draws nothing.
-    std::vector<uint8_t> snapshot;
-    for (int y = 0; y < 6; ++y) snapshot.insert(snapshot.end(), bmp.ScanLine(y), bmp.ScanLine(y) + 48);
-    TPngImage none;
-    none.CreateBlank(png::COLOR_RGBALPHA, 8, 0, 4);
-    TilePngHorz(&bmp, &none, Rect(0, 0, 12, 6));
-    TilePngVert(&bmp, &none, Rect(0, 0, 12, 6));
-    TilePngBoth(&bmp, &none, Rect(0, 0, 12, 6));
-    GdiFlush();
-    for (int y = 0; y < 6; ++y) EXPECT_EQ(0, memcmp(bmp.ScanLine(y), snapshot.data() + 48 * y, 48)) << "row " << y;
+    ASSERT_TRUE(SplitPng9(src.get(), 2, 2, 4, 3, 128, clNone, p));
+    EXPECT_EQ(p[0]->AlphaScanline(0)[1], 127);  // 254 * 128 / 255 = 127.49
 }
 
 // ---------------------------------------------------------------------------------------------
 
-TEST(Colour, HslExamples) {
+TEST(Colour, HslAndColorize) {
     uint8_t r, g, b;
     HslToRgb(0, 100, 50, r, g, b);
     EXPECT_EQ(RGB(r, g, b), RGB(255, 0, 0));
-    for (double hue : {0.0, 75.0, 200.0, 359.0}) {
-        HslToRgb(hue, 0, 50, r, g, b);
-        EXPECT_EQ(RGB(r, g, b), RGB(128, 128, 128)) << hue;
-        HslToRgb(hue, 60, 100, r, g, b);
-        EXPECT_EQ(r + g + b, 765) << hue;
-        HslToRgb(hue, 60, 0, r, g, b);
-        EXPECT_EQ(r + g + b, 0) << hue;
+    // Out of range: black.
+    const double outside[][3] = {{360, 100, 50}, {10, 101, 50}, {10, 50, -1}};
+    for (const auto& o : outside) {
+        r = g = b = 9;
+        HslToRgb(o[0], o[1], o[2], r, g, b);
+        EXPECT_EQ(r + g + b, 0) << o[0] << " " << o[1] << " " << o[2];
     }
-    r = g = b = 9;
-    HslToRgb(360, 100, 50, r, g, b);
-    EXPECT_EQ(r + g + b, 0);
-    HslToRgb(10, 101, 50, r, g, b);
-    EXPECT_EQ(r + g + b, 0);
-    HslToRgb(10, 50, -1, r, g, b);
-    EXPECT_EQ(r + g + b, 0);
     // Saturation 51.171875 pulls by exactly 125/256: green 0 + 128 * 125/256 = 62.5 goes to the even
     // 62, red 255 - 127 * 125/256 = 192.99 to 193.
     HslToRgb(0, 51.171875, 50, r, g, b);
@@ -342,29 +212,12 @@ TEST(Colour, HslExamples) {
     HslToRgb(30, 100, 50, r, g, b);
     EXPECT_EQ(RGB(r, g, b), RGB(255, 128, 0));  // green 127.5 rounds to even
 
-    double h, s, l;
-    RgbToHsl(255, 0, 0, h, s, l);
-    EXPECT_DOUBLE_EQ(h, 0);
-    EXPECT_DOUBLE_EQ(s, 100);
-    EXPECT_DOUBLE_EQ(l, 50);
-    RgbToHsl(0, 0, 255, h, s, l);
-    EXPECT_NEAR(h, 240, 1e-9);
-    RgbToHsl(255, 0, 128, h, s, l);
-    EXPECT_GT(h, 300);
-    EXPECT_LT(h, 360);
-    RgbToHsl(50, 50, 50, h, s, l);
-    EXPECT_EQ(h, 0);
-    EXPECT_EQ(s, 0);
-
     uint8_t row[9] = {128, 128, 128, 0, 0, 0, 255, 255, 255};
     ColorizePixel(row, 0, clRed);
     ColorizePixel(row, 1, clRed);
     ColorizePixel(row, 2, clBlue);
-    EXPECT_EQ(row[0], 1);  // B
-    EXPECT_EQ(row[1], 1);  // G
-    EXPECT_EQ(row[2], 255);
-    for (int i = 3; i < 6; ++i) EXPECT_EQ(row[i], 0);
-    for (int i = 6; i < 9; ++i) EXPECT_EQ(row[i], 255);
+    const uint8_t expected[9] = {1, 1, 255, 0, 0, 0, 255, 255, 255};
+    EXPECT_EQ(0, memcmp(row, expected, 9));
 
     // A system colour acts as the colour it stands for.
     uint8_t a[3] = {90, 140, 60}, c[3] = {90, 140, 60};
@@ -374,47 +227,17 @@ TEST(Colour, HslExamples) {
 }
 
 TEST(Colour, Greying) {
-    uint8_t r = 10, g = 20, b = 30;  // grey = round(3 + 11.8 + 3.3) = 18
-    GreyPixel(r, g, b, 255);
-    EXPECT_EQ(RGB(r, g, b), RGB(18, 18, 18));
-    r = g = b = 255;
-    GreyPixel(r, g, b, 0);
-    EXPECT_EQ(r, 255);
-    // At 127 both halves round up (127.5 -> 128 each): white must stay white, not wrap to black.
-    for (int amount : {126, 127, 128}) {
-        r = g = b = 255;
-        GreyPixel(r, g, b, amount);
-        EXPECT_EQ(RGB(r, g, b), RGB(255, 255, 255)) << amount;
-    }
+    // {R, G, B, amount, grey result}. 10, 20, 30 greys to round(3 + 11.8 + 3.3) = 18. At 127 both
+    // halves round up (127.5 -> 128 each): white must stay white, not wrap to black (the clamp).
     // Halves go to the even neighbour: at 254 mid grey keeps 128/256 = 0.5 of itself (0) and gains
     // 128 * 255/256 = 127.5 of grey (128); rounding halves up would give 129.
-    r = g = b = 128;
-    GreyPixel(r, g, b, 254);
-    EXPECT_EQ(RGB(r, g, b), RGB(128, 128, 128));
-    r = g = b = 0;
-    GreyenPixel(r, g, b, 100);
-    EXPECT_EQ(r + g + b, 0);
-
-    // By colour type: RGB(A) pixel by pixel, alpha untouched.
-    TPngImage rgba;
-    rgba.CreateBlank(png::COLOR_RGBALPHA, 8, 2, 1);
-    std::memcpy(rgba.Scanline(0), "\x1E\x14\x0A", 3);  // B 30, G 20, R 10
-    rgba.AlphaScanline(0)[0] = 77;
-    GreyPng(&rgba, 255);
-    EXPECT_EQ(rgba.Scanline(0)[0], 18);
-    EXPECT_EQ(rgba.Scanline(0)[2], 18);
-    EXPECT_EQ(rgba.AlphaScanline(0)[0], 77);
-
-    // A palette picture is greyed through its palette (and its pixels follow).
-    TPngImage pal;
-    pal.CreateBlank(png::COLOR_PALETTE, 8, 2, 1);
-    pal.SetPalette({png::TPngRGB{10, 20, 30}, png::TPngRGB{200, 0, 0}});
-    std::memcpy(pal.Scanline(0), "\x1E\x14\x0A", 3);
-    GreyPng(&pal, 255);
-    EXPECT_EQ(pal.GetColorType(), png::COLOR_PALETTE);
-    EXPECT_EQ(pal.GetPalette()[0], (png::TPngRGB{18, 18, 18}));
-    EXPECT_EQ(pal.GetPalette()[1], (png::TPngRGB{60, 60, 60}));
-    EXPECT_EQ(pal.Scanline(0)[1], 18);
+    const int cases[][5] = {{10, 20, 30, 255, 18},    {255, 255, 255, 126, 255}, {255, 255, 255, 127, 255},
+                            {255, 255, 255, 128, 255}, {128, 128, 128, 254, 128}};
+    for (const auto& c : cases) {
+        uint8_t r = uint8_t(c[0]), g = uint8_t(c[1]), b = uint8_t(c[2]);
+        GreyPixel(r, g, b, c[3]);
+        EXPECT_EQ(RGB(r, g, b), RGB(c[4], c[4], c[4])) << "case " << (&c - cases);
+    }
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -424,24 +247,17 @@ TEST(Alpha, SetScaleCreateCrop) {
     ScalePngAlpha(p.get(), 256);
     ASSERT_TRUE(p->HasAlpha());  // alpha was ensured, but nothing scaled
     EXPECT_EQ(p->AlphaScanline(1)[3], 255);
-    ScalePngAlpha(p.get(), -1);
-    EXPECT_EQ(p->AlphaScanline(1)[3], 255);
     ScalePngAlpha(p.get(), 128);
     EXPECT_EQ(p->AlphaScanline(1)[3], 128);
     ScalePngAlpha(p.get(), 1);
     EXPECT_EQ(p->AlphaScanline(0)[0], 0);  // 128 / 255 truncates
-    SetPngAlpha(p.get(), 200);
-    EXPECT_EQ(p->AlphaScanline(1)[2], 200);
 
     auto c = CreateColorPng(3, 2, TColor(0x112233), 90);
     ASSERT_NE(c, nullptr);
-    EXPECT_EQ(c->Scanline(1)[6], 0x11);  // blue
-    EXPECT_EQ(c->Scanline(1)[8], 0x33);  // red
+    EXPECT_EQ(0, memcmp(c->Scanline(1) + 6, "\x11\x22\x33", 3));  // B, G, R of a TColor's R, G, B
     EXPECT_EQ(c->AlphaScanline(1)[2], 90);
     auto face = CreateColorPng(1, 1, clBtnFace, 255);
-    const COLORREF fc = GetSysColor(COLOR_BTNFACE);
-    EXPECT_EQ(face->Scanline(0)[2], GetRValue(fc));
-    EXPECT_EQ(face->AlphaScanline(0)[0], 255);
+    EXPECT_EQ(face->Scanline(0)[2], GetRValue(GetSysColor(COLOR_BTNFACE)));
 
     auto src = Columns(6, 5);
     auto crop = CropPng(src.get(), Rect(2, 1, 5, 4));
@@ -452,23 +268,6 @@ TEST(Alpha, SetScaleCreateCrop) {
     EXPECT_EQ(crop->AlphaScanline(0)[2], 255 - 4);
     EXPECT_EQ(CropPng(src.get(), Rect(2, 1, 7, 4)), nullptr);
     EXPECT_EQ(CropPng(src.get(), Rect(-1, 0, 2, 2)), nullptr);
-    EXPECT_EQ(CropPng(nullptr, Rect(0, 0, 1, 1)), nullptr);
-}
-
-TEST(Alpha, ClearBitmap32BothLayouts) {
-    for (bool topDown : {true, false}) {
-        TBitmap b;
-        b.SetPixelFormat(pf32bit);
-        b.SetTopDown(topDown);
-        b.SetSize(5, 7);
-        b.GetCanvas()->GetBrush()->SetColor(clWhite);
-        b.GetCanvas()->FillRect(Rect(0, 0, 5, 7));
-        GdiFlush();
-        for (int y = 0; y < 7; ++y) std::memset(b.ScanLine(y), 0xFF, 20);
-        ClearBitmap32(&b);
-        for (int y = 0; y < 7; ++y)
-            for (int i = 0; i < 20; ++i) ASSERT_EQ(b.ScanLine(y)[i], 0) << (topDown ? "top-down" : "bottom-up") << " row " << y;
-    }
 }
 
 TEST(Alpha, ScaleBitmap32AlphaRoundsColourTruncatesAlpha) {
@@ -483,44 +282,16 @@ TEST(Alpha, ScaleBitmap32AlphaRoundsColourTruncatesAlpha) {
     EXPECT_EQ(b.GetPixel(0, 1), 0x01010101u);
 }
 
-TEST(Alpha, AlphaBlendBitmapNeedsTheExactSize) {
-    TBitmap src, dst;
-    src.SetSize(2, 2);
-    dst.SetSize(4, 4);
-    src.GetCanvas()->GetBrush()->SetColor(TColor(0x0000FF));
-    src.GetCanvas()->FillRect(Rect(0, 0, 2, 2));
-    dst.GetCanvas()->GetBrush()->SetColor(TColor(0xFF0000));
-    dst.GetCanvas()->FillRect(Rect(0, 0, 4, 4));
-    AlphaBlendBitmap(&src, &dst, Rect(1, 1, 4, 4), 128);  // wrong size: nothing
-    GdiFlush();
-    EXPECT_EQ(dst.ScanLine(2)[3 * 2 + 2], 0);
-    AlphaBlendBitmap(&src, &dst, Rect(1, 1, 3, 3), 128);
-    GdiFlush();
-    const uint8_t* px = dst.ScanLine(2) + 3 * 2;
-    EXPECT_NEAR(px[2], 128, 1);  // red from the source
-    EXPECT_NEAR(px[0], 127, 1);  // blue left from the target
-    EXPECT_EQ(dst.ScanLine(0)[2], 0);
-}
-
 TEST(Alpha, MaskFromPairCases) {
     TPngImage before, drawn;
     before.CreateBlank(png::COLOR_RGBALPHA, 8, 4, 1);
-    for (int x = 0; x < 4; ++x) {
-        std::memset(before.Scanline(0) + 3 * x, 50, 3);
-        before.AlphaScanline(0)[x] = 99;
-    }
+    std::memset(before.Scanline(0), 50, 12);
+    std::memset(before.AlphaScanline(0), 99, 4);
     drawn.Assign(&before);
-    uint8_t* d = drawn.Scanline(0);
-    // pixel 0 unchanged; 1 all three changed; 2 red only; 3 blue and green.
-    d[3] = d[4] = d[5] = 0;
-    d[8] = 10;
-    d[9] = 11;
-    d[10] = 12;
+    // Pixel 0 unchanged; 1 all three changed; 2 red only; 3 blue and green.
+    std::memcpy(drawn.Scanline(0), "\x32\x32\x32" "\0\0\0" "\x32\x32\x0A" "\x0B\x0C\x32", 12);
     AlphaMaskFromPair(&drawn, &before);
-    EXPECT_EQ(drawn.AlphaScanline(0)[0], 0);
-    EXPECT_EQ(drawn.AlphaScanline(0)[1], 255);
-    EXPECT_EQ(drawn.AlphaScanline(0)[2], 99);
-    EXPECT_EQ(drawn.AlphaScanline(0)[3], 99);
+    EXPECT_EQ(0, memcmp(drawn.AlphaScanline(0), "\x00\xFF\x63\x63", 4));
 }
 
 TEST(Alpha, RenderWithAlphaMaskGivesOpaqueTextOnATransparentGround) {
@@ -534,52 +305,37 @@ TEST(Alpha, RenderWithAlphaMaskGivesOpaqueTextOnATransparentGround) {
     ASSERT_NE(p, nullptr);
     EXPECT_EQ(p->GetWidth(), 70);
     EXPECT_EQ(p->GetHeight(), 20);
-    int opaque = 0, clear = 0, other = 0;
+    int opaque = 0, clear = 0;
     for (int y = 0; y < 20; ++y) {
         for (int x = 0; x < 70; ++x) {
             const uint8_t a = p->AlphaScanline(y)[x];
-            const uint8_t* c = p->Scanline(y) + 3 * x;
-            if (a == 255) {
-                ++opaque;
-                EXPECT_NE(c[0], 0xC0);
-            } else if (a == 0) {
-                ++clear;
-                EXPECT_EQ(c[0], 0xC0);
-            } else {
-                ++other;
+            opaque += a == 255;
+            clear += a == 0;
+            if (a == 0) {
+                EXPECT_EQ(p->Scanline(y)[3 * x], 0xC0);
+            } else if (a != 255) {
                 EXPECT_EQ(a, 0x40);  // partly changed pixels keep the alpha they had
             }
         }
     }
     EXPECT_GT(opaque, 10);
     EXPECT_GT(clear, 700);
-    EXPECT_EQ(RenderWithAlphaMask(&frame, L"x", &font, Rect(70, 0, 81, 10)), nullptr);
-    TBitmap32 empty;
-    EXPECT_EQ(RenderWithAlphaMask(&empty, L"x", &font, Rect(0, 0, 0, 0)), nullptr);
-    (void)other;
+    EXPECT_EQ(RenderWithAlphaMask(&frame, L"x", &font, Rect(70, 0, 81, 10)), nullptr);  // not inside
 }
 
 // ---------------------------------------------------------------------------------------------
 
 TEST(Types, PaddingRecords) {
     TVeskPadding p;
-    EXPECT_TRUE(p.IsEmpty());
     p.SetValue(2, 180);
     EXPECT_EQ(p.GetRight(), 180);
-    EXPECT_FALSE(p.IsEmpty());
-    p.SetBottom(20);
     TVeskPadding q;
     q.Assign(&p);
-    EXPECT_EQ(q.GetBottom(), 20);
     EXPECT_EQ(q.GetRight(), 180);
-
+    // The two families do not assign to each other.
     TQimUIPadding r;
     EXPECT_THROW(r.Assign(&p), EConvertError);
     EXPECT_THROW(p.Assign(&r), EConvertError);
-    TQimUIPadding s;
-    s.SetValue(1, 3);
-    r.Assign(&s);
-    EXPECT_EQ(r.GetTop(), 3);
 }
 
 // The routines that draw through device contexts give back every GDI handle they make.
@@ -601,9 +357,6 @@ TEST(SkinGdiHandles, DrawingRoutinesGiveEveryHandleBack) {
         part.SetPixelFormat(pf32bit);
         part.SetSize(10, 10);
         AlphaBlendBitmap(&part, &frame, Rect(5, 5, 15, 15), 100);
-        TPngPtr colour = CreateColorPng(10, 10, clBtnFace, 128);
-        TPngPtr built = BuildPng9(30, 30, pieces);
-        ASSERT_NE(built, nullptr);
     };
     EXPECT_LE(testsupport::GdiHandlesKept(work), 10);
 }

@@ -90,8 +90,7 @@ TEST_F(ImageTest, SettersActOnlyOnAChangeAndEveryPictureChangeRepaints) {
     Image->SetStretch(true);
     ShowPng(10, 10);
     EXPECT_EQ(paints, 3);
-    // So does emptying it: the old picture must not stay on the screen until something else
-    // repaints the control.
+    // So does emptying it: the old picture must not stay on the screen.
     bool sawGraphic = true;
     Image->OnAfterPaint = [&](TObject*, TCanvas*) { sawGraphic = Image->GetPicture()->GetGraphic() != nullptr; };
     Image->GetPicture()->SetGraphic(nullptr);
@@ -103,16 +102,21 @@ TEST_F(ImageTest, SettersActOnlyOnAChangeAndEveryPictureChangeRepaints) {
     EXPECT_EQ(paints, 6);
 }
 
-TEST_F(ImageTest, AutoSizeTakesThePicturesSizeButNotFromAnEmptyPicture) {
+TEST_F(ImageTest, SetPictureCopiesAndAutoSizeFollowsButNotAnEmptyPicture) {
     Image->SetAutoSize(true);
     EXPECT_EQ(Image->GetWidth(), 105);  // nothing to size to yet
-    ShowPng(60, 30);
+    {
+        TPicture source;
+        source.SetGraphic(Strip(60, 30, {kRed}).get());
+        Image->SetPicture(&source);
+    }
     EXPECT_EQ(Image->GetBoundsRect(), TRect(10, 10, 70, 40));
+    ExpectPictureAt(TRect(0, 0, 60, 30));
     Image->GetPicture()->SetGraphic(nullptr);
     EXPECT_EQ(Image->GetBoundsRect(), TRect(10, 10, 70, 40));
 }
 
-TEST_F(ImageTest, PngBlendsThroughItsAlphaAndOtherGraphicsAreStretchDrawn) {
+TEST_F(ImageTest, PngBlendsOtherGraphicsStretchAndATransparentControlShowsTheForm) {
     Image->GetPicture()->SetGraphic(Strip(20, 20, {RGB(0, 0, 255)}, {128}).get());
     // Half blue over the white background: (255·127 + 127) div 255 = 127 for red and green.
     EXPECT_EQ(Render()->Color(15, 15), RGB(127, 127, 255));
@@ -123,21 +127,18 @@ TEST_F(ImageTest, PngBlendsThroughItsAlphaAndOtherGraphicsAreStretchDrawn) {
     bmp.GetCanvas()->FillRect(TRect(0, 0, 200, 100));
     Image->GetPicture()->SetGraphic(&bmp);
     ExpectPictureAt(TRect(0, 0, 105, 52));
-}
 
-TEST_F(ImageTest, SetPictureCopiesThePicture) {
-    {
-        TPicture source;
-        source.SetGraphic(Strip(40, 20, {kRed}).get());
-        Image->SetPicture(&source);
-    }
-    ExpectPictureAt(TRect(0, 0, 40, 20));
+    // A transparent control shows the form around the picture.
+    Image->SetTransparent(true);
+    ShowPng(20, 20);
+    auto dib = Render();
+    EXPECT_EQ(dib->Color(15, 15), kRed);
+    EXPECT_EQ(dib->Color(60, 60), kGrey);
 }
 
 TEST_F(ImageTest, HooksPaintOnTheBufferBeforeAndAfterThePicture) {
     std::vector<std::wstring> log;
-    Image->OnBeforePaint = [&](TObject* s, TCanvas* c) {
-        EXPECT_EQ(s, Image);
+    Image->OnBeforePaint = [&](TObject*, TCanvas* c) {
         log.push_back(L"before");
         // The background is ready: the control's colour.
         EXPECT_EQ(c->GetPixel(50, 50) & 0xFFFFFF, kWhite);
@@ -159,15 +160,6 @@ TEST_F(ImageTest, HooksPaintOnTheBufferBeforeAndAfterThePicture) {
         EXPECT_EQ(dib->Color(30, 30), picture ? kRed : RGB(0, 255, 0));
         EXPECT_EQ(dib->Color(60, 60), RGB(0, 255, 0));
     }
-}
-
-TEST_F(ImageTest, TransparentControlShowsTheFormAroundThePicture) {
-    EXPECT_TRUE(Image->GetControlStyle() & csOpaque);
-    Image->SetTransparent(true);
-    ShowPng(20, 20);
-    auto dib = Render();
-    EXPECT_EQ(dib->Color(15, 15), kRed);
-    EXPECT_EQ(dib->Color(60, 60), kGrey);
 }
 
 TEST_F(ImageTest, LoadingThePictureReportsItsStartAndEnd) {
@@ -193,9 +185,8 @@ TEST_F(ImageTest, LoadingThePictureReportsItsStartAndEnd) {
     std::vector<uint8_t> broken(data.begin(), data.begin() + 40);
     EXPECT_THROW(Image->GetPicture()->LoadFromMemory(broken.data(), broken.size()), EInvalidGraphic);
     ASSERT_EQ(steps.size(), 2u);
-    EXPECT_EQ(steps[0].Stage, fw::psStarting);
-    EXPECT_EQ(steps[1].Stage, fw::psEnding);
-    EXPECT_EQ(steps[1].Percent, 0);
-    EXPECT_FALSE(steps[1].RedrawNow);
+    TObject* failed = steps[0].Sender;
+    EXPECT_EQ(steps, (std::vector<Step>{{failed, fw::psStarting, 0, false, TRect()},
+                                        {failed, fw::psEnding, 0, false, TRect()}}));
     EXPECT_EQ(Image->GetPicture()->GetGraphic(), graphic);
 }
