@@ -1,76 +1,40 @@
 // Backup copies and restoring them: encodings, what a copy holds, and which reminders come back.
 #include "datafile_util.h"
 
-#include "fw_datetime.h"
-
 using namespace datafiletest;
 
-namespace {
-
-const fw::TDateTime kMoment = fw::EncodeDateTime(2024, 3, 5, 14, 7, 9, 0);
-
-const std::wstring kAnsiFile =
-    L"[CONFIG]\r\nAUTEUPDATE=1\r\nLanguage=Fran\u00E7ais\r\n"
-    L"[UNFINISHED]\r\nR20240305140709=Caf\u00E9\r\nR20240306140709=second\r\n"
-    L"[R20240305140709]\r\nPERIOD=1\r\nCREATEDATETIME=3/5/2024 2:07:09 PM\r\nVOICE=\r\n"
-    L"; a comment line\r\n"
-    L"[R20240306140709]\r\nPERIOD=2\r\nVOICE=default.mp3\r\n";
-
-void FixClock(fw::TDateTime t) {
-    fw::SetClock([t] { return t; });
-}
-
-}  // namespace
-
-TEST_F(DataFileTest, BackupOfAnAnsiFileStaysAnsiAndLeavesTheSettingsOut) {
-    WriteAnsi(path, kAnsiFile);
+TEST_F(DataFileTest, ABackupKeepsTheFilesEncodingAndLeavesTheSettingsOut) {
+    WriteAnsi(path,
+              L"[CONFIG]\r\nAUTEUPDATE=1\r\nLanguage=Fran\u00E7ais\r\n"
+              L"[UNFINISHED]\r\nR20240305140709=Caf\u00E9\r\nR20240306140709=second\r\n"
+              L"[R20240305140709]\r\nPERIOD=1\r\nCREATEDATETIME=3/5/2024 2:07:09 PM\r\nVOICE=\r\n"
+              L"; a comment line\r\n"
+              L"[R20240306140709]\r\nPERIOD=2\r\nVOICE=default.mp3\r\n");
     const auto original = testsupport::ReadFileBytes(path);
-    FixClock(fw::EncodeDateTime(2024, 7, 14, 9, 30, 0, 0));
+    fw::SetClock([] { return fw::EncodeDateTime(2024, 7, 14, 9, 30, 0, 0); });
     const std::wstring copy = dir.File(L"veskreminddata.dat");
-    {
-        auto store = Open();
-        store->Backup(copy);
-        EXPECT_EQ(testsupport::ReadFileBytes(path), original);  // the data file is not changed
-    }
-    const IniText ini = ReadIni(copy);
-    EXPECT_EQ(ini.encoding, fw::TEncoding::Ansi);
-    EXPECT_EQ(ini.SectionNames(),
-              (std::vector<std::wstring>{L"UNFINISHED", L"R20240305140709", L"R20240306140709", L"BACKUP"}));
-    EXPECT_EQ(ini.Find(L"UNFINISHED")->Value(L"R20240305140709"), L"Caf\u00E9");
-    EXPECT_EQ(ini.Find(L"BACKUP")->keys,
-              (std::vector<std::pair<std::wstring, std::wstring>>{{L"BACKTIME", L"7/14/2024"}}));
-    // Each section, its keys, one blank line; the comment is gone.
+    auto store = Open();
+    store->Backup(copy);
+    EXPECT_EQ(testsupport::ReadFileBytes(path), original);  // the data file is not changed
+    IniText ini(copy);
+    EXPECT_EQ(ini.GetEncoding(), fw::TEncoding::Ansi);
+    EXPECT_EQ(ini.Sections(), (Lines{L"UNFINISHED", L"R20240305140709", L"R20240306140709", L"BACKUP"}));
+    EXPECT_EQ(ini.Values(L"BACKUP"), Lines{L"BACKTIME=7/14/2024"});
+    // Each section, its keys, one blank line; the comment is gone; the code page's byte, not UTF-8.
     const auto bytes = testsupport::ReadFileBytes(copy);
     const std::string text(bytes.begin(), bytes.end());
     EXPECT_EQ(text.find("comment"), std::string::npos);
-    EXPECT_NE(text.find("[R20240305140709]\r\nPERIOD=1\r\nCREATEDATETIME=3/5/2024 2:07:09 PM\r\nVOICE=\r\n\r\n["),
+    EXPECT_NE(text.find("[UNFINISHED]\r\nR20240305140709=Caf\xE9\r\nR20240306140709=second\r\n\r\n["),
               std::string::npos);
-    EXPECT_NE(text.find("Caf\xE9"), std::string::npos);  // the code page's byte, not UTF-8
-}
 
-TEST_F(DataFileTest, BackupOfAUtf16FileStaysUtf16) {
-    FixClock(fw::EncodeDateTime(2024, 12, 1, 0, 0, 0, 0));
-    const std::wstring name = L"\u65E5\u672C \u20AC", copy = dir.File(L"backup.dat");
-    {
-        auto store = Open(de);
-        store->AddRecord(MakeRecord(2, kMoment, name));
-        store->Backup(copy);
-    }
-    const IniText ini = ReadIni(copy);
-    EXPECT_EQ(ini.encoding, fw::TEncoding::UTF16LE);
-    EXPECT_EQ(ini.Find(L"CONFIG"), nullptr);
-    EXPECT_EQ(ini.Find(L"UNFINISHED")->Value(L"R20240305140709"), name);
-    EXPECT_EQ(ini.sections.back().keys, (std::vector<std::pair<std::wstring, std::wstring>>{{L"BACKTIME", L"01.12.2024"}}));
-    // A file of settings only gives a copy of the date alone, which restores nothing.
-    WriteAnsi(path, L"[CONFIG]\r\nNEWSID=4\r\n");
-    auto store = Open();
+    // Once the data file is UTF-16, so are its copies.
+    store->AddRecord(MakeRecord(2, kMoment + 2, L"\u65E5\u672C \u20AC"));
     store->Backup(copy);
-    EXPECT_EQ(ReadIni(copy).SectionNames(), (std::vector<std::wstring>{L"BACKUP"}));
-    store->MergeFrom(copy);
-    EXPECT_TRUE(store->Records.empty());
+    EXPECT_EQ(IniText(copy).GetEncoding(), fw::TEncoding::UTF16LE);
+    EXPECT_EQ(IniText(copy).Value(L"UNFINISHED", L"R20240307140709"), L"\u65E5\u672C \u20AC");
 }
 
-TEST_F(DataFileTest, MergeAddsOnlyRemindersWhoseSectionsAreMissing) {
+TEST_F(DataFileTest, RestoreAddsOnlyRemindersWhoseSectionsAreMissing) {
     const std::wstring other = dir.File(L"other.dat");
     WriteUtf16File(other,
                L"[UNFINISHED]\r\nR20240305140709=other text for a present one\r\nR20240401100000=new one\r\n"
@@ -88,56 +52,20 @@ TEST_F(DataFileTest, MergeAddsOnlyRemindersWhoseSectionsAreMissing) {
     ASSERT_EQ(store->Records.size(), 2u);
     EXPECT_EQ(store->Records[0]->Name, L"present");  // skipped, whatever the other file holds
     EXPECT_EQ(store->Records[0]->Period, 1);
-    const TRmRecordStruct* added = store->Records[1];
-    EXPECT_EQ(added->Name, L"new one");
-    EXPECT_EQ(added->Section, L"R20240401100000");
-    EXPECT_TRUE(added->GetMonthDays(2));
-    EXPECT_EQ(added->RepeatData[30], 0xAB);
+    EXPECT_EQ(store->Records[1]->Section, L"R20240401100000");
     EXPECT_EQ(Config.Language, L"Mine");  // the other file's settings are not read
     EXPECT_EQ(Config.NewsId, -1);
     EXPECT_EQ(testsupport::ReadFileBytes(other), otherBytes);
-    // Written at once, in the order of the list, with the file's key order.
-    const IniText ini = ReadIni(path);
-    EXPECT_EQ(ini.Find(L"UNFINISHED")->KeyNames(), (std::vector<std::wstring>{L"R20240305140709", L"R20240401100000"}));
-    EXPECT_EQ(ini.Find(L"R20240401100000")->KeyNames(),
-              (std::vector<std::wstring>{L"PERIOD", L"CREATEDATETIME", L"LASTTIME", L"WAKETIME", L"VOICE", L"ENDTIME",
-                                         L"REPEAT_DATA"}));
-    EXPECT_EQ(ini.Find(L"R20240401100000")->Value(L"WAKETIME"), L"7:15:00 AM");
-    // Merging the same file again, or the data file itself, adds nothing.
+    // Written at once, every key in the file's order.
+    EXPECT_EQ(IniText(path).Values(L"R20240401100000"),
+              (Lines{L"PERIOD=3", L"CREATEDATETIME=4/1/2024 10:00:00 AM", L"LASTTIME=4/2/2024 10:00:00 AM",
+                     L"WAKETIME=7:15:00 AM", L"VOICE=C:\\bell.wav", L"ENDTIME=",
+                     L"REPEAT_DATA=000001" + std::wstring(54, L'0') + L"AB"}));
+    // Restoring the same file again, or the data file itself, adds nothing.
     store->MergeFrom(other);
     store->MergeFrom(path);
     EXPECT_EQ(store->Records.size(), 2u);
-    EXPECT_EQ(ReadIni(path).Find(L"UNFINISHED")->keys.size(), 2u);
-}
-
-TEST_F(DataFileTest, ABackupMadeUnderAnotherDateFormatRestoresWithoutDuplicatesOrRevivals) {
-    const std::wstring copy = dir.File(L"german.dat");
-    {
-        auto store = Open(de);
-        store->AddRecord(MakeRecord(1, kMoment, L"shared"));
-        TRmRecordStruct* done = MakeRecord(0, kMoment + 1, L"done\r\n  second line  ");
-        done->EndTime = fw::EncodeDateTime(2024, 3, 6, 18, 0, 0, 0);
-        store->AddRecord(done);
-        store->AddRecord(MakeRecord(2, kMoment + 2, L"active"));
-        store->Backup(copy);
-    }
-    // The data file now only has "shared", written under the other format.
-    ASSERT_TRUE(DeleteFileW(path.c_str()));
-    {
-        auto store = Open(us);
-        store->AddRecord(MakeRecord(1, kMoment, L"shared"));
-        store->MergeFrom(copy);
-        store->MergeFrom(copy);
-    }
-    const IniText ini = ReadIni(path);
-    EXPECT_EQ(ini.Find(L"UNFINISHED")->keys.size(), 3u);
-    EXPECT_EQ(ini.Find(L"R20240306140709")->Value(L"CREATEDATETIME"), L"3/6/2024 2:07:09 PM");
-    auto store = Open(us);
-    ASSERT_EQ(store->Records.size(), 3u);
-    EXPECT_EQ(store->Records[1]->Name, L"done\r\n  second line  ");
-    EXPECT_NE(store->Records[1]->EndTime, 0.0) << "stays completed";
-    EXPECT_EQ(store->Records[1]->CreateDateTime, kMoment + 1);
-    EXPECT_EQ(store->Records[2]->EndTime, 0.0);
+    EXPECT_EQ(IniText(path).Keys(L"UNFINISHED").size(), 2u);
 }
 
 TEST_F(DataFileTest, ListKeysNamingTheFilesOwnSectionsAreNoReminders) {
@@ -155,9 +83,8 @@ TEST_F(DataFileTest, ListKeysNamingTheFilesOwnSectionsAreNoReminders) {
         store->UpdateRecord(store->Records[0]);
         store->DeleteRecord(store->Records[0]);
     }
-    IniText ini = ReadIni(path);
-    EXPECT_EQ(ini.Find(L"CONFIG")->Value(L"Language"), L"Deutsch");
-    EXPECT_EQ(ini.Find(L"UNFINISHED")->KeyNames(), (std::vector<std::wstring>{L"CONFIG", L"unfinished", L"Backup"}));
+    EXPECT_EQ(IniText(path).Value(L"CONFIG", L"Language"), L"Deutsch");
+    EXPECT_EQ(IniText(path).Keys(L"UNFINISHED"), (Lines{L"CONFIG", L"unfinished", L"Backup"}));
 
     // Restoring such a file touches none of this file's own sections either.
     const std::wstring other = dir.File(L"other.dat");
@@ -167,8 +94,8 @@ TEST_F(DataFileTest, ListKeysNamingTheFilesOwnSectionsAreNoReminders) {
     store->MergeFrom(other);
     ASSERT_EQ(store->Records.size(), 1u);
     EXPECT_EQ(store->Records[0]->Name, L"real");
-    ini = ReadIni(path);
-    EXPECT_EQ(ini.Find(L"CONFIG"), nullptr);
-    EXPECT_EQ(ini.Find(L"BACKUP"), nullptr);
-    EXPECT_EQ(ini.Find(L"UNFINISHED")->KeyNames(), (std::vector<std::wstring>{L"R20240305140709"}));
+    IniText ini(path);
+    EXPECT_FALSE(ini.SectionExists(L"CONFIG"));
+    EXPECT_FALSE(ini.SectionExists(L"BACKUP"));
+    EXPECT_EQ(ini.Keys(L"UNFINISHED"), Lines{L"R20240305140709"});
 }

@@ -2,8 +2,6 @@
 // hand in every awkward way: both must see the same reminders with the same values.
 #include "datafile_util.h"
 
-#include "fw_datetime.h"
-
 using namespace datafiletest;
 using namespace std::string_literals;
 
@@ -26,20 +24,9 @@ std::vector<std::wstring> ProfileKeys(const std::wstring& path) {
 // Every loaded record equals the same record read key by key through the profile functions.
 void ExpectRecordsMatchProfile(TRemindFile& store) {
     fw::TIniFile profile(store.GetFileName());
-    for (const TRmRecordStruct* loaded : store.Records) {
-        const TRmRecordStruct& a = *loaded;
-        const auto b = TRemindFile::ReadRecordFrom(profile, store.GetFormatSettings(), L"UNFINISHED", a.Section);
-        SCOPED_TRACE(testsupport::Narrow(a.Section));
-        EXPECT_EQ(a.Name, b->Name);
-        EXPECT_EQ(a.Voice, b->Voice);
-        EXPECT_EQ(a.Period, b->Period);
-        EXPECT_EQ(a.CreateDateTime, b->CreateDateTime);
-        EXPECT_EQ(a.WakeTime, b->WakeTime);
-        EXPECT_EQ(a.LastTime, b->LastTime);
-        EXPECT_EQ(a.EndTime, b->EndTime);
-        EXPECT_EQ(a.RepeatData, b->RepeatData);
-        EXPECT_EQ(a.Section, b->Section);
-    }
+    for (const TRmRecordStruct* r : store.Records)
+        EXPECT_EQ(Fields(*r),
+                  Fields(*TRemindFile::ReadRecordFrom(profile, store.GetFormatSettings(), L"UNFINISHED", r->Section)));
 }
 
 void ExpectLoadMatchesProfile(const std::wstring& path, const fw::TFormatSettings& fs, size_t records) {
@@ -91,7 +78,13 @@ TEST_F(DataFileTest, LoadingReadsEveryEncodingAsTheProfileFunctionsDo) {
     WriteUtf16File(path, L"[UNFINISHED]\r\nR20240101000001=" + huge + L"\r\nR20240101000002=" + std::wstring(70000, L' ') +
                              L"x" + std::wstring(70000, L'\t') + L"\r\n[R20240101000001]\r\nVOICE=" + huge + L"\r\nPERIOD=1\r\n");
     ExpectLoadMatchesProfile(path, us, 2);
-    EXPECT_EQ(Open()->Records[0]->Name, huge);
+    {
+        auto store = Open();
+        EXPECT_EQ(store->Records[0]->Name, huge);
+        store->Records[0]->Name += L"end";  // written whole as well
+        store->UpdateRecord(store->Records[0]);
+    }
+    EXPECT_EQ(Open()->Records[0]->Name, huge + L"end");
     WriteUtf16File(path, utf16);
     ExpectLoadMatchesProfile(path, us, 21);
     auto store = Open();
@@ -152,17 +145,16 @@ TEST_F(DataFileTest, ChangesLeaveTheBytesTheProfileFunctionsWouldLeave) {
             testsupport::WriteFileBytes(theirs, testsupport::ReadFileBytes(mine));
         TRemindFile store(mine, us);
         fw::TIniFile profile(theirs);
+        const std::vector<fw::TCustomIniFile*> both = {&store, &profile};
         for (size_t i = 0; i < steps.size(); ++i) {
-            const Step& s = steps[i];
-            if (!s.key) {
-                store.EraseSection(s.section);
-                profile.EraseSection(s.section);
-            } else if (!s.value) {
-                store.DeleteKey(s.section, s.key);
-                profile.DeleteKey(s.section, s.key);
-            } else {
-                store.WriteString(s.section, s.key, s.value);
-                profile.WriteString(s.section, s.key, s.value);
+            for (fw::TCustomIniFile* ini : both) {
+                const Step& s = steps[i];
+                if (!s.key)
+                    ini->EraseSection(s.section);
+                else if (!s.value)
+                    ini->DeleteKey(s.section, s.key);
+                else
+                    ini->WriteString(s.section, s.key, s.value);
             }
             ASSERT_EQ(testsupport::ReadFileBytes(mine), testsupport::ReadFileBytes(theirs)) << "step " << i;
         }
