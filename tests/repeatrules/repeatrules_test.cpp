@@ -116,17 +116,6 @@ TEST(NextTimeRules, DailyEqualityHoldsForEveryMinuteOfADay) {
     }
 }
 
-TEST(NextTimeRules, YearlyIsNeverInThePast) {
-    const TRmRecordStruct r = Yearly(At(2021, 11, 30), Wake(18, 30));
-    for (TDateTime now = At(2023, 1, 1); now < At(2025, 1, 1); now += 0.7) {
-        const TDateTime t = NextTime(r, now);
-        ASSERT_GE(Ms(t), Ms(now)) << Show(now);
-        ASSERT_LT(t - now, 366.0) << Show(now);
-        ASSERT_EQ(11, fw::MonthOf(t));
-        ASSERT_EQ(30, fw::DayOf(t));
-    }
-}
-
 TEST(NextTimeRules, CorruptStoredDateMeansNoOccurrence) {
     const double inf = std::numeric_limits<double>::infinity();
     for (double d : {std::numeric_limits<double>::quiet_NaN(), inf, -inf, 1e300, -1e300, 2958466.0, -693594.0})
@@ -143,19 +132,6 @@ TEST(NextTimeRules, SearchesRejectDaysOutsideTheirRange) {
     EXPECT_EQ(NoOccurrence, NextWeekDay(w, -3, w.RepeatData.data(), Tue));
     EXPECT_EQ(NoMonthOccurrence, NextMonthDay(m, 0, m.RepeatData.data(), Tue));
     EXPECT_EQ(NoMonthOccurrence, NextMonthDay(m, 32, m.RepeatData.data(), Tue));
-}
-
-TEST(ActiveReminder, EndTimeZeroOrPendingDueTime) {
-    const struct {
-        TDateTime end, next;
-        bool active;
-    } cases[] = {{0, 0, true}, {0, Tue, true}, {Tue, 0, false}, {Tue, Tue + 1, true}};
-    for (const auto& c : cases) {
-        TRmRecordStruct r;
-        r.EndTime = c.end;
-        r.NextDue = c.next;
-        EXPECT_EQ(c.active, IsReminderActive(r)) << c.end << " " << c.next;
-    }
 }
 
 TEST(TimeLeftText, CountsAndUnits) {
@@ -187,12 +163,6 @@ TEST(TimeLeftText, CountsAndUnits) {
     }
 }
 
-TEST(TimeLeftText, UsesTheWordsGiven) {
-    TTimeUnitWords w;
-    w.Day = L"Tag", w.Days = L"Tage", w.Hour = L"Stunde", w.Hours = L"Stunden";
-    EXPECT_EQ(L"2 Tage  1 Stunde  ", FormatTimeLeft(At(2024, 3, 7, 11, 0), At(2024, 3, 5, 10, 0), w));
-}
-
 TEST(ListText, EachRuleInTwoLocales) {
     const struct {
         const char* name;
@@ -216,25 +186,4 @@ TEST(ListText, EachRuleInTwoLocales) {
         EXPECT_EQ(std::wstring(c.enUs), FormatListText(c.record, testsupport::EnUsFormats())) << c.name;
         EXPECT_EQ(std::wstring(c.german), FormatListText(c.record, testsupport::GermanFormats())) << c.name;
     }
-}
-
-TEST(ShortDayNames, SundayFirst) {
-    const fw::TFormatSettings de = testsupport::GermanFormats();
-    EXPECT_EQ(L"So", GetShortDayName(1, nullptr, de));
-    EXPECT_EQ(L"Sa", GetShortDayName(7, nullptr, de));
-    EXPECT_EQ(L"", GetShortDayName(8, nullptr, de));
-    fw::TStringList list;
-    list.Add(L"kept");
-    EXPECT_EQ(L"", GetShortDayName(0, &list, de));
-    ASSERT_EQ(8, list.Count());
-    EXPECT_EQ(L"kept", list[0]);
-    EXPECT_EQ(L"So", list[1]);
-    EXPECT_EQ(L"Mo", list[2]);
-    EXPECT_EQ(L"Sa", list[7]);
-    // The thread's locale numbers its abbreviated names from Monday; the seventh is Sunday's.
-    wchar_t sunday[80] = {}, monday[80] = {};
-    ASSERT_GT(GetLocaleInfoW(GetThreadLocale(), LOCALE_SABBREVDAYNAME7, sunday, 80), 0);
-    ASSERT_GT(GetLocaleInfoW(GetThreadLocale(), LOCALE_SABBREVDAYNAME1, monday, 80), 0);
-    EXPECT_EQ(std::wstring(sunday), GetShortDayName(1));
-    EXPECT_EQ(std::wstring(monday), GetShortDayName(2));
 }
