@@ -65,26 +65,32 @@ TEST_F(DataFileTest, RestoreAddsOnlyRemindersWhoseSectionsAreMissing) {
     store->MergeFrom(other);
     store->MergeFrom(path);
     EXPECT_EQ(store->Records.size(), 2u);
-    EXPECT_EQ(IniText(path).Keys(L"UNFINISHED").size(), 2u);
+    EXPECT_EQ(IniText(path).Values(L"UNFINISHED").size(), 2u);
 }
 
-TEST_F(DataFileTest, ListKeysNamingTheFilesOwnSectionsAreNoReminders) {
-    // Hand edits: keys in the list that name the settings, the list itself and the backup date.
+TEST_F(DataFileTest, HandEditedListsNeitherHideNorReviveNorDamageAnything) {
+    // Keys in the list that name the settings, the list itself and the backup date; a reminder
+    // listed twice (in another case) with two sections.
     const std::wstring listed =
         L"[CONFIG]\r\nLanguage=Deutsch\r\nNEWSID=5\r\n"
         L"[UNFINISHED]\r\nCONFIG=settings\r\nR20240305140709=real\r\nunfinished=the list\r\nBackup=date\r\n"
-        L"[R20240305140709]\r\nPERIOD=1\r\n"
+        L"R20240306140709=two\r\nr20240305140709=real again\r\n"
+        L"[R20240305140709]\r\nPERIOD=1\r\n[R20240306140709]\r\nPERIOD=2\r\n[R20240305140709]\r\nPERIOD=3\r\n"
         L"[BACKUP]\r\nBACKTIME=3/5/2024\r\n";
     WriteUtf16File(path, listed);
     {
         auto store = Open();
-        ASSERT_EQ(store->Records.size(), 1u);
+        ASSERT_EQ(store->Records.size(), 2u);
         EXPECT_EQ(store->Records[0]->Name, L"real");
+        EXPECT_EQ(store->Records[0]->Period, 1);
         store->UpdateRecord(store->Records[0]);
         store->DeleteRecord(store->Records[0]);
     }
-    EXPECT_EQ(IniText(path).Value(L"CONFIG", L"Language"), L"Deutsch");
-    EXPECT_EQ(IniText(path).Keys(L"UNFINISHED"), (Lines{L"CONFIG", L"unfinished", L"Backup"}));
+    IniText ini(path);
+    EXPECT_EQ(ini.Value(L"CONFIG", L"Language"), L"Deutsch");
+    EXPECT_EQ(ini.Values(L"UNFINISHED"),
+              (Lines{L"CONFIG=settings", L"unfinished=the list", L"Backup=date", L"R20240306140709=two"}));
+    EXPECT_EQ(Open()->Records.size(), 1u) << "the deleted reminder does not come back";
 
     // Restoring such a file touches none of this file's own sections either.
     const std::wstring other = dir.File(L"other.dat");
@@ -92,10 +98,7 @@ TEST_F(DataFileTest, ListKeysNamingTheFilesOwnSectionsAreNoReminders) {
     ASSERT_TRUE(DeleteFileW(path.c_str()));
     auto store = Open();
     store->MergeFrom(other);
-    ASSERT_EQ(store->Records.size(), 1u);
+    ASSERT_EQ(store->Records.size(), 2u);
     EXPECT_EQ(store->Records[0]->Name, L"real");
-    IniText ini(path);
-    EXPECT_FALSE(ini.SectionExists(L"CONFIG"));
-    EXPECT_FALSE(ini.SectionExists(L"BACKUP"));
-    EXPECT_EQ(ini.Keys(L"UNFINISHED"), Lines{L"R20240305140709"});
+    EXPECT_EQ(IniText(path).Sections(), (Lines{L"UNFINISHED", L"R20240305140709", L"R20240306140709"}));
 }

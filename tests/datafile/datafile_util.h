@@ -34,11 +34,6 @@ public:
         ReadSections(list);
         return ToLines(list);
     }
-    Lines Keys(const std::wstring& section) {
-        fw::TStringList list;
-        ReadSection(section, list);
-        return ToLines(list);
-    }
     // The section's "key=value" lines.
     Lines Values(const std::wstring& section) {
         fw::TStringList list;
