@@ -126,14 +126,6 @@ TEST(NextTimeRules, CorruptStoredDateMeansNoOccurrence) {
         }
 }
 
-TEST(NextTimeRules, SearchesRejectDaysOutsideTheirRange) {
-    const TRmRecordStruct w = Weekly(Wake(8), {0, 1, 2, 3, 4, 5, 6}), m = Monthly(Wake(8), {1, 2, 3});
-    EXPECT_EQ(NoOccurrence, NextWeekDay(w, 0, w.RepeatData.data(), Tue));
-    EXPECT_EQ(NoOccurrence, NextWeekDay(w, -3, w.RepeatData.data(), Tue));
-    EXPECT_EQ(NoMonthOccurrence, NextMonthDay(m, 0, m.RepeatData.data(), Tue));
-    EXPECT_EQ(NoMonthOccurrence, NextMonthDay(m, 32, m.RepeatData.data(), Tue));
-}
-
 TEST(TimeLeftText, CountsAndUnits) {
     const TDateTime now = At(2024, 1, 10, 8, 0);
     const struct {
