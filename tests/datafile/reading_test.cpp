@@ -4,10 +4,10 @@
 
 using namespace datafiletest;
 
-TEST_F(DataFileTest, AFileOfTheEarlierProgramReadsWhole) {
+TEST_F(DataFileTest, AFileOfTheEarlierProgramReadsWholeAndBecomesUtf16AtTheFirstWriteWithoutLoss) {
     // As the earlier program wrote it: ANSI code page, "M/d/yyyy h:mm:ss tt", no byte-order mark;
-    // edited by hand: short and lower-case repeat data, a section of another name with ISO dates
-    // and no PERIOD.
+    // then edited: short and lower-case repeat data, texts of another date format, a section of
+    // another name with ISO dates and no PERIOD.
     WriteAnsi(path,
               L"[CONFIG]\r\nAUTEUPDATE=1\r\nCHECKNEWS=0\r\nNEWSID=17\r\nLanguage=Fran\u00E7ais\r\nSetupVer=1.14.52\r\n"
               L"[UNFINISHED]\r\nR20240305140709=Caf\u00E9 mit M\u00FCller\r\nR20240306081500=Weekly standup\r\n"
@@ -15,18 +15,20 @@ TEST_F(DataFileTest, AFileOfTheEarlierProgramReadsWhole) {
               L"[R20240305140709]\r\nPERIOD=0\r\nCREATEDATETIME=3/5/2024 2:07:09 PM\r\nLASTTIME=3/5/2024 2:07:09 PM\r\n"
               L"WAKETIME=6:30:00 PM\r\nVOICE=default.mp3\r\nENDTIME=\r\n"
               L"REPEAT_DATA=00000000000000000000008025E64000000000000000000000000000000000\r\n"
-              L"[R20240306081500]\r\nPERIOD=2\r\nCREATEDATETIME=3/6/2024 8:15:00 AM\r\nLASTTIME=3/11/2024 9:01:00 AM\r\n"
-              L"WAKETIME=9:00:00 AM\r\nVOICE=C:\\Users\\me\\Music\\gong.wav\r\nENDTIME=\r\n"
+              L"[R20240306081500]\r\nPERIOD=2\r\nCREATEDATETIME=06.03.2024 08:15:00\r\nLASTTIME=3/11/2024 9:01:00 AM\r\n"
+              L"WAKETIME=9:00:00 AM\r\nVOICE=C:\\Users\\me\\Music\\gong.wav\r\nENDTIME=20.03.2024 16:00:00\r\n"
               L"REPEAT_DATA=000101010101\r\n"
               L"[R20231224180000]\r\nPERIOD=4\r\nCREATEDATETIME=12/24/2023 6:00:00 PM\r\nLASTTIME=12/24/2024 7:00:00 PM\r\n"
               L"WAKETIME=7:00:00 PM\r\nVOICE=\r\nENDTIME=1/2/2025\r\n"
               L"REPEAT_DATA=0000000000000000000000801ce64000000000000000000000000000000000\r\n"
               L"[Rshort]\r\nCREATEDATETIME=2023-11-02 10:20:30\r\nLASTTIME=2024-03-06 07:08:09\r\n");
     const auto original = testsupport::ReadFileBytes(path);
+    // The half-written copy a crash during an earlier save left beside the data file.
+    testsupport::WriteFileBytes(path + L".tmp", std::vector<uint8_t>{0xFF, 0xFE, '[', 0});
     auto store = Open();
+    EXPECT_FALSE(fw::FileExists(path + L".tmp"));
     EXPECT_FALSE(Config.CheckNews);
     EXPECT_EQ(Config.NewsId, 17);
-    EXPECT_EQ(Config.Language, L"Fran\u00E7ais");
     ASSERT_EQ(store->Records.size(), 4u);
     const TRmRecordStruct &once = *store->Records[0], &weekly = *store->Records[1], &yearly = *store->Records[2];
     EXPECT_EQ(once.Name, L"Caf\u00E9 mit M\u00FCller");
@@ -35,10 +37,10 @@ TEST_F(DataFileTest, AFileOfTheEarlierProgramReadsWhole) {
     EXPECT_EQ(once.EndTime, 0.0);
     EXPECT_EQ(once.Voice, L"default.mp3");
     EXPECT_EQ(once.GetDate(), 45356.0);
-    EXPECT_EQ(weekly.Voice, L"C:\\Users\\me\\Music\\gong.wav");
+    EXPECT_EQ(weekly.CreateDateTime, fw::EncodeDateTime(2024, 3, 6, 8, 15, 0, 0));  // from the section name
     EXPECT_NEAR(weekly.LastTime, fw::EncodeDateTime(2024, 3, 11, 9, 1, 0, 0), 1e-9);
+    EXPECT_NE(weekly.EndTime, 0.0) << "a completion time that does not read keeps it completed";
     for (int d = 0; d < 7; ++d) EXPECT_EQ(weekly.GetWeekDays(d), d >= 1 && d <= 5) << d;
-    EXPECT_EQ(yearly.Period, 4);
     EXPECT_EQ(yearly.EndTime, fw::EncodeDate(2025, 1, 2));
     EXPECT_EQ(yearly.GetDate(), fw::EncodeDate(2023, 12, 24));
     TRmRecordStruct& byHand = *store->Records[3];
@@ -46,12 +48,18 @@ TEST_F(DataFileTest, AFileOfTheEarlierProgramReadsWhole) {
     EXPECT_EQ(byHand.CreateDateTime, fw::EncodeDateTime(2023, 11, 2, 10, 20, 30, 0));
     EXPECT_EQ(byHand.LastTime, fw::EncodeDateTime(2024, 3, 6, 7, 8, 9, 0));
     EXPECT_EQ(testsupport::ReadFileBytes(path), original) << "loading alone changes nothing in the file";
-    // Written back to the section it came from, whatever its name.
+    // The first write makes the file UTF-16 and writes the record back to its own section.
+    byHand.Name = L"\u041F\u0440\u0438\u0432\u0435\u0442";
     store->UpdateRecord(&byHand);
     IniText ini(path);
+    EXPECT_EQ(ini.GetEncoding(), fw::TEncoding::UTF16LE);
     EXPECT_EQ(ini.Sections(), (Lines{L"CONFIG", L"UNFINISHED", L"R20240305140709", L"R20240306081500",
                                      L"R20231224180000", L"Rshort"}));
     EXPECT_EQ(ini.Value(L"Rshort", L"CREATEDATETIME"), L"11/2/2023 10:20:30 AM");
+    auto again = Open();
+    EXPECT_EQ(Config.Language, L"Fran\u00E7ais");
+    ASSERT_EQ(again->Records.size(), 4u);
+    for (size_t i = 0; i < 4; ++i) EXPECT_EQ(Fields(*again->Records[i]), Fields(*store->Records[i]));
 }
 
 TEST_F(DataFileTest, AUtf16FileWithoutItsMarkLoadsWholeAndADamagedFileIsCopiedBeforeItsFirstSave) {

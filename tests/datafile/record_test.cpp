@@ -6,10 +6,11 @@
 
 using namespace datafiletest;
 
-TEST_F(DataFileTest, EveryRuleRoundTripsWithEveryField) {
+TEST_F(DataFileTest, EveryRuleAndTheSettingsRoundTripWithEveryField) {
     std::vector<TRmRecordStruct> expected;
     {
         auto store = Open();
+        EXPECT_EQ(online.guidCalls, 1);
         for (uint8_t period = 0; period <= 4; ++period) {
             // Characters outside the ANSI code page, in the list and in a sound path.
             TRmRecordStruct* r = MakeRecord(period, kMoment + period / 24.0,
@@ -22,6 +23,14 @@ TEST_F(DataFileTest, EveryRuleRoundTripsWithEveryField) {
             store->AddRecord(r);
             expected.push_back(*r);
         }
+        Config.AutoUpdate = false;
+        Config.NewsId = 42;
+        Config.Language = L"Deutsch";
+        Config.SetupVer = L"1.14.52";
+        store->SaveConfig();
+        EXPECT_EQ(IniText(path).Values(L"CONFIG"), (Lines{L"AUTEUPDATE=0", L"CHECKNEWS=1", L"NEWSID=42",
+                                                          L"Language=Deutsch", L"SetupVer=1.14.52"}));
+        Config.SetupVer = L"2.0.1";  // changed in memory only: the store's end writes it
     }
     IniText ini(path);
     EXPECT_EQ(ini.GetEncoding(), fw::TEncoding::UTF16LE);
@@ -36,33 +45,16 @@ TEST_F(DataFileTest, EveryRuleRoundTripsWithEveryField) {
     EXPECT_EQ(ini.Value(L"R20240305150709", L"VOICE"), L"");             // mute: the key is there, empty
     EXPECT_EQ(ini.Value(L"R20240305180709", L"ENDTIME"), L"4/1/2024");  // no time at midnight
     EXPECT_EQ(ini.Value(L"R20240305170709", L"ENDTIME"), L"4/2/2024 9:08:07 AM");
-    auto store = Open();
-    ASSERT_EQ(store->Records.size(), expected.size());
-    for (size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(Fields(*store->Records[i]), Fields(expected[i]));
-}
-
-TEST_F(DataFileTest, SettingsAreSavedInOrderAndTheMachineIdIsFetchedAtEveryLoad) {
-    {
-        auto store = Open();
-        EXPECT_EQ(online.guidCalls, 1);
-        Config.AutoUpdate = false;
-        Config.NewsId = 42;
-        Config.Language = L"Deutsch";
-        Config.SetupVer = L"1.14.52";
-        store->SaveConfig();
-        EXPECT_EQ(IniText(path).Values(L"CONFIG"), (Lines{L"AUTEUPDATE=0", L"CHECKNEWS=1", L"NEWSID=42",
-                                                          L"Language=Deutsch", L"SetupVer=1.14.52"}));
-        Config.SetupVer = L"2.0.1";  // changed in memory only: the store's end writes it
-    }
     Config = TConfig{};
     auto store = Open();
-    EXPECT_EQ(online.guidCalls, 2);
+    EXPECT_EQ(online.guidCalls, 2) << "the machine id is fetched at every load";
     ASSERT_FALSE(Config.MachineGuid.empty());
     EXPECT_FALSE(Config.AutoUpdate);
     EXPECT_EQ(Config.NewsId, 42);
     EXPECT_EQ(Config.SetupVer, L"2.0.1");
-    // The id is never stored in the file.
-    for (const auto& line : IniText(path).Values(L"CONFIG")) EXPECT_EQ(line.find(Config.MachineGuid), line.npos);
+    for (const auto& line : ini.Values(L"CONFIG")) EXPECT_EQ(line.find(Config.MachineGuid), line.npos) << "stored";
+    ASSERT_EQ(store->Records.size(), expected.size());
+    for (size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(Fields(*store->Records[i]), Fields(expected[i]));
 }
 
 TEST_F(DataFileTest, EachOperationSavesTheFileOnceAndOnlyForRecordsOfTheStore) {
