@@ -81,7 +81,7 @@ private:
     std::wstring FOldLangFile;
 };
 
-TEST_F(LanguageTest, SelectLanguage) {
+TEST_F(LanguageTest, SelectLanguageAndItsFile) {
     const struct {
         const char* name;
         LANGID ui;
@@ -120,19 +120,16 @@ TEST_F(LanguageTest, SelectLanguage) {
         EXPECT_EQ(Saved(), L"") << bad;
         EXPECT_EQ(Selected(), L"American") << bad;
     }
-    DeleteFileW(LanguagePath(L"American").c_str());
-    ASSERT_TRUE(RemoveDirectoryW((ProgramDir->Path() + L"\\Languages").c_str()));
-    EXPECT_EQ(Selected(), L"English") << "no languages folder";
-}
-
-TEST_F(LanguageTest, LanguageFileIsTheNamedFileOrEnglishInsideTheLanguagesFolder) {
-    AddLanguage(L"Deutsch", "0407");
-    // A file that exists, reached through a path in the name.
+    // The language file is the named one, or English, inside the languages folder.
     WriteText(ProgramDir->Path() + L"\\Outside.ini", "[Translation]\r\n");
-    for (auto [name, file] : {std::pair{L"Deutsch", L"Deutsch"}, {L"Klingon", L"English"}, {L"..\\Outside", L"English"}}) {
+    for (auto [name, file] :
+         {std::pair{L"American", L"American"}, {L"Klingon", L"English"}, {L"..\\Outside", L"English"}}) {
         SetLanguageFile(name);
         EXPECT_TRUE(fw::SameText(LangFile, LanguagePath(file))) << testsupport::Narrow(LangFile);
     }
+    DeleteFileW(LanguagePath(L"American").c_str());
+    ASSERT_TRUE(RemoveDirectoryW((ProgramDir->Path() + L"\\Languages").c_str()));
+    EXPECT_EQ(Selected(), L"English") << "no languages folder";
 }
 
 // ---------------------------------------------------------------------------------------------
