@@ -93,11 +93,6 @@ inline TRmRecordStruct* MakeRecord(uint8_t period, fw::TDateTime created, const 
             r->SetWeekDays(1, true);
             r->SetWeekDays(5, true);
             break;
-        case 3:
-            r->SetMonthDays(0, true);
-            r->SetMonthDays(14, true);
-            r->SetMonthDays(30, true);
-            break;
         default: r->SetDate(fw::DateOf(created) + 3); break;
     }
     return r;

@@ -1,6 +1,6 @@
 // The real program: started twice, the second start hands over to the first (which restores and
-// raises its visible window) and ends at once, the first reports a new version to the configured
-// server; started with Windows without an active reminder, it ends by itself and keeps its settings.
+// raises its visible window) and ends at once; the first reports a new version to the configured
+// server.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -106,16 +106,6 @@ TEST_F(EndToEndStartup, SecondStartRestoresTheFirstInstancesWindowAndEnds) {
     ASSERT_NE(main, nullptr);
     PostMessageW(main, WM_CLOSE, 0, 0);
     EXPECT_TRUE(again.WaitEnd(15000));
-}
-
-TEST_F(EndToEndStartup, StartWithWindowsWithoutActiveReminderEndsAndSavesTheSettings) {
-    data.Seed(exe);  // no reminders at all
-    TChildProcess run;
-    ASSERT_TRUE(run.Start(exe, RunParameter));
-    ASSERT_TRUE(run.WaitEnd(20000)) << "the program kept running without an active reminder";
-    EXPECT_EQ(run.ExitCode(), 0u);
-    // The settings were written on the way out (the seeded file had no language key).
-    EXPECT_EQ(fw::TIniFile(data.File).ReadString(L"CONFIG", L"Language", L"missing"), L"English");
 }
 
 TEST(EndToEndBuilds, OnlyTheTestBuildTakesTheServerAddressFromTheEnvironment) {
