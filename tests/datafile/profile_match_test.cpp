@@ -88,20 +88,6 @@ TEST_F(DataFileTest, LoadingReadsEveryEncodingAsTheProfileFunctionsDo) {
     EXPECT_EQ(Open()->Records[0]->Name, huge + L"end");
 }
 
-TEST_F(DataFileTest, AKeyLineWithoutANameHidesNoReminder) {
-    // Key by key, the list of names ends at a line "=text" (its empty name ends the list); the
-    // reminders after it are still the user's and are loaded.
-    WriteUtf16File(path,
-               L"[UNFINISHED]\r\nR20240101000001=first\r\n=no name\r\n \t= blank name\r\nR20240101000002=second\r\n"
-               L"[R20240101000002]\r\nPERIOD=2\r\nVOICE=v.mp3\r\n");
-    ASSERT_EQ(ProfileKeys(path), (std::vector<std::wstring>{L"R20240101000001"}));
-    auto store = Open();
-    ASSERT_EQ(store->Records.size(), 2u);
-    EXPECT_EQ(store->Records[1]->Name, L"second");
-    EXPECT_EQ(store->Records[1]->Period, 2);
-    ExpectRecordsMatchProfile(*store);
-}
-
 TEST_F(DataFileTest, ChangesLeaveTheBytesTheProfileFunctionsWouldLeave) {
     // Each change made through the store and, on a copy of the same file, through the profile
     // functions themselves: both files hold the same bytes after every step.

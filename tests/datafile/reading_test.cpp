@@ -81,8 +81,10 @@ TEST_F(DataFileTest, AUtf16FileWithoutItsMarkLoadsWholeAndADamagedFileIsCopiedBe
         EXPECT_EQ(store->Records[7]->Period, 2);
         EXPECT_EQ(Config.Language, L"Deutsch");
         const std::wstring copy = dir.File(L"backup.dat");
-        store->Backup(copy);
-        EXPECT_EQ(IniText(copy).Value(L"UNFINISHED", L"R20240305140717"), L"Erinnerung \u00E4\u20AC 7");
+        store->Backup(copy);  // a copy of a UTF-16 file is UTF-16 too
+        IniText backup(copy);
+        EXPECT_EQ(backup.GetEncoding(), fw::TEncoding::UTF16LE);
+        EXPECT_EQ(backup.Value(L"UNFINISHED", L"R20240305140717"), L"Erinnerung \u00E4\u20AC 7");
         store->UpdateRecord(store->Records[3]);
     }
     EXPECT_TRUE(copies.empty());
