@@ -68,13 +68,11 @@ class DataFileTest : public ::testing::Test {
 protected:
     void SetUp() override { Config = TConfig{}; }
     void TearDown() override { fw::SetClock({}); }
-    std::unique_ptr<TRemindFile> Open(const fw::TFormatSettings& fs) { return std::make_unique<TRemindFile>(path, fs); }
-    std::unique_ptr<TRemindFile> Open() { return Open(us); }
+    std::unique_ptr<TRemindFile> Open() { return std::make_unique<TRemindFile>(path, us); }
 
     testsupport::TempDir dir;
     std::wstring path = dir.File(L"vk_rmind_data.dat");
     fw::TFormatSettings us = testsupport::EnUsFormats();
-    fw::TFormatSettings de = testsupport::GermanFormats();
     // Gives the machine id and counts its calls.
     testsupport::TFakeOnlineServices online;
 };

@@ -10,7 +10,6 @@
 #include "local_http_server.h"
 #include "process_support.h"
 #include "test_support.h"
-#include "uMain.h"
 
 namespace {
 
