@@ -66,11 +66,11 @@ TEST_F(DataFileTest, HandEditedListsNeitherHideNorReviveNorDamageAnything) {
     // Keys in the list that name the settings, the list itself and the backup date; a key line
     // without a name (key by key it would end the list); a reminder listed twice with two sections.
     WriteUtf16File(path,
-                   L"[CONFIG]\r\nLanguage=Deutsch\r\nNEWSID=5\r\n"
-                   L"[UNFINISHED]\r\nCONFIG=settings\r\nR20240305140709=real\r\nunfinished=the list\r\nBackup=date\r\n"
-                   L"=no name\r\nR20240306140709=two\r\nr20240305140709=real again\r\n"
-                   L"[R20240305140709]\r\nPERIOD=1\r\n[R20240306140709]\r\nPERIOD=2\r\n[R20240305140709]\r\nPERIOD=3\r\n"
-                   L"[BACKUP]\r\nBACKTIME=3/5/2024\r\n");
+               L"[CONFIG]\r\nLanguage=Deutsch\r\nNEWSID=5\r\n"
+               L"[UNFINISHED]\r\nCONFIG=settings\r\nR20240305140709=real\r\nunfinished=the list\r\nBackup=date\r\n"
+               L"=no name\r\nR20240306140709=two\r\nr20240305140709=real again\r\n"
+               L"[R20240305140709]\r\nPERIOD=1\r\n[R20240306140709]\r\nPERIOD=2\r\n[R20240305140709]\r\nPERIOD=3\r\n"
+               L"[BACKUP]\r\nBACKTIME=3/5/2024\r\n");
     {
         auto store = Open();
         ASSERT_EQ(store->Records.size(), 2u);

@@ -30,11 +30,10 @@ void ExpectRecordsMatchProfile(TRemindFile& store) {
 }
 
 void ExpectLoadMatchesProfile(const std::wstring& path, const fw::TFormatSettings& fs, size_t records) {
-    const std::vector<std::wstring> expected = ProfileKeys(path);
     TRemindFile store(path, fs);
     std::vector<std::wstring> loaded;
     for (const TRmRecordStruct* r : store.Records) loaded.push_back(r->Section);
-    ASSERT_EQ(loaded, expected);
+    ASSERT_EQ(loaded, ProfileKeys(path));
     EXPECT_EQ(loaded.size(), records);
     ExpectRecordsMatchProfile(store);
 }
@@ -63,8 +62,8 @@ const std::wstring kAwkward =
 }  // namespace
 
 TEST_F(DataFileTest, LoadingReadsEveryEncodingAsTheProfileFunctionsDo) {
-    const std::vector<uint8_t> utf16 =
-        fw::EncodeText(kAwkward + L"[R20240101000012]\r\nVOICE=\u3000wide\u00A0\uFEFF\r\n", fw::TEncoding::UTF16LE, true);
+    const std::wstring wide = kAwkward + L"[R20240101000012]\r\nVOICE=\u3000wide\u00A0\uFEFF\r\n";
+    const std::vector<uint8_t> utf16 = fw::EncodeText(wide, fw::TEncoding::UTF16LE, true);
     // Characters of the code page, and bytes it does not define; UTF-8 with a bad sequence.
     const std::string ansi = fw::WideToAnsi(kAwkward) + "[R20240101000012]\r\nVOICE=Caf\xE9 \x80 \x81\x8D\x90 \xFF\r\n" +
                              "[R20240101000008]\r\nVOICE=\xC3\xA9\r\n";

@@ -198,8 +198,8 @@ const Scenario Scenarios[] = {
     // Finished in the list while the notice showed it, then postponed there: once more, then quiet.
     {"FinishedRepeatingReminderPostponedRunsOnceMoreOnly", 1, Wake(8), Y8,
      {P(Day + Wake(8, 30, 20)), T(Day + Wake(8, 10)), T(Day + Wake(8, 30, 14), 0), T(Day + Wake(8, 30, 22), 1),
-      T(Day + Wake(8, 30, 24), 1), T(Day + 1 + Wake(7, 59, 57)), T(Day + 1 + Wake(8, 0, 2), 1)}, 0, Day + Wake(8, 0, 10),
-     -1, {}, Day + Wake(8, 0, 10)},
+      T(Day + Wake(8, 30, 24), 1), T(Day + 1 + Wake(7, 59, 57)), T(Day + 1 + Wake(8, 0, 2), 1)},
+     0, Day + Wake(8, 0, 10), -1, {}, Day + Wake(8, 0, 10)},
     {"CompletedOneTimePostponedTimeMissedByTheTicks", 0, Wake(8), Day + Wake(7),
      {T(Day + Wake(7, 59, 57)), T(Day + Wake(8, 0, 2)), P(Day + Wake(8, 5, 1)), T(Day + Wake(8, 4, 55), 1),
       T(Day + Wake(8, 5, 5), 2)}, 0, Day + Wake(8, 5, 5), -1, Day},

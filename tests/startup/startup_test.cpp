@@ -24,8 +24,6 @@ std::wstring gAppData;
 LANGID FakeUILanguage() { return gUILanguage; }
 void FakeAppData(std::wstring& Path) { Path = gAppData; }
 
-void WriteText(const std::wstring& path, const std::string& text) { testsupport::WriteFileBytes(path, text); }
-
 // A program folder with its "Languages" folder and an application-data folder, both private.
 class LanguageTest : public ::testing::Test {
 protected:
@@ -54,12 +52,12 @@ protected:
         return ProgramDir->Path() + L"\\Languages\\" + name + L".ini";
     }
     void AddLanguage(const std::wstring& name, const std::string& langCode) {
-        WriteText(LanguagePath(name), "[Translation]\r\nLangCode=" + langCode + "\r\n");
+        testsupport::WriteFileBytes(LanguagePath(name), "[Translation]\r\nLangCode=" + langCode + "\r\n");
     }
     std::wstring DataFile() const { return AppDataDir.Path() + L"\\Vesk_Reminder\\vk_rmind_data.dat"; }
     void SaveLanguage(const std::string& name) {
         CreateDirectoryW((AppDataDir.Path() + L"\\Vesk_Reminder").c_str(), nullptr);
-        WriteText(DataFile(), "[CONFIG]\r\nAUTEUPDATE=1\r\nLanguage=" + name + "\r\n");
+        testsupport::WriteFileBytes(DataFile(), "[CONFIG]\r\nAUTEUPDATE=1\r\nLanguage=" + name + "\r\n");
     }
     std::wstring Saved() {
         std::wstring lang = L"garbage";
@@ -121,7 +119,7 @@ TEST_F(LanguageTest, SelectLanguageAndItsFile) {
         EXPECT_EQ(Selected(), L"American") << bad;
     }
     // The language file is the named one, or English, inside the languages folder.
-    WriteText(ProgramDir->Path() + L"\\Outside.ini", "[Translation]\r\n");
+    testsupport::WriteFileBytes(ProgramDir->Path() + L"\\Outside.ini", "[Translation]\r\n");
     for (auto [name, file] :
          {std::pair{L"American", L"American"}, {L"Klingon", L"English"}, {L"..\\Outside", L"English"}}) {
         SetLanguageFile(name);
