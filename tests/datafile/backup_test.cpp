@@ -81,7 +81,7 @@ TEST_F(DataFileTest, HandEditedListsNeitherHideNorReviveNorDamageAnything) {
         store->DeleteRecord(store->Records[0]);
     }
     IniText ini(path);
-    EXPECT_EQ(ini.Value(L"CONFIG", L"Language"), L"Deutsch");
+    EXPECT_EQ(ini.Sections(), (Lines{L"CONFIG", L"UNFINISHED", L"R20240306140709", L"BACKUP"}));
     EXPECT_EQ(ini.Values(L"UNFINISHED"),
               (Lines{L"CONFIG=settings", L"unfinished=the list", L"Backup=date", L"=no name", L"R20240306140709=two"}));
     EXPECT_EQ(Open()->Records.size(), 1u) << "the deleted reminder does not come back";
