@@ -1,135 +1,65 @@
-// Reading what other writers left: the repeat-data hex codec, integer and boolean settings, and a
-// data file made the way the earlier program made them (ANSI, United States formats).
+// Reading what other writers left: a data file of the earlier program (ANSI, United States
+// formats), UTF-16 without its mark and files that do not decode.
 #include "datafile_util.h"
-
-#include "fw_datetime.h"
 
 using namespace datafiletest;
 
-namespace {
-
-std::array<uint8_t, 31> Bytes(std::initializer_list<std::pair<int, uint8_t>> set) {
-    std::array<uint8_t, 31> a{};
-    for (auto [i, v] : set) a[i] = v;
-    return a;
-}
-
-}  // namespace
-
-TEST_F(DataFileTest, RepeatDataHexReadsPairsUntilTheFirstBadOne) {
-    const std::wstring zeros62(62, L'0');
-    struct Case {
-        const wchar_t* section;
-        std::wstring hex;
-        std::array<uint8_t, 31> bytes;
-    };
-    const std::vector<Case> cases = {
-        {L"R20240101000001", L"01000001000000000000000000000000000000000000000000000000000000",
-         Bytes({{0, 1}, {3, 1}})},
-        {L"R20240101000002", L"00000000000000000000008025E64000000000000000000000000000000000",
-         Bytes({{11, 0x80}, {12, 0x25}, {13, 0xE6}, {14, 0x40}})},
-        {L"R20240101000003", L"0000000000000000000000800aff", Bytes({{11, 0x80}, {12, 0x0A}, {13, 0xFF}})},  // lower case, short
-        {L"R20240101000004", std::wstring(60, L'0') + L"7E" + L"FFFFFFFF", Bytes({{30, 0x7E}})},  // long: 31 bytes taken
-        {L"R20240101000005", L"01020", Bytes({{0, 1}, {1, 2}})},                                    // odd: last digit ignored
-        {L"R20240101000006", L"G1" + zeros62.substr(2), Bytes({})},                                  // bad first pair
-        {L"R20240101000007", L"0102Z30405", Bytes({{0, 1}, {1, 2}})},                               // bad pair in the middle
-        {L"R20240101000008", L"", Bytes({})},
-    };
-    std::wstring text = L"[UNFINISHED]\r\n";
-    for (const auto& c : cases) text += std::wstring(c.section) + L"=x\r\n";
-    for (const auto& c : cases) text += L"[" + std::wstring(c.section) + L"]\r\nPERIOD=2\r\nREPEAT_DATA=" + c.hex + L"\r\n";
-    WriteUtf16File(path, text);
-
-    auto store = Open();
-    ASSERT_EQ(store->Records.size(), cases.size());
-    for (size_t i = 0; i < cases.size(); ++i) {
-        SCOPED_TRACE(testsupport::Narrow(cases[i].section));
-        EXPECT_EQ(store->Records[i]->RepeatData, cases[i].bytes);
-    }
-    EXPECT_EQ(store->Records[1]->GetDate(), 45356.0);
-    EXPECT_TRUE(store->Records[0]->GetWeekDays(3));
-
-    // Written back, always 62 upper-case digits.
-    store->UpdateRecord(store->Records[2]);
-    EXPECT_EQ(ReadIni(path).Find(L"R20240101000003")->Value(L"REPEAT_DATA"),
-              L"0000000000000000000000800AFF" + std::wstring(62 - 28, L'0'));
-}
-
-TEST_F(DataFileTest, IntegersAndBooleansFallBackToTheirDefaults) {
-    struct Case {
-        const wchar_t* period;  // nullptr: no PERIOD key
-        uint8_t expected;
-    };
-    // The integer rule is the INI files' own; a period wraps to its byte.
-    const std::vector<Case> cases = {{nullptr, 255}, {L"256", 0}, {L"-2", 254}, {L"0X0A", 10}, {L"abc", 255}};
-    std::wstring text = L"[CONFIG]\r\nAUTEUPDATE=0\r\nCHECKNEWS=7\r\nNEWSID=0x1f\r\nSetupVer=1.14.52\r\n[UNFINISHED]\r\n";
-    for (size_t i = 0; i < cases.size(); ++i) text += L"R202401010000" + std::to_wstring(10 + i) + L"=x\r\n";
-    for (size_t i = 0; i < cases.size(); ++i) {
-        text += L"[R202401010000" + std::to_wstring(10 + i) + L"]\r\nVOICE=\r\n";
-        if (cases[i].period) text += L"PERIOD=" + std::wstring(cases[i].period) + L"\r\n";
-    }
-    WriteAnsi(path, text);
-    {
-        auto store = Open();
-        ASSERT_EQ(store->Records.size(), cases.size());
-        for (size_t i = 0; i < cases.size(); ++i)
-            EXPECT_EQ(store->Records[i]->Period, cases[i].expected) << (cases[i].period ? testsupport::Narrow(cases[i].period) : "missing");
-        EXPECT_FALSE(Config.AutoUpdate);
-        EXPECT_TRUE(Config.CheckNews);  // any integer but 0
-        EXPECT_EQ(Config.NewsId, 31);
-        EXPECT_EQ(Config.Language, L"English");  // missing
-        EXPECT_EQ(Config.SetupVer, L"1.14.52");
-    }
-
-    WriteAnsi(path, L"[CONFIG]\r\nAUTEUPDATE=yes\r\nCHECKNEWS=\r\nNEWSID=12abc\r\n");
-    Config.AutoUpdate = Config.CheckNews = false;
-    Config.NewsId = 5;
-    auto store = Open();
-    EXPECT_TRUE(Config.AutoUpdate);
-    EXPECT_TRUE(Config.CheckNews);
-    EXPECT_EQ(Config.NewsId, -1);
-}
-
-TEST_F(DataFileTest, AFileOfTheEarlierProgramReadsWhole) {
-    // As the earlier program wrote it: ANSI code page, "M/d/yyyy h:mm:ss tt", no byte-order mark.
+TEST_F(DataFileTest, AFileOfTheEarlierProgramReadsWholeAndBecomesUtf16AtTheFirstWriteWithoutLoss) {
+    // As the earlier program wrote it: ANSI code page, "M/d/yyyy h:mm:ss tt", no byte-order mark;
+    // then edited: short and lower-case repeat data, texts of another date format, a section of
+    // another name with ISO dates and no PERIOD.
     WriteAnsi(path,
               L"[CONFIG]\r\nAUTEUPDATE=1\r\nCHECKNEWS=0\r\nNEWSID=17\r\nLanguage=Fran\u00E7ais\r\nSetupVer=1.14.52\r\n"
               L"[UNFINISHED]\r\nR20240305140709=Caf\u00E9 mit M\u00FCller\r\nR20240306081500=Weekly standup\r\n"
-              L"R20231224180000=Geschenke\r\nR20240307120000=No rule\r\n"
+              L"R20231224180000=Geschenke\r\nRshort=By hand\r\n"
               L"[R20240305140709]\r\nPERIOD=0\r\nCREATEDATETIME=3/5/2024 2:07:09 PM\r\nLASTTIME=3/5/2024 2:07:09 PM\r\n"
               L"WAKETIME=6:30:00 PM\r\nVOICE=default.mp3\r\nENDTIME=\r\n"
               L"REPEAT_DATA=00000000000000000000008025E64000000000000000000000000000000000\r\n"
-              L"[R20240306081500]\r\nPERIOD=2\r\nCREATEDATETIME=3/6/2024 8:15:00 AM\r\nLASTTIME=3/11/2024 9:01:00 AM\r\n"
-              L"WAKETIME=9:00:00 AM\r\nVOICE=C:\\Users\\me\\Music\\gong.wav\r\nENDTIME=\r\n"
-              L"REPEAT_DATA=00010101010100000000000000000000000000000000000000000000000000\r\n"
+              L"[R20240306081500]\r\nPERIOD=2\r\nCREATEDATETIME=06.03.2024 08:15:00\r\nLASTTIME=3/11/2024 9:01:00 AM\r\n"
+              L"WAKETIME=9:00:00 AM\r\nVOICE=C:\\Users\\me\\Music\\gong.wav\r\nENDTIME=20.03.2024 16:00:00\r\n"
+              L"REPEAT_DATA=000101010101\r\n"
               L"[R20231224180000]\r\nPERIOD=4\r\nCREATEDATETIME=12/24/2023 6:00:00 PM\r\nLASTTIME=12/24/2024 7:00:00 PM\r\n"
               L"WAKETIME=7:00:00 PM\r\nVOICE=\r\nENDTIME=1/2/2025\r\n"
-              L"REPEAT_DATA=0000000000000000000000801CE64000000000000000000000000000000000\r\n"
-              L"[R20240307120000]\r\nCREATEDATETIME=3/7/2024 12:00:00 PM\r\n");
+              L"REPEAT_DATA=0000000000000000000000801ce64000000000000000000000000000000000\r\n"
+              L"[Rshort]\r\nCREATEDATETIME=2023-11-02 10:20:30\r\nLASTTIME=2024-03-06 07:08:09\r\n");
     const auto original = testsupport::ReadFileBytes(path);
+    // The half-written copy a crash during an earlier save left beside the data file.
+    testsupport::WriteFileBytes(path + L".tmp", std::vector<uint8_t>{0xFF, 0xFE, '[', 0});
     auto store = Open();
-    EXPECT_TRUE(Config.AutoUpdate);
+    EXPECT_FALSE(fw::FileExists(path + L".tmp"));
     EXPECT_FALSE(Config.CheckNews);
     EXPECT_EQ(Config.NewsId, 17);
-    EXPECT_EQ(Config.Language, L"Fran\u00E7ais");
-    EXPECT_EQ(Config.SetupVer, L"1.14.52");
     ASSERT_EQ(store->Records.size(), 4u);
     const TRmRecordStruct &once = *store->Records[0], &weekly = *store->Records[1], &yearly = *store->Records[2];
     EXPECT_EQ(once.Name, L"Caf\u00E9 mit M\u00FCller");
-    EXPECT_EQ(once.CreateDateTime, fw::EncodeDateTime(2024, 3, 5, 14, 7, 9, 0));
-    EXPECT_NEAR(once.LastTime, fw::EncodeDateTime(2024, 3, 5, 14, 7, 9, 0), 1e-9);
+    EXPECT_EQ(once.CreateDateTime, kMoment);
     EXPECT_NEAR(once.WakeTime, fw::EncodeTime(18, 30, 0, 0), 1e-9);
     EXPECT_EQ(once.EndTime, 0.0);
     EXPECT_EQ(once.Voice, L"default.mp3");
     EXPECT_EQ(once.GetDate(), 45356.0);
-    EXPECT_EQ(weekly.Period, 2);
-    EXPECT_EQ(weekly.Voice, L"C:\\Users\\me\\Music\\gong.wav");
+    EXPECT_EQ(weekly.CreateDateTime, fw::EncodeDateTime(2024, 3, 6, 8, 15, 0, 0));  // from the section name
+    EXPECT_NEAR(weekly.LastTime, fw::EncodeDateTime(2024, 3, 11, 9, 1, 0, 0), 1e-9);
+    EXPECT_NE(weekly.EndTime, 0.0) << "a completion time that does not read keeps it completed";
     for (int d = 0; d < 7; ++d) EXPECT_EQ(weekly.GetWeekDays(d), d >= 1 && d <= 5) << d;
-    EXPECT_EQ(yearly.Period, 4);
     EXPECT_EQ(yearly.EndTime, fw::EncodeDate(2025, 1, 2));
     EXPECT_EQ(yearly.GetDate(), fw::EncodeDate(2023, 12, 24));
-    EXPECT_EQ(store->Records[3]->Period, 255);  // no PERIOD: matches no rule
+    TRmRecordStruct& byHand = *store->Records[3];
+    EXPECT_EQ(byHand.Period, 255);  // no PERIOD: matches no rule
+    EXPECT_EQ(byHand.CreateDateTime, fw::EncodeDateTime(2023, 11, 2, 10, 20, 30, 0));
+    EXPECT_EQ(byHand.LastTime, fw::EncodeDateTime(2024, 3, 6, 7, 8, 9, 0));
     EXPECT_EQ(testsupport::ReadFileBytes(path), original) << "loading alone changes nothing in the file";
+    // The first write makes the file UTF-16 and writes the record back to its own section.
+    byHand.Name = L"\u041F\u0440\u0438\u0432\u0435\u0442";
+    store->UpdateRecord(&byHand);
+    IniText ini(path);
+    EXPECT_EQ(ini.GetEncoding(), fw::TEncoding::UTF16LE);
+    EXPECT_EQ(ini.Sections(), (Lines{L"CONFIG", L"UNFINISHED", L"R20240305140709", L"R20240306081500",
+                                     L"R20231224180000", L"Rshort"}));
+    EXPECT_EQ(ini.Value(L"Rshort", L"CREATEDATETIME"), L"11/2/2023 10:20:30 AM");
+    auto again = Open();
+    EXPECT_EQ(Config.Language, L"Fran\u00E7ais");
+    ASSERT_EQ(again->Records.size(), 4u);
+    for (size_t i = 0; i < 4; ++i) EXPECT_EQ(Fields(*again->Records[i]), Fields(*store->Records[i]));
 }
 
 TEST_F(DataFileTest, AUtf16FileWithoutItsMarkLoadsWholeAndADamagedFileIsCopiedBeforeItsFirstSave) {
@@ -148,15 +78,16 @@ TEST_F(DataFileTest, AUtf16FileWithoutItsMarkLoadsWholeAndADamagedFileIsCopiedBe
         store->OnDamagedCopy = keep;
         ASSERT_EQ(store->Records.size(), 20u);
         EXPECT_EQ(store->Records[7]->Name, L"Erinnerung \u00E4\u20AC 7");
-        EXPECT_EQ(store->Records[7]->Period, 2);
         EXPECT_EQ(Config.Language, L"Deutsch");
         const std::wstring copy = dir.File(L"backup.dat");
-        store->Backup(copy);
-        EXPECT_EQ(ReadIni(copy).Find(L"UNFINISHED")->Value(L"R20240305140717"), L"Erinnerung ä€ 7");
+        store->Backup(copy);  // a copy of a UTF-16 file is UTF-16 too
+        IniText backup(copy);
+        EXPECT_EQ(backup.GetEncoding(), fw::TEncoding::UTF16LE);
+        EXPECT_EQ(backup.Value(L"UNFINISHED", L"R20240305140717"), L"Erinnerung \u00E4\u20AC 7");
         store->UpdateRecord(store->Records[3]);
     }
     EXPECT_TRUE(copies.empty());
-    EXPECT_EQ(ReadIni(path).encoding, fw::TEncoding::UTF16LE);  // written with its mark from now on
+    EXPECT_EQ(IniText(path).GetEncoding(), fw::TEncoding::UTF16LE);  // written with its mark from now on
     EXPECT_EQ(Open()->Records.back()->Name, L"Erinnerung \u00E4\u20AC 19");
 
     // Bytes that do not decode, and a NUL character: whatever can be read is kept, and so is a
