@@ -2,7 +2,6 @@
 // loader does to them (every property set, whether they were loading at that moment, Loaded).
 #pragma once
 
-#include "fw_dialogs.h"
 #include "fw_formload.h"
 #include "fw_forms.h"
 #include "fw_stdctrls.h"
@@ -42,8 +41,6 @@ public:
 
     int GetCount() const { return FCount; }
     void SetCount(int Value) { Note(L"Count"); FCount = Value; }
-    fw::TColor GetShade() const { return FShade; }
-    void SetShade(fw::TColor Value) { Note(L"Shade"); FShade = Value; }
     TFgOptions GetOptions() const { return FOptions; }
     void SetOptions(TFgOptions Value) { Note(L"Options"); FOptions = Value; }
     TFgMode GetMode() const { return FMode; }
@@ -96,7 +93,6 @@ private:
         if (Field) Field->FreeNotification(this);
     }
     int FCount = 0;
-    fw::TColor FShade = fw::clBlack;
     TFgOptions FOptions = 0;
     TFgMode FMode = fmIdle;
     bool FFlag = false;
@@ -202,8 +198,5 @@ public:
     TFgStdForm(const fw::TFormKey& Key, fw::TComponent* AOwner) : TForm(Key, AOwner) {}
 #include "fgStd_form.h"
     void cbDelayChange(fw::TObject* Sender) { ++DelayChanges; }
-    void edNameChange(fw::TObject* Sender) { ++NameChanges; }
-    void edTimeChange(fw::TObject* Sender) { ++TimeChanges; }
-    void tmr1Timer(fw::TObject* Sender) { ++Ticks; }
-    int DelayChanges = 0, NameChanges = 0, TimeChanges = 0, Ticks = 0;
+    int DelayChanges = 0;
 };
