@@ -220,26 +220,6 @@ TEST_F(ThreadTest, FreeOnTerminateDeletesTheObjectOnTheWorkerAfterOnTerminate) {
     EXPECT_TRUE(terminatedBeforeDestroy.load());
 }
 
-TEST_F(ThreadTest, WaitForOnTheGuiThreadServesASynchronizingWorker) {
-    std::vector<int> calls;
-    std::atomic<bool> terminatedOnGui{false};
-    auto* t = new TLambdaThread([&](TLambdaThread* self) {
-        for (int i = 1; i <= 3; ++i) {
-            Sleep(10);
-            self->Synchronize([&calls, i] { calls.push_back(i); });
-        }
-        self->SetReturnValue(3);
-    });
-    t->OnTerminate = [&](TObject*) { terminatedOnGui = GetCurrentThreadId() == mainThread; };
-    t->Resume();
-    // No message pumping here: WaitFor alone must serve the queue.
-    int rv = t->WaitFor();
-    EXPECT_EQ(rv, 3);
-    EXPECT_EQ(calls, (std::vector<int>{1, 2, 3}));
-    EXPECT_TRUE(terminatedOnGui.load());
-    t->Free();
-}
-
 // Worker B's call frees worker A while A's own call waits in the queue behind B's. The GUI thread
 // reached B's call from inside another wait (for C), which had already used up the wake-up of
 // A's call: freeing A must still run A's queued call instead of waiting for A for ever.

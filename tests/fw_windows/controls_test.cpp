@@ -142,29 +142,6 @@ TEST_F(ControlsTest, ShutdownDestroysTheMainFormFirst) {
     EXPECT_EQ(Application->GetMainForm(), nullptr);
 }
 
-TEST_F(ControlsTest, WindowProcIsReplaceableForWindowlessControlsToo) {
-    TTestForm* form = NewForm();
-    auto* c = AddControl<TColorBox>(form, 0, 0, 10, 10);
-    bool sawPaint = false;
-    TWndMethodProc saved = c->WindowProc;
-    c->WindowProc = [&](TMessage& m) {
-        sawPaint |= m.Msg == WM_PAINT;
-        if (m.Msg == WM_APP) {
-            m.Result = 42;
-            return;
-        }
-        saved(m);
-    };
-    EXPECT_EQ(c->Perform(WM_APP, 0, 0), 42);
-    Render(form);
-    EXPECT_TRUE(sawPaint);
-    // Message 0 (a handler switched the default processing off) is harmless.
-    EXPECT_EQ(c->Perform(0, 0, 0), 0);
-    EXPECT_EQ(form->Perform(0, 0, 0), 0);
-    c->WindowProc = saved;
-    EXPECT_EQ(c->Perform(WM_APP, 0, 0), 0);
-}
-
 // A class registered before counts as registered; any other refusal raises, naming the class.
 TEST(WindowClassRegistration, OnlyAnAlreadyRegisteredClassIsNotAFailure) {
     WNDCLASSEXW wc{};

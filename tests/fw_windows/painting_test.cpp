@@ -163,15 +163,6 @@ TEST_F(PaintingTest, ParentBackgroundSeesTheParentsColourEvenWhenBuffered) {
     EXPECT_EQ(Px(bmp, 5, 5), RGB(255, 0, 255));
     EXPECT_EQ(Px(bmp, 25, 25), RGB(255, 0, 255));
     EXPECT_EQ(form->PaintWindowCount, parentPaints + 1);
-
-    // Without a name there is no sibling walk, unless a rectangle is given.
-    target->SetName(L"");
-    TBitmap bmp3;
-    bmp3.SetSize(30, 30);
-    DrawParentBackground(target, bmp3.GetCanvas());
-    EXPECT_NE(Px(bmp3, 0, 0), RGB(255, 0, 0));
-    DrawParentBackground(target, bmp3.GetCanvas(), target->GetBoundsRect());
-    EXPECT_EQ(Px(bmp3, 0, 0), RGB(255, 0, 0));
 }
 
 TEST_F(PaintingTest, AThrowingPaintStillEndsThePaintAndReportsOnce) {
