@@ -167,12 +167,15 @@ public:
     void wTopValue(fw::TObject* Sender, int& Value) { Value *= 3; }
     // Fired by the inherited label's own handler in the base description.
     void lblTitleClick(fw::TObject* Sender) { ++TitleClicks; }
+    // A framework control's event.
+    void cbDelayChange(fw::TObject* Sender) { ++DelayChanges; }
 
     fw::TComponentState StateAtCreate = 0;
     bool MarkLoadedAtCreate = false;
     fw::TObject* PingSender = nullptr;
     int Closes = 0;
     int TitleClicks = 0;
+    int DelayChanges = 0;
 };
 
 // A plain window whose components are referred to from TFgAllForm.
@@ -189,14 +192,4 @@ public:
     FW_CLASSNAME(TFgBrokenForm)
     TFgBrokenForm(const fw::TFormKey& Key, fw::TComponent* AOwner) : TForm(Key, AOwner) {}
 #include "fgBroken_form.h"
-};
-
-// Framework controls from a description.
-class TFgStdForm : public fw::TForm {
-public:
-    FW_CLASSNAME(TFgStdForm)
-    TFgStdForm(const fw::TFormKey& Key, fw::TComponent* AOwner) : TForm(Key, AOwner) {}
-#include "fgStd_form.h"
-    void cbDelayChange(fw::TObject* Sender) { ++DelayChanges; }
-    int DelayChanges = 0;
 };

@@ -39,8 +39,8 @@ protected:
     }
 };
 
-TEST_F(FormDescriptionTest, FormLevelValuesIncludingTheInheritedOnes) {
-    Make<TFgOtherForm>();
+TEST_F(FormDescriptionTest, ValuesOfEveryKindAndHandlersReachTheClassBeingCreated) {
+    auto* other = Make<TFgOtherForm>();
     auto* f = Make<TFgAllForm>();
     EXPECT_EQ(f->GetCaption(), L"All kinds \u263A of values");
     EXPECT_FALSE(f->GetIcon()->GetEmpty());
@@ -49,15 +49,8 @@ TEST_F(FormDescriptionTest, FormLevelValuesIncludingTheInheritedOnes) {
     ASSERT_NE(f->lblTitle, nullptr);
     EXPECT_EQ(f->lblTitle->GetTitle(), L"Derived title");
     EXPECT_EQ(f->lblTitle->GetCount(), 1);
-    EXPECT_EQ(f->lblTitle->GetParent(), f);
     EXPECT_EQ(f->FindComponent(L"lblTitle"), f->lblTitle);
-}
-
-TEST_F(FormDescriptionTest, ComponentValuesOfEveryKind) {
-    auto* other = Make<TFgOtherForm>();
-    auto* f = Make<TFgAllForm>();
     TFgWidget* w = f->wTop;
-    ASSERT_NE(w, nullptr);
     EXPECT_EQ(w->GetBoundsRect(), Bounds(10, 30, 279, 106));
     EXPECT_EQ(w->GetCount(), -42);
     EXPECT_EQ(static_cast<uint32_t>(w->GetColor()), 0x80000005u);
@@ -98,11 +91,7 @@ TEST_F(FormDescriptionTest, ComponentValuesOfEveryKind) {
     EXPECT_NE(dynamic_cast<TBitmap*>(items->GetItem(1)->GetPicture()->GetGraphic()), nullptr);
     EXPECT_EQ(items->GetItem(1)->GetTag(), -3);
     EXPECT_TRUE(SameAsSkin(items->GetItem(2)->GetPicture()->GetGraphic(), L"clock2"));
-}
 
-TEST_F(FormDescriptionTest, HandlersBindInTheClassBeingCreated) {
-    Make<TFgOtherForm>();
-    auto* f = Make<TFgAllForm>();
     // The base description's OnCreate = FormCreate reaches the derived class's member.
     EXPECT_EQ(f->CreatedBy, L"TFgAllForm::FormCreate");
     // A plain event field, an event behind a setter with a reference parameter, and a handler
@@ -160,14 +149,10 @@ TEST_F(FormDescriptionTest, ReferencesIntoAnotherFormWaitForItAndFollowItsLife) 
     waiting->Free();
     EXPECT_EQ(desc::PendingFormReferences(), 0);
     EXPECT_EQ(Make<TFgOtherForm>()->store1->GetName(), L"store1");
-}
-
-TEST_F(FormDescriptionTest, SecondInstanceGetsAUniqueName) {
-    Make<TFgOtherForm>();
-    auto* a = Make<TFgAllForm>();
+    // A second window of a class gets a name of its own and its own references.
     auto* b = Make<TFgAllForm>();
     EXPECT_EQ(b->GetName(), L"fgAll_1");
-    EXPECT_EQ(desc::FindLiveForm(L"fgAll"), a);
+    EXPECT_EQ(desc::FindLiveForm(L"fgAll"), f);
     EXPECT_EQ(b->wTop->GetPartner(), b->wLater);
 }
 
@@ -194,8 +179,8 @@ TEST_F(FormDescriptionTest, ALoadFailureNamesTheDescriptionLineAndLeavesNoForm) 
 // Framework controls from a description: the combo box's index, given before its items, is
 // applied in Loaded, and nothing fires while the window is read.
 TEST_F(FormDescriptionTest, FrameworkControlsFromADescription) {
-    auto* f = Make<TFgStdForm>();
-    EXPECT_EQ(f->cbDelay->GetParent(), f->pnlBottom);
+    Make<TFgOtherForm>();
+    auto* f = Make<TFgAllForm>();
     f->HandleNeeded();
     testsupport::Pump(30);
     EXPECT_EQ(f->cbDelay->GetItemIndex(), 1);

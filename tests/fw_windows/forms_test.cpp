@@ -1,5 +1,5 @@
-// Forms: window class and handle binding, creation order, closing, modal loops, deferred release,
-// activation events, the application's message hook and hints.
+// Forms: handle binding, creation, closing, modal loops, deferred release, activation events,
+// the application's message hook, hints, errors and the main loop.
 #include "window_fixture.h"
 
 using namespace fw;
@@ -19,22 +19,6 @@ protected:
     void WndProc(TMessage& Message) override {
         Seen.push_back(Message.Msg);
         TForm::WndProc(Message);
-    }
-};
-
-class TNoActivateForm : public TTestForm {
-public:
-    FW_CLASSNAME(TNoActivateForm)
-    TNoActivateForm(const TFormKey& Key, TComponent* AOwner) : TTestForm(Key, AOwner) {}
-
-protected:
-    void WndProc(TMessage& Message) override {
-        // Replaces WM_ACTIVATE entirely, without calling the inherited handling.
-        if (Message.Msg == WM_ACTIVATE) {
-            Message.Result = 0;
-            return;
-        }
-        TTestForm::WndProc(Message);
     }
 };
 
@@ -157,18 +141,6 @@ TEST_F(FormsTest, ReleaseWaitsUntilTheFormsOwnMessageHasReturned) {
     SendMessageW(menu->GetHandle(), click, 0, 0);
     EXPECT_TRUE(aliveAfterNestedLoop);
     EXPECT_FALSE(*alive);
-}
-
-TEST_F(FormsTest, DeactivationEventsFireForClassesThatReplaceWmActivate) {
-    auto* f = NewForm<TNoActivateForm>();
-    int activates = 0, deactivates = 0;
-    f->OnActivate = [&](TObject*) { ++activates; };
-    f->OnDeactivate = [&](TObject*) { ++deactivates; };
-    HWND h = f->GetHandle();
-    SendMessageW(h, WM_ACTIVATE, WA_ACTIVE, 0);
-    SendMessageW(h, WM_ACTIVATE, WA_INACTIVE, 0);
-    EXPECT_EQ(activates, 1);
-    EXPECT_EQ(deactivates, 1);
 }
 
 TEST_F(FormsTest, ApplicationDeactivationReachesEverySubscriberOncePerChange) {
