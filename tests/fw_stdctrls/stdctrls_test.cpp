@@ -54,10 +54,17 @@ TEST_F(StdCtrlsTest, EditTextRoundTripsAndTypingFiresOnChange) {
     SendMessageW(ed->GetHandle(), WM_CHAR, L'x', 0);
     EXPECT_EQ(changes, 1);
     EXPECT_EQ(seen, L"x");
+    // A key-press handler may replace or swallow the character (the skinned combo box's edit).
+    ed->OnKeyPress = [](TObject*, wchar_t& key) {
+        if (key == L'a') key = L'Z';
+        if (key == L'q') key = 0;
+    };
+    for (wchar_t c : std::wstring(L"aqb")) SendMessageW(ed->GetHandle(), WM_CHAR, c, 0);
+    EXPECT_EQ(ed->GetText(), L"xZb");
     // Read-only reaches the window both ways.
     ed->SetReadOnly(true);
     SendMessageW(ed->GetHandle(), WM_CHAR, L'y', 0);
-    EXPECT_EQ(ed->GetText(), L"x");
+    EXPECT_EQ(ed->GetText(), L"xZb");
     ed->SetReadOnly(false);
     EXPECT_FALSE(Style(ed) & ES_READONLY);
 }
