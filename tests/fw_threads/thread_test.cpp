@@ -76,56 +76,6 @@ TEST_F(ThreadTest, SynchronizedCallRunsOnTheGuiThreadWhileTheWorkerWaitsAndRaise
     EXPECT_TRUE(ran);
 }
 
-// Worker A's synchronised call opens a modal form; while it is open, worker B synchronises twice
-// (its own call and its OnTerminate). Both must get through the modal loop, and the form is only
-// closed once they have.
-TEST_F(ThreadTest, OtherWorkersGetThroughWhileASynchronizedCallRunsAModalForm) {
-    // Each event takes the next number, so their order can be checked.
-    std::atomic<int> next{0}, aBegin{-1}, bCall{-1}, bTerm{-1}, aEnd{-1};
-    HANDLE modalOpen = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    std::atomic<bool> gaveUp{false};
-    TModalResult modalResult = mrNone;
-
-    auto* a = new TLambdaThread([&](TLambdaThread* self) {
-        self->Synchronize([&] {
-            aBegin = next++;
-            TForm* box = TForm::CreateNew<TForm>(Application);
-            box->SetBounds(10, 10, 120, 80);
-            auto* closer = new TTimer(box);
-            closer->SetInterval(20);
-            const ULONGLONG deadline = GetTickCount64() + 8000;
-            closer->SetOnTimer([&, box](TObject*) {
-                SetEvent(modalOpen);
-                if (bTerm >= 0) {
-                    box->SetModalResult(mrOk);
-                } else if (GetTickCount64() > deadline) {
-                    gaveUp = true;
-                    box->SetModalResult(mrAbort);
-                }
-            });
-            modalResult = box->ShowModal();
-            box->Free();
-            aEnd = next++;
-        });
-    });
-    auto* b = new TLambdaThread([&](TLambdaThread* self) {
-        WaitForSingleObject(modalOpen, 10000);
-        self->Synchronize([&] { bCall = next++; });
-    });
-    b->OnTerminate = [&](TObject*) { bTerm = next++; };
-    a->Resume();
-    b->Resume();
-    ASSERT_TRUE(PumpUntil([&] { return a->GetFinished() && b->GetFinished(); }, 15000));
-    EXPECT_FALSE(gaveUp.load()) << "worker B was stalled by A's modal form";
-    EXPECT_EQ(modalResult, mrOk);
-    EXPECT_EQ(std::make_tuple(aBegin.load(), bCall.load(), bTerm.load(), aEnd.load()), std::make_tuple(0, 1, 2, 3));
-    a->Free();
-    b->Free();
-    CloseHandle(modalOpen);
-}
-
-// The same through a system message box, whose loop is inside Win32: the wake-up is a posted
-// message, so it still reaches the queue.
 BOOL CALLBACK FindShownBox(HWND wnd, LPARAM lp) {
     wchar_t cls[32] = {};
     GetClassNameW(wnd, cls, 32);
@@ -136,66 +86,97 @@ BOOL CALLBACK FindShownBox(HWND wnd, LPARAM lp) {
 std::function<void()> gBoxTick;  // run by a thread timer inside the message box's loop
 void CALLBACK BoxTick(HWND, UINT, UINT_PTR, DWORD) { gBoxTick(); }
 
-TEST_F(ThreadTest, OtherWorkersGetThroughWhileASynchronizedCallShowsASystemMessageBox) {
-    std::atomic<bool> bDone{false}, open{false}, gaveUp{false};
+// Worker A's synchronised call opens a modal form, and from it a system message box (whose loop
+// is inside Win32: the wake-up is a posted message, so it still reaches the queue). Worker B's
+// call must get through the form's loop and its OnTerminate through the box's loop; the form
+// closes only once they have.
+TEST_F(ThreadTest, OtherWorkersGetThroughWhileASynchronizedCallRunsAModalFormAndASystemBox) {
+    // Each event takes the next number, so their order can be checked.
+    std::atomic<int> next{0}, aBegin{-1}, bCall{-1}, bTerm{-1}, aEnd{-1};
+    HANDLE modalOpen = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HANDLE boxOpen = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     const ULONGLONG deadline = GetTickCount64() + 8000;
+    TModalResult modalResult = mrNone;
+    bool gaveUp = false;  // a worker was stalled: the loops were ended by the deadline
     gBoxTick = [&] {
         HWND box = nullptr;
         EnumThreadWindows(GetCurrentThreadId(), FindShownBox, reinterpret_cast<LPARAM>(&box));
         if (!box) return;
-        open = true;
-        if (bDone || GetTickCount64() > deadline) {
-            if (!bDone) gaveUp = true;
-            PostMessageW(box, WM_COMMAND, IDOK, 0);
-        }
+        SetEvent(boxOpen);
+        gaveUp = gaveUp || (bTerm < 0 && GetTickCount64() > deadline);
+        if (bTerm >= 0 || gaveUp) PostMessageW(box, WM_COMMAND, IDOK, 0);
     };
-    std::atomic<DWORD> bCallThread{0};
-    int boxResult = 0;
     auto* a = new TLambdaThread([&](TLambdaThread* self) {
         self->Synchronize([&] {
-            UINT_PTR timer = SetTimer(nullptr, 0, 20, BoxTick);
-            boxResult = MessageBoxW(nullptr, L"Synchronised question", L"Test", MB_OK);
-            KillTimer(nullptr, timer);
+            aBegin = next++;
+            TForm* form = TForm::CreateNew<TForm>(Application);
+            form->SetBounds(10, 10, 120, 80);
+            auto* step = new TTimer(form);
+            step->SetInterval(20);
+            bool inBox = false;
+            step->SetOnTimer([&, form](TObject*) {
+                SetEvent(modalOpen);
+                gaveUp = gaveUp || (bCall < 0 && GetTickCount64() > deadline);
+                if (inBox || (bCall < 0 && !gaveUp)) return;
+                inBox = true;
+                UINT_PTR timer = SetTimer(nullptr, 0, 20, BoxTick);
+                MessageBoxW(nullptr, L"Synchronised question", L"Test", MB_OK);
+                KillTimer(nullptr, timer);
+                form->SetModalResult(mrOk);
+            });
+            modalResult = form->ShowModal();
+            form->Free();
+            aEnd = next++;
         });
     });
     auto* b = new TLambdaThread([&](TLambdaThread* self) {
-        while (!open && GetTickCount64() < deadline) Sleep(5);
-        self->Synchronize([&] { bCallThread = GetCurrentThreadId(); });
-        bDone = true;
+        WaitForSingleObject(modalOpen, 10000);
+        self->Synchronize([&] { bCall = next++; });
+        WaitForSingleObject(boxOpen, 10000);
     });
+    b->OnTerminate = [&](TObject*) { bTerm = next++; };
     a->Resume();
     b->Resume();
-    ASSERT_TRUE(PumpUntil([&] { return a->GetFinished() && b->GetFinished(); }, 15000));
-    EXPECT_TRUE(open.load());
-    EXPECT_FALSE(gaveUp.load()) << "worker B was stalled by A's message box";
-    EXPECT_EQ(bCallThread.load(), mainThread);
-    EXPECT_EQ(boxResult, IDOK);
+    ASSERT_TRUE(PumpUntil([&] { return a->GetFinished() && b->GetFinished(); }, 20000));
+    EXPECT_FALSE(gaveUp) << "worker B was stalled by A's modal form or system box";
+    EXPECT_EQ(modalResult, mrOk);
+    EXPECT_EQ(std::make_tuple(aBegin.load(), bCall.load(), bTerm.load(), aEnd.load()), std::make_tuple(0, 1, 2, 3));
     a->Free();
     b->Free();
+    CloseHandle(modalOpen);
+    CloseHandle(boxOpen);
     gBoxTick = nullptr;
 }
 
 // A worker's failure is not for the user: nothing reaches the application's error display (the
-// fixture fails a test that leaves an error there).
-TEST_F(ThreadTest, OnTerminateRunsOnTheGuiThreadAfterExecuteThrew) {
-    std::vector<DWORD> terminateThreads;
-    TObject* sender = nullptr;
+// fixture fails a test that leaves an error there). OnTerminate runs on the GUI thread with the
+// failure kept, and may free the thread: the worker waits for that very call, so the object goes
+// at once and the worker ends without touching it again.
+TEST_F(ThreadTest, OnTerminateAfterExecuteThrewRunsOnTheGuiThreadAndMayFreeTheThread) {
+    std::atomic<DWORD> destroyedOn{0};
     auto* t = new TLambdaThread([](TLambdaThread*) { throw Exception(L"download failed"); });
-    t->OnTerminate = [&](TObject* s) {
+    t->DestroyedOn = &destroyedOn;
+    HANDLE worker = nullptr;
+    ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), t->GetHandle(), GetCurrentProcess(), &worker, SYNCHRONIZE, FALSE, 0));
+    std::vector<DWORD> terminateThreads;
+    std::wstring failure;
+    t->OnTerminate = [&](TObject* sender) {
         terminateThreads.push_back(GetCurrentThreadId());
-        sender = s;
+        auto* self = static_cast<TThread*>(sender);
+        try {
+            if (self->GetFatalException()) std::rethrow_exception(self->GetFatalException());
+        } catch (const Exception& e) {
+            failure = e.Message;
+        }
+        self->Free();
     };
     t->Resume();
-    ASSERT_TRUE(PumpUntil([&] { return t->GetFinished(); }, 10000));
+    ASSERT_TRUE(PumpUntil([&] { return destroyedOn != 0; }, 10000));
     EXPECT_EQ(terminateThreads, std::vector<DWORD>{mainThread});
-    EXPECT_EQ(sender, t);
-    ASSERT_TRUE(t->GetFatalException());
-    try {
-        std::rethrow_exception(t->GetFatalException());
-    } catch (const Exception& e) {
-        EXPECT_EQ(e.Message, L"download failed");
-    }
-    t->Free();
+    EXPECT_EQ(failure, L"download failed");
+    EXPECT_EQ(destroyedOn.load(), mainThread);
+    EXPECT_EQ(WaitForSingleObject(worker, 10000), WAIT_OBJECT_0) << "the worker did not end";
+    CloseHandle(worker);
     // Any other exception is contained too.
     auto* u = new TLambdaThread([](TLambdaThread*) { throw 17; });
     u->Resume();
@@ -278,27 +259,6 @@ TEST_F(ThreadTest, FreeingARunningThreadTerminatesAndWaitsANeverStartedOneDoesNo
     idle->Free();
     EXPECT_TRUE(running.load());
     EXPECT_FALSE(terminated);
-}
-
-// A handler that frees the thread from its own OnTerminate: the worker is waiting for that very
-// call, so waiting for it would never end. The object goes at once and the worker ends without
-// touching it again.
-TEST_F(ThreadTest, FreeingTheThreadInItsOwnOnTerminateNeitherHangsNorCrashes) {
-    std::atomic<DWORD> destroyedOn{0};
-    auto* t = new TLambdaThread([](TLambdaThread*) { throw Exception(L"fetch failed"); });
-    t->DestroyedOn = &destroyedOn;
-    HANDLE worker = nullptr;
-    ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), t->GetHandle(), GetCurrentProcess(), &worker, SYNCHRONIZE, FALSE, 0));
-    bool freed = false;
-    t->OnTerminate = [&](TObject* sender) {
-        static_cast<TThread*>(sender)->Free();
-        freed = true;
-    };
-    t->Resume();
-    ASSERT_TRUE(PumpUntil([&] { return freed; }, 10000));
-    EXPECT_EQ(destroyedOn.load(), mainThread);
-    EXPECT_EQ(WaitForSingleObject(worker, 10000), WAIT_OBJECT_0) << "the worker did not end";
-    CloseHandle(worker);
 }
 
 // Freeing or waiting for a thread inside one of its other synchronised calls cannot work (the
