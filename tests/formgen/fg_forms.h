@@ -23,16 +23,6 @@ struct TFgMargins {
     int Left = 0, Top = 0, Right = 0, Bottom = 0;
 };
 
-// An owned sub-object with its own owned font.
-class TFgStyle : public fw::TPersistent {
-public:
-    FW_CLASSNAME(TFgStyle)
-    fw::TFont* GetFont() { return &FFont; }
-
-private:
-    fw::TFont FFont;
-};
-
 class TFgWidget : public fw::TCustomControl {
 public:
     FW_CLASSNAME(TFgWidget)
@@ -51,7 +41,6 @@ public:
     void SetTitle(const std::wstring& Value) { Note(L"Title"); FTitle = Value; }
     const TFgMargins& GetMargins() const { return FMargins; }
     void SetMargins(const TFgMargins& Value) { Note(L"Margins"); FMargins = Value; }
-    TFgStyle* GetStyle() { return &FStyle; }
     fw::TStringList* GetLines() { return &FLines; }
     fw::TPngImage* GetGlyph() const { return FGlyph.get(); }
     void SetGlyph(fw::TPngImage* Value);
@@ -98,7 +87,6 @@ private:
     bool FFlag = false;
     std::wstring FTitle;
     TFgMargins FMargins;
-    TFgStyle FStyle;
     fw::TStringList FLines;
     std::unique_ptr<fw::TPngImage> FGlyph;
     fw::TPicture FPicture;
@@ -162,7 +150,6 @@ public:
 #include "fgAll_form.h"
     // Hides the base's handler: the inherited OnCreate must bind here.
     void FormCreate(fw::TObject* Sender);
-    void FormClose(fw::TObject* Sender, fw::TCloseAction& Action) { Action = fw::caFree; ++Closes; }
     void wTopPing(fw::TObject* Sender) { PingSender = Sender; }
     void wTopValue(fw::TObject* Sender, int& Value) { Value *= 3; }
     // Fired by the inherited label's own handler in the base description.
@@ -173,7 +160,6 @@ public:
     fw::TComponentState StateAtCreate = 0;
     bool MarkLoadedAtCreate = false;
     fw::TObject* PingSender = nullptr;
-    int Closes = 0;
     int TitleClicks = 0;
     int DelayChanges = 0;
 };

@@ -63,7 +63,6 @@ TEST_F(FormDescriptionTest, ValuesOfEveryKindAndHandlersReachTheClassBeingCreate
     EXPECT_EQ(f->wLater->GetTitle(), L"smile \U0001F600 and \U0001F600");
     // Paths into owned objects and into a record.
     EXPECT_EQ(w->GetFont()->GetStyle(), static_cast<TFontStyles>(fsBold | fsItalic));
-    EXPECT_EQ(w->GetStyle()->GetFont()->GetName(), L"Courier New");
     EXPECT_EQ(w->GetMargins().Left, 1);
     EXPECT_EQ(w->GetMargins().Top, 20);
     // String list.

