@@ -365,7 +365,8 @@ TEST_F(StdCtrlsTest, FileDialogHandsItsRequestToTheSystemCallAndTakesTheAnswer) 
     EXPECT_EQ(initial, L"veskreminddata.dat");
     EXPECT_EQ(defExt, L"dat");
     EXPECT_EQ(dlg->GetDefaultExt(), L".dat");
-    EXPECT_EQ(seen.Flags & (OFN_FILEMUSTEXIST | OFN_READONLY | OFN_OVERWRITEPROMPT), DWORD(OFN_FILEMUSTEXIST | OFN_READONLY));
+    EXPECT_EQ(seen.Flags & (OFN_FILEMUSTEXIST | OFN_READONLY | OFN_OVERWRITEPROMPT),
+              DWORD(OFN_FILEMUSTEXIST | OFN_READONLY));
     EXPECT_TRUE(IsWindow(seen.hwndOwner));
     EXPECT_EQ(dlg->GetFileName(), L"veskreminddata.dat");
     answer = true;

@@ -88,8 +88,9 @@ TEST_F(InputTest, DoubleClickOnAControlWithoutDoubleClicksIsTwoPresses) {
         };
         c->OnClick = [&log](TObject*) { log.push_back(L"click"); };
         c->OnDblClick = [&log](TObject*) { log.push_back(L"dblclick"); };
+        const LPARAM at = MAKELPARAM(c->GetLeft() + 10, 10);
         for (UINT msg : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP})
-            SendMessageW(form->GetHandle(), msg, msg == WM_LBUTTONUP ? 0 : MK_LBUTTON, MAKELPARAM(c->GetLeft() + 10, 10));
+            SendMessageW(form->GetHandle(), msg, msg == WM_LBUTTONUP ? 0 : MK_LBUTTON, at);
     }
     EXPECT_EQ(log, (std::vector<std::wstring>{L"down", L"click", L"down", L"click", L"down", L"click", L"double down",
                                               L"dblclick"}));
