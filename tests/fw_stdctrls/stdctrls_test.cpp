@@ -61,6 +61,10 @@ TEST_F(StdCtrlsTest, EditTextRoundTripsAndTypingFiresOnChange) {
     };
     for (wchar_t c : std::wstring(L"aqb")) SendMessageW(ed->GetHandle(), WM_CHAR, c, 0);
     EXPECT_EQ(ed->GetText(), L"xZb");
+    int exits = 0;  // leaving the edit (the combo box's edit hides then)
+    ed->OnExit = [&](TObject*) { ++exits; };
+    SendMessageW(ed->GetHandle(), WM_KILLFOCUS, 0, 0);
+    EXPECT_EQ(exits, 1);
     // Read-only reaches the window both ways.
     ed->SetReadOnly(true);
     SendMessageW(ed->GetHandle(), WM_CHAR, L'y', 0);
