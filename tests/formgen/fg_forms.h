@@ -2,7 +2,6 @@
 // loader does to them (every property set, whether they were loading at that moment, Loaded).
 #pragma once
 
-#include "fw_dialogs.h"
 #include "fw_formload.h"
 #include "fw_forms.h"
 #include "fw_stdctrls.h"
@@ -24,16 +23,6 @@ struct TFgMargins {
     int Left = 0, Top = 0, Right = 0, Bottom = 0;
 };
 
-// An owned sub-object with its own owned font.
-class TFgStyle : public fw::TPersistent {
-public:
-    FW_CLASSNAME(TFgStyle)
-    fw::TFont* GetFont() { return &FFont; }
-
-private:
-    fw::TFont FFont;
-};
-
 class TFgWidget : public fw::TCustomControl {
 public:
     FW_CLASSNAME(TFgWidget)
@@ -42,8 +31,6 @@ public:
 
     int GetCount() const { return FCount; }
     void SetCount(int Value) { Note(L"Count"); FCount = Value; }
-    fw::TColor GetShade() const { return FShade; }
-    void SetShade(fw::TColor Value) { Note(L"Shade"); FShade = Value; }
     TFgOptions GetOptions() const { return FOptions; }
     void SetOptions(TFgOptions Value) { Note(L"Options"); FOptions = Value; }
     TFgMode GetMode() const { return FMode; }
@@ -54,7 +41,6 @@ public:
     void SetTitle(const std::wstring& Value) { Note(L"Title"); FTitle = Value; }
     const TFgMargins& GetMargins() const { return FMargins; }
     void SetMargins(const TFgMargins& Value) { Note(L"Margins"); FMargins = Value; }
-    TFgStyle* GetStyle() { return &FStyle; }
     fw::TStringList* GetLines() { return &FLines; }
     fw::TPngImage* GetGlyph() const { return FGlyph.get(); }
     void SetGlyph(fw::TPngImage* Value);
@@ -96,13 +82,11 @@ private:
         if (Field) Field->FreeNotification(this);
     }
     int FCount = 0;
-    fw::TColor FShade = fw::clBlack;
     TFgOptions FOptions = 0;
     TFgMode FMode = fmIdle;
     bool FFlag = false;
     std::wstring FTitle;
     TFgMargins FMargins;
-    TFgStyle FStyle;
     fw::TStringList FLines;
     std::unique_ptr<fw::TPngImage> FGlyph;
     fw::TPicture FPicture;
@@ -166,17 +150,18 @@ public:
 #include "fgAll_form.h"
     // Hides the base's handler: the inherited OnCreate must bind here.
     void FormCreate(fw::TObject* Sender);
-    void FormClose(fw::TObject* Sender, fw::TCloseAction& Action) { Action = fw::caFree; ++Closes; }
     void wTopPing(fw::TObject* Sender) { PingSender = Sender; }
     void wTopValue(fw::TObject* Sender, int& Value) { Value *= 3; }
     // Fired by the inherited label's own handler in the base description.
     void lblTitleClick(fw::TObject* Sender) { ++TitleClicks; }
+    // A framework control's event.
+    void cbDelayChange(fw::TObject* Sender) { ++DelayChanges; }
 
     fw::TComponentState StateAtCreate = 0;
     bool MarkLoadedAtCreate = false;
     fw::TObject* PingSender = nullptr;
-    int Closes = 0;
     int TitleClicks = 0;
+    int DelayChanges = 0;
 };
 
 // A plain window whose components are referred to from TFgAllForm.
@@ -193,17 +178,4 @@ public:
     FW_CLASSNAME(TFgBrokenForm)
     TFgBrokenForm(const fw::TFormKey& Key, fw::TComponent* AOwner) : TForm(Key, AOwner) {}
 #include "fgBroken_form.h"
-};
-
-// Framework controls from a description.
-class TFgStdForm : public fw::TForm {
-public:
-    FW_CLASSNAME(TFgStdForm)
-    TFgStdForm(const fw::TFormKey& Key, fw::TComponent* AOwner) : TForm(Key, AOwner) {}
-#include "fgStd_form.h"
-    void cbDelayChange(fw::TObject* Sender) { ++DelayChanges; }
-    void edNameChange(fw::TObject* Sender) { ++NameChanges; }
-    void edTimeChange(fw::TObject* Sender) { ++TimeChanges; }
-    void tmr1Timer(fw::TObject* Sender) { ++Ticks; }
-    int DelayChanges = 0, NameChanges = 0, TimeChanges = 0, Ticks = 0;
 };

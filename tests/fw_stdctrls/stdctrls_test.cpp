@@ -3,6 +3,7 @@
 // windowless label and image and the panel paint what they hold, and the file dialogs hand the
 // right request to the system call (replaced here by a seam).
 #include <cmath>
+#include <tuple>
 
 #include "fw_dialogs.h"
 #include "fw_stdctrls.h"
@@ -29,7 +30,6 @@ protected:
                      reinterpret_cast<LPARAM>(c->GetHandle()));
     }
     LONG_PTR Style(TWinControl* c) { return GetWindowLongPtrW(c->GetHandle(), GWL_STYLE); }
-    LONG_PTR ExStyle(TWinControl* c) { return GetWindowLongPtrW(c->GetHandle(), GWL_EXSTYLE); }
 
     TForm* form = nullptr;
 };
@@ -39,13 +39,11 @@ protected:
 
 TEST_F(StdCtrlsTest, EditTextRoundTripsAndTypingFiresOnChange) {
     auto* ed = new TEdit(form);
-    ed->SetText(L"before the window");
+    ed->SetText(L"\u00e9t\u00e9 \u263A");
     ed->SetParent(form);
-    ASSERT_TRUE(ed->HandleAllocated());
     wchar_t buf[64] = {};
     GetWindowTextW(ed->GetHandle(), buf, 64);
-    EXPECT_STREQ(buf, L"before the window");
-
+    EXPECT_STREQ(buf, L"\u00e9t\u00e9 \u263A");
     int changes = 0;
     std::wstring seen;
     ed->OnChange = [&](TObject* s) {
@@ -56,45 +54,23 @@ TEST_F(StdCtrlsTest, EditTextRoundTripsAndTypingFiresOnChange) {
     SendMessageW(ed->GetHandle(), WM_CHAR, L'x', 0);
     EXPECT_EQ(changes, 1);
     EXPECT_EQ(seen, L"x");
-    EXPECT_EQ(ed->GetText(), L"x");
-    ed->SetText(L"\u00e9t\u00e9 \u263A");
-    GetWindowTextW(ed->GetHandle(), buf, 64);
-    EXPECT_STREQ(buf, L"\u00e9t\u00e9 \u263A");
-}
-
-TEST_F(StdCtrlsTest, EditKeyPressCanReplaceTheCharacter) {
-    auto* ed = new TEdit(form);
-    ed->SetParent(form);
+    // A key-press handler may replace or swallow the character (the skinned combo box's edit).
     ed->OnKeyPress = [](TObject*, wchar_t& key) {
         if (key == L'a') key = L'Z';
-        if (key == L'q') key = 0;  // swallowed
+        if (key == L'q') key = 0;
     };
     for (wchar_t c : std::wstring(L"aqb")) SendMessageW(ed->GetHandle(), WM_CHAR, c, 0);
-    EXPECT_EQ(ed->GetText(), L"Zb");
-    int exits = 0;  // leaving the edit
+    EXPECT_EQ(ed->GetText(), L"xZb");
+    int exits = 0;  // leaving the edit (the combo box's edit hides then)
     ed->OnExit = [&](TObject*) { ++exits; };
     SendMessageW(ed->GetHandle(), WM_KILLFOCUS, 0, 0);
     EXPECT_EQ(exits, 1);
-}
-
-TEST_F(StdCtrlsTest, ReadOnlyBorderAndMaxLengthReachTheWindow) {
-    auto* ed = new TEdit(form);
+    // Read-only reaches the window both ways.
     ed->SetReadOnly(true);
-    ed->SetMaxLength(5);
-    ed->SetBorderStyle(bsNone);
-    ed->SetParent(form);
-    EXPECT_TRUE(Style(ed) & ES_READONLY);
-    EXPECT_FALSE(ExStyle(ed) & WS_EX_CLIENTEDGE);
-    EXPECT_EQ(SendMessageW(ed->GetHandle(), EM_GETLIMITTEXT, 0, 0), 5);
-    SendMessageW(ed->GetHandle(), WM_CHAR, L'x', 0);
-    EXPECT_EQ(ed->GetText(), L"") << "a read-only edit takes no typing";
-
+    SendMessageW(ed->GetHandle(), WM_CHAR, L'y', 0);
+    EXPECT_EQ(ed->GetText(), L"xZb");
     ed->SetReadOnly(false);
-    ed->SetBorderStyle(bsSingle);
     EXPECT_FALSE(Style(ed) & ES_READONLY);
-    EXPECT_TRUE(ExStyle(ed) & WS_EX_CLIENTEDGE);
-    for (wchar_t c : std::wstring(L"1234567")) SendMessageW(ed->GetHandle(), WM_CHAR, c, 0);
-    EXPECT_EQ(ed->GetText(), L"12345");
 }
 
 TEST_F(StdCtrlsTest, EditColoursAnswerTheParentsColourRequests) {
@@ -104,8 +80,6 @@ TEST_F(StdCtrlsTest, EditColoursAnswerTheParentsColourRequests) {
     ed->SetParent(form);
     DibSurface s(4, 4);
     for (UINT msg : {WM_CTLCOLOREDIT, WM_CTLCOLORSTATIC}) {
-        SetBkColor(s.Dc(), RGB(0, 0, 0));
-        SetTextColor(s.Dc(), RGB(0, 0, 0));
         LRESULT brush = SendMessageW(form->GetHandle(), msg, reinterpret_cast<WPARAM>(s.Dc()),
                                      reinterpret_cast<LPARAM>(ed->GetHandle()));
         ASSERT_NE(brush, 0);
@@ -115,43 +89,22 @@ TEST_F(StdCtrlsTest, EditColoursAnswerTheParentsColourRequests) {
         EXPECT_EQ(GetBkColor(s.Dc()), 0x00336699u);
         EXPECT_EQ(GetTextColor(s.Dc()), 0x00112233u);
     }
-    // A system colour is resolved before GDI sees it.
-    ed->SetColor(clBtnFace);
-    LRESULT brush = SendMessageW(form->GetHandle(), WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(s.Dc()),
-                                 reinterpret_cast<LPARAM>(ed->GetHandle()));
-    LOGBRUSH lb{};
-    GetObjectW(reinterpret_cast<HBRUSH>(brush), sizeof(lb), &lb);
-    EXPECT_EQ(lb.lbColor, GetSysColor(COLOR_BTNFACE));
 }
 
 TEST_F(StdCtrlsTest, MemoLinesAreAViewOfTheText) {
     auto* m = new TMemo(form);
     m->GetLines()->Add(L"first");
     m->GetLines()->Add(L"second");
-    EXPECT_EQ(m->GetText(), L"first\r\nsecond");
-    m->SetParent(form);
-    EXPECT_TRUE(Style(m) & ES_WANTRETURN);
-    EXPECT_EQ(SendMessageW(m->GetHandle(), EM_GETLINECOUNT, 0, 0), 2);
-    m->GetLines()->Insert(1, L"middle");
-    m->GetLines()->Delete(0);
-    ASSERT_EQ(m->GetLines()->Count(), 2);
-    EXPECT_EQ(m->GetLines()->Get(0), L"middle");
-    EXPECT_EQ(m->GetLines()->Get(1), L"second");
-    // A final line break adds no line.
-    m->SetText(L"x\r\ny\r\n");
-    EXPECT_EQ(m->GetLines()->Count(), 2);
-    m->GetLines()->Clear();
-    EXPECT_EQ(m->GetText(), L"");
-}
-
-TEST_F(StdCtrlsTest, MemoScrollBarsReachTheWindow) {
-    auto* m = new TMemo(form);
     m->SetScrollBars(ssVertical);
     m->SetParent(form);
     EXPECT_TRUE(Style(m) & WS_VSCROLL);
-    EXPECT_FALSE(Style(m) & WS_HSCROLL);
-    m->SetScrollBars(ssNone);
-    EXPECT_FALSE(Style(m) & WS_VSCROLL);
+    EXPECT_EQ(SendMessageW(m->GetHandle(), EM_GETLINECOUNT, 0, 0), 2);
+    m->GetLines()->Insert(1, L"middle");
+    m->GetLines()->Delete(0);
+    EXPECT_EQ(m->GetText(), L"middle\r\nsecond");
+    // A final line break adds no line.
+    m->SetText(L"x\r\ny\r\n");
+    EXPECT_EQ(m->GetLines()->Count(), 2);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -160,40 +113,24 @@ TEST_F(StdCtrlsTest, MemoScrollBarsReachTheWindow) {
 TEST_F(StdCtrlsTest, ComboItemsAndIndexRoundTripThroughTheWindow) {
     auto* cb = new TComboBox(form);
     cb->SetStyle(csDropDownList);
-    cb->GetItems()->Add(L"5 minutes");
-    cb->GetItems()->Add(L"10 minutes");
-    cb->GetItems()->Add(L"1 hour");
+    for (const wchar_t* s : {L"5 minutes", L"10 minutes", L"1 hour"}) cb->GetItems()->Add(s);
     cb->SetItemIndex(1);
+    // The index follows item changes made before the window exists.
+    cb->GetItems()->Insert(0, L"30 seconds");
+    EXPECT_EQ(cb->GetItemIndex(), 2);
     cb->SetParent(form);
     HWND h = cb->GetHandle();
-    EXPECT_TRUE((Style(cb) & 3) == CBS_DROPDOWNLIST);
-    EXPECT_EQ(SendMessageW(h, CB_GETCOUNT, 0, 0), 3);
-    EXPECT_EQ(SendMessageW(h, CB_GETCURSEL, 0, 0), 1);
-    EXPECT_EQ(cb->GetItemIndex(), 1);
-    cb->GetItems()->Insert(0, L"30 seconds");
+    EXPECT_EQ(SendMessageW(h, CB_GETCOUNT, 0, 0), 4);
+    EXPECT_EQ(SendMessageW(h, CB_GETCURSEL, 0, 0), 2);
     cb->GetItems()->Delete(3);
-    ASSERT_EQ(SendMessageW(h, CB_GETCOUNT, 0, 0), 3);
     wchar_t text[64] = {};
-    SendMessageW(h, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(text));
-    EXPECT_STREQ(text, L"30 seconds");
     SendMessageW(h, CB_GETLBTEXT, 2, reinterpret_cast<LPARAM>(text));
     EXPECT_STREQ(text, L"10 minutes");
     cb->SetItemIndex(7);
     EXPECT_EQ(cb->GetItemIndex(), -1);
 }
 
-TEST_F(StdCtrlsTest, ComboIndexKeptAcrossItemChangesBeforeTheWindowExists) {
-    auto* cb = new TComboBox(form);
-    cb->GetItems()->Add(L"a");
-    cb->GetItems()->Add(L"b");
-    cb->SetItemIndex(1);
-    cb->GetItems()->Insert(0, L"first");
-    EXPECT_EQ(cb->GetItemIndex(), 2);
-    cb->GetItems()->Delete(2);
-    EXPECT_EQ(cb->GetItemIndex(), -1);
-}
-
-TEST_F(StdCtrlsTest, ComboOnChangeOnlyFromTheUsersSelection) {
+TEST_F(StdCtrlsTest, ComboOnChangeOnlyFromTheUsersSelectionAndMayFreeTheBox) {
     auto* cb = new TComboBox(form);
     cb->SetStyle(csDropDownList);
     for (const wchar_t* s : {L"a", L"b", L"c"}) cb->GetItems()->Add(s);
@@ -212,26 +149,12 @@ TEST_F(StdCtrlsTest, ComboOnChangeOnlyFromTheUsersSelection) {
     // The user's choice: the box selects, then tells its parent.
     SendMessageW(cb->GetHandle(), CB_SETCURSEL, 1, 0);
     Command(cb, CBN_SELCHANGE);
+    Command(cb, CBN_DROPDOWN);
     EXPECT_EQ(changes, 1);
     EXPECT_EQ(indexSeen, 1);
-    // Other notifications are not changes.
-    Command(cb, CBN_DROPDOWN);
-    Command(cb, CBN_CLOSEUP);
-    EXPECT_EQ(changes, 1);
-}
-
-TEST_F(StdCtrlsTest, ComboHandlerMayFreeTheBox) {
-    auto* cb = new TComboBox(form);
-    cb->GetItems()->Add(L"a");
-    cb->SetParent(form);
-    bool ran = false;
     const int before = form->GetComponentCount();
-    cb->OnChange = [&](TObject* s) {
-        ran = true;
-        static_cast<TComboBox*>(s)->Free();
-    };
+    cb->OnChange = [](TObject* s) { static_cast<TComboBox*>(s)->Free(); };
     Command(cb, CBN_SELCHANGE);
-    EXPECT_TRUE(ran);
     EXPECT_EQ(form->GetComponentCount(), before - 1);
 }
 
@@ -286,7 +209,6 @@ TEST_F(PickerTest, TimePickerGetsTodaysDateAndYieldsTheTimeOfDay) {
     auto* p = new TDateTimePicker(form);
     p->SetKind(dtkTime);
     p->SetParent(form);
-    EXPECT_EQ(Style(p) & DTS_TIMEFORMAT, static_cast<LONG_PTR>(DTS_TIMEFORMAT));
     EXPECT_TRUE(Style(p) & DTS_UPDOWN) << "a time picker has the up-down arrows";
     const TDateTime t = EncodeTime(14, 7, 9, 0);
     p->SetTime(t);
@@ -295,22 +217,10 @@ TEST_F(PickerTest, TimePickerGetsTodaysDateAndYieldsTheTimeOfDay) {
     EXPECT_EQ(std::floor(p->GetDateTime()), today);
     SYSTEMTIME st{};
     SendMessageW(p->GetHandle(), DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&st));
-    EXPECT_EQ(st.wYear, 2024);
-    EXPECT_EQ(st.wHour, 14);
-    EXPECT_EQ(st.wMinute, 7);
+    EXPECT_EQ(std::make_tuple(st.wYear, st.wHour, st.wMinute), std::make_tuple(2024, 14, 7));
     // A bare time given as the whole value goes with today too.
     p->SetDateTime(EncodeTime(6, 0, 0, 0));
-    EXPECT_EQ(std::floor(p->GetDateTime()), today);
-    EXPECT_NEAR(p->GetTime(), 0.25, 1.0 / MSecsPerDay);
-}
-
-TEST_F(PickerTest, ValueSetBeforeTheWindowExistsAndUpDownMode) {
-    auto* p = new TDateTimePicker(form);
-    p->SetDateMode(dmUpDown);
-    p->SetDateTime(EncodeDate(2025, 1, 2) + EncodeTime(3, 4, 5, 0));
-    p->SetParent(form);
-    EXPECT_TRUE(Style(p) & DTS_UPDOWN);
-    EXPECT_EQ(p->GetDate(), EncodeDate(2025, 1, 2));
+    EXPECT_NEAR(p->GetDateTime(), today + 0.25, 1.0 / MSecsPerDay);
 }
 
 // Days before 30 Dec 1899 are negative values whose time of day counts away from zero: the day
@@ -338,32 +248,10 @@ TEST_F(PickerTest, DaysBeforeTheEpochSplitIntoTheRightDayAndTime) {
     EXPECT_NEAR(p->GetTime(), EncodeTime(6, 30, 0, 0), 1.0 / MSecsPerDay);
 }
 
-TEST_F(PickerTest, OnChangeFromTheControlsNotificationOnly) {
-    auto* p = new TDateTimePicker(form);
-    p->SetParent(form);
-    int changes = 0;
-    p->OnChange = [&](TObject*) { ++changes; };
-    p->SetDate(EncodeDate(2030, 1, 1));
-    Pump(50);
-    EXPECT_EQ(changes, 0);
-    // The user's change: the control has the new value and notifies its parent.
-    SYSTEMTIME st = DateTimeToSystemTime(EncodeDate(2030, 2, 3));
-    SendMessageW(p->GetHandle(), DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&st));
-    NMDATETIMECHANGE n{};
-    n.nmhdr.hwndFrom = p->GetHandle();
-    n.nmhdr.idFrom = static_cast<UINT_PTR>(GetDlgCtrlID(p->GetHandle()));
-    n.nmhdr.code = DTN_DATETIMECHANGE;
-    n.dwFlags = GDT_VALID;
-    n.st = st;
-    SendMessageW(form->GetHandle(), WM_NOTIFY, n.nmhdr.idFrom, reinterpret_cast<LPARAM>(&n));
-    EXPECT_EQ(changes, 1);
-    EXPECT_EQ(p->GetDate(), EncodeDate(2030, 2, 3));
-}
-
 // ---------------------------------------------------------------------------------------------
 // Label, image, panel
 
-TEST_F(StdCtrlsTest, LabelSizesItselfToTextAndFont) {
+TEST_F(StdCtrlsTest, LabelSizesItselfToTextAndFontKeepingARightEdge) {
     auto* l = new TLabel(form);
     l->SetParent(form);
     l->SetCaption(L"Hi");
@@ -371,70 +259,41 @@ TEST_F(StdCtrlsTest, LabelSizesItselfToTextAndFont) {
     l->SetCaption(L"Hi there, a much longer text");
     EXPECT_GT(l->GetWidth(), shortW);
     EXPECT_EQ(l->GetHeight(), oneLineH);
-    int beforeFont = l->GetHeight();
     l->GetFont()->SetHeight(-30);
-    EXPECT_GT(l->GetHeight(), beforeFont);
-    // An empty caption keeps one line's height.
-    l->SetCaption(L"");
-    EXPECT_GT(l->GetHeight(), 0);
-}
+    EXPECT_GT(l->GetHeight(), oneLineH);
 
-TEST_F(StdCtrlsTest, RightAlignedLabelKeepsItsRightEdgeAndWrappedLabelGrowsDown) {
     auto* r = new TLabel(form);
     r->SetParent(form);
     r->SetAlignment(taRightJustify);
     r->SetCaption(L"Remind me in:");
     r->SetLeft(200 - r->GetWidth());
-    const int right = r->GetLeft() + r->GetWidth();
     r->SetCaption(L"Please remind me again in:");
-    EXPECT_EQ(r->GetLeft() + r->GetWidth(), right);
-
-    auto* w = new TLabel(form);
-    w->SetParent(form);
-    w->SetCaption(L"x");
-    int oneLine = w->GetHeight();
-    w->SetWordWrap(true);
-    w->SetWidth(60);
-    w->SetCaption(L"many words that cannot possibly fit on one short line");
-    EXPECT_EQ(w->GetWidth(), 60);
-    EXPECT_GE(w->GetHeight(), 3 * oneLine);
+    EXPECT_EQ(r->GetLeft() + r->GetWidth(), 200);
 }
 
-TEST_F(StdCtrlsTest, LabelPaintsItsColourUnlessTransparent) {
+TEST_F(StdCtrlsTest, LabelPaintsItsColourUnlessTransparentAndItsText) {
     auto* l = new TLabel(form);
     l->SetAutoSize(false);
     l->SetBounds(10, 10, 40, 20);
     l->SetColor(clRed);
     l->SetParent(form);
-    auto s = Render(form);
-    EXPECT_EQ(s->Color(30, 20), static_cast<COLORREF>(RGB(255, 0, 0)));
-    EXPECT_EQ(s->Color(5, 5), static_cast<COLORREF>(RGB(255, 255, 255)));
+    EXPECT_EQ(Render(form)->Color(30, 20), static_cast<COLORREF>(RGB(255, 0, 0)));
     EXPECT_TRUE(l->GetControlStyle() & csOpaque);
     l->SetTransparent(true);
-    s = Render(form);
-    EXPECT_EQ(s->Color(30, 20), static_cast<COLORREF>(RGB(255, 255, 255)));
+    EXPECT_EQ(Render(form)->Color(30, 20), static_cast<COLORREF>(RGB(255, 255, 255)));
     EXPECT_FALSE(l->GetControlStyle() & csOpaque);
     // No colour: nothing is filled, so the label cannot claim to cover its rectangle.
     l->SetTransparent(false);
     l->SetColor(clNone);
     EXPECT_FALSE(l->GetControlStyle() & csOpaque);
-    s = Render(form);
-    EXPECT_EQ(s->Color(30, 20), static_cast<COLORREF>(RGB(255, 255, 255)));
-}
-
-TEST_F(StdCtrlsTest, LabelDrawsItsTextInTheFontColour) {
-    auto* l = new TLabel(form);
-    l->SetTransparent(true);
+    EXPECT_EQ(Render(form)->Color(30, 20), static_cast<COLORREF>(RGB(255, 255, 255)));
     l->GetFont()->SetColor(clBlue);
     l->GetFont()->SetHeight(-20);
     l->SetCaption(L"WWW");
-    l->SetParent(form);
-    auto s = Render(form);
-    RECT r{l->GetLeft(), l->GetTop(), l->GetLeft() + l->GetWidth(), l->GetTop() + l->GetHeight()};
-    EXPECT_GT(s->CountColor(r, RGB(0, 0, 255)), 20);
+    EXPECT_GT(Render(form)->CountColor(RECT{10, 10, 50, 30}, RGB(0, 0, 255)), 20);
 }
 
-TEST_F(StdCtrlsTest, ImageDrawsItsPictureStretchedOrCentred) {
+TEST_F(StdCtrlsTest, ImageDrawsItsPictureAtItsOwnSizeOrStretched) {
     auto* img = AddControl<TImage>(form, 20, 20, 40, 40);
     TBitmap bmp;
     bmp.SetSize(4, 4);
@@ -443,42 +302,24 @@ TEST_F(StdCtrlsTest, ImageDrawsItsPictureStretchedOrCentred) {
     TPicture pic;
     pic.SetGraphic(&bmp);
     img->SetPicture(&pic);
-
     auto s = Render(form);
-    EXPECT_EQ(s->Color(21, 21), static_cast<COLORREF>(RGB(0, 255, 0)));
-    EXPECT_EQ(s->Color(40, 40), static_cast<COLORREF>(RGB(255, 255, 255))) << "drawn at its own size";
-
-    img->SetCenter(true);
-    s = Render(form);
-    EXPECT_EQ(s->Color(40, 40), static_cast<COLORREF>(RGB(0, 255, 0)));
-    EXPECT_EQ(s->Color(21, 21), static_cast<COLORREF>(RGB(255, 255, 255)));
-
+    EXPECT_EQ(s->Color(23, 23), static_cast<COLORREF>(RGB(0, 255, 0)));
+    EXPECT_EQ(s->Color(24, 24), static_cast<COLORREF>(RGB(255, 255, 255))) << "drawn at its own size";
     img->SetStretch(true);
     s = Render(form);
-    EXPECT_EQ(s->Color(21, 21), static_cast<COLORREF>(RGB(0, 255, 0)));
-    EXPECT_EQ(s->Color(58, 58), static_cast<COLORREF>(RGB(0, 255, 0)));
-    EXPECT_EQ(s->Color(61, 61), static_cast<COLORREF>(RGB(255, 255, 255)));
-
-    img->SetAutoSize(true);
-    EXPECT_EQ(img->GetWidth(), 4);
-    EXPECT_EQ(img->GetHeight(), 4);
+    EXPECT_EQ(s->Color(59, 59), static_cast<COLORREF>(RGB(0, 255, 0)));
+    EXPECT_EQ(s->Color(60, 60), static_cast<COLORREF>(RGB(255, 255, 255)));
 }
 
 TEST_F(StdCtrlsTest, PanelErasesWithItsColourAndClipsItsChildren) {
-    auto* p = new TPanel(form);
-    p->SetBounds(10, 10, 100, 50);
+    auto* p = AddControl<TPanel>(form, 10, 10, 100, 50);
     p->SetColor(0x00804020);
     p->SetBevelOuter(bvNone);
-    p->SetParent(form);
     EXPECT_TRUE(Style(p) & WS_CLIPCHILDREN);
     DibSurface s(100, 50);
     p->PaintTo(s.Dc(), 0, 0);
-    EXPECT_EQ(s.Color(50, 25), 0x00804020u);
-    EXPECT_EQ(s.Color(0, 0), 0x00804020u) << "no bevel";
-    p->SetBevelOuter(bvRaised);
-    p->PaintTo(s.Dc(), 0, 0);
-    EXPECT_NE(s.Color(0, 0), 0x00804020u);
-    EXPECT_EQ(s.Color(50, 25), 0x00804020u);
+    EXPECT_EQ(s.Color(0, 0), 0x00804020u);
+    EXPECT_EQ(s.Color(99, 49), 0x00804020u);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -499,74 +340,44 @@ std::vector<std::wstring> FilterParts(const wchar_t* f) {
     return parts;
 }
 
-// What each dialog hands to the system call, and what it keeps of the answer.
-TEST_F(StdCtrlsTest, FileDialogsHandTheirRequestToTheSystemCallAndTakeTheAnswer) {
-    struct Case {
-        bool save;
-        const wchar_t* filter;
-        TOpenOptions options;
-        bool answer;
-        std::vector<std::wstring> parts;
-        DWORD set, clear;
-        const wchar_t* fileAfter;
-    } cases[] = {
-        {true, L"Vesk Reminder Data|*.dat", ofOverwritePrompt | ofPathMustExist, true,
-         {L"Vesk Reminder Data", L"*.dat"}, OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST, OFN_FILEMUSTEXIST,
-         L"C:\\backup\\mine.dat"},
-        // Cancelled: the file name stays.
-        {false, L"Sound|*.mp3;*.wav|All|*.*", ofFileMustExist | ofReadOnly, false,
-         {L"Sound", L"*.mp3;*.wav", L"All", L"*.*"}, OFN_FILEMUSTEXIST | OFN_READONLY, OFN_OVERWRITEPROMPT,
-         L"veskreminddata.dat"},
-    };
-    for (const Case& c : cases) {
-        TOpenDialog* dlg = c.save ? new TSaveDialog(form) : new TOpenDialog(form);
-        dlg->SetFilter(c.filter);
-        dlg->SetDefaultExt(L"dat");
-        dlg->SetFileName(L"veskreminddata.dat");
-        dlg->SetOptions(c.options);
-        bool sawSave = !c.save;
-        std::vector<std::wstring> filter;
-        std::wstring initial, defExt;
-        DWORD flags = 0;
-        HWND owner = nullptr;
-        DialogSeam seam([&](OPENFILENAMEW& ofn, bool save) {
-            sawSave = save;
-            filter = FilterParts(ofn.lpstrFilter);
-            initial = ofn.lpstrFile;
-            defExt = ofn.lpstrDefExt ? ofn.lpstrDefExt : L"";
-            flags = ofn.Flags;
-            owner = ofn.hwndOwner;
-            wcscpy_s(ofn.lpstrFile, ofn.nMaxFile, L"C:\\backup\\mine.dat");
-            return c.answer;
-        });
-        EXPECT_EQ(dlg->Execute(), c.answer);
-        EXPECT_EQ(sawSave, c.save);
-        EXPECT_EQ(filter, c.parts);
-        EXPECT_EQ(initial, L"veskreminddata.dat");
-        EXPECT_EQ(defExt, L"dat");
-        EXPECT_EQ(flags & c.set, c.set);
-        EXPECT_EQ(flags & c.clear, 0u);
-        EXPECT_TRUE(owner != nullptr && IsWindow(owner));
-        EXPECT_EQ(dlg->GetFileName(), c.fileAfter);
-    }
-}
-
-// The restore dialog is given its default extension with the dot (".dat"); the system call must
-// get it without, or a typed name comes back with a doubled dot.
-TEST_F(StdCtrlsTest, DefaultExtensionReachesTheDialogWithoutItsDot) {
+// What the dialog hands to the system call, and what it keeps of the answer (the save dialog's
+// request is checked by the program's backup test). The restore dialog is given its default
+// extension with the dot; the system call must get it without, or a typed name comes back with a
+// doubled dot.
+TEST_F(StdCtrlsTest, FileDialogHandsItsRequestToTheSystemCallAndTakesTheAnswer) {
     auto* dlg = new TOpenDialog(form);
+    dlg->SetFilter(L"Sound|*.mp3;*.wav|All|*.*");
     dlg->SetDefaultExt(L".dat");
-    std::wstring defExt = L"(none)";
-    DialogSeam seam([&](OPENFILENAMEW& ofn, bool) {
+    dlg->SetFileName(L"veskreminddata.dat");
+    dlg->SetOptions(ofFileMustExist | ofReadOnly);
+    OPENFILENAMEW seen{};
+    std::vector<std::wstring> filter;
+    std::wstring initial, defExt;
+    bool answer = false;
+    DialogSeam seam([&](OPENFILENAMEW& ofn, bool save) {
+        EXPECT_FALSE(save);
+        seen = ofn;
+        filter = FilterParts(ofn.lpstrFilter);
+        initial = ofn.lpstrFile;
         defExt = ofn.lpstrDefExt ? ofn.lpstrDefExt : L"(none)";
-        return false;
+        wcscpy_s(ofn.lpstrFile, ofn.nMaxFile, L"C:\\backup\\mine.dat");
+        return answer;
     });
-    dlg->Execute();
+    // Cancelled: the file name stays.
+    EXPECT_FALSE(dlg->Execute());
+    EXPECT_EQ(filter, (std::vector<std::wstring>{L"Sound", L"*.mp3;*.wav", L"All", L"*.*"}));
+    EXPECT_EQ(initial, L"veskreminddata.dat");
     EXPECT_EQ(defExt, L"dat");
     EXPECT_EQ(dlg->GetDefaultExt(), L".dat");
+    EXPECT_EQ(seen.Flags & (OFN_FILEMUSTEXIST | OFN_READONLY | OFN_OVERWRITEPROMPT),
+              DWORD(OFN_FILEMUSTEXIST | OFN_READONLY));
+    EXPECT_TRUE(IsWindow(seen.hwndOwner));
+    EXPECT_EQ(dlg->GetFileName(), L"veskreminddata.dat");
+    answer = true;
     dlg->SetDefaultExt(L"");
-    dlg->Execute();
+    EXPECT_TRUE(dlg->Execute());
     EXPECT_EQ(defExt, L"(none)");
+    EXPECT_EQ(dlg->GetFileName(), L"C:\\backup\\mine.dat");
 }
 
 }  // namespace

@@ -3,16 +3,16 @@
 // synchronises.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <functional>
-#include <mutex>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "fw_forms.h"
 #include "fw_thread.h"
+#include "process_support.h"
 #include "window_test.h"
 
 using namespace fw;
@@ -38,32 +38,15 @@ private:
     std::function<void(TLambdaThread*)> FBody;
 };
 
-// Ordered record of what happened, written from either thread.
-class EventLog {
-public:
-    void Add(const std::string& s) {
-        std::lock_guard<std::mutex> g(m_);
-        items_.push_back(s);
-    }
-    int IndexOf(const std::string& s) {
-        std::lock_guard<std::mutex> g(m_);
-        auto it = std::find(items_.begin(), items_.end(), s);
-        return it == items_.end() ? -1 : static_cast<int>(it - items_.begin());
-    }
-
-private:
-    std::mutex m_;
-    std::vector<std::string> items_;
-};
-
 class ThreadTest : public testsupport::WindowTest {
 protected:
     DWORD mainThread = GetCurrentThreadId();
 };
 
-TEST_F(ThreadTest, SynchronizedCallRunsOnTheGuiThreadWhileTheWorkerWaits) {
+TEST_F(ThreadTest, SynchronizedCallRunsOnTheGuiThreadWhileTheWorkerWaitsAndRaisesInIt) {
     std::atomic<DWORD> callThread{0};
     std::atomic<int> seenAfterCall{-1};
+    std::wstring caught;
     int value = 0;  // GUI-side state, touched only by the synchronised call
     auto* t = new TLambdaThread([&](TLambdaThread* self) {
         self->Synchronize([&] {
@@ -72,13 +55,19 @@ TEST_F(ThreadTest, SynchronizedCallRunsOnTheGuiThreadWhileTheWorkerWaits) {
         });
         // The call has completed before Synchronize returns.
         seenAfterCall = value;
+        try {
+            self->Synchronize([] { throw Exception(L"refused on the GUI thread"); });
+        } catch (const Exception& e) {
+            caught = e.Message;
+        }
         self->SetReturnValue(7);
     });
     t->Resume();
     ASSERT_TRUE(PumpUntil([&] { return t->GetFinished(); }, 10000));
     EXPECT_EQ(callThread.load(), mainThread);
-    EXPECT_NE(t->GetThreadID(), mainThread);
     EXPECT_EQ(seenAfterCall.load(), 42);
+    EXPECT_EQ(caught, L"refused on the GUI thread");
+    EXPECT_FALSE(t->GetFatalException());
     EXPECT_EQ(t->WaitFor(), 7);
     t->Free();
     // On the GUI thread itself the call runs at once.
@@ -87,82 +76,6 @@ TEST_F(ThreadTest, SynchronizedCallRunsOnTheGuiThreadWhileTheWorkerWaits) {
     EXPECT_TRUE(ran);
 }
 
-TEST_F(ThreadTest, ExceptionOfASynchronizedCallIsRaisedInTheWorker) {
-    std::wstring caught;
-    std::atomic<bool> continued{false};
-    auto* t = new TLambdaThread([&](TLambdaThread* self) {
-        try {
-            self->Synchronize([] { throw Exception(L"refused on the GUI thread"); });
-        } catch (const Exception& e) {
-            caught = e.Message;
-        }
-        continued = true;
-    });
-    t->Resume();
-    t->WaitFor();
-    EXPECT_TRUE(continued.load());
-    EXPECT_EQ(caught, L"refused on the GUI thread");
-    EXPECT_FALSE(t->GetFatalException());
-    t->Free();
-}
-
-// Worker A's synchronised call opens a modal form; while it is open, worker B synchronises twice
-// (its own call and its OnTerminate). Both must get through the modal loop, and the form is only
-// closed once they have.
-TEST_F(ThreadTest, OtherWorkersGetThroughWhileASynchronizedCallRunsAModalForm) {
-    EventLog log;
-    HANDLE modalOpen = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    std::atomic<bool> bTerminated{false};
-    std::atomic<bool> gaveUp{false};
-    TModalResult modalResult = mrNone;
-
-    auto* a = new TLambdaThread([&](TLambdaThread* self) {
-        self->Synchronize([&] {
-            log.Add("A call begins");
-            TForm* box = TForm::CreateNew<TForm>(Application);
-            box->SetBounds(10, 10, 120, 80);
-            auto* closer = new TTimer(box);
-            closer->SetInterval(20);
-            const ULONGLONG deadline = GetTickCount64() + 8000;
-            closer->SetOnTimer([&, box](TObject*) {
-                SetEvent(modalOpen);
-                if (bTerminated) {
-                    box->SetModalResult(mrOk);
-                } else if (GetTickCount64() > deadline) {
-                    gaveUp = true;
-                    box->SetModalResult(mrAbort);
-                }
-            });
-            modalResult = box->ShowModal();
-            box->Free();
-            log.Add("A call ends");
-        });
-    });
-    auto* b = new TLambdaThread([&](TLambdaThread* self) {
-        WaitForSingleObject(modalOpen, 10000);
-        self->Synchronize([&] { log.Add("B call"); });
-    });
-    b->OnTerminate = [&](TObject* sender) {
-        log.Add("B terminated");
-        bTerminated = true;
-    };
-    a->SetFreeOnTerminate(false);
-    a->Resume();
-    b->Resume();
-    ASSERT_TRUE(PumpUntil([&] { return a->GetFinished() && b->GetFinished(); }, 15000));
-    EXPECT_FALSE(gaveUp.load()) << "worker B was stalled by A's modal form";
-    EXPECT_EQ(modalResult, mrOk);
-    int aBegin = log.IndexOf("A call begins"), bCall = log.IndexOf("B call"), bTerm = log.IndexOf("B terminated"),
-        aEnd = log.IndexOf("A call ends");
-    EXPECT_TRUE(aBegin >= 0 && bCall > aBegin && bTerm > bCall && aEnd > bTerm)
-        << aBegin << " " << bCall << " " << bTerm << " " << aEnd;
-    a->Free();
-    b->Free();
-    CloseHandle(modalOpen);
-}
-
-// The same through a system message box, whose loop is inside Win32: the wake-up is a posted
-// message, so it still reaches the queue.
 BOOL CALLBACK FindShownBox(HWND wnd, LPARAM lp) {
     wchar_t cls[32] = {};
     GetClassNameW(wnd, cls, 32);
@@ -173,72 +86,97 @@ BOOL CALLBACK FindShownBox(HWND wnd, LPARAM lp) {
 std::function<void()> gBoxTick;  // run by a thread timer inside the message box's loop
 void CALLBACK BoxTick(HWND, UINT, UINT_PTR, DWORD) { gBoxTick(); }
 
-TEST_F(ThreadTest, OtherWorkersGetThroughWhileASynchronizedCallShowsASystemMessageBox) {
-    std::atomic<bool> bDone{false}, open{false}, gaveUp{false};
+// Worker A's synchronised call opens a modal form, and from it a system message box (whose loop
+// is inside Win32: the wake-up is a posted message, so it still reaches the queue). Worker B's
+// call must get through the form's loop and its OnTerminate through the box's loop; the form
+// closes only once they have.
+TEST_F(ThreadTest, OtherWorkersGetThroughWhileASynchronizedCallRunsAModalFormAndASystemBox) {
+    // Each event takes the next number, so their order can be checked.
+    std::atomic<int> next{0}, aBegin{-1}, bCall{-1}, bTerm{-1}, aEnd{-1};
+    HANDLE modalOpen = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HANDLE boxOpen = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     const ULONGLONG deadline = GetTickCount64() + 8000;
+    TModalResult modalResult = mrNone;
+    bool gaveUp = false;  // a worker was stalled: the loops were ended by the deadline
     gBoxTick = [&] {
         HWND box = nullptr;
         EnumThreadWindows(GetCurrentThreadId(), FindShownBox, reinterpret_cast<LPARAM>(&box));
         if (!box) return;
-        open = true;
-        if (bDone || GetTickCount64() > deadline) {
-            if (!bDone) gaveUp = true;
-            PostMessageW(box, WM_COMMAND, IDOK, 0);
-        }
+        SetEvent(boxOpen);
+        gaveUp = gaveUp || (bTerm < 0 && GetTickCount64() > deadline);
+        if (bTerm >= 0 || gaveUp) PostMessageW(box, WM_COMMAND, IDOK, 0);
     };
-    std::atomic<DWORD> bCallThread{0};
-    int boxResult = 0;
     auto* a = new TLambdaThread([&](TLambdaThread* self) {
         self->Synchronize([&] {
-            UINT_PTR timer = SetTimer(nullptr, 0, 20, BoxTick);
-            boxResult = MessageBoxW(nullptr, L"Synchronised question", L"Test", MB_OK);
-            KillTimer(nullptr, timer);
+            aBegin = next++;
+            TForm* form = TForm::CreateNew<TForm>(Application);
+            form->SetBounds(10, 10, 120, 80);
+            auto* step = new TTimer(form);
+            step->SetInterval(20);
+            bool inBox = false;
+            step->SetOnTimer([&, form](TObject*) {
+                SetEvent(modalOpen);
+                gaveUp = gaveUp || (bCall < 0 && GetTickCount64() > deadline);
+                if (inBox || (bCall < 0 && !gaveUp)) return;
+                inBox = true;
+                UINT_PTR timer = SetTimer(nullptr, 0, 20, BoxTick);
+                MessageBoxW(nullptr, L"Synchronised question", L"Test", MB_OK);
+                KillTimer(nullptr, timer);
+                form->SetModalResult(mrOk);
+            });
+            modalResult = form->ShowModal();
+            form->Free();
+            aEnd = next++;
         });
     });
     auto* b = new TLambdaThread([&](TLambdaThread* self) {
-        while (!open && GetTickCount64() < deadline) Sleep(5);
-        self->Synchronize([&] { bCallThread = GetCurrentThreadId(); });
-        bDone = true;
+        WaitForSingleObject(modalOpen, 10000);
+        self->Synchronize([&] { bCall = next++; });
+        WaitForSingleObject(boxOpen, 10000);
     });
+    b->OnTerminate = [&](TObject*) { bTerm = next++; };
     a->Resume();
     b->Resume();
-    ASSERT_TRUE(PumpUntil([&] { return a->GetFinished() && b->GetFinished(); }, 15000));
-    EXPECT_TRUE(open.load());
-    EXPECT_FALSE(gaveUp.load()) << "worker B was stalled by A's message box";
-    EXPECT_EQ(bCallThread.load(), mainThread);
-    EXPECT_EQ(boxResult, IDOK);
+    ASSERT_TRUE(PumpUntil([&] { return a->GetFinished() && b->GetFinished(); }, 20000));
+    EXPECT_FALSE(gaveUp) << "worker B was stalled by A's modal form or system box";
+    EXPECT_EQ(modalResult, mrOk);
+    EXPECT_EQ(std::make_tuple(aBegin.load(), bCall.load(), bTerm.load(), aEnd.load()), std::make_tuple(0, 1, 2, 3));
     a->Free();
     b->Free();
+    CloseHandle(modalOpen);
+    CloseHandle(boxOpen);
     gBoxTick = nullptr;
 }
 
-TEST_F(ThreadTest, OnTerminateRunsOnTheGuiThreadAfterExecuteThrew) {
-    std::atomic<int> terminateCalls{0};
-    std::atomic<DWORD> terminateThread{0};
-    TObject* sender = nullptr;
+// A worker's failure is not for the user: nothing reaches the application's error display (the
+// fixture fails a test that leaves an error there). OnTerminate runs on the GUI thread with the
+// failure kept, and may free the thread: the worker waits for that very call, so the object goes
+// at once and the worker ends without touching it again.
+TEST_F(ThreadTest, OnTerminateAfterExecuteThrewRunsOnTheGuiThreadAndMayFreeTheThread) {
+    std::atomic<DWORD> destroyedOn{0};
     auto* t = new TLambdaThread([](TLambdaThread*) { throw Exception(L"download failed"); });
-    t->OnTerminate = [&](TObject* s) {
-        ++terminateCalls;
-        terminateThread = GetCurrentThreadId();
-        sender = s;
+    t->DestroyedOn = &destroyedOn;
+    HANDLE worker = nullptr;
+    ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), t->GetHandle(), GetCurrentProcess(), &worker, SYNCHRONIZE, FALSE, 0));
+    std::vector<DWORD> terminateThreads;
+    std::wstring failure;
+    t->OnTerminate = [&](TObject* sender) {
+        terminateThreads.push_back(GetCurrentThreadId());
+        auto* self = static_cast<TThread*>(sender);
+        try {
+            if (self->GetFatalException()) std::rethrow_exception(self->GetFatalException());
+        } catch (const Exception& e) {
+            failure = e.Message;
+        }
+        self->Free();
     };
-    // A worker's failure is not for the user: nothing may reach the default error display.
-    int shown = 0;
-    Application->OnException = [&](TObject*, const Exception&) { ++shown; };
     t->Resume();
-    ASSERT_TRUE(PumpUntil([&] { return t->GetFinished(); }, 10000));
-    Application->OnException = nullptr;
-    EXPECT_EQ(terminateCalls.load(), 1);
-    EXPECT_EQ(terminateThread.load(), mainThread);
-    EXPECT_EQ(sender, t);
-    EXPECT_EQ(shown, 0);
-    ASSERT_TRUE(t->GetFatalException());
-    try {
-        std::rethrow_exception(t->GetFatalException());
-    } catch (const Exception& e) {
-        EXPECT_EQ(e.Message, L"download failed");
-    }
-    t->Free();
+    ASSERT_TRUE(PumpUntil([&] { return destroyedOn != 0; }, 10000));
+    EXPECT_EQ(terminateThreads, std::vector<DWORD>{mainThread});
+    EXPECT_EQ(failure, L"download failed");
+    EXPECT_EQ(destroyedOn.load(), mainThread);
+    EXPECT_EQ(WaitForSingleObject(worker, 10000), WAIT_OBJECT_0) << "the worker did not end";
+    CloseHandle(worker);
     // Any other exception is contained too.
     auto* u = new TLambdaThread([](TLambdaThread*) { throw 17; });
     u->Resume();
@@ -261,26 +199,6 @@ TEST_F(ThreadTest, FreeOnTerminateDeletesTheObjectOnTheWorkerAfterOnTerminate) {
     ASSERT_TRUE(PumpUntil([&] { return destroyedOn != 0; }, 10000));
     EXPECT_EQ(destroyedOn.load(), workerId);
     EXPECT_TRUE(terminatedBeforeDestroy.load());
-}
-
-TEST_F(ThreadTest, WaitForOnTheGuiThreadServesASynchronizingWorker) {
-    std::vector<int> calls;
-    std::atomic<bool> terminatedOnGui{false};
-    auto* t = new TLambdaThread([&](TLambdaThread* self) {
-        for (int i = 1; i <= 3; ++i) {
-            Sleep(10);
-            self->Synchronize([&calls, i] { calls.push_back(i); });
-        }
-        self->SetReturnValue(3);
-    });
-    t->OnTerminate = [&](TObject*) { terminatedOnGui = GetCurrentThreadId() == mainThread; };
-    t->Resume();
-    // No message pumping here: WaitFor alone must serve the queue.
-    int rv = t->WaitFor();
-    EXPECT_EQ(rv, 3);
-    EXPECT_EQ(calls, (std::vector<int>{1, 2, 3}));
-    EXPECT_TRUE(terminatedOnGui.load());
-    t->Free();
 }
 
 // Worker B's call frees worker A while A's own call waits in the queue behind B's. The GUI thread
@@ -320,7 +238,7 @@ TEST_F(ThreadTest, WaitingInsideACallServesTheCallsQueuedBehindIt) {
     c->Free();
 }
 
-TEST_F(ThreadTest, FreeingARunningThreadTerminatesAndWaits) {
+TEST_F(ThreadTest, FreeingARunningThreadTerminatesAndWaitsANeverStartedOneDoesNotRun) {
     std::atomic<bool> sawTerminated{false};
     std::atomic<bool> running{false};
     auto* t = new TLambdaThread([&](TLambdaThread* self) {
@@ -334,50 +252,13 @@ TEST_F(ThreadTest, FreeingARunningThreadTerminatesAndWaits) {
     ASSERT_TRUE(PumpUntil([&] { return running.load(); }, 5000));
     t->Free();
     EXPECT_TRUE(sawTerminated.load());
-}
 
-TEST_F(ThreadTest, ANeverStartedThreadIsFreedWithoutRunning) {
-    std::atomic<bool> executed{false};
     bool terminated = false;
-    auto* t = new TLambdaThread([&](TLambdaThread*) { executed = true; });
-    t->OnTerminate = [&](TObject*) { terminated = true; };
-    EXPECT_TRUE(t->GetSuspended());
-    t->Free();
-    EXPECT_FALSE(executed.load());
+    auto* idle = new TLambdaThread([&](TLambdaThread*) { running = false; });
+    idle->OnTerminate = [&](TObject*) { terminated = true; };
+    idle->Free();
+    EXPECT_TRUE(running.load());
     EXPECT_FALSE(terminated);
-}
-
-TEST_F(ThreadTest, PriorityReachesTheSystemThreadAndResumeIsIdempotent) {
-    std::atomic<int> runs{0};
-    auto* t = new TLambdaThread([&](TLambdaThread*) { ++runs; });
-    t->SetPriority(tpIdle);
-    EXPECT_EQ(GetThreadPriority(t->GetHandle()), THREAD_PRIORITY_IDLE);
-    t->Start();
-    t->Resume();
-    t->WaitFor();
-    EXPECT_EQ(runs.load(), 1);
-    t->Free();
-}
-
-// A handler that frees the thread from its own OnTerminate: the worker is waiting for that very
-// call, so waiting for it would never end. The object goes at once and the worker ends without
-// touching it again.
-TEST_F(ThreadTest, FreeingTheThreadInItsOwnOnTerminateNeitherHangsNorCrashes) {
-    std::atomic<DWORD> destroyedOn{0};
-    auto* t = new TLambdaThread([](TLambdaThread*) { throw Exception(L"fetch failed"); });
-    t->DestroyedOn = &destroyedOn;
-    HANDLE worker = nullptr;
-    ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), t->GetHandle(), GetCurrentProcess(), &worker, SYNCHRONIZE, FALSE, 0));
-    bool freed = false;
-    t->OnTerminate = [&](TObject* sender) {
-        static_cast<TThread*>(sender)->Free();
-        freed = true;
-    };
-    t->Resume();
-    ASSERT_TRUE(PumpUntil([&] { return freed; }, 10000));
-    EXPECT_EQ(destroyedOn.load(), mainThread);
-    EXPECT_EQ(WaitForSingleObject(worker, 10000), WAIT_OBJECT_0) << "the worker did not end";
-    CloseHandle(worker);
 }
 
 // Freeing or waiting for a thread inside one of its other synchronised calls cannot work (the
@@ -451,23 +332,13 @@ TEST(ThreadShutdownChild, SynchronizeAfterTheGuiWindowIsGoneAndExitWithRunningWo
 TEST_F(ThreadTest, ProgramExitWithRunningWorkersNeitherCrashesNorHangs) {
     wchar_t exe[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, exe, MAX_PATH);
-    std::wstring cmd = L"\"" + std::wstring(exe) +
-                       L"\" --gtest_filter=ThreadShutdownChild.* --gtest_brief=1";
     SetEnvironmentVariableW(L"FW_THREADS_SHUTDOWN_CHILD", L"1");
-    STARTUPINFOW si{};
-    si.cb = sizeof(si);
-    PROCESS_INFORMATION pi{};
-    BOOL started = CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi);
+    testsupport::TChildProcess child;
+    const bool started = child.Start(exe, L" --gtest_filter=ThreadShutdownChild.* --gtest_brief=1");
     SetEnvironmentVariableW(L"FW_THREADS_SHUTDOWN_CHILD", nullptr);
     ASSERT_TRUE(started);
-    DWORD wait = WaitForSingleObject(pi.hProcess, 30000);
-    if (wait != WAIT_OBJECT_0) TerminateProcess(pi.hProcess, 99);
-    DWORD code = 0;
-    GetExitCodeProcess(pi.hProcess, &code);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    ASSERT_EQ(wait, WAIT_OBJECT_0) << "the program did not end while workers ran";
-    EXPECT_EQ(code, 0u) << "the child's checks failed or it crashed at exit";
+    ASSERT_TRUE(child.WaitEnd(30000)) << "the program did not end while workers ran";
+    EXPECT_EQ(child.ExitCode(), 0u) << "the child's checks failed or it crashed at exit";
 }
 
 }  // namespace

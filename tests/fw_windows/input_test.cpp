@@ -2,8 +2,6 @@
 // cursor and focus.
 #include "window_fixture.h"
 
-#include <tuple>
-
 using namespace fw;
 using namespace fwtest;
 
@@ -21,69 +19,32 @@ protected:
 
 }  // namespace
 
-TEST_F(InputTest, EnterAndLeaveFollowTheControlNotTheWindow) {
-    TTestForm* form = NewForm(200, 100);
-    auto* child = AddControl<TColorBox>(form, 50, 20, 40, 40);
-    Track(form, L"form");
-    Track(child, L"child");
-    HWND h = form->GetHandle();
-    Move(h, 5, 5);
-    Move(h, 60, 30);
-    Move(h, 61, 31);
-    Move(h, 150, 30);
-    std::vector<std::wstring> expected = {L"enter form", L"leave form", L"enter child", L"leave child", L"enter form"};
-    EXPECT_EQ(Log, expected);
-    // A disabled windowless control still counts as under the mouse.
-    child->SetEnabled(false);
-    Log.clear();
-    Move(h, 60, 30);
-    EXPECT_EQ(Log, (std::vector<std::wstring>{L"leave form", L"enter child"}));
-}
-
 TEST_F(InputTest, LeavingWhileAButtonIsHeldStillLeavesAndMovesStayCaptured) {
     TTestForm* form = NewForm(200, 100);
     form->Show();
     auto* child = AddControl<TColorBox>(form, 50, 20, 40, 40);
     Track(form, L"form");
     Track(child, L"child");
-    std::vector<TPoint> moves;
+    TPoint lastMove;
     int clicks = 0;
-    child->OnMouseMove = [&](TObject*, TShiftState, int x, int y) { moves.emplace_back(x, y); };
+    child->OnMouseMove = [&](TObject*, TShiftState, int x, int y) { lastMove = TPoint(x, y); };
     child->OnClick = [&](TObject*) { ++clicks; };
     HWND h = form->GetHandle();
     Move(h, 60, 30);
     SendMessageW(h, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(60, 30));
-    EXPECT_EQ(GetCapture(), h);
     EXPECT_EQ(TMouseTracker::CaptureControl(), child);
     Log.clear();
     Move(h, 150, 80, MK_LBUTTON);
     EXPECT_EQ(Log, (std::vector<std::wstring>{L"leave child", L"enter form"}));
-    ASSERT_FALSE(moves.empty());
     // The captured control gets the move, in its own coordinates.
-    EXPECT_EQ(moves.back(), TPoint(100, 60));
+    EXPECT_EQ(lastMove, TPoint(100, 60));
     SendMessageW(h, WM_LBUTTONUP, 0, MAKELPARAM(150, 80));
     EXPECT_EQ(clicks, 0);  // released outside
-    EXPECT_EQ(TMouseTracker::CaptureControl(), nullptr);
     EXPECT_NE(GetCapture(), h);
     // A press and release inside clicks.
     SendMessageW(h, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(60, 30));
     SendMessageW(h, WM_LBUTTONUP, 0, MAKELPARAM(61, 31));
     EXPECT_EQ(clicks, 1);
-}
-
-TEST_F(InputTest, WindowedControlLeavesOntoItsWindowlessChildAndBack) {
-    TTestForm* form = NewForm(200, 150);
-    auto* list = AddControl<TPanel>(form, 10, 10, 150, 100);
-    auto* button = AddControl<TColorBox>(list, 100, 10, 20, 20, form);
-    Track(list, L"list");
-    Track(button, L"button");
-    HWND lh = list->GetHandle();
-    Move(lh, 20, 20);
-    Move(lh, 105, 15);
-    Move(lh, 50, 50);
-    std::vector<std::wstring> expected = {L"enter list", L"leave list", L"enter button", L"leave button",
-                                          L"enter list"};
-    EXPECT_EQ(Log, expected);
 }
 
 TEST_F(InputTest, ALateLeaveOfTheParentWindowDoesNotClearTheChildJustEntered) {
@@ -96,9 +57,6 @@ TEST_F(InputTest, ALateLeaveOfTheParentWindowDoesNotClearTheChildJustEntered) {
     SendMessageW(form->GetHandle(), WM_MOUSELEAVE, 0, 0);
     EXPECT_EQ(TMouseTracker::ControlUnderMouse(), panel);
     EXPECT_EQ(Log, (std::vector<std::wstring>{L"enter form", L"leave form", L"enter panel"}));
-    SendMessageW(panel->GetHandle(), WM_MOUSELEAVE, 0, 0);
-    EXPECT_EQ(TMouseTracker::ControlUnderMouse(), nullptr);
-    EXPECT_EQ(Log.back(), L"leave panel");
 }
 
 TEST_F(InputTest, AControlDestroyedOrHiddenUnderTheMouseIsForgottenSilently) {
@@ -111,41 +69,31 @@ TEST_F(InputTest, AControlDestroyedOrHiddenUnderTheMouseIsForgottenSilently) {
     EXPECT_EQ(TMouseTracker::ControlUnderMouse(), nullptr);
     a->SetVisible(true);
     Move(form->GetHandle(), 11, 11);
-    ASSERT_EQ(TMouseTracker::ControlUnderMouse(), a);
     Log.clear();
     a->Free();
     EXPECT_EQ(TMouseTracker::ControlUnderMouse(), nullptr);
     EXPECT_TRUE(Log.empty());
 }
 
+// A control without csDoubleClicks takes the second press of a double click as a press.
 TEST_F(InputTest, DoubleClickOnAControlWithoutDoubleClicksIsTwoPresses) {
     TTestForm* form = NewForm(200, 100);
     auto* plain = AddControl<TColorBox>(form, 0, 0, 50, 50);
     plain->SetControlStyle(plain->GetControlStyle() & ~static_cast<TControlStyle>(csDoubleClicks));
     auto* dbl = AddControl<TColorBox>(form, 100, 0, 50, 50);
-    struct Counts {
-        int down = 0, doubleDown = 0, click = 0, dblclick = 0;
-    } p, d;
-    auto hook = [](TControl* c, Counts& k) {
-        c->OnMouseDown = [&k](TObject*, TMouseButton, TShiftState s, int, int) {
-            ++k.down;
-            if (s.Contains(ssDouble)) ++k.doubleDown;
+    std::vector<std::wstring> log;
+    for (TControl* c : {static_cast<TControl*>(plain), static_cast<TControl*>(dbl)}) {
+        c->OnMouseDown = [&log](TObject*, TMouseButton, TShiftState s, int, int) {
+            log.push_back(s.Contains(ssDouble) ? L"double down" : L"down");
         };
-        c->OnClick = [&k](TObject*) { ++k.click; };
-        c->OnDblClick = [&k](TObject*) { ++k.dblclick; };
-    };
-    hook(plain, p);
-    hook(dbl, d);
-    HWND h = form->GetHandle();
-    for (int x : {10, 110}) {
-        SendMessageW(h, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, 10));
-        SendMessageW(h, WM_LBUTTONUP, 0, MAKELPARAM(x, 10));
-        SendMessageW(h, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(x, 10));
-        SendMessageW(h, WM_LBUTTONUP, 0, MAKELPARAM(x, 10));
+        c->OnClick = [&log](TObject*) { log.push_back(L"click"); };
+        c->OnDblClick = [&log](TObject*) { log.push_back(L"dblclick"); };
+        const LPARAM at = MAKELPARAM(c->GetLeft() + 10, 10);
+        for (UINT msg : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP})
+            SendMessageW(form->GetHandle(), msg, msg == WM_LBUTTONUP ? 0 : MK_LBUTTON, at);
     }
-    // Presses, double presses, clicks and double clicks.
-    EXPECT_EQ(std::tie(p.down, p.doubleDown, p.click, p.dblclick), std::make_tuple(2, 0, 2, 0));
-    EXPECT_EQ(std::tie(d.down, d.doubleDown, d.click, d.dblclick), std::make_tuple(2, 1, 1, 1));
+    EXPECT_EQ(log, (std::vector<std::wstring>{L"down", L"click", L"down", L"click", L"down", L"click", L"double down",
+                                              L"dblclick"}));
 }
 
 TEST_F(InputTest, OneWheelNotchReachesTheParentOnce) {
@@ -170,24 +118,20 @@ TEST_F(InputTest, OneWheelNotchReachesTheParentOnce) {
 TEST_F(InputTest, SetCursorUsesTheScreensOrTheDeepestControlsCursor) {
     TTestForm* form = NewForm(200, 100);
     form->Show();
-    auto* hand = new TColorBox(form);
-    hand->SetBounds(20, 20, 40, 40);
-    hand->SetCursor(crHandPoint);
-    hand->SetParent(form);
+    AddControl<TColorBox>(form, 20, 20, 40, 40)->SetCursor(crHandPoint);
     form->SetCursor(crSizeWE);
     HWND h = form->GetHandle();
-    TPoint sp = form->ClientToScreen(TPoint(30, 30));
-    SetCursorPos(sp.X, sp.Y);
-    EXPECT_EQ(SendMessageW(h, WM_SETCURSOR, reinterpret_cast<WPARAM>(h), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)), 1);
-    EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_HAND));
-    sp = form->ClientToScreen(TPoint(150, 80));
-    SetCursorPos(sp.X, sp.Y);
-    SendMessageW(h, WM_SETCURSOR, reinterpret_cast<WPARAM>(h), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
-    EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_SIZEWE));
+    auto cursorAt = [&](int x, int y) {
+        TPoint sp = form->ClientToScreen(TPoint(x, y));
+        SetCursorPos(sp.X, sp.Y);
+        EXPECT_EQ(SendMessageW(h, WM_SETCURSOR, reinterpret_cast<WPARAM>(h), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)), 1);
+        return GetCursor();
+    };
+    EXPECT_EQ(cursorAt(30, 30), LoadCursorW(nullptr, IDC_HAND));
+    EXPECT_EQ(cursorAt(150, 80), LoadCursorW(nullptr, IDC_SIZEWE));
     // The screen's cursor overrides every control's.
     Screen->SetCursor(crHourGlass);
-    SendMessageW(h, WM_SETCURSOR, reinterpret_cast<WPARAM>(h), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
-    EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_WAIT));
+    EXPECT_EQ(cursorAt(150, 80), LoadCursorW(nullptr, IDC_WAIT));
     Screen->SetCursor(crDefault);
 }
 
@@ -212,22 +156,4 @@ TEST_F(InputTest, FocusOnABackgroundFormWaitsForItsActivation) {
     EXPECT_EQ(GetActiveWindow(), back->GetHandle());
     EXPECT_TRUE(edit->Focused());
     EXPECT_EQ(enters, 1);
-}
-
-TEST_F(InputTest, KeyPreviewLetsTheFormSeeAChildsKeysFirst) {
-    TTestForm* form = NewForm(200, 100);
-    auto* panel = AddControl<TPanel>(form, 0, 0, 50, 50);
-    std::vector<std::wstring> keys;
-    form->OnKeyDown = [&](TObject*, WORD& key, TShiftState) {
-        keys.push_back(L"form");
-        if (key == VK_F1) key = 0;
-    };
-    panel->OnKeyDown = [&](TObject*, WORD&, TShiftState) { keys.push_back(L"panel"); };
-    PressKey(panel, VK_F2);
-    EXPECT_EQ(keys, std::vector<std::wstring>{L"panel"});
-    form->SetKeyPreview(true);
-    keys.clear();
-    PressKey(panel, VK_F2);
-    PressKey(panel, VK_F1);
-    EXPECT_EQ(keys, (std::vector<std::wstring>{L"form", L"panel", L"form"}));
 }
