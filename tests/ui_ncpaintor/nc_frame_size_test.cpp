@@ -39,10 +39,7 @@ protected:
         L_.Add(res, L"vkncrsrc1");
         res->GetFormCaption()->SetHeight(26);
         res->GetFormCaption()->SetColorBkgr(TColor(kCaptionLook));
-        res->GetFormBorder()->SetLeft(1);
-        res->GetFormBorder()->SetTop(1);
-        res->GetFormBorder()->SetRight(1);
-        res->GetFormBorder()->SetBottom(1);
+        SetBorder(res->GetFormBorder(), 1);
         res->GetFormBorder()->SetColorBkgr(TColor(kBorder));
         res->GetBtnClose()->SetImgBtn(Skin(L"nc_btn_close").get());
         auto* content = new TPanel(this);
@@ -62,17 +59,11 @@ protected:
     }
 };
 
-class NcFrameSizeTest : public NcTest {
-protected:
-    TFramedForm* Create(TFormBorderStyle Border) {
-        TFramedForm::Border = Border;
-        return Own(TForm::CreateForm<TFramedForm>(nullptr));
-    }
-};
+using NcFrameSizeTest = NcTest;
 
 }  // namespace
 
-TEST_F(NcFrameSizeTest, TheDesignedClientSizeSurvivesTheSkinnedFrame) {
+TEST_F(NcFrameSizeTest, TheDesignedClientSizeSurvivesTheSkinnedFrameWithNoBareStrip) {
     // A framed form keeps its client size inside one border pixel and the caption bar; a frameless
     // one only grows by the caption bar.
     const struct {
@@ -84,7 +75,8 @@ TEST_F(NcFrameSizeTest, TheDesignedClientSizeSurvivesTheSkinnedFrame) {
                 {bsNone, 673, 518, 671, 490}};
     for (const auto& row : rows) {
         SCOPED_TRACE(int(row.border));
-        TFramedForm* f = Create(row.border);
+        TFramedForm::Border = row.border;
+        TFramedForm* f = Own(TForm::CreateForm<TFramedForm>(nullptr));
         ASSERT_TRUE(f->VeskNcPaintor1->IsHooked());
         const RECT wr = WindowRect(f);
         RECT cr{};
@@ -95,36 +87,29 @@ TEST_F(NcFrameSizeTest, TheDesignedClientSizeSurvivesTheSkinnedFrame) {
         EXPECT_EQ(cr.bottom, row.clientH);
         EXPECT_EQ(f->GetClientHeight(), row.clientH);
         EXPECT_FALSE(GetWindowLongW(f->GetHandle(), GWL_STYLE) & WS_MAXIMIZEBOX);
-        if (row.border == bsNone) continue;
+        if (row.border != bsSingle) continue;
         POINT o{0, 0};
         ClientToScreen(f->GetHandle(), &o);
         EXPECT_EQ(o.x - wr.left, 1);
         EXPECT_EQ(o.y - wr.top, 27);
+
+        // On screen the outermost column and row are the border and right inside them lies the
+        // designed content: no strip of bare client area is left over.
+        f->Show();
+        testsupport::Pump(100);
+        const int W = wr.right - wr.left, H = wr.bottom - wr.top;
+        testsupport::DibSurface s(W, H, 0xFF010203u);
+        HDC sdc = GetDC(nullptr);
+        BitBlt(s.Dc(), 0, 0, W, H, sdc, wr.left, wr.top, SRCCOPY);
+        ReleaseDC(nullptr, sdc);
+        int wrongBorder = 0, wrongClient = 0;
+        for (int y = 27; y < H; ++y) wrongBorder += (s.Color(W - 1, y) != kBorder) + (s.Color(0, y) != kBorder);
+        for (int x = 0; x < W; ++x) wrongBorder += s.Color(x, H - 1) != kBorder;
+        for (int y = 27; y < H - 1; ++y) wrongClient += s.Color(W - 2, y) != kContent;
+        for (int x = 1; x < W - 1; ++x) wrongClient += s.Color(x, H - 2) != kContent;
+        EXPECT_EQ(wrongBorder, 0);
+        EXPECT_EQ(wrongClient, 0);
+        EXPECT_EQ(s.Color(W / 2, 13), kCaptionLook);
+        f->Hide();
     }
-}
-
-TEST_F(NcFrameSizeTest, TheRightAndBottomEdgesShowTheBorderAndTheContent) {
-    TFramedForm* f = Create(bsSingle);
-    f->Show();
-    testsupport::Pump(100);
-    RedrawWindow(f->GetHandle(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-    testsupport::Pump(50);
-    const RECT wr = WindowRect(f);
-    const int W = wr.right - wr.left, H = wr.bottom - wr.top;
-    testsupport::DibSurface s(W, H, 0xFF010203u);
-    HDC sdc = GetDC(nullptr);
-    BitBlt(s.Dc(), 0, 0, W, H, sdc, wr.left, wr.top, SRCCOPY);
-    ReleaseDC(nullptr, sdc);
-
-    // The outermost column and row are the border; right inside them lies the designed content:
-    // no strip of bare client area is left over.
-    int wrongBorder = 0, wrongClient = 0;
-    for (int y = 0; y < H; ++y) wrongBorder += s.Color(W - 1, y) != kBorder;
-    for (int x = 0; x < W; ++x) wrongBorder += s.Color(x, H - 1) != kBorder;
-    for (int y = 27; y < H; ++y) wrongBorder += s.Color(0, y) != kBorder;
-    for (int y = 27; y < H - 1; ++y) wrongClient += s.Color(W - 2, y) != kContent;
-    for (int x = 1; x < W - 1; ++x) wrongClient += s.Color(x, H - 2) != kContent;
-    EXPECT_EQ(wrongBorder, 0);
-    EXPECT_EQ(wrongClient, 0);
-    EXPECT_EQ(s.Color(W / 2, 13), kCaptionLook);
 }
