@@ -235,20 +235,6 @@ protected:
     int Requests = 0;
 };
 
-TEST_F(DirectBarTest, ChangesOnlyRaiseRepaintRequests) {
-    Bar->SetPosition(10);
-    Bar->SetPosition(10);
-    Bar->SetMax(50);
-    Bar->Setkind(skHor);
-    EXPECT_EQ(Requests, 3);
-    DibSurface dib(100, 200, 0xFF00FF00u);
-    TCanvas canvas(dib.Dc());
-    Bar->SetTargetCanvas(&canvas);
-    Bar->SetTargetCanvas(&canvas);
-    EXPECT_EQ(Requests, 4);
-    Bar->SetTargetCanvas(nullptr);
-}
-
 TEST_F(DirectBarTest, BlendsOntoTheHostLeavingTransparentPartsVisible) {
     SkinArrows();
     Bar->Paint();
