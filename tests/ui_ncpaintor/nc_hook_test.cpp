@@ -1,5 +1,5 @@
 // The painter's hook: window styles and growth, the hit test, presses and clicks on the caption
-// buttons, size limits, activation, composition, and lifetimes of forms, resources and painters.
+// buttons, activation, composition, and lifetimes of forms, resources and painters.
 #include "nc_fixture.h"
 
 using namespace fw;
@@ -207,19 +207,6 @@ TEST_F(NcHookTest, CloseMaximizeRestoreAndMinimizeButtonsSendTheirCommands) {
     EXPECT_EQ(Form->GetWindowState(), wsMinimized);
 }
 
-TEST_F(NcHookTest, SizeLimitsComeFromFixSizeOrTheWorkArea) {
-    Build();
-    MINMAXINFO mmi{};
-    mmi.ptMinTrackSize = POINT{11, 12};
-    Painter->GetFixSize()->SetMinWidth(200);
-    Painter->GetFixSize()->SetMaxHeight(500);
-    SendMessageW(Form->GetHandle(), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&mmi));
-    EXPECT_EQ(mmi.ptMinTrackSize.x, 200);
-    EXPECT_EQ(mmi.ptMinTrackSize.y, 12);
-    EXPECT_EQ(mmi.ptMaxTrackSize.x, Screen->GetWorkAreaRect().Width());
-    EXPECT_EQ(mmi.ptMaxTrackSize.y, 500);
-}
-
 TEST_F(NcHookTest, UnderCompositionTheFormPaintsItsOwnFrameFirst) {
     Build();
     Rec.Seen.clear();
@@ -297,21 +284,7 @@ TEST_F(NcHookTest, PainterFreedFirstOrByItsOwnHandlersGivesTheFormItsProcedureBa
     EXPECT_FALSE(*alive);
 }
 
-TEST_F(NcHookTest, AWindowSmallerThanItsFrameGetsAnEmptyClientArea) {
-    Build();
-    Res->GetFormClient()->SetImgBkgr(SolidPng(8, 8, TColor(RGB(1, 120, 3))).get());
-    // 26 caption rows and one border row at top and bottom do not fit into 12 rows.
-    SetWindowPos(Form->GetHandle(), nullptr, 0, 0, 1, 12, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    EXPECT_EQ(Form->GetClientHeight(), 0);
-    // Painting such a window neither fails nor leaves a bitmap of a negative size behind.
-    NcPaint(Form);
-    testsupport::DibSurface s(4, 4, 0xFF000000u);
-    Form->PaintTo(s.Dc(), 0, 0);
-    ASSERT_NE(Painter->ClientBitmap(), nullptr);
-    EXPECT_EQ(Painter->ClientBitmap()->GetHeight(), 0);
-}
-
-TEST_F(NcHookTest, MovesReachTheFormWithTheHitCodeAfterTheRepaint) {
+TEST_F(NcHookTest, MovesReachTheFormAfterTheRepaintAndATooSmallWindowGetsAnEmptyClientArea) {
     Build();
     std::vector<WPARAM> codes;
     TWndMethodProc inner = Form->WindowProc;
@@ -323,4 +296,15 @@ TEST_F(NcHookTest, MovesReachTheFormWithTheHitCodeAfterTheRepaint) {
     SendMessageW(Form->GetHandle(), WM_NCMOUSEMOVE, HTNOWHERE, ScreenAt(Form, Centre(Painter->GetBtnRect(vnbMinimize))));
     EXPECT_EQ(Painter->HoverCode(), HTMINBUTTON);
     EXPECT_EQ(codes, std::vector<WPARAM>{WPARAM(HTMINBUTTON)});
+
+    Res->GetFormClient()->SetImgBkgr(SolidPng(8, 8, TColor(RGB(1, 120, 3))).get());
+    // 26 caption rows and one border row at top and bottom do not fit into 12 rows.
+    SetWindowPos(Form->GetHandle(), nullptr, 0, 0, 1, 12, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    EXPECT_EQ(Form->GetClientHeight(), 0);
+    // Painting such a window neither fails nor leaves a bitmap of a negative size behind.
+    NcPaint(Form);
+    testsupport::DibSurface s(4, 4, 0xFF000000u);
+    Form->PaintTo(s.Dc(), 0, 0);
+    ASSERT_NE(Painter->ClientBitmap(), nullptr);
+    EXPECT_EQ(Painter->ClientBitmap()->GetHeight(), 0);
 }

@@ -100,18 +100,6 @@ TEST_F(PngBarTest, ResourcePreparesTheSkinOnceAndItsRemovalOrEmptiedPicturesKeep
     ASSERT_NE(bar->GetImgSlider(), nullptr);
     Paint();
     EXPECT_FALSE(bar->GetSliderReady());
-
-    // A streamed bar is prepared once, in Loaded, keeping its position.
-    auto* streamed = new TVeskPngScrollBar(Form);
-    streamed->BeginLoading();
-    streamed->SetParent(Form);
-    streamed->SetImgBtnLT(Res->GetImgBtnLT());
-    streamed->SetImgBtnRB(Res->GetImgBtnRB());
-    streamed->SetPosition(30);
-    EXPECT_FALSE(streamed->GetButtonsReady());
-    streamed->Loaded();
-    EXPECT_TRUE(streamed->GetButtonsReady());
-    EXPECT_EQ(streamed->GetPosition(), 30);
 }
 
 TEST_F(PngBarTest, ButtonsTrackAndSliderAreLaidOutAlongTheBar) {
@@ -192,7 +180,7 @@ TEST_F(PngBarTest, StepsAreHeldBelowTheLastPageAndMayBeRewritten) {
     EXPECT_EQ(bar->GetPosition(), 42);
 }
 
-TEST_F(PngBarTest, ArrowPressStepsAtOnceRepeatsAfterTheDelayUntilReleaseOrLeave) {
+TEST_F(PngBarTest, ArrowPressStepsAtOnceRepeatsAfterTheDelayUntilReleaseOrLeaveAndMayFreeTheBar) {
     Form->Show();
     TVeskPngScrollBar* bar = NewBar(true, 0);
     std::vector<int> reports;
@@ -219,6 +207,18 @@ TEST_F(PngBarTest, ArrowPressStepsAtOnceRepeatsAfterTheDelayUntilReleaseOrLeave)
     EXPECT_TRUE(bar->GetDownLT());
     Release(bar, 5, 5);
     EXPECT_FALSE(bar->GetDownLT());
+
+    // A bar freed by its own OnScroll is not touched again: no repeat follows.
+    const std::shared_ptr<bool> alive = bar->AliveToken();
+    int calls = 0;
+    bar->OnScroll = [&](TObject* s, int&) {
+        ++calls;
+        static_cast<TVeskPngScrollBar*>(s)->Free();
+    };
+    MovePress(bar, 5, 194);
+    EXPECT_FALSE(*alive);
+    Pump(ScrollRepeatDelay() + 100);
+    EXPECT_EQ(calls, 1);
 }
 
 TEST_F(PngBarTest, HeldPagePressStopsWhenTheSliderReachesThePointer) {
@@ -232,20 +232,6 @@ TEST_F(PngBarTest, HeldPagePressStopsWhenTheSliderReachesThePointer) {
     EXPECT_GT(bar->GetPosition(), 0);
     EXPECT_TRUE(bar->GetSliderRect().Top <= y && y < bar->GetSliderRect().Bottom);
     Release(bar, 5, y);
-}
-
-TEST_F(PngBarTest, OnScrollMayFreeTheBarDuringAStep) {
-    TVeskPngScrollBar* bar = NewBar(true, 0);
-    const std::shared_ptr<bool> alive = bar->AliveToken();
-    int calls = 0;
-    bar->OnScroll = [&](TObject* s, int&) {
-        ++calls;
-        static_cast<TVeskPngScrollBar*>(s)->Free();
-    };
-    MovePress(bar, 5, 194);
-    EXPECT_FALSE(*alive);
-    Pump(ScrollRepeatDelay() + 100);
-    EXPECT_EQ(calls, 1) << "no repeat from a freed bar";
 }
 
 TEST_F(PngBarTest, DraggingFollowsThePointerWhateverOnScrollAnswers) {

@@ -1,5 +1,5 @@
 // The windowed scroll bar (focus, wheel, four back states, strip direction, re-preparation on
-// every skin) and the host-drawn bar (repaint requests, blending onto the host's canvas).
+// every skin) and the host-drawn bar (blending onto the host's canvas).
 #include "QimScrollBar.h"
 #include "VeskDirectUIScrollBar.h"
 #include "sb_fixture.h"
@@ -76,17 +76,14 @@ TEST_F(QimBarTest, BackFramesFillTheFourStateSlotsAndPaintingPicksThem) {
     EXPECT_EQ(TrackColour(), colours[2]);
     Release(bar, 5, 100);
     EXPECT_EQ(TrackColour(), colours[1]);
-}
 
-TEST_F(QimBarTest, BackIsStretchedOnlyWhenItsLeftAndRightSplitsSaySo) {
-    TQimScrollBar* bar = NewBar();
-    bar->SetImgBack(Strip(12, 16, {RGB(1, 2, 3)}).get());
+    // One frame is used as it is unless the left and right splits ask for stretching.
     bar->SetBackStateCount(1);
     bar->GetBackSplit()->SetTop(4);
     bar->GetBackSplit()->SetBottom(10);
     bar->Loaded();
     ASSERT_NE(bar->GetBackImage(0), nullptr);
-    EXPECT_EQ(bar->GetBackImage(0)->GetHeight(), 16) << "used as it is";
+    EXPECT_EQ(bar->GetBackImage(0)->GetHeight(), 16);
     bar->GetBackSplit()->SetLeft(2);
     bar->GetBackSplit()->SetRight(6);
     bar->Loaded();
@@ -149,15 +146,6 @@ TEST_F(QimBarTest, SliderTakesTheCrossSizeOfItsImageWithTheGripInItsMiddle) {
     EXPECT_EQ(PixelOf(bar->GetSliderImage(3), 2, gy), RGB(203, 0, 0));
     Paint();
     EXPECT_EQ(bar->GetSliderImage(0), slider) << "kept while the slider's size stays";
-}
-
-TEST_F(QimBarTest, RepaintHookReplacesInvalidation) {
-    TQimScrollBar* bar = NewBar();
-    int hooked = 0;
-    bar->SetRepaintHook([&](TQimScrollBar* b) { hooked += b == bar; });
-    bar->SetPosition(5);
-    bar->SetTransparent(true);
-    EXPECT_EQ(hooked, 2);
 }
 
 TEST_F(QimBarTest, TheLeftPressTakesTheFocusAndTheWheelScrollsOnlyWhileFocused) {
