@@ -292,9 +292,12 @@ TEST_F(NcHookTest, MovesReachTheFormAfterTheRepaintAndATooSmallWindowGetsAnEmpty
         inner(M);
         if (M.Msg == WM_NCMOUSEMOVE) codes.push_back(M.WParam);
     };
-    // Entering a button repaints the bar inside the move; the move itself still goes on.
+    // Entering a button repaints the bar inside the move (a nested message with its own decision);
+    // the move itself still reaches the form, with the hit code.
+    Rec.Seen.clear();
     SendMessageW(Form->GetHandle(), WM_NCMOUSEMOVE, HTNOWHERE, ScreenAt(Form, Centre(Painter->GetBtnRect(vnbMinimize))));
     EXPECT_EQ(Painter->HoverCode(), HTMINBUTTON);
+    EXPECT_TRUE(Rec.Saw(WM_NCMOUSEMOVE));
     EXPECT_EQ(codes, std::vector<WPARAM>{WPARAM(HTMINBUTTON)});
 
     Res->GetFormClient()->SetImgBkgr(SolidPng(8, 8, TColor(RGB(1, 120, 3))).get());
