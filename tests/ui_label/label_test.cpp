@@ -1,5 +1,5 @@
-// The skinned label: sizing, ellipses, layout, disabled text, the caption shown as a tooltip or
-// balloon over a cut-off label, references that go away, and accelerators.
+// The skinned label: sizing, layout, disabled text, the caption shown as a tooltip or balloon over
+// a cut-off label, and references that go away.
 #include <gtest/gtest.h>
 
 #include "VeskLabel.h"
@@ -124,31 +124,6 @@ TEST_F(LabelTest, AutoSizeFollowsCaptionFontAndAlignmentAndExcludesTheEllipsis) 
     EXPECT_EQ(l->GetEllipsisPosition(), epNone);
 }
 
-TEST_F(LabelTest, WrappedEllipsisDropsWordsUntilTheTextFits) {
-    TProbeLabel* l = FixedLabel(L"", 90, 0);
-    l->SetWordWrap(true);
-    const int line = Measure(l->GetFont(), L"Ag", 0).cy;
-    l->SetHeight(line * 2);
-    l->SetEllipsisPosition(epEndEllipsis);
-    const std::wstring caption = L"Remember to water the plants and feed the cat before leaving home";
-    l->SetCaption(caption);
-    std::vector<TDrawCall> drawn = Drawn(l);
-    ASSERT_EQ(drawn.size(), 1u);
-    const std::wstring& shown = drawn[0].Text;
-    ASSERT_GE(shown.size(), 4u);
-    EXPECT_EQ(shown.substr(shown.size() - 3), L"...");
-    // Whole words were dropped from the end: two lines fit beside "...", one more word would not.
-    const std::wstring kept = shown.substr(0, shown.size() - 3);
-    EXPECT_EQ(caption.compare(0, kept.size(), kept), 0);
-    EXPECT_EQ(caption[kept.size()], L' ');
-    EXPECT_TRUE(drawn[0].Flags & DT_END_ELLIPSIS);
-    const int dots = Measure(l->GetFont(), L"...", 0).cx;
-    const UINT f = DT_LEFT | DT_WORDBREAK | DT_END_ELLIPSIS;
-    EXPECT_LE(Measure(l->GetFont(), shown, f, 90 - dots).cy, line * 2);
-    const std::wstring longer = caption.substr(0, caption.find(L' ', kept.size() + 1)) + L"...";
-    EXPECT_GT(Measure(l->GetFont(), longer, f, 90 - dots).cy, line * 2);
-}
-
 TEST_F(LabelTest, DrawFlagsAndLayoutFollowThePropertiesAndAFixedLabelKeepsOneLine) {
     TProbeLabel* l = FixedLabel(L"A\tB", 100, 41);
     l->SetAlignment(taCenter);
@@ -253,22 +228,6 @@ TEST_F(LabelTest, LinkedBalloonShowsTheFullCaptionAndFreedReferencesAreForgotten
     // Hovering afterwards is harmless.
     l->Perform(CM_MOUSEENTER, 0, 0);
     l->Perform(CM_MOUSELEAVE, 0, 0);
-}
-
-TEST_F(LabelTest, AcceleratorGivesTheFocusControlTheFocus) {
-    Form->Show();
-    auto* edit = testsupport::AddControl<TEdit>(Form, 100, 60, 80, 20);
-    auto* other = testsupport::AddControl<TEdit>(Form, 100, 90, 80, 20);
-    TProbeLabel* l = AddLabel(L"&Name");
-    l->SetFocusControl(edit);
-    other->SetFocus();
-    testsupport::PumpMessagesFor(50);
-    EXPECT_EQ(l->Perform(CM_DIALOGCHAR, 'x', 0), 0);
-    EXPECT_EQ(l->Perform(CM_DIALOGCHAR, 'n', 0), 1);
-    testsupport::PumpMessagesFor(50);
-    EXPECT_TRUE(edit->Focused());
-    l->SetEnabled(false);
-    EXPECT_EQ(l->Perform(CM_DIALOGCHAR, 'N', 0), 0);
 }
 
 TEST_F(LabelTest, TransparentLabelShowsTheParentAroundTheText) {

@@ -1,5 +1,5 @@
-// Composition of the non-client area (caption, buttons and their states, border, caption text),
-// the client background and the delayed caption-button hint.
+// Composition of the non-client area: caption, buttons and their states, border, caption text, and
+// the hover that the pointer's leaving clears.
 #include "nc_fixture.h"
 
 using namespace fw;
@@ -35,34 +35,24 @@ protected:
         r->GetBtnMinimize()->SetImgBtn(Strip3(24, 20, 200).get());
         r->GetBtnMenu()->SetImgBtn(Strip3(20, 20, 150).get());
         r->GetBtnSkin()->SetImgBtn(Strip3(16, 20, 100).get());
-        r->GetBtnMaximize()->SetImgBtn(Strip3(28, 20, 50).get());
-        r->GetBtnMaximize()->SetImgRestore(Strip3(28, 20, 20).get());
         return r;
     }
     // A form painted through R with these buttons.
-    TProbePaintor* Paint(TVeskNcResource* R, TVeskShowNcBtns Btns, bool Show = false) {
+    TProbePaintor* Paint(TVeskNcResource* R, TVeskShowNcBtns Btns) {
         R->Loaded();
         Form = FramedForm();
         P = new TProbePaintor(Form);
         P->SetShowBtns(Btns);
         P->SetResource(R);
-        if (Show) Form->Show();
         NcPaint(Form);
         return P;
     }
     int Width() const { return WindowRect(Form).right - WindowRect(Form).left; }
     int Height() const { return WindowRect(Form).bottom - WindowRect(Form).top; }
-    void MoveOver(TVeskNcBtnEnum Id) {
-        SendMessageW(Form->GetHandle(), WM_NCMOUSEMOVE, 0, ScreenAt(Form, Centre(P->GetBtnRect(Id))));
-    }
     // The colour the painter composed a few pixels into the button.
     COLORREF BtnColor(TVeskNcBtnEnum Id) {
         const TRect r = P->GetBtnRect(Id);
         return BmpColor(P->NcBitmap(), r.Left + 3, r.Top + 3);
-    }
-    COLORREF ClientCentre() {
-        auto s = testsupport::Render(Form);
-        return s->Color(Form->GetClientWidth() / 2, Form->GetClientHeight() / 2);
     }
     testsupport::TPlainForm* Form = nullptr;
     TProbePaintor* P = nullptr;
@@ -73,8 +63,6 @@ protected:
 TEST_F(NcPaintTest, ButtonsLineUpFromTheRightWithoutGapsAndImagelessOnesTakeNoPlace) {
     auto* r = NewPlainResource();
     r->SetBtnRightFix(2);
-    TPngImage none;
-    r->GetBtnMaximize()->SetImgBtn(&none);
     Paint(r, {vnbLogo, vnbSkin, vnbMenu, vnbMinimize, vnbMaximize, vnbClose});
     const int W = Width(), H = Height();
     const TRect close = P->GetBtnRect(vnbClose), min = P->GetBtnRect(vnbMinimize);
@@ -108,20 +96,6 @@ TEST_F(NcPaintTest, ButtonsLineUpFromTheRightWithoutGapsAndImagelessOnesTakeNoPl
     EXPECT_EQ(P->GetBtnRect(vnbClose).Right, Width() - 1 - 2);
 }
 
-TEST_F(NcPaintTest, MaximizedFormsShowTheRestoreFrames) {
-    Paint(NewPlainResource(), {vnbMaximize, vnbClose}, true);
-    EXPECT_EQ(BtnColor(vnbMaximize), StripColor(50, 0));
-    ShowWindow(Form->GetHandle(), SW_MAXIMIZE);
-    testsupport::Pump();
-    ASSERT_EQ(Form->GetWindowState(), wsMaximized);
-    NcPaint(Form);
-    // No border while maximized: the buttons move out to the window's edge.
-    EXPECT_EQ(P->GetBtnRect(vnbClose).Right, Width() - 4);
-    EXPECT_EQ(BtnColor(vnbMaximize), StripColor(20, 0));
-    MoveOver(vnbMaximize);
-    EXPECT_EQ(BtnColor(vnbMaximize), StripColor(20, 1));
-}
-
 TEST_F(NcPaintTest, CaptionTextOrTheLooksTextIsDrawnOpaqueRightOfTheLogo) {
     auto* r = NewPlainResource();
     r->GetFormCaption()->SetTextLeftFix(5);
@@ -140,48 +114,6 @@ TEST_F(NcPaintTest, CaptionTextOrTheLooksTextIsDrawnOpaqueRightOfTheLogo) {
     for (int y = tr.Top; y < tr.Bottom; ++y)
         for (int x = tr.Left; x < tr.Right; ++x) opaque += P->NcBitmap()->ScanLine(y)[4 * x + 3] == 255;
     EXPECT_EQ(opaque, tr.Width() * tr.Height());
-}
-
-TEST_F(NcPaintTest, ClientBackgroundComesFromTheImageCachedBySizeOrFromTheColour) {
-    auto* r = NewPlainResource();
-    r->GetFormClient()->SetImgBkgr(SolidPng(8, 8, TColor(RGB(1, 120, 3))).get());
-    Paint(r, {vnbClose});
-    EXPECT_EQ(ClientCentre(), RGB(1, 120, 3));
-    // A new image at the same size shows only after a size change.
-    r->GetFormClient()->SetImgBkgr(SolidPng(8, 8, TColor(RGB(90, 4, 4))).get());
-    EXPECT_EQ(ClientCentre(), RGB(1, 120, 3));
-    Form->SetWidth(Form->GetWidth() + 10);
-    EXPECT_EQ(ClientCentre(), RGB(90, 4, 4));
-
-    auto* plain = NewPlainResource();
-    plain->GetFormClient()->SetColorBkgr(TColor(RGB(7, 77, 170)));
-    Paint(plain, {vnbClose});
-    EXPECT_EQ(ClientCentre(), RGB(7, 77, 170));
-    EXPECT_EQ(P->ClientBitmap(), nullptr);
-}
-
-TEST_F(NcPaintTest, HintShowsAfterAPauseAndGoesAgainButNotWhileHintsAreOff) {
-    auto* r = NewPlainResource();
-    r->GetBtnClose()->SetHint(L"Close");
-    Paint(r, {vnbMenu, vnbClose});
-    MoveOver(vnbMenu);  // no hint text: nothing scheduled
-    EXPECT_EQ(r->GetHintWnd(), nullptr);
-    MoveOver(vnbClose);
-    TVeskNcHintWnd* h = r->GetHintWnd();
-    ASSERT_NE(h, nullptr);
-    EXPECT_EQ(h->GetHintText(), L"Close");
-    DWORD start = GetTickCount();
-    EXPECT_TRUE(PumpUntil([&] { return h->IsShowing(); }, 4000));
-    EXPECT_GE(GetTickCount() - start, 1800u);
-    start = GetTickCount();
-    EXPECT_TRUE(PumpUntil([&] { return !h->IsShowing(); }, 4000));
-    EXPECT_GE(GetTickCount() - start, 1300u);
-
-    r->SetShowHint(false);
-    MoveOver(vnbMenu);
-    MoveOver(vnbClose);
-    testsupport::Pump(2300);
-    EXPECT_FALSE(h->IsShowing());
 }
 
 TEST_F(NcPaintTest, ThePointerLeavingAButtonForTheClientAreaOrAwayClearsItsHoverAndHint) {

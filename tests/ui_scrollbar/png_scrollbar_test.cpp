@@ -123,15 +123,6 @@ TEST_F(PngBarTest, ButtonsTrackAndSliderAreLaidOutAlongTheBar) {
     Paint();
     EXPECT_EQ(bar->GetSliderRect().Height(), 0);
     EXPECT_EQ(bar->GetPageDownRect(), TRect(0, 12, 12, 188));
-    bar->SetBtnoffSet(3);
-    bar->SetJoinButton(true);
-    Paint();
-    EXPECT_EQ(bar->GetLTRect(), TRect(0, 176, 12, 188));
-    EXPECT_EQ(bar->GetTrackRect(), TRect(0, 0, 12, 179));
-    bar->SetJoinButton(false);
-    bar->SetShowButton(false);
-    Paint();
-    EXPECT_EQ(bar->GetTrackRect(), TRect(0, 0, 12, 200));
 
     // Across: the bar takes the button's height.
     auto* hor = new TVeskPngScrollBar(Form);

@@ -1,5 +1,5 @@
-// The windowed scroll bar (focus, wheel, four back states, strip direction, re-preparation on
-// every skin) and the host-drawn bar (blending onto the host's canvas).
+// The windowed scroll bar (focus, wheel, four back states, re-preparation on every skin) and the
+// host-drawn bar (blending onto the host's canvas).
 #include "QimScrollBar.h"
 #include "VeskDirectUIScrollBar.h"
 #include "sb_fixture.h"
@@ -76,22 +76,9 @@ TEST_F(QimBarTest, BackFramesFillTheFourStateSlotsAndPaintingPicksThem) {
     EXPECT_EQ(TrackColour(), colours[2]);
     Release(bar, 5, 100);
     EXPECT_EQ(TrackColour(), colours[1]);
-
-    // One frame is used as it is unless the left and right splits ask for stretching.
-    bar->SetBackStateCount(1);
-    bar->GetBackSplit()->SetTop(4);
-    bar->GetBackSplit()->SetBottom(10);
-    bar->Loaded();
-    ASSERT_NE(bar->GetBackImage(0), nullptr);
-    EXPECT_EQ(bar->GetBackImage(0)->GetHeight(), 16);
-    bar->GetBackSplit()->SetLeft(2);
-    bar->GetBackSplit()->SetRight(6);
-    bar->Loaded();
-    ASSERT_NE(bar->GetBackImage(0), nullptr);
-    EXPECT_EQ(bar->GetBackImage(0)->GetHeight(), 200);
 }
 
-TEST_F(QimBarTest, EverySkinAssignmentPreparesAfreshAndStripsMayRunTopToBottom) {
+TEST_F(QimBarTest, EverySkinAssignmentPreparesAfresh) {
     TQimScrollBar* bar = NewBar();
     bar->SetScrollRes(NoticeRes());
     EXPECT_EQ(bar->GetLTFrame(0)->GetHeight(), 20);
@@ -110,16 +97,6 @@ TEST_F(QimBarTest, EverySkinAssignmentPreparesAfreshAndStripsMayRunTopToBottom) 
     bare->SetShowButton(false);
     bar->SetScrollRes(bare);
     EXPECT_TRUE(bar->GetButtonsReady()) << "nothing to wait for without buttons";
-
-    TQimScrollBar* ver = NewBar();
-    ver->SetSplitMode(SmVer);
-    auto strip = Strip(12, 10, {RGB(1, 0, 0), RGB(2, 0, 0), RGB(3, 0, 0), RGB(4, 0, 0)}, {}, true);
-    ver->SetImgBtnLT(strip.get());
-    ver->SetImgBtnRB(strip.get());
-    ver->Loaded();
-    ASSERT_NE(ver->GetLTFrame(2), nullptr);
-    EXPECT_EQ(ver->GetLTFrame(2)->GetHeight(), 10);
-    EXPECT_EQ(PixelOf(ver->GetLTFrame(2), 0, 0), RGB(3, 0, 0));
 }
 
 TEST_F(QimBarTest, SliderTakesTheCrossSizeOfItsImageWithTheGripInItsMiddle) {
@@ -246,18 +223,6 @@ TEST_F(DirectBarTest, BlendsOntoTheHostLeavingTransparentPartsVisible) {
     EXPECT_EQ(dib.Color(20 + 8, 30 + 115), RGB(52, 0, 0));
     Release(Bar, 8, 115);
     canvas.SetHandle(nullptr);
-}
-
-TEST_F(DirectBarTest, SingleBackFrameIsUsedAsItIs) {
-    auto* res = new TVeskScrollBarRes(nullptr);
-    res->SetImgBack(Strip(12, 16, {RGB(7, 7, 7)}).get());
-    res->SetBackStateCount(1);
-    res->SetBackUseThree(true);
-    Bar->SetScrollRes(res);
-    res->Free();
-    EXPECT_EQ(Bar->GetScrollRes(), nullptr);
-    ASSERT_NE(Bar->GetBackImage(0), nullptr);
-    EXPECT_EQ(Bar->GetBackImage(0)->GetHeight(), 16);
 }
 
 }  // namespace
