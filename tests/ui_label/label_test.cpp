@@ -1,5 +1,5 @@
-// The skinned label: sizing, layout, disabled text, the caption shown as a tooltip or balloon over
-// a cut-off label, and references that go away.
+// The skinned label: sizing, layout, the caption shown as a tooltip or balloon over a cut-off
+// label, and references that go away.
 #include <gtest/gtest.h>
 
 #include "VeskLabel.h"
@@ -141,19 +141,6 @@ TEST_F(LabelTest, DrawFlagsAndLayoutFollowThePropertiesAndAFixedLabelKeepsOneLin
     Render();
     EXPECT_EQ(l->GetHeight(), Measure(l->GetFont(), L"A\tB", DT_SINGLELINE).cy);
     EXPECT_EQ(l->GetWidth(), 100);
-}
-
-TEST_F(LabelTest, DisabledLabelIsEmbossedInHighlightAndShadow) {
-    TProbeLabel* l = AddLabel(L"WWWW");
-    l->GetFont()->SetHeight(-24);
-    l->GetFont()->SetStyle(fsBold);
-    l->Perform(CM_FONTCHANGED, 0, 0);
-    l->SetColor(RGB(0x20, 0x40, 0x60));
-    l->SetEnabled(false);
-    Render();
-    RECT area = l->GetBoundsRect();
-    EXPECT_GT(Dib.CountColor(area, GetSysColor(COLOR_BTNHIGHLIGHT)), 10);
-    EXPECT_GT(Dib.CountColor(area, GetSysColor(COLOR_BTNSHADOW)), 10);
 }
 
 TEST_F(LabelTest, ACutOffCaptionIsTheTooltipWhileTheMouseIsOverAndLeavingAlwaysRestoresTheOwnHint) {
