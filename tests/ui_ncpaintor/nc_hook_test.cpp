@@ -215,7 +215,9 @@ TEST_F(NcHookTest, UnderCompositionTheFormPaintsItsOwnFrameFirst) {
     // Under composition the system frame is drawn first and the skin is composed over it.
     NcCompositionEnabledProc = [] { return true; };
     int composed = 0;
-    Painter->OnAfterDrawBtn = [&](TVeskCoustomPaintor*, TVeskNcBtnEnum Id, TCanvas*, TRect) { composed += Id == vnbClose; };
+    Painter->OnAfterDrawBtn = [&](TVeskCoustomPaintor*, TVeskNcBtnEnum Id, TCanvas*, TRect) {
+        composed += Id == vnbClose;
+    };
     NcPaint(Form);
     EXPECT_TRUE(Rec.Saw(WM_NCPAINT));
     EXPECT_EQ(composed, 1);
@@ -295,7 +297,8 @@ TEST_F(NcHookTest, MovesReachTheFormAfterTheRepaintAndATooSmallWindowGetsAnEmpty
     // Entering a button repaints the bar inside the move (a nested message with its own decision);
     // the move itself still reaches the form, with the hit code.
     Rec.Seen.clear();
-    SendMessageW(Form->GetHandle(), WM_NCMOUSEMOVE, HTNOWHERE, ScreenAt(Form, Centre(Painter->GetBtnRect(vnbMinimize))));
+    const POINT min = Centre(Painter->GetBtnRect(vnbMinimize));
+    SendMessageW(Form->GetHandle(), WM_NCMOUSEMOVE, HTNOWHERE, ScreenAt(Form, min));
     EXPECT_EQ(Painter->HoverCode(), HTMINBUTTON);
     EXPECT_TRUE(Rec.Saw(WM_NCMOUSEMOVE));
     EXPECT_EQ(codes, std::vector<WPARAM>{WPARAM(HTMINBUTTON)});
