@@ -1,6 +1,5 @@
-// The skinned label: sizing to its text, ellipses in a fixed label, layout, embossed disabled
-// text, the cut-off flag and the caption shown as a tooltip or balloon while the mouse is over
-// a cut-off label, references that go away, and accelerators.
+// The skinned label: sizing, layout, the caption shown as a tooltip or balloon over a cut-off
+// label, and references that go away.
 #include <gtest/gtest.h>
 
 #include "VeskLabel.h"
@@ -9,7 +8,6 @@
 #include "test_support.h"
 #include "window_test.h"
 
-#include <memory>
 #include <vector>
 
 using namespace fw;
@@ -38,13 +36,6 @@ public:
     }
     std::vector<TDrawCall> Calls;
     using TVeskCustomLabel::GetTruncated;
-    // The calls that drew (not measured).
-    std::vector<TDrawCall> Drawn() const {
-        std::vector<TDrawCall> d;
-        for (const auto& c : Calls)
-            if (!(c.Flags & DT_CALCRECT)) d.push_back(c);
-        return d;
-    }
 };
 
 class TProbeHint : public TveskHint {
@@ -92,205 +83,91 @@ protected:
         return l;
     }
     void Render() { Form->PaintTo(Dib.Dc(), 0, 0); }
-    // The draw calls of one paint of the form.
+    // The calls of one paint of the form that drew (not measured).
     std::vector<TDrawCall> Drawn(TProbeLabel* L) {
         L->Calls.clear();
         Render();
-        return L->Drawn();
+        std::vector<TDrawCall> d;
+        for (const auto& c : L->Calls)
+            if (!(c.Flags & DT_CALCRECT)) d.push_back(c);
+        return d;
     }
-
     DibSurface Dib{300, 120};
-
     testsupport::TPlainForm* Form = nullptr;
 };
 
 }  // namespace
 
-TEST_F(LabelTest, AutoSizeFollowsTheCaptionAndAnEmptyCaptionKeepsOneSpace) {
-    TProbeLabel* l = AddLabel(L"Start with Windows");
+TEST_F(LabelTest, AutoSizeFollowsCaptionFontAndAlignmentAndExcludesTheEllipsis) {
+    TProbeLabel* l = AddLabel(L"Start with Windows", 100);
     SIZE s = Measure(l->GetFont(), L"Start with Windows", DT_EXPANDTABS);
     EXPECT_EQ(l->GetWidth(), s.cx);
     EXPECT_EQ(l->GetHeight(), s.cy);
-
-    l->SetCaption(L"");
-    SIZE sp = Measure(l->GetFont(), L" ", DT_EXPANDTABS);
-    EXPECT_EQ(l->GetWidth(), sp.cx);
-    EXPECT_EQ(l->GetHeight(), sp.cy);
-
     // A lone accelerator mark measures as "& ", never as nothing.
     l->SetCaption(L"&");
-    SIZE amp = Measure(l->GetFont(), L"& ", DT_EXPANDTABS);
-    EXPECT_EQ(l->GetWidth(), amp.cx);
-}
+    EXPECT_EQ(l->GetWidth(), Measure(l->GetFont(), L"& ", DT_EXPANDTABS).cx);
 
-TEST_F(LabelTest, FontChangeResizesAnAutoSizeLabel) {
-    TProbeLabel* l = AddLabel(L"Version");
-    const int w = l->GetWidth();
+    l->SetCaption(L"Version");
     l->GetFont()->SetHeight(-22);
     l->Perform(CM_FONTCHANGED, 0, 0);
-    EXPECT_GT(l->GetWidth(), w);
     EXPECT_EQ(l->GetHeight(), Measure(l->GetFont(), L"Version", DT_EXPANDTABS).cy);
-}
 
-TEST_F(LabelTest, RightAlignedAutoSizeLabelGrowsToTheLeft) {
-    TProbeLabel* l = AddLabel(L"Short", 100);
+    // Right aligned, it grows to the left.
     l->SetAlignment(taRightJustify);
-    l->SetCaption(L"Short");
     const int right = l->GetLeft() + l->GetWidth();
     l->SetCaption(L"A much longer caption");
     EXPECT_EQ(l->GetLeft() + l->GetWidth(), right);
 
-    TProbeLabel* left = AddLabel(L"Short", 50, 40);
-    left->SetCaption(L"A much longer caption");
-    EXPECT_EQ(left->GetLeft(), 50);
-}
-
-TEST_F(LabelTest, AutoSizeAndEllipsisClearEachOther) {
-    TProbeLabel* l = AddLabel(L"Text");
     l->SetEllipsisPosition(epEndEllipsis);
     EXPECT_FALSE(l->GetAutoSize());
     l->SetAutoSize(true);
     EXPECT_EQ(l->GetEllipsisPosition(), epNone);
-    EXPECT_TRUE(l->GetAutoSize());
 }
 
-TEST_F(LabelTest, WrappedEllipsisDropsWordsUntilTheTextFits) {
-    TProbeLabel* l = FixedLabel(L"", 90, 0);
-    l->SetWordWrap(true);
-    const int line = Measure(l->GetFont(), L"Ag", 0).cy;
-    l->SetHeight(line * 2);
-    l->SetEllipsisPosition(epEndEllipsis);
-    const std::wstring caption = L"Remember to water the plants and feed the cat before leaving home";
-    l->SetCaption(caption);
-    std::vector<TDrawCall> drawn = Drawn(l);
-    ASSERT_EQ(drawn.size(), 1u);
-    const std::wstring& shown = drawn[0].Text;
-    ASSERT_GE(shown.size(), 4u);
-    EXPECT_EQ(shown.substr(shown.size() - 3), L"...");
-    const std::wstring kept = shown.substr(0, shown.size() - 3);
-    // Whole words were dropped from the end.
-    EXPECT_EQ(caption.compare(0, kept.size(), kept), 0);
-    EXPECT_EQ(caption[kept.size()], L' ');
-    EXPECT_TRUE(drawn[0].Flags & DT_END_ELLIPSIS);
-    EXPECT_FALSE(drawn[0].Flags & DT_EXPANDTABS);
-    // It fits two lines at the width left beside "...", and one more word would not.
-    const int dots = Measure(l->GetFont(), L"...", 0).cx;
-    const UINT f = DT_LEFT | DT_WORDBREAK | DT_END_ELLIPSIS;
-    EXPECT_LE(Measure(l->GetFont(), shown, f, 90 - dots).cy, line * 2);
-    const size_t next = caption.find(L' ', kept.size() + 1);
-    const std::wstring longer = caption.substr(0, next) + L"...";
-    EXPECT_GT(Measure(l->GetFont(), longer, f, 90 - dots).cy, line * 2);
-}
-
-TEST_F(LabelTest, EllipsisCutsSurrogatePairsWhole) {
-    TProbeLabel* l = FixedLabel(L"", 40, 0);
-    l->SetWordWrap(true);
-    const int line = Measure(l->GetFont(), L"Ag", 0).cy;
-    // Lower than one line: nothing ever fits, so the text is cut one character at a time.
-    l->SetHeight(line - 3);
-    l->SetEllipsisPosition(epWordEllipsis);
-    std::wstring caption;
-    for (int i = 0; i < 12; ++i) caption += (i % 2) ? std::wstring(L"\xD83D\xDE00") : std::wstring(L"W");
-    l->SetCaption(caption);
-    const std::vector<TDrawCall> drawn = Drawn(l);
-    int trials = 0;
-    for (const auto& c : l->Calls) {
-        if (c.Text.size() < 3 || c.Text.substr(c.Text.size() - 3) != L"...") continue;
-        ++trials;
-        const std::wstring body = c.Text.substr(0, c.Text.size() - 3);
-        ASSERT_FALSE(body.empty());
-        EXPECT_FALSE(IS_HIGH_SURROGATE(body.back())) << trials;
-        EXPECT_EQ(caption.compare(0, body.size(), body), 0);
-    }
-    // Twelve characters: eleven shorter trials before the text is gone.
-    EXPECT_EQ(trials, 11);
-    // Nothing fits, so nothing is drawn; the next paint finds the label one line high.
-    for (const auto& c : drawn) EXPECT_TRUE(c.Text.empty());
-    EXPECT_GT(l->GetHeight(), line - 3);
-}
-
-TEST_F(LabelTest, LayoutMovesTheTextDown) {
-    TProbeLabel* l = AddLabel(L"Middle");
-    const int line = l->GetHeight();
-    l->SetAutoSize(false);
-    l->SetBounds(10, 10, 80, 41);
-    for (auto [layout, top] : {std::pair{tlBottom, 41 - line}, {tlCenter, (41 - line) / 2}}) {
+TEST_F(LabelTest, DrawFlagsAndLayoutFollowThePropertiesAndAFixedLabelKeepsOneLine) {
+    TProbeLabel* l = FixedLabel(L"A\tB", 100, 41);
+    l->SetAlignment(taCenter);
+    l->SetShowAccelChar(false);
+    const int line = Measure(l->GetFont(), L"A\tB", DT_EXPANDTABS).cy;
+    for (auto [layout, top] : {std::pair{tlTop, 0}, {tlBottom, 41 - line}, {tlCenter, (41 - line) / 2}}) {
         l->SetLayout(layout);
         const std::vector<TDrawCall> d = Drawn(l);
         ASSERT_EQ(d.size(), 1u);
+        EXPECT_EQ(d[0].Flags & (DT_CENTER | DT_EXPANDTABS | DT_NOPREFIX | DT_WORDBREAK),
+                  UINT(DT_CENTER | DT_EXPANDTABS | DT_NOPREFIX));
         EXPECT_EQ(d[0].Rect.Top, top);
     }
-}
-
-TEST_F(LabelTest, DrawFlagsFollowTheProperties) {
-    TProbeLabel* l = FixedLabel(L"A\tB", 100, 20);
-    l->SetAlignment(taCenter);
-    l->SetShowAccelChar(false);
-    const std::vector<TDrawCall> d = Drawn(l);
-    ASSERT_EQ(d.size(), 1u);
-    EXPECT_EQ(d[0].Flags & (DT_CENTER | DT_EXPANDTABS | DT_NOPREFIX | DT_WORDBREAK),
-              UINT(DT_CENTER | DT_EXPANDTABS | DT_NOPREFIX));
-    EXPECT_EQ(d[0].Rect, TRect(0, 0, 100, 20));
-}
-
-TEST_F(LabelTest, DisabledLabelIsEmbossed) {
-    TProbeLabel* l = AddLabel(L"WWWW");
-    l->GetFont()->SetHeight(-24);
-    l->GetFont()->SetStyle(fsBold);
-    l->Perform(CM_FONTCHANGED, 0, 0);
-    l->SetColor(RGB(0x20, 0x40, 0x60));
-    l->SetEnabled(false);
-    std::vector<TDrawCall> d = Drawn(l);
-    ASSERT_EQ(d.size(), 2u);
-    TRect r0 = d[1].Rect;
-    r0.Offset(1, 1);
-    EXPECT_EQ(d[0].Rect, r0);
-    RECT area = l->GetBoundsRect();
-    EXPECT_GT(Dib.CountColor(area, GetSysColor(COLOR_BTNHIGHLIGHT)), 10);
-    EXPECT_GT(Dib.CountColor(area, GetSysColor(COLOR_BTNSHADOW)), 10);
-    l->SetEnabled(true);
-    EXPECT_EQ(Drawn(l).size(), 1u);
-}
-
-TEST_F(LabelTest, FixedLabelGrowsToOneLineOfATallerFont) {
-    TProbeLabel* l = FixedLabel(L"Tall", 80, 10);
-    l->GetFont()->SetHeight(-30);
+    l->GetFont()->SetHeight(-60);
     Render();
-    EXPECT_EQ(l->GetHeight(), Measure(l->GetFont(), L"Tall", DT_SINGLELINE).cy);
-    EXPECT_EQ(l->GetWidth(), 80);
+    EXPECT_EQ(l->GetHeight(), Measure(l->GetFont(), L"A\tB", DT_SINGLELINE).cy);
+    EXPECT_EQ(l->GetWidth(), 100);
 }
 
-TEST_F(LabelTest, CaptionWiderThanTheLabelBecomesTheTooltipWhileTheMouseIsOver) {
+TEST_F(LabelTest, ACutOffCaptionIsTheTooltipWhileTheMouseIsOverAndLeavingAlwaysRestoresTheOwnHint) {
     const std::wstring wide = L"Check for updates automatically at every start";
-    for (const std::wstring& caption : {wide, std::wstring(L"OK")}) {
-        TProbeLabel* l = FixedLabel(caption, 60, 17);
-        l->SetHint(L"own hint");
-        Render();
-        const bool cut = caption == wide;
-        ASSERT_EQ(l->GetTruncated(), cut);
-        l->Perform(CM_MOUSEENTER, 0, 0);
-        EXPECT_EQ(l->GetHint(), cut ? wide : L"own hint");
-        EXPECT_EQ(l->GetShowHint(), cut);
-        l->Perform(CM_MOUSELEAVE, 0, 0);
-        EXPECT_EQ(l->GetHint(), L"own hint");
-        EXPECT_FALSE(l->GetShowHint());
-        EXPECT_TRUE(l->GetParentShowHint());
-        l->Free();
-    }
-}
-
-TEST_F(LabelTest, OwnHintComesBackEvenIfTheCaptionShrankMeanwhile) {
-    TProbeLabel* l = FixedLabel(L"A caption far too wide for this label", 50, 17);
+    TProbeLabel* l = FixedLabel(L"OK", 60, 17);
     l->SetHint(L"own hint");
     Render();
+    ASSERT_FALSE(l->GetTruncated());
     l->Perform(CM_MOUSEENTER, 0, 0);
-    ASSERT_EQ(l->GetHint(), L"A caption far too wide for this label");
-    l->SetCaption(L"Ok");
+    EXPECT_EQ(l->GetHint(), L"own hint");
+    EXPECT_FALSE(l->GetShowHint());
+    l->Perform(CM_MOUSELEAVE, 0, 0);
+
+    l->SetCaption(wide);
+    Render();
+    ASSERT_TRUE(l->GetTruncated());
+    l->Perform(CM_MOUSEENTER, 0, 0);
+    EXPECT_EQ(l->GetHint(), wide);
+    EXPECT_TRUE(l->GetShowHint());
+    // The caption shrank while the mouse was over: leaving still undoes the swap.
+    l->SetCaption(L"OK");
     Render();
     ASSERT_FALSE(l->GetTruncated());
     l->Perform(CM_MOUSELEAVE, 0, 0);
     EXPECT_EQ(l->GetHint(), L"own hint");
     EXPECT_FALSE(l->GetShowHint());
+    EXPECT_TRUE(l->GetParentShowHint());
 }
 
 TEST_F(LabelTest, WrappedLabelIsCutOffUnlessItsCaptionFitsOnOneLine) {
@@ -307,14 +184,16 @@ TEST_F(LabelTest, WrappedLabelIsCutOffUnlessItsCaptionFitsOnOneLine) {
     l->SetHint(L"own");
     l->Perform(CM_MOUSEENTER, 0, 0);
     EXPECT_EQ(l->GetHint(), L"own");
-    l->Perform(CM_MOUSELEAVE, 0, 0);
 }
 
-TEST_F(LabelTest, LinkedBalloonShowsTheFullCaption) {
-    auto* hint = new TProbeHint(Form);
+TEST_F(LabelTest, LinkedBalloonShowsTheFullCaptionAndFreedReferencesAreForgotten) {
+    // The balloon and the focus control live on another form.
+    auto* other = TForm::CreateNew<testsupport::TPlainForm>(nullptr);
+    auto* hint = new TProbeHint(other);
     TProbeLabel* l = FixedLabel(L"A caption far too wide for this label", 50, 17);
     l->SetHint(L"own hint");
     l->SetVeskHint(hint);
+    l->SetFocusControl(testsupport::AddControl<TEdit>(other, 0, 0, 80, 20));
     Render();
     l->Perform(CM_MOUSEENTER, 0, 0);
     EXPECT_TRUE(hint->Shown());
@@ -323,53 +202,19 @@ TEST_F(LabelTest, LinkedBalloonShowsTheFullCaption) {
     EXPECT_FALSE(l->GetShowHint());
     l->Perform(CM_MOUSELEAVE, 0, 0);
     EXPECT_FALSE(hint->Shown());
-
     // Disabled: no balloon.
     l->SetEnabled(false);
     l->Perform(CM_MOUSEENTER, 0, 0);
     EXPECT_FALSE(hint->Shown());
     l->Perform(CM_MOUSELEAVE, 0, 0);
-}
 
-TEST_F(LabelTest, ReferencesToFreedComponentsAreForgotten) {
-    // The balloon and the focus control live on another form.
-    auto* other = TForm::CreateNew<testsupport::TPlainForm>(nullptr);
-    auto* hint = new TProbeHint(other);
-    auto* edit = testsupport::AddControl<TEdit>(other, 0, 0, 80, 20);
-    TProbeLabel* l = AddLabel(L"A caption far too wide for this label");
-    l->SetVeskHint(hint);
-    l->SetFocusControl(edit);
+    l->SetEnabled(true);
     other->Free();
     EXPECT_EQ(l->GetVeskHint(), nullptr);
     EXPECT_EQ(l->GetFocusControl(), nullptr);
     // Hovering afterwards is harmless.
-    l->SetAutoSize(false);
-    l->SetBounds(10, 10, 40, 17);
-    Render();
     l->Perform(CM_MOUSEENTER, 0, 0);
     l->Perform(CM_MOUSELEAVE, 0, 0);
-}
-
-TEST_F(LabelTest, AcceleratorGivesTheFocusControlTheFocus) {
-    Form->Show();
-    auto* edit = testsupport::AddControl<TEdit>(Form, 100, 60, 80, 20);
-    auto* other = testsupport::AddControl<TEdit>(Form, 100, 90, 80, 20);
-    TProbeLabel* l = AddLabel(L"&Name");
-    l->SetFocusControl(edit);
-    other->SetFocus();
-    testsupport::PumpMessagesFor(50);
-
-    EXPECT_EQ(l->Perform(CM_DIALOGCHAR, 'x', 0), 0);
-    EXPECT_EQ(l->Perform(CM_DIALOGCHAR, 'n', 0), 1);
-    testsupport::PumpMessagesFor(50);
-    EXPECT_TRUE(edit->Focused());
-
-    other->SetFocus();
-    l->SetShowAccelChar(false);
-    EXPECT_EQ(l->Perform(CM_DIALOGCHAR, 'n', 0), 0);
-    l->SetShowAccelChar(true);
-    l->SetEnabled(false);
-    EXPECT_EQ(l->Perform(CM_DIALOGCHAR, 'N', 0), 0);
 }
 
 TEST_F(LabelTest, TransparentLabelShowsTheParentAroundTheText) {

@@ -40,6 +40,10 @@ TPngPtr PaintedPng(int W, int H, F Color) {
     return p;
 }
 
+inline void SetBorder(TVeskFormBorder* B, int Width) {
+    B->SetLeft(Width), B->SetTop(Width), B->SetRight(Width), B->SetBottom(Width);
+}
+
 inline COLORREF BmpColor(fw::TBitmap* B, int X, int Y) {
     const uint8_t* px = B->ScanLine(Y) + 4 * X;
     return RGB(px[2], px[1], px[0]);
@@ -67,10 +71,6 @@ protected:
         auto* f = NewForm(300, 200, fw::clWhite, 60, 60);
         f->SetBorderStyle(fw::bsSizeable);
         return f;
-    }
-    static void SetBorder(TVeskNcResource* R, int Width) {
-        auto* b = R->GetFormBorder();
-        b->SetLeft(Width), b->SetTop(Width), b->SetRight(Width), b->SetBottom(Width);
     }
     static RECT WindowRect(fw::TForm* F) {
         RECT r{};

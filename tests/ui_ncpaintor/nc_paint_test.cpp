@@ -1,5 +1,5 @@
-// Composition of the non-client area (caption, buttons and their states, border, caption text),
-// the client background and the delayed caption-button hint.
+// Composition of the non-client area: caption, buttons and their states, border, caption text, and
+// the hover that the pointer's leaving clears.
 #include "nc_fixture.h"
 
 using namespace fw;
@@ -22,49 +22,37 @@ class NcPaintTest : public NcTest {
 protected:
     // Solid colours: caption kCaption, border 1 of kBorder, an 18 x 18 logo, and button strips
     // whose frames are told apart by colour.
-    TVeskNcResource* NewPlainResource(int CaptionHeight = 26) {
+    TVeskNcResource* NewPlainResource() {
         auto* r = Own(new TVeskNcResource(nullptr));
-        r->GetFormCaption()->SetImgBkgr(SolidPng(10, CaptionHeight, TColor(kCaption)).get());
-        r->GetFormCaption()->SetHeight(CaptionHeight);
+        r->GetFormCaption()->SetImgBkgr(SolidPng(10, 26, TColor(kCaption)).get());
+        r->GetFormCaption()->SetHeight(26);
         r->GetFormCaption()->GetFont()->SetColor(clWhite);
         r->GetFormBorder()->SetColorBkgr(TColor(kBorder));
-        SetBorder(r, 1);
+        SetBorder(r->GetFormBorder(), 1);
         r->GetFormLogo()->SetImgBtn(SolidPng(18, 18, TColor(kLogo)).get());
         r->GetFormLogo()->SetBtnStateCount(1);
         r->GetBtnClose()->SetImgBtn(Strip3(28, 20, 250).get());
         r->GetBtnMinimize()->SetImgBtn(Strip3(24, 20, 200).get());
         r->GetBtnMenu()->SetImgBtn(Strip3(20, 20, 150).get());
         r->GetBtnSkin()->SetImgBtn(Strip3(16, 20, 100).get());
-        r->GetBtnMaximize()->SetImgBtn(Strip3(28, 20, 50).get());
-        r->GetBtnMaximize()->SetImgRestore(Strip3(28, 20, 20).get());
         return r;
     }
-    // A form painted through R with these buttons; Setup runs on the painter before it hooks.
-    TProbePaintor* Paint(TVeskNcResource* R, TVeskShowNcBtns Btns, bool Show = false,
-                         const std::function<void(TProbePaintor*)>& Setup = nullptr) {
+    // A form painted through R with these buttons.
+    TProbePaintor* Paint(TVeskNcResource* R, TVeskShowNcBtns Btns) {
         R->Loaded();
         Form = FramedForm();
         P = new TProbePaintor(Form);
-        if (Setup) Setup(P);
         P->SetShowBtns(Btns);
         P->SetResource(R);
-        if (Show) Form->Show();
         NcPaint(Form);
         return P;
     }
     int Width() const { return WindowRect(Form).right - WindowRect(Form).left; }
     int Height() const { return WindowRect(Form).bottom - WindowRect(Form).top; }
-    void MoveOver(TVeskNcBtnEnum Id) {
-        SendMessageW(Form->GetHandle(), WM_NCMOUSEMOVE, 0, ScreenAt(Form, Centre(P->GetBtnRect(Id))));
-    }
     // The colour the painter composed a few pixels into the button.
     COLORREF BtnColor(TVeskNcBtnEnum Id) {
         const TRect r = P->GetBtnRect(Id);
         return BmpColor(P->NcBitmap(), r.Left + 3, r.Top + 3);
-    }
-    COLORREF ClientCentre() {
-        auto s = testsupport::Render(Form);
-        return s->Color(Form->GetClientWidth() / 2, Form->GetClientHeight() / 2);
     }
     testsupport::TPlainForm* Form = nullptr;
     TProbePaintor* P = nullptr;
@@ -75,8 +63,6 @@ protected:
 TEST_F(NcPaintTest, ButtonsLineUpFromTheRightWithoutGapsAndImagelessOnesTakeNoPlace) {
     auto* r = NewPlainResource();
     r->SetBtnRightFix(2);
-    TPngImage none;
-    r->GetBtnMaximize()->SetImgBtn(&none);
     Paint(r, {vnbLogo, vnbSkin, vnbMenu, vnbMinimize, vnbMaximize, vnbClose});
     const int W = Width(), H = Height();
     const TRect close = P->GetBtnRect(vnbClose), min = P->GetBtnRect(vnbMinimize);
@@ -90,163 +76,47 @@ TEST_F(NcPaintTest, ButtonsLineUpFromTheRightWithoutGapsAndImagelessOnesTakeNoPl
     EXPECT_TRUE(P->GetBtnRect(vnbMaximize).IsEmpty());
     EXPECT_TRUE(P->GetBtnRect(vnbCustom1).IsEmpty());  // not shown
     // The logo sits FormLogo.Left into the bar, centred vertically.
-    const TRect logo = P->GetBtnRect(vnbLogo);
-    EXPECT_EQ(logo.Left, 1 + 4);
-    EXPECT_EQ(logo.Top, 1 + (26 - 18) / 2);
+    EXPECT_EQ(P->GetBtnRect(vnbLogo).TopLeft(), TPoint(1 + 4, 1 + (26 - 18) / 2));
 
     TBitmap* b = P->NcBitmap();
     ASSERT_NE(b, nullptr);
     EXPECT_EQ(b->GetWidth(), W);
-    EXPECT_EQ(b->GetHeight(), H);
     EXPECT_EQ(BtnColor(vnbClose), StripColor(250, 0));
     EXPECT_EQ(BtnColor(vnbMinimize), StripColor(200, 0));
     EXPECT_EQ(BtnColor(vnbLogo), kLogo);
     EXPECT_EQ(BmpColor(b, W / 2, 2), kCaption);
     for (POINT p : {POINT{0, H / 2}, POINT{W - 1, H / 2}, POINT{W / 2, H - 1}, POINT{W / 2, 0}})
         EXPECT_EQ(BmpColor(b, p.x, p.y), kBorder) << p.x << "," << p.y;
+
+    // A change of the buttons or the size recomposes at once.
+    P->SetShowBtns({vnbSkin, vnbClose});
+    EXPECT_EQ(P->GetBtnRect(vnbSkin).Right, close.Left);
+    Form->SetWidth(Form->GetWidth() + 40);
+    EXPECT_EQ(P->NcBitmap()->GetWidth(), W + 40);
+    EXPECT_EQ(P->GetBtnRect(vnbClose).Right, Width() - 1 - 2);
 }
 
-TEST_F(NcPaintTest, ButtonsAreCentredWithHalvesRoundedToEven) {
-    auto* r = NewPlainResource(29);
-    r->GetBtnClose()->SetImgBtn(Strip3(20, 18, 250).get());
-    r->GetBtnMinimize()->SetImgBtn(Strip3(20, 17, 200).get());
-    r->SetBtnTopFix(1);
-    Paint(r, {vnbMenu, vnbMinimize, vnbClose});
-    // The bar starts below the one-pixel border; (29 - 18) / 2 = 5.5 -> 6, 6 exactly, 4.5 -> 4.
-    EXPECT_EQ(P->GetBtnRect(vnbClose).Top, 1 + 6 + 1);
-    EXPECT_EQ(P->GetBtnRect(vnbMinimize).Top, 1 + 6 + 1);
-    EXPECT_EQ(P->GetBtnRect(vnbMenu).Top, 1 + 4 + 1);
-}
-
-TEST_F(NcPaintTest, MaximizedFormsShowTheRestoreFrames) {
-    Paint(NewPlainResource(), {vnbMaximize, vnbClose}, true);
-    EXPECT_EQ(BtnColor(vnbMaximize), StripColor(50, 0));
-    ShowWindow(Form->GetHandle(), SW_MAXIMIZE);
-    testsupport::Pump();
-    ASSERT_EQ(Form->GetWindowState(), wsMaximized);
-    NcPaint(Form);
-    // No border while maximized: the buttons move out to the window's edge.
-    EXPECT_EQ(P->GetBtnRect(vnbClose).Right, Width() - 4);
-    EXPECT_EQ(BtnColor(vnbMaximize), StripColor(20, 0));
-    MoveOver(vnbMaximize);
-    EXPECT_EQ(BtnColor(vnbMaximize), StripColor(20, 1));
-}
-
-TEST_F(NcPaintTest, AfterDrawBtnSeesEveryShownButtonInIdOrder) {
-    std::vector<TVeskNcBtnEnum> seen;
-    TRect closeRect;
-    Paint(NewPlainResource(), {vnbLogo, vnbMinimize, vnbClose}, false, [&](TProbePaintor* p) {
-        p->OnAfterDrawBtn = [&](TVeskCoustomPaintor*, TVeskNcBtnEnum Id, TCanvas*, TRect R) {
-            seen.push_back(Id);
-            if (Id == vnbClose) closeRect = R;
-        };
-    });
-    seen.clear();
-    NcPaint(Form);
-    EXPECT_EQ(seen, (std::vector<TVeskNcBtnEnum>{vnbLogo, vnbMinimize, vnbClose}));
-    EXPECT_EQ(closeRect, P->GetBtnRect(vnbClose));
-}
-
-TEST_F(NcPaintTest, CaptionTextIsDrawnOpaqueRightOfTheLogo) {
+TEST_F(NcPaintTest, CaptionTextOrTheLooksTextIsDrawnOpaqueRightOfTheLogo) {
     auto* r = NewPlainResource();
     r->GetFormCaption()->SetTextLeftFix(5);
-    Paint(r, {vnbLogo, vnbClose}, false, [this](TProbePaintor*) { Form->SetCaption(L"Wilhelm"); });
-    const TRect tr = P->TextRect();
-    EXPECT_EQ(tr.Left, P->GetBtnRect(vnbLogo).Right + 5);
-    TCanvas measure;
-    HDC dc = GetDC(nullptr);
-    measure.SetHandle(dc);
-    measure.GetFont()->Assign(r->GetFormCaption()->GetFont());
-    const SIZE ext = measure.TextExtent(L"Wilhelm");
-    measure.SetHandle(nullptr);
-    ReleaseDC(nullptr, dc);
-    EXPECT_EQ(tr.Width(), ext.cx + 2);
-    EXPECT_EQ(tr.Height(), ext.cy);
-    // White text on the caption colour, every pixel of it opaque.
-    int white = 0, opaque = 0;
-    TBitmap* b = P->NcBitmap();
-    for (int y = tr.Top; y < tr.Bottom; ++y)
-        for (int x = tr.Left; x < tr.Right; ++x) {
-            white += BmpColor(b, x, y) == RGB(255, 255, 255);
-            opaque += b->ScanLine(y)[4 * x + 3] == 255;
-        }
-    EXPECT_GT(white, 10);
-    EXPECT_EQ(opaque, tr.Width() * tr.Height());
-}
-
-TEST_F(NcPaintTest, TheCaptionLooksTextStandsInForAnEmptyCaption) {
-    auto* r = NewPlainResource();
-    Paint(r, {vnbLogo});
+    Paint(r, {vnbLogo, vnbClose});
     EXPECT_TRUE(P->TextRect().IsEmpty());
     r->GetFormCaption()->SetText(L"Fallback");
     NcPaint(Form);
     EXPECT_FALSE(P->TextRect().IsEmpty());
-    EXPECT_EQ(P->TextRect().Left, P->GetBtnRect(vnbLogo).Right + 2);
+    Form->SetCaption(L"Wilhelm");
+    NcPaint(Form);
+    const TRect tr = P->TextRect();
+    EXPECT_EQ(tr.Left, P->GetBtnRect(vnbLogo).Right + 5);
+    // Every pixel of the text is opaque (its contrast is checked on the program's windows by
+    // FrameTest.EveryTextOnASkinIsReadableOnIt in app_frame).
+    int opaque = 0;
+    for (int y = tr.Top; y < tr.Bottom; ++y)
+        for (int x = tr.Left; x < tr.Right; ++x) opaque += P->NcBitmap()->ScanLine(y)[4 * x + 3] == 255;
+    EXPECT_EQ(opaque, tr.Width() * tr.Height());
 }
 
-TEST_F(NcPaintTest, ClientBackgroundComesFromTheImageCachedBySizeOrFromTheColour) {
-    auto* r = NewPlainResource();
-    r->GetFormClient()->SetImgBkgr(SolidPng(8, 8, TColor(RGB(1, 120, 3))).get());
-    Paint(r, {vnbClose});
-    EXPECT_EQ(ClientCentre(), RGB(1, 120, 3));
-    ASSERT_NE(P->ClientBitmap(), nullptr);
-    // A new image at the same size shows only after a size change.
-    r->GetFormClient()->SetImgBkgr(SolidPng(8, 8, TColor(RGB(90, 4, 4))).get());
-    EXPECT_EQ(ClientCentre(), RGB(1, 120, 3));
-    Form->SetWidth(Form->GetWidth() + 10);
-    EXPECT_EQ(ClientCentre(), RGB(90, 4, 4));
-
-    auto* plain = NewPlainResource();
-    plain->GetFormClient()->SetColorBkgr(TColor(RGB(7, 77, 170)));
-    Paint(plain, {vnbClose});
-    EXPECT_EQ(ClientCentre(), RGB(7, 77, 170));
-    EXPECT_EQ(P->ClientBitmap(), nullptr);
-}
-
-TEST_F(NcPaintTest, ChangingTheButtonsOrTheSizeRecomposesAtOnce) {
-    Paint(NewPlainResource(), {vnbClose});
-    P->SetShowBtns({vnbMinimize, vnbClose});
-    ASSERT_FALSE(P->GetBtnRect(vnbMinimize).IsEmpty());
-    EXPECT_EQ(BtnColor(vnbMinimize), StripColor(200, 0));
-    const int w = P->NcBitmap()->GetWidth();
-    Form->SetWidth(Form->GetWidth() + 40);
-    EXPECT_EQ(P->NcBitmap()->GetWidth(), w + 40);
-    EXPECT_EQ(P->GetBtnRect(vnbClose).Right, Width() - 1 - 4);
-}
-
-TEST_F(NcPaintTest, HintShowsAfterAPauseAndGoesAgainButNotWhileHintsAreOff) {
-    auto* r = NewPlainResource();
-    r->GetBtnClose()->SetHint(L"Close");
-    Paint(r, {vnbMenu, vnbClose});
-    MoveOver(vnbMenu);  // no hint text: nothing scheduled
-    EXPECT_EQ(r->GetHintWnd(), nullptr);
-    MoveOver(vnbClose);
-    TVeskNcHintWnd* h = r->GetHintWnd();
-    ASSERT_NE(h, nullptr);
-    EXPECT_EQ(h->GetHintText(), L"Close");
-    EXPECT_FALSE(h->IsShowing());
-    DWORD start = GetTickCount();
-    EXPECT_TRUE(PumpUntil([&] { return h->IsShowing(); }, 4000));
-    EXPECT_GE(GetTickCount() - start, 1800u);
-    start = GetTickCount();
-    EXPECT_TRUE(PumpUntil([&] { return !h->IsShowing(); }, 4000));
-    EXPECT_GE(GetTickCount() - start, 1300u);
-    // Leaving hides at once and cancels a scheduled hint.
-    MoveOver(vnbMenu);
-    MoveOver(vnbClose);
-    SendMessageW(Form->GetHandle(), WM_NCMOUSELEAVE, 0, 0);
-    testsupport::Pump(2300);
-    EXPECT_FALSE(h->IsShowing());
-
-    auto* off = NewPlainResource();
-    off->GetBtnClose()->SetHint(L"Close");
-    off->SetShowHint(false);
-    Paint(off, {vnbClose});
-    MoveOver(vnbClose);
-    EXPECT_EQ(off->GetHintWnd(), nullptr);
-}
-
-TEST_F(NcPaintTest, ThePointerLeavingAButtonForTheClientAreaOrAwayClearsItsHover) {
+TEST_F(NcPaintTest, ThePointerLeavingAButtonForTheClientAreaOrAwayClearsItsHoverAndHint) {
     auto* r = NewPlainResource();
     r->GetBtnClose()->SetHint(L"Close");
     Paint(r, {vnbMenu, vnbClose});

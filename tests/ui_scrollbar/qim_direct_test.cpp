@@ -1,5 +1,5 @@
-// The windowed scroll bar (focus, wheel, four back states, strip direction, re-preparation on
-// every skin) and the host-drawn bar (repaint requests, blending onto the host's canvas).
+// The windowed scroll bar (focus, wheel, four back states, re-preparation on every skin) and the
+// host-drawn bar (blending onto the host's canvas).
 #include "QimScrollBar.h"
 #include "VeskDirectUIScrollBar.h"
 #include "sb_fixture.h"
@@ -26,51 +26,46 @@ protected:
     }
 };
 
-TEST_F(QimBarTest, NewBarHasAOnePixelPageAndPositionStopsAtTheLastPage) {
+TEST_F(QimBarTest, PositionStopsAtTheLastPageUpToTheLargestInteger) {
     TQimScrollBar* bar = NewBar();
     Paint();
-    EXPECT_EQ(bar->GetSliderRect().Height(), std::max<int>(std::lrint(200.0 / 101), 3 * Thumb() / 2));
-    bar->SetPosition(100);
-    EXPECT_EQ(bar->GetPosition(), 100) << "Max - PageSize + 1 with PageSize 1";
+    EXPECT_EQ(bar->GetSliderRect().Height(), std::max<int>(std::lrint(200.0 / 101), 3 * Thumb() / 2))
+        << "a new bar has a one-pixel page";
     bar->SetPageSize(10);
-    bar->SetPosition(0);
     bar->SetPosition(100);
     EXPECT_EQ(bar->GetPosition(), 91);
-    bar->StepScroll(VK_END, TShiftState());
-    EXPECT_EQ(bar->GetPosition(), 91);
+    bar->SetMax(INT32_MAX);
+    bar->SetPageSize(0);
+    bar->SetPosition(INT32_MAX);
+    EXPECT_EQ(bar->GetPosition(), INT32_MAX) << "Max - PageSize + 1 lies beyond it";
+    bar->SetPageSize(1);
+    bar->SetPosition(5);
+    bar->SetPosition(INT32_MAX);
+    EXPECT_EQ(bar->GetPosition(), INT32_MAX);
 }
 
-TEST_F(QimBarTest, BackFramesFillTheFourStateSlots) {
+TEST_F(QimBarTest, BackFramesFillTheFourStateSlotsAndPaintingPicksThem) {
     TQimScrollBar* bar = NewBar();
     const std::vector<COLORREF> colours = {RGB(10, 0, 0), RGB(20, 0, 0), RGB(30, 0, 0), RGB(40, 0, 0)};
-    auto prepare = [&](int count) {
-        bar->SetImgBack(Strip(12, 16, std::vector<COLORREF>(colours.begin(), colours.begin() + std::min(count, 4))).get());
-        bar->SetBackStateCount(count);
-        bar->Loaded();
-    };
     // Which frame fills the normal, hover, pressed and disabled slots (-1: none). The second of
     // two frames is the disabled back; three frames have none.
     const struct {
         int count, slot[4];
     } rows[] = {{2, {0, -1, -1, 1}}, {3, {0, 1, 2, -1}}, {4, {0, 1, 2, 3}}};
     for (const auto& row : rows) {
-        prepare(row.count);
-        ASSERT_TRUE(bar->GetBackReady()) << row.count;
+        bar->SetImgBack(Strip(12, 16, std::vector<COLORREF>(colours.begin(), colours.begin() + row.count)).get());
+        bar->SetBackStateCount(row.count);
+        bar->Loaded();
         for (int i = 0; i < 4; ++i) {
+            SCOPED_TRACE(std::to_string(row.count) + " slot " + std::to_string(i));
             if (row.slot[i] < 0) {
-                EXPECT_EQ(bar->GetBackImage(i), nullptr) << row.count << " slot " << i;
+                EXPECT_EQ(bar->GetBackImage(i), nullptr);
             } else {
-                ASSERT_NE(bar->GetBackImage(i), nullptr) << row.count << " slot " << i;
-                EXPECT_EQ(PixelOf(bar->GetBackImage(i), 0, 0), colours[row.slot[i]]) << row.count << " slot " << i;
+                ASSERT_NE(bar->GetBackImage(i), nullptr);
+                EXPECT_EQ(PixelOf(bar->GetBackImage(i), 0, 0), colours[row.slot[i]]);
             }
         }
     }
-    bar->SetBackStateCount(5);
-    bar->Loaded();
-    EXPECT_FALSE(bar->GetBackReady());
-
-    // Painting picks the disabled, normal, hover and pressed backs.
-    prepare(4);
     bar->SetEnabled(false);
     EXPECT_EQ(TrackColour(), colours[3]);
     bar->SetEnabled(true);
@@ -83,22 +78,6 @@ TEST_F(QimBarTest, BackFramesFillTheFourStateSlots) {
     EXPECT_EQ(TrackColour(), colours[1]);
 }
 
-TEST_F(QimBarTest, BackIsStretchedOnlyWhenItsLeftAndRightSplitsSaySo) {
-    TQimScrollBar* bar = NewBar();
-    bar->SetImgBack(Strip(12, 16, {RGB(1, 2, 3)}).get());
-    bar->SetBackStateCount(1);
-    bar->GetBackSplit()->SetTop(4);
-    bar->GetBackSplit()->SetBottom(10);
-    bar->Loaded();
-    ASSERT_NE(bar->GetBackImage(0), nullptr);
-    EXPECT_EQ(bar->GetBackImage(0)->GetHeight(), 16) << "used as it is";
-    bar->GetBackSplit()->SetLeft(2);
-    bar->GetBackSplit()->SetRight(6);
-    bar->Loaded();
-    ASSERT_NE(bar->GetBackImage(0), nullptr);
-    EXPECT_EQ(bar->GetBackImage(0)->GetHeight(), 200);
-}
-
 TEST_F(QimBarTest, EverySkinAssignmentPreparesAfresh) {
     TQimScrollBar* bar = NewBar();
     bar->SetScrollRes(NoticeRes());
@@ -108,22 +87,16 @@ TEST_F(QimBarTest, EverySkinAssignmentPreparesAfresh) {
     EXPECT_EQ(bar->GetLTFrame(0)->GetHeight(), 12);
     Paint();
     EXPECT_EQ(bar->GetTrackRect(), TRect(0, 12 - 8, 12, 200 - 12 + 8));
+    // An emptied picture stays empty: no frames.
+    TQimScrollBarRes* res = NoticeRes();
+    res->SetImgBtnLT(nullptr);
+    bar->SetScrollRes(res);
+    EXPECT_EQ(bar->GetLTFrame(0), nullptr);
+    EXPECT_FALSE(bar->GetButtonsReady());
     auto* bare = new TQimScrollBarRes(Form);
     bare->SetShowButton(false);
     bar->SetScrollRes(bare);
     EXPECT_TRUE(bar->GetButtonsReady()) << "nothing to wait for without buttons";
-}
-
-TEST_F(QimBarTest, StripsAreCutTopToBottomInVerticalSplitMode) {
-    TQimScrollBar* bar = NewBar();
-    bar->SetSplitMode(SmVer);
-    auto strip = Strip(12, 10, {RGB(1, 0, 0), RGB(2, 0, 0), RGB(3, 0, 0), RGB(4, 0, 0)}, {}, true);
-    bar->SetImgBtnLT(strip.get());
-    bar->SetImgBtnRB(strip.get());
-    bar->Loaded();
-    ASSERT_NE(bar->GetLTFrame(2), nullptr);
-    EXPECT_EQ(bar->GetLTFrame(2)->GetHeight(), 10);
-    EXPECT_EQ(PixelOf(bar->GetLTFrame(2), 0, 0), RGB(3, 0, 0));
 }
 
 TEST_F(QimBarTest, SliderTakesTheCrossSizeOfItsImageWithTheGripInItsMiddle) {
@@ -152,34 +125,7 @@ TEST_F(QimBarTest, SliderTakesTheCrossSizeOfItsImageWithTheGripInItsMiddle) {
     EXPECT_EQ(bar->GetSliderImage(0), slider) << "kept while the slider's size stays";
 }
 
-TEST_F(QimBarTest, PositionReachesTheLargestIntegerAndEmptiedPicturesStayEmpty) {
-    TQimScrollBar* bar = NewBar();
-    bar->SetMax(INT32_MAX);
-    bar->SetPageSize(0);
-    bar->SetPosition(INT32_MAX);
-    EXPECT_EQ(bar->GetPosition(), INT32_MAX) << "Max - PageSize + 1 lies beyond it";
-    bar->SetPageSize(1);
-    bar->SetPosition(5);
-    bar->SetPosition(INT32_MAX);
-    EXPECT_EQ(bar->GetPosition(), INT32_MAX);
-    TQimScrollBarRes* res = NoticeRes();
-    res->SetImgBtnLT(nullptr);
-    EXPECT_TRUE(res->GetImgBtnLT()->GetEmpty());
-    bar->SetScrollRes(res);
-    EXPECT_EQ(bar->GetLTFrame(0), nullptr);
-    EXPECT_FALSE(bar->GetButtonsReady());
-}
-
-TEST_F(QimBarTest, RepaintHookReplacesInvalidation) {
-    TQimScrollBar* bar = NewBar();
-    int hooked = 0;
-    bar->SetRepaintHook([&](TQimScrollBar* b) { hooked += b == bar; });
-    bar->SetPosition(5);
-    bar->SetTransparent(true);
-    EXPECT_EQ(hooked, 2);
-}
-
-TEST_F(QimBarTest, WheelScrollsOnlyWhileFocusedAndLosingFocusIsReported) {
+TEST_F(QimBarTest, TheLeftPressTakesTheFocusAndTheWheelScrollsOnlyWhileFocused) {
     Form->Show();
     SetForegroundWindow(Form->GetHandle());
     Pump(50);
@@ -202,11 +148,15 @@ TEST_F(QimBarTest, WheelScrollsOnlyWhileFocusedAndLosingFocusIsReported) {
     Pump(30);
     wheel(-120);
     EXPECT_EQ(bar->GetPosition(), 89) << "not focused";
+    // The right button presses nothing.
+    Move(bar, 5, 195);
+    bar->Perform(WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(5, 195));
+    EXPECT_EQ(bar->GetPosition(), 89);
 
     MovePress(bar, 5, 100);
     Release(bar, 5, 100);
     Pump(30);
-    ASSERT_TRUE(bar->Focused()) << "a left press takes the focus";
+    ASSERT_TRUE(bar->Focused());
     bar->SetPosition(90);
     told.clear();
     wheel(-120);
@@ -220,22 +170,6 @@ TEST_F(QimBarTest, WheelScrollsOnlyWhileFocusedAndLosingFocusIsReported) {
     other->SetFocus();
     Pump(30);
     EXPECT_EQ(lost, 1);
-}
-
-TEST_F(QimBarTest, RightButtonDoesNothing) {
-    TQimScrollBar* bar = NewBar();
-    bar->SetScrollRes(NoticeRes());
-    Paint();
-    int downs = 0;
-    bar->OnMouseDown = [&](TObject*, TMouseButton, TShiftState, int, int) { ++downs; };
-    Move(bar, 5, 195);
-    bar->Perform(WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(5, 195));
-    EXPECT_EQ(downs, 0);
-    EXPECT_EQ(bar->GetPosition(), 0);
-    Press(bar, 5, 195);
-    EXPECT_EQ(downs, 1);
-    EXPECT_EQ(bar->GetPosition(), 1);
-    Release(bar, 5, 195);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -266,23 +200,6 @@ protected:
     int Requests = 0;
 };
 
-TEST_F(DirectBarTest, ChangesOnlyRaiseRepaintRequests) {
-    Bar->SetPosition(10);
-    Bar->SetPosition(10);
-    Bar->SetMax(50);
-    Bar->Setkind(skHor);
-    EXPECT_EQ(Requests, 3);
-    DibSurface dib(100, 200, 0xFF00FF00u);
-    TCanvas canvas(dib.Dc());
-    Bar->SetTargetCanvas(&canvas);
-    Bar->SetTargetCanvas(&canvas);
-    EXPECT_EQ(Requests, 4);
-    Bar->SetTargetCanvas(nullptr);
-    Bar->OnNeedRepaint = nullptr;
-    Bar->SetPosition(20);
-    EXPECT_EQ(Bar->GetPosition(), 20);
-}
-
 TEST_F(DirectBarTest, BlendsOntoTheHostLeavingTransparentPartsVisible) {
     SkinArrows();
     Bar->Paint();
@@ -305,20 +222,7 @@ TEST_F(DirectBarTest, BlendsOntoTheHostLeavingTransparentPartsVisible) {
     Bar->Paint();
     EXPECT_EQ(dib.Color(20 + 8, 30 + 115), RGB(52, 0, 0));
     Release(Bar, 8, 115);
-    EXPECT_FALSE(Bar->GetRepeatTimer()->GetEnabled());
     canvas.SetHandle(nullptr);
-}
-
-TEST_F(DirectBarTest, SingleBackFrameIsUsedAsItIs) {
-    auto* res = new TVeskScrollBarRes(nullptr);
-    res->SetImgBack(Strip(12, 16, {RGB(7, 7, 7)}).get());
-    res->SetBackStateCount(1);
-    res->SetBackUseThree(true);
-    Bar->SetScrollRes(res);
-    res->Free();
-    EXPECT_EQ(Bar->GetScrollRes(), nullptr);
-    ASSERT_NE(Bar->GetBackImage(0), nullptr);
-    EXPECT_EQ(Bar->GetBackImage(0)->GetHeight(), 16);
 }
 
 }  // namespace
