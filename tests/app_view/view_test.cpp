@@ -283,17 +283,23 @@ TEST_F(ViewTest, CommandsWithTheEditorOpenAskFirstOrDoNothing) {
     EXPECT_EQ(v->ListMode(), 1);
 }
 
-TEST_F(ViewTest, ATickThatCompletesAOneTimeReminderMovesItOutOfTheListAndLeavesNoDanglingItem) {
+TEST_F(ViewTest, TicksAnnounceAReminderReportAFailedWriteAndCompletingItLeavesNoDanglingItem) {
     // Once, due at 14:30:03 today, three seconds after the first tick.
     auto* once = Add(L"once", 0, fw::EncodeTime(14, 30, 3, 0));
     once->SetDate(kNowDay);
     Store->UpdateRecord(once);
     auto* daily = Add(L"daily", 1, 0.9);
     TfrmView* v = Open();
-    Hover(v, 0);
+    EditFirst(v);
     ASSERT_EQ(v->HoverItem(), v->lbData->GetItem(0));
-    v->LoadEditor(v->lbData->GetItem(0));
+    // The tick announces it, and reports a write that failed.
+    Store->RefuseAll = true;
     v->timerTimer(v->Timer1);
+    Store->RefuseAll = false;
+    ASSERT_NE(frmRemindDlg, nullptr);
+    EXPECT_NE(frmRemindDlg->FindItem(once), nullptr);
+    ASSERT_EQ(Asked.size(), 1u);
+    EXPECT_NE(Asked[0].text.find(DataFile), std::wstring::npos);
     EXPECT_EQ(Listed(v).size(), 2u);
     EXPECT_FALSE(daily->TimeLeftText.empty());
     // While the editor is open its time passes and the scheduler completes it.
@@ -314,19 +320,6 @@ TEST_F(ViewTest, ATickThatCompletesAOneTimeReminderMovesItOutOfTheListAndLeavesN
     EXPECT_EQ(once->Name, L"later");
     EXPECT_EQ(once->EndTime, 0);
     EXPECT_EQ(Listed(v), (std::vector<TRmRecordStruct*>{daily, once}));
-}
-
-TEST_F(ViewTest, TheTimerAnnouncesDueRemindersAndReportsAWriteThatFailed) {
-    // Due at 14:30:03, three seconds after the tick.
-    auto* r = Add(L"call", 1, fw::EncodeTime(14, 30, 3, 0));
-    TfrmView* v = Open();
-    Store->RefuseAll = true;
-    v->timerTimer(v->Timer1);
-    ASSERT_NE(frmRemindDlg, nullptr);
-    EXPECT_NE(frmRemindDlg->FindItem(r), nullptr);
-    ASSERT_EQ(Asked.size(), 1u);
-    EXPECT_NE(Asked[0].text.find(DataFile), std::wstring::npos);
-    EXPECT_EQ(Asked[0].type, mtWarning);
 }
 
 TEST_F(ViewTest, ItemTextsAreDrawnInTheirRowsOnOneLine) {
