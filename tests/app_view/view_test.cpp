@@ -1,7 +1,5 @@
-// The visible window: which reminders each list mode shows, completing, recovering and deleting
-// them (and what reaches the data file), the hover buttons, the drawn items and empty-list
-// pictures; the editor's loading, its refusals, saving new and changed reminders, the repeat
-// panels, the voice choice and the test sound over a fake MCI, and the slide.
+// The visible window: the list modes, completing, recovering and deleting (and what reaches the
+// data file), hover buttons, drawn rows; the editor, its refusals, the test sound, and the slide.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -371,7 +369,6 @@ TEST_F(ViewTest, TheEmptyListsShowTheirPictures) {
     EXPECT_TRUE(drawn(*dib, 0, 35, y));
     EXPECT_TRUE(drawn(*dib, 1, w - pic(1)->GetWidth() - 55, 35));
     EXPECT_GT(dib->CountColor(text, 0xF6C892), 20);
-    EXPECT_EQ(dib->CountColor(RECT{0, 0, 30, h}, 0xFFFFFF), 30 * h);
 
     Mode(v, true);
     dib = draw();
@@ -379,7 +376,6 @@ TEST_F(ViewTest, TheEmptyListsShowTheirPictures) {
     EXPECT_TRUE(drawn(*dib, 2, x2, y2));
     const int below = y2 + pic(2)->GetHeight() + 10;
     EXPECT_GT(dib->CountColor(RECT{0, below, w, below + 100}, 0xBDBDBD), 20);
-    EXPECT_EQ(dib->CountColor(RECT{0, 0, w, y2}, 0xFFFFFF), w * y2);
     // With items neither list's picture shows.
     Add(L"one", 1, 0.5);
     v->FillList(true);
@@ -407,10 +403,6 @@ TEST_F(ViewTest, EveryDayBoxDrawsFromTheSkinOfTheFirstMonthDay) {
 TEST_F(ViewTest, ANewReminderIsSavedWithItsLineBreaksAndListedAtOnce) {
     TfrmView* v = Open();
     v->btnNewClick(v->btnNew);
-    EXPECT_EQ(v->pnlDetails->GetLeft(), 0);
-    EXPECT_DOUBLE_EQ(v->edDate->GetDate(), kNowDay);
-    EXPECT_NEAR(v->edTime->GetTime(), fw::EncodeTime(14, 30, 0, 0), 1.0 / 86400);
-
     v->edName->SetText(L"Call mum\r\nand dad");
     v->cbPeriod->SetIndex(1);
     v->cbbVoice->SetIndex(1);

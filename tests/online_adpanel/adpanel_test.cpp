@@ -187,7 +187,7 @@ TEST_F(AdPanelTest, EachLayoutPlacesPictureAndTitle) {
     }
 }
 
-TEST_F(AdPanelTest, TitleSizeIsTheItemsEvenWhenZeroOrNegativeWithinBounds) {
+TEST_F(AdPanelTest, TitleSizeIsTheItemsEvenWhenZeroOrNegativeAndSizeAndTitleStayWithinBounds) {
     // A big title first, so a size that is not applied would show as the earlier one. 0: the
     // system's default height; negative: a cell height in pixels; absurd sizes are drawn at the
     // largest sensible one.
@@ -202,6 +202,15 @@ TEST_F(AdPanelTest, TitleSizeIsTheItemsEvenWhenZeroOrNegativeWithinBounds) {
         EXPECT_EQ(Image->GetBufferCanvas()->GetFont()->GetSize(), drawn) << size;
         if (drawn == size) { EXPECT_EQ(InkBox(*dib, kPanel), ExpectedInk(L"HIH", TRect(4, 4, 200, 100), kTitle, size)); }
     }
+
+    // Titles are cut, never leaving half of a character made of two UTF-16 units.
+    const std::wstring huge(200000, L'W');
+    auto item = Item(5, TRect(0, 0, 200, 100), nullptr, huge + L"\r\nsecond line");
+    Arrive(*item);
+    EXPECT_EQ(AdInfo.Title, huge.substr(0, AdTitleMaxChars));
+    EXPECT_GT(TitleInk(*Render(), kTitle), 0);
+    Arrive(*Item(5, TRect(0, 0, 200, 100), nullptr, std::wstring(AdTitleMaxChars - 1, L'W') + L"\U0001F600" + L"tail"));
+    EXPECT_EQ(AdInfo.Title, std::wstring(AdTitleMaxChars - 1, L'W'));
 }
 
 TEST_F(AdPanelTest, RectangleAtTheEndsOfTheNumberRangeDoesNotWrapAround) {
@@ -258,7 +267,10 @@ TEST_F(AdPanelTest, ItemsReplaceEachOtherPictureIncluded) {
     EXPECT_EQ(InkBox(*dib, kPanel), ExpectedInk(L"IHI", TRect(8, 6, 200, 100)));
 }
 
-TEST_F(AdPanelTest, HoverRepaintsTheTitleInItsOverColourAndBack) {
+TEST_F(AdPanelTest, HoverRepaintsTheTitleInItsOverColourAndBackAndTheClickOpensOnlyWebLinks) {
+    // Before any item: nothing drawn, the click does nothing.
+    EXPECT_TRUE(Blank());
+    AdClick();
     Arrive(5, TRect(0, 0, 200, 100), nullptr);
     Form->Show();
     ASSERT_TRUE(PumpMessagesUntil([&] { return Paints > 0; }, 3000));
@@ -272,12 +284,8 @@ TEST_F(AdPanelTest, HoverRepaintsTheTitleInItsOverColourAndBack) {
         EXPECT_GT(TitleInk(*dib, over ? kTitleOver : kTitle), 0);
         EXPECT_EQ(TitleInk(*dib, over ? kTitle : kTitleOver), 0);
     }
-}
 
-TEST_F(AdPanelTest, ClickOpensOnlyWebLinksThroughTheBrowserSeam) {
-    // Before any item: nothing drawn, the click does nothing.
-    EXPECT_TRUE(Blank());
-    AdClick();
+    // The click opens only web links.
     auto item = Item(5, TRect(0, 0, 200, 100), nullptr);
     for (const wchar_t* link : {L"", L"C:\\Windows\\system32\\calc.exe", L" http://example.invalid/leading-blank"}) {
         item->Link = link;
@@ -291,20 +299,6 @@ TEST_F(AdPanelTest, ClickOpensOnlyWebLinksThroughTheBrowserSeam) {
         Image->OnClick(Image);
     }
     EXPECT_EQ(Launched, (std::vector<std::wstring>{L"open http://example.invalid/a", L"open HTTPS://example.invalid/b"}));
-}
-
-TEST_F(AdPanelTest, HugeTitleAndFontAreKeptWithinBounds) {
-    const std::wstring huge(200000, L'W');
-    auto item = Item(5, TRect(0, 0, 200, 100), nullptr, huge + L"\r\nsecond line");
-    Arrive(*item);
-    EXPECT_EQ(AdInfo.Title, huge.substr(0, AdTitleMaxChars));
-    // The cut never leaves half of a character made of two UTF-16 units.
-    auto pair = Item(5, TRect(0, 0, 200, 100), nullptr,
-                     std::wstring(AdTitleMaxChars - 1, L'W') + L"\U0001F600" + L"tail");
-    Arrive(*pair);
-    EXPECT_EQ(AdInfo.Title, std::wstring(AdTitleMaxChars - 1, L'W'));
-    Arrive(*item);
-    EXPECT_GT(TitleInk(*Render(), kTitle), 0);
 }
 
 // ---------------------------------------------------------------------------------------------
