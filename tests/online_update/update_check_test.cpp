@@ -1,5 +1,5 @@
-// The update check against a local server playing the update page: the thread's parsing, and the
-// program's check with its question, its download page and its one-check-at-a-time rule.
+// The update check against a local server playing the update page: the question, the download
+// page, the one-check-at-a-time rule and the temporary copy of the page.
 #include <gtest/gtest.h>
 
 #include "PublicFuns.h"
@@ -39,6 +39,7 @@ protected:
         MessageDlgProc = [this](TVeskMsgBox* Sender, const std::wstring& Caption, const std::wstring& Msg,
                                 uint8_t DlgType, TMsgDlgButtons Buttons) {
             EXPECT_EQ(Sender, Box);
+            EXPECT_EQ(GetCurrentThreadId(), GuiThread);  // the worker hands its result over
             Asked.push_back({Caption, Msg, DlgType, Buttons});
             if (OnAsk) OnAsk();
             if (ThrowFromBox) throw fw::Exception(L"box failed");
@@ -85,46 +86,10 @@ protected:
     bool ThrowFromBox = false;
     std::function<void()> OnAsk;
     int Current = 0;
+    const DWORD GuiThread = GetCurrentThreadId();
 };
 
-// Runs a bare TCheckUpdate to the end; what it reported, in order: "begin" (with whether the
-// thread counted as running) and the result as "build download-page info-keys-as-lines". IniPath receives
-// the page's temporary copy.
-std::vector<std::wstring> RunThread(int CurrentBuild, const std::wstring& Url, std::wstring& IniPath) {
-    std::vector<std::wstring> events;
-    auto* t = new TCheckUpdate(CurrentBuild, Url);
-    const DWORD gui = GetCurrentThreadId();
-    t->OnBegin = [&events, t, gui](fw::TObject*) {
-        EXPECT_EQ(GetCurrentThreadId(), gui);
-        events.push_back(t->Running ? L"begin" : L"begin, not running");
-    };
-    t->OnResult = [&, gui](fw::TObject*, const std::wstring& Path, fw::TStrings* Info, const std::wstring& Get, int B) {
-        EXPECT_EQ(GetCurrentThreadId(), gui);
-        IniPath = Path;
-        events.push_back(std::to_wstring(B) + L" " + Get + L" " + Info->GetText());
-    };
-    t->Resume();
-    t->WaitFor();
-    EXPECT_FALSE(t->Running);
-    t->Free();
-    return events;
-}
-
 }  // namespace
-
-TEST_F(UpdateTest, TheThreadReadsBuildDownloadPageAndNewInfoKeysOrKeepsTheDefaults) {
-    using V = std::vector<std::wstring>;
-    Serve(Page(4321, "NewGetUrl=http://dl.example.com/new.exe\r\n[NewInfo]\r\nA=1\r\nB=2\r\n"));
-    std::wstring ini;
-    EXPECT_EQ(RunThread(17, TCheckUpdate::UpdatePageUrl(), ini), (V{L"begin", L"4321 http://dl.example.com/new.exe A\r\nB\r\n"}));
-    // The page stays behind as a temporary INI file (the program's check deletes it).
-    EXPECT_NE(testsupport::ReadText(ini).find("Build=4321"), std::string::npos);
-    DeleteFileW(ini.c_str());
-
-    SetOnlineBaseUrl(L"http://127.0.0.1:" + std::to_wstring(UnusedLocalPort()));
-    EXPECT_EQ(RunThread(17, TCheckUpdate::UpdatePageUrl(), ini), (V{L"begin", L"17  "}));
-    EXPECT_EQ(ini, L"");
-}
 
 TEST_F(UpdateTest, TheAnswerToTheQuestionDecidesWhatIsOpened) {
     const std::wstring newVer = L"Newer version available! Update now?", fallback = L"<default>";
