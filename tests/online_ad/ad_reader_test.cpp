@@ -1,6 +1,6 @@
-// The advertisement reader against a local service: the request, the answer's items and their
-// order, the cached answer and pictures, hostile picture names and links, broken answers, and
-// items freed while their picture is still downloading.
+// The advertisement reader against a local service: the answer's items and their order, the
+// cached answer and pictures, hostile picture names and links, broken answers, and items freed
+// while their picture is still downloading.
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
@@ -136,21 +136,6 @@ void ListFiles(const std::wstring& Dir, const std::wstring& Prefix, std::set<std
 }
 
 }  // namespace
-
-TEST_F(AdReaderTest, RequestNamesServiceAndDataVersionWithEscapedValues) {
-    RunReader(*NewReader());
-    EXPECT_EQ(server_.Targets(), std::vector<std::string>{
-        "/ad/ad1.php?name=kfd&ver=1.22.59&lang=C%3A%5CVesk%20Reminder%5CLanguages%5CEnglish.ini&adver=0"});
-    // The 404 page is no answer: nothing shown, nothing cached.
-    EXPECT_TRUE(reported_.empty());
-    EXPECT_FALSE(CachedAnswerExists());
-
-    const std::string svc = "{\"adcheckurl\":\"" + Narrow(server_.BaseUrl());
-    testsupport::WriteFileBytes(cache_ + L"Ad.txt", svc + "/svc/other.php\",\"adver\":\"17\"}");
-    RunReader(*NewReader());
-    ASSERT_EQ(server_.Count("/svc/other.php?"), 1);
-    EXPECT_NE(server_.Targets().back().find("&adver=17"), std::string::npos);
-}
 
 TEST_F(AdReaderTest, NewAnswerIsReportedInOrderAndCachedAsAscii) {
     json first = Item("Caf\xC3\xA9 \xE2\x98\x95");

@@ -1,6 +1,6 @@
 // The news check against a local server playing the news page, and the news window with a fake
 // browser: which messages are shown, the one-check-at-a-time mark, the window's size and place,
-// the slide-in, the fading and what the mouse does to it, and the hidden main window's hooks.
+// the slide-in, the fading and what the mouse does to it.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -223,10 +223,16 @@ TEST_F(NewsTest, TheThreadReadsTheMsgSectionAndDeletesItsTemporaryCopy) {
 // ---------------------------------------------------------------------------------------------
 // The program's check.
 
-TEST_F(NewsTest, ANewMessageIsLoadedBelowTheWorkAreaAndSlidesUpOnceItsPageShows) {
+TEST_F(NewsTest, ANewMessageIsLoadedBelowTheWorkAreaSlidesUpOnceItsPageShowsAndOnlyThenCountsAsSeen) {
+    // Started as the hidden main window does, through the online services.
+    TOnlineServicesImpl services;
+    int id = -1;
     Serve(Page(8, "Url=http://127.0.0.1/n/8.html\r\n"));
-    RunCheck(7);
+    services.StartNewsCheck(7);
+    EXPECT_TRUE(NewsLock.Locked());
+    ASSERT_TRUE(PumpMessagesUntil([] { return !NewsLock.Locked(); }, 15000));
     ASSERT_NE(frmNews, nullptr);
+    EXPECT_FALSE(services.ShownNewsId(id));
     EXPECT_EQ(frmNews->MsgID, 8);
     EXPECT_EQ(Log.Navigated, (std::vector<std::wstring>{L"http://127.0.0.1/n/8.html"}));
     EXPECT_FALSE(frmNews->GetVisible());
@@ -237,6 +243,8 @@ TEST_F(NewsTest, ANewMessageIsLoadedBelowTheWorkAreaAndSlidesUpOnceItsPageShows)
 
     // The loaded page shows the window, which slides up onto the work area's bottom.
     Log.Last->OnNavigateComplete();
+    EXPECT_TRUE(services.ShownNewsId(id));
+    EXPECT_EQ(id, 8);
     EXPECT_TRUE(frmNews->timer1->GetEnabled());
     EXPECT_TRUE(IsWindowVisible(frmNews->GetHandle()));
     frmNews->timer1Timer(frmNews->timer1);
@@ -245,6 +253,9 @@ TEST_F(NewsTest, ANewMessageIsLoadedBelowTheWorkAreaAndSlidesUpOnceItsPageShows)
     EXPECT_EQ(1 + Slide(), (2 * 269 + 19) / 20);
     EXPECT_EQ(frmNews->GetTop(), kAreaBottom - 269);
     EXPECT_TRUE(frmNews->timer2->GetEnabled());
+    // Once the window is gone nothing refers to it any more.
+    frmNews->Free();
+    EXPECT_FALSE(services.ShownNewsId(id));
 }
 
 TEST_F(NewsTest, AMessageAlreadySeenOrForAnotherLanguageIsNotShown) {
@@ -413,33 +424,6 @@ TEST_F(NewsTest, WithoutABrowserOrWithAPageWithoutBodyOrRefusingItsStyleNothingI
     // Neither message was seen, so neither is recorded at exit.
     int id = -1;
     EXPECT_FALSE(ShownNewsId(id));
-}
-
-// ---------------------------------------------------------------------------------------------
-// The online services as the hidden main window reaches them.
-
-TEST_F(NewsTest, TheServicesStartTheCheckAndTellTheShownMessage) {
-    TOnlineServicesImpl services;
-    int id = -1;
-    EXPECT_FALSE(services.ShownNewsId(id));
-    EXPECT_EQ(id, -1);
-
-    Serve(Page(11, "Url=http://127.0.0.1/n/11.html\r\n"));
-    services.StartNewsCheck(10);
-    EXPECT_TRUE(NewsLock.Locked());
-    ASSERT_TRUE(PumpMessagesUntil([] { return !NewsLock.Locked(); }, 15000));
-    // The message counts as seen only once its page has shown.
-    ASSERT_NE(frmNews, nullptr);
-    EXPECT_FALSE(services.ShownNewsId(id));
-    ASSERT_NE(Log.Last, nullptr);
-    Log.Last->OnNavigateComplete();
-    EXPECT_TRUE(services.ShownNewsId(id));
-    EXPECT_EQ(id, 11);
-
-    // Once the window is gone nothing refers to it any more.
-    frmNews->Free();
-    EXPECT_EQ(frmNews, nullptr);
-    EXPECT_FALSE(services.ShownNewsId(id));
 }
 
 // ---------------------------------------------------------------------------------------------
