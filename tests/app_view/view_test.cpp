@@ -393,28 +393,6 @@ TEST_F(ViewTest, EveryDayBoxDrawsFromTheSkinOfTheFirstMonthDay) {
 // ---------------------------------------------------------------------------------------------
 // The editor.
 
-TEST_F(ViewTest, ANewReminderIsSavedWithItsLineBreaksAndListedAtOnce) {
-    TfrmView* v = Open();
-    v->btnNewClick(v->btnNew);
-    v->edName->SetText(L"Call mum\r\nand dad");
-    v->cbPeriod->SetIndex(1);
-    v->cbbVoice->SetIndex(1);
-    v->btnDoneClick(v->btnDone);
-    EXPECT_TRUE(Asked.empty());
-    EXPECT_FALSE(v->EditorShown());
-    ASSERT_EQ(Store->Records.size(), 1u);
-    TRmRecordStruct* r = Store->Records[0];
-    EXPECT_EQ(Listed(v), (std::vector<TRmRecordStruct*>{r}));
-    EXPECT_EQ(r->Period, 1);
-    EXPECT_EQ(r->Voice, L"default.mp3");
-    EXPECT_DOUBLE_EQ(r->CreateDateTime, now_);
-    EXPECT_EQ(Names(*Reread()), (std::vector<std::wstring>{L"Call mum\r\nand dad"}));
-
-    // Loading it again keeps the line breaks in the edit.
-    EditFirst(v);
-    EXPECT_EQ(v->edName->GetText(), L"Call mum\r\nand dad");
-}
-
 TEST_F(ViewTest, TheRefusalsKeepTheEditorAndTheStore) {
     TfrmView* v = Open();
     NewReminder(v, L"", 1);
@@ -456,7 +434,7 @@ TEST_F(ViewTest, TheRefusalsKeepTheEditorAndTheStore) {
     for (int i = 0; i < 7; ++i) EXPECT_EQ(again->Records[0]->GetWeekDays(i), i == 1 || i == 5) << i;
 }
 
-TEST_F(ViewTest, AFailedSaveIsNotTakenForASave) {
+TEST_F(ViewTest, AFailedSaveIsNotTakenForASaveAndANewReminderIsSavedWithItsLineBreaks) {
     auto* r = Add(L"old", 1, 0.5);
     TfrmView* v = Open();
     EditFirst(v);
@@ -468,14 +446,26 @@ TEST_F(ViewTest, AFailedSaveIsNotTakenForASave) {
     EXPECT_EQ(v->edName->GetText(), L"new name");
     v->btnBackClick(v->btnBack);
 
-    NewReminder(v, L"fresh", 1);
+    NewReminder(v, L"Call mum\r\nand dad", 1);
+    v->cbbVoice->SetIndex(1);
     EXPECT_THROW(v->SaveEditor(), fw::EIniFileException);
     EXPECT_EQ(Store->Records.size(), 1u);
     EXPECT_EQ(Listed(v).size(), 1u);
     EXPECT_TRUE(v->EditorShown());
+    // Save, once the store takes it: written, listed at once, the editor gone.
     Store->RefuseAll = false;
-    EXPECT_TRUE(v->SaveEditor());
-    EXPECT_EQ(Names(*Reread()), (std::vector<std::wstring>{L"old", L"fresh"}));
+    v->btnDoneClick(v->btnDone);
+    EXPECT_TRUE(Asked.empty());
+    EXPECT_FALSE(v->EditorShown());
+    ASSERT_EQ(Store->Records.size(), 2u);
+    TRmRecordStruct* added = Store->Records[1];
+    EXPECT_EQ(Listed(v), (std::vector<TRmRecordStruct*>{r, added}));
+    EXPECT_EQ(added->Voice, L"default.mp3");
+    EXPECT_DOUBLE_EQ(added->CreateDateTime, now_);
+    EXPECT_EQ(Names(*Reread()), (std::vector<std::wstring>{L"old", L"Call mum\r\nand dad"}));
+    // Loading it again keeps the line breaks in the edit.
+    v->LoadEditor(v->FindListItem(added));
+    EXPECT_EQ(v->edName->GetText(), L"Call mum\r\nand dad");
 }
 
 TEST_F(ViewTest, LoadingShowsTheRecordsRuleDaysAndVoiceBackDiscardsTheInputsAndChoicesShowTheirPanels) {

@@ -9,6 +9,7 @@
 
 #include "PublicFuns.h"
 #include "UCheckNewThread.h"
+#include "app_window_test.h"
 #include "VeskNcPaintor.h"
 #include "local_http_server.h"
 #include "file_support.h"
@@ -61,10 +62,6 @@ class NewsTest : public testsupport::WindowTest {
 protected:
     void SetUp() override {
         WindowTest::SetUp();
-        SavedComposition = NcCompositionEnabledProc;
-        SavedAllow = NcAllowNcPaintProc;
-        NcCompositionEnabledProc = [] { return false; };
-        NcAllowNcPaintProc = [](HWND) {};
         // Never the real web server, even for a test that forgets to start its own.
         SetOnlineBaseUrl(L"http://127.0.0.1:" + std::to_wstring(UnusedLocalPort()));
         // A fetch that stalls gives up well inside the waits below.
@@ -100,8 +97,6 @@ protected:
         SetNewsBrowserFactory(nullptr);
         SetNewsCursorPosSource(nullptr);
         UseLanguage(L"", nullptr);
-        NcCompositionEnabledProc = SavedComposition;
-        NcAllowNcPaintProc = SavedAllow;
         WindowTest::TearDown();
     }
 
@@ -158,8 +153,8 @@ protected:
     std::unique_ptr<TLocalHttpServer> Server;
     TBrowserLog Log;
     POINT Cursor{-5000, -5000};
-    TNcCompositionProc SavedComposition = nullptr;
-    TNcAllowNcPaintProc SavedAllow = nullptr;
+    testsupport::TSwap<TNcCompositionProc> Composition{NcCompositionEnabledProc, [] { return false; }};
+    testsupport::TSwap<TNcAllowNcPaintProc> AllowNcPaint{NcAllowNcPaintProc, [](HWND) {}};
     DWORD SavedTimeout = 0;
 };
 
