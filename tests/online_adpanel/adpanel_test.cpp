@@ -149,7 +149,7 @@ protected:
     int Paints = 0;
 };
 
-TEST_F(AdPanelTest, EachLayoutPlacesPictureAndTitle) {
+TEST_F(AdPanelTest, EachLayoutPlacesPictureAndTitleAlsoAtTheEndsOfTheNumberRange) {
     const TitleMetrics m = Measure(L"HIH"), m7 = Measure(L"HIHIHIH");
     ASSERT_GT(m7.Width, 40);
     const struct {
@@ -176,11 +176,17 @@ TEST_F(AdPanelTest, EachLayoutPlacesPictureAndTitle) {
         {0, TRect(4, 4, 200, 100), {0, 0}, L"HIH", TRect(), TRect(4, 4, 200, 100)},
         {3, TRect(4, 4, 200, 100), {0, 0}, L"HIH", TRect(), TRect(4, 4, 200, 100)},
         {4, TRect(4, 4, 200, 100), {0, 0}, L"HIH", TRect(), kNoInk},
+        // Ends of the number range: sums that overflow must not turn the layout inside out, and
+        // a title that starts or ends outside the panel is not drawn on it.
+        {0, TRect(0, 0, INT_MAX, 100), {60, 40}, L"HIH", TRect(0, 0, 60, 40),
+         TRect(60, std::abs(40 - m.HeightOfA) / 2, 100000, 100)},
+        {5, TRect(INT_MIN, INT_MIN, INT_MAX, INT_MAX), {0, 0}, L"HIH", TRect(), kNoInk},
+        {5, TRect(INT_MAX - 10, 0, INT_MAX, 100), {0, 0}, L"HIH", TRect(), kNoInk},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.Align << (c.Png.cx ? "" : " without picture"));
         Arrive(c.Align, c.Rect, c.Png.cx ? SolidPng(c.Png.cx, c.Png.cy) : nullptr, c.Title);
-        if (!c.Png.cx) Render();  // the first paint only switches the layout
+        if (!c.Png.cx) Render();  // the first paint may only switch the layout
         auto dib = Render();
         ExpectPictureAt(*dib, c.Picture);
         EXPECT_EQ(InkBox(*dib, kPanel), c.TitleRect == kNoInk ? kNoInk : ExpectedInk(c.Title, c.TitleRect));
@@ -211,28 +217,6 @@ TEST_F(AdPanelTest, TitleSizeIsTheItemsEvenWhenZeroOrNegativeAndSizeAndTitleStay
     EXPECT_GT(TitleInk(*Render(), kTitle), 0);
     Arrive(*Item(5, TRect(0, 0, 200, 100), nullptr, std::wstring(AdTitleMaxChars - 1, L'W') + L"\U0001F600" + L"tail"));
     EXPECT_EQ(AdInfo.Title, std::wstring(AdTitleMaxChars - 1, L'W'));
-}
-
-TEST_F(AdPanelTest, RectangleAtTheEndsOfTheNumberRangeDoesNotWrapAround) {
-    // Right - left and the title's right edge overflow a 32-bit sum: the title must still be
-    // right of the picture, not turned inside out.
-    Arrive(0, TRect(0, 0, INT_MAX, 100), SolidPng(60, 40));
-    EXPECT_EQ(AdInfo.Width, INT_MAX);
-    auto dib = Render();
-    ExpectPictureAt(*dib, TRect(0, 0, 60, 40));
-    const int d = std::abs(40 - Measure(L"HIH").HeightOfA) / 2;
-    EXPECT_EQ(InkBox(*dib, kPanel), ExpectedInk(L"HIH", TRect(60, d, 100000, 100)));
-
-    // A rectangle from the far left to the far right: its extent is as large as it gets, and the
-    // title, ending left of the panel, is not drawn on it.
-    Arrive(5, TRect(INT_MIN, INT_MIN, INT_MAX, INT_MAX), nullptr);
-    EXPECT_EQ(AdInfo.Width, INT_MAX);
-    EXPECT_EQ(AdInfo.Height, INT_MAX);
-    EXPECT_TRUE(Blank());
-
-    // A title starting far right of the panel stays out of it.
-    Arrive(5, TRect(INT_MAX - 10, 0, INT_MAX, 100), nullptr);
-    EXPECT_TRUE(Blank());
 }
 
 TEST_F(AdPanelTest, ItemsReplaceEachOtherPictureIncluded) {
