@@ -132,9 +132,9 @@ TEST_F(ViewTest, EachModeListsItsRecordsInStoreOrderWithItsCaptionButtonsAndHint
     const struct {
         bool completed;
         std::vector<TRmRecordStruct*> listed;
-        const wchar_t *caption, *deleteHint, *detailsHint;
-    } modes[] = {{true, {done}, L"Completed", L"Delete", L"Modify and Recover"},
-                 {false, {active, postponed, active2}, L"Unfinished", L"Mark as finished", L"Details"}};
+        const wchar_t *caption, *deleteHint;
+    } modes[] = {{true, {done}, L"Completed", L"Delete"},
+                 {false, {active, postponed, active2}, L"Unfinished", L"Mark as finished"}};
     for (const auto& m : modes) {
         Mode(v, m.completed);
         EXPECT_EQ(Listed(v), m.listed);
@@ -142,7 +142,6 @@ TEST_F(ViewTest, EachModeListsItsRecordsInStoreOrderWithItsCaptionButtonsAndHint
         EXPECT_EQ(v->btnNew->GetVisible(), !m.completed);
         EXPECT_EQ(v->btnUnfinish->GetBtnStatus(), m.completed ? bsNormal : bsSelect);
         EXPECT_EQ(v->btnDelete->GetHint(), m.deleteHint);
-        EXPECT_EQ(v->btnDetails->GetHint(), m.detailsHint);
     }
     v->Free();
     EXPECT_NE(SharedNcResource(), nullptr);

@@ -11,8 +11,6 @@
 #include <memory>
 
 using testsupport::PumpMessagesUntil;
-using testsupport::THttpAnswer;
-using testsupport::THttpRequest;
 using testsupport::TLocalHttpServer;
 using testsupport::UnusedLocalPort;
 
@@ -61,9 +59,9 @@ protected:
         EXPECT_EQ(GetUpdateMsgBox(), nullptr);
     }
 
-    void Serve(const std::string& Page) {
+    void Serve(const std::string& Page, DWORD DelayMs = 0) {
         Server = std::make_unique<TLocalHttpServer>();
-        Server->Set("/update/zubverinfo.htm", Page);
+        Server->Set("/update/zubverinfo.htm", Page, DelayMs);
         SetOnlineBaseUrl(Server->BaseUrl());
     }
 
@@ -133,23 +131,16 @@ TEST_F(UpdateTest, TheAnswerToTheQuestionDecidesWhatIsOpened) {
 }
 
 TEST_F(UpdateTest, OnlyOneCheckRunsAtATime) {
-    HANDLE release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    Server = std::make_unique<TLocalHttpServer>([&](const THttpRequest&) {
-        WaitForSingleObject(release, 10000);
-        return THttpAnswer{THttpAnswer::Reply, 200, Page(Current)};
-    });
-    SetOnlineBaseUrl(Server->BaseUrl());
+    Serve(Page(Current), 500);
     TReminderUpdate::StartUpdateCheck(true);
     TReminderUpdate* first = UpdateThread;
     ASSERT_NE(first, nullptr);
     ASSERT_TRUE(PumpMessagesUntil([&] { return Server->RequestCount() == 1; }, 10000));
     TReminderUpdate::StartUpdateCheck(true);  // the window shown again while the first still fetches
     EXPECT_EQ(UpdateThread, first);
-    SetEvent(release);
     ASSERT_TRUE(PumpMessagesUntil([] { return UpdateThread == nullptr; }, 15000));
     testsupport::PumpMessagesFor(200);
     EXPECT_EQ(Server->RequestCount(), 1u);
-    CloseHandle(release);
 }
 
 TEST_F(UpdateTest, ACheckThatFailsStillAllowsTheNextCheck) {
