@@ -114,12 +114,17 @@ protected:
 // ---------------------------------------------------------------------------------------------
 // The list.
 
-TEST_F(ViewTest, EachModeListsItsRecordsInStoreOrderWithItsCaptionButtonsAndHints) {
+TEST_F(ViewTest, EachModeListsItsRecordsAFinishedOnePostponedStaysFinishedAndDeletingErasesIt) {
     auto* active = Add(L"active", 1, 0.25);
     auto* done = Add(L"done", 0, 0.25, kNowDay - 1);
-    auto* postponed = Add(L"postponed", 0, 0.25, kNowDay - 1, kNowDay + 0.7);
+    // A daily reminder finished yesterday, postponed from the notice window to 15:00 today.
+    auto* postponed = Add(L"postponed", 1, 0.25, kNowDay - 1, kNowDay + 0.625);
     auto* active2 = Add(L"active two", 2, 0.5);
     active2->SetWeekDays(3, true);
+    auto* gone = Add(L"gone", 0, 0.25, kNowDay - 1);
+    // The notice window lists the record about to go.
+    ShowReminders({gone});
+    ASSERT_NE(frmRemindDlg, nullptr);
     TfrmView* v = Open();
     EXPECT_EQ(SharedNcResource(), v->vkncrsrc1);
     // The list's look from its description: no border, the hot row's text in the desktop colour,
@@ -133,7 +138,7 @@ TEST_F(ViewTest, EachModeListsItsRecordsInStoreOrderWithItsCaptionButtonsAndHint
         bool completed;
         std::vector<TRmRecordStruct*> listed;
         const wchar_t *caption, *deleteHint;
-    } modes[] = {{true, {done}, L"Completed", L"Delete"},
+    } modes[] = {{true, {done, gone}, L"Completed", L"Delete"},
                  {false, {active, postponed, active2}, L"Unfinished", L"Mark as finished"}};
     for (const auto& m : modes) {
         Mode(v, m.completed);
@@ -143,6 +148,30 @@ TEST_F(ViewTest, EachModeListsItsRecordsInStoreOrderWithItsCaptionButtonsAndHint
         EXPECT_EQ(v->btnUnfinish->GetBtnStatus(), m.completed ? bsNormal : bsSelect);
         EXPECT_EQ(v->btnDelete->GetHint(), m.deleteHint);
     }
+
+    // Finishing the postponed one keeps it finished: neither the list nor the scheduler bring it
+    // back, and it is not announced at 15:00.
+    v->CompleteItem(v->FindListItem(postponed));
+    EXPECT_EQ(Listed(v), (std::vector<TRmRecordStruct*>{active, active2}));
+    EXPECT_EQ(postponed->EndTime, kNowDay - 1);
+    EXPECT_EQ(postponed->NextDue, 0);
+    EXPECT_NEAR(Reread()->Records[2]->EndTime, kNowDay - 1, 1.0 / 86400);
+    now_ = kNowDay + 0.625 - 2.0 / 86400;
+    v->timerTimer(v->Timer1);
+    EXPECT_TRUE(v->GetScheduler()->GetDueList().empty());
+    v->FillList(true);
+    EXPECT_EQ(Listed(v), (std::vector<TRmRecordStruct*>{active, active2}));
+
+    // Deleting in the completed mode asks nothing, and the notice window forgets the record first.
+    Mode(v, true);
+    Hover(v, 2);
+    ASSERT_NE(frmRemindDlg->FindItem(gone), nullptr);
+    v->btnDeleteClick(v->btnDelete);
+    EXPECT_TRUE(Asked.empty());
+    EXPECT_EQ(Listed(v), (std::vector<TRmRecordStruct*>{done, postponed}));
+    EXPECT_EQ(Store->Records, (std::vector<TRmRecordStruct*>{active, done, postponed, active2}));
+    EXPECT_TRUE(frmRemindDlg == nullptr || frmRemindDlg->FindItem(gone) == nullptr);
+    EXPECT_EQ(Names(*Reread()), (std::vector<std::wstring>{L"active", L"done", L"postponed", L"active two"}));
     v->Free();
     EXPECT_NE(SharedNcResource(), nullptr);
 }
@@ -178,40 +207,6 @@ TEST_F(ViewTest, CompletingWritesTheCompletionTimeUnlessTheSaveFailsAndRecoverin
     EXPECT_EQ(Reread()->Records[0]->EndTime, 0);
     Mode(v, false);
     EXPECT_EQ(Listed(v), (std::vector<TRmRecordStruct*>{a, b}));
-}
-
-TEST_F(ViewTest, FinishingAPostponedFinishedReminderKeepsItFinished) {
-    // A daily reminder finished yesterday, postponed from the notice window to 15:00 today.
-    auto* r = Add(L"stretch", 1, 0.25, kNowDay - 1, kNowDay + 0.625);
-    TfrmView* v = Open();
-    v->CompleteItem(v->lbData->GetItem(0));
-    EXPECT_TRUE(Listed(v).empty());
-    EXPECT_EQ(r->EndTime, kNowDay - 1);
-    EXPECT_EQ(r->NextDue, 0);
-    EXPECT_NEAR(Reread()->Records[0]->EndTime, kNowDay - 1, 1.0 / 86400);
-    // Neither the list nor the scheduler bring it back, and it is not announced at 15:00.
-    now_ = kNowDay + 0.625 - 2.0 / 86400;
-    v->timerTimer(v->Timer1);
-    EXPECT_TRUE(v->GetScheduler()->GetDueList().empty());
-    v->FillList(true);
-    EXPECT_TRUE(Listed(v).empty());
-}
-
-TEST_F(ViewTest, DeletingInCompletedModeAsksNothingAndErasesTheSection) {
-    auto* keep = Add(L"keep", 0, 0.25, kNowDay - 1);
-    auto* gone = Add(L"gone", 0, 0.25, kNowDay - 1);
-    // The notice window lists the record about to go.
-    ShowReminders({gone});
-    ASSERT_NE(frmRemindDlg, nullptr);
-    TfrmView* v = Open();
-    Mode(v, true);
-    Hover(v, 1);
-    v->btnDeleteClick(v->btnDelete);
-    EXPECT_TRUE(Asked.empty());
-    EXPECT_EQ(Listed(v), (std::vector<TRmRecordStruct*>{keep}));
-    EXPECT_EQ(Store->Records, (std::vector<TRmRecordStruct*>{keep}));
-    EXPECT_TRUE(frmRemindDlg == nullptr || frmRemindDlg->lbReminds->Count() == 0);
-    EXPECT_EQ(Names(*Reread()), (std::vector<std::wstring>{L"keep"}));
 }
 
 TEST_F(ViewTest, HoverButtonsFollowTheItemUnderTheMouse) {
