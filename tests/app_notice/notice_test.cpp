@@ -252,8 +252,7 @@ TEST_F(NoticeTest, MissedRemindersLookAndBackToOrdinaryInTheLanguagesTexts) {
 TEST_F(NoticeTest, OneSoundAtATimeFromOpenToEndAndNoticesOfOtherDevicesCloseNothing) {
     ShowReminders({Add(L"Mute")});
     EXPECT_EQ(sound_.Opens(), 0);
-    // Idle: a notice the window did not ask for is not taken for its device (it may be the
-    // editor's test sound).
+    // Idle: a notice it did not ask for (maybe the editor's test sound) is not taken for its own.
     Notify(MCI_NOTIFY_SUCCESSFUL, 55);
     EXPECT_EQ(Device(), 0u);
 
@@ -309,8 +308,7 @@ TEST_F(NoticeTest, RowsShowSecondLineAndSeparatorAndAHoveredRowKeepsItsBackgroun
     const int w = item->GetCheckRect().Width();
     ASSERT_GT(w, 0);
 
-    // A hovered row keeps its own background all along: no strip of the list's colour before the
-    // check circle, nor under it.
+    // A hovered row keeps its own background before the check circle and under it.
     MouseMove(lb, ir.Left + 60, (ir.Top + ir.Bottom) / 2);
     auto hot = Render(lb, 0xFF00FF00);
     const COLORREF hotBack = hot->Color(ir.Left + ir.Width() / 2, ir.Bottom - 3);

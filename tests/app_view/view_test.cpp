@@ -54,8 +54,7 @@ protected:
         Pump(30);
         return v;
     }
-    // Lays the items out (the list computes their rectangles when it paints) and moves the mouse
-    // over item i.
+    // Lays the items out (rectangles are computed in painting) and moves the mouse over item i.
     static void Hover(TfrmView* v, int i) {
         v->lbData->Repaint();
         Pump(20);
@@ -127,8 +126,7 @@ TEST_F(ViewTest, EachModeListsItsRecordsAFinishedOnePostponedStaysFinishedAndDel
     ASSERT_NE(frmRemindDlg, nullptr);
     TfrmView* v = Open();
     EXPECT_EQ(SharedNcResource(), v->vkncrsrc1);
-    // The list's look from its description: no border, the hot row's text in the desktop colour,
-    // the row skin split at 5 and 15 both ways.
+    // The list's look from its description: no border, hot text in the desktop colour, split 5/15.
     EXPECT_EQ(v->lbData->GetBorderColor(), fw::clNone);
     EXPECT_EQ(v->lbData->GetFontColorOver(), fw::clBackground);
     const TVeskPadding* split = v->lbData->Getitemsplit();
@@ -149,8 +147,7 @@ TEST_F(ViewTest, EachModeListsItsRecordsAFinishedOnePostponedStaysFinishedAndDel
         EXPECT_EQ(v->btnDelete->GetHint(), m.deleteHint);
     }
 
-    // Finishing the postponed one keeps it finished: neither the list nor the scheduler bring it
-    // back, and it is not announced at 15:00.
+    // Finishing the postponed one keeps it finished: not listed, not announced at 15:00.
     v->CompleteItem(v->FindListItem(postponed));
     EXPECT_EQ(Listed(v), (std::vector<TRmRecordStruct*>{active, active2}));
     EXPECT_EQ(postponed->EndTime, kNowDay - 1);
@@ -298,8 +295,7 @@ TEST_F(ViewTest, ItemTextsAreDrawnInTheirRowsOnOneLine) {
         canvas.SetHandle(nullptr);
     };
     draw();
-    // The name in black in the upper line, the grey texts in the lower one, the separator along
-    // the bottom edge; nothing in the 55 pixels kept for the hover buttons.
+    // Name above, grey texts below, the separator at the bottom; the hover buttons' 55 pixels empty.
     EXPECT_GT(dib.CountColor(RECT{10, 0, 405, 20}, 0x000000), 10);
     EXPECT_GT(dib.CountColor(RECT{10, 19, 405, 40}, 0x848484), 10);
     EXPECT_EQ(dib.CountColor(RECT{0, 49, 472, 50}, 0xD5D5D5), 472);
@@ -504,8 +500,7 @@ TEST_F(ViewTest, TheTestButtonPlaysOneSoundAtATimeAndStopsOnlyItsOwn) {
     PressTest(v);
     ASSERT_EQ(sound_.opened, (std::vector<std::wstring>{L"C:\\Sounds\\ring.mp3"}));
     EXPECT_EQ(v->GetSoundDevice(), 31u);
-    // A late notice of a stopped sound names an id that may already belong to the notice
-    // window's sound: the test button closes only its own device.
+    // A late notice may name the notice window's device now: only its own device is closed.
     PostMessageW(v->GetHandle(), MM_MCINOTIFY, MCI_NOTIFY_SUCCESSFUL, 77);
     Notify(v, MCI_NOTIFY_FAILURE, 78);
     EXPECT_EQ(sound_.Count(MCI_CLOSE, 77) + sound_.Count(MCI_CLOSE, 78), 0);

@@ -1,6 +1,5 @@
-// The advertisement reader against a local service: the answer's items and their order, the
-// cached answer and pictures, hostile picture names and links, broken answers, and items freed
-// while their picture is still downloading.
+// The advertisement reader against a local service: items and their order, the cache, hostile
+// names and links, broken answers, and items freed while their picture downloads.
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
@@ -312,8 +311,7 @@ TEST_F(AdReaderTest, HostilePictureNamesNeverLeaveTheCacheFolder) {
 
     auto r = NewReader();
     RunReader(*r);
-    // Unsafe names are shown all the same, just never stored; an address with a backslash is no
-    // web address and is not fetched at all.
+    // Unsafe names are shown, never stored; an address with a backslash is not fetched at all.
     const size_t fetchable =
         std::count_if(names.begin(), names.end(), [](const std::string& n) { return n.find('\\') == std::string::npos; });
     EXPECT_EQ(reported_.size(), fetchable);

@@ -1,6 +1,5 @@
-// The advertisement panel on a picture control: the layouts (where picture and title land, the
-// title's colour in and out of hover), items replacing each other, the click that opens only web
-// links, and the starter against a local service, including an item arriving after its window.
+// The advertisement panel on a picture control: layouts, hover colour, items replacing each other,
+// the click, and the starter against a local service (also an item arriving after its window).
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
@@ -176,8 +175,7 @@ TEST_F(AdPanelTest, EachLayoutPlacesPictureAndTitleAlsoAtTheEndsOfTheNumberRange
         {0, TRect(4, 4, 200, 100), {0, 0}, L"HIH", TRect(), TRect(4, 4, 200, 100)},
         {3, TRect(4, 4, 200, 100), {0, 0}, L"HIH", TRect(), TRect(4, 4, 200, 100)},
         {4, TRect(4, 4, 200, 100), {0, 0}, L"HIH", TRect(), kNoInk},
-        // Ends of the number range: sums that overflow must not turn the layout inside out, and
-        // a title that starts or ends outside the panel is not drawn on it.
+        // Ends of the number range: no overflowing sums; a title outside the panel is not drawn.
         {0, TRect(0, 0, INT_MAX, 100), {60, 40}, L"HIH", TRect(0, 0, 60, 40),
          TRect(60, std::abs(40 - m.HeightOfA) / 2, 100000, 100)},
         {5, TRect(INT_MIN, INT_MIN, INT_MAX, INT_MAX), {0, 0}, L"HIH", TRect(), kNoInk},
@@ -194,9 +192,8 @@ TEST_F(AdPanelTest, EachLayoutPlacesPictureAndTitleAlsoAtTheEndsOfTheNumberRange
 }
 
 TEST_F(AdPanelTest, TitleSizeIsTheItemsEvenWhenZeroOrNegativeAndSizeAndTitleStayWithinBounds) {
-    // A big title first, so a size that is not applied would show as the earlier one. 0: the
-    // system's default height; negative: a cell height in pixels; absurd sizes are drawn at the
-    // largest sensible one.
+    // A big size first, so one not applied would show. 0: the default height; negative: a cell
+    // height in pixels; absurd sizes are drawn at the largest sensible one.
     const std::pair<int, int> cases[] = {
         {30, 30}, {0, 0}, {-11, -11}, {100000, AdFontMaxSize}, {-100000, -AdFontMaxSize}};
     for (const auto& [size, drawn] : cases) {

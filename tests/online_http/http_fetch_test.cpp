@@ -88,8 +88,7 @@ TEST(HttpGetText, RedirectsAreFollowedAFewTimesOnlyAndOnlyToWebAddresses) {
 TEST(HttpGetText, TimeOutsReleaseTheCallerThoughNoSingleWaitIsTooLong) {
     TTimeoutGuard guard;
     SetHttpGetTimeout(400);
-    // A server that never answers; and one whose trickling body bytes, or five redirects, each
-    // come well within the time-out, while the whole takes longer than four of them.
+    // Never answering; or trickled bytes or five redirects, each in time, all longer than 4 time-outs.
     TLocalHttpServer server([](const THttpRequest& r) {
         if (r.Path() == "/hang") return THttpAnswer{THttpAnswer::Hang, 0, {}};
         if (r.Path() == "/slow") return THttpAnswer{THttpAnswer::Trickle, 200, std::string(60, 'x')};

@@ -1,6 +1,5 @@
-// The news check against a local server playing the news page, and the news window with a fake
-// browser: which messages are shown, the one-check-at-a-time mark, the window's size and place,
-// the slide-in, the fading and what the mouse does to it.
+// The news check against a local server, and the news window with a fake browser: which messages
+// are shown, the one-check-at-a-time mark, size and place, the slide-in, the fading, the mouse.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -162,8 +161,7 @@ std::string Page(int MsgID, const std::string& Extra = "") {
     return "[Msg]\r\nMsgID=" + std::to_string(MsgID) + "\r\n" + Extra;
 }
 
-// A bare news thread run to its end; what it reported, in order: "begin" (with whether the thread
-// counted as running) and the news as "id url width x height lang all".
+// A bare news thread run to its end; it reported "begin" (if running) and "id url WxH lang all|one".
 std::vector<std::wstring> RunThread(const std::wstring& CheckUrl) {
     std::vector<std::wstring> events;
     auto* t = new TGetNews(CheckUrl);
