@@ -161,57 +161,7 @@ std::string Page(int MsgID, const std::string& Extra = "") {
     return "[Msg]\r\nMsgID=" + std::to_string(MsgID) + "\r\n" + Extra;
 }
 
-// A bare news thread run to its end; it reported "begin" (if running) and "id url WxH lang all|one".
-std::vector<std::wstring> RunThread(const std::wstring& CheckUrl) {
-    std::vector<std::wstring> events;
-    auto* t = new TGetNews(CheckUrl);
-    const DWORD gui = GetCurrentThreadId();
-    t->OnBegin = [&events, t, gui](fw::TObject*) {
-        EXPECT_EQ(GetCurrentThreadId(), gui);
-        events.push_back(t->Running ? L"begin" : L"begin, not running");
-    };
-    t->OnNews = [&events, gui](fw::TObject*, const std::wstring& U, int Id, const std::wstring& L, bool All, int W,
-                               int H) {
-        EXPECT_EQ(GetCurrentThreadId(), gui);
-        events.push_back(std::to_wstring(Id) + L" " + U + L" " + std::to_wstring(W) + L"x" + std::to_wstring(H) + L" " +
-                         L + L" " + (All ? L"all" : L"one"));
-    };
-    t->Resume();
-    // Bounded: a fetch that hangs must fail the test, not stall the whole group.
-    if (!PumpMessagesUntil([t] { return t->GetFinished(); }, 15000)) {
-        ADD_FAILURE() << "the news thread did not end";
-        return events;  // left running: freeing it now would pull the object from under it
-    }
-    t->WaitFor();
-    EXPECT_FALSE(t->Running);
-    t->Free();
-    return events;
-}
-
 }  // namespace
-
-// ---------------------------------------------------------------------------------------------
-// The thread.
-
-TEST_F(NewsTest, TheThreadReadsTheMsgSectionAndDeletesItsTemporaryCopy) {
-    using V = std::vector<std::wstring>;
-    testsupport::TempDir temp;
-    TTempEnvGuard env(temp.Path());
-    Serve(Page(12, "ShowAll=0\r\nUrl=http://news.example.com/a.html\r\nFormWidth=320\r\nFormHeight=200\r\n"
-                   "LangCode=0407\r\n"));
-    EXPECT_EQ(RunThread(TGetNews::NewsPageUrl()), (V{L"begin", L"12 http://news.example.com/a.html 320x200 0407 one"}));
-    EXPECT_EQ(testsupport::CountFiles(temp.File(L"*")), 0);
-    EXPECT_EQ(Server->Targets(), (std::vector<std::string>{"/news/zubinfo.htm"}));
-
-    // Missing keys give the defaults; a thread without address asks the fallback page.
-    Serve(Page(3), "/news/m482info.htm");
-    EXPECT_EQ(RunThread(L""), (V{L"begin", L"3 " + Server->BaseUrl() + L"/news/msg.html 0x0  all"}));
-    EXPECT_EQ(Server->Targets(), (std::vector<std::string>{"/news/m482info.htm"}));
-    // An error page or an unreachable server: no news.
-    EXPECT_EQ(RunThread(Server->BaseUrl() + L"/nothing-here").at(1).substr(0, 2), L"0 ");
-    Server.reset();
-    EXPECT_EQ(RunThread(TGetNews::NewsPageUrl()), (V{L"begin", L"0  0x0  one"}));
-}
 
 // ---------------------------------------------------------------------------------------------
 // The program's check.
@@ -220,10 +170,13 @@ TEST_F(NewsTest, ANewMessageIsLoadedBelowTheWorkAreaSlidesUpOnceItsPageShowsAndO
     // Started as the hidden main window does, through the online services.
     TOnlineServicesImpl services;
     int id = -1;
+    testsupport::TempDir temp;
+    TTempEnvGuard env(temp.Path());
     Serve(Page(8, "Url=http://127.0.0.1/n/8.html\r\n"));
     services.StartNewsCheck(7);
     EXPECT_TRUE(NewsLock.Locked());
     ASSERT_TRUE(PumpMessagesUntil([] { return !NewsLock.Locked(); }, 15000));
+    EXPECT_EQ(testsupport::CountFiles(temp.File(L"*")), 0);  // the page's temporary copy is gone
     ASSERT_NE(frmNews, nullptr);
     EXPECT_FALSE(services.ShownNewsId(id));
     EXPECT_EQ(frmNews->MsgID, 8);
@@ -261,10 +214,11 @@ TEST_F(NewsTest, AMessageAlreadySeenOrForAnotherLanguageIsNotShown) {
     Serve(Page(8, "LangCode=0409\r\n"));
     RunCheck(0);
     EXPECT_EQ(frmNews, nullptr);
-    Serve(Page(8, "LangCode=0807\r\n"));
+    Serve(Page(8, "LangCode=0807\r\nFormWidth=400\r\nFormHeight=300\r\n"));
     RunCheck(0);
     ASSERT_NE(frmNews, nullptr);
     EXPECT_EQ(frmNews->MsgID, 8);
+    EXPECT_EQ(frmNews->GetWidth(), 402);  // the page's size
 }
 
 TEST_F(NewsTest, ASecondStartWhileACheckRunsIsRefusedAndTheMarkIsReleasedAfterwardsOrOnFailure) {
