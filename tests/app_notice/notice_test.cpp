@@ -186,7 +186,7 @@ TEST_F(NoticeTest, ListsEachRecordOnceAcknowledgesOneByItsSquareOrAllAndIsReused
     EXPECT_FALSE(frmRemindDlg->GetVisible());
 }
 
-TEST_F(NoticeTest, PostponingChangesListedRecordsInMemoryOnly) {
+TEST_F(NoticeTest, PostponingChangesListedRecordsOfTheStoreInMemoryOnly) {
     const fw::TDateTime now = fw::EncodeDate(2026, 3, 29) + fw::EncodeTime(1, 40, 0, 0);
     fw::SetClock([now] { return now; });
     TRmRecordStruct* a = Add(L"A");
@@ -210,6 +210,21 @@ TEST_F(NoticeTest, PostponingChangesListedRecordsInMemoryOnly) {
     EXPECT_EQ(view_.refreshed, (std::vector<TRmRecordStruct*>{a, b}));
     EXPECT_EQ(ReadFileBytes(DataFile), before);
     EXPECT_TRUE(PumpUntil([] { return !frmRemindDlg->GetVisible(); }, 2000));
+
+    // At the end of the run the store goes (freeing its records) before the notice window: they
+    // are neither postponed nor painted.
+    ShowReminders({a, b});
+    a->NextDue = 7;
+    RemindFile = nullptr;
+    frmRemindDlg->cbDelay->SetItemIndex(0);
+    frmRemindDlg->cbDelayChange(nullptr);
+    EXPECT_EQ(a->NextDue, 7);
+    EXPECT_EQ(view_.refreshed.size(), 2u);
+    ShowReminders(AddMany(1));  // still lists, by name
+    TQimListBox* lb = frmRemindDlg->lbReminds;
+    ASSERT_EQ(lb->Count(), 3);
+    lb->Repaint();
+    EXPECT_EQ(Render(lb, 0xFF00FF00)->CountColor(RECT{0, 0, lb->GetWidth(), lb->GetHeight()}, 0x848484), 0);
 }
 
 TEST_F(NoticeTest, MissedRemindersLookAndBackToOrdinaryInTheLanguagesTexts) {
@@ -321,22 +336,6 @@ TEST_F(NoticeTest, RowsShowSecondLineAndSeparatorAndAHoveredRowKeepsItsBackgroun
 
 // ---------------------------------------------------------------------------------------------
 // Records that go, and the end of the run.
-
-// At the end of the run the store goes (and frees its records) before the notice window does.
-TEST_F(NoticeTest, AfterTheStoreIsGoneItsRecordsAreNotTouched) {
-    TReminderList l = AddMany(2);
-    ShowReminders(l);
-    l[0]->NextDue = 7;
-    RemindFile = nullptr;
-    frmRemindDlg->cbDelayChange(nullptr);
-    EXPECT_EQ(l[0]->NextDue, 7);
-    EXPECT_TRUE(view_.refreshed.empty());
-    ShowReminders(AddMany(1));  // still lists, by name
-    TQimListBox* lb = frmRemindDlg->lbReminds;
-    ASSERT_EQ(lb->Count(), 3);
-    lb->Repaint();
-    EXPECT_EQ(Render(lb, 0xFF00FF00)->CountColor(RECT{0, 0, lb->GetWidth(), lb->GetHeight()}, 0x848484), 0);
-}
 
 // Last: its last way destroys every component of the application, as the end of the run does.
 TEST_F(NoticeTest, EveryWayTheWindowGoesStopsItsSoundAlsoOneStillStarting) {

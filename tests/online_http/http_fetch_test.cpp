@@ -116,8 +116,6 @@ TEST(IsWebUrl, AcceptsOnlyPlainWebAddresses) {
 }
 
 TEST(PathRoutines, GetLongPathExpandsShortNamesAndFailsOnMissingParts) {
-    EXPECT_EQ(GetLongPath(L"C:"), L"C:");
-    EXPECT_EQ(GetLongPath(L"\\x"), L"\\x");
     TempDir dir;
     const std::wstring longDir = dir.File(L"A Rather Long Folder Name"), longFile = longDir + L"\\Another Long File.text";
     ASSERT_TRUE(CreateDirectoryW(longDir.c_str(), nullptr));
