@@ -364,7 +364,7 @@ TEST_F(NoticeTest, EveryWayTheWindowGoesStopsItsSoundAlsoOneStillStarting) {
             Pump(50);
             EXPECT_EQ(sound_.Count(MCI_STOP, device), 1);
             EXPECT_EQ(sound_.Count(MCI_CLOSE, device), 1);
-            if (!w.freed) EXPECT_EQ(Device(), 0u);
+            if (!w.freed) { EXPECT_EQ(Device(), 0u); }
             ++device;
         }
 }
