@@ -60,7 +60,6 @@ std::string Wire(const json& j) {
 struct Reported {
     std::wstring Title;
     int PngWidth, PngHeight;
-    std::wstring Link;
 };
 
 class AdReaderTest : public ::testing::Test {
@@ -79,7 +78,7 @@ protected:
         r->CacheDir = cache_;
         r->OnAd = [this](fw::TObject* Sender, TagVeskAdInfo* Info) {
             reported_.push_back({Info->Title, Info->Png ? Info->Png->GetWidth() : -1,
-                                 Info->Png ? Info->Png->GetHeight() : -1, Info->Link});
+                                 Info->Png ? Info->Png->GetHeight() : -1});
         };
         return r;
     }
@@ -135,36 +134,6 @@ void ListFiles(const std::wstring& Dir, const std::wstring& Prefix, std::set<std
 }
 
 }  // namespace
-
-TEST_F(AdReaderTest, NewAnswerIsReportedInOrderAndCachedAsAscii) {
-    json first = Item("Caf\xC3\xA9 \xE2\x98\x95");
-    first["link"] = "https://127.0.0.1/shop";
-    json second = Item("second", 5, "/img/never.png");  // text only: the picture is not read
-    second["link"] = "file:///C:/Windows/notepad.exe";
-    json third = Item("third");
-    third["link"] = "C:\\Windows\\system32\\cmd.exe";
-    const json answer = Answer(1, {Group(0, {first, second, third})});
-    server_.Set("/ad/ad1.php", Wire(answer));
-
-    auto r = NewReader();
-    RunReader(*r);
-    ASSERT_EQ(Titles(), (std::vector<std::wstring>{L"Caf\u00e9 \u2615", L"second", L"third"}));
-    EXPECT_EQ(server_.Count("/img/"), 0);
-    EXPECT_EQ(reported_[1].PngWidth, -1);  // no picture made for a text-only item
-    // Only web addresses survive as click targets.
-    EXPECT_EQ(reported_[0].Link + L"|" + reported_[1].Link + L"|" + reported_[2].Link, L"https://127.0.0.1/shop||");
-
-    EXPECT_EQ(r->AdCheckUrl + L" " + r->AdId + L" " + r->Lang + L" " + r->AdVer + L" " + std::to_wstring(r->AdRefresh),
-              L"http://127.0.0.1:1/next.php set-9 English 41 3600");
-    ASSERT_EQ(r->AdGroup.size(), 1u);
-    const TagVeskAdInfo& i = *r->AdGroup[0]->AdInfo.at(2);
-    EXPECT_EQ(i.Index, 2);
-    EXPECT_EQ(i.FontColor, 0x00FF0000);  // "#0000FF"
-    EXPECT_EQ(i.Rect, fw::TRect(3, 2, 180, 100));
-
-    // The cache holds the answer compact, in its member order, as plain ASCII.
-    EXPECT_EQ(testsupport::ReadText(cache_ + L"UpdateInfo.txt"), Wire(answer));
-}
 
 TEST_F(AdReaderTest, AnswerBodiesDecideWhatIsShownAndCached) {
     const std::string deep(200000, '[');
@@ -241,20 +210,38 @@ TEST_F(AdReaderTest, AnswerBodiesDecideWhatIsShownAndCached) {
     }
 }
 
-TEST_F(AdReaderTest, PicturesAreDownloadedCachedAndReusedByTheNextRun) {
+TEST_F(AdReaderTest, NewAnswerIsReportedAndCachedAsAsciiWithItsPicturesAndServesTheNextRun) {
     const std::string base = Narrow(server_.BaseUrl());
     server_.Set("/img/banner.png", PngBytes(6, 4));
     server_.Set("/pics/deep/logo.png", PngBytes(8, 2));
-    server_.Set("/ad/ad1.php", Wire(Answer(1, {Group(0, {Item("banner", 0, base + "/img/banner.png"), Item("text"),
-                                                         Item("logo", 1, base + "/pics/deep/logo.png")})})));
+    json banner = Item("Caf\xC3\xA9 \xE2\x98\x95", 0, base + "/img/banner.png");
+    banner["link"] = "https://127.0.0.1/shop";
+    json text = Item("text", 5, "/img/never.png");  // text only: the picture is not read
+    text["link"] = "file:///C:/Windows/notepad.exe";
+    json logo = Item("logo", 1, base + "/pics/deep/logo.png");
+    logo["link"] = "C:\\Windows\\system32\\cmd.exe";
+    const json answer = Answer(1, {Group(0, {banner, text, logo})});
+    server_.Set("/ad/ad1.php", Wire(answer));
     auto r = NewReader();
     RunReader(*r);
     ASSERT_EQ(reported_.size(), 3u);
     // The text item is reported at once; pictures as their downloads end.
     EXPECT_EQ(reported_[0].Title, L"text");
-    EXPECT_EQ(Shown(), (std::set<std::wstring>{L"banner=6x4", L"logo=8x2", L"text=-1x-1"}));
+    EXPECT_EQ(Shown(), (std::set<std::wstring>{L"Caf\u00e9 \u2615=6x4", L"logo=8x2", L"text=-1x-1"}));
+    EXPECT_EQ(server_.Count("/img/never.png"), 0);
     EXPECT_EQ(CachedWidth(L"banner.png"), 6);
     EXPECT_EQ(CachedWidth(L"logo.png"), 8);
+    EXPECT_EQ(r->AdCheckUrl + L" " + r->AdId + L" " + r->Lang + L" " + r->AdVer + L" " + std::to_wstring(r->AdRefresh),
+              L"http://127.0.0.1:1/next.php set-9 English 41 3600");
+    ASSERT_EQ(r->AdGroup.size(), 1u);
+    const auto& infos = r->AdGroup[0]->AdInfo;
+    // Only web addresses survive as click targets.
+    EXPECT_EQ(infos.at(0)->Link + L"|" + infos.at(1)->Link + L"|" + infos.at(2)->Link, L"https://127.0.0.1/shop||");
+    EXPECT_EQ(infos[2]->Index, 2);
+    EXPECT_EQ(infos[2]->FontColor, 0x00FF0000);  // "#0000FF"
+    EXPECT_EQ(infos[2]->Rect, fw::TRect(3, 2, 180, 100));
+    // The cache holds the answer compact, in its member order, as plain ASCII.
+    EXPECT_EQ(testsupport::ReadText(cache_ + L"UpdateInfo.txt"), Wire(answer));
 
     // The next run is told nothing changed: the cached answer and pictures serve, in answer order.
     server_.Set("/ad/ad1.php", "{\"msg\":0}");
@@ -263,7 +250,7 @@ TEST_F(AdReaderTest, PicturesAreDownloadedCachedAndReusedByTheNextRun) {
     RunReader(*r);
     EXPECT_EQ(server_.Count("/img/"), 1);
     EXPECT_EQ(server_.Count("/pics/"), 1);
-    ASSERT_EQ(Titles(), (std::vector<std::wstring>{L"banner", L"text", L"logo"}));
+    ASSERT_EQ(Titles(), (std::vector<std::wstring>{L"Caf\u00e9 \u2615", L"text", L"logo"}));
     EXPECT_EQ(reported_[2].PngWidth, 8);
     EXPECT_EQ(r->AdVer, L"41");
 }
