@@ -204,24 +204,7 @@ TEST_F(NewsTest, ANewMessageIsLoadedBelowTheWorkAreaSlidesUpOnceItsPageShowsAndO
     EXPECT_FALSE(services.ShownNewsId(id));
 }
 
-TEST_F(NewsTest, AMessageAlreadySeenOrForAnotherLanguageIsNotShown) {
-    Serve(Page(7));
-    RunCheck(7);
-    EXPECT_EQ(frmNews, nullptr);
-    EXPECT_EQ(Log.Created, 0);
-
-    UseLanguage(Dir.File(L"Deutsch.ini"), L"[Translation]\r\nLangCode=0407|0807\r\n");
-    Serve(Page(8, "LangCode=0409\r\n"));
-    RunCheck(0);
-    EXPECT_EQ(frmNews, nullptr);
-    Serve(Page(8, "LangCode=0807\r\nFormWidth=400\r\nFormHeight=300\r\n"));
-    RunCheck(0);
-    ASSERT_NE(frmNews, nullptr);
-    EXPECT_EQ(frmNews->MsgID, 8);
-    EXPECT_EQ(frmNews->GetWidth(), 402);  // the page's size
-}
-
-TEST_F(NewsTest, ASecondStartWhileACheckRunsIsRefusedAndTheMarkIsReleasedAfterwardsOrOnFailure) {
+TEST_F(NewsTest, ASecondStartIsRefusedWhileACheckRunsAndASeenOrForeignMessageIsNotShown) {
     Serve(Page(0), "/news/zubinfo.htm", 300);
     TReminderNews::StartNewsCheck(0);
     EXPECT_TRUE(NewsLock.Locked());
@@ -240,6 +223,22 @@ TEST_F(NewsTest, ASecondStartWhileACheckRunsIsRefusedAndTheMarkIsReleasedAfterwa
     Server.reset();
     RunCheck(0);
     EXPECT_EQ(frmNews, nullptr);
+
+    // A message already seen, or for another language, is not shown.
+    Serve(Page(7));
+    RunCheck(7);
+    EXPECT_EQ(frmNews, nullptr);
+    EXPECT_EQ(Log.Created, 0);
+
+    UseLanguage(Dir.File(L"Deutsch.ini"), L"[Translation]\r\nLangCode=0407|0807\r\n");
+    Serve(Page(8, "LangCode=0409\r\n"));
+    RunCheck(0);
+    EXPECT_EQ(frmNews, nullptr);
+    Serve(Page(8, "LangCode=0807\r\nFormWidth=400\r\nFormHeight=300\r\n"));
+    RunCheck(0);
+    ASSERT_NE(frmNews, nullptr);
+    EXPECT_EQ(frmNews->MsgID, 8);
+    EXPECT_EQ(frmNews->GetWidth(), 402);  // the page's size
 }
 
 TEST_F(NewsTest, OnlyWebAddressesAndNewIdsFromOneReachTheBrowserAndNotWhileTheProgramEnds) {

@@ -41,9 +41,18 @@ protected:
 
 }  // namespace
 
-TEST_F(StatsTest, PostsTheFormToTheStatisticsPageOnceWithoutWaiting) {
-    Server = std::make_unique<TLocalHttpServer>(
-        [](const THttpRequest&) { return THttpAnswer{THttpAnswer::Reply, 200, "thanks"}; });
+TEST_F(StatsTest, PostsTheFormOnceWithoutWaitingAndAnErrorStatusAHangARedirectLoopOrNoServerFail) {
+    std::atomic<int> mode{0}, rounds{0};
+    Server = std::make_unique<TLocalHttpServer>([&](const THttpRequest& r) {
+        if (mode == 0) return THttpAnswer{THttpAnswer::Reply, 200, "thanks"};
+        if (mode == 1) return THttpAnswer{THttpAnswer::Reply, 500, "thanks"};
+        if (mode == 2) return THttpAnswer{THttpAnswer::Hang, 0, {}};
+        // The page sends the client back to itself 50 times before it answers.
+        if (++rounds > 50) return THttpAnswer{THttpAnswer::Reply, 200, "thanks"};
+        THttpAnswer moved{THttpAnswer::Reply, 302, "moved"};
+        moved.Headers = "Location: " + r.Target + "\r\n";
+        return moved;
+    });
     SetOnlineBaseUrl(Server->BaseUrl());
     auto t = RunPost();
     EXPECT_FALSE(t->Failed);
@@ -61,33 +70,21 @@ TEST_F(StatsTest, PostsTheFormToTheStatisticsPageOnceWithoutWaiting) {
     EXPECT_EQ(r.Header("User-Agent"), "Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.0; Maxthon)");
     EXPECT_EQ(r.Body, "product_ver=1.22.59&product_id=18&gu_id=%7BA1B2C3D4-0000-1111-2222-333344445555%7D");
     EXPECT_EQ(requests[1].Body, "product_ver=3.110.7&product_id=18&gu_id=%7BGUID%7D");
-}
 
-TEST_F(StatsTest, AnErrorStatusAHangARedirectLoopOrNoServerMarkThePostFailed) {
-    std::atomic<int> mode{0}, rounds{0};
-    Server = std::make_unique<TLocalHttpServer>([&](const THttpRequest& r) {
-        if (mode == 0) return THttpAnswer{THttpAnswer::Reply, 500, "thanks"};
-        if (mode == 1) return THttpAnswer{THttpAnswer::Hang, 0, {}};
-        // The page sends the client back to itself 50 times before it answers.
-        if (++rounds > 50) return THttpAnswer{THttpAnswer::Reply, 200, "thanks"};
-        THttpAnswer moved{THttpAnswer::Reply, 302, "moved"};
-        moved.Headers = "Location: " + r.Target + "\r\n";
-        return moved;
-    });
-    SetOnlineBaseUrl(Server->BaseUrl());
-    EXPECT_TRUE(RunPost()->Failed);
     mode = 1;
+    EXPECT_TRUE(RunPost()->Failed);
+    mode = 2;
     auto start = std::chrono::steady_clock::now();
     EXPECT_TRUE(RunPost(600)->Failed);
     EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 10.0);
-    mode = 2;
+    mode = 3;
     const size_t before = Server->RequestCount();
     EXPECT_TRUE(RunPost()->Failed);
     EXPECT_EQ(Server->RequestCount() - before, size_t(1 + OnlineMaxRedirects));
 
     Server.reset();
     SetOnlineBaseUrl(L"http://127.0.0.1:" + std::to_wstring(UnusedLocalPort()));
-    auto t = RunPost();
+    t = RunPost();
     EXPECT_TRUE(t->Failed);
     EXPECT_TRUE(t->GetTerminated());
 }
