@@ -1,5 +1,5 @@
-// The update check against a local server playing the update page: the thread's parsing, and the
-// program's check with its question, its download page and its one-check-at-a-time rule.
+// The update check against a local server playing the update page: the question, the download
+// page, the one-check-at-a-time rule and the temporary copy of the page.
 #include <gtest/gtest.h>
 
 #include "PublicFuns.h"
@@ -11,8 +11,6 @@
 #include <memory>
 
 using testsupport::PumpMessagesUntil;
-using testsupport::THttpAnswer;
-using testsupport::THttpRequest;
 using testsupport::TLocalHttpServer;
 using testsupport::UnusedLocalPort;
 
@@ -24,7 +22,6 @@ struct TAsked {
     TMsgDlgButtons Buttons;
 };
 
-using testsupport::Narrow;
 using testsupport::TTempEnvGuard;
 
 int CountIniFiles(const testsupport::TempDir& Dir) { return testsupport::CountFiles(Dir.File(L"*.ini")); }
@@ -40,6 +37,7 @@ protected:
         MessageDlgProc = [this](TVeskMsgBox* Sender, const std::wstring& Caption, const std::wstring& Msg,
                                 uint8_t DlgType, TMsgDlgButtons Buttons) {
             EXPECT_EQ(Sender, Box);
+            EXPECT_EQ(GetCurrentThreadId(), GuiThread);  // the worker hands its result over
             Asked.push_back({Caption, Msg, DlgType, Buttons});
             if (OnAsk) OnAsk();
             if (ThrowFromBox) throw fw::Exception(L"box failed");
@@ -61,9 +59,9 @@ protected:
         EXPECT_EQ(GetUpdateMsgBox(), nullptr);
     }
 
-    void Serve(const std::string& Page) {
+    void Serve(const std::string& Page, DWORD DelayMs = 0) {
         Server = std::make_unique<TLocalHttpServer>();
-        Server->Set("/update/zubverinfo.htm", Page);
+        Server->Set("/update/zubverinfo.htm", Page, DelayMs);
         SetOnlineBaseUrl(Server->BaseUrl());
     }
 
@@ -86,60 +84,17 @@ protected:
     bool ThrowFromBox = false;
     std::function<void()> OnAsk;
     int Current = 0;
+    const DWORD GuiThread = GetCurrentThreadId();
 };
-
-// Runs a bare TCheckUpdate to the end; what it reported, in order: "begin" (with whether the
-// thread counted as running) and the result as "build download-page info-keys-as-lines". IniPath receives
-// the page's temporary copy.
-std::vector<std::wstring> RunThread(int CurrentBuild, const std::wstring& Url, std::wstring& IniPath) {
-    std::vector<std::wstring> events;
-    auto* t = new TCheckUpdate(CurrentBuild, Url);
-    const DWORD gui = GetCurrentThreadId();
-    t->OnBegin = [&events, t, gui](fw::TObject* Sender) {
-        EXPECT_EQ(Sender, t);
-        EXPECT_EQ(GetCurrentThreadId(), gui);
-        events.push_back(t->Running ? L"begin" : L"begin, not running");
-    };
-    t->OnResult = [&, t, gui](fw::TObject* Sender, const std::wstring& Path, fw::TStrings* Info, const std::wstring& Get,
-                              int B) {
-        EXPECT_EQ(Sender, t);
-        EXPECT_EQ(GetCurrentThreadId(), gui);
-        IniPath = Path;
-        events.push_back(std::to_wstring(B) + L" " + Get + L" " + Info->GetText());
-    };
-    t->Resume();
-    t->WaitFor();
-    EXPECT_FALSE(t->Running);
-    t->Free();
-    return events;
-}
 
 }  // namespace
 
-TEST_F(UpdateTest, TheThreadReadsBuildDownloadPageAndNewInfoKeysOrKeepsTheDefaults) {
-    using V = std::vector<std::wstring>;
-    Serve(Page(4321, "NewGetUrl=http://dl.example.com/new.exe\r\n[NewInfo]\r\nA=1\r\nB=2\r\n"));
-    std::wstring ini;
-    EXPECT_EQ(RunThread(17, TCheckUpdate::UpdatePageUrl(), ini), (V{L"begin", L"4321 http://dl.example.com/new.exe A\r\nB\r\n"}));
-    // The page stays behind as a temporary INI file of 8 random letters.
-    std::wstring temp = GetTempDir();
-    ASSERT_EQ(ini.size(), temp.size() + 12) << Narrow(ini);
-    EXPECT_EQ(ini.substr(0, temp.size()), temp);
-    EXPECT_NE(testsupport::ReadText(ini).find("Build=4321"), std::string::npos);
-    DeleteFileW(ini.c_str());
-
-    ini.clear();
-    EXPECT_EQ(RunThread(17, Server->BaseUrl() + L"/elsewhere", ini),  // answered by the 404 page
-              (V{L"begin", L"17 " + Server->BaseUrl() + L"/download.html "}));
-    EXPECT_FALSE(ini.empty());
-    DeleteFileW(ini.c_str());
-
-    SetOnlineBaseUrl(L"http://127.0.0.1:" + std::to_wstring(UnusedLocalPort()));
-    EXPECT_EQ(RunThread(17, TCheckUpdate::UpdatePageUrl(), ini), (V{L"begin", L"17  "}));
-    EXPECT_EQ(ini, L"");
-}
-
-TEST_F(UpdateTest, TheAnswerToTheQuestionDecidesWhatIsOpened) {
+TEST_F(UpdateTest, TheAnswerToTheQuestionDecidesWhatIsOpenedAndNoTemporaryFileIsLeft) {
+    testsupport::TempDir dir;
+    TTempEnvGuard env(dir.Path());
+    // The copy of the page exists while the question is asked, and is gone after.
+    int filesWhileAsking = -1;
+    OnAsk = [&] { filesWhileAsking = CountIniFiles(dir); };
     const std::wstring newVer = L"Newer version available! Update now?", fallback = L"<default>";
     const struct {
         int Newer;
@@ -172,7 +127,9 @@ TEST_F(UpdateTest, TheAnswerToTheQuestionDecidesWhatIsOpened) {
         EXPECT_EQ(asked, c.Asked);
         EXPECT_EQ(Opened, opened);
         EXPECT_EQ(Server->RequestCount(), 1u);
+        EXPECT_TRUE(PumpMessagesUntil([&] { return CountIniFiles(dir) == 0; }, 5000));
         if (!Asked.empty()) {
+            EXPECT_EQ(filesWhileAsking, 1);
             EXPECT_EQ(Asked[0].Caption, L"Confirm");
             EXPECT_EQ(Asked[0].DlgType, mtConfirmation);
             EXPECT_EQ(Asked[0].Buttons, (c.Newer > 0 ? TMsgDlgButtons{mbYes, mbNo} : TMsgDlgButtons(mbOK)));
@@ -181,34 +138,16 @@ TEST_F(UpdateTest, TheAnswerToTheQuestionDecidesWhatIsOpened) {
 }
 
 TEST_F(UpdateTest, OnlyOneCheckRunsAtATime) {
-    HANDLE release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    Server = std::make_unique<TLocalHttpServer>([&](const THttpRequest&) {
-        WaitForSingleObject(release, 10000);
-        return THttpAnswer{THttpAnswer::Reply, 200, Page(Current)};
-    });
-    SetOnlineBaseUrl(Server->BaseUrl());
+    Serve(Page(Current), 500);
     TReminderUpdate::StartUpdateCheck(true);
     TReminderUpdate* first = UpdateThread;
     ASSERT_NE(first, nullptr);
     ASSERT_TRUE(PumpMessagesUntil([&] { return Server->RequestCount() == 1; }, 10000));
     TReminderUpdate::StartUpdateCheck(true);  // the window shown again while the first still fetches
     EXPECT_EQ(UpdateThread, first);
-    SetEvent(release);
     ASSERT_TRUE(PumpMessagesUntil([] { return UpdateThread == nullptr; }, 15000));
     testsupport::PumpMessagesFor(200);
     EXPECT_EQ(Server->RequestCount(), 1u);
-    CloseHandle(release);
-}
-
-TEST_F(UpdateTest, WithoutAMessageBoxNothingIsAskedOrOpened) {
-    Box->Free();
-    Box = nullptr;
-    EXPECT_EQ(GetUpdateMsgBox(), nullptr);  // the freed box cleared itself
-    Serve(Page(Current + 1));
-    Answer = 6;
-    RunCheck(true);
-    EXPECT_TRUE(Asked.empty());
-    EXPECT_TRUE(Opened.empty());
 }
 
 TEST_F(UpdateTest, ACheckThatFailsStillAllowsTheNextCheck) {
@@ -236,34 +175,12 @@ TEST_F(UpdateTest, ACheckThatFailsStillAllowsTheNextCheck) {
     EXPECT_EQ(Asked.size(), 2u);
     EXPECT_EQ(Server->RequestCount(), 2u);
 
-    // A bare check whose work raises no longer counts as running.
-    auto* t = new TCheckUpdate(Current, TCheckUpdate::UpdatePageUrl());
-    t->OnBegin = [](fw::TObject*) { throw fw::Exception(L"begin failed"); };
-    t->Resume();
-    t->WaitFor();
-    EXPECT_NE(t->GetFatalException(), nullptr);
-    EXPECT_FALSE(t->Running);
-    t->Free();
-}
-
-TEST_F(UpdateTest, TheProgramsCheckLeavesNoTemporaryFileBehind) {
-    testsupport::TempDir dir;
-    TTempEnvGuard env(dir.Path());
-    // A newer build: the copy of the page exists while the question is asked, and is gone after.
-    Serve(Page(Current + 1));
-    int filesWhileAsking = -1;
-    OnAsk = [&] { filesWhileAsking = CountIniFiles(dir); };
-    Answer = 7;
+    // Without a message box (a freed one clears itself) nothing is asked or opened.
+    Box->Free();
+    Box = nullptr;
+    EXPECT_EQ(GetUpdateMsgBox(), nullptr);
+    Answer = 6;
     RunCheck(true);
-    ASSERT_EQ(Asked.size(), 1u);
-    EXPECT_EQ(filesWhileAsking, 1);
-    ASSERT_TRUE(PumpMessagesUntil([&] { return CountIniFiles(dir) == 0; }, 5000));
-    // Nothing newer: nothing asked, nothing left either.
-    Serve(Page(Current));
-    RunCheck(true);
-    EXPECT_EQ(Asked.size(), 1u);
-    EXPECT_EQ(Server->RequestCount(), 1u);
-    ASSERT_TRUE(PumpMessagesUntil([&] { return CountIniFiles(dir) == 0; }, 5000));
-    testsupport::PumpMessagesFor(100);
-    EXPECT_EQ(CountIniFiles(dir), 0);
+    EXPECT_EQ(Asked.size(), 2u);
+    EXPECT_TRUE(Opened.empty());
 }
