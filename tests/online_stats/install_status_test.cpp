@@ -42,11 +42,13 @@ protected:
 }  // namespace
 
 TEST_F(StatsTest, PostsTheFormOnceWithoutWaitingAndAnErrorStatusAHangARedirectLoopOrNoServerFail) {
-    std::atomic<int> mode{0}, rounds{0};
+    std::atomic<int> mode{0}, rounds{0}, movedWith{0};
     Server = std::make_unique<TLocalHttpServer>([&](const THttpRequest& r) {
-        if (mode == 0) return THttpAnswer{THttpAnswer::Reply, 200, "thanks"};
+        if (mode == 0 || r.Path() == "/landed") return THttpAnswer{THttpAnswer::Reply, 200, "thanks"};
         if (mode == 1) return THttpAnswer{THttpAnswer::Reply, 500, "thanks"};
         if (mode == 2) return THttpAnswer{THttpAnswer::Hang, 0, {}};
+        if (mode == 4) return THttpAnswer{THttpAnswer::Reply, movedWith, "moved", 0, "Location: /landed\r\n"};
+        if (mode == 5) return THttpAnswer{THttpAnswer::Reply, 200, std::string(OnlineMaxBodyBytes + 1, 'x')};
         // The page sends the client back to itself 50 times before it answers.
         if (++rounds > 50) return THttpAnswer{THttpAnswer::Reply, 200, "thanks"};
         THttpAnswer moved{THttpAnswer::Reply, 302, "moved"};
@@ -81,6 +83,19 @@ TEST_F(StatsTest, PostsTheFormOnceWithoutWaitingAndAnErrorStatusAHangARedirectLo
     const size_t before = Server->RequestCount();
     EXPECT_TRUE(RunPost()->Failed);
     EXPECT_EQ(Server->RequestCount() - before, size_t(1 + OnlineMaxRedirects));
+    // A form moved with 302 or 303 is fetched at its new place without its body; 307 posts it again.
+    mode = 4;
+    for (int status : {302, 303, 307}) {
+        movedWith = status;
+        EXPECT_FALSE(RunPost()->Failed) << status;
+        const THttpRequest landed = Server->Requests().back();
+        EXPECT_EQ(landed.Path(), "/landed");
+        EXPECT_EQ(landed.Method, status == 307 ? "POST" : "GET") << status;
+        EXPECT_EQ(landed.Body.empty(), status != 307) << status;
+    }
+    // An answer beyond the size cap is no answer.
+    mode = 5;
+    EXPECT_TRUE(RunPost()->Failed);
 
     Server.reset();
     SetOnlineBaseUrl(L"http://127.0.0.1:" + std::to_wstring(UnusedLocalPort()));
