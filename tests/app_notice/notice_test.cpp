@@ -201,6 +201,11 @@ TEST_F(NoticeTest, PostponingChangesListedRecordsOfTheStoreInMemoryOnly) {
     std::unique_ptr<TRmRecordStruct> keepGone(gone);
 
     const std::vector<uint8_t> before = ReadFileBytes(DataFile);
+    // No delay picked: nothing to postpone to, and the window stays.
+    frmRemindDlg->cbDelay->SetItemIndex(-1);
+    frmRemindDlg->cbDelayChange(nullptr);
+    EXPECT_EQ(a->NextDue, 0);
+    EXPECT_FALSE(PumpUntil([] { return !frmRemindDlg->GetVisible(); }, 200));
     frmRemindDlg->cbDelay->SetItemIndex(3);
     frmRemindDlg->cbDelayChange(nullptr);
     EXPECT_EQ(a->NextDue, fw::IncHour(now, 1));
