@@ -3,10 +3,8 @@
 // the creation step reaching a derived window's own language step.
 #include <gtest/gtest.h>
 
-#include "PublicFuns.h"
+#include "app_window_test.h"
 #include "bf_forms.h"
-#include "test_support.h"
-#include "window_test.h"
 
 using namespace testsupport;
 
@@ -23,21 +21,11 @@ const wchar_t kLang[] =
     L"TfrmBaseProbe.lblStd.caption=Never used\r\n"
     L"TfrmBaseOverride.Caption=Not for the override\r\n";
 
-class BaseFormTest : public WindowTest {
+class BaseFormTest : public AppWindowTest {
 protected:
-    void SetUp() override {
-        WindowTest::SetUp();
-        UseLanguage(dir_.File(L"Test.ini"), kLang);
-    }
     void TearDown() override {
-        WindowTest::TearDown();
-        UseLanguage(L"", nullptr);
-    }
-    void UseLanguage(const std::wstring& file, const wchar_t* text) {
-        if (text) WriteUtf16File(file, text);
-        LangFile = file;
-        LangIni.reset();
-        MemLangIni.reset();
+        AppWindowTest::TearDown();
+        UseLanguage(L"");
     }
     template <class T>
     T* Create() {
@@ -49,14 +37,14 @@ protected:
         EXPECT_EQ(f->GetSize(), size);
         EXPECT_EQ(f->GetCharset(), charset);
     }
-
-    TempDir dir_;
 };
 
 }  // namespace
 
-TEST_F(BaseFormTest, WindowButtonsAndLabelsTakeTheLanguageFont) {
+TEST_F(BaseFormTest, WindowButtonsAndLabelsTakeTheLanguageFontAndCaptionsOnceOnly) {
+    UseLanguage(Dir.File(L"Test.ini"), kLang);
     auto* f = Create<TfrmBaseProbe>();
+    f->ApplyLanguage();  // again: the size offsets do not grow
     ExpectFace(f->GetFont(), L"Courier New", 9, RUSSIAN_CHARSET, "window");
     // Colour and style of the description stay.
     EXPECT_EQ(f->GetFont()->GetColor(), fw::clNavy);
@@ -75,13 +63,9 @@ TEST_F(BaseFormTest, WindowButtonsAndLabelsTakeTheLanguageFont) {
     EXPECT_TRUE(f->lblStd->GetParentFont());
     EXPECT_EQ(f->lblStd->GetFont()->GetSize(), 9);
     // The plain label has a font of its own now: a later change of the window font does not reach it.
-    EXPECT_FALSE(f->lblPlain->GetParentFont());
     f->GetFont()->SetSize(20);
     EXPECT_EQ(f->lblPlain->GetFont()->GetSize(), 10);
-}
 
-TEST_F(BaseFormTest, CaptionsComeFromTheLanguageFileOrTheDescription) {
-    auto* f = Create<TfrmBaseProbe>();
     EXPECT_EQ(f->GetCaption(), L"Probe window translated");
     EXPECT_EQ(f->btnBold->GetCaption(), L"Fett");
     // Keys are found whatever their case in the file.
@@ -90,43 +74,22 @@ TEST_F(BaseFormTest, CaptionsComeFromTheLanguageFileOrTheDescription) {
     EXPECT_EQ(f->lblStd->GetCaption(), L"Std label");  // a plain framework label is not touched
 }
 
-TEST_F(BaseFormTest, TranslatedLabelFitsItsNewText) {
-    UseLanguage(dir_.File(L"Missing.ini"), nullptr);
+TEST_F(BaseFormTest, WithoutLanguageFileTheDescriptionAppliesAndALaterFileReachesNewWindows) {
     auto* plain = Create<TfrmBaseProbe>();
+    ExpectFace(plain->GetFont(), L"Tahoma", 8, DEFAULT_CHARSET, "window");
+    EXPECT_EQ(plain->GetCaption(), L"Probe caption");
+    EXPECT_EQ(plain->btnBold->GetCaption(), L"Bold button");
     const int shortWidth = plain->lblPlain->GetWidth();
-    UseLanguage(dir_.File(L"Test.ini"), kLang);
-    auto* translated = Create<TfrmBaseProbe>();
     EXPECT_GT(shortWidth, 20) << "the label sizes itself to the description's text";
-    EXPECT_GT(translated->lblPlain->GetWidth(), shortWidth);
-}
 
-TEST_F(BaseFormTest, WithoutLanguageFileTheDefaultsApply) {
-    UseLanguage(dir_.File(L"Missing.ini"), nullptr);
-    auto* f = Create<TfrmBaseProbe>();
-    ExpectFace(f->GetFont(), L"Tahoma", 8, DEFAULT_CHARSET, "window");
-    EXPECT_EQ(f->GetCaption(), L"Probe caption");
-    EXPECT_EQ(f->btnBold->GetCaption(), L"Bold button");
-}
-
-TEST_F(BaseFormTest, ApplyingAgainDoesNotGrowTheOffsets) {
-    auto* f = Create<TfrmBaseProbe>();
-    f->ApplyLanguage();
-    f->ApplyLanguage();
-    EXPECT_EQ(f->btnBold->GetFontNormal()->GetSize(), 11);
-    EXPECT_EQ(f->lblPlain->GetFont()->GetSize(), 10);
-    EXPECT_EQ(f->btnBold->GetCaption(), L"Fett");
-}
-
-TEST_F(BaseFormTest, LaterLanguageChangeReachesWindowsCreatedAfterIt) {
-    Create<TfrmBaseProbe>();
-    UseLanguage(dir_.File(L"Other.ini"),
-                L"[Translation]\r\nDefaultFont=Arial\r\nDefaultFontSize=11\r\nTfrmBaseProbe.btnBold.Caption=Bold\r\n");
+    UseLanguage(Dir.File(L"Test.ini"), kLang);
     auto* after = Create<TfrmBaseProbe>();
-    EXPECT_EQ(after->btnBold->GetCaption(), L"Bold");
-    ExpectFace(after->GetFont(), L"Arial", 11, ANSI_CHARSET, "window after the change");
+    EXPECT_EQ(after->btnBold->GetCaption(), L"Fett");
+    EXPECT_GT(after->lblPlain->GetWidth(), shortWidth);
 }
 
 TEST_F(BaseFormTest, CreationReachesTheDerivedLanguageStep) {
+    UseLanguage(Dir.File(L"Test.ini"), kLang);
     auto* f = Create<TfrmBaseOverride>();
     EXPECT_EQ(f->OwnApplies, 1);
     // The base version did not run: caption and font are the description's.
