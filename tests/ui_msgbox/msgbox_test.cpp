@@ -1,0 +1,368 @@
+// The message box: the dialog's layout (margins and spacing from the form font's average
+// character, the button row, the one-line or wrapped message, the icon of the type, the buttons
+// it can show) and the box shown modally (keys and clicks answer, a second call while a box is
+// open returns 2, the frame and background are painted by the component while attached).
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "VeskMsgBox.h"
+#include "fw_timer.h"
+#include "skin_resources.h"
+#include "window_test.h"
+
+using testsupport::Skin;
+
+namespace {
+
+// Opens the composition state of the painter to the tests.
+class TProbeMsgBox : public TVeskMsgBox {
+public:
+    FW_CLASSNAME(TProbeMsgBox)
+    explicit TProbeMsgBox(fw::TComponent* AOwner) : TVeskMsgBox(AOwner) {}
+    fw::TBitmap* NcBitmap() const { return FNcBitmap.get(); }
+};
+
+// A box with the program's own skins (button strip, type icons, title bar).
+class MsgBoxTest : public testsupport::WindowTest {
+protected:
+    void SetUp() override {
+        WindowTest::SetUp();
+        // As in the program, a hidden main window exists before any box is shown (it owns the
+        // other windows).
+        if (!fw::Application->GetMainForm()) fw::TForm::CreateNew<fw::TForm>(fw::Application);
+        NcCompositionEnabledProc = [] { return false; };
+        Resource = Own(testsupport::NcSkinResource());
+        Box = new TProbeMsgBox(nullptr);
+        Box->SetResource(Resource);
+        Box->SetImgBtn(Skin(L"msg_btn").get());
+        Box->SetImgMsg(Skin(L"msg_icons").get());
+        Box->SetBtnCaptionYes(L"Yes");
+        Box->SetBtnCaptionNo(L"No");
+        Box->SetBtnCaptionOk(L"Ok");
+        Box->Loaded();
+    }
+    void TearDown() override {
+        if (Timer) Timer->Free();
+        if (*BoxAlive) Box->Free();
+        WindowTest::TearDown();
+        NcCompositionEnabledProc = SavedComposition;
+        int open = 0;
+        for (int i = 0; i < fw::Screen->GetFormCount(); ++i)
+            open += dynamic_cast<TMessageForm*>(fw::Screen->GetForm(i)) != nullptr;
+        EXPECT_EQ(open, 0) << "a dialog form outlived its box";
+    }
+    // Runs Action once, DelayMs after the next modal loop starts (a one-shot framework timer).
+    void Later(DWORD DelayMs, std::function<void()> Action) {
+        if (Timer) Timer->Free();
+        Timer = new fw::TTimer(nullptr);
+        Timer->SetEnabled(false);
+        Timer->SetInterval(DelayMs);
+        Timer->SetOnTimer([this, Action](fw::TObject*) {
+            Timer->SetEnabled(false);
+            Action();
+        });
+        Timer->SetEnabled(true);
+    }
+    // A dialog built by the box, freed after the test.
+    TMessageForm* Build(const std::wstring& Msg, uint8_t Type, TMsgDlgButtons Buttons) {
+        return Own(Box->CreateMessageForm(Msg, Type, Buttons));
+    }
+    static std::vector<TVeskPngButton*> ButtonsOf(fw::TForm* F) {
+        std::vector<TVeskPngButton*> r;
+        for (int i = 0; i < F->GetComponentCount(); ++i)
+            if (auto* b = dynamic_cast<TVeskPngButton*>(F->GetComponent(i))) r.push_back(b);
+        return r;
+    }
+    static void Answer(fw::TForm* F, WORD Vk) { PostMessageW(F->GetHandle(), WM_KEYDOWN, Vk, 1); }
+
+    TVeskNcResource* Resource = nullptr;
+    TProbeMsgBox* Box = nullptr;
+    std::shared_ptr<bool> BoxAlive = std::make_shared<bool>(true);
+    fw::TTimer* Timer = nullptr;
+
+private:
+    TNcCompositionProc SavedComposition = NcCompositionEnabledProc;
+};
+
+// Margins (h, v) and spacings (h, v) from the form font's average character.
+struct Metrics {
+    int hm, vm, hs, vs;
+};
+
+// Runs Use with a memory DC holding the font.
+template <class F>
+auto WithFont(fw::TFont* Font, F Use) {
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, Font->GetHandle());
+    auto result = Use(dc);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    return result;
+}
+
+Metrics MetricsOf(fw::TForm* F) {
+    const SIZE s = WithFont(F->GetFont(), [](HDC dc) {
+        SIZE s{};
+        GetTextExtentPoint32W(dc, L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz", 52, &s);
+        return s;
+    });
+    const SIZE c{s.cx / 52, s.cy};
+    return Metrics{MulDiv(8, c.cx, 4), MulDiv(8, c.cy, 8), MulDiv(10, c.cx, 4), MulDiv(10, c.cy, 8)};
+}
+
+// The size DrawTextW gives the text in the font (single line, or wrapped to Width when > 0).
+SIZE TextSize(fw::TFont* Font, const std::wstring& Text, int Width = 0) {
+    return WithFont(Font, [&](HDC dc) {
+        RECT r{0, 0, Width, 0};
+        DrawTextW(dc, Text.c_str(), int(Text.size()), &r,
+                  DT_CALCRECT | DT_EXPANDTABS | (Width > 0 ? UINT(DT_WORDBREAK) : UINT(DT_SINGLELINE)));
+        return SIZE{r.right - r.left, r.bottom - r.top};
+    });
+}
+
+fw::TLabel* LabelOf(fw::TForm* F) { return dynamic_cast<fw::TLabel*>(F->FindComponent(L"Message")); }
+fw::TImage* ImageOf(fw::TForm* F) { return dynamic_cast<fw::TImage*>(F->FindComponent(L"Image")); }
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Layout.
+
+TEST_F(MsgBoxTest, IconsAreCutFromTheStripByTypeAndAStripThatDoesNotDivideGivesNone) {
+    for (uint8_t t = 0; t < 4; ++t) {
+        ASSERT_NE(Box->GetIcon(t), nullptr) << int(t);
+        EXPECT_EQ(Box->GetIcon(t)->GetWidth(), 40);
+    }
+    EXPECT_NE(std::memcmp(Box->GetIcon(0)->Scanline(20), Box->GetIcon(3)->Scanline(20), 3 * 40), 0);
+    EXPECT_EQ(Box->GetIcon(mtCustom), nullptr);
+    auto odd = std::make_unique<fw::TPngImage>();
+    odd->CreateBlank(fw::png::COLOR_RGBALPHA, 8, 161, 40);
+    Box->SetImgMsg(odd.get());
+    Box->Loaded();
+    for (uint8_t t = 0; t < 4; ++t) EXPECT_EQ(Box->GetIcon(t), nullptr);
+}
+
+TEST_F(MsgBoxTest, ShortMessageStaysOnOneLineBesideTheIconAboveACentredRow) {
+    const std::wstring msg = L"Delete it?";
+    TMessageForm* f = Build(msg, mtConfirmation, {mbYes, mbNo});
+    const Metrics m = MetricsOf(f);
+    auto buttons = ButtonsOf(f);
+    ASSERT_EQ(buttons.size(), 2u);
+    // 320-pixel strip of four frames: 80 each.
+    EXPECT_EQ(buttons[0]->GetWidth(), 80);
+    const int row = buttons[1]->GetLeft() + 80 - buttons[0]->GetLeft();
+    EXPECT_EQ(row, 2 * 80 + m.hs);
+    // The row is the widest part here: the client is the row plus both margins.
+    EXPECT_EQ(buttons[0]->GetLeft(), m.hm);
+    EXPECT_EQ(f->GetClientWidth(), 2 * m.hm + row);
+    EXPECT_EQ(buttons[0]->GetCaption(), L"Yes");
+
+    fw::TLabel* label = LabelOf(f);
+    ASSERT_NE(label, nullptr);
+    ASSERT_NE(ImageOf(f), nullptr);
+    const SIZE one = TextSize(Box->GetFontMsg(), msg);
+    EXPECT_EQ(label->GetWidth(), one.cx);
+    EXPECT_EQ(label->GetHeight(), one.cy);
+    // The icon is taller than one line: it stays at the margin and the text moves down to centre.
+    EXPECT_EQ(ImageOf(f)->GetBoundsRect(), fw::Bounds(m.hm, m.vm, 40, 40));
+    EXPECT_EQ(label->GetLeft(), m.hm + 40 + m.hs);
+    EXPECT_EQ(label->GetTop(), m.vm + (40 - one.cy) / 2);
+    // Buttons stand below the icon.
+    EXPECT_EQ(buttons[0]->GetTop(), m.vm + 40 + m.vs);
+    EXPECT_EQ(f->GetClientHeight(), 26 + 40 + m.vs + 2 * m.vm);
+    // Centred on the desktop, and not hooked until shown.
+    EXPECT_EQ(f->GetLeft(), fw::Screen->GetWidth() / 2 - f->GetWidth() / 2);
+    EXPECT_EQ(f->GetTop(), fw::Screen->GetHeight() / 2 - f->GetHeight() / 2);
+    EXPECT_EQ(Box->GetForm(), nullptr);
+}
+
+TEST_F(MsgBoxTest, LongMessageWrapsToTwiceTheRow) {
+    std::wstring msg;
+    for (int i = 0; i < 30; ++i) msg += L"reminder ";
+    TMessageForm* f = Build(msg, mtWarning, {mbYes, mbNo});
+    const Metrics m = MetricsOf(f);
+    const int row = 160 + m.hs;
+    const SIZE wrapped = TextSize(Box->GetFontMsg(), msg, 2 * row);
+    ASSERT_GT(wrapped.cy, 40);
+    EXPECT_EQ(LabelOf(f)->GetWidth(), wrapped.cx);
+    EXPECT_EQ(LabelOf(f)->GetHeight(), wrapped.cy);
+    // Now the text is taller: the icon moves down to its middle and the text starts at the margin.
+    EXPECT_EQ(LabelOf(f)->GetTop(), m.vm);
+    EXPECT_EQ(ImageOf(f)->GetTop(), m.vm + (wrapped.cy - 40) / 2);
+    EXPECT_EQ(f->GetClientWidth(), 2 * m.hm + 40 + wrapped.cx + m.hs);
+    // The row is centred under the wider text.
+    EXPECT_EQ(ButtonsOf(f)[0]->GetLeft(), (f->GetClientWidth() - row) / 2);
+    EXPECT_EQ(ButtonsOf(f)[0]->GetTop(), m.vm + wrapped.cy + m.vs);
+}
+
+TEST_F(MsgBoxTest, OnlyTheButtonsItCanCaptionAreShownAndATypeWithoutIconLeavesNoGap) {
+    for (TMsgDlgButtons shown : {TMsgDlgButtons(mbOK), TMsgDlgButtons{mbOK, mbCancel, mbHelp}}) {
+        TMessageForm* f = Build(L"Saved.", mtCustom, shown);
+        auto buttons = ButtonsOf(f);
+        ASSERT_EQ(buttons.size(), 1u);
+        EXPECT_EQ(buttons[0]->GetCaption(), L"Ok");
+        EXPECT_EQ(buttons[0]->GetModalResult(), 1);
+        // The row counts only the buttons shown: one button, centred.
+        EXPECT_EQ(buttons[0]->GetLeft(), (f->GetClientWidth() - 80) / 2);
+        const Metrics m = MetricsOf(f);
+        EXPECT_EQ(ImageOf(f)->GetWidth(), 0);
+        EXPECT_EQ(LabelOf(f)->GetLeft(), m.hm + m.hs);
+        EXPECT_EQ(LabelOf(f)->GetTop(), m.vm);
+    }
+}
+
+TEST_F(MsgBoxTest, ButtonWidthIsTheFrameRoundedHalfToEvenOrZeroWithoutFrames) {
+    // 330 / 4 = 82.5 gives 82, 326 / 4 = 81.5 gives 82; no frames: buttons of width 0 (no
+    // division by zero), the row is just the spacing between them.
+    const struct {
+        int strip, frames, width;
+    } rows[] = {{330, 4, 82}, {326, 4, 82}, {320, 0, 0}};
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.strip);
+        auto strip = std::make_unique<fw::TPngImage>();
+        strip->CreateBlank(fw::png::COLOR_RGBALPHA, 8, r.strip, 26);
+        Box->SetImgBtn(strip.get());
+        Box->SetButonStateCount(r.frames);
+        TMessageForm* f = Build(L"Hi", mtCustom, {mbYes, mbNo});
+        const Metrics m = MetricsOf(f);
+        const int row = 2 * r.width + m.hs;
+        const int text = TextSize(Box->GetFontMsg(), L"Hi").cx;
+        EXPECT_EQ(f->GetClientWidth(), 2 * m.hm + std::max(row, text + m.hs));
+        ASSERT_EQ(ButtonsOf(f).size(), 2u);
+        EXPECT_EQ(ButtonsOf(f)[0]->GetLeft(), (f->GetClientWidth() - row) / 2);
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Shown modally.
+
+TEST_F(MsgBoxTest, KeysAnswerByTheButtonsShown) {
+    const struct {
+        TMsgDlgButtons buttons;
+        WORD key;
+        int result;
+    } rows[] = {{{mbYes, mbNo}, VK_RETURN, 6}, {{mbYes, mbNo}, VK_ESCAPE, 7}, {{mbYes, mbNo}, 'Y', 0},
+                {mbOK, VK_ESCAPE, 1},          {mbOK, VK_RETURN, 1},
+                // A box without buttons closes on Esc only.
+                {TMsgDlgButtons(), VK_RETURN, 0}, {TMsgDlgButtons(), VK_ESCAPE, 2}};
+    for (const auto& row : rows) {
+        TMessageForm* f = Build(L"Sure?", mtConfirmation, row.buttons);
+        SendMessageW(f->GetHandle(), WM_KEYDOWN, row.key, 1);
+        EXPECT_EQ(f->GetModalResult(), row.result) << row.buttons.Bits() << " key " << row.key;
+    }
+}
+
+TEST_F(MsgBoxTest, ModalBoxAnswersEnterAClickAndCloseAndIsFreedAfterEachAndWhileOpen) {
+    bool sawHook = false;
+    Later(150, [&] {
+        auto* f = dynamic_cast<TMessageForm*>(Box->GetForm());
+        ASSERT_NE(f, nullptr);
+        sawHook = Box->IsHooked() && IsWindowVisible(f->GetHandle());
+        Answer(f, VK_RETURN);
+    });
+    EXPECT_EQ(Box->MessageDlg(L"Confirm", L"Delete this reminder?", mtConfirmation, {mbYes, mbNo}, 0, 0), 6);
+    EXPECT_TRUE(sawHook);
+    EXPECT_EQ(Box->GetForm(), nullptr);  // the fixture checks that no dialog form is left
+    Later(150, [&] {
+        auto* f = Box->GetForm();
+        ASSERT_NE(f, nullptr);
+        TVeskPngButton* no = ButtonsOf(f).at(1);
+        const LPARAM at = MAKELPARAM(no->GetLeft() + 10, no->GetTop() + 10);
+        PostMessageW(f->GetHandle(), WM_MOUSEMOVE, 0, at);
+        PostMessageW(f->GetHandle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+        PostMessageW(f->GetHandle(), WM_LBUTTONUP, 0, at);
+    });
+    EXPECT_EQ(Box->MessageDlg(L"Confirm", L"Quit?", mtConfirmation, {mbYes, mbNo}), 7);
+    Later(150, [&] { PostMessageW(Box->GetForm()->GetHandle(), WM_CLOSE, 0, 0); });
+    EXPECT_EQ(Box->MessageDlg(L"Confirm", L"Quit?", mtConfirmation, {mbYes, mbNo}), 2);
+    // The component freed while its box is open.
+    Later(150, [&] {
+        HWND w = Box->GetForm()->GetHandle();
+        Box->Free();
+        *BoxAlive = false;
+        PostMessageW(w, WM_KEYDOWN, VK_ESCAPE, 1);
+    });
+    TVeskMsgBox* box = Box;
+    EXPECT_EQ(box->MessageDlg(L"Confirm", L"Quit?", mtConfirmation, {mbYes, mbNo}), 7);
+}
+
+TEST_F(MsgBoxTest, SecondCallWhileOpenReturnsCancelAtOnceAndRaisesTheOpenBox) {
+    // True when window A lies above window B in the z-order.
+    auto above = [](HWND A, HWND B) {
+        for (HWND w = GetWindow(A, GW_HWNDNEXT); w; w = GetWindow(w, GW_HWNDNEXT))
+            if (w == B) return true;
+        return false;
+    };
+    int second = -1;
+    bool coveredBefore = false, raisedAfter = false;
+    Later(150, [&] {
+        HWND box = Box->GetForm()->GetHandle();
+        // Another window of the program comes up over the open box.
+        auto* other = NewForm(200, 100, fw::clWhite, 10, 10);
+        other->Show();
+        SetWindowPos(other->GetHandle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+        coveredBefore = above(other->GetHandle(), box);
+        second = Box->MessageDlg(L"Again", L"Second box", mtWarning, mbOK);
+        raisedAfter = above(box, other->GetHandle());
+        PostMessageW(box, WM_KEYDOWN, VK_ESCAPE, 1);
+    });
+    EXPECT_EQ(Box->MessageDlg(L"Confirm", L"First box", mtConfirmation, {mbYes, mbNo}), 7);
+    EXPECT_EQ(second, 2);
+    EXPECT_TRUE(coveredBefore);
+    EXPECT_TRUE(raisedAfter);
+}
+
+TEST_F(MsgBoxTest, TheBoxPaintsTheDialogsFrameAndBackground) {
+    Resource->GetFormClient()->SetImgBkgr(testsupport::Strip(8, 8, {RGB(0x10, 0xA0, 0x30)}).get());
+    int caption = 0;
+    SIZE bitmap{}, window{};
+    COLORREF corner = 0;
+    Later(150, [&] {
+        fw::TForm* f = Box->GetForm();
+        SendMessageW(f->GetHandle(), WM_NCPAINT, 1, 0);
+        RECT wr{};
+        GetWindowRect(f->GetHandle(), &wr);
+        window = SIZE{wr.right - wr.left, wr.bottom - wr.top};
+        // The client starts below the skinned caption bar; the frame is composed for this window.
+        POINT origin{0, 0};
+        ClientToScreen(f->GetHandle(), &origin);
+        caption = origin.y - wr.top;
+        if (fw::TBitmap* b = Box->NcBitmap()) bitmap = SIZE{b->GetWidth(), b->GetHeight()};
+        // The client background comes from the resource's picture, not the form's colour.
+        corner = testsupport::Render(f)->Color(1, f->GetClientHeight() - 2);
+        Answer(f, VK_RETURN);
+    });
+    EXPECT_EQ(Box->MessageDlg(L"Caption", L"Text", mtInformation, mbOK), 1);
+    EXPECT_EQ(bitmap.cx, window.cx);
+    EXPECT_EQ(bitmap.cy, window.cy);
+    EXPECT_EQ(caption, 26 + 1);
+    EXPECT_EQ(corner, RGB(0x10, 0xA0, 0x30));
+}
+
+TEST_F(MsgBoxTest, ABoxOwnedByAWindowLeavesThatWindowAlone) {
+    // As placed on the program's visible window: owned by it and loaded with it, yet attached to
+    // nothing until a box is shown, and detached again afterwards.
+    auto* owner = fw::TForm::CreateNew<fw::TForm>(nullptr);
+    const std::shared_ptr<bool> ownerAlive = owner->AliveToken();
+    auto* box = new TVeskMsgBox(owner);
+    box->SetResource(Resource);
+    box->SetImgBtn(Skin(L"msg_btn").get());
+    box->Loaded();
+    EXPECT_EQ(box->GetForm(), nullptr);
+    fw::TForm* shown = nullptr;
+    Later(150, [&] {
+        shown = box->GetForm();
+        if (shown) Answer(shown, VK_RETURN);
+    });
+    EXPECT_EQ(box->MessageDlg(L"Confirm", L"Delete?", mtConfirmation, {mbYes, mbNo}), 6);
+    EXPECT_NE(shown, nullptr);
+    EXPECT_NE(shown, owner);
+    EXPECT_EQ(box->GetForm(), nullptr);
+    owner->Free();
+    EXPECT_FALSE(*ownerAlive);
+}
