@@ -45,17 +45,3 @@ TEST(ShortCuts, EveryNamedKeyRoundTrips) {
     // Letters, digits and the function keys at least.
     EXPECT_GE(named, 3 * (26 + 10 + 24));
 }
-
-TEST(ShortCuts, SplitIntoKeyAndShiftState) {
-    WORD key = 0;
-    TShiftState shift;
-    ShortCutToKey(TextToShortCut(L"Shift+Ctrl+Z"), key, shift);
-    EXPECT_EQ('Z', key);
-    EXPECT_EQ(ssShift | ssCtrl, shift);
-    ShortCutToKey(TextToShortCut(L"F1"), key, shift);
-    EXPECT_EQ(VK_F1, key);
-    EXPECT_TRUE(shift.Empty());
-    EXPECT_EQ(TextToShortCut(L"Ctrl+Alt+K"), ShortCut('K', ssCtrl | ssAlt));
-    // Mouse buttons in the shift state are not part of a shortcut.
-    EXPECT_EQ(TextToShortCut(L"Shift+K"), ShortCut('K', ssShift | ssLeft));
-}
