@@ -494,14 +494,6 @@ TEST_F(FrameTest, F1OpensTheHelpFromAnyWindow) {
     EXPECT_EQ(Launched.size(), 2u);
 }
 
-TEST_F(FrameTest, LanguageSwitchAlsoTranslatesTheTrayMenu) {
-    OpenMain();
-    SwitchTo(frmView, L"Deutsch");
-    EXPECT_EQ(Captions(main_->ppmTrayIcon->GetItems()),
-              (Texts{L"Erinnerung \u00f6ffnen", L"-", L"Startseite", L"About", L"Exit"}));
-    EXPECT_EQ(main_->ppmTrayIcon->GetItem(4)->GetTag(), mcExit);
-}
-
 TEST_F(FrameTest, ClosingTheWindowEndsTheProgramOnlyWithoutActiveReminder) {
     const struct {
         const char* name;
@@ -620,7 +612,7 @@ TEST_F(FrameTest, StartupTimerRunsTheSchedulerUntilTheTaskbarExists) {
     EXPECT_EQ(online_.newsChecks, std::vector<int>{41});
 }
 
-TEST_F(FrameTest, TrayMenuItemsShowTheWindowAndRunTheirCommands) {
+TEST_F(FrameTest, TrayMenuItemsAndASecondStartShowTheWindowAndTheMenuFollowsTheLanguage) {
     auto* m = OpenMain();
     TVeskPopupMenu* p = m->ppmTrayIcon;
     EXPECT_EQ(Captions(p->GetItems()), (Texts{L"Open VeskReminder", L"-", L"Homepage", L"About", L"Exit"}));
@@ -631,6 +623,16 @@ TEST_F(FrameTest, TrayMenuItemsShowTheWindowAndRunTheirCommands) {
     p->GetItem(2)->OnClick(p->GetItem(2));
     ASSERT_EQ(Launched.size(), 1u);
     EXPECT_EQ(Launched[0].file, HomePageUrl);
+    // The activation request of a second start shows and raises the hidden window too.
+    frmView->Hide();
+    EXPECT_EQ(SendMessageW(m->GetHandle(), WM_ACTIVATEINSTANCE, 1, 0), 0);
+    EXPECT_TRUE(frmView->GetVisible());
+    HWND view = frmView->GetHandle();
+    EXPECT_TRUE(PumpUntil([&] { return GetForegroundWindow() == view; }, 2000));
+    EXPECT_FALSE(IsWindowVisible(m->GetHandle()));
+    SwitchTo(frmView, L"Deutsch");
+    EXPECT_EQ(Captions(p->GetItems()), (Texts{L"Erinnerung \u00f6ffnen", L"-", L"Startseite", L"About", L"Exit"}));
+    EXPECT_EQ(p->GetItem(4)->GetTag(), mcExit);
 }
 
 TEST_F(FrameTest, WebPageCommandsOfTheWindowMenuOpenTheirAddressesAndOtherTagsDoNothing) {
@@ -732,16 +734,6 @@ TEST_F(FrameTest, ExitAsksOnlyWithAnActiveReminderAndOnlyYesEnds) {
 
 // ---------------------------------------------------------------------------------------------
 // The hidden main window: second start and end.
-
-TEST_F(FrameTest, ActivationRequestShowsAndRaisesTheHiddenWindow) {
-    auto* m = OpenMain();
-    frmView->Hide();
-    EXPECT_EQ(SendMessageW(m->GetHandle(), WM_ACTIVATEINSTANCE, 1, 0), 0);
-    EXPECT_TRUE(frmView->GetVisible());
-    HWND view = frmView->GetHandle();
-    EXPECT_TRUE(PumpUntil([&] { return GetForegroundWindow() == view; }, 2000));
-    EXPECT_FALSE(IsWindowVisible(m->GetHandle()));
-}
 
 TEST_F(FrameTest, EndRemovesTheIconKeepsTheNewsIdSavesAndEndsTheProcess) {
     for (int shown : {77, -1}) {

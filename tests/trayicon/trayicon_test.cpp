@@ -19,19 +19,16 @@ struct ShellCall {
     NOTIFYICONDATAW Data;
 };
 
-std::vector<ShellCall>& Calls() {
-    static std::vector<ShellCall> calls;
-    return calls;
-}
+std::vector<ShellCall> gCalls;
 
 BOOL WINAPI RecordShellCall(DWORD Message, PNOTIFYICONDATAW Data) {
-    Calls().push_back(ShellCall{Message, *Data});
+    gCalls.push_back(ShellCall{Message, *Data});
     return TRUE;
 }
 
 int CountCalls(DWORD Action) {
     int n = 0;
-    for (const auto& c : Calls()) n += c.Action == Action;
+    for (const auto& c : gCalls) n += c.Action == Action;
     return n;
 }
 
@@ -56,25 +53,14 @@ List* ColourList(fw::TComponent* Owner) {
     return list;
 }
 
-// Pixel (X, Y) of an icon's colour image as 0xAARRGGBB; Size receives the image's size.
-uint32_t IconPixel(HICON Icon, int X, int Y, SIZE* Size = nullptr) {
-    ICONINFO ii{};
-    if (!Icon || !GetIconInfo(Icon, &ii)) return 0;
-    BITMAP bm{};
-    GetObjectW(ii.hbmColor ? ii.hbmColor : ii.hbmMask, sizeof(bm), &bm);
-    if (Size) *Size = SIZE{bm.bmWidth, bm.bmHeight};
-    BITMAPINFO bi{};
-    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), bm.bmWidth, -bm.bmHeight, 1, 32};
-    std::vector<uint32_t> bits(static_cast<size_t>(bm.bmWidth) * static_cast<size_t>(bm.bmHeight));
-    HDC dc = GetDC(nullptr);
-    if (ii.hbmColor) GetDIBits(dc, ii.hbmColor, 0, static_cast<UINT>(bm.bmHeight), bits.data(), &bi, DIB_RGB_COLORS);
-    ReleaseDC(nullptr, dc);
-    DeleteObject(ii.hbmColor);
-    DeleteObject(ii.hbmMask);
-    return bits.at(static_cast<size_t>(Y * bm.bmWidth + X));
+// Pixel (X, Y) of the icon drawn on white.
+COLORREF IconPixel(HICON Icon, int X, int Y) {
+    testsupport::DibSurface s(16, 16, 0xFFFFFFFF);
+    DrawIconEx(s.Dc(), 0, 0, Icon, 16, 16, 0, nullptr, DI_NORMAL);
+    return s.Color(X, Y);
 }
 
-constexpr uint32_t kRed = 0xFFFF0000, kGreen = 0xFF00FF00, kBlue = 0xFF0000FF;
+constexpr COLORREF kRed = RGB(255, 0, 0), kGreen = RGB(0, 255, 0), kBlue = RGB(0, 0, 255);
 
 // The program's own popup menu, on a form of its own (its level windows need one), with one item.
 TVeskPopupMenu* NewMenu(fw::TComponent* Owner) {
@@ -90,7 +76,7 @@ using Ev = std::vector<std::wstring>;
 class TrayIconTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        Calls().clear();
+        gCalls.clear();
         FOldProc = ShellNotifyIconProc;
         ShellNotifyIconProc = RecordShellCall;
         FOldTitle = fw::Application->GetTitle();
@@ -106,7 +92,7 @@ protected:
     HWND Window() const { return Tray->GetData().hWnd; }
     // The shell's callback as it arrives at the hidden window.
     void Callback(UINT MouseMessage) { SendMessageW(Window(), WM_USER + 1, Tray->GetData().uID, MouseMessage); }
-    const NOTIFYICONDATAW& Last() const { return Calls().back().Data; }
+    const NOTIFYICONDATAW& Last() const { return gCalls.back().Data; }
 
     // Every event of the tray as a word: presses and releases with their button (L, R, M) and the
     // mouse buttons of their shift state (l, r, m).
@@ -147,7 +133,7 @@ TEST_F(TrayIconTest, CreationFillsTheBlockWithoutTouchingTheShell) {
     EXPECT_EQ(d.uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP));
     EXPECT_EQ(std::wstring(d.szTip), L"Tray Test");
     EXPECT_FALSE(Tray->GetVisible());
-    EXPECT_TRUE(Calls().empty());
+    EXPECT_TRUE(gCalls.empty());
     // A message-only window would have HWND_MESSAGE's window as parent and would never see the
     // shell's "TaskbarCreated" broadcast.
     EXPECT_EQ(GetAncestor(d.hWnd, GA_PARENT), GetDesktopWindow());
@@ -158,36 +144,36 @@ TEST_F(TrayIconTest, ShowingAddsTheIconOnceHidingAndFreeingRemoveIt) {
     Tray->SetVisible(true);
     Tray->SetVisible(true);
     ASSERT_EQ(CountCalls(NIM_ADD), 1);
-    EXPECT_EQ(Calls()[0].Data.hWnd, Window());
+    EXPECT_EQ(gCalls[0].Data.hWnd, Window());
     // Without an Icon of its own the executable's small icon is shown, not the application's
     // icon of the default size.
-    EXPECT_NE(Calls()[0].Data.hIcon, nullptr);
-    EXPECT_EQ(Calls()[0].Data.hIcon, Tray->GetCurrentIcon()->GetHandle());
+    EXPECT_NE(gCalls[0].Data.hIcon, nullptr);
+    EXPECT_EQ(gCalls[0].Data.hIcon, Tray->GetCurrentIcon()->GetHandle());
     EXPECT_EQ(Tray->GetCurrentIcon()->GetWidth(), GetSystemMetrics(SM_CXSMICON));
     EXPECT_NE(Tray->GetCurrentIcon()->GetWidth(), fw::Application->GetIcon()->GetWidth());
     Tray->SetVisible(false);
-    EXPECT_EQ(Calls().back().Action, static_cast<DWORD>(NIM_DELETE));
+    EXPECT_EQ(gCalls.back().Action, static_cast<DWORD>(NIM_DELETE));
     EXPECT_EQ(Last().uID, Tray->GetData().uID);
 
     Tray->SetVisible(true);
     HWND w = Window();
     Tray->Free();
     EXPECT_EQ(CountCalls(NIM_DELETE), 2);
-    EXPECT_EQ(Calls().back().Action, static_cast<DWORD>(NIM_DELETE));
+    EXPECT_EQ(gCalls.back().Action, static_cast<DWORD>(NIM_DELETE));
     EXPECT_FALSE(IsWindow(w));
 }
 
 TEST_F(TrayIconTest, HintIsCutTo127CharactersAndSentWhenVisible) {
     Tray->SetHint(L"Later");
-    EXPECT_TRUE(Calls().empty());
+    EXPECT_TRUE(gCalls.empty());
     Tray->SetVisible(true);
     EXPECT_EQ(std::wstring(Last().szTip), L"Later");
-    Calls().clear();
+    gCalls.clear();
     const std::wstring longHint(200, L'h');
     Tray->SetHint(longHint);
     Tray->SetHint(longHint);  // the same text again changes nothing
-    ASSERT_EQ(Calls().size(), 1u);
-    EXPECT_EQ(Calls()[0].Action, static_cast<DWORD>(NIM_MODIFY));
+    ASSERT_EQ(gCalls.size(), 1u);
+    EXPECT_EQ(gCalls[0].Action, static_cast<DWORD>(NIM_MODIFY));
     EXPECT_EQ(std::wstring(Last().szTip), longHint.substr(0, 127));
     Tray->SetHint(L"");
     EXPECT_EQ(Last().uFlags & NIF_TIP, 0u);
@@ -301,8 +287,8 @@ TEST_F(TrayIconTest, IconIndexAndAnimationTakeTheListsImagesAndKeepTheIconOutsid
     Tray->SetIconIndex(2);
     shown = Tray->GetCurrentIcon()->GetHandle();
     EXPECT_EQ(IconPixel(shown, 8, 8), kBlue);
-    EXPECT_EQ(IconPixel(shown, 0, 0) >> 24, 0u);  // the image's transparency comes along
-    EXPECT_EQ(Calls().back().Action, static_cast<DWORD>(NIM_MODIFY));
+    EXPECT_EQ(IconPixel(shown, 0, 0), RGB(255, 255, 255));  // the image's transparency comes along
+    EXPECT_EQ(gCalls.back().Action, static_cast<DWORD>(NIM_MODIFY));
     EXPECT_EQ(Last().hIcon, shown);
     Tray->SetIconIndex(3);
     Tray->SetIconIndex(-1);
@@ -317,12 +303,12 @@ TEST_F(TrayIconTest, IconIndexAndAnimationTakeTheListsImagesAndKeepTheIconOutsid
     Tray->OnAnimate = [&animated](fw::TObject*) { ++animated; };
     Tray->SetVisible(true);
     EXPECT_TRUE(Tray->GetAnimateTimer()->GetEnabled());
-    std::vector<uint32_t> frames;
+    std::vector<COLORREF> frames;
     for (int i = 0; i < 4; ++i) {
         Tray->Animate();
         frames.push_back(IconPixel(Tray->GetCurrentIcon()->GetHandle(), 8, 8));
     }
-    EXPECT_EQ(frames, (std::vector<uint32_t>{kRed, kGreen, kBlue, kRed}));
+    EXPECT_EQ(frames, (std::vector<COLORREF>{kRed, kGreen, kBlue, kRed}));
     EXPECT_EQ(animated, 4);
     EXPECT_EQ(Last().hIcon, Tray->GetCurrentIcon()->GetHandle());
     Tray->SetVisible(false);
@@ -336,7 +322,7 @@ TEST_F(TrayIconTest, BalloonIsShownThroughModifyAndClearedWhenItGoes) {
     Tray->SetBalloonText(L"Title", L"Some text");
     Tray->SetBalloonFlags(bfWarning);
     Tray->ShowBalloonHint();
-    EXPECT_EQ(Calls().back().Action, static_cast<DWORD>(NIM_MODIFY));
+    EXPECT_EQ(gCalls.back().Action, static_cast<DWORD>(NIM_MODIFY));
     EXPECT_NE(Last().uFlags & NIF_INFO, 0u);
     EXPECT_EQ(Last().dwInfoFlags, static_cast<DWORD>(NIIF_WARNING));
     EXPECT_EQ(Last().uTimeout, 7000u);

@@ -249,10 +249,17 @@ TEST_F(PopupMenuTest, PopupFromTheCloseEventStaysShown) {
     EXPECT_EQ(nullptr, Level(2));
 }
 
-TEST_F(PopupMenuTest, LevelOneIsLayeredTopmostOwnedAndInsideTheWorkArea) {
+TEST_F(PopupMenuTest, LevelOneIsLayeredTopmostOwnedInsideTheWorkAreaAndClosesOnDeactivation) {
     Add(L"a");
     Add(L"b");
-    Form->HandleNeeded();
+    Form->Show();
+    Pump(30);
+    std::vector<WPARAM> ncActivate;
+    TWndMethodProc saved = Form->WindowProc;
+    Form->WindowProc = [&ncActivate, saved](TMessage& m) {
+        if (m.Msg == WM_NCACTIVATE) ncActivate.push_back(m.WParam);
+        saved(m);
+    };
     Menu->Popup(790, 590);
     HWND h = Level(1);
     ASSERT_NE(nullptr, h);
@@ -263,20 +270,6 @@ TEST_F(PopupMenuTest, LevelOneIsLayeredTopmostOwnedAndInsideTheWorkArea) {
     EXPECT_EQ(MA_NOACTIVATE, SendMessageW(h, WM_MOUSEACTIVATE, reinterpret_cast<WPARAM>(Form->GetHandle()), 0));
     EXPECT_EQ(790 - Menu->GetLevelWidth(1), Menu->GetLevelForm(1)->GetLeft());
     EXPECT_EQ(600 - Menu->GetLevelHeight(1), Menu->GetLevelForm(1)->GetTop());
-}
-
-TEST_F(PopupMenuTest, DeactivationClosesTheMenu) {
-    Add(L"a");
-    Form->Show();
-    Pump(30);
-    std::vector<WPARAM> ncActivate;
-    TWndMethodProc saved = Form->WindowProc;
-    Form->WindowProc = [&ncActivate, saved](TMessage& m) {
-        if (m.Msg == WM_NCACTIVATE) ncActivate.push_back(m.WParam);
-        saved(m);
-    };
-    Menu->Popup(50, 50);
-    HWND h = Level(1);
     Pump(50);
     ASSERT_EQ(h, GetActiveWindow());
     EXPECT_TRUE(Menu->GetLevelForm(1)->GetReadyShow());
