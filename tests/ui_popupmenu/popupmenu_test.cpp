@@ -487,20 +487,6 @@ protected:
     TPoint DownButton;
 };
 
-TEST_F(ScrollTest, TallLevelIsCutToTheWorkAreaBetweenItsScrollButtons) {
-    const int h = Skin(L"menu_updown")->GetHeight(), w = Skin(L"menu_updown")->GetWidth() / 6;
-    const int W = Menu->GetLevelWidth(1), H = Menu->GetLevelHeight(1), x = (W - w) / 2;
-    EXPECT_EQ(300 - 20 + 2 * h, H);
-    EXPECT_EQ(TRect(x, 7, x + w, 7 + h), Menu->GetLevelUpRect(1));
-    EXPECT_EQ(TRect(x, H - 7 - h, x + w, H - 7), Menu->GetLevelDownRect(1));
-    // Items stop at the stop line above the down button.
-    const int shown = Menu->GetLevelShownCount(1);
-    ASSERT_GT(shown, 0);
-    ASSERT_LT(shown, 20);
-    EXPECT_LT(Menu->GetItem(shown - 1)->GetItemRect().Top, H - h - 10);
-    EXPECT_EQ(TRect(-1, -1, -1, -1), Menu->GetItem(shown)->GetItemRect());
-}
-
 TEST_F(ScrollTest, HoldingTheDownButtonRepeatsUntilReleaseOrCloseAndStopsAtTheEnd) {
     Move(1, DownButton);
     EXPECT_TRUE(Menu->GetLevelDownHot(1));
