@@ -89,42 +89,6 @@ private:
     TNcCompositionProc SavedComposition = NcCompositionEnabledProc;
 };
 
-// Margins (h, v) and spacings (h, v) from the form font's average character.
-struct Metrics {
-    int hm, vm, hs, vs;
-};
-
-// Runs Use with a memory DC holding the font.
-template <class F>
-auto WithFont(fw::TFont* Font, F Use) {
-    HDC dc = CreateCompatibleDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, Font->GetHandle());
-    auto result = Use(dc);
-    SelectObject(dc, old);
-    DeleteDC(dc);
-    return result;
-}
-
-Metrics MetricsOf(fw::TForm* F) {
-    const SIZE s = WithFont(F->GetFont(), [](HDC dc) {
-        SIZE s{};
-        GetTextExtentPoint32W(dc, L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz", 52, &s);
-        return s;
-    });
-    const SIZE c{s.cx / 52, s.cy};
-    return Metrics{MulDiv(8, c.cx, 4), MulDiv(8, c.cy, 8), MulDiv(10, c.cx, 4), MulDiv(10, c.cy, 8)};
-}
-
-// The size DrawTextW gives the text in the font (single line, or wrapped to Width when > 0).
-SIZE TextSize(fw::TFont* Font, const std::wstring& Text, int Width = 0) {
-    return WithFont(Font, [&](HDC dc) {
-        RECT r{0, 0, Width, 0};
-        DrawTextW(dc, Text.c_str(), int(Text.size()), &r,
-                  DT_CALCRECT | DT_EXPANDTABS | (Width > 0 ? UINT(DT_WORDBREAK) : UINT(DT_SINGLELINE)));
-        return SIZE{r.right - r.left, r.bottom - r.top};
-    });
-}
-
 fw::TLabel* LabelOf(fw::TForm* F) { return dynamic_cast<fw::TLabel*>(F->FindComponent(L"Message")); }
 fw::TImage* ImageOf(fw::TForm* F) { return dynamic_cast<fw::TImage*>(F->FindComponent(L"Image")); }
 
@@ -147,56 +111,54 @@ TEST_F(MsgBoxTest, IconsAreCutFromTheStripByTypeAndAStripThatDoesNotDivideGivesN
     for (uint8_t t = 0; t < 4; ++t) EXPECT_EQ(Box->GetIcon(t), nullptr);
 }
 
-TEST_F(MsgBoxTest, ShortMessageStaysOnOneLineBesideTheIconAboveACentredRow) {
-    const std::wstring msg = L"Delete it?";
-    TMessageForm* f = Build(msg, mtConfirmation, {mbYes, mbNo});
-    const Metrics m = MetricsOf(f);
+// The width of the dialog's button row, from the first button's left to the last one's right.
+int RowWidth(const std::vector<TVeskPngButton*>& B) { return B.back()->GetBoundsRect().Right - B[0]->GetLeft(); }
+
+TEST_F(MsgBoxTest, AShortMessageStandsOnOneLineBesideTheIconAboveACentredRow) {
+    TMessageForm* f = Build(L"Delete it?", mtConfirmation, {mbYes, mbNo});
     auto buttons = ButtonsOf(f);
-    ASSERT_EQ(buttons.size(), 2u);
-    // 320-pixel strip of four frames: 80 each.
-    EXPECT_EQ(buttons[0]->GetWidth(), 80);
-    const int row = buttons[1]->GetLeft() + 80 - buttons[0]->GetLeft();
-    EXPECT_EQ(row, 2 * 80 + m.hs);
-    // The row is the widest part here: the client is the row plus both margins.
-    EXPECT_EQ(f->GetClientWidth(), 2 * m.hm + row);
     fw::TLabel* label = LabelOf(f);
-    ASSERT_NE(label, nullptr);
-    ASSERT_NE(ImageOf(f), nullptr);
-    const SIZE one = TextSize(Box->GetFontMsg(), msg);
-    EXPECT_EQ(label->GetWidth(), one.cx);
-    // The icon is taller than one line: it stays at the margin and the text moves down to centre.
-    EXPECT_EQ(ImageOf(f)->GetBoundsRect(), fw::Bounds(m.hm, m.vm, 40, 40));
-    EXPECT_EQ(label->GetLeft(), m.hm + 40 + m.hs);
-    EXPECT_EQ(label->GetTop(), m.vm + (40 - one.cy) / 2);
-    // Buttons stand below the icon.
-    EXPECT_EQ(buttons[0]->GetTop(), m.vm + 40 + m.vs);
-    EXPECT_EQ(f->GetClientHeight(), 26 + 40 + m.vs + 2 * m.vm);
+    fw::TImage* image = ImageOf(f);
+    ASSERT_EQ(buttons.size(), 2u);
+    ASSERT_TRUE(label && image);
+    // 320-pixel strip of four frames: 80 each, a gap between them, the row centred and here the
+    // widest part of the dialog.
+    EXPECT_EQ(buttons[0]->GetWidth(), 80);
+    EXPECT_GT(RowWidth(buttons), 160);
+    EXPECT_EQ(buttons[0]->GetLeft(), f->GetClientWidth() - buttons[1]->GetBoundsRect().Right);
+    EXPECT_LT(label->GetBoundsRect().Right, buttons[1]->GetBoundsRect().Right);
+    // The 40-pixel icon in the top-left margin; the one-line text right of it, centred on it.
+    EXPECT_EQ(image->GetBoundsRect(), fw::Bounds(buttons[0]->GetLeft(), image->GetTop(), 40, 40));
+    EXPECT_GT(label->GetLeft(), 40 + image->GetLeft());
+    EXPECT_LT(label->GetHeight(), 20);
+    EXPECT_NEAR(label->GetTop() + label->GetHeight() / 2, image->GetTop() + 20, 1);
+    // The buttons below the icon, the same margin below them as above the icon.
+    EXPECT_GT(buttons[0]->GetTop(), image->GetTop() + 40);
+    EXPECT_EQ(f->GetClientHeight() - buttons[0]->GetBoundsRect().Bottom, image->GetTop());
     // Centred on the desktop, and not hooked until shown.
     EXPECT_EQ(f->GetLeft(), fw::Screen->GetWidth() / 2 - f->GetWidth() / 2);
     EXPECT_EQ(f->GetTop(), fw::Screen->GetHeight() / 2 - f->GetHeight() / 2);
     EXPECT_EQ(Box->GetForm(), nullptr);
 }
 
-TEST_F(MsgBoxTest, LongMessageWrapsToTwiceTheRow) {
+TEST_F(MsgBoxTest, ALongMessageWrapsToTwiceTheRowAndTheIconMovesToItsMiddle) {
     std::wstring msg;
     for (int i = 0; i < 30; ++i) msg += L"reminder ";
     TMessageForm* f = Build(msg, mtWarning, {mbYes, mbNo});
-    const Metrics m = MetricsOf(f);
-    const int row = 160 + m.hs;
-    const SIZE wrapped = TextSize(Box->GetFontMsg(), msg, 2 * row);
-    ASSERT_GT(wrapped.cy, 40);
-    EXPECT_EQ(LabelOf(f)->GetWidth(), wrapped.cx);
-    EXPECT_EQ(LabelOf(f)->GetHeight(), wrapped.cy);
-    // Now the text is taller: the icon moves down to its middle and the text starts at the margin.
-    EXPECT_EQ(LabelOf(f)->GetTop(), m.vm);
-    EXPECT_EQ(ImageOf(f)->GetTop(), m.vm + (wrapped.cy - 40) / 2);
-    EXPECT_EQ(f->GetClientWidth(), 2 * m.hm + 40 + wrapped.cx + m.hs);
+    auto buttons = ButtonsOf(f);
+    fw::TLabel* label = LabelOf(f);
+    fw::TImage* image = ImageOf(f);
+    EXPECT_LE(label->GetWidth(), 2 * RowWidth(buttons));
+    EXPECT_GT(label->GetWidth(), RowWidth(buttons));
+    ASSERT_GT(label->GetHeight(), 40);
+    EXPECT_NEAR(image->GetTop() + 20, label->GetTop() + label->GetHeight() / 2, 1);
     // The row is centred under the wider text.
-    EXPECT_EQ(ButtonsOf(f)[0]->GetLeft(), (f->GetClientWidth() - row) / 2);
-    EXPECT_EQ(ButtonsOf(f)[0]->GetTop(), m.vm + wrapped.cy + m.vs);
+    EXPECT_NEAR(buttons[0]->GetLeft(), f->GetClientWidth() - buttons[1]->GetBoundsRect().Right, 1);
+    EXPECT_GT(buttons[0]->GetTop(), label->GetBoundsRect().Bottom);
 }
 
 TEST_F(MsgBoxTest, OnlyTheButtonsItCanCaptionAreShownAndATypeWithoutIconLeavesNoGap) {
+    const int besideIcon = LabelOf(Build(L"Saved.", mtInformation, mbOK))->GetLeft();
     for (TMsgDlgButtons shown : {TMsgDlgButtons(mbOK), TMsgDlgButtons{mbOK, mbCancel, mbHelp}}) {
         TMessageForm* f = Build(L"Saved.", mtCustom, shown);
         auto buttons = ButtonsOf(f);
@@ -205,16 +167,14 @@ TEST_F(MsgBoxTest, OnlyTheButtonsItCanCaptionAreShownAndATypeWithoutIconLeavesNo
         EXPECT_EQ(buttons[0]->GetModalResult(), 1);
         // The row counts only the buttons shown: one button, centred.
         EXPECT_EQ(buttons[0]->GetLeft(), (f->GetClientWidth() - 80) / 2);
-        const Metrics m = MetricsOf(f);
         EXPECT_EQ(ImageOf(f)->GetWidth(), 0);
-        EXPECT_EQ(LabelOf(f)->GetLeft(), m.hm + m.hs);
-        EXPECT_EQ(LabelOf(f)->GetTop(), m.vm);
+        EXPECT_EQ(LabelOf(f)->GetLeft(), besideIcon - 40);
     }
 }
 
 TEST_F(MsgBoxTest, ButtonWidthIsTheFrameRoundedHalfToEvenOrZeroWithoutFrames) {
     // 330 / 4 = 82.5 gives 82, 326 / 4 = 81.5 gives 82; no frames: buttons of width 0 (no
-    // division by zero), the row is just the spacing between them.
+    // division by zero), the row is just the gap between them.
     const struct {
         int strip, frames, width;
     } rows[] = {{330, 4, 82}, {326, 4, 82}, {320, 0, 0}};
@@ -225,12 +185,10 @@ TEST_F(MsgBoxTest, ButtonWidthIsTheFrameRoundedHalfToEvenOrZeroWithoutFrames) {
         Box->SetImgBtn(strip.get());
         Box->SetButonStateCount(r.frames);
         TMessageForm* f = Build(L"Hi", mtCustom, {mbYes, mbNo});
-        const Metrics m = MetricsOf(f);
-        const int row = 2 * r.width + m.hs;
-        const int text = TextSize(Box->GetFontMsg(), L"Hi").cx;
-        EXPECT_EQ(f->GetClientWidth(), 2 * m.hm + std::max(row, text + m.hs));
-        ASSERT_EQ(ButtonsOf(f).size(), 2u);
-        EXPECT_EQ(ButtonsOf(f)[0]->GetLeft(), (f->GetClientWidth() - row) / 2);
+        auto buttons = ButtonsOf(f);
+        ASSERT_EQ(buttons.size(), 2u);
+        EXPECT_EQ(buttons[0]->GetWidth(), r.width);
+        EXPECT_NEAR(buttons[0]->GetLeft(), f->GetClientWidth() - buttons[1]->GetBoundsRect().Right, 1);
     }
 }
 
