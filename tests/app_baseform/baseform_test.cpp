@@ -58,7 +58,6 @@ TEST_F(BaseFormTest, WindowButtonsAndLabelsTakeTheLanguageFontAndCaptionsOnceOnl
     EXPECT_FALSE(f->btnBold->GetFontOver()->GetStyle() & fw::fsBold);
 
     ExpectFace(f->lblPlain->GetFont(), L"Courier New", 9 + 1, RUSSIAN_CHARSET, "plain label: size plus tag");
-    ExpectFace(f->lblBold->GetFont(), L"Arial", 12, DEFAULT_CHARSET, "bold label: its own font");
     // The plain framework label follows the window font only through its parent font.
     EXPECT_TRUE(f->lblStd->GetParentFont());
     EXPECT_EQ(f->lblStd->GetFont()->GetSize(), 9);
