@@ -480,20 +480,6 @@ TEST_F(FrameTest, MinimisingAndClosingWithAnActiveReminderHideAndTheWindowHasIts
 // ---------------------------------------------------------------------------------------------
 // The visible window with the hidden main window.
 
-TEST_F(FrameTest, F1OpensTheHelpFromAnyWindow) {
-    OpenMain();
-    // A key for the hidden main window: the hook sees every queued message of the program.
-    PostMessageW(main_->GetHandle(), WM_KEYDOWN, VK_F1, 1);
-    PostMessageW(main_->GetHandle(), WM_KEYDOWN, VK_F2, 1);
-    Pump(50);
-    ASSERT_EQ(Launched.size(), 1u);
-    EXPECT_EQ(Launched[0].file, HelpPageUrl);
-    // In the visible window itself the key opens the help once, not once more by the window.
-    PostMessageW(frmView->GetHandle(), WM_KEYDOWN, VK_F1, 1);
-    Pump(50);
-    EXPECT_EQ(Launched.size(), 2u);
-}
-
 TEST_F(FrameTest, ClosingTheWindowEndsTheProgramOnlyWithoutActiveReminder) {
     const struct {
         const char* name;
@@ -593,25 +579,6 @@ TEST_F(FrameTest, AnActiveReminderIsUnfinishedOrPostponed) {
 // ---------------------------------------------------------------------------------------------
 // The hidden main window: start-up timer, tray menu and commands.
 
-TEST_F(FrameTest, StartupTimerRunsTheSchedulerUntilTheTaskbarExists) {
-    Config.CheckNews = true;
-    auto* m = OpenMain();
-    Config.NewsId = 41;
-    frmView->Timer1->SetEnabled(false);
-    m->tmr1Timer(nullptr);
-    EXPECT_TRUE(frmView->Timer1->GetEnabled());
-    EXPECT_TRUE(m->tmr1->GetEnabled());
-    EXPECT_FALSE(m->GetTrayIcon()->GetVisible());
-    EXPECT_TRUE(online_.newsChecks.empty());
-
-    // The timer itself ticks once a second.
-    gTaskbar = true;
-    ASSERT_TRUE(PumpUntil([&] { return !m->tmr1->GetEnabled(); }, 3000));
-    EXPECT_TRUE(m->GetTrayIcon()->GetVisible());
-    EXPECT_EQ(Count(gTrayCalls, NIM_ADD), 1);
-    EXPECT_EQ(online_.newsChecks, std::vector<int>{41});
-}
-
 TEST_F(FrameTest, TrayMenuItemsAndASecondStartShowTheWindowAndTheMenuFollowsTheLanguage) {
     auto* m = OpenMain();
     TVeskPopupMenu* p = m->ppmTrayIcon;
@@ -635,24 +602,29 @@ TEST_F(FrameTest, TrayMenuItemsAndASecondStartShowTheWindowAndTheMenuFollowsTheL
     EXPECT_EQ(p->GetItem(4)->GetTag(), mcExit);
 }
 
-TEST_F(FrameTest, WebPageCommandsOfTheWindowMenuOpenTheirAddressesAndOtherTagsDoNothing) {
+TEST_F(FrameTest, WebPageCommandsAndF1OpenTheirAddressesAndOtherTagsDoNothing) {
     AddTo(MainDataFile(), {L"active"});
     auto* m = OpenMain();
     for (int tag : {mcOnlineHelp, mcForum, mcHomePage, mcContact})
         frmView->ppmTrayIcon->ItemClick(ByTag(frmView->ppmTrayIcon, tag));
     for (int tag : {0, 7, 11, -1}) m->MenuItemClick(Item(tag));
-    ASSERT_EQ(Launched.size(), 4u);
-    const std::wstring want[] = {HelpPageUrl, ForumPageUrl, HomePageUrl, ContactPageUrl};
-    for (int i = 0; i < 4; ++i) {
-        EXPECT_EQ(Launched[i].file, want[i]);
-        EXPECT_EQ(Launched[i].owner, m->GetHandle());
-    }
+    // F1 for any window (the hook sees every queued message of the program); in the visible
+    // window the key opens the help once, not once more by the window.
+    PostMessageW(m->GetHandle(), WM_KEYDOWN, VK_F1, 1);
+    PostMessageW(m->GetHandle(), WM_KEYDOWN, VK_F2, 1);
+    PostMessageW(frmView->GetHandle(), WM_KEYDOWN, VK_F1, 1);
+    Pump(50);
+    ASSERT_EQ(Launched.size(), 6u);
+    const std::wstring want[] = {HelpPageUrl, ForumPageUrl, HomePageUrl, ContactPageUrl, HelpPageUrl, HelpPageUrl};
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(Launched[i].file, want[i]) << i;
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(Launched[i].owner, m->GetHandle());
     EXPECT_TRUE(Asked.empty());
     EXPECT_FALSE(LoopEnds(200));
 }
 
 TEST_F(FrameTest, SwitchCommandsOfTheWindowMenuToggleTheirMarkAndSaveTheSetting) {
-    OpenMain();
+    RunValueGuard guard;
+    auto* m = OpenMain();
     const struct {
         int tag;
         const wchar_t* key;
@@ -669,11 +641,7 @@ TEST_F(FrameTest, SwitchCommandsOfTheWindowMenuToggleTheirMarkAndSaveTheSetting)
             EXPECT_EQ(fw::TIniFile(MainDataFile()).ReadBool(L"CONFIG", c.key, !on), on) << Narrow(c.key);
         }
     }
-}
-
-TEST_F(FrameTest, StartWithWindowsWritesAndRemovesTheRunValue) {
-    RunValueGuard guard;
-    auto* m = OpenMain();
+    // Start with Windows writes and removes the Run value.
     TVeskMenuItem* item = Item(mcStartWithWindows);
     m->MenuItemClick(item);
     wchar_t own[MAX_PATH * 2] = {};
@@ -735,14 +703,28 @@ TEST_F(FrameTest, ExitAsksOnlyWithAnActiveReminderAndOnlyYesEnds) {
 // ---------------------------------------------------------------------------------------------
 // The hidden main window: second start and end.
 
-TEST_F(FrameTest, EndRemovesTheIconKeepsTheNewsIdSavesAndEndsTheProcess) {
+TEST_F(FrameTest, StartupTimerWaitsForTheTaskbarAndTheEndRemovesTheIconKeepsTheNewsIdAndEnds) {
     for (int shown : {77, -1}) {
         SCOPED_TRACE(shown);
+        Config.CheckNews = true;
         auto* m = OpenMain();
         Config.NewsId = 5;
-        gTaskbar = true;
+        frmView->Timer1->SetEnabled(false);
         m->tmr1Timer(nullptr);
+        // Without a taskbar the scheduler runs; the tray icon and the news check wait.
+        EXPECT_TRUE(frmView->Timer1->GetEnabled());
+        EXPECT_TRUE(m->tmr1->GetEnabled());
+        EXPECT_FALSE(m->GetTrayIcon()->GetVisible());
+        EXPECT_TRUE(online_.newsChecks.empty());
+        // The timer itself ticks once a second.
+        gTaskbar = true;
+        ASSERT_TRUE(PumpUntil([&] { return !m->tmr1->GetEnabled(); }, 3000));
+        EXPECT_TRUE(m->GetTrayIcon()->GetVisible());
+        EXPECT_EQ(Count(gTrayCalls, NIM_ADD), 1);
+        EXPECT_EQ(online_.newsChecks, std::vector<int>{5});
         online_.shownNewsId = shown;
+        online_.newsChecks.clear();
+        gTaskbar = false;
         gEnded.clear();
         gTrayCalls.clear();
         FreeMain();
