@@ -226,13 +226,14 @@ TEST_F(TrayIconTest, ReleaseArrivingWhileTheClickIsHandledDoesNotClickAgain) {
     EXPECT_FALSE(Tray->GetClickPending());
 }
 
-TEST_F(TrayIconTest, RightReleasePopsTheMenuUpAtTheCursor) {
+TEST_F(TrayIconTest, RightReleasePopsTheMenuUpAtTheCursorAndFreedReferencesAreForgotten) {
     Log();
     fw::Screen->SetWorkAreaRect(fw::TRect(-10000, -10000, 10000, 10000));  // no shifting
     TVeskPopupMenu* menu = NewMenu(FOwner);
     int popups = 0;
     menu->OnPopup = [&popups](fw::TObject*) { ++popups; };
     Tray->SetPopupMenu(menu);
+    Tray->SetIcons(ColourList<TVeskStdImageList>(FOwner));
     Callback(WM_RBUTTONUP);
     EXPECT_EQ(Events, (Ev{L"upRr"}));
     EXPECT_EQ(popups, 1);
@@ -245,15 +246,8 @@ TEST_F(TrayIconTest, RightReleasePopsTheMenuUpAtTheCursor) {
     EXPECT_EQ(popups, 1);
     menu->CloseMenu();
     fw::Screen->SetWorkAreaRect(fw::TRect());
-}
-
-TEST_F(TrayIconTest, FreedReferencesAreForgotten) {
-    TVeskPopupMenu* menu = NewMenu(FOwner);
-    auto* images = ColourList<TVeskStdImageList>(FOwner);
-    Tray->SetPopupMenu(menu);
-    Tray->SetIcons(images);
     menu->Free();
-    images->Free();
+    Tray->GetIcons()->Free();
     EXPECT_EQ(Tray->GetPopupMenu(), nullptr);
     EXPECT_EQ(Tray->GetIcons(), nullptr);
     // A right release after the menu went must not reach it.

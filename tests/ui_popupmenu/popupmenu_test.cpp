@@ -198,8 +198,9 @@ TEST_F(PopupMenuTest, ClickClosesBeforeOnClickWhichMayEmptyAndRebuildTheMenu) {
 // ------------------------------------------------------------------------------------------------
 // Popping up and closing
 
-TEST_F(PopupMenuTest, PopupWhileShownClosesFirstAndAVetoStopsIt) {
-    Add(L"a");
+TEST_F(PopupMenuTest, PopupWhileShownClosesFirstAVetoStopsItAndAPopupFromTheCloseEventStays) {
+    auto* sub = Add(L"sub");
+    NewItem(L"child", sub);
     Menu->Popup(50, 50);
     HWND first = Level(1);
     Events.clear();
@@ -219,11 +220,8 @@ TEST_F(PopupMenuTest, PopupWhileShownClosesFirstAndAVetoStopsIt) {
     EXPECT_EQ((Ev{L"close", L"before"}), Events);
     EXPECT_FALSE(Menu->GetShown());
     EXPECT_EQ(nullptr, Menu->GetLevelForm(1));
-}
 
-TEST_F(PopupMenuTest, PopupFromTheCloseEventStaysShown) {
-    auto* sub = Add(L"sub");
-    NewItem(L"child", sub);
+    Menu->OnBeforPopup = nullptr;
     Menu->Popup(50, 50);
     Move(1, Centre(sub));
     HWND oldLevel1 = Level(1), oldLevel2 = Level(2);
