@@ -8,7 +8,7 @@
 
 #include "app_window_test.h"
 #include "fw_timer.h"
-#include "skin_support.h"
+#include "skin_resources.h"
 #include "uAbout.h"
 
 using namespace testsupport;
@@ -34,17 +34,8 @@ protected:
     TVeskNcResource* CreateViewStandIn() {
         auto* v = Own(fw::TForm::CreateNew<TViewStandIn>(nullptr));
         v->SetName(L"frmView");
-        auto* r = new TVeskNcResource(v);
+        TVeskNcResource* r = NcSkinResource(v);
         r->SetName(L"vkncrsrc1");
-        r->GetFormCaption()->SetImgBkgr(Skin(L"nc_caption").get());
-        r->GetFormCaption()->SetHeight(26);
-        r->GetFormBorder()->SetImgBkgr(Skin(L"nc_border").get());
-        auto* border = r->GetFormBorder();
-        border->SetLeft(1), border->SetTop(1), border->SetRight(1), border->SetBottom(1);
-        r->GetFormLogo()->SetImgBtn(Skin(L"nc_logo").get());
-        r->GetFormLogo()->SetBtnStateCount(1);
-        r->GetBtnClose()->SetImgBtn(Skin(L"nc_btn_close").get());
-        r->Loaded();
         return r;
     }
     // Runs Action once, Ms after the next modal loop starts.
