@@ -278,32 +278,6 @@ TEST_F(PopupMenuTest, LevelOneIsLayeredTopmostOwnedInsideTheWorkAreaAndClosesOnD
     EXPECT_FALSE(IsWindow(h));
 }
 
-TEST_F(PopupMenuTest, EmptyingOrDestroyingTheMenuWhileShown) {
-    TVeskMenuItem* p = Add(L"parent");
-    TVeskMenuItem* c = NewItem(L"child", p);
-    NewItem(L"grandchild", c);
-    Menu->Popup(50, 50);
-    Move(1, Centre(p));
-    Move(2, Centre(c));
-    ASSERT_NE(nullptr, Level(3));
-    Menu->ClearItems();
-    EXPECT_EQ(nullptr, Menu->GetHotItem());
-    EXPECT_EQ(nullptr, Menu->GetLevelForm(2));
-    EXPECT_EQ(nullptr, Menu->GetLevelForm(3));
-    Move(1, TPoint(20, 20));
-
-    p = Add(L"p");
-    NewItem(L"c", p);
-    Menu->Popup(50, 50);
-    Move(1, Centre(p));
-    HWND h1 = Level(1), h2 = Level(2);
-    ASSERT_NE(nullptr, h2);
-    Menu->Free();
-    Pump(30);
-    EXPECT_FALSE(IsWindow(h1));
-    EXPECT_FALSE(IsWindow(h2));
-}
-
 // ------------------------------------------------------------------------------------------------
 // Measuring
 
@@ -431,6 +405,15 @@ TEST_F(PopupMenuTest, HoverOpensSubmenusAndSeparatorsClearTheHotItem) {
     EXPECT_EQ(a, Hover(1, Centre(a)));
     Pump(20);
     EXPECT_EQ(nullptr, Level(2));
+    // Emptying the menu while it shows three levels closes the submenus.
+    Move(1, Centre(p));
+    Move(2, Centre(c2));
+    ASSERT_NE(nullptr, Level(3));
+    Menu->ClearItems();
+    EXPECT_EQ(nullptr, Menu->GetHotItem());
+    EXPECT_EQ(nullptr, Menu->GetLevelForm(2));
+    EXPECT_EQ(nullptr, Menu->GetLevelForm(3));
+    Move(1, TPoint(20, 20));
 }
 
 TEST_F(PopupMenuTest, ClickOnSubmenuItemRunsItAndClosesEveryLevel) {
@@ -459,6 +442,15 @@ TEST_F(PopupMenuTest, ClickOnSubmenuItemRunsItAndClosesEveryLevel) {
     Click(2, Centre(c));
     EXPECT_EQ(1, runs);
     EXPECT_FALSE(Menu->GetShown());
+    Pump(30);
+    EXPECT_FALSE(IsWindow(h1));
+    EXPECT_FALSE(IsWindow(h2));
+    // Freed while shown, the menu takes its windows along.
+    Menu->Popup(50, 50);
+    Move(1, Centre(p));
+    h1 = Level(1), h2 = Level(2);
+    ASSERT_NE(nullptr, h2);
+    Menu->Free();
     Pump(30);
     EXPECT_FALSE(IsWindow(h1));
     EXPECT_FALSE(IsWindow(h2));
