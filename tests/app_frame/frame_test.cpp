@@ -1,8 +1,6 @@
-// The main windows: the visible window's frame (its two menus, switching the language at run
-// time, backup and restore through the file dialogs, the link buttons, minimising and closing,
-// the online services it starts, the look of its texts and border) and the hidden main window
-// (what its creation makes in which case, the start-up timer, the tray icon and tray menu, its
-// commands, the activation request of a second start and the steps of its end).
+// The visible window's frame (menus, language switch, backup and restore, links, closing, online
+// services, the look of its texts and border) and the hidden main window (start, tray, commands,
+// second start, end).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -442,14 +440,13 @@ TEST_F(FrameTest, OnlineServicesAreStartedWithTheWindowAndGetThePanelsEvents) {
     EXPECT_EQ(online_.ads, (std::vector<std::pair<fw::TControl*, fw::TControl*>>{{v->imgad, v}}));
     EXPECT_EQ(online_.boxes, (std::vector<TVeskMsgBox*>{v->msgdlg}));
     EXPECT_TRUE(online_.updates.empty());  // not shown yet
-    v->Show();
-    v->Hide();
-    v->Show();
+    // Each showing checks for an update while the setting is on.
+    for (bool on : {true, true, false}) {
+        Config.AutoUpdate = on;
+        v->Hide();
+        v->Show();
+    }
     EXPECT_EQ(online_.updates, (std::vector<bool>{true, true}));
-    Config.AutoUpdate = false;
-    v->Hide();
-    v->Show();
-    EXPECT_EQ(online_.updates.size(), 2u);
     EXPECT_EQ(online_.ads.size(), 1u);
 
     online_.panel.clear();
@@ -508,7 +505,6 @@ TEST_F(FrameTest, ClosingTheWindowEndsTheProgramOnlyWithoutActiveReminder) {
 TEST_F(FrameTest, PlainStartOpensTheStoreShowsTheWindowPreparesTrayAndTimerAndPostsANewVersionOnce) {
     auto* m = OpenMain();
     EXPECT_EQ(fw::Application->GetMainForm(), m);
-    // The data folder is the program's own folder under the application-data folder.
     EXPECT_EQ(AppDataDir, Dir.Path() + L"\\Vesk_Reminder\\");
     ASSERT_NE(RemindFile, nullptr);
     EXPECT_EQ(RemindFile->GetFileName(), MainDataFile());
