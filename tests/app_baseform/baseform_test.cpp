@@ -18,7 +18,6 @@ const wchar_t kLang[] =
     L"TfrmBaseProbe.Caption=Probe window translated\r\n"
     L"TfrmBaseProbe.btnBold.caption=Fett\r\n"
     L"tfrmbaseprobe.LBLPLAIN.Caption=A much longer translated label text\r\n"
-    L"TfrmBaseProbe.lblStd.caption=Never used\r\n"
     L"TfrmBaseOverride.Caption=Not for the override\r\n";
 
 class BaseFormTest : public AppWindowTest {
@@ -58,9 +57,6 @@ TEST_F(BaseFormTest, WindowButtonsAndLabelsTakeTheLanguageFontAndCaptionsOnceOnl
     EXPECT_FALSE(f->btnBold->GetFontOver()->GetStyle() & fw::fsBold);
 
     ExpectFace(f->lblPlain->GetFont(), L"Courier New", 9 + 1, RUSSIAN_CHARSET, "plain label: size plus tag");
-    // The plain framework label follows the window font only through its parent font.
-    EXPECT_TRUE(f->lblStd->GetParentFont());
-    EXPECT_EQ(f->lblStd->GetFont()->GetSize(), 9);
     // The plain label has a font of its own now: a later change of the window font does not reach it.
     f->GetFont()->SetSize(20);
     EXPECT_EQ(f->lblPlain->GetFont()->GetSize(), 10);
@@ -70,7 +66,6 @@ TEST_F(BaseFormTest, WindowButtonsAndLabelsTakeTheLanguageFontAndCaptionsOnceOnl
     // Keys are found whatever their case in the file.
     EXPECT_EQ(f->lblPlain->GetCaption(), L"A much longer translated label text");
     EXPECT_EQ(f->btnPlain->GetCaption(), L"Plain button");
-    EXPECT_EQ(f->lblStd->GetCaption(), L"Std label");  // a plain framework label is not touched
 }
 
 TEST_F(BaseFormTest, WithoutLanguageFileTheDescriptionAppliesAndALaterFileReachesNewWindows) {

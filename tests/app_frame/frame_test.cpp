@@ -238,8 +238,6 @@ TEST_F(FrameTest, ChecksFollowTheSettingsAndTheRunValue) {
 
 TEST_F(FrameTest, CaptionButtonsOpenTheirMenusUnderThem) {
     TfrmView* v = Open();
-    v->VeskNcPaintor1ButtonClick(v->VeskNcPaintor1, vnbClose);
-    EXPECT_FALSE(v->ppmTrayIcon->GetShown() || v->qzpmn1->GetShown());
     v->SetBounds(40, 30, v->GetWidth(), v->GetHeight());
     // Each menu opens at its button's left edge, where the caption bar ends below it.
     for (auto [button, menu] : {std::pair{vnbMenu, v->ppmTrayIcon}, std::pair{vnbSkin, v->qzpmn1}}) {
