@@ -362,34 +362,28 @@ TEST_F(FrameTest, BackupWritesACopyWithoutTheSettingsButNeverOntoTheDataFile) {
     EXPECT_EQ(TRemindFile(backup).Records.size(), 1u);
 }
 
-TEST_F(FrameTest, RestoreAddsOnlyNewRemindersAndListsThemAtOnceAlsoWithTheEditorOpen) {
+TEST_F(FrameTest, RestoreAddsOnlyNewRemindersAllOrNoneAndListsThemAtOnceAlsoWithTheEditorOpen) {
     const std::wstring backup = Dir.File(L"backup.dat");
-    AddTo(backup, {L"shared", L"new one"});
-    OpenStore();
+    AddTo(backup, {L"shared", L"new one", L"another"});
+    OpenStore()->RefuseText = L"=another\r\n";
     created_ = 0;
     TRmRecordStruct* shared = Add(L"shared");  // the same creation time: the same section
     TfrmView* v = Open();
-    v->btnNewClick(v->btnNew);
     AnswerDialogs(backup);
+    // A refused save stops the whole restore: it is saved whole or not at all.
+    EXPECT_THROW(Restore(v), fw::Exception);
+    EXPECT_EQ(RemindFile->Records.size(), 1u);
+    EXPECT_EQ(v->lbData->Count(), 1);
+    Store->RefuseText.clear();
+    v->btnNewClick(v->btnNew);
     Restore(v);
     // With the editor open the list is renewed without the "leave this page?" question.
     EXPECT_TRUE(Asked.empty());
     EXPECT_TRUE(v->EditorShown());
-    ASSERT_EQ(RemindFile->Records.size(), 2u);
+    ASSERT_EQ(RemindFile->Records.size(), 3u);
     EXPECT_EQ(RemindFile->Records[0], shared);
     EXPECT_EQ(RemindFile->Records[1]->Name, L"new one");
-    EXPECT_EQ(v->lbData->Count(), 2);
-}
-
-TEST_F(FrameTest, ARestoreStoppedByARefusedSaveAddsNothingAndTheListSaysSo) {
-    const std::wstring backup = Dir.File(L"backup.dat");
-    AddTo(backup, {L"first", L"second"});
-    OpenStore()->RefuseText = L"=second\r\n";
-    TfrmView* v = Open();
-    AnswerDialogs(backup);
-    EXPECT_THROW(Restore(v), fw::Exception);
-    EXPECT_TRUE(RemindFile->Records.empty());  // the restore is saved whole or not at all
-    EXPECT_EQ(v->lbData->Count(), 0);
+    EXPECT_EQ(v->lbData->Count(), 3);
 }
 
 // ---------------------------------------------------------------------------------------------
