@@ -258,33 +258,7 @@ TEST_F(MsgBoxTest, ModalBoxIsPaintedByItAnswersEnterAClickAndCloseAndIsFreedAfte
     EXPECT_EQ(box->MessageDlg(L"Confirm", L"Quit?", mtConfirmation, {mbYes, mbNo}), 7);
 }
 
-TEST_F(MsgBoxTest, SecondCallWhileOpenReturnsCancelAtOnceAndRaisesTheOpenBox) {
-    // True when window A lies above window B in the z-order.
-    auto above = [](HWND A, HWND B) {
-        for (HWND w = GetWindow(A, GW_HWNDNEXT); w; w = GetWindow(w, GW_HWNDNEXT))
-            if (w == B) return true;
-        return false;
-    };
-    int second = -1;
-    bool coveredBefore = false, raisedAfter = false;
-    Later(150, [&] {
-        HWND box = Box->GetForm()->GetHandle();
-        // Another window of the program comes up over the open box.
-        auto* other = NewForm(200, 100, fw::clWhite, 10, 10);
-        other->Show();
-        SetWindowPos(other->GetHandle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-        coveredBefore = above(other->GetHandle(), box);
-        second = Box->MessageDlg(L"Again", L"Second box", mtWarning, mbOK);
-        raisedAfter = above(box, other->GetHandle());
-        PostMessageW(box, WM_KEYDOWN, VK_ESCAPE, 1);
-    });
-    EXPECT_EQ(Box->MessageDlg(L"Confirm", L"First box", mtConfirmation, {mbYes, mbNo}), 7);
-    EXPECT_EQ(second, 2);
-    EXPECT_TRUE(coveredBefore);
-    EXPECT_TRUE(raisedAfter);
-}
-
-TEST_F(MsgBoxTest, ABoxOwnedByAWindowLeavesThatWindowAlone) {
+TEST_F(MsgBoxTest, ABoxOwnedByAWindowAnswersASecondCallWithCancelRaisesItselfAndLeavesTheWindowAlone) {
     // As placed on the program's visible window: owned by it and loaded with it, yet attached to
     // nothing until a box is shown, and detached again afterwards.
     auto* owner = fw::TForm::CreateNew<fw::TForm>(nullptr);
@@ -293,13 +267,31 @@ TEST_F(MsgBoxTest, ABoxOwnedByAWindowLeavesThatWindowAlone) {
     box->SetResource(Resource);
     box->SetImgBtn(Skin(L"msg_btn").get());
     box->Loaded();
+    // True when window A lies above window B in the z-order.
+    auto above = [](HWND A, HWND B) {
+        for (HWND w = GetWindow(A, GW_HWNDNEXT); w; w = GetWindow(w, GW_HWNDNEXT))
+            if (w == B) return true;
+        return false;
+    };
+    int second = -1;
+    bool coveredBefore = false, raisedAfter = false;
     fw::TForm* shown = nullptr;
     Later(150, [&] {
         shown = box->GetForm();
-        if (shown) Answer(shown, VK_RETURN);
+        HWND h = shown->GetHandle();
+        // Another window of the program comes up over the open box.
+        auto* other = NewForm(200, 100, fw::clWhite, 10, 10);
+        other->Show();
+        SetWindowPos(other->GetHandle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+        coveredBefore = above(other->GetHandle(), h);
+        second = box->MessageDlg(L"Again", L"Second box", mtWarning, mbOK);
+        raisedAfter = above(h, other->GetHandle());
+        PostMessageW(h, WM_KEYDOWN, VK_ESCAPE, 1);
     });
-    EXPECT_EQ(box->MessageDlg(L"Confirm", L"Delete?", mtConfirmation, {mbYes, mbNo}), 6);
-    EXPECT_NE(shown, nullptr);
+    EXPECT_EQ(box->MessageDlg(L"Confirm", L"First box", mtConfirmation, {mbYes, mbNo}), 7);
+    EXPECT_EQ(second, 2);
+    EXPECT_TRUE(coveredBefore);
+    EXPECT_TRUE(raisedAfter);
     EXPECT_NE(shown, owner);
     EXPECT_EQ(box->GetForm(), nullptr);
     owner->Free();
