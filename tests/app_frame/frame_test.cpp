@@ -543,22 +543,6 @@ TEST_F(FrameTest, StartWithWindowsAndAnActiveReminderStaysHiddenUntilTheTrayIcon
     m->ppmTrayIcon->CloseMenu();
 }
 
-TEST_F(FrameTest, AnActiveReminderIsUnfinishedOrPostponed) {
-    auto* m = OpenMain();
-    TRmRecordStruct r;
-    RemindFile->Records.push_back(&r);
-    const struct {
-        double end, next;
-        bool active;
-    } cases[] = {{45000, 0, false}, {45000, 45001, true}, {0, 0, true}};
-    for (const auto& c : cases) {
-        r.EndTime = c.end;
-        r.NextDue = c.next;
-        EXPECT_EQ(m->HasActiveReminder(), c.active) << c.end << " " << c.next;
-    }
-    RemindFile->Records.clear();
-}
-
 // ---------------------------------------------------------------------------------------------
 // The hidden main window: start-up timer, tray menu and commands.
 
@@ -661,15 +645,28 @@ TEST_F(FrameTest, AboutCommandShowsAModalAboutWindowFreedWhenItCloses) {
     EXPECT_FALSE(IsWindow(seen));
 }
 
-TEST_F(FrameTest, ExitAsksOnlyWithAnActiveReminderAndOnlyYesEnds) {
-    OpenMain()->MenuItemClick(Item(mcExit));
+TEST_F(FrameTest, ExitAsksOnlyWithAnActiveReminderUnfinishedOrPostponedAndOnlyYesEnds) {
+    auto* m = OpenMain();
+    TRmRecordStruct r;
+    RemindFile->Records.push_back(&r);
+    const struct {
+        double end, next;
+        bool active;
+    } cases[] = {{45000, 0, false}, {45000, 45001, true}, {0, 0, true}};
+    for (const auto& c : cases) {
+        r.EndTime = c.end;
+        r.NextDue = c.next;
+        EXPECT_EQ(m->HasActiveReminder(), c.active) << c.end << " " << c.next;
+    }
+    RemindFile->Records.clear();
+    m->MenuItemClick(Item(mcExit));
     EXPECT_TRUE(Asked.empty());
     EXPECT_TRUE(LoopEnds(1000));
     FreeMain();
     DrainQuit();
 
     AddTo(MainDataFile(), {L"active"});
-    auto* m = OpenMain();
+    m = OpenMain();
     Answers = {fw::mrNo, fw::mrYes};
     m->MenuItemClick(Item(mcExit));
     ASSERT_EQ(Asked.size(), 1u);
