@@ -125,20 +125,16 @@ private:
     std::wstring FOldTitle;
 };
 
-TEST_F(TrayIconTest, CreationFillsTheBlockWithoutTouchingTheShell) {
+TEST_F(TrayIconTest, CreationTouchesNoShellShowingAddsTheIconOnceHidingAndFreeingRemoveIt) {
     const NOTIFYICONDATAW& d = Tray->GetData();
     EXPECT_EQ(d.cbSize, 936u);
     EXPECT_EQ(d.uCallbackMessage, 0x401u);
     EXPECT_EQ(std::wstring(d.szTip), L"Tray Test");
-    EXPECT_FALSE(Tray->GetVisible());
-    EXPECT_TRUE(gCalls.empty());
     // A message-only window would have HWND_MESSAGE's window as parent and would never see the
     // shell's "TaskbarCreated" broadcast.
     EXPECT_EQ(GetAncestor(d.hWnd, GA_PARENT), GetDesktopWindow());
     EXPECT_FALSE(IsWindowVisible(d.hWnd));
-}
-
-TEST_F(TrayIconTest, ShowingAddsTheIconOnceHidingAndFreeingRemoveIt) {
+    EXPECT_TRUE(gCalls.empty());
     Tray->SetVisible(true);
     Tray->SetVisible(true);
     ASSERT_EQ(CountCalls(NIM_ADD), 1);
