@@ -199,7 +199,7 @@ TEST_F(PopupMenuTest, FreedItemsLeaveTheirLists) {
 // ------------------------------------------------------------------------------------------------
 // Clicks and radio groups
 
-TEST_F(PopupMenuTest, RadioGroupWithAutoCheck) {
+TEST_F(PopupMenuTest, RadioGroupsAutoCheckAndAClickClosesBeforeOnClickWhichMayRebuildTheMenu) {
     TVeskMenuItem* a = Add(L"a");
     TVeskMenuItem* b = Add(L"b");
     TVeskMenuItem* other = Add(L"other group");
@@ -218,10 +218,7 @@ TEST_F(PopupMenuTest, RadioGroupWithAutoCheck) {
     Menu->ItemClick(b);
     EXPECT_FALSE(a->GetChecked());
     EXPECT_FALSE(b->GetChecked());
-}
 
-TEST_F(PopupMenuTest, ClickClosesBeforeOnClickWhichMayEmptyAndRebuildTheMenu) {
-    TVeskMenuItem* a = Add(L"rebuild");
     a->OnClick = [this, a](TObject* s) {
         EXPECT_EQ(a, s);
         Events.push_back(L"click");
