@@ -219,7 +219,7 @@ protected:
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------
-// The visible window's menus.
+// The visible window: menus, language, backup and restore, links, online services, minimising.
 
 TEST_F(FrameTest, ChecksFollowTheSettingsAndTheRunValue) {
     RunValueGuard guard;
@@ -252,10 +252,7 @@ TEST_F(FrameTest, CaptionButtonsOpenTheirMenusUnderThem) {
     }
 }
 
-// ---------------------------------------------------------------------------------------------
-// The language.
-
-TEST_F(FrameTest, LanguageSubmenuListsTheFilesMarksOnlyTheActiveOneWhichChangesNothing) {
+TEST_F(FrameTest, LanguageSubmenuMarksOnlyTheActiveFileAndASwitchWhoseSettingIsRefusedStillHappens) {
     TfrmView* v = Open();
     TVeskMenuItem* lang = ByTag(v->ppmTrayIcon, mcLanguage);
     EXPECT_EQ(Captions(lang->GetItems()),
@@ -277,6 +274,16 @@ TEST_F(FrameTest, LanguageSubmenuListsTheFilesMarksOnlyTheActiveOneWhichChangesN
     EXPECT_EQ(Launched[0].owner, nullptr);
     EXPECT_EQ(Launched[0].file, TranslatePageUrl);
     EXPECT_EQ(Config.Language, L"English");
+
+    // A language whose setting cannot be written is still switched and the failure reported.
+    Store->RefuseText = L"[CONFIG]";
+    TVeskMenuItem* deutsch = Language(v, L"Deutsch");
+    deutsch->SetChecked(true);  // as the menu's auto-check leaves it
+    EXPECT_THROW(v->LanguageItemClick(deutsch), fw::Exception);
+    EXPECT_EQ(LangFile, AppDir() + L"Languages\\Deutsch.ini");
+    EXPECT_EQ(v->btnUnfinish->GetCaption(), L"Offen");
+    EXPECT_TRUE(Language(v, L"Deutsch")->GetChecked());
+    Store->RefuseText.clear();
 }
 
 TEST_F(FrameTest, SwitchingTheLanguageTranslatesEverythingAtOnceSavesItAndBackAgainRestoresEnglish) {
@@ -324,21 +331,6 @@ TEST_F(FrameTest, SwitchingTheLanguageTranslatesEverythingAtOnceSavesItAndBackAg
     EXPECT_FALSE(Language(v, L"Deutsch")->GetChecked());
 }
 
-TEST_F(FrameTest, ALanguageWhoseSettingCannotBeWrittenIsStillSwitchedAndTheFailureReported) {
-    OpenStore()->RefuseText = L"[CONFIG]";
-    TfrmView* v = Open();
-    TVeskMenuItem* deutsch = Language(v, L"Deutsch");
-    deutsch->SetChecked(true);  // as the menu's auto-check leaves it
-    EXPECT_THROW(v->LanguageItemClick(deutsch), fw::Exception);
-    EXPECT_EQ(LangFile, AppDir() + L"Languages\\Deutsch.ini");
-    EXPECT_EQ(v->btnUnfinish->GetCaption(), L"Offen");
-    EXPECT_TRUE(Language(v, L"Deutsch")->GetChecked());
-    Store->RefuseText.clear();
-}
-
-// ---------------------------------------------------------------------------------------------
-// Backup and restore.
-
 TEST_F(FrameTest, BackupWritesACopyWithoutTheSettingsButNeverOntoTheDataFile) {
     TfrmView* v = Open();
     Add(L"one");
@@ -385,9 +377,6 @@ TEST_F(FrameTest, RestoreAddsOnlyNewRemindersAllOrNoneAndListsThemAtOnceAlsoWith
     EXPECT_EQ(RemindFile->Records[1]->Name, L"new one");
     EXPECT_EQ(v->lbData->Count(), 3);
 }
-
-// ---------------------------------------------------------------------------------------------
-// Links, online services, showing and closing.
 
 TEST_F(FrameTest, LinkButtonsOpenTheirPagesAndTheShareMail) {
     TfrmView* v = Open();
@@ -462,7 +451,7 @@ TEST_F(FrameTest, MinimisingHidesTheWindowWhichHasItsOwnTaskbarButton) {
 }
 
 // ---------------------------------------------------------------------------------------------
-// The visible window with the hidden main window.
+// The hidden main window: closing, start, tray, commands, second start and end.
 
 TEST_F(FrameTest, ClosingTheWindowEndsTheProgramOnlyWithoutActiveReminder) {
     const struct {
@@ -490,9 +479,6 @@ TEST_F(FrameTest, ClosingTheWindowEndsTheProgramOnlyWithoutActiveReminder) {
         DrainQuit();
     }
 }
-
-// ---------------------------------------------------------------------------------------------
-// The hidden main window: creation.
 
 TEST_F(FrameTest, PlainStartOpensTheStoreShowsTheWindowPreparesTrayAndTimerAndPostsANewVersionOnce) {
     auto* m = OpenMain();
@@ -542,9 +528,6 @@ TEST_F(FrameTest, StartWithWindowsAndAnActiveReminderStaysHiddenUntilTheTrayIcon
     EXPECT_TRUE(m->ppmTrayIcon->GetShown());
     m->ppmTrayIcon->CloseMenu();
 }
-
-// ---------------------------------------------------------------------------------------------
-// The hidden main window: start-up timer, tray menu and commands.
 
 TEST_F(FrameTest, TrayMenuItemsAndASecondStartShowTheWindowAndTheMenuFollowsTheLanguage) {
     auto* m = OpenMain();
@@ -679,9 +662,6 @@ TEST_F(FrameTest, ExitAsksOnlyWithAnActiveReminderUnfinishedOrPostponedAndOnlyYe
     EXPECT_EQ(Asked.size(), 2u);
     EXPECT_TRUE(LoopEnds(1000));
 }
-
-// ---------------------------------------------------------------------------------------------
-// The hidden main window: second start and end.
 
 TEST_F(FrameTest, StartupTimerWaitsForTheTaskbarAndTheEndRemovesTheIconKeepsTheNewsIdAndEnds) {
     for (int shown : {77, -1}) {

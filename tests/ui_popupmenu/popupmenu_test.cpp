@@ -197,7 +197,7 @@ TEST_F(PopupMenuTest, FreedItemsLeaveTheirLists) {
 }
 
 // ------------------------------------------------------------------------------------------------
-// Clicks and radio groups
+// Clicks, radio groups, popping up and closing
 
 TEST_F(PopupMenuTest, RadioGroupsAutoCheckAndAClickClosesBeforeOnClickWhichMayRebuildTheMenu) {
     TVeskMenuItem* a = Add(L"a");
@@ -235,9 +235,6 @@ TEST_F(PopupMenuTest, RadioGroupsAutoCheckAndAClickClosesBeforeOnClickWhichMayRe
     ASSERT_EQ(1, Menu->Count());
     EXPECT_EQ(L"new one", Menu->GetItem(0)->GetCaption());
 }
-
-// ------------------------------------------------------------------------------------------------
-// Popping up and closing
 
 TEST_F(PopupMenuTest, PopupWhileShownClosesFirstAVetoStopsItAndAPopupFromTheCloseEventStays) {
     auto* sub = Add(L"sub");
@@ -320,7 +317,7 @@ TEST_F(PopupMenuTest, LevelOneIsLayeredTopmostOwnedInsideTheWorkAreaAndClosesOnD
 }
 
 // ------------------------------------------------------------------------------------------------
-// Measuring
+// Measuring and painting
 
 TEST_F(PopupMenuTest, MeasureRowsMarginsAndMinimumWidth) {
     Menu->SetSubArrowStateCount(0);  // no frames must not break measuring
@@ -343,9 +340,6 @@ TEST_F(PopupMenuTest, MeasureRowsMarginsAndMinimumWidth) {
     Menu->MeasureLevel(1, nullptr);
     EXPECT_EQ(500, Menu->GetLevelWidth(1));
 }
-
-// ------------------------------------------------------------------------------------------------
-// Painting
 
 TEST_F(PopupMenuTest, LevelBitmapHasTransparentShadowMarginAndHotBackground) {
     TVeskMenuItem* a = Add(L"First");
