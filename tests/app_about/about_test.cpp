@@ -69,7 +69,7 @@ protected:
 
 }  // namespace
 
-TEST_F(AboutTest, LanguageFileTextsAndFontReachTheWindowButNotTheVersion) {
+TEST_F(AboutTest, LanguageFileTextsAndFontReachTheWindowButNotTheVersionAndTheAddressesOpen) {
     const int englishWidth = CreateAbout()->lblver->GetWidth();
     UseLanguage(Dir.File(L"Deutsch.ini"),
                 L"[Translation]\r\n"
@@ -79,7 +79,8 @@ TEST_F(AboutTest, LanguageFileTextsAndFontReachTheWindowButNotTheVersion) {
                 // Written in other cases than the window asks for: keys ignore case.
                 L"tfrmabout.LBLVER.caption=Aktuelle Version:\r\n"
                 L"TfrmAbout.lblEmail.caption=E-Mail-Hilfe:\r\n"
-                L"TfrmAbout.lblverinfo.caption=9.99.9\r\n");
+                L"TfrmAbout.lblverinfo.caption=9.99.9\r\n"
+                L"TfrmAbout.lblweb.caption=HTTP://Local.Test/page\r\n");
     TfrmAbout* f = CreateAbout();
     EXPECT_EQ(f->GetCaption(), L"Info");
     EXPECT_EQ(f->lblver->GetCaption(), L"Aktuelle Version:");
@@ -99,11 +100,8 @@ TEST_F(AboutTest, LanguageFileTextsAndFontReachTheWindowButNotTheVersion) {
     GetFileVersion(self, info);
     ASSERT_NE(info.dwFileVersionMS, 0u) << "the test program carries no version resource";
     EXPECT_EQ(f->lblverinfo->GetCaption(), VersionText(info));
-}
 
-TEST_F(AboutTest, ClickingTheAddressesOpensThemAndTheOtherTextsNothing) {
-    UseLanguage(Dir.File(L"Test.ini"), L"[Translation]\r\nTfrmAbout.lblweb.caption=HTTP://Local.Test/page\r\n");
-    TfrmAbout* f = CreateAbout();
+    // Clicking the addresses opens them, the other texts nothing.
     f->Show();
     for (fw::TControl* c : std::initializer_list<fw::TControl*>{f->lbl1, f->lblver, f->lblverinfo, f->lblemail,
                                                                  f->lblhome, f->lblthanks})

@@ -68,7 +68,7 @@ TEST_F(BaseFormTest, WindowButtonsAndLabelsTakeTheLanguageFontAndCaptionsOnceOnl
     EXPECT_EQ(f->btnPlain->GetCaption(), L"Plain button");
 }
 
-TEST_F(BaseFormTest, WithoutLanguageFileTheDescriptionAppliesAndALaterFileReachesNewWindows) {
+TEST_F(BaseFormTest, WithoutLanguageFileTheDescriptionAppliesALaterFileReachesNewWindowsAndOwnSteps) {
     auto* plain = Create<TfrmBaseProbe>();
     ExpectFace(plain->GetFont(), L"Tahoma", 8, DEFAULT_CHARSET, "window");
     EXPECT_EQ(plain->GetCaption(), L"Probe caption");
@@ -80,13 +80,10 @@ TEST_F(BaseFormTest, WithoutLanguageFileTheDescriptionAppliesAndALaterFileReache
     auto* after = Create<TfrmBaseProbe>();
     EXPECT_EQ(after->btnBold->GetCaption(), L"Fett");
     EXPECT_GT(after->lblPlain->GetWidth(), shortWidth);
-}
-
-TEST_F(BaseFormTest, CreationReachesTheDerivedLanguageStep) {
-    UseLanguage(Dir.File(L"Test.ini"), kLang);
-    auto* f = Create<TfrmBaseOverride>();
-    EXPECT_EQ(f->OwnApplies, 1);
-    // The base version did not run: caption and font are the description's.
-    EXPECT_EQ(f->GetCaption(), L"Own caption");
-    EXPECT_EQ(f->GetFont()->GetName(), L"Tahoma");
+    // A window with its own language step: creation reaches it, not the base version (caption and
+    // font stay the description's).
+    auto* own = Create<TfrmBaseOverride>();
+    EXPECT_EQ(own->OwnApplies, 1);
+    EXPECT_EQ(own->GetCaption(), L"Own caption");
+    EXPECT_EQ(own->GetFont()->GetName(), L"Tahoma");
 }

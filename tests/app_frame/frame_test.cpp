@@ -221,23 +221,20 @@ protected:
 // ---------------------------------------------------------------------------------------------
 // The visible window: menus, language, backup and restore, links, online services, minimising.
 
-TEST_F(FrameTest, ChecksFollowTheSettingsAndTheRunValue) {
+TEST_F(FrameTest, MenuChecksFollowTheSettingsAndTheCaptionButtonsOpenTheMenusUnderThem) {
     RunValueGuard guard;
     OpenStore();
+    TfrmView* v = nullptr;
     for (bool on : {true, false}) {
+        if (v) v->Free();
         Config.AutoUpdate = on;
         Config.CheckNews = !on;
         RunValueGuard::Set(on);
-        TfrmView* v = Open();
+        v = Open();
         EXPECT_EQ(ByTag(v->ppmTrayIcon, mcAutoUpdate)->GetChecked(), on);
         EXPECT_EQ(ByTag(v->ppmTrayIcon, mcCheckNews)->GetChecked(), !on);
         EXPECT_EQ(ByTag(v->ppmTrayIcon, mcStartWithWindows)->GetChecked(), on);
-        v->Free();
     }
-}
-
-TEST_F(FrameTest, CaptionButtonsOpenTheirMenusUnderThem) {
-    TfrmView* v = Open();
     v->SetBounds(40, 30, v->GetWidth(), v->GetHeight());
     // Each menu opens at its button's left edge, where the caption bar ends below it.
     for (auto [button, menu] : {std::pair{vnbMenu, v->ppmTrayIcon}, std::pair{vnbSkin, v->qzpmn1}}) {
@@ -250,6 +247,12 @@ TEST_F(FrameTest, CaptionButtonsOpenTheirMenusUnderThem) {
         EXPECT_EQ(menu->GetLevelForm(1)->GetTop(), p.y);
         menu->CloseMenu();
     }
+    // The hidden main window owns the application's button; the visible window asks for its own.
+    EXPECT_NE(GetWindowLongW(v->GetHandle(), GWL_EXSTYLE) & WS_EX_APPWINDOW, 0);
+    // Minimising hides it.
+    v->Perform(WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    EXPECT_FALSE(v->GetVisible());
+    EXPECT_FALSE(IsIconic(v->GetHandle()));
 }
 
 TEST_F(FrameTest, LanguageSubmenuMarksOnlyTheActiveFileAndASwitchWhoseSettingIsRefusedStillHappens) {
@@ -439,15 +442,6 @@ TEST_F(FrameTest, OnlineServicesAreStartedWithTheWindowAndGetThePanelsEvents) {
     const std::vector<std::pair<int, fw::TObject*>> want = {{1, v->imgad}, {2, v->imgad}, {3, v->imgad}, {4, v->imgad}};
     ASSERT_GE(online_.panel.size(), 4u);
     EXPECT_EQ(std::vector(online_.panel.begin(), online_.panel.begin() + 4), want);
-}
-
-TEST_F(FrameTest, MinimisingHidesTheWindowWhichHasItsOwnTaskbarButton) {
-    TfrmView* v = Open();
-    // The hidden main window owns the application's button; the visible window asks for its own.
-    EXPECT_NE(GetWindowLongW(v->GetHandle(), GWL_EXSTYLE) & WS_EX_APPWINDOW, 0);
-    v->Perform(WM_SYSCOMMAND, SC_MINIMIZE, 0);
-    EXPECT_FALSE(v->GetVisible());
-    EXPECT_FALSE(IsIconic(v->GetHandle()));
 }
 
 // ---------------------------------------------------------------------------------------------
