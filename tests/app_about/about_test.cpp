@@ -15,13 +15,6 @@ using namespace testsupport;
 
 namespace {
 
-// Stands in for the visible window, which carries the title-bar look the about window borrows.
-class TViewStandIn : public fw::TForm {
-public:
-    FW_CLASSNAME(TViewStandIn)
-    TViewStandIn(const fw::TFormKey& Key, fw::TComponent* AOwner) : TForm(Key, AOwner) {}
-};
-
 class AboutTest : public AppWindowTest {
 protected:
     void TearDown() override {
@@ -30,9 +23,10 @@ protected:
         UseLanguage(L"");
     }
     TfrmAbout* CreateAbout() { return Own(fw::TForm::CreateForm<TfrmAbout>(nullptr)); }
-    // A live window named like the visible window, with its title-bar look "vkncrsrc1".
+    // Stands in for the visible window: named like it, with its title-bar look "vkncrsrc1", which
+    // the about window borrows.
     TVeskNcResource* CreateViewStandIn() {
-        auto* v = Own(fw::TForm::CreateNew<TViewStandIn>(nullptr));
+        auto* v = Own(fw::TForm::CreateNew<TPlainForm>(nullptr));
         v->SetName(L"frmView");
         TVeskNcResource* r = NcSkinResource(v);
         r->SetName(L"vkncrsrc1");
