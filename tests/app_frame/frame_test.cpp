@@ -474,7 +474,7 @@ TEST_F(FrameTest, ClosingTheWindowEndsTheProgramOnlyWithoutActiveReminder) {
     }
 }
 
-TEST_F(FrameTest, PlainStartOpensTheStoreShowsTheWindowAndPostsANewVersionRecordedAtTheEnd) {
+TEST_F(FrameTest, PlainStartShowsTheWindowPostsANewVersionAndASessionEndWritesTheSettingsWithoutEnding) {
     auto* m = OpenMain();
     EXPECT_EQ(fw::Application->GetMainForm(), m);
     EXPECT_EQ(AppDataDir, Dir.Path() + L"\\Vesk_Reminder\\");
@@ -485,13 +485,24 @@ TEST_F(FrameTest, PlainStartOpensTheStoreShowsTheWindowAndPostsANewVersionRecord
     EXPECT_EQ(frmView->GetOwner(), m);
     EXPECT_TRUE(frmView->GetVisible());
     EXPECT_FALSE(IsWindowVisible(m->GetHandle()));
-    // A changed version is posted, and recorded in the data file at the end, so the next start
-    // posts nothing.
+    // A changed version is posted and recorded in memory only so far.
     EXPECT_EQ(online_.posted,
               (std::vector<std::pair<std::wstring, std::wstring>>{{AppVersionText(), Config.MachineGuid}}));
+    ASSERT_EQ(Config.SetupVer, AppVersionText());
+    online_.shownNewsId = 12;
+    // A session that goes on changes nothing.
+    SendMessageW(m->GetHandle(), WM_ENDSESSION, 0, 0);
+    EXPECT_NE(fw::TIniFile(MainDataFile()).ReadString(L"CONFIG", L"SetupVer", L""), AppVersionText());
+    // Windows ends the process after this message without destroying any window: the settings
+    // must be on disk by then.
+    SendMessageW(m->GetHandle(), WM_ENDSESSION, 1, 0);
+    fw::TIniFile ini(MainDataFile());
+    EXPECT_EQ(ini.ReadString(L"CONFIG", L"SetupVer", L""), AppVersionText());
+    EXPECT_EQ(ini.ReadInteger(L"CONFIG", L"NEWSID", 0), 12);
+    EXPECT_TRUE(gEnded.empty());
+    EXPECT_FALSE(LoopEnds(100));
     FreeMain();
     EXPECT_EQ(gEnded, std::vector<UINT>{0});
-    EXPECT_EQ(fw::TIniFile(MainDataFile()).ReadString(L"CONFIG", L"SetupVer", L""), AppVersionText());
 }
 
 TEST_F(FrameTest, StartWithWindowsAndAnActiveReminderStaysHiddenUntilTheTrayIconIsClicked) {
@@ -687,23 +698,6 @@ TEST_F(FrameTest, StartupTimerWaitsForTheTaskbarAndTheEndRemovesTheIconKeepsTheN
         EXPECT_EQ(fw::TIniFile(MainDataFile()).ReadInteger(L"CONFIG", L"NEWSID", 0), shown < 0 ? 5 : shown);
         DrainQuit();
     }
-}
-
-TEST_F(FrameTest, SessionEndWritesTheSettingsWithoutEndingTheProgram) {
-    auto* m = OpenMain();  // a new version: recorded in memory only so far
-    ASSERT_EQ(Config.SetupVer, AppVersionText());
-    online_.shownNewsId = 12;
-    // A session that goes on changes nothing.
-    SendMessageW(m->GetHandle(), WM_ENDSESSION, 0, 0);
-    EXPECT_NE(fw::TIniFile(MainDataFile()).ReadString(L"CONFIG", L"SetupVer", L""), AppVersionText());
-    // Windows ends the process after this message without destroying any window: the settings
-    // must be on disk by then.
-    SendMessageW(m->GetHandle(), WM_ENDSESSION, 1, 0);
-    fw::TIniFile ini(MainDataFile());
-    EXPECT_EQ(ini.ReadString(L"CONFIG", L"SetupVer", L""), AppVersionText());
-    EXPECT_EQ(ini.ReadInteger(L"CONFIG", L"NEWSID", 0), 12);
-    EXPECT_TRUE(gEnded.empty());
-    EXPECT_FALSE(LoopEnds(100));
 }
 
 // ---------------------------------------------------------------------------------------------
