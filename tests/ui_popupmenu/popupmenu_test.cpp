@@ -401,7 +401,7 @@ TEST_F(PopupMenuTest, ImageListColumnAndImages) {
 // ------------------------------------------------------------------------------------------------
 // Mouse and submenus
 
-TEST_F(PopupMenuTest, HoverOpensSubmenusAndSeparatorsClearTheHotItem) {
+TEST_F(PopupMenuTest, HoverOpensSubmenusAClickRunsOnlyALeafAndEmptyingOrFreeingClosesEveryLevel) {
     TVeskMenuItem* a = Add(L"a");
     TVeskMenuItem* line = Add(L"-");
     TVeskMenuItem* p = Add(L"parent");
@@ -411,6 +411,9 @@ TEST_F(PopupMenuTest, HoverOpensSubmenusAndSeparatorsClearTheHotItem) {
     TVeskMenuItem* off = Add(L"disabled parent");
     off->SetEnabled(false);
     NewItem(L"x", off);
+    TVeskMenuItem* b = Add(L"b");
+    int runs = 0;
+    for (auto* i : {a, b, p, c1}) i->OnClick = [&runs](TObject*) { ++runs; };
     Menu->Popup(50, 50);
 
     EXPECT_EQ(p, Hover(1, Centre(p)));
@@ -419,14 +422,12 @@ TEST_F(PopupMenuTest, HoverOpensSubmenusAndSeparatorsClearTheHotItem) {
     TVeskMenuForm* l2 = Menu->GetLevelForm(2);
     EXPECT_EQ(l1->GetLeft() + l1->GetWidth() - 5, l2->GetLeft());
     EXPECT_EQ(l1->GetTop() + p->GetItemRect().Top, l2->GetTop());
-
     // Level 2: hovering an item with children opens level 3.
     Move(2, Centre(c2));
     EXPECT_NE(nullptr, Level(3));
     Move(2, Centre(c1));
     Pump(20);
     EXPECT_EQ(nullptr, Level(3));
-
     // Leaving every item clears the hot item, the open submenu stays. One hot item serves the
     // whole menu: a move over level 1 does not clear a hot item of level 2.
     EXPECT_EQ(c1, Hover(1, TPoint(1, 1)));
@@ -440,7 +441,30 @@ TEST_F(PopupMenuTest, HoverOpensSubmenusAndSeparatorsClearTheHotItem) {
     EXPECT_EQ(a, Hover(1, Centre(a)));
     Pump(20);
     EXPECT_EQ(nullptr, Level(2));
+
+    // A release off the pressed item runs nothing.
+    Down(1, Centre(a));
+    EXPECT_EQ(a, Menu->GetPressedItem());
+    Move(1, Centre(b));
+    EXPECT_EQ(nullptr, Menu->GetPressedItem());
+    Up(1, Centre(b));
+    // A press and release on the parent does nothing; a click on a leaf of level 2 runs it and
+    // closes every level.
+    Move(1, Centre(p));
+    HWND h1 = Level(1), h2 = Level(2);
+    ASSERT_NE(nullptr, h2);
+    Click(1, Centre(p));
+    EXPECT_EQ(0, runs);
+    EXPECT_TRUE(Menu->GetShown());
+    Click(2, Centre(c1));
+    EXPECT_EQ(1, runs);
+    EXPECT_FALSE(Menu->GetShown());
+    Pump(30);
+    EXPECT_FALSE(IsWindow(h1));
+    EXPECT_FALSE(IsWindow(h2));
+
     // Emptying the menu while it shows three levels closes the submenus.
+    Menu->Popup(50, 50);
     Move(1, Centre(p));
     Move(2, Centre(c2));
     ASSERT_NE(nullptr, Level(3));
@@ -449,38 +473,9 @@ TEST_F(PopupMenuTest, HoverOpensSubmenusAndSeparatorsClearTheHotItem) {
     EXPECT_EQ(nullptr, Menu->GetLevelForm(2));
     EXPECT_EQ(nullptr, Menu->GetLevelForm(3));
     Move(1, TPoint(20, 20));
-}
-
-TEST_F(PopupMenuTest, ClickOnSubmenuItemRunsItAndClosesEveryLevel) {
-    TVeskMenuItem* p = Add(L"parent");
-    TVeskMenuItem* c = NewItem(L"child", p);
-    TVeskMenuItem* a = Add(L"a");
-    TVeskMenuItem* b = Add(L"b");
-    int runs = 0;
-    c->OnClick = [&runs](TObject*) { ++runs; };
-    p->OnClick = a->OnClick = b->OnClick = c->OnClick;
-    Menu->Popup(50, 50);
-    // A release off the pressed item runs nothing.
-    Move(1, Centre(a));
-    Down(1, Centre(a));
-    EXPECT_EQ(a, Menu->GetPressedItem());
-    Move(1, Centre(b));
-    EXPECT_EQ(nullptr, Menu->GetPressedItem());
-    Up(1, Centre(b));
-    // A press and release on the parent does nothing.
-    Move(1, Centre(p));
-    HWND h1 = Level(1), h2 = Level(2);
-    ASSERT_NE(nullptr, h2);
-    Click(1, Centre(p));
-    EXPECT_EQ(0, runs);
-    EXPECT_TRUE(Menu->GetShown());
-    Click(2, Centre(c));
-    EXPECT_EQ(1, runs);
-    EXPECT_FALSE(Menu->GetShown());
-    Pump(30);
-    EXPECT_FALSE(IsWindow(h1));
-    EXPECT_FALSE(IsWindow(h2));
     // Freed while shown, the menu takes its windows along.
+    p = Add(L"p");
+    NewItem(L"c", p);
     Menu->Popup(50, 50);
     Move(1, Centre(p));
     h1 = Level(1), h2 = Level(2);
