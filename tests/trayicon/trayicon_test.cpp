@@ -248,15 +248,31 @@ TEST_F(TrayIconTest, RightReleasePopsTheMenuUpAtTheCursorAndFreedReferencesAreFo
     Callback(WM_RBUTTONUP);
 }
 
-TEST_F(TrayIconTest, TaskbarCreatedAndSessionEnd) {
+TEST_F(TrayIconTest, BalloonTaskbarCreatedAndSessionEnd) {
     const UINT taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
     SendMessageW(Window(), taskbarCreated, 0, 0);
     EXPECT_EQ(CountCalls(NIM_ADD), 0);
     Tray->SetVisible(true);
+    // The balloon is shown through a change of the icon and cleared when it goes.
+    Log();
+    Tray->SetBalloonText(L"Title", L"Some text");
+    Tray->SetBalloonFlags(bfWarning);
+    Tray->ShowBalloonHint();
+    EXPECT_EQ(gCalls.back().Action, static_cast<DWORD>(NIM_MODIFY));
+    EXPECT_NE(Last().uFlags & NIF_INFO, 0u);
+    EXPECT_EQ(Last().dwInfoFlags, static_cast<DWORD>(NIIF_WARNING));
+    EXPECT_EQ(std::wstring(Last().szInfo), L"Some text");
+    Callback(NIN_BALLOONUSERCLICK);
+    EXPECT_EQ(Events, (Ev{L"balloon"}));
+    for (UINT gone : {NIN_BALLOONTIMEOUT, NIN_BALLOONHIDE}) {
+        Tray->ShowBalloonHint();
+        Callback(gone);
+        EXPECT_EQ(Tray->GetData().uFlags & NIF_INFO, 0u);
+    }
+    // A new taskbar gets the visible icon again.
     SendMessageW(Window(), taskbarCreated, 0, 0);
     EXPECT_EQ(CountCalls(NIM_ADD), 2);
     EXPECT_EQ(Last().hIcon, Tray->GetCurrentIcon()->GetHandle());
-
     EXPECT_EQ(SendMessageW(Window(), WM_QUERYENDSESSION, 0, 0), 1);
     SendMessageW(Window(), WM_ENDSESSION, FALSE, 0);
     EXPECT_EQ(CountCalls(NIM_DELETE), 0);
@@ -301,25 +317,6 @@ TEST_F(TrayIconTest, IconIndexAndAnimationTakeTheListsImagesAndKeepTheIconOutsid
     EXPECT_EQ(Last().hIcon, Tray->GetCurrentIcon()->GetHandle());
     Tray->SetVisible(false);
     EXPECT_FALSE(Tray->GetAnimateTimer()->GetEnabled());
-}
-
-TEST_F(TrayIconTest, BalloonIsShownThroughModifyAndClearedWhenItGoes) {
-    Log();
-    Tray->SetVisible(true);
-    Tray->SetBalloonText(L"Title", L"Some text");
-    Tray->SetBalloonFlags(bfWarning);
-    Tray->ShowBalloonHint();
-    EXPECT_EQ(gCalls.back().Action, static_cast<DWORD>(NIM_MODIFY));
-    EXPECT_NE(Last().uFlags & NIF_INFO, 0u);
-    EXPECT_EQ(Last().dwInfoFlags, static_cast<DWORD>(NIIF_WARNING));
-    EXPECT_EQ(std::wstring(Last().szInfo), L"Some text");
-    Callback(NIN_BALLOONUSERCLICK);
-    EXPECT_EQ(Events, (Ev{L"balloon"}));
-    for (UINT gone : {NIN_BALLOONTIMEOUT, NIN_BALLOONHIDE}) {
-        Tray->ShowBalloonHint();
-        Callback(gone);
-        EXPECT_EQ(Tray->GetData().uFlags & NIF_INFO, 0u);
-    }
 }
 
 // The real shell accepts the block: the icon is added, changed and removed.
