@@ -329,9 +329,7 @@ TEST_F(FrameTest, SwitchingTheLanguageTranslatesEverythingAtOnceSavesItAndBackAg
     EXPECT_EQ(texts(), (Texts{L"Vesk Reminder", L"Unfinished", L"Completed", L"Once", L"Yes", L"NO",
                               L"Follow us on Facebook", L"Current Version:" + AppVersionText(), L"Online Help",
                               L"Backup"}));
-    EXPECT_EQ(v->GetFont()->GetName(), L"Tahoma");
-    EXPECT_EQ(v->btnUnfinish->GetFontNormal()->GetSize(), 8);
-    EXPECT_FALSE(Language(v, L"Deutsch")->GetChecked());
+    EXPECT_EQ(v->btnUnfinish->GetFontNormal()->GetName(), L"Tahoma");
 }
 
 TEST_F(FrameTest, BackupWritesACopyWithoutTheSettingsButNeverOntoTheDataFile) {
