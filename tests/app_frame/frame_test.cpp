@@ -398,17 +398,11 @@ TEST_F(FrameTest, LinkButtonsOpenTheirPagesAndTheShareMail) {
     ASSERT_EQ(mail.rfind(head, 0), 0u);
     const size_t body = mail.find(L"&body=");
     ASSERT_NE(body, std::wstring::npos);
-    auto decode = [](const std::wstring& s) {
-        std::string bytes;
-        for (size_t i = 0; i < s.size(); ++i) {
-            if (s[i] == L'%' && i + 2 < s.size()) {
-                bytes += static_cast<char>(std::stoi(fw::WideToUtf8(s.substr(i + 1, 2)), nullptr, 16));
-                i += 2;
-            } else {
-                bytes += static_cast<char>(s[i]);
-            }
-        }
-        return fw::Utf8ToWide(bytes);
+    // Each byte back from its code (the texts are plain ASCII).
+    auto decode = [](std::wstring s) {
+        for (size_t i = s.find(L'%'); i != std::wstring::npos; i = s.find(L'%', i + 1))
+            s.replace(i, 3, 1, static_cast<wchar_t>(std::stoi(s.substr(i + 1, 2), nullptr, 16)));
+        return s;
     };
     EXPECT_EQ(decode(mail.substr(head.size(), body - head.size())), L"Please Try Vesk Reminder!");
     const std::wstring text = decode(mail.substr(body + 6));

@@ -502,7 +502,7 @@ protected:
     TPoint DownButton;
 };
 
-TEST_F(ScrollTest, HoldingTheDownButtonRepeatsUntilReleaseOrCloseAndStopsAtTheEnd) {
+TEST_F(ScrollTest, HoldingTheDownButtonRepeatsUntilReleaseOrCloseAndStepsStopAtTheTop) {
     Move(1, DownButton);
     EXPECT_TRUE(Menu->GetLevelDownHot(1));
     Down(1, DownButton);
