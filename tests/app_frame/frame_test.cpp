@@ -444,7 +444,8 @@ TEST_F(FrameTest, ClosingTheWindowEndsTheProgramOnlyWithoutActiveReminder) {
         const char* name;
         double end;  // of the one reminder
         bool closeButton, ends;
-    } cases[] = {{"active, the title bar's close button", 0, true, false},
+    } cases[] = {{"active, Close", 0, false, false},
+                 {"active, the title bar's close button", 0, true, false},
                  {"finished, Close", fw::Now() - 1, false, true},
                  {"finished, the title bar's close button", fw::Now() - 1, true, true}};
     for (const auto& c : cases) {
