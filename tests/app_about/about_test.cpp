@@ -1,6 +1,5 @@
-// The about window: the program's version, texts from the language file with their fallbacks,
-// the two links through the launcher seam, the frame taken from the visible window's look, the
-// modal run of the menu command, and the picture as it is painted.
+// The about window: version, language texts and fallbacks, links, the visible window's look, the
+// modal run of the menu command, the painted picture.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -23,8 +22,7 @@ protected:
         UseLanguage(L"");
     }
     TfrmAbout* CreateAbout() { return Own(fw::TForm::CreateForm<TfrmAbout>(nullptr)); }
-    // Stands in for the visible window: named like it, with its title-bar look "vkncrsrc1", which
-    // the about window borrows.
+    // The visible window's stand-in: its name and the title-bar look the about window borrows.
     TVeskNcResource* CreateViewStandIn() {
         auto* v = Own(fw::TForm::CreateNew<TPlainForm>(nullptr));
         v->SetName(L"frmView");

@@ -1,6 +1,5 @@
-// The base window: the language's font on the window, its skinned buttons and labels with their
-// size offsets, captions from the language file with the description as the last fallback, and
-// the creation step reaching a derived window's own language step.
+// The base window: the language's font and captions (the description as fallback) on the window
+// and its skinned buttons and labels with size offsets; a derived window's own language step.
 #include <gtest/gtest.h>
 
 #include "app_window_test.h"
@@ -80,8 +79,7 @@ TEST_F(BaseFormTest, WithoutLanguageFileTheDescriptionAppliesALaterFileReachesNe
     auto* after = Create<TfrmBaseProbe>();
     EXPECT_EQ(after->btnBold->GetCaption(), L"Fett");
     EXPECT_GT(after->lblPlain->GetWidth(), shortWidth);
-    // A window with its own language step: creation reaches it, not the base version (caption and
-    // font stay the description's).
+    // A window with its own language step: creation runs it instead of the base version.
     auto* own = Create<TfrmBaseOverride>();
     EXPECT_EQ(own->OwnApplies, 1);
     EXPECT_EQ(own->GetCaption(), L"Own caption");

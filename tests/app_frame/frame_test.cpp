@@ -145,8 +145,7 @@ protected:
     TRmRecordStruct* Add(const std::wstring& name, double end = 0) {
         auto* r = new TRmRecordStruct;
         r->Name = name;
-        // From one base time, so that a record added again with the same counter lands in the
-        // same section however long the test took in between.
+        // From one base time: the same counter gives the same section however long the test ran.
         r->CreateDateTime = base_ + 0.001 * (++created_);
         r->LastTime = r->CreateDateTime;
         r->Period = 1;
@@ -486,8 +485,7 @@ TEST_F(FrameTest, PlainStartShowsTheWindowPostsANewVersionAndASessionEndWritesTh
     // A session that goes on changes nothing.
     SendMessageW(m->GetHandle(), WM_ENDSESSION, 0, 0);
     EXPECT_NE(fw::TIniFile(MainDataFile()).ReadString(L"CONFIG", L"SetupVer", L""), AppVersionText());
-    // Windows ends the process after this message without destroying any window: the settings
-    // must be on disk by then.
+    // Windows then ends the process without destroying any window: the settings must be saved.
     SendMessageW(m->GetHandle(), WM_ENDSESSION, 1, 0);
     fw::TIniFile ini(MainDataFile());
     EXPECT_EQ(ini.ReadString(L"CONFIG", L"SetupVer", L""), AppVersionText());
@@ -553,8 +551,7 @@ TEST_F(FrameTest, WebPageCommandsAndF1OpenTheirAddressesAndOtherTagsDoNothing) {
     for (int tag : {mcOnlineHelp, mcForum, mcHomePage, mcContact})
         frmView->ppmTrayIcon->ItemClick(ByTag(frmView->ppmTrayIcon, tag));
     for (int tag : {0, 7, 11, -1}) m->MenuItemClick(Item(tag));
-    // F1 for any window (the hook sees every queued message of the program); in the visible
-    // window the key opens the help once, not once more by the window.
+    // F1 in any window (the hook sees every queued message), once only in the visible window.
     PostMessageW(m->GetHandle(), WM_KEYDOWN, VK_F1, 1);
     PostMessageW(m->GetHandle(), WM_KEYDOWN, VK_F2, 1);
     PostMessageW(frmView->GetHandle(), WM_KEYDOWN, VK_F1, 1);
@@ -732,8 +729,7 @@ TShot FrameShot(TVeskCoustomPaintor* P) {
 }  // namespace
 
 TEST_F(FrameTest, EveryTextOnASkinIsReadableOnItAndTheFramesShowTheSkinsBorder) {
-    // The desktop composes windows (as Windows from Vista on does, and Wine does when it claims a
-    // recent Windows): the frames keep their border there too.
+    // A composing desktop (Windows from Vista on, Wine claiming one) keeps the frames' border.
     NcCompositionEnabledProc = [] { return true; };
     OpenStore();
     TRmRecordStruct* first = Add(L"Water the plants");
@@ -748,9 +744,8 @@ TEST_F(FrameTest, EveryTextOnASkinIsReadableOnItAndTheFramesShowTheSkinsBorder) 
     box->Show();
     Pump(50);
 
-    // A text's pixels are those that differ between a shot with it and one without it; their
-    // strongest contrast against the pixel under them is the text's colour on the skin (the
-    // weaker ones are its smoothed edges).
+    // A text's pixels differ between shots with and without it; their strongest contrast with the
+    // pixel under them is the text's colour on the skin (the weaker ones are smoothed edges).
     auto readable = [](const std::string& name, const RECT& area, const std::function<TShot()>& shot,
                        const std::function<void(bool)>& text) {
         SCOPED_TRACE(name);

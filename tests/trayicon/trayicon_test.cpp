@@ -94,8 +94,7 @@ protected:
     void Callback(UINT MouseMessage) { SendMessageW(Window(), WM_USER + 1, Tray->GetData().uID, MouseMessage); }
     const NOTIFYICONDATAW& Last() const { return gCalls.back().Data; }
 
-    // Every event of the tray as a word: presses and releases with their button (L, R, M) and the
-    // mouse buttons of their shift state (l, r, m).
+    // Each event as a word: press/release, its button (L, R, M), shift-state buttons (l, r, m).
     void Log() {
         auto mouse = [this](const wchar_t* Name, fw::TObject* s, fw::TMouseButton b, fw::TShiftState sh, int x, int y) {
             Events.push_back(Name + std::wstring(b == fw::mbLeft ? L"L" : b == fw::mbRight ? L"R" : L"M") + Buttons(sh));
@@ -130,8 +129,7 @@ TEST_F(TrayIconTest, CreationTouchesNoShellShowingAddsTheIconOnceHidingAndFreein
     EXPECT_EQ(d.cbSize, 936u);
     EXPECT_EQ(d.uCallbackMessage, 0x401u);
     EXPECT_EQ(std::wstring(d.szTip), L"Tray Test");
-    // A message-only window would have HWND_MESSAGE's window as parent and would never see the
-    // shell's "TaskbarCreated" broadcast.
+    // Not message-only: such a window never sees the shell's "TaskbarCreated" broadcast.
     EXPECT_EQ(GetAncestor(d.hWnd, GA_PARENT), GetDesktopWindow());
     EXPECT_FALSE(IsWindowVisible(d.hWnd));
     EXPECT_TRUE(gCalls.empty());
@@ -139,8 +137,7 @@ TEST_F(TrayIconTest, CreationTouchesNoShellShowingAddsTheIconOnceHidingAndFreein
     Tray->SetVisible(true);
     ASSERT_EQ(CountCalls(NIM_ADD), 1);
     EXPECT_EQ(gCalls[0].Data.hWnd, Window());
-    // Without an Icon of its own the executable's small icon is shown, not the application's
-    // icon of the default size.
+    // Without an Icon, the executable's small icon, not the application's default-size one.
     EXPECT_NE(gCalls[0].Data.hIcon, nullptr);
     EXPECT_EQ(gCalls[0].Data.hIcon, Tray->GetCurrentIcon()->GetHandle());
     EXPECT_EQ(Tray->GetCurrentIcon()->GetWidth(), GetSystemMetrics(SM_CXSMICON));
@@ -209,8 +206,7 @@ TEST_F(TrayIconTest, ShellCallbacksBecomeMouseEvents) {
 
 TEST_F(TrayIconTest, ReleaseArrivingWhileTheClickIsHandledDoesNotClickAgain) {
     int clicks = 0;
-    // The handler runs a message loop (a window shown, a box asked) in which the next release
-    // arrives.
+    // The handler runs a message loop (a window shown, a box asked) that brings the next release.
     Tray->OnClick = [&](fw::TObject*) {
         if (++clicks == 1) Callback(WM_LBUTTONUP);
     };

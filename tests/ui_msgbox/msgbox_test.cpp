@@ -1,7 +1,5 @@
-// The message box: the dialog's layout (margins and spacing from the form font's average
-// character, the button row, the one-line or wrapped message, the icon of the type, the buttons
-// it can show) and the box shown modally (keys and clicks answer, a second call while a box is
-// open returns 2, the frame and background are painted by the component while attached).
+// The message box: the layout of the dialog's parts, and the box shown modally (keys and clicks
+// answer, a second call returns 2, the component paints frame and background, freeing).
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -32,8 +30,7 @@ class MsgBoxTest : public testsupport::WindowTest {
 protected:
     void SetUp() override {
         WindowTest::SetUp();
-        // As in the program, a hidden main window exists before any box is shown (it owns the
-        // other windows).
+        // As in the program, a hidden main window (the others' owner) exists before any box.
         if (!fw::Application->GetMainForm()) fw::TForm::CreateNew<fw::TForm>(fw::Application);
         NcCompositionEnabledProc = [] { return false; };
         Resource = Own(testsupport::NcSkinResource());
@@ -116,8 +113,7 @@ TEST_F(MsgBoxTest, AShortMessageStandsOnOneLineBesideTheIconAboveACentredRow) {
     fw::TImage* image = ImageOf(f);
     ASSERT_EQ(buttons.size(), 2u);
     ASSERT_TRUE(label && image);
-    // 320-pixel strip of four frames: 80 each, a gap between them, the row centred and here the
-    // widest part of the dialog.
+    // 320-pixel strip of four frames: 80 each; the centred row is the widest part here.
     EXPECT_EQ(buttons[0]->GetWidth(), 80);
     EXPECT_GT(RowWidth(buttons), 160);
     EXPECT_EQ(buttons[0]->GetLeft(), f->GetClientWidth() - buttons[1]->GetBoundsRect().Right);
@@ -168,8 +164,7 @@ TEST_F(MsgBoxTest, OnlyTheButtonsItCanCaptionAreShownAndATypeWithoutIconLeavesNo
 }
 
 TEST_F(MsgBoxTest, ButtonWidthIsTheFrameRoundedHalfToEvenOrZeroWithoutFrames) {
-    // 330 / 4 = 82.5 gives 82, 326 / 4 = 81.5 gives 82; no frames: buttons of width 0 (no
-    // division by zero), the row is just the gap between them.
+    // 82.5 and 81.5 both give 82; no frames: width 0 (no division by zero), the row is the gap.
     const struct {
         int strip, frames, width;
     } rows[] = {{330, 4, 82}, {326, 4, 82}, {320, 0, 0}};
@@ -254,8 +249,7 @@ TEST_F(MsgBoxTest, ModalBoxIsPaintedByItAnswersEnterAClickAndCloseAndIsFreedAfte
 }
 
 TEST_F(MsgBoxTest, ABoxOwnedByAWindowAnswersASecondCallWithCancelRaisesItselfAndLeavesTheWindowAlone) {
-    // As placed on the program's visible window: owned by it and loaded with it, yet attached to
-    // nothing until a box is shown, and detached again afterwards.
+    // As on the visible window: owned and loaded with it, attached only while a box shows.
     auto* owner = fw::TForm::CreateNew<fw::TForm>(nullptr);
     const std::shared_ptr<bool> ownerAlive = owner->AliveToken();
     auto* box = new TVeskMsgBox(owner);

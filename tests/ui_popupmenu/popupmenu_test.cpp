@@ -1,6 +1,5 @@
-// The skinned popup menu: item tree, shortcuts (and their codes and English text), clicks and
-// radio groups, popping up and closing, measuring and painting of the levels, submenus,
-// scrolling and the scroll repeat.
+// The skinned popup menu: shortcuts (and their text), clicks and radio groups, popping up and
+// closing, measuring and painting the levels, submenus, scrolling and its repeat.
 #include <gtest/gtest.h>
 
 #include "VeskDrawing.h"
@@ -45,8 +44,7 @@ protected:
         Menu->OnPopup = [this](TObject*) { Events.push_back(L"popup"); };
         ApplySkins();
     }
-    // The skins and values the program's menus use (every test's menu has them); an opaque white
-    // background makes items and text stand out exactly.
+    // The skins and values of the program's menus; a white background makes items stand out.
     void ApplySkins(bool WhiteBackground = false) {
         Menu->SetAlphaWidth(5);
         Menu->SetMenuBarWidth(40);
@@ -349,8 +347,7 @@ TEST_F(PopupMenuTest, LevelBitmapHasTransparentShadowMarginAndHotBackground) {
     Move(1, Centre(a));
     EXPECT_EQ(before, PixelAt(bmp, p.X, p.Y));
 
-    // Split lines past the skin cannot cut it: the same-sized level must lose its background
-    // instead of reusing the picture made with the old lines.
+    // Split lines past the skin: the same-sized level must not reuse the old lines' picture.
     const int x = Menu->GetAlphaWidth() + 1, y = bmp->GetHeight() / 2;
     ASSERT_EQ(255u, PixelAt(bmp, x, y) >> 24);
     Menu->CloseMenu();
@@ -418,8 +415,7 @@ TEST_F(PopupMenuTest, HoverOpensSubmenusAClickRunsOnlyALeafAndEmptyingOrFreeingC
     Move(2, Centre(c1));
     Pump(20);
     EXPECT_EQ(nullptr, Level(3));
-    // Leaving every item clears the hot item, the open submenu stays. One hot item serves the
-    // whole menu: a move over level 1 does not clear a hot item of level 2.
+    // Off every item the hot item clears, but only over its own level; the open submenu stays.
     EXPECT_EQ(c1, Hover(1, TPoint(1, 1)));
     EXPECT_EQ(nullptr, Hover(2, TPoint(1, 1)));
     EXPECT_NE(nullptr, Level(2));
@@ -438,8 +434,7 @@ TEST_F(PopupMenuTest, HoverOpensSubmenusAClickRunsOnlyALeafAndEmptyingOrFreeingC
     Move(1, Centre(b));
     EXPECT_EQ(nullptr, Menu->GetPressedItem());
     Up(1, Centre(b));
-    // A press and release on the parent does nothing; a click on a leaf of level 2 runs it and
-    // closes every level.
+    // Pressing the parent does nothing; a click on a leaf of level 2 runs it and closes all.
     Move(1, Centre(p));
     HWND h1 = Level(1), h2 = Level(2);
     ASSERT_NE(nullptr, h2);
