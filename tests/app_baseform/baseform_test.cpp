@@ -25,10 +25,6 @@ protected:
         AppWindowTest::TearDown();
         UseLanguage(L"");
     }
-    template <class T>
-    T* Create() {
-        return Own(fw::TForm::CreateForm<T>(nullptr));
-    }
     static void ExpectFace(const fw::TFont* f, const std::wstring& name, int size, BYTE charset, const char* what) {
         SCOPED_TRACE(what);
         EXPECT_EQ(f->GetName(), name);
@@ -41,7 +37,7 @@ protected:
 
 TEST_F(BaseFormTest, WindowButtonsAndLabelsTakeTheLanguageFontAndCaptionsOnceOnly) {
     UseLanguage(Dir.File(L"Test.ini"), kLang);
-    auto* f = Create<TfrmBaseProbe>();
+    auto* f = Own(fw::TForm::CreateForm<TfrmBaseProbe>(nullptr));
     f->ApplyLanguage();  // again: the size offsets do not grow
     ExpectFace(f->GetFont(), L"Courier New", 9, RUSSIAN_CHARSET, "window");
     // Colour and style of the description stay.
@@ -68,7 +64,7 @@ TEST_F(BaseFormTest, WindowButtonsAndLabelsTakeTheLanguageFontAndCaptionsOnceOnl
 }
 
 TEST_F(BaseFormTest, WithoutLanguageFileTheDescriptionAppliesALaterFileReachesNewWindowsAndOwnSteps) {
-    auto* plain = Create<TfrmBaseProbe>();
+    auto* plain = Own(fw::TForm::CreateForm<TfrmBaseProbe>(nullptr));
     ExpectFace(plain->GetFont(), L"Tahoma", 8, DEFAULT_CHARSET, "window");
     EXPECT_EQ(plain->GetCaption(), L"Probe caption");
     EXPECT_EQ(plain->btnBold->GetCaption(), L"Bold button");
@@ -76,11 +72,11 @@ TEST_F(BaseFormTest, WithoutLanguageFileTheDescriptionAppliesALaterFileReachesNe
     EXPECT_GT(shortWidth, 20) << "the label sizes itself to the description's text";
 
     UseLanguage(Dir.File(L"Test.ini"), kLang);
-    auto* after = Create<TfrmBaseProbe>();
+    auto* after = Own(fw::TForm::CreateForm<TfrmBaseProbe>(nullptr));
     EXPECT_EQ(after->btnBold->GetCaption(), L"Fett");
     EXPECT_GT(after->lblPlain->GetWidth(), shortWidth);
     // A window with its own language step: creation runs it instead of the base version.
-    auto* own = Create<TfrmBaseOverride>();
+    auto* own = Own(fw::TForm::CreateForm<TfrmBaseOverride>(nullptr));
     EXPECT_EQ(own->OwnApplies, 1);
     EXPECT_EQ(own->GetCaption(), L"Own caption");
     EXPECT_EQ(own->GetFont()->GetName(), L"Tahoma");

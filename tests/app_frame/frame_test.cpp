@@ -1,6 +1,5 @@
-// The visible window's frame (menus, language switch, backup and restore, links, closing, online
-// services, the look of its texts and border) and the hidden main window (start, tray, commands,
-// second start, end).
+// The visible window's frame (menus, language, backup and restore, links, online services, look)
+// and the hidden main window (closing, start, tray, commands, second start, end).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -44,8 +43,7 @@ BOOL WINAPI FakeNotifyIcon(DWORD message, PNOTIFYICONDATAW) {
     return TRUE;
 }
 
-// The application's own message handling (with its message hook) until the loop would end (the
-// quit message that closing the main window posts), at most Ms milliseconds.
+// Pumps through the application's hook until closing the main window ends the loop, at most Ms.
 bool LoopEnds(DWORD Ms) { return PumpUntil([] { return fw::Application->GetTerminated(); }, Ms); }
 // Takes away the quit message a closed main window left for the loop that ends the program.
 void DrainQuit() {
@@ -248,7 +246,6 @@ TEST_F(FrameTest, MenuChecksFollowTheSettingsAndTheCaptionButtonsOpenTheMenusUnd
     }
     // The hidden main window owns the application's button; the visible window asks for its own.
     EXPECT_NE(GetWindowLongW(v->GetHandle(), GWL_EXSTYLE) & WS_EX_APPWINDOW, 0);
-    // Minimising hides it.
     v->Perform(WM_SYSCOMMAND, SC_MINIMIZE, 0);
     EXPECT_FALSE(v->GetVisible());
     EXPECT_FALSE(IsIconic(v->GetHandle()));
@@ -469,7 +466,6 @@ TEST_F(FrameTest, ClosingTheWindowEndsTheProgramOnlyWithoutActiveReminder) {
 TEST_F(FrameTest, PlainStartShowsTheWindowPostsANewVersionAndASessionEndWritesTheSettingsWithoutEnding) {
     auto* m = OpenMain();
     EXPECT_EQ(fw::Application->GetMainForm(), m);
-    EXPECT_EQ(AppDataDir, Dir.Path() + L"\\Vesk_Reminder\\");
     ASSERT_NE(RemindFile, nullptr);
     EXPECT_EQ(RemindFile->GetFileName(), MainDataFile());
     // The visible window belongs to the main window and is shown; the main window is not.

@@ -1,5 +1,4 @@
-// The tray icon: what it hands to the shell, how the shell's callbacks become events, and its
-// hidden window.
+// The tray icon: what it hands to the shell, the shell's callbacks as events, its hidden window.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -40,8 +39,7 @@ public:
     using TVeskTrayIcon::Notify;
 };
 
-// One of the program's own PNG lists with three 16 x 16 images, red, green and blue, whose top-left
-// pixel is transparent.
+// A PNG list of the given family: red, green and blue 16 x 16 images, top-left pixel clear.
 template <class List>
 List* ColourList(fw::TComponent* Owner) {
     auto* list = new List(Owner);

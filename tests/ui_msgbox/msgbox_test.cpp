@@ -91,9 +91,6 @@ fw::TImage* ImageOf(fw::TForm* F) { return dynamic_cast<fw::TImage*>(F->FindComp
 
 }  // namespace
 
-// ---------------------------------------------------------------------------------------------
-// Layout.
-
 TEST_F(MsgBoxTest, IconsAreCutFromTheStripByType) {
     for (uint8_t t = 0; t < 4; ++t) {
         ASSERT_NE(Box->GetIcon(t), nullptr) << int(t);
@@ -181,9 +178,6 @@ TEST_F(MsgBoxTest, ButtonWidthIsTheFrameRoundedHalfToEvenOrZeroWithoutFrames) {
         EXPECT_NEAR(buttons[0]->GetLeft(), f->GetClientWidth() - buttons[1]->GetBoundsRect().Right, 1);
     }
 }
-
-// ---------------------------------------------------------------------------------------------
-// Shown modally.
 
 TEST_F(MsgBoxTest, KeysAnswerByTheButtonsShown) {
     const struct {

@@ -305,7 +305,7 @@ TEST_F(PopupMenuTest, LevelOneIsLayeredTopmostOwnedInsideTheWorkAreaAndClosesOnD
 }
 
 // ------------------------------------------------------------------------------------------------
-// Measuring and painting
+// Measuring, painting and submenus
 
 TEST_F(PopupMenuTest, MeasureRowsMarginsAndMinimumWidth) {
     Menu->SetSubArrowStateCount(0);  // no frames must not break measuring
@@ -384,9 +384,6 @@ TEST_F(PopupMenuTest, ImageListColumnAndImages) {
     EXPECT_EQ(nullptr, Menu->GetImageList());
     Menu->PaintLevel(1, nullptr);
 }
-
-// ------------------------------------------------------------------------------------------------
-// Mouse and submenus
 
 TEST_F(PopupMenuTest, HoverOpensSubmenusAClickRunsOnlyALeafAndEmptyingOrFreeingClosesEveryLevel) {
     TVeskMenuItem* a = Add(L"a");
