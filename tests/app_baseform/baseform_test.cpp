@@ -1,12 +1,9 @@
-// The base window: the language's font on the window, its skinned buttons and labels with their
-// size offsets, captions from the language file with the description as the last fallback, and
-// the creation step reaching a derived window's own language step.
+// The base window: the language's font and captions (the description as fallback) on the window
+// and its skinned buttons and labels with size offsets; a derived window's own language step.
 #include <gtest/gtest.h>
 
-#include "PublicFuns.h"
+#include "app_window_test.h"
 #include "bf_forms.h"
-#include "test_support.h"
-#include "window_test.h"
 
 using namespace testsupport;
 
@@ -20,28 +17,13 @@ const wchar_t kLang[] =
     L"TfrmBaseProbe.Caption=Probe window translated\r\n"
     L"TfrmBaseProbe.btnBold.caption=Fett\r\n"
     L"tfrmbaseprobe.LBLPLAIN.Caption=A much longer translated label text\r\n"
-    L"TfrmBaseProbe.lblStd.caption=Never used\r\n"
     L"TfrmBaseOverride.Caption=Not for the override\r\n";
 
-class BaseFormTest : public WindowTest {
+class BaseFormTest : public AppWindowTest {
 protected:
-    void SetUp() override {
-        WindowTest::SetUp();
-        UseLanguage(dir_.File(L"Test.ini"), kLang);
-    }
     void TearDown() override {
-        WindowTest::TearDown();
-        UseLanguage(L"", nullptr);
-    }
-    void UseLanguage(const std::wstring& file, const wchar_t* text) {
-        if (text) WriteUtf16File(file, text);
-        LangFile = file;
-        LangIni.reset();
-        MemLangIni.reset();
-    }
-    template <class T>
-    T* Create() {
-        return Own(fw::TForm::CreateForm<T>(nullptr));
+        AppWindowTest::TearDown();
+        UseLanguage(L"");
     }
     static void ExpectFace(const fw::TFont* f, const std::wstring& name, int size, BYTE charset, const char* what) {
         SCOPED_TRACE(what);
@@ -49,14 +31,14 @@ protected:
         EXPECT_EQ(f->GetSize(), size);
         EXPECT_EQ(f->GetCharset(), charset);
     }
-
-    TempDir dir_;
 };
 
 }  // namespace
 
-TEST_F(BaseFormTest, WindowButtonsAndLabelsTakeTheLanguageFont) {
-    auto* f = Create<TfrmBaseProbe>();
+TEST_F(BaseFormTest, WindowButtonsAndLabelsTakeTheLanguageFontAndCaptionsOnceOnly) {
+    UseLanguage(Dir.File(L"Test.ini"), kLang);
+    auto* f = Own(fw::TForm::CreateForm<TfrmBaseProbe>(nullptr));
+    f->ApplyLanguage();  // again: the size offsets do not grow
     ExpectFace(f->GetFont(), L"Courier New", 9, RUSSIAN_CHARSET, "window");
     // Colour and style of the description stay.
     EXPECT_EQ(f->GetFont()->GetColor(), fw::clNavy);
@@ -70,66 +52,32 @@ TEST_F(BaseFormTest, WindowButtonsAndLabelsTakeTheLanguageFont) {
     EXPECT_FALSE(f->btnBold->GetFontOver()->GetStyle() & fw::fsBold);
 
     ExpectFace(f->lblPlain->GetFont(), L"Courier New", 9 + 1, RUSSIAN_CHARSET, "plain label: size plus tag");
-    ExpectFace(f->lblBold->GetFont(), L"Arial", 12, DEFAULT_CHARSET, "bold label: its own font");
-    // The plain framework label follows the window font only through its parent font.
-    EXPECT_TRUE(f->lblStd->GetParentFont());
-    EXPECT_EQ(f->lblStd->GetFont()->GetSize(), 9);
     // The plain label has a font of its own now: a later change of the window font does not reach it.
-    EXPECT_FALSE(f->lblPlain->GetParentFont());
     f->GetFont()->SetSize(20);
     EXPECT_EQ(f->lblPlain->GetFont()->GetSize(), 10);
-}
 
-TEST_F(BaseFormTest, CaptionsComeFromTheLanguageFileOrTheDescription) {
-    auto* f = Create<TfrmBaseProbe>();
     EXPECT_EQ(f->GetCaption(), L"Probe window translated");
     EXPECT_EQ(f->btnBold->GetCaption(), L"Fett");
     // Keys are found whatever their case in the file.
     EXPECT_EQ(f->lblPlain->GetCaption(), L"A much longer translated label text");
     EXPECT_EQ(f->btnPlain->GetCaption(), L"Plain button");
-    EXPECT_EQ(f->lblStd->GetCaption(), L"Std label");  // a plain framework label is not touched
 }
 
-TEST_F(BaseFormTest, TranslatedLabelFitsItsNewText) {
-    UseLanguage(dir_.File(L"Missing.ini"), nullptr);
-    auto* plain = Create<TfrmBaseProbe>();
+TEST_F(BaseFormTest, WithoutLanguageFileTheDescriptionAppliesALaterFileReachesNewWindowsAndOwnSteps) {
+    auto* plain = Own(fw::TForm::CreateForm<TfrmBaseProbe>(nullptr));
+    ExpectFace(plain->GetFont(), L"Tahoma", 8, DEFAULT_CHARSET, "window");
+    EXPECT_EQ(plain->GetCaption(), L"Probe caption");
+    EXPECT_EQ(plain->btnBold->GetCaption(), L"Bold button");
     const int shortWidth = plain->lblPlain->GetWidth();
-    UseLanguage(dir_.File(L"Test.ini"), kLang);
-    auto* translated = Create<TfrmBaseProbe>();
     EXPECT_GT(shortWidth, 20) << "the label sizes itself to the description's text";
-    EXPECT_GT(translated->lblPlain->GetWidth(), shortWidth);
-}
 
-TEST_F(BaseFormTest, WithoutLanguageFileTheDefaultsApply) {
-    UseLanguage(dir_.File(L"Missing.ini"), nullptr);
-    auto* f = Create<TfrmBaseProbe>();
-    ExpectFace(f->GetFont(), L"Tahoma", 8, DEFAULT_CHARSET, "window");
-    EXPECT_EQ(f->GetCaption(), L"Probe caption");
-    EXPECT_EQ(f->btnBold->GetCaption(), L"Bold button");
-}
-
-TEST_F(BaseFormTest, ApplyingAgainDoesNotGrowTheOffsets) {
-    auto* f = Create<TfrmBaseProbe>();
-    f->ApplyLanguage();
-    f->ApplyLanguage();
-    EXPECT_EQ(f->btnBold->GetFontNormal()->GetSize(), 11);
-    EXPECT_EQ(f->lblPlain->GetFont()->GetSize(), 10);
-    EXPECT_EQ(f->btnBold->GetCaption(), L"Fett");
-}
-
-TEST_F(BaseFormTest, LaterLanguageChangeReachesWindowsCreatedAfterIt) {
-    Create<TfrmBaseProbe>();
-    UseLanguage(dir_.File(L"Other.ini"),
-                L"[Translation]\r\nDefaultFont=Arial\r\nDefaultFontSize=11\r\nTfrmBaseProbe.btnBold.Caption=Bold\r\n");
-    auto* after = Create<TfrmBaseProbe>();
-    EXPECT_EQ(after->btnBold->GetCaption(), L"Bold");
-    ExpectFace(after->GetFont(), L"Arial", 11, ANSI_CHARSET, "window after the change");
-}
-
-TEST_F(BaseFormTest, CreationReachesTheDerivedLanguageStep) {
-    auto* f = Create<TfrmBaseOverride>();
-    EXPECT_EQ(f->OwnApplies, 1);
-    // The base version did not run: caption and font are the description's.
-    EXPECT_EQ(f->GetCaption(), L"Own caption");
-    EXPECT_EQ(f->GetFont()->GetName(), L"Tahoma");
+    UseLanguage(Dir.File(L"Test.ini"), kLang);
+    auto* after = Own(fw::TForm::CreateForm<TfrmBaseProbe>(nullptr));
+    EXPECT_EQ(after->btnBold->GetCaption(), L"Fett");
+    EXPECT_GT(after->lblPlain->GetWidth(), shortWidth);
+    // A window with its own language step: creation runs it instead of the base version.
+    auto* own = Own(fw::TForm::CreateForm<TfrmBaseOverride>(nullptr));
+    EXPECT_EQ(own->OwnApplies, 1);
+    EXPECT_EQ(own->GetCaption(), L"Own caption");
+    EXPECT_EQ(own->GetFont()->GetName(), L"Tahoma");
 }

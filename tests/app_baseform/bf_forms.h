@@ -3,7 +3,6 @@
 
 #include "VeskLabel.h"
 #include "VeskPngButton.h"
-#include "fw_stdctrls.h"
 #include "uBaseForm.h"
 
 class TfrmBaseProbe : public TfrmBase {

@@ -1,8 +1,6 @@
-// The tray icon: what it hands to the shell, how the shell's callbacks become events, and its
-// hidden window.
+// The tray icon: what it hands to the shell, the shell's callbacks as events, its hidden window.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -20,19 +18,16 @@ struct ShellCall {
     NOTIFYICONDATAW Data;
 };
 
-std::vector<ShellCall>& Calls() {
-    static std::vector<ShellCall> calls;
-    return calls;
-}
+std::vector<ShellCall> gCalls;
 
 BOOL WINAPI RecordShellCall(DWORD Message, PNOTIFYICONDATAW Data) {
-    Calls().push_back(ShellCall{Message, *Data});
+    gCalls.push_back(ShellCall{Message, *Data});
     return TRUE;
 }
 
 int CountCalls(DWORD Action) {
     int n = 0;
-    for (const auto& c : Calls()) n += c.Action == Action;
+    for (const auto& c : gCalls) n += c.Action == Action;
     return n;
 }
 
@@ -44,8 +39,7 @@ public:
     using TVeskTrayIcon::Notify;
 };
 
-// One of the program's own PNG lists with three 16 x 16 images, red, green and blue, whose top-left
-// pixel is transparent.
+// A PNG list of the given family: red, green and blue 16 x 16 images, top-left pixel clear.
 template <class List>
 List* ColourList(fw::TComponent* Owner) {
     auto* list = new List(Owner);
@@ -57,25 +51,14 @@ List* ColourList(fw::TComponent* Owner) {
     return list;
 }
 
-// Pixel (X, Y) of an icon's colour image as 0xAARRGGBB; Size receives the image's size.
-uint32_t IconPixel(HICON Icon, int X, int Y, SIZE* Size = nullptr) {
-    ICONINFO ii{};
-    if (!Icon || !GetIconInfo(Icon, &ii)) return 0;
-    BITMAP bm{};
-    GetObjectW(ii.hbmColor ? ii.hbmColor : ii.hbmMask, sizeof(bm), &bm);
-    if (Size) *Size = SIZE{bm.bmWidth, bm.bmHeight};
-    BITMAPINFO bi{};
-    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), bm.bmWidth, -bm.bmHeight, 1, 32};
-    std::vector<uint32_t> bits(static_cast<size_t>(bm.bmWidth) * static_cast<size_t>(bm.bmHeight));
-    HDC dc = GetDC(nullptr);
-    if (ii.hbmColor) GetDIBits(dc, ii.hbmColor, 0, static_cast<UINT>(bm.bmHeight), bits.data(), &bi, DIB_RGB_COLORS);
-    ReleaseDC(nullptr, dc);
-    DeleteObject(ii.hbmColor);
-    DeleteObject(ii.hbmMask);
-    return bits.at(static_cast<size_t>(Y * bm.bmWidth + X));
+// Pixel (X, Y) of the icon drawn on white.
+COLORREF IconPixel(HICON Icon, int X, int Y) {
+    testsupport::DibSurface s(16, 16, 0xFFFFFFFF);
+    DrawIconEx(s.Dc(), 0, 0, Icon, 16, 16, 0, nullptr, DI_NORMAL);
+    return s.Color(X, Y);
 }
 
-constexpr uint32_t kRed = 0xFFFF0000, kGreen = 0xFF00FF00, kBlue = 0xFF0000FF;
+constexpr COLORREF kRed = RGB(255, 0, 0), kGreen = RGB(0, 255, 0), kBlue = RGB(0, 0, 255);
 
 // The program's own popup menu, on a form of its own (its level windows need one), with one item.
 TVeskPopupMenu* NewMenu(fw::TComponent* Owner) {
@@ -91,7 +74,7 @@ using Ev = std::vector<std::wstring>;
 class TrayIconTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        Calls().clear();
+        gCalls.clear();
         FOldProc = ShellNotifyIconProc;
         ShellNotifyIconProc = RecordShellCall;
         FOldTitle = fw::Application->GetTitle();
@@ -107,14 +90,13 @@ protected:
     HWND Window() const { return Tray->GetData().hWnd; }
     // The shell's callback as it arrives at the hidden window.
     void Callback(UINT MouseMessage) { SendMessageW(Window(), WM_USER + 1, Tray->GetData().uID, MouseMessage); }
-    const NOTIFYICONDATAW& Last() const { return Calls().back().Data; }
+    const NOTIFYICONDATAW& Last() const { return gCalls.back().Data; }
 
-    // Every event of the tray as a word: presses and releases with their button (L, R, M) and the
-    // mouse buttons of their shift state (l, r, m).
+    // Each event as a word: press/release, its button (L, R, M), shift-state buttons (l, r, m).
     void Log() {
         auto mouse = [this](const wchar_t* Name, fw::TObject* s, fw::TMouseButton b, fw::TShiftState sh, int x, int y) {
             Events.push_back(Name + std::wstring(b == fw::mbLeft ? L"L" : b == fw::mbRight ? L"R" : L"M") + Buttons(sh));
-            Sender = s, Shift = sh, At = POINT{x, y};
+            Sender = s, At = POINT{x, y};
         };
         using namespace std::placeholders;
         Tray->OnMouseDown = std::bind(mouse, L"down", _1, _2, _3, _4, _5);
@@ -133,7 +115,6 @@ protected:
     fw::TComponent* FOwner = nullptr;
     Ev Events;
     fw::TObject* Sender = nullptr;
-    fw::TShiftState Shift;
     POINT At{-1, -1};
 
 private:
@@ -141,80 +122,50 @@ private:
     std::wstring FOldTitle;
 };
 
-TEST_F(TrayIconTest, CreationFillsTheBlockWithoutTouchingTheShell) {
+TEST_F(TrayIconTest, CreationTouchesNoShellShowingAddsTheIconOnceHidingAndFreeingRemoveIt) {
     const NOTIFYICONDATAW& d = Tray->GetData();
     EXPECT_EQ(d.cbSize, 936u);
-    EXPECT_EQ(d.uID, static_cast<UINT>(reinterpret_cast<UINT_PTR>(d.hWnd)));
     EXPECT_EQ(d.uCallbackMessage, 0x401u);
-    EXPECT_EQ(d.uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP));
     EXPECT_EQ(std::wstring(d.szTip), L"Tray Test");
-    EXPECT_EQ(d.uTimeout, 3000u);
-    EXPECT_FALSE(Tray->GetVisible());
-    EXPECT_TRUE(Calls().empty());
-    // A message-only window would have HWND_MESSAGE's window as parent and would never see the
-    // shell's "TaskbarCreated" broadcast.
+    // Not message-only: such a window never sees the shell's "TaskbarCreated" broadcast.
     EXPECT_EQ(GetAncestor(d.hWnd, GA_PARENT), GetDesktopWindow());
     EXPECT_FALSE(IsWindowVisible(d.hWnd));
-
-    fw::Application->SetTitle(L"");
-    auto* untitled = new TVeskTrayIcon(FOwner);
-    EXPECT_EQ(untitled->GetData().uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON));
-}
-
-TEST_F(TrayIconTest, ShowingAddsTheIconOnceWithTheExecutablesIcon) {
+    EXPECT_TRUE(gCalls.empty());
     Tray->SetVisible(true);
     Tray->SetVisible(true);
     ASSERT_EQ(CountCalls(NIM_ADD), 1);
-    const NOTIFYICONDATAW& add = std::find_if(Calls().begin(), Calls().end(), [](const ShellCall& c) {
-                                     return c.Action == NIM_ADD;
-                                 })->Data;
-    EXPECT_EQ(add.hWnd, Window());
-    // Without an Icon of its own the executable's small icon is shown, not the application's
-    // icon of the default size.
-    EXPECT_NE(add.hIcon, nullptr);
-    EXPECT_EQ(add.hIcon, Tray->GetCurrentIcon()->GetHandle());
+    EXPECT_EQ(gCalls[0].Data.hWnd, Window());
+    // Without an Icon, the executable's small icon, not the application's default-size one.
+    EXPECT_NE(gCalls[0].Data.hIcon, nullptr);
+    EXPECT_EQ(gCalls[0].Data.hIcon, Tray->GetCurrentIcon()->GetHandle());
     EXPECT_EQ(Tray->GetCurrentIcon()->GetWidth(), GetSystemMetrics(SM_CXSMICON));
     EXPECT_NE(Tray->GetCurrentIcon()->GetWidth(), fw::Application->GetIcon()->GetWidth());
-
     Tray->SetVisible(false);
-    EXPECT_EQ(Calls().back().Action, static_cast<DWORD>(NIM_DELETE));
+    EXPECT_EQ(gCalls.back().Action, static_cast<DWORD>(NIM_DELETE));
     EXPECT_EQ(Last().uID, Tray->GetData().uID);
-}
 
-TEST_F(TrayIconTest, AnIconOfItsOwnIsShownInsteadOfTheExecutables) {
-    fw::TIcon own;
-    own.SetHandle(CopyIcon(LoadIconW(nullptr, IDI_WARNING)));
-    Tray->SetIcon(&own);
     Tray->SetVisible(true);
-    SIZE shown{}, given{};
-    IconPixel(Last().hIcon, 0, 0, &shown);
-    IconPixel(own.GetHandle(), 0, 0, &given);
-    EXPECT_EQ(shown.cx, given.cx);
-    EXPECT_EQ(shown.cy, given.cy);
-    // A copy: the component's icon is not the caller's handle.
-    EXPECT_NE(Tray->GetCurrentIcon()->GetHandle(), own.GetHandle());
+    HWND w = Window();
+    Tray->Free();
+    EXPECT_EQ(CountCalls(NIM_DELETE), 2);
+    EXPECT_EQ(gCalls.back().Action, static_cast<DWORD>(NIM_DELETE));
+    EXPECT_FALSE(IsWindow(w));
 }
 
 TEST_F(TrayIconTest, HintIsCutTo127CharactersAndSentWhenVisible) {
     Tray->SetHint(L"Later");
-    EXPECT_TRUE(Calls().empty());
+    EXPECT_TRUE(gCalls.empty());
     Tray->SetVisible(true);
     EXPECT_EQ(std::wstring(Last().szTip), L"Later");
-
-    Calls().clear();
-    std::wstring longHint;
-    for (int i = 0; i < 200; ++i) longHint += static_cast<wchar_t>(L'a' + i % 26);
+    gCalls.clear();
+    const std::wstring longHint(200, L'h');
     Tray->SetHint(longHint);
     Tray->SetHint(longHint);  // the same text again changes nothing
-    EXPECT_EQ(Tray->GetHint(), longHint);
-    ASSERT_EQ(Calls().size(), 1u);
-    EXPECT_EQ(Calls()[0].Action, static_cast<DWORD>(NIM_MODIFY));
+    ASSERT_EQ(gCalls.size(), 1u);
+    EXPECT_EQ(gCalls[0].Action, static_cast<DWORD>(NIM_MODIFY));
     EXPECT_EQ(std::wstring(Last().szTip), longHint.substr(0, 127));
-    EXPECT_NE(Last().uFlags & NIF_TIP, 0u);
-
     Tray->SetHint(L"");
     EXPECT_EQ(Last().uFlags & NIF_TIP, 0u);
-    EXPECT_EQ(Last().szTip[0], L'\0');
     Tray->SetHint(L"Vesk Reminder");
     EXPECT_NE(Last().uFlags & NIF_TIP, 0u);
 }
@@ -253,8 +204,7 @@ TEST_F(TrayIconTest, ShellCallbacksBecomeMouseEvents) {
 
 TEST_F(TrayIconTest, ReleaseArrivingWhileTheClickIsHandledDoesNotClickAgain) {
     int clicks = 0;
-    // The handler runs a message loop (a window shown, a box asked) in which the next release
-    // arrives.
+    // The handler runs a message loop (a window shown, a box asked) that brings the next release.
     Tray->OnClick = [&](fw::TObject*) {
         if (++clicks == 1) Callback(WM_LBUTTONUP);
     };
@@ -264,40 +214,14 @@ TEST_F(TrayIconTest, ReleaseArrivingWhileTheClickIsHandledDoesNotClickAgain) {
     EXPECT_FALSE(Tray->GetClickPending());
 }
 
-TEST_F(TrayIconTest, PressWithoutAClickHandlerStaysPending) {
-    Log();
-    Tray->OnClick = nullptr;
-    Callback(WM_LBUTTONDOWN);
-    Callback(WM_LBUTTONUP);
-    EXPECT_TRUE(Tray->GetClickPending());
-    // Assigned later, the next release clicks.
-    Tray->OnClick = [this](fw::TObject*) { Events.push_back(L"click"); };
-    Callback(WM_LBUTTONUP);
-    EXPECT_EQ(Events, (Ev{L"downLl", L"upLl", L"click", L"upLl"}));
-}
-
-TEST_F(TrayIconTest, ShiftStateComesFromTheKeyboard) {
-    Log();
-    BYTE saved[256] = {}, keys[256];
-    ASSERT_TRUE(GetKeyboardState(saved));
-    std::copy(std::begin(saved), std::end(saved), keys);
-    keys[VK_SHIFT] = keys[VK_CONTROL] = 0x80;
-    keys[VK_MENU] = 0;
-    SetKeyboardState(keys);
-    Callback(WM_MBUTTONDOWN);
-    SetKeyboardState(saved);
-    EXPECT_EQ(Shift, fw::ssShift | fw::ssCtrl | fw::ssMiddle);
-    Callback(WM_MBUTTONDOWN);
-    EXPECT_FALSE(Shift.Contains(fw::ssShift));
-}
-
-TEST_F(TrayIconTest, RightReleasePopsTheMenuUpAtTheCursor) {
+TEST_F(TrayIconTest, RightReleasePopsTheMenuUpAtTheCursorAndFreedReferencesAreForgotten) {
     Log();
     fw::Screen->SetWorkAreaRect(fw::TRect(-10000, -10000, 10000, 10000));  // no shifting
     TVeskPopupMenu* menu = NewMenu(FOwner);
     int popups = 0;
     menu->OnPopup = [&popups](fw::TObject*) { ++popups; };
     Tray->SetPopupMenu(menu);
+    Tray->SetIcons(ColourList<TVeskStdImageList>(FOwner));
     Callback(WM_RBUTTONUP);
     EXPECT_EQ(Events, (Ev{L"upRr"}));
     EXPECT_EQ(popups, 1);
@@ -310,30 +234,39 @@ TEST_F(TrayIconTest, RightReleasePopsTheMenuUpAtTheCursor) {
     EXPECT_EQ(popups, 1);
     menu->CloseMenu();
     fw::Screen->SetWorkAreaRect(fw::TRect());
-}
-
-TEST_F(TrayIconTest, FreedReferencesAreForgotten) {
-    TVeskPopupMenu* menu = NewMenu(FOwner);
-    auto* images = ColourList<TVeskStdImageList>(FOwner);
-    Tray->SetPopupMenu(menu);
-    Tray->SetIcons(images);
     menu->Free();
-    images->Free();
+    Tray->GetIcons()->Free();
     EXPECT_EQ(Tray->GetPopupMenu(), nullptr);
     EXPECT_EQ(Tray->GetIcons(), nullptr);
     // A right release after the menu went must not reach it.
     Callback(WM_RBUTTONUP);
 }
 
-TEST_F(TrayIconTest, TaskbarCreatedAndSessionEnd) {
+TEST_F(TrayIconTest, BalloonTaskbarCreatedAndSessionEnd) {
     const UINT taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
     SendMessageW(Window(), taskbarCreated, 0, 0);
     EXPECT_EQ(CountCalls(NIM_ADD), 0);
     Tray->SetVisible(true);
+    // The balloon is shown through a change of the icon and cleared when it goes.
+    Log();
+    Tray->SetBalloonText(L"Title", L"Some text");
+    Tray->SetBalloonFlags(bfWarning);
+    Tray->ShowBalloonHint();
+    EXPECT_EQ(gCalls.back().Action, static_cast<DWORD>(NIM_MODIFY));
+    EXPECT_NE(Last().uFlags & NIF_INFO, 0u);
+    EXPECT_EQ(Last().dwInfoFlags, static_cast<DWORD>(NIIF_WARNING));
+    EXPECT_EQ(std::wstring(Last().szInfo), L"Some text");
+    Callback(NIN_BALLOONUSERCLICK);
+    EXPECT_EQ(Events, (Ev{L"balloon"}));
+    for (UINT gone : {NIN_BALLOONTIMEOUT, NIN_BALLOONHIDE}) {
+        Tray->ShowBalloonHint();
+        Callback(gone);
+        EXPECT_EQ(Tray->GetData().uFlags & NIF_INFO, 0u);
+    }
+    // A new taskbar gets the visible icon again.
     SendMessageW(Window(), taskbarCreated, 0, 0);
     EXPECT_EQ(CountCalls(NIM_ADD), 2);
     EXPECT_EQ(Last().hIcon, Tray->GetCurrentIcon()->GetHandle());
-
     EXPECT_EQ(SendMessageW(Window(), WM_QUERYENDSESSION, 0, 0), 1);
     SendMessageW(Window(), WM_ENDSESSION, FALSE, 0);
     EXPECT_EQ(CountCalls(NIM_DELETE), 0);
@@ -341,7 +274,7 @@ TEST_F(TrayIconTest, TaskbarCreatedAndSessionEnd) {
     EXPECT_EQ(CountCalls(NIM_DELETE), 1);
 }
 
-TEST_F(TrayIconTest, IconIndexTakesTheImageAndKeepsTheIconOutsideTheList) {
+TEST_F(TrayIconTest, IconIndexAndAnimationTakeTheListsImagesAndKeepTheIconOutsideTheList) {
     Tray->SetVisible(true);
     HICON shown = Tray->GetCurrentIcon()->GetHandle();
     // Without a list the icon stays.
@@ -352,18 +285,15 @@ TEST_F(TrayIconTest, IconIndexTakesTheImageAndKeepsTheIconOutsideTheList) {
     Tray->SetIconIndex(2);
     shown = Tray->GetCurrentIcon()->GetHandle();
     EXPECT_EQ(IconPixel(shown, 8, 8), kBlue);
-    EXPECT_EQ(IconPixel(shown, 0, 0) >> 24, 0u);  // the image's transparency comes along
-    EXPECT_EQ(Calls().back().Action, static_cast<DWORD>(NIM_MODIFY));
+    EXPECT_EQ(IconPixel(shown, 0, 0), RGB(255, 255, 255));  // the image's transparency comes along
+    EXPECT_EQ(gCalls.back().Action, static_cast<DWORD>(NIM_MODIFY));
     EXPECT_EQ(Last().hIcon, shown);
-
     Tray->SetIconIndex(3);
     Tray->SetIconIndex(-1);
     EXPECT_EQ(Tray->GetCurrentIcon()->GetHandle(), shown);
-}
 
-TEST_F(TrayIconTest, AnimationStepsThroughTheListAndWraps) {
+    // The animation steps through the other family's list from the index and wraps.
     Tray->SetIcons(ColourList<TVeskStdImageList>(FOwner));
-    Tray->SetVisible(true);
     EXPECT_FALSE(Tray->GetAnimateTimer()->GetEnabled());
     Tray->SetVisible(false);
     Tray->SetAnimate(true);
@@ -371,50 +301,16 @@ TEST_F(TrayIconTest, AnimationStepsThroughTheListAndWraps) {
     Tray->OnAnimate = [&animated](fw::TObject*) { ++animated; };
     Tray->SetVisible(true);
     EXPECT_TRUE(Tray->GetAnimateTimer()->GetEnabled());
-    EXPECT_EQ(Tray->GetAnimateTimer()->GetInterval(), 1000u);
-    std::vector<uint32_t> frames;
+    std::vector<COLORREF> frames;
     for (int i = 0; i < 4; ++i) {
         Tray->Animate();
         frames.push_back(IconPixel(Tray->GetCurrentIcon()->GetHandle(), 8, 8));
     }
-    EXPECT_EQ(frames, (std::vector<uint32_t>{kGreen, kBlue, kRed, kGreen}));
+    EXPECT_EQ(frames, (std::vector<COLORREF>{kRed, kGreen, kBlue, kRed}));
     EXPECT_EQ(animated, 4);
     EXPECT_EQ(Last().hIcon, Tray->GetCurrentIcon()->GetHandle());
     Tray->SetVisible(false);
     EXPECT_FALSE(Tray->GetAnimateTimer()->GetEnabled());
-}
-
-TEST_F(TrayIconTest, BalloonIsShownThroughModifyAndClearedWhenItGoes) {
-    Log();
-    Tray->SetVisible(true);
-    Tray->SetBalloonTimeout(7000);
-    Tray->SetBalloonText(L"Title", L"Some text");
-    Tray->SetBalloonFlags(bfWarning);
-    Tray->ShowBalloonHint();
-    EXPECT_EQ(Calls().back().Action, static_cast<DWORD>(NIM_MODIFY));
-    EXPECT_NE(Last().uFlags & NIF_INFO, 0u);
-    EXPECT_EQ(Last().dwInfoFlags, static_cast<DWORD>(NIIF_WARNING));
-    EXPECT_EQ(Last().uTimeout, 7000u);
-    EXPECT_EQ(std::wstring(Last().szInfoTitle), L"Title");
-    EXPECT_EQ(std::wstring(Last().szInfo), L"Some text");
-
-    Callback(NIN_BALLOONUSERCLICK);
-    EXPECT_EQ(Events, (Ev{L"balloon"}));
-    for (UINT gone : {NIN_BALLOONTIMEOUT, NIN_BALLOONHIDE}) {
-        Tray->ShowBalloonHint();
-        Callback(gone);
-        EXPECT_EQ(Tray->GetData().uFlags & NIF_INFO, 0u);
-    }
-}
-
-TEST_F(TrayIconTest, FreeingRemovesTheIconAndTheWindow) {
-    Tray->SetVisible(true);
-    HWND w = Window();
-    const UINT id = Tray->GetData().uID;
-    Tray->Free();
-    EXPECT_EQ(CountCalls(NIM_DELETE), 1);
-    EXPECT_EQ(Last().uID, id);
-    EXPECT_FALSE(IsWindow(w));
 }
 
 // The real shell accepts the block: the icon is added, changed and removed.
