@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "fw_strings.h"
+
 namespace testsupport {
 
 // A fresh folder under the Wine prefix's temp folder, removed with everything in it when the
@@ -93,6 +95,13 @@ std::wstring ExeDir();
 // UTF-8 <-> UTF-16 for test messages.
 std::string Narrow(const std::wstring& s);
 std::wstring Widen(const std::string& s);
+
+// The lines of a string list, for comparing with EXPECT_EQ.
+inline std::vector<std::wstring> Lines(const fw::TStrings& List) {
+    std::vector<std::wstring> v;
+    for (int i = 0; i < List.Count(); ++i) v.push_back(List[i]);
+    return v;
+}
 
 // An environment variable of this process ('' when unset).
 std::wstring EnvVar(const wchar_t* Name);
