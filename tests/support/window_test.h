@@ -44,6 +44,24 @@ inline LPARAM Pt(int x, int y) { return MAKELPARAM(static_cast<short>(x), static
 // with `fill` (0xAARRGGBB).
 std::unique_ptr<DibSurface> Render(fw::TWinControl* Control, uint32_t fill = 0xFF000000);
 
+// The colour (0x00BBGGRR) of a pixel of a 32-bit bitmap.
+inline COLORREF PixelColor(const fw::TBitmap& Bitmap, int x, int y) {
+    GdiFlush();
+    const uint8_t* px = Bitmap.ScanLine(y) + 4 * x;
+    return RGB(px[2], px[1], px[0]);
+}
+
+// The size DrawTextW gives the text in the font (DT_CALCRECT added to Flags, wrapped at Width).
+inline SIZE MeasureText(fw::TFont* Font, std::wstring Text, UINT Flags, int Width = 0) {
+    HDC dc = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, Font->GetHandle());
+    RECT r{0, 0, Width, 0};
+    DrawTextW(dc, Text.data(), int(Text.size()), &r, Flags | DT_CALCRECT);
+    SelectObject(dc, old);
+    ReleaseDC(nullptr, dc);
+    return SIZE{r.right, r.bottom};
+}
+
 // A message to a control: through its real window when it has one (so the framework's window
 // plumbing runs), else straight to the windowless control.
 LRESULT Send(fw::TControl* Control, UINT Msg, WPARAM WParam = 0, LPARAM LParam = 0);

@@ -32,18 +32,6 @@ protected:
     TRect GetWorkArea() const override { return Area; }
 };
 
-// The text's size as the balloon measures it, computed here independently.
-SIZE MeasureWrapped(TFont* Font, const std::wstring& Text, int Width) {
-    HDC dc = GetDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, Font->GetHandle());
-    RECT r{0, 0, Width, 0};
-    std::wstring buf = Text;
-    DrawTextW(dc, buf.data(), int(buf.size()), &r, DT_CALCRECT | DT_WORDBREAK);
-    SelectObject(dc, old);
-    ReleaseDC(nullptr, dc);
-    return SIZE{r.right, r.bottom};
-}
-
 uint8_t AlphaAt(TBitmap* B, int X, int Y) { return B->ScanLine(Y)[X * 4 + 3]; }
 // Pixels of the rectangle that are not fully transparent.
 int Painted(TBitmap* B, int L, int T, int R, int Bm) {
@@ -100,7 +88,7 @@ TEST_F(HintTest, BalloonIsSizedToTheTextInAnOwnedLayeredWindowThatNeverTakesTheM
     Hint->ShowHintAt(Target);
     ASSERT_TRUE(Shown());
     EXPECT_EQ(Hint->GetHintText(), L"Remind me");
-    const SIZE t = MeasureWrapped(Hint->GetFontHint(), L"Remind me", 300);
+    const SIZE t = MeasureText(Hint->GetFontHint(), L"Remind me", DT_WORDBREAK, 300);
     const int w = (22 - 14) + 8 + t.cx, h = (22 - 14) + 8 + t.cy + kArrowRows;
     TBitmap* b = Hint->GetBitmap();
     EXPECT_EQ(b->GetWidth(), w);

@@ -9,6 +9,7 @@
 namespace nctest {
 
 using testsupport::NcSkinResource;
+using testsupport::PixelColor;
 using testsupport::Skin;
 
 class TProbePaintor : public TVeskNcPaintor {
@@ -44,10 +45,6 @@ inline void SetBorder(TVeskFormBorder* B, int Width) {
     B->SetLeft(Width), B->SetTop(Width), B->SetRight(Width), B->SetBottom(Width);
 }
 
-inline COLORREF BmpColor(fw::TBitmap* B, int X, int Y) {
-    const uint8_t* px = B->ScanLine(Y) + 4 * X;
-    return RGB(px[2], px[1], px[0]);
-}
 inline COLORREF PngColor(fw::TPngImage* P, int X, int Y) {
     const uint8_t* px = P->Scanline(Y) + 3 * X;
     return RGB(px[2], px[1], px[0]);
