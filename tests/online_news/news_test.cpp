@@ -18,8 +18,6 @@
 #include "uRemindUpdate.h"
 
 using testsupport::PumpMessagesUntil;
-using testsupport::TLocalHttpServer;
-using testsupport::UnusedLocalPort;
 
 namespace {
 
@@ -61,8 +59,6 @@ class NewsTest : public testsupport::WindowTest {
 protected:
     void SetUp() override {
         WindowTest::SetUp();
-        // Never the real web server, even for a test that forgets to start its own.
-        SetOnlineBaseUrl(L"http://127.0.0.1:" + std::to_wstring(UnusedLocalPort()));
         // A fetch that stalls gives up well inside the waits below.
         SavedTimeout = HttpGetTimeout();
         SetHttpGetTimeout(2000);
@@ -87,11 +83,9 @@ protected:
     void TearDown() override {
         // A check still running would report into the next test.
         EXPECT_TRUE(PumpMessagesUntil([] { return !NewsLock.Locked(); }, 15000));
-        Server.reset();
         if (frmNews) frmNews->Free();
         EXPECT_EQ(frmNews, nullptr);
         if (View) View->Free();
-        SetOnlineBaseUrl(L"");
         SetHttpGetTimeout(SavedTimeout);
         SetNewsBrowserFactory(nullptr);
         SetNewsCursorPosSource(nullptr);
@@ -107,9 +101,7 @@ protected:
     }
 
     void Serve(const std::string& Page, const std::string& Path = "/news/zubinfo.htm", DWORD DelayMs = 0) {
-        Server = std::make_unique<TLocalHttpServer>();
-        Server->Set(Path, Page, DelayMs);
-        SetOnlineBaseUrl(Server->BaseUrl());
+        Server.Serve(Path, Page, DelayMs);
     }
 
     // The program's check, run to its end.
@@ -149,7 +141,7 @@ protected:
     testsupport::TempDir Dir;
     TViewStandIn* View = nullptr;
     TVeskNcResource* ViewLook = nullptr;
-    std::unique_ptr<TLocalHttpServer> Server;
+    testsupport::TOnlineServer Server;
     TBrowserLog Log;
     POINT Cursor{-5000, -5000};
     testsupport::TSwap<TNcCompositionProc> Composition{NcCompositionEnabledProc, [] { return false; }};
@@ -220,7 +212,7 @@ TEST_F(NewsTest, ASecondStartIsRefusedWhileACheckRunsAndASeenOrForeignMessageIsN
     EXPECT_EQ(Server->Count("/news/"), 2);
 
     // A failed fetch releases the mark too (RunCheck waits for it).
-    Server.reset();
+    Server.Stop();
     RunCheck(0);
     EXPECT_EQ(frmNews, nullptr);
 
