@@ -26,6 +26,9 @@ private:
     std::wstring path_;
 };
 
+// Deletes a folder with everything in it (read-only files too).
+void RemoveTree(const std::wstring& dir);
+
 // Whole-file helpers (binary).
 std::vector<uint8_t> ReadFileBytes(const std::wstring& path);
 void WriteFileBytes(const std::wstring& path, const std::vector<uint8_t>& bytes);
@@ -47,7 +50,6 @@ public:
     DibSurface(const DibSurface&) = delete;
     DibSurface& operator=(const DibSurface&) = delete;
     HDC Dc() const { return dc_; }
-    HBITMAP Bitmap() const { return bmp_; }
     int Width() const { return w_; }
     int Height() const { return h_; }
     // 0xAARRGGBB as stored in memory (B, G, R, A bytes).
@@ -58,8 +60,6 @@ public:
     // Pixels in the rectangle whose RGB equals the colour (0x00BBGGRR, alpha ignored).
     int CountColor(const RECT& r, COLORREF color) const;
     uint32_t* Bits() const { return bits_; }
-    // Saves the surface as a 24-bit BMP (for looking at a failure).
-    void SaveBmp(const std::wstring& path) const;
 
 private:
     int w_, h_;

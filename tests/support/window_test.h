@@ -1,6 +1,6 @@
 // Shared set-up of the tests that make windows: an initialised application whose errors are
 // collected instead of shown, the real mouse parked away from the test windows, plain forms made
-// in code and freed after the test, rendering into a bitmap, mouse and key messages, and pumping
+// in code and freed after the test, rendering into a bitmap, mouse messages, and pumping
 // through the framework's own message loop.
 #pragma once
 #include <gtest/gtest.h>
@@ -76,10 +76,6 @@ void MouseDown(fw::TControl* Control, int x, int y, WPARAM Button = MK_LBUTTON, 
 void MouseUp(fw::TControl* Control, int x, int y, WPARAM Button = MK_LBUTTON, WPARAM Keys = 0);
 // Move, press and release at one point.
 void Click(fw::TControl* Control, int x, int y, WPARAM Button = MK_LBUTTON, WPARAM Keys = 0);
-// A key pressed (WM_KEYDOWN) and released (WM_KEYUP).
-void KeyDown(fw::TControl* Control, WORD Vk);
-void KeyUp(fw::TControl* Control, WORD Vk);
-void PressKey(fw::TControl* Control, WORD Vk);
 
 // A control of class T made, placed at (Left, Top, Width, Height) and put on Parent. Its owner
 // (which frees it) is Owner, or the parent when none is given.
