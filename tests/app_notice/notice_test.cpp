@@ -25,7 +25,6 @@ class NoticeTest : public AppWindowTest {
 protected:
     void SetUp() override {
         AppWindowTest::SetUp();
-        SetSoundBackend(&sound_);
         SetRemindDlgListView(&view_);
         screenW_ = GetSystemMetrics(SM_CXSCREEN);
         screenH_ = GetSystemMetrics(SM_CYSCREEN);
@@ -36,7 +35,6 @@ protected:
         AppWindowTest::TearDown();
         fw::SetClock(nullptr);
         SetRemindDlgListView(nullptr);
-        SetSoundBackend(nullptr);
     }
     // A reminder of the store (written to the data file once).
     TRmRecordStruct* Add(const std::wstring& name, const std::wstring& voice = L"") {

@@ -23,13 +23,11 @@ protected:
     void SetUp() override {
         AppWindowTest::SetUp();
         fw::SetClock([this] { return now_; });
-        SetSoundBackend(&sound_);
         OpenStore();
     }
     void TearDown() override {
         AppWindowTest::TearDown();
         fw::SetFileDialogHandler(nullptr);
-        SetSoundBackend(nullptr);
         fw::SetClock(nullptr);
     }
     // The data file as a fresh store reads it.
