@@ -264,8 +264,7 @@ TEST_F(NoticeTest, MissedRemindersLookAndBackToOrdinaryInTheLanguagesTexts) {
               (std::vector<std::wstring>{L"5 Minuten", L"4 Stunden"}));
 }
 
-// ---------------------------------------------------------------------------------------------
-// The sound.
+// --- The sound -------------------------------------------------------------------------------
 
 TEST_F(NoticeTest, OneSoundAtATimeFromOpenToEndAndNoticesOfOtherDevicesCloseNothing) {
     ShowReminders({Add(L"Mute")});
@@ -308,8 +307,7 @@ TEST_F(NoticeTest, OneSoundAtATimeFromOpenToEndAndNoticesOfOtherDevicesCloseNoth
     EXPECT_EQ(Device(), 23u);
 }
 
-// ---------------------------------------------------------------------------------------------
-// Painting.
+// --- Painting --------------------------------------------------------------------------------
 
 TEST_F(NoticeTest, RowsShowSecondLineAndSeparatorAndAHoveredRowKeepsItsBackground) {
     ShowReminders(AddMany(2));
@@ -337,8 +335,7 @@ TEST_F(NoticeTest, RowsShowSecondLineAndSeparatorAndAHoveredRowKeepsItsBackgroun
               w * (ir.Height() - 33));
 }
 
-// ---------------------------------------------------------------------------------------------
-// Records that go, and the end of the run.
+// --- Records that go, and the end of the run -------------------------------------------------
 
 // Last: its last way destroys every component of the application, as the end of the run does.
 TEST_F(NoticeTest, EveryWayTheWindowGoesStopsItsSoundAlsoOneStillStarting) {

@@ -34,8 +34,7 @@ protected:
     TForm* form = nullptr;
 };
 
-// ---------------------------------------------------------------------------------------------
-// Edit and memo
+// --- Edit and memo ---------------------------------------------------------------------------
 
 TEST_F(StdCtrlsTest, EditTextRoundTripsAndTypingFiresOnChange) {
     auto* ed = new TEdit(form);
@@ -107,8 +106,7 @@ TEST_F(StdCtrlsTest, MemoLinesAreAViewOfTheText) {
     EXPECT_EQ(m->GetLines()->Count(), 2);
 }
 
-// ---------------------------------------------------------------------------------------------
-// Combo box
+// --- Combo box -------------------------------------------------------------------------------
 
 TEST_F(StdCtrlsTest, ComboItemsAndIndexRoundTripThroughTheWindow) {
     auto* cb = new TComboBox(form);
@@ -187,8 +185,7 @@ TEST_F(StdCtrlsTest, UserValuesSurviveANewWindowOnAnotherParent) {
     EXPECT_EQ(SendMessageW(cb->GetHandle(), CB_GETCURSEL, 0, 0), 2);
 }
 
-// ---------------------------------------------------------------------------------------------
-// Date-time picker
+// --- Date-time picker ------------------------------------------------------------------------
 
 class PickerTest : public StdCtrlsTest {
 protected:
@@ -248,8 +245,7 @@ TEST_F(PickerTest, DaysBeforeTheEpochSplitIntoTheRightDayAndTime) {
     EXPECT_NEAR(p->GetTime(), EncodeTime(6, 30, 0, 0), 1.0 / MSecsPerDay);
 }
 
-// ---------------------------------------------------------------------------------------------
-// Label, image, panel
+// --- Label, image, panel ---------------------------------------------------------------------
 
 TEST_F(StdCtrlsTest, LabelSizesItselfToTextAndFontKeepingARightEdge) {
     auto* l = new TLabel(form);
@@ -322,8 +318,7 @@ TEST_F(StdCtrlsTest, PanelErasesWithItsColourAndClipsItsChildren) {
     EXPECT_EQ(s.Color(99, 49), 0x00804020u);
 }
 
-// ---------------------------------------------------------------------------------------------
-// File dialogs
+// --- File dialogs ----------------------------------------------------------------------------
 
 struct DialogSeam {
     explicit DialogSeam(TFileDialogFunc f) { old = SetFileDialogHandler(std::move(f)); }

@@ -279,8 +279,7 @@ TEST_F(AdPanelTest, HoverRepaintsTheTitleInItsOverColourAndBackAndTheClickOpensO
     EXPECT_EQ(Launched, (std::vector<std::wstring>{L"open http://example.invalid/a", L"open HTTPS://example.invalid/b"}));
 }
 
-// ---------------------------------------------------------------------------------------------
-// The starter against a local service.
+// --- The starter against a local service -----------------------------------------------------
 
 std::string PngBytes(int w, int h) {
     std::vector<uint8_t> bytes = SolidPng(w, h)->SaveToBytes();

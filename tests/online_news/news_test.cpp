@@ -155,8 +155,7 @@ std::string Page(int MsgID, const std::string& Extra = "") {
 
 }  // namespace
 
-// ---------------------------------------------------------------------------------------------
-// The program's check.
+// --- The program's check ---------------------------------------------------------------------
 
 TEST_F(NewsTest, ANewMessageIsLoadedBelowTheWorkAreaSlidesUpOnceItsPageShowsAndOnlyThenCountsAsSeen) {
     // Started as the hidden main window does, through the online services.
@@ -254,8 +253,7 @@ TEST_F(NewsTest, OnlyWebAddressesAndNewIdsFromOneReachTheBrowserAndNotWhileThePr
     EXPECT_EQ(frmNews->MsgID, 5);
 }
 
-// ---------------------------------------------------------------------------------------------
-// The window.
+// --- The window ------------------------------------------------------------------------------
 
 TEST_F(NewsTest, APageSizeGivesTheWindowAndTheBrowserTheirSizesWithinTheWorkArea) {
     const struct {
@@ -362,8 +360,7 @@ TEST_F(NewsTest, WithoutABrowserOrWithAPageWithoutBodyOrRefusingItsStyleNothingI
     EXPECT_FALSE(ShownNewsId(id));
 }
 
-// ---------------------------------------------------------------------------------------------
-// The real browser control, as far as this system has one.
+// --- The real browser control, as far as this system has one ---------------------------------
 
 TEST_F(NewsTest, TheSystemBrowserIsMadeOrRefusedWithoutHarm) {
     HWND host = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 200, 100, nullptr, nullptr, nullptr, nullptr);

@@ -91,8 +91,7 @@ protected:
     std::vector<std::wstring> Events;
 };
 
-// ------------------------------------------------------------------------------------------------
-// Items and selection
+// --- Items and selection ------------------------------------------------------------------------
 
 TEST_F(ComboTest, SetIndexRefusesOutOfRangeAndAlwaysFiresForValid) {
     AddItems(3);
@@ -108,8 +107,7 @@ TEST_F(ComboTest, SetIndexRefusesOutOfRangeAndAlwaysFiresForValid) {
     EXPECT_EQ(L"item 0", Box->GetText());
 }
 
-// ------------------------------------------------------------------------------------------------
-// Skin preparation and the box's painting
+// --- Skin preparation and the box's painting ----------------------------------------------------
 
 TEST_F(ComboTest, PaintDrawsStateFramesAndTextColour) {
     Box->SetText(L"WWWW");
@@ -168,8 +166,7 @@ TEST_F(ComboTest, ExtraButtonPlaceClickAndHint) {
     EXPECT_EQ(TRect(124, 2, 146, 24), Box->GetBtnRect());
 }
 
-// ------------------------------------------------------------------------------------------------
-// Opening the list
+// --- Opening the list ---------------------------------------------------------------------------
 
 TEST_F(ComboTest, ProgramSkinsShapeTheBoxAClickOpensBelowOrAboveAndASecondCloses) {
     Box->SetHeight(40);
@@ -212,8 +209,7 @@ TEST_F(ComboTest, ProgramSkinsShapeTheBoxAClickOpensBelowOrAboveAndASecondCloses
     EXPECT_EQ(10 + 30 - (24 * 3 + 4), f->GetTop());
 }
 
-// ------------------------------------------------------------------------------------------------
-// Rows: painting, choosing, checking, scrolling
+// --- Rows: painting, choosing, checking, scrolling ----------------------------------------------
 
 TEST_F(ComboTest, RowsShowFrameSelectionAndHoverAndOwnerDrawnRowsSkipTheDefault) {
     ProgramSkins();
@@ -367,8 +363,7 @@ TEST_F(ComboTest, EightRowsShowAndABarOnlyWithResourceThatTheWheelStepsByOne) {
     EXPECT_EQ(24 * 3 + 4, Box->GetListForm()->GetHeight());
 }
 
-// ------------------------------------------------------------------------------------------------
-// The layered list
+// --- The layered list ---------------------------------------------------------------------------
 
 TEST_F(ComboTest, LayeredListUsesSkinAndWindowlessBar) {
     ProgramSkins();
@@ -399,8 +394,7 @@ TEST_F(ComboTest, LayeredListUsesSkinAndWindowlessBar) {
     EXPECT_EQ(9, Box->GetItem(1)->GetItemRect().Top);
 }
 
-// ------------------------------------------------------------------------------------------------
-// Closing and tear-down
+// --- Closing and tear-down ----------------------------------------------------------------------
 
 TEST_F(ComboTest, DeactivatingTheApplicationOrTheListClosesItOrAsksOnLostFocus) {
     ProgramSkins(3);
@@ -470,8 +464,7 @@ TEST_F(ComboTest, ARemovedScrollResourceIsForgotten) {
 
 }  // namespace
 
-// ------------------------------------------------------------------------------------------------
-// Items going away while the box uses them
+// --- Items going away while the box uses them ---------------------------------------------------
 
 TEST_F(ComboTest, ClearingTheItemsWhileOpenClosesTheListAndAFreedItemLeavesTheBox) {
     ProgramSkins(3);
