@@ -16,21 +16,16 @@
 #include "fw_png.h"
 #include "local_http_server.h"
 #include "file_support.h"
+#include "skin_support.h"
 
 using json = nlohmann::ordered_json;
 using testsupport::Narrow;
+using testsupport::PngBytes;
 using testsupport::PumpMessagesFor;
 using testsupport::PumpMessagesUntil;
 using testsupport::THttpAnswer;
 
 namespace {
-
-// A small RGBA picture of the given size, as the picture host serves it.
-std::string PngBytes(int w, int h) {
-    std::vector<uint8_t> color(fw::png::ColorStride(w) * h, 0x40), alpha(size_t(w) * h, 0xFF);
-    std::vector<uint8_t> bytes = fw::png::Encode(w, h, color.data(), fw::png::ColorStride(w), alpha.data());
-    return std::string(bytes.begin(), bytes.end());
-}
 
 json Item(const std::string& title, int align = 5, const std::string& imgsrc = "") {
     json j = {{"align", align}, {"frame", 1}, {"title", title}, {"tips", "tip " + title},

@@ -24,6 +24,7 @@
 using namespace fw;
 using testsupport::DibSurface;
 using testsupport::Narrow;
+using testsupport::PngBytes;
 using testsupport::PumpMessagesUntil;
 
 namespace {
@@ -280,11 +281,6 @@ TEST_F(AdPanelTest, HoverRepaintsTheTitleInItsOverColourAndBackAndTheClickOpensO
 }
 
 // --- The starter against a local service -----------------------------------------------------
-
-std::string PngBytes(int w, int h) {
-    std::vector<uint8_t> bytes = SolidPng(w, h)->SaveToBytes();
-    return std::string(bytes.begin(), bytes.end());
-}
 
 std::string Answer(const std::wstring& base, int align) {
     using json = nlohmann::ordered_json;
