@@ -5,11 +5,7 @@
 using namespace fw;
 using namespace fwtest;
 
-namespace {
-
-class ControlsTest : public WindowTest {};
-
-}  // namespace
+using ControlsTest = WindowTest;
 
 // (The parent font is checked by the base window's language-font test in app_baseform.)
 TEST_F(ControlsTest, ParentColourAndShowHintFollowUntilSetOnTheControl) {

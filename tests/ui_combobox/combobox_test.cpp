@@ -183,11 +183,8 @@ TEST_F(ComboTest, ProgramSkinsShapeTheBoxAClickOpensBelowOrAboveAndASecondCloses
     ClickBox(138, 12);
     ASSERT_TRUE(Box->ListShowing());
     TVeskListForm* f = Box->GetListForm();
-    EXPECT_EQ(150, f->GetWidth());
-    EXPECT_EQ(24 * 3 + 4, f->GetHeight());
-    // Below the box, at its left edge.
-    EXPECT_EQ(30, f->GetLeft());
-    EXPECT_EQ(10 + 30 + 26, f->GetTop());
+    // As wide as the box, three rows high, below the box at its left edge.
+    EXPECT_EQ(TRect(30, 10 + 30 + 26, 30 + 150, 10 + 30 + 26 + 24 * 3 + 4), f->GetBoundsRect());
     EXPECT_EQ(Form->GetHandle(), GetWindow(f->GetHandle(), GW_OWNER));
     EXPECT_EQ(MA_NOACTIVATE, SendMessageW(f->GetHandle(), WM_MOUSEACTIVATE, 0, 0));
     ClickBox(60, 12);
