@@ -1,7 +1,5 @@
-// Standard controls over the Win32 ones: values round-trip through the system windows, events
-// come from the notifications the user's actions cause (and not from changes made in code), the
-// windowless label and image and the panel paint what they hold, and the file dialogs hand the
-// right request to the system call (replaced here by a seam).
+// Standard controls over the Win32 ones: values round-trip, events come only from the user's actions, the
+// label, image and panel paint what they hold, the file dialogs hand the right request to the system call.
 #include <cmath>
 #include <tuple>
 

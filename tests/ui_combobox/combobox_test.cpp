@@ -1,6 +1,5 @@
-// The skinned combo box: items and selection, skin preparation and button rectangles, the box's
-// painting and mouse states, opening and placing the drop-down list, choosing and checking rows,
-// wheel scrolling, the layered list, closing on deactivation, and tear-down while open.
+// The skinned combo box: items, skins and painting, opening and placing the list, choosing, checking and
+// scrolling rows, the layered list, closing on deactivation, and tear-down while open.
 #include "VeskCombobox.h"
 #include "VeskDrawing.h"
 #include "skin_resources.h"
