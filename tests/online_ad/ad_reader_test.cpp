@@ -335,8 +335,7 @@ TEST_F(AdReaderTest, ItemsFreedDuringDownloadAreLeftAlone) {
 }
 
 TEST_F(AdReaderTest, DownloadPngTakesOnlyWebPicturesOfSaneSizeInTime) {
-    const DWORD saved = HttpGetTimeout();
-    SetHttpGetTimeout(300);
+    testsupport::THttpTimeoutGuard timeout(300);
     server_.Set("/p.png", PngBytes(4, 7));
     server_.Set("/big.png", std::string(AdPictureMaxBytes + 1, 'x'));
     // Each byte well within the time-out; the whole picture would take seconds.
@@ -344,7 +343,6 @@ TEST_F(AdReaderTest, DownloadPngTakesOnlyWebPicturesOfSaneSizeInTime) {
     auto png = DownloadPng(server_.BaseUrl() + L"/p.png");
     const bool big = bool(DownloadPng(server_.BaseUrl() + L"/big.png"));
     const bool slow = bool(DownloadPng(server_.BaseUrl() + L"/slow.png"));
-    SetHttpGetTimeout(saved);
     ASSERT_TRUE(png);
     EXPECT_EQ(png->GetHeight(), 7);
     EXPECT_FALSE(big);

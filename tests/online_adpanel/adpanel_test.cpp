@@ -299,17 +299,9 @@ class AdStartTest : public AdPanelTest {
 protected:
     void SetUp() override {
         AdPanelTest::SetUp();
-        SavedAppData = AppDataDir;
-        SavedLang = LangFile;
-        // Folders that do not exist yet: the starter makes them.
-        AppDataDir = Dir.Path() + L"\\Roaming\\Vesk_Reminder\\";
-        LangFile = L"C:\\Program Files\\Vesk Reminder\\Languages\\Deutsch & Co.ini";
         SetOnlineBaseUrl(Server.BaseUrl());
-        SetHttpGetTimeout(5000);
     }
     void TearDown() override {
-        AppDataDir = SavedAppData;
-        LangFile = SavedLang;
         SetOnlineBaseUrl(L"");
         AdPanelTest::TearDown();
     }
@@ -328,7 +320,10 @@ protected:
 
     testsupport::TempDir Dir;
     testsupport::TLocalHttpServer Server;
-    std::wstring SavedAppData, SavedLang;
+    // Folders that do not exist yet: the starter makes them.
+    testsupport::TSwap<std::wstring> AppData{AppDataDir, Dir.Path() + L"\\Roaming\\Vesk_Reminder\\"};
+    testsupport::TSwap<std::wstring> Lang{LangFile, L"C:\\Program Files\\Vesk Reminder\\Languages\\Deutsch & Co.ini"};
+    testsupport::THttpTimeoutGuard Timeout{5000};
     int Arrived = 0;
 };
 

@@ -26,12 +26,6 @@ THttpAnswer Moved(int Status, const std::string& To, DWORD DelayMs = 0) {
     return a;
 }
 
-// Restores the GET time-out a test shortened.
-struct TTimeoutGuard {
-    DWORD Old = HttpGetTimeout();
-    ~TTimeoutGuard() { SetHttpGetTimeout(Old); }
-};
-
 using testsupport::TTempEnvGuard;
 
 }  // namespace
@@ -83,8 +77,7 @@ TEST(HttpGetText, RedirectsAreFollowedAFewTimesOnlyAndOnlyToWebAddresses) {
 }
 
 TEST(HttpGetText, TimeOutsReleaseTheCallerThoughNoSingleWaitIsTooLong) {
-    TTimeoutGuard guard;
-    SetHttpGetTimeout(400);
+    testsupport::THttpTimeoutGuard timeout(400);
     // Never answering; or trickled bytes or five redirects, each in time, all longer than 4 time-outs.
     TLocalHttpServer server([](const THttpRequest& r) {
         if (r.Path() == "/hang") return THttpAnswer{THttpAnswer::Hang, 0, {}};

@@ -59,9 +59,6 @@ class NewsTest : public testsupport::WindowTest {
 protected:
     void SetUp() override {
         WindowTest::SetUp();
-        // A fetch that stalls gives up well inside the waits below.
-        SavedTimeout = HttpGetTimeout();
-        SetHttpGetTimeout(2000);
         fw::Screen->SetWorkAreaRect(fw::TRect(0, 0, kAreaRight, kAreaBottom));
         SetNewsBrowserFactory([this](HWND Parent) -> std::unique_ptr<INewsBrowser> {
             EXPECT_TRUE(IsWindow(Parent));
@@ -86,7 +83,6 @@ protected:
         if (frmNews) frmNews->Free();
         EXPECT_EQ(frmNews, nullptr);
         if (View) View->Free();
-        SetHttpGetTimeout(SavedTimeout);
         SetNewsBrowserFactory(nullptr);
         SetNewsCursorPosSource(nullptr);
         UseLanguage(L"", nullptr);
@@ -146,7 +142,7 @@ protected:
     POINT Cursor{-5000, -5000};
     testsupport::TSwap<TNcCompositionProc> Composition{NcCompositionEnabledProc, [] { return false; }};
     testsupport::TSwap<TNcAllowNcPaintProc> AllowNcPaint{NcAllowNcPaintProc, [](HWND) {}};
-    DWORD SavedTimeout = 0;
+    testsupport::THttpTimeoutGuard Timeout{2000};  // a fetch that stalls gives up well inside the waits
 };
 
 std::string Page(int MsgID, const std::string& Extra = "") {

@@ -4,8 +4,6 @@
 #include <cstdlib>
 #include <stdexcept>
 
-#include "UCheckNewThread.h"
-
 namespace testsupport {
 
 namespace {

@@ -24,6 +24,8 @@
 #include <thread>
 #include <vector>
 
+#include "UCheckNewThread.h"
+
 namespace testsupport {
 
 struct THttpRequest {
@@ -120,6 +122,13 @@ private:
 
 // A port on 127.0.0.1 where nothing listens (bound, then released).
 int UnusedLocalPort();
+
+// The online GET time-out for one test, put back when the object goes.
+struct THttpTimeoutGuard {
+    explicit THttpTimeoutGuard(DWORD Ms) { SetHttpGetTimeout(Ms); }
+    ~THttpTimeoutGuard() { SetHttpGetTimeout(Old); }
+    const DWORD Old = HttpGetTimeout();
+};
 
 // The program's online base address for one test: a port where nothing listens (never the real
 // server, even for a test that forgets to start its own) until Serve starts a fresh server there,

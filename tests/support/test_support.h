@@ -106,6 +106,20 @@ inline std::vector<std::wstring> Lines(const fw::TStrings& List) {
 // An environment variable of this process ('' when unset).
 std::wstring EnvVar(const wchar_t* Name);
 
+// Sets a global (a seam) for the object's life and puts its value back afterwards.
+template <class T>
+class TSwap {
+public:
+    TSwap(T& Ref, T Value) : ref(Ref), old(Ref) { ref = Value; }
+    ~TSwap() { ref = old; }
+    TSwap(const TSwap&) = delete;
+    TSwap& operator=(const TSwap&) = delete;
+
+private:
+    T& ref;
+    T old;
+};
+
 // Points TMP and TEMP somewhere else for one test (the user's temporary folder as the program
 // sees it), and back afterwards.
 struct TTempEnvGuard {
