@@ -28,21 +28,11 @@ void FakeAppData(std::wstring& Path) { Path = gAppData; }
 class LanguageTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        FOldUI = UILanguageSource;
-        FOldAppData = AppDataFolderSource;
-        FOldLangFile = LangFile;
-        UILanguageSource = FakeUILanguage;
-        AppDataFolderSource = FakeAppData;
         gUILanguage = 0x0409;
         gAppData = AppDataDir.Path();
         NewProgramDir();
     }
-    void TearDown() override {
-        UILanguageSource = FOldUI;
-        AppDataFolderSource = FOldAppData;
-        SetAppDir(L"");
-        LangFile = FOldLangFile;
-    }
+    void TearDown() override { SetAppDir(L""); }
     void NewProgramDir() {
         ProgramDir = std::make_unique<TempDir>();
         SetAppDir(ProgramDir->Path());
@@ -74,9 +64,9 @@ protected:
     TempDir AppDataDir;
 
 private:
-    TUILanguageSource FOldUI = nullptr;
-    TAppDataFolderSource FOldAppData = nullptr;
-    std::wstring FOldLangFile;
+    testsupport::TSwap<TUILanguageSource> FUI{UILanguageSource, FakeUILanguage};
+    testsupport::TSwap<TAppDataFolderSource> FAppData{AppDataFolderSource, FakeAppData};
+    testsupport::TSwap<std::wstring> FLangFile{LangFile, LangFile};  // put back afterwards
 };
 
 TEST_F(LanguageTest, SelectLanguageAndItsFile) {

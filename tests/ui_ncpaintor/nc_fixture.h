@@ -52,17 +52,6 @@ inline COLORREF PngColor(fw::TPngImage* P, int X, int Y) {
 
 class NcTest : public testsupport::WindowTest {
 protected:
-    void SetUp() override {
-        WindowTest::SetUp();
-        // Whether Wine reports composition depends on the prefix's Windows version: tests choose.
-        NcCompositionEnabledProc = [] { return false; };
-        NcAllowNcPaintProc = [](HWND) {};
-    }
-    void TearDown() override {
-        WindowTest::TearDown();
-        NcCompositionEnabledProc = SavedComposition;
-        NcAllowNcPaintProc = SavedAllow;
-    }
     // A 300 x 200 form with the system's sizeable frame at (60, 60).
     testsupport::TPlainForm* FramedForm() {
         auto* f = NewForm(300, 200, fw::clWhite, 60, 60);
@@ -86,8 +75,9 @@ protected:
     static void NcPaint(fw::TForm* F) { SendMessageW(F->GetHandle(), WM_NCPAINT, 1, 0); }
 
 private:
-    TNcCompositionProc SavedComposition = NcCompositionEnabledProc;
-    TNcAllowNcPaintProc SavedAllow = NcAllowNcPaintProc;
+    // Whether Wine reports composition depends on the prefix's Windows version: tests choose.
+    testsupport::TSwap<TNcCompositionProc> Composition{NcCompositionEnabledProc, [] { return false; }};
+    testsupport::TSwap<TNcAllowNcPaintProc> AllowNcPaint{NcAllowNcPaintProc, [](HWND) {}};
 };
 
 }  // namespace nctest
