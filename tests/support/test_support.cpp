@@ -29,10 +29,7 @@ void RemoveTree(const std::wstring& dir) {
 namespace {
 
 std::wstring EnvPath(const wchar_t* name) {
-    wchar_t buf[MAX_PATH * 4];
-    DWORD n = GetEnvironmentVariableW(name, buf, static_cast<DWORD>(std::size(buf)));
-    if (n == 0 || n >= std::size(buf)) return L"";
-    std::wstring v(buf, n);
+    std::wstring v = EnvVar(name);
     // CTest hands over Unix paths; Wine maps "/" to drive Z:.
     if (!v.empty() && v[0] == L'/') v = L"Z:" + v;
     for (auto& c : v)
