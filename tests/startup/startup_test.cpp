@@ -148,8 +148,7 @@ bool MutexExists() {
 
 TEST(SingleInstance, SecondInstanceDoesNotWaitForeverOnAHungFirst) {
     ASSERT_FALSE(MutexExists()) << "another instance is running";
-    const UINT oldTimeout = ActivateInstanceTimeoutMs;
-    ActivateInstanceTimeoutMs = 500;  // the second instance's wait for the running one
+    testsupport::TSwap<UINT> timeout{ActivateInstanceTimeoutMs, 500};  // the second instance's wait for the first
     // The framework registers the main window's class with the first form of that class; it must
     // be its registration, not one made here, that later forms of the process use.
     auto* form = fw::TForm::CreateNew<TfrmZUBMain>(nullptr);
@@ -175,7 +174,6 @@ TEST(SingleInstance, SecondInstanceDoesNotWaitForeverOnAHungFirst) {
     thread.join();
     CloseHandle(release);
     CloseHandle(first);
-    ActivateInstanceTimeoutMs = oldTimeout;
     EXPECT_NE(hung.load(), nullptr);
     EXPECT_FALSE(result);
     EXPECT_LT(took, std::chrono::seconds(3));
