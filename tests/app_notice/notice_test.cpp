@@ -64,11 +64,6 @@ protected:
             c.push_back(frmRemindDlg->lbReminds->GetItem(i)->GetCaption());
         return c;
     }
-    static RECT WindowRect() {
-        RECT r{};
-        GetWindowRect(frmRemindDlg->GetHandle(), &r);
-        return r;
-    }
     static bool Topmost() {
         return (GetWindowLongW(frmRemindDlg->GetHandle(), GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
     }
@@ -105,7 +100,7 @@ TEST_F(NoticeTest, SitsOnTheTaskbarAtAnyEdgeAndNeverAboveTheScreenTop) {
         if (c.bar.top >= 10 * 44 + 140) continue;  // the screen is too tall for the window to reach its top
         Taskbar = c.bar;
         ShowReminders(AddMany(c.rows));
-        const RECT r = WindowRect();
+        const RECT r = WindowRect(frmRemindDlg);
         EXPECT_EQ(r.right, c.right);
         EXPECT_EQ(c.bottom < 0 ? r.top : r.bottom, c.bottom < 0 ? 0 : c.bottom);
         EXPECT_GE(r.top, 0);
@@ -121,11 +116,11 @@ TEST_F(NoticeTest, WithoutTaskbarKeepsItsOwnSizeInTheWorkAreaCornerAndStaysOnTop
     HasTaskbar = false;
     ShowReminders(AddMany(1));
     ASSERT_NE(frmRemindDlg, nullptr);
-    const RECT first = WindowRect();
+    const RECT first = WindowRect(frmRemindDlg);
     ShowReminders(AddMany(3));
     RECT work{};
     ASSERT_TRUE(SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0));
-    const RECT r = WindowRect();
+    const RECT r = WindowRect(frmRemindDlg);
     EXPECT_EQ(r.right, work.right);
     EXPECT_EQ(r.bottom, work.bottom);
     EXPECT_EQ(r.bottom - r.top, first.bottom - first.top);
@@ -137,8 +132,8 @@ TEST_F(NoticeTest, WithoutTaskbarKeepsItsOwnSizeInTheWorkAreaCornerAndStaysOnTop
     // The taskbar gets its place later: the next announcement sits on it.
     HasTaskbar = true;
     ShowReminders(AddMany(1));
-    EXPECT_EQ(WindowRect().bottom, Taskbar.top);
-    EXPECT_EQ(WindowRect().right, Taskbar.right);
+    EXPECT_EQ(WindowRect(frmRemindDlg).bottom, Taskbar.top);
+    EXPECT_EQ(WindowRect(frmRemindDlg).right, Taskbar.right);
 }
 
 TEST_F(NoticeTest, ListsEachRecordOnceAcknowledgesOneByItsSquareOrAllAndIsReused) {

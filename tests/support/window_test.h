@@ -44,6 +44,13 @@ inline LPARAM Pt(int x, int y) { return MAKELPARAM(static_cast<short>(x), static
 // with `fill` (0xAARRGGBB).
 std::unique_ptr<DibSurface> Render(fw::TWinControl* Control, uint32_t fill = 0xFF000000);
 
+// The control's window rectangle on the screen.
+inline RECT WindowRect(fw::TWinControl* Control) {
+    RECT r{};
+    GetWindowRect(Control->GetHandle(), &r);
+    return r;
+}
+
 // The colour (0x00BBGGRR) of a pixel of a 32-bit bitmap.
 inline COLORREF PixelColor(const fw::TBitmap& Bitmap, int x, int y) {
     GdiFlush();

@@ -10,6 +10,7 @@ namespace nctest {
 
 using testsupport::NcSkinResource;
 using testsupport::PixelColor;
+using testsupport::WindowRect;
 using testsupport::Skin;
 
 class TProbePaintor : public TVeskNcPaintor {
@@ -57,11 +58,6 @@ protected:
         auto* f = NewForm(300, 200, fw::clWhite, 60, 60);
         f->SetBorderStyle(fw::bsSizeable);
         return f;
-    }
-    static RECT WindowRect(fw::TForm* F) {
-        RECT r{};
-        GetWindowRect(F->GetHandle(), &r);
-        return r;
     }
     // Screen point of a window-coordinate point of the form, as a message's LPARAM.
     static LPARAM ScreenAt(fw::TForm* F, POINT P) {
