@@ -65,9 +65,7 @@ TEST_F(ControlsTest, AnchorsAndAlignFollowTheParentsClientSize) {
     EXPECT_EQ(topRight->GetBoundsRect(), TRect(210, 10, 250, 30));
     EXPECT_EQ(stretch->GetBoundsRect(), TRect(10, 70, 250, 90));
     EXPECT_EQ(bottom->GetBoundsRect(), TRect(0, 120, 260, 130));
-    RECT wr;
-    GetWindowRect(stretch->GetHandle(), &wr);
-    EXPECT_EQ(wr.right - wr.left, 240);
+    EXPECT_EQ(TRect(WindowRect(stretch)).Width(), 240);
     // OnResize after a size change only.
     stretch->SetLeft(12);
     EXPECT_EQ(resizes, 1);
