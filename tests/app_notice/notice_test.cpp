@@ -25,7 +25,6 @@ class NoticeTest : public AppWindowTest {
 protected:
     void SetUp() override {
         AppWindowTest::SetUp();
-        SetSoundBackend(&sound_);
         SetRemindDlgListView(&view_);
         screenW_ = GetSystemMetrics(SM_CXSCREEN);
         screenH_ = GetSystemMetrics(SM_CYSCREEN);
@@ -36,7 +35,6 @@ protected:
         AppWindowTest::TearDown();
         fw::SetClock(nullptr);
         SetRemindDlgListView(nullptr);
-        SetSoundBackend(nullptr);
     }
     // A reminder of the store (written to the data file once).
     TRmRecordStruct* Add(const std::wstring& name, const std::wstring& voice = L"") {
@@ -65,11 +63,6 @@ protected:
         for (int i = 0; i < frmRemindDlg->lbReminds->Count(); ++i)
             c.push_back(frmRemindDlg->lbReminds->GetItem(i)->GetCaption());
         return c;
-    }
-    static RECT WindowRect() {
-        RECT r{};
-        GetWindowRect(frmRemindDlg->GetHandle(), &r);
-        return r;
     }
     static bool Topmost() {
         return (GetWindowLongW(frmRemindDlg->GetHandle(), GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
@@ -107,7 +100,7 @@ TEST_F(NoticeTest, SitsOnTheTaskbarAtAnyEdgeAndNeverAboveTheScreenTop) {
         if (c.bar.top >= 10 * 44 + 140) continue;  // the screen is too tall for the window to reach its top
         Taskbar = c.bar;
         ShowReminders(AddMany(c.rows));
-        const RECT r = WindowRect();
+        const RECT r = WindowRect(frmRemindDlg);
         EXPECT_EQ(r.right, c.right);
         EXPECT_EQ(c.bottom < 0 ? r.top : r.bottom, c.bottom < 0 ? 0 : c.bottom);
         EXPECT_GE(r.top, 0);
@@ -123,11 +116,11 @@ TEST_F(NoticeTest, WithoutTaskbarKeepsItsOwnSizeInTheWorkAreaCornerAndStaysOnTop
     HasTaskbar = false;
     ShowReminders(AddMany(1));
     ASSERT_NE(frmRemindDlg, nullptr);
-    const RECT first = WindowRect();
+    const RECT first = WindowRect(frmRemindDlg);
     ShowReminders(AddMany(3));
     RECT work{};
     ASSERT_TRUE(SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0));
-    const RECT r = WindowRect();
+    const RECT r = WindowRect(frmRemindDlg);
     EXPECT_EQ(r.right, work.right);
     EXPECT_EQ(r.bottom, work.bottom);
     EXPECT_EQ(r.bottom - r.top, first.bottom - first.top);
@@ -139,8 +132,8 @@ TEST_F(NoticeTest, WithoutTaskbarKeepsItsOwnSizeInTheWorkAreaCornerAndStaysOnTop
     // The taskbar gets its place later: the next announcement sits on it.
     HasTaskbar = true;
     ShowReminders(AddMany(1));
-    EXPECT_EQ(WindowRect().bottom, Taskbar.top);
-    EXPECT_EQ(WindowRect().right, Taskbar.right);
+    EXPECT_EQ(WindowRect(frmRemindDlg).bottom, Taskbar.top);
+    EXPECT_EQ(WindowRect(frmRemindDlg).right, Taskbar.right);
 }
 
 TEST_F(NoticeTest, ListsEachRecordOnceAcknowledgesOneByItsSquareOrAllAndIsReused) {
@@ -266,8 +259,7 @@ TEST_F(NoticeTest, MissedRemindersLookAndBackToOrdinaryInTheLanguagesTexts) {
               (std::vector<std::wstring>{L"5 Minuten", L"4 Stunden"}));
 }
 
-// ---------------------------------------------------------------------------------------------
-// The sound.
+// --- The sound -------------------------------------------------------------------------------
 
 TEST_F(NoticeTest, OneSoundAtATimeFromOpenToEndAndNoticesOfOtherDevicesCloseNothing) {
     ShowReminders({Add(L"Mute")});
@@ -310,8 +302,7 @@ TEST_F(NoticeTest, OneSoundAtATimeFromOpenToEndAndNoticesOfOtherDevicesCloseNoth
     EXPECT_EQ(Device(), 23u);
 }
 
-// ---------------------------------------------------------------------------------------------
-// Painting.
+// --- Painting --------------------------------------------------------------------------------
 
 TEST_F(NoticeTest, RowsShowSecondLineAndSeparatorAndAHoveredRowKeepsItsBackground) {
     ShowReminders(AddMany(2));
@@ -339,8 +330,7 @@ TEST_F(NoticeTest, RowsShowSecondLineAndSeparatorAndAHoveredRowKeepsItsBackgroun
               w * (ir.Height() - 33));
 }
 
-// ---------------------------------------------------------------------------------------------
-// Records that go, and the end of the run.
+// --- Records that go, and the end of the run -------------------------------------------------
 
 // Last: its last way destroys every component of the application, as the end of the run does.
 TEST_F(NoticeTest, EveryWayTheWindowGoesStopsItsSoundAlsoOneStillStarting) {

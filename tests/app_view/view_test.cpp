@@ -23,13 +23,11 @@ protected:
     void SetUp() override {
         AppWindowTest::SetUp();
         fw::SetClock([this] { return now_; });
-        SetSoundBackend(&sound_);
         OpenStore();
     }
     void TearDown() override {
         AppWindowTest::TearDown();
         fw::SetFileDialogHandler(nullptr);
-        SetSoundBackend(nullptr);
         fw::SetClock(nullptr);
     }
     // The data file as a fresh store reads it.
@@ -110,8 +108,7 @@ protected:
 
 }  // namespace
 
-// ---------------------------------------------------------------------------------------------
-// The list.
+// --- The list --------------------------------------------------------------------------------
 
 TEST_F(ViewTest, EachModeListsItsRecordsAFinishedOnePostponedStaysFinishedAndDeletingErasesIt) {
     auto* active = Add(L"active", 1, 0.25);
@@ -352,8 +349,7 @@ TEST_F(ViewTest, EveryDayBoxDrawsFromTheSkinOfTheFirstMonthDay) {
     }
 }
 
-// ---------------------------------------------------------------------------------------------
-// The editor.
+// --- The editor ------------------------------------------------------------------------------
 
 TEST_F(ViewTest, TheRefusalsKeepTheEditorAndTheStore) {
     TfrmView* v = Open();
@@ -490,8 +486,7 @@ TEST_F(ViewTest, LoadingShowsTheRecordsRuleDaysAndVoiceBackDiscardsTheInputsAndC
     EXPECT_EQ(Store->Records.back()->Voice, L"C:\\Sounds\\ring.mp3");
 }
 
-// ---------------------------------------------------------------------------------------------
-// The test sound.
+// --- The test sound --------------------------------------------------------------------------
 
 TEST_F(ViewTest, TheTestButtonPlaysOneSoundAtATimeAndStopsOnlyItsOwn) {
     TfrmView* v = Open();
@@ -548,8 +543,7 @@ TEST_F(ViewTest, TheTestButtonPlaysOneSoundAtATimeAndStopsOnlyItsOwn) {
     EXPECT_EQ(sound_.Count(MCI_CLOSE, d), 1);
 }
 
-// ---------------------------------------------------------------------------------------------
-// The slide.
+// --- The slide -------------------------------------------------------------------------------
 
 TEST_F(ViewTest, TheSlideIgnoresCommandsMeanwhileAndWithTheEditorOpenCommandsAskFirstOrDoNothing) {
     auto* r = Add(L"walk", 1, 0.25);

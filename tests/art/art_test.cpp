@@ -1,6 +1,5 @@
-// The embedded skins, the program icon and the default sound: every skin the windows name exists,
-// decodes, has the frame count and frame size its control cuts it into, can be tiled without
-// seams, and fits the geometry of the control that draws it.
+// The embedded skins, icon and default sound: every skin named exists, decodes, has the frames its control
+// cuts, tiles without seams and fits the geometry of the control that draws it.
 #include <gtest/gtest.h>
 
 #include <filesystem>

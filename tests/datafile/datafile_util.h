@@ -32,20 +32,13 @@ public:
     Lines Sections() {
         fw::TStringList list;
         ReadSections(list);
-        return ToLines(list);
+        return testsupport::Lines(list);
     }
     // The section's "key=value" lines.
     Lines Values(const std::wstring& section) {
         fw::TStringList list;
         ReadSectionValues(section, list);
-        return ToLines(list);
-    }
-
-private:
-    static Lines ToLines(const fw::TStrings& list) {
-        Lines r;
-        for (int i = 0; i < list.Count(); ++i) r.push_back(list[i]);
-        return r;
+        return testsupport::Lines(list);
     }
 };
 

@@ -1,6 +1,5 @@
-// The real program: started twice, the second start hands over to the first (which restores and
-// raises its visible window) and ends at once; the first reports a new version to the configured
-// server.
+// The real program: a second start hands over to the first (which raises its visible window) and ends;
+// the first reports a new version to the configured server.
 #include <gtest/gtest.h>
 
 #include <string>

@@ -1,6 +1,5 @@
-// Windows built from form descriptions: every kind of value reaches its property, references
-// (forward, and into another form) resolve, pictures come from resources, handlers bind in the
-// class being created (also from the inherited description), and the load order holds.
+// Windows built from form descriptions: values reach their properties, references and pictures resolve,
+// handlers bind in the class being created (also from an inherited description), the load order holds.
 #include <gtest/gtest.h>
 
 #include <algorithm>

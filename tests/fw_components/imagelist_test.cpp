@@ -15,6 +15,7 @@ namespace {
 
 template <class List>
 void CheckList() {
+    SCOPED_TRACE(typeid(List).name());
     List list(nullptr);
     auto* first = list.GetItems()->Add();
     list.GetItems()->Add();
@@ -45,11 +46,8 @@ void CheckList() {
 
 }  // namespace
 
-TEST(ImageLists, VeskListDrawsAtOwnSizeGreysDisabledAndSkipsBadIndexes) {
+TEST(ImageLists, VeskAndQimListsDrawAtOwnSizeGreyDisabledAndSkipBadIndexes) {
     CheckList<TVeskStdImageList>();
-}
-
-TEST(ImageLists, QimListBehavesTheSame) {
     CheckList<TQimImageList>();
 }
 

@@ -5,6 +5,7 @@
 #include "test_support.h"
 
 using namespace fw;
+using testsupport::Lines;
 using testsupport::TempDir;
 
 namespace {
@@ -13,12 +14,6 @@ std::wstring ReadAnsiFile(const std::wstring& path) {
     const auto b = testsupport::ReadFileBytes(path);
     TEncoding e;
     return DecodeText(b.data(), b.size(), e);
-}
-
-std::vector<std::wstring> Lines(const TStrings& l) {
-    std::vector<std::wstring> v;
-    for (int i = 0; i < l.Count(); ++i) v.push_back(l[i]);
-    return v;
 }
 
 // A private folder and a file name in it.

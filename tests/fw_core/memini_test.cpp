@@ -5,15 +5,10 @@
 #include "test_support.h"
 
 using namespace fw;
+using testsupport::Lines;
 using testsupport::TempDir;
 
 namespace {
-
-std::vector<std::wstring> Lines(const TStrings& l) {
-    std::vector<std::wstring> v;
-    for (int i = 0; i < l.Count(); ++i) v.push_back(l[i]);
-    return v;
-}
 
 TStringList ListOf(std::initializer_list<const wchar_t*> lines) {
     TStringList l;

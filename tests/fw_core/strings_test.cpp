@@ -5,6 +5,7 @@
 #include "test_support.h"
 
 using namespace fw;
+using testsupport::Lines;
 using testsupport::TempDir;
 using testsupport::Narrow;
 
@@ -48,12 +49,6 @@ std::vector<Sample> Samples() {
     s.push_back({TEncoding::Ansi, Bytes({'G', 'r', 0xFC, 0xDF, 'e', '\r', '\n', 'x', '=', '1', '\r', '\n'}),
                  {L"Gr\u00fc\u00dfe", L"x=1"}});
     return s;
-}
-
-std::vector<std::wstring> Lines(const TStrings& l) {
-    std::vector<std::wstring> v;
-    for (int i = 0; i < l.Count(); ++i) v.push_back(l[i]);
-    return v;
 }
 
 }  // namespace

@@ -1,7 +1,5 @@
-// Standard controls over the Win32 ones: values round-trip through the system windows, events
-// come from the notifications the user's actions cause (and not from changes made in code), the
-// windowless label and image and the panel paint what they hold, and the file dialogs hand the
-// right request to the system call (replaced here by a seam).
+// Standard controls over the Win32 ones: values round-trip, events come only from the user's actions, the
+// label, image and panel paint what they hold, the file dialogs hand the right request to the system call.
 #include <cmath>
 #include <tuple>
 
@@ -34,8 +32,7 @@ protected:
     TForm* form = nullptr;
 };
 
-// ---------------------------------------------------------------------------------------------
-// Edit and memo
+// --- Edit and memo ---------------------------------------------------------------------------
 
 TEST_F(StdCtrlsTest, EditTextRoundTripsAndTypingFiresOnChange) {
     auto* ed = new TEdit(form);
@@ -107,8 +104,7 @@ TEST_F(StdCtrlsTest, MemoLinesAreAViewOfTheText) {
     EXPECT_EQ(m->GetLines()->Count(), 2);
 }
 
-// ---------------------------------------------------------------------------------------------
-// Combo box
+// --- Combo box -------------------------------------------------------------------------------
 
 TEST_F(StdCtrlsTest, ComboItemsAndIndexRoundTripThroughTheWindow) {
     auto* cb = new TComboBox(form);
@@ -187,8 +183,7 @@ TEST_F(StdCtrlsTest, UserValuesSurviveANewWindowOnAnotherParent) {
     EXPECT_EQ(SendMessageW(cb->GetHandle(), CB_GETCURSEL, 0, 0), 2);
 }
 
-// ---------------------------------------------------------------------------------------------
-// Date-time picker
+// --- Date-time picker ------------------------------------------------------------------------
 
 class PickerTest : public StdCtrlsTest {
 protected:
@@ -248,8 +243,7 @@ TEST_F(PickerTest, DaysBeforeTheEpochSplitIntoTheRightDayAndTime) {
     EXPECT_NEAR(p->GetTime(), EncodeTime(6, 30, 0, 0), 1.0 / MSecsPerDay);
 }
 
-// ---------------------------------------------------------------------------------------------
-// Label, image, panel
+// --- Label, image, panel ---------------------------------------------------------------------
 
 TEST_F(StdCtrlsTest, LabelSizesItselfToTextAndFontKeepingARightEdge) {
     auto* l = new TLabel(form);
@@ -322,8 +316,7 @@ TEST_F(StdCtrlsTest, PanelErasesWithItsColourAndClipsItsChildren) {
     EXPECT_EQ(s.Color(99, 49), 0x00804020u);
 }
 
-// ---------------------------------------------------------------------------------------------
-// File dialogs
+// --- File dialogs ----------------------------------------------------------------------------
 
 struct DialogSeam {
     explicit DialogSeam(TFileDialogFunc f) { old = SetFileDialogHandler(std::move(f)); }

@@ -1,6 +1,5 @@
-// Worker threads: synchronised calls onto the GUI thread (also from inside modal loops), the
-// termination handler after a failed run, self-freeing threads and waiting for a thread that
-// synchronises.
+// Worker threads: synchronised calls onto the GUI thread (also inside modal loops), the termination
+// handler after a failed run, self-freeing threads and waiting for a thread that synchronises.
 #include <gtest/gtest.h>
 
 #include <atomic>

@@ -5,11 +5,7 @@
 using namespace fw;
 using namespace fwtest;
 
-namespace {
-
-class ControlsTest : public WindowTest {};
-
-}  // namespace
+using ControlsTest = WindowTest;
 
 // (The parent font is checked by the base window's language-font test in app_baseform.)
 TEST_F(ControlsTest, ParentColourAndShowHintFollowUntilSetOnTheControl) {
@@ -69,9 +65,7 @@ TEST_F(ControlsTest, AnchorsAndAlignFollowTheParentsClientSize) {
     EXPECT_EQ(topRight->GetBoundsRect(), TRect(210, 10, 250, 30));
     EXPECT_EQ(stretch->GetBoundsRect(), TRect(10, 70, 250, 90));
     EXPECT_EQ(bottom->GetBoundsRect(), TRect(0, 120, 260, 130));
-    RECT wr;
-    GetWindowRect(stretch->GetHandle(), &wr);
-    EXPECT_EQ(wr.right - wr.left, 240);
+    EXPECT_EQ(TRect(WindowRect(stretch)).Width(), 240);
     // OnResize after a size change only.
     stretch->SetLeft(12);
     EXPECT_EQ(resizes, 1);

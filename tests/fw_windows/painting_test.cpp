@@ -1,6 +1,5 @@
-// Painting: windowless children at their offsets and clipped, z-order, immediate repaint of opaque
-// controls, the erase rule of buffered windows, the parent-background routines, and a paint that
-// throws.
+// Painting: windowless children offset and clipped, z-order, immediate repaint of opaque controls, the
+// erase rule of buffered windows, the parent-background routines, and a paint that throws.
 #include "window_fixture.h"
 
 #include "VeskParentBackground.h"

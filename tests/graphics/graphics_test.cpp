@@ -9,10 +9,12 @@
 #include "fw_jpeg.h"
 #include "fw_png.h"
 #include "test_support.h"
+#include "window_test.h"
 
 #include <cstring>
 
 using namespace fw;
+using testsupport::PixelColor;
 
 namespace {
 
@@ -154,24 +156,19 @@ TEST(Canvas, ColoursAreResolvedNoneNeverPaintsAndTheDCKeepsItsObjects) {
     TBitmap b;
     b.SetPixelFormat(pf32bit);
     b.SetSize(8, 8);
-    auto colour = [&](int x, int y) {
-        GdiFlush();
-        const uint8_t* px = b.ScanLine(y) + x * 4;
-        return RGB(px[2], px[1], px[0]);
-    };
     TCanvas* cv = b.GetCanvas();
     cv->GetBrush()->SetColor(clBtnFace);
     cv->FillRect(Rect(0, 0, 8, 8));
     const COLORREF face = GetSysColor(COLOR_BTNFACE);
-    EXPECT_EQ(colour(3, 3), face);
+    EXPECT_EQ(PixelColor(b, 3, 3), face);
 
     cv->GetBrush()->SetColor(clNone);
     cv->FillRect(Rect(0, 0, 4, 4));
     cv->SetPixel(2, 1, clNone);
-    EXPECT_EQ(colour(1, 1), face);
-    EXPECT_EQ(colour(2, 1), face);
+    EXPECT_EQ(PixelColor(b, 1, 1), face);
+    EXPECT_EQ(PixelColor(b, 2, 1), face);
     cv->SetPixel(3, 1, clBtnShadow);
-    EXPECT_EQ(colour(3, 1), GetSysColor(COLOR_BTNSHADOW));
+    EXPECT_EQ(PixelColor(b, 3, 1), GetSysColor(COLOR_BTNSHADOW));
 
     // Resizing puts the new pixels into the same DC, so a handle taken earlier stays usable.
     HDC dc = cv->GetHandle();
@@ -179,7 +176,7 @@ TEST(Canvas, ColoursAreResolvedNoneNeverPaintsAndTheDCKeepsItsObjects) {
     EXPECT_EQ(b.GetCanvas()->GetHandle(), dc);
     cv->GetBrush()->SetColor(clRed);
     cv->FillRect(Rect(0, 0, 30, 20));
-    EXPECT_EQ(colour(29, 19), RGB(255, 0, 0));
+    EXPECT_EQ(PixelColor(b, 29, 19), RGB(255, 0, 0));
 
     // Someone else's RestoreDC takes the canvas's font out of the DC: the next call puts it back.
     cv->GetFont()->SetHeight(-24);

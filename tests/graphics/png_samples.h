@@ -1,6 +1,5 @@
-// Test pictures: a small PNG writer that covers every colour type, bit depth, interlacing and
-// filter (rotating through all five row by row, the data split over three chunks), independent of
-// the codec under test, plus the platform's decoder as the reference.
+// Test pictures: a PNG writer independent of the codec under test (every colour type, depth, interlacing
+// and filter, the data over three chunks), plus the platform's decoder as the reference.
 #pragma once
 
 #include <windows.h>

@@ -1,6 +1,5 @@
-// The built-in English text: every key the program's windows, messages and services look up is in
-// it (and no other), stored as UTF-16LE with a byte-order mark, and the same text ships as
-// Languages\English.ini.
+// The built-in English text: every key the program looks up is in it (and no other), stored as UTF-16LE
+// with a byte-order mark, and the same text ships as Languages\English.ini.
 #include <gtest/gtest.h>
 
 #include <algorithm>

@@ -16,21 +16,16 @@
 #include "fw_png.h"
 #include "local_http_server.h"
 #include "file_support.h"
+#include "skin_support.h"
 
 using json = nlohmann::ordered_json;
 using testsupport::Narrow;
+using testsupport::PngBytes;
 using testsupport::PumpMessagesFor;
 using testsupport::PumpMessagesUntil;
 using testsupport::THttpAnswer;
 
 namespace {
-
-// A small RGBA picture of the given size, as the picture host serves it.
-std::string PngBytes(int w, int h) {
-    std::vector<uint8_t> color(fw::png::ColorStride(w) * h, 0x40), alpha(size_t(w) * h, 0xFF);
-    std::vector<uint8_t> bytes = fw::png::Encode(w, h, color.data(), fw::png::ColorStride(w), alpha.data());
-    return std::string(bytes.begin(), bytes.end());
-}
 
 json Item(const std::string& title, int align = 5, const std::string& imgsrc = "") {
     json j = {{"align", align}, {"frame", 1}, {"title", title}, {"tips", "tip " + title},
@@ -340,8 +335,7 @@ TEST_F(AdReaderTest, ItemsFreedDuringDownloadAreLeftAlone) {
 }
 
 TEST_F(AdReaderTest, DownloadPngTakesOnlyWebPicturesOfSaneSizeInTime) {
-    const DWORD saved = HttpGetTimeout();
-    SetHttpGetTimeout(300);
+    testsupport::THttpTimeoutGuard timeout(300);
     server_.Set("/p.png", PngBytes(4, 7));
     server_.Set("/big.png", std::string(AdPictureMaxBytes + 1, 'x'));
     // Each byte well within the time-out; the whole picture would take seconds.
@@ -349,7 +343,6 @@ TEST_F(AdReaderTest, DownloadPngTakesOnlyWebPicturesOfSaneSizeInTime) {
     auto png = DownloadPng(server_.BaseUrl() + L"/p.png");
     const bool big = bool(DownloadPng(server_.BaseUrl() + L"/big.png"));
     const bool slow = bool(DownloadPng(server_.BaseUrl() + L"/slow.png"));
-    SetHttpGetTimeout(saved);
     ASSERT_TRUE(png);
     EXPECT_EQ(png->GetHeight(), 7);
     EXPECT_FALSE(big);

@@ -24,6 +24,7 @@
 using namespace fw;
 using testsupport::DibSurface;
 using testsupport::Narrow;
+using testsupport::PngBytes;
 using testsupport::PumpMessagesUntil;
 
 namespace {
@@ -279,13 +280,7 @@ TEST_F(AdPanelTest, HoverRepaintsTheTitleInItsOverColourAndBackAndTheClickOpensO
     EXPECT_EQ(Launched, (std::vector<std::wstring>{L"open http://example.invalid/a", L"open HTTPS://example.invalid/b"}));
 }
 
-// ---------------------------------------------------------------------------------------------
-// The starter against a local service.
-
-std::string PngBytes(int w, int h) {
-    std::vector<uint8_t> bytes = SolidPng(w, h)->SaveToBytes();
-    return std::string(bytes.begin(), bytes.end());
-}
+// --- The starter against a local service -----------------------------------------------------
 
 std::string Answer(const std::wstring& base, int align) {
     using json = nlohmann::ordered_json;
@@ -304,17 +299,9 @@ class AdStartTest : public AdPanelTest {
 protected:
     void SetUp() override {
         AdPanelTest::SetUp();
-        SavedAppData = AppDataDir;
-        SavedLang = LangFile;
-        // Folders that do not exist yet: the starter makes them.
-        AppDataDir = Dir.Path() + L"\\Roaming\\Vesk_Reminder\\";
-        LangFile = L"C:\\Program Files\\Vesk Reminder\\Languages\\Deutsch & Co.ini";
         SetOnlineBaseUrl(Server.BaseUrl());
-        SetHttpGetTimeout(5000);
     }
     void TearDown() override {
-        AppDataDir = SavedAppData;
-        LangFile = SavedLang;
         SetOnlineBaseUrl(L"");
         AdPanelTest::TearDown();
     }
@@ -333,7 +320,10 @@ protected:
 
     testsupport::TempDir Dir;
     testsupport::TLocalHttpServer Server;
-    std::wstring SavedAppData, SavedLang;
+    // Folders that do not exist yet: the starter makes them.
+    testsupport::TSwap<std::wstring> AppData{AppDataDir, Dir.Path() + L"\\Roaming\\Vesk_Reminder\\"};
+    testsupport::TSwap<std::wstring> Lang{LangFile, L"C:\\Program Files\\Vesk Reminder\\Languages\\Deutsch & Co.ini"};
+    testsupport::THttpTimeoutGuard Timeout{5000};
     int Arrived = 0;
 };
 

@@ -9,7 +9,6 @@
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
-#include <map>
 
 using testsupport::TempDir;
 using testsupport::THttpAnswer;
@@ -27,12 +26,6 @@ THttpAnswer Moved(int Status, const std::string& To, DWORD DelayMs = 0) {
     return a;
 }
 
-// Restores the GET time-out a test shortened.
-struct TTimeoutGuard {
-    DWORD Old = HttpGetTimeout();
-    ~TTimeoutGuard() { SetHttpGetTimeout(Old); }
-};
-
 using testsupport::TTempEnvGuard;
 
 }  // namespace
@@ -40,25 +33,23 @@ using testsupport::TTempEnvGuard;
 TEST(HttpGetText, ReturnsTheBodyOfAFreshGetOrEmptyTextOnFailure) {
     std::string longBody;
     for (int i = 0; longBody.size() < 200000; ++i) longBody += "line " + std::to_string(i) + "\r\n";
-    const std::map<std::string, THttpAnswer> answers = {
-        {"/page.htm", Reply(200, "[VerInfo]\r\nBuild=12\r\n")},
-        {"/missing", Reply(404, "<html>Not Found</html>")},  // error pages come back as text
-        {"/long", Reply(200, longBody)},                      // many reads
-        {"/huge", Reply(200, std::string(HttpGetMaxBytes + 1, 'x'))},
-        {"/drop", THttpAnswer{THttpAnswer::Drop, 0, {}}},
+    const struct {
+        std::string Target;
+        THttpAnswer Answer;
+        std::wstring Expected;
+    } rows[] = {
+        {"/page.htm?x=1", Reply(200, "[VerInfo]\r\nBuild=12\r\n"), L"[VerInfo]\r\nBuild=12\r\n"},
+        {"/missing", Reply(404, "<html>Not Found</html>"), L"<html>Not Found</html>"},  // error pages come back as text
+        {"/long", Reply(200, longBody), testsupport::Widen(longBody)},                   // many reads
+        {"/huge", Reply(200, std::string(HttpGetMaxBytes + 1, 'x')), L""},
+        {"/drop", THttpAnswer{THttpAnswer::Drop, 0, {}}, L""},
     };
-    TLocalHttpServer server([&](const THttpRequest& r) { return answers.at(r.Path()); });
-    const std::wstring base = server.BaseUrl();
-    const std::pair<std::wstring, std::wstring> cases[] = {
-        {base + L"/page.htm?x=1", L"[VerInfo]\r\nBuild=12\r\n"},
-        {base + L"/missing", L"<html>Not Found</html>"},
-        {base + L"/long", std::wstring(longBody.begin(), longBody.end())},
-        {base + L"/huge", L""},
-        {base + L"/drop", L""},
-        {L"http://127.0.0.1:" + std::to_wstring(UnusedLocalPort()) + L"/x", L""},  // nobody listening
-        {L"no url", L""},
-    };
-    for (const auto& [url, expected] : cases) EXPECT_EQ(HttpGetText(url), expected) << testsupport::Narrow(url);
+    TLocalHttpServer server;
+    for (const auto& row : rows) server.Set(row.Target.substr(0, row.Target.find('?')), row.Answer);
+    for (const auto& row : rows)
+        EXPECT_EQ(HttpGetText(server.BaseUrl() + testsupport::Widen(row.Target)), row.Expected) << row.Target;
+    EXPECT_EQ(HttpGetText(L"http://127.0.0.1:" + std::to_wstring(UnusedLocalPort()) + L"/x"), L"");  // nobody listening
+    EXPECT_EQ(HttpGetText(L"no url"), L"");
     const THttpRequest first = server.Requests().at(0);
     EXPECT_EQ(first.Method, "GET");
     EXPECT_EQ(first.Target, "/page.htm?x=1");
@@ -86,8 +77,7 @@ TEST(HttpGetText, RedirectsAreFollowedAFewTimesOnlyAndOnlyToWebAddresses) {
 }
 
 TEST(HttpGetText, TimeOutsReleaseTheCallerThoughNoSingleWaitIsTooLong) {
-    TTimeoutGuard guard;
-    SetHttpGetTimeout(400);
+    testsupport::THttpTimeoutGuard timeout(400);
     // Never answering; or trickled bytes or five redirects, each in time, all longer than 4 time-outs.
     TLocalHttpServer server([](const THttpRequest& r) {
         if (r.Path() == "/hang") return THttpAnswer{THttpAnswer::Hang, 0, {}};

@@ -18,8 +18,6 @@
 #include "uRemindUpdate.h"
 
 using testsupport::PumpMessagesUntil;
-using testsupport::TLocalHttpServer;
-using testsupport::UnusedLocalPort;
 
 namespace {
 
@@ -61,11 +59,6 @@ class NewsTest : public testsupport::WindowTest {
 protected:
     void SetUp() override {
         WindowTest::SetUp();
-        // Never the real web server, even for a test that forgets to start its own.
-        SetOnlineBaseUrl(L"http://127.0.0.1:" + std::to_wstring(UnusedLocalPort()));
-        // A fetch that stalls gives up well inside the waits below.
-        SavedTimeout = HttpGetTimeout();
-        SetHttpGetTimeout(2000);
         fw::Screen->SetWorkAreaRect(fw::TRect(0, 0, kAreaRight, kAreaBottom));
         SetNewsBrowserFactory([this](HWND Parent) -> std::unique_ptr<INewsBrowser> {
             EXPECT_TRUE(IsWindow(Parent));
@@ -87,12 +80,9 @@ protected:
     void TearDown() override {
         // A check still running would report into the next test.
         EXPECT_TRUE(PumpMessagesUntil([] { return !NewsLock.Locked(); }, 15000));
-        Server.reset();
         if (frmNews) frmNews->Free();
         EXPECT_EQ(frmNews, nullptr);
         if (View) View->Free();
-        SetOnlineBaseUrl(L"");
-        SetHttpGetTimeout(SavedTimeout);
         SetNewsBrowserFactory(nullptr);
         SetNewsCursorPosSource(nullptr);
         UseLanguage(L"", nullptr);
@@ -107,9 +97,7 @@ protected:
     }
 
     void Serve(const std::string& Page, const std::string& Path = "/news/zubinfo.htm", DWORD DelayMs = 0) {
-        Server = std::make_unique<TLocalHttpServer>();
-        Server->Set(Path, Page, DelayMs);
-        SetOnlineBaseUrl(Server->BaseUrl());
+        Server.Serve(Path, Page, DelayMs);
     }
 
     // The program's check, run to its end.
@@ -149,12 +137,12 @@ protected:
     testsupport::TempDir Dir;
     TViewStandIn* View = nullptr;
     TVeskNcResource* ViewLook = nullptr;
-    std::unique_ptr<TLocalHttpServer> Server;
+    testsupport::TOnlineServer Server;
     TBrowserLog Log;
     POINT Cursor{-5000, -5000};
     testsupport::TSwap<TNcCompositionProc> Composition{NcCompositionEnabledProc, [] { return false; }};
     testsupport::TSwap<TNcAllowNcPaintProc> AllowNcPaint{NcAllowNcPaintProc, [](HWND) {}};
-    DWORD SavedTimeout = 0;
+    testsupport::THttpTimeoutGuard Timeout{2000};  // a fetch that stalls gives up well inside the waits
 };
 
 std::string Page(int MsgID, const std::string& Extra = "") {
@@ -163,8 +151,7 @@ std::string Page(int MsgID, const std::string& Extra = "") {
 
 }  // namespace
 
-// ---------------------------------------------------------------------------------------------
-// The program's check.
+// --- The program's check ---------------------------------------------------------------------
 
 TEST_F(NewsTest, ANewMessageIsLoadedBelowTheWorkAreaSlidesUpOnceItsPageShowsAndOnlyThenCountsAsSeen) {
     // Started as the hidden main window does, through the online services.
@@ -220,7 +207,7 @@ TEST_F(NewsTest, ASecondStartIsRefusedWhileACheckRunsAndASeenOrForeignMessageIsN
     EXPECT_EQ(Server->Count("/news/"), 2);
 
     // A failed fetch releases the mark too (RunCheck waits for it).
-    Server.reset();
+    Server.Stop();
     RunCheck(0);
     EXPECT_EQ(frmNews, nullptr);
 
@@ -262,8 +249,7 @@ TEST_F(NewsTest, OnlyWebAddressesAndNewIdsFromOneReachTheBrowserAndNotWhileThePr
     EXPECT_EQ(frmNews->MsgID, 5);
 }
 
-// ---------------------------------------------------------------------------------------------
-// The window.
+// --- The window ------------------------------------------------------------------------------
 
 TEST_F(NewsTest, APageSizeGivesTheWindowAndTheBrowserTheirSizesWithinTheWorkArea) {
     const struct {
@@ -370,8 +356,7 @@ TEST_F(NewsTest, WithoutABrowserOrWithAPageWithoutBodyOrRefusingItsStyleNothingI
     EXPECT_FALSE(ShownNewsId(id));
 }
 
-// ---------------------------------------------------------------------------------------------
-// The real browser control, as far as this system has one.
+// --- The real browser control, as far as this system has one ---------------------------------
 
 TEST_F(NewsTest, TheSystemBrowserIsMadeOrRefusedWithoutHarm) {
     HWND host = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 200, 100, nullptr, nullptr, nullptr, nullptr);

@@ -13,19 +13,11 @@
 using testsupport::PumpMessagesUntil;
 using testsupport::THttpAnswer;
 using testsupport::THttpRequest;
-using testsupport::TLocalHttpServer;
-using testsupport::UnusedLocalPort;
 
 namespace {
 
 class StatsTest : public ::testing::Test {
 protected:
-    // Never the real web server, even for a test that forgets to start its own.
-    void SetUp() override { SetOnlineBaseUrl(L"http://127.0.0.1:" + std::to_wstring(UnusedLocalPort())); }
-    void TearDown() override {
-        Server.reset();
-        SetOnlineBaseUrl(L"");
-    }
     // Runs one post to its end on a thread that is kept for inspection.
     std::unique_ptr<TSetupPostThread, void (*)(TSetupPostThread*)> RunPost(DWORD Timeout = 5000) {
         auto* t = new TSetupPostThread(L"18", L"{A1B2C3D4-0000-1111-2222-333344445555}", L"1.22.59");
@@ -36,14 +28,14 @@ protected:
         t->WaitFor();
         return {t, [](TSetupPostThread* p) { p->Free(); }};
     }
-    std::unique_ptr<TLocalHttpServer> Server;
+    testsupport::TOnlineServer Server;
 };
 
 }  // namespace
 
 TEST_F(StatsTest, PostsTheFormOnceWithoutWaitingAndAnErrorStatusAHangARedirectLoopOrNoServerFail) {
     std::atomic<int> mode{0}, rounds{0}, movedWith{0};
-    Server = std::make_unique<TLocalHttpServer>([&](const THttpRequest& r) {
+    Server.Serve([&](const THttpRequest& r) {
         if (mode == 0 || r.Path() == "/landed") return THttpAnswer{THttpAnswer::Reply, 200, "thanks"};
         if (mode == 1) return THttpAnswer{THttpAnswer::Reply, 500, "thanks"};
         if (mode == 2) return THttpAnswer{THttpAnswer::Hang, 0, {}};
@@ -55,7 +47,6 @@ TEST_F(StatsTest, PostsTheFormOnceWithoutWaitingAndAnErrorStatusAHangARedirectLo
         moved.Headers = "Location: " + r.Target + "\r\n";
         return moved;
     });
-    SetOnlineBaseUrl(Server->BaseUrl());
     auto t = RunPost();
     EXPECT_FALSE(t->Failed);
     EXPECT_EQ(t->Response, "thanks");
@@ -97,8 +88,7 @@ TEST_F(StatsTest, PostsTheFormOnceWithoutWaitingAndAnErrorStatusAHangARedirectLo
     mode = 5;
     EXPECT_TRUE(RunPost()->Failed);
 
-    Server.reset();
-    SetOnlineBaseUrl(L"http://127.0.0.1:" + std::to_wstring(UnusedLocalPort()));
+    Server.Stop();
     t = RunPost();
     EXPECT_TRUE(t->Failed);
     EXPECT_TRUE(t->GetTerminated());

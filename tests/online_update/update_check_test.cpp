@@ -11,8 +11,6 @@
 #include <memory>
 
 using testsupport::PumpMessagesUntil;
-using testsupport::TLocalHttpServer;
-using testsupport::UnusedLocalPort;
 
 namespace {
 
@@ -29,8 +27,6 @@ int CountIniFiles(const testsupport::TempDir& Dir) { return testsupport::CountFi
 class UpdateTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        // Never the real web server, even for a test that forgets to start its own.
-        SetOnlineBaseUrl(L"http://127.0.0.1:" + std::to_wstring(UnusedLocalPort()));
         SetShellLauncher([this](HWND, const std::wstring& Verb, const std::wstring& File, const std::wstring& Params,
                                 int) { Opened.push_back(Verb + L"|" + File + L"|" + Params); });
         SetWindowsVersionSource([](DWORD& Major, DWORD& Minor) { Major = 10, Minor = 0; });
@@ -50,8 +46,6 @@ protected:
     void TearDown() override {
         // A check still pending would report into the next test.
         PumpMessagesUntil([] { return UpdateThread == nullptr; }, 15000);
-        Server.reset();
-        SetOnlineBaseUrl(L"");
         ResetMessageDlgProc();
         SetShellLauncher(nullptr);
         SetWindowsVersionSource(nullptr);
@@ -59,11 +53,7 @@ protected:
         EXPECT_EQ(GetUpdateMsgBox(), nullptr);
     }
 
-    void Serve(const std::string& Page, DWORD DelayMs = 0) {
-        Server = std::make_unique<TLocalHttpServer>();
-        Server->Set("/update/zubverinfo.htm", Page, DelayMs);
-        SetOnlineBaseUrl(Server->BaseUrl());
-    }
+    void Serve(const std::string& Page, DWORD DelayMs = 0) { Server.Serve("/update/zubverinfo.htm", Page, DelayMs); }
 
     // Runs one check and waits until it has been handled.
     void RunCheck(bool Auto) {
@@ -76,7 +66,7 @@ protected:
         return "[VerInfo]\r\nBuild=" + std::to_string(Build) + "\r\n" + Extra;
     }
 
-    std::unique_ptr<TLocalHttpServer> Server;
+    testsupport::TOnlineServer Server;
     TVeskMsgBox* Box = nullptr;
     std::vector<TAsked> Asked;
     std::vector<std::wstring> Opened;

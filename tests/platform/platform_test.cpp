@@ -1,6 +1,5 @@
-// The build platform itself: fonts in the Wine prefix and the manifest. (The skin pipeline and the
-// icon are checked by the art tests, the version resource by the version routine's tests, zlib and
-// JSON through the code that uses them.)
+// The build platform: fonts in the Wine prefix and the manifest (skins and icon: art; version resource,
+// zlib and JSON: through the code that uses them).
 #include <gtest/gtest.h>
 #include <windows.h>
 

@@ -88,7 +88,9 @@ protected:
         sched = std::make_unique<TReminderScheduler>(*store, clock, announcer, list, *writer, formats);
     }
 
-    TRmRecordStruct* Add(uint8_t period, TDateTime wake, TDateTime lastTime, std::optional<TDateTime> date = {}) {
+    // Unsaved puts the record in memory only (when the file cannot be written).
+    TRmRecordStruct* Add(uint8_t period, TDateTime wake, TDateTime lastTime, std::optional<TDateTime> date = {},
+                         bool unsaved = false) {
         auto* r = new TRmRecordStruct;
         r->Name = L"reminder " + std::to_wstring(store->Records.size() + 1);
         r->CreateDateTime = At(2024, 1, 1) + static_cast<double>(store->Records.size() + 1) / 86400;
@@ -96,7 +98,10 @@ protected:
         r->WakeTime = wake;
         r->LastTime = lastTime;
         if (date) r->SetDate(*date);
-        store->AddRecord(r);
+        if (unsaved)
+            store->Records.push_back(r);
+        else
+            store->AddRecord(r);
         return r;
     }
     TRmRecordStruct* AddDaily(TDateTime wake, TDateTime lastTime) { return Add(1, wake, lastTime); }
@@ -382,25 +387,15 @@ TEST_F(SchedulerTest, AWriteFailureStopsNeitherTheCatchUpNorTheTick) {
     // The store's own error, not a test double's: the folder of the data file is gone.
     path = tmp.File(L"gone\\vk_rmind_data.dat");
     Open();
-    auto make = [this](uint8_t period, TDateTime wake, TDateTime last) {
-        auto* r = new TRmRecordStruct;
-        r->Period = period;
-        r->WakeTime = wake;
-        r->LastTime = last;
-        r->SetDate(Day);
-        r->CreateDateTime = Day + store->Records.size();
-        store->Records.push_back(r);
-        return r;
-    };
-    TRmRecordStruct* missed = make(1, Wake(5), Day - 1);
-    TRmRecordStruct* fresh = make(1, Wake(8), 0);  // seen for the first time
+    TRmRecordStruct* missed = Add(1, Wake(5), Day - 1, Day, true);
+    TRmRecordStruct* fresh = Add(1, Wake(8), 0, Day, true);  // seen for the first time
     // No error escapes to the window's creation; the missed one is still reported, the failure shown.
     EXPECT_NO_THROW(CatchUpAt(Day + Wake(7)));
     EXPECT_EQ(std::vector<TReminderList>{{missed}}, announcer.Missed);
     EXPECT_NE(0.0, fresh->LastTime);
     ASSERT_EQ(1u, writer->Reports.size());
     // The tick goes on as well, and the failure already shown is not shown again.
-    TRmRecordStruct* once = make(0, Wake(6), Day + Wake(6, 30));
+    TRmRecordStruct* once = Add(0, Wake(6), Day + Wake(6, 30), Day, true);
     EXPECT_NO_THROW(TickAt(Day + Wake(7, 59, 58)));
     EXPECT_EQ(std::vector<TReminderList>{{fresh}}, announcer.Shown);
     EXPECT_NE(0.0, once->EndTime);

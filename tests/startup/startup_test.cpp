@@ -28,21 +28,11 @@ void FakeAppData(std::wstring& Path) { Path = gAppData; }
 class LanguageTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        FOldUI = UILanguageSource;
-        FOldAppData = AppDataFolderSource;
-        FOldLangFile = LangFile;
-        UILanguageSource = FakeUILanguage;
-        AppDataFolderSource = FakeAppData;
         gUILanguage = 0x0409;
         gAppData = AppDataDir.Path();
         NewProgramDir();
     }
-    void TearDown() override {
-        UILanguageSource = FOldUI;
-        AppDataFolderSource = FOldAppData;
-        SetAppDir(L"");
-        LangFile = FOldLangFile;
-    }
+    void TearDown() override { SetAppDir(L""); }
     void NewProgramDir() {
         ProgramDir = std::make_unique<TempDir>();
         SetAppDir(ProgramDir->Path());
@@ -74,9 +64,9 @@ protected:
     TempDir AppDataDir;
 
 private:
-    TUILanguageSource FOldUI = nullptr;
-    TAppDataFolderSource FOldAppData = nullptr;
-    std::wstring FOldLangFile;
+    testsupport::TSwap<TUILanguageSource> FUI{UILanguageSource, FakeUILanguage};
+    testsupport::TSwap<TAppDataFolderSource> FAppData{AppDataFolderSource, FakeAppData};
+    testsupport::TSwap<std::wstring> FLangFile{LangFile, LangFile};  // put back afterwards
 };
 
 TEST_F(LanguageTest, SelectLanguageAndItsFile) {
@@ -158,8 +148,7 @@ bool MutexExists() {
 
 TEST(SingleInstance, SecondInstanceDoesNotWaitForeverOnAHungFirst) {
     ASSERT_FALSE(MutexExists()) << "another instance is running";
-    const UINT oldTimeout = ActivateInstanceTimeoutMs;
-    ActivateInstanceTimeoutMs = 500;  // the second instance's wait for the running one
+    testsupport::TSwap<UINT> timeout{ActivateInstanceTimeoutMs, 500};  // the second instance's wait for the first
     // The framework registers the main window's class with the first form of that class; it must
     // be its registration, not one made here, that later forms of the process use.
     auto* form = fw::TForm::CreateNew<TfrmZUBMain>(nullptr);
@@ -185,7 +174,6 @@ TEST(SingleInstance, SecondInstanceDoesNotWaitForeverOnAHungFirst) {
     thread.join();
     CloseHandle(release);
     CloseHandle(first);
-    ActivateInstanceTimeoutMs = oldTimeout;
     EXPECT_NE(hung.load(), nullptr);
     EXPECT_FALSE(result);
     EXPECT_LT(took, std::chrono::seconds(3));

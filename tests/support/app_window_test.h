@@ -31,20 +31,6 @@ struct TAsked {
     TVeskMsgBox* box;
 };
 
-// Sets a global (a seam) for the object's life and puts its value back afterwards.
-template <class T>
-class TSwap {
-public:
-    TSwap(T& Ref, T Value) : ref(Ref), old(Ref) { ref = Value; }
-    ~TSwap() { ref = old; }
-    TSwap(const TSwap&) = delete;
-    TSwap& operator=(const TSwap&) = delete;
-
-private:
-    T& ref;
-    T old;
-};
-
 // A store that refuses its saves, as a full disk or a read-only file would: all of them while
 // RefuseAll is set, or those whose text holds RefuseText.
 class TRefusingStore : public TRemindFile {

@@ -1,6 +1,6 @@
 // A sound backend that plays nothing, for windows that play reminder sounds: opening gives the
 // next device id from a chosen first one; a file whose name holds "bad" does not open. Every
-// command is recorded.
+// command is recorded. The object is the program's sound backend while it lives.
 #pragma once
 #include <windows.h>
 
@@ -16,7 +16,8 @@ namespace testsupport {
 
 class TFakeSound : public TSoundBackend {
 public:
-    explicit TFakeSound(MCIDEVICEID FirstId) : nextId(FirstId) {}
+    explicit TFakeSound(MCIDEVICEID FirstId) : nextId(FirstId) { SetSoundBackend(this); }
+    ~TFakeSound() override { SetSoundBackend(nullptr); }
 
     MCIERROR SendCommand(MCIDEVICEID Device, UINT Msg, DWORD_PTR Flags, DWORD_PTR Params) override {
         (void)Flags;

@@ -1,6 +1,17 @@
 #include "fixed_formats.h"
 
+#include <algorithm>
+
 namespace testsupport {
+
+namespace {
+
+template <size_t N>
+void Names(std::wstring (&To)[N], std::initializer_list<const wchar_t*> From) {
+    std::copy(From.begin(), From.end(), To);
+}
+
+}  // namespace
 
 fw::TFormatSettings EnUsFormats() {
     fw::TFormatSettings fs;
@@ -13,20 +24,12 @@ fw::TFormatSettings EnUsFormats() {
     fs.DecimalSeparator = L'.';
     fs.TimeAMString = L"AM";
     fs.TimePMString = L"PM";
-    const wchar_t* shortDays[7] = {L"Sun", L"Mon", L"Tue", L"Wed", L"Thu", L"Fri", L"Sat"};
-    const wchar_t* longDays[7] = {L"Sunday", L"Monday", L"Tuesday", L"Wednesday", L"Thursday", L"Friday", L"Saturday"};
-    const wchar_t* shortMonths[12] = {L"Jan", L"Feb", L"Mar", L"Apr", L"May", L"Jun",
-                                      L"Jul", L"Aug", L"Sep", L"Oct", L"Nov", L"Dec"};
-    const wchar_t* longMonths[12] = {L"January", L"February", L"March",     L"April",   L"May",      L"June",
-                                     L"July",    L"August",   L"September", L"October", L"November", L"December"};
-    for (int i = 0; i < 7; ++i) {
-        fs.ShortDayNames[i] = shortDays[i];
-        fs.LongDayNames[i] = longDays[i];
-    }
-    for (int i = 0; i < 12; ++i) {
-        fs.ShortMonthNames[i] = shortMonths[i];
-        fs.LongMonthNames[i] = longMonths[i];
-    }
+    Names(fs.ShortDayNames, {L"Sun", L"Mon", L"Tue", L"Wed", L"Thu", L"Fri", L"Sat"});
+    Names(fs.LongDayNames, {L"Sunday", L"Monday", L"Tuesday", L"Wednesday", L"Thursday", L"Friday", L"Saturday"});
+    Names(fs.ShortMonthNames,
+          {L"Jan", L"Feb", L"Mar", L"Apr", L"May", L"Jun", L"Jul", L"Aug", L"Sep", L"Oct", L"Nov", L"Dec"});
+    Names(fs.LongMonthNames, {L"January", L"February", L"March", L"April", L"May", L"June", L"July", L"August",
+                              L"September", L"October", L"November", L"December"});
     return fs;
 }
 
@@ -41,21 +44,12 @@ fw::TFormatSettings GermanFormats() {
     fs.DecimalSeparator = L',';
     fs.TimeAMString = L"";
     fs.TimePMString = L"";
-    const wchar_t* shortDays[7] = {L"So", L"Mo", L"Di", L"Mi", L"Do", L"Fr", L"Sa"};
-    const wchar_t* longDays[7] = {L"Sonntag",  L"Montag",  L"Dienstag", L"Mittwoch",
-                                  L"Donnerstag", L"Freitag", L"Samstag"};
-    const wchar_t* shortMonths[12] = {L"Jan", L"Feb", L"M\u00E4r", L"Apr", L"Mai", L"Jun",
-                                      L"Jul", L"Aug", L"Sep",      L"Okt", L"Nov", L"Dez"};
-    const wchar_t* longMonths[12] = {L"Januar", L"Februar", L"M\u00E4rz",  L"April",   L"Mai",      L"Juni",
-                                     L"Juli",   L"August",  L"September", L"Oktober", L"November", L"Dezember"};
-    for (int i = 0; i < 7; ++i) {
-        fs.ShortDayNames[i] = shortDays[i];
-        fs.LongDayNames[i] = longDays[i];
-    }
-    for (int i = 0; i < 12; ++i) {
-        fs.ShortMonthNames[i] = shortMonths[i];
-        fs.LongMonthNames[i] = longMonths[i];
-    }
+    Names(fs.ShortDayNames, {L"So", L"Mo", L"Di", L"Mi", L"Do", L"Fr", L"Sa"});
+    Names(fs.LongDayNames, {L"Sonntag", L"Montag", L"Dienstag", L"Mittwoch", L"Donnerstag", L"Freitag", L"Samstag"});
+    Names(fs.ShortMonthNames,
+          {L"Jan", L"Feb", L"M\u00E4r", L"Apr", L"Mai", L"Jun", L"Jul", L"Aug", L"Sep", L"Okt", L"Nov", L"Dez"});
+    Names(fs.LongMonthNames, {L"Januar", L"Februar", L"M\u00E4rz", L"April", L"Mai", L"Juni", L"Juli", L"August",
+                              L"September", L"Oktober", L"November", L"Dezember"});
     return fs;
 }
 

@@ -277,4 +277,27 @@ int UnusedLocalPort() {
     return ntohs(addr.sin_port);
 }
 
+TOnlineServer::~TOnlineServer() {
+    FServer.reset();
+    SetOnlineBaseUrl(L"");
+}
+
+TLocalHttpServer& TOnlineServer::Serve(const std::string& Path, const std::string& Body, DWORD DelayMs) {
+    FServer = std::make_unique<TLocalHttpServer>();
+    FServer->Set(Path, Body, DelayMs);
+    SetOnlineBaseUrl(FServer->BaseUrl());
+    return *FServer;
+}
+
+TLocalHttpServer& TOnlineServer::Serve(TLocalHttpServer::THandler Handler) {
+    FServer = std::make_unique<TLocalHttpServer>(std::move(Handler));
+    SetOnlineBaseUrl(FServer->BaseUrl());
+    return *FServer;
+}
+
+void TOnlineServer::Stop() {
+    FServer.reset();
+    SetOnlineBaseUrl(L"http://127.0.0.1:" + std::to_wstring(UnusedLocalPort()));
+}
+
 }  // namespace testsupport

@@ -24,6 +24,8 @@
 #include <thread>
 #include <vector>
 
+#include "UCheckNewThread.h"
+
 namespace testsupport {
 
 struct THttpRequest {
@@ -120,5 +122,33 @@ private:
 
 // A port on 127.0.0.1 where nothing listens (bound, then released).
 int UnusedLocalPort();
+
+// The online GET time-out for one test, put back when the object goes.
+struct THttpTimeoutGuard {
+    explicit THttpTimeoutGuard(DWORD Ms) { SetHttpGetTimeout(Ms); }
+    ~THttpTimeoutGuard() { SetHttpGetTimeout(Old); }
+    const DWORD Old = HttpGetTimeout();
+};
+
+// The program's online base address for one test: a port where nothing listens (never the real
+// server, even for a test that forgets to start its own) until Serve starts a fresh server there,
+// and the default again when the object goes, after the server has stopped.
+class TOnlineServer {
+public:
+    TOnlineServer() { Stop(); }
+    ~TOnlineServer();
+    TOnlineServer(const TOnlineServer&) = delete;
+    TOnlineServer& operator=(const TOnlineServer&) = delete;
+
+    // A fresh server answering Body at Path (held back DelayMs), or whatever Handler says.
+    TLocalHttpServer& Serve(const std::string& Path, const std::string& Body, DWORD DelayMs = 0);
+    TLocalHttpServer& Serve(TLocalHttpServer::THandler Handler);
+    // The server stopped and the address on a port where nothing listens.
+    void Stop();
+    TLocalHttpServer* operator->() const { return FServer.get(); }
+
+private:
+    std::unique_ptr<TLocalHttpServer> FServer;
+};
 
 }  // namespace testsupport

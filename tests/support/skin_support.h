@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "fw_png.h"
@@ -36,6 +37,12 @@ inline std::unique_ptr<fw::TPngImage> Strip(int FrameW, int FrameH, const std::v
         }
     }
     return png;
+}
+
+// The PNG file of a picture of one colour, as a web server sends it.
+inline std::string PngBytes(int W, int H, COLORREF Color = RGB(255, 0, 0)) {
+    const std::vector<uint8_t> bytes = Strip(W, H, {Color})->SaveToBytes();
+    return std::string(bytes.begin(), bytes.end());
 }
 
 }  // namespace testsupport

@@ -6,8 +6,6 @@
 
 namespace testsupport {
 
-namespace {
-
 void RemoveTree(const std::wstring& dir) {
     WIN32_FIND_DATAW fd;
     HANDLE h = FindFirstFileW((dir + L"\\*").c_str(), &fd);
@@ -28,11 +26,10 @@ void RemoveTree(const std::wstring& dir) {
     RemoveDirectoryW(dir.c_str());
 }
 
+namespace {
+
 std::wstring EnvPath(const wchar_t* name) {
-    wchar_t buf[MAX_PATH * 4];
-    DWORD n = GetEnvironmentVariableW(name, buf, static_cast<DWORD>(std::size(buf)));
-    if (n == 0 || n >= std::size(buf)) return L"";
-    std::wstring v(buf, n);
+    std::wstring v = EnvVar(name);
     // CTest hands over Unix paths; Wine maps "/" to drive Z:.
     if (!v.empty() && v[0] == L'/') v = L"Z:" + v;
     for (auto& c : v)
@@ -166,35 +163,6 @@ int DibSurface::CountColor(const RECT& r, COLORREF color) const {
         for (int x = std::max<LONG>(r.left, 0); x < std::min<LONG>(r.right, w_); ++x)
             if (Color(x, y) == (color & 0xFFFFFF)) ++count;
     return count;
-}
-
-void DibSurface::SaveBmp(const std::wstring& path) const {
-    GdiFlush();
-    const int stride = (w_ * 3 + 3) & ~3;
-    BITMAPFILEHEADER fh{};
-    BITMAPINFOHEADER ih{};
-    ih.biSize = sizeof(ih);
-    ih.biWidth = w_;
-    ih.biHeight = h_;
-    ih.biPlanes = 1;
-    ih.biBitCount = 24;
-    ih.biSizeImage = stride * h_;
-    fh.bfType = 0x4D42;
-    fh.bfOffBits = sizeof(fh) + sizeof(ih);
-    fh.bfSize = fh.bfOffBits + ih.biSizeImage;
-    std::vector<uint8_t> out(fh.bfSize);
-    memcpy(out.data(), &fh, sizeof(fh));
-    memcpy(out.data() + sizeof(fh), &ih, sizeof(ih));
-    for (int y = 0; y < h_; ++y) {
-        uint8_t* row = out.data() + fh.bfOffBits + static_cast<size_t>(h_ - 1 - y) * stride;
-        for (int x = 0; x < w_; ++x) {
-            uint32_t p = bits_[static_cast<size_t>(y) * w_ + x];
-            row[x * 3 + 0] = p & 0xFF;
-            row[x * 3 + 1] = (p >> 8) & 0xFF;
-            row[x * 3 + 2] = (p >> 16) & 0xFF;
-        }
-    }
-    WriteFileBytes(path, out);
 }
 
 std::vector<uint8_t> ReadResource(const wchar_t* name, const wchar_t* type) {

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "fw_strings.h"
+
 namespace testsupport {
 
 // A fresh folder under the Wine prefix's temp folder, removed with everything in it when the
@@ -23,6 +25,9 @@ public:
 private:
     std::wstring path_;
 };
+
+// Deletes a folder with everything in it (read-only files too).
+void RemoveTree(const std::wstring& dir);
 
 // Whole-file helpers (binary).
 std::vector<uint8_t> ReadFileBytes(const std::wstring& path);
@@ -45,7 +50,6 @@ public:
     DibSurface(const DibSurface&) = delete;
     DibSurface& operator=(const DibSurface&) = delete;
     HDC Dc() const { return dc_; }
-    HBITMAP Bitmap() const { return bmp_; }
     int Width() const { return w_; }
     int Height() const { return h_; }
     // 0xAARRGGBB as stored in memory (B, G, R, A bytes).
@@ -56,8 +60,6 @@ public:
     // Pixels in the rectangle whose RGB equals the colour (0x00BBGGRR, alpha ignored).
     int CountColor(const RECT& r, COLORREF color) const;
     uint32_t* Bits() const { return bits_; }
-    // Saves the surface as a 24-bit BMP (for looking at a failure).
-    void SaveBmp(const std::wstring& path) const;
 
 private:
     int w_, h_;
@@ -94,8 +96,29 @@ std::wstring ExeDir();
 std::string Narrow(const std::wstring& s);
 std::wstring Widen(const std::string& s);
 
+// The lines of a string list, for comparing with EXPECT_EQ.
+inline std::vector<std::wstring> Lines(const fw::TStrings& List) {
+    std::vector<std::wstring> v;
+    for (int i = 0; i < List.Count(); ++i) v.push_back(List[i]);
+    return v;
+}
+
 // An environment variable of this process ('' when unset).
 std::wstring EnvVar(const wchar_t* Name);
+
+// Sets a global (a seam) for the object's life and puts its value back afterwards.
+template <class T>
+class TSwap {
+public:
+    TSwap(T& Ref, T Value) : ref(Ref), old(Ref) { ref = Value; }
+    ~TSwap() { ref = old; }
+    TSwap(const TSwap&) = delete;
+    TSwap& operator=(const TSwap&) = delete;
+
+private:
+    T& ref;
+    T old;
+};
 
 // Points TMP and TEMP somewhere else for one test (the user's temporary folder as the program
 // sees it), and back afterwards.

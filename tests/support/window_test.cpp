@@ -67,15 +67,6 @@ void Click(fw::TControl* Control, int x, int y, WPARAM Button, WPARAM Keys) {
     if (*alive) MouseUp(Control, x, y, Button, Keys);
 }
 
-void KeyDown(fw::TControl* Control, WORD Vk) { Send(Control, WM_KEYDOWN, Vk, 1); }
-
-void KeyUp(fw::TControl* Control, WORD Vk) { Send(Control, WM_KEYUP, Vk, static_cast<LPARAM>(0xC0000001u)); }
-
-void PressKey(fw::TControl* Control, WORD Vk) {
-    KeyDown(Control, Vk);
-    KeyUp(Control, Vk);
-}
-
 WindowTest::Holder::Holder(fw::TComponent* C) : Obj(C) {
     if (auto* ctl = dynamic_cast<fw::TControl*>(C)) Alive = ctl->AliveToken();
 }

@@ -1,6 +1,6 @@
 // Shared set-up of the tests that make windows: an initialised application whose errors are
 // collected instead of shown, the real mouse parked away from the test windows, plain forms made
-// in code and freed after the test, rendering into a bitmap, mouse and key messages, and pumping
+// in code and freed after the test, rendering into a bitmap, mouse messages, and pumping
 // through the framework's own message loop.
 #pragma once
 #include <gtest/gtest.h>
@@ -44,6 +44,31 @@ inline LPARAM Pt(int x, int y) { return MAKELPARAM(static_cast<short>(x), static
 // with `fill` (0xAARRGGBB).
 std::unique_ptr<DibSurface> Render(fw::TWinControl* Control, uint32_t fill = 0xFF000000);
 
+// The control's window rectangle on the screen.
+inline RECT WindowRect(fw::TWinControl* Control) {
+    RECT r{};
+    GetWindowRect(Control->GetHandle(), &r);
+    return r;
+}
+
+// The colour (0x00BBGGRR) of a pixel of a 32-bit bitmap.
+inline COLORREF PixelColor(const fw::TBitmap& Bitmap, int x, int y) {
+    GdiFlush();
+    const uint8_t* px = Bitmap.ScanLine(y) + 4 * x;
+    return RGB(px[2], px[1], px[0]);
+}
+
+// The size DrawTextW gives the text in the font (DT_CALCRECT added to Flags, wrapped at Width).
+inline SIZE MeasureText(fw::TFont* Font, std::wstring Text, UINT Flags, int Width = 0) {
+    HDC dc = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, Font->GetHandle());
+    RECT r{0, 0, Width, 0};
+    DrawTextW(dc, Text.data(), int(Text.size()), &r, Flags | DT_CALCRECT);
+    SelectObject(dc, old);
+    ReleaseDC(nullptr, dc);
+    return SIZE{r.right, r.bottom};
+}
+
 // A message to a control: through its real window when it has one (so the framework's window
 // plumbing runs), else straight to the windowless control.
 LRESULT Send(fw::TControl* Control, UINT Msg, WPARAM WParam = 0, LPARAM LParam = 0);
@@ -58,10 +83,6 @@ void MouseDown(fw::TControl* Control, int x, int y, WPARAM Button = MK_LBUTTON, 
 void MouseUp(fw::TControl* Control, int x, int y, WPARAM Button = MK_LBUTTON, WPARAM Keys = 0);
 // Move, press and release at one point.
 void Click(fw::TControl* Control, int x, int y, WPARAM Button = MK_LBUTTON, WPARAM Keys = 0);
-// A key pressed (WM_KEYDOWN) and released (WM_KEYUP).
-void KeyDown(fw::TControl* Control, WORD Vk);
-void KeyUp(fw::TControl* Control, WORD Vk);
-void PressKey(fw::TControl* Control, WORD Vk);
 
 // A control of class T made, placed at (Left, Top, Width, Height) and put on Parent. Its owner
 // (which frees it) is Owner, or the parent when none is given.

@@ -1,6 +1,5 @@
-// The skinned PNG button: cutting the skin strip into state images, glyph and caption placement,
-// the caption's truncation and its hint, the state machine under the mouse and tab-like selection
-// within a group.
+// The skinned PNG button: the skin cut into state images, glyph and caption placement, a truncated
+// caption as hint, the state machine under the mouse and the selection within a group.
 #include <gtest/gtest.h>
 
 #include "VeskPngButton.h"

@@ -1,6 +1,5 @@
-// The skinned combo box: items and selection, skin preparation and button rectangles, the box's
-// painting and mouse states, opening and placing the drop-down list, choosing and checking rows,
-// wheel scrolling, the layered list, closing on deactivation, and tear-down while open.
+// The skinned combo box: items, skins and painting, opening and placing the list, choosing, checking and
+// scrolling rows, the layered list, closing on deactivation, and tear-down while open.
 #include "VeskCombobox.h"
 #include "VeskDrawing.h"
 #include "skin_resources.h"
@@ -91,8 +90,7 @@ protected:
     std::vector<std::wstring> Events;
 };
 
-// ------------------------------------------------------------------------------------------------
-// Items and selection
+// --- Items and selection ------------------------------------------------------------------------
 
 TEST_F(ComboTest, SetIndexRefusesOutOfRangeAndAlwaysFiresForValid) {
     AddItems(3);
@@ -108,8 +106,7 @@ TEST_F(ComboTest, SetIndexRefusesOutOfRangeAndAlwaysFiresForValid) {
     EXPECT_EQ(L"item 0", Box->GetText());
 }
 
-// ------------------------------------------------------------------------------------------------
-// Skin preparation and the box's painting
+// --- Skin preparation and the box's painting ----------------------------------------------------
 
 TEST_F(ComboTest, PaintDrawsStateFramesAndTextColour) {
     Box->SetText(L"WWWW");
@@ -168,8 +165,7 @@ TEST_F(ComboTest, ExtraButtonPlaceClickAndHint) {
     EXPECT_EQ(TRect(124, 2, 146, 24), Box->GetBtnRect());
 }
 
-// ------------------------------------------------------------------------------------------------
-// Opening the list
+// --- Opening the list ---------------------------------------------------------------------------
 
 TEST_F(ComboTest, ProgramSkinsShapeTheBoxAClickOpensBelowOrAboveAndASecondCloses) {
     Box->SetHeight(40);
@@ -186,11 +182,8 @@ TEST_F(ComboTest, ProgramSkinsShapeTheBoxAClickOpensBelowOrAboveAndASecondCloses
     ClickBox(138, 12);
     ASSERT_TRUE(Box->ListShowing());
     TVeskListForm* f = Box->GetListForm();
-    EXPECT_EQ(150, f->GetWidth());
-    EXPECT_EQ(24 * 3 + 4, f->GetHeight());
-    // Below the box, at its left edge.
-    EXPECT_EQ(30, f->GetLeft());
-    EXPECT_EQ(10 + 30 + 26, f->GetTop());
+    // As wide as the box, three rows high, below the box at its left edge.
+    EXPECT_EQ(TRect(30, 10 + 30 + 26, 30 + 150, 10 + 30 + 26 + 24 * 3 + 4), f->GetBoundsRect());
     EXPECT_EQ(Form->GetHandle(), GetWindow(f->GetHandle(), GW_OWNER));
     EXPECT_EQ(MA_NOACTIVATE, SendMessageW(f->GetHandle(), WM_MOUSEACTIVATE, 0, 0));
     ClickBox(60, 12);
@@ -212,8 +205,7 @@ TEST_F(ComboTest, ProgramSkinsShapeTheBoxAClickOpensBelowOrAboveAndASecondCloses
     EXPECT_EQ(10 + 30 - (24 * 3 + 4), f->GetTop());
 }
 
-// ------------------------------------------------------------------------------------------------
-// Rows: painting, choosing, checking, scrolling
+// --- Rows: painting, choosing, checking, scrolling ----------------------------------------------
 
 TEST_F(ComboTest, RowsShowFrameSelectionAndHoverAndOwnerDrawnRowsSkipTheDefault) {
     ProgramSkins();
@@ -367,8 +359,7 @@ TEST_F(ComboTest, EightRowsShowAndABarOnlyWithResourceThatTheWheelStepsByOne) {
     EXPECT_EQ(24 * 3 + 4, Box->GetListForm()->GetHeight());
 }
 
-// ------------------------------------------------------------------------------------------------
-// The layered list
+// --- The layered list ---------------------------------------------------------------------------
 
 TEST_F(ComboTest, LayeredListUsesSkinAndWindowlessBar) {
     ProgramSkins();
@@ -399,8 +390,7 @@ TEST_F(ComboTest, LayeredListUsesSkinAndWindowlessBar) {
     EXPECT_EQ(9, Box->GetItem(1)->GetItemRect().Top);
 }
 
-// ------------------------------------------------------------------------------------------------
-// Closing and tear-down
+// --- Closing and tear-down ----------------------------------------------------------------------
 
 TEST_F(ComboTest, DeactivatingTheApplicationOrTheListClosesItOrAsksOnLostFocus) {
     ProgramSkins(3);
@@ -470,8 +460,7 @@ TEST_F(ComboTest, ARemovedScrollResourceIsForgotten) {
 
 }  // namespace
 
-// ------------------------------------------------------------------------------------------------
-// Items going away while the box uses them
+// --- Items going away while the box uses them ---------------------------------------------------
 
 TEST_F(ComboTest, ClearingTheItemsWhileOpenClosesTheListAndAFreedItemLeavesTheBox) {
     ProgramSkins(3);

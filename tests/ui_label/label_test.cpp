@@ -12,6 +12,7 @@
 
 using namespace fw;
 using testsupport::DibSurface;
+using testsupport::MeasureText;
 
 namespace {
 
@@ -48,17 +49,6 @@ public:
 protected:
     TPoint GetCursorPoint() const override { return TPoint(300, 300); }
 };
-
-SIZE Measure(TFont* Font, const std::wstring& Text, UINT Flags, int Width = 0) {
-    HDC dc = GetDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, Font->GetHandle());
-    RECT r{0, 0, Width, 0};
-    std::wstring buf = Text;
-    DrawTextW(dc, buf.data(), int(buf.size()), &r, Flags | DT_CALCRECT);
-    SelectObject(dc, old);
-    ReleaseDC(nullptr, dc);
-    return SIZE{r.right, r.bottom};
-}
 
 class LabelTest : public testsupport::WindowTest {
 protected:
@@ -100,17 +90,17 @@ protected:
 
 TEST_F(LabelTest, AutoSizeFollowsCaptionFontAndAlignmentAndExcludesTheEllipsis) {
     TProbeLabel* l = AddLabel(L"Start with Windows", 100);
-    SIZE s = Measure(l->GetFont(), L"Start with Windows", DT_EXPANDTABS);
+    SIZE s = MeasureText(l->GetFont(), L"Start with Windows", DT_EXPANDTABS);
     EXPECT_EQ(l->GetWidth(), s.cx);
     EXPECT_EQ(l->GetHeight(), s.cy);
     // A lone accelerator mark measures as "& ", never as nothing.
     l->SetCaption(L"&");
-    EXPECT_EQ(l->GetWidth(), Measure(l->GetFont(), L"& ", DT_EXPANDTABS).cx);
+    EXPECT_EQ(l->GetWidth(), MeasureText(l->GetFont(), L"& ", DT_EXPANDTABS).cx);
 
     l->SetCaption(L"Version");
     l->GetFont()->SetHeight(-22);
     l->Perform(CM_FONTCHANGED, 0, 0);
-    EXPECT_EQ(l->GetHeight(), Measure(l->GetFont(), L"Version", DT_EXPANDTABS).cy);
+    EXPECT_EQ(l->GetHeight(), MeasureText(l->GetFont(), L"Version", DT_EXPANDTABS).cy);
 
     // Right aligned, it grows to the left.
     l->SetAlignment(taRightJustify);
@@ -128,7 +118,7 @@ TEST_F(LabelTest, DrawFlagsAndLayoutFollowThePropertiesAndAFixedLabelKeepsOneLin
     TProbeLabel* l = FixedLabel(L"A\tB", 100, 41);
     l->SetAlignment(taCenter);
     l->SetShowAccelChar(false);
-    const int line = Measure(l->GetFont(), L"A\tB", DT_EXPANDTABS).cy;
+    const int line = MeasureText(l->GetFont(), L"A\tB", DT_EXPANDTABS).cy;
     for (auto [layout, top] : {std::pair{tlTop, 0}, {tlBottom, 41 - line}, {tlCenter, (41 - line) / 2}}) {
         l->SetLayout(layout);
         const std::vector<TDrawCall> d = Drawn(l);
@@ -139,7 +129,7 @@ TEST_F(LabelTest, DrawFlagsAndLayoutFollowThePropertiesAndAFixedLabelKeepsOneLin
     }
     l->GetFont()->SetHeight(-60);
     Render();
-    EXPECT_EQ(l->GetHeight(), Measure(l->GetFont(), L"A\tB", DT_SINGLELINE).cy);
+    EXPECT_EQ(l->GetHeight(), MeasureText(l->GetFont(), L"A\tB", DT_SINGLELINE).cy);
     EXPECT_EQ(l->GetWidth(), 100);
 }
 
@@ -173,7 +163,7 @@ TEST_F(LabelTest, ACutOffCaptionIsTheTooltipWhileTheMouseIsOverAndLeavingAlwaysR
 TEST_F(LabelTest, WrappedLabelIsCutOffUnlessItsCaptionFitsOnOneLine) {
     TProbeLabel* l = FixedLabel(L"Two words", 10, 10);
     l->SetWordWrap(true);
-    const SIZE one = Measure(l->GetFont(), L"Two words", 0);
+    const SIZE one = MeasureText(l->GetFont(), L"Two words", 0);
     l->SetBounds(10, 10, one.cx, one.cy);
     Render();
     EXPECT_FALSE(l->GetTruncated());

@@ -9,6 +9,8 @@
 namespace nctest {
 
 using testsupport::NcSkinResource;
+using testsupport::PixelColor;
+using testsupport::WindowRect;
 using testsupport::Skin;
 
 class TProbePaintor : public TVeskNcPaintor {
@@ -44,10 +46,6 @@ inline void SetBorder(TVeskFormBorder* B, int Width) {
     B->SetLeft(Width), B->SetTop(Width), B->SetRight(Width), B->SetBottom(Width);
 }
 
-inline COLORREF BmpColor(fw::TBitmap* B, int X, int Y) {
-    const uint8_t* px = B->ScanLine(Y) + 4 * X;
-    return RGB(px[2], px[1], px[0]);
-}
 inline COLORREF PngColor(fw::TPngImage* P, int X, int Y) {
     const uint8_t* px = P->Scanline(Y) + 3 * X;
     return RGB(px[2], px[1], px[0]);
@@ -55,27 +53,11 @@ inline COLORREF PngColor(fw::TPngImage* P, int X, int Y) {
 
 class NcTest : public testsupport::WindowTest {
 protected:
-    void SetUp() override {
-        WindowTest::SetUp();
-        // Whether Wine reports composition depends on the prefix's Windows version: tests choose.
-        NcCompositionEnabledProc = [] { return false; };
-        NcAllowNcPaintProc = [](HWND) {};
-    }
-    void TearDown() override {
-        WindowTest::TearDown();
-        NcCompositionEnabledProc = SavedComposition;
-        NcAllowNcPaintProc = SavedAllow;
-    }
     // A 300 x 200 form with the system's sizeable frame at (60, 60).
     testsupport::TPlainForm* FramedForm() {
         auto* f = NewForm(300, 200, fw::clWhite, 60, 60);
         f->SetBorderStyle(fw::bsSizeable);
         return f;
-    }
-    static RECT WindowRect(fw::TForm* F) {
-        RECT r{};
-        GetWindowRect(F->GetHandle(), &r);
-        return r;
     }
     // Screen point of a window-coordinate point of the form, as a message's LPARAM.
     static LPARAM ScreenAt(fw::TForm* F, POINT P) {
@@ -89,8 +71,9 @@ protected:
     static void NcPaint(fw::TForm* F) { SendMessageW(F->GetHandle(), WM_NCPAINT, 1, 0); }
 
 private:
-    TNcCompositionProc SavedComposition = NcCompositionEnabledProc;
-    TNcAllowNcPaintProc SavedAllow = NcAllowNcPaintProc;
+    // Whether Wine reports composition depends on the prefix's Windows version: tests choose.
+    testsupport::TSwap<TNcCompositionProc> Composition{NcCompositionEnabledProc, [] { return false; }};
+    testsupport::TSwap<TNcAllowNcPaintProc> AllowNcPaint{NcAllowNcPaintProc, [](HWND) {}};
 };
 
 }  // namespace nctest

@@ -1,7 +1,5 @@
-// The frame a painter puts around a described form: the painter hooks it once, in Loaded; the
-// client area keeps the designed size and the skinned frame (caption bar and border) sits tightly
-// around it, with no unpainted strip (the screen pixels of the program's own windows are checked
-// by FrameTest.TheFramesShowTheSkinsBorderAlsoOnAComposedDesktop in app_frame).
+// The frame a painter hooks once, in Loaded, around a described form: the client keeps its designed size
+// inside a tight skinned frame (screen pixels: FrameTest.TheFramesShowTheSkinsBorderAlsoOnAComposedDesktop).
 #include "nc_fixture.h"
 
 #include "fw_formload.h"

@@ -52,7 +52,7 @@ protected:
     // The colour the painter composed a few pixels into the button.
     COLORREF BtnColor(TVeskNcBtnEnum Id) {
         const TRect r = P->GetBtnRect(Id);
-        return BmpColor(P->NcBitmap(), r.Left + 3, r.Top + 3);
+        return PixelColor(*P->NcBitmap(), r.Left + 3, r.Top + 3);
     }
     testsupport::TPlainForm* Form = nullptr;
     TProbePaintor* P = nullptr;
@@ -84,9 +84,9 @@ TEST_F(NcPaintTest, ButtonsLineUpFromTheRightWithoutGapsAndImagelessOnesTakeNoPl
     EXPECT_EQ(BtnColor(vnbClose), StripColor(250, 0));
     EXPECT_EQ(BtnColor(vnbMinimize), StripColor(200, 0));
     EXPECT_EQ(BtnColor(vnbLogo), kLogo);
-    EXPECT_EQ(BmpColor(b, W / 2, 2), kCaption);
+    EXPECT_EQ(PixelColor(*b, W / 2, 2), kCaption);
     for (POINT p : {POINT{0, H / 2}, POINT{W - 1, H / 2}, POINT{W / 2, H - 1}, POINT{W / 2, 0}})
-        EXPECT_EQ(BmpColor(b, p.x, p.y), kBorder) << p.x << "," << p.y;
+        EXPECT_EQ(PixelColor(*b, p.x, p.y), kBorder) << p.x << "," << p.y;
 
     // A change of the buttons or the size recomposes at once.
     P->SetShowBtns({vnbSkin, vnbClose});

@@ -69,24 +69,24 @@ TEST(NcNineGrid, CornersKeepTheirSizeEdgesStretchAndUnusableInputDrawsNothing) {
         COLORREF c;
     } at[] = {{4, 4, kFill}, {5, 4, kTL},  {7, 6, kTL},   {8, 4, kT},   {31, 6, kT},  {32, 4, kTR},  {5, 7, kL},
               {20, 14, kC},  {34, 20, kR}, {5, 21, kBL},  {20, 23, kB}, {34, 23, kBR}, {35, 23, kFill}};
-    for (const auto& p : at) EXPECT_EQ(BmpColor(b.get(), p.x, p.y), p.c) << p.x << "," << p.y;
+    for (const auto& p : at) EXPECT_EQ(PixelColor(*b, p.x, p.y), p.c) << p.x << "," << p.y;
 
     // Four pixels wide, narrower than both corners together: the middle column is skipped. Nothing
     // is drawn for an empty rectangle or a split beyond the picture.
     auto n = Canvas(20, 20);
     EXPECT_TRUE(DrawPng9Grid(n->GetCanvas(), TRect(0, 0, 4, 12), png.get(), &split));
-    EXPECT_EQ(BmpColor(n.get(), 3, 0), kTR);
+    EXPECT_EQ(PixelColor(*n, 3, 0), kTR);
     EXPECT_FALSE(DrawPng9Grid(n->GetCanvas(), TRect(0, 0, 0, 10), png.get(), &split));
     split.SetRight(9);
     EXPECT_FALSE(DrawPng9Grid(n->GetCanvas(), TRect(10, 0, 20, 20), png.get(), &split));
-    EXPECT_EQ(BmpColor(n.get(), 15, 10), kFill);
+    EXPECT_EQ(PixelColor(*n, 15, 10), kFill);
 
     // A zero split stretches the whole picture: at twice the size each cell is 6 pixels wide.
     TVeskPadding none;
     auto z = Canvas(18, 18);
     DrawPng9Grid(z->GetCanvas(), TRect(0, 0, 18, 18), png.get(), &none);
-    EXPECT_EQ(BmpColor(z.get(), 5, 5), kTL);
-    EXPECT_EQ(BmpColor(z.get(), 6, 5), kT);
+    EXPECT_EQ(PixelColor(*z, 5, 5), kTL);
+    EXPECT_EQ(PixelColor(*z, 6, 5), kT);
 }
 
 TEST_F(NcLooks, CaptionAndBorderImagesComeFromTheColoursOrTheBorderImageCutAtItsMargins) {
