@@ -270,12 +270,22 @@ TEST_P(SchedulerScenario, AnnouncesEachOccurrenceExactlyOnce) {
                                   [&](TRmRecordStruct* x) { return x->Section == section; });
         ASSERT_NE(store->Records.end(), found);
         r = *found;
-        if (step.expect >= 0 && step.op == 't') EXPECT_EQ(step.expect, announcer.TimesShown(r));
-        if (step.expect >= 0 && step.op != 't') EXPECT_EQ(step.expect, static_cast<int>(announcer.Missed.size()));
+        if (step.expect >= 0 && step.op == 't') {
+            EXPECT_EQ(step.expect, announcer.TimesShown(r));
+        }
+        if (step.expect >= 0 && step.op != 't') {
+            EXPECT_EQ(step.expect, static_cast<int>(announcer.Missed.size()));
+        }
     }
-    if (s.nextDue != Unchecked) EXPECT_MOMENT(s.nextDue, r->NextDue);
-    if (s.nextDue == 0) EXPECT_EQ(L"", r->TimeLeftText);
-    if (s.endTime != Unchecked) EXPECT_MOMENT(s.endTime, r->EndTime);
+    if (s.nextDue != Unchecked) {
+        EXPECT_MOMENT(s.nextDue, r->NextDue);
+    }
+    if (s.nextDue == 0) {
+        EXPECT_EQ(L"", r->TimeLeftText);
+    }
+    if (s.endTime != Unchecked) {
+        EXPECT_MOMENT(s.endTime, r->EndTime);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Scenarios, SchedulerScenario, ::testing::ValuesIn(Scenarios),
