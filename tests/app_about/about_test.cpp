@@ -17,7 +17,6 @@ namespace {
 class AboutTest : public AppWindowTest {
 protected:
     void TearDown() override {
-        if (Timer) Timer->Free();
         AppWindowTest::TearDown();
         UseLanguage(L"");
     }
@@ -29,18 +28,6 @@ protected:
         TVeskNcResource* r = NcSkinResource(v);
         r->SetName(L"vkncrsrc1");
         return r;
-    }
-    // Runs Action once, Ms after the next modal loop starts.
-    void Later(DWORD ms, std::function<void()> action) {
-        if (Timer) Timer->Free();
-        Timer = new fw::TTimer(nullptr);
-        Timer->SetEnabled(false);
-        Timer->SetInterval(ms);
-        Timer->SetOnTimer([this, action](fw::TObject*) {
-            Timer->SetEnabled(false);
-            action();
-        });
-        Timer->SetEnabled(true);
     }
     static void ClickAt(fw::TForm* f, fw::TControl* c) {
         Click(f, c->GetLeft() + c->GetWidth() / 2, c->GetTop() + c->GetHeight() / 2);
@@ -56,7 +43,6 @@ protected:
         return n;
     }
 
-    fw::TTimer* Timer = nullptr;
 };
 
 }  // namespace

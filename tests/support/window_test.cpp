@@ -80,7 +80,21 @@ void WindowTest::SetUp() {
     fw::TMouseTracker::SetControlUnderMouse(nullptr);
 }
 
+void WindowTest::Later(DWORD DelayMs, std::function<void()> Action) {
+    if (LaterTimer) LaterTimer->Free();
+    LaterTimer = new fw::TTimer(nullptr);
+    LaterTimer->SetEnabled(false);
+    LaterTimer->SetInterval(DelayMs);
+    LaterTimer->SetOnTimer([this, Action](fw::TObject*) {
+        LaterTimer->SetEnabled(false);
+        Action();
+    });
+    LaterTimer->SetEnabled(true);
+}
+
 void WindowTest::TearDown() {
+    if (LaterTimer) LaterTimer->Free();
+    LaterTimer = nullptr;
     for (auto it = Owned.rbegin(); it != Owned.rend(); ++it)
         if (!it->Alive || *it->Alive) it->Obj->Free();
     Owned.clear();

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "fw_forms.h"
+#include "fw_timer.h"
 #include "test_support.h"
 
 namespace testsupport {
@@ -122,6 +123,9 @@ protected:
         Owned.push_back(Holder(Component));
         return Component;
     }
+    // Runs Action once, DelayMs from now (a one-shot framework timer, so it also fires inside a
+    // modal loop the test starts next); a second call replaces the first.
+    void Later(DWORD DelayMs, std::function<void()> Action);
     // The first error as a test message.
     std::string FirstError() const { return Errors.empty() ? std::string() : Narrow(Errors.front()); }
 
@@ -134,6 +138,7 @@ private:
         std::shared_ptr<bool> Alive;  // controls only: false once freed elsewhere
     };
     std::vector<Holder> Owned;
+    fw::TTimer* LaterTimer = nullptr;
 };
 
 }  // namespace testsupport

@@ -44,7 +44,6 @@ protected:
         Box->Loaded();
     }
     void TearDown() override {
-        if (Timer) Timer->Free();
         if (*BoxAlive) Box->Free();
         WindowTest::TearDown();
         NcCompositionEnabledProc = SavedComposition;
@@ -52,18 +51,6 @@ protected:
         for (int i = 0; i < fw::Screen->GetFormCount(); ++i)
             open += dynamic_cast<TMessageForm*>(fw::Screen->GetForm(i)) != nullptr;
         EXPECT_EQ(open, 0) << "a dialog form outlived its box";
-    }
-    // Runs Action once, DelayMs after the next modal loop starts (a one-shot framework timer).
-    void Later(DWORD DelayMs, std::function<void()> Action) {
-        if (Timer) Timer->Free();
-        Timer = new fw::TTimer(nullptr);
-        Timer->SetEnabled(false);
-        Timer->SetInterval(DelayMs);
-        Timer->SetOnTimer([this, Action](fw::TObject*) {
-            Timer->SetEnabled(false);
-            Action();
-        });
-        Timer->SetEnabled(true);
     }
     // A dialog built by the box, freed after the test.
     TMessageForm* Build(const std::wstring& Msg, uint8_t Type, TMsgDlgButtons Buttons) {
@@ -80,7 +67,6 @@ protected:
     TVeskNcResource* Resource = nullptr;
     TProbeMsgBox* Box = nullptr;
     std::shared_ptr<bool> BoxAlive = std::make_shared<bool>(true);
-    fw::TTimer* Timer = nullptr;
 
 private:
     TNcCompositionProc SavedComposition = NcCompositionEnabledProc;
