@@ -1073,7 +1073,8 @@ void TVeskCombobox::KeyDown(WORD& Key, TShiftState Shift) {
         return;
     }
     if (alt || ctrl) return;
-    if (Key != VK_UP && Key != VK_DOWN && Key != VK_HOME && Key != VK_END) return;
+    const WORD key = Key;
+    if (key != VK_UP && key != VK_DOWN && key != VK_HOME && key != VK_END) return;
     Key = 0;
     // Only items a user could choose in the list: visible and enabled.
     auto choosable = [this](int i) {
@@ -1082,11 +1083,11 @@ void TVeskCombobox::KeyDown(WORD& Key, TShiftState Shift) {
     };
     const int n = GetItemCount(), cur = GetIndex();
     int target = -1;
-    if (Key == VK_HOME || Key == VK_END) {
-        const bool first = Key == VK_HOME;
+    if (key == VK_HOME || key == VK_END) {
+        const bool first = key == VK_HOME;
         for (int k = 0; k < n && target < 0; ++k)
             if (choosable(first ? k : n - 1 - k)) target = first ? k : n - 1 - k;
-    } else if (Key == VK_DOWN) {
+    } else if (key == VK_DOWN) {
         for (int i = cur + 1; i < n && target < 0; ++i)
             if (choosable(i)) target = i;
     } else if (cur > 0) {
