@@ -12,6 +12,7 @@ namespace {
 TControl* gMouseControl = nullptr;
 TControl* gCaptureControl = nullptr;
 HWND gTrackedWnd = nullptr;
+TBiDiMode gApplicationBiDiMode = bdLeftToRight;
 
 
 // Binds a control canvas to a device context for one paint and lets go of it afterwards.
@@ -138,6 +139,14 @@ static TWinControl* WindowOf(TControl* c) {
     return c->GetParent();
 }
 
+// The top of a control's tree: its outermost windowed parent (itself for a parentless window),
+// nullptr for a windowless control without a parent.
+static TWinControl* TopLevelControl(TControl* c) {
+    TWinControl* top = dynamic_cast<TWinControl*>(c);
+    for (TWinControl* p = c ? c->GetParent() : nullptr; p; p = p->GetParent()) top = p;
+    return top;
+}
+
 void TMouseTracker::SetControlUnderMouse(TControl* Control) {
     if (Control == gMouseControl) return;
     TControl* old = gMouseControl;
@@ -234,6 +243,7 @@ TControl* FindDragTarget(const TPoint& ScreenPos, bool AllowDisabled) {
 // TControl
 
 TControl::TControl(TComponent* AOwner) : TComponent(AOwner), FFont(std::make_unique<TFont>()) {
+    FBiDiMode = gApplicationBiDiMode;
     FFont->OnChange = [this](TObject*) { FontChanged(); };
     WindowProc = [this](TMessage& m) { WndProc(m); };
 }
@@ -570,6 +580,10 @@ void TControl::WndProc(TMessage& Message) {
         case CM_PARENTFONTCHANGED: CMParentFontChanged(Message); return;
         case CM_PARENTCOLORCHANGED: CMParentColorChanged(Message); return;
         case CM_PARENTSHOWHINTCHANGED: CMParentShowHintChanged(Message); return;
+        case CM_ENTER: Fire(OnEnter, this); return;
+        case CM_EXIT: Fire(OnExit, this); return;
+        case CM_BIDIMODECHANGED: Invalidate(); return;
+        case CM_PARENTBIDIMODECHANGED: CMParentBiDiModeChanged(Message); return;
         default: DefaultHandler(Message);
     }
 }
@@ -610,6 +624,14 @@ void TControl::WMMouse(TMessage& Message) {
 
 void TControl::ButtonPressed(TMouseButton Button, TShiftState Shift, int X, int Y) {
     if (Button == mbLeft) {
+        // A press on a windowless TabStop control focuses it; a press anywhere else takes the
+        // focus from the form's windowless control (a window that takes the focus does so too).
+        std::shared_ptr<bool> alive = FAlive;
+        if (!dynamic_cast<TWinControl*>(this) && FTabStop && CanFocus())
+            SetFocus();
+        else if (TWinControl* top = TopLevelControl(this))
+            top->SetFocusedWindowless(nullptr);
+        if (!*alive) return;
         if (FControlStyle & csCaptureMouse) SetMouseCapture(true);
         if (FControlStyle & csClickEvents) FControlState |= csClicked;
     }
@@ -855,6 +877,9 @@ void TWinControl::InsertControl(TControl* AControl) {
         FControls.push_back(AControl);
     }
     AControl->FParent = this;
+    FTabList.push_back(AControl);
+    if (AControl->FTabOrder >= 0) AControl->SetTabOrder(AControl->FTabOrder);
+    if (AControl->FParentBiDiMode) AControl->Perform(CM_PARENTBIDIMODECHANGED, 0, 0);
     if (FAlignSize.X < 0) {
         TRect cr = GetClientRect();
         FAlignSize = TPoint(cr.Width(), cr.Height());
@@ -877,6 +902,17 @@ void TWinControl::InsertControl(TControl* AControl) {
 
 void TWinControl::RemoveControl(TControl* AControl) {
     TMouseTracker::Forget(AControl);
+    FTabList.erase(std::remove(FTabList.begin(), FTabList.end(), AControl), FTabList.end());
+    AControl->FTabOrder = -1;
+    // A focused windowless control leaving the tree is forgotten without messages.
+    TWinControl* top = TopParent();
+    for (TControl* p = top->FFocusedWindowless; p && top->FFocusedWindowlessAlive && *top->FFocusedWindowlessAlive;
+         p = p->FParent) {
+        if (p != AControl) continue;
+        top->FFocusedWindowless = nullptr;
+        top->FFocusedWindowlessAlive = nullptr;
+        break;
+    }
     // Looked up in both lists: during a destructor the dynamic type no longer tells which.
     auto wit = std::find(FWinControls.begin(), FWinControls.end(), AControl);
     if (wit != FWinControls.end()) {
@@ -1113,6 +1149,7 @@ void TWinControl::PaintWindow(HDC DC) {
 }
 
 void TWinControl::PaintControls(HDC DC, TControl* First) {
+    TControl* focused = FocusedChild();
     std::vector<TControl*> list = FControls;
     size_t i = 0;
     if (First) {
@@ -1131,6 +1168,13 @@ void TWinControl::PaintControls(HDC DC, TControl* First) {
             OffsetViewportOrgEx(DC, c->FLeft, c->FTop, nullptr);
             IntersectClipRect(DC, 0, 0, c->FWidth, c->FHeight);
             c->Perform(WM_PAINT, reinterpret_cast<WPARAM>(DC), 0);
+            // Every windowless control shows the focus the same way, drawn over its paint.
+            if (c == focused && !(FControlState & csPaintCopy)) {
+                RECT fr{1, 1, c->FWidth - 1, c->FHeight - 1};
+                ::SetTextColor(DC, RGB(0, 0, 0));
+                ::SetBkColor(DC, RGB(255, 255, 255));
+                DrawFocusRect(DC, &fr);
+            }
         }
         c->FControlState &= ~static_cast<TControlState>(csPaintCopy);
     }
@@ -1241,6 +1285,23 @@ void TWinControl::WndProc(TMessage& Message) {
         case CM_FONTCHANGED: CMFontChanged(Message); return;
         case CM_COLORCHANGED: CMColorChanged(Message); return;
         case CM_ENABLEDCHANGED: Invalidate(); return;
+        case CM_BIDIMODECHANGED: CMBiDiModeChanged(Message); return;
+        case CM_DIALOGCHAR:
+            // Offered to the visible children, depth first, until one takes it.
+            for (TControl* c : std::vector<TControl*>(FTabList)) {
+                if (!c->FVisible) continue;
+                Message.Result = c->Perform(CM_DIALOGCHAR, Message.WParam, Message.LParam);
+                if (Message.Result) return;
+            }
+            return;
+        case WM_SYSCHAR:
+            // An Alt+character a control took as its accelerator is no error: no beep.
+            if (TopParent()->DialogChar(static_cast<wchar_t>(Message.WParam))) {
+                Message.Result = 0;
+                return;
+            }
+            TControl::WndProc(Message);
+            return;
         default: TControl::WndProc(Message);
     }
 }
@@ -1375,12 +1436,30 @@ void TWinControl::WMSetFocus(TMessage& Message) {
     TWinControl* top = TopParent();
     if (top != this) top->Perform(CM_FOCUSCHANGED, 1, reinterpret_cast<LPARAM>(this));
     if (*alive) Perform(CM_ENTER, 0, 0);
+    if (!*alive) return;
+    // The remembered windowless control is focused again when its window is; focus that went to
+    // another window forgets it.
+    if (TControl* fc = top->GetFocusedWindowless()) {
+        if (fc->FParent == this) {
+            fc->Perform(CM_ENTER, 0, 0);
+            if (*alive && fc == top->GetFocusedWindowless()) fc->Invalidate();
+        } else {
+            top->FFocusedWindowless = nullptr;
+            top->FFocusedWindowlessAlive = nullptr;
+        }
+    }
 }
 
 void TWinControl::WMKillFocus(TMessage& Message) {
     std::shared_ptr<bool> alive = FAlive;
     DefaultHandler(Message);
     if (*alive) Perform(CM_EXIT, 0, 0);
+    if (!*alive) return;
+    if (TControl* fc = TopParent()->GetFocusedWindowless(); fc && fc->FParent == this) {
+        std::shared_ptr<bool> fcAlive = fc->AliveToken();
+        fc->Perform(CM_EXIT, 0, 0);
+        if (*fcAlive) fc->Invalidate();
+    }
 }
 
 // The key handlers below hand the key on to the default processing unless an event consumed it
@@ -1389,6 +1468,11 @@ void TWinControl::WMKeyDown(TMessage& Message) {
     WORD key = static_cast<WORD>(Message.WParam);
     TWinControl* top = TopParent();
     if (top != this && top->PreviewKey(Message.Msg, key, KeyDataToShiftState(Message.LParam))) return;
+    if (TControl* fc = FocusedChild()) {
+        std::shared_ptr<bool> alive = FAlive;
+        fc->KeyDown(key, KeyDataToShiftState(Message.LParam));
+        if (!*alive || key == 0) return;
+    }
     if (DoKeyDown(key, KeyDataToShiftState(Message.LParam))) return;
     Message.WParam = key;
     TControl::WndProc(Message);
@@ -1396,6 +1480,11 @@ void TWinControl::WMKeyDown(TMessage& Message) {
 
 void TWinControl::WMKeyUp(TMessage& Message) {
     WORD key = static_cast<WORD>(Message.WParam);
+    if (TControl* fc = FocusedChild()) {
+        std::shared_ptr<bool> alive = FAlive;
+        fc->KeyUp(key, KeyDataToShiftState(Message.LParam));
+        if (!*alive || key == 0) return;
+    }
     if (DoKeyUp(key, KeyDataToShiftState(Message.LParam))) return;
     Message.WParam = key;
     TControl::WndProc(Message);
@@ -1403,7 +1492,16 @@ void TWinControl::WMKeyUp(TMessage& Message) {
 
 void TWinControl::WMChar(TMessage& Message) {
     wchar_t ch = static_cast<wchar_t>(Message.WParam);
+    std::shared_ptr<bool> alive = FAlive;
+    if (TControl* fc = FocusedChild()) {
+        fc->KeyPress(ch);
+        if (!*alive || ch == 0) return;
+    }
     if (DoKeyPress(ch)) return;
+    // A character the window does not take (no edit has the focus) may be an accelerator.
+    if (!*alive) return;
+    if (!WantsChars() && TopParent()->DialogChar(ch)) return;
+    if (!*alive) return;
     Message.WParam = ch;
     TControl::WndProc(Message);
 }
@@ -1452,6 +1550,192 @@ void TWinControl::DefaultHandler(TMessage& Message) {
         Message.Result = CallWindowProcW(FDefWndProc, FHandle, Message.Msg, Message.WParam, Message.LParam);
     else
         Message.Result = DefWindowProcW(FHandle, Message.Msg, Message.WParam, Message.LParam);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Bidirectional mode, keyboard focus of windowless controls, tab order, accelerators
+
+TBiDiMode GetApplicationBiDiMode() {
+    return gApplicationBiDiMode;
+}
+
+void StoreApplicationBiDiMode(TBiDiMode Value) {
+    gApplicationBiDiMode = Value;
+}
+
+void TControl::SetBiDiMode(TBiDiMode Value) {
+    FParentBiDiMode = false;
+    if (Value == FBiDiMode) return;
+    FBiDiMode = Value;
+    Perform(CM_BIDIMODECHANGED, 0, 0);
+}
+
+void TControl::SetParentBiDiMode(bool Value) {
+    if (Value == FParentBiDiMode) return;
+    FParentBiDiMode = Value;
+    if (Value) Perform(CM_PARENTBIDIMODECHANGED, 0, 0);
+}
+
+void TControl::CMParentBiDiModeChanged(TMessage& Message) {
+    (void)Message;
+    if (!FParentBiDiMode) return;
+    const TBiDiMode mode = FParent ? FParent->FBiDiMode : gApplicationBiDiMode;
+    if (mode == FBiDiMode) return;
+    FBiDiMode = mode;
+    Perform(CM_BIDIMODECHANGED, 0, 0);
+}
+
+UINT TControl::DrawTextBiDiModeFlags(UINT Flags) const {
+    if (UseRightToLeftAlignment()) {
+        // DT_LEFT is 0: "left" is neither DT_RIGHT nor DT_CENTER; centring stays.
+        if (Flags & DT_RIGHT)
+            Flags &= ~static_cast<UINT>(DT_RIGHT);
+        else if (!(Flags & DT_CENTER))
+            Flags |= DT_RIGHT;
+    }
+    if (UseRightToLeftReading()) Flags |= DT_RTLREADING;
+    return Flags;
+}
+
+void TWinControl::CMBiDiModeChanged(TMessage& Message) {
+    (void)Message;
+    Invalidate();
+    for (TControl* c : std::vector<TControl*>(FTabList)) c->Perform(CM_PARENTBIDIMODECHANGED, 0, 0);
+}
+
+void TControl::SetTabStop(bool Value) {
+    FTabStop = Value;
+}
+
+int TControl::GetTabOrder() const {
+    if (!FParent) return FTabOrder;
+    const auto& l = FParent->FTabList;
+    auto it = std::find(l.begin(), l.end(), this);
+    return it == l.end() ? -1 : static_cast<int>(it - l.begin());
+}
+
+void TControl::SetTabOrder(int Value) {
+    if (!FParent) {
+        FTabOrder = Value;
+        return;
+    }
+    auto& l = FParent->FTabList;
+    l.erase(std::remove(l.begin(), l.end(), this), l.end());
+    if (Value < 0 || Value >= static_cast<int>(l.size()))
+        l.push_back(this);
+    else
+        l.insert(l.begin() + Value, this);
+}
+
+bool TControl::CanFocus() const {
+    if (!FParent) return false;
+    for (const TControl* c = this; c; c = c->FParent)
+        if (!c->FVisible || !c->FEnabled) return false;
+    return true;
+}
+
+void TControl::SetFocus() {
+    // The parent window takes the real focus; the top-level control remembers this one.
+    TWinControl* top = TopLevelControl(this);
+    if (!top || !FParent) return;
+    std::shared_ptr<bool> alive = FAlive;
+    top->SetFocusedWindowless(this);
+    if (*alive && FParent && !FParent->Focused()) FParent->SetFocus();
+}
+
+bool TControl::Focused() const {
+    if (!FParent) return false;
+    TWinControl* top = TopLevelControl(const_cast<TControl*>(this));
+    return top && top->GetFocusedWindowless() == this && FParent->Focused() && CanFocus();
+}
+
+TControl* TWinControl::GetFocusedWindowless() const {
+    if (!FFocusedWindowless || !FFocusedWindowlessAlive || !*FFocusedWindowlessAlive) return nullptr;
+    return FFocusedWindowless;
+}
+
+TControl* TWinControl::FocusedChild() const {
+    TWinControl* top = const_cast<TWinControl*>(this);
+    while (top->FParent) top = top->FParent;
+    TControl* fc = top->GetFocusedWindowless();
+    // Hidden or disabled (itself or a parent), it takes no keys and shows no focus.
+    return fc && fc->FParent == this && fc->CanFocus() ? fc : nullptr;
+}
+
+void TWinControl::SetFocusedWindowless(TControl* Control) {
+    TControl* old = GetFocusedWindowless();
+    if (old == Control) return;
+    TControl* oldHolder = old ? old->FParent : nullptr;
+    const bool oldHadFocus = oldHolder && oldHolder->Focused();
+    FFocusedWindowless = Control;
+    FFocusedWindowlessAlive = Control ? Control->AliveToken() : nullptr;
+    if (old && oldHadFocus) {
+        std::shared_ptr<bool> oldAlive = old->AliveToken();
+        old->Perform(CM_EXIT, 0, 0);
+        if (*oldAlive) old->Invalidate();
+    }
+    if (Control && GetFocusedWindowless() == Control && Control->FParent && Control->FParent->Focused()) {
+        std::shared_ptr<bool> alive = Control->AliveToken();
+        Control->Perform(CM_ENTER, 0, 0);
+        if (*alive) Control->Invalidate();
+    }
+}
+
+void TWinControl::GetTabOrderList(std::vector<TControl*>& List) const {
+    for (TControl* c : FTabList) {
+        List.push_back(c);
+        if (auto* w = dynamic_cast<TWinControl*>(c)) w->GetTabOrderList(List);
+    }
+}
+
+bool TWinControl::SelectNext(TControl* Current, bool GoForward) {
+    std::vector<TControl*> list;
+    GetTabOrderList(list);
+    const int n = static_cast<int>(list.size());
+    if (n == 0) return false;
+    auto it = Current ? std::find(list.begin(), list.end(), Current) : list.end();
+    const int start = it != list.end() ? static_cast<int>(it - list.begin()) : (GoForward ? -1 : n);
+    for (int k = 1; k <= n; ++k) {
+        const int i = (((GoForward ? start + k : start - k) % n) + n) % n;
+        TControl* c = list[static_cast<size_t>(i)];
+        if (!c->GetTabStop() || !c->CanFocus()) continue;
+        if (auto* w = dynamic_cast<TWinControl*>(c)) {
+            w->SetFocus();
+            // As in a dialog: an edit entered with Tab has its text selected.
+            if (w->HandleAllocated() && (SendMessageW(w->GetHandle(), WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL))
+                SendMessageW(w->GetHandle(), EM_SETSEL, 0, -1);
+        } else {
+            c->SetFocus();
+        }
+        return true;
+    }
+    return false;
+}
+
+bool TWinControl::DialogChar(wchar_t Ch) {
+    return Perform(CM_DIALOGCHAR, Ch, 0) != 0;
+}
+
+bool TWinControl::WantsChars() {
+    return FHandle && (Perform(WM_GETDLGCODE, 0, 0) & DLGC_WANTCHARS) != 0;
+}
+
+TWinControl* FindControlOrParent(HWND Wnd) {
+    for (HWND w = Wnd; w; w = GetParent(w)) {
+        if (TWinControl* c = FindControl(w)) return c;
+        if (!(GetWindowLongW(w, GWL_STYLE) & WS_CHILD)) break;
+    }
+    return nullptr;
+}
+
+bool TabNavigate(HWND Wnd, bool Backward) {
+    TWinControl* c = FindControlOrParent(Wnd);
+    if (!c) return false;
+    TWinControl* top = TopLevelControl(c);
+    TControl* current = FindControlOrParent(GetFocus());
+    if (current && TopLevelControl(current) != top) current = nullptr;
+    if (TControl* fc = top->GetFocusedWindowless(); fc && current && fc->GetParent() == current) current = fc;
+    return top->SelectNext(current, !Backward);
 }
 
 // ---------------------------------------------------------------------------------------------

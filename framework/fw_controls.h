@@ -81,6 +81,14 @@ HCURSOR CursorHandle(TCursor Cursor);
 TCursor GetGlobalCursor();
 void SetGlobalCursor(TCursor Value);
 
+// Bidirectional mode of a control's text: left-to-right, right-to-left (reading and alignment),
+// right-to-left reading with left-to-right alignment kept, right-to-left reading only.
+enum TBiDiMode { bdLeftToRight, bdRightToLeft, bdRightToLeftNoAlign, bdRightToLeftReadingOnly };
+// The application's bidirectional mode, which top-level controls following their parent take.
+// Changing it is the application's business (it tells the forms); this only stores it.
+TBiDiMode GetApplicationBiDiMode();
+void StoreApplicationBiDiMode(TBiDiMode Value);
+
 // A canvas bound to a control: holds a device context only while the control paints, except
 // that a windowed control's canvas can make a screen-compatible one on demand for measuring.
 class TControlCanvas : public TCanvas {
@@ -204,9 +212,55 @@ public:
     // out whether the sender survived).
     std::shared_ptr<bool> AliveToken() const { return FAlive; }
 
+    // Bidirectional mode. ParentBiDiMode (default true) takes the parent's mode, or the
+    // application's for a control without a parent, and follows its changes; setting BiDiMode
+    // clears it.
+    TBiDiMode GetBiDiMode() const { return FBiDiMode; }
+    void SetBiDiMode(TBiDiMode Value);
+    bool GetParentBiDiMode() const { return FParentBiDiMode; }
+    void SetParentBiDiMode(bool Value);
+    // Any mode but left-to-right reads right to left.
+    bool UseRightToLeftReading() const { return FBiDiMode != bdLeftToRight; }
+    // Only bdRightToLeft mirrors the alignment.
+    bool UseRightToLeftAlignment() const { return FBiDiMode == bdRightToLeft; }
+    // DrawText flags for this control: DT_LEFT and DT_RIGHT exchanged under right-to-left
+    // alignment (centring kept), DT_RTLREADING added under right-to-left reading.
+    UINT DrawTextBiDiModeFlags(UINT Flags) const;
+
+    // Keyboard focus and tab order. Windowless controls take part too: a focused windowless
+    // control is remembered by its top-level control while its parent window holds the focus.
+    bool GetTabStop() const { return FTabStop; }
+    void SetTabStop(bool Value);
+    // The position among the parent's children in tab order; -1 or a value past the end means
+    // the last place. Without a parent the value is kept until the control gets one.
+    int GetTabOrder() const;
+    void SetTabOrder(int Value);
+    // Visible and enabled, with every parent.
+    virtual bool CanFocus() const;
+    virtual void SetFocus();
+    virtual bool Focused() const;
+    TNotifyEvent OnEnter;
+    TNotifyEvent OnExit;
+
 protected:
     friend class TWinControl;
     friend class TMouseTracker;
+
+    // Keys reaching a focused windowless control (before its parent window sees them); setting
+    // Key to 0 consumes it.
+    virtual void KeyDown(WORD& Key, TShiftState Shift) {
+        (void)Key;
+        (void)Shift;
+    }
+    virtual void KeyUp(WORD& Key, TShiftState Shift) {
+        (void)Key;
+        (void)Shift;
+    }
+    virtual void KeyPress(wchar_t& Key) { (void)Key; }
+    TBiDiMode FBiDiMode = bdLeftToRight;
+    bool FParentBiDiMode = true;
+    bool FTabStop = false;
+    int FTabOrder = -1;  // kept while there is no parent
 
     virtual void WndProc(TMessage& Message);
     virtual void DefaultHandler(TMessage& Message);
@@ -260,6 +314,7 @@ private:
     void CMParentFontChanged(TMessage& Message);
     void CMParentColorChanged(TMessage& Message);
     void CMParentShowHintChanged(TMessage& Message);
+    void CMParentBiDiModeChanged(TMessage& Message);
     std::shared_ptr<bool> FAlive = std::make_shared<bool>(true);
 };
 
@@ -301,13 +356,9 @@ public:
     void SetVisible(bool Value) override;
     void SetEnabled(bool Value) override;
 
-    bool GetTabStop() const { return FTabStop; }
-    void SetTabStop(bool Value) { FTabStop = Value; }
-    int GetTabOrder() const { return FTabOrder; }
-    void SetTabOrder(int Value) { FTabOrder = Value; }
-    virtual bool CanFocus() const;
-    virtual void SetFocus();
-    bool Focused() const;
+    bool CanFocus() const override;
+    void SetFocus() override;
+    bool Focused() const override;
     bool GetDoubleBuffered() const { return FDoubleBuffered; }
     void SetDoubleBuffered(bool Value) { FDoubleBuffered = Value; }
 
@@ -325,11 +376,22 @@ public:
     TKeyEvent OnKeyDown;
     TKeyEvent OnKeyUp;
     TKeyPressEvent OnKeyPress;
-    TNotifyEvent OnEnter;
-    TNotifyEvent OnExit;
 
     // Re-applies Align and Anchors of the children to the current client size.
     void Realign();
+
+    // The children in tab order.
+    const std::vector<TControl*>& GetTabList() const { return FTabList; }
+    // This control's tree in tab order, depth first (itself not included).
+    void GetTabOrderList(std::vector<TControl*>& List) const;
+    // Moves the focus to the next (or previous) TabStop control of this tree after Current,
+    // wrapping around; false when no control can take it.
+    bool SelectNext(TControl* Current, bool GoForward);
+    // The windowless control this top-level control remembers as focused (nullptr for none).
+    TControl* GetFocusedWindowless() const;
+    // Offers a character to the controls as an accelerator (CM_DIALOGCHAR, depth first); true
+    // when one took it.
+    bool DialogChar(wchar_t Ch);
 
 protected:
     friend class TControl;
@@ -370,8 +432,6 @@ protected:
     WNDPROC FDefWndProc = nullptr;
     std::vector<TControl*> FControls;     // windowless, bottom first
     std::vector<TWinControl*> FWinControls;  // windowed, creation order
-    bool FTabStop = false;
-    int FTabOrder = -1;
     bool FDoubleBuffered = false;
     int FMessageDepth = 0;
     TPoint FAlignSize{-1, -1};
@@ -399,6 +459,17 @@ private:
     void ReflectToChild(TMessage& Message);
     void CMFontChanged(TMessage& Message);
     void CMColorChanged(TMessage& Message);
+    void CMBiDiModeChanged(TMessage& Message);
+    // Remembers (nullptr: forgets) the focused windowless control, with CM_EXIT and CM_ENTER for
+    // the controls that lose or gain the focus that way.
+    void SetFocusedWindowless(TControl* Control);
+    // The windowless child of this window that holds the focus, or nullptr.
+    TControl* FocusedChild() const;
+    // Whether the window wants plain characters itself (an edit does).
+    bool WantsChars();
+    std::vector<TControl*> FTabList;
+    TControl* FFocusedWindowless = nullptr;  // on the top-level control
+    std::shared_ptr<bool> FFocusedWindowlessAlive;
 };
 
 class TCustomControl : public TWinControl {
@@ -457,5 +528,11 @@ public:
 TShiftState MouseKeysToShift(WPARAM Keys);
 // Shift state from a key message's LPARAM (Alt bit) and the keyboard state.
 TShiftState KeyDataToShiftState(LPARAM KeyData);
+
+// The framework control of a window or of the nearest framework window it is a child of.
+TWinControl* FindControlOrParent(HWND Wnd);
+// Tab (Shift+Tab: backward) pressed in a window: moves the focus in that window's top-level
+// control. True when the key was used.
+bool TabNavigate(HWND Wnd, bool Backward);
 
 }  // namespace fw

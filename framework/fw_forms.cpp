@@ -783,10 +783,33 @@ bool TApplication::ProcessMessage(MSG& Msg) {
             default:
                 break;
         }
+        // Tab and Shift+Tab move the focus between the controls of a form, as a dialog manager
+        // does, before the focused control could take the key (a multi-line edit would insert
+        // a tab).
+        if (Msg.message == WM_KEYDOWN && Msg.wParam == VK_TAB && GetKeyState(VK_CONTROL) >= 0 &&
+            GetKeyState(VK_MENU) >= 0 && GetParentForm(FindControlOrParent(Msg.hwnd))) {
+            try {
+                if (TabNavigate(Msg.hwnd, GetKeyState(VK_SHIFT) < 0)) return true;
+            } catch (...) {
+                HandleException(this);
+                return true;
+            }
+        }
         TranslateMessage(&Msg);
         DispatchMessageW(&Msg);
     }
     return true;
+}
+
+void TApplication::SetBiDiMode(TBiDiMode Value) {
+    if (Value == GetApplicationBiDiMode()) return;
+    StoreApplicationBiDiMode(Value);
+    // Top-level forms follow the application as controls follow their parent.
+    if (!Screen) return;
+    for (int i = 0; i < Screen->GetFormCount(); ++i) {
+        TForm* f = Screen->GetForm(i);
+        if (!f->GetParent() && f->GetParentBiDiMode()) f->Perform(CM_PARENTBIDIMODECHANGED, 0, 0);
+    }
 }
 
 void TApplication::Idle() {

@@ -253,6 +253,9 @@ public:
     bool GetMainFormOnTaskBar() const { return FMainFormOnTaskBar; }
     void SetMainFormOnTaskBar(bool Value) { FMainFormOnTaskBar = Value; }
     bool GetActive() const { return FActive; }
+    // The bidirectional mode of the program; forms following their parent's mode take it.
+    TBiDiMode GetBiDiMode() const { return GetApplicationBiDiMode(); }
+    void SetBiDiMode(TBiDiMode Value);
 
     // Hints.
     bool GetShowHint() const { return FShowHint; }

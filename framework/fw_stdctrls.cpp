@@ -111,7 +111,7 @@ UINT TLabel::TextFlags() const {
         case taRightJustify: f |= DT_RIGHT; break;
         case taCenter: f |= DT_CENTER; break;
     }
-    return f;
+    return DrawTextBiDiModeFlags(f);
 }
 
 SIZE TLabel::MeasureText(int WidthLimit) const {
@@ -139,8 +139,9 @@ void TLabel::AdjustBounds() {
     int w = FWidth, h = FHeight;
     if (!CanAutoSize(w, h)) return;
     int left = FLeft;
-    // A right-aligned single-line label keeps its right edge.
-    if (FAlignment == taRightJustify && !FWordWrap) left = FLeft + FWidth - w;
+    // A right-aligned single-line label keeps its right edge (a left-aligned one under
+    // right-to-left alignment, which mirrors it).
+    if ((TextFlags() & DT_RIGHT) && !FWordWrap) left = FLeft + FWidth - w;
     SetBounds(left, FTop, w, h);
 }
 

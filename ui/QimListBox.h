@@ -82,6 +82,10 @@ public:
     explicit TQimListBox(fw::TComponent* AOwner);
     ~TQimListBox() override;
 
+    // The tab order under the name the form descriptions use.
+    int GetTaborder() const { return GetTabOrder(); }
+    void SetTaborder(int Value) { SetTabOrder(Value); }
+
     // Pictures are copied; the prepared frames are made by Loaded (the row images again whenever
     // the vertical bar appears or goes).
     fw::TPngImage* GetImgBack() const { return FImgBack.get(); }

@@ -241,3 +241,13 @@ void TVeskCheckBox::Paint() {
     }
     TVeskGraphicControl::Paint();
 }
+
+void TVeskCheckBox::KeyDown(WORD& Key, TShiftState Shift) {
+    if (Key != VK_SPACE || Shift.Contains(ssAlt) || Shift.Contains(ssCtrl)) return;
+    Key = 0;
+    if (!GetEnabled()) return;
+    // The events of a click: OnCheck from the toggle, then OnClick.
+    std::shared_ptr<bool> alive = AliveToken();
+    Toggle();
+    if (*alive) Click();
+}

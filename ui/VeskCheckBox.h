@@ -67,6 +67,8 @@ public:
 protected:
     void WndProc(fw::TMessage& Message) override;
     void Paint() override;
+    // Space toggles a focused box as a click does.
+    void KeyDown(WORD& Key, fw::TShiftState Shift) override;
 
 private:
     void CopyPng(fw::TPngImage* Target, fw::TPngImage* Source);

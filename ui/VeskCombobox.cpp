@@ -1056,3 +1056,43 @@ void TVeskCombobox::ListDeactivate() {
         }
     }
 }
+
+// ---------------------------------------------------------------------------------------------
+// Keyboard (while the box holds the focus)
+
+void TVeskCombobox::KeyDown(WORD& Key, TShiftState Shift) {
+    if (!GetEnabled()) return;
+    const bool alt = Shift.Contains(ssAlt), ctrl = Shift.Contains(ssCtrl);
+    if ((Key == VK_DOWN && alt && !ctrl) || (Key == VK_F4 && !alt && !ctrl)) {
+        Key = 0;
+        // As a click on the box does.
+        std::shared_ptr<bool> alive = AliveToken();
+        TNotifyEvent h = OnbtnClick;
+        if (h) h(this);
+        if (*alive) DropDown();
+        return;
+    }
+    if (alt || ctrl) return;
+    const WORD key = Key;
+    if (key != VK_UP && key != VK_DOWN && key != VK_HOME && key != VK_END) return;
+    Key = 0;
+    // Only items a user could choose in the list: visible and enabled.
+    auto choosable = [this](int i) {
+        TVeskCboxItem* it = GetItem(i);
+        return it && it->GetVisible() && it->GetEnabled();
+    };
+    const int n = GetItemCount(), cur = GetIndex();
+    int target = -1;
+    if (key == VK_HOME || key == VK_END) {
+        const bool first = key == VK_HOME;
+        for (int k = 0; k < n && target < 0; ++k)
+            if (choosable(first ? k : n - 1 - k)) target = first ? k : n - 1 - k;
+    } else if (key == VK_DOWN) {
+        for (int i = cur + 1; i < n && target < 0; ++i)
+            if (choosable(i)) target = i;
+    } else if (cur > 0) {
+        for (int i = cur - 1; i >= 0 && target < 0; --i)
+            if (choosable(i)) target = i;
+    }
+    if (target >= 0 && target != cur) SetIndex(target);
+}

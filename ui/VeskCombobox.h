@@ -258,6 +258,8 @@ protected:
     void MouseMove(fw::TShiftState Shift, int X, int Y) override;
     void MouseUp(fw::TMouseButton Button, fw::TShiftState Shift, int X, int Y) override;
     void WndProc(fw::TMessage& Message) override;
+    // A focused box: Up/Down/Home/End select through SetIndex, Alt+Down or F4 open the list.
+    void KeyDown(WORD& Key, fw::TShiftState Shift) override;
 
 private:
     friend class TVeskCboxItem;

@@ -66,6 +66,7 @@ void TVeskCustomLabel::DoDrawText(TRect& Rect, UINT Flags) {
     if ((Flags & DT_CALCRECT) && (text.empty() || (FShowAccelChar && text == L"&"))) text += L' ';
     if (text.empty()) return;
     if (!FShowAccelChar) Flags |= DT_NOPREFIX;
+    Flags = DrawTextBiDiModeFlags(Flags);
     TCanvas* c = TextCanvas();
     c->GetFont()->Assign(GetFont());
 
@@ -170,8 +171,15 @@ void TVeskCustomLabel::AdjustBounds() {
         DoDrawText(rect, DT_EXPANDTABS | DT_CALCRECT | (FWordWrap ? DT_WORDBREAK : 0));
     }
     int x = GetLeft();
-    // Left-to-right only: the alignment needs no mirroring.
-    if (FAlignment == taRightJustify) x += GetWidth() - rect.Right;
+    // Right-to-left alignment mirrors the alignment: a left-aligned label keeps its right edge.
+    TAlignment align = FAlignment;
+    if (UseRightToLeftAlignment()) {
+        if (align == taLeftJustify)
+            align = taRightJustify;
+        else if (align == taRightJustify)
+            align = taLeftJustify;
+    }
+    if (align == taRightJustify) x += GetWidth() - rect.Right;
     SetBounds(x, GetTop(), rect.Right, rect.Bottom);
 }
 

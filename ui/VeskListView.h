@@ -140,6 +140,10 @@ public:
     explicit TVeskListView(fw::TComponent* AOwner);
     ~TVeskListView() override;
 
+    // The tab order under the name the form descriptions use.
+    int GetTaborder() const { return GetTabOrder(); }
+    void SetTaborder(int Value) { SetTabOrder(Value); }
+
     void Loaded() override;
 
     // Items.

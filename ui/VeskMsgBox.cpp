@@ -154,6 +154,7 @@ struct TVeskMsgBox::TLayout {
 TMessageForm* TVeskMsgBox::CreateMessageForm(const std::wstring& Msg, uint8_t DlgType, TMsgDlgButtons Buttons) {
     auto* form = TForm::CreateNew<TMessageForm>(Application);
     try {
+        form->SetBiDiMode(Application->GetBiDiMode());
         form->SetBorderStyle(bsDialog);
         form->SetPopupMode(pmAuto);
         form->SetPosition(poDesktopCenter);

@@ -595,3 +595,42 @@ TEST_F(ViewTest, TheSlideIgnoresCommandsMeanwhileAndWithTheEditorOpenCommandsAsk
     EXPECT_FALSE(v->Sliding());
     EXPECT_EQ(v->ListMode(), 1);
 }
+
+// --- Keyboard --------------------------------------------------------------------------------
+
+TEST_F(ViewTest, TabWalksTheEditorInItsDesignedOrderOverTheShownDayBoxes) {
+    TfrmView* v = Open();
+    v->SetFocus();
+    auto tab = [] {
+        PostMessageW(GetFocus(), WM_KEYDOWN, VK_TAB, 1);
+        Pump(20);
+    };
+    std::vector<fw::TControl*> week(std::begin(v->WeekBoxes), std::end(v->WeekBoxes));
+    struct {
+        int period;
+        std::vector<fw::TControl*> between;  // after edTime, before cbbVoice
+    } const cases[] = {{0, {v->edDate}}, {1, {}}, {2, week}};
+    for (const auto& c : cases) {
+        NewReminder(v, L"x", c.period);
+        v->edName->SetFocus();
+        Pump(20);
+        std::vector<fw::TControl*> expected{v->cbPeriod, v->edTime};
+        expected.insert(expected.end(), c.between.begin(), c.between.end());
+        expected.push_back(v->cbbVoice);
+        expected.push_back(v->edName);
+        std::vector<fw::TControl*> walked;
+        for (size_t i = 0; i < expected.size(); ++i) {
+            tab();
+            fw::TControl* f = nullptr;
+            for (fw::TControl* k : std::vector<fw::TControl*>{v->edName, v->cbPeriod, v->edTime, v->edDate, v->cbbVoice})
+                if (k->Focused()) f = k;
+            for (fw::TControl* k : week)
+                if (k->Focused()) f = k;
+            walked.push_back(f);
+        }
+        EXPECT_EQ(walked, expected) << c.period;
+        EXPECT_EQ(v->edName->GetText(), L"x");
+        v->btnBackClick(v->btnBack);
+    }
+    v->Free();
+}

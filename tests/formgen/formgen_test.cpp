@@ -188,4 +188,26 @@ TEST_F(FormDescriptionTest, FrameworkControlsFromADescription) {
     EXPECT_EQ(f->DelayChanges, 1);
 }
 
+TEST_F(FormDescriptionTest, BiDiModeFromADescriptionAndInheritedFromTheApplicationDown) {
+    struct Restore {
+        ~Restore() { Application->SetBiDiMode(bdLeftToRight); }
+    } restore;
+    Make<TFgOtherForm>();
+    auto* f = Make<TFgAllForm>();
+    // The panel's own mode reaches the label; the combo box keeps the mode it had when it stopped
+    // following; the form follows the application.
+    EXPECT_EQ(f->GetBiDiMode(), bdLeftToRight);
+    EXPECT_FALSE(f->pnlBottom->GetParentBiDiMode());
+    EXPECT_EQ(f->lblNote->GetBiDiMode(), bdRightToLeftReadingOnly);
+    EXPECT_EQ(f->cbDelay->GetBiDiMode(), bdRightToLeftReadingOnly);
+    EXPECT_FALSE(f->cbDelay->GetParentBiDiMode());
+    Application->SetBiDiMode(bdRightToLeft);
+    EXPECT_EQ(f->GetBiDiMode(), bdRightToLeft);
+    EXPECT_EQ(f->wTop->GetBiDiMode(), bdRightToLeft);
+    EXPECT_EQ(f->lblNote->GetBiDiMode(), bdRightToLeftReadingOnly);
+    f->pnlBottom->SetParentBiDiMode(true);
+    EXPECT_EQ(f->lblNote->GetBiDiMode(), bdRightToLeft);
+    EXPECT_EQ(f->cbDelay->GetBiDiMode(), bdRightToLeftReadingOnly);
+}
+
 }  // namespace

@@ -132,6 +132,44 @@ TEST_F(ControlsTest, ShutdownDestroysTheMainFormFirst) {
 }
 
 // A class registered before counts as registered; any other refusal raises, naming the class.
+TEST_F(ControlsTest, BiDiModeFollowsTheApplicationFormAndPanelUntilSetAndMirrorsDrawFlags) {
+    struct Restore {
+        ~Restore() { Application->SetBiDiMode(bdLeftToRight); }
+    } restore;
+    Application->SetBiDiMode(bdRightToLeft);
+    TTestForm* form = NewForm();
+    auto* panel = AddControl<TPanel>(form, 0, 0, 100, 100);
+    auto* box = AddControl<TColorBox>(panel, 0, 0, 10, 10);
+    EXPECT_EQ(box->GetBiDiMode(), bdRightToLeft);
+    Application->SetBiDiMode(bdRightToLeftNoAlign);
+    EXPECT_EQ(box->GetBiDiMode(), bdRightToLeftNoAlign);
+    panel->SetBiDiMode(bdLeftToRight);
+    EXPECT_FALSE(panel->GetParentBiDiMode());
+    EXPECT_EQ(box->GetBiDiMode(), bdLeftToRight);
+    EXPECT_EQ(form->GetBiDiMode(), bdRightToLeftNoAlign);
+    panel->SetParentBiDiMode(true);
+    EXPECT_EQ(box->GetBiDiMode(), bdRightToLeftNoAlign);
+
+    // DT_LEFT is 0: only full right-to-left swaps left and right; any right-to-left mode reads so.
+    struct {
+        TBiDiMode mode;
+        UINT in, out;
+    } const cases[] = {
+        {bdLeftToRight, DT_LEFT, DT_LEFT},
+        {bdLeftToRight, DT_RIGHT | DT_WORDBREAK, DT_RIGHT | DT_WORDBREAK},
+        {bdRightToLeft, DT_LEFT | DT_EXPANDTABS, DT_RIGHT | DT_EXPANDTABS | DT_RTLREADING},
+        {bdRightToLeft, DT_RIGHT, DT_LEFT | DT_RTLREADING},
+        {bdRightToLeft, DT_CENTER, DT_CENTER | DT_RTLREADING},
+        {bdRightToLeftNoAlign, DT_LEFT, DT_LEFT | DT_RTLREADING},
+        {bdRightToLeftReadingOnly, DT_RIGHT, DT_RIGHT | DT_RTLREADING},
+    };
+    for (const auto& c : cases) {
+        box->SetBiDiMode(c.mode);
+        EXPECT_EQ(box->DrawTextBiDiModeFlags(c.in), c.out) << c.mode << " " << c.in;
+    }
+    EXPECT_FALSE(box->GetParentBiDiMode());
+}
+
 TEST(WindowClassRegistration, OnlyAnAlreadyRegisteredClassIsNotAFailure) {
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof(wc);

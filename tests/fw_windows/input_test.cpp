@@ -1,5 +1,6 @@
 // Mouse routing, enter/leave per control, capture, clicks and double clicks, the wheel, the
 // cursor and focus.
+#include "fw_stdctrls.h"
 #include "window_fixture.h"
 
 using namespace fw;
@@ -17,7 +18,121 @@ protected:
     static void Move(HWND h, int x, int y, WPARAM keys = 0) { SendMessageW(h, WM_MOUSEMOVE, keys, MAKELPARAM(x, y)); }
 };
 
+// A windowless control that can take the focus; it keeps the keys it is given and eats 'K'.
+class TKeyBox : public TColorBox {
+public:
+    FW_CLASSNAME(TKeyBox)
+    explicit TKeyBox(TComponent* AOwner) : TColorBox(AOwner) { SetTabStop(true); }
+    std::vector<WORD> Keys;
+
+protected:
+    void KeyDown(WORD& Key, TShiftState) override {
+        Keys.push_back(Key);
+        if (Key == 'K') Key = 0;
+    }
+};
+
+// Presses Tab (with Shift when asked) in the focused window, through the application's loop.
+void PressTab(bool Shift = false) {
+    BYTE keys[256];
+    GetKeyboardState(keys);
+    keys[VK_SHIFT] = Shift ? 0x80 : 0;
+    SetKeyboardState(keys);
+    PostMessageW(GetFocus(), WM_KEYDOWN, VK_TAB, 1);
+    Pump(20);
+    keys[VK_SHIFT] = 0;
+    SetKeyboardState(keys);
+}
+
 }  // namespace
+
+TEST_F(InputTest, TabWalksTheTabStopsInTabOrderDepthFirstSkippingHiddenAndDisabledAndWraps) {
+    TTestForm* form = NewForm(300, 200);
+    auto* edit = AddControl<TEdit>(form, 5, 5, 60, 20);
+    auto* panel = AddControl<fwtest::TPanel>(form, 5, 30, 200, 60);
+    auto* b1 = AddControl<TKeyBox>(panel, 0, 0, 20, 20);
+    auto* b2 = AddControl<TKeyBox>(panel, 30, 0, 20, 20);
+    AddControl<TKeyBox>(panel, 60, 0, 20, 20)->SetTabStop(false);
+    AddControl<TKeyBox>(panel, 90, 0, 20, 20)->SetVisible(false);
+    AddControl<TKeyBox>(panel, 120, 0, 20, 20)->SetEnabled(false);
+    auto* offPanel = AddControl<fwtest::TPanel>(form, 5, 100, 100, 40);
+    AddControl<TEdit>(offPanel, 0, 0, 50, 20);
+    offPanel->SetEnabled(false);
+    auto* memo = AddControl<TMemo>(form, 5, 150, 100, 40);
+    // Explicit positions: the memo second among the form's children, b2 first in the panel.
+    memo->SetTabOrder(1);
+    b2->SetTabOrder(0);
+    EXPECT_EQ(memo->GetTabOrder(), 1);
+    EXPECT_EQ(panel->GetTabOrder(), 2);
+    std::vector<std::wstring> log;
+    for (auto [c, n] : {std::pair<TControl*, const wchar_t*>{b1, L"b1"}, {b2, L"b2"}}) {
+        c->OnEnter = [&log, n = std::wstring(n)](TObject*) { log.push_back(L"enter " + n); };
+        c->OnExit = [&log, n = std::wstring(n)](TObject*) { log.push_back(L"exit " + n); };
+    }
+    form->Show();
+    form->SetFocus();
+    edit->SetFocus();
+    Pump(50);
+    auto focused = [&]() -> std::wstring {
+        for (auto [c, n] : {std::pair<TControl*, const wchar_t*>{edit, L"edit"}, {memo, L"memo"}, {b1, L"b1"}, {b2, L"b2"}})
+            if (c->Focused()) return n;
+        return L"?";
+    };
+    std::vector<std::wstring> walk;
+    for (int i = 0; i < 4; ++i) {
+        PressTab();
+        walk.push_back(focused());
+    }
+    EXPECT_EQ(walk, (std::vector<std::wstring>{L"memo", L"b2", L"b1", L"edit"}));
+    EXPECT_EQ(log, (std::vector<std::wstring>{L"enter b2", L"exit b2", L"enter b1", L"exit b1"}));
+    // The multi-line edit moved the focus on instead of taking the tab.
+    EXPECT_EQ(memo->GetText(), L"");
+    walk.clear();
+    for (int i = 0; i < 4; ++i) {
+        PressTab(true);
+        walk.push_back(focused());
+    }
+    EXPECT_EQ(walk, (std::vector<std::wstring>{L"b1", L"b2", L"memo", L"edit"}));
+
+    // Keys in the panel reach its focused windowless control first; one it eats goes no further.
+    std::vector<WORD> panelKeys;
+    panel->OnKeyDown = [&](TObject*, WORD& Key, TShiftState) { panelKeys.push_back(Key); };
+    b1->SetFocus();
+    SendMessageW(panel->GetHandle(), WM_KEYDOWN, 'K', 1);
+    SendMessageW(panel->GetHandle(), WM_KEYDOWN, 'J', 1);
+    EXPECT_EQ(b1->Keys, (std::vector<WORD>{'K', 'J'}));
+    EXPECT_EQ(panelKeys, (std::vector<WORD>{'J'}));
+    EXPECT_TRUE(b2->Keys.empty());
+}
+
+TEST_F(InputTest, AClickFocusesAWindowlessTabStopWhichShowsTheFocusCueAndAClickElsewhereTakesIt) {
+    TTestForm* form = NewForm(200, 100);
+    auto* box = AddControl<TKeyBox>(form, 10, 10, 30, 30);
+    auto* plain = AddControl<TKeyBox>(form, 60, 10, 30, 30);
+    plain->SetTabStop(false);
+    form->Show();
+    form->SetFocus();
+    Pump(50);
+    // The cue: pixels inside the box that are no longer its own red.
+    auto cuePixels = [&] {
+        std::unique_ptr<DibSurface> d = Render(form);
+        const RECT r{10, 10, 40, 40};
+        return 30 * 30 - d->CountColor(r, RGB(255, 0, 0));
+    };
+    EXPECT_EQ(cuePixels(), 0);
+    Click(form, 20, 20);
+    EXPECT_TRUE(box->Focused());
+    EXPECT_GT(cuePixels(), 0);
+    Click(form, 70, 20);
+    EXPECT_FALSE(box->Focused());
+    EXPECT_FALSE(plain->Focused());
+    EXPECT_EQ(cuePixels(), 0);
+    // A hidden box holds no focus even when it was the one remembered.
+    box->SetFocus();
+    EXPECT_TRUE(box->Focused());
+    box->SetVisible(false);
+    EXPECT_FALSE(box->Focused());
+}
 
 TEST_F(InputTest, LeavingWhileAButtonIsHeldStillLeavesAndMovesStayCaptured) {
     TTestForm* form = NewForm(200, 100);
@@ -49,7 +164,7 @@ TEST_F(InputTest, LeavingWhileAButtonIsHeldStillLeavesAndMovesStayCaptured) {
 
 TEST_F(InputTest, ALateLeaveOfTheParentWindowDoesNotClearTheChildJustEntered) {
     TTestForm* form = NewForm(200, 150);
-    auto* panel = AddControl<TPanel>(form, 10, 10, 100, 100);
+    auto* panel = AddControl<fwtest::TPanel>(form, 10, 10, 100, 100);
     Track(form, L"form");
     Track(panel, L"panel");
     Move(form->GetHandle(), 150, 120);
@@ -98,7 +213,7 @@ TEST_F(InputTest, DoubleClickOnAControlWithoutDoubleClicksIsTwoPresses) {
 
 TEST_F(InputTest, OneWheelNotchReachesTheParentOnce) {
     TTestForm* form = NewForm(200, 150);
-    auto* panel = AddControl<TPanel>(form, 10, 10, 100, 100);
+    auto* panel = AddControl<fwtest::TPanel>(form, 10, 10, 100, 100);
     int formWheels = 0, panelWheels = 0;
     form->OnMouseWheel = [&](TObject*, TShiftState, int delta, TPoint, bool& handled) {
         ++formWheels;
@@ -137,7 +252,7 @@ TEST_F(InputTest, SetCursorUsesTheScreensOrTheDeepestControlsCursor) {
 
 TEST_F(InputTest, FocusOnABackgroundFormWaitsForItsActivation) {
     TTestForm* back = NewForm(200, 100);
-    auto* edit = AddControl<TPanel>(back, 10, 10, 50, 20);
+    auto* edit = AddControl<fwtest::TPanel>(back, 10, 10, 50, 20);
     back->Show();
     TTestForm* front = NewForm(200, 100);
     front->SetBounds(300, 0, 200, 100);

@@ -196,3 +196,30 @@ TEST_F(CheckBoxTest, ACaptionThatDoesNotFitShowsAsTheHint) {
     Hover(25, 25);
     EXPECT_EQ(b->GetHint(), L"own hint");
 }
+
+TEST_F(CheckBoxTest, SpaceTogglesAFocusedBoxWithTheEventsOfAClick) {
+    TVeskCheckBox* b = AddBox(10, 10);
+    b->SetTabStop(true);
+    std::vector<std::wstring> events;
+    b->OnCheck = [&](TObject*) { events.push_back(L"check"); };
+    b->OnClick = [&](TObject*) { events.push_back(L"click"); };
+    Form->Show();
+    Form->SetFocus();
+    b->SetFocus();
+    Pump(30);
+    ASSERT_TRUE(b->Focused());
+    auto key = [&](WORD vk) { SendMessageW(Form->GetHandle(), WM_KEYDOWN, vk, 1); };
+    key(VK_SPACE);
+    EXPECT_TRUE(b->GetChecked());
+    EXPECT_EQ(events, (std::vector<std::wstring>{L"check", L"click"}));
+    key('A');
+    key(VK_RETURN);
+    EXPECT_TRUE(b->GetChecked());
+    key(VK_SPACE);
+    EXPECT_FALSE(b->GetChecked());
+    // A disabled box holds no focus and takes no key.
+    b->SetEnabled(false);
+    key(VK_SPACE);
+    EXPECT_FALSE(b->GetChecked());
+    EXPECT_EQ(events.size(), 4u);
+}

@@ -513,3 +513,40 @@ TEST_F(ComboTest, OwnerDrawHandlerThatClearsTheItemsEndsThePainting) {
     EXPECT_EQ(1, draws);
     EXPECT_EQ(0, Box->GetItemCount());
 }
+
+// --- Keyboard -----------------------------------------------------------------------------------
+
+TEST_F(ComboTest, AFocusedBoxSelectsWithTheArrowsHomeAndEndAndOpensWithAltDownOrF4) {
+    ProgramSkins(5);
+    Box->GetItem(3)->SetVisible(false);
+    Box->GetItem(1)->SetEnabled(false);
+    Box->SetTabStop(true);
+    int changes = 0, btnClicks = 0;
+    Box->OnChange = [&](TObject*) { ++changes; };
+    Box->OnbtnClick = [&](TObject*) { ++btnClicks; };
+    Form->Show();
+    Form->SetFocus();
+    Box->SetFocus();
+    Pump(30);
+    ASSERT_TRUE(Box->Focused());
+    auto key = [&](WORD vk, LPARAM data = 1) { SendMessageW(Form->GetHandle(), WM_KEYDOWN, vk, data); };
+    // Hidden (3) and disabled (1) items are passed over; the ends stay put.
+    struct {
+        WORD vk;
+        int index;
+    } const steps[] = {{VK_DOWN, 0}, {VK_DOWN, 2}, {VK_DOWN, 4}, {VK_DOWN, 4}, {VK_UP, 2},
+                       {VK_UP, 0},   {VK_UP, 0},   {VK_END, 4},  {VK_HOME, 0}, {'A', 0}};
+    for (const auto& s : steps) {
+        key(s.vk);
+        EXPECT_EQ(Box->GetIndex(), s.index) << s.vk;
+    }
+    EXPECT_EQ(changes, 7);
+    EXPECT_FALSE(Box->ListShowing());
+    key(VK_F4);
+    EXPECT_TRUE(Box->ListShowing());
+    key(VK_F4);
+    EXPECT_FALSE(Box->ListShowing());
+    SendMessageW(Form->GetHandle(), WM_SYSKEYDOWN, VK_DOWN, 0x20000001);
+    EXPECT_TRUE(Box->ListShowing());
+    EXPECT_EQ(btnClicks, 3);
+}

@@ -217,3 +217,74 @@ TEST_F(LabelTest, TransparentLabelShowsTheParentAroundTheText) {
     Render();
     EXPECT_EQ(Dib.Color(l->GetLeft() + l->GetWidth() - 1, l->GetTop()), RGB(0x10, 0x80, 0x30));
 }
+
+TEST_F(LabelTest, RightToLeftDrawsAtTheRightWithRtlReadingAndAnAutoSizeLabelKeepsItsRightEdge) {
+    struct Restore {
+        ~Restore() { Application->SetBiDiMode(bdLeftToRight); }
+    } restore;
+    Form->SetColor(clWhite);
+    TProbeLabel* l = FixedLabel(L"Hi", 200, 20);
+    l->SetColor(clWhite);
+    const RECT leftHalf{10, 10, 110, 30}, rightHalf{110, 10, 210, 30};
+    auto ink = [&](const RECT& r) { return (r.right - r.left) * (r.bottom - r.top) - Dib.CountColor(r, RGB(255, 255, 255)); };
+    struct {
+        TBiDiMode mode;
+        bool atRight;
+    } const cases[] = {{bdLeftToRight, false}, {bdRightToLeft, true}, {bdRightToLeftNoAlign, false},
+                       {bdRightToLeftReadingOnly, false}};
+    for (const auto& c : cases) {
+        l->SetBiDiMode(c.mode);
+        const std::vector<TDrawCall> d = Drawn(l);
+        ASSERT_EQ(d.size(), 1u);
+        EXPECT_EQ((d[0].Flags & DT_RTLREADING) != 0, c.mode != bdLeftToRight) << c.mode;
+        EXPECT_EQ(ink(rightHalf) > 0, c.atRight) << c.mode;
+        EXPECT_EQ(ink(leftHalf) > 0, !c.atRight) << c.mode;
+    }
+    // Taken from the application through the form: a left-aligned auto-size label grows to the left.
+    Application->SetBiDiMode(bdRightToLeft);
+    TProbeLabel* a = AddLabel(L"Short", 100, 60);
+    EXPECT_EQ(a->GetBiDiMode(), bdRightToLeft);
+    const int right = a->GetLeft() + a->GetWidth();
+    a->SetCaption(L"A much longer caption");
+    EXPECT_EQ(a->GetLeft() + a->GetWidth(), right);
+    EXPECT_LT(a->GetLeft(), 100);
+}
+
+TEST_F(LabelTest, AltAndTheAcceleratorFocusTheLabelsControlOnlyWhenItIsTheLabelsOwn) {
+    Form->Show();
+    Form->SetFocus();
+    auto* target = testsupport::AddControl<TEdit>(Form, 10, 60, 80, 20);
+    auto* other = testsupport::AddControl<TEdit>(Form, 100, 60, 80, 20);
+    TProbeLabel* l = AddLabel(L"&Name");
+    l->SetFocusControl(target);
+    testsupport::Pump(30);
+    struct {
+        const wchar_t* caption;
+        bool enabled, showAccel;
+        UINT msg;
+        wchar_t ch;
+        bool fromForm;  // the form itself holds the focus (no edit takes the character)
+        bool focuses;
+    } const cases[] = {
+        {L"&Name", true, true, WM_SYSCHAR, L'n', false, true},
+        {L"&Name", true, true, WM_SYSCHAR, L'N', false, true},
+        {L"N&&a&me", true, true, WM_SYSCHAR, L'm', false, true},
+        {L"&Name", true, true, WM_CHAR, L'n', true, true},
+        {L"&Name", true, true, WM_CHAR, L'n', false, false},  // the edit types it
+        {L"&Name", false, true, WM_SYSCHAR, L'n', false, false},
+        {L"&Name", true, false, WM_SYSCHAR, L'n', false, false},
+        {L"&&Name", true, true, WM_SYSCHAR, L'n', false, false},
+        {L"&Name", true, true, WM_SYSCHAR, L'x', false, false},
+    };
+    for (const auto& c : cases) {
+        l->SetCaption(c.caption);
+        l->SetEnabled(c.enabled);
+        l->SetShowAccelChar(c.showAccel);
+        if (c.fromForm)
+            ::SetFocus(Form->GetHandle());
+        else
+            other->SetFocus();
+        SendMessageW(GetFocus(), c.msg, c.ch, c.msg == WM_SYSCHAR ? 0x20000001 : 1);
+        EXPECT_EQ(target->Focused(), c.focuses) << testsupport::Narrow(c.caption) << " " << char(c.ch);
+    }
+}
