@@ -976,32 +976,29 @@ void TVeskCombobox::ListMouseUp(int X, int Y) {
     FBtnHot = false;
     Redraw();
     CloseList();
+    if (!FireChosen(item)) return;
+    FPressedItem = nullptr;
+}
+
+bool TVeskCombobox::FireChosen(TVeskCboxItem* Item) {
+    std::shared_ptr<bool> alive = AliveToken();
     // A handler that frees the box or removes items ends the chain: the chosen item may be gone.
     const unsigned gen = FItemsGeneration;
     {
         TVeskCboxItemEvent h = OnItemClick;
-        if (h) h(this, item);
-        if (!*alive) return;
-        if (gen != FItemsGeneration) {
-            FPressedItem = nullptr;
-            return;
-        }
+        if (h) h(this, Item);
+        if (!*alive) return false;
+        if (gen != FItemsGeneration) return true;
     }
     {
         TNotifyEvent h = OnChange;
-        if (h) h(item);
-        if (!*alive) return;
-        if (gen != FItemsGeneration) {
-            FPressedItem = nullptr;
-            return;
-        }
+        if (h) h(Item);
+        if (!*alive) return false;
+        if (gen != FItemsGeneration) return true;
     }
-    {
-        TNotifyEvent h = item->OnClick;
-        if (h) h(item);
-        if (!*alive) return;
-    }
-    FPressedItem = nullptr;
+    TNotifyEvent h = Item->OnClick;
+    if (h) h(Item);
+    return *alive;
 }
 
 void TVeskCombobox::ListWheel(int WheelDelta, bool& Handled) {
@@ -1094,5 +1091,12 @@ void TVeskCombobox::KeyDown(WORD& Key, TShiftState Shift) {
         for (int i = cur - 1; i >= 0 && target < 0; --i)
             if (choosable(i)) target = i;
     }
-    if (target >= 0 && target != cur) SetIndex(target);
+    if (target < 0 || target == cur) return;
+    // A key choice is a choice as in the list: the same events, so users of the box see no
+    // difference between the keyboard and the mouse.
+    TVeskCboxItem* item = GetItem(target);
+    FSelectedItem = item;
+    TControl::SetText(item->GetCaption());
+    Redraw();
+    FireChosen(item);
 }

@@ -299,6 +299,9 @@ private:
     void ListMouseLeave();
     void ListMouseDown(int X, int Y);
     void ListMouseUp(int X, int Y);
+    // OnItemClick, OnChange and the item's OnClick for an item just chosen; false when a handler
+    // freed the box.
+    bool FireChosen(TVeskCboxItem* Item);
     void ListWheel(int WheelDelta, bool& Handled);
     void ListDeactivate();
     void ListScrolled(int Pos);

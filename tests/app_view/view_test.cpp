@@ -632,5 +632,13 @@ TEST_F(ViewTest, TabWalksTheEditorInItsDesignedOrderOverTheShownDayBoxes) {
         EXPECT_EQ(v->edName->GetText(), L"x");
         v->btnBackClick(v->btnBack);
     }
+    // Choosing the rule with the keys shows its panel as a choice in the list does.
+    NewReminder(v, L"y", 0);
+    v->cbPeriod->SetFocus();
+    for (int i = 0; i < 2; ++i) SendMessageW(GetFocus(), WM_KEYDOWN, VK_DOWN, 1);
+    EXPECT_EQ(v->cbPeriod->GetIndex(), 2);
+    EXPECT_TRUE(v->pnlWeek->GetVisible());
+    EXPECT_FALSE(v->pnlDate->GetVisible());
+    v->btnBackClick(v->btnBack);
     v->Free();
 }

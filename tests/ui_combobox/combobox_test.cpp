@@ -521,8 +521,9 @@ TEST_F(ComboTest, AFocusedBoxSelectsWithTheArrowsHomeAndEndAndOpensWithAltDownOr
     Box->GetItem(3)->SetVisible(false);
     Box->GetItem(1)->SetEnabled(false);
     Box->SetTabStop(true);
-    int changes = 0, btnClicks = 0;
+    int changes = 0, btnClicks = 0, itemClicks = 0;
     Box->OnChange = [&](TObject*) { ++changes; };
+    Box->OnItemClick = [&](TObject*, TVeskCboxItem* Item) { itemClicks += Item == Box->GetSelectedItem(); };
     Box->OnbtnClick = [&](TObject*) { ++btnClicks; };
     Form->Show();
     Form->SetFocus();
@@ -540,7 +541,9 @@ TEST_F(ComboTest, AFocusedBoxSelectsWithTheArrowsHomeAndEndAndOpensWithAltDownOr
         key(s.vk);
         EXPECT_EQ(Box->GetIndex(), s.index) << s.vk;
     }
+    // A key choice raises what a choice in the list raises.
     EXPECT_EQ(changes, 7);
+    EXPECT_EQ(itemClicks, 7);
     EXPECT_FALSE(Box->ListShowing());
     key(VK_F4);
     EXPECT_TRUE(Box->ListShowing());
