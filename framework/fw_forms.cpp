@@ -172,7 +172,7 @@ void TForm::CreateHandleDone() {
     if (FAlphaBlend) SetAlphaBlend(true);
     if (FIcon && !FIcon->GetEmpty()) {
         SendMessageW(FHandle, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(FIcon->GetHandle()));
-        SendMessageW(FHandle, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(FIcon->GetHandle()));
+        SendMessageW(FHandle, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(FIcon->GetSmallHandle()));
     }
 }
 
@@ -485,7 +485,7 @@ void TForm::SetIcon(TIcon* Value) {
     if (FHandle) {
         HICON h = FIcon->GetEmpty() ? nullptr : FIcon->GetHandle();
         SendMessageW(FHandle, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(h));
-        SendMessageW(FHandle, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(h));
+        SendMessageW(FHandle, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(FIcon->GetSmallHandle()));
     }
 }
 

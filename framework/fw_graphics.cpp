@@ -5,6 +5,8 @@
 #include "fw_png.h"
 
 #include <algorithm>
+#include <climits>
+#include <cstdlib>
 #include <cstring>
 
 namespace fw {
@@ -752,8 +754,17 @@ void TBitmap32::ResetAlpha(uint8_t Alpha) {
 
 TIcon::~TIcon() = default;
 
+void TIcon::ClearSource() {
+    FResInstance = nullptr;
+    FResName.clear();
+    FResId = 0;
+    FData.clear();
+    FSmall.Reset();
+}
+
 void TIcon::SetHandle(HICON Value) {
     if (Value == FHandle.Get()) return;
+    ClearSource();
     FHandle.Reset(Value);
     FWidth = FHeight = 0;
     if (FHandle) {
@@ -776,6 +787,7 @@ void TIcon::SetHandle(HICON Value) {
 
 HICON TIcon::ReleaseHandle() {
     HICON h = FHandle.Release();
+    ClearSource();
     FWidth = FHeight = 0;
     return h;
 }
@@ -785,47 +797,147 @@ void TIcon::Draw(TCanvas* ACanvas, const TRect& Rect) {
     if (HDC dc = ACanvas->GetHandle()) DrawIconEx(dc, Rect.Left, Rect.Top, FHandle.Get(), Rect.Width(), Rect.Height(), 0, nullptr, DI_NORMAL);
 }
 
-void TIcon::LoadFromMemory(const uint8_t* Data, size_t Size) {
+namespace {
+
+uint16_t Le16(const uint8_t* p) { return uint16_t(p[0] | (p[1] << 8)); }
+uint32_t Le32(const uint8_t* p) { return p[0] | (p[1] << 8) | (p[2] << 16) | (uint32_t(p[3]) << 24); }
+
+struct TIcoEntry {
+    int Width, Height, Bits;
+    uint32_t Offset, Length;
+};
+
+[[noreturn]] void BadIcon() { throw EInvalidGraphic(L"Icon image is not valid"); }
+
+// The directory of ICO data, every entry inside the data; raises EInvalidGraphic otherwise.
+std::vector<TIcoEntry> ReadIcoDirectory(const uint8_t* Data, size_t Size) {
     // ICONDIR: reserved 0, type 1, count; then 16-byte entries.
-    if (!Data || Size < 6 + 16 || Data[0] != 0 || Data[1] != 0 || Data[2] != 1 || Data[3] != 0)
-        throw EInvalidGraphic(L"Icon image is not valid");
-    const int count = Data[4] | (Data[5] << 8);
-    if (count == 0 || Size < 6 + size_t(count) * 16) throw EInvalidGraphic(L"Icon image is not valid");
-    int best = -1, bestScore = INT_MAX;
-    for (int i = 0; i < count; ++i) {
+    if (!Data || Size < 6 || Le16(Data) != 0 || Le16(Data + 2) != 1) BadIcon();
+    const size_t count = Le16(Data + 4);
+    if (count == 0 || (Size - 6) / 16 < count) BadIcon();
+    std::vector<TIcoEntry> entries;
+    for (size_t i = 0; i < count; ++i) {
         const uint8_t* e = Data + 6 + i * 16;
-        int w = e[0] ? e[0] : 256, h = e[1] ? e[1] : 256;
-        uint32_t len = e[8] | (e[9] << 8) | (e[10] << 16) | (uint32_t(e[11]) << 24);
-        uint32_t off = e[12] | (e[13] << 8) | (e[14] << 16) | (uint32_t(e[15]) << 24);
-        if (off >= Size || len > Size - off || len < 40) continue;
-        int bits = e[6] | (e[7] << 8);
-        int score = std::abs(w - 32) + std::abs(h - 32);
-        score = score * 64 - bits;  // the deepest colour among equally near sizes
+        TIcoEntry en{e[0] ? e[0] : 256, e[1] ? e[1] : 256, Le16(e + 6), Le32(e + 12), Le32(e + 8)};
+        // The image lies after the directory and wholly inside the data (no wrap-around).
+        if (en.Offset < 6 + count * 16 || en.Offset >= Size || en.Length > Size - en.Offset) BadIcon();
+        entries.push_back(en);
+    }
+    return entries;
+}
+
+// The entry nearest to W x H; the deepest colour among equally near sizes.
+const TIcoEntry& NearestIcoEntry(const std::vector<TIcoEntry>& Entries, int W, int H) {
+    const TIcoEntry* best = &Entries.front();
+    long long bestScore = LLONG_MAX;
+    for (const TIcoEntry& e : Entries) {
+        const long long score = (std::abs(e.Width - W) + std::abs(e.Height - H)) * 64LL - e.Bits;
         if (score < bestScore) {
             bestScore = score;
-            best = i;
+            best = &e;
         }
     }
-    if (best < 0) throw EInvalidGraphic(L"Icon image is not valid");
-    const uint8_t* e = Data + 6 + best * 16;
-    uint32_t len = e[8] | (e[9] << 8) | (e[10] << 16) | (uint32_t(e[11]) << 24);
-    uint32_t off = e[12] | (e[13] << 8) | (e[14] << 16) | (uint32_t(e[15]) << 24);
-    int w = e[0] ? e[0] : 256, h = e[1] ? e[1] : 256;
-    HICON icon = CreateIconFromResourceEx(const_cast<PBYTE>(Data + off), len, TRUE, 0x00030000, w, h, LR_DEFAULTCOLOR);
-    if (!icon) throw EInvalidGraphic(L"Icon image is not valid");
+    return *best;
+}
+
+// Whether one image of ICO data is what its entry says: a PNG whose header gives the entry's size,
+// or a device-independent bitmap (colour rows, then the mask rows) whose header, palette and
+// pixels fit in the image's bytes.
+bool IcoImageSane(const uint8_t* Image, const TIcoEntry& E) {
+    static const uint8_t kPng[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+    const uint32_t len = E.Length;
+    if (len >= 8 && std::memcmp(Image, kPng, 8) == 0) {
+        // Signature, then the IHDR chunk: length 13, type, width, height (big-endian).
+        if (len < 8 + 8 + 13 + 4 || std::memcmp(Image + 12, "IHDR", 4) != 0) return false;
+        auto be32 = [](const uint8_t* p) { return (uint32_t(p[0]) << 24) | (p[1] << 16) | (p[2] << 8) | p[3]; };
+        const uint32_t w = be32(Image + 16), h = be32(Image + 20);
+        // An entry of 256 (stored as 0) stands for any size from 256 up.
+        auto fits = [](uint32_t actual, int entry) { return entry == 256 ? actual >= 256 && actual <= 4096 : actual == uint32_t(entry); };
+        return fits(w, E.Width) && fits(h, E.Height);
+    }
+    if (len < sizeof(BITMAPINFOHEADER)) return false;
+    BITMAPINFOHEADER bi;
+    std::memcpy(&bi, Image, sizeof(bi));
+    if (bi.biSize < sizeof(BITMAPINFOHEADER) || bi.biSize > len || bi.biPlanes != 1) return false;
+    // The height counts the colour rows and the mask rows.
+    if (bi.biWidth != E.Width || bi.biHeight != 2 * E.Height) return false;
+    const int bits = bi.biBitCount;
+    if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32) return false;
+    uint64_t header = bi.biSize;
+    if (bi.biCompression == BI_BITFIELDS) {
+        if (bits != 16 && bits != 32) return false;
+        if (bi.biSize == sizeof(BITMAPINFOHEADER)) header += 12;  // the three masks
+    } else if (bi.biCompression != BI_RGB) {
+        return false;
+    }
+    uint64_t colours = 0;
+    if (bits <= 8) {
+        colours = bi.biClrUsed ? bi.biClrUsed : (1u << bits);
+        if (colours > (1u << bits)) return false;
+    }
+    const uint64_t w = uint64_t(bi.biWidth), h = uint64_t(E.Height);
+    const uint64_t colourRow = (w * bits + 31) / 32 * 4, maskRow = (w + 31) / 32 * 4;
+    return header + colours * 4 + (colourRow + maskRow) * h <= len;
+}
+
+}  // namespace
+
+void TIcon::LoadFromMemory(const uint8_t* Data, size_t Size) {
+    // Damaged data is refused before the platform reads it: CreateIconFromResourceEx trusts the
+    // sizes it is given.
+    const std::vector<TIcoEntry> entries = ReadIcoDirectory(Data, Size);
+    const TIcoEntry& e = NearestIcoEntry(entries, 32, 32);
+    if (!IcoImageSane(Data + e.Offset, e)) BadIcon();
+    HICON icon = CreateIconFromResourceEx(const_cast<PBYTE>(Data + e.Offset), e.Length, TRUE, 0x00030000, e.Width,
+                                          e.Height, LR_DEFAULTCOLOR);
+    if (!icon) BadIcon();
     SetHandle(icon);
+    FData.assign(Data, Data + Size);
 }
 
 void TIcon::LoadFromResourceName(HINSTANCE Instance, const wchar_t* Name, int Size) {
     HICON icon = static_cast<HICON>(LoadImageW(Instance, Name, IMAGE_ICON, Size, Size, Size ? 0 : LR_DEFAULTSIZE));
     if (!icon) throw EInvalidGraphic(L"Icon resource not found");
     SetHandle(icon);
+    FResInstance = Instance;
+    if (IS_INTRESOURCE(Name))
+        FResId = static_cast<WORD>(reinterpret_cast<uintptr_t>(Name));
+    else
+        FResName = Name;
+}
+
+HICON TIcon::GetSmallHandle() const {
+    if (!FHandle) return nullptr;
+    if (FSmall) return FSmall.Get();
+    const int cx = GetSystemMetrics(SM_CXSMICON), cy = GetSystemMetrics(SM_CYSMICON);
+    if (FWidth == cx && FHeight == cy) return FHandle.Get();
+    HICON small = nullptr;
+    if (FResInstance) {
+        const wchar_t* name = FResName.empty() ? MAKEINTRESOURCEW(FResId) : FResName.c_str();
+        small = static_cast<HICON>(LoadImageW(FResInstance, name, IMAGE_ICON, cx, cy, 0));
+    } else if (!FData.empty()) {
+        // Checked when it was loaded; another entry is checked now.
+        const std::vector<TIcoEntry> entries = ReadIcoDirectory(FData.data(), FData.size());
+        const TIcoEntry& e = NearestIcoEntry(entries, cx, cy);
+        if (IcoImageSane(FData.data() + e.Offset, e))
+            small = CreateIconFromResourceEx(const_cast<PBYTE>(FData.data() + e.Offset), e.Length, TRUE, 0x00030000,
+                                             cx, cy, LR_DEFAULTCOLOR);
+    }
+    if (!small) small = static_cast<HICON>(CopyImage(FHandle.Get(), IMAGE_ICON, cx, cy, 0));
+    FSmall.Reset(small);
+    return FSmall ? FSmall.Get() : FHandle.Get();
 }
 
 void TIcon::Assign(TPersistent* Source) {
     if (auto* i = dynamic_cast<TIcon*>(Source)) {
         if (i == this) return;
         SetHandle(i->FHandle ? CopyIcon(i->FHandle.Get()) : nullptr);
+        if (FHandle) {
+            FResInstance = i->FResInstance;
+            FResName = i->FResName;
+            FResId = i->FResId;
+            FData = i->FData;
+        }
         return;
     }
     TGraphic::Assign(Source);

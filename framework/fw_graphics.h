@@ -347,14 +347,26 @@ public:
     void SetHandle(HICON Value);
     HICON ReleaseHandle();
     void Draw(TCanvas* ACanvas, const TRect& Rect) override;
-    // ICO file data: the entry closest to 32 x 32.
+    // ICO file data: the entry closest to 32 x 32. Data whose directory or chosen image does not
+    // fit in it raises EInvalidGraphic and leaves the icon as it was.
     void LoadFromMemory(const uint8_t* Data, size_t Size) override;
     void LoadFromResourceName(HINSTANCE Instance, const wchar_t* Name, int Size = 0);
     void Assign(TPersistent* Source) override;
+    // The icon at the system's small-icon size (title bar, taskbar button), made from the same
+    // resource or ICO data as the icon, else scaled from it; owned by the icon; nullptr when empty.
+    HICON GetSmallHandle() const;
 
 private:
+    // Forgets where the icon came from (a handle given from outside has no source).
+    void ClearSource();
     TIconHandle FHandle;
     int FWidth = 0, FHeight = 0;
+    // The source, kept for other sizes: a resource (instance and name or number) or ICO data.
+    HINSTANCE FResInstance = nullptr;
+    std::wstring FResName;
+    WORD FResId = 0;
+    std::vector<uint8_t> FData;
+    mutable TIconHandle FSmall;
 };
 
 // Stages of a picture's load as its progress notification reports them.

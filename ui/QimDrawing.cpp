@@ -23,7 +23,7 @@ TPngPtr CutStripFrameVert(TPngImage* Png, int FrameCount, int Index) {
 namespace {
 
 bool Stretch3ArgsOk(TPngImage* Png, int A, int B, int Opacity, int Length) {
-    return Png && !Png->GetEmpty() && Opacity >= 0 && Opacity <= 255 && A != 0 && B != 0 && A <= B && A <= Length &&
+    return Png && !Png->GetEmpty() && Opacity >= 0 && Opacity <= 255 && A > 0 && B != 0 && A <= B && A <= Length &&
            B <= Length;
 }
 

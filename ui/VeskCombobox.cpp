@@ -27,6 +27,14 @@ TVeskCboxItem::~TVeskCboxItem() {
     FOwner = nullptr;
 }
 
+void TVeskCboxItem::SetCaption(const std::wstring& Value) {
+    FCaption = Value;
+    if (FOwner && FOwner->FCaptionFollower == this && FOwner->FSelectedItem == this) {
+        FOwner->TControl::SetText(Value);
+        FOwner->Redraw();
+    }
+}
+
 int TVeskCboxItem::GetIndex() const {
     if (!FOwner) return -1;
     const auto& v = FOwner->FItems;
@@ -157,7 +165,18 @@ TVeskCboxItem* TVeskCombobox::AddItem() {
     auto* item = new TVeskCboxItem();
     item->SetOwner(this);
     FItems.push_back(item);
+    if (FPendingIndex == static_cast<int>(FItems.size()) - 1) SelectPending();
     return item;
+}
+
+void TVeskCombobox::SelectPending() {
+    TVeskCboxItem* item = GetItem(FPendingIndex);
+    if (!item) return;
+    FPendingIndex = -1;
+    FSelectedItem = item;
+    FCaptionFollower = item;
+    TControl::SetText(item->GetCaption());
+    Redraw();
 }
 
 TVeskCboxItem* TVeskCombobox::GetItem(int Index) const {
@@ -170,6 +189,7 @@ void TVeskCombobox::ClearItems() {
     // could not close it again.
     if (ListShowing()) CloseList();
     FSelectedItem = FTopItem = FHotItem = FPressedItem = FHotCheckItem = FPressedCheckItem = nullptr;
+    FCaptionFollower = nullptr;
     if (!FItems.empty()) ++FItemsGeneration;
     while (!FItems.empty()) {
         TVeskCboxItem* i = FItems.back();
@@ -185,6 +205,7 @@ void TVeskCombobox::ForgetItem(TVeskCboxItem* Item) {
     FItems.erase(it);
     ++FItemsGeneration;
     if (FSelectedItem == Item) FSelectedItem = nullptr;
+    if (FCaptionFollower == Item) FCaptionFollower = nullptr;
     if (FTopItem == Item) FTopItem = nullptr;
     if (FHotItem == Item) FHotItem = nullptr;
     if (FPressedItem == Item) FPressedItem = nullptr;
@@ -199,6 +220,7 @@ void TVeskCombobox::ForgetItem(TVeskCboxItem* Item) {
 }
 
 void TVeskCombobox::SetText(const std::wstring& S) {
+    FCaptionFollower = nullptr;
     if (S == GetText()) return;
     TControl::SetText(S);
     Redraw();
@@ -211,9 +233,18 @@ int TVeskCombobox::GetIndex() const {
 }
 
 void TVeskCombobox::SetIndex(int I) {
+    if (IsLoadingState()) {
+        // The description's value is the box's starting state, not a change; the program adds
+        // the items after loading.
+        FPendingIndex = I < 0 ? -1 : I;
+        if (FPendingIndex >= 0 && FPendingIndex < static_cast<int>(FItems.size())) SelectPending();
+        return;
+    }
     // Any index outside the list (not only -1) is refused: nothing to select.
     if (I < 0 || I >= static_cast<int>(FItems.size())) return;
     TVeskCboxItem* item = FItems[I];
+    FPendingIndex = -1;
+    FCaptionFollower = nullptr;
     FSelectedItem = item;
     TControl::SetText(item->GetCaption());
     Redraw();
@@ -327,6 +358,7 @@ void TVeskCombobox::Notification(TComponent* AComponent, TOperation Operation) {
 
 void TVeskCombobox::Loaded() {
     TVeskGraphicControl::Loaded();
+    if (FPendingIndex >= 0 && FPendingIndex < static_cast<int>(FItems.size())) SelectPending();
     PrepareSkin();
     CalcBtnRect();
     CalcExtraRect();
@@ -971,6 +1003,8 @@ void TVeskCombobox::ListMouseUp(int X, int Y) {
         return;
     }
     FSelectedItem = item;
+    FPendingIndex = -1;
+    FCaptionFollower = nullptr;
     TControl::SetText(item->GetCaption());
     FHot = false;
     FBtnHot = false;

@@ -39,7 +39,7 @@ public:
     TVeskCombobox* GetOwner() const { return FOwner; }
     void SetOwner(TVeskCombobox* Value) { FOwner = Value; }
     const std::wstring& GetCaption() const { return FCaption; }
-    void SetCaption(const std::wstring& Value) { FCaption = Value; }
+    void SetCaption(const std::wstring& Value);
     int GetImageIndex() const { return FImageIndex; }
     void SetImageIndex(int Value) { FImageIndex = Value; }
     bool GetEnabled() const { return FEnabled; }
@@ -130,6 +130,11 @@ public:
     // Selects item I (fires OnChange even when it was selected already); nothing for an index
     // outside the list.
     void SetIndex(int I);
+    // The published `index` of the form descriptions. A value read while loading selects its item
+    // without OnChange; when the item does not exist yet, it is kept and selects the item once it
+    // is added (the program fills its boxes after loading).
+    int Getindex() const { return GetIndex(); }
+    void Setindex(int I) { SetIndex(I); }
 
     uint8_t GetAlpha() const { return FAlpha; }
     void SetAlpha(uint8_t Value);
@@ -275,6 +280,8 @@ private:
     void SetExtraHot(bool Value, int X, int Y);
     void RestoreHint();
     void ForgetItem(TVeskCboxItem* Item);
+    // Selects the item of the index kept from the description (no OnChange).
+    void SelectPending();
 
     // The list window.
     bool Layered() const { return !FImgForm->GetEmpty(); }
@@ -347,6 +354,11 @@ private:
     int FVerScrollWidth = 15;
 
     TVeskCboxItem* FSelectedItem = nullptr;
+    // Index read from the description whose item did not exist yet; -1 when none waits.
+    int FPendingIndex = -1;
+    // The item selected by that index: the box's text follows its caption until another
+    // selection or text is made.
+    TVeskCboxItem* FCaptionFollower = nullptr;
     TVeskCboxItem* FTopItem = nullptr;
     TVeskCboxItem* FHotItem = nullptr;
     TVeskCboxItem* FPressedItem = nullptr;

@@ -79,7 +79,8 @@ TPngPtr Stretch3(TPngImage* Png, int A, int B, int Opacity, TColor Color, int Ta
     if (!Usable(Png)) return nullptr;
     EnsureAlpha(Png);
     const int len = axis == Axis::Horz ? Png->GetWidth() : Png->GetHeight();
-    if (Opacity < 0 || Opacity > 255 || A == 0 || B == 0 || A > B || A > len || B > len) return nullptr;
+    // A negative split point would place the middle before the target's first position.
+    if (Opacity < 0 || Opacity > 255 || A <= 0 || B == 0 || A > B || A > len || B > len) return nullptr;
     if (Target < 1) return nullptr;
     TPngPtr src = Transformed(Png, Opacity, Color);
     const int w = Png->GetWidth(), h = Png->GetHeight();

@@ -161,6 +161,9 @@ public:
     void DeselectAllExcept(TVeskLvItem* AItem);
     TVeskLvItem* ItemAt(int X, int Y) const;
     void RedrawItem(TVeskLvItem* AItem);
+    // The group row alone, renewed in the buffer; ends with OnNeedPaint when assigned, else
+    // invalidates the row.
+    void RedrawGroup(TVeskGroupItem* AGroup);
     void RequestRepaint();
 
     // Groups and columns (the control only reads them; these add them).

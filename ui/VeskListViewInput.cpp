@@ -565,7 +565,8 @@ void TVeskListView::GroupHover(fw::TShiftState Shift, int X, int Y) {
             FCheckHotGroup = nullptr;
             FBtnHotGroup = nullptr;
             RestoreHint();
-            RequestRepaint();
+            RedrawGroup(g);
+            if (!*alive) return;
         }
         if (!FHotGroup && g->Expanded && !g->Items.empty()) {
             if (ItemHover(g->Items, 0, g->ItemCount() - 1, Shift, X, Y)) return;
@@ -574,8 +575,10 @@ void TVeskListView::GroupHover(fw::TShiftState Shift, int X, int Y) {
     }
     if (!hit) return;
     bool changed = false;
+    TVeskGroupItem* former = nullptr;
     if (hit != FHotGroup) {
         if (FHotGroup) RestoreHint();
+        former = FHotGroup;
         FHotGroup = hit;
         changed = true;
         if (!hit->Hint.empty() && !FGroupHintShown && !FItemHintShown) {
@@ -592,7 +595,14 @@ void TVeskListView::GroupHover(fw::TShiftState Shift, int X, int Y) {
     if (check != FCheckHotGroup || btn != FBtnHotGroup) changed = true;
     FCheckHotGroup = check;
     FBtnHotGroup = btn;
-    if (changed) RequestRepaint();
+    if (former) {
+        RedrawGroup(former);
+        if (!*alive) return;
+    }
+    if (changed) {
+        RedrawGroup(hit);
+        if (!*alive) return;
+    }
     TVeskGroupItemMouseEvent handler = OnGroupItemMouseMove;
     if (handler) handler(this, hit, Shift, X, Y);
 }

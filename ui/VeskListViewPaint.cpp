@@ -817,6 +817,33 @@ void TVeskListView::RedrawItem(TVeskLvItem* AItem) {
     }
 }
 
+void TVeskListView::RedrawGroup(TVeskGroupItem* AGroup) {
+    if (!AGroup || RectUnset(AGroup->GroupRect) || AGroup->GroupRect.IsEmpty()) return;
+    const auto it = std::find(FGroups.begin(), FGroups.end(), AGroup);
+    if (it == FGroups.end()) return;
+    const int w = FBuffer->GetWidth(), h = FBuffer->GetHeight();
+    if (w <= 0 || h <= 0) return;
+    fw::TRect r = AGroup->GroupRect;
+    r.Left = std::max<LONG>(r.Left, 0);
+    r.Top = std::max<LONG>(r.Top, 0);
+    r.Right = std::min<LONG>(r.Right, w);
+    r.Bottom = std::min<LONG>(r.Bottom, h);
+    if (r.IsEmpty()) return;
+    std::shared_ptr<bool> alive = AliveToken();
+    PaintBackground(r);
+    DrawGroupRow(static_cast<int>(it - FGroups.begin()), AGroup);
+    if (!*alive) return;
+    if (FViewStyle == VvsReport && AGroup->GroupRect.Top < FHeaderRect.Bottom) DrawHeader();
+    if (!*alive) return;
+    fw::TNotifyEvent handler = OnNeedPaint;
+    if (handler) {
+        handler(this);
+    } else if (HandleAllocated()) {
+        RECT rr{r.Left, r.Top, r.Right, r.Bottom};
+        InvalidateRect(GetHandle(), &rr, TRUE);
+    }
+}
+
 void TVeskListView::RequestRepaint() {
     if (!FHaveLoaded || FInCaptionEvent) return;
     fw::TNotifyEvent handler = OnNeedPaint;

@@ -432,6 +432,57 @@ TEST_F(FrameTest, OnlineServicesAreStartedWithTheWindowAndGetThePanelsEvents) {
     EXPECT_EQ(std::vector(online_.panel.begin(), online_.panel.begin() + 4), want);
 }
 
+namespace {
+// The icon drawn at its own size on white, pixel by pixel; empty when it has no colour bitmap.
+std::vector<uint32_t> IconPixels(HICON Icon, int& W, int& H) {
+    ICONINFO ii{};
+    W = H = 0;
+    if (!GetIconInfo(Icon, &ii)) return {};
+    BITMAP bm{};
+    if (ii.hbmColor && GetObjectW(ii.hbmColor, sizeof(bm), &bm)) {
+        W = bm.bmWidth;
+        H = bm.bmHeight;
+    }
+    if (ii.hbmColor) DeleteObject(ii.hbmColor);
+    if (ii.hbmMask) DeleteObject(ii.hbmMask);
+    if (W <= 0 || H <= 0) return {};
+    DibSurface dib(W, H, 0xFFFFFFFF);
+    DrawIconEx(dib.Dc(), 0, 0, Icon, W, H, 0, nullptr, DI_NORMAL);
+    GdiFlush();
+    return std::vector<uint32_t>(dib.Bits(), dib.Bits() + W * H);
+}
+}  // namespace
+
+TEST_F(FrameTest, TheWindowCarriesTheProgramsIconInBothSizesAndItsOwnMenuValues) {
+    TfrmView* v = Open();
+    const struct {
+        WPARAM Kind;
+        int Cx, Cy;
+    } kinds[] = {{ICON_BIG, SM_CXICON, SM_CYICON}, {ICON_SMALL, SM_CXSMICON, SM_CYSMICON}};
+    for (const auto& k : kinds) {
+        SCOPED_TRACE(k.Kind == ICON_BIG ? "big" : "small");
+        auto icon = reinterpret_cast<HICON>(SendMessageW(v->GetHandle(), WM_GETICON, k.Kind, 0));
+        ASSERT_NE(icon, nullptr);
+        int w = 0, h = 0;
+        const std::vector<uint32_t> shown = IconPixels(icon, w, h);
+        EXPECT_EQ(w, GetSystemMetrics(k.Cx));
+        EXPECT_EQ(h, GetSystemMetrics(k.Cy));
+        // The program's own icon at that size.
+        auto own = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), L"MAINICON", IMAGE_ICON, w, h, 0));
+        ASSERT_NE(own, nullptr);
+        int ow = 0, oh = 0;
+        EXPECT_TRUE(shown == IconPixels(own, ow, oh));
+        DestroyIcon(own);
+    }
+    // The list's scroll-bar skin; the backup menu is narrower than the window menu.
+    EXPECT_EQ(v->lbData->GetVerScrollRes(), v->DPScrollBarRes2);
+    EXPECT_EQ(v->qzpmn1->GetMinWidth(), 80);
+    v->VeskNcPaintor1ButtonClick(v->VeskNcPaintor1, vnbSkin);
+    ASSERT_NE(v->qzpmn1->GetLevelForm(1), nullptr);
+    EXPECT_LT(v->qzpmn1->GetLevelForm(1)->GetWidth(), 180);
+    v->qzpmn1->CloseMenu();
+}
+
 // ---------------------------------------------------------------------------------------------
 // The hidden main window: closing, start, tray, commands, second start and end.
 

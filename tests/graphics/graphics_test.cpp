@@ -12,6 +12,7 @@
 #include "window_test.h"
 
 #include <cstring>
+#include <functional>
 
 using namespace fw;
 using testsupport::PixelColor;
@@ -202,19 +203,28 @@ std::vector<uint8_t> Bmp24(int w, int h) {
     return f;
 }
 
-std::vector<uint8_t> Ico16() {
+// ICO data with one 32-bit image per (size, colour) pair, each filled with its colour (0xAARRGGBB).
+std::vector<uint8_t> IcoOf(const std::vector<std::pair<int, uint32_t>>& Images) {
     std::vector<uint8_t> f;
     auto u16 = [&](int v) { f.push_back(uint8_t(v)); f.push_back(uint8_t(v >> 8)); };
     auto u32 = [&](uint32_t v) { for (int i = 0; i < 4; ++i) f.push_back(uint8_t(v >> (8 * i))); };
-    const uint32_t bytes = 40 + 16 * 16 * 4 + 16 * 4;
-    u16(0); u16(1); u16(1);
-    f.push_back(16); f.push_back(16); f.push_back(0); f.push_back(0);
-    u16(1); u16(32); u32(bytes); u32(22);
-    u32(40); u32(16); u32(32); u16(1); u16(32); u32(0); u32(0); u32(0); u32(0); u32(0); u32(0);
-    for (int i = 0; i < 256; ++i) u32(0xFF00FF00);
-    for (int i = 0; i < 16; ++i) u32(0);
+    u16(0); u16(1); u16(int(Images.size()));
+    uint32_t offset = uint32_t(6 + 16 * Images.size());
+    for (auto [n, colour] : Images) {
+        const uint32_t bytes = 40 + n * n * 4 + n * ((n + 31) / 32 * 4);
+        f.push_back(uint8_t(n)); f.push_back(uint8_t(n)); f.push_back(0); f.push_back(0);
+        u16(1); u16(32); u32(bytes); u32(offset);
+        offset += bytes;
+    }
+    for (auto [n, colour] : Images) {
+        u32(40); u32(n); u32(2 * n); u16(1); u16(32); u32(0); u32(0); u32(0); u32(0); u32(0); u32(0);
+        for (int i = 0; i < n * n; ++i) u32(colour);
+        for (int i = 0; i < n * ((n + 31) / 32 * 4); ++i) f.push_back(0);
+    }
     return f;
 }
+
+std::vector<uint8_t> Ico16() { return IcoOf({{16, 0xFF00FF00}}); }
 
 // An 8 x 8 JPEG of one colour (B 30, G 160, R 220), written by the platform's encoder.
 std::vector<uint8_t> Jpeg8x8() {
@@ -325,6 +335,81 @@ TEST(Pictures, ClassComesFromTheSignatureAndDamagedFilesAreRefused) {
     TBitmap big;
     EXPECT_THROW(big.LoadFromMemory(rle.data(), rle.size()), EInvalidGraphic);
     EXPECT_TRUE(big.GetEmpty());
+}
+
+// Icons whose directory or image header promise more than the data holds are refused before the
+// platform reads them, like every damaged picture: EInvalidGraphic, and the picture keeps its graphic.
+TEST(Pictures, DamagedIconsAreRefusedBeforeThePlatformReadsThem) {
+    const std::vector<uint8_t> good = Ico16();  // entry at 6, image at 22 (its header's width at 26)
+    auto put32 = [](std::vector<uint8_t>& d, size_t at, uint32_t v) { std::memcpy(d.data() + at, &v, 4); };
+    const uint32_t size = uint32_t(good.size());
+    const struct {
+        const char* Name;
+        std::function<void(std::vector<uint8_t>&)> Damage;
+    } cases[] = {
+        {"image width with one bit flipped (16 to 272)", [](auto& d) { d[27] ^= 0x01; }},
+        {"image width with one bit flipped (16 to 80)", [](auto& d) { d[26] ^= 0x40; }},
+        {"entry width with one bit flipped", [](auto& d) { d[6] ^= 0x80; }},
+        {"image height beyond its bytes", [](auto& d) { d[31] ^= 0x01; }},
+        {"offset beyond the end", [&](auto& d) { put32(d, 18, size); }},
+        {"offset inside the directory", [&](auto& d) { put32(d, 18, 10); }},
+        {"size beyond the end", [&](auto& d) { put32(d, 14, size - 22 + 1); }},
+        {"offset plus size wrapping around", [&](auto& d) { put32(d, 14, 0xFFFFFFF0u); }},
+        {"count larger than the entries", [](auto& d) { d[4] = 2; }},
+        {"count larger than the data", [](auto& d) { d[4] = 200; }},
+        {"no entries", [](auto& d) { d[4] = 0; }},
+        {"a cursor, not an icon", [](auto& d) { d[2] = 2; }},
+        {"image header larger than the image", [&](auto& d) { put32(d, 22, 0x10000); }},
+        {"image header of 12 bytes", [&](auto& d) { put32(d, 22, 12); }},
+        {"no such bit depth", [](auto& d) { d[36] = 7; }},
+        {"compressed image", [&](auto& d) { put32(d, 38, BI_RLE8); }},
+        {"truncated to the header", [](auto& d) { d.resize(6); }},
+        {"truncated inside the header", [](auto& d) { d.resize(4); }},
+        {"truncated inside the entry", [](auto& d) { d.resize(21); }},
+        {"truncated inside the image", [](auto& d) { d.resize(d.size() - 1); }},
+    };
+    TPicture pic;
+    pic.LoadFromMemory(good.data(), good.size());
+    TGraphic* kept = pic.GetGraphic();
+    ASSERT_NE(dynamic_cast<TIcon*>(kept), nullptr);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        std::vector<uint8_t> bad = good;
+        c.Damage(bad);
+        TIcon icon;
+        EXPECT_THROW(icon.LoadFromMemory(bad.data(), bad.size()), EInvalidGraphic);
+        EXPECT_TRUE(icon.GetEmpty());
+        EXPECT_THROW(pic.LoadFromMemory(bad.data(), bad.size()), EInvalidGraphic);
+        EXPECT_EQ(pic.GetGraphic(), kept);
+    }
+}
+
+// An icon of several sizes shows the one nearest 32 x 32 and makes its small form from the entry
+// of the small size, also in a copy.
+TEST(Pictures, IconDataGivesItsSmallSizeFromItsOwnEntry) {
+    const int small = GetSystemMetrics(SM_CXSMICON);
+    const std::vector<uint8_t> data = IcoOf({{small, 0xFF00FF00}, {32, 0xFFFF0000}});
+    TIcon icon;
+    icon.LoadFromMemory(data.data(), data.size());
+    EXPECT_EQ(icon.GetWidth(), 32);
+    TIcon copy;
+    copy.Assign(&icon);
+    for (TIcon* i : {&icon, &copy}) {
+        HICON h = i->GetSmallHandle();
+        ASSERT_NE(h, nullptr);
+        EXPECT_NE(h, i->GetHandle());
+        testsupport::DibSurface dib(small, small, 0xFF000000);
+        DrawIconEx(dib.Dc(), 0, 0, h, 0, 0, 0, nullptr, DI_NORMAL);
+        GdiFlush();
+        EXPECT_EQ(dib.Color(small / 2, small / 2), RGB(0, 255, 0)) << "the small entry, not the big one scaled";
+        ICONINFO ii{};
+        ASSERT_TRUE(GetIconInfo(h, &ii));
+        BITMAP bm{};
+        GetObjectW(ii.hbmColor, sizeof(bm), &bm);
+        EXPECT_EQ(bm.bmWidth, small);
+        DeleteObject(ii.hbmColor);
+        DeleteObject(ii.hbmMask);
+    }
 }
 
 // The picture classes and the canvas give back every GDI handle they make.

@@ -65,11 +65,19 @@ TEST(ThreePart, MiddleRepeatsEndsStayAndEveryWriteStaysInside) {
             }
         }
     }
-    // Refused arguments: split points, opacity, a target below one pixel.
-    const int refused[][4] = {{0, 6, 255, 20}, {6, 3, 255, 20}, {3, 11, 255, 20},
-                              {3, 6, 256, 20}, {3, 6, -1, 20},  {3, 6, 255, 0}};
-    for (const auto& r : refused)
-        EXPECT_EQ(StretchPngHorz(src.get(), r[0], r[1], r[2], clNone, r[3]), nullptr) << "case " << (&r - refused);
+    // Refused arguments: split points (a negative first one among them), opacity, a target below
+    // one pixel; by all four routines, the vertical ones on the same picture turned upright.
+    const int refused[][4] = {{0, 6, 255, 20},  {6, 3, 255, 20},   {3, 11, 255, 20}, {3, 6, 256, 20},
+                              {3, 6, -1, 20},   {3, 6, 255, 0},    {-2, 6, 255, 20}, {-1, 3, 255, 5},
+                              {-5, -2, 255, 20}, {-3, 0, 255, 20}};
+    auto upright = Columns(2, 10);
+    for (const auto& r : refused) {
+        SCOPED_TRACE(testing::Message() << "case " << (&r - refused));
+        EXPECT_EQ(StretchPngHorz(src.get(), r[0], r[1], r[2], clNone, r[3]), nullptr);
+        EXPECT_EQ(StretchPng3(src.get(), r[0], r[1], r[2], clNone, r[3]), nullptr);
+        EXPECT_EQ(StretchPngVert(upright.get(), r[0], r[1], r[2], clNone, r[3]), nullptr);
+        EXPECT_EQ(StretchPng3Vert(upright.get(), r[0], r[1], r[2], clNone, r[3]), nullptr);
+    }
 }
 
 TEST(ThreePart, VerticalOpacityRecolouringAndTheQimCheckBeforeAddingAlpha) {

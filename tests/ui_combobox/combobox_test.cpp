@@ -165,6 +165,42 @@ TEST_F(ComboTest, ExtraButtonPlaceClickAndHint) {
     EXPECT_EQ(TRect(124, 2, 146, 24), Box->GetBtnRect());
 }
 
+// --- The editable box ---------------------------------------------------------------------------
+
+TEST_F(ComboTest, EditableBoxShowsItsEditOnAPressAndTakesTheTypedTextWhenLeft) {
+    Box->SetCanInput(true);
+    TestSkins();  // box 150 x 26 at (20, 30), drop button 22 wide at the right edge
+    TVeskComBoBoxEdit* edit = Box->GetEdit();
+    ASSERT_NE(edit, nullptr);
+    EXPECT_EQ(edit->GetParent(), Form);
+    EXPECT_FALSE(edit->GetVisible());
+    EXPECT_EQ(edit->GetLeft(), 20 + 6);
+    EXPECT_EQ(edit->GetLeft() + edit->GetWidth(), 20 + 149 - 22 - 2) << "ends 2 pixels before the drop button";
+    EXPECT_EQ(edit->GetTop(), 30 + (26 - edit->GetHeight()) / 2);
+    Box->SetText(L"old");
+    TObject* keySender = nullptr;
+    std::wstring keys;
+    Box->OnKeyPress = [&](TObject* S, wchar_t& K) {
+        keySender = S;
+        keys += K;
+    };
+    // A press on the drop button leaves the edit hidden; one on the text shows it with the text.
+    ClickBox(138, 13);
+    EXPECT_FALSE(edit->GetVisible());
+    ClickBox(40, 13);
+    ASSERT_TRUE(edit->GetVisible());
+    EXPECT_EQ(edit->GetText(), L"old");
+    SendMessageW(edit->GetHandle(), WM_KEYDOWN, VK_END, 0);
+    SendMessageW(edit->GetHandle(), WM_CHAR, L'x', 0);
+    EXPECT_EQ(keySender, edit);
+    EXPECT_EQ(keys, L"x");
+    EXPECT_EQ(edit->GetText(), L"oldx");
+    EXPECT_EQ(Box->GetText(), L"old") << "the box takes the text when the edit is left";
+    edit->Perform(CM_EXIT, 0, 0);
+    EXPECT_FALSE(edit->GetVisible());
+    EXPECT_EQ(Box->GetText(), L"oldx");
+}
+
 // --- Opening the list ---------------------------------------------------------------------------
 
 TEST_F(ComboTest, ProgramSkinsShapeTheBoxAClickOpensBelowOrAboveAndASecondCloses) {

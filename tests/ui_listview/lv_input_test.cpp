@@ -300,3 +300,51 @@ TEST_F(ListViewInputTest, RightButtonSelectsOnlyWhenAskedAndItsReleasePopsTheMen
     Lv->Perform(fw::CM_MOUSELEAVE, 0, 0);
     EXPECT_EQ(Lv->GetHotItem(), nullptr);
 }
+
+// A hover over group rows renews only the rows whose look changed, in the buffer, and asks for the
+// paint through OnNeedPaint; without that event only those rows are invalidated.
+TEST_F(ListViewTest, GroupHoverRedrawsOnlyTheGroupRows) {
+    Lv->SetShowGroup(true);
+    Lv->SetShowCheckBox(true);
+    Lv->SetImgCheck(CheckStrip().get());
+    Lv->Loaded();
+    TVeskGroupItem* a = Lv->AddGroup();
+    TVeskGroupItem* b = Lv->AddGroup();
+    Render();
+    ASSERT_NE(a->CheckRect, kUnset);
+    fw::TBitmap* buf = Lv->GetBuffer();
+    auto mark = [buf](int x, int y) {
+        GdiFlush();
+        reinterpret_cast<uint32_t*>(buf->ScanLine(y))[x] = 0x00123456;
+    };
+    const COLORREF marked = RGB(0x12, 0x34, 0x56);
+    const int checkX = (a->CheckRect.Left + a->CheckRect.Right) / 2;
+    const int below = b->GroupRect.Bottom + 10, inB = (b->GroupRect.Top + b->GroupRect.Bottom) / 2;
+    mark(100, below);
+    mark(100, inB);
+    const int before = Repaints;
+    Move(checkX, (a->CheckRect.Top + a->CheckRect.Bottom) / 2);
+    EXPECT_EQ(Lv->GetHotGroup(), a);
+    EXPECT_EQ(Repaints, before + 1);
+    EXPECT_EQ(PixelColor(*buf, checkX, (a->CheckRect.Top + a->CheckRect.Bottom) / 2), RGB(3, 3, 3));
+    EXPECT_EQ(PixelColor(*buf, 100, inB), marked) << "the other group is left alone";
+    EXPECT_EQ(PixelColor(*buf, 100, below), marked) << "no full repaint";
+    // To the other group: both rows are renewed, the rest of the buffer is not.
+    Move(100, inB);
+    EXPECT_EQ(Lv->GetHotGroup(), b);
+    EXPECT_EQ(Repaints, before + 3);
+    EXPECT_EQ(PixelColor(*buf, checkX, (a->CheckRect.Top + a->CheckRect.Bottom) / 2), RGB(1, 1, 1));
+    EXPECT_EQ(PixelColor(*buf, 100, inB), kBack);
+    EXPECT_EQ(PixelColor(*buf, 100, below), marked);
+
+    Lv->OnNeedPaint = nullptr;
+    ParkMouse();
+    Form->Show();  // a hidden window keeps no update region
+    UpdateWindow(Lv->GetHandle());
+    ValidateRect(Lv->GetHandle(), nullptr);
+    Move(checkX, (b->CheckRect.Top + b->CheckRect.Bottom) / 2);
+    RECT upd{};
+    ASSERT_TRUE(GetUpdateRect(Lv->GetHandle(), &upd, FALSE));
+    EXPECT_EQ(fw::TRect(upd.left, upd.top, upd.right, upd.bottom), b->GroupRect);
+    EXPECT_EQ(Repaints, before + 3);
+}
