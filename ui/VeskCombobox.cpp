@@ -1130,6 +1130,8 @@ void TVeskCombobox::KeyDown(WORD& Key, TShiftState Shift) {
     // difference between the keyboard and the mouse.
     TVeskCboxItem* item = GetItem(target);
     FSelectedItem = item;
+    FPendingIndex = -1;
+    FCaptionFollower = nullptr;
     TControl::SetText(item->GetCaption());
     Redraw();
     FireChosen(item);
