@@ -96,9 +96,9 @@ void TReminderScheduler::TRecordState::Remember(int64_t OccurrenceMs) {
 
 bool TReminderScheduler::Announced(const TRmRecordStruct& Record, const TRecordState& State, int64_t OccurrenceMs,
                                    int64_t NowMs) const {
-    // One run announces an occurrence (a reminder's due moment, not the tick that saw it) at most
-    // once, wherever the clock is set; an earlier day's occurrence reached by setting the clock
-    // back is another occurrence, announced unless this run announced it already.
+    // One run announces each occurrence (a due moment, not a tick) at most once, whatever the clock does.
+    // (An earlier day's occurrence reached by setting the clock back is another one: it goes off
+    // unless this run announced it already.)
     if (State.Covers(OccurrenceMs)) return true;
     // While the record still carries the mark of this run's last announcement, the run's memory is
     // the whole answer. It is not fooled by the minute the mark lies ahead of its tick (an

@@ -139,8 +139,7 @@ private:
     void ReportWriteFailures();
     // Ends the batch of a tick or the catch-up: its one save, whose failure counts as theirs.
     void EndWriteBatch();
-    // How many announced occurrences a record keeps in memory: a daily reminder's last two months,
-    // far more than any clock setting goes back.
+    // How many announced occurrences a record keeps in memory (a daily reminder's last two months).
     static constexpr size_t MaxRemembered = 64;
     // Whether the occurrence was already announced (or reported, or passed over on purpose).
     bool Announced(const TRmRecordStruct& Record, const TRecordState& State, int64_t OccurrenceMs,
