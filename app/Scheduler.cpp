@@ -83,13 +83,28 @@ void TReminderScheduler::ReportWriteFailures() {
     FWroteOk = false;
 }
 
+bool TReminderScheduler::TRecordState::Covers(int64_t OccurrenceMs) const {
+    return std::find(Occurrences.begin(), Occurrences.end(), OccurrenceMs) != Occurrences.end();
+}
+
+void TReminderScheduler::TRecordState::Remember(int64_t OccurrenceMs) {
+    HasAnnouncement = true;
+    if (Covers(OccurrenceMs)) return;
+    if (Occurrences.size() >= MaxRemembered) Occurrences.erase(Occurrences.begin());
+    Occurrences.push_back(OccurrenceMs);
+}
+
 bool TReminderScheduler::Announced(const TRmRecordStruct& Record, const TRecordState& State, int64_t OccurrenceMs,
                                    int64_t NowMs) const {
-    // Within a run the scheduler knows exactly which occurrence it announced last, as long as the
-    // record still carries the mark that announcement wrote. That answer holds across clock
-    // changes and is not fooled by the minute the mark lies ahead of its tick (an occurrence a few
-    // seconds after a late announcement, or a reminder edited to go off again right away).
-    if (State.HasAnnouncement && Record.LastTime == State.Mark) return OccurrenceMs == State.OccurrenceMs;
+    // One run announces each occurrence (a due moment, not a tick) at most once, whatever the clock does.
+    // (An earlier day's occurrence reached by setting the clock back is another one: it goes off
+    // unless this run announced it already.)
+    if (State.Covers(OccurrenceMs)) return true;
+    // While the record still carries the mark of this run's last announcement, the run's memory is
+    // the whole answer. It is not fooled by the minute the mark lies ahead of its tick (an
+    // occurrence a few seconds after a late announcement, or a reminder edited to go off again
+    // right away).
+    if (State.HasAnnouncement && Record.LastTime == State.Mark) return false;
     // Otherwise (after a start) the stored mark is all there is. An announcement sets it to a
     // minute after the tick that made it, and that tick lay at most one interval before the
     // occurrence or (when late) before now; the catch-up and a new record set it to the moment
@@ -104,8 +119,7 @@ void TReminderScheduler::Announce(TRmRecordStruct* Record, TRecordState& State, 
                                   fw::TDateTime Mark) {
     FDueList.push_back(Record);
     Record->LastTime = Mark;
-    State.HasAnnouncement = true;
-    State.OccurrenceMs = OccurrenceMs;
+    State.Remember(OccurrenceMs);
     State.Mark = Mark;
 }
 
@@ -130,7 +144,7 @@ void TReminderScheduler::Tick() {
             TRecordState state;
             if (!FStates.empty()) {
                 const auto it = FStates.find(rec);
-                if (it != FStates.end()) state = it->second;
+                if (it != FStates.end()) state = std::move(it->second);
             }
             if (IsReminderActive(*rec)) {
                 if (rec->EndTime != 0)
@@ -139,7 +153,7 @@ void TReminderScheduler::Tick() {
                     TickRecord(rec, state, now, nowMs, mark, words);
             }
             state.Changed = false;  // the tick has taken the change into account
-            if (state.HasAnnouncement) states.emplace(rec, state);
+            if (state.HasAnnouncement) states.emplace(rec, std::move(state));
         }
     } catch (...) {
         EndWriteBatch();
@@ -202,7 +216,7 @@ void TReminderScheduler::TickRecord(TRmRecordStruct* rec, TRecordState& state, T
         const int64_t dueMs = ToMs(rec->NextDue);
         if (std::llabs(dueMs - nowMs) < FInterval) {
             if (announce) {
-                covered = std::max(covered, dueMs);
+                state.Remember(dueMs);
             } else if (!Announced(*rec, state, dueMs, nowMs)) {
                 announce = true;
                 covered = dueMs;
@@ -291,8 +305,7 @@ void TReminderScheduler::CatchUpMissed() {
                 missed.push_back(rec);
                 rec->LastTime = now;
                 TRecordState& state = FStates[rec];
-                state.HasAnnouncement = true;
-                state.OccurrenceMs = ToMs(o);
+                state.Remember(ToMs(o));
                 state.Mark = now;
                 SaveQuietly(rec, false);
             }

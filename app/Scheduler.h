@@ -113,11 +113,13 @@ public:
 private:
     // What this run knows about one record beyond its fields.
     struct TRecordState {
-        // The latest occurrence an announcement (or the catch-up) of this run covered, and the
-        // last-announced time it wrote; trusted only while the record still carries that mark.
+        // The occurrences this run's announcements (and the catch-up) covered, oldest first, at
+        // most MaxRemembered of them, and the last-announced time the latest one wrote.
         bool HasAnnouncement = false;
-        int64_t OccurrenceMs = 0;
+        std::vector<int64_t> Occurrences;
         fw::TDateTime Mark = 0;
+        bool Covers(int64_t OccurrenceMs) const;
+        void Remember(int64_t OccurrenceMs);
         // Saved from outside (an edit, a recovery) since the last tick, and when.
         bool Changed = false;
         int64_t ChangedMs = 0;
@@ -137,6 +139,8 @@ private:
     void ReportWriteFailures();
     // Ends the batch of a tick or the catch-up: its one save, whose failure counts as theirs.
     void EndWriteBatch();
+    // How many announced occurrences a record keeps in memory (a daily reminder's last two months).
+    static constexpr size_t MaxRemembered = 64;
     // Whether the occurrence was already announced (or reported, or passed over on purpose).
     bool Announced(const TRmRecordStruct& Record, const TRecordState& State, int64_t OccurrenceMs,
                    int64_t NowMs) const;

@@ -6,6 +6,7 @@
 
 #include "PublicFuns.h"
 #include "PublicFunsReg.h"
+#include "RepeatRules.h"
 #include "fw_handles.h"
 #include "uAbout.h"
 #include "uMainForm.h"
@@ -223,7 +224,7 @@ void TfrmZUBMain::ConfirmExit() {
 bool TfrmZUBMain::HasActiveReminder() const {
     if (!RemindFile) return false;
     for (const TRmRecordStruct* r : RemindFile->Records)
-        if (r->EndTime == 0 || r->NextDue != 0) return true;
+        if (IsReminderActive(*r)) return true;
     return false;
 }
 

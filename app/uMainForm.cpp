@@ -233,7 +233,7 @@ bool TfrmView::ActiveReminderLeft() {
     if (frmZUBMain) return frmZUBMain->HasActiveReminder();
     if (!RemindFile) return false;
     return std::any_of(RemindFile->Records.begin(), RemindFile->Records.end(),
-                       [](const TRmRecordStruct* r) { return r->EndTime == 0 || r->NextDue != 0; });
+                       [](const TRmRecordStruct* r) { return IsReminderActive(*r); });
 }
 
 void TfrmView::WMSysCommand(TMessage& Message) {
@@ -615,7 +615,7 @@ void TfrmView::FillList(bool Unfinished) {
     lbData->Clear();
     if (RemindFile) {
         for (TRmRecordStruct* r : RemindFile->Records) {
-            const bool shown = Unfinished ? (r->EndTime == 0 || r->NextDue != 0) : (r->EndTime > 0 && r->NextDue == 0);
+            const bool shown = Unfinished ? IsReminderActive(*r) : (r->EndTime > 0 && r->NextDue == 0);
             if (!shown) continue;
             AddListItem(r);
             r->DisplayText = FormatListText(r);
@@ -630,14 +630,14 @@ void TfrmView::RefreshListItem(TRmRecordStruct* Record) {
     if (ListMode() == 0) {
         // An item is added on the same test the whole list is filled with, so that a reminder
         // saved active (no next occurrence computed yet) does not go missing from the list.
-        if (!item && (Record->EndTime == 0 || Record->NextDue != 0))
+        if (!item && IsReminderActive(*Record))
             AddListItem(Record);
-        else if (item && Record->EndTime != 0 && Record->NextDue == 0)
+        else if (item && !IsReminderActive(*Record))
             RemoveListItem(item);
     } else {
-        if (!item && Record->EndTime != 0 && Record->NextDue == 0)
+        if (!item && !IsReminderActive(*Record))
             AddListItem(Record);
-        else if (item && (Record->NextDue != 0 || Record->EndTime == 0))
+        else if (item && IsReminderActive(*Record))
             RemoveListItem(item);
     }
     RepaintList();

@@ -62,6 +62,9 @@ TSharedNcResource::TSharedNcResource(fw::TComponent* AOwner) : TVeskNcResource(A
         b.Btn->SetBtnStateCount(3);
     }
     GetBtnMaximize()->SetImgRestore(Png(L"nc_btn_restore"));
+    // What a description's loading ends with: the caption buttons cut into their state frames,
+    // the border pieces and caption image prepared. Without it the frame has no buttons or border.
+    Loaded();
 }
 
 TSharedNcResource::~TSharedNcResource() {
@@ -201,15 +204,12 @@ TRmRecordStruct* TfrmRemindDlg::LiveRecord(const TQimLBoxItem* Item) const {
     return std::find(recs.begin(), recs.end(), rec) == recs.end() ? nullptr : rec;
 }
 
-void TfrmRemindDlg::AddReminders(const TReminderList& List) {
+void TfrmRemindDlg::AddReminders(const TReminderList& List, bool Missed) {
     if (List.empty()) return;
-    if (FMissedLook && !GetVisible()) {
-        // A new announcement after the missed reminders were dealt with is an ordinary one again.
-        FMissedLook = false;
-        cbDelay->SetVisible(true);
-        lbl1->SetVisible(true);
-        SetCaption(FNormalCaption);
-    }
+    // A listed due reminder must stay postponable: due reminders joining missed ones (or listed
+    // before them) give the ordinary look, whose postponing applies to every listed reminder.
+    const bool listsDue = GetVisible() && !FMissedLook && lbReminds->Count() > 0;
+    SetMissedLook(Missed && !listsDue);
     for (TRmRecordStruct* r : List) {
         if (!r || FindItem(r)) continue;
         TQimLBoxItem* item = lbReminds->AddItem();
@@ -219,22 +219,26 @@ void TfrmRemindDlg::AddReminders(const TReminderList& List) {
     }
     // Placed at every announcement: the taskbar may not have had its place when the window was
     // made (a start with Windows), or may have moved since.
-    PlaceOverTray();
-    if (TrayTop != 0) {
-        const int n = std::min(lbReminds->Count(), kMaxListedRows);
-        lbReminds->SetHeight(lbReminds->GetItemheight() * n + 40);
-        const int h = lbReminds->GetHeight() + 100;
-        SetBounds(GetLeft(), std::max(TrayTop - h, FScreenTop), GetWidth(), h);
-    }
+    PlaceAndSize();
     Show();
     BringToFront();
 }
 
-void TfrmRemindDlg::ShowMissedLook() {
-    FMissedLook = true;
-    cbDelay->SetVisible(false);
-    lbl1->SetVisible(false);
-    SetCaption(GetLangString(L"Translation", L"TfrmRemindDlg.Caption_1", L""));
+void TfrmRemindDlg::PlaceAndSize() {
+    PlaceOverTray();
+    if (TrayTop == 0) return;
+    const int n = std::min(lbReminds->Count(), kMaxListedRows);
+    lbReminds->SetHeight(lbReminds->GetItemheight() * n + 40);
+    const int h = lbReminds->GetHeight() + 100;
+    SetBounds(GetLeft(), std::max(TrayTop - h, FScreenTop), GetWidth(), h);
+}
+
+void TfrmRemindDlg::SetMissedLook(bool Value) {
+    if (Value == FMissedLook) return;
+    FMissedLook = Value;
+    cbDelay->SetVisible(!Value);
+    lbl1->SetVisible(!Value);
+    SetCaption(Value ? GetLangString(L"Translation", L"TfrmRemindDlg.Caption_1", L"") : FNormalCaption);
 }
 
 void TfrmRemindDlg::ForgetRecord(TRmRecordStruct* Record) {
@@ -416,25 +420,38 @@ void TfrmRemindDlg::Timer1Timer(fw::TObject* Sender) {
     const int index = ClockFrame % 3;
     if (index < images->Count()) imgClock->SetPicture(images->Items(index)->GetPicture());
     imgClock->Invalidate();
+    // Shown while the taskbar gave no place to sit on: the shell may show (and size) its taskbar
+    // only once a notification-area icon exists, and the first notice of a run (the missed
+    // reminders) comes before the program's own icon. Once the taskbar has its place, the window
+    // moves onto it with the height its rows need, as every later notice sits.
+    RECT bar;
+    if (TrayTop == 0 && GetVisible() && TaskbarRect(bar)) PlaceAndSize();
 }
 
 // ---------------------------------------------------------------------------------------------
 
-void ShowReminders(const TReminderList& List) {
-    if (List.empty()) return;
+namespace {
+
+TfrmRemindDlg* RemindDlg() {
     if (!frmRemindDlg) {
         frmRemindDlg = fw::TForm::CreateForm<TfrmRemindDlg>(nullptr);
         // Made after the window (and the shared frame resource it made), so the application
         // destroys it, and with it the window, before that resource.
         if (!gKeeper && fw::Application) gKeeper = new TRemindDlgKeeper(fw::Application);
     }
-    frmRemindDlg->AddReminders(List);
+    return frmRemindDlg;
+}
+
+}  // namespace
+
+void ShowReminders(const TReminderList& List) {
+    if (List.empty()) return;
+    RemindDlg()->AddReminders(List);
 }
 
 void ShowMissedReminders(const TReminderList& List) {
     if (List.empty()) return;
-    ShowReminders(List);
-    if (frmRemindDlg) frmRemindDlg->ShowMissedLook();
+    RemindDlg()->AddReminders(List, true);
 }
 
 void RemindDlgForgetRecord(TRmRecordStruct* Record) {

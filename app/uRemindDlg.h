@@ -35,16 +35,18 @@ public:
     void Timer1Timer(fw::TObject* Sender);
 
     // Lists the records not listed yet and plays a sound when none is playing, then sizes and
-    // places the window above the taskbar and shows it.
-    void AddReminders(const TReminderList& List);
-    // Switches to the missed-reminders look: no postponing, the missed caption.
-    void ShowMissedLook();
+    // places the window above the taskbar and shows it. Missed reminders take the missed look
+    // unless due ones are listed already; due reminders always take the ordinary look.
+    void AddReminders(const TReminderList& List, bool Missed = false);
     // Takes a record out of the list before its owner frees it (closes the window when it was the
     // last one).
     void ForgetRecord(TRmRecordStruct* Record);
     // Finds the taskbar and moves the window just above it (without one, into the bottom-right
     // corner of the work area); keeps the window topmost.
     void PlaceOverTray();
+    // PlaceOverTray, then, on a taskbar, the height the listed rows need, grown upward from it.
+    void PlaceAndSize();
+    bool GetMissedLook() const { return FMissedLook; }
 
     int GetTrayTop() const { return TrayTop; }
     int GetClockFrame() const { return ClockFrame; }
@@ -63,6 +65,8 @@ private:
     void StopPlaying();
     // The record an item shows, when it is still one of the store's records.
     TRmRecordStruct* LiveRecord(const TQimLBoxItem* Item) const;
+    // The missed-reminders look (no postponing, the missed caption) on or off.
+    void SetMissedLook(bool Value);
 
     int TrayTop = 0;
     int ClockFrame = 0;

@@ -864,3 +864,31 @@ TEST_F(FrameTest, EveryTextOnASkinIsReadableOnItAndTheFramesShowTheSkinsBorder) 
     }
     v->msgdlg->Attach(nullptr);
 }
+
+TEST_F(FrameTest, NoticeWindowWithoutTheVisibleWindowHasTheSameFrameAsWithIt) {
+    // A notice before (or without) the visible window takes the built-in frame look.
+    OpenStore();
+    const TReminderList rows{Add(L"Water the plants")};
+    ShowReminders(rows);
+    ASSERT_NE(frmRemindDlg, nullptr);
+    ASSERT_EQ(frmView, nullptr);
+    TVeskNcPaintor* painter = frmRemindDlg->VeskNcPaintor1;
+    ASSERT_EQ(painter->GetResource(), SharedNcResource());
+    EXPECT_NE(painter->GetResource()->GetBtnClose()->GetStateImage(2), nullptr);
+    TShot alone = FrameShot(painter);
+    EXPECT_GT(painter->GetBtnRect(vnbClose).Width(), 0);
+    frmRemindDlg->Free();
+
+    // The same notice with the visible window's look lent to it.
+    TfrmView* v = Open();
+    ShowReminders(rows);
+    ASSERT_EQ(frmRemindDlg->VeskNcPaintor1->GetResource(), v->vkncrsrc1);
+    TShot lent = FrameShot(frmRemindDlg->VeskNcPaintor1);
+    ASSERT_TRUE(alone && lent);
+    ASSERT_EQ(alone->Width(), lent->Width());
+    ASSERT_EQ(alone->Height(), lent->Height());
+    int differ = 0;
+    for (int y = 0; y < lent->Height(); ++y)
+        for (int x = 0; x < lent->Width(); ++x) differ += alone->Color(x, y) != lent->Color(x, y);
+    EXPECT_EQ(differ, 0);
+}

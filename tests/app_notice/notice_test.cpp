@@ -112,6 +112,31 @@ TEST_F(NoticeTest, SitsOnTheTaskbarAtAnyEdgeAndNeverAboveTheScreenTop) {
     }
 }
 
+TEST_F(NoticeTest, FirstAnnouncementOfARunSitsOnTheTaskbarAsEveryLaterOne) {
+    // The shell may give its taskbar a place only once a notification-area icon exists, and the
+    // first notice of a run comes before the program's icon: the window moves onto the taskbar as
+    // soon as it has its place.
+    for (bool placeKnown : {true, false}) {
+        SCOPED_TRACE(placeKnown ? "taskbar in place" : "taskbar without a place yet");
+        Taskbar = placeKnown ? RECT{0, screenH_ - 20, screenW_, screenH_} : RECT{0, 0, 0, 0};
+        const TReminderList rows = AddMany(1);
+        ShowMissedReminders(rows);
+        ASSERT_NE(frmRemindDlg, nullptr);
+        Taskbar = RECT{0, screenH_ - 20, screenW_, screenH_};
+        EXPECT_TRUE(PumpUntil([this] { return WindowRect(frmRemindDlg).bottom == Taskbar.top; }, 2000));
+        const RECT first = WindowRect(frmRemindDlg);
+        EXPECT_EQ(first.right, screenW_);
+        EXPECT_EQ(first.bottom - first.top, 44 + 40 + 100);
+        // A later announcement of the same rows sits exactly there.
+        frmRemindDlg->btnCompleteClick(nullptr);
+        ShowReminders(rows);
+        const RECT later = WindowRect(frmRemindDlg);
+        EXPECT_EQ((std::vector<LONG>{first.left, first.top, first.right, first.bottom}),
+                  (std::vector<LONG>{later.left, later.top, later.right, later.bottom}));
+        frmRemindDlg->Free();
+    }
+}
+
 TEST_F(NoticeTest, WithoutTaskbarKeepsItsOwnSizeInTheWorkAreaCornerAndStaysOnTop) {
     HasTaskbar = false;
     ShowReminders(AddMany(1));
@@ -225,6 +250,27 @@ TEST_F(NoticeTest, PostponingChangesListedRecordsOfTheStoreInMemoryOnly) {
     EXPECT_EQ(Render(lb, 0xFF00FF00)->CountColor(RECT{0, 0, lb->GetWidth(), lb->GetHeight()}, 0x848484), 0);
 }
 
+TEST_F(NoticeTest, EachDelayOfTheListPostponesByItsOwnTime) {
+    const fw::TDateTime now = fw::EncodeDate(2026, 3, 29) + fw::EncodeTime(23, 40, 0, 0);
+    fw::SetClock([now] { return now; });
+    const struct {
+        const wchar_t* text;
+        int minutes;
+    } delays[] = {{L"5 Minutes", 5}, {L"10 Minutes", 10}, {L"30 Minutes", 30}, {L"1 Hour", 60}, {L"4 Hours", 240}};
+    int index = 0;
+    for (const auto& d : delays) {
+        SCOPED_TRACE(testing::Message() << "item " << index);
+        TRmRecordStruct* r = Add(L"A");
+        ShowReminders({r});
+        EXPECT_EQ(frmRemindDlg->cbDelay->GetItems()->Get(index), d.text);
+        frmRemindDlg->cbDelay->SetItemIndex(index++);
+        frmRemindDlg->cbDelayChange(nullptr);
+        EXPECT_EQ(std::llround((r->NextDue - now) * 86400), d.minutes * 60);
+        EXPECT_TRUE(PumpUntil([] { return !frmRemindDlg->GetVisible(); }, 2000));
+    }
+    EXPECT_EQ(frmRemindDlg->cbDelay->GetItems()->Count(), 5);
+}
+
 TEST_F(NoticeTest, MissedRemindersLookAndBackToOrdinaryInTheLanguagesTexts) {
     UseLanguage(Dir.File(L"Lang.ini"),
                 L"[Translation]\r\n"
@@ -242,15 +288,28 @@ TEST_F(NoticeTest, MissedRemindersLookAndBackToOrdinaryInTheLanguagesTexts) {
     EXPECT_FALSE(frmRemindDlg->cbDelay->GetVisible());
     EXPECT_FALSE(frmRemindDlg->lbl1->GetVisible());
 
-    // A due reminder arriving while the missed ones are still shown joins them.
+    // A due reminder arriving while the missed ones are still shown joins them, and the window
+    // becomes an ordinary notice: the due one can be postponed (with the missed ones).
     TRmRecordStruct* b = Add(L"Due now");
     ShowReminders({b});
-    EXPECT_EQ(frmRemindDlg->GetCaption(), L"Verpasst");
     EXPECT_EQ(frmRemindDlg->lbReminds->Count(), 2);
+    EXPECT_EQ(frmRemindDlg->GetCaption(), L"Hinweis");
+    EXPECT_TRUE(frmRemindDlg->cbDelay->GetVisible());
+    EXPECT_TRUE(frmRemindDlg->lbl1->GetVisible());
+    frmRemindDlg->cbDelay->SetItemIndex(0);
+    frmRemindDlg->cbDelayChange(nullptr);
+    EXPECT_NE(b->NextDue, 0);
+    EXPECT_TRUE(PumpUntil([] { return !frmRemindDlg->GetVisible(); }, 2000));
 
-    // Once they are dealt with, the next announcement is an ordinary one that can be postponed.
+    // Missed ones again, on their own: the missed look; missed ones joining listed due ones do not
+    // take the postponing away.
+    ShowMissedReminders({Add(L"Missed two")});
+    EXPECT_EQ(frmRemindDlg->GetCaption(), L"Verpasst");
+    EXPECT_FALSE(frmRemindDlg->cbDelay->GetVisible());
     frmRemindDlg->btnCompleteClick(nullptr);
     ShowReminders({b});
+    ShowMissedReminders({Add(L"Missed three")});
+    EXPECT_EQ(frmRemindDlg->lbReminds->Count(), 2);
     EXPECT_EQ(frmRemindDlg->GetCaption(), L"Hinweis");
     EXPECT_TRUE(frmRemindDlg->cbDelay->GetVisible());
     EXPECT_TRUE(frmRemindDlg->lbl1->GetVisible());
