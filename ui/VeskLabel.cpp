@@ -169,10 +169,19 @@ void TVeskCustomLabel::AdjustBounds() {
         } screen(FTextCanvas);
         DoDrawText(rect, DT_EXPANDTABS | DT_CALCRECT | (FWordWrap ? DT_WORDBREAK : 0));
     }
+    // The size limits first: a right-aligned label keeps its right edge at the size it gets.
+    int w = rect.Right, h = rect.Bottom;
+    GetConstraints()->Constrain(w, h);
     int x = GetLeft();
     // Left-to-right only: the alignment needs no mirroring.
-    if (FAlignment == taRightJustify) x += GetWidth() - rect.Right;
-    SetBounds(x, GetTop(), rect.Right, rect.Bottom);
+    if (FAlignment == taRightJustify) x += GetWidth() - w;
+    SetBounds(x, GetTop(), w, h);
+}
+
+void TVeskCustomLabel::ConstraintsChanged() {
+    TVeskGraphicControl::ConstraintsChanged();
+    // A lifted limit lets an auto-size label take its text's size again.
+    AdjustBounds();
 }
 
 void TVeskCustomLabel::Loaded() {
