@@ -149,3 +149,58 @@ TEST(WindowClassRegistration, OnlyAnAlreadyRegisteredClassIsNotAFailure) {
         EXPECT_NE(e.Message.find(L"TRegistrationProbe"), std::wstring::npos);
     }
 }
+
+TEST_F(ControlsTest, ConstraintsBoundEverySizeChangeAndApplyAtOnce) {
+    TTestForm* form = NewForm(200, 100);
+    auto* box = AddControl<TColorBox>(form, 10, 10, 50, 50);
+    TSizeConstraints* c = box->GetConstraints();
+    c->SetMaxHeight(30);
+    EXPECT_EQ(box->GetBoundsRect(), TRect(10, 10, 60, 40));
+    c->SetMinWidth(20);
+    c->SetMinHeight(15);
+    c->SetMaxWidth(40);
+    const struct {
+        int W, H, ExpectedW, ExpectedH;
+    } cases[] = {{100, 100, 40, 30}, {5, 5, 20, 15}, {30, 20, 30, 20}, {-3, 31, 20, 30}};
+    for (const auto& k : cases) {
+        box->SetBounds(0, 0, k.W, k.H);
+        EXPECT_EQ(box->GetBoundsRect(), TRect(0, 0, k.ExpectedW, k.ExpectedH)) << k.W << "x" << k.H;
+    }
+    // A minimum above the maximum raises the maximum.
+    c->SetMinWidth(50);
+    EXPECT_EQ(c->GetMaxWidth(), 50);
+    EXPECT_EQ(box->GetWidth(), 50);
+
+    // Aligned controls: the limits hold, and a lifted one lets the control fill its place again.
+    auto* top = new TColorBox(form);
+    top->SetHeight(5);
+    top->GetConstraints()->SetMinHeight(20);
+    top->SetAlign(alTop);
+    top->SetParent(form);
+    auto* client = new TColorBox(form);
+    client->GetConstraints()->SetMaxWidth(120);
+    client->SetAlign(alClient);
+    client->SetParent(form);
+    EXPECT_EQ(top->GetBoundsRect(), TRect(0, 0, 200, 20));
+    EXPECT_EQ(client->GetBoundsRect(), TRect(0, 20, 120, 100));
+    client->GetConstraints()->SetMaxWidth(0);
+    EXPECT_EQ(client->GetBoundsRect(), TRect(0, 20, 200, 100));
+
+    // A window, and a top-level form, which also tells Windows its limits for the user's sizing.
+    auto* panel = AddControl<TPanel>(form, 0, 0, 50, 50);
+    panel->GetConstraints()->SetMaxWidth(60);
+    panel->SetWidth(500);
+    EXPECT_EQ(TRect(WindowRect(panel)).Width(), 60);
+    form->GetConstraints()->SetMaxWidth(150);
+    form->GetConstraints()->SetMinHeight(80);
+    EXPECT_EQ(TRect(WindowRect(form)).Width(), 150);
+    form->SetBounds(0, 0, 300, 10);
+    EXPECT_EQ(TRect(WindowRect(form)), TRect(0, 0, 150, 80));
+    MINMAXINFO mmi{};
+    mmi.ptMaxTrackSize = mmi.ptMaxSize = POINT{5000, 5000};
+    SendMessageW(form->GetHandle(), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&mmi));
+    EXPECT_EQ(mmi.ptMaxTrackSize.x, 150);
+    EXPECT_EQ(mmi.ptMaxSize.x, 150);
+    EXPECT_EQ(mmi.ptMaxTrackSize.y, 5000);
+    EXPECT_EQ(mmi.ptMinTrackSize.y, 80);
+}
