@@ -179,9 +179,12 @@ void TVeskCustomLabel::AdjustBounds() {
 }
 
 void TVeskCustomLabel::ConstraintsChanged() {
-    TVeskGraphicControl::ConstraintsChanged();
-    // A lifted limit lets an auto-size label take its text's size again.
-    AdjustBounds();
+    // An auto-size label sizes itself to its text within the limits (a right-aligned one keeps
+    // its right edge); a lifted limit lets it take its text's size again.
+    if (GetAutoSize() && !IsLoading())
+        AdjustBounds();
+    else
+        TVeskGraphicControl::ConstraintsChanged();
 }
 
 void TVeskCustomLabel::Loaded() {
