@@ -2,6 +2,9 @@
 // loader does to them (every property set, whether they were loading at that moment, Loaded).
 #pragma once
 
+#include "VeskImage.h"
+#include "VeskLabel.h"
+#include "VeskPopupMenu.h"
 #include "fw_formload.h"
 #include "fw_forms.h"
 #include "fw_stdctrls.h"
@@ -178,4 +181,30 @@ public:
     FW_CLASSNAME(TFgBrokenForm)
     TFgBrokenForm(const fw::TFormKey& Key, fw::TComponent* AOwner) : TForm(Key, AOwner) {}
 #include "fgBroken_form.h"
+};
+
+// The skinned label and image with the drag, dock, context-popup and activation members and
+// their size limits; every handler notes its name in Calls.
+class TFgDragForm : public fw::TForm {
+public:
+    FW_CLASSNAME(TFgDragForm)
+    TFgDragForm(const fw::TFormKey& Key, fw::TComponent* AOwner) : TForm(Key, AOwner) {}
+#include "fgDrag_form.h"
+#define FG_DRAG_HANDLERS(c)                                                                                     \
+    void c##StartDrag(fw::TObject*, fw::TDragObject*&) { Calls.push_back(L## #c L"StartDrag"); }               \
+    void c##DragOver(fw::TObject*, fw::TObject*, int, int, fw::TDragState, bool&) {                              \
+        Calls.push_back(L## #c L"DragOver");                                                                     \
+    }                                                                                                           \
+    void c##DragDrop(fw::TObject*, fw::TObject*, int, int) { Calls.push_back(L## #c L"DragDrop"); }             \
+    void c##EndDrag(fw::TObject*, fw::TObject*, int, int) { Calls.push_back(L## #c L"EndDrag"); }               \
+    void c##StartDock(fw::TObject*, fw::TDragDockObject*&) { Calls.push_back(L## #c L"StartDock"); }            \
+    void c##EndDock(fw::TObject*, fw::TObject*, int, int) { Calls.push_back(L## #c L"EndDock"); }               \
+    void c##ContextPopup(fw::TObject*, fw::TPoint, bool&) { Calls.push_back(L## #c L"ContextPopup"); }          \
+    void c##MouseActivate(fw::TObject*, fw::TMouseButton, fw::TShiftState, int, int, int, fw::TMouseActivate&) { \
+        Calls.push_back(L## #c L"MouseActivate");                                                                \
+    }
+    FG_DRAG_HANDLERS(lblDrag)
+    FG_DRAG_HANDLERS(imgDrop)
+#undef FG_DRAG_HANDLERS
+    std::vector<std::wstring> Calls;
 };

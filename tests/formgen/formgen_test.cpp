@@ -189,3 +189,50 @@ TEST_F(FormDescriptionTest, FrameworkControlsFromADescription) {
 }
 
 }  // namespace
+
+TEST_F(FormDescriptionTest, DragDockPopupActivationAndSizeLimitsOfTheSkinnedLabelAndImageBind) {
+    auto* f = Make<TFgDragForm>();
+    TVeskLabel* l = f->lblDrag;
+    TVeskImage* img = f->imgDrop;
+    const TSizeConstraints* lc = l->GetConstraints();
+    EXPECT_EQ((std::vector<int>{lc->GetMinWidth(), lc->GetMaxWidth(), lc->GetMinHeight(), lc->GetMaxHeight()}),
+              (std::vector<int>{30, 60, 25, 40}));
+    // The label sized itself to its text within the limits once loaded.
+    EXPECT_GE(l->GetWidth(), 30);
+    EXPECT_LE(l->GetWidth(), 60);
+    EXPECT_EQ(l->GetHeight(), 25);
+    EXPECT_EQ(img->GetBoundsRect(), TRect(100, 10, 220, 110));
+    for (TControl* c : {static_cast<TControl*>(l), static_cast<TControl*>(img)})
+        EXPECT_EQ(c->GetPopupMenu(), f->pmShared);
+    EXPECT_EQ(l->GetDragMode(), dmAutomatic);
+    EXPECT_EQ(img->GetDragMode(), dmAutomatic);
+    EXPECT_EQ(l->GetDragCursor(), crHandPoint);
+    EXPECT_EQ(img->GetDragCursor(), crMultiDrag);
+    EXPECT_EQ(l->GetDragKind(), dkDock);
+    EXPECT_EQ(img->GetDragKind(), dkDrag);
+    // Every event reaches the form's handler of its name.
+    for (TControl* c : {static_cast<TControl*>(l), static_cast<TControl*>(img)}) {
+        TDragObject* drag = nullptr;
+        TDragDockObject* dock = nullptr;
+        bool flag = false;
+        TMouseActivate ma = maDefault;
+        c->OnStartDrag(c, drag);
+        c->OnDragOver(c, c, 0, 0, dsDragMove, flag);
+        c->OnDragDrop(c, c, 0, 0);
+        c->OnEndDrag(c, nullptr, 0, 0);
+        c->OnStartDock(c, dock);
+        c->OnEndDock(c, nullptr, 0, 0);
+        c->OnContextPopup(c, TPoint(), flag);
+        c->OnMouseActivate(c, mbLeft, TShiftState(), 0, 0, HTCLIENT, ma);
+    }
+    std::vector<std::wstring> expected;
+    for (const wchar_t* c : {L"lblDrag", L"imgDrop"})
+        for (const wchar_t* e : {L"StartDrag", L"DragOver", L"DragDrop", L"EndDrag", L"StartDock", L"EndDock",
+                                 L"ContextPopup", L"MouseActivate"})
+            expected.push_back(std::wstring(c) + e);
+    EXPECT_EQ(f->Calls, expected);
+    // The menu's removal is noticed.
+    f->pmShared->Free();
+    EXPECT_EQ(l->GetPopupMenu(), nullptr);
+    EXPECT_EQ(img->GetPopupMenu(), nullptr);
+}
