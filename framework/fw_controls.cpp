@@ -1537,10 +1537,9 @@ LRESULT CALLBACK FwWindowProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) 
     const TMessage original = m;
     try {
         TWndMethodProc proc = c->WindowProc;
-        // A drag in progress takes the mouse and Escape before any control sees them.
-        if (TDragDriver::Filter(Wnd, m))
-            ;
-        else if (proc)
+        if (TDragDriver::Filter(Wnd, m)) {
+            // A drag in progress took the mouse or Escape before any control saw it.
+        } else if (proc)
             proc(m);
         else
             c->DefaultHandler(m);

@@ -225,6 +225,10 @@ using Strings = std::vector<std::wstring>;
 
 TEST_F(DragTest, DropOnAnAcceptingOrARefusingTarget) {
     const HCURSOR hand = LoadCursorW(nullptr, IDC_HAND), no = LoadCursorW(nullptr, IDC_NO);
+    // Defaults: no drag unless asked for.
+    EXPECT_EQ(A->GetDragMode(), dmManual);
+    EXPECT_EQ(A->GetDragKind(), dkDrag);
+    EXPECT_EQ(A->GetDragCursor(), crDrag);
     const struct {
         int X;
         Strings Tail;
