@@ -184,27 +184,22 @@ public:
 };
 
 // The skinned label and image with the drag, dock, context-popup and activation members and
-// their size limits; every handler notes its name in Calls.
+// their size limits; the handlers note the sender's name and the event in Calls.
 class TFgDragForm : public fw::TForm {
 public:
     FW_CLASSNAME(TFgDragForm)
     TFgDragForm(const fw::TFormKey& Key, fw::TComponent* AOwner) : TForm(Key, AOwner) {}
 #include "fgDrag_form.h"
-#define FG_DRAG_HANDLERS(c)                                                                                     \
-    void c##StartDrag(fw::TObject*, fw::TDragObject*&) { Calls.push_back(L## #c L"StartDrag"); }               \
-    void c##DragOver(fw::TObject*, fw::TObject*, int, int, fw::TDragState, bool&) {                              \
-        Calls.push_back(L## #c L"DragOver");                                                                     \
-    }                                                                                                           \
-    void c##DragDrop(fw::TObject*, fw::TObject*, int, int) { Calls.push_back(L## #c L"DragDrop"); }             \
-    void c##EndDrag(fw::TObject*, fw::TObject*, int, int) { Calls.push_back(L## #c L"EndDrag"); }               \
-    void c##StartDock(fw::TObject*, fw::TDragDockObject*&) { Calls.push_back(L## #c L"StartDock"); }            \
-    void c##EndDock(fw::TObject*, fw::TObject*, int, int) { Calls.push_back(L## #c L"EndDock"); }               \
-    void c##ContextPopup(fw::TObject*, fw::TPoint, bool&) { Calls.push_back(L## #c L"ContextPopup"); }          \
-    void c##MouseActivate(fw::TObject*, fw::TMouseButton, fw::TShiftState, int, int, int, fw::TMouseActivate&) { \
-        Calls.push_back(L## #c L"MouseActivate");                                                                \
+    void Note(fw::TObject* S, const wchar_t* E) { Calls.push_back(static_cast<fw::TComponent*>(S)->GetName() + E); }
+    void CtlStartDrag(fw::TObject* S, fw::TDragObject*&) { Note(S, L"StartDrag"); }
+    void CtlDragOver(fw::TObject* S, fw::TObject*, int, int, fw::TDragState, bool&) { Note(S, L"DragOver"); }
+    void CtlDragDrop(fw::TObject* S, fw::TObject*, int, int) { Note(S, L"DragDrop"); }
+    void CtlEndDrag(fw::TObject* S, fw::TObject*, int, int) { Note(S, L"EndDrag"); }
+    void CtlStartDock(fw::TObject* S, fw::TDragDockObject*&) { Note(S, L"StartDock"); }
+    void CtlEndDock(fw::TObject* S, fw::TObject*, int, int) { Note(S, L"EndDock"); }
+    void CtlContextPopup(fw::TObject* S, fw::TPoint, bool&) { Note(S, L"ContextPopup"); }
+    void CtlMouseActivate(fw::TObject* S, fw::TMouseButton, fw::TShiftState, int, int, int, fw::TMouseActivate&) {
+        Note(S, L"MouseActivate");
     }
-    FG_DRAG_HANDLERS(lblDrag)
-    FG_DRAG_HANDLERS(imgDrop)
-#undef FG_DRAG_HANDLERS
     std::vector<std::wstring> Calls;
 };

@@ -159,48 +159,35 @@ TEST_F(ControlsTest, ConstraintsBoundEverySizeChangeAndApplyAtOnce) {
     c->SetMinWidth(20);
     c->SetMinHeight(15);
     c->SetMaxWidth(40);
-    const struct {
-        int W, H, ExpectedW, ExpectedH;
-    } cases[] = {{100, 100, 40, 30}, {5, 5, 20, 15}, {30, 20, 30, 20}, {-3, 31, 20, 30}};
-    for (const auto& k : cases) {
-        box->SetBounds(0, 0, k.W, k.H);
-        EXPECT_EQ(box->GetBoundsRect(), TRect(0, 0, k.ExpectedW, k.ExpectedH)) << k.W << "x" << k.H;
+    for (auto [w, h, ew, eh] : {std::array{100, 100, 40, 30}, {5, 5, 20, 15}, {30, 20, 30, 20}, {-3, 31, 20, 30}}) {
+        box->SetBounds(0, 0, w, h);
+        EXPECT_EQ(box->GetBoundsRect(), TRect(0, 0, ew, eh)) << w << "x" << h;
     }
-    // A minimum above the maximum raises the maximum.
-    c->SetMinWidth(50);
-    EXPECT_EQ(c->GetMaxWidth(), 50);
-    EXPECT_EQ(box->GetWidth(), 50);
-
-    // Aligned controls: the limits hold, and a lifted one lets the control fill its place again.
-    auto* top = new TColorBox(form);
-    top->SetHeight(5);
+    c->SetMinWidth(50);  // above the maximum: raises it
+    EXPECT_TRUE(c->GetMaxWidth() == 50 && box->GetWidth() == 50);
+    // Aligned: the limits hold, and a lifted one lets the control fill its place again.
+    auto* top = AddControl<TColorBox>(form, 0, 0, 10, 5);
     top->GetConstraints()->SetMinHeight(20);
     top->SetAlign(alTop);
-    top->SetParent(form);
-    auto* client = new TColorBox(form);
+    auto* client = AddControl<TColorBox>(form, 0, 0, 10, 10);
     client->GetConstraints()->SetMaxWidth(120);
     client->SetAlign(alClient);
-    client->SetParent(form);
     EXPECT_EQ(top->GetBoundsRect(), TRect(0, 0, 200, 20));
     EXPECT_EQ(client->GetBoundsRect(), TRect(0, 20, 120, 100));
     client->GetConstraints()->SetMaxWidth(0);
     EXPECT_EQ(client->GetBoundsRect(), TRect(0, 20, 200, 100));
-
-    // A window, and a top-level form, which also tells Windows its limits for the user's sizing.
+    // A window, and a top-level form, which also gives Windows its limits for the user's sizing.
     auto* panel = AddControl<TPanel>(form, 0, 0, 50, 50);
     panel->GetConstraints()->SetMaxWidth(60);
     panel->SetWidth(500);
     EXPECT_EQ(TRect(WindowRect(panel)).Width(), 60);
     form->GetConstraints()->SetMaxWidth(150);
     form->GetConstraints()->SetMinHeight(80);
-    EXPECT_EQ(TRect(WindowRect(form)).Width(), 150);
     form->SetBounds(0, 0, 300, 10);
     EXPECT_EQ(TRect(WindowRect(form)), TRect(0, 0, 150, 80));
     MINMAXINFO mmi{};
     mmi.ptMaxTrackSize = mmi.ptMaxSize = POINT{5000, 5000};
     SendMessageW(form->GetHandle(), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&mmi));
-    EXPECT_EQ(mmi.ptMaxTrackSize.x, 150);
-    EXPECT_EQ(mmi.ptMaxSize.x, 150);
-    EXPECT_EQ(mmi.ptMaxTrackSize.y, 5000);
+    EXPECT_TRUE(mmi.ptMaxTrackSize.x == 150 && mmi.ptMaxSize.x == 150 && mmi.ptMaxTrackSize.y == 5000);
     EXPECT_EQ(mmi.ptMinTrackSize.y, 80);
 }

@@ -160,6 +160,10 @@ TEST_F(InputTest, FocusOnABackgroundFormWaitsForItsActivation) {
 
 namespace {
 
+using Strings = std::vector<std::wstring>;
+
+std::wstring At(int x, int y) { return L" " + std::to_wstring(x) + L"," + std::to_wstring(y); }
+
 // A popup menu that records where it was asked to show.
 class TFakeMenu : public TPopupMenuBase {
 public:
@@ -169,148 +173,115 @@ public:
     void Popup(int X, int Y) override { Shown.push_back(TPoint(X, Y)); }
 };
 
-// A shown form with a drag source and two targets, A accepting and R refusing; the events go to
-// Log, every step's cursor to Cursors.
+// A shown form with a drag source S and two targets, A accepting and R refusing; events go to Log.
 class DragTest : public InputTest {
 protected:
     void SetUp() override {
         InputTest::SetUp();
         Form = NewForm(300, 100);
         Form->Show();
-        Source = AddControl<TColorBox>(Form, 10, 10, 40, 40);
+        S = AddControl<TColorBox>(Form, 10, 10, 40, 40);
         A = AddControl<TColorBox>(Form, 100, 10, 40, 40);
         R = AddControl<TColorBox>(Form, 200, 10, 40, 40);
-        Source->SetDragCursor(crHandPoint);
-        Source->OnStartDrag = [this](TObject*, TDragObject*& o) { Log.push_back(o ? L"start?" : L"start"); };
-        Source->OnEndDrag = [this](TObject*, TObject* t, int x, int y) { Log.push_back(L"end " + Name(t) + At(x, y)); };
-        Source->OnStartDock = [this](TObject*, TDragDockObject*&) { Log.push_back(L"startdock"); };
-        Source->OnEndDock = [this](TObject*, TObject* t, int x, int y) { Log.push_back(L"enddock " + Name(t) + At(x, y)); };
-        Source->OnClick = [this](TObject*) { Log.push_back(L"click"); };
-        for (TColorBox* t : {A, R}) {
+        S->SetDragCursor(crHandPoint);
+        S->OnStartDrag = [this](TObject*, TDragObject*&) { Log.push_back(L"start"); };
+        S->OnStartDock = [this](TObject*, TDragDockObject*&) { Log.push_back(L"startdock"); };
+        S->OnEndDrag = [this](TObject*, TObject* t, int x, int y) { Log.push_back(L"end " + Name(t) + At(x, y)); };
+        S->OnEndDock = [this](TObject*, TObject* t, int x, int y) { Log.push_back(L"enddock " + Name(t) + At(x, y)); };
+        S->OnClick = [this](TObject*) { Log.push_back(L"click"); };
+        for (TColorBox* t : {A, R})
             t->OnDragOver = [this, t](TObject*, TObject* src, int, int, TDragState s, bool& accept) {
-                EXPECT_EQ(src, Source);
-                EXPECT_TRUE(accept);
+                EXPECT_TRUE(src == S && accept);
                 Log.push_back(Name(t) + (s == dsDragEnter ? L" enter" : s == dsDragLeave ? L" leave" : L" move"));
                 accept = t == A;
             };
-        }
-        A->OnDragDrop = [this](TObject*, TObject* src, int x, int y) {
-            EXPECT_EQ(src, Source);
-            Log.push_back(L"A drop" + At(x, y));
-        };
-        Cx = GetSystemMetrics(SM_CXDRAG);
-        Cy = GetSystemMetrics(SM_CYDRAG);
+        A->OnDragDrop = [this](TObject*, TObject*, int x, int y) { Log.push_back(L"A drop" + At(x, y)); };
     }
     std::wstring Name(TObject* o) const { return o == A ? L"A" : o == R ? L"R" : o ? L"?" : L"-"; }
-    static std::wstring At(int x, int y) { return L" " + std::to_wstring(x) + L"," + std::to_wstring(y); }
-    HWND H() { return Form->GetHandle(); }
-    void Down(int x, int y) { SendMessageW(H(), WM_LBUTTONDOWN, MK_LBUTTON, Pt(x, y)); }
-    void Drag(int x, int y) { SendMessageW(H(), WM_MOUSEMOVE, MK_LBUTTON, Pt(x, y)); }
-    void Up(int x, int y) { SendMessageW(H(), WM_LBUTTONUP, 0, Pt(x, y)); }
-    // Starts an automatic drag of the source, then moves over A.
+    void Mouse(UINT Msg, int x, int y) {
+        SendMessageW(Form->GetHandle(), Msg, Msg == WM_LBUTTONUP ? 0 : MK_LBUTTON, Pt(x, y));
+    }
+    // An automatic drag of S, moved onto A.
     void DragToA() {
-        Source->SetDragMode(dmAutomatic);
-        Down(20, 20);
-        Drag(21 + Cx, 20);
-        Drag(120, 30);
+        S->SetDragMode(dmAutomatic);
+        Mouse(WM_LBUTTONDOWN, 20, 20);
+        Mouse(WM_MOUSEMOVE, 21 + Cx, 20);
+        Mouse(WM_MOUSEMOVE, 120, 30);
     }
     TTestForm* Form = nullptr;
-    TColorBox *Source = nullptr, *A = nullptr, *R = nullptr;
-    int Cx = 0, Cy = 0;
+    TColorBox *S = nullptr, *A = nullptr, *R = nullptr;
+    const int Cx = GetSystemMetrics(SM_CXDRAG), Cy = GetSystemMetrics(SM_CYDRAG);
 };
-
-using Strings = std::vector<std::wstring>;
 
 }  // namespace
 
-TEST_F(DragTest, DropOnAnAcceptingOrARefusingTarget) {
-    const HCURSOR hand = LoadCursorW(nullptr, IDC_HAND), no = LoadCursorW(nullptr, IDC_NO);
-    // Defaults: no drag unless asked for.
-    EXPECT_EQ(A->GetDragMode(), dmManual);
-    EXPECT_EQ(A->GetDragKind(), dkDrag);
-    EXPECT_EQ(A->GetDragCursor(), crDrag);
+TEST_F(DragTest, DropOnAnAcceptingOrARefusingTargetWithTheCursorShowingTheAnswer) {
+    EXPECT_TRUE(A->GetDragMode() == dmManual && A->GetDragKind() == dkDrag && A->GetDragCursor() == crDrag);
     const struct {
         int X;
         Strings Tail;
-    } cases[] = {
-        {120, {L"R leave", L"A enter", L"A move", L"A drop 21,21", L"end A 21,21"}},
-        {220, {L"R move", L"R move", L"R leave", L"end - 0,0"}},
-    };
+    } cases[] = {{120, {L"R leave", L"A enter", L"A move", L"A drop 21,21", L"end A 21,21"}},
+                 {220, {L"R move", L"R move", L"R leave", L"end - 0,0"}}};
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.X);
         Log.clear();
         DragToA();
-        EXPECT_EQ(GetCapture(), H());
-        EXPECT_TRUE(Source->Dragging());
-        EXPECT_EQ(GetCursor(), hand);
-        Drag(220, 30);
-        EXPECT_EQ(GetCursor(), no);
-        Drag(c.X, 30);
-        Up(c.X + 1, 31);
+        EXPECT_TRUE(S->Dragging());
+        EXPECT_EQ(GetCapture(), Form->GetHandle());
+        EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_HAND));
+        Mouse(WM_MOUSEMOVE, 220, 30);
+        EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_NO));
+        Mouse(WM_MOUSEMOVE, c.X, 30);
+        Mouse(WM_LBUTTONUP, c.X + 1, 31);
         Strings expected{L"start", L"A enter", L"A leave", L"R enter"};
         expected.insert(expected.end(), c.Tail.begin(), c.Tail.end());
-        // No click on the source: the release ended the drag.
-        EXPECT_EQ(Log, expected);
-        EXPECT_FALSE(Source->Dragging());
-        EXPECT_NE(GetCapture(), H());
+        EXPECT_EQ(Log, expected);  // and no click of S
+        EXPECT_FALSE(S->Dragging());
+        EXPECT_NE(GetCapture(), Form->GetHandle());
     }
 }
 
 TEST_F(DragTest, EscapeCancelModeAndALostCaptureCancel) {
-    TTestForm* other = NewForm(50, 50);
-    const struct {
-        const char* Name;
-        std::function<void()> Cancel;
-    } cases[] = {
-        {"escape", [&] { SendMessageW(H(), WM_KEYDOWN, VK_ESCAPE, 0); }},
-        {"cancel mode", [&] { SendMessageW(H(), WM_CANCELMODE, 0, 0); }},
-        {"lost capture", [&] { SetCapture(other->GetHandle()); }},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.Name);
+    HWND other = NewForm(50, 50)->GetHandle(), h = Form->GetHandle();
+    for (const std::function<void()>& cancel : std::vector<std::function<void()>>{
+             [&] { SendMessageW(h, WM_KEYDOWN, VK_ESCAPE, 0); }, [&] { SendMessageW(h, WM_CANCELMODE, 0, 0); },
+             [&] { SetCapture(other); }}) {
         Log.clear();
-        // Started from code, at once.
-        Source->BeginDrag(true);
-        EXPECT_EQ(GetCapture(), H());
-        Drag(120, 30);
-        c.Cancel();
-        EXPECT_FALSE(Source->Dragging());
+        S->BeginDrag(true);
+        EXPECT_EQ(GetCapture(), h);
+        Mouse(WM_MOUSEMOVE, 120, 30);
+        cancel();
         ReleaseCapture();
-        Up(120, 30);
+        Mouse(WM_LBUTTONUP, 120, 30);
         EXPECT_EQ(Log, (Strings{L"start", L"A enter", L"A leave", L"end - 0,0"}));
     }
 }
 
-TEST_F(DragTest, WithinTheThresholdAPressIsStillAClick) {
-    Source->SetDragMode(dmAutomatic);
-    Down(20, 20);
-    Drag(20 + Cx, 20 + Cy);
-    Up(20 + Cx, 20 + Cy);
+TEST_F(DragTest, WithinTheThresholdAPressIsAClickAndADockDragLeavesTheControlInPlace) {
+    S->SetDragMode(dmAutomatic);
+    Mouse(WM_LBUTTONDOWN, 20, 20);
+    Mouse(WM_MOUSEMOVE, 20 + Cx, 20 + Cy);
+    Mouse(WM_LBUTTONUP, 20 + Cx, 20 + Cy);
     EXPECT_EQ(Log, (Strings{L"click"}));
-    EXPECT_FALSE(Source->Dragging());
     // Manual: BeginDrag(false) waits for the same threshold around the cursor.
     Log.clear();
-    Source->SetDragMode(dmManual);
-    Source->OnMouseDown = [this](TObject*, TMouseButton, TShiftState, int, int) { Source->BeginDrag(false); };
+    S->SetDragMode(dmManual);
+    S->OnMouseDown = [this](TObject*, TMouseButton, TShiftState, int, int) { S->BeginDrag(false); };
     Hover(Form, 20, 20);
-    Down(20, 20);
-    Drag(20, 20 + Cy);
+    Mouse(WM_LBUTTONDOWN, 20, 20);
+    Mouse(WM_MOUSEMOVE, 20, 20 + Cy);
     EXPECT_TRUE(Log.empty());
-    Drag(20, 21 + Cy);
-    EXPECT_EQ(Log, (Strings{L"start"}));
-    // Released over the source itself, which takes no drops.
-    Up(20, 21 + Cy);
+    Mouse(WM_MOUSEMOVE, 20, 21 + Cy);
+    Mouse(WM_LBUTTONUP, 20, 21 + Cy);  // over S, which takes no drops
     EXPECT_EQ(Log, (Strings{L"start", L"end - 0,0"}));
-}
-
-TEST_F(DragTest, ADockDragRaisesTheDockEventsAndTheControlStays) {
-    Source->SetDragKind(dkDock);
+    // A dock drag: no dock sites, so no target and the control stays.
+    Log.clear();
+    S->OnMouseDown = nullptr;
+    S->SetDragKind(dkDock);
     DragToA();
     EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_NO));
-    Up(120, 30);
+    Mouse(WM_LBUTTONUP, 120, 30);
     EXPECT_EQ(Log, (Strings{L"startdock", L"enddock - 0,0"}));
-    EXPECT_EQ(Source->GetBoundsRect(), TRect(10, 10, 50, 50));
-    EXPECT_EQ(Source->GetParent(), Form);
+    EXPECT_EQ(S->GetBoundsRect(), TRect(10, 10, 50, 50));
 }
 
 TEST_F(InputTest, ContextPopupGoesToTheControlUnderTheClickThenItsMenuThenTheParent) {
@@ -321,46 +292,39 @@ TEST_F(InputTest, ContextPopupGoesToTheControlUnderTheClickThenItsMenuThenThePar
     auto* menu = new TFakeMenu(form);
     int formPopups = 0;
     form->OnContextPopup = [&](TObject*, TPoint, bool&) { ++formPopups; };
-    enum THandler { hNone, hHandles, hLooks };
+    // Handler: 0 none, 1 handles, 2 only looks.
     const struct {
         bool Windowed;
-        THandler Handler;
-        bool Menu;
-        bool Shown;
-        int FormPopups;
-    } cases[] = {
-        {false, hNone, true, true, 0},  {false, hHandles, true, false, 0}, {false, hLooks, true, true, 0},
-        {false, hNone, false, false, 1}, {true, hNone, true, true, 0},     {true, hHandles, true, false, 0},
-        {true, hLooks, true, true, 0},  {true, hNone, false, false, 1},
-    };
+        int Handler;
+        bool Menu, Shown;
+    } cases[] = {{false, 0, true, true}, {false, 1, true, false}, {false, 2, true, true}, {false, 0, false, false},
+                 {true, 0, true, true},  {true, 1, true, false},  {true, 2, true, true},  {true, 0, false, false}};
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.Windowed << c.Handler << c.Menu);
         TControl* target = c.Windowed ? static_cast<TControl*>(panel) : box;
         target->SetPopupMenu(c.Menu ? menu : nullptr);
         std::vector<TPoint> seen;
         target->OnContextPopup = nullptr;
-        if (c.Handler != hNone)
-            target->OnContextPopup = [&, c](TObject* sender, TPoint p, bool& handled) {
-                EXPECT_EQ(sender, target);
+        if (c.Handler)
+            target->OnContextPopup = [&, c](TObject*, TPoint p, bool& handled) {
                 EXPECT_FALSE(handled);
                 seen.push_back(p);
-                handled = c.Handler == hHandles;
+                handled = c.Handler == 1;
             };
         menu->Shown.clear();
         formPopups = 0;
         // A right click at (5, 6) of the control, through the window that receives it.
         HWND h = c.Windowed ? panel->GetHandle() : form->GetHandle();
-        const TPoint at = c.Windowed ? TPoint(5, 6) : TPoint(15, 16);
-        SendMessageW(h, WM_RBUTTONDOWN, MK_RBUTTON, Pt(at.X, at.Y));
-        SendMessageW(h, WM_RBUTTONUP, 0, Pt(at.X, at.Y));
-        EXPECT_EQ(seen, c.Handler != hNone ? std::vector<TPoint>{TPoint(5, 6)} : std::vector<TPoint>{});
+        const int x = c.Windowed ? 5 : 15, y = c.Windowed ? 6 : 16;
+        SendMessageW(h, WM_RBUTTONDOWN, MK_RBUTTON, Pt(x, y));
+        SendMessageW(h, WM_RBUTTONUP, 0, Pt(x, y));
+        EXPECT_EQ(seen, c.Handler ? std::vector<TPoint>{TPoint(5, 6)} : std::vector<TPoint>{});
         EXPECT_EQ(menu->Shown, c.Shown ? std::vector<TPoint>{target->ClientToScreen(TPoint(5, 6))} : std::vector<TPoint>{});
-        EXPECT_EQ(formPopups, c.FormPopups);
+        EXPECT_EQ(formPopups, c.Menu ? 0 : 1);
         target->OnContextPopup = nullptr;
     }
-    // The menu key opens the menu at the client centre.
+    // The menu key opens the menu at the client centre; a freed menu is forgotten.
     panel->SetPopupMenu(menu);
-    menu->Shown.clear();
     SendMessageW(panel->GetHandle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(panel->GetHandle()), -1);
     EXPECT_EQ(menu->Shown, std::vector<TPoint>{panel->ClientToScreen(TPoint(40, 30))});
     menu->Free();
@@ -372,36 +336,25 @@ TEST_F(InputTest, TheMouseActivationAnswerOfTheControlUnderTheCursorReachesWindo
     form->Show();
     auto* box = AddControl<TColorBox>(form, 20, 20, 40, 40);
     TMouseActivate answer = maDefault;
-    std::vector<std::wstring> seen;
-    for (TControl* c : {static_cast<TControl*>(form), static_cast<TControl*>(box)}) {
-        c->OnMouseActivate = [&, c](TObject* sender, TMouseButton b, TShiftState, int x, int y, int hit,
-                                    TMouseActivate& ma) {
-            EXPECT_EQ(sender, c);
-            EXPECT_EQ(b, mbRight);
-            EXPECT_EQ(hit, HTCLIENT);
-            EXPECT_EQ(ma, maDefault);
-            seen.push_back((c == box ? L"box" : L"form") + std::wstring(L" ") + std::to_wstring(x) + L"," +
-                           std::to_wstring(y));
+    Strings seen;
+    for (TControl* c : {static_cast<TControl*>(form), static_cast<TControl*>(box)})
+        c->OnMouseActivate = [&, c](TObject*, TMouseButton b, TShiftState, int x, int y, int hit, TMouseActivate& ma) {
+            EXPECT_TRUE(b == mbRight && hit == HTCLIENT && ma == maDefault);
+            seen.push_back((c == box ? L"box" : L"form") + At(x, y));
             ma = answer;
         };
-    }
     const LPARAM l = MAKELPARAM(HTCLIENT, WM_RBUTTONDOWN);
-    const struct {
-        TMouseActivate Answer;
-        LRESULT Result;
-    } cases[] = {{maDefault, MA_ACTIVATE},        {maActivateAndEat, MA_ACTIVATEANDEAT},
-                 {maNoActivate, MA_NOACTIVATE},    {maNoActivateAndEat, MA_NOACTIVATEANDEAT}};
+    const WPARAM w = reinterpret_cast<WPARAM>(form->GetHandle());
     Hover(form, 30, 35);
-    for (const auto& c : cases) {
-        answer = c.Answer;
-        EXPECT_EQ(SendMessageW(form->GetHandle(), WM_MOUSEACTIVATE, reinterpret_cast<WPARAM>(form->GetHandle()), l),
-                  c.Result);
+    for (auto [a, result] : std::initializer_list<std::pair<TMouseActivate, LRESULT>>{
+             {maDefault, MA_ACTIVATE}, {maActivateAndEat, MA_ACTIVATEANDEAT},
+             {maNoActivate, MA_NOACTIVATE}, {maNoActivateAndEat, MA_NOACTIVATEANDEAT}}) {
+        answer = a;
+        EXPECT_EQ(SendMessageW(form->GetHandle(), WM_MOUSEACTIVATE, w, l), result);
     }
-    EXPECT_EQ(seen, std::vector<std::wstring>(4, L"box 10,15"));
+    EXPECT_EQ(seen, Strings(4, L"box 10,15"));
     // Beside the windowless control the form answers.
-    seen.clear();
     Hover(form, 150, 80);
-    EXPECT_EQ(SendMessageW(form->GetHandle(), WM_MOUSEACTIVATE, reinterpret_cast<WPARAM>(form->GetHandle()), l),
-              MA_NOACTIVATEANDEAT);
-    EXPECT_EQ(seen, std::vector<std::wstring>{L"form 150,80"});
+    EXPECT_EQ(SendMessageW(form->GetHandle(), WM_MOUSEACTIVATE, w, l), MA_NOACTIVATEANDEAT);
+    EXPECT_EQ(seen.back(), L"form 150,80");
 }
