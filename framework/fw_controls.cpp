@@ -2048,6 +2048,12 @@ bool TDragDriver::Filter(HWND Wnd, TMessage& Message) {
             Finish(false);
             Message.Result = 0;
             return true;
+        case WM_SETCURSOR:
+            // The drag's cursor stays whatever lies under the pointer.
+            if (!gDrag.Started) return false;
+            ShowCursor();
+            Message.Result = 1;
+            return true;
         case WM_CANCELMODE:
             Finish(false);
             return false;
