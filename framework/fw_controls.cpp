@@ -3,6 +3,7 @@
 #include "fw_handles.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <set>
 
 namespace fw {
@@ -46,6 +47,27 @@ void Fire(const E& ev, Args&&... args) {
 }
 
 }  // namespace
+
+// One drag at a time: from the press (or BeginDrag) until the drop or the cancel. Defined with
+// the drag-and-drop code at the end of this file.
+class TDragDriver {
+public:
+    // A press of an automatic-mode control: the drag starts once the mouse leaves the system's
+    // drag threshold around Origin (screen).
+    static void Arm(TControl* Source, const TPoint& Origin);
+    static void Begin(TControl* Source, bool Immediate, int Threshold);
+    // Drop (on an accepting target) or cancel; a drag still waiting for its threshold just ends.
+    static void Finish(bool Drop);
+    static bool IsSource(const TControl* Control);
+    // Called by the window procedure before the control: true when the drag took the message.
+    static bool Filter(HWND Wnd, TMessage& Message);
+
+private:
+    static void Prepare(TControl* Source, const TPoint& Origin, int Threshold);
+    static void Start(const TPoint& ScreenPos);
+    static void Move(const TPoint& ScreenPos);
+    static void ShowCursor();
+};
 
 // ---------------------------------------------------------------------------------------------
 
@@ -284,6 +306,7 @@ void TControl::AdjustRequestedSize(int& AWidth, int& AHeight) {
     }
     if (AWidth < 0) AWidth = 0;
     if (AHeight < 0) AHeight = 0;
+    FConstraints->Constrain(AWidth, AHeight);
     if (!CanResize(AWidth, AHeight)) {
         AWidth = FWidth;
         AHeight = FHeight;
@@ -584,6 +607,7 @@ void TControl::WndProc(TMessage& Message) {
         case CM_EXIT: Fire(OnExit, this); return;
         case CM_BIDIMODECHANGED: Invalidate(); return;
         case CM_PARENTBIDIMODECHANGED: CMParentBiDiModeChanged(Message); return;
+        case WM_CONTEXTMENU: WMContextMenu(Message); return;
         default: DefaultHandler(Message);
     }
 }
@@ -634,6 +658,7 @@ void TControl::ButtonPressed(TMouseButton Button, TShiftState Shift, int X, int 
         if (!*alive) return;
         if (FControlStyle & csCaptureMouse) SetMouseCapture(true);
         if (FControlStyle & csClickEvents) FControlState |= csClicked;
+        if (FDragMode == dmAutomatic) TDragDriver::Arm(this, ClientToScreen(TPoint(X, Y)));
     }
     MouseDown(Button, Shift, X, Y);
 }
@@ -1302,6 +1327,9 @@ void TWinControl::WndProc(TMessage& Message) {
             }
             TControl::WndProc(Message);
             return;
+        case WM_CONTEXTMENU: RouteContextMenu(Message); return;
+        case WM_MOUSEACTIVATE: WMMouseActivate(Message); return;
+        case WM_GETMINMAXINFO: WMGetMinMaxInfo(Message); return;
         default: TControl::WndProc(Message);
     }
 }
@@ -1369,7 +1397,15 @@ void TWinControl::WMMouseMove(TMessage& Message) {
 void TWinControl::WMButtonUp(TMessage& Message) {
     std::shared_ptr<bool> alive = FAlive;
     TPoint p(Message.XPos(), Message.YPos());
-    if (!RouteMouseToChild(Message)) TControl::WndProc(Message);
+    if (!RouteMouseToChild(Message)) {
+        TControl::WndProc(Message);
+    } else if (*alive && Message.Msg == WM_RBUTTONUP) {
+        // The default processing turns the release into WM_CONTEXTMENU, which then reaches the
+        // windowless child under the point (once: the child's own handling has no default).
+        const LRESULT r = Message.Result;
+        DefaultHandler(Message);
+        Message.Result = r;
+    }
     // The capture may be gone: what lies under the pointer now gets enter/leave.
     if (*alive && gCaptureControl == nullptr) TMouseTracker::MouseMoved(this, p);
 }
@@ -1785,7 +1821,9 @@ LRESULT CALLBACK FwWindowProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) 
     const TMessage original = m;
     try {
         TWndMethodProc proc = c->WindowProc;
-        if (proc)
+        if (TDragDriver::Filter(Wnd, m)) {
+            // A drag in progress took the mouse or Escape before any control saw it.
+        } else if (proc)
             proc(m);
         else
             c->DefaultHandler(m);
@@ -1813,6 +1851,503 @@ LRESULT CALLBACK FwWindowProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) 
         }
     }
     return m.Result;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Drag and drop, docking events, context popup, mouse activation, size constraints
+
+TObject* TDragControlObject::GetSource() {
+    return FControl;
+}
+
+void TSizeConstraints::SetMinWidth(int Value) {
+    Value = std::max(Value, 0);
+    if (Value == FMinWidth) return;
+    FMinWidth = Value;
+    if (FMaxWidth > 0 && FMinWidth > FMaxWidth) FMaxWidth = FMinWidth;
+    Change();
+}
+
+void TSizeConstraints::SetMinHeight(int Value) {
+    Value = std::max(Value, 0);
+    if (Value == FMinHeight) return;
+    FMinHeight = Value;
+    if (FMaxHeight > 0 && FMinHeight > FMaxHeight) FMaxHeight = FMinHeight;
+    Change();
+}
+
+void TSizeConstraints::SetMaxWidth(int Value) {
+    Value = std::max(Value, 0);
+    if (Value == FMaxWidth) return;
+    FMaxWidth = Value;
+    if (FMaxWidth > 0 && FMinWidth > FMaxWidth) FMinWidth = FMaxWidth;
+    Change();
+}
+
+void TSizeConstraints::SetMaxHeight(int Value) {
+    Value = std::max(Value, 0);
+    if (Value == FMaxHeight) return;
+    FMaxHeight = Value;
+    if (FMaxHeight > 0 && FMinHeight > FMaxHeight) FMinHeight = FMaxHeight;
+    Change();
+}
+
+void TSizeConstraints::Assign(TPersistent* Source) {
+    if (auto* c = dynamic_cast<TSizeConstraints*>(Source)) {
+        FMinWidth = c->FMinWidth;
+        FMinHeight = c->FMinHeight;
+        FMaxWidth = c->FMaxWidth;
+        FMaxHeight = c->FMaxHeight;
+        Change();
+        return;
+    }
+    TPersistent::Assign(Source);
+}
+
+void TSizeConstraints::Constrain(int& Width, int& Height) const {
+    if (FMaxWidth > 0 && Width > FMaxWidth) Width = FMaxWidth;
+    if (FMinWidth > 0 && Width < FMinWidth) Width = FMinWidth;
+    if (FMaxHeight > 0 && Height > FMaxHeight) Height = FMaxHeight;
+    if (FMinHeight > 0 && Height < FMinHeight) Height = FMinHeight;
+}
+
+void TSizeConstraints::Change() {
+    if (FControl) FControl->ConstraintsChanged();
+}
+
+void TControl::ConstraintsChanged() {
+    // An aligned control is placed again from its parent's free area, so that a lifted limit
+    // lets it grow back.
+    if (FParent && FAlign != alNone) FParent->Realign();
+    SetBounds(FLeft, FTop, FWidth, FHeight);
+}
+
+void TControl::SetPopupMenu(TPopupMenuBase* Value) {
+    if (Value == FPopupMenu) return;
+    if (FPopupMenu) FPopupMenu->RemoveFreeNotification(this);
+    FPopupMenu = Value;
+    if (FPopupMenu) FPopupMenu->FreeNotification(this);
+}
+
+void TControl::Notification(TComponent* AComponent, TOperation Operation) {
+    TComponent::Notification(AComponent, Operation);
+    if (Operation == opRemove && FPopupMenu && AComponent == FPopupMenu) FPopupMenu = nullptr;
+}
+
+void TControl::BeginDrag(bool Immediate, int Threshold) {
+    TDragDriver::Begin(this, Immediate, Threshold);
+}
+
+void TControl::EndDrag(bool Drop) {
+    if (Dragging()) TDragDriver::Finish(Drop);
+}
+
+bool TControl::Dragging() const {
+    return TDragDriver::IsSource(this);
+}
+
+void TControl::DragOver(TObject* Source, int X, int Y, TDragState State, bool& Accept) {
+    Accept = false;
+    TDragOverEvent ev = OnDragOver;
+    if (!ev) return;
+    Accept = true;
+    ev(this, Source, X, Y, State, Accept);
+}
+
+void TControl::DragDrop(TObject* Source, int X, int Y) {
+    Fire(OnDragDrop, this, Source, X, Y);
+}
+
+void TControl::DoStartDrag(TDragObject*& DragObject) {
+    Fire(OnStartDrag, this, DragObject);
+}
+
+void TControl::DoEndDrag(TObject* Target, int X, int Y) {
+    Fire(OnEndDrag, this, Target, X, Y);
+}
+
+void TControl::DoStartDock(TDragDockObject*& DragObject) {
+    Fire(OnStartDock, this, DragObject);
+}
+
+void TControl::DoEndDock(TObject* Target, int X, int Y) {
+    Fire(OnEndDock, this, Target, X, Y);
+}
+
+void TControl::DoContextPopup(TPoint MousePos, bool& Handled) {
+    Fire(OnContextPopup, this, MousePos, Handled);
+}
+
+TMouseActivate TControl::MouseActivate(TMouseButton Button, TShiftState Shift, int X, int Y, int HitTest) {
+    TMouseActivate answer = maDefault;
+    Fire(OnMouseActivate, this, Button, Shift, X, Y, HitTest, answer);
+    return answer;
+}
+
+// The control's own context menu: OnContextPopup, then its popup menu at the click's screen
+// point (a menu key's, LParam -1, opens at the client centre). Result 1: handled here.
+void TControl::WMContextMenu(TMessage& Message) {
+    if (Message.Result != 0) return;
+    std::shared_ptr<bool> alive = FAlive;
+    TPoint screen, client;
+    if (Message.LParam == -1) {
+        client = TPoint(GetClientWidth() / 2, GetClientHeight() / 2);
+        screen = ClientToScreen(client);
+    } else {
+        screen = TPoint(static_cast<short>(LOWORD(Message.LParam)), static_cast<short>(HIWORD(Message.LParam)));
+        client = ScreenToClient(screen);
+    }
+    bool handled = false;
+    DoContextPopup(client, handled);
+    if (!*alive) return;
+    if (handled) {
+        Message.Result = 1;
+        return;
+    }
+    if (TPopupMenuBase* menu = FPopupMenu) {
+        menu->Popup(screen.X, screen.Y);
+        Message.Result = 1;
+        return;
+    }
+    DefaultHandler(Message);
+}
+
+void TWinControl::RouteContextMenu(TMessage& Message) {
+    // A click in this window (not one handed up by a child window) goes to the windowless
+    // child under it first.
+    if (Message.LParam != -1 && reinterpret_cast<HWND>(Message.WParam) == FHandle) {
+        const TPoint screen(static_cast<short>(LOWORD(Message.LParam)), static_cast<short>(HIWORD(Message.LParam)));
+        if (TControl* c = ControlAtPos(ScreenToClient(screen), false)) {
+            std::shared_ptr<bool> alive = FAlive;
+            Message.Result = c->Perform(WM_CONTEXTMENU, Message.WParam, Message.LParam);
+            if (!*alive || Message.Result != 0) return;
+        }
+    }
+    WMContextMenu(Message);
+}
+
+void TWinControl::WMMouseActivate(TMessage& Message) {
+    std::shared_ptr<bool> alive = FAlive;
+    const int hitTest = static_cast<short>(LOWORD(Message.LParam));
+    POINT pt{};
+    GetCursorPos(&pt);
+    const TPoint screen(pt.x, pt.y);
+    TControl* target = this;
+    // A windowed child passes the message up: then the point is not on this window's children.
+    if (hitTest == HTCLIENT && FHandle && WindowFromPoint(pt) == FHandle) {
+        if (TControl* c = ControlAtPos(ScreenToClient(screen), false)) target = c;
+    }
+    const TPoint p = target->ScreenToClient(screen);
+    const TMouseActivate answer =
+        target->MouseActivate(MouseButtonOf(HIWORD(Message.LParam)), GetShiftState(), p.X, p.Y, hitTest);
+    if (!*alive) return;
+    switch (answer) {
+        case maActivate: Message.Result = MA_ACTIVATE; return;
+        case maActivateAndEat: Message.Result = MA_ACTIVATEANDEAT; return;
+        case maNoActivate: Message.Result = MA_NOACTIVATE; return;
+        case maNoActivateAndEat: Message.Result = MA_NOACTIVATEANDEAT; return;
+        default: DefaultHandler(Message); return;
+    }
+}
+
+void TWinControl::WMGetMinMaxInfo(TMessage& Message) {
+    DefaultHandler(Message);
+    auto* mmi = reinterpret_cast<MINMAXINFO*>(Message.LParam);
+    if (!mmi) return;
+    const TSizeConstraints& c = *FConstraints;
+    if (c.GetMinWidth() > 0) mmi->ptMinTrackSize.x = std::max<LONG>(mmi->ptMinTrackSize.x, c.GetMinWidth());
+    if (c.GetMinHeight() > 0) mmi->ptMinTrackSize.y = std::max<LONG>(mmi->ptMinTrackSize.y, c.GetMinHeight());
+    if (c.GetMaxWidth() > 0) {
+        mmi->ptMaxTrackSize.x = std::min<LONG>(mmi->ptMaxTrackSize.x, c.GetMaxWidth());
+        mmi->ptMaxSize.x = std::min<LONG>(mmi->ptMaxSize.x, c.GetMaxWidth());
+    }
+    if (c.GetMaxHeight() > 0) {
+        mmi->ptMaxTrackSize.y = std::min<LONG>(mmi->ptMaxTrackSize.y, c.GetMaxHeight());
+        mmi->ptMaxSize.y = std::min<LONG>(mmi->ptMaxSize.y, c.GetMaxHeight());
+    }
+    Message.Result = 0;
+}
+
+namespace {
+
+struct TDragSession {
+    TControl* Source = nullptr;
+    std::shared_ptr<bool> SourceAlive;
+    unsigned Serial = 0;
+    bool Started = false;  // false: waiting for the mouse to leave the threshold
+    bool Dock = false;
+    TPoint Origin;
+    int ThresholdX = 0, ThresholdY = 0;
+    HWND CaptureWnd = nullptr;
+    bool TookCapture = false;
+    TDragObject* Object = nullptr;
+    bool OwnsObject = false;
+    TControl* Target = nullptr;
+    std::shared_ptr<bool> TargetAlive;
+    bool Accepted = false;
+    TPoint Pos;  // the last cursor position of the drag (screen)
+};
+
+TDragSession gDrag;
+unsigned gDragSerial = 0;
+bool gDragSettingCapture = false;
+
+// The session with that number still runs and its source lives.
+bool DragGoesOn(unsigned Serial) {
+    return gDrag.Source && gDrag.Serial == Serial && *gDrag.SourceAlive;
+}
+
+TPoint MessageScreenPos(HWND Wnd, LPARAM LParam) {
+    POINT p{static_cast<short>(LOWORD(LParam)), static_cast<short>(HIWORD(LParam))};
+    ::ClientToScreen(Wnd, &p);
+    return TPoint(p.x, p.y);
+}
+
+}  // namespace
+
+bool TDragDriver::IsSource(const TControl* Control) {
+    return Control && gDrag.Source == Control && gDrag.SourceAlive && *gDrag.SourceAlive;
+}
+
+void TDragDriver::Prepare(TControl* Source, const TPoint& Origin, int Threshold) {
+    if (gDrag.Source) Finish(false);
+    TWinControl* w = WindowOf(Source);
+    // Without a window there is nothing to capture the mouse with.
+    if (!w || !w->HandleAllocated()) return;
+    gDrag = TDragSession{};
+    gDrag.Source = Source;
+    gDrag.SourceAlive = Source->AliveToken();
+    gDrag.Serial = ++gDragSerial;
+    gDrag.Dock = Source->FDragKind == dkDock;
+    gDrag.Origin = Origin;
+    gDrag.Pos = Origin;
+    gDrag.ThresholdX = Threshold < 0 ? GetSystemMetrics(SM_CXDRAG) : Threshold;
+    gDrag.ThresholdY = Threshold < 0 ? GetSystemMetrics(SM_CYDRAG) : Threshold;
+    gDrag.CaptureWnd = w->GetHandle();
+}
+
+void TDragDriver::Arm(TControl* Source, const TPoint& Origin) {
+    if (gDrag.Source && *gDrag.SourceAlive) return;
+    Prepare(Source, Origin, -1);
+    if (gDrag.Source && !GetCapture()) {
+        SetCapture(gDrag.CaptureWnd);
+        gDrag.TookCapture = true;
+    }
+}
+
+void TDragDriver::Begin(TControl* Source, bool Immediate, int Threshold) {
+    POINT pt{};
+    GetCursorPos(&pt);
+    if (gDrag.Source && *gDrag.SourceAlive) {
+        // Only the control that waits for its threshold (an automatic-mode press) may go on.
+        if (gDrag.Source != Source || gDrag.Started) return;
+        if (Threshold >= 0) gDrag.ThresholdX = gDrag.ThresholdY = Threshold;
+        if (Immediate) Start(TPoint(pt.x, pt.y));
+        return;
+    }
+    Prepare(Source, TPoint(pt.x, pt.y), Threshold);
+    if (!gDrag.Source) return;
+    if (Immediate) {
+        Start(gDrag.Origin);
+    } else if (!GetCapture()) {
+        SetCapture(gDrag.CaptureWnd);
+        gDrag.TookCapture = true;
+    }
+}
+
+void TDragDriver::Start(const TPoint& ScreenPos) {
+    const unsigned serial = gDrag.Serial;
+    TControl* source = gDrag.Source;
+    gDrag.Started = true;
+    gDrag.Pos = ScreenPos;
+    // The press became a drag: its release is no click, no control holds the capture, and no
+    // control counts as under the mouse until the drag ends.
+    source->FControlState &= ~static_cast<TControlState>(csClicked);
+    gCaptureControl = nullptr;
+    TMouseTracker::SetControlUnderMouse(nullptr);
+    if (!DragGoesOn(serial)) {
+        if (gDrag.Serial == serial) Finish(false);
+        return;
+    }
+    TDragObject* object = nullptr;
+    if (gDrag.Dock) {
+        TDragDockObject* dock = nullptr;
+        source->DoStartDock(dock);
+        object = dock;
+    } else {
+        source->DoStartDrag(object);
+    }
+    if (!DragGoesOn(serial)) {
+        if (gDrag.Serial == serial) Finish(false);
+        return;
+    }
+    if (object) {
+        gDrag.Object = object;
+    } else {
+        gDrag.Object = gDrag.Dock ? new TDragDockObject(source) : new TDragControlObject(source);
+        gDrag.OwnsObject = true;
+    }
+    gDragSettingCapture = true;
+    SetCapture(gDrag.CaptureWnd);
+    gDragSettingCapture = false;
+    gDrag.TookCapture = true;
+    Move(ScreenPos);
+}
+
+// The control under the cursor is the target: it learns of the drag entering, moving over and
+// leaving it, and its answer decides the cursor. A dock drag finds no target: there are no
+// dock sites.
+void TDragDriver::Move(const TPoint& ScreenPos) {
+    const unsigned serial = gDrag.Serial;
+    gDrag.Pos = ScreenPos;
+    TObject* source = gDrag.Object->GetSource();
+    TControl* target = gDrag.Dock ? nullptr : FindDragTarget(ScreenPos, false);
+    const bool oldLive = gDrag.Target && *gDrag.TargetAlive;
+    if (target != gDrag.Target || !oldLive) {
+        TControl* old = oldLive ? gDrag.Target : nullptr;
+        gDrag.Target = nullptr;
+        gDrag.TargetAlive.reset();
+        gDrag.Accepted = false;
+        if (old) {
+            bool accept = false;
+            const TPoint p = old->ScreenToClient(ScreenPos);
+            old->DragOver(source, p.X, p.Y, dsDragLeave, accept);
+            if (!DragGoesOn(serial)) return;
+        }
+        if (target) {
+            gDrag.Target = target;
+            gDrag.TargetAlive = target->AliveToken();
+            std::shared_ptr<bool> alive = gDrag.TargetAlive;
+            bool accept = false;
+            const TPoint p = target->ScreenToClient(ScreenPos);
+            target->DragOver(source, p.X, p.Y, dsDragEnter, accept);
+            if (!DragGoesOn(serial)) return;
+            gDrag.Accepted = accept && *alive;
+        }
+    } else if (target) {
+        std::shared_ptr<bool> alive = gDrag.TargetAlive;
+        bool accept = false;
+        const TPoint p = target->ScreenToClient(ScreenPos);
+        target->DragOver(source, p.X, p.Y, dsDragMove, accept);
+        if (!DragGoesOn(serial)) return;
+        gDrag.Accepted = accept && *alive;
+    }
+    ShowCursor();
+}
+
+void TDragDriver::ShowCursor() {
+    ::SetCursor(CursorHandle(gDrag.Accepted ? gDrag.Source->FDragCursor : crNoDrop));
+}
+
+void TDragDriver::Finish(bool Drop) {
+    if (!gDrag.Source) return;
+    // The session ends before any event: a handler may start the next drag or run a modal loop.
+    TDragSession s = std::move(gDrag);
+    gDrag = TDragSession{};
+    if (s.TookCapture && GetCapture() == s.CaptureWnd) ReleaseCapture();
+    if (!s.Started) return;
+    const std::unique_ptr<TDragObject, void (*)(TDragObject*)> owned(
+        s.OwnsObject ? s.Object : nullptr, [](TDragObject* o) { if (o) o->Free(); });
+    // The cursor of whatever lies under the pointer.
+    ::SetCursor(CursorHandle(crArrow));
+    HWND under = WindowFromPoint(s.Pos);
+    if (under && FindControl(under)) {
+        const LRESULT hit = SendMessageW(under, WM_NCHITTEST, 0, MAKELPARAM(s.Pos.X, s.Pos.Y));
+        SendMessageW(under, WM_SETCURSOR, reinterpret_cast<WPARAM>(under), MAKELPARAM(hit, WM_MOUSEMOVE));
+    }
+    if (!*s.SourceAlive || !s.Object) return;
+    TObject* source = s.Object->GetSource();
+    TControl* dropped = nullptr;
+    TPoint at;
+    if (s.Target && *s.TargetAlive) {
+        const TPoint p = s.Target->ScreenToClient(s.Pos);
+        if (Drop && s.Accepted) {
+            s.Target->DragDrop(source, p.X, p.Y);
+            // A target that freed itself is not reported.
+            if (*s.TargetAlive) {
+                dropped = s.Target;
+                at = p;
+            }
+        } else {
+            bool accept = false;
+            s.Target->DragOver(source, p.X, p.Y, dsDragLeave, accept);
+        }
+    }
+    if (!*s.SourceAlive) return;
+    if (s.Dock)
+        s.Source->DoEndDock(dropped, at.X, at.Y);
+    else
+        s.Source->DoEndDrag(dropped, at.X, at.Y);
+    // Enter and leave resume with what lies under the pointer now.
+    if (!GetCapture()) {
+        if (TWinControl* w = FindControl(WindowFromPoint(s.Pos))) TMouseTracker::MouseMoved(w, w->ScreenToClient(s.Pos));
+    }
+}
+
+bool TDragDriver::Filter(HWND Wnd, TMessage& Message) {
+    if (!gDrag.Source) return false;
+    if (!*gDrag.SourceAlive) {
+        // The dragged control was freed: the drag ends without events.
+        Finish(false);
+        return false;
+    }
+    switch (Message.Msg) {
+        case WM_MOUSEMOVE: {
+            const TPoint p = MessageScreenPos(Wnd, Message.LParam);
+            if (!gDrag.Started) {
+                if (std::abs(p.X - gDrag.Origin.X) <= gDrag.ThresholdX &&
+                    std::abs(p.Y - gDrag.Origin.Y) <= gDrag.ThresholdY)
+                    return false;
+                Start(p);
+            } else {
+                Move(p);
+            }
+            Message.Result = 0;
+            return true;
+        }
+        case WM_LBUTTONUP:
+        case WM_RBUTTONUP:
+        case WM_MBUTTONUP: {
+            if (!gDrag.Started) {
+                // Released within the threshold: an ordinary click.
+                Finish(false);
+                return false;
+            }
+            const unsigned serial = gDrag.Serial;
+            Move(MessageScreenPos(Wnd, Message.LParam));
+            if (gDrag.Source && gDrag.Serial == serial) Finish(true);
+            Message.Result = 0;
+            return true;
+        }
+        case WM_LBUTTONDOWN:
+        case WM_RBUTTONDOWN:
+        case WM_MBUTTONDOWN:
+        case WM_LBUTTONDBLCLK:
+        case WM_RBUTTONDBLCLK:
+        case WM_MBUTTONDBLCLK:
+            return gDrag.Started;
+        case WM_KEYDOWN:
+        case WM_SYSKEYDOWN:
+            if (!gDrag.Started || Message.WParam != VK_ESCAPE) return false;
+            Finish(false);
+            Message.Result = 0;
+            return true;
+        case WM_SETCURSOR:
+            // The drag's cursor stays whatever lies under the pointer.
+            if (!gDrag.Started) return false;
+            ShowCursor();
+            Message.Result = 1;
+            return true;
+        case WM_CANCELMODE:
+            Finish(false);
+            return false;
+        case WM_CAPTURECHANGED:
+            if (!gDragSettingCapture && Wnd == gDrag.CaptureWnd && reinterpret_cast<HWND>(Message.LParam) != Wnd)
+                Finish(false);
+            return false;
+        default:
+            return false;
+    }
 }
 
 }  // namespace fw

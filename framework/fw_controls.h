@@ -106,6 +106,93 @@ private:
     TOwnedDC FOwnDC;
 };
 
+// ---------------------------------------------------------------------------------------------
+// Drag and drop, docking events, context popup, mouse activation and size constraints.
+
+enum TDragMode { dmManual, dmAutomatic };
+enum TDragKind { dkDrag, dkDock };
+enum TDragState { dsDragEnter, dsDragLeave, dsDragMove };
+// The answer to a mouse activation; maDefault leaves it to the default processing.
+enum TMouseActivate { maDefault, maActivate, maActivateAndEat, maNoActivate, maNoActivateAndEat };
+
+// What is being dragged. Targets receive GetSource() as the Source of their events.
+class TDragObject : public TObject {
+public:
+    FW_CLASSNAME(TDragObject)
+    virtual TObject* GetSource() { return this; }
+};
+
+// A control being dragged: targets receive the control itself as Source.
+class TDragControlObject : public TDragObject {
+public:
+    FW_CLASSNAME(TDragControlObject)
+    explicit TDragControlObject(TControl* AControl) : FControl(AControl) {}
+    TControl* GetControl() const { return FControl; }
+    TObject* GetSource() override;
+
+private:
+    TControl* FControl;
+};
+
+// A control dragged with DragKind dkDock.
+class TDragDockObject : public TDragControlObject {
+public:
+    FW_CLASSNAME(TDragDockObject)
+    using TDragControlObject::TDragControlObject;
+};
+
+// A drag object supplied by OnStartDrag/OnStartDock stays the handler's and must live until the
+// drag ends; left nullptr, the framework makes (and frees) one for the control.
+using TStartDragEvent = std::function<void(TObject* Sender, TDragObject*& DragObject)>;
+using TStartDockEvent = std::function<void(TObject* Sender, TDragDockObject*& DragObject)>;
+// Accept is true on entry; a control without OnDragOver accepts nothing.
+using TDragOverEvent =
+    std::function<void(TObject* Sender, TObject* Source, int X, int Y, TDragState State, bool& Accept)>;
+using TDragDropEvent = std::function<void(TObject* Sender, TObject* Source, int X, int Y)>;
+// Target nullptr: the drag was cancelled or refused (X, Y then 0).
+using TEndDragEvent = std::function<void(TObject* Sender, TObject* Target, int X, int Y)>;
+// MousePos in the control's client coordinates; Handled is false on entry.
+using TContextPopupEvent = std::function<void(TObject* Sender, TPoint MousePos, bool& Handled)>;
+using TMouseActivateEvent = std::function<void(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y,
+                                               int HitTest, TMouseActivate& MouseActivate)>;
+
+// A menu a control pops up on a right click (the skinned popup menu derives from it).
+class TPopupMenuBase : public TComponent {
+public:
+    FW_CLASSNAME(TPopupMenuBase)
+    explicit TPopupMenuBase(TComponent* AOwner) : TComponent(AOwner) {}
+    // Shows the menu at the screen point.
+    virtual void Popup(int X, int Y) = 0;
+};
+
+// Size limits of a control, 0 = no limit; every size change of the control honours them and a
+// change of a limit re-applies them at once.
+class TSizeConstraints : public TPersistent {
+public:
+    FW_CLASSNAME(TSizeConstraints)
+    explicit TSizeConstraints(TControl* AControl) : FControl(AControl) {}
+    int GetMinWidth() const { return FMinWidth; }
+    int GetMinHeight() const { return FMinHeight; }
+    int GetMaxWidth() const { return FMaxWidth; }
+    int GetMaxHeight() const { return FMaxHeight; }
+    // A minimum above the maximum raises the maximum, a maximum below the minimum lowers the
+    // minimum; negative values count as 0.
+    void SetMinWidth(int Value);
+    void SetMinHeight(int Value);
+    void SetMaxWidth(int Value);
+    void SetMaxHeight(int Value);
+    void Assign(TPersistent* Source) override;
+    // Brings a size within the limits.
+    void Constrain(int& Width, int& Height) const;
+
+private:
+    void Change();
+    TControl* FControl;
+    int FMinWidth = 0, FMinHeight = 0, FMaxWidth = 0, FMaxHeight = 0;
+};
+
+class TDragDriver;
+
 using TWndMethodProc = std::function<void(TMessage&)>;
 
 class TControl : public TComponent {
@@ -208,6 +295,38 @@ public:
     TMouseWheelEvent OnMouseWheel;
     TNotifyEvent OnResize;
 
+    // -- Drag and drop, docking events, context popup, mouse activation, size constraints --
+    TSizeConstraints* GetConstraints() const { return FConstraints.get(); }
+    void SetConstraints(TSizeConstraints* Value) { FConstraints->Assign(Value); }
+    TPopupMenuBase* GetPopupMenu() const { return FPopupMenu; }
+    void SetPopupMenu(TPopupMenuBase* Value);
+    TDragMode GetDragMode() const { return FDragMode; }
+    void SetDragMode(TDragMode Value) { FDragMode = Value; }
+    TDragKind GetDragKind() const { return FDragKind; }
+    void SetDragKind(TDragKind Value) { FDragKind = Value; }
+    TCursor GetDragCursor() const { return FDragCursor; }
+    void SetDragCursor(TCursor Value) { FDragCursor = Value; }
+    // Starts dragging this control: at once, or once the mouse moves more than Threshold pixels
+    // (-1: the system's drag threshold) from where it is now. One drag runs at a time.
+    void BeginDrag(bool Immediate, int Threshold = -1);
+    // Ends this control's drag: drops on the target under the cursor when it accepts, else (or
+    // with Drop false) cancels.
+    void EndDrag(bool Drop);
+    // True while this control is being dragged (or waits for the drag threshold).
+    bool Dragging() const;
+    // A dragged object over this control / dropped on it (fire OnDragOver / OnDragDrop).
+    virtual void DragOver(TObject* Source, int X, int Y, TDragState State, bool& Accept);
+    virtual void DragDrop(TObject* Source, int X, int Y);
+
+    TStartDragEvent OnStartDrag;
+    TDragOverEvent OnDragOver;
+    TDragDropEvent OnDragDrop;
+    TEndDragEvent OnEndDrag;
+    TStartDockEvent OnStartDock;
+    TEndDragEvent OnEndDock;
+    TContextPopupEvent OnContextPopup;
+    TMouseActivateEvent OnMouseActivate;
+
     // Non-null while the control object lives; reset when it dies (for handlers that must find
     // out whether the sender survived).
     std::shared_ptr<bool> AliveToken() const { return FAlive; }
@@ -285,6 +404,17 @@ protected:
     virtual void BoundsChanged(const TRect& OldBounds);
     void InvalidateControl(bool IsVisible, bool IsOpaque);
 
+    // Drag, dock, context popup and activation steps (fire the events of the same names).
+    virtual void DoStartDrag(TDragObject*& DragObject);
+    virtual void DoEndDrag(TObject* Target, int X, int Y);
+    virtual void DoStartDock(TDragDockObject*& DragObject);
+    virtual void DoEndDock(TObject* Target, int X, int Y);
+    virtual void DoContextPopup(TPoint MousePos, bool& Handled);
+    virtual TMouseActivate MouseActivate(TMouseButton Button, TShiftState Shift, int X, int Y, int HitTest);
+    // A limit of Constraints changed: the current size is brought within the limits.
+    virtual void ConstraintsChanged();
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+
     TWinControl* FParent = nullptr;
     int FLeft = 0, FTop = 0, FWidth = 0, FHeight = 0;
     bool FVisible = true;
@@ -316,6 +446,15 @@ private:
     void CMParentShowHintChanged(TMessage& Message);
     void CMParentBiDiModeChanged(TMessage& Message);
     std::shared_ptr<bool> FAlive = std::make_shared<bool>(true);
+
+    friend class TSizeConstraints;
+    friend class TDragDriver;
+    void WMContextMenu(TMessage& Message);
+    std::unique_ptr<TSizeConstraints> FConstraints = std::make_unique<TSizeConstraints>(this);
+    TPopupMenuBase* FPopupMenu = nullptr;
+    TDragMode FDragMode = dmManual;
+    TDragKind FDragKind = dkDrag;
+    TCursor FDragCursor = crDrag;
 };
 
 struct TCreateParams {
@@ -470,6 +609,11 @@ private:
     std::vector<TControl*> FTabList;
     TControl* FFocusedWindowless = nullptr;  // on the top-level control
     std::shared_ptr<bool> FFocusedWindowlessAlive;
+    // Context menu (to the windowless child under the point first), mouse activation (to the
+    // windowless child under the cursor), size limits of a window the user sizes.
+    void RouteContextMenu(TMessage& Message);
+    void WMMouseActivate(TMessage& Message);
+    void WMGetMinMaxInfo(TMessage& Message);
 };
 
 class TCustomControl : public TWinControl {

@@ -170,6 +170,9 @@ void TVeskCustomLabel::AdjustBounds() {
         } screen(FTextCanvas);
         DoDrawText(rect, DT_EXPANDTABS | DT_CALCRECT | (FWordWrap ? DT_WORDBREAK : 0));
     }
+    // The size limits first: a right-aligned label keeps its right edge at the size it gets.
+    int w = rect.Right, h = rect.Bottom;
+    GetConstraints()->Constrain(w, h);
     int x = GetLeft();
     // Right-to-left alignment mirrors the alignment: a left-aligned label keeps its right edge.
     TAlignment align = FAlignment;
@@ -179,8 +182,17 @@ void TVeskCustomLabel::AdjustBounds() {
         else if (align == taRightJustify)
             align = taLeftJustify;
     }
-    if (align == taRightJustify) x += GetWidth() - rect.Right;
-    SetBounds(x, GetTop(), rect.Right, rect.Bottom);
+    if (align == taRightJustify) x += GetWidth() - w;
+    SetBounds(x, GetTop(), w, h);
+}
+
+void TVeskCustomLabel::ConstraintsChanged() {
+    // An auto-size label sizes itself to its text within the limits (a right-aligned one keeps
+    // its right edge); a lifted limit lets it take its text's size again.
+    if (GetAutoSize() && !IsLoading())
+        AdjustBounds();
+    else
+        TVeskGraphicControl::ConstraintsChanged();
 }
 
 void TVeskCustomLabel::Loaded() {

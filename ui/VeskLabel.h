@@ -34,6 +34,7 @@ protected:
     virtual void DoDrawText(fw::TRect& Rect, UINT Flags);
     // Fits the size to the text when AutoSize is on.
     virtual void AdjustBounds();
+    void ConstraintsChanged() override;
     void Paint() override;
     void Notification(fw::TComponent* AComponent, fw::TOperation Operation) override;
     void WndProc(fw::TMessage& Message) override;

@@ -144,7 +144,7 @@ void TVeskMenuForm::Dispose() {
 // TVeskPopupMenu: construction, properties
 
 TVeskPopupMenu::TVeskPopupMenu(TComponent* AOwner)
-    : TComponent(AOwner),
+    : TPopupMenuBase(AOwner),
       FFontNormal(std::make_unique<TFont>()),
       FFontOver(std::make_unique<TFont>()),
       FFontDown(std::make_unique<TFont>()),

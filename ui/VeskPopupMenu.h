@@ -125,7 +125,7 @@ private:
 
 using TVeskMenuPopupEvent = std::function<void(fw::TObject* Sender, bool& Canshow)>;
 
-class TVeskPopupMenu : public fw::TComponent {
+class TVeskPopupMenu : public fw::TPopupMenuBase {
 public:
     FW_CLASSNAME(TVeskPopupMenu)
     explicit TVeskPopupMenu(fw::TComponent* AOwner);
@@ -204,7 +204,7 @@ public:
     const std::vector<TVeskMenuItem*>& GetShortCutItems() const { return FShortCutItems; }
 
     // Shows level 1 with its top-left corner at the screen point, kept inside the work area.
-    void Popup(int X, int Y);
+    void Popup(int X, int Y) override;
     void CloseMenu();
     // Runs the first registered, visible and enabled item whose shortcut is Key with Shift.
     void HandleShortCut(fw::TShiftState Shift, WORD Key);

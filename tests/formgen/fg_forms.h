@@ -2,6 +2,9 @@
 // loader does to them (every property set, whether they were loading at that moment, Loaded).
 #pragma once
 
+#include "VeskImage.h"
+#include "VeskLabel.h"
+#include "VeskPopupMenu.h"
 #include "fw_formload.h"
 #include "fw_forms.h"
 #include "fw_stdctrls.h"
@@ -178,4 +181,25 @@ public:
     FW_CLASSNAME(TFgBrokenForm)
     TFgBrokenForm(const fw::TFormKey& Key, fw::TComponent* AOwner) : TForm(Key, AOwner) {}
 #include "fgBroken_form.h"
+};
+
+// The skinned label and image with the drag, dock, context-popup and activation members and
+// their size limits; the handlers note the sender's name and the event in Calls.
+class TFgDragForm : public fw::TForm {
+public:
+    FW_CLASSNAME(TFgDragForm)
+    TFgDragForm(const fw::TFormKey& Key, fw::TComponent* AOwner) : TForm(Key, AOwner) {}
+#include "fgDrag_form.h"
+    void Note(fw::TObject* S, const wchar_t* E) { Calls.push_back(static_cast<fw::TComponent*>(S)->GetName() + E); }
+    void CtlStartDrag(fw::TObject* S, fw::TDragObject*&) { Note(S, L"StartDrag"); }
+    void CtlDragOver(fw::TObject* S, fw::TObject*, int, int, fw::TDragState, bool&) { Note(S, L"DragOver"); }
+    void CtlDragDrop(fw::TObject* S, fw::TObject*, int, int) { Note(S, L"DragDrop"); }
+    void CtlEndDrag(fw::TObject* S, fw::TObject*, int, int) { Note(S, L"EndDrag"); }
+    void CtlStartDock(fw::TObject* S, fw::TDragDockObject*&) { Note(S, L"StartDock"); }
+    void CtlEndDock(fw::TObject* S, fw::TObject*, int, int) { Note(S, L"EndDock"); }
+    void CtlContextPopup(fw::TObject* S, fw::TPoint, bool&) { Note(S, L"ContextPopup"); }
+    void CtlMouseActivate(fw::TObject* S, fw::TMouseButton, fw::TShiftState, int, int, int, fw::TMouseActivate&) {
+        Note(S, L"MouseActivate");
+    }
+    std::vector<std::wstring> Calls;
 };

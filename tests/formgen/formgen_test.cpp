@@ -211,3 +211,40 @@ TEST_F(FormDescriptionTest, BiDiModeFromADescriptionAndInheritedFromTheApplicati
 }
 
 }  // namespace
+
+TEST_F(FormDescriptionTest, DragDockPopupActivationAndSizeLimitsOfTheSkinnedLabelAndImageBind) {
+    auto* f = Make<TFgDragForm>();
+    TVeskLabel* l = f->lblDrag;
+    TVeskImage* img = f->imgDrop;
+    const TSizeConstraints* lc = l->GetConstraints();
+    EXPECT_EQ((std::vector<int>{lc->GetMinWidth(), lc->GetMaxWidth(), lc->GetMinHeight(), lc->GetMaxHeight()}),
+              (std::vector<int>{30, 60, 25, 40}));
+    // The label sized itself to its text within the limits once loaded.
+    EXPECT_TRUE(l->GetWidth() >= 30 && l->GetWidth() <= 60 && l->GetHeight() == 25) << l->GetWidth();
+    EXPECT_EQ(img->GetBoundsRect(), TRect(100, 10, 220, 110));
+    EXPECT_TRUE(l->GetDragMode() == dmAutomatic && l->GetDragCursor() == crHandPoint && l->GetDragKind() == dkDock);
+    EXPECT_TRUE(img->GetDragMode() == dmAutomatic && img->GetDragCursor() == crMultiDrag && img->GetDragKind() == dkDrag);
+    std::vector<std::wstring> expected;
+    for (TControl* c : {static_cast<TControl*>(l), static_cast<TControl*>(img)}) {
+        EXPECT_EQ(c->GetPopupMenu(), f->pmShared);
+        TDragObject* drag = nullptr;
+        TDragDockObject* dock = nullptr;
+        bool flag = false;
+        TMouseActivate ma = maDefault;
+        c->OnStartDrag(c, drag);
+        c->OnDragOver(c, c, 0, 0, dsDragMove, flag);
+        c->OnDragDrop(c, c, 0, 0);
+        c->OnEndDrag(c, nullptr, 0, 0);
+        c->OnStartDock(c, dock);
+        c->OnEndDock(c, nullptr, 0, 0);
+        c->OnContextPopup(c, TPoint(), flag);
+        c->OnMouseActivate(c, mbLeft, TShiftState(), 0, 0, HTCLIENT, ma);
+        for (const wchar_t* e : {L"StartDrag", L"DragOver", L"DragDrop", L"EndDrag", L"StartDock", L"EndDock",
+                                 L"ContextPopup", L"MouseActivate"})
+            expected.push_back(c->GetName() + e);
+    }
+    EXPECT_EQ(f->Calls, expected);
+    f->pmShared->Free();
+    EXPECT_EQ(l->GetPopupMenu(), nullptr);
+    EXPECT_EQ(img->GetPopupMenu(), nullptr);
+}

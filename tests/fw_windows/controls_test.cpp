@@ -187,3 +187,45 @@ TEST(WindowClassRegistration, OnlyAnAlreadyRegisteredClassIsNotAFailure) {
         EXPECT_NE(e.Message.find(L"TRegistrationProbe"), std::wstring::npos);
     }
 }
+
+TEST_F(ControlsTest, ConstraintsBoundEverySizeChangeAndApplyAtOnce) {
+    TTestForm* form = NewForm(200, 100);
+    auto* box = AddControl<TColorBox>(form, 10, 10, 50, 50);
+    TSizeConstraints* c = box->GetConstraints();
+    c->SetMaxHeight(30);
+    EXPECT_EQ(box->GetBoundsRect(), TRect(10, 10, 60, 40));
+    c->SetMinWidth(20);
+    c->SetMinHeight(15);
+    c->SetMaxWidth(40);
+    for (auto [w, h, ew, eh] : {std::array{100, 100, 40, 30}, {5, 5, 20, 15}, {30, 20, 30, 20}, {-3, 31, 20, 30}}) {
+        box->SetBounds(0, 0, w, h);
+        EXPECT_EQ(box->GetBoundsRect(), TRect(0, 0, ew, eh)) << w << "x" << h;
+    }
+    c->SetMinWidth(50);  // above the maximum: raises it
+    EXPECT_TRUE(c->GetMaxWidth() == 50 && box->GetWidth() == 50);
+    // Aligned: the limits hold, and a lifted one lets the control fill its place again.
+    auto* top = AddControl<TColorBox>(form, 0, 0, 10, 5);
+    top->GetConstraints()->SetMinHeight(20);
+    top->SetAlign(alTop);
+    auto* client = AddControl<TColorBox>(form, 0, 0, 10, 10);
+    client->GetConstraints()->SetMaxWidth(120);
+    client->SetAlign(alClient);
+    EXPECT_EQ(top->GetBoundsRect(), TRect(0, 0, 200, 20));
+    EXPECT_EQ(client->GetBoundsRect(), TRect(0, 20, 120, 100));
+    client->GetConstraints()->SetMaxWidth(0);
+    EXPECT_EQ(client->GetBoundsRect(), TRect(0, 20, 200, 100));
+    // A window, and a top-level form, which also gives Windows its limits for the user's sizing.
+    auto* panel = AddControl<TPanel>(form, 0, 0, 50, 50);
+    panel->GetConstraints()->SetMaxWidth(60);
+    panel->SetWidth(500);
+    EXPECT_EQ(TRect(WindowRect(panel)).Width(), 60);
+    form->GetConstraints()->SetMaxWidth(150);
+    form->GetConstraints()->SetMinHeight(80);
+    form->SetBounds(0, 0, 300, 10);
+    EXPECT_EQ(TRect(WindowRect(form)), TRect(0, 0, 150, 80));
+    MINMAXINFO mmi{};
+    mmi.ptMaxTrackSize = mmi.ptMaxSize = POINT{5000, 5000};
+    SendMessageW(form->GetHandle(), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&mmi));
+    EXPECT_TRUE(mmi.ptMaxTrackSize.x == 150 && mmi.ptMaxSize.x == 150 && mmi.ptMaxTrackSize.y == 5000);
+    EXPECT_EQ(mmi.ptMinTrackSize.y, 80);
+}

@@ -272,3 +272,204 @@ TEST_F(InputTest, FocusOnABackgroundFormWaitsForItsActivation) {
     EXPECT_TRUE(edit->Focused());
     EXPECT_EQ(enters, 1);
 }
+
+namespace {
+
+using Strings = std::vector<std::wstring>;
+
+std::wstring At(int x, int y) { return L" " + std::to_wstring(x) + L"," + std::to_wstring(y); }
+
+// A popup menu that records where it was asked to show.
+class TFakeMenu : public TPopupMenuBase {
+public:
+    FW_CLASSNAME(TFakeMenu)
+    using TPopupMenuBase::TPopupMenuBase;
+    std::vector<TPoint> Shown;
+    void Popup(int X, int Y) override { Shown.push_back(TPoint(X, Y)); }
+};
+
+// A shown form with a drag source S and two targets, A accepting and R refusing; events go to Log.
+class DragTest : public InputTest {
+protected:
+    void SetUp() override {
+        InputTest::SetUp();
+        Form = NewForm(300, 100);
+        Form->Show();
+        S = AddControl<TColorBox>(Form, 10, 10, 40, 40);
+        A = AddControl<TColorBox>(Form, 100, 10, 40, 40);
+        R = AddControl<TColorBox>(Form, 200, 10, 40, 40);
+        S->SetDragCursor(crHandPoint);
+        S->OnStartDrag = [this](TObject*, TDragObject*&) { Log.push_back(L"start"); };
+        S->OnStartDock = [this](TObject*, TDragDockObject*&) { Log.push_back(L"startdock"); };
+        S->OnEndDrag = [this](TObject*, TObject* t, int x, int y) { Log.push_back(L"end " + Name(t) + At(x, y)); };
+        S->OnEndDock = [this](TObject*, TObject* t, int x, int y) { Log.push_back(L"enddock " + Name(t) + At(x, y)); };
+        S->OnClick = [this](TObject*) { Log.push_back(L"click"); };
+        for (TColorBox* t : {A, R})
+            t->OnDragOver = [this, t](TObject*, TObject* src, int, int, TDragState s, bool& accept) {
+                EXPECT_TRUE(src == S && accept);
+                Log.push_back(Name(t) + (s == dsDragEnter ? L" enter" : s == dsDragLeave ? L" leave" : L" move"));
+                accept = t == A;
+            };
+        A->OnDragDrop = [this](TObject*, TObject*, int x, int y) { Log.push_back(L"A drop" + At(x, y)); };
+    }
+    std::wstring Name(TObject* o) const { return o == A ? L"A" : o == R ? L"R" : o ? L"?" : L"-"; }
+    void Mouse(UINT Msg, int x, int y) {
+        SendMessageW(Form->GetHandle(), Msg, Msg == WM_LBUTTONUP ? 0 : MK_LBUTTON, Pt(x, y));
+    }
+    // An automatic drag of S, moved onto A.
+    void DragToA() {
+        S->SetDragMode(dmAutomatic);
+        Mouse(WM_LBUTTONDOWN, 20, 20);
+        Mouse(WM_MOUSEMOVE, 21 + Cx, 20);
+        Mouse(WM_MOUSEMOVE, 120, 30);
+    }
+    TTestForm* Form = nullptr;
+    TColorBox *S = nullptr, *A = nullptr, *R = nullptr;
+    const int Cx = GetSystemMetrics(SM_CXDRAG), Cy = GetSystemMetrics(SM_CYDRAG);
+};
+
+}  // namespace
+
+TEST_F(DragTest, DropOnAnAcceptingOrARefusingTargetWithTheCursorShowingTheAnswer) {
+    EXPECT_TRUE(A->GetDragMode() == dmManual && A->GetDragKind() == dkDrag && A->GetDragCursor() == crDrag);
+    const struct {
+        int X;
+        Strings Tail;
+    } cases[] = {{120, {L"R leave", L"A enter", L"A move", L"A drop 21,21", L"end A 21,21"}},
+                 {220, {L"R move", L"R move", L"R leave", L"end - 0,0"}}};
+    for (const auto& c : cases) {
+        Log.clear();
+        DragToA();
+        EXPECT_TRUE(S->Dragging());
+        EXPECT_EQ(GetCapture(), Form->GetHandle());
+        EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_HAND));
+        Mouse(WM_MOUSEMOVE, 220, 30);
+        EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_NO));
+        Mouse(WM_MOUSEMOVE, c.X, 30);
+        Mouse(WM_LBUTTONUP, c.X + 1, 31);
+        Strings expected{L"start", L"A enter", L"A leave", L"R enter"};
+        expected.insert(expected.end(), c.Tail.begin(), c.Tail.end());
+        EXPECT_EQ(Log, expected);  // and no click of S
+        EXPECT_FALSE(S->Dragging());
+        EXPECT_NE(GetCapture(), Form->GetHandle());
+    }
+}
+
+TEST_F(DragTest, EscapeCancelModeAndALostCaptureCancel) {
+    HWND other = NewForm(50, 50)->GetHandle(), h = Form->GetHandle();
+    for (const std::function<void()>& cancel : std::vector<std::function<void()>>{
+             [&] { SendMessageW(h, WM_KEYDOWN, VK_ESCAPE, 0); }, [&] { SendMessageW(h, WM_CANCELMODE, 0, 0); },
+             [&] { SetCapture(other); }}) {
+        Log.clear();
+        S->BeginDrag(true);
+        EXPECT_EQ(GetCapture(), h);
+        Mouse(WM_MOUSEMOVE, 120, 30);
+        cancel();
+        ReleaseCapture();
+        Mouse(WM_LBUTTONUP, 120, 30);
+        EXPECT_EQ(Log, (Strings{L"start", L"A enter", L"A leave", L"end - 0,0"}));
+    }
+}
+
+TEST_F(DragTest, WithinTheThresholdAPressIsAClickAndADockDragLeavesTheControlInPlace) {
+    S->SetDragMode(dmAutomatic);
+    Mouse(WM_LBUTTONDOWN, 20, 20);
+    Mouse(WM_MOUSEMOVE, 20 + Cx, 20 + Cy);
+    Mouse(WM_LBUTTONUP, 20 + Cx, 20 + Cy);
+    EXPECT_EQ(Log, (Strings{L"click"}));
+    // Manual: BeginDrag(false) waits for the same threshold around the cursor.
+    Log.clear();
+    S->SetDragMode(dmManual);
+    S->OnMouseDown = [this](TObject*, TMouseButton, TShiftState, int, int) { S->BeginDrag(false); };
+    Hover(Form, 20, 20);
+    Mouse(WM_LBUTTONDOWN, 20, 20);
+    Mouse(WM_MOUSEMOVE, 20, 20 + Cy);
+    EXPECT_TRUE(Log.empty());
+    Mouse(WM_MOUSEMOVE, 20, 21 + Cy);
+    Mouse(WM_LBUTTONUP, 20, 21 + Cy);  // over S, which takes no drops
+    EXPECT_EQ(Log, (Strings{L"start", L"end - 0,0"}));
+    // A dock drag: no dock sites, so no target and the control stays.
+    Log.clear();
+    S->OnMouseDown = nullptr;
+    S->SetDragKind(dkDock);
+    DragToA();
+    EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_NO));
+    Mouse(WM_LBUTTONUP, 120, 30);
+    EXPECT_EQ(Log, (Strings{L"startdock", L"enddock - 0,0"}));
+    EXPECT_EQ(S->GetBoundsRect(), TRect(10, 10, 50, 50));
+}
+
+TEST_F(InputTest, ContextPopupGoesToTheControlUnderTheClickThenItsMenuThenTheParent) {
+    TTestForm* form = NewForm(300, 100);
+    form->Show();
+    auto* box = AddControl<TColorBox>(form, 10, 10, 40, 40);
+    auto* panel = AddControl<fwtest::TPanel>(form, 100, 10, 80, 60);
+    auto* menu = new TFakeMenu(form);
+    int formPopups = 0;
+    form->OnContextPopup = [&](TObject*, TPoint, bool&) { ++formPopups; };
+    // Handler: 0 none, 1 handles, 2 only looks.
+    const struct {
+        bool Windowed;
+        int Handler;
+        bool Menu, Shown;
+    } cases[] = {{false, 0, true, true}, {false, 1, true, false}, {false, 2, true, true}, {false, 0, false, false},
+                 {true, 0, true, true},  {true, 1, true, false},  {true, 2, true, true},  {true, 0, false, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.Windowed << c.Handler << c.Menu);
+        TControl* target = c.Windowed ? static_cast<TControl*>(panel) : box;
+        target->SetPopupMenu(c.Menu ? menu : nullptr);
+        std::vector<TPoint> seen;
+        target->OnContextPopup = nullptr;
+        if (c.Handler)
+            target->OnContextPopup = [&, c](TObject*, TPoint p, bool& handled) {
+                EXPECT_FALSE(handled);
+                seen.push_back(p);
+                handled = c.Handler == 1;
+            };
+        menu->Shown.clear();
+        formPopups = 0;
+        // A right click at (5, 6) of the control, through the window that receives it.
+        HWND h = c.Windowed ? panel->GetHandle() : form->GetHandle();
+        const int x = c.Windowed ? 5 : 15, y = c.Windowed ? 6 : 16;
+        SendMessageW(h, WM_RBUTTONDOWN, MK_RBUTTON, Pt(x, y));
+        SendMessageW(h, WM_RBUTTONUP, 0, Pt(x, y));
+        EXPECT_EQ(seen, c.Handler ? std::vector<TPoint>{TPoint(5, 6)} : std::vector<TPoint>{});
+        EXPECT_EQ(menu->Shown, c.Shown ? std::vector<TPoint>{target->ClientToScreen(TPoint(5, 6))} : std::vector<TPoint>{});
+        EXPECT_EQ(formPopups, c.Menu ? 0 : 1);
+        target->OnContextPopup = nullptr;
+    }
+    // The menu key opens the menu at the client centre; a freed menu is forgotten.
+    panel->SetPopupMenu(menu);
+    SendMessageW(panel->GetHandle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(panel->GetHandle()), -1);
+    EXPECT_EQ(menu->Shown, std::vector<TPoint>{panel->ClientToScreen(TPoint(40, 30))});
+    menu->Free();
+    EXPECT_EQ(panel->GetPopupMenu(), nullptr);
+}
+
+TEST_F(InputTest, TheMouseActivationAnswerOfTheControlUnderTheCursorReachesWindows) {
+    TTestForm* form = NewForm(200, 100);
+    form->Show();
+    auto* box = AddControl<TColorBox>(form, 20, 20, 40, 40);
+    TMouseActivate answer = maDefault;
+    Strings seen;
+    for (TControl* c : {static_cast<TControl*>(form), static_cast<TControl*>(box)})
+        c->OnMouseActivate = [&, c](TObject*, TMouseButton b, TShiftState, int x, int y, int hit, TMouseActivate& ma) {
+            EXPECT_TRUE(b == mbRight && hit == HTCLIENT && ma == maDefault);
+            seen.push_back((c == box ? L"box" : L"form") + At(x, y));
+            ma = answer;
+        };
+    const LPARAM l = MAKELPARAM(HTCLIENT, WM_RBUTTONDOWN);
+    const WPARAM w = reinterpret_cast<WPARAM>(form->GetHandle());
+    Hover(form, 30, 35);
+    for (auto [a, result] : std::initializer_list<std::pair<TMouseActivate, LRESULT>>{
+             {maDefault, MA_ACTIVATE}, {maActivateAndEat, MA_ACTIVATEANDEAT},
+             {maNoActivate, MA_NOACTIVATE}, {maNoActivateAndEat, MA_NOACTIVATEANDEAT}}) {
+        answer = a;
+        EXPECT_EQ(SendMessageW(form->GetHandle(), WM_MOUSEACTIVATE, w, l), result);
+    }
+    EXPECT_EQ(seen, Strings(4, L"box 10,15"));
+    // Beside the windowless control the form answers.
+    Hover(form, 150, 80);
+    EXPECT_EQ(SendMessageW(form->GetHandle(), WM_MOUSEACTIVATE, w, l), MA_NOACTIVATEANDEAT);
+    EXPECT_EQ(seen.back(), L"form 150,80");
+}

@@ -190,3 +190,16 @@ TEST_F(ImageTest, LoadingThePictureReportsItsStartAndEnd) {
                                         {failed, fw::psEnding, 0, false, TRect()}}));
     EXPECT_EQ(Image->GetPicture()->GetGraphic(), graphic);
 }
+
+TEST_F(ImageTest, AutoSizeStaysWithinTheSizeLimits) {
+    Image->GetConstraints()->SetMaxWidth(40);
+    Image->GetConstraints()->SetMinHeight(50);
+    EXPECT_EQ(Image->GetBoundsRect(), TRect(10, 10, 50, 115));
+    Image->SetAutoSize(true);
+    ShowPng(60, 30);
+    EXPECT_EQ(Image->GetBoundsRect(), TRect(10, 10, 50, 60));
+    Image->GetConstraints()->SetMaxWidth(0);
+    EXPECT_EQ(Image->GetBoundsRect(), TRect(10, 10, 70, 60));
+    Image->GetConstraints()->SetMinHeight(0);
+    EXPECT_EQ(Image->GetBoundsRect(), TRect(10, 10, 70, 40));
+}

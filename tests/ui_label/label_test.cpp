@@ -288,3 +288,22 @@ TEST_F(LabelTest, AltAndTheAcceleratorFocusTheLabelsControlOnlyWhenItIsTheLabels
         EXPECT_EQ(target->Focused(), c.focuses) << testsupport::Narrow(c.caption) << " " << char(c.ch);
     }
 }
+
+TEST_F(LabelTest, AutoSizeStaysWithinTheSizeLimitsAndARightAlignedLabelKeepsItsRightEdge) {
+    const std::wstring text = L"A caption wider than fifty pixels";
+    TProbeLabel* l = AddLabel(text, 100);
+    const SIZE s = MeasureText(l->GetFont(), text, DT_EXPANDTABS);
+    ASSERT_GT(s.cx, 50);
+    l->SetAlignment(taRightJustify);
+    const int right = l->GetLeft() + l->GetWidth();
+    l->GetConstraints()->SetMaxWidth(50);
+    l->GetConstraints()->SetMinHeight(s.cy + 10);
+    EXPECT_EQ(l->GetBoundsRect(), TRect(right - 50, 10, right, 20 + s.cy));
+    l->SetCaption(text + L" and longer");
+    EXPECT_EQ(l->GetBoundsRect(), TRect(right - 50, 10, right, 20 + s.cy));
+    // Lifted limits give the text's own size back.
+    l->GetConstraints()->SetMaxWidth(0);
+    l->GetConstraints()->SetMinHeight(0);
+    const SIZE s2 = MeasureText(l->GetFont(), text + L" and longer", DT_EXPANDTABS);
+    EXPECT_EQ(l->GetBoundsRect(), TRect(right - s2.cx, 10, right, 10 + s2.cy));
+}
