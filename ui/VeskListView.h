@@ -164,6 +164,8 @@ public:
     // The group row alone, renewed in the buffer; ends with OnNeedPaint when assigned, else
     // invalidates the row.
     void RedrawGroup(TVeskGroupItem* AGroup);
+    // A rectangle cut to the off-screen buffer (empty when nothing of it lies there).
+    fw::TRect ClampToBuffer(const fw::TRect& R) const;
     void RequestRepaint();
 
     // Groups and columns (the control only reads them; these add them).

@@ -794,15 +794,18 @@ void TVeskListView::DrawRubberBand() {
 // ---------------------------------------------------------------------------------------------
 // Partial redraw and repaint requests
 
-void TVeskListView::RedrawItem(TVeskLvItem* AItem) {
-    if (!AItem || RectUnset(AItem->ItemRect) || AItem->ItemRect.IsEmpty()) return;
-    const int w = FBuffer->GetWidth(), h = FBuffer->GetHeight();
-    if (w <= 0 || h <= 0) return;
-    fw::TRect r = AItem->ItemRect;
+fw::TRect TVeskListView::ClampToBuffer(const fw::TRect& R) const {
+    fw::TRect r = R;
     r.Left = std::max<LONG>(r.Left, 0);
     r.Top = std::max<LONG>(r.Top, 0);
-    r.Right = std::min<LONG>(r.Right, w);
-    r.Bottom = std::min<LONG>(r.Bottom, h);
+    r.Right = std::min<LONG>(r.Right, FBuffer->GetWidth());
+    r.Bottom = std::min<LONG>(r.Bottom, FBuffer->GetHeight());
+    return r.IsEmpty() ? fw::TRect() : r;
+}
+
+void TVeskListView::RedrawItem(TVeskLvItem* AItem) {
+    if (!AItem || RectUnset(AItem->ItemRect) || AItem->ItemRect.IsEmpty()) return;
+    const fw::TRect r = ClampToBuffer(AItem->ItemRect);
     if (r.IsEmpty()) return;
     PaintBackground(r);
     const int index = IndexOf(AItem);
@@ -821,13 +824,7 @@ void TVeskListView::RedrawGroup(TVeskGroupItem* AGroup) {
     if (!AGroup || RectUnset(AGroup->GroupRect) || AGroup->GroupRect.IsEmpty()) return;
     const auto it = std::find(FGroups.begin(), FGroups.end(), AGroup);
     if (it == FGroups.end()) return;
-    const int w = FBuffer->GetWidth(), h = FBuffer->GetHeight();
-    if (w <= 0 || h <= 0) return;
-    fw::TRect r = AGroup->GroupRect;
-    r.Left = std::max<LONG>(r.Left, 0);
-    r.Top = std::max<LONG>(r.Top, 0);
-    r.Right = std::min<LONG>(r.Right, w);
-    r.Bottom = std::min<LONG>(r.Bottom, h);
+    const fw::TRect r = ClampToBuffer(AGroup->GroupRect);
     if (r.IsEmpty()) return;
     std::shared_ptr<bool> alive = AliveToken();
     PaintBackground(r);
