@@ -1,15 +1,32 @@
 #include "uOnlineRequest.h"
 
-#include "fw_handles.h"
-
-#include <wininet.h>
+// WinHTTP, not WinINet: closing a WinINet request whose body has not been read to its end first
+// reads on while the server keeps sending (to keep the connection for another request), so a
+// server that never stops held the thread long past its deadline. A WinHTTP request closes its
+// connection at once.
+#include <shlwapi.h>
+#include <winhttp.h>
 
 #include <algorithm>
 #include <vector>
 
 namespace {
 
-using fw::TInternetHandle;
+// One WinHTTP handle, closed when it goes.
+class THttpHandle {
+public:
+    explicit THttpHandle(HINTERNET H = nullptr) : FHandle(H) {}
+    ~THttpHandle() {
+        if (FHandle) WinHttpCloseHandle(FHandle);
+    }
+    THttpHandle(const THttpHandle&) = delete;
+    THttpHandle& operator=(const THttpHandle&) = delete;
+    HINTERNET Get() const { return FHandle; }
+    explicit operator bool() const { return FHandle != nullptr; }
+
+private:
+    HINTERNET FHandle;
+};
 
 struct TTarget {
     bool Secure = false;
@@ -20,13 +37,13 @@ struct TTarget {
 
 // Splits an "http://" or "https://" address with a host; false for anything else.
 bool CrackWebUrl(const std::wstring& Url, TTarget& Out) {
-    URL_COMPONENTSW parts{};
+    URL_COMPONENTS parts{};
     parts.dwStructSize = sizeof(parts);
-    parts.dwSchemeLength = 1;
-    parts.dwHostNameLength = 1;
-    parts.dwUrlPathLength = 1;
-    parts.dwExtraInfoLength = 1;
-    if (Url.empty() || !InternetCrackUrlW(Url.c_str(), 0, 0, &parts)) return false;
+    parts.dwSchemeLength = static_cast<DWORD>(-1);
+    parts.dwHostNameLength = static_cast<DWORD>(-1);
+    parts.dwUrlPathLength = static_cast<DWORD>(-1);
+    parts.dwExtraInfoLength = static_cast<DWORD>(-1);
+    if (Url.empty() || !WinHttpCrackUrl(Url.c_str(), static_cast<DWORD>(Url.size()), 0, &parts)) return false;
     if (parts.nScheme != INTERNET_SCHEME_HTTP && parts.nScheme != INTERNET_SCHEME_HTTPS) return false;
     if (!parts.lpszHostName || parts.dwHostNameLength == 0) return false;
     Out.Secure = parts.nScheme == INTERNET_SCHEME_HTTPS;
@@ -45,9 +62,30 @@ DWORD Remaining(ULONGLONG Deadline) {
 }
 
 void SetTimeouts(HINTERNET H, DWORD Ms) {
-    for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT,
-                         INTERNET_OPTION_DATA_SEND_TIMEOUT, INTERNET_OPTION_DATA_RECEIVE_TIMEOUT})
-        InternetSetOptionW(H, option, &Ms, sizeof(Ms));
+    const int ms = static_cast<int>(std::min<DWORD>(Ms, INT_MAX));
+    WinHttpSetTimeouts(H, ms, ms, ms, ms);
+    DWORD value = static_cast<DWORD>(ms);
+    WinHttpSetOption(H, WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &value, sizeof(value));
+}
+
+// A session that finds the server as the user's other programs do: through the user's proxy
+// settings (automatic ones included where the system can apply them), else the named proxy of
+// those settings, else the machine's own WinHTTP setting.
+HINTERNET OpenSession(const std::wstring& UserAgent) {
+    // The agent text is never a null pointer.
+    if (HINTERNET h = WinHttpOpen(UserAgent.c_str(), WINHTTP_ACCESS_TYPE_AUTOMATIC_PROXY, WINHTTP_NO_PROXY_NAME,
+                                  WINHTTP_NO_PROXY_BYPASS, 0))
+        return h;
+    WINHTTP_CURRENT_USER_IE_PROXY_CONFIG user{};
+    HINTERNET h = nullptr;
+    if (WinHttpGetIEProxyConfigForCurrentUser(&user) && user.lpszProxy && *user.lpszProxy)
+        h = WinHttpOpen(UserAgent.c_str(), WINHTTP_ACCESS_TYPE_NAMED_PROXY, user.lpszProxy,
+                        user.lpszProxyBypass ? user.lpszProxyBypass : WINHTTP_NO_PROXY_BYPASS, 0);
+    for (LPWSTR text : {user.lpszAutoConfigUrl, user.lpszProxy, user.lpszProxyBypass})
+        if (text) GlobalFree(text);
+    if (h) return h;
+    return WinHttpOpen(UserAgent.c_str(), WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME,
+                       WINHTTP_NO_PROXY_BYPASS, 0);
 }
 
 bool IsRedirect(DWORD Status) {
@@ -56,14 +94,15 @@ bool IsRedirect(DWORD Status) {
 
 // The answer's "Location" header; empty when it has none.
 std::wstring QueryLocation(HINTERNET Request) {
-    std::vector<wchar_t> buffer(1024);
-    DWORD size = static_cast<DWORD>(buffer.size() * sizeof(wchar_t));
-    if (!HttpQueryInfoW(Request, HTTP_QUERY_LOCATION, buffer.data(), &size, nullptr)) {
-        if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || size > 64 * 1024) return {};
-        buffer.assign(size / sizeof(wchar_t) + 1, L'\0');
-        size = static_cast<DWORD>(buffer.size() * sizeof(wchar_t));
-        if (!HttpQueryInfoW(Request, HTTP_QUERY_LOCATION, buffer.data(), &size, nullptr)) return {};
-    }
+    DWORD size = 0;
+    WinHttpQueryHeaders(Request, WINHTTP_QUERY_LOCATION, WINHTTP_HEADER_NAME_BY_INDEX, WINHTTP_NO_OUTPUT_BUFFER, &size,
+                        WINHTTP_NO_HEADER_INDEX);
+    if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || size == 0 || size > 64 * 1024) return {};
+    std::vector<wchar_t> buffer(size / sizeof(wchar_t) + 1, L'\0');
+    size = static_cast<DWORD>(buffer.size() * sizeof(wchar_t));
+    if (!WinHttpQueryHeaders(Request, WINHTTP_QUERY_LOCATION, WINHTTP_HEADER_NAME_BY_INDEX, buffer.data(), &size,
+                             WINHTTP_NO_HEADER_INDEX))
+        return {};
     return std::wstring(buffer.data(), size / sizeof(wchar_t));
 }
 
@@ -71,26 +110,31 @@ std::wstring QueryLocation(HINTERNET Request) {
 std::wstring ResolveUrl(const std::wstring& Base, const std::wstring& Location) {
     std::vector<wchar_t> buffer(Base.size() + Location.size() + 64);
     DWORD length = static_cast<DWORD>(buffer.size());
-    if (!InternetCombineUrlW(Base.c_str(), Location.c_str(), buffer.data(), &length, 0)) {
-        if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) return {};
+    HRESULT hr = UrlCombineW(Base.c_str(), Location.c_str(), buffer.data(), &length, 0);
+    if (hr == E_POINTER) {
         buffer.assign(length + 1, L'\0');
         length = static_cast<DWORD>(buffer.size());
-        if (!InternetCombineUrlW(Base.c_str(), Location.c_str(), buffer.data(), &length, 0)) return {};
+        hr = UrlCombineW(Base.c_str(), Location.c_str(), buffer.data(), &length, 0);
     }
+    if (FAILED(hr)) return {};
     return std::wstring(buffer.data(), length);
 }
 
-bool ReadBody(HINTERNET Request, ULONGLONG Deadline, size_t MaxBytes, std::string& Body) {
+// Reads the body until its end. False on a failed read, a body over MaxBytes or the deadline:
+// then the caller closes the request, which drops the connection with the rest unread.
+bool ReadBody(HINTERNET Request, ULONGLONG Deadline, DWORD Timeout, size_t MaxBytes, std::string& Body) {
     char buffer[1025];
     for (;;) {
-        // A read waits until its buffer is full: asking first what has arrived keeps each wait
-        // to one receive time-out, so that the deadline can take effect.
+        // No wait may reach past the deadline.
+        const DWORD left = Remaining(Deadline);
+        if (left == 0) return false;
+        if (left < Timeout) SetTimeouts(Request, left);
         DWORD available = 0;
-        if (!InternetQueryDataAvailable(Request, &available, 0, 0)) return false;
+        if (!WinHttpQueryDataAvailable(Request, &available)) return false;
+        if (available == 0) return true;  // end of the body
         if (Remaining(Deadline) == 0) return false;
         DWORD read = 0;
-        const DWORD want = available == 0 ? 1 : std::min<DWORD>(available, sizeof(buffer));
-        if (!InternetReadFile(Request, buffer, want, &read)) return false;
+        if (!WinHttpReadData(Request, buffer, std::min<DWORD>(available, sizeof(buffer)), &read)) return false;
         if (read == 0) return true;
         if (Body.size() + read > MaxBytes) return false;
         Body.append(buffer, read);
@@ -102,14 +146,12 @@ bool ReadBody(HINTERNET Request, ULONGLONG Deadline, size_t MaxBytes, std::strin
 bool OnlineRequest(const TOnlineRequest& Request, TOnlineResponse& Response) {
     Response = TOnlineResponse();
     const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(Request.Timeout) * OnlineDeadlineFactor;
-    // The agent text is never a null pointer; the system's proxy settings.
-    TInternetHandle session(InternetOpenW(Request.UserAgent.c_str(), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+    THttpHandle session(OpenSession(Request.UserAgent));
     if (!session) return false;
     std::wstring url = Request.Url;
     std::wstring method = Request.Method;
     bool withBody = true;
-    // Redirects are followed here, not by WinINet: left to itself it follows a server that
-    // redirects to itself without end.
+    // Redirects are followed here, so that their number and their targets can be limited.
     for (int redirects = 0;; ++redirects) {
         TTarget target;
         if (!CrackWebUrl(url, target)) return false;
@@ -117,26 +159,30 @@ bool OnlineRequest(const TOnlineRequest& Request, TOnlineResponse& Response) {
         if (left == 0) return false;
         const DWORD timeout = std::min(Request.Timeout, left);
         SetTimeouts(session.Get(), timeout);
-        TInternetHandle connection(InternetConnectW(session.Get(), target.Host.c_str(), target.Port, nullptr, nullptr,
-                                                    INTERNET_SERVICE_HTTP, 0, 0));
+        THttpHandle connection(WinHttpConnect(session.Get(), target.Host.c_str(), target.Port, 0));
         if (!connection) return false;
-        SetTimeouts(connection.Get(), timeout);
-        DWORD flags = INTERNET_FLAG_NO_UI | INTERNET_FLAG_NO_AUTO_REDIRECT;
-        if (!Request.UseCache) flags |= INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE;
-        if (target.Secure) flags |= INTERNET_FLAG_SECURE;
-        TInternetHandle request(
-            HttpOpenRequestW(connection.Get(), method.c_str(), target.Object.c_str(), nullptr, nullptr, nullptr, flags, 0));
+        // Always from the server: a proxy's cache must not answer in its place.
+        DWORD flags = WINHTTP_FLAG_REFRESH;
+        if (target.Secure) flags |= WINHTTP_FLAG_SECURE;
+        THttpHandle request(WinHttpOpenRequest(connection.Get(), method.c_str(), target.Object.c_str(), nullptr,
+                                               WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES, flags));
         if (!request) return false;
-        // The time-outs go on the request itself too: that is where the socket waits are made.
         SetTimeouts(request.Get(), timeout);
+        // One request per connection: nothing is kept for later, so closing never waits on it.
+        DWORD features = WINHTTP_DISABLE_REDIRECTS | WINHTTP_DISABLE_KEEP_ALIVE;
+        WinHttpSetOption(request.Get(), WINHTTP_OPTION_DISABLE_FEATURE, &features, sizeof(features));
         const std::string* body = withBody && !Request.Body.empty() ? &Request.Body : nullptr;
-        if (!HttpSendRequestW(request.Get(), Request.Headers.empty() ? nullptr : Request.Headers.c_str(),
-                              static_cast<DWORD>(Request.Headers.size()),
-                              body ? const_cast<char*>(body->data()) : nullptr,
-                              body ? static_cast<DWORD>(body->size()) : 0))
+        const DWORD bodySize = body ? static_cast<DWORD>(body->size()) : 0;
+        if (!WinHttpSendRequest(request.Get(),
+                                Request.Headers.empty() ? WINHTTP_NO_ADDITIONAL_HEADERS : Request.Headers.c_str(),
+                                static_cast<DWORD>(Request.Headers.size()),
+                                body ? const_cast<char*>(body->data()) : WINHTTP_NO_REQUEST_DATA, bodySize, bodySize,
+                                0) ||
+            !WinHttpReceiveResponse(request.Get(), nullptr))
             return false;  // refused, unresolvable, timed out
         DWORD status = 0, size = sizeof(status);
-        if (!HttpQueryInfoW(request.Get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr))
+        if (!WinHttpQueryHeaders(request.Get(), WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
+                                 WINHTTP_HEADER_NAME_BY_INDEX, &status, &size, WINHTTP_NO_HEADER_INDEX))
             return false;
         Response.Status = status;
         if (IsRedirect(status)) {
@@ -153,6 +199,6 @@ bool OnlineRequest(const TOnlineRequest& Request, TOnlineResponse& Response) {
                 continue;
             }
         }
-        return ReadBody(request.Get(), deadline, Request.MaxBytes, Response.Body);
+        return ReadBody(request.Get(), deadline, timeout, Request.MaxBytes, Response.Body);
     }
 }

@@ -26,13 +26,10 @@ struct TOnlineRequest {
     // Request body (a form for a POST); sent only with the first request and with redirects that
     // keep the method (307, 308).
     std::string Body;
-    // True: the Internet cache may answer and keeps the answer. False: always from the server,
-    // never into the cache.
-    bool UseCache = false;
     // Time-out of connecting, sending and each wait for data, in milliseconds. The whole request,
     // redirects and body included, must be done within OnlineDeadlineFactor time-outs; later it is
-    // a failure (a server sending a byte now and then, or one redirect after another, must not
-    // hold the thread).
+    // a failure (a server sending a byte now and then, one redirect after another, or a body that
+    // never ends, must not hold the thread). The call returns by then whatever the server does.
     DWORD Timeout = 15000;
     // The most kept of a body; a longer body is a failure.
     size_t MaxBytes = OnlineMaxBodyBytes;
@@ -47,8 +44,8 @@ struct TOnlineResponse {
     std::string Body;
 };
 
-// Sends the request and reads the whole answer. False on any failure: no connection, a time-out,
-// the deadline passed, a body over the limit, too many redirects or one to another scheme. The
-// status is not judged here. Blocking: call it from worker threads only; calls may run at the
-// same time, each with its own session.
+// Sends the request and reads the whole answer, always from the server (no cache answers for
+// it). False on any failure: no connection, a time-out, the deadline passed, a body over the
+// limit, too many redirects or one to another scheme. The status is not judged here. Blocking:
+// call it from worker threads only; calls may run at the same time, each with its own session.
 bool OnlineRequest(const TOnlineRequest& Request, TOnlineResponse& Response);

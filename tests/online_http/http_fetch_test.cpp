@@ -2,9 +2,11 @@
 // addresses that come from a server.
 #include <gtest/gtest.h>
 
+#include "UAd.h"
 #include "UCheckNewThread.h"
 #include "local_http_server.h"
 #include "file_support.h"
+#include "test_support.h"
 
 #include <atomic>
 #include <chrono>
@@ -89,6 +91,40 @@ TEST(HttpGetText, TimeOutsReleaseTheCallerThoughNoSingleWaitIsTooLong) {
         auto start = std::chrono::steady_clock::now();
         EXPECT_EQ(HttpGetText(server.BaseUrl() + path), L"") << testsupport::Narrow(path);
         EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 4.0);
+    }
+}
+
+TEST(HttpGetText, ABodyThatNeverEndsFailsByTheDeadlineAndItsConnectionIsDropped) {
+    testsupport::THttpTimeoutGuard timeout(300);
+    const double bound = 4 * 0.3 * OnlineDeadlineFactor;  // generous: four deadlines
+    std::string chunks;
+    while (chunks.size() < 64 * 1024) chunks += "400\r\n" + std::string(1024, 'x') + "\r\n";
+    const struct {
+        const char* Path;
+        std::string Headers;
+        std::string Piece;
+    } rows[] = {
+        {"/declared", "Content-Length: 4000000000\r\n", std::string(64 * 1024, 'x')},  // a kept-alive connection
+        {"/chunked", "Transfer-Encoding: chunked\r\n", chunks},
+        {"/unsized", "Connection: close\r\n", std::string(64 * 1024, 'x')},
+        {"/picture.png", "Content-Length: 4000000000\r\n", std::string(64 * 1024, 'x')},  // picture download
+    };
+    TLocalHttpServer server;
+    for (const auto& row : rows) {
+        THttpAnswer flood{THttpAnswer::Flood, 200, row.Piece};
+        flood.Headers = row.Headers;
+        server.Set(row.Path, flood);
+    }
+    for (const auto& row : rows) {
+        const std::wstring url = server.BaseUrl() + testsupport::Widen(row.Path);
+        const auto start = std::chrono::steady_clock::now();
+        if (std::string(row.Path) == "/picture.png")
+            EXPECT_EQ(DownloadPng(url), nullptr);
+        else
+            EXPECT_EQ(HttpGetText(url), L"") << row.Path;
+        EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), bound) << row.Path;
+        // The request has really ended: the client has dropped the connection instead of reading on.
+        EXPECT_TRUE(testsupport::PumpMessagesUntil([&] { return server.OpenConnections() == 0; }, 3000)) << row.Path;
     }
 }
 

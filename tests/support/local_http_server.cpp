@@ -159,6 +159,23 @@ bool TLocalHttpServer::SendAll(SOCKET S, const char* Data, size_t Size) const {
     return true;
 }
 
+void TLocalHttpServer::Flood(SOCKET S, const std::string& Piece) const {
+    if (Piece.empty()) return;
+    // Blocking sends keep the client's buffer full (a client must never find it empty); the send
+    // time-out lets a flood to a client that stopped reading look at the stop now and then.
+    const DWORD sendTimeout = 100;
+    const char* option = reinterpret_cast<const char*>(&sendTimeout);
+    if (setsockopt(S, SOL_SOCKET, SO_SNDTIMEO, option, sizeof(sendTimeout)) != 0) return;
+    size_t offset = 0;
+    while (!Stopping()) {
+        const int n = send(S, Piece.data() + offset, static_cast<int>(Piece.size() - offset), 0);
+        if (n > 0)
+            offset = (offset + static_cast<size_t>(n)) % Piece.size();
+        else if (WSAGetLastError() != WSAETIMEDOUT)
+            return;  // the client has gone
+    }
+}
+
 void TLocalHttpServer::ReapFinishedWorkers() {
     for (auto it = FWorkers.begin(); it != FWorkers.end();) {
         if ((*it)->Done) {
@@ -179,6 +196,7 @@ void TLocalHttpServer::Run() {
         auto worker = std::make_unique<TWorker>();
         TWorker* w = worker.get();
         w->Socket = s;
+        ++FOpen;
         w->Thread = std::thread([this, s, w] {
             Serve(s);
             // Closed at once: a client waits for the end of a dropped connection.
@@ -187,6 +205,7 @@ void TLocalHttpServer::Run() {
                 closesocket(s);
                 w->Socket = INVALID_SOCKET;
             }
+            --FOpen;
             w->Done = true;
         });
         FWorkers.push_back(std::move(worker));
@@ -239,6 +258,13 @@ void TLocalHttpServer::Serve(SOCKET S) {
         return;
     }
     if (answer.Kind == THttpAnswer::Drop) return;
+    if (answer.Kind == THttpAnswer::Flood) {
+        const std::string head = "HTTP/1.1 " + std::to_string(answer.Status) + " " + ReasonPhrase(answer.Status) +
+                                 "\r\nContent-Type: application/octet-stream\r\nCache-Control: no-store\r\n" +
+                                 answer.Headers + "\r\n";
+        if (SendAll(S, head.data(), head.size())) Flood(S, answer.Body);
+        return;
+    }
 
     // No-store: the client's Internet cache must not answer a second request in our place.
     const std::string head = "HTTP/1.1 " + std::to_string(answer.Status) + " " + ReasonPhrase(answer.Status) +

@@ -45,7 +45,9 @@ struct THttpAnswer {
     // Hang: no answer at all; the connection stays open until the server stops.
     // Drop: the connection is closed without an answer.
     // Trickle: the headers at once, then the body one byte every 100 ms.
-    enum TKind { Reply, Hang, Drop, Trickle } Kind = Reply;
+    // Flood: the status line, Headers (in place of the length and "Connection" headers) and then
+    // Body again and again without pause, until the client goes or the server stops.
+    enum TKind { Reply, Hang, Drop, Trickle, Flood } Kind = Reply;
     int Status = 200;
     std::string Body;
     DWORD DelayMs = 0;  // held back this long before answering
@@ -87,6 +89,9 @@ public:
     size_t RequestCount() const;
     // Requests whose target starts with Prefix.
     int Count(const std::string& Prefix) const;
+    // Connections still being served (a client that has gone is not counted once the server has
+    // noticed it).
+    int OpenConnections() const { return FOpen; }
 
 private:
     struct TWorker {
@@ -103,6 +108,8 @@ private:
     // Waits until a connection can be accepted; false once the server stops or on error.
     bool WaitListen() const;
     bool SendAll(SOCKET S, const char* Data, size_t Size) const;
+    // Sends Piece over and over; ends when the client goes or the server stops.
+    void Flood(SOCKET S, const std::string& Piece) const;
     void ReapFinishedWorkers();
 
     THandler FHandler;
@@ -110,6 +117,7 @@ private:
     HANDLE FStop = nullptr;  // set when the server stops: every wait inside it ends
     int FPort = 0;
     std::atomic<DWORD> FDelayMs{0};
+    std::atomic<int> FOpen{0};
     std::thread FAcceptor;
     std::list<std::unique_ptr<TWorker>> FWorkers;  // only touched by the acceptor, then by the destructor
     std::mutex FSocketLock;
