@@ -2,6 +2,7 @@
 // loader does to them (every property set, whether they were loading at that moment, Loaded).
 #pragma once
 
+#include "QimListBox.h"
 #include "VeskImage.h"
 #include "VeskLabel.h"
 #include "VeskPopupMenu.h"

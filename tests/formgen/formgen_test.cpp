@@ -222,6 +222,10 @@ TEST_F(FormDescriptionTest, DragDockPopupActivationAndSizeLimitsOfTheSkinnedLabe
     // The label sized itself to its text within the limits once loaded.
     EXPECT_TRUE(l->GetWidth() >= 30 && l->GetWidth() <= 60 && l->GetHeight() == 25) << l->GetWidth();
     EXPECT_EQ(img->GetBoundsRect(), TRect(100, 10, 220, 110));
+    // Listed last but put first in the tab order, and out of the tab stops.
+    EXPECT_EQ(f->lbFirst->GetTaborder(), 0);
+    EXPECT_EQ(f->GetTabList().front(), f->lbFirst);
+    EXPECT_FALSE(f->lbFirst->GetTabStop());
     EXPECT_TRUE(l->GetDragMode() == dmAutomatic && l->GetDragCursor() == crHandPoint && l->GetDragKind() == dkDock);
     EXPECT_TRUE(img->GetDragMode() == dmAutomatic && img->GetDragCursor() == crMultiDrag && img->GetDragKind() == dkDrag);
     std::vector<std::wstring> expected;
