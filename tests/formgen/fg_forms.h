@@ -3,6 +3,7 @@
 #pragma once
 
 #include "QimListBox.h"
+#include "VeskCombobox.h"
 #include "VeskImage.h"
 #include "VeskLabel.h"
 #include "VeskPopupMenu.h"
@@ -185,7 +186,8 @@ public:
 };
 
 // The skinned label and image with the drag, dock, context-popup and activation members and
-// their size limits; the handlers note the sender's name and the event in Calls.
+// their size limits; the handlers note the sender's name and the event in Calls. OnCreate fills
+// cbLater as the program fills its boxes: cleared, then items added, each captioned after AddItem.
 class TFgDragForm : public fw::TForm {
 public:
     FW_CLASSNAME(TFgDragForm)
@@ -202,5 +204,13 @@ public:
     void CtlMouseActivate(fw::TObject* S, fw::TMouseButton, fw::TShiftState, int, int, int, fw::TMouseActivate&) {
         Note(S, L"MouseActivate");
     }
+    void FormCreate(fw::TObject*) {
+        cbLater->ClearItems();
+        for (int i = 0; i < 4; ++i) cbLater->AddItem()->SetCaption(L"item " + std::to_wstring(i));
+        IndexAtCreate = cbLater->GetIndex();
+    }
+    void BoxChange(fw::TObject* Sender) { Changes.push_back(Sender); }
     std::vector<std::wstring> Calls;
+    int IndexAtCreate = -9;
+    std::vector<fw::TObject*> Changes;
 };

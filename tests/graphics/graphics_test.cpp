@@ -337,16 +337,12 @@ TEST(Pictures, ClassComesFromTheSignatureAndDamagedFilesAreRefused) {
     EXPECT_TRUE(big.GetEmpty());
 }
 
-// Icons whose directory or image header promise more than the data holds are refused before the
-// platform reads them, like every damaged picture: EInvalidGraphic, and the picture keeps its graphic.
+// Damaged icons are refused before the platform reads them, and the picture keeps its graphic.
 TEST(Pictures, DamagedIconsAreRefusedBeforeThePlatformReadsThem) {
     const std::vector<uint8_t> good = Ico16();  // entry at 6, image at 22 (its header's width at 26)
     auto put32 = [](std::vector<uint8_t>& d, size_t at, uint32_t v) { std::memcpy(d.data() + at, &v, 4); };
     const uint32_t size = uint32_t(good.size());
-    const struct {
-        const char* Name;
-        std::function<void(std::vector<uint8_t>&)> Damage;
-    } cases[] = {
+    const std::pair<const char*, std::function<void(std::vector<uint8_t>&)>> cases[] = {
         {"image width with one bit flipped (16 to 272)", [](auto& d) { d[27] ^= 0x01; }},
         {"image width with one bit flipped (16 to 80)", [](auto& d) { d[26] ^= 0x40; }},
         {"entry width with one bit flipped", [](auto& d) { d[6] ^= 0x80; }},
@@ -372,10 +368,10 @@ TEST(Pictures, DamagedIconsAreRefusedBeforeThePlatformReadsThem) {
     pic.LoadFromMemory(good.data(), good.size());
     TGraphic* kept = pic.GetGraphic();
     ASSERT_NE(dynamic_cast<TIcon*>(kept), nullptr);
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.Name);
+    for (const auto& [name, damage] : cases) {
+        SCOPED_TRACE(name);
         std::vector<uint8_t> bad = good;
-        c.Damage(bad);
+        damage(bad);
         TIcon icon;
         EXPECT_THROW(icon.LoadFromMemory(bad.data(), bad.size()), EInvalidGraphic);
         EXPECT_TRUE(icon.GetEmpty());
