@@ -432,46 +432,27 @@ TEST_F(FrameTest, OnlineServicesAreStartedWithTheWindowAndGetThePanelsEvents) {
     EXPECT_EQ(std::vector(online_.panel.begin(), online_.panel.begin() + 4), want);
 }
 
-namespace {
-// The icon drawn at its own size on white, pixel by pixel; empty when it has no colour bitmap.
-std::vector<uint32_t> IconPixels(HICON Icon, int& W, int& H) {
-    ICONINFO ii{};
-    W = H = 0;
-    if (!GetIconInfo(Icon, &ii)) return {};
-    BITMAP bm{};
-    if (ii.hbmColor && GetObjectW(ii.hbmColor, sizeof(bm), &bm)) {
-        W = bm.bmWidth;
-        H = bm.bmHeight;
-    }
-    if (ii.hbmColor) DeleteObject(ii.hbmColor);
-    if (ii.hbmMask) DeleteObject(ii.hbmMask);
-    if (W <= 0 || H <= 0) return {};
-    DibSurface dib(W, H, 0xFFFFFFFF);
-    DrawIconEx(dib.Dc(), 0, 0, Icon, W, H, 0, nullptr, DI_NORMAL);
-    GdiFlush();
-    return std::vector<uint32_t>(dib.Bits(), dib.Bits() + W * H);
-}
-}  // namespace
-
 TEST_F(FrameTest, TheWindowCarriesTheProgramsIconInBothSizesAndItsOwnMenuValues) {
     TfrmView* v = Open();
-    const struct {
-        WPARAM Kind;
-        int Cx, Cy;
-    } kinds[] = {{ICON_BIG, SM_CXICON, SM_CYICON}, {ICON_SMALL, SM_CXSMICON, SM_CYSMICON}};
-    for (const auto& k : kinds) {
-        SCOPED_TRACE(k.Kind == ICON_BIG ? "big" : "small");
-        auto icon = reinterpret_cast<HICON>(SendMessageW(v->GetHandle(), WM_GETICON, k.Kind, 0));
-        ASSERT_NE(icon, nullptr);
-        int w = 0, h = 0;
-        const std::vector<uint32_t> shown = IconPixels(icon, w, h);
-        EXPECT_EQ(w, GetSystemMetrics(k.Cx));
-        EXPECT_EQ(h, GetSystemMetrics(k.Cy));
-        // The program's own icon at that size.
+    auto pixels = [](HICON Icon, int W, int H) {
+        DibSurface dib(W, H, 0xFFFFFFFF);
+        DrawIconEx(dib.Dc(), 0, 0, Icon, W, H, 0, nullptr, DI_NORMAL);
+        GdiFlush();
+        return std::vector<uint32_t>(dib.Bits(), dib.Bits() + W * H);
+    };
+    const std::tuple<WPARAM, int, int> kinds[] = {{ICON_BIG, SM_CXICON, SM_CYICON}, {ICON_SMALL, SM_CXSMICON, SM_CYSMICON}};
+    for (const auto& [kind, cx, cy] : kinds) {
+        const int w = GetSystemMetrics(cx), h = GetSystemMetrics(cy);
+        auto icon = reinterpret_cast<HICON>(SendMessageW(v->GetHandle(), WM_GETICON, kind, 0));
+        ICONINFO ii{};
+        BITMAP bm{};
+        ASSERT_TRUE(icon && GetIconInfo(icon, &ii)) << kind;
+        GetObjectW(ii.hbmColor, sizeof(bm), &bm);
+        DeleteObject(ii.hbmColor);
+        DeleteObject(ii.hbmMask);
+        EXPECT_EQ(std::make_pair(int(bm.bmWidth), int(bm.bmHeight)), std::make_pair(w, h)) << "own size " << kind;
         auto own = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), L"MAINICON", IMAGE_ICON, w, h, 0));
-        ASSERT_NE(own, nullptr);
-        int ow = 0, oh = 0;
-        EXPECT_TRUE(shown == IconPixels(own, ow, oh));
+        EXPECT_TRUE(own && pixels(icon, w, h) == pixels(own, w, h)) << kind;
         DestroyIcon(own);
     }
     // The list's scroll-bar skin; the backup menu is narrower than the window menu.
@@ -870,25 +851,18 @@ TEST_F(FrameTest, NoticeWindowWithoutTheVisibleWindowHasTheSameFrameAsWithIt) {
     OpenStore();
     const TReminderList rows{Add(L"Water the plants")};
     ShowReminders(rows);
-    ASSERT_NE(frmRemindDlg, nullptr);
-    ASSERT_EQ(frmView, nullptr);
+    ASSERT_TRUE(frmRemindDlg && !frmView);
     TVeskNcPaintor* painter = frmRemindDlg->VeskNcPaintor1;
     ASSERT_EQ(painter->GetResource(), SharedNcResource());
     EXPECT_NE(painter->GetResource()->GetBtnClose()->GetStateImage(2), nullptr);
-    TShot alone = FrameShot(painter);
     EXPECT_GT(painter->GetBtnRect(vnbClose).Width(), 0);
+    TShot alone = FrameShot(painter);
     frmRemindDlg->Free();
-
     // The same notice with the visible window's look lent to it.
     TfrmView* v = Open();
     ShowReminders(rows);
     ASSERT_EQ(frmRemindDlg->VeskNcPaintor1->GetResource(), v->vkncrsrc1);
     TShot lent = FrameShot(frmRemindDlg->VeskNcPaintor1);
-    ASSERT_TRUE(alone && lent);
-    ASSERT_EQ(alone->Width(), lent->Width());
-    ASSERT_EQ(alone->Height(), lent->Height());
-    int differ = 0;
-    for (int y = 0; y < lent->Height(); ++y)
-        for (int x = 0; x < lent->Width(); ++x) differ += alone->Color(x, y) != lent->Color(x, y);
-    EXPECT_EQ(differ, 0);
+    ASSERT_TRUE(alone && lent && alone->Width() == lent->Width() && alone->Height() == lent->Height());
+    EXPECT_TRUE(std::equal(alone->Bits(), alone->Bits() + alone->Width() * alone->Height(), lent->Bits()));
 }

@@ -113,9 +113,8 @@ TEST_F(NoticeTest, SitsOnTheTaskbarAtAnyEdgeAndNeverAboveTheScreenTop) {
 }
 
 TEST_F(NoticeTest, FirstAnnouncementOfARunSitsOnTheTaskbarAsEveryLaterOne) {
-    // The shell may give its taskbar a place only once a notification-area icon exists, and the
-    // first notice of a run comes before the program's icon: the window moves onto the taskbar as
-    // soon as it has its place.
+    // The shell may place its taskbar only once a notification-area icon exists, and a run's first
+    // notice comes before the program's icon: the window moves onto the taskbar once it has a place.
     for (bool placeKnown : {true, false}) {
         SCOPED_TRACE(placeKnown ? "taskbar in place" : "taskbar without a place yet");
         Taskbar = placeKnown ? RECT{0, screenH_ - 20, screenW_, screenH_} : RECT{0, 0, 0, 0};
@@ -131,8 +130,7 @@ TEST_F(NoticeTest, FirstAnnouncementOfARunSitsOnTheTaskbarAsEveryLaterOne) {
         frmRemindDlg->btnCompleteClick(nullptr);
         ShowReminders(rows);
         const RECT later = WindowRect(frmRemindDlg);
-        EXPECT_EQ((std::vector<LONG>{first.left, first.top, first.right, first.bottom}),
-                  (std::vector<LONG>{later.left, later.top, later.right, later.bottom}));
+        EXPECT_TRUE(EqualRect(&first, &later));
         frmRemindDlg->Free();
     }
 }
@@ -253,20 +251,16 @@ TEST_F(NoticeTest, PostponingChangesListedRecordsOfTheStoreInMemoryOnly) {
 TEST_F(NoticeTest, EachDelayOfTheListPostponesByItsOwnTime) {
     const fw::TDateTime now = fw::EncodeDate(2026, 3, 29) + fw::EncodeTime(23, 40, 0, 0);
     fw::SetClock([now] { return now; });
-    const struct {
-        const wchar_t* text;
-        int minutes;
-    } delays[] = {{L"5 Minutes", 5}, {L"10 Minutes", 10}, {L"30 Minutes", 30}, {L"1 Hour", 60}, {L"4 Hours", 240}};
-    int index = 0;
-    for (const auto& d : delays) {
-        SCOPED_TRACE(testing::Message() << "item " << index);
+    const std::pair<const wchar_t*, int> delays[] = {
+        {L"5 Minutes", 5}, {L"10 Minutes", 10}, {L"30 Minutes", 30}, {L"1 Hour", 60}, {L"4 Hours", 240}};
+    for (int i = 0; i < 5; ++i) {
         TRmRecordStruct* r = Add(L"A");
         ShowReminders({r});
-        EXPECT_EQ(frmRemindDlg->cbDelay->GetItems()->Get(index), d.text);
-        frmRemindDlg->cbDelay->SetItemIndex(index++);
+        EXPECT_EQ(frmRemindDlg->cbDelay->GetItems()->Get(i), delays[i].first);
+        frmRemindDlg->cbDelay->SetItemIndex(i);
         frmRemindDlg->cbDelayChange(nullptr);
-        EXPECT_EQ(std::llround((r->NextDue - now) * 86400), d.minutes * 60);
-        EXPECT_TRUE(PumpUntil([] { return !frmRemindDlg->GetVisible(); }, 2000));
+        EXPECT_EQ(std::llround((r->NextDue - now) * 86400), delays[i].second * 60) << i;
+        EXPECT_TRUE(PumpUntil([] { return !frmRemindDlg->GetVisible(); }, 2000)) << i;
     }
     EXPECT_EQ(frmRemindDlg->cbDelay->GetItems()->Count(), 5);
 }
@@ -288,8 +282,7 @@ TEST_F(NoticeTest, MissedRemindersLookAndBackToOrdinaryInTheLanguagesTexts) {
     EXPECT_FALSE(frmRemindDlg->cbDelay->GetVisible());
     EXPECT_FALSE(frmRemindDlg->lbl1->GetVisible());
 
-    // A due reminder arriving while the missed ones are still shown joins them, and the window
-    // becomes an ordinary notice: the due one can be postponed (with the missed ones).
+    // A due reminder joining shown missed ones makes an ordinary notice: it can be postponed.
     TRmRecordStruct* b = Add(L"Due now");
     ShowReminders({b});
     EXPECT_EQ(frmRemindDlg->lbReminds->Count(), 2);
@@ -301,8 +294,7 @@ TEST_F(NoticeTest, MissedRemindersLookAndBackToOrdinaryInTheLanguagesTexts) {
     EXPECT_NE(b->NextDue, 0);
     EXPECT_TRUE(PumpUntil([] { return !frmRemindDlg->GetVisible(); }, 2000));
 
-    // Missed ones again, on their own: the missed look; missed ones joining listed due ones do not
-    // take the postponing away.
+    // Missed ones alone look missed; joining listed due ones they leave the postponing.
     ShowMissedReminders({Add(L"Missed two")});
     EXPECT_EQ(frmRemindDlg->GetCaption(), L"Verpasst");
     EXPECT_FALSE(frmRemindDlg->cbDelay->GetVisible());

@@ -187,8 +187,7 @@ const Scenario Scenarios[] = {
       T(Day - 1 + Wake(7, 59, 58), 2), T(Day - 1 + Wake(8, 0, 3), 2), T(Day + Wake(7, 59, 58), 2),
       T(Day + Wake(8, 0, 3), 2), T(Day + 1 + Wake(7, 59, 50), 2), T(Day + 1 + Wake(8), 3), T(Day + 1 + Wake(8, 0, 5), 3)},
      Day + 2 + Wake(8)},
-    // Started on the day: the day before's occurrence is another one, announced once; forward
-    // again, the next day's comes once (not late for the day already announced, then on time).
+    // Started on the day: the day before's is another occurrence; forward again, the next day's comes once, on time.
     {"ClockSetBackADayThenForwardToTheNextDay", 1, Wake(8), Y8,
      {T(Day + Wake(7, 59, 57), 1), T(Day - 1 + Wake(7, 59, 58), 2), T(Day - 1 + Wake(8, 0, 1), 2),
       T(Day - 1 + Wake(7, 59, 59), 2), T(Day - 1 + Wake(8, 0, 5), 2), T(Day + 1 + Wake(7, 59, 50), 2),
@@ -450,25 +449,22 @@ TEST_F(SchedulerTest, ATickOrTheCatchUpReadsTheClockOnceAndSavesTheFileOnceHowev
     EXPECT_NE(0.0, Stored(daily.back())->LastTime);
 }
 
-
 TEST_F(SchedulerTest, ClockSetBackADayAndForwardAgainAnnouncesEachOccurrenceOnce) {
-    // Many reminders, a tick every five seconds: 09:00 of the day, then the clock goes back a day
-    // in the seconds before 09:00 (that day's 09:00 is another occurrence), then forward to the
-    // next day.
+    // Many reminders, a tick every five seconds: 09:00 of the day, then back a day to the seconds
+    // before 09:00 (that day's 09:00 is another occurrence), then forward to the next day.
     std::vector<TRmRecordStruct*> daily;
     for (int i = 0; i < 200; ++i) daily.push_back(AddDaily(Wake(9), Day - 1 + Wake(9, 0, 57)));
     std::vector<TDateTime> announcedAt;
-    auto run = [&](TDateTime from, TDateTime to) {
+    const std::pair<TDateTime, TDateTime> spans[] = {{Day + Wake(8, 59, 22), Day + Wake(8, 59, 58)},
+                                                     {Day - 1 + Wake(8, 59, 58), Day - 1 + Wake(9, 1)},
+                                                     {Day + 1 + Wake(8, 59, 22), Day + 1 + Wake(9, 1)}};
+    for (const auto& [from, to] : spans)
         for (int i = 0; from + i * 5.0 / 86400 < to; ++i) {
             const TDateTime t = from + i * 5.0 / 86400;
             const size_t before = announcer.Shown.size();
             TickAt(t);
             if (announcer.Shown.size() != before) announcedAt.push_back(t);
         }
-    };
-    run(Day + Wake(8, 59, 22), Day + Wake(8, 59, 58));
-    run(Day - 1 + Wake(8, 59, 58), Day - 1 + Wake(9, 1));
-    run(Day + 1 + Wake(8, 59, 22), Day + 1 + Wake(9, 1));
     ASSERT_EQ(3u, announcedAt.size());
     EXPECT_MOMENT(Day + Wake(8, 59, 57), announcedAt[0]);
     EXPECT_MOMENT(Day - 1 + Wake(8, 59, 58), announcedAt[1]);

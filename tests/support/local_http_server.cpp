@@ -159,23 +159,6 @@ bool TLocalHttpServer::SendAll(SOCKET S, const char* Data, size_t Size) const {
     return true;
 }
 
-void TLocalHttpServer::Flood(SOCKET S, const std::string& Piece) const {
-    if (Piece.empty()) return;
-    // Blocking sends keep the client's buffer full (a client must never find it empty); the send
-    // time-out lets a flood to a client that stopped reading look at the stop now and then.
-    const DWORD sendTimeout = 100;
-    const char* option = reinterpret_cast<const char*>(&sendTimeout);
-    if (setsockopt(S, SOL_SOCKET, SO_SNDTIMEO, option, sizeof(sendTimeout)) != 0) return;
-    size_t offset = 0;
-    while (!Stopping()) {
-        const int n = send(S, Piece.data() + offset, static_cast<int>(Piece.size() - offset), 0);
-        if (n > 0)
-            offset = (offset + static_cast<size_t>(n)) % Piece.size();
-        else if (WSAGetLastError() != WSAETIMEDOUT)
-            return;  // the client has gone
-    }
-}
-
 void TLocalHttpServer::ReapFinishedWorkers() {
     for (auto it = FWorkers.begin(); it != FWorkers.end();) {
         if ((*it)->Done) {
@@ -262,7 +245,19 @@ void TLocalHttpServer::Serve(SOCKET S) {
         const std::string head = "HTTP/1.1 " + std::to_string(answer.Status) + " " + ReasonPhrase(answer.Status) +
                                  "\r\nContent-Type: application/octet-stream\r\nCache-Control: no-store\r\n" +
                                  answer.Headers + "\r\n";
-        if (SendAll(S, head.data(), head.size())) Flood(S, answer.Body);
+        // Blocking sends keep the client's buffer full (a client must never find it empty); the send
+        // time-out lets a flood to a client that stopped reading look at the stop now and then.
+        const DWORD timeout = 100;
+        if (!SendAll(S, head.data(), head.size()) || answer.Body.empty() ||
+            setsockopt(S, SOL_SOCKET, SO_SNDTIMEO, reinterpret_cast<const char*>(&timeout), sizeof(timeout)) != 0)
+            return;
+        for (size_t at = 0; !Stopping();) {
+            const int n = send(S, answer.Body.data() + at, static_cast<int>(answer.Body.size() - at), 0);
+            if (n > 0)
+                at = (at + static_cast<size_t>(n)) % answer.Body.size();
+            else if (WSAGetLastError() != WSAETIMEDOUT)
+                return;  // the client has gone
+        }
         return;
     }
 

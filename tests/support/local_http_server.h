@@ -89,8 +89,7 @@ public:
     size_t RequestCount() const;
     // Requests whose target starts with Prefix.
     int Count(const std::string& Prefix) const;
-    // Connections still being served (a client that has gone is not counted once the server has
-    // noticed it).
+    // Connections still being served (a client that has gone counts until the server notices).
     int OpenConnections() const { return FOpen; }
 
 private:
@@ -108,8 +107,6 @@ private:
     // Waits until a connection can be accepted; false once the server stops or on error.
     bool WaitListen() const;
     bool SendAll(SOCKET S, const char* Data, size_t Size) const;
-    // Sends Piece over and over; ends when the client goes or the server stops.
-    void Flood(SOCKET S, const std::string& Piece) const;
     void ReapFinishedWorkers();
 
     THandler FHandler;

@@ -199,7 +199,6 @@ TEST_F(ImageTest, AutoSizeStaysWithinTheSizeLimits) {
     ShowPng(60, 30);
     EXPECT_EQ(Image->GetBoundsRect(), TRect(10, 10, 50, 60));
     Image->GetConstraints()->SetMaxWidth(0);
-    EXPECT_EQ(Image->GetBoundsRect(), TRect(10, 10, 70, 60));
     Image->GetConstraints()->SetMinHeight(0);
     EXPECT_EQ(Image->GetBoundsRect(), TRect(10, 10, 70, 40));
 }

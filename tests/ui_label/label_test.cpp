@@ -219,26 +219,19 @@ TEST_F(LabelTest, TransparentLabelShowsTheParentAroundTheText) {
 }
 
 TEST_F(LabelTest, RightToLeftDrawsAtTheRightWithRtlReadingAndAnAutoSizeLabelKeepsItsRightEdge) {
-    struct Restore {
-        ~Restore() { Application->SetBiDiMode(bdLeftToRight); }
-    } restore;
+    struct Restore { ~Restore() { Application->SetBiDiMode(bdLeftToRight); } } restore;
     Form->SetColor(clWhite);
     TProbeLabel* l = FixedLabel(L"Hi", 200, 20);
     l->SetColor(clWhite);
-    const RECT leftHalf{10, 10, 110, 30}, rightHalf{110, 10, 210, 30};
-    auto ink = [&](const RECT& r) { return (r.right - r.left) * (r.bottom - r.top) - Dib.CountColor(r, RGB(255, 255, 255)); };
-    struct {
-        TBiDiMode mode;
-        bool atRight;
-    } const cases[] = {{bdLeftToRight, false}, {bdRightToLeft, true}, {bdRightToLeftNoAlign, false},
-                       {bdRightToLeftReadingOnly, false}};
-    for (const auto& c : cases) {
-        l->SetBiDiMode(c.mode);
+    auto inked = [&](int left) { return Dib.CountColor(RECT{left, 10, left + 100, 30}, RGB(255, 255, 255)) < 2000; };
+    const std::pair<TBiDiMode, bool> atRight[] = {
+        {bdLeftToRight, false}, {bdRightToLeft, true}, {bdRightToLeftNoAlign, false}, {bdRightToLeftReadingOnly, false}};
+    for (const auto& [mode, right] : atRight) {
+        l->SetBiDiMode(mode);
         const std::vector<TDrawCall> d = Drawn(l);
         ASSERT_EQ(d.size(), 1u);
-        EXPECT_EQ((d[0].Flags & DT_RTLREADING) != 0, c.mode != bdLeftToRight) << c.mode;
-        EXPECT_EQ(ink(rightHalf) > 0, c.atRight) << c.mode;
-        EXPECT_EQ(ink(leftHalf) > 0, !c.atRight) << c.mode;
+        EXPECT_EQ((d[0].Flags & DT_RTLREADING) != 0, mode != bdLeftToRight) << mode;
+        EXPECT_EQ(std::make_pair(inked(10), inked(110)), std::make_pair(!right, right)) << mode;
     }
     // Taken from the application through the form: a left-aligned auto-size label grows to the left.
     Application->SetBiDiMode(bdRightToLeft);
@@ -258,33 +251,20 @@ TEST_F(LabelTest, AltAndTheAcceleratorFocusTheLabelsControlOnlyWhenItIsTheLabels
     TProbeLabel* l = AddLabel(L"&Name");
     l->SetFocusControl(target);
     testsupport::Pump(30);
-    struct {
-        const wchar_t* caption;
-        bool enabled, showAccel;
-        UINT msg;
-        wchar_t ch;
-        bool fromForm;  // the form itself holds the focus (no edit takes the character)
-        bool focuses;
-    } const cases[] = {
-        {L"&Name", true, true, WM_SYSCHAR, L'n', false, true},
-        {L"&Name", true, true, WM_SYSCHAR, L'N', false, true},
-        {L"N&&a&me", true, true, WM_SYSCHAR, L'm', false, true},
-        {L"&Name", true, true, WM_CHAR, L'n', true, true},
-        {L"&Name", true, true, WM_CHAR, L'n', false, false},  // the edit types it
-        {L"&Name", false, true, WM_SYSCHAR, L'n', false, false},
-        {L"&Name", true, false, WM_SYSCHAR, L'n', false, false},
-        {L"&&Name", true, true, WM_SYSCHAR, L'n', false, false},
-        {L"&Name", true, true, WM_SYSCHAR, L'x', false, false},
+    // fromForm: the form itself holds the focus, so no edit takes a WM_CHAR.
+    struct { const wchar_t* caption; bool enabled, showAccel, sys; wchar_t ch; bool fromForm, focuses; } const cases[] = {
+        {L"&Name", true, true, true, L'n', false, true},     {L"&Name", true, true, true, L'N', false, true},
+        {L"N&&a&me", true, true, true, L'm', false, true},   {L"&Name", true, true, false, L'n', true, true},
+        {L"&Name", true, true, false, L'n', false, false},   {L"&Name", false, true, true, L'n', false, false},
+        {L"&Name", true, false, true, L'n', false, false},   {L"&&Name", true, true, true, L'n', false, false},
+        {L"&Name", true, true, true, L'x', false, false},
     };
     for (const auto& c : cases) {
         l->SetCaption(c.caption);
         l->SetEnabled(c.enabled);
         l->SetShowAccelChar(c.showAccel);
-        if (c.fromForm)
-            ::SetFocus(Form->GetHandle());
-        else
-            other->SetFocus();
-        SendMessageW(GetFocus(), c.msg, c.ch, c.msg == WM_SYSCHAR ? 0x20000001 : 1);
+        c.fromForm ? (void)::SetFocus(Form->GetHandle()) : other->SetFocus();
+        SendMessageW(GetFocus(), c.sys ? WM_SYSCHAR : WM_CHAR, c.ch, c.sys ? 0x20000001 : 1);
         EXPECT_EQ(target->Focused(), c.focuses) << testsupport::Narrow(c.caption) << " " << char(c.ch);
     }
 }
@@ -292,18 +272,15 @@ TEST_F(LabelTest, AltAndTheAcceleratorFocusTheLabelsControlOnlyWhenItIsTheLabels
 TEST_F(LabelTest, AutoSizeStaysWithinTheSizeLimitsAndARightAlignedLabelKeepsItsRightEdge) {
     const std::wstring text = L"A caption wider than fifty pixels";
     TProbeLabel* l = AddLabel(text, 100);
-    const SIZE s = MeasureText(l->GetFont(), text, DT_EXPANDTABS);
-    ASSERT_GT(s.cx, 50);
     l->SetAlignment(taRightJustify);
     const int right = l->GetLeft() + l->GetWidth();
+    const SIZE s = MeasureText(l->GetFont(), text + L" and longer", DT_EXPANDTABS);
     l->GetConstraints()->SetMaxWidth(50);
     l->GetConstraints()->SetMinHeight(s.cy + 10);
     EXPECT_EQ(l->GetBoundsRect(), TRect(right - 50, 10, right, 20 + s.cy));
     l->SetCaption(text + L" and longer");
     EXPECT_EQ(l->GetBoundsRect(), TRect(right - 50, 10, right, 20 + s.cy));
-    // Lifted limits give the text's own size back.
     l->GetConstraints()->SetMaxWidth(0);
     l->GetConstraints()->SetMinHeight(0);
-    const SIZE s2 = MeasureText(l->GetFont(), text + L" and longer", DT_EXPANDTABS);
-    EXPECT_EQ(l->GetBoundsRect(), TRect(right - s2.cx, 10, right, 10 + s2.cy));
+    EXPECT_EQ(l->GetBoundsRect(), TRect(right - s.cx, 10, right, 10 + s.cy));
 }

@@ -313,38 +313,32 @@ TEST_F(ListViewTest, GroupHoverRedrawsOnlyTheGroupRows) {
     Render();
     ASSERT_NE(a->CheckRect, kUnset);
     fw::TBitmap* buf = Lv->GetBuffer();
-    auto mark = [buf](int x, int y) {
-        GdiFlush();
-        reinterpret_cast<uint32_t*>(buf->ScanLine(y))[x] = 0x00123456;
-    };
-    const COLORREF marked = RGB(0x12, 0x34, 0x56);
-    const int checkX = (a->CheckRect.Left + a->CheckRect.Right) / 2;
+    const int checkX = (a->CheckRect.Left + a->CheckRect.Right) / 2, checkY = (a->CheckRect.Top + a->CheckRect.Bottom) / 2;
     const int below = b->GroupRect.Bottom + 10, inB = (b->GroupRect.Top + b->GroupRect.Bottom) / 2;
-    mark(100, below);
-    mark(100, inB);
+    const COLORREF marked = RGB(0x12, 0x34, 0x56);
+    GdiFlush();
+    for (int y : {below, inB}) reinterpret_cast<uint32_t*>(buf->ScanLine(y))[100] = 0x00123456;
     const int before = Repaints;
-    Move(checkX, (a->CheckRect.Top + a->CheckRect.Bottom) / 2);
+    Move(checkX, checkY);
     EXPECT_EQ(Lv->GetHotGroup(), a);
     EXPECT_EQ(Repaints, before + 1);
-    EXPECT_EQ(PixelColor(*buf, checkX, (a->CheckRect.Top + a->CheckRect.Bottom) / 2), RGB(3, 3, 3));
+    EXPECT_EQ(PixelColor(*buf, checkX, checkY), RGB(3, 3, 3));
     EXPECT_EQ(PixelColor(*buf, 100, inB), marked) << "the other group is left alone";
     EXPECT_EQ(PixelColor(*buf, 100, below), marked) << "no full repaint";
     // To the other group: both rows are renewed, the rest of the buffer is not.
     Move(100, inB);
     EXPECT_EQ(Lv->GetHotGroup(), b);
     EXPECT_EQ(Repaints, before + 3);
-    EXPECT_EQ(PixelColor(*buf, checkX, (a->CheckRect.Top + a->CheckRect.Bottom) / 2), RGB(1, 1, 1));
+    EXPECT_EQ(PixelColor(*buf, checkX, checkY), RGB(1, 1, 1));
     EXPECT_EQ(PixelColor(*buf, 100, inB), kBack);
     EXPECT_EQ(PixelColor(*buf, 100, below), marked);
 
     Lv->OnNeedPaint = nullptr;
     ParkMouse();
     Form->Show();  // a hidden window keeps no update region
-    UpdateWindow(Lv->GetHandle());
     ValidateRect(Lv->GetHandle(), nullptr);
     Move(checkX, (b->CheckRect.Top + b->CheckRect.Bottom) / 2);
     RECT upd{};
     ASSERT_TRUE(GetUpdateRect(Lv->GetHandle(), &upd, FALSE));
     EXPECT_EQ(fw::TRect(upd.left, upd.top, upd.right, upd.bottom), b->GroupRect);
-    EXPECT_EQ(Repaints, before + 3);
 }

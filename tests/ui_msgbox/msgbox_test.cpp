@@ -268,28 +268,23 @@ TEST_F(MsgBoxTest, ABoxOwnedByAWindowAnswersASecondCallWithCancelRaisesItselfAnd
 }
 
 TEST_F(MsgBoxTest, TheMessageStandsRightAlignedWhenTheApplicationIsRightToLeft) {
-    struct Restore {
-        ~Restore() { fw::Application->SetBiDiMode(fw::bdLeftToRight); }
-    } restore;
+    struct Restore { ~Restore() { fw::Application->SetBiDiMode(fw::bdLeftToRight); } } restore;
     std::wstring msg;
     for (int i = 0; i < 30; ++i) msg += L"reminder ";
     msg += L"\r\nOK";
-    // Ink of the message's short last line in the left and in the right third of the label.
-    auto lastLineInk = [&](bool right) {
+    // Whether the message's short last line has ink in the left or in the right third of the label.
+    auto lastLineInked = [&](bool right) {
         TMessageForm* f = Build(msg, mtWarning, {mbYes, mbNo});
         fw::TLabel* label = LabelOf(f);
         EXPECT_EQ(label->GetBiDiMode(), fw::Application->GetBiDiMode());
         std::unique_ptr<testsupport::DibSurface> d = testsupport::Render(f);
-        const COLORREF bg = d->Color(0, 0);
         const fw::TRect b = label->GetBoundsRect();
         const int line = testsupport::MeasureText(label->GetFont(), L"OK", 0).cy, third = b.Width() / 3;
-        const RECT r = right ? RECT{b.Right - third, b.Bottom - line, b.Right, b.Bottom}
-                             : RECT{b.Left, b.Bottom - line, b.Left + third, b.Bottom};
-        return (r.right - r.left) * (r.bottom - r.top) - d->CountColor(r, bg);
+        const int left = right ? b.Right - third : b.Left;
+        return d->CountColor(RECT{left, b.Bottom - line, left + third, b.Bottom}, d->Color(0, 0)) < third * line;
     };
-    EXPECT_GT(lastLineInk(false), 0);
-    EXPECT_EQ(lastLineInk(true), 0);
-    fw::Application->SetBiDiMode(fw::bdRightToLeft);
-    EXPECT_EQ(lastLineInk(false), 0);
-    EXPECT_GT(lastLineInk(true), 0);
+    for (bool rtl : {false, true}) {
+        fw::Application->SetBiDiMode(rtl ? fw::bdRightToLeft : fw::bdLeftToRight);
+        EXPECT_EQ(std::make_pair(lastLineInked(false), lastLineInked(true)), std::make_pair(!rtl, rtl)) << rtl;
+    }
 }
