@@ -1860,35 +1860,19 @@ TObject* TDragControlObject::GetSource() {
     return FControl;
 }
 
-void TSizeConstraints::SetMinWidth(int Value) {
+void TSizeConstraints::SetMin(int& Min, int& Max, int Value) {
     Value = std::max(Value, 0);
-    if (Value == FMinWidth) return;
-    FMinWidth = Value;
-    if (FMaxWidth > 0 && FMinWidth > FMaxWidth) FMaxWidth = FMinWidth;
+    if (Value == Min) return;
+    Min = Value;
+    if (Max > 0 && Min > Max) Max = Min;
     Change();
 }
 
-void TSizeConstraints::SetMinHeight(int Value) {
+void TSizeConstraints::SetMax(int& Max, int& Min, int Value) {
     Value = std::max(Value, 0);
-    if (Value == FMinHeight) return;
-    FMinHeight = Value;
-    if (FMaxHeight > 0 && FMinHeight > FMaxHeight) FMaxHeight = FMinHeight;
-    Change();
-}
-
-void TSizeConstraints::SetMaxWidth(int Value) {
-    Value = std::max(Value, 0);
-    if (Value == FMaxWidth) return;
-    FMaxWidth = Value;
-    if (FMaxWidth > 0 && FMinWidth > FMaxWidth) FMinWidth = FMaxWidth;
-    Change();
-}
-
-void TSizeConstraints::SetMaxHeight(int Value) {
-    Value = std::max(Value, 0);
-    if (Value == FMaxHeight) return;
-    FMaxHeight = Value;
-    if (FMaxHeight > 0 && FMinHeight > FMaxHeight) FMinHeight = FMaxHeight;
+    if (Value == Max) return;
+    Max = Value;
+    if (Max > 0 && Min > Max) Min = Max;
     Change();
 }
 

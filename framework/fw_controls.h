@@ -177,15 +177,17 @@ public:
     int GetMaxHeight() const { return FMaxHeight; }
     // A minimum above the maximum raises the maximum, a maximum below the minimum lowers the
     // minimum; negative values count as 0.
-    void SetMinWidth(int Value);
-    void SetMinHeight(int Value);
-    void SetMaxWidth(int Value);
-    void SetMaxHeight(int Value);
+    void SetMinWidth(int Value) { SetMin(FMinWidth, FMaxWidth, Value); }
+    void SetMinHeight(int Value) { SetMin(FMinHeight, FMaxHeight, Value); }
+    void SetMaxWidth(int Value) { SetMax(FMaxWidth, FMinWidth, Value); }
+    void SetMaxHeight(int Value) { SetMax(FMaxHeight, FMinHeight, Value); }
     void Assign(TPersistent* Source) override;
     // Brings a size within the limits.
     void Constrain(int& Width, int& Height) const;
 
 private:
+    void SetMin(int& Min, int& Max, int Value);
+    void SetMax(int& Max, int& Min, int Value);
     void Change();
     TControl* FControl;
     int FMinWidth = 0, FMinHeight = 0, FMaxWidth = 0, FMaxHeight = 0;
