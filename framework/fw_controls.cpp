@@ -164,9 +164,8 @@ static TWinControl* WindowOf(TControl* c) {
 // The top of a control's tree: its outermost windowed parent (itself for a parentless window),
 // nullptr for a windowless control without a parent.
 static TWinControl* TopLevelControl(TControl* c) {
-    TWinControl* top = dynamic_cast<TWinControl*>(c);
-    for (TWinControl* p = c ? c->GetParent() : nullptr; p; p = p->GetParent()) top = p;
-    return top;
+    if (auto* w = dynamic_cast<TWinControl*>(c)) return w->TopParent();
+    return c && c->GetParent() ? c->GetParent()->TopParent() : nullptr;
 }
 
 void TMouseTracker::SetControlUnderMouse(TControl* Control) {
@@ -1334,8 +1333,8 @@ void TWinControl::WndProc(TMessage& Message) {
     }
 }
 
-TWinControl* TWinControl::TopParent() {
-    TWinControl* top = this;
+TWinControl* TWinControl::TopParent() const {
+    TWinControl* top = const_cast<TWinControl*>(this);
     while (top->FParent) top = top->FParent;
     return top;
 }
@@ -1504,11 +1503,7 @@ void TWinControl::WMKeyDown(TMessage& Message) {
     WORD key = static_cast<WORD>(Message.WParam);
     TWinControl* top = TopParent();
     if (top != this && top->PreviewKey(Message.Msg, key, KeyDataToShiftState(Message.LParam))) return;
-    if (TControl* fc = FocusedChild()) {
-        std::shared_ptr<bool> alive = FAlive;
-        fc->KeyDown(key, KeyDataToShiftState(Message.LParam));
-        if (!*alive || key == 0) return;
-    }
+    if (!KeyToFocusedChild(true, key, Message.LParam)) return;
     if (DoKeyDown(key, KeyDataToShiftState(Message.LParam))) return;
     Message.WParam = key;
     TControl::WndProc(Message);
@@ -1516,14 +1511,22 @@ void TWinControl::WMKeyDown(TMessage& Message) {
 
 void TWinControl::WMKeyUp(TMessage& Message) {
     WORD key = static_cast<WORD>(Message.WParam);
-    if (TControl* fc = FocusedChild()) {
-        std::shared_ptr<bool> alive = FAlive;
-        fc->KeyUp(key, KeyDataToShiftState(Message.LParam));
-        if (!*alive || key == 0) return;
-    }
+    if (!KeyToFocusedChild(false, key, Message.LParam)) return;
     if (DoKeyUp(key, KeyDataToShiftState(Message.LParam))) return;
     Message.WParam = key;
     TControl::WndProc(Message);
+}
+
+bool TWinControl::KeyToFocusedChild(bool Down, WORD& Key, LPARAM KeyData) {
+    TControl* fc = FocusedChild();
+    if (!fc) return true;
+    std::shared_ptr<bool> alive = FAlive;
+    const TShiftState shift = KeyDataToShiftState(KeyData);
+    if (Down)
+        fc->KeyDown(Key, shift);
+    else
+        fc->KeyUp(Key, shift);
+    return *alive && Key != 0;
 }
 
 void TWinControl::WMChar(TMessage& Message) {
@@ -1691,9 +1694,7 @@ TControl* TWinControl::GetFocusedWindowless() const {
 }
 
 TControl* TWinControl::FocusedChild() const {
-    TWinControl* top = const_cast<TWinControl*>(this);
-    while (top->FParent) top = top->FParent;
-    TControl* fc = top->GetFocusedWindowless();
+    TControl* fc = TopParent()->GetFocusedWindowless();
     // Hidden or disabled (itself or a parent), it takes no keys and shows no focus.
     return fc && fc->FParent == this && fc->CanFocus() ? fc : nullptr;
 }

@@ -521,6 +521,8 @@ public:
     // Re-applies Align and Anchors of the children to the current client size.
     void Realign();
 
+    // The top-level control of this control's tree (itself when it has no parent).
+    TWinControl* TopParent() const;
     // The children in tab order.
     const std::vector<TControl*>& GetTabList() const { return FTabList; }
     // This control's tree in tab order, depth first (itself not included).
@@ -580,8 +582,6 @@ protected:
 
 private:
     bool RouteMouseToChild(TMessage& M);
-    // The top-level control of this control's tree (itself when it has no parent).
-    TWinControl* TopParent();
     void WMPaint(TMessage& Message);
     void PaintBuffered(HDC DC, const TRect& UpdateRect);
     void WMEraseBkgnd(TMessage& Message);
@@ -606,6 +606,9 @@ private:
     void SetFocusedWindowless(TControl* Control);
     // The windowless child of this window that holds the focus, or nullptr.
     TControl* FocusedChild() const;
+    // Gives a key to the focused windowless child first; false when the child consumed it (set it
+    // to 0) or a handler freed this window.
+    bool KeyToFocusedChild(bool Down, WORD& Key, LPARAM KeyData);
     // Whether the window wants plain characters itself (an edit does).
     bool WantsChars();
     std::vector<TControl*> FTabList;

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <windows.h>
-#include <wininet.h>
 
 namespace fw {
 
@@ -51,7 +50,6 @@ private:
 using TKernelHandle = TOwnedHandle<HANDLE, &CloseHandle>;  // files, events, mutexes, threads
 using TFindHandle = TOwnedHandle<HANDLE, &FindClose>;       // FindFirstFileW
 using TRegKey = TOwnedHandle<HKEY, &RegCloseKey>;
-using TInternetHandle = TOwnedHandle<HINTERNET, &InternetCloseHandle>;
 using TIconHandle = TOwnedHandle<HICON, &DestroyIcon>;
 using TLocalMemory = TOwnedHandle<HLOCAL, &LocalFree>;      // FormatMessageW, CommandLineToArgvW
 using TOwnedDC = TOwnedHandle<HDC, &DeleteDC>;              // CreateCompatibleDC

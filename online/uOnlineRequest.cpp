@@ -1,5 +1,7 @@
 #include "uOnlineRequest.h"
 
+#include "fw_handles.h"
+
 // WinHTTP, not WinINet: closing a WinINet request whose body has not been read to its end first
 // reads on while the server keeps sending (to keep the connection for another request), so a
 // server that never stops held the thread long past its deadline. A WinHTTP request closes its
@@ -12,21 +14,7 @@
 
 namespace {
 
-// One WinHTTP handle, closed when it goes.
-class THttpHandle {
-public:
-    explicit THttpHandle(HINTERNET H = nullptr) : FHandle(H) {}
-    ~THttpHandle() {
-        if (FHandle) WinHttpCloseHandle(FHandle);
-    }
-    THttpHandle(const THttpHandle&) = delete;
-    THttpHandle& operator=(const THttpHandle&) = delete;
-    HINTERNET Get() const { return FHandle; }
-    explicit operator bool() const { return FHandle != nullptr; }
-
-private:
-    HINTERNET FHandle;
-};
+using THttpHandle = fw::TOwnedHandle<HINTERNET, &WinHttpCloseHandle>;
 
 struct TTarget {
     bool Secure = false;
