@@ -7,6 +7,9 @@
 // Items
 
 TVeskLvItem::~TVeskLvItem() {
+    // Every way of freeing an item (deleting it, clearing the list or a group, freeing the groups)
+    // ends here, so the list view forgets it here: no hot, pressed or anchor reference may outlive it.
+    if (Owner) Owner->ForgetItem(this);
     // Data belongs to the caller: forgotten, never freed.
     Data = nullptr;
     for (auto it = SubItems.rbegin(); it != SubItems.rend(); ++it) delete *it;
@@ -146,8 +149,6 @@ void TVeskListView::DeleteItem(TVeskLvItem* AItem) {
     const int index = IndexOf(AItem);
     if (index < 0 || !AItem) return;
     FCurrentItem = FHotItem = FDownItem = FCheckHotItem = FCheckDownItem = FAnchorItem = FRangeEndItem = nullptr;
-    // The drop target may be this very item; a reference to a freed item must not survive.
-    if (FDropTarget == AItem) FDropTarget = nullptr;
     std::shared_ptr<bool> alive = AliveToken();
     TVeskLvItemEvent handler = OnItemDataDelete;
     if (handler) handler(this, AItem);
@@ -156,7 +157,6 @@ void TVeskListView::DeleteItem(TVeskLvItem* AItem) {
     auto it = std::find(FItems.begin(), FItems.end(), AItem);
     if (it == FItems.end()) return;
     FItems.erase(it);
-    ForgetItem(AItem);
     delete AItem;
     if (FHaveLoaded) {
         ComputeContentHeight();
@@ -173,9 +173,10 @@ void TVeskListView::Clear() {
         TVeskLvItemEvent handler = OnItemDataDelete;
         if (handler) handler(this, item);
         if (!*alive) return;
+        // The handler may have deleted the item itself.
         auto it = std::find(FItems.begin(), FItems.end(), item);
-        if (it != FItems.end()) FItems.erase(it);
-        ForgetItem(item);
+        if (it == FItems.end()) continue;
+        FItems.erase(it);
         delete item;
     }
     FCurrentItem = FHotItem = FDownItem = FCheckHotItem = FCheckDownItem = FAnchorItem = FRangeEndItem = nullptr;
@@ -223,9 +224,6 @@ TVeskGroupItem* TVeskListView::GetGroup(int Index) const {
 }
 
 void TVeskListView::ClearGroups() {
-    // Items of groups may be referenced as hot or pressed items too.
-    for (TVeskGroupItem* group : FGroups)
-        for (TVeskLvItem* item : group->Items) ForgetItem(item);
     for (auto it = FGroups.rbegin(); it != FGroups.rend(); ++it) delete *it;
     FGroups.clear();
     FHotGroup = FDownGroup = FCheckHotGroup = FCheckDownGroup = FBtnHotGroup = FBtnDownGroup = nullptr;

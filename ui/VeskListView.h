@@ -452,6 +452,8 @@ private:
     void DoMouseLeave();
     void DoKillFocus();
     bool DoWheel(fw::TMessage& Message);
+    // Clears every reference to an item that is being freed (called by the item's destructor).
+    friend class TVeskLvItem;
     void ForgetItem(TVeskLvItem* AItem);
 
     std::vector<TVeskLvItem*> FItems;

@@ -77,9 +77,8 @@ void TVeskListView::DeselectAllExcept(TVeskLvItem* AItem) {
     }
     std::shared_ptr<bool> alive = AliveToken();
     for (TVeskLvItem* item : scan) {
-        // A handler may have deleted items of the copy meanwhile.
-        if (!item->Group && IndexOf(item) < 0) continue;
-        if (item == AItem || !item->Selected) continue;
+        // A handler may have freed items of the copy meanwhile: nothing of one may be read.
+        if (item == AItem || !HasItem(item) || !item->Selected) continue;
         item->Selected = false;
         RedrawItem(item);
         TVeskLvItemEvent handler = OnItemSelectChange;
@@ -101,7 +100,8 @@ void TVeskListView::SelectRange() {
     std::shared_ptr<bool> alive = AliveToken();
     const std::vector<TVeskLvItem*> items = FItems;
     for (TVeskLvItem* item : items) {
-        if (!item->Selected || IndexOf(item) < 0) continue;
+        // An item a handler freed is skipped before anything of it is read.
+        if (IndexOf(item) < 0 || !item->Selected) continue;
         item->Selected = false;
         TVeskLvItemEvent handler = OnItemSelectChange;
         if (handler) handler(this, item);
@@ -121,10 +121,12 @@ void TVeskListView::SelectRange() {
 void TVeskListView::ClickSelect(TVeskLvItem* AItem, fw::TMouseButton Button, fw::TShiftState Shift) {
     if (Button != fw::mbLeft) return;
     std::shared_ptr<bool> alive = AliveToken();
+    // Selection handlers may delete items, the clicked one too.
+    auto gone = [&] { return !*alive || !HasItem(AItem); };
     const bool ctrl = Shift.Contains(fw::ssCtrl), shift = Shift.Contains(fw::ssShift);
     if (!FMultiSelect) {
         DeselectAllExcept(AItem);
-        if (*alive) SelectItemWithEvent(AItem);
+        if (!gone()) SelectItemWithEvent(AItem);
         return;
     }
     if (ctrl) {
@@ -133,9 +135,9 @@ void TVeskListView::ClickSelect(TVeskLvItem* AItem, fw::TMouseButton Button, fw:
     }
     if (!shift) {
         DeselectAllExcept(AItem);
-        if (!*alive) return;
+        if (gone()) return;
         SelectItemWithEvent(AItem);
-        if (*alive) FAnchorItem = AItem;
+        if (!gone()) FAnchorItem = AItem;
         return;
     }
     if (!FAnchorItem) FAnchorItem = FirstSelected();
@@ -146,7 +148,7 @@ void TVeskListView::ClickSelect(TVeskLvItem* AItem, fw::TMouseButton Button, fw:
     }
     if (AItem == FAnchorItem) {
         DeselectAllExcept(nullptr);
-        if (!*alive) return;
+        if (gone()) return;
         FAnchorItem = AItem;
         SelectItemWithEvent(AItem);
         if (*alive) FRangeEndItem = nullptr;
@@ -437,7 +439,7 @@ void TVeskListView::MouseDown(fw::TMouseButton Button, fw::TShiftState Shift, in
             if (!hot->Selected) {
                 if (SelectedCount() > 0 && !Shift.Contains(fw::ssShift)) DeselectAllExcept(nullptr);
                 if (!*alive) return;
-                hot->SetSelected(true);
+                if (HasItem(hot)) hot->SetSelected(true);
             } else if (!FMultiSelect) {
                 DeselectAllExcept(hot);
                 if (!*alive) return;

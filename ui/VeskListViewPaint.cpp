@@ -147,9 +147,11 @@ void TVeskListView::ComputeContentHeight() {
                 const int rows = (g->ItemCount() + cols - 1) / cols;
                 total += (FItemheight + FMarginItemY) * rows + 2 * FMarginItemY;
             } else {
+                // Every visible item counts, laid out or not: rows of a group below the view have
+                // no rectangle yet, and the scroll range must still reach them. Group rows are
+                // all Itemheight high.
                 for (TVeskLvItem* item : g->Items)
-                    if (item->Visible && !RectUnset(item->ItemRect))
-                        total += item->ItemRect.Height() + FMarginItemY;
+                    if (item->Visible) total += FItemheight + FMarginItemY;
             }
         }
         FContentHeight = total + horBar;
@@ -558,10 +560,16 @@ void TVeskListView::DrawGroups() {
     FLastVisibleIndex = GroupCount() - 1;
     bool lastSet = false;
     const fw::TRect none(-1, -1, -1, -1);
+    // A group left out of this pass keeps no rectangle of an earlier one, nor do its items: after
+    // a scroll back up they would still lie inside the view and answer the hover.
+    auto forget = [&none](TVeskGroupItem* g) {
+        g->GroupRect = none;
+        for (TVeskLvItem* item : g->Items) item->ItemRect = none;
+    };
     for (int gi = 0; gi < GroupCount(); ++gi) {
         TVeskGroupItem* g = FGroups[gi];
         if (!g->Visible) {
-            g->GroupRect = none;
+            forget(g);
             continue;
         }
         if (y > h) {
@@ -569,8 +577,11 @@ void TVeskListView::DrawGroups() {
                 FLastVisibleIndex = gi;
                 lastSet = true;
             }
-            if (!OnMeasureGroupItem) break;
-            g->GroupRect = none;
+            if (!OnMeasureGroupItem) {
+                for (int j = gi; j < GroupCount(); ++j) forget(FGroups[j]);
+                break;
+            }
+            forget(g);
             continue;
         }
         int gh = FGroupItemHeight;

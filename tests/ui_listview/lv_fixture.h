@@ -94,6 +94,12 @@ protected:
         return out;
     }
     TVeskScrollBarRes* MakeBarRes() { return ScrollSkinRes(Form); }
+    // Moves the bar and the rows together, as a drag of the thumb does. (Offering the position
+    // alone would leave the bar behind, and the bar's next update would take the rows back.)
+    static void ScrollTo(TVeskPngScrollBar* Bar, int Pos) {
+        Bar->SetPosition(Pos);
+        Bar->DoScroll(Pos);
+    }
     // Loaded with a vertical bar resource and n items, painted twice (the bar comes with the
     // first paint); gives the bar.
     TVeskPngScrollBar* WithBar(int n) {

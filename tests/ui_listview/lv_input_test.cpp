@@ -2,6 +2,8 @@
 // band, drag and drop and the popup button rules.
 #include "lv_fixture.h"
 
+#include "freed_memory_trap.h"
+
 #include <algorithm>
 
 using namespace lvtest;
@@ -68,6 +70,61 @@ TEST_F(ListViewInputTest, ClickCtrlClickShiftClickAndEmptySpaceFollowTheSelectio
         }
     }
     EXPECT_EQ(Clicks, 7);
+}
+
+// An OnItemSelectChange handler that deletes an item in the middle of a selection loop: the loops
+// and the click rules after them hand only items still in the list to the handler and keep no
+// reference to the deleted one. The items are trapped, so any read of the freed one stops the test.
+TEST_F(ListViewInputTest, SelectionHandlerDeletingAnItemLeavesOnlyLiveItemsTouched) {
+    struct Case {
+        const char* name;
+        int anchor;  // a plain click first (-1: none)
+        Ints preselected;
+        int click;
+        WPARAM keys;  // MK_RBUTTON: a right click, with right-button selection
+        int deleteAt;  // the handler deletes the victim at this event (1 = first)
+        int victim;
+        Ints selected;  // afterwards, by index before the deletion
+    } cases[] = {
+        {"deselecting, a later item", -1, {0, 1, 2, 3, 4}, 0, 0, 1, 3, {0}},
+        {"selecting a range, a later item", 0, {2, 4}, 1, MK_SHIFT, 2, 4, {0, 1}},
+        {"deselecting, the clicked item", -1, {0, 1, 2}, 2, 0, 1, 2, {}},
+        {"right press deselecting, the pressed item", -1, {0, 1}, 2, MK_RBUTTON, 1, 2, {}},
+    };
+    for (const Case& c : cases) {
+        Lv->OnItemSelectChange = nullptr;
+        Lv->Clear();
+        {
+            FreedMemoryTrap trap;
+            AddItems(5);
+        }
+        Render();
+        std::vector<TVeskLvItem*> items(Lv->GetItems());
+        TVeskLvItem* victim = items[size_t(c.victim)];
+        ASSERT_TRUE(FreedMemoryTrap::Holds(victim));
+        if (c.anchor >= 0) ClickItem(c.anchor);
+        for (int i : c.preselected) items[size_t(i)]->SetSelected(true);
+        int events = 0, deadHandedOver = 0;
+        Lv->OnItemSelectChange = [&](fw::TObject*, TVeskLvItem* i) {
+            deadHandedOver += !Lv->HasItem(i);
+            if (++events == c.deleteAt) Lv->DeleteItem(victim);
+        };
+        Lv->SetSupportRightSelect(c.keys == MK_RBUTTON);
+        if (c.keys == MK_RBUTTON)
+            RightClick(50, CenterY(items[size_t(c.click)]));
+        else
+            ClickItem(c.click, c.keys);
+        EXPECT_GE(events, c.deleteAt) << c.name;
+        EXPECT_FALSE(FreedMemoryTrap::Readable(victim)) << c.name;
+        EXPECT_EQ(deadHandedOver, 0) << c.name;
+        EXPECT_EQ(Lv->Count(), 4) << c.name;
+        Ints selected;
+        for (int i = 0; i < 5; ++i)
+            if (i != c.victim && items[size_t(i)]->Selected) selected.push_back(i);
+        EXPECT_EQ(selected, c.selected) << c.name;
+        for (TVeskLvItem* ref : {Lv->GetAnchorItem(), Lv->GetRangeEndItem(), Lv->GetCurrentItem()})
+            EXPECT_TRUE(!ref || Lv->HasItem(ref)) << c.name;
+    }
 }
 
 TEST_F(ListViewInputTest, TenPixelsIsAClickElevenStartsTheBand) {

@@ -120,18 +120,97 @@ TEST_F(ListViewTest, BackgroundComesFromTheParentOrTheStretchedImage) {
 TEST_F(ListViewTest, RowsPushedBelowTheViewKeepNoOldRectangle) {
     TVeskPngScrollBar* bar = WithBar(10);  // 10 x 42 = 420 in a view of 200
     ASSERT_NE(bar, nullptr);
-    int pos = 200;
-    bar->DoScroll(pos);
+    ScrollTo(bar, 200);
     Render();
     TVeskLvItem* last = Lv->GetItem(9);
-    ASSERT_LT(last->ItemRect.Top, 200);
+    ASSERT_EQ(last->ItemRect.Top, 9 * 42 - 200);
     const int y = last->ItemRect.Top + 1;
-    pos = 0;
-    bar->DoScroll(pos);
+    ScrollTo(bar, 0);
     Render();
     // Back at the top the last row lies far below: no hit test may find it at its old place.
     EXPECT_EQ(last->ItemRect, kUnset);
     EXPECT_NE(Lv->ItemAt(20, y), last);
     // The 2-pixel gap between two rows is empty.
     EXPECT_EQ(Lv->ItemAt(20, Lv->GetItem(1)->ItemRect.Bottom), nullptr);
+}
+
+TEST_F(ListViewTest, GroupsBelowTheViewKeepNoOldRectangle) {
+    Lv->SetShowGroup(true);
+    Lv->SetVerScrollRes(MakeBarRes());
+    Lv->Loaded();
+    for (int i = 0; i < 10; ++i) Lv->AddGroup();  // rows of 32 + 2
+    TVeskGroupItem* expanded = Lv->GetGroup(8);
+    expanded->SetExpanded(true);
+    TVeskLvItem* item = expanded->AddItem();
+    Render();
+    TVeskPngScrollBar* bar = Lv->GetVerScrollBar();
+    ASSERT_TRUE(bar && bar->GetVisible());
+    ScrollTo(bar, 140);
+    Render();
+    ASSERT_EQ(Lv->GetGroup(6)->GroupRect.Top, 64);
+    ASSERT_NE(item->ItemRect, kUnset);
+    ScrollTo(bar, 0);
+    Render();
+    // Group 6 starts at 204, below the view: it and every group after it, with its items, has no
+    // rectangle, so y = 66 (between groups 1 and 2, where group 6 lay) finds no group.
+    ASSERT_EQ(Lv->GetLastVisibleIndex(), 6);
+    for (int i = 6; i < 10; ++i) EXPECT_EQ(Lv->GetGroup(i)->GroupRect, kUnset) << i;
+    EXPECT_EQ(item->ItemRect, kUnset);
+    Move(50, 66);
+    EXPECT_EQ(Lv->GetHotGroup(), nullptr);
+    Move(50, 40);
+    EXPECT_EQ(Lv->GetHotGroup(), Lv->GetGroup(1));
+}
+
+// The scroll range counts every visible item of an expanded group, also in groups below the view
+// that were never laid out: the bar must reach them.
+TEST_F(ListViewTest, GroupContentHeightCountsEveryVisibleItem) {
+    Lv->SetShowGroup(true);
+    Lv->Loaded();
+    for (int gi = 0; gi < 4; ++gi) {
+        TVeskGroupItem* g = Lv->AddGroup();
+        g->SetExpanded(true);
+        for (int i = 0; i < 3; ++i) g->AddItem();
+    }
+    Lv->GetGroup(3)->GetItem(0)->Visible = false;
+    Render();
+    ASSERT_EQ(Lv->GetLastVisibleIndex(), 2) << "groups 2 and 3 lie below the view";
+    // Four group rows of 32 + 2, eleven visible rows of 40 + MarginItemY.
+    EXPECT_EQ(Lv->GetContentHeight(), 4 * 34 + 11 * 42);
+}
+
+// Items of an expanded group: List and Report rows start MarginItem in, step by MarginItem and end
+// clear of the vertical bar; the Icon grid steps by ItemWidth + MarginItem across and by
+// Itemheight + MarginItemY down.
+TEST_F(ListViewTest, GroupItemsStepByTheirMargins) {
+    for (TVeskListViewStyle style : {VvsList, VvsReport, VvsIcon}) {
+        MakeListView(style);
+        Lv->SetShowGroup(true);
+        Lv->SetMarginItem(5);
+        Lv->SetMarginItemY(9);
+        Lv->SetItemWidth(40);
+        Lv->SetVerScrollRes(MakeBarRes());
+        Lv->Loaded();
+        TVeskGroupItem* g = Lv->AddGroup();
+        g->SetExpanded(true);
+        for (int i = 0; i < 24; ++i) g->AddItem();
+        Render();
+        Render();
+        TVeskPngScrollBar* bar = Lv->GetVerScrollBar();
+        ASSERT_TRUE(bar && bar->GetVisible()) << style;
+        const fw::TRect first = g->GetItem(0)->ItemRect, second = g->GetItem(1)->ItemRect;
+        EXPECT_EQ(first.Left, 5) << style;
+        EXPECT_EQ(first.Height(), Lv->GetItemheight()) << style;
+        if (style != VvsIcon) {
+            EXPECT_EQ(second.Top - first.Bottom, 5) << style;
+            EXPECT_EQ(first.Right, 204 - bar->GetWidth()) << style;
+            continue;
+        }
+        EXPECT_EQ(first.Top, g->GroupRect.Bottom + 9);
+        EXPECT_EQ(second.Left - first.Right, 5);
+        int next = 1;
+        while (next < g->ItemCount() && g->GetItem(next)->ItemRect.Left != first.Left) ++next;
+        ASSERT_LT(next, g->ItemCount());
+        EXPECT_EQ(g->GetItem(next)->ItemRect.Top - first.Bottom, 9);
+    }
 }
