@@ -82,11 +82,17 @@ void TJPEGImage::LoadFromMemory(const uint8_t* Data, size_t Size) {
     int w = 0, h = 0;
     std::vector<uint8_t> px;
     size_t stride = 0;
-    if (!WicDecode(Data, Size, GUID_WICPixelFormat24bppBGR, 3, w, h, px, stride))
+    // Through 32-bit BGRA, not straight to 24-bit: the imaging component converts grey (and CMYK)
+    // frames to the former but not always to the latter, although it says it can.
+    if (!WicDecode(Data, Size, GUID_WICPixelFormat32bppBGRA, 4, w, h, px, stride))
         throw EInvalidGraphic(L"JPEG image is not valid");
     FBitmap.SetSize(0, 0);
     FBitmap.SetSize(w, h);
-    for (int y = 0; y < h; ++y) std::memcpy(FBitmap.ScanLine(y), px.data() + stride * y, size_t(w) * 3);
+    for (int y = 0; y < h; ++y) {
+        const uint8_t* src = px.data() + stride * y;
+        uint8_t* dst = FBitmap.ScanLine(y);
+        for (int x = 0; x < w; ++x, src += 4, dst += 3) std::memcpy(dst, src, 3);
+    }
     Changed();
 }
 

@@ -190,6 +190,9 @@ void TVeskCombobox::ClearItems() {
     if (ListShowing()) CloseList();
     FSelectedItem = FTopItem = FHotItem = FPressedItem = FHotCheckItem = FPressedCheckItem = nullptr;
     FCaptionFollower = nullptr;
+    // The program refills the box itself now: an index still waiting from the description would
+    // pick a new item silently.
+    FPendingIndex = -1;
     if (!FItems.empty()) ++FItemsGeneration;
     while (!FItems.empty()) {
         TVeskCboxItem* i = FItems.back();
@@ -220,6 +223,9 @@ void TVeskCombobox::ForgetItem(TVeskCboxItem* Item) {
 }
 
 void TVeskCombobox::SetText(const std::wstring& S) {
+    // A text set after the description's index overrules it: the index must not replace the
+    // text once its item is added.
+    FPendingIndex = -1;
     FCaptionFollower = nullptr;
     if (S == GetText()) return;
     TControl::SetText(S);
@@ -240,10 +246,11 @@ void TVeskCombobox::SetIndex(int I) {
         if (FPendingIndex >= 0 && FPendingIndex < static_cast<int>(FItems.size())) SelectPending();
         return;
     }
+    // The program's own choice replaces the description's, also when it selects nothing.
+    FPendingIndex = -1;
     // Any index outside the list (not only -1) is refused: nothing to select.
     if (I < 0 || I >= static_cast<int>(FItems.size())) return;
     TVeskCboxItem* item = FItems[I];
-    FPendingIndex = -1;
     FCaptionFollower = nullptr;
     FSelectedItem = item;
     TControl::SetText(item->GetCaption());

@@ -132,7 +132,8 @@ public:
     void SetIndex(int I);
     // The published `index` of the form descriptions. A value read while loading selects its item
     // without OnChange; when the item does not exist yet, it is kept and selects the item once it
-    // is added (the program fills its boxes after loading).
+    // is added (the program fills its boxes after loading), unless the program sets the text or
+    // the index, or clears the items, first.
     int Getindex() const { return GetIndex(); }
     void Setindex(int I) { SetIndex(I); }
 

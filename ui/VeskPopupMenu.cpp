@@ -38,6 +38,7 @@ void CopyBitmap32(TBitmap* Source, TBitmap* Dest) {
 TVeskMenuItem::TVeskMenuItem() : FShortCut(TextToShortCut(L"None")) {}
 
 TVeskMenuItem::~TVeskMenuItem() {
+    *FAlive = false;
     if (!FItems.empty()) ClearItems();
     // An item freed on its own (not through ClearItems, which takes it out of its list first)
     // leaves its list, so that no later popup, click or clear reaches the dead object.
@@ -343,11 +344,7 @@ void TVeskPopupMenu::HandleShortCut(TShiftState Shift, WORD Key) {
             break;
         }
     }
-    if (!found) return;
-    TNotifyEvent handler = found->OnClick;
-    std::shared_ptr<bool> alive = FAlive;
-    CloseMenu();
-    if (*alive && handler) handler(found);
+    if (found) CloseAndClick(found);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -434,12 +431,18 @@ void TVeskPopupMenu::ItemClick(TVeskMenuItem* Item) {
                 s->SetChecked(false);
         }
     }
+    CloseAndClick(Item);
+}
+
+void TVeskPopupMenu::CloseAndClick(TVeskMenuItem* Item) {
+    // OnMenuClose may free the menu or its items: the click of an item that no longer exists is
+    // dropped.
+    std::shared_ptr<bool> itemAlive = Item->FAlive;
+    CloseMenu();
+    if (!*itemAlive) return;
     // The handler may free the menu or empty it (and so free this item): it runs last, through
     // a copy.
-    TNotifyEvent handler = Item->OnClick;
-    std::shared_ptr<bool> alive = FAlive;
-    CloseMenu();
-    if (*alive && handler) handler(Item);
+    if (TNotifyEvent handler = Item->OnClick) handler(Item);
 }
 
 void TVeskPopupMenu::CloseMenu() {

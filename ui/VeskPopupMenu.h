@@ -97,6 +97,8 @@ private:
     // The menu whose tree holds this item (told when the item dies, so that it keeps no
     // reference to it).
     TVeskPopupMenu* FMenu = nullptr;
+    // Reset when the item dies: a click whose close event freed the item is dropped.
+    std::shared_ptr<bool> FAlive = std::make_shared<bool>(true);
 };
 
 // One open level of a popup menu: a borderless, stay-on-top layered window whose picture the menu
@@ -296,6 +298,8 @@ private:
     void DisposeLevelForm(int Level);
     void RegisterShortCuts(TVeskMenuItem* Item);
     void ItemDestroying(TVeskMenuItem* Item);
+    // Closes the menu, then runs the item's OnClick if the item survived the close event.
+    void CloseAndClick(TVeskMenuItem* Item);
     void RepeatTick(fw::TObject* Sender);
     static fw::TRect WorkArea();
     bool IsLevelSender(int Level, fw::TObject* Sender) const;

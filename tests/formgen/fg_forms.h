@@ -187,7 +187,7 @@ public:
 
 // The skinned label and image with the drag, dock, context-popup and activation members and
 // their size limits; the handlers note the sender's name and the event in Calls. OnCreate fills
-// cbLater as the program fills its boxes: cleared, then items added, each captioned after AddItem.
+// cbLater after loading, as the program fills its boxes: each item captioned after AddItem.
 class TFgDragForm : public fw::TForm {
 public:
     FW_CLASSNAME(TFgDragForm)
@@ -205,7 +205,6 @@ public:
         Note(S, L"MouseActivate");
     }
     void FormCreate(fw::TObject*) {
-        cbLater->ClearItems();
         for (int i = 0; i < 4; ++i) cbLater->AddItem()->SetCaption(L"item " + std::to_wstring(i));
         IndexAtCreate = cbLater->GetIndex();
     }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <functional>
 #include <string>
 
 #include "fg_forms.h"
@@ -263,4 +264,25 @@ TEST_F(FormDescriptionTest, ComboIndexSetBeforeTheItemsExistSelectsItsItemOnceAd
     b->AddItem()->SetCaption(L"y");
     EXPECT_EQ(b->GetIndex(), 0);
     EXPECT_EQ(f->Changes.size(), 2u);
+}
+
+// The program's own text, index or refill ends the wait: items added later select nothing and the
+// program's text stays.
+TEST_F(FormDescriptionTest, ComboIndexStopsWaitingOnceTheProgramSetsTheTextOrIndexOrClearsTheItems) {
+    const std::pair<const char*, std::function<void(TVeskCombobox*)>> actions[] = {
+        {"SetText", [](TVeskCombobox* b) { b->SetText(L"own"); }},
+        {"ClearItems", [](TVeskCombobox* b) { b->AddItem()->SetCaption(L"x"), b->ClearItems(); }},
+        {"SetIndex(-1)", [](TVeskCombobox* b) { b->SetIndex(-1); }},
+        {"SetIndex(5)", [](TVeskCombobox* b) { b->SetIndex(5); }},
+    };
+    for (const auto& [name, act] : actions) {
+        auto* f = Make<TFgDragForm>();
+        TVeskCombobox* b = f->cbOverruled;  // index 1 from the description, no items yet
+        act(b);
+        const std::wstring text = b->GetText();
+        for (const wchar_t* s : {L"a", L"b"}) b->AddItem()->SetCaption(s);
+        EXPECT_EQ(b->GetIndex(), -1) << name;
+        EXPECT_EQ(b->GetText(), text) << name;
+        EXPECT_TRUE(f->Changes.empty()) << name;
+    }
 }

@@ -337,6 +337,36 @@ TEST(Pictures, ClassComesFromTheSignatureAndDamagedFilesAreRefused) {
     EXPECT_TRUE(big.GetEmpty());
 }
 
+// JPEGs written by another encoder (ImageMagick), each a row of flat 8 x 8 blocks:
+//   convert -size 8x8 xc:'gray(0)' xc:'gray(36)' ... xc:'gray(255)' +append -colorspace Gray -quality 95
+//   convert -size 8x8 xc:'rgb(220,160,30)' xc:'rgb(30,60,200)' xc:white xc:black +append -colorspace CMYK -quality 95
+// A grey frame and an Adobe CMYK (YCCK) frame decode to the blocks' colours.
+TEST(Pictures, GreyAndCmykJpegsDecodeToTheirColours) {
+    const std::pair<const wchar_t*, std::vector<COLORREF>> files[] = {
+        {L"grey_levels.jpg",
+         {RGB(0, 0, 0), RGB(36, 36, 36), RGB(73, 73, 73), RGB(109, 109, 109), RGB(146, 146, 146), RGB(182, 182, 182),
+          RGB(219, 219, 219), RGB(255, 255, 255)}},
+        {L"cmyk_colours.jpg", {RGB(220, 160, 30), RGB(30, 60, 200), RGB(255, 255, 255), RGB(0, 0, 0)}}};
+    for (const auto& [name, blocks] : files) {
+        SCOPED_TRACE(testsupport::Narrow(name));
+        const std::vector<uint8_t> data =
+            testsupport::ReadFileBytes(testsupport::SourceDir() + L"\\tests\\graphics\\data\\" + name);
+        ASSERT_FALSE(data.empty());
+        TPicture pic;
+        ASSERT_NO_THROW(pic.LoadFromMemory(data.data(), data.size()));
+        auto* j = dynamic_cast<TJPEGImage*>(pic.GetGraphic());
+        ASSERT_NE(j, nullptr);
+        ASSERT_EQ(j->GetWidth(), int(blocks.size()) * 8);
+        ASSERT_EQ(j->GetHeight(), 8);
+        for (size_t b = 0; b < blocks.size(); ++b) {
+            const uint8_t* px = j->GetBitmap()->ScanLine(4) + (b * 8 + 4) * 3;  // B, G, R
+            EXPECT_NEAR(px[2], GetRValue(blocks[b]), 3) << "block " << b;
+            EXPECT_NEAR(px[1], GetGValue(blocks[b]), 3) << "block " << b;
+            EXPECT_NEAR(px[0], GetBValue(blocks[b]), 3) << "block " << b;
+        }
+    }
+}
+
 // Damaged icons are refused before the platform reads them, and the picture keeps its graphic.
 TEST(Pictures, DamagedIconsAreRefusedBeforeThePlatformReadsThem) {
     const std::vector<uint8_t> good = Ico16();  // entry at 6, image at 22 (its header's width at 26)

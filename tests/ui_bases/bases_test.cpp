@@ -208,12 +208,18 @@ TEST_F(BasesTest, QimHoverFlagAndRepaintRequests) {
     q->SetHoverRepaint(false);
     q->Perform(CM_MOUSELEAVE, 0, 0);
     EXPECT_EQ(q->Requests, 3);
-    // Requests are dropped while loading.
+    // A request made while loading invalidates nothing; the same request after loading does.
+    Form->Show();
+    UpdateWindow(Form->GetHandle());
+    ASSERT_FALSE(GetUpdateRect(h, nullptr, FALSE));
     int before = q->Requests;
     q->BeginLoading();
     EXPECT_FALSE(q->CanUpdate());
     q->SetAlpha(10);
+    EXPECT_EQ(q->Requests, before + 1);
+    EXPECT_FALSE(GetUpdateRect(h, nullptr, FALSE));
     q->Loaded();
     EXPECT_TRUE(q->CanUpdate());
-    EXPECT_EQ(q->Requests, before + 1);
+    q->SetAlpha(20);
+    EXPECT_TRUE(GetUpdateRect(h, nullptr, FALSE));
 }

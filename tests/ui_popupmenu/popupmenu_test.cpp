@@ -9,6 +9,7 @@
 #include "skin_support.h"
 #include "window_test.h"
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -232,6 +233,46 @@ TEST_F(PopupMenuTest, RadioGroupsAutoCheckAndAClickClosesBeforeOnClickWhichMayRe
     EXPECT_EQ(nullptr, Menu->GetLevelForm(1));
     ASSERT_EQ(1, Menu->Count());
     EXPECT_EQ(L"new one", Menu->GetItem(0)->GetCaption());
+}
+
+// A close event that frees the clicked item drops its click; an item that survives the close
+// event gets its click. By the mouse and by a shortcut.
+TEST_F(PopupMenuTest, ACloseEventThatFreesTheClickedItemDropsItsClick) {
+    Ev clicks;
+    for (bool byShortCut : {false, true}) {
+        for (bool freeAll : {true, false}) {
+            Menu->OnMenuClose = nullptr;
+            Menu->ClearItems();
+            TVeskMenuItem* clicked = NewItem(L"clicked");
+            clicked->SetShortCut(TextToShortCut(L"F2"));
+            for (TVeskMenuItem* i : {clicked, NewItem(L"other")}) {
+                i->OnClick = [this, &clicks](TObject* s) {
+                    const auto& live = Menu->GetItems();
+                    clicks.push_back(std::find(live.begin(), live.end(), s) != live.end()
+                                         ? static_cast<TVeskMenuItem*>(s)->GetCaption()
+                                         : L"freed item");
+                };
+                Menu->InsertItem(i, -1);
+            }
+            Menu->OnMenuClose = [this, freeAll](TObject*) {
+                if (freeAll)
+                    Menu->ClearItems();
+                else
+                    Menu->GetItem(1)->Free();
+            };
+            clicks.clear();
+            if (byShortCut) {
+                Menu->HandleShortCut(TShiftState(), VK_F2);
+            } else {
+                Menu->Popup(50, 50);
+                Click(1, Centre(clicked));
+            }
+            SCOPED_TRACE(std::string(byShortCut ? "shortcut" : "mouse") + (freeAll ? ", all freed" : ", other freed"));
+            EXPECT_EQ(freeAll ? Ev{} : Ev{L"clicked"}, clicks);
+            EXPECT_EQ(freeAll ? 0 : 1, Menu->Count());
+            Pump(30);
+        }
+    }
 }
 
 TEST_F(PopupMenuTest, PopupWhileShownClosesFirstAVetoStopsItAndAPopupFromTheCloseEventStays) {
