@@ -34,7 +34,7 @@ TReminderScheduler::TReminderScheduler(TRemindFile& Store, IReminderClock& Clock
     : FStore(Store), FClock(Clock), FAnnouncer(Announcer), FListView(ListView), FWriter(Writer), FSettings(Settings) {}
 
 void TReminderScheduler::SaveRecord(TRmRecordStruct* Record) {
-    TRecordState& state = FStates[Record];
+    TRecordState& state = FStates[Record->RunId.Value()];
     state.Changed = true;
     state.ChangedMs = ToMs(FClock.Now());
     WriteAndRenew(Record);
@@ -132,20 +132,17 @@ void TReminderScheduler::Tick() {
     const TDateTime mark = fw::IncMinute(now, 1);
     const TTimeUnitWords words = TTimeUnitWords::FromLanguage();
 
-    // The states move to a fresh map as their records are met, so that those of deleted records
-    // (whose memory a new record may reuse) do not survive the tick.
-    std::unordered_map<const TRmRecordStruct*, TRecordState> states;
+    // Each record's state is worked on where it is kept, so that whatever a tick throws on its way
+    // leaves the memory of the records it met whole.
+    const uint64_t tick = ++FTickCount;
     auto& records = FStore.Records;
     // Every record the tick announces or completes reaches the file with one save.
     FWriter.BeginBatch();
     try {
         for (size_t i = 0; i < records.size(); ++i) {
             TRmRecordStruct* rec = records[i];
-            TRecordState state;
-            if (!FStates.empty()) {
-                const auto it = FStates.find(rec);
-                if (it != FStates.end()) state = std::move(it->second);
-            }
+            TRecordState& state = FStates[rec->RunId.Value()];
+            state.SeenInTick = tick;
             if (IsReminderActive(*rec)) {
                 if (rec->EndTime != 0)
                     TickPostponed(rec, state, now, nowMs, mark, words);
@@ -153,14 +150,15 @@ void TReminderScheduler::Tick() {
                     TickRecord(rec, state, now, nowMs, mark, words);
             }
             state.Changed = false;  // the tick has taken the change into account
-            if (state.HasAnnouncement) states.emplace(rec, std::move(state));
         }
     } catch (...) {
         EndWriteBatch();
         throw;
     }
     EndWriteBatch();
-    FStates.swap(states);
+    // The states of records that left the store (deleted ones) go.
+    if (FStates.size() > records.size())
+        std::erase_if(FStates, [tick](const auto& entry) { return entry.second.SeenInTick != tick; });
     FHasLastLook = true;
     FLastLookMs = nowMs;
 
@@ -304,7 +302,7 @@ void TReminderScheduler::CatchUpMissed() {
             if (ToMs(o) > ToMs(rec->LastTime) && nowMs > ToMs(o)) {
                 missed.push_back(rec);
                 rec->LastTime = now;
-                TRecordState& state = FStates[rec];
+                TRecordState& state = FStates[rec->RunId.Value()];
                 state.Remember(ToMs(o));
                 state.Mark = now;
                 SaveQuietly(rec, false);

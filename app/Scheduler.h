@@ -123,6 +123,8 @@ private:
         // Saved from outside (an edit, a recovery) since the last tick, and when.
         bool Changed = false;
         int64_t ChangedMs = 0;
+        // The number of the last tick that met the record in the store.
+        uint64_t SeenInTick = 0;
     };
 
     void TickRecord(TRmRecordStruct* Record, TRecordState& State, fw::TDateTime Now, int64_t NowMs,
@@ -160,6 +162,9 @@ private:
     // The moment of the last tick or catch-up: occurrences after it have not been looked at yet.
     bool FHasLastLook = false;
     int64_t FLastLookMs = 0;
-    // Per record of the store; records that leave the store are dropped at the next tick.
-    std::unordered_map<const TRmRecordStruct*, TRecordState> FStates;
+    // Per record of the store, by its run identity (never its address: a deleted record's memory
+    // may soon hold a new one). The states of records that left the store are dropped at the end
+    // of the next tick; a tick that fails on the way keeps them all.
+    std::unordered_map<uint64_t, TRecordState> FStates;
+    uint64_t FTickCount = 0;
 };

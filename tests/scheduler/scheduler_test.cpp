@@ -7,8 +7,10 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <new>
 #include <optional>
 #include <set>
+#include <stdexcept>
 #include <string>
 
 #include "fixed_formats.h"
@@ -49,10 +51,14 @@ struct RecordingAnnouncer : IReminderAnnouncer {
 };
 
 struct RecordingList : IReminderListView {
-    void RefreshListItem(TRmRecordStruct* Record) override { Refreshed.push_back(Record); }
+    void RefreshListItem(TRmRecordStruct* Record) override {
+        if (Record == ThrowOn) throw std::runtime_error("list item");
+        Refreshed.push_back(Record);
+    }
     void RepaintList() override { ++Repaints; }
     TReminderList Refreshed;
     int Repaints = 0;
+    const TRmRecordStruct* ThrowOn = nullptr;
 };
 
 // Forwards to the data file, except for the records it is told to fail.
@@ -470,4 +476,52 @@ TEST_F(SchedulerTest, ClockSetBackADayAndForwardAgainAnnouncesEachOccurrenceOnce
     EXPECT_MOMENT(Day - 1 + Wake(8, 59, 58), announcedAt[1]);
     EXPECT_MOMENT(Day + 1 + Wake(8, 59, 57), announcedAt[2]);
     for (const TReminderList& shown : announcer.Shown) EXPECT_EQ(daily, shown);
+}
+
+TEST_F(SchedulerTest, ANewReminderMadeInTheMemoryOfADeletedOneIsAnnounced) {
+    TRmRecordStruct* old = AddDaily(Wake(8), Day - 1 + Wake(8, 0, 57));
+    TickAt(Day + Wake(7, 59, 56));
+    ASSERT_EQ(1, announcer.TimesShown(old));
+    // Deleted from the list (its section erased, out of the store), and a new reminder for the same
+    // moment made in the very memory the deleted one held.
+    store->EraseRecordSection(L"UNFINISHED", old->Section);
+    store->Records.erase(std::find(store->Records.begin(), store->Records.end(), old));
+    old->~TRmRecordStruct();
+    auto* made = new (old) TRmRecordStruct;
+    made->Name = L"new";
+    made->CreateDateTime = made->LastTime = Day + Wake(7, 59, 57);
+    made->Period = 1;
+    made->WakeTime = Wake(8);
+    store->AddRecord(made);
+    TickAt(Day + Wake(7, 59, 58));
+    TickAt(Day + Wake(8, 0, 3));
+    EXPECT_EQ(1, announcer.TimesShown(made));
+}
+
+TEST(RecordRunId, ACopyIsAnotherRecordAndAnAssignmentKeepsTheTargetsOwn) {
+    TRmRecordStruct a, b;
+    const TRmRecordStruct copy = a;  // the catch-up's scratch copy, a restored reminder
+    EXPECT_NE(a.RunId.Value(), b.RunId.Value());
+    EXPECT_NE(a.RunId.Value(), copy.RunId.Value());
+    const uint64_t own = b.RunId.Value();
+    b = a;  // the editor putting back a record whose save failed
+    EXPECT_EQ(own, b.RunId.Value());
+}
+
+TEST_F(SchedulerTest, ATickThatThrowsOnItsWayKeepsTheMemoryOfTheRecordsItMet) {
+    // Running since the day before: both days' 08:00 announced.
+    TRmRecordStruct* daily = AddDaily(Wake(8), Day - 2 + Wake(8, 0, 57));
+    TRmRecordStruct* once = AddOnce(Day, Wake(8, 0, 30), Day - 1);
+    TickAt(Day - 1 + Wake(7, 59, 57));
+    TickAt(Day - 1 + Wake(8, 0, 2));
+    TickAt(Day + Wake(7, 59, 57));
+    ASSERT_EQ(2, announcer.TimesShown(daily));
+    // The list fails over the record after the daily one.
+    list.ThrowOn = once;
+    EXPECT_THROW(TickAt(Day + Wake(8, 0, 35)), std::runtime_error);
+    list.ThrowOn = nullptr;
+    // Back a day to an occurrence announced already: still remembered.
+    TickAt(Day - 1 + Wake(7, 59, 58));
+    TickAt(Day - 1 + Wake(8, 0, 3));
+    EXPECT_EQ(2, announcer.TimesShown(daily));
 }
