@@ -100,7 +100,7 @@ bool TReminderScheduler::Announced(const TRmRecordStruct& Record, const TRecordS
     // (An earlier day's occurrence reached by setting the clock back is another one: it goes off
     // unless this run announced it already.)
     if (State.Covers(OccurrenceMs)) return true;
-    // While the record still carries the mark of this run's last announcement, the run's memory is
+    // While the record still carries the mark this run's announcements wrote, the run's memory is
     // the whole answer. It is not fooled by the minute the mark lies ahead of its tick (an
     // occurrence a few seconds after a late announcement, or a reminder edited to go off again
     // right away).
@@ -118,9 +118,13 @@ bool TReminderScheduler::Announced(const TRmRecordStruct& Record, const TRecordS
 void TReminderScheduler::Announce(TRmRecordStruct* Record, TRecordState& State, int64_t OccurrenceMs,
                                   fw::TDateTime Mark) {
     FDueList.push_back(Record);
-    Record->LastTime = Mark;
     State.Remember(OccurrenceMs);
-    State.Mark = Mark;
+    SetMark(Record, State, Mark);
+}
+
+void TReminderScheduler::SetMark(TRmRecordStruct* Record, TRecordState& State, fw::TDateTime Mark) {
+    State.Mark = std::max(State.Mark, Mark);
+    Record->LastTime = State.Mark;
 }
 
 void TReminderScheduler::Tick() {
@@ -300,11 +304,10 @@ void TReminderScheduler::CatchUpMissed() {
             }
             if (!HasOccurrence(o)) continue;
             if (ToMs(o) > ToMs(rec->LastTime) && nowMs > ToMs(o)) {
-                missed.push_back(rec);
-                rec->LastTime = now;
                 TRecordState& state = FStates[rec->RunId.Value()];
+                missed.push_back(rec);
                 state.Remember(ToMs(o));
-                state.Mark = now;
+                SetMark(rec, state, now);
                 SaveQuietly(rec, false);
             }
         }

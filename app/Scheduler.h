@@ -114,7 +114,8 @@ private:
     // What this run knows about one record beyond its fields.
     struct TRecordState {
         // The occurrences this run's announcements (and the catch-up) covered, oldest first, at
-        // most MaxRemembered of them, and the last-announced time the latest one wrote.
+        // most MaxRemembered of them, and the last-announced time they wrote: the latest of the
+        // marks they made, so that it lies after every one of those occurrences.
         bool HasAnnouncement = false;
         std::vector<int64_t> Occurrences;
         fw::TDateTime Mark = 0;
@@ -133,6 +134,10 @@ private:
     void TickPostponed(TRmRecordStruct* Record, TRecordState& State, fw::TDateTime Now, int64_t NowMs,
                        fw::TDateTime Mark, const TTimeUnitWords& Words);
     void Announce(TRmRecordStruct* Record, TRecordState& State, int64_t OccurrenceMs, fw::TDateTime Mark);
+    // Sets the last-announced time of a record announced (or reported missed) now. It never goes
+    // back below a mark this run wrote: after the clock was set back, announcing an earlier
+    // occurrence must not make a later one that was announced look missed at the next start.
+    static void SetMark(TRmRecordStruct* Record, TRecordState& State, fw::TDateTime Mark);
     // Writes the record and renews its rule text (no clock reading).
     void WriteAndRenew(TRmRecordStruct* Record);
     // A write inside a tick or the catch-up: a failing write must not stop the other records, and

@@ -193,6 +193,10 @@ const Scenario Scenarios[] = {
       T(Day - 1 + Wake(7, 59, 58), 2), T(Day - 1 + Wake(8, 0, 3), 2), T(Day + Wake(7, 59, 58), 2),
       T(Day + Wake(8, 0, 3), 2), T(Day + 1 + Wake(7, 59, 50), 2), T(Day + 1 + Wake(8), 3), T(Day + 1 + Wake(8, 0, 5), 3)},
      Day + 2 + Wake(8)},
+    // Back to the day: its announced occurrence stays quiet, and is not reported missed at a restart.
+    {"ClockSetBackADayThenRestartedLaterThatDay", 1, Wake(8), Y8,
+     {T(Day + Wake(7, 59, 57), 1), T(Day + Wake(8, 0, 2), 1), T(Day - 1 + Wake(7, 59, 57), 2),
+      T(Day - 1 + Wake(8, 0, 2), 2), T(Day + Wake(7, 59, 57), 2), T(Day + Wake(8, 0, 2), 2), R(Day + Wake(10), 0)}},
     // Started on the day: the day before's is another occurrence; forward again, the next day's comes once, on time.
     {"ClockSetBackADayThenForwardToTheNextDay", 1, Wake(8), Y8,
      {T(Day + Wake(7, 59, 57), 1), T(Day - 1 + Wake(7, 59, 58), 2), T(Day - 1 + Wake(8, 0, 1), 2),
