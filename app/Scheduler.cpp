@@ -1,5 +1,7 @@
 #include "Scheduler.h"
 
+#include "PublicFuns.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -20,8 +22,12 @@ constexpr TDateTime EndOfDay = 0.99999999;
 
 void TRemindFileWriter::UpdateRecord(TRmRecordStruct* Record) { FStore.UpdateRecord(Record); }
 
-void TRemindFileWriter::ReportWriteError(const std::wstring& Message) {
-    if (OnWriteError) OnWriteError(Message);
+void TRemindFileWriter::ReportWriteError() {
+    if (!OnWriteError) return;
+    OnWriteError(fw::Format(GetLangString(L"Messages", L"DataFileNotSaved",
+                                          L"Your reminders could not be saved to %s. Changes since the last save will "
+                                          L"be lost when the program ends."),
+                            {FStore.GetFileName()}));
 }
 
 void TRemindFileWriter::BeginBatch() { FStore.BeginUpdate(); }
@@ -54,16 +60,18 @@ void TReminderScheduler::SaveQuietly(TRmRecordStruct* Record, bool RenewText) {
         else
             FWriter.UpdateRecord(Record);
         FWroteOk = true;
-    } catch (const fw::Exception& e) {
-        if (FPendingError.empty()) FPendingError = e.Message.empty() ? L"?" : e.Message;
+    } catch (...) {
+        // Whatever the failure (the file refused, memory ran out), the record in memory keeps its
+        // new values and the tick goes on: the user hears of it through the language's text.
+        FWriteFailed = true;
     }
 }
 
 void TReminderScheduler::EndWriteBatch() {
     try {
         FWriter.EndBatch();
-    } catch (const fw::Exception& e) {
-        if (FPendingError.empty()) FPendingError = e.Message.empty() ? L"?" : e.Message;
+    } catch (...) {
+        FWriteFailed = true;
         FWroteOk = false;
     }
 }
@@ -71,15 +79,15 @@ void TReminderScheduler::EndWriteBatch() {
 void TReminderScheduler::ReportWriteFailures() {
     // One message for a run of failures (a full disk, a folder gone): not one per record, not one
     // per tick. A run ends when writes succeed again.
-    if (!FPendingError.empty()) {
+    if (FWriteFailed) {
         if (!FWriteErrorShown) {
             FWriteErrorShown = true;
-            FWriter.ReportWriteError(FPendingError);
+            FWriter.ReportWriteError();
         }
     } else if (FWroteOk) {
         FWriteErrorShown = false;
     }
-    FPendingError.clear();
+    FWriteFailed = false;
     FWroteOk = false;
 }
 
@@ -129,7 +137,7 @@ void TReminderScheduler::SetMark(TRmRecordStruct* Record, TRecordState& State, f
 
 void TReminderScheduler::Tick() {
     FDueList.clear();
-    FPendingError.clear();
+    FWriteFailed = false;
     FWroteOk = false;
     const TDateTime now = FClock.Now();  // one reading for the whole tick
     const int64_t nowMs = ToMs(now);
@@ -256,7 +264,7 @@ void TReminderScheduler::TickPostponed(TRmRecordStruct* rec, TRecordState& state
 }
 
 void TReminderScheduler::CatchUpMissed() {
-    FPendingError.clear();
+    FWriteFailed = false;
     FWroteOk = false;
     const TDateTime now = FClock.Now();
     const int64_t nowMs = ToMs(now);

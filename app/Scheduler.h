@@ -52,22 +52,25 @@ public:
 class IReminderWriter {
 public:
     virtual ~IReminderWriter() = default;
-    // Raises the framework's error (EIniFileException) when the file refuses the write.
+    // Raises an exception when the write fails: the framework's error when the file refuses it,
+    // or any other (out of memory, say).
     virtual void UpdateRecord(TRmRecordStruct* Record) = 0;
-    virtual void ReportWriteError(const std::wstring& Message) = 0;
+    // Tells the user that changes could not be saved to the data file.
+    virtual void ReportWriteError() = 0;
     // The writes from BeginBatch to EndBatch may reach the file together, when EndBatch is called
-    // (which then raises the error of a refused write).
+    // (which then raises the error of a failed save).
     virtual void BeginBatch() {}
     virtual void EndBatch() {}
 };
 
-// The writer over the data file: writes through the store; failures go to OnWriteError (the
-// program's error display) when assigned.
+// The writer over the data file: writes through the store; a failure is told to OnWriteError (the
+// program's message box), when assigned, in the language's text ("Messages"/"DataFileNotSaved")
+// naming the data file.
 class TRemindFileWriter : public IReminderWriter {
 public:
     explicit TRemindFileWriter(TRemindFile& Store) : FStore(Store) {}
     void UpdateRecord(TRmRecordStruct* Record) override;
-    void ReportWriteError(const std::wstring& Message) override;
+    void ReportWriteError() override;
     // One save of the data file for all records a tick or the catch-up writes.
     void BeginBatch() override;
     void EndBatch() override;
@@ -140,8 +143,9 @@ private:
     static void SetMark(TRmRecordStruct* Record, TRecordState& State, fw::TDateTime Mark);
     // Writes the record and renews its rule text (no clock reading).
     void WriteAndRenew(TRmRecordStruct* Record);
-    // A write inside a tick or the catch-up: a failing write must not stop the other records, and
-    // is reported once until a write succeeds again.
+    // A write inside a tick or the catch-up: a failing write (whatever it raises) must stop
+    // neither the announcements nor the other records, and is reported once until a write
+    // succeeds again.
     void SaveQuietly(TRmRecordStruct* Record, bool RenewText);
     void ReportWriteFailures();
     // Ends the batch of a tick or the catch-up: its one save, whose failure counts as theirs.
@@ -161,8 +165,8 @@ private:
     TReminderList FDueList;
     int FInterval = DefaultInterval;
     bool FWriteErrorShown = false;
-    // Of the tick or catch-up running: the first write failure, and whether any write succeeded.
-    std::wstring FPendingError;
+    // Of the tick or catch-up running: whether a write failed, and whether any succeeded.
+    bool FWriteFailed = false;
     bool FWroteOk = false;
     // The moment of the last tick or catch-up: occurrences after it have not been looked at yet.
     bool FHasLastLook = false;

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <memory>
 #include <new>
 #include <optional>
@@ -61,22 +62,32 @@ struct RecordingList : IReminderListView {
     const TRmRecordStruct* ThrowOn = nullptr;
 };
 
-// Forwards to the data file, except for the records it is told to fail.
+// Forwards to the data file, except for the records it is told to fail (with Fail's error). The
+// failures are told in the data file writer's own words.
 struct FlakyWriter : IReminderWriter {
-    explicit FlakyWriter(TRemindFile& store) : real(store) {}
+    explicit FlakyWriter(TRemindFile& store) : real(store) {
+        real.OnWriteError = [this](const std::wstring& Message) { Reports.push_back(Message); };
+    }
     void UpdateRecord(TRmRecordStruct* Record) override {
         ++Writes;
-        if (Failing.count(Record)) throw fw::EIniFileException(L"Unable to write to the data file");
+        if (Failing.count(Record)) Fail();
         real.UpdateRecord(Record);
     }
-    void ReportWriteError(const std::wstring& Message) override { Reports.push_back(Message); }
+    void ReportWriteError() override { real.ReportWriteError(); }
     void BeginBatch() override { real.BeginBatch(); }
     void EndBatch() override { real.EndBatch(); }
     TRemindFileWriter real;
     std::set<const TRmRecordStruct*> Failing;
+    std::function<void()> Fail;
     int Writes = 0;
     std::vector<std::wstring> Reports;
 };
+
+// What the user is told when the data file could not be saved.
+std::wstring NotSaved(const std::wstring& path) {
+    return L"Your reminders could not be saved to " + path +
+           L". Changes since the last save will be lost when the program ends.";
+}
 
 const TDateTime Day = At(2024, 3, 5);  // a Tuesday
 
@@ -395,24 +406,44 @@ TEST_F(SchedulerTest, RecordsSavedAroundTheirTime) {
 }
 
 TEST_F(SchedulerTest, FailingWriteDoesNotStopTheTick) {
-    TRmRecordStruct* a = AddDaily(Wake(8), Day - 1 + Wake(8, 0, 57));
-    TRmRecordStruct* b = AddDaily(Wake(8), Day - 1 + Wake(8, 0, 57));
-    TRmRecordStruct* once = AddOnce(Day, Wake(7), Day + Wake(7, 0, 57));  // announced at 07:00
-    writer->Failing = {a, once};
-    EXPECT_NO_THROW(TickAt(Day + Wake(7, 59, 58)));
-    ASSERT_EQ(1u, announcer.Shown.size());
-    EXPECT_EQ((TReminderList{a, b}), announcer.Shown[0]);
-    EXPECT_EQ(TReminderList{once}, list.Refreshed) << "the completion stands in memory";
-    EXPECT_EQ(Sec(Day + Wake(8, 0, 58)), Sec(Stored(b)->LastTime)) << "the record after the failing one is written";
-    EXPECT_EQ(1u, writer->Reports.size());
-    TickAt(Day + 1 + Wake(7, 59, 58));  // still failing: not reported again
-    EXPECT_EQ(1u, writer->Reports.size());
-    writer->Failing.clear();  // writes work again, then fail once more: a new failure
-    TickAt(Day + 2 + Wake(7, 59, 58));
-    writer->Failing = {b};
-    TickAt(Day + 3 + Wake(7, 59, 58));
-    EXPECT_EQ(2u, writer->Reports.size());
-    EXPECT_EQ(4u, announcer.Shown.size());
+    const std::pair<const char*, std::function<void()>> failures[] = {
+        {"file refused", [] { throw fw::EIniFileException(L"Unable to write to the data file"); }},
+        {"out of memory", [] { throw std::bad_alloc(); }},
+    };
+    for (const auto& [what, fail] : failures) {
+        SCOPED_TRACE(what);
+        path = tmp.File(testsupport::Widen(what) + L".dat");  // a new file each time
+        Open();
+        announcer = {};
+        list = {};
+        writer->Fail = fail;
+        TRmRecordStruct* a = AddDaily(Wake(8), Day - 1 + Wake(8, 0, 57));
+        TRmRecordStruct* b = AddDaily(Wake(8), Day - 1 + Wake(8, 0, 57));
+        TRmRecordStruct* once = AddOnce(Day, Wake(7), Day + Wake(7, 0, 57));  // announced at 07:00
+        writer->Failing = {a, once};
+        EXPECT_NO_THROW(TickAt(Day + Wake(7, 59, 58)));
+        ASSERT_EQ(1u, announcer.Shown.size());
+        EXPECT_EQ((TReminderList{a, b}), announcer.Shown[0]);
+        EXPECT_EQ(TReminderList{once}, list.Refreshed) << "the completion stands in memory";
+        EXPECT_EQ(Sec(Day + Wake(8, 0, 58)), Sec(Stored(b)->LastTime)) << "the record after the failing one is written";
+        EXPECT_EQ(std::vector<std::wstring>{NotSaved(path)}, writer->Reports) << "told in the language's text";
+        TickAt(Day + 1 + Wake(7, 59, 58));  // still failing: not reported again
+        EXPECT_EQ(1u, writer->Reports.size());
+        writer->Failing.clear();  // writes work again, then fail once more: a new failure
+        TickAt(Day + 2 + Wake(7, 59, 58));
+        writer->Failing = {b};
+        TickAt(Day + 3 + Wake(7, 59, 58));
+        EXPECT_EQ(2u, writer->Reports.size());
+        EXPECT_EQ(4u, announcer.Shown.size());
+    }
+}
+
+TEST_F(SchedulerTest, ASaveOfTheFileThatRunsOutOfMemoryStillAnnounces) {
+    TRmRecordStruct* r = AddDaily(Wake(8), Day - 1 + Wake(8, 0, 57));
+    store->FileWriter = [](const std::wstring&, const std::vector<uint8_t>&) -> bool { throw std::bad_alloc(); };
+    EXPECT_NO_THROW(TickAt(Day + Wake(7, 59, 57)));
+    EXPECT_EQ(1, announcer.TimesShown(r));
+    EXPECT_EQ(std::vector<std::wstring>{NotSaved(path)}, writer->Reports);
 }
 
 TEST_F(SchedulerTest, AWriteFailureStopsNeitherTheCatchUpNorTheTick) {
@@ -425,7 +456,7 @@ TEST_F(SchedulerTest, AWriteFailureStopsNeitherTheCatchUpNorTheTick) {
     EXPECT_NO_THROW(CatchUpAt(Day + Wake(7)));
     EXPECT_EQ(std::vector<TReminderList>{{missed}}, announcer.Missed);
     EXPECT_NE(0.0, fresh->LastTime);
-    ASSERT_EQ(1u, writer->Reports.size());
+    EXPECT_EQ(std::vector<std::wstring>{NotSaved(path)}, writer->Reports);
     // The tick goes on as well, and the failure already shown is not shown again.
     TRmRecordStruct* once = Add(0, Wake(6), Day + Wake(6, 30), Day, true);
     EXPECT_NO_THROW(TickAt(Day + Wake(7, 59, 58)));
