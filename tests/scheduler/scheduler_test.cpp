@@ -6,11 +6,10 @@
 
 #include <algorithm>
 #include <cmath>
-#include <functional>
+#include <map>
 #include <memory>
 #include <new>
 #include <optional>
-#include <set>
 #include <stdexcept>
 #include <string>
 
@@ -62,23 +61,26 @@ struct RecordingList : IReminderListView {
     const TRmRecordStruct* ThrowOn = nullptr;
 };
 
-// Forwards to the data file, except for the records it is told to fail (with Fail's error). The
-// failures are told in the data file writer's own words.
+// How a write fails: the file refuses it, or memory runs out.
+void Refused() { throw fw::EIniFileException(L"Unable to write to the data file"); }
+void OutOfMemory() { throw std::bad_alloc(); }
+
+// Forwards to the data file, except for the records it is told to fail (each with its failure).
+// The failures are told in the data file writer's own words.
 struct FlakyWriter : IReminderWriter {
     explicit FlakyWriter(TRemindFile& store) : real(store) {
         real.OnWriteError = [this](const std::wstring& Message) { Reports.push_back(Message); };
     }
     void UpdateRecord(TRmRecordStruct* Record) override {
         ++Writes;
-        if (Failing.count(Record)) Fail();
+        if (const auto f = Failing.find(Record); f != Failing.end()) f->second();
         real.UpdateRecord(Record);
     }
     void ReportWriteError() override { real.ReportWriteError(); }
     void BeginBatch() override { real.BeginBatch(); }
     void EndBatch() override { real.EndBatch(); }
     TRemindFileWriter real;
-    std::set<const TRmRecordStruct*> Failing;
-    std::function<void()> Fail;
+    std::map<const TRmRecordStruct*, void (*)()> Failing;
     int Writes = 0;
     std::vector<std::wstring> Reports;
 };
@@ -406,36 +408,24 @@ TEST_F(SchedulerTest, RecordsSavedAroundTheirTime) {
 }
 
 TEST_F(SchedulerTest, FailingWriteDoesNotStopTheTick) {
-    const std::pair<const char*, std::function<void()>> failures[] = {
-        {"file refused", [] { throw fw::EIniFileException(L"Unable to write to the data file"); }},
-        {"out of memory", [] { throw std::bad_alloc(); }},
-    };
-    for (const auto& [what, fail] : failures) {
-        SCOPED_TRACE(what);
-        path = tmp.File(testsupport::Widen(what) + L".dat");  // a new file each time
-        Open();
-        announcer = {};
-        list = {};
-        writer->Fail = fail;
-        TRmRecordStruct* a = AddDaily(Wake(8), Day - 1 + Wake(8, 0, 57));
-        TRmRecordStruct* b = AddDaily(Wake(8), Day - 1 + Wake(8, 0, 57));
-        TRmRecordStruct* once = AddOnce(Day, Wake(7), Day + Wake(7, 0, 57));  // announced at 07:00
-        writer->Failing = {a, once};
-        EXPECT_NO_THROW(TickAt(Day + Wake(7, 59, 58)));
-        ASSERT_EQ(1u, announcer.Shown.size());
-        EXPECT_EQ((TReminderList{a, b}), announcer.Shown[0]);
-        EXPECT_EQ(TReminderList{once}, list.Refreshed) << "the completion stands in memory";
-        EXPECT_EQ(Sec(Day + Wake(8, 0, 58)), Sec(Stored(b)->LastTime)) << "the record after the failing one is written";
-        EXPECT_EQ(std::vector<std::wstring>{NotSaved(path)}, writer->Reports) << "told in the language's text";
-        TickAt(Day + 1 + Wake(7, 59, 58));  // still failing: not reported again
-        EXPECT_EQ(1u, writer->Reports.size());
-        writer->Failing.clear();  // writes work again, then fail once more: a new failure
-        TickAt(Day + 2 + Wake(7, 59, 58));
-        writer->Failing = {b};
-        TickAt(Day + 3 + Wake(7, 59, 58));
-        EXPECT_EQ(2u, writer->Reports.size());
-        EXPECT_EQ(4u, announcer.Shown.size());
-    }
+    TRmRecordStruct* a = AddDaily(Wake(8), Day - 1 + Wake(8, 0, 57));
+    TRmRecordStruct* b = AddDaily(Wake(8), Day - 1 + Wake(8, 0, 57));
+    TRmRecordStruct* once = AddOnce(Day, Wake(7), Day + Wake(7, 0, 57));  // announced at 07:00
+    writer->Failing = {{a, OutOfMemory}, {once, Refused}};
+    EXPECT_NO_THROW(TickAt(Day + Wake(7, 59, 58)));
+    ASSERT_EQ(1u, announcer.Shown.size());
+    EXPECT_EQ((TReminderList{a, b}), announcer.Shown[0]);
+    EXPECT_EQ(TReminderList{once}, list.Refreshed) << "the completion stands in memory";
+    EXPECT_EQ(Sec(Day + Wake(8, 0, 58)), Sec(Stored(b)->LastTime)) << "the record after the failing one is written";
+    EXPECT_EQ(std::vector<std::wstring>{NotSaved(path)}, writer->Reports) << "told in the language's text";
+    TickAt(Day + 1 + Wake(7, 59, 58));  // still failing: not reported again
+    EXPECT_EQ(1u, writer->Reports.size());
+    writer->Failing.clear();  // writes work again, then fail once more: a new failure
+    TickAt(Day + 2 + Wake(7, 59, 58));
+    writer->Failing = {{b, Refused}};
+    TickAt(Day + 3 + Wake(7, 59, 58));
+    EXPECT_EQ(2u, writer->Reports.size());
+    EXPECT_EQ(4u, announcer.Shown.size());
 }
 
 TEST_F(SchedulerTest, ASaveOfTheFileThatRunsOutOfMemoryStillAnnounces) {
