@@ -1,5 +1,7 @@
 #include "Scheduler.h"
 
+#include "PublicFuns.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -20,8 +22,12 @@ constexpr TDateTime EndOfDay = 0.99999999;
 
 void TRemindFileWriter::UpdateRecord(TRmRecordStruct* Record) { FStore.UpdateRecord(Record); }
 
-void TRemindFileWriter::ReportWriteError(const std::wstring& Message) {
-    if (OnWriteError) OnWriteError(Message);
+void TRemindFileWriter::ReportWriteError() {
+    if (!OnWriteError) return;
+    OnWriteError(fw::Format(GetLangString(L"Messages", L"DataFileNotSaved",
+                                          L"Your reminders could not be saved to %s. Changes since the last save will "
+                                          L"be lost when the program ends."),
+                            {FStore.GetFileName()}));
 }
 
 void TRemindFileWriter::BeginBatch() { FStore.BeginUpdate(); }
@@ -34,7 +40,7 @@ TReminderScheduler::TReminderScheduler(TRemindFile& Store, IReminderClock& Clock
     : FStore(Store), FClock(Clock), FAnnouncer(Announcer), FListView(ListView), FWriter(Writer), FSettings(Settings) {}
 
 void TReminderScheduler::SaveRecord(TRmRecordStruct* Record) {
-    TRecordState& state = FStates[Record];
+    TRecordState& state = FStates[Record->RunId.Value()];
     state.Changed = true;
     state.ChangedMs = ToMs(FClock.Now());
     WriteAndRenew(Record);
@@ -54,16 +60,18 @@ void TReminderScheduler::SaveQuietly(TRmRecordStruct* Record, bool RenewText) {
         else
             FWriter.UpdateRecord(Record);
         FWroteOk = true;
-    } catch (const fw::Exception& e) {
-        if (FPendingError.empty()) FPendingError = e.Message.empty() ? L"?" : e.Message;
+    } catch (...) {
+        // Whatever the failure (the file refused, memory ran out), the record in memory keeps its
+        // new values and the tick goes on: the user hears of it through the language's text.
+        FWriteFailed = true;
     }
 }
 
 void TReminderScheduler::EndWriteBatch() {
     try {
         FWriter.EndBatch();
-    } catch (const fw::Exception& e) {
-        if (FPendingError.empty()) FPendingError = e.Message.empty() ? L"?" : e.Message;
+    } catch (...) {
+        FWriteFailed = true;
         FWroteOk = false;
     }
 }
@@ -71,15 +79,15 @@ void TReminderScheduler::EndWriteBatch() {
 void TReminderScheduler::ReportWriteFailures() {
     // One message for a run of failures (a full disk, a folder gone): not one per record, not one
     // per tick. A run ends when writes succeed again.
-    if (!FPendingError.empty()) {
+    if (FWriteFailed) {
         if (!FWriteErrorShown) {
             FWriteErrorShown = true;
-            FWriter.ReportWriteError(FPendingError);
+            FWriter.ReportWriteError();
         }
     } else if (FWroteOk) {
         FWriteErrorShown = false;
     }
-    FPendingError.clear();
+    FWriteFailed = false;
     FWroteOk = false;
 }
 
@@ -100,7 +108,7 @@ bool TReminderScheduler::Announced(const TRmRecordStruct& Record, const TRecordS
     // (An earlier day's occurrence reached by setting the clock back is another one: it goes off
     // unless this run announced it already.)
     if (State.Covers(OccurrenceMs)) return true;
-    // While the record still carries the mark of this run's last announcement, the run's memory is
+    // While the record still carries the mark this run's announcements wrote, the run's memory is
     // the whole answer. It is not fooled by the minute the mark lies ahead of its tick (an
     // occurrence a few seconds after a late announcement, or a reminder edited to go off again
     // right away).
@@ -118,34 +126,35 @@ bool TReminderScheduler::Announced(const TRmRecordStruct& Record, const TRecordS
 void TReminderScheduler::Announce(TRmRecordStruct* Record, TRecordState& State, int64_t OccurrenceMs,
                                   fw::TDateTime Mark) {
     FDueList.push_back(Record);
-    Record->LastTime = Mark;
     State.Remember(OccurrenceMs);
-    State.Mark = Mark;
+    SetMark(Record, State, Mark);
+}
+
+void TReminderScheduler::SetMark(TRmRecordStruct* Record, TRecordState& State, fw::TDateTime Mark) {
+    State.Mark = std::max(State.Mark, Mark);
+    Record->LastTime = State.Mark;
 }
 
 void TReminderScheduler::Tick() {
     FDueList.clear();
-    FPendingError.clear();
+    FWriteFailed = false;
     FWroteOk = false;
     const TDateTime now = FClock.Now();  // one reading for the whole tick
     const int64_t nowMs = ToMs(now);
     const TDateTime mark = fw::IncMinute(now, 1);
     const TTimeUnitWords words = TTimeUnitWords::FromLanguage();
 
-    // The states move to a fresh map as their records are met, so that those of deleted records
-    // (whose memory a new record may reuse) do not survive the tick.
-    std::unordered_map<const TRmRecordStruct*, TRecordState> states;
+    // Each record's state is worked on where it is kept, so that whatever a tick throws on its way
+    // leaves the memory of the records it met whole.
+    const uint64_t tick = ++FTickCount;
     auto& records = FStore.Records;
     // Every record the tick announces or completes reaches the file with one save.
     FWriter.BeginBatch();
     try {
         for (size_t i = 0; i < records.size(); ++i) {
             TRmRecordStruct* rec = records[i];
-            TRecordState state;
-            if (!FStates.empty()) {
-                const auto it = FStates.find(rec);
-                if (it != FStates.end()) state = std::move(it->second);
-            }
+            TRecordState& state = FStates[rec->RunId.Value()];
+            state.SeenInTick = tick;
             if (IsReminderActive(*rec)) {
                 if (rec->EndTime != 0)
                     TickPostponed(rec, state, now, nowMs, mark, words);
@@ -153,14 +162,15 @@ void TReminderScheduler::Tick() {
                     TickRecord(rec, state, now, nowMs, mark, words);
             }
             state.Changed = false;  // the tick has taken the change into account
-            if (state.HasAnnouncement) states.emplace(rec, std::move(state));
         }
     } catch (...) {
         EndWriteBatch();
         throw;
     }
     EndWriteBatch();
-    FStates.swap(states);
+    // The states of records that left the store (deleted ones) go.
+    if (FStates.size() > records.size())
+        std::erase_if(FStates, [tick](const auto& entry) { return entry.second.SeenInTick != tick; });
     FHasLastLook = true;
     FLastLookMs = nowMs;
 
@@ -254,7 +264,7 @@ void TReminderScheduler::TickPostponed(TRmRecordStruct* rec, TRecordState& state
 }
 
 void TReminderScheduler::CatchUpMissed() {
-    FPendingError.clear();
+    FWriteFailed = false;
     FWroteOk = false;
     const TDateTime now = FClock.Now();
     const int64_t nowMs = ToMs(now);
@@ -302,11 +312,10 @@ void TReminderScheduler::CatchUpMissed() {
             }
             if (!HasOccurrence(o)) continue;
             if (ToMs(o) > ToMs(rec->LastTime) && nowMs > ToMs(o)) {
+                TRecordState& state = FStates[rec->RunId.Value()];
                 missed.push_back(rec);
-                rec->LastTime = now;
-                TRecordState& state = FStates[rec];
                 state.Remember(ToMs(o));
-                state.Mark = now;
+                SetMark(rec, state, now);
                 SaveQuietly(rec, false);
             }
         }

@@ -52,22 +52,25 @@ public:
 class IReminderWriter {
 public:
     virtual ~IReminderWriter() = default;
-    // Raises the framework's error (EIniFileException) when the file refuses the write.
+    // Raises an exception when the write fails: the framework's error when the file refuses it,
+    // or any other (out of memory, say).
     virtual void UpdateRecord(TRmRecordStruct* Record) = 0;
-    virtual void ReportWriteError(const std::wstring& Message) = 0;
+    // Tells the user that changes could not be saved to the data file.
+    virtual void ReportWriteError() = 0;
     // The writes from BeginBatch to EndBatch may reach the file together, when EndBatch is called
-    // (which then raises the error of a refused write).
+    // (which then raises the error of a failed save).
     virtual void BeginBatch() {}
     virtual void EndBatch() {}
 };
 
-// The writer over the data file: writes through the store; failures go to OnWriteError (the
-// program's error display) when assigned.
+// The writer over the data file: writes through the store; a failure is told to OnWriteError (the
+// program's message box), when assigned, in the language's text ("Messages"/"DataFileNotSaved")
+// naming the data file.
 class TRemindFileWriter : public IReminderWriter {
 public:
     explicit TRemindFileWriter(TRemindFile& Store) : FStore(Store) {}
     void UpdateRecord(TRmRecordStruct* Record) override;
-    void ReportWriteError(const std::wstring& Message) override;
+    void ReportWriteError() override;
     // One save of the data file for all records a tick or the catch-up writes.
     void BeginBatch() override;
     void EndBatch() override;
@@ -114,7 +117,8 @@ private:
     // What this run knows about one record beyond its fields.
     struct TRecordState {
         // The occurrences this run's announcements (and the catch-up) covered, oldest first, at
-        // most MaxRemembered of them, and the last-announced time the latest one wrote.
+        // most MaxRemembered of them, and the last-announced time they wrote: the latest of the
+        // marks they made, so that it lies after every one of those occurrences.
         bool HasAnnouncement = false;
         std::vector<int64_t> Occurrences;
         fw::TDateTime Mark = 0;
@@ -123,6 +127,8 @@ private:
         // Saved from outside (an edit, a recovery) since the last tick, and when.
         bool Changed = false;
         int64_t ChangedMs = 0;
+        // The number of the last tick that met the record in the store.
+        uint64_t SeenInTick = 0;
     };
 
     void TickRecord(TRmRecordStruct* Record, TRecordState& State, fw::TDateTime Now, int64_t NowMs,
@@ -131,10 +137,15 @@ private:
     void TickPostponed(TRmRecordStruct* Record, TRecordState& State, fw::TDateTime Now, int64_t NowMs,
                        fw::TDateTime Mark, const TTimeUnitWords& Words);
     void Announce(TRmRecordStruct* Record, TRecordState& State, int64_t OccurrenceMs, fw::TDateTime Mark);
+    // Sets the last-announced time of a record announced (or reported missed) now. It never goes
+    // back below a mark this run wrote: after the clock was set back, announcing an earlier
+    // occurrence must not make a later one that was announced look missed at the next start.
+    static void SetMark(TRmRecordStruct* Record, TRecordState& State, fw::TDateTime Mark);
     // Writes the record and renews its rule text (no clock reading).
     void WriteAndRenew(TRmRecordStruct* Record);
-    // A write inside a tick or the catch-up: a failing write must not stop the other records, and
-    // is reported once until a write succeeds again.
+    // A write inside a tick or the catch-up: a failing write (whatever it raises) must stop
+    // neither the announcements nor the other records, and is reported once until a write
+    // succeeds again.
     void SaveQuietly(TRmRecordStruct* Record, bool RenewText);
     void ReportWriteFailures();
     // Ends the batch of a tick or the catch-up: its one save, whose failure counts as theirs.
@@ -154,12 +165,15 @@ private:
     TReminderList FDueList;
     int FInterval = DefaultInterval;
     bool FWriteErrorShown = false;
-    // Of the tick or catch-up running: the first write failure, and whether any write succeeded.
-    std::wstring FPendingError;
+    // Of the tick or catch-up running: whether a write failed, and whether any succeeded.
+    bool FWriteFailed = false;
     bool FWroteOk = false;
     // The moment of the last tick or catch-up: occurrences after it have not been looked at yet.
     bool FHasLastLook = false;
     int64_t FLastLookMs = 0;
-    // Per record of the store; records that leave the store are dropped at the next tick.
-    std::unordered_map<const TRmRecordStruct*, TRecordState> FStates;
+    // Per record of the store, by its run identity (never its address: a deleted record's memory
+    // may soon hold a new one). The states of records that left the store are dropped at the end
+    // of the next tick; a tick that fails on the way keeps them all.
+    std::unordered_map<uint64_t, TRecordState> FStates;
+    uint64_t FTickCount = 0;
 };

@@ -4,12 +4,32 @@
 #include "fw_inifiles.h"
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
 #include <utility>
 #include <vector>
+
+// Tells the records of one run apart, in memory only. Every record gets a number of its own when it
+// is made, a copy included (a copy is another reminder, or a scratch value); assigning one record's
+// fields to another leaves the target its own number. A record's address cannot serve: the memory of
+// a deleted record soon holds a new one.
+class TRecordRunId {
+public:
+    TRecordRunId() noexcept : FValue(Next()) {}
+    TRecordRunId(const TRecordRunId&) noexcept : FValue(Next()) {}
+    TRecordRunId& operator=(const TRecordRunId&) noexcept { return *this; }
+    uint64_t Value() const noexcept { return FValue; }
+
+private:
+    static uint64_t Next() noexcept {
+        static std::atomic<uint64_t> last{0};
+        return ++last;
+    }
+    uint64_t FValue;
+};
 
 // One reminder. Times are date-time values (days since 30 December 1899).
 struct TRmRecordStruct {
@@ -29,6 +49,9 @@ struct TRmRecordStruct {
     // never recomputed: the record is always written back to the same section, whatever its
     // creation time reads as under the current date format.
     std::wstring Section;
+
+    // This run's identity of the record (never stored).
+    TRecordRunId RunId;
 
     // Week days (weekly rule): Index 0 = Sunday ... 6 = Saturday. A flag is set only when its
     // byte is exactly 1. Indexes outside the range read as not set and are not written.

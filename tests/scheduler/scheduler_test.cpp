@@ -6,9 +6,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 #include <memory>
+#include <new>
 #include <optional>
-#include <set>
+#include <stdexcept>
 #include <string>
 
 #include "fixed_formats.h"
@@ -49,28 +51,45 @@ struct RecordingAnnouncer : IReminderAnnouncer {
 };
 
 struct RecordingList : IReminderListView {
-    void RefreshListItem(TRmRecordStruct* Record) override { Refreshed.push_back(Record); }
+    void RefreshListItem(TRmRecordStruct* Record) override {
+        if (Record == ThrowOn) throw std::runtime_error("list item");
+        Refreshed.push_back(Record);
+    }
     void RepaintList() override { ++Repaints; }
     TReminderList Refreshed;
     int Repaints = 0;
+    const TRmRecordStruct* ThrowOn = nullptr;
 };
 
-// Forwards to the data file, except for the records it is told to fail.
+// How a write fails: the file refuses it, or memory runs out.
+void Refused() { throw fw::EIniFileException(L"Unable to write to the data file"); }
+void OutOfMemory() { throw std::bad_alloc(); }
+
+// Forwards to the data file, except for the records it is told to fail (each with its failure).
+// The failures are told in the data file writer's own words.
 struct FlakyWriter : IReminderWriter {
-    explicit FlakyWriter(TRemindFile& store) : real(store) {}
+    explicit FlakyWriter(TRemindFile& store) : real(store) {
+        real.OnWriteError = [this](const std::wstring& Message) { Reports.push_back(Message); };
+    }
     void UpdateRecord(TRmRecordStruct* Record) override {
         ++Writes;
-        if (Failing.count(Record)) throw fw::EIniFileException(L"Unable to write to the data file");
+        if (const auto f = Failing.find(Record); f != Failing.end()) f->second();
         real.UpdateRecord(Record);
     }
-    void ReportWriteError(const std::wstring& Message) override { Reports.push_back(Message); }
+    void ReportWriteError() override { real.ReportWriteError(); }
     void BeginBatch() override { real.BeginBatch(); }
     void EndBatch() override { real.EndBatch(); }
     TRemindFileWriter real;
-    std::set<const TRmRecordStruct*> Failing;
+    std::map<const TRmRecordStruct*, void (*)()> Failing;
     int Writes = 0;
     std::vector<std::wstring> Reports;
 };
+
+// What the user is told when the data file could not be saved.
+std::wstring NotSaved(const std::wstring& path) {
+    return L"Your reminders could not be saved to " + path +
+           L". Changes since the last save will be lost when the program ends.";
+}
 
 const TDateTime Day = At(2024, 3, 5);  // a Tuesday
 
@@ -187,6 +206,10 @@ const Scenario Scenarios[] = {
       T(Day - 1 + Wake(7, 59, 58), 2), T(Day - 1 + Wake(8, 0, 3), 2), T(Day + Wake(7, 59, 58), 2),
       T(Day + Wake(8, 0, 3), 2), T(Day + 1 + Wake(7, 59, 50), 2), T(Day + 1 + Wake(8), 3), T(Day + 1 + Wake(8, 0, 5), 3)},
      Day + 2 + Wake(8)},
+    // Back to the day: its announced occurrence stays quiet, and is not reported missed at a restart.
+    {"ClockSetBackADayThenRestartedLaterThatDay", 1, Wake(8), Y8,
+     {T(Day + Wake(7, 59, 57), 1), T(Day + Wake(8, 0, 2), 1), T(Day - 1 + Wake(7, 59, 57), 2),
+      T(Day - 1 + Wake(8, 0, 2), 2), T(Day + Wake(7, 59, 57), 2), T(Day + Wake(8, 0, 2), 2), R(Day + Wake(10), 0)}},
     // Started on the day: the day before's is another occurrence; forward again, the next day's comes once, on time.
     {"ClockSetBackADayThenForwardToTheNextDay", 1, Wake(8), Y8,
      {T(Day + Wake(7, 59, 57), 1), T(Day - 1 + Wake(7, 59, 58), 2), T(Day - 1 + Wake(8, 0, 1), 2),
@@ -388,21 +411,29 @@ TEST_F(SchedulerTest, FailingWriteDoesNotStopTheTick) {
     TRmRecordStruct* a = AddDaily(Wake(8), Day - 1 + Wake(8, 0, 57));
     TRmRecordStruct* b = AddDaily(Wake(8), Day - 1 + Wake(8, 0, 57));
     TRmRecordStruct* once = AddOnce(Day, Wake(7), Day + Wake(7, 0, 57));  // announced at 07:00
-    writer->Failing = {a, once};
+    writer->Failing = {{a, OutOfMemory}, {once, Refused}};
     EXPECT_NO_THROW(TickAt(Day + Wake(7, 59, 58)));
     ASSERT_EQ(1u, announcer.Shown.size());
     EXPECT_EQ((TReminderList{a, b}), announcer.Shown[0]);
     EXPECT_EQ(TReminderList{once}, list.Refreshed) << "the completion stands in memory";
     EXPECT_EQ(Sec(Day + Wake(8, 0, 58)), Sec(Stored(b)->LastTime)) << "the record after the failing one is written";
-    EXPECT_EQ(1u, writer->Reports.size());
+    EXPECT_EQ(std::vector<std::wstring>{NotSaved(path)}, writer->Reports) << "told in the language's text";
     TickAt(Day + 1 + Wake(7, 59, 58));  // still failing: not reported again
     EXPECT_EQ(1u, writer->Reports.size());
     writer->Failing.clear();  // writes work again, then fail once more: a new failure
     TickAt(Day + 2 + Wake(7, 59, 58));
-    writer->Failing = {b};
+    writer->Failing = {{b, Refused}};
     TickAt(Day + 3 + Wake(7, 59, 58));
     EXPECT_EQ(2u, writer->Reports.size());
     EXPECT_EQ(4u, announcer.Shown.size());
+}
+
+TEST_F(SchedulerTest, ASaveOfTheFileThatRunsOutOfMemoryStillAnnounces) {
+    TRmRecordStruct* r = AddDaily(Wake(8), Day - 1 + Wake(8, 0, 57));
+    store->FileWriter = [](const std::wstring&, const std::vector<uint8_t>&) -> bool { throw std::bad_alloc(); };
+    EXPECT_NO_THROW(TickAt(Day + Wake(7, 59, 57)));
+    EXPECT_EQ(1, announcer.TimesShown(r));
+    EXPECT_EQ(std::vector<std::wstring>{NotSaved(path)}, writer->Reports);
 }
 
 TEST_F(SchedulerTest, AWriteFailureStopsNeitherTheCatchUpNorTheTick) {
@@ -415,7 +446,7 @@ TEST_F(SchedulerTest, AWriteFailureStopsNeitherTheCatchUpNorTheTick) {
     EXPECT_NO_THROW(CatchUpAt(Day + Wake(7)));
     EXPECT_EQ(std::vector<TReminderList>{{missed}}, announcer.Missed);
     EXPECT_NE(0.0, fresh->LastTime);
-    ASSERT_EQ(1u, writer->Reports.size());
+    EXPECT_EQ(std::vector<std::wstring>{NotSaved(path)}, writer->Reports);
     // The tick goes on as well, and the failure already shown is not shown again.
     TRmRecordStruct* once = Add(0, Wake(6), Day + Wake(6, 30), Day, true);
     EXPECT_NO_THROW(TickAt(Day + Wake(7, 59, 58)));
@@ -470,4 +501,52 @@ TEST_F(SchedulerTest, ClockSetBackADayAndForwardAgainAnnouncesEachOccurrenceOnce
     EXPECT_MOMENT(Day - 1 + Wake(8, 59, 58), announcedAt[1]);
     EXPECT_MOMENT(Day + 1 + Wake(8, 59, 57), announcedAt[2]);
     for (const TReminderList& shown : announcer.Shown) EXPECT_EQ(daily, shown);
+}
+
+TEST_F(SchedulerTest, ANewReminderMadeInTheMemoryOfADeletedOneIsAnnounced) {
+    TRmRecordStruct* old = AddDaily(Wake(8), Day - 1 + Wake(8, 0, 57));
+    TickAt(Day + Wake(7, 59, 56));
+    ASSERT_EQ(1, announcer.TimesShown(old));
+    // Deleted from the list (its section erased, out of the store), and a new reminder for the same
+    // moment made in the very memory the deleted one held.
+    store->EraseRecordSection(L"UNFINISHED", old->Section);
+    store->Records.erase(std::find(store->Records.begin(), store->Records.end(), old));
+    old->~TRmRecordStruct();
+    auto* made = new (old) TRmRecordStruct;
+    made->Name = L"new";
+    made->CreateDateTime = made->LastTime = Day + Wake(7, 59, 57);
+    made->Period = 1;
+    made->WakeTime = Wake(8);
+    store->AddRecord(made);
+    TickAt(Day + Wake(7, 59, 58));
+    TickAt(Day + Wake(8, 0, 3));
+    EXPECT_EQ(1, announcer.TimesShown(made));
+}
+
+TEST(RecordRunId, ACopyIsAnotherRecordAndAnAssignmentKeepsTheTargetsOwn) {
+    TRmRecordStruct a, b;
+    const TRmRecordStruct copy = a;  // the catch-up's scratch copy, a restored reminder
+    EXPECT_NE(a.RunId.Value(), b.RunId.Value());
+    EXPECT_NE(a.RunId.Value(), copy.RunId.Value());
+    const uint64_t own = b.RunId.Value();
+    b = a;  // the editor putting back a record whose save failed
+    EXPECT_EQ(own, b.RunId.Value());
+}
+
+TEST_F(SchedulerTest, ATickThatThrowsOnItsWayKeepsTheMemoryOfTheRecordsItMet) {
+    // Running since the day before: both days' 08:00 announced.
+    TRmRecordStruct* daily = AddDaily(Wake(8), Day - 2 + Wake(8, 0, 57));
+    TRmRecordStruct* once = AddOnce(Day, Wake(8, 0, 30), Day - 1);
+    TickAt(Day - 1 + Wake(7, 59, 57));
+    TickAt(Day - 1 + Wake(8, 0, 2));
+    TickAt(Day + Wake(7, 59, 57));
+    ASSERT_EQ(2, announcer.TimesShown(daily));
+    // The list fails over the record after the daily one.
+    list.ThrowOn = once;
+    EXPECT_THROW(TickAt(Day + Wake(8, 0, 35)), std::runtime_error);
+    list.ThrowOn = nullptr;
+    // Back a day to an occurrence announced already: still remembered.
+    TickAt(Day - 1 + Wake(7, 59, 58));
+    TickAt(Day - 1 + Wake(8, 0, 3));
+    EXPECT_EQ(2, announcer.TimesShown(daily));
 }
