@@ -82,13 +82,14 @@ class GeneratedCode(unittest.TestCase):
         def line_before(fragment):
             return next(lines[i - 1] for i, l in enumerate(lines) if fragment in l)
 
-        self.assertEqual(line_before("pnl1->SetLeft(5);"), f'#line 5 "{run.path("uView.form")}"')
-        self.assertEqual(line_before('lblA->SetCaption(L"a");'), f'#line 4 "{run.path("base.form")}"')
+        self.assertEqual(line_before("->SetLeft(5);"), f'#line 5 "{run.path("uView.form")}"')
+        self.assertEqual(line_before('->SetCaption(L"a");'), f'#line 4 "{run.path("base.form")}"')
 
 
 class MisspeltNamesFailTheBuild(unittest.TestCase):
     """The generated code is compiled (syntax only) with the cross compiler: a misspelt property,
-    handler or event is a compiler error at the description's own file and line."""
+    handler or event is a compiler error at the description's own file and line, naming the
+    component and the member it lacks."""
 
     HEADER = """
         #include "fw_formload.h"
@@ -128,7 +129,9 @@ class MisspeltNamesFailTheBuild(unittest.TestCase):
         errors = [l for l in p.stderr.splitlines() if ": error: " in l]
         form = run.path("typo.form")
         # Line 5: a handler whose signature does not fit the event.
-        for line, name in [(3, "SetColr"), (4, "FormCreat"), (5, ""), (7, "SetIntervall"), (8, "OnTimr")]:
+        for line, name in [(3, "frmTypo (TTypoForm) has no property or event named 'Colr'"), (4, "FormCreat"),
+                           (5, ""), (7, "tmr1 (TTimer) has no property or event named 'Intervall'"),
+                           (8, "tmr1 (TTimer) has no property or event named 'OnTimr'")]:
             self.assertTrue(any(l.startswith(f"{form}:{line}:") and name in l for l in errors),
                             f"line {line}:\n" + "\n".join(errors))
 
