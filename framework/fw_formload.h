@@ -108,15 +108,10 @@ void Step(O* Owner, V&& Value, Fn&& Change, Put&& PutBack) {
 }
 
 // Name resolution of the generated statements. SetterArg gives the type a property's only setter
-// takes (from a pointer to it; only its type is used). TDependent<T, D>::type is T, but looked up
-// only when D is known, so that the members of T are looked up then. NoMember is the false
-// condition of the build error for a member the object lacks.
+// takes (from a pointer to it; only its type is used). NoMember is the false condition of the
+// build error for a member the object lacks.
 template <class C, class R, class A>
 std::type_identity<std::remove_cvref_t<A>> SetterArg(R (C::*)(A));
-template <class T, class D>
-struct TDependent {
-    using type = T;
-};
 template <class>
 inline constexpr bool NoMember = false;
 

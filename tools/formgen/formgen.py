@@ -13,8 +13,19 @@ folder:
 
 Everything is checked by the C++ compiler: a misspelt property, field or handler is a build
 error, reported at the description's own file and line (the generated code carries #line
-directives). Mistakes of the description's own structure are reported by this generator as
+directives); a member the object lacks fails with "COMPONENT (CLASS) has no property or event
+named 'NAME'". Mistakes of the description's own structure are reported by this generator as
 "file:line: error: message" with exit code 1.
+
+Names are resolved as the descriptions' language does, not by their look:
+  - a member may be written in another case than its class spells it (Showhint for ShowHint):
+    the generator reads the spellings of the members declared in the headers of the folders
+    given with --scan, and the code takes the first spelling the object has, its own first;
+  - an identifier given as a value is an enumerator of the property's own type first (two
+    enumerations may share enumerator names, as the two scroll-bar kinds do), else a handler when
+    the form's class has a member function of that name (whatever the event's name looks like),
+    else the name as the form's code sees it (a colour, a cursor, an enumerator, a macro);
+  - a component may be given to a property that takes its class or any base of it.
 
 Format:
 
@@ -38,7 +49,7 @@ Format:
     end
   end
 
-Values: integers (-5, $FF), True/False, identifiers (enumerations, colour names), strings in
+Values: integers (-5, $FF), True/False, identifiers (enumerators, colour names, handlers), strings in
 single quotes ('' is a quote; #13 or #$0D adds a character code), the forms above. Comments run
 from // to the end of the line.
 
@@ -797,7 +808,9 @@ def cpp_path(path):
 
 
 _ACCESSOR = re.compile(r"\b(?:Set|Get)([A-Za-z_][A-Za-z0-9_]*)\s*\(")
-_FIELD = re.compile(r"\b([A-Za-z_][A-Za-z0-9_]*)\s*(?:;|\{|=(?!=))")
+# Member fields are capitalised (the events, the fields of plain records); the lower-case names
+# declared like them are local variables.
+_FIELD = re.compile(r"\b([A-Z][A-Za-z0-9_]*)\s*(?:;|\{|=(?!=))")
 
 
 def scan_names(folders):
