@@ -3,6 +3,7 @@
 // gave, each event runs the handler bound to it, and every line of the description has its row.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <fstream>
 #include <functional>
 #include <set>
