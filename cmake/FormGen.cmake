@@ -4,20 +4,10 @@
 # NAME_form.cpp (its ReadDescription) at build time, adds them to the target and puts their
 # folder on the target's include path. Give the descriptions a file inherits from in the same
 # call. The generator names the description's file and line for its own errors, and the
-# generated code carries #line directives so that the compiler does the same. The generator also
-# reads the headers of the libraries for the spellings of their members, so that a description
-# may name a member in another case than its class does.
+# generated code carries #line directives so that the compiler does the same.
 find_program(VR_PYTHON3 python3 REQUIRED)
 set(VR_FORMGEN ${CMAKE_CURRENT_LIST_DIR}/../tools/formgen/formgen.py)
 get_filename_component(VR_FORMGEN ${VR_FORMGEN} ABSOLUTE)
-set(VR_FORMGEN_SCAN)
-set(VR_FORMGEN_HEADERS)
-foreach(_lib framework ui app online)
-  get_filename_component(_dir ${CMAKE_CURRENT_LIST_DIR}/../${_lib} ABSOLUTE)
-  list(APPEND VR_FORMGEN_SCAN --scan ${_dir})
-  file(GLOB _h CONFIGURE_DEPENDS ${_dir}/*.h)
-  list(APPEND VR_FORMGEN_HEADERS ${_h})
-endforeach()
 
 function(vr_add_form_descriptions target)
   set(_out ${CMAKE_BINARY_DIR}/generated/forms/${target})
@@ -36,8 +26,8 @@ function(vr_add_form_descriptions target)
     return()
   endif()
   add_custom_command(OUTPUT ${_outputs}
-    COMMAND ${VR_PYTHON3} ${VR_FORMGEN} --out ${_out} ${VR_FORMGEN_SCAN} ${_inputs}
-    DEPENDS ${VR_FORMGEN} ${VR_FORMGEN_HEADERS} ${_inputs}
+    COMMAND ${VR_PYTHON3} ${VR_FORMGEN} --out ${_out} ${_inputs}
+    DEPENDS ${VR_FORMGEN} ${_inputs}
     COMMENT "Translating the form descriptions of ${target}"
     VERBATIM)
   target_sources(${target} PRIVATE ${_outputs})

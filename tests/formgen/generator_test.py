@@ -14,7 +14,7 @@ GENERATOR = os.path.normpath(os.path.join(HERE, "..", "..", "tools", "formgen", 
 
 class GeneratorRun:
     """The generator run on the descriptions among `files` (the others, headers, are written beside
-    them and scanned for member spellings)."""
+    them)."""
 
     def __init__(self, files):
         self.dir = tempfile.TemporaryDirectory()
@@ -25,7 +25,7 @@ class GeneratorRun:
             if name.endswith(".form"):
                 paths.append(self.path(name))
         self.out = self.path("out")
-        p = subprocess.run([sys.executable, GENERATOR, "--out", self.out, "--scan", self.dir.name] + paths,
+        p = subprocess.run([sys.executable, GENERATOR, "--out", self.out] + paths,
                            capture_output=True, text=True)
         self.code, self.stderr = p.returncode, p.stderr
 
@@ -107,8 +107,8 @@ class GeneratedCodeCompiles(unittest.TestCase):
              os.path.join(run.out, cpp)], capture_output=True, text=True)
 
     def test_names_resolve_by_the_property_and_the_form_whatever_their_look(self):
-        # skHor of the scoped kind (the other kind shares the name), Showhint for ShowHint, a
-        # handler for an event whose name goes on in lower case, a macro as a value.
+        # skHor of the scoped kind (the other kind shares the name), a handler for an event whose
+        # name goes on in lower case, a macro as a value.
         run = GeneratorRun({"names_unit.h": """
             #include "fw_formload.h"
             enum TKindA { skHor, skVer };
@@ -119,7 +119,6 @@ class GeneratedCodeCompiles(unittest.TestCase):
                 explicit TWidget(fw::TComponent* AOwner) : TComponent(AOwner) {}
                 TKindB Getkind() const { return K; }
                 void Setkind(TKindB Value) { K = Value; }
-                void SetShowHint(bool) {}
                 void SetAnswer(int) {}
                 fw::TNotifyEvent OnbtnClick;
                 TKindB K = TKindB::skVer;
@@ -135,7 +134,6 @@ class GeneratedCodeCompiles(unittest.TestCase):
             form frmNames: TNamesForm
               object w1: TWidget
                 kind = skHor
-                Showhint = True
                 OnbtnClick = w1Click
                 Answer = WIDGET_ANSWER
               end

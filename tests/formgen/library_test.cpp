@@ -257,7 +257,7 @@ const std::vector<TRow>& Rows() {
         EV(img, OnStartDrag), EV(img, OnProgress), EV(img, OnBeforePaint), EV(img, OnAfterPaint),
 
         IS(chk, Anchors, akTop), SUB(chk, Font, Height, -24), IS(chk, Enabled, false), IS(chk, Visible, false),
-        IS(chk, Color, clLime), IS(chk, Hint, L"Check hint"), ROW("chk.Showhint", f->chk->GetShowHint()),
+        IS(chk, Color, clLime), IS(chk, Hint, L"Check hint"), IS(chk, Showhint, true),
         IS(chk, Transparent, true), PNG(chk, ImgCheckBox, "chk_box"), PNG(chk, ImgRadioBox, "menu_radio"),
         IS(chk, CheckStateCount, 4), IS(chk, Caption, L"Check me"), IS(chk, FontColorNormal, clRed),
         IS(chk, FontColorOver, clGreen), IS(chk, FontColorDown, clMaroon), IS(chk, FontColorDisable, clSilver),

@@ -17,10 +17,7 @@ directives); a member the object lacks fails with "COMPONENT (CLASS) has no prop
 named 'NAME'". Mistakes of the description's own structure are reported by this generator as
 "file:line: error: message" with exit code 1.
 
-Names are resolved as the descriptions' language does, not by their look:
-  - a member may be written in another case than its class spells it (Showhint for ShowHint):
-    the generator reads the spellings of the members declared in the headers of the folders
-    given with --scan, and the code takes the first spelling the object has, its own first;
+Names are resolved by what they name, not by their look:
   - an identifier given as a value is an enumerator of the property's own type first (two
     enumerations may share enumerator names, as the two scroll-bar kinds do), else a handler when
     the form's class has a member function of that name (whatever the event's name looks like),
@@ -482,12 +479,11 @@ def cpp_int(value):
 
 
 class Gen:
-    def __init__(self, desc, chain, comps, out_file, names):
+    def __init__(self, desc, chain, comps, out_file):
         self.desc = desc           # the concrete description
         self.out_file = out_file
         self.chain = chain
         self.comps = comps
-        self.names = names         # member spellings of the program's headers, by lower case
         self.cls = desc.cls
         self.lines = []
         self.deferred = []
@@ -602,22 +598,14 @@ class Gen:
 
     # Statements ---------------------------------------------------------------------------
 
-    def spellings(self, name):
-        """The member's name as written, then its other spellings in the program's headers: the
-        names of a description, like those of the Parts it follows, do not depend on case."""
-        return [name] + sorted(self.names.get(name.lower(), set()) - {name})
-
     def choose(self, p, name, where, branch):
-        """Code taking the first spelling of `name` the object behind `p` has; branch(spelling)
-        gives (condition, code). An object without the member fails the build with a message
-        naming the object and the member."""
-        parts = []
-        for s in self.spellings(name):
-            cond, code = branch(s)
-            parts.append(f"if constexpr ({cond}) {{ {code} }}")
+        """Code setting member `name` of the object behind `p`; branch(name) gives (condition,
+        code). An object without the member fails the build with a message naming the object and
+        the member."""
+        cond, code = branch(name)
         message = cpp_narrow(f"{where} has no property or event named '{name}'")
-        parts.append(f"{{ static_assert(fw::desc::NoMember<decltype({p})>, {message}); }}")
-        return " else ".join(parts)
+        return (f"if constexpr ({cond}) {{ {code} }} "
+                f"else {{ static_assert(fw::desc::NoMember<decltype({p})>, {message}); }}")
 
     def leaf(self, p, name, prop, file, where):
         """Code assigning prop's value(s) to property `name` of the object pointed to by `p`
@@ -807,31 +795,8 @@ def cpp_path(path):
     return path.replace("\\", "/").replace('"', '\\"')
 
 
-_ACCESSOR = re.compile(r"\b(?:Set|Get)([A-Za-z_][A-Za-z0-9_]*)\s*\(")
-# Member fields are capitalised (the events, the fields of plain records); the lower-case names
-# declared like them are local variables.
-_FIELD = re.compile(r"\b([A-Z][A-Za-z0-9_]*)\s*(?:;|\{|=(?!=))")
-
-
-def scan_names(folders):
-    """The spellings of the properties (SetX/GetX) and fields declared in the headers of the
-    folders, by lower case: a description may name a member in another case than the class does
-    (ShowHint and Showhint), as the Parts do."""
-    names = {}
-    for folder in folders:
-        for entry in sorted(os.listdir(folder)):
-            if not entry.endswith(".h"):
-                continue
-            with open(os.path.join(folder, entry), "r", encoding="utf-8", errors="replace") as f:
-                text = f.read()
-            for name in set(_ACCESSOR.findall(text)) | set(_FIELD.findall(text)):
-                names.setdefault(name.lower(), set()).add(name)
-    return names
-
-
-def generate(files, out_dir, scan=()):
+def generate(files, out_dir):
     descs = [parse_file(f) for f in files]
-    names = scan_names(scan)
     by_class = {}
     by_stem = {}
     for d in descs:
@@ -845,7 +810,7 @@ def generate(files, out_dir, scan=()):
     for d in descs:
         chain = collect_chain(d, by_class)
         comps = check_chain(chain)
-        g = Gen(d, chain, comps, os.path.join(out_dir, stem(d.file) + "_form.cpp"), names)
+        g = Gen(d, chain, comps, os.path.join(out_dir, stem(d.file) + "_form.cpp"))
         results[stem(d.file)] = (g.header(), g.source())
     os.makedirs(out_dir, exist_ok=True)
     for name, (h, cpp) in results.items():
@@ -867,12 +832,10 @@ def write_if_changed(path, text):
 def main(argv=None):
     ap = argparse.ArgumentParser(description="Translates form descriptions into C++.")
     ap.add_argument("--out", required=True, help="output folder")
-    ap.add_argument("--scan", action="append", default=[], metavar="FOLDER",
-                    help="a folder of headers whose member spellings a description may use in another case")
     ap.add_argument("files", nargs="+", help="form descriptions (with the descriptions they inherit)")
     args = ap.parse_args(argv)
     try:
-        generate(args.files, args.out, args.scan)
+        generate(args.files, args.out)
     except FormGenError as e:
         print(str(e), file=sys.stderr)
         return 1
