@@ -107,6 +107,14 @@ void Step(O* Owner, V&& Value, Fn&& Change, Put&& PutBack) {
     }
 }
 
+// Name resolution of the generated statements. SetterArg gives the type a property's only setter
+// takes (from a pointer to it; only its type is used). NoMember is the false condition of the
+// build error for a member the object lacks.
+template <class C, class R, class A>
+std::type_identity<std::remove_cvref_t<A>> SetterArg(R (C::*)(A));
+template <class>
+inline constexpr bool NoMember = false;
+
 // The state of one description being read: the component list for Loaded, and the description
 // line being applied, named in the message of any exception that escapes.
 class TLoader {

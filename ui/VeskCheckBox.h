@@ -41,6 +41,8 @@ public:
     void SetRadioItem(bool Value);
     int GetTextOffset() const { return FTextOffset; }
     void SetTextOffset(int Value);
+    bool GetShowhint() const { return GetShowHint(); }
+    void SetShowhint(bool Value) { SetShowHint(Value); }
     bool GetAutoShowHint() const { return FAutoShowHint; }
     void SetAutoShowHint(bool Value) { FAutoShowHint = Value; }
 

@@ -130,7 +130,7 @@ void TVeskPngButton::SetButtonTab(bool Value) {
     Redraw();
 }
 
-void TVeskPngButton::SetImgList(TVeskStdImageList* Value) {
+void TVeskPngButton::SetImgList(TVeskCustomImageList* Value) {
     if (Value == FImgList) return;
     if (FImgList) FImgList->RemoveFreeNotification(this);
     FImgList = Value;
@@ -260,10 +260,10 @@ void TVeskPngButton::DrawButton() {
         glyphRight = g.Right;
     } else if (FImgList && FImgIndex != -1 && FLayout == vlGlphyLeft) {
         const int x = FGraphLeftFix + 2;
-        const int y = Half(H - FImgList->GetImgHeight()) + FGraphTopFix + (FButtonTab && down ? 1 : 0);
+        const int y = Half(H - FImgList->GetHeight()) + FGraphTopFix + (FButtonTab && down ? 1 : 0);
         FImgList->Draw(bc, x, y, FImgIndex, true);
         hasGlyph = true;
-        glyphRight = x + FImgList->GetImgWidth();
+        glyphRight = x + FImgList->GetWidth();
     }
 
     const std::wstring caption = GetText();

@@ -73,8 +73,9 @@ public:
     void SetGroupIndex(int Value) { FGroupIndex = Value; }
     bool GetButtonTab() const { return FButtonTab; }
     void SetButtonTab(bool Value);
-    TVeskStdImageList* GetImgList() const { return FImgList; }
-    void SetImgList(TVeskStdImageList* Value);
+    // Any image list of the library.
+    TVeskCustomImageList* GetImgList() const { return FImgList; }
+    void SetImgList(TVeskCustomImageList* Value);
     int GetImgIndex() const { return FImgIndex; }
     void SetImgIndex(int Value) { FImgIndex = Value; }
 
@@ -131,7 +132,7 @@ private:
     bool FOnlyUseCaptionLeftFix = false;
     int FGroupIndex = -1;
     bool FButtonTab = false;
-    TVeskStdImageList* FImgList = nullptr;
+    TVeskCustomImageList* FImgList = nullptr;
     int FImgIndex = -1;
     int FModalResult = 0;
 

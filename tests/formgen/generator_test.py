@@ -13,15 +13,20 @@ GENERATOR = os.path.normpath(os.path.join(HERE, "..", "..", "tools", "formgen", 
 
 
 class GeneratorRun:
+    """The generator run on the descriptions among `files` (the others, headers, are written beside
+    them)."""
+
     def __init__(self, files):
         self.dir = tempfile.TemporaryDirectory()
         paths = []
         for name, text in files.items():
-            paths.append(self.path(name))
-            with open(paths[-1], "w", encoding="utf-8") as f:
+            with open(self.path(name), "w", encoding="utf-8") as f:
                 f.write(textwrap.dedent(text).lstrip("\n"))
+            if name.endswith(".form"):
+                paths.append(self.path(name))
         self.out = self.path("out")
-        p = subprocess.run([sys.executable, GENERATOR, "--out", self.out] + paths, capture_output=True, text=True)
+        p = subprocess.run([sys.executable, GENERATOR, "--out", self.out] + paths,
+                           capture_output=True, text=True)
         self.code, self.stderr = p.returncode, p.stderr
 
     def path(self, name):
@@ -82,30 +87,72 @@ class GeneratedCode(unittest.TestCase):
         def line_before(fragment):
             return next(lines[i - 1] for i, l in enumerate(lines) if fragment in l)
 
-        self.assertEqual(line_before("pnl1->SetLeft(5);"), f'#line 5 "{run.path("uView.form")}"')
-        self.assertEqual(line_before('lblA->SetCaption(L"a");'), f'#line 4 "{run.path("base.form")}"')
+        self.assertEqual(line_before("->SetLeft(5);"), f'#line 5 "{run.path("uView.form")}"')
+        self.assertEqual(line_before('->SetCaption(L"a");'), f'#line 4 "{run.path("base.form")}"')
 
 
-class MisspeltNamesFailTheBuild(unittest.TestCase):
-    """The generated code is compiled (syntax only) with the cross compiler: a misspelt property,
-    handler or event is a compiler error at the description's own file and line."""
+class GeneratedCodeCompiles(unittest.TestCase):
+    """The generated code is compiled (syntax only) with the cross compiler: names resolve as the
+    description means them, and a misspelt property, handler or event is a compiler error at the
+    description's own file and line, naming the component and the member it lacks."""
 
-    HEADER = """
-        #include "fw_formload.h"
-        class TTypoForm : public fw::TForm {
-        public:
-            TTypoForm(const fw::TFormKey& Key, fw::TComponent* AOwner) : TForm(Key, AOwner) {}
-        #include "typo_form.h"
-            void FormCreate(fw::TObject* Sender) {}
-            void tmr1Timer(fw::TObject* Sender) {}
-        };
-        """
-
-    def test_compiler_names_the_description_line(self):
+    def compile(self, run, cpp):
         cxx, fw_include = os.environ.get("VR_CXX"), os.environ.get("VR_FW_INCLUDE")
         if not cxx or not fw_include:
             self.skipTest("VR_CXX and VR_FW_INCLUDE name the cross compiler and the framework folder")
-        run = GeneratorRun({"typo.form": """
+        self.assertEqual(run.code, 0, run.stderr)
+        return subprocess.run(
+            [cxx, "-std=c++20", "-fsyntax-only", "-DUNICODE", "-D_UNICODE", "-DWIN32_LEAN_AND_MEAN", "-DNOMINMAX",
+             "-D_WIN32_WINNT=0x0601", "-I" + fw_include, "-I" + run.dir.name, "-I" + run.out,
+             os.path.join(run.out, cpp)], capture_output=True, text=True)
+
+    def test_names_resolve_by_the_property_and_the_form_whatever_their_look(self):
+        # skHor of the scoped kind (the other kind shares the name), a handler for an event whose
+        # name goes on in lower case, a macro as a value.
+        run = GeneratorRun({"names_unit.h": """
+            #include "fw_formload.h"
+            enum TKindA { skHor, skVer };
+            enum class TKindB { skHor, skVer };
+            #define WIDGET_ANSWER 42
+            class TWidget : public fw::TComponent {
+            public:
+                explicit TWidget(fw::TComponent* AOwner) : TComponent(AOwner) {}
+                TKindB Getkind() const { return K; }
+                void Setkind(TKindB Value) { K = Value; }
+                void SetAnswer(int) {}
+                fw::TNotifyEvent OnbtnClick;
+                TKindB K = TKindB::skVer;
+            };
+            class TNamesForm : public fw::TForm {
+            public:
+                TNamesForm(const fw::TFormKey& Key, fw::TComponent* AOwner) : TForm(Key, AOwner) {}
+            #include "names_form.h"
+                void w1Click(fw::TObject*) {}
+            };
+            """, "names.form": """
+            unit names_unit
+            form frmNames: TNamesForm
+              object w1: TWidget
+                kind = skHor
+                OnbtnClick = w1Click
+                Answer = WIDGET_ANSWER
+              end
+            end
+            """})
+        p = self.compile(run, "names_form.cpp")
+        self.assertEqual(p.returncode, 0, p.stderr)
+
+    def test_compiler_names_the_description_line(self):
+        run = GeneratorRun({"typo_unit.h": """
+            #include "fw_formload.h"
+            class TTypoForm : public fw::TForm {
+            public:
+                TTypoForm(const fw::TFormKey& Key, fw::TComponent* AOwner) : TForm(Key, AOwner) {}
+            #include "typo_form.h"
+                void FormCreate(fw::TObject* Sender) {}
+                void tmr1Timer(fw::TObject* Sender) {}
+            };
+            """, "typo.form": """
             unit typo_unit
             form frmTypo: TTypoForm
               Colr = clRed
@@ -117,18 +164,14 @@ class MisspeltNamesFailTheBuild(unittest.TestCase):
               end
             end
             """})
-        self.assertEqual(run.code, 0, run.stderr)
-        with open(os.path.join(run.out, "typo_unit.h"), "w", encoding="utf-8") as f:
-            f.write(textwrap.dedent(self.HEADER))
-        p = subprocess.run(
-            [cxx, "-std=c++20", "-fsyntax-only", "-DUNICODE", "-D_UNICODE", "-DWIN32_LEAN_AND_MEAN", "-DNOMINMAX",
-             "-D_WIN32_WINNT=0x0601", "-I" + fw_include, "-I" + run.out, os.path.join(run.out, "typo_form.cpp")],
-            capture_output=True, text=True)
+        p = self.compile(run, "typo_form.cpp")
         self.assertNotEqual(p.returncode, 0)
         errors = [l for l in p.stderr.splitlines() if ": error: " in l]
         form = run.path("typo.form")
         # Line 5: a handler whose signature does not fit the event.
-        for line, name in [(3, "SetColr"), (4, "FormCreat"), (5, ""), (7, "SetIntervall"), (8, "OnTimr")]:
+        for line, name in [(3, "frmTypo (TTypoForm) has no property or event named 'Colr'"), (4, "FormCreat"),
+                           (5, ""), (7, "tmr1 (TTimer) has no property or event named 'Intervall'"),
+                           (8, "tmr1 (TTimer) has no property or event named 'OnTimr'")]:
             self.assertTrue(any(l.startswith(f"{form}:{line}:") and name in l for l in errors),
                             f"line {line}:\n" + "\n".join(errors))
 

@@ -13,8 +13,16 @@ folder:
 
 Everything is checked by the C++ compiler: a misspelt property, field or handler is a build
 error, reported at the description's own file and line (the generated code carries #line
-directives). Mistakes of the description's own structure are reported by this generator as
+directives); a member the object lacks fails with "COMPONENT (CLASS) has no property or event
+named 'NAME'". Mistakes of the description's own structure are reported by this generator as
 "file:line: error: message" with exit code 1.
+
+Names are resolved by what they name, not by their look:
+  - an identifier given as a value is an enumerator of the property's own type first (two
+    enumerations may share enumerator names, as the two scroll-bar kinds do), else a handler when
+    the form's class has a member function of that name (whatever the event's name looks like),
+    else the name as the form's code sees it (a colour, a cursor, an enumerator, a macro);
+  - a component may be given to a property that takes its class or any base of it.
 
 Format:
 
@@ -38,7 +46,7 @@ Format:
     end
   end
 
-Values: integers (-5, $FF), True/False, identifiers (enumerations, colour names), strings in
+Values: integers (-5, $FF), True/False, identifiers (enumerators, colour names, handlers), strings in
 single quotes ('' is a quote; #13 or #$0D adds a character code), the forms above. Comments run
 from // to the end of the line.
 
@@ -454,6 +462,11 @@ def cpp_string(s):
     return re.sub(r'(\\x[0-9A-F]{4})(?=[0-9A-Fa-f])', r'\1" L"', text)
 
 
+def cpp_narrow(s):
+    """A plain C++ string literal (for compiler messages; the names in it are ASCII)."""
+    return '"' + s.replace("\\", "\\\\").replace('"', '\\"') + '"'
+
+
 def cpp_int(value):
     v, is_hex = value
     if -0x80000000 <= v <= 0x7FFFFFFF:
@@ -475,6 +488,8 @@ class Gen:
         self.lines = []
         self.deferred = []
         self.tmp = 0
+        self.type_helpers = set()
+        self.value_helpers = {}    # identifier -> (file, line) of its first use
 
     def emit(self, file, line, code):
         self.lines.append(f'#line {line} "{cpp_path(file)}"')
@@ -486,13 +501,21 @@ class Gen:
 
     # Values -------------------------------------------------------------------------------
 
+    def is_reference(self, v):
+        return v.kind == "ident" and (v.data in self.comps or v.data == self.desc.name)
+
     def has_reference(self, values):
-        for v in values:
-            if v.kind == "dotted":
-                return True
-            if v.kind == "ident" and (v.data in self.comps or v.data == self.desc.name):
-                return True
-        return False
+        return any(v.kind == "dotted" or self.is_reference(v) for v in values)
+
+    def by_type(self, values):
+        """The identifier a statement resolves through the property's type and the form's members
+        (not a Boolean, not a component), or None."""
+        if len(values) != 1:
+            return None
+        v = values[0]
+        if v.kind != "ident" or v.data.lower() in ("true", "false") or self.is_reference(v):
+            return None
+        return v.data
 
     def expr(self, v, file):
         k = v.kind
@@ -500,6 +523,8 @@ class Gen:
             return cpp_int(v.data)
         if k == "string":
             return cpp_string(v.data)
+        if k == "raw":
+            return v.data
         if k == "ident":
             low = v.data.lower()
             if low == "true":
@@ -527,92 +552,150 @@ class Gen:
             return f"fw::desc::{PICTURE_KINDS[kind]}({cpp_string(name)})"
         raise FormGenError(file, v.line, f"a {k} cannot be combined with other values")
 
+    def resolve(self, cls, name, ident, file, line):
+        """An expression of `ident` given to property `name` of an object of class `cls`: an
+        enumerator of the property's own type (two enumerations may share enumerator names),
+        else a handler (a member function of the form's class), else the name as the form's code
+        sees it (a colour, a cursor, an enumerator, a macro). A name unknown everywhere fails the
+        build at its line."""
+        self.type_helpers.add(name)
+        self.value_helpers.setdefault(ident, (file, line))
+        return (f"fgValue_{ident}<typename decltype(fgTypeOf_{name}<{cls}>())::type>"
+                f"(this, [&](auto) {{ return {ident}; }})")
+
+    def type_helper(self, name):
+        """fgTypeOf_NAME<C>(): the declared type of property NAME of class C, as what its getter
+        returns, else its field's type, else what its only setter takes."""
+        return "\n".join([
+            "template <class C_>",
+            f"[[maybe_unused]] auto fgTypeOf_{name}() {{",
+            f"    if constexpr (requires(C_* q) {{ q->Get{name}(); }})",
+            f"        return std::type_identity<std::remove_cvref_t<decltype(std::declval<C_*>()->Get{name}())>>();",
+            f"    else if constexpr (requires(C_* q) {{ q->{name}; }})",
+            f"        return std::type_identity<std::remove_cvref_t<decltype(std::declval<C_*>()->{name})>>();",
+            "    else",
+            f"        return decltype(fw::desc::SetterArg(&C_::Set{name}))();",
+            "}",
+        ])
+
+    def value_helper(self, ident, file, line):
+        """fgValue_IDENT<T>(form, fallback): see resolve. The fallback is called only when IDENT
+        is neither an enumerator of T nor a member function of the form (and always for a macro,
+        which cannot be qualified)."""
+        return "\n".join([
+            f'#line {line} "{cpp_path(file)}"',
+            "template <class T_, class F_, class G_>",
+            f"[[maybe_unused]] auto fgValue_{ident}([[maybe_unused]] F_* form, G_ fallback) {{",
+            f"#ifndef {ident}",
+            f"    if constexpr (requires {{ T_::{ident}; }}) return T_::{ident};",
+            f"    else if constexpr (requires {{ requires std::is_member_function_pointer_v<decltype(&F_::{ident})>; }})",
+            f"        return fw::Bind(form, &F_::{ident});",
+            "    else",
+            "#endif",
+            "        return fallback(0);",
+            "}",
+        ])
+
     # Statements ---------------------------------------------------------------------------
 
-    def leaf(self, p, name, prop, file):
+    def choose(self, p, name, where, branch):
+        """Code setting member `name` of the object behind `p`; branch(name) gives (condition,
+        code). An object without the member fails the build with a message naming the object and
+        the member."""
+        cond, code = branch(name)
+        message = cpp_narrow(f"{where} has no property or event named '{name}'")
+        return (f"if constexpr ({cond}) {{ {code} }} "
+                f"else {{ static_assert(fw::desc::NoMember<decltype({p})>, {message}); }}")
+
+    def leaf(self, p, name, prop, file, where):
         """Code assigning prop's value(s) to property `name` of the object pointed to by `p`
         (an object with setters, or a record with fields)."""
         values = prop.values
-        if len(values) == 1 and values[0].kind == "strings":
-            items = ", ".join(cpp_string(s) for s in values[0].data)
-            return f"fw::desc::SetStrings({p}->Get{name}(), {{{items}}});"
-        if len(values) == 1 and values[0].kind == "collection":
-            return self.collection(p, name, values[0], file)
-        if is_event(name, values):
-            h = values[0].data
-            hv = self.fresh("h")
-            return (f"{{ auto {hv} = fw::Bind(this, &{self.cls}::{h}); "
-                    f"if constexpr ({has_setter(p, name, hv)}) {p}->Set{name}({hv}); "
-                    f"else {p}->{name} = {hv}; }}")
+        cls = f"std::remove_pointer_t<decltype({p})>"
+        if len(values) == 1 and values[0].kind in ("strings", "collection"):
+            v = values[0]
+
+            def branch(s):
+                if v.kind == "strings":
+                    items = ", ".join(cpp_string(x) for x in v.data)
+                    code = f"fw::desc::SetStrings({p}->Get{s}(), {{{items}}});"
+                else:
+                    code = self.collection(f"{p}->Get{s}()", v, file, f"{where}.{name}")
+                return f"requires {{ {p}->Get{s}(); }}", code
+            return self.choose(p, name, where, branch)
         for v in values:
             if v.kind in ("strings", "collection"):
                 raise FormGenError(file, v.line, "a string list or collection must be the only value")
+        ident = self.by_type(values)
+        if ident:
+            return self.choose(p, name, where, lambda s: (
+                f"requires {{ &{cls}::Set{s}; }} || requires {{ {p}->{s}; }}",
+                f"auto v_ = {self.resolve(cls, s, ident, file, prop.line)}; "
+                f"if constexpr (requires {{ &{cls}::Set{s}; }}) {p}->Set{s}(v_); else {p}->{s} = v_;"))
         args = ", ".join(self.expr(v, file) for v in values)
         if len(values) == 1:
-            return (f"if constexpr ({has_setter(p, name, args)}) {p}->Set{name}({args}); "
-                    f"else {p}->{name} = {args};")
-        return (f"if constexpr (requires {{ {p}->Set{name}({args}); }}) {p}->Set{name}({args}); "
-                f"else if constexpr ({has_setter(p, name, '{' + args + '}')}) {p}->Set{name}({{{args}}}); "
-                f"else {p}->{name} = {{{args}}};")
+            return self.choose(p, name, where, lambda s: (
+                f"{has_setter(p, s, args)} || requires {{ {p}->{s}; }}",
+                f"if constexpr ({has_setter(p, s, args)}) {p}->Set{s}({args}); else {p}->{s} = {args};"))
+        return self.choose(p, name, where, lambda s: (
+            f"requires {{ {p}->Set{s}({args}); }} || {has_setter(p, s, '{' + args + '}')} || requires {{ {p}->{s}; }}",
+            f"if constexpr (requires {{ {p}->Set{s}({args}); }}) {p}->Set{s}({args}); "
+            f"else if constexpr ({has_setter(p, s, '{' + args + '}')}) {p}->Set{s}({{{args}}}); "
+            f"else {p}->{s} = {{{args}}};"))
 
-    def collection(self, p, name, value, file):
+    def collection(self, getter, value, file, where):
         col = self.fresh("col")
-        parts = [f"{{ auto* {col} = {p}->Get{name}(); {col}->BeginUpdate(); {col}->Clear();"]
-        for (line, body) in value.data:
+        parts = [f"auto* {col} = {getter}; {col}->BeginUpdate(); {col}->Clear();"]
+        for n, (line, body) in enumerate(value.data):
             it = self.fresh("item")
             parts.append(f"{{ auto* {it} = {col}->Add();")
             for prop in body:
                 if self.has_reference(prop.values):
                     raise FormGenError(file, prop.line, "collection items cannot refer to components")
-                parts.append(self.path_code(it, prop, file))
+                parts.append(self.path_code(it, prop, file, f"{where} item {n}"))
             parts.append("}")
-        parts.append(f"{col}->EndUpdate(); }}")
+        parts.append(f"{col}->EndUpdate();")
         return " ".join(parts)
 
-    def path_code(self, target, prop, file):
+    def path_code(self, target, prop, file, where):
         """Code applying prop to the object expression `target` (a pointer)."""
         path = prop.path
-        if len(path) == 1:
-            values = prop.values
-            if (len(values) == 1 and values[0].kind not in ("strings", "collection")
-                    and not is_event(path[0], values)):
-                # The plain case keeps the compiler's message simple: "no member SetX".
-                return f"{target}->Set{path[0]}({self.expr(values[0], file)});"
-            p = self.fresh("p")
-            return f"[&](auto* {p}) {{ {self.leaf(p, path[0], prop, file)} }}({target});"
-        # A.B.C = v: step through A and B (objects in place, records copied and written back).
         p0 = self.fresh("p")
-        # Built from the innermost step outwards.
+        # A.B.C = v: step through A and B (objects in place, records copied and written back),
+        # built from the innermost step outwards.
         ps = [self.fresh("p") for _ in path[:-1]]
-        body = self.leaf(ps[-1], path[-1], prop, file)
+        body = self.leaf(ps[-1] if ps else p0, path[-1], prop, file, ".".join([where] + path[:-1]))
         for i in range(len(path) - 2, -1, -1):
             owner = p0 if i == 0 else ps[i - 1]
-            step = path[i]
             x = self.fresh("x")
             o = self.fresh("o")
-            body = (f"fw::desc::Step({owner}, {owner}->Get{step}(), [&](auto* {ps[i]}) {{ {body} }}, "
-                    f"[&](auto* {o}, const auto& {x}) {{ {o}->Set{step}({x}); }});")
+            inner = body
+            body = self.choose(owner, path[i], ".".join([where] + path[:i]), lambda s: (
+                f"requires {{ {owner}->Get{s}(); }}",
+                f"fw::desc::Step({owner}, {owner}->Get{s}(), [&](auto* {ps[i]}) {{ {inner} }}, "
+                f"[&](auto* {o}, const auto& {x}) {{ {o}->Set{s}({x}); }});"))
         return f"[&](auto* {p0}) {{ {body} }}({target});"
 
-    def prop_statement(self, target, prop, file):
+    def prop_statement(self, target, prop, file, where):
         cross = [v for v in prop.values if v.kind == "dotted" and v.data[0] != self.desc.name]
         if cross:
             if len(prop.values) != 1:
                 raise FormGenError(file, prop.line, "a reference into another form must be the only value")
             form, comp = cross[0].data
             r = self.fresh("ref")
-            inner = Prop(prop.path, [Value("ident", prop.line, r)], prop.line)
-            code = self.path_code(target, inner, file)
+            inner = Prop(prop.path, [Value("raw", prop.line, r)], prop.line)
+            code = self.path_code(target, inner, file, where)
             return (f"L_.FormReference({cpp_string(form)}, {cpp_string(comp)}, "
                     f"[=, this](const fw::desc::TComponentRef& {r}) {{ {code} }});")
-        return self.path_code(target, prop, file)
+        return self.path_code(target, prop, file, where)
 
     def body(self, target, items, file):
+        where = f"{self.desc.name} ({self.cls})" if target == "this" else f"{target} ({self.comps[target][0]})"
         for item in items:
             if isinstance(item, Prop):
                 if item.path == ["Name"]:
                     raise FormGenError(file, item.line, "the name is given in the 'object' line")
-                stmt = self.prop_statement(target, item, file)
+                stmt = self.prop_statement(target, item, file, where)
                 if self.has_reference(item.values):
                     self.deferred.append((file, item.line, stmt))
                 else:
@@ -636,9 +719,6 @@ class Gen:
             "",
             "using namespace fw;",
             "",
-            f"bool {self.cls}::ReadDescription() {{",
-            f"    fw::desc::TLoader L_(this, {cpp_string(os.path.basename(d.file))});",
-            "    try {",
         ]
         self.lines = []
         self.lines.append(f"        L_.SetFormName({cpp_string(d.name)});")
@@ -646,9 +726,20 @@ class Gen:
             self.body("this", link.body, link.file)
         for (file, line, stmt) in self.deferred:
             self.emit(file, line, stmt)
+        if self.type_helpers or self.value_helpers:
+            out.append("namespace {")
+            out.extend(self.type_helper(n) for n in sorted(self.type_helpers))
+            out.extend(self.value_helper(i, *self.value_helpers[i]) for i in sorted(self.value_helpers))
+            out.append("}  // namespace")
+            out.append(own_numbering(out, self.out_file))
+        out.extend([
+            f"bool {self.cls}::ReadDescription() {{",
+            f"    fw::desc::TLoader L_(this, {cpp_string(os.path.basename(d.file))});",
+            "    try {",
+        ])
         out.extend(self.lines)
         # Back to the generated file's own numbering for the closing part.
-        out.append(f'#line {len(out) + 2} "{cpp_path(self.out_file)}"')
+        out.append(own_numbering(out, self.out_file))
         out.extend([
             "        L_.Finish();",
             "        L_.LoadedAll();",
@@ -681,18 +772,18 @@ class Gen:
         return "\n".join(out)
 
 
+def own_numbering(lines, out_file):
+    """A #line directive giving the line after it its own number in the generated file."""
+    number = "\n".join(lines).count("\n") + 3
+    return f'#line {number} "{cpp_path(out_file)}"'
+
+
 def has_setter(p, name, args):
     """A condition true when the object behind `p` has a setter for `name` (a record has fields
     instead). A setter that exists but does not take the value stays chosen, so that the
     compiler's message is about the value, not about a missing field."""
     return (f"requires {{ &std::remove_pointer_t<decltype({p})>::Set{name}; }} || "
             f"requires {{ {p}->Set{name}({args}); }}")
-
-
-def is_event(name, values):
-    return (len(name) > 2 and name.startswith("On") and name[2].isupper()
-            and len(values) == 1 and values[0].kind == "ident"
-            and values[0].data.lower() not in ("true", "false"))
 
 
 def stem(path):
