@@ -10,6 +10,7 @@
 #include "fw_inifiles.h"
 #include "fw_strings.h"
 #include "uMain.h"
+#include "uRemindFile.h"
 
 namespace {
 
@@ -61,8 +62,8 @@ void ReadSavedLanguage(std::wstring& Lang) {
     if (appData.empty()) return;
     const std::wstring folder = AddBackslash(appData) + L"Vesk_Reminder\\";
     if (!fw::DirectoryExists(folder)) return;
-    fw::TIniFile ini(folder + L"vk_rmind_data.dat");
-    std::wstring saved = ini.ReadString(L"CONFIG", L"Language", L"");
+    // Read as the store reads the file, which also knows UTF-8 without a byte-order mark.
+    const std::wstring saved = ReadDataFileString(folder + L"vk_rmind_data.dat", L"CONFIG", L"Language", L"");
     // The name becomes part of a path: one that leads out of the "Languages" folder is not a
     // language name.
     if (!IsPlainLanguageName(saved)) return;

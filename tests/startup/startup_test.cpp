@@ -97,6 +97,8 @@ TEST_F(LanguageTest, SelectLanguageAndItsFile) {
     EXPECT_EQ(Saved(), L"") << "no data file";
     SaveLanguage("Deutsch");
     EXPECT_EQ(Saved(), L"Deutsch");
+    SaveLanguage("Espa\xC3\xB1ol");  // UTF-8 without a byte-order mark, as editors save it now
+    EXPECT_EQ(Saved(), L"Espa\u00F1ol");
     gAppData.clear();
     EXPECT_EQ(Saved(), L"") << "no application-data folder: no relative path is read";
     gAppData = AppDataDir.Path();
