@@ -119,6 +119,38 @@ TEST_F(LanguageTest, SelectLanguageAndItsFile) {
     }
 }
 
+TEST_F(LanguageTest, TheStartWaitsWhileAnotherProgramHoldsTheDataFile) {
+    static int pauses;
+    static HANDLE lock;
+    static int releaseAt;  // the pause after which the other program lets go (0: never)
+    testsupport::TSwap<TPauseProc> pause{PauseProc, [](DWORD) {
+                                             if (++pauses == releaseAt) CloseHandle(lock);
+                                         }};
+    testsupport::TSwap<UINT> wait{DataFileWaitMs, 1000};
+    auto waitWhileHeld = [this](int release) {
+        lock = CreateFileW(DataFile().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        EXPECT_NE(lock, INVALID_HANDLE_VALUE);
+        pauses = 0;
+        releaseAt = release;
+        const bool readable = WaitForDataFile();
+        if (release == 0) CloseHandle(lock);
+        return readable;
+    };
+    SaveLanguage("Deutsch");
+    EXPECT_TRUE(waitWhileHeld(3));
+    EXPECT_EQ(pauses, 3);
+    EXPECT_EQ(Saved(), L"Deutsch");
+    EXPECT_FALSE(waitWhileHeld(0));
+    EXPECT_EQ(pauses, 4) << "a quarter of a second each";
+    // Nothing to wait for without the file or the application-data folder.
+    pauses = 0;
+    DeleteFileW(DataFile().c_str());
+    EXPECT_TRUE(WaitForDataFile());
+    gAppData.clear();
+    EXPECT_TRUE(WaitForDataFile());
+    EXPECT_EQ(pauses, 0);
+}
+
 // ---------------------------------------------------------------------------------------------
 // Single instance. The mutex and the window class are the real ones, so this group runs alone.
 
