@@ -10,6 +10,7 @@
 #include "local_http_server.h"
 #include "process_support.h"
 #include "test_support.h"
+#include "uStartup.h"
 
 namespace {
 
@@ -43,6 +44,14 @@ std::string Text(const std::wstring& Path) {
     return testsupport::Narrow(fw::DecodeText(b.data(), b.size(), e));
 }
 
+// Starts the program with its online services talking to the server.
+bool StartWithServer(TChildProcess& p, const std::wstring& exe, const testsupport::TLocalHttpServer& server) {
+    const bool set = SetEnvironmentVariableW(L"VR_ONLINE_BASE", server.BaseUrl().c_str());
+    const bool started = set && p.Start(exe);
+    SetEnvironmentVariableW(L"VR_ONLINE_BASE", L"http://127.0.0.1:9");
+    return started;
+}
+
 HWND WaitForWindow(const wchar_t* cls, DWORD pid, bool visible = false) {
     HWND found = nullptr;
     PumpMessagesUntil([&] { return (found = FindProcessWindow(cls, pid, visible)) != nullptr; }, 20000);
@@ -66,12 +75,9 @@ TEST_F(EndToEndStartup, SecondStartRestoresTheFirstInstancesWindowAndEnds) {
     // server named by the environment, and the advertisement panel asks there.
     data.Seed(exe, "1.00.1");
     testsupport::TLocalHttpServer server;
-    ASSERT_TRUE(SetEnvironmentVariableW(L"VR_ONLINE_BASE", server.BaseUrl().c_str()));
     {
         TChildProcess first;
-        const bool started = first.Start(exe);
-        SetEnvironmentVariableW(L"VR_ONLINE_BASE", L"http://127.0.0.1:9");
-        ASSERT_TRUE(started);
+        ASSERT_TRUE(StartWithServer(first, exe, server));
         HWND main = WaitForWindow(MainClass, first.Pid());
         ASSERT_NE(main, nullptr) << "the first instance made no main window";
         // The main window is never shown; the visible window is, at a start without parameter.
@@ -149,15 +155,12 @@ TEST_F(EndToEndStartup, AStartWhileAnotherProgramHoldsTheDataFileForAMomentTakes
     HANDLE lock = CreateFileW(data.File.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(lock, INVALID_HANDLE_VALUE);
     testsupport::TLocalHttpServer server;
-    ASSERT_TRUE(SetEnvironmentVariableW(L"VR_ONLINE_BASE", server.BaseUrl().c_str()));
     TChildProcess p;
-    const bool started = p.Start(exe);
-    SetEnvironmentVariableW(L"VR_ONLINE_BASE", L"http://127.0.0.1:9");
-    ASSERT_TRUE(started);
+    ASSERT_TRUE(StartWithServer(p, exe, server));
     // Let go once the program runs (it holds its mutex) and has had a moment to find the file held.
     const bool running = PumpMessagesUntil(
         [] {
-            HANDLE m = OpenMutexW(SYNCHRONIZE, FALSE, L"vesk_remind_me_mutex");
+            HANDLE m = OpenMutexW(SYNCHRONIZE, FALSE, SingleInstanceMutexName);
             if (m) CloseHandle(m);
             return m != nullptr;
         },
