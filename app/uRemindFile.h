@@ -182,9 +182,10 @@ private:
     // Settings and reminders from the text just read.
     void LoadFromText();
     // One operation: Begin brings the text up to date with the file (and, for a change, a file in
-    // the ANSI code page becomes UTF-16LE, so that no character is lost from then on); Commit saves
-    // when the outermost operation ends and something changed; Abandon forgets the changes of a
-    // failed operation (the text is read anew from the file).
+    // the ANSI code page or in UTF-8 without its mark becomes UTF-16LE, so that no character is lost
+    // or misread from then on); Commit saves when the outermost operation ends and something
+    // changed; Abandon forgets the changes of a failed operation (the text is read anew from the
+    // file).
     void BeginOperation(bool Changing);
     void Commit();
     void Abandon();
