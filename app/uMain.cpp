@@ -35,6 +35,10 @@ void SystemEndProcess(UINT ExitCode) { TerminateProcess(GetCurrentProcess(), Exi
 // is free to show a message (the copy is made inside a save, which may run inside a timer tick).
 constexpr UINT WM_DAMAGEDDATAFILE = WM_APP + 0x3D1;
 std::wstring DamagedCopyPath;
+// The data file could not be read at start; the user is told once the window runs its loop.
+constexpr UINT WM_DATAFILELOCKED = WM_APP + 0x3D2;
+// How often a store that could not read its file tries again.
+constexpr UINT kLoadRetryMs = 2000;
 
 std::wstring ExecutablePath() {
     std::vector<wchar_t> buf(MAX_PATH);
@@ -73,6 +77,7 @@ void TfrmZUBMain::FormCreate(TObject* Sender) {
         PostMessageW(Wnd, WM_DAMAGEDDATAFILE, 0, 0);
     };
 
+    // With the file unread, whether a reminder is active is not known: the start goes on.
     const bool startedWithWindows = !FirstParamSource().empty();
     if (startedWithWindows && !HasActiveReminder()) {
         // Nothing to announce: end before anything is shown. The loop closes this window and
@@ -96,6 +101,19 @@ void TfrmZUBMain::FormCreate(TObject* Sender) {
 
     tmr1->SetEnabled(true);
 
+    if (RemindFile->Loaded()) {
+        RecordSetupVersion();
+        return;
+    }
+    // Another program holds the data file (a backup or sync tool at log-on, an editor): nothing is
+    // decided from settings that were not read; the user is told, and the store tries again.
+    PostMessageW(GetHandle(), WM_DATAFILELOCKED, 0, 0);
+    FLoadTimer = new TTimer(this);
+    FLoadTimer->SetInterval(kLoadRetryMs);
+    FLoadTimer->SetOnTimer([this](TObject* S) { tmrLoadTimer(S); });
+}
+
+void TfrmZUBMain::RecordSetupVersion() {
     const std::wstring version = AppVersionText();
     if (Config.SetupVer != version) {
         // The new version reaches the data file with the next save of the settings.
@@ -104,12 +122,39 @@ void TfrmZUBMain::FormCreate(TObject* Sender) {
     }
 }
 
+void TfrmZUBMain::tmrLoadTimer(TObject* Sender) {
+    (void)Sender;
+    if (!RemindFile || !RemindFile->RetryLoad()) return;
+    FLoadTimer->SetEnabled(false);
+    StoreLoaded();
+}
+
+void TfrmZUBMain::StoreLoaded() {
+    if (!FirstParamSource().empty() && !HasActiveReminder()) {
+        Close();  // as a start with Windows that finds nothing to announce ends
+        return;
+    }
+    if (frmView) frmView->StoreLoaded();
+    // The start-up timer starts the news check when it finds the taskbar; it has found it already.
+    if (!tmr1->GetEnabled() && Config.CheckNews) OnlineServices().StartNewsCheck(Config.NewsId);
+    RecordSetupVersion();
+}
+
 void TfrmZUBMain::FormDestroy(TObject* Sender) {
     (void)Sender;
     if (TrayIcon) TrayIcon->SetVisible(false);
     int newsId = 0;
     if (OnlineServices().ShownNewsId(newsId)) Config.NewsId = newsId;
-    // Its destruction writes the settings.
+    // The settings are saved here, not only by the store's end, so that a refused save reaches the
+    // program's error display before the process ends; the store's own save then has nothing new
+    // to write. Settings that were never read are not saved at all.
+    if (RemindFile && RemindFile->Loaded()) {
+        try {
+            RemindFile->SaveConfig();
+        } catch (...) {
+            Application->HandleException(this);
+        }
+    }
     delete RemindFile;
     RemindFile = nullptr;
     if (frmZUBMain == this) frmZUBMain = nullptr;
@@ -122,7 +167,8 @@ void TfrmZUBMain::tmr1Timer(TObject* Sender) {
     if (frmView) frmView->Timer1->SetEnabled(true);
     if (!TaskbarExistsProc()) return;
     if (TrayIcon) TrayIcon->SetVisible(true);
-    if (Config.CheckNews) OnlineServices().StartNewsCheck(Config.NewsId);
+    // Settings that were not read yet ask for nothing: the store's late load does.
+    if (Config.CheckNews && RemindFile && RemindFile->Loaded()) OnlineServices().StartNewsCheck(Config.NewsId);
     tmr1->SetEnabled(false);
 }
 
@@ -223,6 +269,7 @@ void TfrmZUBMain::ConfirmExit() {
 
 bool TfrmZUBMain::HasActiveReminder() const {
     if (!RemindFile) return false;
+    if (!RemindFile->Loaded()) return true;
     for (const TRmRecordStruct* r : RemindFile->Records)
         if (IsReminderActive(*r)) return true;
     return false;
@@ -269,12 +316,21 @@ void TfrmZUBMain::WndProc(TMessage& Message) {
         DamagedCopyPath.clear();
         return;
     }
+    if (Message.Msg == WM_DATAFILELOCKED) {
+        if (frmView && RemindFile && !RemindFile->Loaded())
+            frmView->msgdlg->MessageDlg(
+                Tr(L"Confirm", L"Confirm"),
+                Format(GetLangString(L"Messages", L"DataFileLocked", L"%s"), {RemindFile->GetFileName()}), mtWarning,
+                mbOK);
+        return;
+    }
     if (Message.Msg == WM_ENDSESSION) WMEndSession(Message);
     TfrmBase::WndProc(Message);
 }
 
 void TfrmZUBMain::WMEndSession(TMessage& Message) {
-    if (Message.WParam == 0 || !RemindFile) return;  // the session goes on
+    // The session goes on, or the settings were never read (and are not written).
+    if (Message.WParam == 0 || !RemindFile || !RemindFile->Loaded()) return;
     int newsId = 0;
     if (OnlineServices().ShownNewsId(newsId)) Config.NewsId = newsId;
     try {

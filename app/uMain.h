@@ -71,6 +71,13 @@ public:
     // The start-up timer: keeps the scheduler running until the taskbar exists, then adds the
     // tray icon and starts the news check.
     void tmr1Timer(fw::TObject* Sender);
+    // While the data file could not be read at start (another program held it): tries again, and
+    // once the store has loaded, carries on with StoreLoaded.
+    void tmrLoadTimer(fw::TObject* Sender);
+    // What a start decides from the settings and reminders, done once a store that could not be
+    // read at start has loaded them: the end of a start with Windows without active reminder, the
+    // visible window's list and catch-up, the online services the settings ask for.
+    void StoreLoaded();
 
     // The base texts, then the tray menu in the new language.
     void ApplyLanguage() override;
@@ -83,12 +90,14 @@ public:
     void MenuItemClick(fw::TObject* Sender);
     // Exit, asking first while a reminder is active.
     void ConfirmExit();
-    // True while a reminder is active (not completed) or has a postponed due time pending.
+    // True while a reminder is active (not completed) or has a postponed due time pending, and
+    // while the reminders are not known (the data file has not been read yet).
     bool HasActiveReminder() const;
     // Brings a window to the front, also while another program's window is in front.
     static void ForceForegroundWindow(HWND Wnd);
 
     TVeskTrayIcon* GetTrayIcon() const { return TrayIcon; }
+    fw::TTimer* GetLoadTimer() const { return FLoadTimer; }
 
 protected:
     void WndProc(fw::TMessage& Message) override;
@@ -100,7 +109,11 @@ protected:
     void WMEndSession(fw::TMessage& Message);
 
 private:
+    // The settings' version check of a start: a new version is recorded and reported.
+    void RecordSetupVersion();
+
     TVeskTrayIcon* TrayIcon = nullptr;
+    fw::TTimer* FLoadTimer = nullptr;
 };
 
 // The application's main form, once created.

@@ -206,10 +206,17 @@ void TfrmView::FormCreate(TObject* Sender) {
 
 void TfrmView::FormShow(TObject* Sender) {
     (void)Sender;
-    if (Config.AutoUpdate) OnlineServices().StartUpdateCheck(true);
+    // Settings not read yet ask for nothing (StoreLoaded does, once they are read).
+    if (Config.AutoUpdate && RemindFile && RemindFile->Loaded()) OnlineServices().StartUpdateCheck(true);
     // Once this window is on the screen (the message comes after the showing), the notice window
     // is stacked over it again.
     if (HandleAllocated()) PostMessageW(GetHandle(), kRestackNotice, 0, 0);
+}
+
+void TfrmView::StoreLoaded() {
+    FScheduler->CatchUpMissed();
+    RenewList();
+    if (GetVisible() && Config.AutoUpdate) OnlineServices().StartUpdateCheck(true);
 }
 
 void TfrmView::FormClose(TObject* Sender, TCloseAction& Action) {
@@ -439,12 +446,7 @@ void TfrmView::FileMenuClick(TObject* Sender) {
             // The reminders added before the refused write are in the store: list them too.
             failure = std::current_exception();
         }
-        if (FSliding || EditorShown())
-            // The editor stays as it is (switching modes would ask to leave it): only the list
-            // behind it is renewed.
-            FillList(ListMode() == 0);
-        else
-            btnUnfinish1Click(ListMode() == 1 ? btnCompleted : btnUnfinish);
+        RenewList();
         if (failure) std::rethrow_exception(failure);
     }
 }
@@ -607,6 +609,15 @@ void TfrmView::btnUnfinish1Click(TObject* Sender) {
         btnDetails->SetHint(Tr(L"TfrmZUBMain.btnDetails.hint_1", L""));
         btnCompleted->SetBtnStatus(bsNormal);
     }
+}
+
+void TfrmView::RenewList() {
+    if (FSliding || EditorShown())
+        // The editor stays as it is (switching modes would ask to leave it): only the list behind
+        // it is renewed.
+        FillList(ListMode() == 0);
+    else
+        btnUnfinish1Click(ListMode() == 1 ? btnCompleted : btnUnfinish);
 }
 
 void TfrmView::FillList(bool Unfinished) {

@@ -60,6 +60,9 @@ public:
     // Texts of the window's own controls from the language file (keys "TfrmZUBMain.<name>..."),
     // then both menus in the new language.
     void ApplyLanguage() override;
+    // The store has loaded late (its file was held by another program at start): the catch-up, the
+    // list and the update check of a start happen now.
+    void StoreLoaded();
 
     // The menus.
     void BuildMainMenu();
@@ -90,6 +93,8 @@ public:
     void btnDetailsClick(fw::TObject* Sender);
 
     void FillList(bool Unfinished);
+    // The list anew in its mode, after the store gained reminders.
+    void RenewList();
     void RefreshListItem(TRmRecordStruct* Record) override;
     void RepaintList() override;
     TVeskLvItem* FindListItem(const TRmRecordStruct* Record) const;

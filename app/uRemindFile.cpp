@@ -170,48 +170,61 @@ public:
     enum class TState { Missing, Read, Unreadable };
 
     // Replaces the contents with the file's. A file that does not exist reads as empty; one that
-    // cannot be read (locked by another program) reads as empty too and is marked so.
-    TState Load() {
+    // cannot be read whole (locked by another program, too big for the memory left) reads as empty
+    // too and is marked so: a text that is only part of the file must never be taken for it.
+    TState Load(const TDataFileReader& read) {
         Clear();
-        FStamp = Stamp(FFileName);
-        if (!FStamp.exists) {
-            // A missing file, or a folder that is gone: the first save creates it as UTF-16LE.
-            FState = TState::Missing;
-            FEncoding = fw::TEncoding::UTF16LE;
-            return FState;
+        try {
+            FStamp = Stamp(FFileName);
+            if (!FStamp.exists) {
+                // A missing file, or a folder that is gone: the first save creates it as UTF-16LE.
+                FState = TState::Missing;
+                FEncoding = fw::TEncoding::UTF16LE;
+                return FState;
+            }
+            std::vector<uint8_t> bytes;
+            if (!read || !read(FFileName, bytes)) {
+                FState = TState::Unreadable;
+                return FState;
+            }
+            ParseBytes(std::move(bytes));
+        } catch (...) {
+            Forget();
         }
-        std::vector<uint8_t> bytes;
-        if (!ReadWhole(FFileName, bytes)) {
-            FState = TState::Unreadable;
-            return FState;
-        }
-        FState = TState::Read;
-        Parse(Decode(bytes));
         return FState;
     }
-    void LoadFromBytes(const std::vector<uint8_t>& bytes) {
+    // The text of bytes just saved. False (the text forgotten) when it could not be taken in whole.
+    bool LoadFromBytes(std::vector<uint8_t>&& bytes) {
         Clear();
-        FState = TState::Read;
-        Parse(Decode(bytes));
+        try {
+            ParseBytes(std::move(bytes));
+            return true;
+        } catch (...) {
+            Forget();
+            return false;
+        }
+    }
+    // Empty, and marked as no reading of the file, until the file is read again.
+    void Forget() {
+        Clear();
+        FState = TState::Unreadable;
     }
 
     // The whole file as the profile functions write it: the byte-order mark of its encoding, each
-    // section's "[name]" line (none for the nameless one) and its key lines, CR LF line ends.
+    // section's "[name]" line (none for the nameless one) and its key lines, CR LF line ends. The
+    // bytes are made piece by piece, so that the whole text is never held a second time.
     std::vector<uint8_t> SaveToBytes() const {
-        std::wstring text;
-        for (const auto& s : FSections) {
-            if (!s->name.empty()) text += L"[" + s->name + L"]\r\n";
-            for (const Key& k : s->keys) {
-                text += k.name;
-                if (k.hasValue) {
-                    text += L'=';
-                    text += k.value;
-                }
-                text += L"\r\n";
-            }
-        }
+        const bool wide = FEncoding == fw::TEncoding::UTF16LE || FEncoding == fw::TEncoding::UTF16BE;
+        size_t chars = 0;
+        ForEachPiece([&chars](const std::wstring& piece) { chars += piece.size(); });
         // Every encoding but ANSI carries its byte-order mark, as the profile functions write it.
-        return fw::EncodeText(text, FEncoding, FEncoding != fw::TEncoding::Ansi);
+        std::vector<uint8_t> out = fw::EncodeText(L"", FEncoding, FEncoding != fw::TEncoding::Ansi);
+        out.reserve(out.size() + (wide ? 2 * chars : chars));
+        ForEachPiece([this, &out](const std::wstring& piece) {
+            const std::vector<uint8_t> bytes = fw::EncodeText(piece, FEncoding, false);
+            out.insert(out.end(), bytes.begin(), bytes.end());
+        });
+        return out;
     }
 
     // --- reads, as GetPrivateProfileStringW answers them ---
@@ -274,7 +287,11 @@ public:
             if (s->folded != fs) continue;
             const auto it = s->index.find(fk);
             if (it == s->index.end()) continue;
-            s->keys.erase(s->keys.begin() + static_cast<std::ptrdiff_t>(it->second));
+            const size_t at = it->second;
+            s->keys.erase(s->keys.begin() + static_cast<std::ptrdiff_t>(at));
+            // Of nameless key lines in a row only the first is read.
+            if (at > 0 && at < s->keys.size() && s->keys[at - 1].name.empty() && s->keys[at].name.empty())
+                FReparse = true;
             ReindexKeys(*s);
             FChanged = true;
             return;
@@ -304,8 +321,14 @@ public:
     TState State() const { return FState; }
     // The text held bytes that do not decode or NUL characters: read as well as it could be.
     bool Damaged() const { return FDamaged; }
-    // UTF-16 without its byte-order mark, which other readers of the file take for ANSI.
+    // UTF-16 or UTF-8 without its byte-order mark, which other readers of the file take for ANSI.
     bool Markless() const { return FMarkless; }
+    // Whether the saved file, read again, could give another text than this one (a value with a
+    // line break or blanks at its end, a key name the parser would split, an encoding that cannot
+    // hold every character): then only that reading tells what the file holds.
+    bool NeedsReparse() const {
+        return FReparse || (FEncoding != fw::TEncoding::UTF16LE && FEncoding != fw::TEncoding::UTF16BE);
+    }
 
     // Size and write time of a file, to tell whether it changed since it was read or written.
     struct TStamp {
@@ -324,11 +347,14 @@ public:
         return st;
     }
     const TStamp& GetStamp() const { return FStamp; }
-    // The text is now what the file holds.
+    // The text is now what the file holds (written with its byte-order mark).
     void Saved(const TStamp& st) {
         FStamp = st;
         FState = TState::Read;
         FChanged = false;
+        FReparse = false;
+        FDamaged = false;
+        FMarkless = false;
     }
 
 private:
@@ -363,24 +389,44 @@ private:
         while (e > b && IsBlank(text[e - 1])) --e;
     }
 
-    static bool ReadWhole(const std::wstring& fileName, std::vector<uint8_t>& bytes) {
-        fw::TKernelHandle h(CreateFileW(fileName.c_str(), GENERIC_READ,
-                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!h) return false;
-        LARGE_INTEGER size{};
-        bool ok = GetFileSizeEx(h.Get(), &size) && size.QuadPart < (1LL << 31);
-        if (ok) {
-            bytes.resize(static_cast<size_t>(size.QuadPart));
-            size_t done = 0;
-            while (ok && done < bytes.size()) {
-                DWORD got = 0;
-                ok = ReadFile(h.Get(), bytes.data() + done, static_cast<DWORD>(bytes.size() - done), &got, nullptr) &&
-                     got > 0;
-                done += got;
+    // A line holding the name (a key's, or a section's in brackets) reads back as exactly that
+    // name; a key line's value reads back as that value.
+    static bool PlainName(const std::wstring& n) {
+        return !n.empty() && !IsBlank(n.front()) && !IsBlank(n.back()) && n.front() != L'[' &&
+               n.find_first_of(L"\r\n=") == std::wstring::npos;
+    }
+    static bool PlainValue(const std::wstring& v) {
+        return v.empty() || (!IsBlank(v.front()) && !IsBlank(v.back()) && v.find_first_of(L"\r\n") == std::wstring::npos);
+    }
+
+    // The pieces of the file's text in order, as SaveToBytes writes them.
+    template <class F>
+    void ForEachPiece(F&& put) const {
+        static const std::wstring open = L"[", close = L"]\r\n", equals = L"=", end = L"\r\n";
+        for (const auto& s : FSections) {
+            if (!s->name.empty()) {
+                put(open);
+                put(s->name);
+                put(close);
+            }
+            for (const Key& k : s->keys) {
+                put(k.name);
+                if (k.hasValue) {
+                    put(equals);
+                    put(k.value);
+                }
+                put(end);
             }
         }
-        return ok;
+    }
+
+    void ParseBytes(std::vector<uint8_t>&& bytes) {
+        const std::wstring text = Decode(bytes);
+        std::vector<uint8_t>().swap(bytes);  // gone before the sections are built from the text
+        Parse(text);
+        // A NUL ends a name or value, which may then end in blanks that a reading takes out.
+        FReparse = text.find(L'\0') != std::wstring::npos;
+        FState = TState::Read;
     }
 
     // Zero bytes at odd offsets in most characters (and hardly any at even ones): UTF-16 in little-
@@ -399,8 +445,16 @@ private:
         return fw::TEncoding::Ansi;
     }
 
+    // Bytes beyond ASCII that all form valid UTF-8 sequences: what editors save by default now.
+    // Text in the ANSI code page hardly ever does (an accented letter alone is no valid sequence).
+    static bool IsUtf8BeyondAscii(const std::vector<uint8_t>& bytes) {
+        if (std::none_of(bytes.begin(), bytes.end(), [](uint8_t b) { return b >= 0x80; })) return false;
+        return MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, reinterpret_cast<const char*>(bytes.data()),
+                                   static_cast<int>(bytes.size()), nullptr, 0) > 0;
+    }
+
     // The encoding as the profile functions detect it (a byte-order mark, else the ANSI code page),
-    // and a mark-less UTF-16 text that they would take for ANSI and destroy.
+    // and a mark-less UTF-16 or UTF-8 text that they would take for ANSI and destroy.
     std::wstring Decode(const std::vector<uint8_t>& bytes) {
         FDamaged = false;
         FMarkless = false;
@@ -416,6 +470,7 @@ private:
             skip = 2;
         } else {
             FEncoding = GuessUtf16(bytes);
+            if (FEncoding == fw::TEncoding::Ansi && IsUtf8BeyondAscii(bytes)) FEncoding = fw::TEncoding::UTF8;
             FMarkless = FEncoding != fw::TEncoding::Ansi;
         }
         const uint8_t* p = bytes.data() + skip;
@@ -526,7 +581,9 @@ private:
             size_t nb = 0;
             while (nb < section.size() && IsBlank(section[nb])) ++nb;
             s = &AddSection(CutAtNul(section.substr(nb)));
+            if (!PlainName(s->name)) FReparse = true;
         }
+        if (!PlainValue(v)) FReparse = true;
         Key* k = nullptr;
         if (!append) {
             auto it = s->index.find(Fold(TrimBlanks(ident)));
@@ -543,6 +600,7 @@ private:
         while (kb < ident.size() && IsBlank(ident[kb])) ++kb;
         Key nk;
         nk.name = CutAtNul(ident.substr(kb));
+        if (!PlainName(nk.name)) FReparse = true;
         nk.value = v;
         nk.hasValue = true;
         s->index.try_emplace(Fold(nk.name), s->keys.size());
@@ -556,6 +614,7 @@ private:
         FChanged = false;
         FDamaged = false;
         FMarkless = false;
+        FReparse = false;
     }
 
     std::vector<std::unique_ptr<Section>> FSections;
@@ -566,6 +625,7 @@ private:
     bool FChanged = false;
     bool FDamaged = false;
     bool FMarkless = false;
+    bool FReparse = false;
 };
 
 namespace {
@@ -664,6 +724,32 @@ std::wstring UnescapeRecordName(const std::wstring& Value) {
 
 // ---------------------------------------------------------------------------------------------
 
+bool ReadFileWhole(const std::wstring& FileName, std::vector<uint8_t>& Bytes) {
+    fw::TKernelHandle h(CreateFileW(FileName.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!h) return false;
+    LARGE_INTEGER size{};
+    bool ok = GetFileSizeEx(h.Get(), &size) && size.QuadPart < (1LL << 31);
+    if (ok) {
+        Bytes.resize(static_cast<size_t>(size.QuadPart));
+        size_t done = 0;
+        while (ok && done < Bytes.size()) {
+            DWORD got = 0;
+            ok = ReadFile(h.Get(), Bytes.data() + done, static_cast<DWORD>(Bytes.size() - done), &got, nullptr) &&
+                 got > 0;
+            done += got;
+        }
+    }
+    return ok;
+}
+
+std::wstring ReadDataFileString(const std::wstring& FileName, const std::wstring& Section, const std::wstring& Ident,
+                                const std::wstring& Default) {
+    TProfileText text(FileName);
+    text.Load(ReadFileWhole);
+    return text.ReadString(Section, Ident, Default);
+}
+
 bool WriteFileAtomically(const std::wstring& FileName, const std::vector<uint8_t>& Bytes) {
     const std::wstring tmp = FileName + L".tmp";
     if (!WriteDurably(tmp, Bytes)) {
@@ -680,7 +766,7 @@ bool WriteFileAtomically(const std::wstring& FileName, const std::vector<uint8_t
 TRemindFile::TRemindFile(const std::wstring& FileName) : TRemindFile(FileName, fw::DefaultFormatSettings()) {}
 
 TRemindFile::TRemindFile(const std::wstring& FileName, const fw::TFormatSettings& Settings)
-    : fw::TIniFile(FileName), FileWriter(WriteFileAtomically) {
+    : fw::TIniFile(FileName), FileWriter(WriteFileAtomically), FileReader(ReadFileWhole) {
     SetFormatSettings(Settings);
     SetCreateUnicode(true);
     FText = std::make_unique<TProfileText>(FFileName);
@@ -690,10 +776,13 @@ TRemindFile::TRemindFile(const std::wstring& FileName, const fw::TFormatSettings
 }
 
 TRemindFile::~TRemindFile() {
-    try {
-        SaveConfig();
-    } catch (...) {
-        // The settings of this run are lost; there is nobody left to tell.
+    // Settings that were never read are not the user's: they are not written over the file's.
+    if (FLoaded) {
+        try {
+            SaveConfig();
+        } catch (...) {
+            // The settings of this run are lost; there is nobody left to tell.
+        }
     }
     ClearRecords();
 }
@@ -706,8 +795,12 @@ std::unique_ptr<TRmRecordStruct> TRemindFile::ReadRecordFrom(fw::TCustomIniFile&
 
 // --- the text and its saves ----------------------------------------------------------------
 
+fw::EIniFileException TRemindFile::WriteError() const {
+    return fw::EIniFileException(fw::Format(L"Unable to write to %s", {FFileName}));
+}
+
 void TRemindFile::Reload() {
-    FText->Load();
+    FText->Load(FileReader);
     FDamagedPending = FText->State() == TProfileText::TState::Read && FText->Damaged();
 }
 
@@ -716,11 +809,14 @@ void TRemindFile::Refresh() {
         Reload();
 }
 
-void TRemindFile::BeginOperation(bool Change) {
+void TRemindFile::BeginOperation(bool Changing) {
     if (FUpdateDepth++ == 0) Refresh();
     // The profile functions keep a file's encoding; one in the ANSI code page could not hold every
-    // text, so it becomes UTF-16LE with the first change (its text is the same either way).
-    if (Change && FText->State() == TProfileText::TState::Read && FText->GetEncoding() == fw::TEncoding::Ansi)
+    // text, and one in UTF-8 without its mark is taken for ANSI by them, so either becomes UTF-16LE
+    // with the first change (its text is the same either way).
+    const fw::TEncoding e = FText->GetEncoding();
+    if (Changing && FText->State() == TProfileText::TState::Read &&
+        (e == fw::TEncoding::Ansi || (e == fw::TEncoding::UTF8 && FText->Markless())))
         FText->SetEncoding(fw::TEncoding::UTF16LE);
 }
 
@@ -730,9 +826,24 @@ void TRemindFile::Commit() {
     try {
         SaveText();
     } catch (...) {
+        // Whatever failed (a refused write, memory running out while the bytes were made), the
+        // file is as it was, and so becomes the text: read anew, or forgotten until the file can
+        // be read whole again.
         Reload();
-        throw;
+        throw WriteError();
     }
+}
+
+template <class F>
+void TRemindFile::Change(F&& Make) {
+    BeginOperation(true);
+    try {
+        Make();
+    } catch (...) {
+        Abandon();
+        throw WriteError();
+    }
+    Commit();
 }
 
 void TRemindFile::Abandon() {
@@ -741,16 +852,17 @@ void TRemindFile::Abandon() {
 }
 
 void TRemindFile::SaveText() {
-    // A file that exists but could not be read (another program holds it locked) is never replaced
-    // by what little the store knows of it.
-    if (FText->State() == TProfileText::TState::Unreadable) throw fw::EIniFileException(fw::Format(L"Unable to write to %s", {FFileName}));
+    // A file that exists but could not be read whole (another program holds it locked, memory ran
+    // short) is never replaced by what little the store knows of it; nor are the file's settings
+    // and reminders by those of a store that never read them.
+    if (!FLoaded || FText->State() == TProfileText::TState::Unreadable) throw WriteError();
     if (FDamagedPending) KeepDamagedCopy();
-    const std::vector<uint8_t> bytes = FText->SaveToBytes();
-    if (FFileName.empty() || !FileWriter || !FileWriter(FFileName, bytes))
-        throw fw::EIniFileException(fw::Format(L"Unable to write to %s", {FFileName}));
+    std::vector<uint8_t> bytes = FText->SaveToBytes();
+    if (FFileName.empty() || !FileWriter || !FileWriter(FFileName, bytes)) throw WriteError();
     // The profile functions read a file anew after writing it, which takes out what their parser
-    // does not keep (blanks before a NUL that ended a value, say): so does the store.
-    FText->LoadFromBytes(bytes);
+    // does not keep (blanks at the end of a value, a line break inside one): so does the store,
+    // when its text holds such a thing. Should that reading fail, the next operation reads the file.
+    if (FText->NeedsReparse() && !FText->LoadFromBytes(std::move(bytes))) return;
     FText->Saved(TProfileText::Stamp(FFileName));
 }
 
@@ -767,7 +879,7 @@ void TRemindFile::KeepDamagedCopy() {
         if (err != ERROR_FILE_EXISTS && err != ERROR_ALREADY_EXISTS) break;
     }
     // Without its copy the original is not replaced.
-    if (copy.empty()) throw fw::EIniFileException(fw::Format(L"Unable to write to %s", {FFileName}));
+    if (copy.empty()) throw WriteError();
     FDamagedPending = false;
     if (OnDamagedCopy) OnDamagedCopy(copy);
 }
@@ -804,21 +916,15 @@ bool TRemindFile::ValueExists(const std::wstring& section, const std::wstring& i
 }
 
 void TRemindFile::WriteString(const std::wstring& section, const std::wstring& ident, const std::wstring& value) {
-    BeginOperation(true);
-    FText->WriteString(section, ident, value);
-    Commit();
+    Change([&] { FText->WriteString(section, ident, value); });
 }
 
 void TRemindFile::EraseSection(const std::wstring& section) {
-    BeginOperation(true);
-    FText->EraseSection(section);
-    Commit();
+    Change([&] { FText->EraseSection(section); });
 }
 
 void TRemindFile::DeleteKey(const std::wstring& section, const std::wstring& ident) {
-    BeginOperation(true);
-    FText->DeleteKey(section, ident);
-    Commit();
+    Change([&] { FText->DeleteKey(section, ident); });
 }
 
 // --- the store's operations ------------------------------------------------------------------
@@ -826,35 +932,52 @@ void TRemindFile::DeleteKey(const std::wstring& section, const std::wstring& ide
 void TRemindFile::LoadAll() {
     ClearRecords();
     Reload();
-    Config.AutoUpdate = ReadBool(kConfig, L"AUTEUPDATE", true);
-    Config.CheckNews = ReadBool(kConfig, L"CHECKNEWS", true);
-    Config.NewsId = ReadInteger(kConfig, L"NEWSID", -1);
-    Config.Language = ReadString(kConfig, L"Language", L"English");
-    Config.MachineGuid.clear();
-    OnlineServices().GetMachineGuid(Config.MachineGuid);
-    Config.SetupVer = ReadString(kConfig, L"SetupVer", L"");
+    LoadFromText();
+}
 
+bool TRemindFile::RetryLoad() {
+    if (FLoaded) return false;
+    Refresh();
+    if (FText->State() == TProfileText::TState::Unreadable) return false;
+    ClearRecords();
+    LoadFromText();
+    return FLoaded;
+}
+
+void TRemindFile::LoadFromText() {
     // A file another program holds locked reads as empty (as the profile functions see it), rather
-    // than failing the start; it is not written while it cannot be read.
+    // than failing the start; so does one too big for the memory left. Neither is written until
+    // it has been read.
+    FLoaded = FText->State() != TProfileText::TState::Unreadable;
+    TConfig config;
     std::vector<std::unique_ptr<TRmRecordStruct>> loaded;
-    ReadAllRecords(*FText, FFormatSettings, loaded);
-    Records.reserve(loaded.size());
+    try {
+        config.AutoUpdate = FText->ReadBool(kConfig, L"AUTEUPDATE", true);
+        config.CheckNews = FText->ReadBool(kConfig, L"CHECKNEWS", true);
+        config.NewsId = FText->ReadInteger(kConfig, L"NEWSID", -1);
+        config.Language = FText->ReadString(kConfig, L"Language", L"English");
+        config.SetupVer = FText->ReadString(kConfig, L"SetupVer", L"");
+        ReadAllRecords(*FText, FFormatSettings, loaded);
+        Records.reserve(loaded.size());
+    } catch (...) {
+        loaded.clear();
+        FText->Forget();
+        FLoaded = false;
+        config = TConfig{};
+    }
+    OnlineServices().GetMachineGuid(config.MachineGuid);
+    Config = std::move(config);
     for (auto& r : loaded) Records.push_back(r.release());
 }
 
 void TRemindFile::SaveConfig() {
-    BeginOperation(true);
-    try {
+    Change([this] {
         FText->WriteBool(kConfig, L"AUTEUPDATE", Config.AutoUpdate);
         FText->WriteBool(kConfig, L"CHECKNEWS", Config.CheckNews);
         FText->WriteInteger(kConfig, L"NEWSID", Config.NewsId);
         FText->WriteString(kConfig, L"Language", Config.Language);
         FText->WriteString(kConfig, L"SetupVer", Config.SetupVer);
-    } catch (...) {
-        Abandon();
-        throw;
-    }
-    Commit();
+    });
 }
 
 std::unique_ptr<TRmRecordStruct> TRemindFile::ReadRecord(const std::wstring& Section, const std::wstring& Key) {
@@ -896,14 +1019,7 @@ void TRemindFile::WriteRecordKeys(const std::wstring& Section, TRmRecordStruct* 
 }
 
 void TRemindFile::WriteRecord(const std::wstring& Section, TRmRecordStruct* Record) {
-    BeginOperation(true);
-    try {
-        WriteRecordKeys(Section, Record);
-    } catch (...) {
-        Abandon();
-        throw;
-    }
-    Commit();
+    Change([&] { WriteRecordKeys(Section, Record); });
 }
 
 void TRemindFile::WriteNewRecord(const std::wstring& Section, TRmRecordStruct* Record) {
@@ -930,32 +1046,25 @@ void TRemindFile::AddRecord(TRmRecordStruct* Record) {
     if (!Record || IndexOfRecord(Record) >= 0) return;
     const std::wstring previousSection = Record->Section;
     const fw::TDateTime previousCreated = Record->CreateDateTime;
-    BeginOperation(true);
     try {
-        // A new record gets its section here; so does a copy of a stored record, which would
-        // otherwise overwrite the original's section. Two reminders made within one second would
-        // share one too.
-        if (Record->Section.empty() || SectionInUse(Record->Section)) {
-            std::wstring s = ComputedSectionName(Record->CreateDateTime, FFormatSettings);
-            while (SectionInUse(s)) {
-                Record->CreateDateTime = fw::IncSecond(Record->CreateDateTime);
-                s = ComputedSectionName(Record->CreateDateTime, FFormatSettings);
+        Change([&] {
+            // A new record gets its section here; so does a copy of a stored record, which would
+            // otherwise overwrite the original's section. Two reminders made within one second
+            // would share one too.
+            if (Record->Section.empty() || SectionInUse(Record->Section)) {
+                std::wstring s = ComputedSectionName(Record->CreateDateTime, FFormatSettings);
+                while (SectionInUse(s)) {
+                    Record->CreateDateTime = fw::IncSecond(Record->CreateDateTime);
+                    s = ComputedSectionName(Record->CreateDateTime, FFormatSettings);
+                }
+                Record->Section = s;
             }
-            Record->Section = s;
-        }
-        WriteRecordKeys(kUnfinished, Record);
-        Records.push_back(Record);
-    } catch (...) {
-        Abandon();
-        Record->Section = previousSection;
-        Record->CreateDateTime = previousCreated;
-        throw;
-    }
-    try {
-        Commit();
+            WriteRecordKeys(kUnfinished, Record);
+            Records.push_back(Record);
+        });
     } catch (...) {
         // The caller keeps the record and may save it again: nothing of it is in the file.
-        Records.pop_back();
+        if (!Records.empty() && Records.back() == Record) Records.pop_back();
         Record->Section = previousSection;
         Record->CreateDateTime = previousCreated;
         throw;
@@ -967,8 +1076,7 @@ void TRemindFile::UpdateRecord(TRmRecordStruct* Record) {
 }
 
 void TRemindFile::EraseRecordSection(const std::wstring& Section, const std::wstring& SectionName) {
-    BeginOperation(true);
-    try {
+    Change([&] {
         // Each erase takes out the first of its name only. A file edited by hand may list a
         // reminder twice (or hold its section twice); the next one would bring the deleted
         // reminder back.
@@ -981,11 +1089,7 @@ void TRemindFile::EraseRecordSection(const std::wstring& Section, const std::wst
             FText->DeleteKey(Section, SectionName);
             if (FText->ReadString(Section, SectionName, kGone) == kGone) break;
         }
-    } catch (...) {
-        Abandon();
-        throw;
-    }
-    Commit();
+    });
 }
 
 void TRemindFile::DeleteRecord(TRmRecordStruct* Record) {
@@ -1021,41 +1125,32 @@ void TRemindFile::MergeFrom(const std::wstring& FileName) {
     std::vector<std::unique_ptr<TRmRecordStruct>> other;
     try {
         TProfileText ini(FileName);
-        if (ini.Load() != TProfileText::TState::Read) return;  // an unreadable file adds nothing
+        if (ini.Load(ReadFileWhole) != TProfileText::TState::Read) return;  // an unreadable file adds nothing
         ReadAllRecords(ini, FFormatSettings, other);
     } catch (...) {
         return;  // and is not reported
     }
-    BeginOperation(true);
     const size_t before = Records.size();
     try {
-        // The sections this file uses, gathered once rather than searched for each record.
-        std::unordered_set<std::wstring> used;
-        for (const TRmRecordStruct* r : Records) used.insert(FoldName(r->Section));
-        fw::TStringList names;
-        FText->ReadSections(names);
-        for (int i = 0; i < names.Count(); ++i)
-            if (FText->SectionExists(names[i])) used.insert(FoldName(names[i]));
-        FText->ReadSection(kUnfinished, names);
-        for (int i = 0; i < names.Count(); ++i) used.insert(FoldName(names[i]));
+        Change([&] {  // all of them with one save
+            // The sections this file uses, gathered once rather than searched for each record.
+            std::unordered_set<std::wstring> used;
+            for (const TRmRecordStruct* r : Records) used.insert(FoldName(r->Section));
+            fw::TStringList names;
+            FText->ReadSections(names);
+            for (int i = 0; i < names.Count(); ++i)
+                if (FText->SectionExists(names[i])) used.insert(FoldName(names[i]));
+            FText->ReadSection(kUnfinished, names);
+            for (int i = 0; i < names.Count(); ++i) used.insert(FoldName(names[i]));
 
-        Records.reserve(Records.size() + other.size());
-        for (const auto& o : other) {
-            if (!used.insert(FoldName(o->Section)).second) continue;
-            auto copy = std::make_unique<TRmRecordStruct>(*o);
-            WriteNewRecord(kUnfinished, copy.get());
-            Records.push_back(copy.release());
-        }
-        if (FText->State() == TProfileText::TState::Unreadable && Records.size() > before)
-            throw fw::EIniFileException(fw::Format(L"Unable to write to %s", {FFileName}));
-    } catch (...) {
-        Abandon();
-        for (size_t i = before; i < Records.size(); ++i) delete Records[i];
-        Records.resize(before);
-        throw;
-    }
-    try {
-        Commit();  // all of them with one save
+            Records.reserve(Records.size() + other.size());
+            for (const auto& o : other) {
+                if (!used.insert(FoldName(o->Section)).second) continue;
+                auto copy = std::make_unique<TRmRecordStruct>(*o);
+                WriteNewRecord(kUnfinished, copy.get());
+                Records.push_back(copy.release());
+            }
+        });
     } catch (...) {
         // Nothing of the restore reached the file: none of it stays in the list either.
         for (size_t i = before; i < Records.size(); ++i) delete Records[i];

@@ -92,6 +92,15 @@ bool RecordNameNeedsEscape(const std::wstring& Name);
 // target in one step. False when any step fails; the target is then as it was.
 bool WriteFileAtomically(const std::wstring& FileName, const std::vector<uint8_t>& Bytes);
 using TDataFileWriter = std::function<bool(const std::wstring& FileName, const std::vector<uint8_t>& Bytes)>;
+// Reads a whole file, sharing it with other readers and writers. False when it cannot be opened or
+// read (another program holds it without sharing, say).
+bool ReadFileWhole(const std::wstring& FileName, std::vector<uint8_t>& Bytes);
+using TDataFileReader = std::function<bool(const std::wstring& FileName, std::vector<uint8_t>& Bytes)>;
+
+// One value of a data file, read as the store reads it (also a UTF-8 text without byte-order mark);
+// Default when the file or the value is missing or the file cannot be read.
+std::wstring ReadDataFileString(const std::wstring& FileName, const std::wstring& Section, const std::wstring& Ident,
+                                const std::wstring& Default);
 
 class TProfileText;
 
@@ -102,17 +111,18 @@ class TProfileText;
 // operation (a record written, a record deleted, the settings, a restore), whatever number of keys
 // it changes, or one for all operations between BeginUpdate and EndUpdate. The file is reread only
 // when it changed on the disk since the store last read or wrote it (another program, an editor):
-// an operation then applies to what is on the disk now, as the profile functions would. A refused
-// save raises "Unable to write to <path>" and leaves the file as it was; the text in memory is then
-// read anew from the file, so that it never holds what the file does not.
+// an operation then applies to what is on the disk now, as the profile functions would. Every failed
+// save (refused, out of memory, anything else) raises "Unable to write to <path>" and leaves the file
+// as it was; the text in memory is then read anew from the file, so that it never holds what the file
+// does not. A text that could not be read whole (the file locked, memory short) is never saved.
 class TRemindFile : public fw::TIniFile {
 public:
     // Opens the file and loads it. Dates and times are written and parsed with the given settings
     // (the user's by default).
     explicit TRemindFile(const std::wstring& FileName);
     TRemindFile(const std::wstring& FileName, const fw::TFormatSettings& Settings);
-    // Saves the settings (a failure is swallowed: nothing may be thrown out of a destructor) and
-    // frees the records.
+    // Saves the settings once the store has loaded (a failure is swallowed: nothing may be thrown
+    // out of a destructor; callers that can tell the user save them before) and frees the records.
     ~TRemindFile() override;
 
     // The INI operations on the store's text of the file; each change is saved at once (or at the
@@ -136,6 +146,8 @@ public:
     // Every save passes the file's whole new content through here (WriteFileAtomically unless
     // replaced); false means the save was refused.
     TDataFileWriter FileWriter;
+    // Every reading of the file goes through here (ReadFileWhole unless replaced).
+    TDataFileReader FileReader;
     // A file that could not be read as text (bytes that do not decode, NUL characters) is copied
     // before the first save that would replace it, to "<name>.damaged" (".damaged.2" and so on when
     // taken: one copy per damaged reading, never overwritten). Called once per copy, with its path,
@@ -146,8 +158,15 @@ public:
     std::vector<TRmRecordStruct*> Records;
 
     // Settings into Config, then every reminder listed in "UNFINISHED" (keys naming the file's own
-    // sections left out). A file that cannot be read reads as empty, as for the profile functions.
+    // sections left out). A file that cannot be read (or not whole) reads as empty, as for the
+    // profile functions, and leaves the store unloaded.
     void LoadAll();
+    // Whether the settings and reminders are the file's (or there is no file yet). Until then they
+    // are mere defaults: nothing may be decided from them, and every save is refused, so that they
+    // never replace what the file holds.
+    bool Loaded() const { return FLoaded; }
+    // An unloaded store tries again: true when it has now loaded the settings and reminders.
+    bool RetryLoad();
     void SaveConfig();
     std::unique_ptr<TRmRecordStruct> ReadRecord(const std::wstring& Section, const std::wstring& Key);
     void WriteRecord(const std::wstring& Section, TRmRecordStruct* Record);
@@ -179,11 +198,18 @@ public:
                                                            const std::wstring& Section, const std::wstring& Key);
 
 private:
+    // One change of the text (F makes it), saved at its end; any failure raises WriteError.
+    template <class F>
+    void Change(F&& Make);
+    fw::EIniFileException WriteError() const;
+    // Settings and reminders from the text just read.
+    void LoadFromText();
     // One operation: Begin brings the text up to date with the file (and, for a change, a file in
-    // the ANSI code page becomes UTF-16LE, so that no character is lost from then on); Commit saves
-    // when the outermost operation ends and something changed; Abandon forgets the changes of a
-    // failed operation (the text is read anew from the file).
-    void BeginOperation(bool Change);
+    // the ANSI code page or in UTF-8 without its mark becomes UTF-16LE, so that no character is lost
+    // or misread from then on); Commit saves when the outermost operation ends and something
+    // changed; Abandon forgets the changes of a failed operation (the text is read anew from the
+    // file).
+    void BeginOperation(bool Changing);
     void Commit();
     void Abandon();
     // Reads the file again when it is not the one the text came from.
@@ -206,6 +232,7 @@ private:
     int FUpdateDepth = 0;
     // The text came from a damaged file whose copy is not made yet.
     bool FDamagedPending = false;
+    bool FLoaded = false;
 };
 
 // The one store, owned by the hidden main window.

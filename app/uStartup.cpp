@@ -10,6 +10,7 @@
 #include "fw_inifiles.h"
 #include "fw_strings.h"
 #include "uMain.h"
+#include "uRemindFile.h"
 
 namespace {
 
@@ -17,16 +18,29 @@ LANGID SystemUILanguage() { return GetUserDefaultUILanguage(); }
 
 void SystemAppDataFolder(std::wstring& Path) { GetSpecialFolder(DesktopWnd, CSIDL_APPDATA, Path); }
 
+void SystemPause(DWORD Ms) { Sleep(Ms); }
+
 // The first instance's mutex, open until the process ends.
 fw::TKernelHandle gInstanceMutex;
 
 std::wstring LanguagesDir() { return AppDir() + L"Languages\\"; }
+
+// The program's data folder ('' when the application-data folder is unknown: a name without it
+// would be relative to whatever the current folder is).
+std::wstring DataFolder() {
+    std::wstring appData;
+    AppDataFolderSource(appData);
+    return appData.empty() ? L"" : AddBackslash(appData) + L"Vesk_Reminder\\";
+}
+const wchar_t kDataFileName[] = L"vk_rmind_data.dat";
 
 }  // namespace
 
 UINT ActivateInstanceTimeoutMs = 5000;
 TUILanguageSource UILanguageSource = SystemUILanguage;
 TAppDataFolderSource AppDataFolderSource = SystemAppDataFolder;
+UINT DataFileWaitMs = 5000;
+TPauseProc PauseProc = SystemPause;
 
 bool CheckSingleInstance() {
     SetLastError(ERROR_SUCCESS);
@@ -55,18 +69,30 @@ bool IsPlainLanguageName(const std::wstring& Lang) {
 
 void ReadSavedLanguage(std::wstring& Lang) {
     Lang.clear();
-    std::wstring appData;
-    AppDataFolderSource(appData);
-    // Without the folder the name would be relative to whatever the current folder is.
-    if (appData.empty()) return;
-    const std::wstring folder = AddBackslash(appData) + L"Vesk_Reminder\\";
-    if (!fw::DirectoryExists(folder)) return;
-    fw::TIniFile ini(folder + L"vk_rmind_data.dat");
-    std::wstring saved = ini.ReadString(L"CONFIG", L"Language", L"");
+    const std::wstring folder = DataFolder();
+    if (folder.empty() || !fw::DirectoryExists(folder)) return;
+    // Read as the store reads the file, which also knows UTF-8 without a byte-order mark.
+    const std::wstring saved = ReadDataFileString(folder + kDataFileName, L"CONFIG", L"Language", L"");
     // The name becomes part of a path: one that leads out of the "Languages" folder is not a
     // language name.
     if (!IsPlainLanguageName(saved)) return;
     Lang = saved;
+}
+
+bool WaitForDataFile() {
+    const std::wstring folder = DataFolder();
+    if (folder.empty()) return true;
+    const std::wstring file = folder + kDataFileName;
+    constexpr DWORD kStep = 250;
+    for (DWORD waited = 0;; waited += kStep) {
+        const fw::TKernelHandle h(CreateFileW(file.c_str(), GENERIC_READ,
+                                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        const DWORD error = h ? ERROR_SUCCESS : GetLastError();
+        if (h || error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return true;
+        if (waited >= DataFileWaitMs) return false;
+        PauseProc(kStep);
+    }
 }
 
 std::vector<std::wstring> SplitLangCodes(const std::wstring& Codes) {
@@ -120,6 +146,9 @@ void SetLanguageFile(const std::wstring& Lang) {
 
 int RunProgram() {
     if (!CheckSingleInstance()) return 0;
+    // The language and then the store come from the data file: a lock held for a moment at log-on
+    // must not make them the defaults.
+    WaitForDataFile();
     std::wstring lang;
     SelectLanguage(lang);
     SetLanguageFile(lang);

@@ -36,6 +36,10 @@ std::vector<std::wstring> SplitLangCodes(const std::wstring& Codes);
 // True when Lang is a plain file name (no path separator, no drive colon).
 bool IsPlainLanguageName(const std::wstring& Lang);
 
+// Waits while another program holds the data file without sharing it (a backup or sync tool at
+// log-on, an editor), at most DataFileWaitMs: true once it can be read or when there is none.
+bool WaitForDataFile();
+
 // The whole program: single instance, language, application, message loop. Returns the exit code.
 int RunProgram();
 
@@ -46,3 +50,7 @@ extern TUILanguageSource UILanguageSource;
 // The user's application-data folder ('' when it cannot be found).
 using TAppDataFolderSource = void (*)(std::wstring& Path);
 extern TAppDataFolderSource AppDataFolderSource;
+// The longest wait for the data file at start (5000 ms), and the pause between two tries (Sleep).
+extern UINT DataFileWaitMs;
+using TPauseProc = void (*)(DWORD Ms);
+extern TPauseProc PauseProc;

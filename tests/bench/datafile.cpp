@@ -1,6 +1,7 @@
 // Data file figures: loading and saving files of 100, 1,000 and 10,000 reminders, and one record
-// update, one addition and a restore of the whole file into an empty one. Each measurement runs in
-// a fresh process of its own, so that its peak memory is its own.
+// update, one addition and a restore of the whole file into an empty one; then a file of 10,000
+// reminders with long texts (some hundred MB), whose save must fit in the memory of a 32-bit
+// process. Each measurement runs in a fresh process of its own, so that its peak memory is its own.
 #include "fixed_formats.h"
 #include "fw_datetime.h"
 #include "fw_strings.h"
@@ -19,14 +20,17 @@ namespace {
 
 using testsupport::Seconds;
 
-// A data file as the program writes it, with `count` reminders of all rules.
-void MakeFile(const std::wstring& path, int count) {
+// A data file as the program writes it, with `count` reminders of all rules, each text padded to
+// at least `textLength` characters.
+void MakeFile(const std::wstring& path, int count, size_t textLength = 0) {
     const fw::TFormatSettings fs = testsupport::EnUsFormats();
     std::wstring list = L"[UNFINISHED]\r\n", body;
     for (int i = 0; i < count; ++i) {
         const fw::TDateTime created = fw::IncSecond(fw::EncodeDateTime(2020, 1, 1, 8, 0, 0, 0), int64_t{i} * 3607);
         const std::wstring s = L"R" + fw::FormatDateTime(L"yyyymmddhhnnss", created, fs);
-        list += s + L"=Reminder number " + std::to_wstring(i) + L" with a text of ordinary length\r\n";
+        std::wstring text = L"Reminder number " + std::to_wstring(i) + L" with a text of ordinary length";
+        if (text.size() < textLength) text.append(textLength - text.size(), static_cast<wchar_t>(L'a' + i % 26));
+        list += s + L"=" + text + L"\r\n";
         std::array<uint8_t, 31> data{};
         data[i % 31] = 1;
         body += L"[" + s + L"]\r\nPERIOD=" + std::to_wstring(i % 5) + L"\r\nCREATEDATETIME=" +
@@ -47,30 +51,37 @@ int Child(const std::wstring& what, const std::wstring& path) {
     if (what == L"merge") DeleteFileW(target.c_str());
     double t0 = Seconds();
     std::unique_ptr<TRemindFile> store;
-    if (what != L"none") store = std::make_unique<TRemindFile>(target, fs);  // none: the bare process
-    if (what != L"load") t0 = Seconds();
-    TRemindFile& f = *store;
-    if (what == L"save") {
-        Config.NewsId += 1;
-        f.SaveConfig();
-    } else if (what == L"update") {
-        TRmRecordStruct* r = f.Records[f.Records.size() / 2];
-        r->LastTime = fw::IncMinute(r->LastTime);
-        t0 = Seconds();
-        f.UpdateRecord(r);
-    } else if (what == L"add") {
-        auto* r = new TRmRecordStruct(*f.Records.front());
-        r->Section.clear();  // a new reminder in the same second as the first one
-        t0 = Seconds();
-        f.AddRecord(r);
-    } else if (what == L"merge") {
-        f.MergeFrom(path);
+    std::string failure;
+    try {
+        if (what != L"none") store = std::make_unique<TRemindFile>(target, fs);  // none: the bare process
+        if (what != L"load") t0 = Seconds();
+        TRemindFile& f = *store;
+        if (what == L"save") {
+            Config.NewsId += 1;
+            f.SaveConfig();
+        } else if (what == L"update") {
+            TRmRecordStruct* r = f.Records[f.Records.size() / 2];
+            r->LastTime = fw::IncMinute(r->LastTime);
+            t0 = Seconds();
+            f.UpdateRecord(r);
+        } else if (what == L"add") {
+            auto* r = new TRmRecordStruct(*f.Records.front());
+            r->Section.clear();  // a new reminder in the same second as the first one
+            t0 = Seconds();
+            f.AddRecord(r);
+        } else if (what == L"merge") {
+            f.MergeFrom(path);
+        }
+    } catch (const fw::Exception& e) {
+        failure = "  FAILED: " + fw::WideToUtf8(e.Message);
+    } catch (const std::exception& e) {
+        failure = std::string("  FAILED: ") + e.what();
     }
     const double t1 = Seconds();
     PROCESS_MEMORY_COUNTERS m{};
     GetProcessMemoryInfo(GetCurrentProcess(), &m, sizeof m);
-    std::printf("%8.4f s  %6.1f MiB  %u records\n", t1 - t0, static_cast<double>(m.PeakWorkingSetSize) / 1048576.0,
-                static_cast<unsigned>(store ? f.Records.size() : 0));
+    std::printf("%8.4f s  %6.1f MiB  %u records%s\n", t1 - t0, static_cast<double>(m.PeakWorkingSetSize) / 1048576.0,
+                static_cast<unsigned>(store ? store->Records.size() : 0), failure.c_str());
     return 0;
 }
 
@@ -96,6 +107,19 @@ int main() {
         if (count >= 1000) std::printf("  update one   %s\n", run(L"update", path).c_str());
         if (count >= 1000) std::printf("  add one      %s\n", run(L"add", path).c_str());
         std::printf("  restore all  %s\n", run(L"merge", path).c_str());
+        std::fflush(stdout);
+    }
+    // Long texts: the file is about 10,000 x 8,000 characters of UTF-16.
+    {
+        const std::wstring path = dir.File(L"long.dat");
+        MakeFile(path, 10000, 8000);
+        WIN32_FILE_ATTRIBUTE_DATA a{};
+        GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &a);
+        std::printf("%6d reminders of 8,000 characters (%lu MiB file)\n", 10000,
+                    static_cast<unsigned long>(a.nFileSizeLow >> 20));
+        std::printf("  load         %s\n", run(L"load", path).c_str());
+        std::printf("  save config  %s\n", run(L"save", path).c_str());
+        std::printf("  update one   %s\n", run(L"update", path).c_str());
         std::fflush(stdout);
     }
     // A process that only starts and stops, for the memory every figure above includes.

@@ -108,8 +108,17 @@ TEST_F(DataFileTest, ChangesLeaveTheBytesTheProfileFunctionsWouldLeave) {
         {L"R20240101000002", nullptr, nullptr},
         {L"R20240101000020", L"VOICE", L"cr only, changed"},
         {L"CONFIG", L"Language", L"Deutsch"},
+        // What a reading of the saved file takes apart or trims: each shows at the step after it.
+        {L"R20240101000001", L"VOICE", L"two\r\nlines=here"},
+        {L"CONFIG", L"a=b", L"c"},
+        {L"CONFIG", L"[x]", L"y"},
+        {L"CONFIG", L"tab", L"x\t"},
+        {L"OTHER ", L"K", L"v"},
+        {L"NAMELESS", L"k", nullptr},  // two nameless lines meet
+        {L"CONFIG", L"Language", L"English"},
     };
-    const std::wstring text = kAwkward + L"[R20240101000012]\r\nVOICE=\u3000wide\u00A0\uFEFF\r\n";
+    const std::wstring text = kAwkward + L"[R20240101000012]\r\nVOICE=\u3000wide\u00A0\uFEFF\r\n" +
+                              L"[NAMELESS]\r\n=first\r\nk=1\r\n=second\r\n";
     const std::vector<std::pair<const char*, fw::TEncoding>> encodings = {
         {"UTF-16LE", fw::TEncoding::UTF16LE}, {"UTF-8", fw::TEncoding::UTF8},
         {"UTF-16BE", fw::TEncoding::UTF16BE}, {"ANSI", fw::TEncoding::Ansi}};

@@ -1,5 +1,5 @@
 // Reading what other writers left: a data file of the earlier program (ANSI, United States
-// formats), UTF-16 without its mark and files that do not decode.
+// formats), UTF-16 and UTF-8 without their marks and files that do not decode.
 #include "datafile_util.h"
 
 using namespace datafiletest;
@@ -113,4 +113,39 @@ TEST_F(DataFileTest, AUtf16FileWithoutItsMarkLoadsWholeAndADamagedFileIsCopiedBe
         EXPECT_EQ(testsupport::ReadFileBytes(copies[round]), original);
     }
     EXPECT_EQ(testsupport::ReadFileBytes(copies[0]), std::vector<uint8_t>(damaged[0].begin(), damaged[0].end()));
+}
+
+TEST_F(DataFileTest, AUtf8FileWithoutAMarkReadsAsUtf8AndStaysWholeInItsBackupAndAfterItsFirstSave) {
+    // As today's editors save the file by default: UTF-8, no byte-order mark.
+    const std::wstring text = L"[CONFIG]\r\nCHECKNEWS=0\r\nLanguage=Fran\u00E7ais\r\n[UNFINISHED]\r\n"
+                              L"R20240305140709=M\u00FCller \u20AC \u65E5\U0001F600\r\n"
+                              L"[R20240305140709]\r\nPERIOD=1\r\nVOICE=C:\\T\u00F6ne\\gong.wav\r\n";
+    testsupport::WriteFileBytes(path, fw::EncodeText(text, fw::TEncoding::UTF8, false));
+    const auto original = testsupport::ReadFileBytes(path);
+    const std::wstring name = L"M\u00FCller \u20AC \u65E5\U0001F600";
+    EXPECT_EQ(ReadDataFileString(path, L"CONFIG", L"Language", L""), L"Fran\u00E7ais");  // as the start-up reads it
+    auto store = Open();
+    EXPECT_FALSE(Config.CheckNews);
+    EXPECT_EQ(Config.Language, L"Fran\u00E7ais");
+    ASSERT_EQ(store->Records.size(), 1u);
+    EXPECT_EQ(store->Records[0]->Name, name);
+    EXPECT_EQ(store->Records[0]->Voice, L"C:\\T\u00F6ne\\gong.wav");
+    // The copy is UTF-8 too, with its mark, so that every reader takes it for UTF-8.
+    const std::wstring copy = dir.File(L"backup.dat");
+    store->Backup(copy);
+    IniText backup(copy);
+    EXPECT_EQ(backup.GetEncoding(), fw::TEncoding::UTF8);
+    EXPECT_EQ(backup.Value(L"UNFINISHED", L"R20240305140709"), name);
+    EXPECT_EQ(testsupport::ReadFileBytes(path), original);
+    // The settings' save at the end is the first change: the file becomes UTF-16LE, texts intact.
+    store.reset();
+    IniText ini(path);
+    EXPECT_EQ(ini.GetEncoding(), fw::TEncoding::UTF16LE);
+    EXPECT_EQ(ini.Value(L"UNFINISHED", L"R20240305140709"), name);
+    EXPECT_EQ(ini.Value(L"CONFIG", L"Language"), L"Fran\u00E7ais");
+    EXPECT_EQ(Open()->Records[0]->Name, name);
+    EXPECT_EQ(fw::TIniFile(path).ReadString(L"UNFINISHED", L"R20240305140709", L""), name);
+    // Bytes beyond ASCII that are no UTF-8 keep a file in the ANSI code page; so does plain ASCII.
+    WriteAnsi(path, L"[UNFINISHED]\r\nR20240305140709=Caf\u00E9 \u00C3\u00BC\r\n");
+    EXPECT_EQ(Open()->Records[0]->Name, L"Caf\u00E9 \u00C3\u00BC");
 }

@@ -157,21 +157,32 @@ TEST_F(DataFileTest, OtherProgramsKeepTheirChangesSeeEverySaveAndTheirLocksHarmN
     EXPECT_EQ(IniText(path).Value(L"OTHER", L"key"), L"value");
     EXPECT_EQ(IniText(path).Value(L"UNFINISHED", L"R20240305140709"), L"mine, changed");
     // The start-up reads the saved language through the profile functions: it finds every save.
-    for (const wchar_t* language : {L"Fran\u00E7ais", L"Italiano", L"English"}) {
+    for (const wchar_t* language : {L"Fran\u00E7ais", L"English", L"Italiano"}) {
         Config.Language = language;
         store->SaveConfig();
         EXPECT_EQ(fw::TIniFile(path).ReadString(L"CONFIG", L"Language", L""), language);
     }
     store.reset();
-    // A file another program holds locked loads as empty, without an error, and stays intact.
+    // A file another program holds locked loads as empty, without an error, and stays intact: the
+    // defaults are written over it neither while it is held nor once it is free.
     const auto before = testsupport::ReadFileBytes(path);
     HANDLE lock = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(lock, INVALID_HANDLE_VALUE);
     std::unique_ptr<TRemindFile> locked;
     EXPECT_NO_THROW(locked = Open());
-    EXPECT_TRUE(locked && locked->Records.empty());
-    locked.reset();
+    ASSERT_TRUE(locked && locked->Records.empty());
+    EXPECT_FALSE(locked->Loaded());
+    EXPECT_EQ(Config.Language, L"English");  // the default
+    EXPECT_FALSE(locked->RetryLoad());
     CloseHandle(lock);
+    EXPECT_THROW(locked->SaveConfig(), fw::EIniFileException);
     EXPECT_EQ(testsupport::ReadFileBytes(path), before);
-    EXPECT_EQ(Open()->Records.size(), 1u);
+    // Once free, a retry loads the settings and the reminders.
+    EXPECT_TRUE(locked->RetryLoad());
+    EXPECT_TRUE(locked->Loaded());
+    EXPECT_EQ(locked->Records.size(), 1u);
+    EXPECT_EQ(Config.Language, L"Italiano");
+    EXPECT_FALSE(locked->RetryLoad()) << "loaded once";
+    locked.reset();
+    EXPECT_EQ(testsupport::ReadFileBytes(path), before);
 }

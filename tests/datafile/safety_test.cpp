@@ -1,5 +1,5 @@
 // Texts and files that must come through unharmed: line breaks, quotes, reminders made within one
-// second, a save killed half-way.
+// second, a save that runs out of memory, a save killed half-way.
 #include "datafile_util.h"
 
 #include "process_support.h"
@@ -76,6 +76,72 @@ TEST_F(DataFileTest, RecordsMadeWithinOneSecondGetSectionsOfTheirOwn) {
     auto again = Open();
     ASSERT_EQ(again->Records.size(), 1u);
     EXPECT_EQ(again->Records[0]->Section, L"R20240305140710");
+}
+
+TEST_F(DataFileTest, RunningOutOfMemoryInASaveAndItsRereadLosesNeitherTheFileNorTheReminders) {
+    const std::wstring other = dir.File(L"other.dat");
+    {
+        TRemindFile source(other, us);
+        source.AddRecord(MakeRecord(3, kMoment + 30, L"restored"));
+        auto store = Open();
+        for (int i = 0; i < 5; ++i)
+            store->AddRecord(MakeRecord(static_cast<uint8_t>(i), kMoment + i, L"Reminder " + std::to_wstring(i)));
+        Config.NewsId = 9;
+        store->SaveConfig();
+    }
+    const auto before = testsupport::ReadFileBytes(path);
+    auto store = Open();
+    auto fields = [&store] {
+        std::vector<std::string> f;
+        for (const TRmRecordStruct* r : store->Records) f.push_back(Fields(*r));
+        return f;
+    };
+    const std::vector<std::string> loaded = fields();
+    // Memory runs out in the next `writes` saves and `reads` readings of the file.
+    int writes = 0, reads = 0;
+    store->FileWriter = [&writes](const std::wstring& f, const std::vector<uint8_t>& b) {
+        if (writes > 0 && writes--) throw std::bad_alloc();
+        return WriteFileAtomically(f, b);
+    };
+    store->FileReader = [&reads](const std::wstring& f, std::vector<uint8_t>& b) {
+        if (reads > 0 && reads--) throw std::bad_alloc();
+        return ReadFileWhole(f, b);
+    };
+    std::unique_ptr<TRmRecordStruct> added(MakeRecord(1, kMoment + 20, L"new"));
+    const std::vector<std::pair<const char*, std::function<void()>>> operations = {
+        {"settings", [&] { Config.NewsId = 1, store->SaveConfig(); }},
+        {"update", [&] { store->Records[2]->Voice = L"", store->UpdateRecord(store->Records[2]); }},
+        {"add", [&] { store->AddRecord(added.get()); }},
+        {"delete", [&] { store->DeleteRecord(store->Records[0]); }},
+        {"restore", [&] { store->MergeFrom(other); }},
+        {"batch", [&] {
+             store->BeginUpdate();
+             store->WriteString(L"CONFIG", L"Language", L"Deutsch");
+             store->EndUpdate();
+         }},
+    };
+    for (const auto& [what, op] : operations) {
+        SCOPED_TRACE(what);
+        // The save fails, so does the reading of the file that follows it, and the reading again
+        // before the next save: that save must not write the empty text left in memory.
+        writes = 1, reads = 2;
+        EXPECT_THROW(op(), fw::EIniFileException);
+        EXPECT_THROW(store->SaveConfig(), fw::EIniFileException);
+        EXPECT_EQ(reads, 0);
+        EXPECT_EQ(testsupport::ReadFileBytes(path), before);
+        store->Records[2]->Voice = L"default.mp3";  // an update keeps its new values in memory
+        EXPECT_EQ(fields(), loaded);
+    }
+    EXPECT_TRUE(added->Section.empty());  // never added: still the caller's
+    // The next save that can read the file writes all of it.
+    Config.NewsId = 3;
+    store->SaveConfig();
+    store.reset();
+    auto again = Open();
+    EXPECT_EQ(Config.NewsId, 3);
+    EXPECT_EQ(Config.Language, L"English");
+    ASSERT_EQ(again->Records.size(), loaded.size());
+    for (size_t i = 0; i < loaded.size(); ++i) EXPECT_EQ(Fields(*again->Records[i]), loaded[i]);
 }
 
 // Not a test of its own: the child process of the kill test below, which updates and saves a store

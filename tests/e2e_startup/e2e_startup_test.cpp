@@ -10,6 +10,7 @@
 #include "local_http_server.h"
 #include "process_support.h"
 #include "test_support.h"
+#include "uStartup.h"
 
 namespace {
 
@@ -36,6 +37,21 @@ bool FileHoldsWideText(const std::wstring& Path, const std::wstring& Text) {
     return std::string(bytes.begin(), bytes.end()).find(needle) != std::string::npos;
 }
 
+// The file's content as text: the program may write it again in another encoding.
+std::string Text(const std::wstring& Path) {
+    const std::vector<uint8_t> b = testsupport::ReadFileBytes(Path);
+    fw::TEncoding e;
+    return testsupport::Narrow(fw::DecodeText(b.data(), b.size(), e));
+}
+
+// Starts the program with its online services talking to the server.
+bool StartWithServer(TChildProcess& p, const std::wstring& exe, const testsupport::TLocalHttpServer& server) {
+    const bool set = SetEnvironmentVariableW(L"VR_ONLINE_BASE", server.BaseUrl().c_str());
+    const bool started = set && p.Start(exe);
+    SetEnvironmentVariableW(L"VR_ONLINE_BASE", L"http://127.0.0.1:9");
+    return started;
+}
+
 HWND WaitForWindow(const wchar_t* cls, DWORD pid, bool visible = false) {
     HWND found = nullptr;
     PumpMessagesUntil([&] { return (found = FindProcessWindow(cls, pid, visible)) != nullptr; }, 20000);
@@ -59,12 +75,9 @@ TEST_F(EndToEndStartup, SecondStartRestoresTheFirstInstancesWindowAndEnds) {
     // server named by the environment, and the advertisement panel asks there.
     data.Seed(exe, "1.00.1");
     testsupport::TLocalHttpServer server;
-    ASSERT_TRUE(SetEnvironmentVariableW(L"VR_ONLINE_BASE", server.BaseUrl().c_str()));
     {
         TChildProcess first;
-        const bool started = first.Start(exe);
-        SetEnvironmentVariableW(L"VR_ONLINE_BASE", L"http://127.0.0.1:9");
-        ASSERT_TRUE(started);
+        ASSERT_TRUE(StartWithServer(first, exe, server));
         HWND main = WaitForWindow(MainClass, first.Pid());
         ASSERT_NE(main, nullptr) << "the first instance made no main window";
         // The main window is never shown; the visible window is, at a start without parameter.
@@ -107,22 +120,19 @@ TEST_F(EndToEndStartup, SecondStartRestoresTheFirstInstancesWindowAndEnds) {
     EXPECT_TRUE(again.WaitEnd(15000));
 }
 
+// A daily reminder at 9:00, completed or active.
+std::string Reminder(bool completed) {
+    return "[UNFINISHED]\r\nR20240305140709=At nine\r\n[R20240305140709]\r\nPERIOD=1\r\n"
+           "CREATEDATETIME=3/5/2024 2:07:09 PM\r\nLASTTIME=3/6/2024 9:01:00 AM\r\nWAKETIME=9:00:00 AM\r\nVOICE=\r\n"
+           "ENDTIME=" + std::string(completed ? "3/6/2024 9:30:00 AM" : "") + "\r\n"
+           "REPEAT_DATA=00000000000000000000000000000000000000000000000000000000000000\r\n";
+}
+
 TEST_F(EndToEndStartup, StartWithWindowsAndNoActiveReminderEndsAtOnceShowingNothing) {
-    // Only a completed reminder, and settings as the program writes them.
+    // Only a completed reminder, and settings without the news id and the language.
     data.Seed(exe);
-    // The file's content as text: the program may write it again in another encoding.
-    auto text = [this] {
-        const std::vector<uint8_t> b = testsupport::ReadFileBytes(data.File);
-        fw::TEncoding e;
-        return testsupport::Narrow(fw::DecodeText(b.data(), b.size(), e));
-    };
-    const std::string before = text() +
-                               "NEWSID=-1\r\nLanguage=English\r\n[UNFINISHED]\r\nR20240305140709=Done long ago\r\n"
-                               "[R20240305140709]\r\nPERIOD=1\r\nCREATEDATETIME=3/5/2024 2:07:09 PM\r\n"
-                               "LASTTIME=3/6/2024 9:01:00 AM\r\nWAKETIME=9:00:00 AM\r\nVOICE=\r\n"
-                               "ENDTIME=3/6/2024 9:30:00 AM\r\n"
-                               "REPEAT_DATA=00000000000000000000000000000000000000000000000000000000000000\r\n";
-    testsupport::WriteFileBytes(data.File, before);
+    const std::string config = Text(data.File), reminder = Reminder(true);
+    testsupport::WriteFileBytes(data.File, config + reminder);
     TChildProcess p;
     ASSERT_TRUE(p.Start(exe, L"-os"));
     // Watched until it ends: no window of it is ever visible.
@@ -133,7 +143,45 @@ TEST_F(EndToEndStartup, StartWithWindowsAndNoActiveReminderEndsAtOnceShowingNoth
     EXPECT_EQ(p.ExitCode(), 0u);
     EXPECT_FALSE(shown);
     EXPECT_EQ(FindWindowW(MainClass, nullptr), nullptr);
-    EXPECT_EQ(text(), before);
+    // The settings' save on the way out adds the keys the file lacked and leaves the rest alone.
+    EXPECT_EQ(Text(data.File), config + "NEWSID=-1\r\nLanguage=English\r\n" + reminder);
+}
+
+TEST_F(EndToEndStartup, AStartWhileAnotherProgramHoldsTheDataFileForAMomentTakesTheUsersSettings) {
+    // The online checks are off and the version is recorded: a start that read the file asks no
+    // server for anything but the advertisement.
+    data.Seed(exe);
+    testsupport::WriteFileBytes(data.File, Text(data.File) + Reminder(false));
+    HANDLE lock = CreateFileW(data.File.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+    testsupport::TLocalHttpServer server;
+    TChildProcess p;
+    ASSERT_TRUE(StartWithServer(p, exe, server));
+    // Let go once the program runs (it holds its mutex) and has had a moment to find the file held.
+    const bool running = PumpMessagesUntil(
+        [] {
+            HANDLE m = OpenMutexW(SYNCHRONIZE, FALSE, SingleInstanceMutexName);
+            if (m) CloseHandle(m);
+            return m != nullptr;
+        },
+        20000);
+    Sleep(500);
+    CloseHandle(lock);
+    ASSERT_TRUE(running);
+    HWND view = WaitForWindow(L"TfrmView", p.Pid(), true);
+    ASSERT_NE(view, nullptr);
+    EXPECT_TRUE(PumpMessagesUntil([&] { return server.Count("/ad/ad1.php") >= 1; }, 20000));
+    EXPECT_FALSE(PumpMessagesUntil([&] { return FindProcessWindow(L"TMessageForm", p.Pid(), true) != nullptr; }, 1000))
+        << "the program told of a held file rather than wait for it";
+    HWND main = FindProcessWindow(MainClass, p.Pid());
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(p.WaitEnd(15000));
+    EXPECT_EQ(server.Count("/install_statistics/") + server.Count("/update/") + server.Count("/news/"), 0);
+    // The user's settings and reminder, written back as they were read.
+    fw::TIniFile ini(data.File);
+    EXPECT_EQ(ini.ReadString(L"CONFIG", L"AUTEUPDATE", L""), L"0");
+    EXPECT_EQ(ini.ReadString(L"CONFIG", L"CHECKNEWS", L""), L"0");
+    EXPECT_EQ(ini.ReadString(L"UNFINISHED", L"R20240305140709", L""), L"At nine");
 }
 
 TEST(EndToEndBuilds, OnlyTheTestBuildTakesTheServerAddressFromTheEnvironment) {

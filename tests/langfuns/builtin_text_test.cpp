@@ -52,7 +52,8 @@ const LangKeys kKeys[] = {
                       L"constSSs"}},
     // messages (misspelled keys as the program spells them)
     {L"Messages", {L"UnkonwFileType", L"ExitModify", L"RemindNameNULL", L"TimeOver", L"NoneSelected", L"NewVer",
-                   L"NoNewVer", L"ExitApp", L"NoneReminder", L"NoneCopmpleted", L"DamagedDataFile"}},
+                   L"NoNewVer", L"ExitApp", L"NoneReminder", L"NoneCopmpleted", L"DamagedDataFile", L"DataFileLocked",
+                   L"DataFileNotSaved"}},
     {L"Lang", {L"NativeLanguage"}},
 };
 

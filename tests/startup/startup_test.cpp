@@ -97,6 +97,8 @@ TEST_F(LanguageTest, SelectLanguageAndItsFile) {
     EXPECT_EQ(Saved(), L"") << "no data file";
     SaveLanguage("Deutsch");
     EXPECT_EQ(Saved(), L"Deutsch");
+    SaveLanguage("Espa\xC3\xB1ol");  // UTF-8 without a byte-order mark, as editors save it now
+    EXPECT_EQ(Saved(), L"Espa\u00F1ol");
     gAppData.clear();
     EXPECT_EQ(Saved(), L"") << "no application-data folder: no relative path is read";
     gAppData = AppDataDir.Path();
@@ -115,6 +117,38 @@ TEST_F(LanguageTest, SelectLanguageAndItsFile) {
         SetLanguageFile(name);
         EXPECT_TRUE(fw::SameText(LangFile, LanguagePath(file))) << testsupport::Narrow(LangFile);
     }
+}
+
+TEST_F(LanguageTest, TheStartWaitsWhileAnotherProgramHoldsTheDataFile) {
+    static int pauses;
+    static HANDLE lock;
+    static int releaseAt;  // the pause after which the other program lets go (0: never)
+    testsupport::TSwap<TPauseProc> pause{PauseProc, [](DWORD) {
+                                             if (++pauses == releaseAt) CloseHandle(lock);
+                                         }};
+    testsupport::TSwap<UINT> wait{DataFileWaitMs, 1000};
+    auto waitWhileHeld = [this](int release) {
+        lock = CreateFileW(DataFile().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        EXPECT_NE(lock, INVALID_HANDLE_VALUE);
+        pauses = 0;
+        releaseAt = release;
+        const bool readable = WaitForDataFile();
+        if (release == 0) CloseHandle(lock);
+        return readable;
+    };
+    SaveLanguage("Deutsch");
+    EXPECT_TRUE(waitWhileHeld(3));
+    EXPECT_EQ(pauses, 3);
+    EXPECT_EQ(Saved(), L"Deutsch");
+    EXPECT_FALSE(waitWhileHeld(0));
+    EXPECT_EQ(pauses, 4) << "a quarter of a second each";
+    // Nothing to wait for without the file or the application-data folder.
+    pauses = 0;
+    DeleteFileW(DataFile().c_str());
+    EXPECT_TRUE(WaitForDataFile());
+    gAppData.clear();
+    EXPECT_TRUE(WaitForDataFile());
+    EXPECT_EQ(pauses, 0);
 }
 
 // ---------------------------------------------------------------------------------------------
