@@ -18,6 +18,7 @@
 #include <functional>
 #include <list>
 #include <map>
+#include <set>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -45,13 +46,16 @@ struct THttpAnswer {
     // Hang: no answer at all; the connection stays open until the server stops.
     // Drop: the connection is closed without an answer.
     // Trickle: the headers at once, then the body one byte every 100 ms.
+    // Dribble: the whole answer, status line and headers included, one byte every 100 ms.
     // Flood: the status line, Headers (in place of the length and "Connection" headers) and then
     // Body again and again without pause, until the client goes or the server stops.
-    enum TKind { Reply, Hang, Drop, Trickle, Flood } Kind = Reply;
+    enum TKind { Reply, Hang, Drop, Trickle, Dribble, Flood } Kind = Reply;
     int Status = 200;
     std::string Body;
     DWORD DelayMs = 0;  // held back this long before answering
-    std::string Headers;  // further header lines, each ending in CR LF ("Location: /x\r\n")
+    // Further header lines, each ending in CR LF ("Location: /x\r\n"). A "Cache-Control" line
+    // among them replaces the server's own "no-store".
+    std::string Headers;
 };
 
 class TLocalHttpServer {
@@ -91,6 +95,8 @@ public:
     int Count(const std::string& Prefix) const;
     // Connections still being served (a client that has gone counts until the server notices).
     int OpenConnections() const { return FOpen; }
+    // Those of them whose request target starts with Prefix.
+    int OpenConnections(const std::string& Prefix) const;
 
 private:
     struct TWorker {
@@ -123,6 +129,7 @@ private:
     bool FHasFallback = false;
     THttpAnswer FFallback;
     std::vector<THttpRequest> FRequests;
+    std::multiset<std::string> FOpenTargets;  // targets of the connections still served
 };
 
 // A port on 127.0.0.1 where nothing listens (bound, then released).
