@@ -186,7 +186,6 @@ void TLocalHttpServer::Run() {
         auto worker = std::make_unique<TWorker>();
         TWorker* w = worker.get();
         w->Socket = s;
-        ++FOpen;
         w->Thread = std::thread([this, s, w] {
             Serve(s);
             // Closed at once: a client waits for the end of a dropped connection.
@@ -195,7 +194,6 @@ void TLocalHttpServer::Run() {
                 closesocket(s);
                 w->Socket = INVALID_SOCKET;
             }
-            --FOpen;
             w->Done = true;
         });
         FWorkers.push_back(std::move(worker));
@@ -257,12 +255,9 @@ void TLocalHttpServer::Serve(SOCKET S) {
         return;
     }
     if (answer.Kind == THttpAnswer::Drop) return;
-    // No-store unless the answer says otherwise: the client's Internet cache must not answer a
-    // second request in our place.
+    // No-store: the client's Internet cache must not answer a second request in our place.
     std::string head = "HTTP/1.1 " + std::to_string(answer.Status) + " " + ReasonPhrase(answer.Status) +
-                       "\r\nContent-Type: application/octet-stream\r\n" +
-                       (answer.Headers.find("Cache-Control:") == std::string::npos ? "Cache-Control: no-store\r\n" : "") +
-                       answer.Headers;
+                       "\r\nContent-Type: application/octet-stream\r\nCache-Control: no-store\r\n" + answer.Headers;
     if (answer.Kind == THttpAnswer::Flood) {
         head += "\r\n";
         // Blocking sends keep the client's buffer full (a client must never find it empty); the send

@@ -18,9 +18,9 @@
 #include <functional>
 #include <list>
 #include <map>
-#include <set>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -53,9 +53,7 @@ struct THttpAnswer {
     int Status = 200;
     std::string Body;
     DWORD DelayMs = 0;  // held back this long before answering
-    // Further header lines, each ending in CR LF ("Location: /x\r\n"). A "Cache-Control" line
-    // among them replaces the server's own "no-store".
-    std::string Headers;
+    std::string Headers;  // further header lines, each ending in CR LF ("Location: /x\r\n")
 };
 
 class TLocalHttpServer {
@@ -93,10 +91,9 @@ public:
     size_t RequestCount() const;
     // Requests whose target starts with Prefix.
     int Count(const std::string& Prefix) const;
-    // Connections still being served (a client that has gone counts until the server notices).
-    int OpenConnections() const { return FOpen; }
-    // Those of them whose request target starts with Prefix.
-    int OpenConnections(const std::string& Prefix) const;
+    // Connections still being served whose request target starts with Prefix (a client that has
+    // gone counts until the server notices).
+    int OpenConnections(const std::string& Prefix = "") const;
 
 private:
     struct TWorker {
@@ -120,7 +117,6 @@ private:
     HANDLE FStop = nullptr;  // set when the server stops: every wait inside it ends
     int FPort = 0;
     std::atomic<DWORD> FDelayMs{0};
-    std::atomic<int> FOpen{0};
     std::thread FAcceptor;
     std::list<std::unique_ptr<TWorker>> FWorkers;  // only touched by the acceptor, then by the destructor
     std::mutex FSocketLock;
