@@ -255,9 +255,12 @@ void TLocalHttpServer::Serve(SOCKET S) {
         return;
     }
     if (answer.Kind == THttpAnswer::Drop) return;
-    // No-store: the client's Internet cache must not answer a second request in our place.
+    // No-store unless the answer says otherwise: the client's Internet cache must not answer a
+    // second request in our place.
+    const bool ownCacheControl = answer.Headers.find("Cache-Control:") != std::string::npos;
     std::string head = "HTTP/1.1 " + std::to_string(answer.Status) + " " + ReasonPhrase(answer.Status) +
-                       "\r\nContent-Type: application/octet-stream\r\nCache-Control: no-store\r\n" + answer.Headers;
+                       "\r\nContent-Type: application/octet-stream\r\n" +
+                       (ownCacheControl ? "" : "Cache-Control: no-store\r\n") + answer.Headers;
     if (answer.Kind == THttpAnswer::Flood) {
         head += "\r\n";
         // Blocking sends keep the client's buffer full (a client must never find it empty); the send

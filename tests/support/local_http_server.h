@@ -53,7 +53,9 @@ struct THttpAnswer {
     int Status = 200;
     std::string Body;
     DWORD DelayMs = 0;  // held back this long before answering
-    std::string Headers;  // further header lines, each ending in CR LF ("Location: /x\r\n")
+    // Further header lines, each ending in CR LF ("Location: /x\r\n"). A "Cache-Control" line
+    // among them takes the place of the server's own "no-store".
+    std::string Headers;
 };
 
 class TLocalHttpServer {
