@@ -300,6 +300,8 @@ std::unique_ptr<fw::TPngImage> DownloadPng(const std::wstring& Url) {
     TOnlineRequest request;
     request.Url = Url;
     request.Headers = L"Accept-Charset: utf-8\r\n";
+    // The Internet cache may serve the picture: pictures of one address never change.
+    request.UseCache = true;
     request.Timeout = HttpGetTimeout();
     request.MaxBytes = AdPictureMaxBytes;
     TOnlineResponse response;

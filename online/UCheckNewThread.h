@@ -32,10 +32,11 @@ void SetHttpGetTimeout(DWORD Milliseconds);
 // ---------------------------------------------------------------------------------------------
 // Text fetch.
 
-// The body of a GET of Url (a full "http://" or "https://" URL), taken as text in the system's
-// ANSI code page up to its first zero byte. Empty on any failure, time-outs and redirect loops
-// included; the status code is not examined, so an error page comes back as text. Blocking: call
-// it from worker threads only. Each call has its own session; calls may run at the same time.
+// The body of a GET of Url (a full "http://" or "https://" URL), always from the server and never
+// into the Internet cache, taken as text in the system's ANSI code page up to its first zero byte.
+// Empty on any failure, time-outs and redirect loops included; the status code is not examined, so
+// an error page comes back as text. Blocking: call it from worker threads only. Each call has its
+// own session; calls may run at the same time.
 std::wstring HttpGetText(const std::wstring& Url);
 
 // The most a GET keeps of a body; a longer body counts as a failure.

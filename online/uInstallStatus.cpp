@@ -3,7 +3,6 @@
 #include "PublicFunsReg.h"
 #include "UCheckNewThread.h"
 #include "fw_handles.h"
-#include "uOnlineRequest.h"
 
 #include <objbase.h>
 
@@ -107,7 +106,7 @@ void TSetupPostThread::Execute() {
     }
 }
 
-bool TSetupPostThread::Post() {
+TOnlineRequest TSetupPostThread::PostRequest() const {
     TOnlineRequest request;
     request.Method = L"POST";
     request.Url = Url;
@@ -116,8 +115,12 @@ bool TSetupPostThread::Post() {
     request.Body = EncodeFormParams(*Params);
     // The read time-out covers connecting and sending too: a post must never hang its thread.
     request.Timeout = ReadTimeout;
+    return request;
+}
+
+bool TSetupPostThread::Post() {
     TOnlineResponse response;
-    const bool ok = OnlineRequest(request, response);
+    const bool ok = OnlineRequest(PostRequest(), response);
     // The answer is read (capped in size and in time) but not looked at.
     Response = std::move(response.Body);
     return ok && response.Status < 400;

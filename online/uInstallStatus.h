@@ -10,6 +10,7 @@
 
 #include "fw_strings.h"
 #include "fw_thread.h"
+#include "uOnlineRequest.h"
 
 // Where the id lives, under HKEY_CLASSES_ROOT.
 extern const wchar_t* const MachineGuidKey;   // "CLSID\{3C85423B-CCCF-4008-9E6D-B1D7E014DBF6}"
@@ -62,6 +63,8 @@ public:
     DWORD ReadTimeout = 5000;
 
     static std::wstring StatisticsUrl();
+    // The request that posts Params (as they stand).
+    TOnlineRequest PostRequest() const;
 
 protected:
     void Execute() override;

@@ -205,6 +205,31 @@ TEST_F(AdReaderTest, AnswerBodiesDecideWhatIsShownAndCached) {
     }
 }
 
+TEST_F(AdReaderTest, TheSettingsFileChoosesTheServiceAndTheDataVersionAskedFor) {
+    const std::string base = Narrow(server_.BaseUrl());
+    const std::string query = "?name=kfd&ver=1.22.59&lang=C%3A%5CVesk%20Reminder%5CLanguages%5CEnglish.ini&adver=";
+    server_.SetFallback("{\"msg\":2}");
+    const struct {
+        const char* Name;
+        std::string Text;  // of "Ad.txt"; none when empty
+        std::string Target;
+    } rows[] = {
+        {"none", "", "/ad/ad1.php" + query + "0"},
+        {"utf-8", "{\"adcheckurl\":\"" + base + "/elsewhere/ad.php\",\"adver\":\"v\xC3\xA9\"}",
+         "/elsewhere/ad.php" + query + "v%C3%A9"},
+        // Damaged: an address read before the damage stays; the version asked for is "0".
+        {"no version", "{\"adcheckurl\":\"" + base + "/other.php\"}", "/other.php" + query + "0"},
+        {"not json", "adver=7", "/ad/ad1.php" + query + "0"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.Name);
+        DeleteFileW((cache_ + L"Ad.txt").c_str());
+        if (!row.Text.empty()) testsupport::WriteFileBytes(cache_ + L"Ad.txt", row.Text);
+        RunReader(*NewReader());
+        EXPECT_EQ(server_.Targets().back(), row.Target);
+    }
+}
+
 TEST_F(AdReaderTest, NewAnswerIsReportedAndCachedAsAsciiWithItsPicturesAndServesTheNextRun) {
     const std::string base = Narrow(server_.BaseUrl());
     server_.Set("/img/banner.png", PngBytes(6, 4));

@@ -128,6 +128,13 @@ int TLocalHttpServer::Count(const std::string& Prefix) const {
     }));
 }
 
+int TLocalHttpServer::OpenConnections(const std::string& Prefix) const {
+    std::lock_guard<std::mutex> g(FLock);
+    return static_cast<int>(std::count_if(FOpenTargets.begin(), FOpenTargets.end(), [&](const std::string& t) {
+        return t.compare(0, Prefix.size(), Prefix) == 0;
+    }));
+}
+
 THttpAnswer TLocalHttpServer::Lookup(const THttpRequest& Request) const {
     std::lock_guard<std::mutex> g(FLock);
     auto it = FAnswers.find(Request.Path());
@@ -179,7 +186,6 @@ void TLocalHttpServer::Run() {
         auto worker = std::make_unique<TWorker>();
         TWorker* w = worker.get();
         w->Socket = s;
-        ++FOpen;
         w->Thread = std::thread([this, s, w] {
             Serve(s);
             // Closed at once: a client waits for the end of a dropped connection.
@@ -188,7 +194,6 @@ void TLocalHttpServer::Run() {
                 closesocket(s);
                 w->Socket = INVALID_SOCKET;
             }
-            --FOpen;
             w->Done = true;
         });
         FWorkers.push_back(std::move(worker));
@@ -231,7 +236,16 @@ void TLocalHttpServer::Serve(SOCKET S) {
     {
         std::lock_guard<std::mutex> g(FLock);
         FRequests.push_back(req);
+        FOpenTargets.insert(req.Target);
     }
+    struct TServed {
+        TLocalHttpServer& Server;
+        const std::string& Target;
+        ~TServed() {
+            std::lock_guard<std::mutex> g(Server.FLock);
+            Server.FOpenTargets.erase(Server.FOpenTargets.find(Target));
+        }
+    } served{*this, req.Target};
 
     const THttpAnswer answer = FHandler ? FHandler(req) : Lookup(req);
     const DWORD delay = FDelayMs + answer.DelayMs;
@@ -241,10 +255,14 @@ void TLocalHttpServer::Serve(SOCKET S) {
         return;
     }
     if (answer.Kind == THttpAnswer::Drop) return;
+    // No-store unless the answer says otherwise: the client's Internet cache must not answer a
+    // second request in our place.
+    const bool ownCacheControl = answer.Headers.find("Cache-Control:") != std::string::npos;
+    std::string head = "HTTP/1.1 " + std::to_string(answer.Status) + " " + ReasonPhrase(answer.Status) +
+                       "\r\nContent-Type: application/octet-stream\r\n" +
+                       (ownCacheControl ? "" : "Cache-Control: no-store\r\n") + answer.Headers;
     if (answer.Kind == THttpAnswer::Flood) {
-        const std::string head = "HTTP/1.1 " + std::to_string(answer.Status) + " " + ReasonPhrase(answer.Status) +
-                                 "\r\nContent-Type: application/octet-stream\r\nCache-Control: no-store\r\n" +
-                                 answer.Headers + "\r\n";
+        head += "\r\n";
         // Blocking sends keep the client's buffer full (a client must never find it empty); the send
         // time-out lets a flood to a client that stopped reading look at the stop now and then.
         const DWORD timeout = 100;
@@ -261,21 +279,14 @@ void TLocalHttpServer::Serve(SOCKET S) {
         return;
     }
 
-    // No-store: the client's Internet cache must not answer a second request in our place.
-    const std::string head = "HTTP/1.1 " + std::to_string(answer.Status) + " " + ReasonPhrase(answer.Status) +
-                             "\r\nContent-Type: application/octet-stream\r\nCache-Control: no-store\r\n" + answer.Headers +
-                             "Content-Length: " +
-                             std::to_string(answer.Body.size()) + "\r\nConnection: close\r\n\r\n";
-    if (answer.Kind == THttpAnswer::Trickle) {
-        if (!SendAll(S, head.data(), head.size())) return;
-        for (char c : answer.Body) {
-            if (WaitForSingleObject(FStop, 100) == WAIT_OBJECT_0) return;
-            if (!SendAll(S, &c, 1)) return;
-        }
-    } else {
-        const std::string all = head + answer.Body;
-        if (!SendAll(S, all.data(), all.size())) return;
-    }
+    head += "Content-Length: " + std::to_string(answer.Body.size()) + "\r\nConnection: close\r\n\r\n";
+    const std::string all = head + answer.Body;
+    // Sent at once, or from this point on one byte every 100 ms.
+    const size_t slowFrom =
+        answer.Kind == THttpAnswer::Dribble ? 0 : answer.Kind == THttpAnswer::Trickle ? head.size() : all.size();
+    if (!SendAll(S, all.data(), slowFrom)) return;
+    for (size_t at = slowFrom; at < all.size(); ++at)
+        if (WaitForSingleObject(FStop, 100) == WAIT_OBJECT_0 || !SendAll(S, &all[at], 1)) return;
     shutdown(S, SD_SEND);
     // Let the client read to the end before the socket goes: closing with its bytes unread
     // could reset the connection under the answer.

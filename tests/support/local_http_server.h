@@ -20,6 +20,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -45,13 +46,16 @@ struct THttpAnswer {
     // Hang: no answer at all; the connection stays open until the server stops.
     // Drop: the connection is closed without an answer.
     // Trickle: the headers at once, then the body one byte every 100 ms.
+    // Dribble: the whole answer, status line and headers included, one byte every 100 ms.
     // Flood: the status line, Headers (in place of the length and "Connection" headers) and then
     // Body again and again without pause, until the client goes or the server stops.
-    enum TKind { Reply, Hang, Drop, Trickle, Flood } Kind = Reply;
+    enum TKind { Reply, Hang, Drop, Trickle, Dribble, Flood } Kind = Reply;
     int Status = 200;
     std::string Body;
     DWORD DelayMs = 0;  // held back this long before answering
-    std::string Headers;  // further header lines, each ending in CR LF ("Location: /x\r\n")
+    // Further header lines, each ending in CR LF ("Location: /x\r\n"). A "Cache-Control" line
+    // among them takes the place of the server's own "no-store".
+    std::string Headers;
 };
 
 class TLocalHttpServer {
@@ -89,8 +93,9 @@ public:
     size_t RequestCount() const;
     // Requests whose target starts with Prefix.
     int Count(const std::string& Prefix) const;
-    // Connections still being served (a client that has gone counts until the server notices).
-    int OpenConnections() const { return FOpen; }
+    // Connections still being served whose request target starts with Prefix (a client that has
+    // gone counts until the server notices).
+    int OpenConnections(const std::string& Prefix = "") const;
 
 private:
     struct TWorker {
@@ -114,7 +119,6 @@ private:
     HANDLE FStop = nullptr;  // set when the server stops: every wait inside it ends
     int FPort = 0;
     std::atomic<DWORD> FDelayMs{0};
-    std::atomic<int> FOpen{0};
     std::thread FAcceptor;
     std::list<std::unique_ptr<TWorker>> FWorkers;  // only touched by the acceptor, then by the destructor
     std::mutex FSocketLock;
@@ -123,6 +127,7 @@ private:
     bool FHasFallback = false;
     THttpAnswer FFallback;
     std::vector<THttpRequest> FRequests;
+    std::multiset<std::string> FOpenTargets;  // targets of the connections still served
 };
 
 // A port on 127.0.0.1 where nothing listens (bound, then released).
