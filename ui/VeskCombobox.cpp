@@ -322,7 +322,7 @@ void TVeskCombobox::SetExtraBtnLeft(bool Value) {
     Redraw();
 }
 
-void TVeskCombobox::SetImagelist(TVeskStdImageList* Value) {
+void TVeskCombobox::SetImagelist(TVeskCustomImageList* Value) {
     if (Value == FImagelist) return;
     if (FImagelist) FImagelist->RemoveFreeNotification(this);
     FImagelist = Value;
@@ -505,9 +505,9 @@ void TVeskCombobox::Paint() {
     int x = ExtraAtLeft() ? FExtraRect.Right + 2 : FBtnOffSet + 6;
     if (FImagelist) {
         const int image = FSelectedItem ? FSelectedItem->GetImageIndex() : FImgIndex;
-        if (image >= 0 && image < FImagelist->Count()) {
-            FImagelist->Draw(bc, x, DivTrunc(H - FImagelist->GetImgHeight(), 2), image);
-            x += FImagelist->GetImgWidth() + 2;
+        if (image >= 0 && image < FImagelist->GetCount()) {
+            FImagelist->Draw(bc, x, DivTrunc(H - FImagelist->GetHeight(), 2), image, true);
+            x += FImagelist->GetWidth() + 2;
         }
     }
 
@@ -860,9 +860,9 @@ void TVeskCombobox::DrawRows(TCanvas* Canvas, bool LayeredKind, int RowsRight) {
         }
         if (FImagelist) {
             const int image = item->GetImageIndex();
-            if (image >= 0 && image < FImagelist->Count())
-                FImagelist->Draw(Canvas, x, row.Top + DivTrunc(ItemHeight - FImagelist->GetImgHeight(), 2), image);
-            x += FImagelist->GetImgWidth() + 4;
+            if (image >= 0 && image < FImagelist->GetCount())
+                FImagelist->Draw(Canvas, x, row.Top + DivTrunc(ItemHeight - FImagelist->GetHeight(), 2), image, true);
+            x += FImagelist->GetWidth() + 4;
         }
         TColor color = !item->GetEnabled()                              ? FFontItemColorDisable
                        : item == FPressedItem                           ? FFontItemColorDown

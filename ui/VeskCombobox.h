@@ -197,8 +197,9 @@ public:
     void SetImgCheck(fw::TPngImage* Value) { CopyPng(FImgCheck.get(), Value); }
     int GetCheckStateCount() const { return FCheckStateCount; }
     void SetCheckStateCount(int Value) { FCheckStateCount = Value; }
-    TVeskStdImageList* GetImagelist() const { return FImagelist; }
-    void SetImagelist(TVeskStdImageList* Value);
+    // Any image list of the library.
+    TVeskCustomImageList* GetImagelist() const { return FImagelist; }
+    void SetImagelist(TVeskCustomImageList* Value);
     int GetImgIndex() const { return FImgIndex; }
     void SetImgIndex(int Value);
     bool GetCanInput() const { return FCanInput; }
@@ -348,7 +349,7 @@ private:
     std::unique_ptr<TVeskPadding> FItemsplit;
     std::unique_ptr<fw::TPngImage> FImgCheck;
     int FCheckStateCount = 4;
-    TVeskStdImageList* FImagelist = nullptr;
+    TVeskCustomImageList* FImagelist = nullptr;
     int FImgIndex = -1;
     bool FCanInput = false;
     TVeskScrollBarRes* FVerScrollRes = nullptr;

@@ -80,7 +80,7 @@ void TVeskTrayIcon::SetIcons(TVeskCustomImageList* Value) {
     if (FIcons) FIcons->FreeNotification(this);
 }
 
-void TVeskTrayIcon::SetPopupMenu(TVeskPopupMenu* Value) {
+void TVeskTrayIcon::SetPopupMenu(fw::TPopupMenuBase* Value) {
     if (Value == FPopupMenu) return;
     if (FPopupMenu) FPopupMenu->RemoveFreeNotification(this);
     FPopupMenu = Value;

@@ -48,8 +48,9 @@ public:
     void SetIcon(fw::TIcon* Value);
     TVeskCustomImageList* GetIcons() const { return FIcons; }
     void SetIcons(TVeskCustomImageList* Value);
-    TVeskPopupMenu* GetPopupMenu() const { return FPopupMenu; }
-    void SetPopupMenu(TVeskPopupMenu* Value);
+    // Any popup menu of the framework.
+    fw::TPopupMenuBase* GetPopupMenu() const { return FPopupMenu; }
+    void SetPopupMenu(fw::TPopupMenuBase* Value);
     fw::TTimer* GetAnimateTimer() const { return FAnimateTimer; }
     const std::wstring& GetHint() const { return FHint; }
     void SetHint(const std::wstring& Value);
@@ -94,7 +95,7 @@ private:
     std::unique_ptr<NOTIFYICONDATAW> FData;
     std::unique_ptr<fw::TIcon> FIcon;
     TVeskCustomImageList* FIcons = nullptr;
-    TVeskPopupMenu* FPopupMenu = nullptr;
+    fw::TPopupMenuBase* FPopupMenu = nullptr;
     fw::TTimer* FAnimateTimer = nullptr;
     std::wstring FHint;
     int FIconIndex = 0;

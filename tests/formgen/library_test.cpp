@@ -277,7 +277,7 @@ const std::vector<TRow>& Rows() {
         PNG(cb, ImgExtraBtn, "btn_details"), IS(cb, ExtraBtn, true), IS(cb, ExtraBtnLeft, true),
         IS(cb, ExtraBtnHint, L"Extra"), PNG(cb, ImgForm, "menu_back"), SUB(cb, Formsplit, Left, 3),
         PNG(cb, Imgitem, "combo_item"), IS(cb, ItemStateCount, 2), SUB(cb, itemsplit, Left, 2),
-        PNG(cb, ImgCheck, "notice_check"), IS(cb, CheckStateCount, 3), IS(cb, Imagelist, f->ilStd),
+        PNG(cb, ImgCheck, "notice_check"), IS(cb, CheckStateCount, 3), IS(cb, Imagelist, f->ilQim),
         IS(cb, ImgIndex, 2), IS(cb, CanInput, true), IS(cb, VerScrollRes, f->sbRes), IS(cb, VerScrollWidth, 12),
         IS(cb, Version, L"2.5"), IS(cb, NeedSupportFocuse, false), EV(cb, OnbtnClick), EV(cb, OnExtraBtnClick),
         EV(cb, OnItemClick), EV(cb, OnItemCheck), EV(cb, OnChange), EV(cb, OnLostFocus), EV(cb, OnKeyPress),

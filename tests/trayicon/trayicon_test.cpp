@@ -242,6 +242,24 @@ TEST_F(TrayIconTest, RightReleasePopsTheMenuUpAtTheCursorAndFreedReferencesAreFo
     Callback(WM_RBUTTONUP);
 }
 
+// Any menu of the framework will do, not only the skinned one.
+TEST_F(TrayIconTest, ARightReleasePopsUpAnyFrameworkMenuAtTheCursor) {
+    struct TCountingMenu : fw::TPopupMenuBase {
+        using fw::TPopupMenuBase::TPopupMenuBase;
+        std::vector<POINT> Shown;
+        void Popup(int X, int Y) override { Shown.push_back({X, Y}); }
+    };
+    Log();
+    auto* menu = new TCountingMenu(FOwner);
+    Tray->SetPopupMenu(menu);
+    Callback(WM_RBUTTONUP);
+    ASSERT_EQ(menu->Shown.size(), 1u);
+    EXPECT_EQ(menu->Shown[0].x, At.x);
+    EXPECT_EQ(menu->Shown[0].y, At.y);
+    menu->Free();
+    EXPECT_EQ(Tray->GetPopupMenu(), nullptr);
+}
+
 TEST_F(TrayIconTest, BalloonTaskbarCreatedAndSessionEnd) {
     const UINT taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
     SendMessageW(Window(), taskbarCreated, 0, 0);
