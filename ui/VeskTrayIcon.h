@@ -9,9 +9,9 @@
 #include <memory>
 #include <string>
 
-#include "VeskPopupMenu.h"
 #include "VeskStdImageList.h"
 #include "fw_classes.h"
+#include "fw_controls.h"
 #include "fw_graphics.h"
 #include "fw_timer.h"
 

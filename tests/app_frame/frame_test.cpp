@@ -101,7 +101,6 @@ protected:
         gDeletesAtEnd = -1;
     }
     void TearDown() override {
-        FreeMain();
         AppWindowTest::TearDown();
         if (taskbarWnd_) DestroyWindow(taskbarWnd_);
         fw::SetFileDialogHandler(nullptr);
@@ -117,7 +116,7 @@ protected:
         Pump(30);
         return v;
     }
-    // The hidden main window, which opens its own store in the data folder and makes the window.
+    // The hidden main window, with a taskbar for its tray icon.
     TfrmZUBMain* OpenMain() {
         // A tray icon that is added without a taskbar waits for one first.
         if (!FindWindowW(L"Shell_TrayWnd", nullptr)) {
@@ -129,15 +128,7 @@ protected:
             taskbarWnd_ = CreateWindowExW(0, L"Shell_TrayWnd", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
                                           GetModuleHandleW(nullptr), nullptr);
         }
-        AppDataDir = Dir.Path() + L"\\";
-        fw::Application->CreateForm(main_);
-        mainAlive_ = main_->AliveToken();
-        Pump(30);
-        return main_;
-    }
-    void FreeMain() {
-        if (main_ && mainAlive_ && *mainAlive_) main_->Free();
-        main_ = nullptr;
+        return AppWindowTest::OpenMain();
     }
     std::wstring MainDataFile() const { return Dir.Path() + L"\\Vesk_Reminder\\vk_rmind_data.dat"; }
     TRmRecordStruct* Add(const std::wstring& name, double end = 0) {
@@ -193,14 +184,12 @@ protected:
     }
     // The tray icon's window receiving the mouse messages of the notification area.
     void TrayMouse(std::initializer_list<LPARAM> messages) {
-        for (LPARAM m : messages) SendMessageW(main_->GetTrayIcon()->GetData().hWnd, WM_TRAYICONCALLBACK, 0, m);
+        for (LPARAM m : messages) SendMessageW(Main->GetTrayIcon()->GetData().hWnd, WM_TRAYICONCALLBACK, 0, m);
     }
     static void Backup(TfrmView* v) { v->FileMenuClick(v->qzpmn1->GetItem(0)); }
     static void Restore(TfrmView* v) { v->FileMenuClick(v->qzpmn1->GetItem(1)); }
 
     TFakeOnlineServices online_;
-    TfrmZUBMain* main_ = nullptr;
-    std::shared_ptr<bool> mainAlive_;
     std::unique_ptr<TVeskMenuItem> item_;
     std::vector<TLaunch> mailed_;
     int created_ = 0;

@@ -28,7 +28,6 @@ protected:
     }
     void TearDown() override {
         if (lock_ != INVALID_HANDLE_VALUE) CloseHandle(lock_);
-        FreeMain();
         AppWindowTest::TearDown();
     }
     std::wstring File() const { return Dir.File(L"Vesk_Reminder\\vk_rmind_data.dat"); }
@@ -61,25 +60,12 @@ protected:
         CloseHandle(lock_);
         lock_ = INVALID_HANDLE_VALUE;
     }
-    TfrmZUBMain* OpenMain() {
-        AppDataDir = Dir.Path() + L"\\";
-        fw::Application->CreateForm(main_);
-        alive_ = main_->AliveToken();
-        Pump(30);
-        return main_;
-    }
-    void FreeMain() {
-        if (main_ && alive_ && *alive_) main_->Free();
-        main_ = nullptr;
-    }
     bool LoopEnds(DWORD Ms) { return PumpUntil([] { return fw::Application->GetTerminated(); }, Ms); }
     std::wstring LockedText() const {
         return fw::Format(GetLangString(L"Messages", L"DataFileLocked", L""), {File()});
     }
 
     TFakeOnlineServices online_;
-    TfrmZUBMain* main_ = nullptr;
-    std::shared_ptr<bool> alive_;
     HANDLE lock_ = INVALID_HANDLE_VALUE;
     std::vector<uint8_t> seeded_;
     TSwap<std::wstring> appData_{AppDataDir, AppDataDir};

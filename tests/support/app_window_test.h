@@ -13,6 +13,7 @@
 #include "VeskMsgBox.h"
 #include "VeskNcPaintor.h"
 #include "fw_strings.h"
+#include "uMain.h"
 #include "uMainForm.h"
 #include "uRemindDlg.h"
 #include "uRemindFile.h"
@@ -73,6 +74,7 @@ protected:
         DataFile = Dir.File(L"data.dat");
     }
     void TearDown() override {
+        FreeMain();
         if (frmView) frmView->Free();
         if (frmRemindDlg) frmRemindDlg->Free();
         if (Store && RemindFile == Store.get()) RemindFile = nullptr;
@@ -91,6 +93,20 @@ protected:
         LangFile = File;
         LangIni.reset();
     }
+    // The hidden main window, which opens its own store in the data folder Dir and makes the
+    // visible window.
+    TfrmZUBMain* OpenMain() {
+        AppDataDir = Dir.Path() + L"\\";
+        fw::Application->CreateForm(Main);
+        MainAlive = Main->AliveToken();
+        Pump(30);
+        return Main;
+    }
+    // Frees the hidden main window unless it ended on its own.
+    void FreeMain() {
+        if (Main && MainAlive && *MainAlive) Main->Free();
+        Main = nullptr;
+    }
     // The test's own store on DataFile, made the program's store.
     TRefusingStore* OpenStore() {
         Store = std::make_unique<TRefusingStore>(DataFile);
@@ -101,6 +117,8 @@ protected:
     TempDir Dir;
     std::wstring DataFile;
     std::unique_ptr<TRefusingStore> Store;
+    TfrmZUBMain* Main = nullptr;
+    std::shared_ptr<bool> MainAlive;
     std::vector<TAsked> Asked;
     std::deque<int> Answers;
     std::vector<TLaunch> Launched;

@@ -7,6 +7,7 @@
 
 #include "VeskDrawing.h"
 #include "QimImageList.h"
+#include "VeskPopupMenu.h"
 #include "VeskTrayIcon.h"
 #include "fw_forms.h"
 #include "window_test.h"
